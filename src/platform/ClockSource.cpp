@@ -1,0 +1,23 @@
+#include "ClockSource.h"
+
+#include <QTime>
+
+#include <chrono>
+
+quint32 SystemClockSource::TickCount() const
+{
+    const auto sinceBoot = std::chrono::steady_clock::now().time_since_epoch();
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(sinceBoot).count();
+    return quint32(quint64(ms)); // wraps like a 32-bit tick counter
+}
+
+qint32 SystemClockSource::TimeOfDayMs() const
+{
+    return QTime::currentTime().msecsSinceStartOfDay();
+}
+
+ClockSource &DefaultClockSource()
+{
+    static SystemClockSource source;
+    return source;
+}

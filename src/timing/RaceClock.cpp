@@ -1,0 +1,148 @@
+#include "RaceClock.h"
+
+#include "ClockSource.h"
+#include "RaceTime.h"
+
+const std::array<QString, 5> RaceClock::FinishButtonCaptions = {
+    QStringLiteral("ZIEL"), QStringLiteral("LAP"), QStringLiteral("FINISH"),
+    QStringLiteral("START"), QString()};
+
+RaceClock::RaceClock(RaceClockHost &host, ClockSource &clocks, QObject *parent)
+    : QObject(parent)
+    , m_host(host)
+    , m_clocks(clocks)
+{
+    m_clock.setInterval(10);
+    m_clock.setTimerType(Qt::PreciseTimer);
+    connect(&m_clock, &QTimer::timeout, this, &RaceClock::ClockTimer);
+
+    m_lockout.setSingleShot(true);
+    m_lockout.setTimerType(Qt::PreciseTimer);
+    m_lockout.setInterval(DefaultLockoutMs);
+    connect(&m_lockout, &QTimer::timeout, this, &RaceClock::TimerGesperrtTimer);
+
+    // Ready: only START is enabled.
+    ButtonRef(RaceCommand::Start) = {true, Colors::clGreen};
+    m_lapCaption = ButtonLapWord();
+}
+
+const CommandButtonState &RaceClock::Button(RaceCommand command) const
+{
+    return m_buttons[size_t(command)];
+}
+
+CommandButtonState &RaceClock::ButtonRef(RaceCommand command)
+{
+    return m_buttons[size_t(command)];
+}
+
+QString RaceClock::ButtonLapWord() const
+{
+    return FinishButtonCaptions[size_t(m_buttonLap)];
+}
+
+QString RaceClock::RunningLapCaption() const
+{
+    return ButtonLapWord() + QLatin1Char(' ') + QString::number(m_resultCount + 1);
+}
+
+void RaceClock::setButtonLapIndex(int index)
+{
+    m_buttonLap = qBound(0, index, int(FinishButtonCaptions.size()) - 1);
+    m_lapCaption = Enabled(RaceCommand::Lap) ? RunningLapCaption() : ButtonLapWord();
+    m_host.CommandStatesChanged();
+}
+
+QString RaceClock::FormatRaceTime(qint32 milliseconds) const
+{
+    return ::FormatRaceTime(milliseconds, m_precision);
+}
+
+void RaceClock::mStartClick()
+{
+    if (!Enabled(RaceCommand::Start))
+        return;
+    m_startTick = m_clocks.TickCount();
+    m_clock.start();
+    if (m_lockout.interval() > 0 && !m_lockout.isActive())
+        m_lockout.start();
+    m_settingsEnabled = false;
+    ButtonRef(RaceCommand::Start) = {false, Colors::clBtnFace};
+    ButtonRef(RaceCommand::Lap) = {true, Colors::clYellow};
+    ButtonRef(RaceCommand::Stop) = {true, Colors::clRed};
+    ButtonRef(RaceCommand::Reset).enabled = false;
+    m_lapCaption = RunningLapCaption();
+    m_host.CommandStatesChanged();
+    m_host.FocusControl(FocusTarget::StartNumbers);
+}
+
+void RaceClock::mLAPClick()
+{
+    if (!Enabled(RaceCommand::Lap))
+        return;
+    ++m_resultCount;
+    const qint32 now = m_clocks.TimeOfDayMs();
+    m_host.ShowTime(DisplayRow::Lower, now);
+    m_host.AddResultRow(FormatRaceTime(now), m_host.CurrentCountryCode());
+    m_lapCaption = RunningLapCaption();
+    m_host.CommandStatesChanged();
+    m_host.ShowResultRow(m_resultCount);
+    m_host.FocusControl(FocusTarget::StartNumbers);
+    m_host.SaveAutosave();
+}
+
+void RaceClock::mStopClick()
+{
+    if (!Enabled(RaceCommand::Stop))
+        return;
+    m_stopTick = m_clocks.TickCount();
+    m_clock.stop();
+    ButtonRef(RaceCommand::Start).enabled = false;
+    ButtonRef(RaceCommand::Lap) = {false, Colors::clBtnFace};
+    ButtonRef(RaceCommand::Stop) = {false, Colors::clBtnFace};
+    ButtonRef(RaceCommand::Reset) = {true, Colors::clBlack};
+    m_host.EnableExportCommands(false);
+    m_host.ShowTime(DisplayRow::Upper, ElapsedMs());
+    m_host.ShowTime(DisplayRow::Lower, 0);
+    m_lapCaption = ButtonLapWord();
+    m_host.CommandStatesChanged();
+    m_host.FocusControl(FocusTarget::ResetButton);
+}
+
+void RaceClock::mResetClick()
+{
+    if (!Enabled(RaceCommand::Reset))
+        return;
+    const int answer = m_host.AskYesNo(QStringLiteral("Protokoll wird gelöscht!"),
+                                       QStringLiteral("OK"), QStringLiteral("Abbrechen"));
+    if (answer != 6)
+        return;
+    m_host.ClearProtocol();
+    m_resultCount = 0;
+    m_host.LayoutProtocolColumns();
+    m_host.ShowTime(DisplayRow::Upper, 0);
+    m_host.ShowTime(DisplayRow::Lower, 0);
+    m_settingsEnabled = true;
+    ButtonRef(RaceCommand::Start) = {true, Colors::clGreen};
+    ButtonRef(RaceCommand::Reset) = {false, Colors::clBtnFace};
+    m_stopTick = m_startTick;
+    m_host.CommandStatesChanged();
+    m_host.FocusControl(FocusTarget::StartButton);
+    m_host.UpdateProtocolCommands();
+}
+
+void RaceClock::ClockTimer()
+{
+    m_host.ShowTime(DisplayRow::Upper, m_clocks.TimeOfDayMs());
+}
+
+void RaceClock::TimerGesperrtTimer()
+{
+    m_lockout.stop();
+}
+
+void RaceClock::ArmLockout()
+{
+    if (!m_lockout.isActive() && Enabled(RaceCommand::Stop) && m_lockout.interval() > 0)
+        m_lockout.start();
+}

@@ -1,0 +1,121 @@
+#pragma once
+
+#include "ColorValue.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <array>
+
+class ClockSource;
+
+enum class DisplayRow { Upper, Lower };
+enum class RaceCommand { Start, Lap, Stop, Reset };
+enum class FocusTarget { StartNumbers, StartButton, ResetButton };
+
+// What one command button (and its menu command) shows: the clock's state
+// lives in these flags.
+struct CommandButtonState
+{
+    bool enabled = false;
+    TColor color = Colors::clBtnFace;
+};
+
+// The operations the race clock needs from the main window.
+class RaceClockHost
+{
+public:
+    virtual ~RaceClockHost() = default;
+
+    virtual void ShowTime(DisplayRow row, qint32 milliseconds) = 0;
+    virtual QString CurrentCountryCode() const = 0;
+    virtual void AddResultRow(const QString &timeText, const QString &countryCode) = 0;
+    // Selects data row `row` of the protocol and scrolls it into view as the last visible row.
+    virtual void ShowResultRow(int row) = 0;
+    virtual void SaveAutosave() = 0;
+    virtual void EnableExportCommands(bool disable) = 0;
+    virtual void ClearProtocol() = 0;
+    virtual void LayoutProtocolColumns() = 0;
+    virtual void UpdateProtocolCommands() = 0;
+    // The yes/no question with the given button captions, "no" active;
+    // returns 6 for yes, 2 for no. The captions are restored afterwards.
+    virtual int AskYesNo(const QString &question, const QString &yesCaption,
+                         const QString &noCaption) = 0;
+    virtual void FocusControl(FocusTarget target) = 0;
+    // The enabled flags, colours or the finish caption changed.
+    virtual void CommandStatesChanged() = 0;
+};
+
+// The race clock: states Ready, Running and Stopped carried by the command
+// flags, the four commands, the 10 ms display tick and the lockout.
+class RaceClock : public QObject
+{
+    Q_OBJECT
+
+public:
+    static const std::array<QString, 5> FinishButtonCaptions;
+    static constexpr int DefaultLockoutMs = 200;
+
+    RaceClock(RaceClockHost &host, ClockSource &clocks, QObject *parent = nullptr);
+
+    // Commands; a disabled command does nothing.
+    void mStartClick();
+    void mLAPClick();
+    void mStopClick();
+    void mResetClick();
+    void ClockTimer();
+    void TimerGesperrtTimer();
+
+    // Switches the lockout on after a serial finish: only when it is off,
+    // the clock runs and the interval is above 0.
+    void ArmLockout();
+    bool Locked() const { return m_lockout.isActive(); }
+
+    const CommandButtonState &Button(RaceCommand command) const;
+    bool Enabled(RaceCommand command) const { return Button(command).enabled; }
+    bool SettingsEnabled() const { return m_settingsEnabled; }
+    bool Running() const { return m_clock.isActive(); }
+    QString LapCaption() const { return m_lapCaption; }
+
+    qint32 ResultCount() const { return m_resultCount; }
+    void setResultCount(qint32 value) { m_resultCount = value; }
+
+    int Precision() const { return m_precision; }
+    void setPrecision(int value) { m_precision = value; }
+
+    int ButtonLapIndex() const { return m_buttonLap; }
+    // Takes the word for the finish button; the caption follows at once.
+    void setButtonLapIndex(int index);
+    QString ButtonLapWord() const;
+
+    int LockoutInterval() const { return m_lockout.interval(); }
+    void setLockoutInterval(int ms) { m_lockout.setInterval(ms); }
+
+    quint32 StartTick() const { return m_startTick; }
+    quint32 StopTick() const { return m_stopTick; }
+    // Elapsed milliseconds from START to STOPP, in 32-bit tick arithmetic.
+    qint32 ElapsedMs() const { return qint32(m_stopTick - m_startTick); }
+
+    QString FormatRaceTime(qint32 milliseconds) const;
+
+    QTimer &ClockTimerObject() { return m_clock; }
+    QTimer &LockoutTimerObject() { return m_lockout; }
+
+private:
+    CommandButtonState &ButtonRef(RaceCommand command);
+    QString RunningLapCaption() const;
+
+    RaceClockHost &m_host;
+    ClockSource &m_clocks;
+    QTimer m_clock;
+    QTimer m_lockout;
+    std::array<CommandButtonState, 4> m_buttons;
+    bool m_settingsEnabled = true;
+    QString m_lapCaption;
+    quint32 m_startTick = 0;
+    quint32 m_stopTick = 0;
+    qint32 m_resultCount = 0;
+    int m_precision = 2;
+    int m_buttonLap = 0;
+};

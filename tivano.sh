@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Sets up, builds and starts Tivano (run) or its test suite (test) on Debian 12.
+set -euo pipefail
+cd "$(dirname "$(readlink -f "$0")")"
+
+# Everything the build, the program and the tests need, in one place.
+BUILD_PACKAGES=(cmake g++ ninja-build pkg-config
+    qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-documentation-tools
+    libqt6sql6-sqlite libgl-dev libxlsxwriter-dev liborcus-dev libixion-dev libboost-dev
+    fonts-liberation2 xdg-utils)
+TEST_PACKAGES=(xvfb xauth xdotool imagemagick poppler-utils)
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+install_packages() {
+    local missing=()
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \
+            || missing+=("$package")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "Installing: ${missing[*]}"
+        as_root apt-get update -qq
+        as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
+    fi
+}
+
+build() { # build <dir> [cmake args...]
+    local dir=$1; shift
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake --build "$dir"
+}
+
+run_tests() { # run_tests <dir>
+    QT_QPA_PLATFORM=offscreen ctest --test-dir "$1" --output-on-failure -j "$(nproc)"
+}
+
+case "${1:-}" in
+run)
+    install_packages "${BUILD_PACKAGES[@]}"
+    build build
+    if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+        exec build/src/timing/tivano
+    fi
+    install_packages "${TEST_PACKAGES[@]}"
+    shot="$PWD/build/tivano-screenshot.png"
+    echo "No display: starting Tivano under Xvfb; the screenshot goes to $shot"
+    xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
+        build/src/timing/tivano & pid=$!
+        sleep 3
+        import -window root "$0"
+        kill $pid' "$shot"
+    echo "Screenshot: $shot"
+    ;;
+test)
+    install_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+    build build
+    run_tests build
+    echo "== The same suite under AddressSanitizer and UndefinedBehaviorSanitizer"
+    build build-asan -DTIVANO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DTIVANO_BUILD_BENCH=OFF
+    run_tests build-asan
+    ;;
+*)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac
