@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+// Replaces a file so that a crash or power loss leaves either the previous file or the
+// complete new one: the bytes go to a temporary file in the target's folder, which is
+// flushed and synced to disk and then renamed over the target.
+class AtomicFileWriter
+{
+public:
+    // Writes `data` to `fileName`. On failure the target is untouched, the temporary file
+    // is removed and ErrorString() tells why.
+    bool Write(const QString &fileName, const QByteArray &data);
+
+    QString ErrorString() const { return FError; }
+
+    // Runs after the temporary file is complete and synced, right before the rename.
+    // Returning false aborts the write as a failure. Tests use it to inject failures.
+    std::function<bool(const QString &tempFileName)> OnBeforeRename;
+
+private:
+    QString FError;
+};

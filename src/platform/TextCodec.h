@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Single-byte Windows-1252 text, the encoding of every file the program writes or reads.
+// A character that Windows-1252 cannot hold is written as "?" (one "?" per character,
+// also for characters outside the basic plane). The five byte values the code page leaves
+// undefined decode to the control characters of the same number, so they round-trip.
+class TextCodec
+{
+public:
+    static QByteArray Encode(QStringView text);
+    static QString Decode(QByteArrayView bytes);
+};
