@@ -1,0 +1,37 @@
+#include "CountryCodes.h"
+
+#include <QFile>
+#include <QStringDecoder>
+
+QStringList ParseCountryCodes(const QByteArray &content)
+{
+    QStringDecoder decoder("windows-1252");
+    const QString text = decoder.decode(content);
+
+    QStringList entries;
+    qsizetype start = 0;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            entries.append(text.mid(start, i - start));
+            const bool crlf = c == QLatin1Char('\r') && i + 1 < text.size()
+                              && text[i + 1] == QLatin1Char('\n');
+            i += crlf ? 2 : 1;
+            start = i;
+        } else {
+            ++i;
+        }
+    }
+    if (start < text.size())
+        entries.append(text.mid(start));
+    return entries;
+}
+
+QStringList LoadCountryCodes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return ParseCountryCodes(file.readAll());
+}

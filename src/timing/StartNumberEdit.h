@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QLineEdit>
+
+// `EditPred`: the comma-separated list of start numbers expected at the line.
+// Typing lets through only digits, "," and Backspace; a double click empties it.
+class TStartNumberEdit : public QLineEdit
+{
+    Q_OBJECT
+
+public:
+    explicit TStartNumberEdit(QWidget *parent = nullptr);
+
+    // Takes the next start number off the front of the list.
+    QString TakeNextStartNumber();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+};
