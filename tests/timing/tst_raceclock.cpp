@@ -1,0 +1,329 @@
+#include "ManualClock.h"
+#include "RaceClock.h"
+
+#include <QTest>
+
+namespace {
+
+// Records what the race clock asks of the main window.
+class RecordingHost : public RaceClockHost
+{
+public:
+    QStringList calls;
+    QList<QPair<QString, QString>> rows;
+    QList<QPair<DisplayRow, qint32>> shown;
+    QString countryCode = QStringLiteral("GER");
+    int answer = 6;
+    QStringList questions;
+
+    void ShowTime(DisplayRow row, qint32 ms) override
+    {
+        shown.append({row, ms});
+        calls << QStringLiteral("ShowTime");
+    }
+    QString CurrentCountryCode() const override { return countryCode; }
+    void AddResultRow(const QString &timeText, const QString &code) override
+    {
+        rows.append({timeText, code});
+        calls << QStringLiteral("AddResultRow");
+    }
+    void ShowResultRow(int row) override { calls << QStringLiteral("ShowResultRow %1").arg(row); }
+    void SaveAutosave() override { calls << QStringLiteral("SaveAutosave"); }
+    void EnableExportCommands(bool disable) override
+    {
+        calls << QStringLiteral("EnableExportCommands %1").arg(disable);
+    }
+    void ClearProtocol() override { calls << QStringLiteral("ClearProtocol"); }
+    void LayoutProtocolColumns() override { calls << QStringLiteral("LayoutProtocolColumns"); }
+    void UpdateProtocolCommands() override { calls << QStringLiteral("UpdateProtocolCommands"); }
+    int AskYesNo(const QString &question, const QString &yes, const QString &no) override
+    {
+        questions << question + QLatin1Char('|') + yes + QLatin1Char('|') + no;
+        return answer;
+    }
+    void FocusControl(FocusTarget target) override
+    {
+        calls << QStringLiteral("Focus %1").arg(int(target));
+    }
+    void CommandStatesChanged() override {}
+};
+
+struct Flags
+{
+    bool start, lap, stop, reset, cfg, clock;
+    TColor startColor, lapColor, stopColor, resetColor;
+};
+
+void CheckFlags(const RaceClock &clock, const Flags &expected)
+{
+    QCOMPARE(clock.Enabled(RaceCommand::Start), expected.start);
+    QCOMPARE(clock.Enabled(RaceCommand::Lap), expected.lap);
+    QCOMPARE(clock.Enabled(RaceCommand::Stop), expected.stop);
+    QCOMPARE(clock.Enabled(RaceCommand::Reset), expected.reset);
+    QCOMPARE(clock.SettingsEnabled(), expected.cfg);
+    QCOMPARE(clock.Running(), expected.clock);
+    QCOMPARE(clock.Button(RaceCommand::Start).color, expected.startColor);
+    QCOMPARE(clock.Button(RaceCommand::Lap).color, expected.lapColor);
+    QCOMPARE(clock.Button(RaceCommand::Stop).color, expected.stopColor);
+    QCOMPARE(clock.Button(RaceCommand::Reset).color, expected.resetColor);
+}
+
+constexpr TColor Face = Colors::clBtnFace;
+const Flags ReadyFlags{true, false, false, false, true, false, Colors::clGreen, Face, Face, Face};
+const Flags RunningFlags{false, true, true, false, false, true, Face, Colors::clYellow, Colors::clRed, Face};
+const Flags StoppedFlags{false, false, false, true, false, false, Face, Face, Face, Colors::clBlack};
+
+} // namespace
+
+class TestRaceClock : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void stateTable()
+    {
+        RecordingHost host;
+        ManualClock clocks;
+        RaceClock clock(host, clocks);
+        CheckFlags(clock, ReadyFlags);
+        QCOMPARE(clock.LapCaption(), QStringLiteral("ZIEL"));
+
+        clock.mStartClick();
+        CheckFlags(clock, RunningFlags);
+        QCOMPARE(clock.LapCaption(), QStringLiteral("ZIEL 1"));
+
+        clock.mLAPClick();
+        CheckFlags(clock, RunningFlags);
+        QCOMPARE(clock.LapCaption(), QStringLiteral("ZIEL 2"));
+
+        clock.mStopClick();
+        CheckFlags(clock, StoppedFlags);
+        QCOMPARE(clock.LapCaption(), QStringLiteral("ZIEL"));
+
+        host.answer = 2;
+        clock.mResetClick();
+        CheckFlags(clock, StoppedFlags);
+        QCOMPARE(clock.ResultCount(), 1);
+
+        host.answer = 6;
+        clock.mResetClick();
+        QCOMPARE(clock.Button(RaceCommand::Start).color, Colors::clGreen);
+        QCOMPARE(clock.Enabled(RaceCommand::Start), true);
+        QCOMPARE(clock.Enabled(RaceCommand::Reset), false);
+        QCOMPARE(clock.ResultCount(), 0);
+        QCOMPARE(host.questions,
+                 (QStringList{QStringLiteral("Protokoll wird gelöscht!|OK|Abbrechen"),
+                              QStringLiteral("Protokoll wird gelöscht!|OK|Abbrechen")}));
+    }
+
+    // Commands whose button is disabled do nothing at all.
+    void disabledCommandsDoNothing()
+    {
+        RecordingHost host;
+        ManualClock clocks;
+        RaceClock clock(host, clocks);
+        clock.mLAPClick();
+        clock.mStopClick();
+        clock.mResetClick();
+        QVERIFY(host.calls.isEmpty());
+        QVERIFY(host.questions.isEmpty());
+        clock.mStartClick();
+        host.calls.clear();
+        clock.mStartClick();
+        clock.mResetClick();
+        QVERIFY(host.calls.isEmpty());
+        QCOMPARE(clock.ResultCount(), 0);
+    }
+
+    void finishStepsInOrder()
+    {
+        RecordingHost host;
+        ManualClock clocks;
+        clocks.timeOfDay = ((9 * 3600 + 5 * 60 + 3) * 1000) + 470;
+        RaceClock clock(host, clocks);
+        clock.mStartClick();
+        host.calls.clear();
+        clock.mLAPClick();
+        QCOMPARE(host.calls, (QStringList{"ShowTime", "AddResultRow", "ShowResultRow 1", "Focus 0",
+                                          "SaveAutosave"}));
+        QCOMPARE(host.rows.first(), qMakePair(QStringLiteral("9:05.03,47"), QStringLiteral("GER")));
+        QCOMPARE(host.shown.last(), qMakePair(DisplayRow::Lower, clocks.timeOfDay));
+        QCOMPARE(clock.ResultCount(), 1);
+    }
+
+    void captionWords_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("loadedResults");
+        QTest::addColumn<QString>("idle");
+        QTest::addColumn<QString>("running");
+        QTest::newRow("ZIEL") << 0 << 0 << "ZIEL" << "ZIEL 1";
+        QTest::newRow("after a loaded protocol") << 0 << 3 << "ZIEL" << "ZIEL 4";
+        QTest::newRow("LAP") << 1 << 0 << "LAP" << "LAP 1";
+        QTest::newRow("FINISH") << 2 << 9 << "FINISH" << "FINISH 10";
+        QTest::newRow("START") << 3 << 0 << "START" << "START 1";
+        QTest::newRow("empty word") << 4 << 0 << "" << " 1";
+    }
+
+    void captionWords()
+    {
+        QFETCH(int, index);
+        QFETCH(int, loadedResults);
+        QFETCH(QString, idle);
+        QFETCH(QString, running);
+        RecordingHost host;
+        ManualClock clocks;
+        RaceClock clock(host, clocks);
+        clock.setButtonLapIndex(index);
+        clock.setResultCount(loadedResults);
+        QCOMPARE(clock.LapCaption(), idle);
+        clock.mStartClick();
+        QCOMPARE(clock.LapCaption(), running);
+        clock.mStopClick();
+        QCOMPARE(clock.LapCaption(), idle);
+    }
+
+    void stopShowsElapsedAcrossTickWrap()
+    {
+        RecordingHost host;
+        ManualClock clocks;
+        clocks.tick = 0xFFFFFF00u; // 256 ms before the counter wraps
+        RaceClock clock(host, clocks);
+        clock.mStartClick();
+        clocks.Advance(90061230); // 25 h 1 min 1.23 s
+        host.shown.clear();
+        clock.mStopClick();
+        QCOMPARE(clock.ElapsedMs(), 90061230);
+        QCOMPARE(host.shown, (QList<QPair<DisplayRow, qint32>>{{DisplayRow::Upper, 90061230},
+                                                               {DisplayRow::Lower, 0}}));
+        QVERIFY(host.calls.contains(QStringLiteral("EnableExportCommands 0")));
+    }
+
+    void finishAfterMidnightIsSmallTimeOfDay()
+    {
+        RecordingHost host;
+        ManualClock clocks;
+        clocks.timeOfDay = 86399000;
+        RaceClock clock(host, clocks);
+        clock.mStartClick();
+        clocks.Advance(6300); // 0 h 0 min 5.30 s
+        clock.mLAPClick();
+        QCOMPARE(host.rows.last().first, QStringLiteral("5,30"));
+    }
+
+    void precisionAffectsLaterRowsOnly()
+    {
+        RecordingHost host;
+        ManualClock clocks;
+        clocks.timeOfDay = 5300;
+        RaceClock clock(host, clocks);
+        clock.mStartClick();
+        clock.mLAPClick();
+        clock.setPrecision(0);
+        clock.mLAPClick();
+        QCOMPARE(host.rows[0].first, QStringLiteral("5,30"));
+        QCOMPARE(host.rows[1].first, QStringLiteral("5"));
+    }
+
+    void resetStepsAndNextStart()
+    {
+        RecordingHost host;
+        ManualClock clocks;
+        RaceClock clock(host, clocks);
+        clock.mStartClick();
+        clock.mLAPClick();
+        clock.mLAPClick();
+        clock.mStopClick();
+        host.calls.clear();
+        clock.mResetClick();
+        QCOMPARE(host.calls, (QStringList{"ClearProtocol", "LayoutProtocolColumns", "ShowTime",
+                                          "ShowTime", "Focus 1", "UpdateProtocolCommands"}));
+        QCOMPARE(clock.StopTick(), clock.StartTick());
+        QVERIFY(clock.SettingsEnabled());
+        clock.mStartClick();
+        QCOMPARE(clock.LapCaption(), QStringLiteral("ZIEL 1"));
+        host.rows.clear();
+        clock.mLAPClick();
+        QCOMPARE(clock.ResultCount(), 1);
+    }
+
+    void clockTickShowsTimeOfDay()
+    {
+        RecordingHost host;
+        ManualClock clocks;
+        RaceClock clock(host, clocks);
+        clock.mStartClick();
+        QCOMPARE(clock.ClockTimerObject().interval(), 10);
+        clocks.timeOfDay = 12345;
+        host.shown.clear();
+        clock.ClockTimer();
+        QCOMPARE(host.shown, (QList<QPair<DisplayRow, qint32>>{{DisplayRow::Upper, 12345}}));
+    }
+
+    void lockout()
+    {
+        RecordingHost host;
+        ManualClock clocks;
+        RaceClock clock(host, clocks);
+        // START switches the lockout on when its interval is above 0.
+        clock.mStartClick();
+        QVERIFY(clock.Locked());
+        clock.TimerGesperrtTimer();
+        QVERIFY(!clock.Locked());
+        QVERIFY(clock.LockoutTimerObject().isSingleShot());
+
+        clock.ArmLockout();
+        QVERIFY(clock.Locked());
+        clock.TimerGesperrtTimer();
+
+        // Only while the clock runs.
+        clock.mStopClick();
+        clock.ArmLockout();
+        QVERIFY(!clock.Locked());
+    }
+
+    void zeroIntervalNeverLocks()
+    {
+        RecordingHost host;
+        ManualClock clocks;
+        RaceClock clock(host, clocks);
+        clock.setLockoutInterval(0);
+        clock.mStartClick();
+        QVERIFY(!clock.Locked());
+        clock.ArmLockout();
+        QVERIFY(!clock.Locked());
+    }
+
+    // Arming a running lockout does not restart it: it ends one interval after it began.
+    void armingDoesNotRestart()
+    {
+        RecordingHost host;
+        ManualClock clocks;
+        RaceClock clock(host, clocks);
+        clock.setLockoutInterval(10000);
+        clock.mStartClick();
+        QVERIFY(clock.Locked());
+        QTest::qWait(50);
+        const int before = clock.LockoutTimerObject().remainingTime();
+        QVERIFY(before < 10000);
+        clock.ArmLockout();
+        QVERIFY(clock.LockoutTimerObject().remainingTime() <= before);
+    }
+
+    void operatorFinishesIgnoreLockout()
+    {
+        RecordingHost host;
+        ManualClock clocks;
+        RaceClock clock(host, clocks);
+        clock.mStartClick();
+        QVERIFY(clock.Locked());
+        clock.mLAPClick();
+        clock.mLAPClick();
+        clock.mLAPClick();
+        QCOMPARE(host.rows.size(), 3);
+        QCOMPARE(clock.ResultCount(), 3);
+    }
+};
+
+QTEST_MAIN(TestRaceClock)
+#include "tst_raceclock.moc"
