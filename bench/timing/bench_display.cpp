@@ -1,0 +1,68 @@
+// Runs the race clock for ten seconds on the offscreen platform and prints how
+// often the digits repaint and how much CPU the process used meanwhile.
+#include "ClockSource.h"
+#include "FMain.h"
+#include "Udigit.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+#include <cstdio>
+
+namespace {
+
+class PaintCounter : public QObject
+{
+public:
+    long paints = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+double CpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+           + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tivano"));
+    const int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
+
+    TFormMain window(DefaultClockSource());
+    window.show();
+    QApplication::processEvents();
+
+    PaintCounter counter;
+    for (TDigit *digit : window.findChildren<TDigit *>())
+        digit->installEventFilter(&counter);
+
+    window.Clock().mStartClick();
+    const double cpuBefore = CpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    QTimer::singleShot(seconds * 1000, &application, &QApplication::quit);
+    application.exec();
+    const double elapsed = double(wall.elapsed()) / 1000.0;
+    const double cpu = CpuSeconds() - cpuBefore;
+
+    std::printf("running clock for %.1f s\n", elapsed);
+    std::printf("digit repaints: %ld (%.1f per second; target <= 125)\n", counter.paints,
+                double(counter.paints) / elapsed);
+    std::printf("CPU: %.2f s (%.2f %% of one core; target < 3 %%)\n", cpu, 100.0 * cpu / elapsed);
+    return 0;
+}
