@@ -1,0 +1,113 @@
+#include "ProtocolFiles.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMimeDatabase>
+#include <QStandardPaths>
+
+QString TProtocolFileType::Description() const
+{
+    return Name + QLatin1String(" (") + Pattern + QLatin1Char(')');
+}
+
+QString TProtocolFileType::Extension() const
+{
+    return Pattern.mid(1);
+}
+
+QString TProtocolFileType::QtFilter() const
+{
+    // Qt takes the patterns from the parentheses; parentheses inside the name would confuse it.
+    QString name = Name;
+    name.replace(QLatin1Char('('), QLatin1Char('['));
+    name.replace(QLatin1Char(')'), QLatin1Char(']'));
+    return name + QLatin1String(" (") + Pattern + QLatin1Char(')');
+}
+
+TFileTypeNames TFileTypeNames::FromMimeDatabase()
+{
+    TFileTypeNames names;
+    const QMimeDatabase db;
+    auto lookUp = [&db](const char *mimeName, QString &target) {
+        const QMimeType type = db.mimeTypeForName(QLatin1String(mimeName));
+        if (type.isValid())
+            target = type.comment();
+    };
+    lookUp("text/html", names.WebPage);
+    lookUp("text/plain", names.Text);
+    lookUp("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet", names.Spreadsheet);
+    return names;
+}
+
+namespace {
+
+QString JoinTypes(const QList<TProtocolFileType> &types)
+{
+    QStringList pieces;
+    for (const TProtocolFileType &type : types) {
+        pieces.append(type.Description());
+        pieces.append(type.Pattern);
+    }
+    return pieces.join(QLatin1Char('|'));
+}
+
+} // namespace
+
+QString TProtocolFileFilters::OpenFilter() const
+{
+    return JoinTypes(OpenTypes);
+}
+
+QString TProtocolFileFilters::SaveFilter() const
+{
+    return JoinTypes(SaveTypes);
+}
+
+QString TProtocolFiles::AutosaveFileName(const QString &folder, const QString &title)
+{
+    QString path = folder;
+    if (!path.isEmpty() && !path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    return path + title + QLatin1String(".txt");
+}
+
+QString TProtocolFiles::DefaultAutosaveFolder()
+{
+    const QString exeFolder = QCoreApplication::applicationDirPath();
+    const QFileInfo info(exeFolder);
+    if (!exeFolder.isEmpty() && info.isDir() && info.isWritable())
+        return exeFolder;
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(data);
+    return data;
+}
+
+QString TProtocolFiles::TimestampFileName(const QDateTime &when)
+{
+    QString name = when.toString(QStringLiteral("yyyy-MM-dd-HH-mm"));
+    name.replace(QLatin1Char(' '), QLatin1Char('0'));
+    return name;
+}
+
+QString TProtocolFiles::ProtocolPageFileName()
+{
+    QString base = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    if (base.isEmpty())
+        base = QStringLiteral("Tivano");
+    return base + QLatin1String(".html");
+}
+
+TProtocolFileFilters TProtocolFiles::BuildProtocolFileFilters(const TFileTypeNames &names,
+                                                              bool spreadsheet)
+{
+    TProtocolFileFilters filters;
+    filters.OpenTypes.append({names.Text, QStringLiteral("*.txt"), TProtocolFileKind::pkText});
+    if (spreadsheet) {
+        filters.OpenTypes.append(
+            {names.Spreadsheet, QStringLiteral("*.xlsx"), TProtocolFileKind::pkSpreadsheet});
+    }
+    filters.SaveTypes = filters.OpenTypes;
+    filters.SaveTypes.append({names.WebPage, QStringLiteral("*.html"), TProtocolFileKind::pkWebPage});
+    return filters;
+}

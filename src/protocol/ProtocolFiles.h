@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+// The kinds of file the protocol commands read and write; the commands dispatch on the
+// kind of the type chosen in a file dialog, not on the file's extension.
+enum class TProtocolFileKind { pkText, pkSpreadsheet, pkWebPage };
+
+// One entry of a file dialog's type list.
+struct TProtocolFileType
+{
+    QString Name;      // e.g. "Textdatei"
+    QString Pattern;   // e.g. "*.txt"
+    TProtocolFileKind Kind = TProtocolFileKind::pkText;
+
+    // "Name (*.ext)" as the dialog shows it.
+    QString Description() const;
+    // The pattern's extension with its dot, e.g. ".txt".
+    QString Extension() const;
+    // The filter text a Qt file dialog takes: "Name (*.ext)".
+    QString QtFilter() const;
+};
+
+// The names of the three file types.
+struct TFileTypeNames
+{
+    QString Text = QStringLiteral("Textdatei");
+    QString WebPage = QStringLiteral("Webseite");
+    QString Spreadsheet = QStringLiteral("MS Excel");
+
+    // The fallback names with every name the MIME database knows put in their place
+    // (its comment for text/html, text/plain and the workbook type, in this order).
+    static TFileTypeNames FromMimeDatabase();
+};
+
+// The type lists of the open and save dialogs.
+struct TProtocolFileFilters
+{
+    QList<TProtocolFileType> OpenTypes;
+    QList<TProtocolFileType> SaveTypes;
+
+    // The lists as "description|pattern" pairs separated by "|".
+    QString OpenFilter() const;
+    QString SaveFilter() const;
+};
+
+class TProtocolFiles
+{
+public:
+    // Folder + application title + ".txt".
+    static QString AutosaveFileName(const QString &folder, const QString &title);
+
+    // The executable's folder when it is writable, else the per-user data folder.
+    static QString DefaultAutosaveFolder();
+
+    // "yyyy-MM-dd-hh-mm" of the given local time, blanks replaced by "0"; no extension.
+    static QString TimestampFileName(const QDateTime &when);
+
+    // The executable's name with ".html" in place of its extension, without a folder.
+    static QString ProtocolPageFileName();
+
+    // Open list: text type plus the spreadsheet type when workbooks are supported;
+    // save list: the open list plus the web-page type.
+    static TProtocolFileFilters BuildProtocolFileFilters(const TFileTypeNames &names,
+                                                         bool spreadsheet);
+};

@@ -1,0 +1,117 @@
+#include "ProtocolPage.h"
+
+#include "AtomicFileWriter.h"
+#include "TextCodec.h"
+
+namespace {
+
+const QLatin1String MakerAddress("http://www.korvano-software.de");
+const QString MakerDescription = QStringLiteral(
+    "Korvano Software - Zeitmessung f\u00fcr Laufveranstaltungen, Radrennen und Vereinssport");
+const QLatin1String DesignerAddress("webdesign@korvano-software.de");
+const QLatin1String MakerSoftwarePage("http://www.korvano-software.de/sport/");
+
+} // namespace
+
+QString TProtocolPage::Escape(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (QChar ch : text) {
+        switch (ch.unicode()) {
+        case '&': out += QLatin1String("&amp;"); break;
+        case '<': out += QLatin1String("&lt;"); break;
+        case '>': out += QLatin1String("&gt;"); break;
+        case '"': out += QLatin1String("&quot;"); break;
+        default: out += ch;
+        }
+    }
+    return out;
+}
+
+QString TProtocolPage::CellText(const QString &text)
+{
+    QString out = text;
+    const qsizetype comma = out.indexOf(QLatin1Char(','));
+    if (comma >= 0)
+        out[comma] = QLatin1Char('.');
+    return out;
+}
+
+QString TProtocolPage::BuildText(const TProtocolTable &table, const QString &title)
+{
+    const QString t = Escape(title);
+    const QLatin1String eol("\r\n");
+    QString page;
+    page.reserve(2048 + table.RowCount() * table.ColCount() * 16);
+    auto line = [&](const QString &text) { page += text; page += eol; };
+
+    line(QStringLiteral("<HTML>"));
+    line(QStringLiteral("<HEAD>"));
+    line(QLatin1String("<!--") + MakerAddress + QLatin1String(" software -->"));
+    line(QLatin1String("<TITLE>Zeitenprotokoll ") + t + QLatin1String("</TITLE>"));
+    line(QLatin1String("<META name=description content=\"") + Escape(MakerDescription)
+         + QLatin1String("\">"));
+    line(QStringLiteral("<META http-equiv=Content-Type content=\"text/html; charset=iso-8859-1\">"));
+    line(QLatin1String("<META name=\"Webdesign\" content=\"") + DesignerAddress
+         + QLatin1String("\">"));
+    line(QStringLiteral("</HEAD>"));
+    line(QStringLiteral("<STYLE type=text/css>"));
+    line(QStringLiteral(" body {font-family: Arial}"));
+    line(QStringLiteral(" pre  {padding-left: 36px}"));
+    line(QStringLiteral(".kv   {line-height: 4px; width: 28px}"));
+    line(QStringLiteral("</STYLE>"));
+    line(QStringLiteral("<BODY bgcolor=#FFFFFF text=#000000>"));
+    line(QLatin1String("<DIV style=\"FILTER: Blur(direction=225, strength=6); WIDTH:100%\"><H2>&nbsp;")
+         + t + QLatin1String("</H2>"));
+    line(QStringLiteral("</div>"));
+    line(QStringLiteral("<H4>Zeitenprotokoll</H4>"));
+    line(QStringLiteral("<table style=\"BORDER-COLLAPSE: collapse\" bgcolor=#FFFFFF "
+                        "borderColor=#808080 border=1 cellpadding=4 width=100%>"));
+    line(QStringLiteral("<colgroup valign=top> <col align=right> <col align=right> "
+                        "<col align=left> <col align=right> <col align=center>  "
+                        "<col align=center> </colgroup>"));
+    line(QStringLiteral("<thead align=left bgcolor=#91B5FF>"));
+    line(QStringLiteral("<tr>"));
+    static const char *const headerWidths[] = {"5%", "10%", "10%", "5%", "5%"};
+    for (int c = 0; c < 5; ++c) {
+        line(QLatin1String("<th width=") + QLatin1String(headerWidths[c]) + QLatin1Char('>')
+             + Escape(table.Cells(c, 0)));
+    }
+    line(QStringLiteral("<th width=60%>"));
+    line(QStringLiteral("</tr></thead>"));
+    const int rows = table.RowCount();
+    const int cols = table.ColCount();
+    for (int r = 1; r < rows; ++r) {
+        page += QLatin1String("<tr>");
+        for (int c = 0; c < cols; ++c) {
+            page += QLatin1String("<td>");
+            page += Escape(CellText(table.Cells(c, r)));
+        }
+        page += QLatin1String("</tr>");
+        page += eol;
+    }
+    line(QStringLiteral("</table>"));
+    line(QLatin1String("<P align=right><a href=\"") + MakerSoftwarePage
+         + QLatin1String("\" title=\"") + t
+         + QLatin1String("\"><FONT color=#FF0000>Kor</FONT><FONT color=#009900>va</FONT>"
+                         "<FONT color=#999999>no</FONT><FONT color=#666600>&nbsp; Sport Software "
+                         "</FONT>&gt;&gt;</A></P></body></html>"));
+    return page;
+}
+
+QByteArray TProtocolPage::Build(const TProtocolTable &table, const QString &title)
+{
+    return TextCodec::Encode(BuildText(table, title));
+}
+
+bool TProtocolPage::WriteProtocolPage(const TProtocolTable &table, const QString &title,
+                                      const QString &fileName, QString *error)
+{
+    AtomicFileWriter writer;
+    if (writer.Write(fileName, Build(table, title)))
+        return true;
+    if (error)
+        *error = writer.ErrorString();
+    return false;
+}

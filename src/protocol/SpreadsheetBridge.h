@@ -1,0 +1,39 @@
+#pragma once
+
+#include "ProtocolTable.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Workbook files for the protocol: export writes an .xlsx workbook, import reads the
+// first worksheet of an .xlsx or .ods workbook.
+class TSpreadsheetBridge
+{
+public:
+    // True when workbook support is available for the program identifier
+    // "Excel.Application"; tests can switch it off.
+    static bool IsAutomationServerInstalled(const QString &progId);
+    static void setWorkbookSupport(bool available);
+
+    // Writes the whole table (title row first, empty data rows included) into a new
+    // workbook: row 1 bold with a medium border, thin borders on every cell, columns
+    // fitted to their longest text, author "Korvano Software", subject and sheet name
+    // `title`. The file appears complete or not at all. Returns false and sets *error.
+    static bool ExportToSpreadsheet(const TProtocolTable &table, const QString &fileName,
+                                    const QString &title, QString *error = nullptr);
+
+    // Reads the first `colCount` columns of the first worksheet up to the first row whose
+    // column A is empty. Returns at least one row (the sheet's first row) of `colCount`
+    // texts; numbers and dates come back as text ("12,5", "07.05.2025", "09:05:00").
+    // Returns false and sets *error when the file cannot be read as a workbook.
+    static bool ReadWorkbook(const QString &fileName, int colCount, QList<QStringList> &rows,
+                             QString *error = nullptr);
+
+    // Puts rows read by ReadWorkbook into the table: RowCount becomes the number of rows,
+    // the cells of every column are overwritten.
+    static void ApplyWorkbookRows(TProtocolTable &table, const QList<QStringList> &rows);
+
+    // A number in the text form the import gives it: shortest form, "," as decimal mark.
+    static QString NumberText(double value);
+};
