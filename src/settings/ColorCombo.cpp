@@ -1,0 +1,121 @@
+#include "ColorCombo.h"
+
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QStylePainter>
+
+const std::array<ToColorCombo::NamedColour, ToColorCombo::FixedColourCount> ToColorCombo::FixedColours = {{
+    {"Black", Colors::clBlack},   {"Maroon", Colors::clMaroon}, {"Green", Colors::clGreen},
+    {"Olive", Colors::clOlive},   {"Navy", Colors::clNavy},     {"Purple", Colors::clPurple},
+    {"Teal", Colors::clTeal},     {"Gray", Colors::clGray},     {"Silver", Colors::clSilver},
+    {"Red", Colors::clRed},       {"Lime", Colors::clLime},     {"Yellow", Colors::clYellow},
+    {"Blue", Colors::clBlue},     {"Fuchsia", Colors::clFuchsia}, {"Aqua", Colors::clAqua},
+    {"White", Colors::clWhite},
+}};
+
+const char *const ToColorCombo::UserEntryName = "Other...";
+
+namespace {
+
+constexpr int ColourRole = Qt::UserRole;
+
+// List entries are swatches only; the selected one gets the highlight around it.
+class SwatchDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override
+    {
+        painter->save();
+        const bool selected = option.state & QStyle::State_Selected;
+        painter->fillRect(option.rect, option.palette.color(selected ? QPalette::Highlight
+                                                                     : QPalette::Base));
+        PaintColourSwatch(*painter, option.rect, TColor(index.data(ColourRole).toUInt()));
+        painter->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.setHeight(qMax(size.height(), option.fontMetrics.height() + 2));
+        return size;
+    }
+};
+
+} // namespace
+
+void PaintColourSwatch(QPainter &painter, const QRect &rect, TColor colour)
+{
+    const QRect swatch = rect.adjusted(2, 2, -2, -2);
+    if (swatch.width() <= 0 || swatch.height() <= 0)
+        return;
+    painter.fillRect(swatch, ToQColor(colour));
+    painter.setPen(QPen(Qt::black, 0));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(swatch.adjusted(0, 0, -1, -1));
+}
+
+ToColorCombo::ToColorCombo(QWidget *parent)
+    : QComboBox(parent)
+{
+    for (const NamedColour &colour : FixedColours)
+        addItem(QLatin1String(colour.name), QVariant::fromValue<uint>(colour.value));
+    addItem(QLatin1String(UserEntryName), QVariant::fromValue<uint>(Colors::clWhite));
+    setItemDelegate(new SwatchDelegate(this));
+    setCurrentIndex(0);
+    setMaxVisibleItems(count());
+    connect(this, &QComboBox::activated, this, &ToColorCombo::EntryActivated);
+}
+
+TColor ToColorCombo::EntryColour(int index) const
+{
+    return TColor(itemData(index, ColourRole).toUInt());
+}
+
+void ToColorCombo::setColorValue(TColor value)
+{
+    if (value == m_colorValue)
+        return;
+    m_colorValue = value;
+    int entry = -1;
+    for (int i = 0; i < count(); ++i) {
+        if (EntryColour(i) == value) {
+            entry = i;
+            break;
+        }
+    }
+    if (entry < 0) {
+        entry = UserEntry;
+        setItemData(UserEntry, QVariant::fromValue<uint>(value), ColourRole);
+    }
+    setCurrentIndex(entry);
+    update();
+    if (OnChange)
+        OnChange(this);
+}
+
+void ToColorCombo::EntryActivated(int index)
+{
+    if (index < 0)
+        return;
+    m_colorValue = EntryColour(index);
+    update();
+    if (OnChange)
+        OnChange(this);
+}
+
+void ToColorCombo::paintEvent(QPaintEvent *)
+{
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    option.currentText.clear();
+    option.currentIcon = QIcon();
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                QStyle::SC_ComboBoxEditField, this);
+    if (currentIndex() >= 0)
+        PaintColourSwatch(painter, field, EntryColour(currentIndex()));
+}

@@ -1,0 +1,36 @@
+#include "FileTypeNames.h"
+
+#include <QMimeDatabase>
+#include <QMimeType>
+
+std::optional<QString> MimeFileTypeDescription(const QString &fileClass)
+{
+    QString mimeName;
+    if (fileClass == QLatin1String("htmlfile"))
+        mimeName = QStringLiteral("text/html");
+    else if (fileClass == QLatin1String("txtfile"))
+        mimeName = QStringLiteral("text/plain");
+    else if (fileClass == QLatin1String("MS Excel"))
+        mimeName = QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet");
+    else
+        return std::nullopt;
+
+    const QMimeType type = QMimeDatabase().mimeTypeForName(mimeName);
+    if (!type.isValid())
+        return std::nullopt;
+    return type.comment();
+}
+
+FileTypeNames LoadFileTypeNames(const FileTypeLookup &lookup)
+{
+    FileTypeNames names;
+    QString *const targets[] = {&names.Html, &names.Text, &names.Excel};
+    const QString classes[] = {QStringLiteral("htmlfile"), QStringLiteral("txtfile"), names.Excel};
+    for (size_t i = 0; i < 3; ++i) {
+        const std::optional<QString> description = lookup(classes[i]);
+        if (!description)
+            break;
+        *targets[i] = *description;
+    }
+    return names;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+// The names that label the HTML, text and workbook filters of the file dialogs.
+struct FileTypeNames
+{
+    QString Html = QStringLiteral("Webseite");
+    QString Text = QStringLiteral("Textdatei");
+    QString Excel = QStringLiteral("MS Excel");
+};
+
+// Answers the description of a file class ("htmlfile", "txtfile", "MS Excel"),
+// or std::nullopt when that class is unknown.
+using FileTypeLookup = std::function<std::optional<QString>(const QString &fileClass)>;
+
+// The desktop's descriptions: the comments of the MIME database for
+// text/html, text/plain and the xlsx workbook type.
+std::optional<QString> MimeFileTypeDescription(const QString &fileClass);
+
+// Starts from the fallback names and asks `lookup` for "htmlfile", "txtfile"
+// and "MS Excel" in that order; the first class it cannot answer ends the
+// asking, names already replaced stay replaced.
+FileTypeNames LoadFileTypeNames(const FileTypeLookup &lookup = MimeFileTypeDescription);

@@ -1,0 +1,136 @@
+#include "QtSettingsKey.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include <limits>
+
+namespace {
+
+// A 32-bit value as the store keeps it: signed or unsigned 32-bit numbers are
+// both accepted (colours use the full unsigned range); anything wider is not.
+std::optional<qint32> To32Bit(qlonglong value)
+{
+    if (value < std::numeric_limits<qint32>::min() || value > qlonglong(std::numeric_limits<quint32>::max()))
+        return std::nullopt;
+    return qint32(quint32(value));
+}
+
+std::optional<qint32> IntegerFromVariant(const QVariant &value)
+{
+    bool ok = false;
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return To32Bit(value.toLongLong());
+    case QMetaType::ULongLong: {
+        const qulonglong unsignedValue = value.toULongLong();
+        if (unsignedValue > std::numeric_limits<quint32>::max())
+            return std::nullopt;
+        return qint32(quint32(unsignedValue));
+    }
+    case QMetaType::QString: {
+        // The text formats (INI) keep no type: a value is an integer when its
+        // whole text is a decimal integer.
+        const QString text = value.toString();
+        if (text.isEmpty() || text.trimmed() != text)
+            return std::nullopt;
+        const qlonglong parsed = text.toLongLong(&ok, 10);
+        if (!ok)
+            return std::nullopt;
+        return To32Bit(parsed);
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+QString ExecutableBaseName()
+{
+    QString name = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    if (name.isEmpty())
+        name = QCoreApplication::applicationName();
+    return name;
+}
+
+std::unique_ptr<QtSettingsKey> QtSettingsKey::Open(const SettingsLocation &location, bool create)
+{
+    std::unique_ptr<QSettings> settings;
+    if (location.filePath.isEmpty()) {
+        const QString name = ExecutableBaseName();
+        settings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, name, name);
+    } else {
+        settings = std::make_unique<QSettings>(location.filePath, QSettings::IniFormat);
+    }
+    if (!create && settings->allKeys().isEmpty())
+        return nullptr; // the key does not exist (or holds nothing)
+    if (create && !settings->isWritable())
+        return nullptr;
+    return std::make_unique<QtSettingsKey>(std::move(settings));
+}
+
+QtSettingsKey::QtSettingsKey(std::unique_ptr<QSettings> settings)
+    : m_settings(std::move(settings))
+{
+}
+
+std::optional<qint32> QtSettingsKey::ReadInteger(const QString &name) const
+{
+    const QVariant value = m_settings->value(name);
+    if (!value.isValid())
+        return std::nullopt;
+    return IntegerFromVariant(value);
+}
+
+std::optional<bool> QtSettingsKey::ReadBool(const QString &name) const
+{
+    const QVariant value = m_settings->value(name);
+    if (!value.isValid())
+        return std::nullopt;
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool();
+    if (const std::optional<qint32> number = IntegerFromVariant(value))
+        return *number != 0;
+    if (value.typeId() == QMetaType::QString) {
+        const QString text = value.toString();
+        if (text == QLatin1String("true"))
+            return true;
+        if (text == QLatin1String("false"))
+            return false;
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> QtSettingsKey::ReadString(const QString &name) const
+{
+    const QVariant value = m_settings->value(name);
+    if (value.typeId() != QMetaType::QString)
+        return std::nullopt;
+    return value.toString();
+}
+
+bool QtSettingsKey::WriteInteger(const QString &name, qint32 value)
+{
+    if (!m_settings->isWritable())
+        return false;
+    m_settings->setValue(name, value);
+    return true;
+}
+
+bool QtSettingsKey::WriteBool(const QString &name, bool value)
+{
+    return WriteInteger(name, value ? 1 : 0);
+}
+
+bool QtSettingsKey::Close()
+{
+    m_settings->sync();
+    return m_settings->status() == QSettings::NoError;
+}
