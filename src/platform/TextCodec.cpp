@@ -18,9 +18,11 @@ QByteArray EncodeWithReplacement(QStringView text)
         qsizetype len = 1;
         if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
             len = 2;
-        encoder.resetState();
-        QByteArray piece = encoder.encode(text.mid(i, len));
-        if (encoder.hasError() || piece.size() != 1)
+        // The converter keeps its error flag once set, so a failed character is told by
+        // its substitute byte (SUB) standing for anything but SUB itself.
+        const QByteArray piece = encoder.encode(text.mid(i, len));
+        const bool substituted = piece == QByteArrayView("\x1a") && text[i] != QChar(0x1a);
+        if (substituted || piece.size() != 1)
             out.append('?');
         else
             out.append(piece);

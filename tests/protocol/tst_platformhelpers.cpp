@@ -1,0 +1,144 @@
+#include "AtomicFileWriter.h"
+#include "TextCodec.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+class TestPlatformHelpers : public QObject
+{
+    Q_OBJECT
+
+private:
+    static QByteArray ReadFile(const QString &name)
+    {
+        QFile file(name);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+
+private Q_SLOTS:
+    void encode_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("ascii") << QStringLiteral("Nr.\t00001\r\n") << QByteArray("Nr.\t00001\r\n");
+        QTest::newRow("umlauts") << QStringLiteral("\u00c4\u00f6\u00fc\u00df")
+                                 << QByteArray("\xc4\xf6\xfc\xdf");
+        QTest::newRow("euro and quotes") << QStringLiteral("\u20ac\u201e\u201c")
+                                         << QByteArray("\x80\x84\x93");
+        QTest::newRow("not in code page") << QStringLiteral("a\u0101b") << QByteArray("a?b");
+        QTest::newRow("outside basic plane is one ?")
+            << QStringLiteral("x\U0001F600y") << QByteArray("x?y");
+        QTest::newRow("cyrillic word") << QStringLiteral("\u041c\u0438\u0440") << QByteArray("???");
+        QTest::newRow("SUB itself survives") << QStringLiteral("\u001a\u0101")
+                                             << QByteArray("\x1a?");
+    }
+
+    void encode()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(TextCodec::Encode(text), bytes);
+    }
+
+    void everyByteRoundTrips()
+    {
+        QByteArray all;
+        for (int b = 0; b < 256; ++b)
+            all.append(char(b));
+        const QString text = TextCodec::Decode(all);
+        QCOMPARE(text.size(), 256);
+        QCOMPARE(text.at(0x80), QChar(0x20AC));
+        QCOMPARE(text.at(0xE4), QChar(0xE4));
+        QCOMPARE(TextCodec::Encode(text), all);
+    }
+
+    void writerReplacesTarget()
+    {
+        QTemporaryDir dir;
+        const QString name = dir.filePath(QStringLiteral("Tivano.txt"));
+        AtomicFileWriter writer;
+        QVERIFY(writer.Write(name, "first"));
+        QVERIFY(writer.Write(name, "second, longer"));
+        QCOMPARE(ReadFile(name), QByteArray("second, longer"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+
+    void injectedFailureKeepsPrevious()
+    {
+        QTemporaryDir dir;
+        const QString name = dir.filePath(QStringLiteral("Tivano.txt"));
+        AtomicFileWriter writer;
+        QVERIFY(writer.Write(name, "previous"));
+        QString seenTemp;
+        writer.OnBeforeRename = [&](const QString &temp) {
+            seenTemp = temp;
+            return ReadFile(temp) == QByteArray("next") ? false : true;
+        };
+        QVERIFY(!writer.Write(name, "next"));
+        QVERIFY(!writer.ErrorString().isEmpty());
+        QCOMPARE(ReadFile(name), QByteArray("previous"));
+        QVERIFY(!seenTemp.isEmpty());
+        QVERIFY(!QFile::exists(seenTemp));
+    }
+
+    void killedBetweenWriteAndRenameKeepsPrevious()
+    {
+        QTemporaryDir dir;
+        const QString name = dir.filePath(QStringLiteral("Tivano.txt"));
+        AtomicFileWriter first;
+        QVERIFY(first.Write(name, "00001\t1:00,00\t \t \t \t\r\n"));
+        const QByteArray big(4 * 1024 * 1024, 'x');
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            AtomicFileWriter writer;
+            writer.OnBeforeRename = [](const QString &) {
+                ::raise(SIGKILL);
+                return true;
+            };
+            writer.Write(name, big);
+            ::_exit(0);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status));
+        QCOMPARE(WTERMSIG(status), SIGKILL);
+        QCOMPARE(ReadFile(name), QByteArray("00001\t1:00,00\t \t \t \t\r\n"));
+
+        // The next write after the crash succeeds over the stale temporary file.
+        AtomicFileWriter after;
+        QVERIFY(after.Write(name, "fresh"));
+        QCOMPARE(ReadFile(name), QByteArray("fresh"));
+    }
+
+    void renameFailureIsReported()
+    {
+        // A folder of the target's name makes the final rename fail, also for root.
+        QTemporaryDir dir;
+        const QString name = dir.filePath(QStringLiteral("Tivano.txt"));
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("Tivano.txt/inner")));
+        AtomicFileWriter writer;
+        QVERIFY(!writer.Write(name, "data"));
+        QVERIFY(!writer.ErrorString().isEmpty());
+        QVERIFY(QFileInfo(name).isDir());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
+    }
+
+    void missingFolderIsReported()
+    {
+        QTemporaryDir dir;
+        AtomicFileWriter writer;
+        QVERIFY(!writer.Write(dir.filePath(QStringLiteral("no/such/folder/x.txt")), "data"));
+        QVERIFY(!writer.ErrorString().isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPlatformHelpers)
+#include "tst_platformhelpers.moc"
