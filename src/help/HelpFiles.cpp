@@ -1,0 +1,60 @@
+#include "HelpFiles.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#ifndef TIVANO_HELP_MODULE_FILE
+#error "TIVANO_HELP_MODULE_FILE must name the viewer module's file"
+#endif
+#ifndef TIVANO_REL_DATADIR
+#define TIVANO_REL_DATADIR "../share/tivano"
+#endif
+#ifndef TIVANO_REL_MODULEDIR
+#define TIVANO_REL_MODULEDIR "../lib/tivano"
+#endif
+
+QString HelpFileName(const QString &executablePath)
+{
+    if (executablePath.isEmpty())
+        return QString();
+    const QFileInfo info(executablePath);
+    const QString suffix = info.suffix();
+    QString path = info.filePath();
+    // A dot in a folder name is no extension: only the file's own suffix goes.
+    if (!suffix.isEmpty())
+        path.chop(suffix.size() + 1);
+    return path + QStringLiteral(".hlp");
+}
+
+QString LocateHelpFile(const QString &executablePath)
+{
+    const QString beside = HelpFileName(executablePath);
+    if (beside.isEmpty() || QFileInfo(beside).isFile())
+        return beside;
+    const QFileInfo info(beside);
+    const QString installed =
+        QDir(InstalledDataFolder(QFileInfo(executablePath).absolutePath())).filePath(info.fileName());
+    if (QFileInfo(installed).isFile())
+        return installed;
+    return beside;
+}
+
+QString InstalledDataFolder(const QString &executableFolder)
+{
+    return QDir::cleanPath(QDir(executableFolder).filePath(QStringLiteral(TIVANO_REL_DATADIR)));
+}
+
+QStringList HelpModuleFolders(const QString &executableFolder)
+{
+    QStringList folders{QDir::cleanPath(executableFolder)};
+    const QString installed =
+        QDir::cleanPath(QDir(executableFolder).filePath(QStringLiteral(TIVANO_REL_MODULEDIR)));
+    if (installed != folders.first())
+        folders.append(installed);
+    return folders;
+}
+
+QString HelpModuleFileName()
+{
+    return QStringLiteral(TIVANO_HELP_MODULE_FILE);
+}

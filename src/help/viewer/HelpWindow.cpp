@@ -1,0 +1,198 @@
+#include "HelpWindow.h"
+
+#include "HelpBrowser.h"
+
+#include <QHelpContentItem>
+#include <QHelpContentModel>
+#include <QHelpContentWidget>
+#include <QHelpEngine>
+#include <QHelpIndexModel>
+#include <QHelpIndexWidget>
+#include <QHelpLink>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+THelpWindow::THelpWindow(QHelpEngine *engine, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , m_engine(engine)
+{
+    m_engine->setParent(this);
+    const QStringList documents = m_engine->registeredDocumentations();
+    if (!documents.isEmpty())
+        m_namespace = documents.first();
+
+    setWindowTitle(tr("Hilfe"));
+    resize(860, 600);
+
+    auto *splitter = new QSplitter(Qt::Horizontal, this);
+    m_tabs = new QTabWidget(splitter);
+    m_tabs->addTab(m_engine->contentWidget(), tr("Inhalt"));
+
+    auto *indexPage = new QWidget(m_tabs);
+    auto *indexLayout = new QVBoxLayout(indexPage);
+    indexLayout->setContentsMargins(4, 4, 4, 4);
+    m_indexFilter = new QLineEdit(indexPage);
+    m_indexFilter->setPlaceholderText(tr("Stichwort"));
+    m_indexFilter->setClearButtonEnabled(true);
+    indexLayout->addWidget(m_indexFilter);
+    indexLayout->addWidget(m_engine->indexWidget());
+    m_tabs->addTab(indexPage, tr("Index"));
+
+    m_browser = new THelpBrowser(m_engine, splitter);
+    splitter->addWidget(m_tabs);
+    splitter->addWidget(m_browser);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({240, 620});
+
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(splitter);
+
+    connect(m_engine->contentWidget(), &QHelpContentWidget::linkActivated, this,
+            &THelpWindow::OpenPage);
+    connect(m_engine->indexWidget(), &QHelpIndexWidget::documentActivated, this,
+            [this](const QHelpLink &document, const QString &) { OpenPage(document.url); });
+    connect(m_engine->indexWidget(), &QHelpIndexWidget::documentsActivated, this,
+            [this](const QList<QHelpLink> &documents, const QString &) {
+                if (!documents.isEmpty())
+                    OpenPage(documents.first().url);
+            });
+    connect(m_indexFilter, &QLineEdit::textChanged, this,
+            [this](const QString &text) { m_engine->indexWidget()->filterIndices(text); });
+    connect(m_indexFilter, &QLineEdit::returnPressed, m_engine->indexWidget(),
+            &QHelpIndexWidget::activateCurrentItem);
+    connect(m_engine->indexModel(), &QHelpIndexModel::indexCreated, this, [this] {
+        if (!m_indexFilter->text().isEmpty())
+            m_engine->indexWidget()->filterIndices(m_indexFilter->text());
+        if (!m_pendingKeyword.isEmpty())
+            OpenKeyword(std::exchange(m_pendingKeyword, QString()));
+    });
+    connect(m_engine->contentModel(), &QHelpContentModel::contentsCreated, this, [this] {
+        if (m_openFirstPage) {
+            m_openFirstPage = false;
+            OpenPage(FirstPage());
+        }
+    });
+    connect(m_browser, &QTextBrowser::sourceChanged, this, &THelpWindow::UpdateTitle);
+}
+
+THelpWindow::~THelpWindow() = default;
+
+QUrl THelpWindow::CurrentPage() const
+{
+    return m_browser->source();
+}
+
+void THelpWindow::ShowContents()
+{
+    m_tabs->setCurrentIndex(0);
+    if (!m_browser->source().isEmpty())
+        return;
+    const QUrl first = FirstPage();
+    if (first.isValid())
+        OpenPage(first);
+    else
+        m_openFirstPage = true;
+}
+
+void THelpWindow::ShowIndex(const QString &keyword)
+{
+    m_tabs->setCurrentIndex(1);
+    m_indexFilter->setText(keyword);
+    m_indexFilter->setFocus();
+    if (!keyword.isEmpty())
+        OpenKeyword(keyword);
+}
+
+void THelpWindow::ShowTopic(const QString &topic)
+{
+    QString path = topic.trimmed();
+    QString fragment;
+    const qsizetype hash = path.indexOf(QLatin1Char('#'));
+    if (hash >= 0) {
+        fragment = path.mid(hash + 1);
+        path.truncate(hash);
+    }
+    while (path.startsWith(QLatin1Char('/')))
+        path.remove(0, 1);
+    if (!path.isEmpty()) {
+        const QString tail = QLatin1Char('/') + path;
+        const QList<QUrl> files = m_engine->files(m_namespace, QString());
+        for (QUrl url : files) {
+            if (url.path().endsWith(tail, Qt::CaseInsensitive)) {
+                if (!fragment.isEmpty())
+                    url.setFragment(fragment);
+                OpenPage(url);
+                return;
+            }
+        }
+    }
+    ShowMissing(topic);
+}
+
+void THelpWindow::ShowContext(int contextId)
+{
+    const QList<QHelpLink> links =
+        m_engine->documentsForIdentifier(QStringLiteral("context.%1").arg(contextId));
+    if (links.isEmpty()) {
+        ShowMissing(QString::number(contextId));
+        return;
+    }
+    OpenPage(links.first().url);
+}
+
+void THelpWindow::OpenKeyword(const QString &keyword)
+{
+    QList<QHelpLink> links = m_engine->documentsForKeyword(keyword);
+    if (links.isEmpty()) {
+        // The index compares letter case; look for the entry as written there.
+        QHelpIndexModel *index = m_engine->indexModel();
+        if (index->isCreatingIndex() || index->rowCount() == 0) {
+            m_pendingKeyword = keyword;
+            return;
+        }
+        const QStringList entries = index->stringList();
+        for (const QString &entry : entries) {
+            if (entry.compare(keyword, Qt::CaseInsensitive) == 0) {
+                links = m_engine->documentsForKeyword(entry);
+                break;
+            }
+        }
+    }
+    if (!links.isEmpty())
+        OpenPage(links.first().url);
+}
+
+void THelpWindow::OpenPage(const QUrl &url)
+{
+    if (!url.isValid())
+        return;
+    m_openFirstPage = false;
+    m_browser->setSource(url);
+}
+
+void THelpWindow::ShowMissing(const QString &what)
+{
+    m_browser->setHtml(QStringLiteral("<p>%1</p>")
+                           .arg(tr("Das Thema „%1“ ist in dieser Hilfe nicht enthalten.")
+                                    .arg(what.toHtmlEscaped())));
+    UpdateTitle();
+}
+
+QUrl THelpWindow::FirstPage() const
+{
+    QHelpContentModel *contents = m_engine->contentModel();
+    if (contents->isCreatingContents() || contents->rowCount() == 0)
+        return QUrl();
+    QHelpContentItem *item = contents->contentItemAt(contents->index(0, 0));
+    return item ? item->url() : QUrl();
+}
+
+void THelpWindow::UpdateTitle()
+{
+    const QString page = m_browser->documentTitle();
+    setWindowTitle(page.isEmpty() ? tr("Hilfe") : page + tr(" - Hilfe"));
+}
