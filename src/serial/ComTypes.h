@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QtGlobal>
+
+// Line settings and events of the serial port component. The value names and
+// their order are part of the stored form format.
+
+enum TBaudRate {
+    br110,
+    br300,
+    br600,
+    br1200,
+    br2400,
+    br4800,
+    br9600,
+    br14400,
+    br19200,
+    br38400,
+    br56000,
+    br57600,
+    br115200,
+    br128000,
+    br256000,
+    brUser
+};
+
+enum TParity { prNone, prOdd, prEven, prMark, prSpace };
+
+enum TStopBits { sbOneStopBit, sbOne5StopBits, sbTwoStopBits };
+
+enum TFlowControl { fcNone, fcRtsCts, fcXonXoff };
+
+enum TEvent { evRxChar, evTxEmpty, evRxFlag, evRing, evBreak, evCTS, evDSR, evError, evRLSD };
+
+// A set of TEvent: bit i stands for the i-th value of TEvent.
+using TEvents = quint16;
+
+inline constexpr TEvents EventSet(TEvent event) { return TEvents(1u << event); }
+inline constexpr TEvents AllEvents = 0x01FF;
+
+// The platform's line-event bits, as the monitor thread reports them.
+namespace ComEvent {
+inline constexpr quint32 RxChar = 0x0001;
+inline constexpr quint32 RxFlag = 0x0002;
+inline constexpr quint32 TxEmpty = 0x0004;
+inline constexpr quint32 Cts = 0x0008;
+inline constexpr quint32 Dsr = 0x0010;
+inline constexpr quint32 Rlsd = 0x0020;
+inline constexpr quint32 Break = 0x0040;
+inline constexpr quint32 Error = 0x0080;
+inline constexpr quint32 Ring = 0x0100;
+} // namespace ComEvent
+
+// Bits of the modem-status word.
+namespace ModemLine {
+inline constexpr quint32 CtsOn = 0x0010;
+inline constexpr quint32 DsrOn = 0x0020;
+inline constexpr quint32 RingOn = 0x0040;
+inline constexpr quint32 RlsdOn = 0x0080;
+} // namespace ModemLine
+
+// The bit rate in bit/s for a TBaudRate; brUser gives `user` unchanged.
+quint32 BaudRateValue(TBaudRate rate, quint32 user);
+
+// The platform event mask for a set of TEvent.
+quint32 PlatformEventMask(TEvents events);
+
+// Everything the backend needs to program the line.
+struct ComLineSettings
+{
+    quint32 BaudRate = 9600;
+    int DataBits = 8;
+    TParity Parity = prNone;
+    TStopBits StopBits = sbOneStopBit;
+    TFlowControl FlowControl = fcNone;
+    bool EnableDTR = true;
+    qint32 ReadBufSize = 2048;
+    qint32 WriteBufSize = 2048;
+    qint32 XonLim = 512;
+    qint32 XoffLim = 1;
+    char XonChar = 17;
+    char XoffChar = 19;
+};

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "ComBackend.h"
+
+#include <condition_variable>
+#include <map>
+#include <memory>
+#include <mutex>
+
+// Serial ports without hardware, for tests and benchmarks. The test raises and
+// lowers the lines, reports several changes in one notification, makes opening
+// or programming fail and makes a waiting monitor fail as an unplugged adapter
+// does. Line changes may come from any thread.
+class SimulatedComBackend final : public ComBackend
+{
+public:
+    SimulatedComBackend();
+    ~SimulatedComBackend() override;
+
+    // Ports start present and usable.
+    void setPresent(int port, bool present);
+    void setCtsInputUsable(int port, bool usable);
+    // The next Open of `port` fails with `error`; an empty text ends that.
+    void setOpenError(int port, const QString &error);
+    // Every Configure of `port` fails with `error`; an empty text ends that.
+    void setConfigureError(int port, const QString &error);
+
+    // Sets the modem-status word (ModemLine bits); every line that changes is
+    // reported, all of them in one notification.
+    void SetModemStatus(int port, quint32 status);
+    void SetCts(int port, bool on);
+    void SetDsr(int port, bool on);
+    // Reports events (ComEvent bits) without touching the lines.
+    void RaiseEvents(int port, quint32 events);
+    // Sets the input queue count InQueCount reports.
+    void SetInQueCount(int port, quint32 count);
+    // The adapter disappears: the waiting monitor fails with `error`, the lines
+    // read 0 and opening fails until Replug.
+    void Unplug(int port, const QString &error = QStringLiteral("Input/output error"));
+    void Replug(int port);
+    // The next `count` wakes of the monitor of `port` are lost, as a signal
+    // sent just before a blocking wait begins is.
+    void LoseWakes(int port, int count);
+
+    bool IsOpen(int port) const;
+    int OpenCount(int port) const;
+    // How many times a monitor of `port` has entered a wait; lets a test see
+    // that the monitor waits before it changes a line.
+    int WaitCount(int port) const;
+    // Blocks until the monitor of `port` has entered its `count`-th wait.
+    bool WaitUntilWaiting(int port, int count, int timeoutMs = 5000) const;
+    ComLineSettings LastSettings(int port) const;
+    quint32 EventMask(int port) const;
+    int PurgeCount(int port) const;
+
+    std::unique_ptr<ComDevice> Open(int port, QString *error) override;
+    bool Present(int port) override;
+    bool CtsInputUsable(int port) override;
+
+private:
+    class Device;
+    struct Line;
+    friend class Device;
+
+    Line &LineOf(int port) const;
+
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_changed;
+    mutable std::map<int, std::unique_ptr<Line>> m_lines;
+};
