@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QtGlobal>
+
+class RaceClock;
+
+// The serial trigger decision: what a change of the modem-status word on the
+// start line (DSR) or the finish line (CTS) does to the race clock.
+class SerialTriggers
+{
+public:
+    // Never a real status word, which uses only bits $10 to $80, so the first
+    // serial event is always evaluated.
+    static constexpr quint32 InitialModemStatus = 0x55555555;
+    static constexpr quint32 FinishLine = 0x10; // CTS on
+    static constexpr quint32 StartLine = 0x20;  // DSR on
+
+    // Polarity "Alg": act when a line turns on, when it turns off, or only on
+    // the finish line turning on.
+    enum Algorithm { AlgOn = 0, AlgOff = 1, AlgFinishOnly = 2 };
+
+    explicit SerialTriggers(RaceClock &clock);
+
+    quint32 LastModemStatus() const { return m_lastModemStatus; }
+
+    int Alg() const { return m_alg; }
+    void setAlg(int value) { m_alg = value; }
+
+    // Auto mode: serial triggers are acted on (the port is open). In Hand they
+    // are ignored.
+    bool Auto() const { return m_auto; }
+    void setAuto(bool value) { m_auto = value; }
+
+    // The handlers of the port's CTS and DSR events, given the status word the
+    // port reports now.
+    void ComPortCTS(quint32 status);
+    void ComPortDSR(quint32 status);
+
+    void SerialStartTrigger();
+    void SerialFinishTrigger();
+
+private:
+    RaceClock &m_clock;
+    quint32 m_lastModemStatus = InitialModemStatus;
+    int m_alg = AlgOn;
+    bool m_auto = false;
+};
