@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QPixmap>
+
+#include <functional>
+
+// The flat toolbar button: a glyph, a hint, a raised highlight while the
+// pointer is over it, a sunken frame while pressed. It never takes the focus.
+class TLbSpeedButton : public QAbstractButton
+{
+    Q_OBJECT
+
+public:
+    explicit TLbSpeedButton(QWidget *parent = nullptr);
+
+    QPixmap Glyph() const { return m_glyph; }
+    void setGlyph(const QPixmap &value);
+    QString Hint() const { return toolTip(); }
+    void setHint(const QString &value);
+    bool Highlighted() const { return m_highlighted; }
+
+    std::function<void(TLbSpeedButton *)> OnClick;
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void enterEvent(QEnterEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void setHighlighted(bool value);
+
+    QPixmap m_glyph;
+    bool m_highlighted = false;
+};
