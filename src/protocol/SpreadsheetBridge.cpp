@@ -20,6 +20,7 @@
 
 #include <cmath>
 #include <exception>
+#include <map>
 #include <memory>
 
 namespace {
@@ -178,7 +179,6 @@ bool TSpreadsheetBridge::ExportToSpreadsheet(const TProtocolTable &table, const 
     const QByteArray workFolder = QFile::encodeName(work.path());
     const QByteArray workFile = QFile::encodeName(work.filePath(QStringLiteral("book.xlsx")));
     lxw_workbook_options options = {};
-    options.constant_memory = LXW_TRUE;
     options.tmpdir = const_cast<char *>(workFolder.constData());
     std::unique_ptr<lxw_workbook, WorkbookCloser> book(
         workbook_new_opt(workFile.constData(), &options));
@@ -286,6 +286,14 @@ bool TSpreadsheetBridge::ReadWorkbook(const QString &fileName, int colCount,
         const orcus::spreadsheet::styles &styles = doc.get_styles();
         const orcus::date_time_t origin = doc.get_origin_date();
         const QDate originDate(origin.year, origin.month, origin.day);
+        // Cell formats name their number format by its identifier; the built-in ones
+        // are not listed in the workbook.
+        std::map<size_t, TNumberKind> formatKinds;
+        for (size_t i = 0; i < styles.get_number_format_count(); ++i) {
+            const orcus::spreadsheet::number_format_t *nf = styles.get_number_format(i);
+            if (nf && !nf->format_string.empty())
+                formatKinds[nf->identifier] = KindOfFormat(nf->format_string);
+        }
         const ixion::abs_range_t used = sheet->get_data_range();
         const int lastRow = used.valid() ? used.last.row : -1;
 
@@ -305,12 +313,9 @@ bool TSpreadsheetBridge::ReadWorkbook(const QString &fileName, int colCount,
                 const orcus::spreadsheet::cell_format_t *xf =
                     styles.get_cell_format(sheet->get_cell_format(row, col));
                 if (xf) {
-                    const orcus::spreadsheet::number_format_t *nf =
-                        styles.get_number_format(xf->number_format);
-                    if (nf && !nf->format_string.empty())
-                        kind = KindOfFormat(nf->format_string);
-                    else if (nf)
-                        kind = KindOfBuiltinFormat(nf->identifier);
+                    const auto custom = formatKinds.find(xf->number_format);
+                    kind = custom != formatKinds.end() ? custom->second
+                                                       : KindOfBuiltinFormat(xf->number_format);
                 }
                 if (kind == TNumberKind::nkNumber)
                     return NumberText(value);
