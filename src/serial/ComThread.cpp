@@ -31,6 +31,12 @@ void TComThread::RequestStop(bool abandonDispatch)
     m_dispatched.notify_all();
 }
 
+bool TComThread::HasPending() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_pending && !m_taken;
+}
+
 bool TComThread::TakePending(quint32 *mask)
 {
     std::lock_guard lock(m_mutex);

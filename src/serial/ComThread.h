@@ -29,6 +29,8 @@ public:
     void RequestStop(bool abandonDispatch);
     bool StopRequested() const { return m_stop.load(); }
 
+    // Whether a batch has been handed over and not yet taken.
+    bool HasPending() const;
     // Interface thread: takes the batch handed over, if there is one.
     bool TakePending(quint32 *mask);
     // Interface thread: the batch taken has been dispatched.
@@ -45,7 +47,7 @@ private:
     const quint64 m_generation;
     std::atomic<bool> m_stop{false};
 
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex;
     std::condition_variable m_dispatched;
     bool m_pending = false;
     bool m_taken = false;

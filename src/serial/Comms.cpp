@@ -105,6 +105,11 @@ quint32 TComPort::InQueCount()
     return m_device ? m_device->InQueCount() : 0;
 }
 
+bool TComPort::DispatchPending() const
+{
+    return m_thread && m_thread->HasPending();
+}
+
 void TComPort::ServiceDispatch()
 {
     if (!m_thread)

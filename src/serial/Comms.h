@@ -101,6 +101,10 @@ public:
     // Bytes waiting in the input queue; 0 while closed.
     quint32 InQueCount();
 
+    // Whether the monitor thread has handed over a batch of events that the
+    // interface thread has not run yet.
+    bool DispatchPending() const;
+
     // The text of the failure that made the monitor close the port; empty
     // while no such failure has happened since the last Open.
     QString LastWaitError() const { return m_lastWaitError; }
