@@ -1,0 +1,24 @@
+#pragma once
+
+#include "ProtocolFiles.h"
+
+#include <QList>
+#include <QString>
+
+class QWidget;
+
+// The open and save dialogs of the protocol commands. `filterIndex` is 1-based, as the
+// stored setting "FilterInd" is: it comes in as the type to preselect and goes out as the
+// type the operator chose. Tests put their own in its place.
+class TProtocolFileDialogs
+{
+public:
+    virtual ~TProtocolFileDialogs() = default;
+
+    virtual bool GetOpenFileName(QWidget *parent, const QString &folder,
+                                 const QList<TProtocolFileType> &types, int &filterIndex,
+                                 QString &fileName) = 0;
+    virtual bool GetSaveFileName(QWidget *parent, const QString &folder,
+                                 const QList<TProtocolFileType> &types, int &filterIndex,
+                                 QString &fileName) = 0;
+};

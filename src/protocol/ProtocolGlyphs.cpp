@@ -1,0 +1,131 @@
+#include "ProtocolGlyphs.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+#include <array>
+
+namespace {
+
+constexpr int GlyphSize = 24;
+
+void DrawOpen(QPainter &p)
+{
+    // A folder with its lid swung open.
+    p.setPen(QPen(QColor(0x80, 0x60, 0x00), 1));
+    p.setBrush(QColor(0xF0, 0xC8, 0x40));
+    p.drawRect(2, 6, 16, 13);
+    p.drawRect(2, 4, 7, 3);
+    QPainterPath lid;
+    lid.moveTo(5, 10);
+    lid.lineTo(22, 10);
+    lid.lineTo(18, 19);
+    lid.lineTo(2, 19);
+    lid.closeSubpath();
+    p.setBrush(QColor(0xFF, 0xE0, 0x70));
+    p.drawPath(lid);
+}
+
+void DrawSave(QPainter &p)
+{
+    // A disk: body, label and shutter.
+    p.setPen(QPen(QColor(0x10, 0x20, 0x60), 1));
+    p.setBrush(QColor(0x30, 0x50, 0xA0));
+    p.drawRect(3, 3, 18, 18);
+    p.setBrush(Qt::white);
+    p.drawRect(6, 3, 12, 8);
+    p.setBrush(QColor(0xB0, 0xB0, 0xB0));
+    p.drawRect(7, 14, 10, 7);
+    p.setBrush(QColor(0x30, 0x50, 0xA0));
+    p.drawRect(9, 15, 3, 5);
+}
+
+void DrawPrint(QPainter &p)
+{
+    // A printer with a sheet coming out.
+    p.setPen(QPen(Qt::black, 1));
+    p.setBrush(Qt::white);
+    p.drawRect(6, 2, 12, 8);
+    p.setBrush(QColor(0xA0, 0xA0, 0xA0));
+    p.drawRect(2, 9, 20, 9);
+    p.setBrush(Qt::white);
+    p.drawRect(6, 15, 12, 7);
+    p.drawLine(8, 18, 16, 18);
+    p.drawLine(8, 20, 14, 20);
+    p.setBrush(QColor(0x00, 0xC0, 0x00));
+    p.drawEllipse(18, 11, 2, 2);
+}
+
+void DrawWebPage(QPainter &p)
+{
+    // A globe with meridians.
+    p.setPen(QPen(QColor(0x00, 0x40, 0x80), 1));
+    p.setBrush(QColor(0x60, 0xA0, 0xE0));
+    p.drawEllipse(2, 2, 20, 20);
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(8, 2, 8, 20);
+    p.drawLine(12, 2, 12, 22);
+    p.drawLine(2, 12, 22, 12);
+    p.drawLine(4, 7, 20, 7);
+    p.drawLine(4, 17, 20, 17);
+}
+
+void DrawSpreadsheet(QPainter &p)
+{
+    // A green sheet of cells with a cross.
+    p.setPen(QPen(QColor(0x10, 0x60, 0x30), 1));
+    p.setBrush(Qt::white);
+    p.drawRect(2, 2, 20, 20);
+    for (int x = 7; x < 22; x += 5)
+        p.drawLine(x, 2, x, 22);
+    for (int y = 7; y < 22; y += 5)
+        p.drawLine(2, y, 22, y);
+    p.setBrush(QColor(0x20, 0x80, 0x40));
+    p.drawRect(2, 2, 11, 11);
+    p.setPen(QPen(Qt::white, 2));
+    p.drawLine(5, 5, 10, 10);
+    p.drawLine(10, 5, 5, 10);
+}
+
+void DrawClear(QPainter &p)
+{
+    // A sheet struck out by a red cross.
+    p.setPen(QPen(Qt::black, 1));
+    p.setBrush(Qt::white);
+    p.drawRect(4, 2, 14, 19);
+    for (int y = 6; y < 19; y += 3)
+        p.drawLine(7, y, 15, y);
+    p.setPen(QPen(QColor(0xD0, 0x00, 0x00), 3, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(9, 9, 21, 21);
+    p.drawLine(21, 9, 9, 21);
+}
+
+QIcon Draw(TProtocolGlyph glyph)
+{
+    QPixmap pixmap(GlyphSize, GlyphSize);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    switch (glyph) {
+    case TProtocolGlyph::pgOpen: DrawOpen(painter); break;
+    case TProtocolGlyph::pgSave: DrawSave(painter); break;
+    case TProtocolGlyph::pgPrint: DrawPrint(painter); break;
+    case TProtocolGlyph::pgWebPage: DrawWebPage(painter); break;
+    case TProtocolGlyph::pgSpreadsheet: DrawSpreadsheet(painter); break;
+    case TProtocolGlyph::pgClear: DrawClear(painter); break;
+    }
+    painter.end();
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+QIcon ProtocolGlyph(TProtocolGlyph glyph)
+{
+    static std::array<QIcon, 6> cache;
+    QIcon &icon = cache[static_cast<size_t>(glyph)];
+    if (icon.isNull())
+        icon = Draw(glyph);
+    return icon;
+}

@@ -1,0 +1,506 @@
+#include "ProtocolPanel.h"
+
+#include "DesktopShell.h"
+#include "ProtocolColumns.h"
+#include "ProtocolGlyphs.h"
+#include "ProtocolPage.h"
+#include "ProtocolText.h"
+#include "QtFileDialogs.h"
+#include "SortGrid.h"
+#include "SortGridTable.h"
+#include "SpreadsheetBridge.h"
+#include "TextCodec.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPrinter>
+#include <QStandardPaths>
+#include <QTextDocument>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QLatin1String WriteErrorText("Der Schreibfehler der Datei: ");
+const QLatin1String ClearQuestion("Zeitenprotokoll  l\xf6schen?");
+constexpr int ButtonSize = 36;
+constexpr int HeadingHeight = 41;
+
+} // namespace
+
+TProtocolPanel::TProtocolPanel(QWidget *parent)
+    : QWidget(parent)
+    , FDefaultShell(std::make_unique<TDesktopShell>())
+    , FDefaultDialogs(std::make_unique<TQtFileDialogs>())
+{
+    FShell = FDefaultShell.get();
+    FDialogs = FDefaultDialogs.get();
+    FAutosaveFolder = TProtocolFiles::DefaultAutosaveFolder();
+    FDialogFolder = QCoreApplication::applicationDirPath();
+    FWorkbookFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    ShowError = [this](const QString &message) {
+        QMessageBox::critical(this, ProtocolColumns::ApplicationTitle(), message, QMessageBox::Ok);
+    };
+
+    // Heading bar with the caption and the six commands.
+    auto *heading = new QWidget(this);
+    heading->setObjectName(QStringLiteral("PanelProtokoll"));
+    heading->setFixedHeight(HeadingHeight);
+    heading->setAutoFillBackground(true);
+    QPalette headingPalette = heading->palette();
+    headingPalette.setColor(QPalette::Window, ToQColor(Colors::clBtnShadow));
+    heading->setPalette(headingPalette);
+
+    LabelProtokoll = new QLabel(QStringLiteral("Protokoll"), heading);
+    QFont captionFont = LabelProtokoll->font();
+    captionFont.setPixelSize(19);
+    LabelProtokoll->setFont(captionFont);
+
+    sbLoad = MakeButton(QStringLiteral("sbLoad"), QStringLiteral("Protokoll \u00f6ffnen"),
+                        QStringLiteral("Protokoll \u00f6ffnen"), int(TProtocolGlyph::pgOpen));
+    sbSave = MakeButton(QStringLiteral("sbSave"), QStringLiteral("Protokoll speichern unter"),
+                        QStringLiteral("Protokoll speichern unter"), int(TProtocolGlyph::pgSave));
+    sbPrint = MakeButton(QStringLiteral("sbPrint"), QStringLiteral("Protokoll drucken"),
+                         QStringLiteral("Protokoll drucken"), int(TProtocolGlyph::pgPrint));
+    sbHTML = MakeButton(QStringLiteral("sbHTML"), QStringLiteral("Als Webseite"),
+                        QStringLiteral("Als Webseite"), int(TProtocolGlyph::pgWebPage));
+    sbExcel = MakeButton(QStringLiteral("sbExcel"), QStringLiteral("Datei in MS Excel"),
+                         QStringLiteral("Datei in MS Excel"), int(TProtocolGlyph::pgSpreadsheet));
+    sbCLS = MakeButton(QStringLiteral("sbCLS"), QStringLiteral("F8"),
+                       QStringLiteral("Protokoll l\u00f6schen"), int(TProtocolGlyph::pgClear));
+    for (QToolButton *button : {sbLoad, sbSave, sbPrint, sbHTML, sbExcel, sbCLS})
+        button->setParent(heading);
+
+    auto *bar = new QHBoxLayout(heading);
+    bar->setContentsMargins(2, 2, 2, 2);
+    bar->setSpacing(2);
+    bar->addWidget(sbLoad);
+    bar->addWidget(sbSave);
+    bar->addWidget(sbPrint);
+    bar->addSpacing(8);
+    bar->addWidget(LabelProtokoll);
+    bar->addStretch(1);
+    bar->addWidget(sbHTML);
+    bar->addWidget(sbExcel);
+    bar->addWidget(sbCLS);
+
+    connect(sbLoad, &QToolButton::clicked, this, [this] { sbLoadClick(); });
+    connect(sbSave, &QToolButton::clicked, this, [this] { sbSaveClick(); });
+    connect(sbPrint, &QToolButton::clicked, this, [this] { sbPrintClick(); });
+    connect(sbHTML, &QToolButton::clicked, this, [this] { sbHTMLClick(); });
+    connect(sbExcel, &QToolButton::clicked, this, [this] { sbExcelClick(); });
+    connect(sbCLS, &QToolButton::clicked, this, [this] { sbCLSClick(); });
+
+    // Shown while the latest autosave failed.
+    LabelAutosave = new QLabel(this);
+    LabelAutosave->setObjectName(QStringLiteral("LabelAutosave"));
+    LabelAutosave->setWordWrap(true);
+    LabelAutosave->setAutoFillBackground(true);
+    QPalette warningPalette = LabelAutosave->palette();
+    warningPalette.setColor(QPalette::Window, ToQColor(Colors::clYellow));
+    warningPalette.setColor(QPalette::WindowText, ToQColor(Colors::clMaroon));
+    LabelAutosave->setPalette(warningPalette);
+    LabelAutosave->setContentsMargins(4, 2, 4, 2);
+    LabelAutosave->hide();
+
+    SortGrid1 = new TSortGrid(this);
+    SortGrid1->setObjectName(QStringLiteral("SortGrid1"));
+    SortGrid1->setColCount(ProtocolColumns::Count);
+    SortGrid1->setRowCount(2);
+    SortGrid1->setFixedCols(0);
+    QFont gridFont(QStringLiteral("Courier New"));
+    gridFont.setPixelSize(15);
+    SortGrid1->setFont(gridFont);
+    SortGrid1->setDefaultRowHeight(20);
+    SortGrid1->setDefaultColWidth(52);
+    SortGrid1->setOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine
+                          | goDrawFocusSelected | goColSizing | goEditing);
+    SortGrid1->setScrollBars(TMyCustomGrid::ssVertical);
+    SortGrid1->setAlignmentHorz(taRightJustify);
+    SortGrid1->setAlignmentVert(taTopJustify);
+    SortGrid1->SortOptions()->setCanSort(false);
+    SortGrid1->setMultiSelect(false);
+    SortGrid1->setFiltered(false);
+    SortGrid1->OnGetCellFormat = [this](TSortGrid *Sender, int Col, int Row, TGridDrawState State,
+                                        TFormatOptions &FormatOptions, bool &CheckBox,
+                                        bool &Combobox, bool &Ellipsis) {
+        SortGrid1GetCellFormat(Sender, Col, Row, State, FormatOptions, CheckBox, Combobox, Ellipsis);
+    };
+    SortGrid1->OnGetComboBox = [this](TSortGrid *Sender, int ACol, int ARow, QStringList &Strs,
+                                      int &Width, int &Height, bool &Sorted) {
+        SortGrid1GetComboBox(Sender, ACol, ARow, Strs, Width, Height, Sorted);
+    };
+    SortGrid1->OnSetComboBox = [this](TSortGrid *Sender, int ACol, int ARow, const QString &Str) {
+        SortGrid1SetComboBox(Sender, ACol, ARow, Str);
+    };
+    SortGrid1->OnSelectCell = [this](TMyCustomGrid *Sender, int ACol, int ARow, bool &CanSelect) {
+        SortGrid1SelectCell(Sender, ACol, ARow, CanSelect);
+    };
+    FTable = std::make_unique<TSortGridTable>(SortGrid1);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(heading);
+    layout->addWidget(LabelAutosave);
+    layout->addWidget(SortGrid1, 1);
+    setFocusProxy(SortGrid1);
+
+    BuildProtocolFileFilters(TFileTypeNames::FromMimeDatabase());
+    UpdateProtocolCommands();
+}
+
+TProtocolPanel::~TProtocolPanel() = default;
+
+QToolButton *TProtocolPanel::MakeButton(const QString &name, const QString &hint,
+                                        const QString &accessible, int glyph)
+{
+    auto *button = new QToolButton(this);
+    button->setObjectName(name);
+    button->setToolTip(hint);
+    button->setAccessibleName(accessible);
+    button->setFixedSize(ButtonSize, ButtonSize);
+    button->setIcon(ProtocolGlyph(static_cast<TProtocolGlyph>(glyph)));
+    button->setIconSize(QSize(24, 24));
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+void TProtocolPanel::setShell(TProtocolShell *value)
+{
+    FShell = value ? value : FDefaultShell.get();
+}
+
+void TProtocolPanel::setFileDialogs(TProtocolFileDialogs *value)
+{
+    FDialogs = value ? value : FDefaultDialogs.get();
+}
+
+void TProtocolPanel::Report(const QString &message)
+{
+    if (ShowError)
+        ShowError(message);
+}
+
+// ---- the table
+
+void TProtocolPanel::InitProtocolTable()
+{
+    const QStringList &titles = ProtocolColumns::ColumnTitles();
+    for (int c = 0; c < SortGrid1->ColCount() && c < titles.size(); ++c)
+        SortGrid1->setCells(c, 0, titles.at(c));
+    LayoutProtocolColumns();
+}
+
+void TProtocolPanel::AddResultRow(const QString &TimeText, const QString &CountryCode)
+{
+    const QString startNumber = TakeNextStartNumber ? TakeNextStartNumber() : QString();
+    QString number = QString::number(FResultCount);
+    while (number.size() < 5)
+        number.prepend(QLatin1Char('0'));
+    const QStringList items{number, TimeText, CountryCode, startNumber};
+    if (SortGrid1->RowCount() <= FResultCount)
+        SortGrid1->setRowCount(FResultCount + 1);
+    SortGrid1->Rows(FResultCount).Assign(items);
+    UpdateProtocolCommands();
+    LayoutProtocolColumns();
+}
+
+void TProtocolPanel::LayoutProtocolColumns()
+{
+    SortGrid1->setColWidths(0, 40);
+    SortGrid1->setColWidths(2, 80);
+    SortGrid1->setColWidths(3, 47);
+    SortGrid1->setColWidths(4, 47);
+    const int rest = SortGrid1->viewport()->width() - SortGrid1->ColWidths(0)
+                     - SortGrid1->ColWidths(4) - SortGrid1->ColWidths(2) - SortGrid1->ColWidths(3)
+                     - SortGrid1->ColCount();
+    SortGrid1->setColWidths(1, rest);
+}
+
+void TProtocolPanel::UpdateProtocolCommands()
+{
+    const bool enabled = SortGrid1->RowCount() > 2;
+    sbPrint->setEnabled(enabled);
+    sbSave->setEnabled(enabled);
+    sbCLS->setEnabled(enabled);
+    sbHTML->setEnabled(enabled);
+    sbExcel->setEnabled(enabled && IsAutomationServerInstalled(QStringLiteral("Excel.Application")));
+    sbLoad->setEnabled(true);
+}
+
+void TProtocolPanel::EnableExportCommands(bool Disable)
+{
+    sbHTML->setEnabled(!Disable);
+    sbExcel->setEnabled(!Disable && IsAutomationServerInstalled(QStringLiteral("Excel.Application")));
+}
+
+bool TProtocolPanel::IsAutomationServerInstalled(const QString &ProgId)
+{
+    return TSpreadsheetBridge::IsAutomationServerInstalled(ProgId);
+}
+
+void TProtocolPanel::SelectResultRow(int row)
+{
+    SortGrid1->setSelection(TGridRect{1, row, SortGrid1->ColCount() - 1, row});
+}
+
+void TProtocolPanel::sbCLSClick()
+{
+    if (!AskYesNo || AskYesNo(ClearQuestion) != 6)
+        return;
+    try {
+        SortGrid1->setRowCount(2);
+    } catch (...) {
+        SortGrid1->setRowCount(2);
+    }
+    for (int c = 0; c < SortGrid1->ColCount(); ++c)
+        SortGrid1->setCells(c, 1, QString());
+    UpdateProtocolCommands();
+    FResultCount = 0;
+}
+
+void TProtocolPanel::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    LayoutProtocolColumns();
+}
+
+// ---- files
+
+QString TProtocolPanel::AutosaveFileName() const
+{
+    return TProtocolFiles::AutosaveFileName(FAutosaveFolder, ProtocolColumns::ApplicationTitle());
+}
+
+void TProtocolPanel::SetAutosaveError(const QString &error)
+{
+    if (error == FAutosaveError)
+        return;
+    const bool changed = error.isEmpty() != FAutosaveError.isEmpty();
+    FAutosaveError = error;
+    if (error.isEmpty()) {
+        LabelAutosave->hide();
+        LabelAutosave->clear();
+    } else {
+        LabelAutosave->setText(QStringLiteral("Automatische Sicherung fehlgeschlagen: ")
+                               + QDir::toNativeSeparators(AutosaveFileName())
+                               + QStringLiteral(" (") + error + QLatin1Char(')'));
+        LabelAutosave->show();
+    }
+    if (changed && OnAutosaveStateChanged)
+        OnAutosaveStateChanged(this);
+}
+
+bool TProtocolPanel::Autosave()
+{
+    QString error;
+    if (TProtocolText::SaveProtocolText(*FTable, AutosaveFileName(), &error)) {
+        SetAutosaveError(QString());
+        return true;
+    }
+    SetAutosaveError(error.isEmpty() ? QStringLiteral("Schreibfehler") : error);
+    return false;
+}
+
+void TProtocolPanel::LoadAutosave()
+{
+    LoadProtocolText(AutosaveFileName());
+}
+
+bool TProtocolPanel::SaveProtocolText(const QString &FileName)
+{
+    QString error;
+    if (TProtocolText::SaveProtocolText(*FTable, FileName, &error))
+        return true;
+    Report(WriteErrorText + FileName);
+    return false;
+}
+
+void TProtocolPanel::FinishLoad()
+{
+    FResultCount = FTable->ResultCountFromTable();
+    SortGrid1->setFixedCols(1);
+    SelectResultRow(SortGrid1->RowCount() - 1);
+    LayoutProtocolColumns();
+    EnableExportCommands(false);
+    UpdateProtocolCommands();
+}
+
+bool TProtocolPanel::LoadProtocolText(const QString &FileName)
+{
+    if (!TProtocolText::LoadProtocolText(*FTable, FileName))
+        return false;
+    FinishLoad();
+    return true;
+}
+
+bool TProtocolPanel::WriteProtocolPage(const QString &FileName)
+{
+    QString error;
+    if (TProtocolPage::WriteProtocolPage(*FTable, ProtocolColumns::ApplicationTitle(), FileName,
+                                         &error))
+        return true;
+    Report(WriteErrorText + FileName);
+    return false;
+}
+
+QString TProtocolPanel::NewWorkbookName() const
+{
+    QDir().mkpath(FWorkbookFolder);
+    const QString base = QDir(FWorkbookFolder).filePath(
+        TProtocolFiles::TimestampFileName(QDateTime::currentDateTime()));
+    QString name = base + QLatin1String(".xlsx");
+    for (int i = 2; QFileInfo::exists(name); ++i)
+        name = base + QLatin1Char('-') + QString::number(i) + QLatin1String(".xlsx");
+    return name;
+}
+
+bool TProtocolPanel::ExportToSpreadsheet(const QString &FileName, bool Show)
+{
+    const QString name = Show ? NewWorkbookName() : FileName;
+    QString error;
+    if (!TSpreadsheetBridge::ExportToSpreadsheet(*FTable, name, ProtocolColumns::ApplicationTitle(),
+                                                 &error)) {
+        Report(WriteErrorText + name + QStringLiteral("\n") + error);
+        return false;
+    }
+    if (Show)
+        FShell->OpenDocument(name);
+    return true;
+}
+
+bool TProtocolPanel::ImportFromSpreadsheet(const QString &FileName)
+{
+    QList<QStringList> rows;
+    QString error;
+    if (!TSpreadsheetBridge::ReadWorkbook(FileName, SortGrid1->ColCount(), rows, &error)) {
+        Report(QStringLiteral("Die Arbeitsmappe kann nicht gelesen werden: ") + FileName
+               + QStringLiteral("\n") + error);
+        return false;
+    }
+    TSpreadsheetBridge::ApplyWorkbookRows(*FTable, rows);
+    FinishLoad();
+    return true;
+}
+
+bool TProtocolPanel::PrintProtocolPage(const QString &FileName, QPrinter &printer)
+{
+    QFile file(FileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QTextDocument document;
+    document.setHtml(TextCodec::Decode(file.readAll()));
+    document.print(&printer);
+    return true;
+}
+
+void TProtocolPanel::BuildProtocolFileFilters(const TFileTypeNames &names)
+{
+    FFilters = TProtocolFiles::BuildProtocolFileFilters(
+        names, IsAutomationServerInstalled(QStringLiteral("Excel.Application")));
+}
+
+// ---- commands
+
+void TProtocolPanel::sbSaveClick()
+{
+    QString name = TProtocolFiles::TimestampFileName(QDateTime::currentDateTime());
+    int index = std::clamp(FFilterInd, 1, std::max<int>(FFilters.SaveTypes.size(), 1));
+    if (!FDialogs->GetSaveFileName(this, FDialogFolder, FFilters.SaveTypes, index, name))
+        return;
+    if (index < 1 || index > FFilters.SaveTypes.size())
+        return;
+    FFilterInd = index;
+    const TProtocolFileType &type = FFilters.SaveTypes.at(index - 1);
+    if (QFileInfo(name).suffix().isEmpty())
+        name += type.Extension();
+    switch (type.Kind) {
+    case TProtocolFileKind::pkText: SaveProtocolText(name); break;
+    case TProtocolFileKind::pkSpreadsheet: ExportToSpreadsheet(name, false); break;
+    case TProtocolFileKind::pkWebPage: WriteProtocolPage(name); break;
+    }
+}
+
+void TProtocolPanel::sbLoadClick()
+{
+    QString name;
+    int index = 1;
+    if (!FDialogs->GetOpenFileName(this, FDialogFolder, FFilters.OpenTypes, index, name))
+        return;
+    if (index < 1 || index > FFilters.OpenTypes.size())
+        return;
+    switch (FFilters.OpenTypes.at(index - 1).Kind) {
+    case TProtocolFileKind::pkText: LoadProtocolText(name); break;
+    case TProtocolFileKind::pkSpreadsheet: ImportFromSpreadsheet(name); break;
+    case TProtocolFileKind::pkWebPage: break;
+    }
+}
+
+void TProtocolPanel::sbHTMLClick()
+{
+    const QString name = TProtocolFiles::ProtocolPageFileName();
+    WriteProtocolPage(name);
+    if (QFileInfo::exists(name))
+        FShell->OpenDocument(QFileInfo(name).absoluteFilePath());
+}
+
+void TProtocolPanel::sbPrintClick()
+{
+    const QString name = TProtocolFiles::ProtocolPageFileName();
+    WriteProtocolPage(name);
+    if (!QFileInfo::exists(name))
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("Zeitenprotokoll ") + ProtocolColumns::ApplicationTitle());
+    if (FShell->ChoosePrinter(printer, this))
+        PrintProtocolPage(name, printer);
+}
+
+void TProtocolPanel::sbExcelClick()
+{
+    ExportToSpreadsheet(QString(), true);
+}
+
+// ---- the grid's questions
+
+void TProtocolPanel::SortGrid1GetCellFormat(TSortGrid *, int Col, int Row, TGridDrawState,
+                                            TFormatOptions &FormatOptions, bool &, bool &Combobox,
+                                            bool &)
+{
+    Combobox = Col == ProtocolColumns::ColCountry;
+    if (Col == ProtocolColumns::ColStatus)
+        FormatOptions.AlignmentHorz = taCenter;
+    else if (Row == 0 || Col == ProtocolColumns::ColCountry)
+        FormatOptions.AlignmentHorz = taLeftJustify;
+}
+
+void TProtocolPanel::SortGrid1GetComboBox(TSortGrid *Sender, int, int, QStringList &Strs, int &,
+                                          int &, bool &Sorted)
+{
+    if (!Sender->Options().testFlag(goEditing))
+        return;
+    Strs = FCountryCodes;
+    Sorted = false;
+}
+
+void TProtocolPanel::SortGrid1SetComboBox(TSortGrid *Sender, int ACol, int ARow, const QString &Str)
+{
+    if (ACol == ProtocolColumns::ColCountry)
+        Sender->setCells(ACol, ARow, Str);
+}
+
+void TProtocolPanel::SortGrid1SelectCell(TMyCustomGrid *, int ACol, int ARow, bool &CanSelect)
+{
+    if (ACol < 2) {
+        SelectResultRow(ARow);
+        CanSelect = false;
+    }
+}
