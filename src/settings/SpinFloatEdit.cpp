@@ -183,9 +183,13 @@ bool TSpinFloatEdit::eventFilter(QObject *watched, QEvent *event)
         case QEvent::FocusOut: {
             const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
             // Switching windows or opening a menu does not leave the field.
-            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-                Left();
-            break;
+            if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+                break;
+            // The editor finishes its own leaving first (it drops the selection),
+            // then the text is checked.
+            static_cast<QObject *>(m_edit)->event(event);
+            Left();
+            return true;
         }
         default: break;
         }
