@@ -229,6 +229,12 @@ void SimulatedComBackend::LoseWakes(int port, int count)
     LineOf(port).lostWakes = count;
 }
 
+quint32 SimulatedComBackend::LastStatus(int port) const
+{
+    std::lock_guard lock(m_mutex);
+    return LineOf(port).status;
+}
+
 bool SimulatedComBackend::IsOpen(int port) const
 {
     std::lock_guard lock(m_mutex);

@@ -42,6 +42,8 @@ public:
     // sent just before a blocking wait begins is.
     void LoseWakes(int port, int count);
 
+    // The modem-status word as last set.
+    quint32 LastStatus(int port) const;
     bool IsOpen(int port) const;
     int OpenCount(int port) const;
     // How many times a monitor of `port` has entered a wait; lets a test see
