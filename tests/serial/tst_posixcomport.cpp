@@ -1,0 +1,357 @@
+#include "Comms.h"
+#include "PosixBaudRate.h"
+#include "PosixComBackend.h"
+#include "SerialProbe.h"
+#include "SerialTestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int PortNo = 7;
+
+// A pseudo-terminal: the test holds the master, the port opens the slave.
+class Pty
+{
+public:
+    Pty()
+    {
+        m_master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (m_master >= 0 && grantpt(m_master) == 0 && unlockpt(m_master) == 0)
+            m_slave = QString::fromLocal8Bit(ptsname(m_master));
+    }
+    ~Pty() { CloseMaster(); }
+
+    bool Valid() const { return !m_slave.isEmpty(); }
+    QString Slave() const { return m_slave; }
+    int Master() const { return m_master; }
+    void CloseMaster()
+    {
+        if (m_master >= 0)
+            ::close(m_master);
+        m_master = -1;
+    }
+
+private:
+    int m_master = -1;
+    QString m_slave;
+};
+
+QString OpenError(TComPort &port)
+{
+    try {
+        port.Open();
+    } catch (const EComException &e) {
+        return e.Message();
+    }
+    return QString();
+}
+
+} // namespace
+
+class TestPosixComPort : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Pty> m_pty;
+    std::unique_ptr<PosixComBackend> m_backend;
+
+    ComDeviceMap Map() const
+    {
+        ComDeviceMap map;
+        map.setPath(PortNo, m_pty->Slave());
+        return map;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_pty = std::make_unique<Pty>();
+        QVERIFY(m_pty->Valid());
+        m_backend = std::make_unique<PosixComBackend>(Map());
+    }
+
+    void cleanup()
+    {
+        m_backend.reset();
+        m_pty.reset();
+    }
+
+    void fixedDeviceTable_data()
+    {
+        QTest::addColumn<int>("port");
+        QTest::addColumn<QString>("path");
+        QTest::newRow("COM0") << 0 << QString();
+        QTest::newRow("COM1") << 1 << "/dev/ttyS0";
+        QTest::newRow("COM4") << 4 << "/dev/ttyS3";
+        QTest::newRow("COM5") << 5 << "/dev/ttyUSB0";
+        QTest::newRow("COM12") << 12 << "/dev/ttyUSB7";
+        QTest::newRow("COM13") << 13 << "/dev/ttyACM0";
+        QTest::newRow("COM16") << 16 << "/dev/ttyACM3";
+        QTest::newRow("COM17") << 17 << QString();
+    }
+
+    void fixedDeviceTable()
+    {
+        QFETCH(int, port);
+        QFETCH(QString, path);
+        QCOMPARE(ComDeviceMap().Path(port), path);
+    }
+
+    void lineSettings_data()
+    {
+        QTest::addColumn<int>("baud");
+        QTest::addColumn<int>("user");
+        QTest::addColumn<int>("stopBits");
+        QTest::addColumn<int>("flow");
+        QTest::addColumn<quint32>("rate");
+        QTest::addColumn<bool>("cstopb");
+        QTest::addColumn<bool>("crtscts");
+        QTest::addColumn<bool>("xonxoff");
+        QTest::newRow("9600 8N1") << int(br9600) << 0 << 0 << int(fcNone) << 9600u << false
+                                  << false << false;
+        QTest::newRow("RTS/CTS") << int(br9600) << 0 << 0 << int(fcRtsCts) << 9600u << false
+                                 << true << false;
+        QTest::newRow("XON/XOFF") << int(br115200) << 0 << 0 << int(fcXonXoff) << 115200u
+                                  << false << false << true;
+        QTest::newRow("two stop bits") << int(br110) << 0 << int(sbTwoStopBits) << int(fcNone)
+                                       << 110u << true << false << false;
+        QTest::newRow("1.5 stop bits") << int(br2400) << 0 << int(sbOne5StopBits) << int(fcNone)
+                                       << 2400u << true << false << false;
+        QTest::newRow("14400") << int(br14400) << 0 << 0 << 0 << 14400u << false << false << false;
+        QTest::newRow("56000") << int(br56000) << 0 << 0 << 0 << 56000u << false << false << false;
+        QTest::newRow("128000") << int(br128000) << 0 << 0 << 0 << 128000u << false << false
+                                << false;
+        QTest::newRow("256000") << int(br256000) << 0 << 0 << 0 << 256000u << false << false
+                                << false;
+        QTest::newRow("brUser 28800") << int(brUser) << 28800 << 0 << 0 << 28800u << false
+                                      << false << false;
+    }
+
+    void lineSettings()
+    {
+        QFETCH(int, baud);
+        QFETCH(int, user);
+        QFETCH(int, stopBits);
+        QFETCH(int, flow);
+        QFETCH(quint32, rate);
+        QFETCH(bool, cstopb);
+        QFETCH(bool, crtscts);
+        QFETCH(bool, xonxoff);
+        TComPort port(nullptr, m_backend.get());
+        port.setBaudRate(TBaudRate(baud));
+        port.setBaudRateUser(user);
+        port.setStopBits(TStopBits(stopBits));
+        port.setFlowControl(TFlowControl(flow));
+        QString error;
+        std::unique_ptr<PosixComDevice> device = m_backend->OpenPath(m_pty->Slave(), &error);
+        QVERIFY2(device, qPrintable(error));
+        QVERIFY2(device->Configure(port.LineSettings(), &error), qPrintable(error));
+
+        termios tio;
+        QCOMPARE(tcgetattr(device->Handle(), &tio), 0);
+        QCOMPARE(ReadPosixBaudRate(device->Handle()), rate);
+        QVERIFY(tio.c_cflag & CLOCAL);
+        QCOMPARE(bool(tio.c_cflag & CSTOPB), cstopb);
+        QCOMPARE(bool(tio.c_cflag & CRTSCTS), crtscts);
+        QCOMPARE(bool(tio.c_iflag & IXON), xonxoff);
+        QCOMPARE(bool(tio.c_iflag & IXOFF), xonxoff);
+        QCOMPARE(int(tio.c_cc[VSTART]), 17);
+        QCOMPARE(int(tio.c_cc[VSTOP]), 19);
+        QCOMPARE(int(tio.c_cc[VMIN]), 0);
+        QCOMPARE(int(tio.c_cc[VTIME]), 0);
+        // Raw line: no echo, no line editing, no translation.
+        QCOMPARE(tio.c_lflag & (ICANON | ECHO | ISIG), tcflag_t(0));
+        QCOMPARE(tio.c_oflag & OPOST, tcflag_t(0));
+        QCOMPARE(tio.c_iflag & (ICRNL | INPCK | ISTRIP), tcflag_t(0));
+    }
+
+    void fiveDataBitsAndMarkParityAreAccepted()
+    {
+        // A pseudo-terminal forces eight data bits and no parity; it still takes
+        // the request without an error.
+        TComPort port(nullptr, m_backend.get());
+        port.setPort(PortNo);
+        port.setDataBits(5);
+        port.setParity(prMark);
+        QCOMPARE(OpenError(port), QString());
+        QVERIFY(port.Connected());
+        QCOMPARE(port.ModemStatus(), 0u); // no modem lines on a pty
+    }
+
+    void openErrors_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing") << "/nonexistent/ttyUSB9"
+                                 << "Unable to open com port: No such file or directory";
+        QTest::newRow("not a tty") << "/dev/null"
+                                   << "Unable to open com port: Inappropriate ioctl for device";
+        QTest::newRow("no port chosen") << QString()
+                                        << "Unable to open com port: No such file or directory";
+    }
+
+    void openErrors()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, message);
+        ComDeviceMap map;
+        map.setPath(PortNo, path);
+        PosixComBackend backend(map);
+        TComPort port(nullptr, &backend);
+        port.setPort(path.isEmpty() ? 0 : PortNo);
+        QCOMPARE(OpenError(port), message);
+        QVERIFY(!port.Connected());
+    }
+
+    void exclusiveAccess()
+    {
+        TComPort first(nullptr, m_backend.get());
+        TComPort second(nullptr, m_backend.get());
+        first.setPort(PortNo);
+        second.setPort(PortNo);
+        first.Open();
+        QCOMPARE(OpenError(second), QStringLiteral("Unable to open com port: Device or resource busy"));
+        QVERIFY(!second.Connected());
+        QVERIFY(!m_backend->Present(PortNo));
+        first.Close();
+        QCOMPARE(OpenError(second), QString());
+        QVERIFY(second.Connected());
+    }
+
+    void closeIsPrompt_data()
+    {
+        QTest::addColumn<bool>("polling");
+        QTest::addColumn<int>("events");
+        QTest::newRow("modem lines") << false << int(EventSet(evCTS) | EventSet(evDSR));
+        QTest::newRow("polling") << true << int(EventSet(evCTS) | EventSet(evDSR));
+        QTest::newRow("all events") << false << int(AllEvents);
+    }
+
+    void closeIsPrompt()
+    {
+        QFETCH(bool, polling);
+        QFETCH(int, events);
+        m_backend->setWaitMode(polling ? PosixComDevice::WaitMode::Polling
+                                       : PosixComDevice::WaitMode::Auto);
+        TComPort port(nullptr, m_backend.get());
+        port.setPort(PortNo);
+        port.setEvents(TEvents(events));
+        port.setFlowControl(fcRtsCts);
+        int closes = 0;
+        port.OnClose = [&closes](TComPort *) { ++closes; };
+        for (int round = 0; round < 20; ++round) {
+            port.Open();
+            port.Close();
+        }
+        QCOMPARE(closes, 20);
+        QVERIFY(m_backend->Present(PortNo));
+    }
+
+    void receivedCharactersAreReportedAndDrained()
+    {
+        TComPort port(nullptr, m_backend.get());
+        port.setPort(PortNo);
+        port.setEvents(EventSet(evRxChar));
+        QList<int> inQue;
+        port.OnRxChar = [&inQue](TComPort *, int count) { inQue << count; };
+        port.Open();
+        QCOMPARE(::write(m_pty->Master(), "abc", 3), ssize_t(3));
+        QVERIFY(ProcessUntil([&inQue] { return !inQue.isEmpty(); }));
+        QCOMPARE(inQue.first(), 3);
+        // Nothing reads the port; the monitor empties the input after the report.
+        QVERIFY(ProcessUntil([&port] { return port.InQueCount() == 0; }));
+        QCOMPARE(inQue.size(), 1);
+    }
+
+    void hangupClosesThePort_data()
+    {
+        QTest::addColumn<int>("events");
+        QTest::newRow("modem lines") << int(EventSet(evCTS) | EventSet(evDSR));
+        QTest::newRow("all events") << int(AllEvents);
+    }
+
+    void hangupClosesThePort()
+    {
+        QFETCH(int, events);
+        TComPort port(nullptr, m_backend.get());
+        port.setPort(PortNo);
+        port.setEvents(TEvents(events));
+        int closes = 0;
+        port.OnClose = [&closes](TComPort *) { ++closes; };
+        port.Open();
+        // Closing the master is what an unplugged adapter looks like here.
+        m_pty->CloseMaster();
+        QVERIFY(ProcessUntil([&port] { return !port.Connected(); }));
+        QCOMPARE(closes, 1);
+        QCOMPARE(port.LastWaitError(), QStringLiteral("Input/output error"));
+    }
+
+    void probe()
+    {
+        Pty other;
+        QVERIFY(other.Valid());
+        ComDeviceMap map;
+        for (int n = 1; n <= 16; ++n)
+            map.setPath(n, QStringLiteral("/nonexistent/tty%1").arg(n));
+        map.setPath(3, m_pty->Slave());
+        map.setPath(9, other.Slave());
+        map.setPath(12, QStringLiteral("/dev/null"));
+        PosixComBackend backend(map);
+        QCOMPARE(ProbePortPresence(backend), (1u << 2) | (1u << 8) | (9u << 16));
+        QCOMPARE(PresentPorts(ProbePortPresence(backend)), (QList<int>{3, 9}));
+
+        // A port in use elsewhere is not offered.
+        TComPort port(nullptr, &backend);
+        port.setPort(9);
+        port.Open();
+        QCOMPARE(ProbePortPresence(backend), (1u << 2) | (3u << 16));
+        ProbeSerialPorts(backend);
+        QCOMPARE(PortPresenceMask, (1u << 2) | (3u << 16));
+        port.Close();
+    }
+
+    void ctsInputByDriver_data()
+    {
+        QTest::addColumn<QString>("driver");
+        QTest::addColumn<bool>("usable");
+        QTest::newRow("cdc_acm") << "cdc_acm" << false;
+        QTest::newRow("ftdi_sio") << "ftdi_sio" << true;
+        QTest::newRow("8250") << "serial8250" << true;
+        QTest::newRow("unknown") << QString() << true;
+    }
+
+    void ctsInputByDriver()
+    {
+        QFETCH(QString, driver);
+        QFETCH(bool, usable);
+        QTemporaryDir sysfs;
+        QVERIFY(sysfs.isValid());
+        const QString device = sysfs.path() + QStringLiteral("/class/tty/ttyACM0/device");
+        QVERIFY(QDir().mkpath(device));
+        if (!driver.isEmpty()) {
+            const QString target = sysfs.path() + QStringLiteral("/bus/drivers/") + driver;
+            QVERIFY(QDir().mkpath(target));
+            QVERIFY(QFile::link(target, device + QStringLiteral("/driver")));
+        }
+        ComDeviceMap map;
+        map.setSysfsRoot(sysfs.path());
+        map.setPath(13, QStringLiteral("/nonexistent/ttyACM0"));
+        PosixComBackend backend(map);
+        QCOMPARE(backend.DriverName(13), driver);
+        QCOMPARE(backend.CtsInputUsable(13), usable);
+    }
+};
+
+QTEST_MAIN(TestPosixComPort)
+#include "tst_posixcomport.moc"
