@@ -31,10 +31,33 @@ QByteArray EncodeWithReplacement(QStringView text)
     return out;
 }
 
+// Latin-1 and Windows-1252 agree on every code point but U+0080 to U+009F.
+bool SameAsLatin1(QStringView text)
+{
+    for (QChar ch : text) {
+        const char16_t u = ch.unicode();
+        if (u > 0xFF || (u >= 0x80 && u <= 0x9F))
+            return false;
+    }
+    return true;
+}
+
+bool SameAsLatin1(QByteArrayView bytes)
+{
+    for (char b : bytes) {
+        const auto u = static_cast<unsigned char>(b);
+        if (u >= 0x80 && u <= 0x9F)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 QByteArray TextCodec::Encode(QStringView text)
 {
+    if (SameAsLatin1(text))
+        return text.toLatin1();
     QStringEncoder encoder(CodePageName);
     QByteArray out = encoder.encode(text);
     if (!encoder.hasError())
@@ -44,6 +67,8 @@ QByteArray TextCodec::Encode(QStringView text)
 
 QString TextCodec::Decode(QByteArrayView bytes)
 {
+    if (SameAsLatin1(bytes))
+        return QString::fromLatin1(bytes);
     QStringDecoder decoder(CodePageName);
     return decoder.decode(bytes);
 }

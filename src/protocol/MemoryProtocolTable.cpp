@@ -26,6 +26,8 @@ void TMemoryProtocolTable::setCells(int col, int row, const QString &value)
     if (row >= FStore.size()) {
         if (value.isEmpty())
             return;
+        if (FStore.capacity() <= row)
+            FStore.reserve(std::max<qsizetype>(row + 1, FStore.capacity() * 2));
         FStore.resize(row + 1);
     }
     QStringList &cells = FStore[row];

@@ -22,11 +22,6 @@ public:
     virtual void BeginUpdate() {}
     virtual void EndUpdate() {}
 
-    // The row view's text assignment: empties the row's cells and adds the parts one by one,
-    // each into the next cell; an empty part becomes a single blank, parts beyond the last
-    // column are dropped.
-    void AssignRowParts(int row, const QStringList &parts);
-
     // Empties every cell of the row.
     void ClearRow(int row);
 

@@ -24,10 +24,8 @@ void AppendCell(QString &out, const QString &cell)
 }
 
 // Collapses every run of TABs to one TAB.
-QString CollapseTabs(const QString &line)
+QString CollapseTabs(QStringView line)
 {
-    if (!line.contains(QLatin1String("\t\t")))
-        return line;
     QString out;
     out.reserve(line.size());
     for (QChar ch : line) {
@@ -38,19 +36,29 @@ QString CollapseTabs(const QString &line)
     return out;
 }
 
-// The parts of a line as a string list's text assignment sees them: a separator at the
-// very end gives no extra part, an empty line gives none.
-QStringList SplitLine(const QString &line)
+// Puts one line into a row as a row view's text assignment does: the row is emptied,
+// then each part goes into the next cell (an empty part as a single blank); a separator
+// at the very end gives no extra part, an empty line gives none, parts beyond the last
+// column are dropped.
+void AssignLine(TProtocolTable &table, int row, QStringView line)
 {
+    table.ClearRow(row);
     if (line.isEmpty())
-        return {};
+        return;
     const QChar sep = line.contains(QLatin1Char('\t')) ? QLatin1Char('\t') : QLatin1Char(';');
-    QStringList parts = line.split(sep);
-    if (parts.size() > 1 && parts.back().isEmpty())
-        parts.removeLast();
-    else if (parts.size() == 1 && parts.front().isEmpty())
-        parts.clear();
-    return parts;
+    const int cols = table.ColCount();
+    const QString blank = QStringLiteral(" ");
+    qsizetype start = 0;
+    for (int col = 0; col < cols; ++col) {
+        const qsizetype next = line.indexOf(sep, start);
+        const QStringView part = next < 0 ? line.sliced(start) : line.sliced(start, next - start);
+        if (next < 0 && part.isEmpty() && col > 0)
+            break;
+        table.setCells(col, row, part.isEmpty() ? blank : part.toString());
+        if (next < 0)
+            break;
+        start = next + 1;
+    }
 }
 
 } // namespace
@@ -89,23 +97,28 @@ bool TProtocolText::SaveProtocolText(const TProtocolTable &table, const QString 
 void TProtocolText::Decode(TProtocolTable &table, QByteArrayView bytes)
 {
     const QString text = TextCodec::Decode(bytes);
-    const qsizetype size = text.size();
+    const QStringView all(text);
+    const qsizetype size = all.size();
     qsizetype pos = 0;
     int lineNo = 0;
     while (pos < size) {
         qsizetype end = pos;
-        while (end < size && text[end] != QLatin1Char('\n') && text[end] != QLatin1Char('\r'))
+        while (end < size && all[end] != QLatin1Char('\n') && all[end] != QLatin1Char('\r'))
             ++end;
-        const QString line = CollapseTabs(text.mid(pos, end - pos));
-        if (end < size && text[end] == QLatin1Char('\r') && end + 1 < size
-            && text[end + 1] == QLatin1Char('\n'))
+        QStringView line = all.sliced(pos, end - pos);
+        if (end + 1 < size && all[end] == QLatin1Char('\r') && all[end + 1] == QLatin1Char('\n'))
             pos = end + 2;
         else
             pos = end + 1;
 
+        QString collapsed;
+        if (line.contains(QLatin1String("\t\t"))) {
+            collapsed = CollapseTabs(line);
+            line = collapsed;
+        }
         if (table.RowCount() - 1 < lineNo)
             table.setRowCount(lineNo + 1);
-        table.AssignRowParts(lineNo, SplitLine(line));
+        AssignLine(table, lineNo, line);
         ++lineNo;
     }
     RepairTitles(table);
