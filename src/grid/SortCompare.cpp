@@ -1,0 +1,379 @@
+#include "SortCompare.h"
+
+#include <QDate>
+
+#include <array>
+#include <cmath>
+#include <limits>
+
+namespace SortCompare {
+
+namespace {
+
+// Windows-1252 positions 0x80 to 0x9F as Unicode; 0 marks an unused position.
+constexpr std::array<char16_t, 32> Ansi80 = {
+    0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0, 0x017D, 0, 0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
+
+bool IsDigit(QChar ch)
+{
+    return ch.unicode() >= '0' && ch.unicode() <= '9';
+}
+
+// Reads a run of decimal digits at pos; false when there is none.
+bool ScanNumber(const QString &s, qsizetype &pos, int &value, int &digits)
+{
+    value = 0;
+    digits = 0;
+    while (pos < s.size() && IsDigit(s.at(pos))) {
+        if (value > 100000000)
+            return false;
+        value = value * 10 + (s.at(pos).unicode() - '0');
+        ++pos;
+        ++digits;
+    }
+    return digits > 0;
+}
+
+void SkipBlanks(const QString &s, qsizetype &pos)
+{
+    while (pos < s.size() && s.at(pos) == QLatin1Char(' '))
+        ++pos;
+}
+
+bool ScanChar(const QString &s, qsizetype &pos, QChar ch)
+{
+    SkipBlanks(s, pos);
+    if (pos < s.size() && s.at(pos) == ch) {
+        ++pos;
+        return true;
+    }
+    return false;
+}
+
+QChar DecimalSeparator(const QLocale &locale)
+{
+    const QString d = locale.decimalPoint();
+    return d.isEmpty() ? QLatin1Char('.') : d.at(0);
+}
+
+QChar TimeSeparator(const QLocale &locale)
+{
+    const QString format = locale.timeFormat(QLocale::ShortFormat);
+    for (QChar ch : format)
+        if (!ch.isLetter() && ch != QLatin1Char(' ') && ch != QLatin1Char('\''))
+            return ch;
+    return QLatin1Char(':');
+}
+
+// Order of day, month and year in the locale's short date format, and its separator.
+struct DateOrder
+{
+    enum Kind { DMY, MDY, YMD } kind = DMY;
+    QChar separator = QLatin1Char('.');
+};
+
+DateOrder DateOrderOf(const QLocale &locale)
+{
+    DateOrder order;
+    const QString format = locale.dateFormat(QLocale::ShortFormat);
+    const qsizetype d = format.indexOf(QLatin1Char('d'));
+    const qsizetype m = format.indexOf(QLatin1Char('M'));
+    const qsizetype y = format.indexOf(QLatin1Char('y'));
+    if (y >= 0 && y < m && y < d)
+        order.kind = DateOrder::YMD;
+    else if (m >= 0 && m < d)
+        order.kind = DateOrder::MDY;
+    for (QChar ch : format) {
+        if (!ch.isLetter() && ch != QLatin1Char('\'')) {
+            order.separator = ch;
+            break;
+        }
+    }
+    return order;
+}
+
+bool ScanTime(const QString &s, qsizetype &pos, const QLocale &locale, double &value)
+{
+    int hour = 0, minute = 0, second = 0, msec = 0, digits = 0;
+    SkipBlanks(s, pos);
+    if (!ScanNumber(s, pos, hour, digits))
+        return false;
+    const QChar sep = TimeSeparator(locale);
+    if (ScanChar(s, pos, sep)) {
+        SkipBlanks(s, pos);
+        if (!ScanNumber(s, pos, minute, digits))
+            return false;
+        if (ScanChar(s, pos, sep)) {
+            SkipBlanks(s, pos);
+            if (!ScanNumber(s, pos, second, digits))
+                return false;
+            if (ScanChar(s, pos, DecimalSeparator(locale))) {
+                SkipBlanks(s, pos);
+                if (!ScanNumber(s, pos, msec, digits))
+                    return false;
+            }
+        }
+    }
+    if (hour > 23 || minute > 59 || second > 59 || msec > 999)
+        return false;
+    value = (((hour * 60.0 + minute) * 60.0 + second) * 1000.0 + msec) / 86400000.0;
+    return true;
+}
+
+bool ScanDate(const QString &s, qsizetype &pos, const QLocale &locale, double &value)
+{
+    const DateOrder order = DateOrderOf(locale);
+    int n[3] = {0, 0, 0};
+    int digits[3] = {0, 0, 0};
+    SkipBlanks(s, pos);
+    if (!ScanNumber(s, pos, n[0], digits[0]) || !ScanChar(s, pos, order.separator))
+        return false;
+    SkipBlanks(s, pos);
+    if (!ScanNumber(s, pos, n[1], digits[1]))
+        return false;
+    int count = 2;
+    if (ScanChar(s, pos, order.separator)) {
+        SkipBlanks(s, pos);
+        if (ScanNumber(s, pos, n[2], digits[2]))
+            count = 3;
+    }
+    int day = 0, month = 0, year = 0, yearDigits = 0;
+    if (count == 2) {
+        year = QDate::currentDate().year();
+        yearDigits = 4;
+        if (order.kind == DateOrder::MDY) {
+            month = n[0];
+            day = n[1];
+        } else if (order.kind == DateOrder::YMD) {
+            month = n[0];
+            day = n[1];
+        } else {
+            day = n[0];
+            month = n[1];
+        }
+    } else if (order.kind == DateOrder::DMY) {
+        day = n[0], month = n[1], year = n[2], yearDigits = digits[2];
+    } else if (order.kind == DateOrder::MDY) {
+        month = n[0], day = n[1], year = n[2], yearDigits = digits[2];
+    } else {
+        year = n[0], month = n[1], day = n[2], yearDigits = digits[0];
+    }
+    if (yearDigits <= 2) {
+        // Two-digit years fall into the 100 years around now.
+        const int now = QDate::currentDate().year();
+        const int century = now - now % 100;
+        year += century;
+        if (year > now + 50)
+            year -= 100;
+        else if (year <= now - 50)
+            year += 100;
+    }
+    const QDate date(year, month, day);
+    if (!date.isValid())
+        return false;
+    value = double(date.toJulianDay() - QDate(1899, 12, 30).toJulianDay());
+    return true;
+}
+
+} // namespace
+
+unsigned char AnsiByte(QChar ch)
+{
+    const char16_t u = ch.unicode();
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
+        return static_cast<unsigned char>(u);
+    for (size_t i = 0; i < Ansi80.size(); ++i)
+        if (Ansi80[i] == u && u != 0)
+            return static_cast<unsigned char>(0x80 + i);
+    return '?';
+}
+
+int CompareOrdinal(const QString &a, const QString &b)
+{
+    const qsizetype n = std::min(a.size(), b.size());
+    const QChar *pa = a.constData();
+    const QChar *pb = b.constData();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t ca = pa[i].unicode();
+        const char16_t cb = pb[i].unicode();
+        if (ca == cb)
+            continue;
+        const unsigned char ba = ca < 0x80 ? static_cast<unsigned char>(ca) : AnsiByte(pa[i]);
+        const unsigned char bb = cb < 0x80 ? static_cast<unsigned char>(cb) : AnsiByte(pb[i]);
+        if (ba != bb)
+            return ba < bb ? -1 : 1;
+    }
+    if (a.size() == b.size())
+        return 0;
+    return a.size() < b.size() ? -1 : 1;
+}
+
+QString LowerCaseAZ(const QString &text)
+{
+    QString result = text;
+    QChar *p = nullptr;
+    for (qsizetype i = 0; i < result.size(); ++i) {
+        const char16_t c = result.at(i).unicode();
+        if (c >= 'A' && c <= 'Z') {
+            if (!p)
+                p = result.data();
+            p[i] = QChar(char16_t(c + ('a' - 'A')));
+        }
+    }
+    return result;
+}
+
+int CompareNumericExtended(const QString &a, const QString &b)
+{
+    if (a.isEmpty() || b.isEmpty())
+        return -1;
+    const qsizetype n = std::min(a.size(), b.size());
+    QString ra;
+    QString rb;
+    for (qsizetype p = 0; p < n; ++p) {
+        const QChar ca = a.at(p);
+        const QChar cb = b.at(p);
+        if (ca == cb && !IsDigit(ca))
+            continue;
+        if (p == n - 1) {
+            ra += a.mid(p);
+            rb += b.mid(p);
+        } else {
+            ra += ca;
+            rb += cb;
+        }
+    }
+    const QString fa = ra;
+    const QString fb = rb;
+    const qsizetype m = std::min(fa.size(), fb.size());
+    for (qsizetype k = 0; k < m; ++k) {
+        const QChar ca = fa.at(fa.size() - 1 - k);
+        const QChar cb = fb.at(fb.size() - 1 - k);
+        if (ca == cb && !IsDigit(ca)) {
+            ra.chop(1);
+            rb.chop(1);
+        }
+    }
+    if (ra == rb)
+        return 0;
+    int ia = 0;
+    int ib = 0;
+    if (TryStrToInt(ra, ia) && TryStrToInt(rb, ib))
+        return ia < ib ? -1 : 1;
+    return CompareOrdinal(ra, rb);
+}
+
+bool TryStrToInt(const QString &text, int &value)
+{
+    qsizetype pos = 0;
+    SkipBlanks(text, pos);
+    bool negative = false;
+    if (pos < text.size() && (text.at(pos) == QLatin1Char('-') || text.at(pos) == QLatin1Char('+'))) {
+        negative = text.at(pos) == QLatin1Char('-');
+        ++pos;
+    }
+    if (pos >= text.size())
+        return false;
+    qint64 v = 0;
+    for (; pos < text.size(); ++pos) {
+        if (!IsDigit(text.at(pos)))
+            return false;
+        v = v * 10 + (text.at(pos).unicode() - '0');
+        if (v > qint64(std::numeric_limits<int>::max()) + 1)
+            return false;
+    }
+    if (negative)
+        v = -v;
+    if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
+        return false;
+    value = int(v);
+    return true;
+}
+
+bool TryStrToFloat(const QString &text, const QLocale &locale, double &value)
+{
+    const QString s = text.trimmed();
+    if (s.isEmpty())
+        return false;
+    const QChar dec = DecimalSeparator(locale);
+    QByteArray plain;
+    plain.reserve(s.size());
+    qsizetype i = 0;
+    if (s.at(i) == QLatin1Char('+') || s.at(i) == QLatin1Char('-'))
+        plain += char(s.at(i++).unicode());
+    bool mantissaDigits = false;
+    while (i < s.size() && IsDigit(s.at(i))) {
+        plain += char(s.at(i++).unicode());
+        mantissaDigits = true;
+    }
+    if (i < s.size() && s.at(i) == dec) {
+        plain += '.';
+        ++i;
+        while (i < s.size() && IsDigit(s.at(i))) {
+            plain += char(s.at(i++).unicode());
+            mantissaDigits = true;
+        }
+    }
+    if (!mantissaDigits)
+        return false;
+    if (i < s.size() && (s.at(i) == QLatin1Char('e') || s.at(i) == QLatin1Char('E'))) {
+        plain += 'e';
+        ++i;
+        if (i < s.size() && (s.at(i) == QLatin1Char('+') || s.at(i) == QLatin1Char('-')))
+            plain += char(s.at(i++).unicode());
+        bool expDigits = false;
+        while (i < s.size() && IsDigit(s.at(i))) {
+            plain += char(s.at(i++).unicode());
+            expDigits = true;
+        }
+        if (!expDigits)
+            return false;
+    }
+    if (i != s.size())
+        return false;
+    bool ok = false;
+    const double v = QLocale::c().toDouble(QLatin1String(plain), &ok);
+    if (!ok || !std::isfinite(v))
+        return false;
+    value = v;
+    return true;
+}
+
+bool TryStrToTime(const QString &text, const QLocale &locale, double &value)
+{
+    qsizetype pos = 0;
+    double v = 0;
+    if (!ScanTime(text, pos, locale, v))
+        return false;
+    SkipBlanks(text, pos);
+    if (pos != text.size())
+        return false;
+    value = v;
+    return true;
+}
+
+bool TryStrToDateTime(const QString &text, const QLocale &locale, double &value)
+{
+    qsizetype pos = 0;
+    double date = 0;
+    if (ScanDate(text, pos, locale, date)) {
+        SkipBlanks(text, pos);
+        if (pos == text.size()) {
+            value = date;
+            return true;
+        }
+        double time = 0;
+        if (ScanTime(text, pos, locale, time)) {
+            SkipBlanks(text, pos);
+            if (pos == text.size()) {
+                value = date + (date < 0 ? -time : time);
+                return true;
+            }
+        }
+    }
+    return TryStrToTime(text, locale, value);
+}
+
+} // namespace SortCompare

@@ -1,0 +1,158 @@
+#include "StringSparseList.h"
+
+#include <algorithm>
+
+namespace {
+
+template <typename T>
+void MoveElement(std::vector<T> &items, int from, int to)
+{
+    const int needed = std::max(from, to) + 1;
+    if (int(items.size()) < needed)
+        items.resize(size_t(needed));
+    if (from < to)
+        std::rotate(items.begin() + from, items.begin() + from + 1, items.begin() + to + 1);
+    else
+        std::rotate(items.begin() + to, items.begin() + from, items.begin() + from + 1);
+}
+
+} // namespace
+
+QString TStringSparseList::Get(int col, int row) const
+{
+    if (row < 0 || col < 0 || row >= int(m_rows.size()))
+        return QString();
+    const Row &r = m_rows[size_t(row)];
+    if (col >= int(r.cells.size()))
+        return QString();
+    return r.cells[size_t(col)];
+}
+
+void TStringSparseList::Put(int col, int row, const QString &text)
+{
+    if (row < 0 || col < 0)
+        return;
+    if (text.isEmpty() && (row >= int(m_rows.size()) || col >= int(m_rows[size_t(row)].cells.size())))
+        return; // writing an empty text into a cell that was never written changes nothing
+    Row &r = EnsureRow(row);
+    if (col >= int(r.cells.size()))
+        r.cells.resize(size_t(col) + 1);
+    r.cells[size_t(col)] = text;
+}
+
+QObject *TStringSparseList::Object(int col, int row) const
+{
+    if (row < 0 || col < 0 || row >= int(m_rows.size()))
+        return nullptr;
+    const Row &r = m_rows[size_t(row)];
+    return col < int(r.objects.size()) ? r.objects[size_t(col)] : nullptr;
+}
+
+void TStringSparseList::PutObject(int col, int row, QObject *object)
+{
+    if (row < 0 || col < 0)
+        return;
+    if (!object && (row >= int(m_rows.size()) || col >= int(m_rows[size_t(row)].objects.size())))
+        return;
+    Row &r = EnsureRow(row);
+    if (col >= int(r.objects.size()))
+        r.objects.resize(size_t(col) + 1, nullptr);
+    r.objects[size_t(col)] = object;
+}
+
+void TStringSparseList::MoveRow(int from, int to)
+{
+    if (from < 0 || to < 0 || from == to)
+        return;
+    MoveElement(m_rows, from, to);
+}
+
+void TStringSparseList::MoveCol(int from, int to)
+{
+    if (from < 0 || to < 0 || from == to)
+        return;
+    for (Row &r : m_rows) {
+        if (!r.cells.empty())
+            MoveElement(r.cells, from, to);
+        if (!r.objects.empty())
+            MoveElement(r.objects, from, to);
+    }
+}
+
+void TStringSparseList::InsertRow(int row)
+{
+    if (row < 0 || row >= int(m_rows.size()))
+        return; // nothing stored at or below: the new row is empty already
+    m_rows.insert(m_rows.begin() + row, Row());
+}
+
+void TStringSparseList::RemoveRow(int row)
+{
+    if (row < 0 || row >= int(m_rows.size()))
+        return;
+    m_rows.erase(m_rows.begin() + row);
+}
+
+void TStringSparseList::InsertCol(int col)
+{
+    if (col < 0)
+        return;
+    for (Row &r : m_rows) {
+        if (col < int(r.cells.size()))
+            r.cells.insert(r.cells.begin() + col, QString());
+        if (col < int(r.objects.size()))
+            r.objects.insert(r.objects.begin() + col, nullptr);
+    }
+}
+
+void TStringSparseList::RemoveCol(int col)
+{
+    if (col < 0)
+        return;
+    for (Row &r : m_rows) {
+        if (col < int(r.cells.size()))
+            r.cells.erase(r.cells.begin() + col);
+        if (col < int(r.objects.size()))
+            r.objects.erase(r.objects.begin() + col);
+    }
+}
+
+void TStringSparseList::ClearRow(int row)
+{
+    if (row < 0 || row >= int(m_rows.size()))
+        return;
+    m_rows[size_t(row)] = Row();
+}
+
+void TStringSparseList::Clear()
+{
+    m_rows.clear();
+}
+
+std::vector<QString> TStringSparseList::TakeRowCells(int row, int count) const
+{
+    std::vector<QString> cells(size_t(std::max(count, 0)));
+    if (row < 0 || row >= int(m_rows.size()))
+        return cells;
+    const Row &r = m_rows[size_t(row)];
+    const size_t n = std::min(cells.size(), r.cells.size());
+    std::copy(r.cells.begin(), r.cells.begin() + ptrdiff_t(n), cells.begin());
+    return cells;
+}
+
+void TStringSparseList::PutRowCells(int row, const std::vector<QString> &cells)
+{
+    if (row < 0)
+        return;
+    Row &r = EnsureRow(row);
+    if (r.cells.size() < cells.size())
+        r.cells.resize(cells.size());
+    std::copy(cells.begin(), cells.end(), r.cells.begin());
+}
+
+TStringSparseList::Row &TStringSparseList::EnsureRow(int row)
+{
+    if (row >= int(m_rows.size()))
+        m_rows.resize(size_t(row) + 1);
+    return m_rows[size_t(row)];
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+class QObject;
+
+// The cell store of the string grid: texts and object references addressed by
+// column and row, independent of the grid's column and row counts. Rows are kept
+// in a vector of short vectors so that a grid of many rows of a few short texts
+// stays small and whole rows move cheaply.
+class TStringSparseList
+{
+public:
+    QString Get(int col, int row) const;
+    void Put(int col, int row, const QString &text);
+    QObject *Object(int col, int row) const;
+    void PutObject(int col, int row, QObject *object);
+
+    // Number of row slots in use (one past the highest row ever written).
+    int RowSlots() const { return int(m_rows.size()); }
+
+    // Moves the row at index from to index to; the rows between shift by one.
+    void MoveRow(int from, int to);
+    // Moves the cell at column from to column to within every stored row.
+    void MoveCol(int from, int to);
+    // Inserts an empty row at index row; the rows from there on move down.
+    void InsertRow(int row);
+    // Removes the row at index row; the rows below move up.
+    void RemoveRow(int row);
+    // Inserts an empty column at col in every stored row.
+    void InsertCol(int col);
+    // Removes the column at col from every stored row.
+    void RemoveCol(int col);
+    // Empties the cells and objects of a row.
+    void ClearRow(int row);
+    void Clear();
+
+    // Whole-row access for bulk operations (the sort); columns 0 to count - 1.
+    std::vector<QString> TakeRowCells(int row, int count) const;
+    void PutRowCells(int row, const std::vector<QString> &cells);
+
+private:
+    struct Row
+    {
+        std::vector<QString> cells;
+        std::vector<QObject *> objects; // empty unless an object was stored
+    };
+    Row &EnsureRow(int row);
+
+    std::vector<Row> m_rows;
+};
