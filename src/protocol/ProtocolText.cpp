@@ -15,11 +15,12 @@ void AppendCell(QString &out, const QString &cell)
         out += QLatin1Char(' ');
         return;
     }
-    for (QChar ch : cell) {
+    const qsizetype start = out.size();
+    out += cell;
+    for (qsizetype i = start; i < out.size(); ++i) {
+        const QChar ch = out.at(i);
         if (ch == QLatin1Char('\t') || ch == QLatin1Char('\r') || ch == QLatin1Char('\n'))
-            out += QLatin1Char(' ');
-        else
-            out += ch;
+            out[i] = QLatin1Char(' ');
     }
 }
 
