@@ -1,0 +1,25 @@
+#pragma once
+
+#include "SortGrid.h"
+
+#include <QStringList>
+
+// Fills column by column from a list of rows (row 0 is the title).
+inline void FillGrid(TSortGrid &grid, const QList<QStringList> &rows)
+{
+    grid.BeginUpdate();
+    grid.setRowCount(int(rows.size()));
+    for (int r = 0; r < rows.size(); ++r)
+        for (int c = 0; c < rows.at(r).size(); ++c)
+            grid.setCells(c, r, rows.at(r).at(c));
+    grid.EndUpdate();
+}
+
+// The texts of one column from row 1 on.
+inline QStringList DataColumn(TSortGrid &grid, int col)
+{
+    QStringList texts;
+    for (int r = 1; r < grid.RowCount(); ++r)
+        texts << grid.Cells(col, r);
+    return texts;
+}
