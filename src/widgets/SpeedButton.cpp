@@ -68,7 +68,7 @@ void TLbSpeedButton::changeEvent(QEvent *event)
 void TLbSpeedButton::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    const QRect r = rect().adjusted(0, 0, -1, -1);
+    const QRect r = rect();
     const bool pressed = isDown();
     if (pressed || m_highlighted) {
         // Pressed: shadow on top and left; highlighted: light on top and left.
