@@ -1168,10 +1168,8 @@ void TMyCustomGrid::keyPressEvent(QKeyEvent *event)
 void TMyCustomGrid::mousePressEvent(QMouseEvent *event)
 {
     const QPoint p = event->position().toPoint();
-    if (event->button() != Qt::LeftButton) {
-        event->ignore();
+    if (event->button() != Qt::LeftButton)
         return;
-    }
     if (!hasFocus() && !m_editor->hasFocus())
         setFocus(Qt::MouseFocusReason);
     int fixedHeight = 0;

@@ -400,9 +400,11 @@ void TSortGrid::resizeEvent(QResizeEvent *event)
 
 void TSortGrid::FitLastColumn()
 {
-    if (LeftCol() + VisibleColCount() < ColCount())
-        return;
+    // The last column counts as visible when any part of it is in view, so that
+    // a narrower window narrows it again.
     const int last = ColCount() - 1;
+    if (last >= FixedCols() && CellRect(last, 0).isEmpty())
+        return;
     int width = viewport()->width();
     int visible = 0;
     for (int c = 0; c < last; ++c) {

@@ -1,0 +1,371 @@
+#include "GridTestHelpers.h"
+
+#include <QScrollBar>
+#include <QTest>
+
+// The grid as a widget, driven through real mouse and key events: title clicks,
+// column sizing, cell editing, navigation, scrolling and what gets painted.
+class TestGridWidget : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void titleClickSorts();
+    void titleClickNearEdgeDoesNotSort();
+    void titleClickWithoutCanSortOnlyTurnsDirection();
+    void dragColumnBorderResizes();
+    void editCellCommitsWithEnter();
+    void editCellEscapeRestores();
+    void typingStartsEditorInUpperCase();
+    void keyboardNavigation_data();
+    void keyboardNavigation();
+    void hiddenColumnSkipped();
+    void paintingIndependentOfRowCount();
+    void cellRightOfLastColumnNeverPainted();
+    void topRowAndHitTesting();
+    void doubleClickTitleBorderAutoSizes();
+    void scrollBarsFollowSetting();
+    void wheelMovesOneDownThreeUp();
+    void lastColumnFillsWidth();
+
+private:
+    std::unique_ptr<TSortGrid> MakeGrid(int rows);
+    QPoint TitleCenter(TSortGrid &grid, int col) { return grid.CellRect(col, 0).center(); }
+};
+
+void TestGridWidget::initTestCase()
+{
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+}
+
+std::unique_ptr<TSortGrid> TestGridWidget::MakeGrid(int rows)
+{
+    auto grid = std::make_unique<TSortGrid>();
+    grid->ShowMessage = [](const QString &) {};
+    grid->resize(400, 300);
+    grid->BeginUpdate();
+    grid->setRowCount(rows);
+    grid->Rows(0) = QStringList{"Nr.", "Name", "Zeit", "Land", "Stat"};
+    for (int r = 1; r < rows; ++r)
+        grid->Rows(r) = QStringList{QString::number(r), QStringLiteral("n%1").arg((r * 7) % rows), QString(), QString(), QString()};
+    grid->EndUpdate();
+    grid->setModified(false);
+    grid->show();
+    return grid;
+}
+
+void TestGridWidget::titleClickSorts()
+{
+    auto grid = MakeGrid(6);
+    QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
+    QWidget *vp = grid->viewport();
+    QTest::mouseClick(vp, Qt::LeftButton, {}, TitleCenter(*grid, 1));
+    QCOMPARE(grid->SortOptions()->SortCol(), 1);
+    QCOMPARE(grid->SortOptions()->SortDirection(), sdAscending);
+    QCOMPARE(DataColumn(*grid, 1), (QStringList{"n1", "n2", "n3", "n4", "n5"}));
+
+    QTest::mouseClick(vp, Qt::LeftButton, {}, TitleCenter(*grid, 1));
+    QCOMPARE(grid->SortOptions()->SortDirection(), sdDescending);
+    QCOMPARE(DataColumn(*grid, 1), (QStringList{"n5", "n4", "n3", "n2", "n1"}));
+
+    // Another column after descending: ascending again.
+    QTest::mouseClick(vp, Qt::LeftButton, {}, TitleCenter(*grid, 0));
+    QCOMPARE(grid->SortOptions()->SortCol(), 0);
+    QCOMPARE(grid->SortOptions()->SortDirection(), sdAscending);
+    // The right button always sorts descending.
+    QTest::mouseClick(vp, Qt::RightButton, {}, TitleCenter(*grid, 1));
+    QCOMPARE(grid->SortOptions()->SortDirection(), sdDescending);
+    QCOMPARE(DataColumn(*grid, 1).first(), QStringLiteral("n5"));
+    QVERIFY(!grid->Modified());
+}
+
+void TestGridWidget::titleClickNearEdgeDoesNotSort()
+{
+    auto grid = MakeGrid(6);
+    QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
+    const QRect title = grid->CellRect(1, 0);
+    const QStringList before = DataColumn(*grid, 1);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(title.left() + 4, title.center().y()));
+    QCOMPARE(grid->SortOptions()->SortCol(), 0);
+    QCOMPARE(DataColumn(*grid, 1), before);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(title.left() + 6, title.center().y()));
+    QCOMPARE(grid->SortOptions()->SortCol(), 1);
+}
+
+void TestGridWidget::titleClickWithoutCanSortOnlyTurnsDirection()
+{
+    auto grid = MakeGrid(6);
+    grid->SortOptions()->setCanSort(false);
+    QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
+    const QStringList before = DataColumn(*grid, 1);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, TitleCenter(*grid, 0));
+    QCOMPARE(grid->SortOptions()->SortDirection(), sdDescending);
+    QCOMPARE(DataColumn(*grid, 1), before);
+}
+
+void TestGridWidget::dragColumnBorderResizes()
+{
+    auto grid = MakeGrid(6);
+    grid->setOptions(grid->Options() | goColSizing);
+    QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
+    QWidget *vp = grid->viewport();
+    const QRect title = grid->CellRect(1, 0);
+    const int oldWidth = grid->ColWidths(1);
+    const QPoint border(title.left() + title.width(), title.center().y());
+    int widthEvents = 0;
+    grid->OnColumnWidthsChanged = [&](TSortGrid *) { ++widthEvents; };
+    QTest::mousePress(vp, Qt::LeftButton, {}, border);
+    QTest::mouseMove(vp, border + QPoint(25, 0));
+    QTest::mouseRelease(vp, Qt::LeftButton, {}, border + QPoint(25, 0));
+    QCOMPARE(grid->ColWidths(1), oldWidth + 25);
+    QVERIFY(widthEvents > 0);
+    // Sizing is no title click.
+    QCOMPARE(grid->SortOptions()->SortCol(), 0);
+    QCOMPARE(grid->CellRect(2, 0).left(), grid->CellRect(1, 0).left() + oldWidth + 25 + grid->GridLineWidth());
+}
+
+void TestGridWidget::editCellCommitsWithEnter()
+{
+    auto grid = MakeGrid(6);
+    grid->setOptions(grid->Options() | goEditing);
+    int modifiedEvents = 0;
+    grid->OnModified = [&](TSortGrid *) { ++modifiedEvents; };
+    QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
+    QWidget *vp = grid->viewport();
+    const QPoint cell = grid->CellRect(2, 3).center();
+    QTest::mouseClick(vp, Qt::LeftButton, {}, cell);
+    QCOMPARE(grid->Col(), 2);
+    QCOMPARE(grid->Row(), 3);
+    QTest::keyClick(grid.get(), Qt::Key_F2);
+    QTRY_VERIFY(grid->InplaceEditor()->isVisible());
+    QCOMPARE(grid->InplaceEditor()->geometry(), grid->CellRect(2, 3));
+    QTest::keyClicks(grid->InplaceEditor(), QStringLiteral("1:02,5"));
+    QTest::keyClick(grid->InplaceEditor(), Qt::Key_Return);
+    QVERIFY(!grid->InplaceEditor()->isVisible());
+    QCOMPARE(grid->Cells(2, 3), QStringLiteral("1:02,5"));
+    QVERIFY(grid->Modified());
+    QVERIFY(modifiedEvents > 0);
+}
+
+void TestGridWidget::editCellEscapeRestores()
+{
+    auto grid = MakeGrid(6);
+    grid->setOptions(grid->Options() | goEditing);
+    grid->setCells(3, 2, QStringLiteral("GER"));
+    QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CellRect(3, 2).center());
+    QTest::keyClick(grid.get(), Qt::Key_Return); // Enter opens the editor as well
+    QTRY_VERIFY(grid->InplaceEditor()->isVisible());
+    QTest::keyClick(grid->InplaceEditor(), Qt::Key_A, Qt::NoModifier);
+    QCOMPARE(grid->Cells(3, 2), QStringLiteral("a")); // the text is written through at once
+    QTest::keyClick(grid->InplaceEditor(), Qt::Key_Escape);
+    QVERIFY(!grid->InplaceEditor()->isVisible());
+    QCOMPARE(grid->Cells(3, 2), QStringLiteral("GER"));
+    QVERIFY(grid->hasFocus());
+}
+
+void TestGridWidget::typingStartsEditorInUpperCase()
+{
+    auto grid = MakeGrid(6);
+    grid->setOptions(grid->Options() | goEditing);
+    QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CellRect(4, 2).center());
+    QTest::keyClicks(grid.get(), QStringLiteral("d"));
+    QTRY_VERIFY(grid->InplaceEditor()->isVisible());
+    QTest::keyClicks(grid->InplaceEditor(), QStringLiteral("nf"));
+    QTest::keyClick(grid->InplaceEditor(), Qt::Key_Return);
+    QCOMPARE(grid->Cells(4, 2), QStringLiteral("Dnf"));
+}
+
+void TestGridWidget::keyboardNavigation_data()
+{
+    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<bool>("tabs");
+    QTest::addColumn<int>("col");
+    QTest::addColumn<int>("row");
+    QTest::newRow("down down right") << QList<int>{Qt::Key_Down, Qt::Key_Down, Qt::Key_Right} << false << 2 << 3;
+    QTest::newRow("up stops at first data row") << QList<int>{Qt::Key_Up, Qt::Key_Up} << false << 1 << 1;
+    QTest::newRow("left stops at column 0") << QList<int>{Qt::Key_Left, Qt::Key_Left} << false << 0 << 1;
+    QTest::newRow("end") << QList<int>{Qt::Key_End} << false << 4 << 1;
+    QTest::newRow("home") << QList<int>{Qt::Key_Right, Qt::Key_Home} << false << 0 << 1;
+    QTest::newRow("page down") << QList<int>{Qt::Key_PageDown} << false << 1 << 11;
+    QTest::newRow("down past the end") << QList<int>(60, Qt::Key_Down) << false << 1 << 49;
+    QTest::newRow("tab moves right") << QList<int>{Qt::Key_Tab, Qt::Key_Tab} << true << 3 << 1;
+    QTest::newRow("tab wraps to next row") << QList<int>{Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Tab} << true
+                                           << 0 << 2;
+}
+
+void TestGridWidget::keyboardNavigation()
+{
+    QFETCH(QList<int>, keys);
+    QFETCH(bool, tabs);
+    QFETCH(int, col);
+    QFETCH(int, row);
+    auto grid = MakeGrid(50);
+    grid->resize(400, 10 * 25 + 25 + 4); // title plus exactly ten data rows
+    if (tabs)
+        grid->setOptions(grid->Options() | goTabs);
+    QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
+    grid->setFocus();
+    grid->GotoCell(1, 1, true);
+    for (int key : keys)
+        QTest::keyClick(grid.get(), Qt::Key(key));
+    QCOMPARE(grid->Col(), col);
+    QCOMPARE(grid->Row(), row);
+    QCOMPARE(grid->SelectedRows(), QStringList{QString::number(row)});
+    // The current cell is always in view.
+    QVERIFY(!grid->CellRect(col, row).isEmpty());
+}
+
+void TestGridWidget::hiddenColumnSkipped()
+{
+    auto grid = MakeGrid(6);
+    grid->setColWidths(2, -1);
+    QSet<int> painted;
+    grid->OnDrawCell = [&](TMyCustomGrid *, int col, int, const QRect &, TGridDrawState) { painted.insert(col); };
+    QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
+    grid->viewport()->repaint();
+    QVERIFY(!painted.contains(2));
+    QVERIFY(painted.contains(3));
+    QVERIFY(grid->CellRect(2, 1).isEmpty());
+    QCOMPARE(grid->CellRect(3, 1).left(), grid->CellRect(1, 1).left() + grid->ColWidths(1) + 1);
+    grid->setFocus();
+    grid->GotoCell(1, 1, false);
+    QTest::keyClick(grid.get(), Qt::Key_Right);
+    QCOMPARE(grid->Col(), 3);
+}
+
+void TestGridWidget::paintingIndependentOfRowCount()
+{
+    int paintedSmall = 0;
+    int paintedLarge = 0;
+    int widestRow = 0;
+    {
+        auto grid = MakeGrid(100);
+        grid->OnDrawCell = [&](TMyCustomGrid *, int, int, const QRect &, TGridDrawState) { ++paintedSmall; };
+        QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
+        paintedSmall = 0;
+        grid->viewport()->repaint();
+    }
+    {
+        auto grid = MakeGrid(100000);
+        grid->OnDrawCell = [&](TMyCustomGrid *, int, int row, const QRect &, TGridDrawState) {
+            ++paintedLarge;
+            widestRow = std::max(widestRow, row);
+        };
+        QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
+        paintedLarge = 0;
+        grid->viewport()->repaint();
+    }
+    QVERIFY(paintedSmall > 0);
+    QCOMPARE(paintedLarge, paintedSmall);
+    QVERIFY(widestRow < 20);
+}
+
+void TestGridWidget::cellRightOfLastColumnNeverPainted()
+{
+    auto grid = MakeGrid(6);
+    grid->setColCount(3);
+    grid->setCells(3, 1, QStringLiteral("format cell"));
+    int beyond = 0;
+    int total = 0;
+    grid->OnDrawCell = [&](TMyCustomGrid *, int col, int, const QRect &, TGridDrawState) {
+        ++total;
+        if (col >= 3)
+            ++beyond;
+    };
+    QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
+    grid->viewport()->repaint();
+    QVERIFY(total >= 3 * 6);
+    QCOMPARE(beyond, 0);
+    QCOMPARE(grid->Cells(3, 1), QStringLiteral("format cell"));
+    QVERIFY(grid->CellRect(3, 1).isEmpty());
+}
+
+void TestGridWidget::topRowAndHitTesting()
+{
+    auto grid = MakeGrid(200);
+    QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
+    const int lineHeight = grid->DefaultRowHeight() + grid->GridLineWidth();
+    grid->setTopRow(50);
+    QCOMPARE(grid->TopRow(), 50);
+    QCOMPARE(grid->verticalScrollBar()->value(), 49);
+    const QRect r = grid->CellRect(1, 50);
+    QCOMPARE(r.top(), lineHeight);
+    QCOMPARE(r.height(), grid->DefaultRowHeight());
+    QVERIFY(grid->CellRect(1, 10).isEmpty());
+    QCOMPARE(grid->MouseCoord(r.center().x(), r.center().y()), (TGridCoord{1, 50}));
+    QCOMPARE(grid->MouseCoord(r.center().x(), 3), (TGridCoord{1, 0}));
+    QCOMPARE(grid->MouseCoord(grid->viewport()->width() + 5, r.center().y()), (TGridCoord{-1, -1}));
+    const int fit = (grid->viewport()->height() - lineHeight) / lineHeight;
+    QCOMPARE(grid->VisibleRowCount(), fit);
+    // The scroll bar moves the rows.
+    grid->verticalScrollBar()->setValue(0);
+    QCOMPARE(grid->TopRow(), 1);
+    grid->setLeftCol(2);
+    QCOMPARE(grid->LeftCol(), 2);
+    QCOMPARE(grid->CellRect(2, 1).left(), 0);
+}
+
+void TestGridWidget::doubleClickTitleBorderAutoSizes()
+{
+    auto grid = MakeGrid(6);
+    grid->setCells(1, 3, QStringLiteral("a much longer name than before"));
+    QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
+    const QRect title = grid->CellRect(1, 0);
+    const QFontMetrics fm(grid->font());
+    const int expected = fm.horizontalAdvance(QStringLiteral("a much longer name than before"))
+                         + fm.horizontalAdvance(QStringLiteral("X"));
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, QPoint(title.left() + title.width() - 1, 5));
+    QCOMPARE(grid->ColWidths(1), expected);
+    // Near the left edge of the next column's title: the previous column is sized.
+    grid->setColWidths(1, 20);
+    const QRect next = grid->CellRect(2, 0);
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, QPoint(next.left() + 2, 5));
+    QCOMPARE(grid->ColWidths(1), expected);
+}
+
+void TestGridWidget::scrollBarsFollowSetting()
+{
+    auto grid = MakeGrid(100);
+    grid->setScrollBars(TMyCustomGrid::ssVertical);
+    QCOMPARE(grid->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    QCOMPARE(grid->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+    QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
+    QTRY_VERIFY(grid->verticalScrollBar()->isVisible());
+    QCOMPARE(grid->verticalScrollBar()->maximum(), 100 - grid->VisibleRowCount() - 1);
+    grid->setScrollBars(TMyCustomGrid::ssNone);
+    QCOMPARE(grid->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+}
+
+void TestGridWidget::wheelMovesOneDownThreeUp()
+{
+    auto grid = MakeGrid(100);
+    QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
+    grid->setTopRow(20);
+    const QPoint p = grid->CellRect(1, 22).center();
+    QWheelEvent down(p, grid->viewport()->mapToGlobal(p), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                     Qt::NoScrollPhase, false);
+    QApplication::sendEvent(grid->viewport(), &down);
+    QCOMPARE(grid->TopRow(), 21);
+    QWheelEvent up(p, grid->viewport()->mapToGlobal(p), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                   Qt::NoScrollPhase, false);
+    QApplication::sendEvent(grid->viewport(), &up);
+    QCOMPARE(grid->TopRow(), 18);
+}
+
+void TestGridWidget::lastColumnFillsWidth()
+{
+    auto grid = MakeGrid(3);
+    for (int c = 0; c < 4; ++c)
+        grid->setColWidths(c, 50);
+    grid->resize(500, 200);
+    QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
+    QTRY_COMPARE(grid->ColWidths(4), grid->viewport()->width() - 4 * 50 - 4 - 1 - 3);
+    grid->resize(450, 200);
+    QTRY_COMPARE(grid->ColWidths(4), grid->viewport()->width() - 4 * 50 - 4 - 1 - 3);
+}
+
+QTEST_MAIN(TestGridWidget)
+#include "tst_GridWidget.moc"
