@@ -303,6 +303,29 @@ private Q_SLOTS:
         QVERIFY(!saved);
     }
 
+    void userStoreIsNamedAfterTheExecutable()
+    {
+        const QString root = m_dir.filePath(QStringLiteral("config"));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, root);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, root);
+        QVERIFY(!QtSettingsKey::Open(SettingsLocation::UserStore(), false)); // nothing stored yet
+        {
+            auto key = QtSettingsKey::Open(SettingsLocation::UserStore(), true);
+            QVERIFY(key);
+            TivanoSettings s;
+            s.Port = 4;
+            QVERIFY(WriteSettings(*key, s));
+            QVERIFY(key->Close());
+        }
+        QCOMPARE(ExecutableBaseName(), QStringLiteral("tst_SettingsStore"));
+        QVERIFY(QFile::exists(root + QStringLiteral("/tst_SettingsStore/tst_SettingsStore.conf")));
+        auto key = QtSettingsKey::Open(SettingsLocation::UserStore(), false);
+        QVERIFY(key);
+        TivanoSettings read;
+        QCOMPARE(ReadSettings(*key, read), 15);
+        QCOMPARE(read.Port, 4);
+    }
+
     void fileTypeNames_data()
     {
         QTest::addColumn<QStringList>("answers"); // "-" = the class is unknown
