@@ -16,49 +16,47 @@ const std::array<const char *, 15> SettingsWriteOrder = {
 
 namespace {
 
-// Where each value lands in the struct, and how it is taken from the store.
-void ApplyInteger(TivanoSettings &s, int index, qint32 v)
+bool Is(const char *name, const char *wanted)
 {
-    switch (index) {
-    case 0: s.Port = v & 0xFF; break;
-    case 1: s.Alg = v; break;
-    case 2: s.Left = v; break;
-    case 3: s.Top = v; break;
-    case 4: s.Width = v; break;
-    case 5: s.Height = v; break;
-    case 7: s.C1 = TColor(v); break;
-    case 8: s.C2 = TColor(v); break;
-    case 9: s.C3 = TColor(v); break;
-    case 10: s.Acc = (v >= 0 && v <= 2) ? v : TivanoSettings::DefaultPrecision; break;
-    case 11: s.C4 = TColor(v); break;
-    case 12: s.FilterInd = v; break;
-    case 13: s.Wait = v; break;
-    case 14:
-        s.ButtonLap = (v >= 0 && v < int(FinishButtonCaptions.size())) ? v
-                                                                     : TivanoSettings::DefaultButtonLap;
-        break;
-    default: break;
-    }
+    return qstrcmp(name, wanted) == 0;
 }
 
-constexpr int SoundIndex = 6;
-
-qint32 WrittenValue(const TivanoSettings &s, const char *name)
+// Puts one integer value read from the store where it belongs.
+void ApplyInteger(TivanoSettings &s, const char *name, qint32 v)
 {
-    const QLatin1String n(name);
-    if (n == QLatin1String("Left")) return s.Left.value_or(0);
-    if (n == QLatin1String("Top")) return s.Top.value_or(0);
-    if (n == QLatin1String("Width")) return s.Width;
-    if (n == QLatin1String("Height")) return s.Height;
-    if (n == QLatin1String("Port")) return s.Port;
-    if (n == QLatin1String("Alg")) return s.Alg;
-    if (n == QLatin1String("C1")) return qint32(s.C1);
-    if (n == QLatin1String("C2")) return qint32(s.C2);
-    if (n == QLatin1String("C3")) return qint32(s.C3);
-    if (n == QLatin1String("Acc")) return s.Acc;
-    if (n == QLatin1String("C4")) return qint32(s.C4);
-    if (n == QLatin1String("FilterInd")) return s.FilterInd;
-    if (n == QLatin1String("Wait")) return s.Wait;
+    if (Is(name, "Port")) s.Port = v & 0xFF;
+    else if (Is(name, "Alg")) s.Alg = v;
+    else if (Is(name, "Left")) s.Left = v;
+    else if (Is(name, "Top")) s.Top = v;
+    else if (Is(name, "Width")) s.Width = v;
+    else if (Is(name, "Height")) s.Height = v;
+    else if (Is(name, "C1")) s.C1 = TColor(v);
+    else if (Is(name, "C2")) s.C2 = TColor(v);
+    else if (Is(name, "C3")) s.C3 = TColor(v);
+    else if (Is(name, "Acc")) s.Acc = (v >= 0 && v <= 2) ? v : TivanoSettings::DefaultPrecision;
+    else if (Is(name, "C4")) s.C4 = TColor(v);
+    else if (Is(name, "FilterInd")) s.FilterInd = v;
+    else if (Is(name, "Wait")) s.Wait = v;
+    else if (Is(name, "ButtonLap"))
+        s.ButtonLap = (v >= 0 && v < int(FinishButtonCaptions.size())) ? v : TivanoSettings::DefaultButtonLap;
+}
+
+// The integer written for one value.
+qint32 IntegerOf(const TivanoSettings &s, const char *name)
+{
+    if (Is(name, "Left")) return s.Left.value_or(0);
+    if (Is(name, "Top")) return s.Top.value_or(0);
+    if (Is(name, "Width")) return s.Width;
+    if (Is(name, "Height")) return s.Height;
+    if (Is(name, "Port")) return s.Port;
+    if (Is(name, "Alg")) return s.Alg;
+    if (Is(name, "C1")) return qint32(s.C1);
+    if (Is(name, "C2")) return qint32(s.C2);
+    if (Is(name, "C3")) return qint32(s.C3);
+    if (Is(name, "Acc")) return s.Acc;
+    if (Is(name, "C4")) return qint32(s.C4);
+    if (Is(name, "FilterInd")) return s.FilterInd;
+    if (Is(name, "Wait")) return s.Wait;
     return s.ButtonLap; // "ButtonLap"
 }
 
@@ -66,32 +64,48 @@ qint32 WrittenValue(const TivanoSettings &s, const char *name)
 
 int ReadSettings(const SettingsKey &key, TivanoSettings &settings)
 {
-    for (int i = 0; i < int(SettingsReadOrder.size()); ++i) {
-        const QString name = QLatin1String(SettingsReadOrder[size_t(i)]);
-        if (i == SoundIndex) {
-            const std::optional<bool> sound = key.ReadBool(name);
+    int read = 0;
+    for (const char *name : SettingsReadOrder) {
+        const QString valueName = QLatin1String(name);
+        if (Is(name, "Sound")) {
+            const std::optional<bool> sound = key.ReadBool(valueName);
             if (!sound)
-                return i;
+                break;
             settings.Sound = *sound;
-            continue;
+        } else {
+            const std::optional<qint32> value = key.ReadInteger(valueName);
+            if (!value)
+                break;
+            ApplyInteger(settings, name, *value);
         }
-        const std::optional<qint32> value = key.ReadInteger(name);
-        if (!value)
-            return i;
-        ApplyInteger(settings, i, *value);
+        ++read;
     }
-    return int(SettingsReadOrder.size());
+    return read;
 }
 
 bool WriteSettings(SettingsKey &key, const TivanoSettings &settings)
 {
     for (const char *name : SettingsWriteOrder) {
         const QString valueName = QLatin1String(name);
-        const bool written = qstrcmp(name, "Sound") == 0
-                                 ? key.WriteBool(valueName, settings.Sound)
-                                 : key.WriteInteger(valueName, WrittenValue(settings, name));
+        const bool written = Is(name, "Sound") ? key.WriteBool(valueName, settings.Sound)
+                                               : key.WriteInteger(valueName, IntegerOf(settings, name));
         if (!written)
             return false;
     }
     return true;
+}
+
+int LoadSettings(TivanoSettings &settings, const SettingsLocation &location)
+{
+    const std::unique_ptr<QtSettingsKey> key = QtSettingsKey::Open(location, false);
+    return key ? ReadSettings(*key, settings) : 0;
+}
+
+bool SaveSettings(const TivanoSettings &settings, const SettingsLocation &location)
+{
+    const std::unique_ptr<QtSettingsKey> key = QtSettingsKey::Open(location, true);
+    if (!key)
+        return false;
+    const bool written = WriteSettings(*key, settings);
+    return key->Close() && written;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ColorValue.h"
+#include "QtSettingsKey.h"
 
 #include <QString>
 
@@ -60,3 +61,8 @@ int ReadSettings(const SettingsKey &key, TivanoSettings &settings);
 // have is written as 0. Stops at the first value that cannot be written and
 // returns false; Close() of the key is the caller's.
 bool WriteSettings(SettingsKey &key, const TivanoSettings &settings);
+
+// Load at start: a missing store leaves `settings` as it is.
+int LoadSettings(TivanoSettings &settings, const SettingsLocation &location = SettingsLocation::UserStore());
+// Save at exit: false when the store could not be opened or written.
+bool SaveSettings(const TivanoSettings &settings, const SettingsLocation &location = SettingsLocation::UserStore());

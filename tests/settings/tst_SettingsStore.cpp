@@ -93,6 +93,10 @@ private Q_SLOTS:
     {
         const QString path = NewStorePath();
         QVERIFY(!QtSettingsKey::Open(SettingsLocation::File(path), false));
+        TivanoSettings loaded;
+        loaded.Wait = 777; // a missing store leaves what was there
+        QCOMPARE(LoadSettings(loaded, SettingsLocation::File(path)), 0);
+        QCOMPARE(loaded.Wait, 777);
 
         const TivanoSettings s;
         QCOMPARE(s.Port, 0);
@@ -276,17 +280,12 @@ private Q_SLOTS:
                        0, 0x00FF00, 3, 10000, 4};
         }
         const QString path = NewStorePath();
-        {
-            auto key = QtSettingsKey::Open(SettingsLocation::File(path), true);
-            QVERIFY(key);
-            QVERIFY(WriteSettings(*key, written));
-            QVERIFY(key->Close());
-        }
+        QVERIFY(SaveSettings(written, SettingsLocation::File(path)));
+        TivanoSettings read;
+        QCOMPARE(LoadSettings(read, SettingsLocation::File(path)), 15);
+        QCOMPARE(read, written);
         auto key = QtSettingsKey::Open(SettingsLocation::File(path), false);
         QVERIFY(key);
-        TivanoSettings read;
-        QCOMPARE(ReadSettings(*key, read), 15);
-        QCOMPARE(read, written);
         // The boolean is kept as a number, as the registry keeps it.
         QCOMPARE(key->Settings().value("Sound").toString(), written.Sound ? QString("1") : QString("0"));
     }
@@ -298,9 +297,7 @@ private Q_SLOTS:
         QFile file(blocker);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
-        auto key = QtSettingsKey::Open(SettingsLocation::File(blocker + "/store.conf"), true);
-        const bool saved = key && WriteSettings(*key, TivanoSettings{}) && key->Close();
-        QVERIFY(!saved);
+        QVERIFY(!SaveSettings(TivanoSettings{}, SettingsLocation::File(blocker + "/store.conf")));
     }
 
     void userStoreIsNamedAfterTheExecutable()
