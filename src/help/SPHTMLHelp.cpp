@@ -45,6 +45,10 @@ bool SPHTMLHelp::Start()
         if (!QFileInfo(path).isFile())
             continue;
         auto loader = std::make_unique<QPluginLoader>(path);
+        // Qt keeps type information of loaded libraries in global tables, so
+        // the module's code stays mapped after unloading; unloading drops
+        // the module's objects.
+        loader->setLoadHints(loader->loadHints() | QLibrary::PreventUnloadHint);
         // Any failure to load or to find the entry point counts as no module.
         if (!loader->load())
             continue;

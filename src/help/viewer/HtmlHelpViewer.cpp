@@ -87,6 +87,8 @@ THelpWindow *THtmlHelpViewer::WindowFor(const QString &helpFile)
     const QString collection =
         m_collections.filePath(QStringLiteral("help%1.qhc").arg(++m_collectionCount));
     auto *engine = new QHelpEngine(collection);
+    // The collection is created here and written once, on registration.
+    engine->setReadOnly(false);
     engine->setUsesFilterEngine(true);
     if (!engine->setupData() || !engine->registerDocumentation(key) || !engine->setupData()) {
         delete engine;

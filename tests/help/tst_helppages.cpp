@@ -1,0 +1,167 @@
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTest>
+#include <QUrl>
+#include <QXmlStreamReader>
+
+// The page sources of the manual: the help project names every page, every
+// reference and link leads to a page of the project, and the pages cover what
+// the operator needs at the finish line.
+class TestHelpPages : public QObject
+{
+    Q_OBJECT
+
+private:
+    struct Project
+    {
+        QStringList files;
+        QStringList refs;        // of contents entries and keywords
+        QStringList identifiers; // of keywords
+        QStringList keywords;
+    };
+
+    static QDir Sources() { return QDir(QStringLiteral(TIVANO_HELP_SOURCE_DIR)); }
+
+    static QString ReadPage(const QString &name)
+    {
+        QFile file(Sources().filePath(name));
+        if (!file.open(QIODevice::ReadOnly))
+            return QString();
+        return QString::fromUtf8(file.readAll());
+    }
+
+    static Project ReadProject()
+    {
+        Project project;
+        QFile file(Sources().filePath(QStringLiteral("tivano.qhp")));
+        if (!file.open(QIODevice::ReadOnly))
+            return project;
+        QXmlStreamReader xml(&file);
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            const auto attributes = xml.attributes();
+            if (xml.name() == QLatin1String("file"))
+                project.files.append(xml.readElementText());
+            else if (xml.name() == QLatin1String("section") || xml.name() == QLatin1String("keyword"))
+                project.refs.append(attributes.value(QLatin1String("ref")).toString());
+            if (xml.name() == QLatin1String("keyword")) {
+                project.keywords.append(attributes.value(QLatin1String("name")).toString());
+                if (attributes.hasAttribute(QLatin1String("id")))
+                    project.identifiers.append(attributes.value(QLatin1String("id")).toString());
+            }
+        }
+        if (xml.hasError())
+            project.files.append(QStringLiteral("<parse error: %1>").arg(xml.errorString()));
+        return project;
+    }
+
+private Q_SLOTS:
+    void projectNamesEveryPageAndEveryFileExists()
+    {
+        const Project project = ReadProject();
+        QVERIFY(!project.files.isEmpty());
+        for (const QString &name : project.files)
+            QVERIFY2(QFileInfo(Sources().filePath(name)).isFile(), qPrintable(name));
+        const QStringList pages =
+            Sources().entryList({QStringLiteral("*.html"), QStringLiteral("*.css")}, QDir::Files);
+        for (const QString &page : pages)
+            QVERIFY2(project.files.contains(page), qPrintable(page + " is not in tivano.qhp"));
+    }
+
+    void referencesLeadToPagesOfTheProject()
+    {
+        const Project project = ReadProject();
+        QVERIFY(!project.refs.isEmpty());
+        for (const QString &ref : project.refs) {
+            const QString page = ref.section(QLatin1Char('#'), 0, 0);
+            QVERIFY2(project.files.contains(page), qPrintable(ref));
+        }
+    }
+
+    void keywordsAndIdentifiersAreUnique()
+    {
+        const Project project = ReadProject();
+        QCOMPARE(QSet<QString>(project.keywords.begin(), project.keywords.end()).size(),
+                 project.keywords.size());
+        QCOMPARE(QSet<QString>(project.identifiers.begin(), project.identifiers.end()).size(),
+                 project.identifiers.size());
+    }
+
+    void linksBetweenPagesResolve()
+    {
+        const Project project = ReadProject();
+        static const QRegularExpression link(QStringLiteral("(?:href|src)\\s*=\\s*\"([^\"]*)\""));
+        int checked = 0;
+        for (const QString &page : project.files) {
+            if (!page.endsWith(QLatin1String(".html")))
+                continue;
+            const QString text = ReadPage(page);
+            QVERIFY2(!text.isEmpty(), qPrintable(page));
+            auto matches = link.globalMatch(text);
+            while (matches.hasNext()) {
+                const QUrl target(matches.next().captured(1));
+                if (!target.scheme().isEmpty())
+                    continue; // a web address, shown by the desktop's browser
+                const QString path = target.path();
+                if (path.isEmpty())
+                    continue; // an anchor on the same page
+                QVERIFY2(project.files.contains(path), qPrintable(page + " links to " + path));
+                ++checked;
+            }
+        }
+        QVERIFY(checked > 0);
+    }
+
+    void pagesCarryTheirTitleAndEncoding()
+    {
+        const Project project = ReadProject();
+        for (const QString &page : project.files) {
+            if (!page.endsWith(QLatin1String(".html")))
+                continue;
+            const QString text = ReadPage(page);
+            QVERIFY2(text.contains(QLatin1String("<meta charset=\"utf-8\">")), qPrintable(page));
+            QVERIFY2(QRegularExpression(QStringLiteral("<title>[^<]+</title>")).match(text).hasMatch(),
+                     qPrintable(page));
+            QVERIFY2(!text.contains(QChar::ReplacementCharacter), qPrintable(page));
+        }
+    }
+
+    void manualCovers_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("race") << "rennablauf.html"
+                              << QStringList{"START (F5)", "ZIEL (F4)", "STOPP (F9)", "Protokoll wird gelöscht!"};
+        QTest::newRow("start numbers") << "startnummern.html"
+                                       << QStringList{"18,345,2,44", "LKZ.txt", "Doppelklick"};
+        QTest::newRow("wiring") << "lichtschranken.html"
+                                << QStringList{"Pin 4 (DTR) und Pin 6 (DSR)", "Pin 7 (RTS) und Pin 8 (CTS)",
+                                               "START (4-6), FINISH (7-8)", "<b>Ein</b>", "<b>Aus</b>",
+                                               "nur Ziel", "LS-Sperrzeit"};
+        QTest::newRow("settings") << "einstellungen.html"
+                                  << QStringList{"HH:MM.SS,ms", "HH:MM.SS,s", "Taste Ziel", "Alt+E"};
+        QTest::newRow("protocol") << "protokoll.html"
+                                  << QStringList{"Speichern unter", "Öffnen", "Drucken", "Webseite",
+                                                 "Arbeitsmappe", "Tivano.txt"};
+        QTest::newRow("keys") << "tastenkuerzel.html"
+                              << QStringList{">F5<", ">F4<", ">F9<", ">F1<", ">Alt+E<", ">Alt+D<", ">Alt+B<"};
+        QTest::newRow("troubleshooting") << "fehlerbehebung.html"
+                                         << QStringList{"FTDI", "pl2303", "ch341", "cp210x", "cdc_acm",
+                                                        "kein CTS", "dialout"};
+    }
+
+    void manualCovers()
+    {
+        QFETCH(QString, page);
+        QFETCH(QStringList, texts);
+        const QString text = ReadPage(page);
+        for (const QString &expected : texts)
+            QVERIFY2(text.contains(expected), qPrintable(page + ": " + expected));
+    }
+};
+
+QTEST_MAIN(TestHelpPages)
+#include "tst_helppages.moc"
