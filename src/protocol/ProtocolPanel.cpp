@@ -20,8 +20,10 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTextDocument>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -142,6 +144,10 @@ TProtocolPanel::TProtocolPanel(QWidget *parent)
     SortGrid1->OnSelectCell = [this](TMyCustomGrid *Sender, int ACol, int ARow, bool &CanSelect) {
         SortGrid1SelectCell(Sender, ACol, ARow, CanSelect);
     };
+    SortGrid1->ShowMessage = [this](const QString &message) { Report(message); };
+    // The grid fits its last column to a new width itself; the protocol's layout follows
+    // once that is done.
+    SortGrid1->installEventFilter(this);
     FTable = std::make_unique<TSortGridTable>(SortGrid1);
 
     auto *layout = new QVBoxLayout(this);
@@ -273,6 +279,13 @@ void TProtocolPanel::resizeEvent(QResizeEvent *event)
     LayoutProtocolColumns();
 }
 
+bool TProtocolPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == SortGrid1 && event->type() == QEvent::Resize)
+        QTimer::singleShot(0, this, [this] { LayoutProtocolColumns(); });
+    return QWidget::eventFilter(watched, event);
+}
+
 // ---- files
 
 QString TProtocolPanel::AutosaveFileName() const
@@ -396,8 +409,13 @@ bool TProtocolPanel::PrintProtocolPage(const QString &FileName, QPrinter &printe
     QFile file(FileName);
     if (!file.open(QIODevice::ReadOnly))
         return false;
+    // The page's header widths are percentages that a browser widens to fit a cell's
+    // longest word; the text document would break the words instead, so it sizes the
+    // columns from their content.
+    QString html = TextCodec::Decode(file.readAll());
+    html.replace(QRegularExpression(QStringLiteral("<th width=\\d+%>")), QStringLiteral("<th>"));
     QTextDocument document;
-    document.setHtml(TextCodec::Decode(file.readAll()));
+    document.setHtml(html);
     document.print(&printer);
     return true;
 }
@@ -448,7 +466,7 @@ void TProtocolPanel::sbHTMLClick()
 {
     const QString name = TProtocolFiles::ProtocolPageFileName();
     WriteProtocolPage(name);
-    if (QFileInfo::exists(name))
+    if (QFileInfo(name).isFile())
         FShell->OpenDocument(QFileInfo(name).absoluteFilePath());
 }
 
@@ -456,7 +474,7 @@ void TProtocolPanel::sbPrintClick()
 {
     const QString name = TProtocolFiles::ProtocolPageFileName();
     WriteProtocolPage(name);
-    if (!QFileInfo::exists(name))
+    if (!QFileInfo(name).isFile())
         return;
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("Zeitenprotokoll ") + ProtocolColumns::ApplicationTitle());

@@ -123,6 +123,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QToolButton *MakeButton(const QString &name, const QString &hint, const QString &accessible,
