@@ -11,13 +11,16 @@
 #include "SpreadsheetBridge.h"
 #include "TextCodec.h"
 
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QRegularExpression>
@@ -144,6 +147,12 @@ TProtocolPanel::TProtocolPanel(QWidget *parent)
     SortGrid1->OnSelectCell = [this](TMyCustomGrid *Sender, int ACol, int ARow, bool &CanSelect) {
         SortGrid1SelectCell(Sender, ACol, ARow, CanSelect);
     };
+    PopupMenu1 = new QMenu(this);
+    mSelectAll = PopupMenu1->addAction(QStringLiteral("Alles markieren"));
+    mCopy = PopupMenu1->addAction(QStringLiteral("Kopieren"));
+    connect(mSelectAll, &QAction::triggered, this, [this] { mSelectAllClick(); });
+    connect(mCopy, &QAction::triggered, this, [this] { mCopyClick(); });
+    SortGrid1->setPopupMenu(PopupMenu1);
     SortGrid1->ShowMessage = [this](const QString &message) { Report(message); };
     // The grid fits its last column to a new width itself; the protocol's layout follows
     // once that is done.
@@ -238,6 +247,7 @@ void TProtocolPanel::UpdateProtocolCommands()
     sbSave->setEnabled(enabled);
     sbCLS->setEnabled(enabled);
     sbHTML->setEnabled(enabled);
+    mSelectAll->setEnabled(enabled);
     sbExcel->setEnabled(enabled && IsAutomationServerInstalled(QStringLiteral("Excel.Application")));
     sbLoad->setEnabled(true);
 }
@@ -256,6 +266,31 @@ bool TProtocolPanel::IsAutomationServerInstalled(const QString &ProgId)
 void TProtocolPanel::SelectResultRow(int row)
 {
     SortGrid1->setSelection(TGridRect{1, row, SortGrid1->ColCount() - 1, row});
+}
+
+void TProtocolPanel::mSelectAllClick()
+{
+    SortGrid1->setSelection(TGridRect{1, 1, SortGrid1->ColCount() - 1, SortGrid1->RowCount() - 1});
+}
+
+QString TProtocolPanel::SelectionText() const
+{
+    const TGridRect rect = SortGrid1->Selection();
+    QString text;
+    for (int r = rect.Top; r <= rect.Bottom; ++r) {
+        for (int c = rect.Left; c <= rect.Right; ++c) {
+            if (c > rect.Left)
+                text += QLatin1Char('\t');
+            text += SortGrid1->Cells(c, r);
+        }
+        text += QLatin1String("\r\n");
+    }
+    return text;
+}
+
+void TProtocolPanel::mCopyClick()
+{
+    QGuiApplication::clipboard()->setText(SelectionText());
 }
 
 void TProtocolPanel::sbCLSClick()

@@ -10,7 +10,9 @@
 #include <functional>
 #include <memory>
 
+class QAction;
 class QLabel;
+class QMenu;
 class QPrinter;
 class QToolButton;
 class TMyCustomGrid;
@@ -110,6 +112,15 @@ public:
     QToolButton *sbExcel = nullptr;
     QToolButton *sbCLS = nullptr;
     QLabel *LabelProtokoll = nullptr;
+    // The grid's context menu: "Alles markieren" and "Kopieren".
+    QMenu *PopupMenu1 = nullptr;
+    QAction *mSelectAll = nullptr;
+    QAction *mCopy = nullptr;
+    // Selects every data row, columns 1 to the last.
+    void mSelectAllClick();
+    // The selected cells as text, TAB between cells and CR LF after each row.
+    QString SelectionText() const;
+    void mCopyClick();
     QLabel *LabelAutosave = nullptr;
 
     // ---- the grid's questions

@@ -7,9 +7,11 @@
 #include "SpreadsheetBridge.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QAction>
 #include <QListWidget>
 #include <QPrinter>
 #include <QProcess>
@@ -586,6 +588,19 @@ private Q_SLOTS:
         Grid().ShowComboList(2, 1);
         QCOMPARE(Grid().ComboList()->count(), 0);
         QCOMPARE(Grid().Cells(2, 1), QStringLiteral("X"));
+    }
+
+    void selectAllAndCopy()
+    {
+        Finish(QStringLiteral("1,5"), QStringLiteral("GER"));
+        QVERIFY(!Panel().mSelectAll->isEnabled());
+        Finish(QStringLiteral("2,5"), QString());
+        QVERIFY(Panel().mSelectAll->isEnabled());
+        Panel().mSelectAll->trigger();
+        QCOMPARE(Grid().Selection(), (TGridRect{1, 1, 4, 2}));
+        Panel().mCopy->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 QStringLiteral("1,5\tGER\t18\t\r\n2,5\t\t345\t\r\n"));
     }
 
     void pickListOnlyWhileEditing()
