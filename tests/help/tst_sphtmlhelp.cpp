@@ -170,6 +170,31 @@ private Q_SLOTS:
         QCOMPARE(VisibleHelpWindows().size(), 1);
     }
 
+    void openHelpDoesNotKeepTheProgramRunning()
+    {
+        SPHTMLHelp help;
+        StartWithModule(help);
+        HelpMainWindow main(help);
+        help.Register(&main.window, HelpFile());
+        QVERIFY(QTest::qWaitForWindowExposed(&main.window));
+        QTest::keyClick(&main.window, Qt::Key_F1);
+        QTRY_COMPARE(VisibleHelpWindows().size(), 1);
+
+        // Closing the main window ends the event loop as the program's does;
+        // the guard only stops a loop that would otherwise run on.
+        bool stillRunning = false;
+        QTimer guard;
+        guard.setSingleShot(true);
+        connect(&guard, &QTimer::timeout, qApp, [&stillRunning] {
+            stillRunning = true;
+            QCoreApplication::quit();
+        });
+        guard.start(10000);
+        QTimer::singleShot(0, &main.window, [&main] { main.window.close(); });
+        QApplication::exec();
+        QVERIFY(!stillRunning);
+    }
+
     void keywordOpensTheMatchingPage_data()
     {
         QTest::addColumn<QString>("keyword");

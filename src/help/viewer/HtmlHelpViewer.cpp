@@ -95,6 +95,9 @@ THelpWindow *THtmlHelpViewer::WindowFor(const QString &helpFile)
         return nullptr;
     }
     auto *window = new THelpWindow(engine);
+    // An open help window must not keep the program running once its main
+    // window has closed.
+    window->setAttribute(Qt::WA_QuitOnClose, false);
     m_windows.insert(key, window);
     return window;
 }
