@@ -44,7 +44,7 @@ set(CPACK_PACKAGE_VENDOR "Korvano Software")
 set(CPACK_PACKAGE_CONTACT "Korvano Software <tivano@korvano.example>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Race timing at the finish line")
-set(CPACK_PACKAGE_DESCRIPTION
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Tivano is the race clock for the one operator at a finish line: START, a finish\n"
     "for every competitor (mouse, F4 or a light barrier on a serial port), STOPP.\n"
     "Every finish lands at once in the results protocol, which is saved as text,\n"

@@ -40,7 +40,8 @@ endif()
 
 # The program must be executable and the help file a compiled help file, not
 # a copy of a page source.
-if(NOT IS_EXECUTABLE ${PREFIX}/${BINDIR}/tivano)
+find_program(installed_program NAMES tivano PATHS ${PREFIX}/${BINDIR} NO_DEFAULT_PATH NO_CACHE)
+if(NOT installed_program)
     message(FATAL_ERROR "${BINDIR}/tivano is not executable")
 endif()
 file(READ ${PREFIX}/${DATADIR}/tivano.hlp header LIMIT 16)
