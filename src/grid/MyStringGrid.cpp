@@ -12,7 +12,7 @@ void TMyStringGrid::setCells(int col, int row, const QString &text)
     if (m_store.Get(col, row) == text)
         return;
     m_store.Put(col, row, text);
-    if (m_cellUpdate == 0)
+    if (m_cellUpdate == 0 && !NowUpdating())
         InvalidateCell(col, row);
 }
 

@@ -12,7 +12,7 @@ unsigned char AnsiByte(QChar ch);
 
 // Byte-by-byte comparison as unsigned Windows-1252 characters, the shorter text
 // first when one is a prefix of the other: -1, 0 or 1.
-int CompareOrdinal(const QString &a, const QString &b);
+int CompareOrdinal(QStringView a, QStringView b);
 
 // Lower case for the letters A to Z only; every other character is kept.
 QString LowerCaseAZ(const QString &text);
@@ -23,7 +23,7 @@ QString LowerCaseAZ(const QString &text);
 int CompareNumericExtended(const QString &a, const QString &b);
 
 // A whole text as a 32-bit integer: optional leading blanks and a sign, digits.
-bool TryStrToInt(const QString &text, int &value);
+bool TryStrToInt(QStringView text, int &value);
 
 // A floating-point number in the locale's format (its decimal separator, no
 // group separators), blanks around it allowed.

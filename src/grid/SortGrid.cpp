@@ -210,16 +210,11 @@ void TSortGrid::SortByColumn(int ACol)
 
     const int colCount = ColCount();
     const int rowCount = RowCount();
-    struct WorkRow
-    {
-        std::vector<QString> cells;
-        int origin = 0;
-    };
-    std::vector<WorkRow> work(static_cast<size_t>(rowCount));
-    for (int r = 0; r < rowCount; ++r) {
-        work[size_t(r)].cells = Store().TakeRowCells(r, colCount);
-        work[size_t(r)].origin = r;
-    }
+    // The working order: working row i is grid row order[i]. The grid is not
+    // written until the primary key is sorted, so the keys are read from it.
+    std::vector<int> order(static_cast<size_t>(rowCount));
+    for (int r = 0; r < rowCount; ++r)
+        order[size_t(r)] = r;
 
     const QLocale locale;
     for (int k = int(keys.size()) - 1; k >= 0; --k) {
@@ -228,7 +223,7 @@ void TSortGrid::SortByColumn(int ACol)
         m_sortedList.Reserve(rowCount);
         for (int i = 1; i < rowCount; ++i) {
             TSortedListEntry entry;
-            entry.Key = keyCol < colCount ? work[size_t(i)].cells[size_t(keyCol)] : Cells(keyCol, work[size_t(i)].origin);
+            entry.Key = Cells(keyCol, order[size_t(i)]);
             entry.Row = i;
             entry.Options = m_sortOptions.get();
             m_sortedList.Add(std::move(entry));
@@ -264,32 +259,29 @@ void TSortGrid::SortByColumn(int ACol)
                          [this](const TSortedListEntry &a, const TSortedListEntry &b) {
                              return CompareEntries(a, b) < 0;
                          });
+        std::vector<int> sorted(static_cast<size_t>(rowCount));
+        for (int n = 0; n < int(entries.size()); ++n)
+            sorted[size_t(n) + 1] = order[size_t(entries[size_t(n)].Row)];
+        order = std::move(sorted);
         if (k == 0) {
+            const std::vector<int> sources(order.begin() + 1, order.end());
+            Store().PermuteRows(1, sources, colCount);
             bool first = true;
-            for (int n = 0; n < int(entries.size()); ++n) {
-                const WorkRow &source = work[size_t(entries[size_t(n)].Row)];
-                Store().PutRowCells(n + 1, source.cells);
-                if (selection.contains(source.origin)) {
-                    if (first) {
-                        first = false;
-                        setSelection(TGridRect{Col(), n + 1, Col(), n + 1});
-                        m_selectedRows.clear();
-                        m_anchorRows.clear();
-                    }
-                    m_selectedRows << QString::number(n + 1);
-                    m_anchorRows << QString::number(n + 1);
+            for (int n = 0; n < int(sources.size()); ++n) {
+                if (!selection.contains(sources[size_t(n)]))
+                    continue;
+                if (first) {
+                    first = false;
+                    setSelection(TGridRect{Col(), n + 1, Col(), n + 1});
+                    m_selectedRows.clear();
+                    m_anchorRows.clear();
                 }
+                m_selectedRows << QString::number(n + 1);
+                m_anchorRows << QString::number(n + 1);
             }
-        } else {
-            std::vector<WorkRow> reordered(static_cast<size_t>(rowCount));
-            reordered[0] = std::move(work[0]);
-            for (int n = 0; n < int(entries.size()); ++n)
-                reordered[size_t(n) + 1] = std::move(work[size_t(entries[size_t(n)].Row)]);
-            work = std::move(reordered);
         }
     }
     m_sortedList.Clear();
-    work.clear();
     m_sortOptions->setSortCompare(TSortCompare());
     if (OnEndSort)
         OnEndSort(this, keys.front());
@@ -718,17 +710,17 @@ void TSortGrid::setFiltered(bool value)
             }
         }
         m_hiddenCount = rowCount - 1 - acceptedCount;
-        std::vector<std::vector<QString>> table(static_cast<size_t>(rowCount));
+        // Accepted rows (the title first) move to the top in their order, the
+        // rejected rows follow them from row RowCount - HiddenCount on.
+        std::vector<int> sources;
+        sources.reserve(size_t(rowCount));
         for (int r = 0; r < rowCount; ++r)
-            table[size_t(r)] = Store().TakeRowCells(r, colCount);
-        int shown = 0;
-        int hiddenAt = rowCount - m_hiddenCount;
-        for (int r = 0; r < rowCount; ++r) {
             if (accepted[size_t(r)])
-                Store().PutRowCells(shown++, table[size_t(r)]);
-            else
-                Store().PutRowCells(hiddenAt++, table[size_t(r)]);
-        }
+                sources.push_back(r);
+        for (int r = 0; r < rowCount; ++r)
+            if (!accepted[size_t(r)])
+                sources.push_back(r);
+        Store().PermuteRows(0, sources, colCount);
         if (acceptedCount == 0) {
             Store().ClearRow(rowCount); // the placeholder row must be empty
             SwapRows(1, rowCount);

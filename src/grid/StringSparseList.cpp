@@ -129,6 +129,57 @@ void TStringSparseList::Clear()
     m_rows.clear();
 }
 
+void TStringSparseList::PermuteRows(int first, const std::vector<int> &sources, int colCount)
+{
+    const int count = int(sources.size());
+    if (count == 0 || first < 0)
+        return;
+    if (int(m_rows.size()) < first + count)
+        m_rows.resize(size_t(first + count));
+    // Cells right of the grid's columns belong to the row index, not the row:
+    // lift them off before the move and put them back after.
+    struct Tail
+    {
+        int row;
+        std::vector<QString> cells;
+        std::vector<QObject *> objects;
+    };
+    std::vector<Tail> tails;
+    for (int i = first; i < first + count; ++i) {
+        Row &r = m_rows[size_t(i)];
+        if (int(r.cells.size()) > colCount || int(r.objects.size()) > colCount) {
+            Tail t{i, {}, {}};
+            if (int(r.cells.size()) > colCount) {
+                t.cells.assign(std::make_move_iterator(r.cells.begin() + colCount),
+                               std::make_move_iterator(r.cells.end()));
+                r.cells.resize(size_t(colCount));
+            }
+            if (int(r.objects.size()) > colCount) {
+                t.objects.assign(r.objects.begin() + colCount, r.objects.end());
+                r.objects.resize(size_t(colCount));
+            }
+            tails.push_back(std::move(t));
+        }
+    }
+    std::vector<Row> moved(static_cast<size_t>(count));
+    for (int n = 0; n < count; ++n)
+        moved[size_t(n)] = std::move(m_rows[size_t(sources[size_t(n)])]);
+    for (int n = 0; n < count; ++n)
+        m_rows[size_t(first + n)] = std::move(moved[size_t(n)]);
+    for (Tail &t : tails) {
+        Row &r = m_rows[size_t(t.row)];
+        if (!t.cells.empty()) {
+            r.cells.resize(size_t(colCount));
+            r.cells.insert(r.cells.end(), std::make_move_iterator(t.cells.begin()),
+                           std::make_move_iterator(t.cells.end()));
+        }
+        if (!t.objects.empty()) {
+            r.objects.resize(size_t(colCount), nullptr);
+            r.objects.insert(r.objects.end(), t.objects.begin(), t.objects.end());
+        }
+    }
+}
+
 std::vector<QString> TStringSparseList::TakeRowCells(int row, int count) const
 {
     std::vector<QString> cells(size_t(std::max(count, 0)));

@@ -37,7 +37,13 @@ public:
     void ClearRow(int row);
     void Clear();
 
-    // Whole-row access for bulk operations (the sort); columns 0 to count - 1.
+    // Rearranges rows first, first + 1, ...: destination first + n receives the
+    // cells and objects of columns 0 to colCount - 1 of row sources[n]; the cells
+    // from colCount on stay with their row index. Sources must be a permutation
+    // of first .. first + sources.size() - 1.
+    void PermuteRows(int first, const std::vector<int> &sources, int colCount);
+
+    // Whole-row access for bulk operations; columns 0 to count - 1.
     std::vector<QString> TakeRowCells(int row, int count) const;
     void PutRowCells(int row, const std::vector<QString> &cells);
 
