@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPrinter>
@@ -171,7 +172,15 @@ TProtocolPanel::TProtocolPanel(QWidget *parent)
     UpdateProtocolCommands();
 }
 
-TProtocolPanel::~TProtocolPanel() = default;
+TProtocolPanel::~TProtocolPanel()
+{
+    // The grid watches its drop-down list and would be asked about it while the list is
+    // being destroyed together with the grid; stop the watching first.
+    if (QListWidget *list = SortGrid1->ComboList()) {
+        list->removeEventFilter(SortGrid1);
+        list->viewport()->removeEventFilter(SortGrid1);
+    }
+}
 
 QToolButton *TProtocolPanel::MakeButton(const QString &name, const QString &hint,
                                         const QString &accessible, int glyph)

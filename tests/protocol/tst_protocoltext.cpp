@@ -247,7 +247,7 @@ private Q_SLOTS:
     void nulBytesAreKeptAsText()
     {
         TMemoryProtocolTable table;
-        TProtocolText::Decode(table, QByteArray("Nr.\r\n00\0001\tA\0B\r\n", 17));
+        TProtocolText::Decode(table, QByteArray("Nr.\r\n00\0001\tA\0B\r\n", 16));
         QCOMPARE(table.Cells(0, 1), QString(QStringLiteral("00") + QChar(0) + QStringLiteral("1")));
         QCOMPARE(table.Cells(1, 1), QString(QStringLiteral("A") + QChar(0) + QStringLiteral("B")));
     }
