@@ -317,6 +317,14 @@ void TProtocolPanel::sbCLSClick()
     FResultCount = 0;
 }
 
+void TProtocolPanel::ResetProtocol()
+{
+    SortGrid1->Clear();
+    FResultCount = 0;
+    LayoutProtocolColumns();
+    UpdateProtocolCommands();
+}
+
 void TProtocolPanel::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);

@@ -99,6 +99,9 @@ public:
 
     // ---- commands
     void sbCLSClick();
+    // The race reset's part: the grid emptied through its Clear, ResultCount 0, the
+    // columns laid out and the commands updated. Asks nothing.
+    void ResetProtocol();
     void sbSaveClick();
     void sbLoadClick();
     void sbHTMLClick();

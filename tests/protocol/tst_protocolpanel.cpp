@@ -284,6 +284,20 @@ private Q_SLOTS:
         QCOMPARE(Panel().sbSave->isEnabled(), answer != 6);
     }
 
+    void resetEmptiesWithoutAsking()
+    {
+        for (int i = 0; i < 3; ++i)
+            Finish(QStringLiteral("1:00"), QStringLiteral("AT"));
+        Panel().ResetProtocol();
+        QVERIFY(FQuestions.isEmpty());
+        QCOMPARE(Grid().RowCount(), 2);
+        QCOMPARE(Panel().ResultCount(), 0);
+        QCOMPARE(Row(1), (QStringList{"", "", "", "", ""}));
+        QVERIFY(!Panel().sbSave->isEnabled());
+        Finish(QStringLiteral("2:00"), QString());
+        QCOMPARE(Grid().Cells(0, 1), QStringLiteral("00001"));
+    }
+
     void autosaveRoundTrip()
     {
         Finish(QStringLiteral("9:05.12,34"), QStringLiteral("\u00d6S"));
