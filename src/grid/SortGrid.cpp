@@ -153,6 +153,10 @@ void TSortGrid::BeginUpdate()
 
 void TSortGrid::EndUpdate()
 {
+    // The format lists follow counts changed inside the bracket, without the
+    // rest of the size handling.
+    m_colFormats.resize(size_t(ColCount()));
+    m_rowFormats.resize(size_t(RowCount()));
     TMyStringGrid::EndUpdate();
     m_sortOptions->setUpdateOnSizeChange(m_savedUpdateOnSizeChange);
     if (OnEndUpdate)
@@ -1361,7 +1365,7 @@ void TSortGrid::mousePressEvent(QMouseEvent *event)
     if (m_multiSelect && !EditorShowing() && event->button() == Qt::LeftButton && mods == Qt::NoModifier
         && cell.Y >= 1 && !IsRowSelected(cell.Y)) {
         setOptions(Options() & ~TGridOptions(goRangeSelect));
-        MoveCurrent(Col(), cell.Y, true, true);
+        setSelection(TGridRect{Col(), cell.Y, Col(), cell.Y});
         ClearSelection();
         m_anchorRows[0] = QString::number(cell.Y);
         m_selectedRows << QString::number(cell.Y);
@@ -1439,7 +1443,7 @@ void TSortGrid::mouseReleaseEvent(QMouseEvent *event)
         if (mods & Qt::ControlModifier) {
             if (!IsRowSelected(cell.Y)) {
                 AddSelected(cell.Y);
-                MoveCurrent(Col(), cell.Y, true, false);
+                setSelection(TGridRect{Col(), cell.Y, Col(), cell.Y});
                 InvalidateRow(cell.Y);
             } else if (m_selectedRows.size() > 1) {
                 m_selectedRows.removeAll(QString::number(cell.Y));
@@ -1449,7 +1453,7 @@ void TSortGrid::mouseReleaseEvent(QMouseEvent *event)
                 bool ok = false;
                 const int last = m_anchorRows.last().toInt(&ok);
                 if (ok)
-                    MoveCurrent(Col(), last, true, false);
+                    setSelection(TGridRect{Col(), last, Col(), last});
                 InvalidateRow(cell.Y);
             }
             setOptions(Options() & ~TGridOptions(goRangeSelect));
@@ -1457,7 +1461,7 @@ void TSortGrid::mouseReleaseEvent(QMouseEvent *event)
             SelectRangeRows();
         } else {
             setOptions(Options() & ~TGridOptions(goRangeSelect));
-            MoveCurrent(Col(), cell.Y, true, false);
+            setSelection(TGridRect{Col(), cell.Y, Col(), cell.Y});
             ClearSelection();
             m_anchorRows[0] = QString::number(cell.Y);
             m_selectedRows << QString::number(cell.Y);
