@@ -71,12 +71,18 @@ THelpWindow::THelpWindow(QHelpEngine *engine, QWidget *parent)
             OpenKeyword(std::exchange(m_pendingKeyword, QString()));
     });
     connect(m_engine->contentModel(), &QHelpContentModel::contentsCreated, this, [this] {
+        // The manual is short: show every chapter at once.
+        m_engine->contentWidget()->expandAll();
+        SyncContents();
         if (m_openFirstPage) {
             m_openFirstPage = false;
             OpenPage(FirstPage());
         }
     });
-    connect(m_browser, &QTextBrowser::sourceChanged, this, &THelpWindow::UpdateTitle);
+    connect(m_browser, &QTextBrowser::sourceChanged, this, [this] {
+        UpdateTitle();
+        SyncContents();
+    });
 }
 
 THelpWindow::~THelpWindow() = default;
@@ -189,6 +195,16 @@ QUrl THelpWindow::FirstPage() const
         return QUrl();
     QHelpContentItem *item = contents->contentItemAt(contents->index(0, 0));
     return item ? item->url() : QUrl();
+}
+
+void THelpWindow::SyncContents()
+{
+    QHelpContentWidget *contents = m_engine->contentWidget();
+    QUrl page = m_browser->source();
+    page.setFragment(QString());
+    const QModelIndex index = page.isEmpty() ? QModelIndex() : contents->indexOf(page);
+    if (index.isValid())
+        contents->setCurrentIndex(index);
 }
 
 void THelpWindow::UpdateTitle()

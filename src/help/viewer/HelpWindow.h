@@ -44,6 +44,8 @@ private:
     void ShowMissing(const QString &what);
     QUrl FirstPage() const;
     void UpdateTitle();
+    // Marks the shown page in the table of contents.
+    void SyncContents();
 
     QHelpEngine *m_engine;
     QString m_namespace;
