@@ -64,7 +64,7 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libqt6widgets6 (>= 6.4), libqt6printsupport6 (>= 6.4), libqt6help6 (>= 6.4), libqt6sql6-sqlite (>= 6.4), libxlsxwriter4, liborcus-0.17-0, fonts-liberation2, xdg-utils")
 include(CPack)
 
-if(TIVANO_BUILD_TESTS)
+if(TIVANO_BUILD_TESTS AND TARGET tivano AND TARGET tivanohelpviewer)
     # Installs into a temporary prefix and checks that every file landed.
     option(TIVANO_INSTALL_TEST_RUNS_PROGRAM
         "The install test also starts the installed program with --version" OFF)
