@@ -11,7 +11,6 @@
 #include <io.h>
 #include <windows.h>
 #else
-#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -43,18 +42,6 @@ bool ReplaceFile(const QString &from, const QString &to)
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 #else
     return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
-#endif
-}
-
-void SyncFolder([[maybe_unused]] const QString &folder)
-{
-#ifndef Q_OS_WIN
-    // Makes the rename itself durable; a failure here loses nothing already written.
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        SyncHandle(fd);
-        ::close(fd);
-    }
 #endif
 }
 
@@ -91,6 +78,7 @@ bool AtomicFileWriter::Write(const QString &fileName, const QByteArray &data)
         return fail(QStringLiteral("aborted before rename"));
     if (!ReplaceFile(tempName, target.absoluteFilePath()))
         return fail(SystemError());
-    SyncFolder(folder);
+    // The folder itself is not synced: after a power loss the rename may be missing,
+    // which leaves the previous complete file, and the sync would double the cost.
     return true;
 }

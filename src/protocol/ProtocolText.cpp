@@ -8,19 +8,31 @@
 
 namespace {
 
-// A TAB, CR or LF inside a cell would split the cell or the row when read back.
-void AppendCell(QString &out, const QString &cell)
+// Appends a cell's bytes. A TAB, CR or LF inside a cell would split the cell or the row
+// when read back, so each becomes a blank.
+void AppendCell(QByteArray &out, const QString &cell)
 {
     if (cell.isEmpty()) {
-        out += QLatin1Char(' ');
+        out += ' ';
         return;
     }
+    // Most cells are plain Latin-1 text, which is the same in Windows-1252.
     const qsizetype start = out.size();
-    out += cell;
-    for (qsizetype i = start; i < out.size(); ++i) {
-        const QChar ch = out.at(i);
-        if (ch == QLatin1Char('\t') || ch == QLatin1Char('\r') || ch == QLatin1Char('\n'))
-            out[i] = QLatin1Char(' ');
+    out.resize(start + cell.size());
+    char *dst = out.data() + start;
+    for (QChar ch : cell) {
+        const char16_t u = ch.unicode();
+        if (u > 0xFF || (u >= 0x80 && u <= 0x9F)) {
+            out.truncate(start);
+            QString clean = cell;
+            for (QChar &c : clean) {
+                if (c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+                    c = QLatin1Char(' ');
+            }
+            out += TextCodec::Encode(clean);
+            return;
+        }
+        *dst++ = (u == '\t' || u == '\r' || u == '\n') ? ' ' : char(u);
     }
 }
 
@@ -70,18 +82,19 @@ QByteArray TProtocolText::Encode(const TProtocolTable &table)
         return QByteArray();
     const int rows = table.RowCount();
     const int cols = table.ColCount();
-    QString text;
-    text.reserve(rows * 40);
+    QByteArray bytes;
+    bytes.reserve(qsizetype(rows) * 36);
     for (int r = 0; r < rows; ++r) {
-        if (table.Cells(0, r).isEmpty())
+        const QString first = table.Cells(0, r);
+        if (first.isEmpty())
             continue;
         for (int c = 0; c < cols; ++c) {
-            AppendCell(text, table.Cells(c, r));
-            text += QLatin1Char('\t');
+            AppendCell(bytes, c == 0 ? first : table.Cells(c, r));
+            bytes += '\t';
         }
-        text += QLatin1String("\r\n");
+        bytes += "\r\n";
     }
-    return TextCodec::Encode(text);
+    return bytes;
 }
 
 bool TProtocolText::SaveProtocolText(const TProtocolTable &table, const QString &fileName,

@@ -56,13 +56,13 @@ private Q_SLOTS:
         Fill(table, {ProtocolColumns::ColumnTitles(),
                      {"00001", "9:05.12,34", "AT", "18", ""},
                      {"", "lost", "row", "", ""},
-                     {"00002", "9:06.00,10", QStringLiteral("\u00d6S"), "", "DNF"}});
+                     {"00002", "9:06.00,10", QStringLiteral("\u00d6S"), "", QStringLiteral("DNF\u20ac\t\u0101")}});
         const QString name = FDir.filePath(QStringLiteral("exact.txt"));
         QVERIFY(TProtocolText::SaveProtocolText(table, name));
         QCOMPARE(ReadFile(name),
                  QByteArray("Nr.\tStoppzeit\tLKZ\tStNr.\tStat\t\r\n"
                             "00001\t9:05.12,34\tAT\t18\t \t\r\n"
-                            "00002\t9:06.00,10\t\xd6S\t \tDNF\t\r\n"));
+                            "00002\t9:06.00,10\t\xd6S\t \tDNF\x80 ?\t\r\n"));
     }
 
     void emptyFirstResultGivesEmptyFile_data()
