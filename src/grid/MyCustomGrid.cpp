@@ -979,6 +979,12 @@ void TMyCustomGrid::ShowEditor()
     m_editor->setText(m_editStartText);
     m_editor->selectAll();
     UpdateEditor();
+    if (EditorShowing())
+        EditorShown();
+}
+
+void TMyCustomGrid::EditorShown()
+{
 }
 
 void TMyCustomGrid::ShowEditorChar(QChar ch)

@@ -130,6 +130,8 @@ protected:
     virtual QString GetEditText(int col, int row);
     virtual void SetEditText(int col, int row, const QString &value);
     virtual bool CanEditShow() const;
+    // The in-place editor has just been shown over the current cell.
+    virtual void EditorShown();
     virtual void Click();
     virtual void DblClick();
 

@@ -1215,6 +1215,12 @@ void TSortGrid::ValidateEdit()
     RememberEdit();
 }
 
+void TSortGrid::EditorShown()
+{
+    // Validation compares with the text the cell had when editing began.
+    RememberEdit();
+}
+
 void TSortGrid::Click()
 {
     if (m_hasFocus)

@@ -149,6 +149,7 @@ protected:
     void RowHeightsChanged() override;
     void SetEditText(int col, int row, const QString &value) override;
     bool CanEditShow() const override;
+    void EditorShown() override;
     void Click() override;
 
     void keyPressEvent(QKeyEvent *event) override;
