@@ -105,9 +105,10 @@ TSortGrid::TSortGrid(QWidget *parent)
 
     ShowMessage = [this](const QString &text) { QMessageBox::information(window(), QString(), text); };
 
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
-        auto inside = [this](QWidget *w) { return w && (w == this || isAncestorOf(w)) && w != m_comboList
-                                                  && !m_comboList->isAncestorOf(w); };
+    m_focusConnection = connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
+        auto inside = [this](QWidget *w) {
+            return w && (w == this || isAncestorOf(w)) && !(m_comboList && (w == m_comboList || m_comboList->isAncestorOf(w)));
+        };
         const bool had = inside(old);
         const bool has = inside(now);
         if (had && !has) {
@@ -122,8 +123,13 @@ TSortGrid::TSortGrid(QWidget *parent)
 
 TSortGrid::~TSortGrid()
 {
+    disconnect(m_focusConnection);
     // The list may have been placed on the window; it belongs to the grid all the same.
-    delete m_comboList;
+    if (m_comboList) {
+        m_comboList->removeEventFilter(this);
+        m_comboList->viewport()->removeEventFilter(this);
+        delete m_comboList.data();
+    }
 }
 
 // ---- modified flag, user settings, update bracket ------------------------------
@@ -1098,7 +1104,7 @@ bool TSortGrid::ShowComboList(int ACol, int ARow)
     int height = 0;
     bool sorted = true;
     OnGetComboBox(this, ACol, ARow, strs, width, height, sorted);
-    if (strs.isEmpty())
+    if (strs.isEmpty() || !m_comboList)
         return false;
     QWidget *form = window();
     if (m_comboList->parentWidget() != form) {
@@ -1134,13 +1140,13 @@ bool TSortGrid::ShowComboList(int ACol, int ARow)
 
 void TSortGrid::HideComboList()
 {
-    if (m_comboList->isVisible())
+    if (m_comboList && m_comboList->isVisible())
         m_comboList->hide();
 }
 
 void TSortGrid::ChooseComboEntry()
 {
-    if (m_choosing || !m_comboList->isVisible())
+    if (m_choosing || !m_comboList || !m_comboList->isVisible())
         return;
     m_choosing = true;
     QListWidgetItem *item = m_comboList->currentItem();
@@ -1158,7 +1164,7 @@ void TSortGrid::ChooseComboEntry()
 
 bool TSortGrid::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_comboList || watched == m_comboList->viewport()) {
+    if (m_comboList && (watched == m_comboList || watched == m_comboList->viewport())) {
         switch (event->type()) {
         case QEvent::MouseButtonRelease:
             ChooseComboEntry();

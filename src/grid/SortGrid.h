@@ -6,12 +6,13 @@
 #include "SortOptions.h"
 #include "SortedList.h"
 
+#include <QListWidget>
 #include <QPixmap>
+#include <QPointer>
 #include <QStringList>
 
 #include <memory>
 
-class QListWidget;
 class QMenu;
 
 // The string grid that holds the results protocol: sorting by one column and
@@ -209,7 +210,8 @@ private:
     QPixmap m_upImage;
     QPixmap m_downImage;
 
-    QListWidget *m_comboList = nullptr;
+    QPointer<QListWidget> m_comboList;
+    QMetaObject::Connection m_focusConnection;
     TGridCoord m_pressCell;
     QPoint m_dragPoint{-1, -1};
     bool m_dragging = false;
