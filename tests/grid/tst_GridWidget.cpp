@@ -28,6 +28,9 @@ private Q_SLOTS:
     void scrollBarsFollowSetting();
     void wheelMovesOneDownThreeUp();
     void lastColumnFillsWidth();
+    void dragTitleMovesColumn();
+    void shiftArrowsSelectRowRange();
+    void editorFollowsDownKeyAndValidates();
 
 private:
     std::unique_ptr<TSortGrid> MakeGrid(int rows);
@@ -365,6 +368,70 @@ void TestGridWidget::lastColumnFillsWidth()
     QTRY_COMPARE(grid->ColWidths(4), grid->viewport()->width() - 4 * 50 - 4 - 1 - 3);
     grid->resize(450, 200);
     QTRY_COMPARE(grid->ColWidths(4), grid->viewport()->width() - 4 * 50 - 4 - 1 - 3);
+}
+
+void TestGridWidget::dragTitleMovesColumn()
+{
+    auto grid = MakeGrid(4);
+    grid->setOptions(grid->Options() | goColMoving);
+    grid->SortOptions()->setSortCol(3);
+    QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
+    QList<QPair<int, int>> moves;
+    grid->OnColumnMoved = [&](TMyCustomGrid *, int from, int to) { moves << qMakePair(from, to); };
+    QWidget *vp = grid->viewport();
+    QTest::mousePress(vp, Qt::LeftButton, {}, TitleCenter(*grid, 1));
+    QTest::mouseMove(vp, TitleCenter(*grid, 3));
+    QTest::mouseRelease(vp, Qt::LeftButton, {}, TitleCenter(*grid, 3));
+    QCOMPARE(moves, (QList<QPair<int, int>>{{1, 3}}));
+    QCOMPARE(grid->Rows(0).ToStringList(), (QStringList{"Nr.", "Zeit", "Land", "Name", "Stat"}));
+    QCOMPARE(grid->SortOptions()->SortCol(), 2);
+    QVERIFY(grid->Modified());
+    // Press and release in different columns is no title click.
+    QCOMPARE(grid->SortOptions()->SortDirection(), sdAscending);
+}
+
+void TestGridWidget::shiftArrowsSelectRowRange()
+{
+    auto grid = MakeGrid(8);
+    grid->setMultiSelect(true);
+    QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
+    grid->setFocus();
+    grid->GotoCell(0, 2, false);
+    QTest::keyClick(grid.get(), Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(grid.get(), Qt::Key_Down, Qt::ShiftModifier);
+    QCOMPARE(grid->Row(), 4);
+    QStringList selected = grid->SelectedRows();
+    std::sort(selected.begin(), selected.end());
+    QCOMPARE(selected, (QStringList{"2", "3", "4"}));
+    QTest::keyClick(grid.get(), Qt::Key_Down);
+    QCOMPARE(grid->SelectedRows(), QStringList{"5"});
+    QVERIFY(!(grid->Options() & goRangeSelect));
+}
+
+void TestGridWidget::editorFollowsDownKeyAndValidates()
+{
+    auto grid = MakeGrid(6);
+    grid->setOptions(grid->Options() | goEditing);
+    QList<QPair<int, QString>> validated;
+    grid->OnCellValidate = [&](TSortGrid *, int, int row, const QString &, QString &newValue, bool &) {
+        validated << qMakePair(row, newValue);
+    };
+    QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CellRect(3, 1).center());
+    QTest::keyClick(grid.get(), Qt::Key_F2);
+    QTRY_VERIFY(grid->EditorShowing());
+    QTest::keyClicks(grid->InplaceEditor(), QStringLiteral("GER"));
+    QTest::keyClick(grid->InplaceEditor(), Qt::Key_Down);
+    QCOMPARE(grid->Row(), 2);
+    QTRY_VERIFY(grid->EditorShowing());
+    QCOMPARE(grid->InplaceEditor()->geometry(), grid->CellRect(3, 2));
+    QCOMPARE(validated, (QList<QPair<int, QString>>{{1, "GER"}}));
+    QTest::keyClicks(grid->InplaceEditor(), QStringLiteral("AUT"));
+    QTest::keyClick(grid->InplaceEditor(), Qt::Key_Return);
+    QCOMPARE(validated.size(), 2);
+    QCOMPARE(validated.last(), qMakePair(2, QStringLiteral("AUT")));
+    QCOMPARE(grid->Cells(3, 1), QStringLiteral("GER"));
+    QCOMPARE(grid->Cells(3, 2), QStringLiteral("AUT"));
 }
 
 QTEST_MAIN(TestGridWidget)
