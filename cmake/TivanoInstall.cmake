@@ -67,7 +67,7 @@ include(CPack)
 if(TIVANO_BUILD_TESTS AND TARGET tivano AND TARGET tivanohelpviewer)
     # Installs into a temporary prefix and checks that every file landed.
     option(TIVANO_INSTALL_TEST_RUNS_PROGRAM
-        "The install test also starts the installed program with --version" OFF)
+        "The install test also starts the installed program with --version" ON)
     add_test(NAME help_install
         COMMAND ${CMAKE_COMMAND}
             -DBUILD_DIR=${PROJECT_BINARY_DIR}

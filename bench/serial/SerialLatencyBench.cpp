@@ -6,6 +6,7 @@
 #include "Comms.h"
 #include "PosixComBackend.h"
 #include "RaceClock.h"
+#include "RecordingRaceClockHost.h"
 #include "SerialTriggers.h"
 #include "SimulatedComBackend.h"
 
@@ -29,23 +30,6 @@ using SteadyClock = std::chrono::steady_clock;
 
 constexpr int PortNo = 1;
 constexpr int Triggers = 1000;
-
-class NullHost final : public RaceClockHost
-{
-public:
-    void ShowTime(DisplayRow, qint32) override {}
-    QString CurrentCountryCode() const override { return QString(); }
-    void AddResultRow(const QString &, const QString &) override {}
-    void ShowResultRow(int) override {}
-    void SaveAutosave() override {}
-    void EnableExportCommands(bool) override {}
-    void ClearProtocol() override {}
-    void LayoutProtocolColumns() override {}
-    void UpdateProtocolCommands() override {}
-    int AskYesNo(const QString &, const QString &, const QString &) override { return 6; }
-    void FocusControl(FocusTarget) override {}
-    void CommandStatesChanged() override {}
-};
 
 // Notes the moment the time of day is read.
 class RecordingClock final : public ClockSource
@@ -80,7 +64,7 @@ void SpinUntil(Predicate done)
 void MeasureTriggerLatency(QCoreApplication &app)
 {
     SimulatedComBackend backend;
-    NullHost host;
+    RecordingRaceClockHost host;
     RecordingClock clocks;
     RaceClock clock(host, clocks);
     clock.setLockoutInterval(0);
@@ -122,7 +106,7 @@ void MeasureTriggerLatency(QCoreApplication &app)
 
     std::printf("trigger latency, simulated CTS change -> ZIEL reads the time, %zu triggers "
                 "(%d recorded):\n",
-                latencies.size(), clock.ResultCount());
+                latencies.size(), host.resultCount);
     std::printf("  p50 %.1f us   p99 %.1f us   max %.1f us\n", Percentile(latencies, 0.50),
                 Percentile(latencies, 0.99), *std::max_element(latencies.begin(), latencies.end()));
 }

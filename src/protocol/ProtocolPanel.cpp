@@ -120,8 +120,10 @@ TProtocolPanel::TProtocolPanel(QWidget *parent)
     SortGrid1->setColCount(ProtocolColumns::Count);
     SortGrid1->setRowCount(2);
     SortGrid1->setFixedCols(0);
+    // A character height of 15 pixels includes the font's internal leading, which
+    // leaves an em of 13 pixels: five digits then fit the 40-pixel "Nr." column.
     QFont gridFont(QStringLiteral("Courier New"));
-    gridFont.setPixelSize(15);
+    gridFont.setPixelSize(13);
     SortGrid1->setFont(gridFont);
     SortGrid1->setDefaultRowHeight(20);
     SortGrid1->setDefaultColWidth(52);

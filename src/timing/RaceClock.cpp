@@ -3,10 +3,6 @@
 #include "ClockSource.h"
 #include "RaceTime.h"
 
-const std::array<QString, 5> RaceClock::FinishButtonCaptions = {
-    QStringLiteral("ZIEL"), QStringLiteral("LAP"), QStringLiteral("FINISH"),
-    QStringLiteral("START"), QString()};
-
 RaceClock::RaceClock(RaceClockHost &host, ClockSource &clocks, QObject *parent)
     : QObject(parent)
     , m_host(host)
@@ -23,7 +19,6 @@ RaceClock::RaceClock(RaceClockHost &host, ClockSource &clocks, QObject *parent)
 
     // Ready: only START is enabled.
     ButtonRef(RaceCommand::Start) = {true, Colors::clGreen};
-    m_lapCaption = ButtonLapWord();
 }
 
 const CommandButtonState &RaceClock::Button(RaceCommand command) const
@@ -36,20 +31,15 @@ CommandButtonState &RaceClock::ButtonRef(RaceCommand command)
     return m_buttons[size_t(command)];
 }
 
-QString RaceClock::ButtonLapWord() const
-{
-    return FinishButtonCaptions[size_t(m_buttonLap)];
-}
-
 QString RaceClock::RunningLapCaption() const
 {
-    return ButtonLapWord() + QLatin1Char(' ') + QString::number(m_resultCount + 1);
+    return m_finishWord + QLatin1Char(' ') + QString::number(m_host.ResultCount() + 1);
 }
 
-void RaceClock::setButtonLapIndex(int index)
+void RaceClock::setFinishWord(const QString &word)
 {
-    m_buttonLap = qBound(0, index, int(FinishButtonCaptions.size()) - 1);
-    m_lapCaption = Enabled(RaceCommand::Lap) ? RunningLapCaption() : ButtonLapWord();
+    m_finishWord = word;
+    m_lapCaption = Enabled(RaceCommand::Lap) ? RunningLapCaption() : m_finishWord;
     m_host.CommandStatesChanged();
 }
 
@@ -80,13 +70,13 @@ void RaceClock::mLAPClick()
 {
     if (!Enabled(RaceCommand::Lap))
         return;
-    ++m_resultCount;
+    m_host.setResultCount(m_host.ResultCount() + 1);
     const qint32 now = m_clocks.TimeOfDayMs();
     m_host.ShowTime(DisplayRow::Lower, now);
     m_host.AddResultRow(FormatRaceTime(now), m_host.CurrentCountryCode());
     m_lapCaption = RunningLapCaption();
     m_host.CommandStatesChanged();
-    m_host.ShowResultRow(m_resultCount);
+    m_host.ShowResultRow(m_host.ResultCount());
     m_host.FocusControl(FocusTarget::StartNumbers);
     m_host.SaveAutosave();
 }
@@ -104,7 +94,7 @@ void RaceClock::mStopClick()
     m_host.EnableExportCommands(false);
     m_host.ShowTime(DisplayRow::Upper, ElapsedMs());
     m_host.ShowTime(DisplayRow::Lower, 0);
-    m_lapCaption = ButtonLapWord();
+    m_lapCaption = m_finishWord;
     m_host.CommandStatesChanged();
     m_host.FocusControl(FocusTarget::ResetButton);
 }
@@ -118,7 +108,7 @@ void RaceClock::mResetClick()
     if (answer != 6)
         return;
     m_host.ClearProtocol();
-    m_resultCount = 0;
+    m_host.setResultCount(0);
     m_host.LayoutProtocolColumns();
     m_host.ShowTime(DisplayRow::Upper, 0);
     m_host.ShowTime(DisplayRow::Lower, 0);

@@ -43,6 +43,9 @@ public:
     virtual int AskYesNo(const QString &question, const QString &yesCaption,
                          const QString &noCaption) = 0;
     virtual void FocusControl(FocusTarget target) = 0;
+    // The row index of the latest result, kept with the protocol.
+    virtual qint32 ResultCount() const = 0;
+    virtual void setResultCount(qint32 value) = 0;
     // The enabled flags, colours or the finish caption changed.
     virtual void CommandStatesChanged() = 0;
 };
@@ -54,7 +57,6 @@ class RaceClock : public QObject
     Q_OBJECT
 
 public:
-    static const std::array<QString, 5> FinishButtonCaptions;
     static constexpr int DefaultLockoutMs = 200;
 
     RaceClock(RaceClockHost &host, ClockSource &clocks, QObject *parent = nullptr);
@@ -78,16 +80,12 @@ public:
     bool Running() const { return m_clock.isActive(); }
     QString LapCaption() const { return m_lapCaption; }
 
-    qint32 ResultCount() const { return m_resultCount; }
-    void setResultCount(qint32 value) { m_resultCount = value; }
-
     int Precision() const { return m_precision; }
     void setPrecision(int value) { m_precision = value; }
 
-    int ButtonLapIndex() const { return m_buttonLap; }
-    // Takes the word for the finish button; the caption follows at once.
-    void setButtonLapIndex(int index);
-    QString ButtonLapWord() const;
+    // The word that labels the finish button; the caption follows at once.
+    QString FinishWord() const { return m_finishWord; }
+    void setFinishWord(const QString &word);
 
     int LockoutInterval() const { return m_lockout.interval(); }
     void setLockoutInterval(int ms) { m_lockout.setInterval(ms); }
@@ -115,7 +113,6 @@ private:
     QString m_lapCaption;
     quint32 m_startTick = 0;
     quint32 m_stopTick = 0;
-    qint32 m_resultCount = 0;
     int m_precision = 2;
-    int m_buttonLap = 0;
+    QString m_finishWord;
 };

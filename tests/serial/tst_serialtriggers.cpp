@@ -1,6 +1,7 @@
 #include "Comms.h"
 #include "ManualClock.h"
 #include "RaceClock.h"
+#include "RecordingRaceClockHost.h"
 #include "SerialTestSupport.h"
 #include "SerialTriggers.h"
 #include "SimulatedComBackend.h"
@@ -14,32 +15,13 @@ constexpr int PortNo = 2;
 constexpr quint32 Cts = ModemLine::CtsOn;
 constexpr quint32 Dsr = ModemLine::DsrOn;
 
-class FakeHost final : public RaceClockHost
-{
-public:
-    QStringList rows;
-
-    void ShowTime(DisplayRow, qint32) override {}
-    QString CurrentCountryCode() const override { return QStringLiteral("AUT"); }
-    void AddResultRow(const QString &timeText, const QString &) override { rows << timeText; }
-    void ShowResultRow(int) override {}
-    void SaveAutosave() override {}
-    void EnableExportCommands(bool) override {}
-    void ClearProtocol() override { rows.clear(); }
-    void LayoutProtocolColumns() override {}
-    void UpdateProtocolCommands() override {}
-    int AskYesNo(const QString &, const QString &, const QString &) override { return 6; }
-    void FocusControl(FocusTarget) override {}
-    void CommandStatesChanged() override {}
-};
-
 // The road of a light-barrier event: simulated port, real component and
 // monitor thread, the trigger decision and the race clock.
 struct Rig
 {
     SimulatedComBackend backend;
     TComPort port{nullptr, &backend};
-    FakeHost host;
+    RecordingRaceClockHost host;
     ManualClock clocks;
     RaceClock clock{host, clocks};
     SerialTriggers triggers{clock};
@@ -120,26 +102,26 @@ private Q_SLOTS:
         rig.StartRunning();
         // Three crossings 50 ms apart: on, off, on, off, on.
         rig.Lines(Cts);
-        QCOMPARE(rig.host.rows.size(), 1);
+        QCOMPARE(rig.host.timeTexts.size(), 1);
         QVERIFY(rig.clock.Locked());
         for (quint32 status : {0u, Cts, 0u, Cts}) {
             rig.clocks.Advance(25);
             rig.Lines(status);
             QVERIFY(rig.clock.Locked());
         }
-        QCOMPARE(rig.host.rows.size(), 1);
-        QCOMPARE(rig.host.rows.first(), QStringLiteral("10:00.00,00"));
+        QCOMPARE(rig.host.timeTexts.size(), 1);
+        QCOMPARE(rig.host.timeTexts.first(), QStringLiteral("10:00.00,00"));
         QCOMPARE(rig.triggers.LastModemStatus(), Cts);
         // The line is still on when the lockout ends: nothing more happens.
         rig.clock.TimerGesperrtTimer();
         QCoreApplication::processEvents();
-        QCOMPARE(rig.host.rows.size(), 1);
+        QCOMPARE(rig.host.timeTexts.size(), 1);
         // The next crossing counts again.
         rig.Lines(0);
         rig.clocks.Advance(1000);
         rig.Lines(Cts);
-        QCOMPARE(rig.host.rows.size(), 2);
-        QCOMPARE(rig.host.rows.last(), QStringLiteral("10:00.01,10"));
+        QCOMPARE(rig.host.timeTexts.size(), 2);
+        QCOMPARE(rig.host.timeTexts.last(), QStringLiteral("10:00.01,10"));
     }
 
     void threeFinishKeysRecordThree()
@@ -152,7 +134,7 @@ private Q_SLOTS:
             rig.clock.mLAPClick();
             rig.clocks.Advance(50);
         }
-        QCOMPARE(rig.host.rows,
+        QCOMPARE(rig.host.timeTexts,
                  (QStringList{"10:00.00,00", "10:00.00,05", "10:00.00,10"}));
     }
 
@@ -166,8 +148,8 @@ private Q_SLOTS:
         rig.Lines(0);
         rig.Lines(Cts);
         rig.clock.mLAPClick();
-        QCOMPARE(rig.host.rows.size(), 2);
-        QCOMPARE(rig.clock.ResultCount(), 2);
+        QCOMPARE(rig.host.timeTexts.size(), 2);
+        QCOMPARE(rig.host.resultCount, 2);
     }
 
     void ctsAndDsrInOneNotification()
@@ -180,7 +162,7 @@ private Q_SLOTS:
         QCOMPARE(rig.handled, 2);
         QCOMPARE(rig.triggers.LastModemStatus(), Cts | Dsr);
         QVERIFY(!rig.clock.Running());
-        QVERIFY(rig.host.rows.isEmpty());
+        QVERIFY(rig.host.timeTexts.isEmpty());
         // The start line alone works.
         rig.Lines(Cts);
         rig.Lines(Cts | Dsr);
@@ -239,7 +221,7 @@ private Q_SLOTS:
         rig.clock.mStartClick();
         for (int i = 0; i < statuses.size(); ++i) {
             rig.Lines(statuses[i]);
-            QCOMPARE(rig.host.rows.size(), rows[i]);
+            QCOMPARE(rig.host.timeTexts.size(), rows[i]);
             QVERIFY(!rig.clock.Locked());
         }
     }
@@ -264,11 +246,11 @@ private Q_SLOTS:
             rig.Lines(Cts);
         rig.StartRunning();
         rig.Lines(trigger);
-        QCOMPARE(rig.host.rows.size(), 1);
+        QCOMPARE(rig.host.timeTexts.size(), 1);
         QVERIFY(rig.clock.Locked());
         rig.Lines(trigger ^ Cts);
         rig.Lines(trigger);
-        QCOMPARE(rig.host.rows.size(), 1);
+        QCOMPARE(rig.host.timeTexts.size(), 1);
     }
 
     void finishWhileNotRunningDoesNothing()
@@ -276,9 +258,9 @@ private Q_SLOTS:
         Rig rig;
         rig.Open();
         rig.Lines(Cts);
-        QVERIFY(rig.host.rows.isEmpty());
+        QVERIFY(rig.host.timeTexts.isEmpty());
         QVERIFY(!rig.clock.Locked()); // the lockout only arms while the clock runs
-        QCOMPARE(rig.clock.ResultCount(), 0);
+        QCOMPARE(rig.host.resultCount, 0);
     }
 
     void handModeIgnoresTriggers_data()
@@ -302,7 +284,7 @@ private Q_SLOTS:
         QVERIFY(!rig.triggers.Auto());
         rig.triggers.ComPortCTS(Cts);
         rig.triggers.ComPortCTS(0);
-        QCOMPARE(rig.host.rows.size(), rows);
+        QCOMPARE(rig.host.timeTexts.size(), rows);
         rig.clock.mStopClick();
         rig.clock.mResetClick();
         rig.triggers.ComPortDSR(Dsr);
@@ -338,7 +320,7 @@ private Q_SLOTS:
         QVERIFY(ProcessUntil([&] { return !rig.port.Connected(); }));
         QVERIFY(!rig.triggers.Auto());
         rig.triggers.ComPortCTS(Cts);
-        QVERIFY(rig.host.rows.isEmpty());
+        QVERIFY(rig.host.timeTexts.isEmpty());
     }
 };
 

@@ -1,52 +1,12 @@
 #include "ManualClock.h"
 #include "RaceClock.h"
+#include "RecordingRaceClockHost.h"
 
 #include <QTest>
 
 namespace {
 
-// Records what the race clock asks of the main window.
-class RecordingHost : public RaceClockHost
-{
-public:
-    QStringList calls;
-    QList<QPair<QString, QString>> rows;
-    QList<QPair<DisplayRow, qint32>> shown;
-    QString countryCode = QStringLiteral("GER");
-    int answer = 6;
-    QStringList questions;
-
-    void ShowTime(DisplayRow row, qint32 ms) override
-    {
-        shown.append({row, ms});
-        calls << QStringLiteral("ShowTime");
-    }
-    QString CurrentCountryCode() const override { return countryCode; }
-    void AddResultRow(const QString &timeText, const QString &code) override
-    {
-        rows.append({timeText, code});
-        calls << QStringLiteral("AddResultRow");
-    }
-    void ShowResultRow(int row) override { calls << QStringLiteral("ShowResultRow %1").arg(row); }
-    void SaveAutosave() override { calls << QStringLiteral("SaveAutosave"); }
-    void EnableExportCommands(bool disable) override
-    {
-        calls << QStringLiteral("EnableExportCommands %1").arg(disable);
-    }
-    void ClearProtocol() override { calls << QStringLiteral("ClearProtocol"); }
-    void LayoutProtocolColumns() override { calls << QStringLiteral("LayoutProtocolColumns"); }
-    void UpdateProtocolCommands() override { calls << QStringLiteral("UpdateProtocolCommands"); }
-    int AskYesNo(const QString &question, const QString &yes, const QString &no) override
-    {
-        questions << question + QLatin1Char('|') + yes + QLatin1Char('|') + no;
-        return answer;
-    }
-    void FocusControl(FocusTarget target) override
-    {
-        calls << QStringLiteral("Focus %1").arg(int(target));
-    }
-    void CommandStatesChanged() override {}
-};
+using RecordingHost = RecordingRaceClockHost;
 
 struct Flags
 {
@@ -85,6 +45,7 @@ private Q_SLOTS:
         RecordingHost host;
         ManualClock clocks;
         RaceClock clock(host, clocks);
+        clock.setFinishWord(QStringLiteral("ZIEL"));
         CheckFlags(clock, ReadyFlags);
         QCOMPARE(clock.LapCaption(), QStringLiteral("ZIEL"));
 
@@ -103,14 +64,14 @@ private Q_SLOTS:
         host.answer = 2;
         clock.mResetClick();
         CheckFlags(clock, StoppedFlags);
-        QCOMPARE(clock.ResultCount(), 1);
+        QCOMPARE(host.resultCount, 1);
 
         host.answer = 6;
         clock.mResetClick();
         QCOMPARE(clock.Button(RaceCommand::Start).color, Colors::clGreen);
         QCOMPARE(clock.Enabled(RaceCommand::Start), true);
         QCOMPARE(clock.Enabled(RaceCommand::Reset), false);
-        QCOMPARE(clock.ResultCount(), 0);
+        QCOMPARE(host.resultCount, 0);
         QCOMPARE(host.questions,
                  (QStringList{QStringLiteral("Protokoll wird gelöscht!|OK|Abbrechen"),
                               QStringLiteral("Protokoll wird gelöscht!|OK|Abbrechen")}));
@@ -132,7 +93,7 @@ private Q_SLOTS:
         clock.mStartClick();
         clock.mResetClick();
         QVERIFY(host.calls.isEmpty());
-        QCOMPARE(clock.ResultCount(), 0);
+        QCOMPARE(host.resultCount, 0);
     }
 
     void finishStepsInOrder()
@@ -146,36 +107,37 @@ private Q_SLOTS:
         clock.mLAPClick();
         QCOMPARE(host.calls, (QStringList{"ShowTime", "AddResultRow", "ShowResultRow 1", "Focus 0",
                                           "SaveAutosave"}));
-        QCOMPARE(host.rows.first(), qMakePair(QStringLiteral("9:05.03,47"), QStringLiteral("GER")));
+        QCOMPARE(host.timeTexts, QStringList{QStringLiteral("9:05.03,47")});
+        QCOMPARE(host.countryCodes, QStringList{QStringLiteral("GER")});
         QCOMPARE(host.shown.last(), qMakePair(DisplayRow::Lower, clocks.timeOfDay));
-        QCOMPARE(clock.ResultCount(), 1);
+        QCOMPARE(host.resultCount, 1);
     }
 
     void captionWords_data()
     {
-        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("word");
         QTest::addColumn<int>("loadedResults");
         QTest::addColumn<QString>("idle");
         QTest::addColumn<QString>("running");
-        QTest::newRow("ZIEL") << 0 << 0 << "ZIEL" << "ZIEL 1";
-        QTest::newRow("after a loaded protocol") << 0 << 3 << "ZIEL" << "ZIEL 4";
-        QTest::newRow("LAP") << 1 << 0 << "LAP" << "LAP 1";
-        QTest::newRow("FINISH") << 2 << 9 << "FINISH" << "FINISH 10";
-        QTest::newRow("START") << 3 << 0 << "START" << "START 1";
-        QTest::newRow("empty word") << 4 << 0 << "" << " 1";
+        QTest::newRow("ZIEL") << "ZIEL" << 0 << "ZIEL" << "ZIEL 1";
+        QTest::newRow("after a loaded protocol") << "ZIEL" << 3 << "ZIEL" << "ZIEL 4";
+        QTest::newRow("LAP") << "LAP" << 0 << "LAP" << "LAP 1";
+        QTest::newRow("FINISH") << "FINISH" << 9 << "FINISH" << "FINISH 10";
+        QTest::newRow("START") << "START" << 0 << "START" << "START 1";
+        QTest::newRow("empty word") << "" << 0 << "" << " 1";
     }
 
     void captionWords()
     {
-        QFETCH(int, index);
+        QFETCH(QString, word);
         QFETCH(int, loadedResults);
         QFETCH(QString, idle);
         QFETCH(QString, running);
         RecordingHost host;
         ManualClock clocks;
         RaceClock clock(host, clocks);
-        clock.setButtonLapIndex(index);
-        clock.setResultCount(loadedResults);
+        clock.setFinishWord(word);
+        host.resultCount = loadedResults;
         QCOMPARE(clock.LapCaption(), idle);
         clock.mStartClick();
         QCOMPARE(clock.LapCaption(), running);
@@ -208,7 +170,7 @@ private Q_SLOTS:
         clock.mStartClick();
         clocks.Advance(6300); // 0 h 0 min 5.30 s
         clock.mLAPClick();
-        QCOMPARE(host.rows.last().first, QStringLiteral("5,30"));
+        QCOMPARE(host.timeTexts.last(), QStringLiteral("5,30"));
     }
 
     void precisionAffectsLaterRowsOnly()
@@ -221,8 +183,8 @@ private Q_SLOTS:
         clock.mLAPClick();
         clock.setPrecision(0);
         clock.mLAPClick();
-        QCOMPARE(host.rows[0].first, QStringLiteral("5,30"));
-        QCOMPARE(host.rows[1].first, QStringLiteral("5"));
+        QCOMPARE(host.timeTexts[0], QStringLiteral("5,30"));
+        QCOMPARE(host.timeTexts[1], QStringLiteral("5"));
     }
 
     void resetStepsAndNextStart()
@@ -234,6 +196,7 @@ private Q_SLOTS:
         clock.mLAPClick();
         clock.mLAPClick();
         clock.mStopClick();
+        clock.setFinishWord(QStringLiteral("ZIEL"));
         host.calls.clear();
         clock.mResetClick();
         QCOMPARE(host.calls, (QStringList{"ClearProtocol", "LayoutProtocolColumns", "ShowTime",
@@ -242,9 +205,9 @@ private Q_SLOTS:
         QVERIFY(clock.SettingsEnabled());
         clock.mStartClick();
         QCOMPARE(clock.LapCaption(), QStringLiteral("ZIEL 1"));
-        host.rows.clear();
+        host.timeTexts.clear();
         clock.mLAPClick();
-        QCOMPARE(clock.ResultCount(), 1);
+        QCOMPARE(host.resultCount, 1);
     }
 
     void clockTickShowsTimeOfDay()
@@ -320,8 +283,8 @@ private Q_SLOTS:
         clock.mLAPClick();
         clock.mLAPClick();
         clock.mLAPClick();
-        QCOMPARE(host.rows.size(), 3);
-        QCOMPARE(clock.ResultCount(), 3);
+        QCOMPARE(host.timeTexts.size(), 3);
+        QCOMPARE(host.resultCount, 3);
     }
 };
 
