@@ -1,0 +1,224 @@
+// Kills a racing child process at random moments and checks after every kill that the
+// autosave file is a complete protocol holding every finish reported before the kill.
+#include "MemoryProtocolTable.h"
+#include "ProtocolColumns.h"
+#include "ProtocolText.h"
+#include "RaceRows.h"
+#include "RaceTime.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <random>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+int EnvInt(const char *name, int fallback)
+{
+    bool ok = false;
+    const int value = qEnvironmentVariableIntValue(name, &ok);
+    return ok && value > 0 ? value : fallback;
+}
+
+// One run of the child: started, fed its report lines into `reported`, killed.
+struct ChildRun
+{
+    pid_t pid = -1;
+    int fd = -1;
+    QByteArray pending;
+    int startedWith = -1; // rows the child loaded from the autosave file
+    int lastReported = 0; // latest row whose autosave the child reported complete
+
+    bool Start(const QString &file)
+    {
+        int fds[2];
+        if (::pipe(fds) != 0)
+            return false;
+        pid = ::fork();
+        if (pid < 0)
+            return false;
+        if (pid == 0) {
+            ::close(fds[0]);
+            const QByteArray exe = RELIABILITY_RACE_CHILD;
+            const QByteArray path = QFile::encodeName(file);
+            const QByteArray fdText = QByteArray::number(fds[1]);
+            char *args[] = {const_cast<char *>(exe.constData()), const_cast<char *>(path.constData()),
+                            const_cast<char *>(fdText.constData()), nullptr};
+            ::execv(args[0], args);
+            ::_exit(127);
+        }
+        ::close(fds[1]);
+        fd = fds[0];
+        return true;
+    }
+
+    // Reads what is there, waiting at most `timeoutMs`; false at end of the pipe.
+    bool Read(int timeoutMs)
+    {
+        pollfd p{fd, POLLIN, 0};
+        const int rc = ::poll(&p, 1, timeoutMs);
+        if (rc <= 0)
+            return true;
+        char buffer[4096];
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n <= 0)
+            return n < 0 && errno == EINTR;
+        pending.append(buffer, n);
+        qsizetype eol;
+        while ((eol = pending.indexOf('\n')) >= 0) {
+            const QByteArray line = pending.left(eol);
+            pending.remove(0, eol + 1);
+            if (line.startsWith('S'))
+                startedWith = line.mid(1).toInt();
+            else
+                lastReported = line.toInt();
+        }
+        return true;
+    }
+
+    int KillAndReap()
+    {
+        ::kill(pid, SIGKILL);
+        int status = 0;
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        // Everything the child wrote before it died is still in the pipe.
+        while (Read(0) && pending.size() >= 0) {
+            pollfd p{fd, POLLIN, 0};
+            if (::poll(&p, 1, 0) <= 0)
+                break;
+        }
+        ::close(fd);
+        return status;
+    }
+};
+
+// The bytes of the protocol a race of `rows` finishes leaves in the autosave file.
+QByteArray ExpectedFile(int rows)
+{
+    TMemoryProtocolTable table;
+    for (int c = 0; c < table.ColCount(); ++c)
+        table.setCells(c, 0, ProtocolColumns::ColumnTitles().at(c));
+    table.setRowCount(rows + 1);
+    for (int r = 1; r <= rows; ++r) {
+        table.setCells(0, r, RaceRows::Number(r));
+        table.setCells(1, r, FormatRaceTime(RaceRows::TimeOfDay(r), 2));
+        table.setCells(2, r, RaceRows::CountryCode(r));
+        table.setCells(3, r, RaceRows::StartNumber(r));
+    }
+    return TProtocolText::Encode(table);
+}
+
+} // namespace
+
+class TestCrashConsistency : public QObject
+{
+    Q_OBJECT
+
+private:
+    // Checks the autosave file with the program's reader; returns its row count or -1.
+    int CheckAutosave(const QString &file, QString *problem)
+    {
+        TMemoryProtocolTable table;
+        QFile f(file);
+        if (!f.exists())
+            return 0;
+        if (!TProtocolText::LoadProtocolText(table, file)) {
+            *problem = QStringLiteral("the autosave file does not load");
+            return -1;
+        }
+        const QStringList &titles = ProtocolColumns::ColumnTitles();
+        for (int c = 0; c < table.ColCount(); ++c) {
+            if (table.Cells(c, 0) != titles.at(c)) {
+                *problem = QStringLiteral("title %1 is '%2'").arg(c).arg(table.Cells(c, 0));
+                return -1;
+            }
+        }
+        const int rows = table.ResultCountFromTable();
+        for (int r = 1; r <= rows; ++r) {
+            const QStringList expected{RaceRows::Number(r), FormatRaceTime(RaceRows::TimeOfDay(r), 2),
+                                       RaceRows::CountryCode(r), RaceRows::StartNumber(r),
+                                       QStringLiteral(" ")};
+            for (int c = 0; c < table.ColCount(); ++c) {
+                if (table.Cells(c, r) != expected.at(c)) {
+                    *problem = QStringLiteral("row %1 cell %2 is '%3', written '%4'")
+                                   .arg(r).arg(c).arg(table.Cells(c, r), expected.at(c));
+                    return -1;
+                }
+            }
+        }
+        // Byte for byte: no torn line, no stray bytes after the last row.
+        f.open(QIODevice::ReadOnly);
+        if (f.readAll() != ExpectedFile(rows)) {
+            *problem = QStringLiteral("the file's bytes differ from a protocol of %1 rows").arg(rows);
+            return -1;
+        }
+        return rows;
+    }
+
+private Q_SLOTS:
+    void randomKillsLoseNoFinish()
+    {
+        const int kills = EnvInt("TIVANO_CRASH_KILLS", 200);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString file = dir.filePath(QStringLiteral("Tivano.txt"));
+
+        std::mt19937 random(20261208u);
+        std::uniform_int_distribution<int> percent(0, 99);
+        std::uniform_int_distribution<int> runMs(0, 25);
+        std::uniform_int_distribution<int> earlyUs(0, 40000);
+
+        int survived = 0;
+        int lost = 0;
+        int onDisk = 0; // rows in the autosave file after the previous kill
+        for (int k = 0; k < kills; ++k) {
+            ChildRun run;
+            QVERIFY(run.Start(file));
+            if (percent(random) < 10) {
+                // Some kills land in the start-up, while the autosave is being read.
+                ::usleep(useconds_t(earlyUs(random)));
+            } else {
+                QDeadlineTimer started(20000);
+                while (run.startedWith < 0 && !started.hasExpired())
+                    QVERIFY(run.Read(50));
+                QVERIFY2(run.startedWith >= 0, "the child did not start");
+                QDeadlineTimer racing(runMs(random));
+                while (!racing.hasExpired())
+                    run.Read(int(std::max<qint64>(0, racing.remainingTime())));
+            }
+            const int status = run.KillAndReap();
+            QVERIFY2(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL,
+                     qPrintable(QStringLiteral("child ended on its own, status %1").arg(status)));
+            if (run.startedWith >= 0)
+                QCOMPARE(run.startedWith, onDisk); // each restart continues from the file
+
+            QString problem;
+            const int rows = CheckAutosave(file, &problem);
+            QVERIFY2(rows >= 0, qPrintable(QStringLiteral("kill %1: %2").arg(k).arg(problem)));
+            if (rows < run.lastReported)
+                lost += run.lastReported - rows;
+            // At most the finish in flight can be on disk without its report.
+            QVERIFY2(rows <= std::max(run.lastReported, onDisk) + 1,
+                     qPrintable(QStringLiteral("kill %1: %2 rows on disk, %3 reported")
+                                    .arg(k).arg(rows).arg(run.lastReported)));
+            QVERIFY2(rows >= onDisk, qPrintable(QStringLiteral("kill %1: the file shrank").arg(k)));
+            onDisk = rows;
+            ++survived;
+        }
+        std::printf("crash consistency: kills survived %d of %d, finishes on disk %d, finishes lost %d\n",
+                    survived, kills, onDisk, lost);
+        QCOMPARE(lost, 0);
+        QVERIFY2(onDisk > kills, "the children recorded too few finishes to mean anything");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCrashConsistency)
+#include "tst_crashconsistency.moc"
