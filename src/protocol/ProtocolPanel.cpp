@@ -117,8 +117,13 @@ TProtocolPanel::TProtocolPanel(QWidget *parent)
 
     SortGrid1 = new TSortGrid(this);
     SortGrid1->setObjectName(QStringLiteral("SortGrid1"));
+    // The grid's designed size is no change by the user: set inside the update
+    // bracket, it leaves the protocol unmodified, so closing an untouched
+    // program asks nothing.
+    SortGrid1->BeginUpdate();
     SortGrid1->setColCount(ProtocolColumns::Count);
     SortGrid1->setRowCount(2);
+    SortGrid1->EndUpdate();
     SortGrid1->setFixedCols(0);
     // A character height of 15 pixels includes the font's internal leading, which
     // leaves an em of 13 pixels: five digits then fit the 40-pixel "Nr." column.

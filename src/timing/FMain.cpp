@@ -277,7 +277,7 @@ void TFormMain::CreateSerialPort(ComBackend *backend)
     port.setStopBits(sbOneStopBit);
     port.setFlowControl(fcRtsCts);
     port.setDataBits(5);
-    port.setEvents(TEvents(evCTS) | TEvents(evDSR));
+    port.setEvents(EventSet(evCTS) | EventSet(evDSR));
     port.setEnableDTR(true);
     port.setWriteBufSize(64);
     port.setReadBufSize(64);
