@@ -142,7 +142,7 @@ void TFormMain::CreateTopStrip(QWidget *central)
         button->OnClick = [this, handler](TLbSpeedButton *) { (this->*handler)(); };
         return button;
     };
-    m_bHelp = makeButton("bHelp", QStringLiteral("Hilfe (F1)"), QStyle::SP_DialogHelpButton, 4,
+    m_bHelp = makeButton("bHelp", QStringLiteral("Hilfe (F1)"), QStyle::SP_MessageBoxQuestion, 4,
                          &TFormMain::bHelpClick);
     m_bCFG = makeButton("bCFG", QStringLiteral("Einstellungen (F2)"),
                         QStyle::SP_FileDialogDetailedView, 38, &TFormMain::bCFGClick);

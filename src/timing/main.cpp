@@ -4,6 +4,7 @@
 #include "SPHTMLHelp.h"
 
 #include <QApplication>
+#include <QLocale>
 
 #include <cstdio>
 #include <cstring>
@@ -45,6 +46,9 @@ int main(int argc, char *argv[])
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tivano"));
+    // The interface is German whatever the desktop's language: decimal commas
+    // in the settings and German number and date forms in the protocol.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     // Qt takes its own options (-platform and so on); anything left is not ours.
     if (application.arguments().size() > 1) {
         std::fprintf(stderr, "tivano: unbekanntes Argument: %s\n\n%s",
