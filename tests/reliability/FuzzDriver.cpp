@@ -1,0 +1,243 @@
+// Runs a fuzz target without libFuzzer: first every saved regression input, then the
+// target's seeds, then random and mutated inputs from a fixed seed until the time budget
+// (TIVANO_FUZZ_SECONDS, default 12) is spent. Prints the number of executions.
+//
+//   fuzz_<target> [files or folders to replay...]
+//   fuzz_<target> --write-seeds <folder>   (a starting corpus for libFuzzer)
+#include "FuzzTarget.h"
+
+#include <algorithm>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The input being run, written out when the process dies on it.
+const std::string *g_current = nullptr;
+
+void SaveCurrentInput()
+{
+    if (!g_current)
+        return;
+    char name[256];
+    const char *folder = std::getenv("TIVANO_FUZZ_ARTIFACTS");
+    std::snprintf(name, sizeof name, "%s/crash-%s.bin", folder ? folder : ".", FUZZ_NAME);
+    const int fd = ::open(name, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd >= 0) {
+        ssize_t ignored = ::write(fd, g_current->data(), g_current->size());
+        (void)ignored;
+        ::close(fd);
+        const char note[] = "the failing input was written to crash-" FUZZ_NAME ".bin\n";
+        ignored = ::write(2, note, sizeof note - 1);
+    }
+}
+
+extern "C" void OnFatalSignal(int signal)
+{
+    SaveCurrentInput();
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+void Run(const std::string &input)
+{
+    g_current = &input;
+    LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(input.data()), input.size());
+    g_current = nullptr;
+}
+
+int Replay(const fs::path &path)
+{
+    int count = 0;
+    if (fs::is_directory(path)) {
+        std::vector<fs::path> files;
+        for (const auto &entry : fs::directory_iterator(path))
+            if (entry.is_regular_file())
+                files.push_back(entry.path());
+        std::sort(files.begin(), files.end());
+        for (const fs::path &file : files) {
+            Run(ReadFile(file));
+            ++count;
+        }
+    } else if (fs::is_regular_file(path)) {
+        Run(ReadFile(path));
+        ++count;
+    }
+    return count;
+}
+
+class Mutator
+{
+public:
+    explicit Mutator(uint32_t seed)
+        : m_random(seed)
+    {
+    }
+
+    size_t Below(size_t n) { return n == 0 ? 0 : std::uniform_int_distribution<size_t>(0, n - 1)(m_random); }
+
+    std::string RandomInput()
+    {
+        // Text-like bytes most of the time: the readers split on them.
+        static const char special[] = "\t\r\n; ,.:-0123456789AZaz\xe4\xf6\xdf\x80\x81\xff";
+        std::string out(Below(Below(2) ? 64 : 1024), '\0');
+        const bool textLike = Below(4) != 0;
+        for (char &ch : out)
+            ch = textLike ? special[Below(sizeof special - 1)] : char(Below(256));
+        return out;
+    }
+
+    void Mutate(std::string &s, const std::vector<std::string> &pool)
+    {
+        static const char interesting[] = {'\0', '\t', '\r', '\n', ';', ' ', '\x7f', '\x80', '\x81', '\xff', 'P', 'K'};
+        const size_t ops = 1 + Below(8);
+        for (size_t i = 0; i < ops; ++i) {
+            switch (Below(9)) {
+            case 0: // flip a bit
+                if (!s.empty())
+                    s[Below(s.size())] ^= char(1 << Below(8));
+                break;
+            case 1: // any byte
+                if (!s.empty())
+                    s[Below(s.size())] = char(Below(256));
+                break;
+            case 2: // a byte the readers care about
+                if (!s.empty())
+                    s[Below(s.size())] = interesting[Below(sizeof interesting)];
+                break;
+            case 3: { // insert bytes
+                const size_t at = Below(s.size() + 1);
+                std::string chunk(1 + Below(16), '\0');
+                for (char &ch : chunk)
+                    ch = Below(2) ? interesting[Below(sizeof interesting)] : char(Below(256));
+                s.insert(at, chunk);
+                break;
+            }
+            case 4: // delete a range
+                if (!s.empty()) {
+                    const size_t at = Below(s.size());
+                    s.erase(at, 1 + Below(std::min<size_t>(s.size() - at, 64)));
+                }
+                break;
+            case 5: // repeat a range
+                if (!s.empty() && s.size() < 1 << 20) {
+                    const size_t at = Below(s.size());
+                    const size_t len = 1 + Below(std::min<size_t>(s.size() - at, 256));
+                    s.insert(Below(s.size() + 1), s.substr(at, len));
+                }
+                break;
+            case 6: // cut the end off
+                s.resize(Below(s.size() + 1));
+                break;
+            case 7: // splice in a piece of another input
+                if (!pool.empty()) {
+                    const std::string &other = pool[Below(pool.size())];
+                    if (!other.empty()) {
+                        const size_t at = Below(other.size());
+                        const size_t len = 1 + Below(std::min<size_t>(other.size() - at, 512));
+                        s.replace(Below(s.size() + 1), Below(len), other.substr(at, len));
+                    }
+                }
+                break;
+            default: // overwrite a 32-bit value (sizes and offsets in binary formats)
+                if (s.size() >= 4) {
+                    static const uint32_t words[] = {0, 1, 0x7fffffff, 0x80000000u, 0xffffffffu, 0xffff, 0x10000};
+                    const uint32_t w = words[Below(sizeof words / sizeof words[0])];
+                    std::memcpy(&s[Below(s.size() - 3)], &w, 4);
+                }
+                break;
+            }
+        }
+    }
+
+private:
+    std::mt19937 m_random;
+};
+
+} // namespace
+
+// Targets that need no set-up may leave it out.
+// The sanitizers' report hook, present when they are linked in.
+extern "C" __attribute__((weak)) void __sanitizer_set_death_callback(void (*callback)(void));
+
+// Targets that need no set-up may leave it out.
+extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int *, char ***)
+{
+    return 0;
+}
+
+int main(int argc, char **argv)
+{
+    for (int signal : {SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL})
+        std::signal(signal, OnFatalSignal);
+    if (__sanitizer_set_death_callback)
+        __sanitizer_set_death_callback(SaveCurrentInput);
+    if (LLVMFuzzerInitialize(&argc, &argv) != 0) {
+        std::fprintf(stderr, "%s: set-up failed\n", FUZZ_NAME);
+        return 1;
+    }
+    std::vector<std::string> seeds = FuzzSeeds();
+
+    if (argc == 3 && std::strcmp(argv[1], "--write-seeds") == 0) {
+        fs::create_directories(argv[2]);
+        for (size_t i = 0; i < seeds.size(); ++i)
+            std::ofstream(fs::path(argv[2]) / ("seed-" + std::to_string(i)), std::ios::binary) << seeds[i];
+        std::printf("%s: %zu seeds written to %s\n", FUZZ_NAME, seeds.size(), argv[2]);
+        return 0;
+    }
+
+    int replayed = 0;
+    for (int i = 1; i < argc; ++i)
+        replayed += Replay(argv[i]);
+
+    const char *budgetText = std::getenv("TIVANO_FUZZ_SECONDS");
+    const double budget = budgetText && std::atof(budgetText) > 0 ? std::atof(budgetText) : 12.0;
+    const char *seedText = std::getenv("TIVANO_FUZZ_SEED");
+    Mutator mutator(seedText ? uint32_t(std::strtoul(seedText, nullptr, 10)) : 20261208u);
+
+    using Clock = std::chrono::steady_clock;
+    const auto end = Clock::now() + std::chrono::duration<double>(budget);
+    long executions = 0;
+    for (const std::string &seed : seeds) {
+        Run(seed);
+        ++executions;
+    }
+    std::vector<std::string> pool = seeds;
+    while (Clock::now() < end) {
+        std::string input;
+        if (pool.empty() || mutator.Below(5) == 0) {
+            input = mutator.RandomInput();
+        } else {
+            input = pool[mutator.Below(pool.size())];
+            mutator.Mutate(input, pool);
+        }
+        Run(input);
+        ++executions;
+        // Keep a few recent inputs to mutate further, beside the seeds.
+        if (mutator.Below(16) == 0) {
+            if (pool.size() < seeds.size() + 32)
+                pool.push_back(input);
+            else
+                pool[seeds.size() + mutator.Below(32)] = input;
+        }
+    }
+    std::printf("%s: %ld executions in %.0f s, %d regression inputs replayed\n", FUZZ_NAME,
+                executions, budget, replayed);
+    std::fflush(stdout);
+    return 0;
+}

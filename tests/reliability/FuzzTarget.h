@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+// Every fuzz target defines these; the deterministic driver and libFuzzer both call
+// LLVMFuzzerTestOneInput, the driver also takes the target's seeds.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv);
+std::vector<std::string> FuzzSeeds();
+
+// A broken promise ends the process, so both the driver and libFuzzer report the input.
+#define FUZZ_CHECK(condition, what)                                                        \
+    do {                                                                                   \
+        if (!(condition)) {                                                                \
+            std::fprintf(stderr, "fuzz check failed at %s:%d: %s (%s)\n", __FILE__, __LINE__, \
+                         what, #condition);                                                \
+            std::abort();                                                                  \
+        }                                                                                  \
+    } while (false)
+
+// Takes bytes off the front of a fuzz input.
+class FuzzBytes
+{
+public:
+    FuzzBytes(const uint8_t *data, size_t size)
+        : m_data(data)
+        , m_size(size)
+    {
+    }
+    bool Empty() const { return m_pos >= m_size; }
+    uint8_t Byte()
+    {
+        return m_pos < m_size ? m_data[m_pos++] : 0;
+    }
+    uint32_t Word()
+    {
+        uint32_t value = 0;
+        for (int i = 0; i < 4; ++i)
+            value = (value << 8) | Byte();
+        return value;
+    }
+    const uint8_t *Rest() const { return m_data + std::min(m_pos, m_size); }
+    size_t RestSize() const { return m_pos < m_size ? m_size - m_pos : 0; }
+
+private:
+    const uint8_t *m_data;
+    size_t m_size;
+    size_t m_pos = 0;
+};
