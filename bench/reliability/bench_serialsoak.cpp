@@ -1,0 +1,76 @@
+// A twelve-hour event compressed: 100,000 finishes (TIVANO_SOAK_FINISHES) through the
+// simulated finish barrier, the serial port's monitor thread, the trigger decision with
+// its lockout, the race clock and the autosave. Prints the resident memory and the cost
+// of one autosave every 10,000 finishes. TIVANO_SOAK_SAVE_EVERY=n writes the autosave
+// after every n-th finish only (the program writes after each; with 100,000 rows one
+// write is several megabytes).
+#include "SerialSoak.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+double ResidentMiB()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0.0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toDouble() * double(::sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0) : 0.0;
+}
+
+int EnvInt(const char *name, int fallback)
+{
+    bool ok = false;
+    const int value = qEnvironmentVariableIntValue(name, &ok);
+    return ok && value > 0 ? value : fallback;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const int finishes = EnvInt("TIVANO_SOAK_FINISHES", 100000);
+    const int saveEvery = EnvInt("TIVANO_SOAK_SAVE_EVERY", 1);
+    const int step = std::max(1, std::min(10000, finishes / 10));
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("Tivano.txt"));
+    SerialSoak soak(file, 1);
+    soak.host.saveEvery = saveEvery;
+    if (!soak.Begin()) {
+        std::fprintf(stderr, "the simulated port did not open\n");
+        return 1;
+    }
+    std::printf("finishes  RSS MiB  growth MiB  file KiB  one autosave ms  finishes/s\n");
+    const double start = ResidentMiB();
+    double previous = start;
+    QElapsedTimer lap;
+    lap.start();
+    for (int i = 1; i <= finishes; ++i) {
+        if (!soak.Cross()) {
+            std::fprintf(stderr, "finish %d was lost\n", i);
+            return 1;
+        }
+        if (i % step == 0) {
+            const double rate = step * 1000.0 / std::max<qint64>(1, lap.elapsed());
+            QElapsedTimer save;
+            save.start();
+            TProtocolText::SaveProtocolText(soak.table, file);
+            const double saveMs = save.nsecsElapsed() / 1e6;
+            const double rss = ResidentMiB();
+            std::printf("%8d  %7.1f  %10.1f  %8lld  %15.2f  %10.0f\n", i, rss, rss - previous,
+                        QFileInfo(file).size() / 1024, saveMs, rate);
+            std::fflush(stdout);
+            previous = rss;
+            lap.restart();
+        }
+    }
+    std::printf("total growth %.1f MiB over %d finishes (%.0f bytes per finish), autosaves written %d\n",
+                ResidentMiB() - start, finishes, (ResidentMiB() - start) * 1048576.0 / finishes,
+                soak.host.saves);
+    return 0;
+}
