@@ -8,6 +8,8 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     return 0;
 }
 
+void FuzzTeardown() {}
+
 std::vector<std::string> FuzzSeeds()
 {
     return {"", "AUT\r\nGER\r\nSUI\r\n", "A\nB\rC\r\n\r\nD", "\xd6sterreich\r\n\x80\x81\xff", "\r\r\n\n"};

@@ -198,6 +198,7 @@ int main(int argc, char **argv)
         for (size_t i = 0; i < seeds.size(); ++i)
             std::ofstream(fs::path(argv[2]) / ("seed-" + std::to_string(i)), std::ios::binary) << seeds[i];
         std::printf("%s: %zu seeds written to %s\n", FUZZ_NAME, seeds.size(), argv[2]);
+        FuzzTeardown();
         return 0;
     }
 
@@ -239,5 +240,6 @@ int main(int argc, char **argv)
     std::printf("%s: %ld executions in %.0f s, %d regression inputs replayed\n", FUZZ_NAME,
                 executions, budget, replayed);
     std::fflush(stdout);
+    FuzzTeardown();
     return 0;
 }

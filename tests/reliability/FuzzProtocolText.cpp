@@ -15,6 +15,8 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     return 0;
 }
 
+void FuzzTeardown() {}
+
 std::vector<std::string> FuzzSeeds()
 {
     return {

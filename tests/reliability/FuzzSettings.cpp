@@ -63,15 +63,21 @@ QTemporaryDir &Folder()
     return dir;
 }
 
+QCoreApplication *g_app = nullptr;
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
-    // Kept until the process ends: the application object must outlive every widget
-    // and device Qt keeps in static storage.
-    static QCoreApplication *app = new QCoreApplication(*argc, *argv);
-    (void)app;
+    qInstallMessageHandler(QuietQtMessages);
+    g_app = new QCoreApplication(*argc, *argv);
     return Folder().isValid() ? 0 : 1;
+}
+
+void FuzzTeardown()
+{
+    Folder().remove();
+    delete g_app;
 }
 
 std::vector<std::string> FuzzSeeds()

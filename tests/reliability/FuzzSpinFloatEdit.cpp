@@ -21,9 +21,11 @@ struct Field
     QLineEdit *other = nullptr;
 };
 
+Field *g_field = nullptr;
+
 Field &TheField()
 {
-    static Field *field = [] {
+    static Field *field = g_field = [] {
         auto *f = new Field;
         auto *layout = new QVBoxLayout(&f->window);
         f->spin = new TSpinFloatEdit(&f->window);
@@ -72,18 +74,24 @@ void LeaveField(Field &f)
     FUZZ_CHECK(text == f.spin->FormatValue(f.spin->Value()), "the field was left unformatted");
 }
 
+QApplication *g_app = nullptr;
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Kept until the process ends: the application object must outlive every widget
-    // and device Qt keeps in static storage.
-    static QApplication *app = new QApplication(*argc, *argv);
-    (void)app;
+    qInstallMessageHandler(QuietQtMessages);
+    g_app = new QApplication(*argc, *argv);
     TheField();
     return 0;
+}
+
+void FuzzTeardown()
+{
+    delete g_field;
+    delete g_app;
 }
 
 std::vector<std::string> FuzzSeeds()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+#include <QtGlobal>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -12,6 +14,18 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv);
 std::vector<std::string> FuzzSeeds();
+// Run by the driver before it returns, so a target can free what it set up in order.
+void FuzzTeardown();
+
+// Qt's warnings about malformed input are expected by the thousand; only fatal
+// messages end the run.
+inline void QuietQtMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+        std::abort();
+    }
+}
 
 // A broken promise ends the process, so both the driver and libFuzzer report the input.
 #define FUZZ_CHECK(condition, what)                                                        \
