@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QMimeDatabase>
 #include <QStandardPaths>
 
 QString TProtocolFileType::Description() const
@@ -25,20 +24,6 @@ QString TProtocolFileType::QtFilter() const
     return name + QLatin1String(" (") + Pattern + QLatin1Char(')');
 }
 
-TFileTypeNames TFileTypeNames::FromMimeDatabase()
-{
-    TFileTypeNames names;
-    const QMimeDatabase db;
-    auto lookUp = [&db](const char *mimeName, QString &target) {
-        const QMimeType type = db.mimeTypeForName(QLatin1String(mimeName));
-        if (type.isValid())
-            target = type.comment();
-    };
-    lookUp("text/html", names.WebPage);
-    lookUp("text/plain", names.Text);
-    lookUp("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet", names.Spreadsheet);
-    return names;
-}
 
 namespace {
 
@@ -98,16 +83,16 @@ QString TProtocolFiles::ProtocolPageFileName()
     return base + QLatin1String(".html");
 }
 
-TProtocolFileFilters TProtocolFiles::BuildProtocolFileFilters(const TFileTypeNames &names,
+TProtocolFileFilters TProtocolFiles::BuildProtocolFileFilters(const FileTypeNames &names,
                                                               bool spreadsheet)
 {
     TProtocolFileFilters filters;
     filters.OpenTypes.append({names.Text, QStringLiteral("*.txt"), TProtocolFileKind::pkText});
     if (spreadsheet) {
         filters.OpenTypes.append(
-            {names.Spreadsheet, QStringLiteral("*.xlsx"), TProtocolFileKind::pkSpreadsheet});
+            {names.Excel, QStringLiteral("*.xlsx"), TProtocolFileKind::pkSpreadsheet});
     }
     filters.SaveTypes = filters.OpenTypes;
-    filters.SaveTypes.append({names.WebPage, QStringLiteral("*.html"), TProtocolFileKind::pkWebPage});
+    filters.SaveTypes.append({names.Html, QStringLiteral("*.html"), TProtocolFileKind::pkWebPage});
     return filters;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileTypeNames.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -24,16 +26,6 @@ struct TProtocolFileType
 };
 
 // The names of the three file types.
-struct TFileTypeNames
-{
-    QString Text = QStringLiteral("Textdatei");
-    QString WebPage = QStringLiteral("Webseite");
-    QString Spreadsheet = QStringLiteral("MS Excel");
-
-    // The fallback names with every name the MIME database knows put in their place
-    // (its comment for text/html, text/plain and the workbook type, in this order).
-    static TFileTypeNames FromMimeDatabase();
-};
 
 // The type lists of the open and save dialogs.
 struct TProtocolFileFilters
@@ -63,6 +55,6 @@ public:
 
     // Open list: text type plus the spreadsheet type when workbooks are supported;
     // save list: the open list plus the web-page type.
-    static TProtocolFileFilters BuildProtocolFileFilters(const TFileTypeNames &names,
+    static TProtocolFileFilters BuildProtocolFileFilters(const FileTypeNames &names,
                                                          bool spreadsheet);
 };

@@ -1,11 +1,11 @@
 #include "ProtocolPage.h"
 
 #include "AtomicFileWriter.h"
+#include "MakerInfo.h"
 #include "TextCodec.h"
 
 namespace {
 
-const QLatin1String MakerAddress("http://www.korvano-software.de");
 const QString MakerDescription = QStringLiteral(
     "Korvano Software - Zeitmessung f\u00fcr Laufveranstaltungen, Radrennen und Vereinssport");
 const QLatin1String DesignerAddress("webdesign@korvano-software.de");
@@ -48,7 +48,7 @@ QString TProtocolPage::BuildText(const TProtocolTable &table, const QString &tit
 
     line(QStringLiteral("<HTML>"));
     line(QStringLiteral("<HEAD>"));
-    line(QLatin1String("<!--") + MakerAddress + QLatin1String(" software -->"));
+    line(QLatin1String("<!--") + MakerInfo::WebAddress() + QLatin1String(" software -->"));
     line(QLatin1String("<TITLE>Zeitenprotokoll ") + t + QLatin1String("</TITLE>"));
     line(QLatin1String("<META name=description content=\"") + Escape(MakerDescription)
          + QLatin1String("\">"));

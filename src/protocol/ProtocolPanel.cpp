@@ -175,7 +175,7 @@ TProtocolPanel::TProtocolPanel(QWidget *parent)
     layout->addWidget(SortGrid1, 1);
     setFocusProxy(SortGrid1);
 
-    BuildProtocolFileFilters(TFileTypeNames::FromMimeDatabase());
+    BuildProtocolFileFilters(LoadFileTypeNames());
     UpdateProtocolCommands();
 }
 
@@ -479,7 +479,7 @@ bool TProtocolPanel::PrintProtocolPage(const QString &FileName, QPrinter &printe
     return true;
 }
 
-void TProtocolPanel::BuildProtocolFileFilters(const TFileTypeNames &names)
+void TProtocolPanel::BuildProtocolFileFilters(const FileTypeNames &names)
 {
     FFilters = TProtocolFiles::BuildProtocolFileFilters(
         names, IsAutomationServerInstalled(QStringLiteral("Excel.Application")));

@@ -95,7 +95,7 @@ public:
     bool PrintProtocolPage(const QString &FileName, QPrinter &printer);
 
     const TProtocolFileFilters &FileFilters() const { return FFilters; }
-    void BuildProtocolFileFilters(const TFileTypeNames &names);
+    void BuildProtocolFileFilters(const FileTypeNames &names);
 
     // ---- commands
     void sbCLSClick();

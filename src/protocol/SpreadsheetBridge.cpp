@@ -1,5 +1,7 @@
 #include "SpreadsheetBridge.h"
 
+#include "MakerInfo.h"
+
 #include "AtomicFileWriter.h"
 
 #include <QDate>
@@ -27,7 +29,6 @@ namespace {
 
 bool WorkbookSupport = true;
 
-const char *const WorkbookAuthor = "Korvano Software";
 
 struct WorkbookCloser
 {
@@ -225,7 +226,8 @@ bool TSpreadsheetBridge::ExportToSpreadsheet(const TProtocolTable &table, const 
     lxw_doc_properties properties = {};
     properties.title = const_cast<char *>(titleUtf8.constData());
     properties.subject = const_cast<char *>(titleUtf8.constData());
-    properties.author = const_cast<char *>(WorkbookAuthor);
+    const QByteArray author = MakerInfo::Name().toUtf8();
+    properties.author = const_cast<char *>(author.constData());
     workbook_set_properties(book.get(), &properties);
 
     const lxw_error rc = workbook_close(book.release());

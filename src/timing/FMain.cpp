@@ -302,12 +302,7 @@ void TFormMain::FormCreate()
                                     : QDir(InstalledDataFolder(programFolder)).filePath(QStringLiteral("LKZ.txt")));
     m_protocol->setCountryCodes(m_listLkz->Entries());
 
-    const FileTypeNames names = LoadFileTypeNames();
-    TFileTypeNames protocolNames;
-    protocolNames.Text = names.Text;
-    protocolNames.WebPage = names.Html;
-    protocolNames.Spreadsheet = names.Excel;
-    m_protocol->BuildProtocolFileFilters(protocolNames);
+    m_protocol->BuildProtocolFileFilters(LoadFileTypeNames());
 
     if (SPHTMLHelp *help = SPHTMLHelp::Instance())
         help->Register(this, LocateHelpFile(QCoreApplication::applicationFilePath()));

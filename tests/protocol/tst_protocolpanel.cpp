@@ -242,7 +242,7 @@ private Q_SLOTS:
         QVERIFY(!Panel().sbExcel->isEnabled());
         Panel().EnableExportCommands(false);
         QVERIFY(!Panel().sbExcel->isEnabled());
-        Panel().BuildProtocolFileFilters(TFileTypeNames());
+        Panel().BuildProtocolFileFilters(FileTypeNames());
         QCOMPARE(Panel().FileFilters().OpenFilter(), QStringLiteral("Textdatei (*.txt)|*.txt"));
     }
 
