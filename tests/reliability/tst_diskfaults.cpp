@@ -1,0 +1,243 @@
+// Disk faults under the autosave: a read-only folder, a full disk, an autosave path that
+// is a folder, a folder that vanished. The panel shows its warning, the protocol in
+// memory is intact, the previous autosave file is intact, and the next autosave after
+// the fault is gone writes everything.
+#include "MemoryProtocolTable.h"
+#include "ProtocolPanel.h"
+#include "ProtocolText.h"
+#include "SortGrid.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+enum class Fault { ReadOnlyFolder, FileSizeLimit, FullFileSystem, PathIsFolder, FolderGone };
+
+QString Number(int row)
+{
+    return QStringLiteral("%1").arg(row, 5, 10, QLatin1Char('0'));
+}
+
+// One finish as the race clock records it: counter, row, autosave.
+bool Finish(TProtocolPanel &panel)
+{
+    const int row = panel.ResultCount() + 1;
+    panel.setResultCount(row);
+    panel.AddResultRow(QStringLiteral("1:%1,%2").arg(row % 60).arg(row % 100), QStringLiteral("AUT"));
+    return panel.Autosave();
+}
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool CanCreateFileIn(const QString &folder)
+{
+    QFile probe(QDir(folder).filePath(QStringLiteral("probe")));
+    const bool created = probe.open(QIODevice::WriteOnly);
+    probe.remove();
+    return created;
+}
+
+// Sets up and takes away one fault. Fault kinds that this machine cannot produce skip.
+class FaultInjector
+{
+public:
+    FaultInjector(Fault fault, QString folder)
+        : m_fault(fault)
+        , m_folder(std::move(folder))
+    {
+    }
+    ~FaultInjector()
+    {
+        Remove();
+        Unmount();
+    }
+
+    // Prepares what has to exist before the first autosave (a small file system).
+    QString Prepare()
+    {
+        if (m_fault != Fault::FullFileSystem)
+            return {};
+        const QByteArray path = QFile::encodeName(m_folder);
+        if (::mount("tivano-test", path.constData(), "tmpfs", 0, "size=64k") != 0)
+            return QStringLiteral("cannot mount a small file system here");
+        m_mounted = true;
+        return {};
+    }
+
+    // Returns why the fault cannot be produced here, or an empty text.
+    QString Inject(const QString &autosaveFile)
+    {
+        const QByteArray path = QFile::encodeName(m_folder);
+        switch (m_fault) {
+        case Fault::ReadOnlyFolder:
+            // Permissions do not stop the superuser; a read-only bind mount does.
+            if (::mount(path.constData(), path.constData(), nullptr, MS_BIND, nullptr) == 0) {
+                m_mounted = true;
+                if (::mount(nullptr, path.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
+                    return QStringLiteral("cannot remount read-only");
+            } else {
+                QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::ExeOwner);
+                m_chmod = true;
+            }
+            return CanCreateFileIn(m_folder) ? QStringLiteral("the folder stays writable here") : QString();
+        case Fault::FileSizeLimit: {
+            // The disk is full as far as this process is concerned.
+            ::getrlimit(RLIMIT_FSIZE, &m_oldLimit);
+            m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+            rlimit limit = m_oldLimit;
+            limit.rlim_cur = rlim_t(QFileInfo(autosaveFile).size() + 8);
+            m_limited = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+            return m_limited ? QString() : QStringLiteral("cannot limit the file size");
+        }
+        case Fault::FullFileSystem: {
+            QFile filler(QDir(m_folder).filePath(QStringLiteral("filler")));
+            if (!filler.open(QIODevice::WriteOnly))
+                return QStringLiteral("cannot fill the file system");
+            const QByteArray block(512, 'x');
+            while (filler.write(block) == block.size() && filler.flush()) {
+            }
+            return QString();
+        }
+        case Fault::PathIsFolder:
+            QFile::remove(autosaveFile);
+            QDir().mkpath(QDir(autosaveFile).filePath(QStringLiteral("kept")));
+            return QString();
+        case Fault::FolderGone:
+            QDir(m_folder).removeRecursively();
+            return QString();
+        }
+        return QString();
+    }
+
+    void Remove()
+    {
+        const QByteArray path = QFile::encodeName(m_folder);
+        if (m_limited) {
+            ::setrlimit(RLIMIT_FSIZE, &m_oldLimit);
+            std::signal(SIGXFSZ, m_oldHandler);
+            m_limited = false;
+        }
+        if (m_chmod) {
+            QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            m_chmod = false;
+        }
+        if (m_fault == Fault::FullFileSystem)
+            QFile::remove(QDir(m_folder).filePath(QStringLiteral("filler")));
+        if (m_mounted && m_fault == Fault::ReadOnlyFolder) {
+            ::umount2(path.constData(), MNT_DETACH);
+            m_mounted = false;
+        }
+        if (m_fault == Fault::PathIsFolder)
+            QDir(QDir(m_folder).filePath(QStringLiteral("Tivano.txt"))).removeRecursively();
+        if (m_fault == Fault::FolderGone)
+            QDir().mkpath(m_folder);
+    }
+
+    void Unmount()
+    {
+        if (m_mounted) {
+            ::umount2(QFile::encodeName(m_folder).constData(), MNT_DETACH);
+            m_mounted = false;
+        }
+    }
+
+private:
+    Fault m_fault;
+    QString m_folder;
+    bool m_mounted = false;
+    bool m_chmod = false;
+    bool m_limited = false;
+    rlimit m_oldLimit{};
+    void (*m_oldHandler)(int) = SIG_DFL;
+};
+
+} // namespace
+
+class TestDiskFaults : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void autosaveSurvivesFault_data()
+    {
+        QTest::addColumn<Fault>("fault");
+        QTest::addColumn<bool>("previousFileKept");
+        QTest::newRow("read-only folder") << Fault::ReadOnlyFolder << true;
+        QTest::newRow("file size limit") << Fault::FileSizeLimit << true;
+        QTest::newRow("full file system") << Fault::FullFileSystem << true;
+        QTest::newRow("autosave path is a folder") << Fault::PathIsFolder << false;
+        QTest::newRow("folder removed") << Fault::FolderGone << false;
+    }
+
+    void autosaveSurvivesFault()
+    {
+        QFETCH(Fault, fault);
+        QFETCH(bool, previousFileKept);
+        QTemporaryDir home;
+        QVERIFY(home.isValid());
+        const QString folder = home.filePath(QStringLiteral("race"));
+        QVERIFY(QDir().mkpath(folder));
+        FaultInjector injector(fault, folder);
+        const QString prepared = injector.Prepare();
+        if (!prepared.isEmpty())
+            QSKIP(qPrintable(prepared));
+
+        TProtocolPanel panel;
+        panel.setAutosaveFolder(folder);
+        panel.InitProtocolTable();
+        int warnings = 0;
+        panel.OnAutosaveStateChanged = [&](TProtocolPanel *) { ++warnings; };
+        const QString file = panel.AutosaveFileName();
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(Finish(panel));
+        QVERIFY(!panel.AutosaveFailed());
+        const QByteArray before = ReadAll(file);
+        QVERIFY(!before.isEmpty());
+
+        const QString why = injector.Inject(file);
+        if (!why.isEmpty())
+            QSKIP(qPrintable(why));
+        QVERIFY(!Finish(panel));
+        QVERIFY(!Finish(panel));
+        injector.Remove();
+
+        QVERIFY(panel.AutosaveFailed());
+        QCOMPARE(warnings, 1);
+        QVERIFY(panel.LabelAutosave->isVisibleTo(&panel));
+        QVERIFY(panel.LabelAutosave->text().contains(QDir::toNativeSeparators(file)));
+        // The protocol in memory holds every finish.
+        QCOMPARE(panel.ResultCount(), 5);
+        for (int r = 1; r <= 5; ++r)
+            QCOMPARE(panel.SortGrid1->Cells(0, r), Number(r));
+        if (previousFileKept)
+            QCOMPARE(ReadAll(file), before);
+        QVERIFY(!QFileInfo::exists(QDir(folder).filePath(QStringLiteral(".Tivano.txt.tmp"))));
+
+        // The fault gone, the next finish writes them all and the warning goes away.
+        QVERIFY(Finish(panel));
+        QVERIFY(!panel.AutosaveFailed());
+        QCOMPARE(warnings, 2);
+        QVERIFY(!panel.LabelAutosave->isVisibleTo(&panel));
+        TMemoryProtocolTable saved;
+        QVERIFY(TProtocolText::LoadProtocolText(saved, file));
+        QCOMPARE(saved.ResultCountFromTable(), 6);
+        for (int r = 1; r <= 6; ++r)
+            QCOMPARE(saved.Cells(0, r), Number(r));
+        injector.Unmount();
+    }
+};
+
+QTEST_MAIN(TestDiskFaults)
+#include "tst_diskfaults.moc"
