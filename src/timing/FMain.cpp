@@ -28,6 +28,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QStyle>
 #include <QUrl>
 
@@ -61,6 +62,7 @@ constexpr int LeftPanelWidth = 492;
 constexpr int TopStripHeight = 35;
 constexpr int MinimumWidth = 822;
 constexpr int MinimumHeight = 434;
+constexpr int MaximumRestoredSize = 4096;
 
 QString ApplicationTitle()
 {
@@ -336,7 +338,14 @@ void TFormMain::ApplySettings(const TivanoSettings &settings)
     m_comPort->setPort(quint8(settings.Port & 0xFF));
     m_comPort->setTag(settings.Alg);
     m_triggers->setAlg(settings.Alg);
-    resize(qMax(settings.Width, MinimumWidth), qMax(settings.Height, MinimumHeight));
+    // A size from a damaged settings file (up to 2^31 - 1 pixels) asks for a window no
+    // backing store can hold, and painting it crashes; a stored size stays within the
+    // desktop, or 4096 by 4096 where the desktop is smaller.
+    QSize size(qMax(settings.Width, MinimumWidth), qMax(settings.Height, MinimumHeight));
+    QSize largest(MaximumRestoredSize, MaximumRestoredSize);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        largest = largest.expandedTo(screen->availableVirtualGeometry().size());
+    resize(size.boundedTo(largest));
     if (settings.Left && settings.Top)
         move(*settings.Left, *settings.Top);
     m_display->setDisplayColours({settings.C1, settings.C2, settings.C3, settings.C4});
