@@ -484,44 +484,101 @@ void TMyCustomGrid::scrollContentsBy(int, int)
     SetTopLeft(horizontalScrollBar()->value() + m_fixedCols, verticalScrollBar()->value() + m_fixedRows);
 }
 
+struct TMyCustomGrid::Axis
+{
+    const TMyCustomGrid &grid;
+    bool columns;
+    int count, fixed, first, extent;
+
+    int Size(int i) const { return columns ? grid.ColWidths(i) : grid.RowHeights(i); }
+    int Line(int i) const { return columns ? grid.EffectiveColLine(i) : grid.EffectiveRowLine(i); }
+    // A hidden column or row (size -1) takes no room.
+    int Advance(int i) const { return Size(i) >= 0 ? Size(i) + Line(i) : 0; }
+
+    // Calls `visit(index, offset)` for every laid-out index in screen order,
+    // stopping when it returns true or the view's extent is used up.
+    // Positions beyond the view are walked too unless `clip` is set.
+    template<typename Visit>
+    void Walk(Visit visit, bool clip = true) const
+    {
+        int offset = 0;
+        for (int i = 0; i < fixed; ++i) {
+            if (visit(i, offset))
+                return;
+            offset += Advance(i);
+        }
+        for (int i = first; i < count && (!clip || offset < extent); ++i) {
+            if (visit(i, offset))
+                return;
+            offset += Advance(i);
+        }
+    }
+
+    // The offset of `index` from the view's edge; -1 when it is not laid out.
+    int Start(int index) const
+    {
+        if (index < 0 || index >= count || Size(index) < 0 || (index >= fixed && index < first))
+            return -1;
+        int start = -1;
+        Walk([&](int i, int offset) {
+            if (i != index)
+                return false;
+            start = offset;
+            return true;
+        });
+        return start;
+    }
+
+    // The index under `position`; -1 outside every laid-out index.
+    int IndexAt(int position) const
+    {
+        if (position < 0)
+            return -1;
+        int found = -1;
+        Walk([&](int i, int offset) {
+            if (Size(i) < 0 || position >= offset + Advance(i))
+                return false;
+            found = i;
+            return true;
+        }, false);
+        return found;
+    }
+
+    // How many scrolled indexes fit wholly behind the fixed ones.
+    int VisibleCount() const
+    {
+        int offset = 0;
+        for (int i = 0; i < fixed; ++i)
+            offset += Advance(i);
+        int visible = 0;
+        for (int i = first; i < count; ++i) {
+            if (Size(i) >= 0 && offset + Size(i) > extent)
+                break;
+            offset += Advance(i);
+            ++visible;
+        }
+        return visible;
+    }
+};
+
+TMyCustomGrid::Axis TMyCustomGrid::Columns() const
+{
+    return {*this, true, m_colCount, m_fixedCols, m_leftCol, viewport()->width()};
+}
+
+TMyCustomGrid::Axis TMyCustomGrid::Rows() const
+{
+    return {*this, false, m_rowCount, m_fixedRows, m_topRow, viewport()->height()};
+}
+
 int TMyCustomGrid::VisibleColCount() const
 {
-    const int avail = viewport()->width();
-    int x = 0;
-    for (int c = 0; c < m_fixedCols; ++c)
-        if (ColWidths(c) >= 0)
-            x += ColWidths(c) + EffectiveColLine(c);
-    int count = 0;
-    for (int c = m_leftCol; c < m_colCount; ++c) {
-        const int w = ColWidths(c);
-        if (w >= 0) {
-            if (x + w > avail)
-                break;
-            x += w + EffectiveColLine(c);
-        }
-        ++count;
-    }
-    return count;
+    return Columns().VisibleCount();
 }
 
 int TMyCustomGrid::VisibleRowCount() const
 {
-    const int avail = viewport()->height();
-    int y = 0;
-    for (int r = 0; r < m_fixedRows; ++r)
-        if (RowHeights(r) >= 0)
-            y += RowHeights(r) + EffectiveRowLine(r);
-    int count = 0;
-    for (int r = m_topRow; r < m_rowCount; ++r) {
-        const int h = RowHeights(r);
-        if (h >= 0) {
-            if (y + h > avail)
-                break;
-            y += h + EffectiveRowLine(r);
-        }
-        ++count;
-    }
-    return count;
+    return Rows().VisibleCount();
 }
 
 // ---- geometry ----------------------------------------------------------------
@@ -540,96 +597,22 @@ int TMyCustomGrid::EffectiveRowLine(int row) const
 
 int TMyCustomGrid::ColLeft(int col) const
 {
-    if (col < 0 || col >= m_colCount || ColWidths(col) < 0)
-        return -1;
-    if (col >= m_fixedCols && col < m_leftCol)
-        return -1;
-    const int avail = viewport()->width();
-    int x = 0;
-    for (int c = 0; c < m_fixedCols; ++c) {
-        if (c == col)
-            return x;
-        if (ColWidths(c) >= 0)
-            x += ColWidths(c) + EffectiveColLine(c);
-    }
-    for (int c = m_leftCol; c < m_colCount && x < avail; ++c) {
-        if (c == col)
-            return x;
-        if (ColWidths(c) >= 0)
-            x += ColWidths(c) + EffectiveColLine(c);
-    }
-    return -1;
+    return Columns().Start(col);
 }
 
 int TMyCustomGrid::RowTop(int row) const
 {
-    if (row < 0 || row >= m_rowCount || RowHeights(row) < 0)
-        return -1;
-    if (row >= m_fixedRows && row < m_topRow)
-        return -1;
-    const int avail = viewport()->height();
-    int y = 0;
-    for (int r = 0; r < m_fixedRows; ++r) {
-        if (r == row)
-            return y;
-        if (RowHeights(r) >= 0)
-            y += RowHeights(r) + EffectiveRowLine(r);
-    }
-    for (int r = m_topRow; r < m_rowCount && y < avail; ++r) {
-        if (r == row)
-            return y;
-        if (RowHeights(r) >= 0)
-            y += RowHeights(r) + EffectiveRowLine(r);
-    }
-    return -1;
+    return Rows().Start(row);
 }
 
 int TMyCustomGrid::ColumnAtX(int x) const
 {
-    if (x < 0)
-        return -1;
-    int left = 0;
-    auto hit = [&](int c) {
-        const int w = ColWidths(c);
-        if (w < 0)
-            return false;
-        const int right = left + w + EffectiveColLine(c);
-        if (x < right)
-            return true;
-        left = right;
-        return false;
-    };
-    for (int c = 0; c < m_fixedCols; ++c)
-        if (hit(c))
-            return c;
-    for (int c = m_leftCol; c < m_colCount; ++c)
-        if (hit(c))
-            return c;
-    return -1;
+    return Columns().IndexAt(x);
 }
 
 int TMyCustomGrid::RowAtY(int y) const
 {
-    if (y < 0)
-        return -1;
-    int top = 0;
-    auto hit = [&](int r) {
-        const int h = RowHeights(r);
-        if (h < 0)
-            return false;
-        const int bottom = top + h + EffectiveRowLine(r);
-        if (y < bottom)
-            return true;
-        top = bottom;
-        return false;
-    };
-    for (int r = 0; r < m_fixedRows; ++r)
-        if (hit(r))
-            return r;
-    for (int r = m_topRow; r < m_rowCount; ++r)
-        if (hit(r))
-            return r;
-    return -1;
+    return Rows().IndexAt(y);
 }
 
 TGridCoord TMyCustomGrid::MouseCoord(int x, int y) const

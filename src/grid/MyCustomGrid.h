@@ -178,6 +178,11 @@ private:
     void ChangeSize(int newColCount, int newRowCount);
     int EffectiveColLine(int col) const;
     int EffectiveRowLine(int row) const;
+    // Columns and rows laid out along one axis: the fixed ones, then the
+    // scrolled ones from LeftCol or TopRow on.
+    struct Axis;
+    Axis Columns() const;
+    Axis Rows() const;
     int ColumnAtX(int x) const;
     int RowAtY(int y) const;
     int ColLeft(int col) const;
