@@ -64,6 +64,13 @@ QWidget *THtmlHelpViewer::HtmlHelp(QWidget *caller, const QString &file, THelpCo
         if (!area.isEmpty()) {
             QRect frame(QPoint(), window->size());
             frame.moveCenter(area.center());
+            // Centred over a small main window, the help would reach past the
+            // screen's edge: keep its title bar and left edge on the screen.
+            if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+                const QRect screenArea = screen->availableGeometry();
+                frame.moveTop(qMax(frame.top(), screenArea.top()));
+                frame.moveLeft(qMax(frame.left(), screenArea.left()));
+            }
             window->move(frame.topLeft());
         }
         window->show();
