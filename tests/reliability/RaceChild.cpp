@@ -3,7 +3,10 @@
 // after each one exactly as the main window does, and reports every finish whose
 // autosave completed. It is killed at random moments by tst_crashconsistency.
 //
-// Usage: reliability_race_child <autosave file> <report fd> [max finishes]
+// With "window" the real main window races instead, on the simulated serial port, and
+// its protocol panel writes the autosave; the window's start-up reads it back.
+//
+// Usage: reliability_race_child <autosave file> <report fd> [window]
 #include "ManualClock.h"
 #include "MemoryProtocolTable.h"
 #include "ProtocolColumns.h"
@@ -12,7 +15,13 @@
 #include "RaceRows.h"
 #include "AutosavingHost.h"
 
-#include <QCoreApplication>
+#include "FMain.h"
+#include "ProtocolPanel.h"
+#include "SimulatedComBackend.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 
 #include <cstdio>
 #include <cstdlib>
@@ -32,21 +41,10 @@ bool WriteAll(int fd, const char *data, size_t size)
     return true;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+int RaceCore(const QString &file, int reportFd)
 {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: %s <autosave file> <report fd> [max finishes]\n", argv[0]);
-        return 2;
-    }
-    QCoreApplication app(argc, argv);
-    const QString file = QString::fromLocal8Bit(argv[1]);
-    const int reportFd = std::atoi(argv[2]);
-    const long maxFinishes = argc > 3 ? std::atol(argv[3]) : 0;
-
-    // Start-up as the program does it: the autosave file read back into the protocol,
-    // the result counter taken from the table.
+    // Start-up as the program does it: the title row laid out, the autosave file read
+    // back into the protocol, the result counter taken from the table.
     TMemoryProtocolTable table;
     AutosavingHost::InitTitles(table);
     TProtocolText::LoadProtocolText(table, file);
@@ -62,8 +60,7 @@ int main(int argc, char **argv)
     const int len = std::snprintf(line, sizeof line, "S%d\n", host.ResultCount());
     if (!WriteAll(reportFd, line, size_t(len)))
         return 3;
-
-    for (long done = 0; maxFinishes == 0 || done < maxFinishes; ++done) {
+    for (;;) {
         const int row = host.ResultCount() + 1;
         clocks.timeOfDay = RaceRows::TimeOfDay(row);
         host.lastSaveOk = false;
@@ -76,5 +73,58 @@ int main(int argc, char **argv)
         if (!WriteAll(reportFd, line, size_t(n)))
             return 3;
     }
-    return 0;
+}
+
+int RaceWindow(const QString &file, int reportFd)
+{
+    ManualClock clocks;
+    SimulatedComBackend serial;
+    const QString folder = QFileInfo(file).absolutePath();
+    FormMainEnvironment environment;
+    environment.clocks = &clocks;
+    environment.serialBackend = &serial;
+    environment.settings = SettingsLocation::File(QDir(folder).filePath(QStringLiteral("settings.ini")));
+    environment.programFolder = folder;
+    environment.autosaveFolder = folder;
+    TFormMain window(environment);
+    if (window.Protocol().AutosaveFileName() != QFileInfo(file).absoluteFilePath()) {
+        std::fprintf(stderr, "the window saves elsewhere: %s\n", qPrintable(window.Protocol().AutosaveFileName()));
+        return 5;
+    }
+    window.Clock().mStartClick();
+
+    char line[32];
+    const int len = std::snprintf(line, sizeof line, "S%d\n", window.Protocol().ResultCount());
+    if (!WriteAll(reportFd, line, size_t(len)))
+        return 3;
+    for (;;) {
+        const int row = window.Protocol().ResultCount() + 1;
+        clocks.timeOfDay = RaceRows::TimeOfDay(row);
+        window.Clock().mLAPClick();
+        if (window.Protocol().ResultCount() != row || window.Protocol().AutosaveFailed()) {
+            std::fprintf(stderr, "finish %d not recorded or not saved\n", row);
+            return 4;
+        }
+        const int n = std::snprintf(line, sizeof line, "%d\n", row);
+        if (!WriteAll(reportFd, line, size_t(n)))
+            return 3;
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s <autosave file> <report fd> [window]\n", argv[0]);
+        return 2;
+    }
+    const QString file = QString::fromLocal8Bit(argv[1]);
+    const int reportFd = std::atoi(argv[2]);
+    if (argc > 3 && qstrcmp(argv[3], "window") == 0) {
+        QApplication app(argc, argv);
+        return RaceWindow(file, reportFd);
+    }
+    QCoreApplication app(argc, argv);
+    return RaceCore(file, reportFd);
 }
