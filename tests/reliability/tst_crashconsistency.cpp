@@ -84,6 +84,13 @@ struct ChildRun
         return true;
     }
 
+    // A test that fails halfway leaves no child racing on.
+    ~ChildRun()
+    {
+        if (pid > 0)
+            KillAndReap();
+    }
+
     int KillAndReap()
     {
         ::kill(pid, SIGKILL);
@@ -97,6 +104,7 @@ struct ChildRun
                 break;
         }
         ::close(fd);
+        pid = -1;
         return status;
     }
 };
