@@ -15,6 +15,26 @@ namespace {
 
 constexpr int SizingZone = 3; // pixels either side of a column border that start sizing
 
+// Column widths and row heights are stored only as far as one was set; the
+// rest read as the default.
+int StoredSize(const std::vector<int> &sizes, int index, int fallback)
+{
+    if (index < 0 || index >= int(sizes.size()))
+        return fallback;
+    return sizes[size_t(index)];
+}
+
+// Stores `size` (-1 hides) for `index` below `count`; false when nothing changed.
+bool StoreSize(std::vector<int> &sizes, int index, int count, int size, int fallback)
+{
+    if (index < 0 || index >= count || size < -1 || StoredSize(sizes, index, fallback) == size)
+        return false;
+    if (int(sizes.size()) <= index)
+        sizes.resize(size_t(index) + 1, fallback);
+    sizes[size_t(index)] = size;
+    return true;
+}
+
 } // namespace
 
 TMyCustomGrid::TMyCustomGrid(QWidget *parent)
@@ -169,18 +189,13 @@ void TMyCustomGrid::setDefaultRowHeight(int value)
 
 int TMyCustomGrid::ColWidths(int col) const
 {
-    if (col < 0 || col >= int(m_colWidths.size()))
-        return m_defaultColWidth;
-    return m_colWidths[size_t(col)];
+    return StoredSize(m_colWidths, col, m_defaultColWidth);
 }
 
 void TMyCustomGrid::setColWidths(int col, int width)
 {
-    if (col < 0 || col >= m_colCount || width < -1 || ColWidths(col) == width)
+    if (!StoreSize(m_colWidths, col, m_colCount, width, m_defaultColWidth))
         return;
-    if (int(m_colWidths.size()) <= col)
-        m_colWidths.resize(size_t(col) + 1, m_defaultColWidth);
-    m_colWidths[size_t(col)] = width;
     ColWidthsChanged();
     UpdateScrollRange();
     UpdateEditor();
@@ -189,18 +204,13 @@ void TMyCustomGrid::setColWidths(int col, int width)
 
 int TMyCustomGrid::RowHeights(int row) const
 {
-    if (row < 0 || row >= int(m_rowHeights.size()))
-        return m_defaultRowHeight;
-    return m_rowHeights[size_t(row)];
+    return StoredSize(m_rowHeights, row, m_defaultRowHeight);
 }
 
 void TMyCustomGrid::setRowHeights(int row, int height)
 {
-    if (row < 0 || row >= m_rowCount || height < -1 || RowHeights(row) == height)
+    if (!StoreSize(m_rowHeights, row, m_rowCount, height, m_defaultRowHeight))
         return;
-    if (int(m_rowHeights.size()) <= row)
-        m_rowHeights.resize(size_t(row) + 1, m_defaultRowHeight);
-    m_rowHeights[size_t(row)] = height;
     RowHeightsChanged();
     UpdateScrollRange();
     UpdateEditor();

@@ -1,7 +1,7 @@
 // The stored settings, read from a key whose values have any type and any number, and
 // from a settings file full of garbage: the values the program uses as indexes or
 // ranges must come out usable, and what is read must write back and read the same.
-#include "FuzzTarget.h"
+#include "FuzzScratch.h"
 
 #include "SettingsKey.h"
 #include "SettingsStore.h"
@@ -57,27 +57,18 @@ void CheckUsable(const TivanoSettings &s)
     (void)s.FinishCaption();
 }
 
-QTemporaryDir &Folder()
-{
-    static QTemporaryDir dir;
-    return dir;
-}
-
-QCoreApplication *g_app = nullptr;
+using FuzzScratch::Folder;
 
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
-    qInstallMessageHandler(QuietQtMessages);
-    g_app = new QCoreApplication(*argc, *argv);
-    return Folder().isValid() ? 0 : 1;
+    return FuzzScratch::Start(argc, argv);
 }
 
 void FuzzTeardown()
 {
-    Folder().remove();
-    delete g_app;
+    FuzzScratch::Stop();
 }
 
 std::vector<std::string> FuzzSeeds()

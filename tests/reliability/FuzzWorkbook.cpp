@@ -1,6 +1,6 @@
 // The workbook import on any bytes and on damaged copies of a workbook the program
 // exported: no crash, and the rows it hands over have at most the protocol's columns.
-#include "FuzzTarget.h"
+#include "FuzzScratch.h"
 
 #include "MemoryProtocolTable.h"
 #include "ProtocolColumns.h"
@@ -12,11 +12,7 @@
 
 namespace {
 
-QTemporaryDir &Folder()
-{
-    static QTemporaryDir dir;
-    return dir;
-}
+using FuzzScratch::Folder;
 
 std::string ExportedWorkbook(int rows)
 {
@@ -41,21 +37,16 @@ std::string ExportedWorkbook(int rows)
     return std::string(bytes.constData(), size_t(bytes.size()));
 }
 
-QCoreApplication *g_app = nullptr;
-
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
-    qInstallMessageHandler(QuietQtMessages);
-    g_app = new QCoreApplication(*argc, *argv);
-    return Folder().isValid() ? 0 : 1;
+    return FuzzScratch::Start(argc, argv);
 }
 
 void FuzzTeardown()
 {
-    Folder().remove();
-    delete g_app;
+    FuzzScratch::Stop();
 }
 
 std::vector<std::string> FuzzSeeds()
