@@ -3,7 +3,9 @@
 #include "MakerInfo.h"
 
 #include "AtomicFileWriter.h"
+#include "IsolatedCall.h"
 
+#include <QDataStream>
 #include <QDate>
 #include <QFile>
 #include <QTemporaryDir>
@@ -250,18 +252,14 @@ bool TSpreadsheetBridge::ExportToSpreadsheet(const TProtocolTable &table, const 
     return true;
 }
 
-bool TSpreadsheetBridge::ReadWorkbook(const QString &fileName, int colCount,
-                                      QList<QStringList> &rows, QString *error)
-{
-    rows.clear();
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        SetError(error, file.errorString());
-        return false;
-    }
-    const QByteArray bytes = file.readAll();
-    file.close();
+namespace {
 
+// Longest a workbook may take to parse before the import gives up on it.
+constexpr int WorkbookParseTimeoutMs = 60000;
+
+// Parses the workbook bytes; runs in the isolated process.
+bool ParseWorkbook(const QByteArray &bytes, int colCount, QList<QStringList> &rows, QString *error)
+{
     try {
         const orcus::format_t format = orcus::detect(
             reinterpret_cast<const unsigned char *>(bytes.constData()), bytes.size());
@@ -320,7 +318,7 @@ bool TSpreadsheetBridge::ReadWorkbook(const QString &fileName, int colCount,
                                                        : KindOfBuiltinFormat(xf->number_format);
                 }
                 if (kind == TNumberKind::nkNumber)
-                    return NumberText(value);
+                    return TSpreadsheetBridge::NumberText(value);
                 return DateTimeText(value, kind, originDate);
             }
             case ixion::cell_value_t::error:
@@ -348,6 +346,64 @@ bool TSpreadsheetBridge::ReadWorkbook(const QString &fileName, int colCount,
         return false;
     }
     return true;
+}
+
+} // namespace
+
+bool TSpreadsheetBridge::ReadWorkbook(const QString &fileName, int colCount,
+                                      QList<QStringList> &rows, QString *error)
+{
+    rows.clear();
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        SetError(error, file.errorString());
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    file.close();
+
+    // The parsing library asserts or crashes on some damaged files; in its own process
+    // that ends only the import.
+    const IsolatedResult run = RunIsolated(
+        [&] {
+            QList<QStringList> parsed;
+            QString parseError;
+            const bool ok = ParseWorkbook(bytes, colCount, parsed, &parseError);
+            QByteArray out;
+            QDataStream stream(&out, QIODevice::WriteOnly);
+            stream << ok << parseError << parsed;
+            return out;
+        },
+        WorkbookParseTimeoutMs);
+    switch (run.status) {
+    case IsolatedResult::Status::Done:
+        break;
+    case IsolatedResult::Status::Crashed:
+        SetError(error, QStringLiteral("Die Arbeitsmappe ist besch\u00e4digt; das Lesen brach ab (")
+                            + run.detail + QStringLiteral(")."));
+        return false;
+    case IsolatedResult::Status::TimedOut:
+        SetError(error, QStringLiteral("Das Lesen der Arbeitsmappe dauerte zu lange und wurde "
+                                       "abgebrochen."));
+        return false;
+    case IsolatedResult::Status::NotRun:
+        SetError(error, run.detail);
+        return false;
+    }
+    bool ok = false;
+    QString parseError;
+    QDataStream stream(run.output);
+    stream >> ok >> parseError >> rows;
+    if (stream.status() != QDataStream::Ok) {
+        rows.clear();
+        SetError(error, QStringLiteral("Die Arbeitsmappe kann nicht gelesen werden."));
+        return false;
+    }
+    if (!ok) {
+        rows.clear();
+        SetError(error, parseError);
+    }
+    return ok;
 }
 
 void TSpreadsheetBridge::ApplyWorkbookRows(TProtocolTable &table, const QList<QStringList> &rows)

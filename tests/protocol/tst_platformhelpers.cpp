@@ -1,4 +1,5 @@
 #include "AtomicFileWriter.h"
+#include "IsolatedCall.h"
 #include "TextCodec.h"
 
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -137,6 +139,52 @@ private Q_SLOTS:
         AtomicFileWriter writer;
         QVERIFY(!writer.Write(dir.filePath(QStringLiteral("no/such/folder/x.txt")), "data"));
         QVERIFY(!writer.ErrorString().isEmpty());
+    }
+
+    void isolatedCallOutcomes_data()
+    {
+        using Status = IsolatedResult::Status;
+        QTest::addColumn<int>("behaviour");
+        QTest::addColumn<int>("status");
+        QTest::newRow("returns") << 0 << int(Status::Done);
+        QTest::newRow("aborts") << 1 << int(Status::Crashed);
+        QTest::newRow("segmentation fault") << 2 << int(Status::Crashed);
+        QTest::newRow("throws") << 3 << int(Status::Crashed);
+        QTest::newRow("never ends") << 4 << int(Status::TimedOut);
+    }
+
+    void isolatedCallOutcomes()
+    {
+        QFETCH(int, behaviour);
+        QFETCH(int, status);
+        // More than a pipe holds, so the parent must read while the child writes.
+        QByteArray big(3 * 1024 * 1024 + 17, '\0');
+        for (qsizetype i = 0; i < big.size(); ++i)
+            big[i] = char(i * 7);
+        const IsolatedResult result = RunIsolated(
+            [&]() -> QByteArray {
+                switch (behaviour) {
+                case 1:
+                    std::abort();
+                case 2:
+                    ::raise(SIGSEGV);
+                    return {};
+                case 3:
+                    throw std::runtime_error("bad input");
+                case 4:
+                    for (;;)
+                        ::pause();
+                default:
+                    return big;
+                }
+            },
+            behaviour == 4 ? 300 : 30000);
+        QCOMPARE(int(result.status), status);
+        QCOMPARE(result.output, status == int(IsolatedResult::Status::Done) ? big : QByteArray());
+        if (status == int(IsolatedResult::Status::Crashed))
+            QVERIFY(!result.detail.isEmpty());
+        // No child is left behind, finished or not.
+        QCOMPARE(::waitpid(-1, nullptr, WNOHANG), -1);
     }
 };
 

@@ -441,6 +441,21 @@ private Q_SLOTS:
         QCOMPARE(Panel().ResultCount(), 2);
     }
 
+    void damagedWorkbookKeepsTheProtocol()
+    {
+        Finish(QStringLiteral("1"), QString());
+        Finish(QStringLiteral("2"), QString());
+        const QStringList before = Row(2);
+        FDialogs.Answer = QStringLiteral(TIVANO_WORKBOOK_REGRESSIONS "/col-element-without-range.xlsx");
+        FDialogs.ChosenIndex = 2;
+        QTest::mouseClick(Panel().sbLoad, Qt::LeftButton);
+        QCOMPARE(FErrors.size(), 1);
+        QVERIFY2(FErrors[0].contains(QStringLiteral("besch\u00e4digt")), qPrintable(FErrors[0]));
+        QCOMPARE(Grid().RowCount(), 3);
+        QCOMPARE(Panel().ResultCount(), 2);
+        QCOMPARE(Row(2), before);
+    }
+
     void importWithEmptyA1()
     {
         Finish(QStringLiteral("1"), QString());

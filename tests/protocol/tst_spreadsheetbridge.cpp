@@ -290,6 +290,25 @@ private Q_SLOTS:
         QVERIFY(!error.isEmpty());
     }
 
+    void parserCrashIsReportedAsDamage()
+    {
+        // A damaged sheet whose column entry has no range makes the parsing library abort.
+        const QString name = QStringLiteral(TIVANO_WORKBOOK_REGRESSIONS "/col-element-without-range.xlsx");
+        QVERIFY(QFile::exists(name));
+        Rows rows{{"keep"}};
+        QString error;
+        QVERIFY(!TSpreadsheetBridge::ReadWorkbook(name, 5, rows, &error));
+        QVERIFY2(error.startsWith(QStringLiteral("Die Arbeitsmappe ist besch\u00e4digt")), qPrintable(error));
+        QVERIFY(rows.isEmpty());
+
+        // The import still works afterwards.
+        TMemoryProtocolTable table;
+        const QString good = FDir.filePath(QStringLiteral("after-crash.xlsx"));
+        QVERIFY(TSpreadsheetBridge::ExportToSpreadsheet(table, good, QStringLiteral("Tivano")));
+        QVERIFY2(TSpreadsheetBridge::ReadWorkbook(good, 5, rows, &error), qPrintable(error));
+        QCOMPARE(rows.size(), 1);
+    }
+
     void numberText_data()
     {
         QTest::addColumn<double>("value");

@@ -1,6 +1,8 @@
 // Runs a fuzz target without libFuzzer: first every saved regression input, then the
-// target's seeds, then random and mutated inputs from a fixed seed until the time budget
-// (TIVANO_FUZZ_SECONDS, default 12) is spent. Prints the number of executions.
+// target's seeds, then random and mutated inputs from a fixed seed. A test run makes a
+// fixed number of executions (TIVANO_FUZZ_RUNS, default 2000), so every machine tries the
+// same inputs; TIVANO_FUZZ_SECONDS runs by time instead, for longer searches by hand.
+// Prints the number of executions.
 //
 //   fuzz_<target> [files or folders to replay...]
 //   fuzz_<target> --write-seeds <folder>   (a starting corpus for libFuzzer)
@@ -206,20 +208,26 @@ int main(int argc, char **argv)
     for (int i = 1; i < argc; ++i)
         replayed += Replay(argv[i]);
 
-    const char *budgetText = std::getenv("TIVANO_FUZZ_SECONDS");
-    const double budget = budgetText && std::atof(budgetText) > 0 ? std::atof(budgetText) : 12.0;
+    const char *secondsText = std::getenv("TIVANO_FUZZ_SECONDS");
+    const double seconds = secondsText ? std::atof(secondsText) : 0.0;
+    const char *runsText = std::getenv("TIVANO_FUZZ_RUNS");
+    const long runs = runsText && std::atol(runsText) > 0 ? std::atol(runsText) : 2000;
     const char *seedText = std::getenv("TIVANO_FUZZ_SEED");
     Mutator mutator(seedText ? uint32_t(std::strtoul(seedText, nullptr, 10)) : 20261208u);
 
     using Clock = std::chrono::steady_clock;
-    const auto end = Clock::now() + std::chrono::duration<double>(budget);
+    const auto start = Clock::now();
+    const auto end = start + std::chrono::duration<double>(seconds);
+    auto more = [&](long executions) {
+        return seconds > 0 ? Clock::now() < end : executions < runs;
+    };
     long executions = 0;
     for (const std::string &seed : seeds) {
         Run(seed);
         ++executions;
     }
     std::vector<std::string> pool = seeds;
-    while (Clock::now() < end) {
+    while (more(executions)) {
         std::string input;
         if (pool.empty() || mutator.Below(5) == 0) {
             input = mutator.RandomInput();
@@ -237,8 +245,8 @@ int main(int argc, char **argv)
                 pool[seeds.size() + mutator.Below(32)] = input;
         }
     }
-    std::printf("%s: %ld executions in %.0f s, %d regression inputs replayed\n", FUZZ_NAME,
-                executions, budget, replayed);
+    std::printf("%s: %ld executions in %.1f s, %d regression inputs replayed\n", FUZZ_NAME,
+                executions, std::chrono::duration<double>(Clock::now() - start).count(), replayed);
     std::fflush(stdout);
     FuzzTeardown();
     return 0;

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+// Runs work on untrusted input in a separate process, so that a crash, an abort or an
+// endless loop inside a third-party parser ends only that process and the program can
+// report it like any other unreadable file. The work hands its result back as bytes.
+struct IsolatedResult
+{
+    enum class Status {
+        Done,     // the work returned; `output` holds what it returned
+        Crashed,  // the process died or ended abnormally; `output` is empty
+        TimedOut, // the work did not finish in time and was killed; `output` is empty
+        NotRun    // no process could be started; `detail` says why
+    };
+    Status status = Status::NotRun;
+    QByteArray output;
+    QString detail;
+};
+
+// The work must not touch objects shared with other threads (widgets, timers, the serial
+// monitor): it runs in a copy of the process that has only the calling thread.
+IsolatedResult RunIsolated(const std::function<QByteArray()> &work, int timeoutMs);

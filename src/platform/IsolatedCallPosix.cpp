@@ -1,0 +1,130 @@
+#include "IsolatedCall.h"
+
+#include <QElapsedTimer>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int ExitDone = 0;
+constexpr int ExitFailed = 111;
+
+bool WriteAll(int fd, const char *data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= size_t(n);
+    }
+    return true;
+}
+
+[[noreturn]] void RunChild(const std::function<QByteArray()> &work, int fd)
+{
+    // A crash here is an expected outcome that the parent reports: no core file, and
+    // none of the parent's crash handlers.
+    const rlimit noCore{0, 0};
+    ::setrlimit(RLIMIT_CORE, &noCore);
+    for (int signal : {SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL})
+        std::signal(signal, SIG_DFL);
+    std::signal(SIGPIPE, SIG_IGN);
+    int code = ExitFailed;
+    try {
+        const QByteArray output = work();
+        if (WriteAll(fd, output.constData(), size_t(output.size())))
+            code = ExitDone;
+    } catch (...) {
+    }
+    // _exit: the child must not run the parent's exit handlers or flush its buffers.
+    ::_exit(code);
+}
+
+// Reads until the child closes the pipe or the deadline passes. False on timeout.
+bool ReadUntilClosed(int fd, QByteArray &output, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    char buffer[65536];
+    for (;;) {
+        const qint64 left = timeoutMs - clock.elapsed();
+        if (left <= 0)
+            return false;
+        pollfd p{fd, POLLIN, 0};
+        const int ready = ::poll(&p, 1, int(left));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready < 0)
+            return true; // treated like a closed pipe; the exit status decides
+        if (ready == 0)
+            return false;
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return true;
+        output.append(buffer, n);
+    }
+}
+
+int WaitForChild(pid_t child)
+{
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return status;
+}
+
+} // namespace
+
+IsolatedResult RunIsolated(const std::function<QByteArray()> &work, int timeoutMs)
+{
+    IsolatedResult result;
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
+        result.detail = QString::fromLocal8Bit(std::strerror(errno));
+        return result;
+    }
+    const pid_t child = ::fork();
+    if (child < 0) {
+        result.detail = QString::fromLocal8Bit(std::strerror(errno));
+        ::close(fds[0]);
+        ::close(fds[1]);
+        return result;
+    }
+    if (child == 0) {
+        ::close(fds[0]);
+        RunChild(work, fds[1]);
+    }
+    ::close(fds[1]);
+    QByteArray output;
+    const bool finished = ReadUntilClosed(fds[0], output, timeoutMs);
+    ::close(fds[0]);
+    if (!finished) {
+        ::kill(child, SIGKILL);
+        WaitForChild(child);
+        result.status = IsolatedResult::Status::TimedOut;
+        return result;
+    }
+    const int status = WaitForChild(child);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == ExitDone) {
+        result.status = IsolatedResult::Status::Done;
+        result.output = output;
+    } else {
+        result.status = IsolatedResult::Status::Crashed;
+        result.detail = WIFSIGNALED(status)
+                            ? QString::fromLocal8Bit(::strsignal(WTERMSIG(status)))
+                            : QStringLiteral("exit code %1").arg(WEXITSTATUS(status));
+    }
+    return result;
+}
