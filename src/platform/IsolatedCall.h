@@ -12,7 +12,8 @@ struct IsolatedResult
 {
     enum class Status {
         Done,     // the work returned; `output` holds what it returned
-        Crashed,  // the process died or ended abnormally; `output` is empty
+        Crashed,  // the process died or ended abnormally; `output` is empty, `detail`
+                  // names the signal or exit code ("Signal 6")
         TimedOut, // the work did not finish in time and was killed; `output` is empty
         NotRun    // no process could be started; `detail` says why
     };

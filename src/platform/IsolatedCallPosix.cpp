@@ -122,9 +122,8 @@ IsolatedResult RunIsolated(const std::function<QByteArray()> &work, int timeoutM
         result.output = output;
     } else {
         result.status = IsolatedResult::Status::Crashed;
-        result.detail = WIFSIGNALED(status)
-                            ? QString::fromLocal8Bit(::strsignal(WTERMSIG(status)))
-                            : QStringLiteral("exit code %1").arg(WEXITSTATUS(status));
+        result.detail = WIFSIGNALED(status) ? QStringLiteral("Signal %1").arg(WTERMSIG(status))
+                                            : QStringLiteral("Exitcode %1").arg(WEXITSTATUS(status));
     }
     return result;
 }

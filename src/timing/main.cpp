@@ -1,6 +1,7 @@
 #include "Cfg.h"
 #include "DlgYesNo.h"
 #include "FMain.h"
+#include "GermanQtTranslation.h"
 #include "SPHTMLHelp.h"
 
 #include <QApplication>
@@ -49,6 +50,7 @@ int main(int argc, char *argv[])
     // The interface is German whatever the desktop's language: decimal commas
     // in the settings and German number and date forms in the protocol.
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    InstallGermanQtTranslation(application);
     // Qt takes its own options (-platform and so on); anything left is not ours.
     if (application.arguments().size() > 1) {
         std::fprintf(stderr, "tivano: unbekanntes Argument: %s\n\n%s",

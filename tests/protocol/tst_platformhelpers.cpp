@@ -181,8 +181,10 @@ private Q_SLOTS:
             behaviour == 4 ? 300 : 30000);
         QCOMPARE(int(result.status), status);
         QCOMPARE(result.output, status == int(IsolatedResult::Status::Done) ? big : QByteArray());
-        if (status == int(IsolatedResult::Status::Crashed))
-            QVERIFY(!result.detail.isEmpty());
+        if (behaviour == 1)
+            QCOMPARE(result.detail, QStringLiteral("Signal %1").arg(SIGABRT));
+        if (behaviour == 3)
+            QVERIFY(result.detail.startsWith(QStringLiteral("Exitcode ")));
         // No child is left behind, finished or not.
         QCOMPARE(::waitpid(-1, nullptr, WNOHANG), -1);
     }

@@ -1,0 +1,16 @@
+#include "GermanQtTranslation.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+bool InstallGermanQtTranslation(QCoreApplication &application)
+{
+    auto *translator = new QTranslator(&application);
+    if (!translator->load(QStringLiteral("qtbase_de"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
+}
