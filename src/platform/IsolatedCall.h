@@ -23,5 +23,9 @@ struct IsolatedResult
 };
 
 // The work must not touch objects shared with other threads (widgets, timers, the serial
-// monitor): it runs in a copy of the process that has only the calling thread.
-IsolatedResult RunIsolated(const std::function<QByteArray()> &work, int timeoutMs);
+// monitor): it runs in a copy of the process that has only the calling thread. It may
+// allocate up to `memoryHeadroom` bytes beyond what the process held when it started;
+// past that its allocations fail, so a file that unpacks to gigabytes ends the work
+// instead of exhausting the machine.
+IsolatedResult RunIsolated(const std::function<QByteArray()> &work, int timeoutMs,
+                           qint64 memoryHeadroom);

@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 
 #include <cerrno>
+#include <cstdlib>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
@@ -30,12 +31,35 @@ bool WriteAll(int fd, const char *data, size_t size)
     return true;
 }
 
-[[noreturn]] void RunChild(const std::function<QByteArray()> &work, int fd)
+// The process's data size (heap and private writable mappings) in bytes, or -1.
+qint64 DataSize()
+{
+    const int fd = ::open("/proc/self/status", O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    char text[4096];
+    const ssize_t n = ::read(fd, text, sizeof text - 1);
+    ::close(fd);
+    if (n <= 0)
+        return -1;
+    text[n] = '\0';
+    const char *line = std::strstr(text, "VmData:");
+    return line ? std::strtoll(line + 7, nullptr, 10) * 1024 : -1;
+}
+
+[[noreturn]] void RunChild(const std::function<QByteArray()> &work, int fd, qint64 memoryHeadroom)
 {
     // A crash here is an expected outcome that the parent reports: no core file, and
     // none of the parent's crash handlers.
     const rlimit noCore{0, 0};
     ::setrlimit(RLIMIT_CORE, &noCore);
+    // Relative to what the process holds already: the address sanitizer's own mappings
+    // count as data too.
+    if (const qint64 held = DataSize(); held >= 0) {
+        const rlim_t limit = rlim_t(held + memoryHeadroom);
+        const rlimit data{limit, limit};
+        ::setrlimit(RLIMIT_DATA, &data);
+    }
     for (int signal : {SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL})
         std::signal(signal, SIG_DFL);
     std::signal(SIGPIPE, SIG_IGN);
@@ -87,7 +111,8 @@ int WaitForChild(pid_t child)
 
 } // namespace
 
-IsolatedResult RunIsolated(const std::function<QByteArray()> &work, int timeoutMs)
+IsolatedResult RunIsolated(const std::function<QByteArray()> &work, int timeoutMs,
+                           qint64 memoryHeadroom)
 {
     IsolatedResult result;
     int fds[2];
@@ -104,7 +129,7 @@ IsolatedResult RunIsolated(const std::function<QByteArray()> &work, int timeoutM
     }
     if (child == 0) {
         ::close(fds[0]);
-        RunChild(work, fds[1]);
+        RunChild(work, fds[1], memoryHeadroom);
     }
     ::close(fds[1]);
     QByteArray output;

@@ -254,8 +254,10 @@ bool TSpreadsheetBridge::ExportToSpreadsheet(const TProtocolTable &table, const 
 
 namespace {
 
-// Longest a workbook may take to parse before the import gives up on it.
+// Longest a workbook may take to parse, and the memory the parse may take, before the
+// import gives up on it. A protocol of 100,000 rows parses in about a second.
 constexpr int WorkbookParseTimeoutMs = 60000;
+constexpr qint64 WorkbookParseMemory = qint64(2) << 30;
 
 // Parses the workbook bytes; runs in the isolated process.
 bool ParseWorkbook(const QByteArray &bytes, int colCount, QList<QStringList> &rows, QString *error)
@@ -374,7 +376,7 @@ bool TSpreadsheetBridge::ReadWorkbook(const QString &fileName, int colCount,
             stream << ok << parseError << parsed;
             return out;
         },
-        WorkbookParseTimeoutMs);
+        WorkbookParseTimeoutMs, WorkbookParseMemory);
     switch (run.status) {
     case IsolatedResult::Status::Done:
         break;

@@ -151,6 +151,8 @@ private Q_SLOTS:
         QTest::newRow("segmentation fault") << 2 << int(Status::Crashed);
         QTest::newRow("throws") << 3 << int(Status::Crashed);
         QTest::newRow("never ends") << 4 << int(Status::TimedOut);
+        QTest::newRow("more memory than allowed") << 5 << int(Status::Crashed);
+        QTest::newRow("memory within the limit") << 6 << int(Status::Done);
     }
 
     void isolatedCallOutcomes()
@@ -174,11 +176,19 @@ private Q_SLOTS:
                 case 4:
                     for (;;)
                         ::pause();
+                case 5:
+                case 6: {
+                    // Untouched, so it costs no real memory where the limit allows it.
+                    char *volatile block = new char[behaviour == 5 ? size_t(1) << 30 : size_t(64) << 20];
+                    block[0] = 1;
+                    delete[] block;
+                    return big;
+                }
                 default:
                     return big;
                 }
             },
-            behaviour == 4 ? 300 : 30000);
+            behaviour == 4 ? 300 : 30000, qint64(256) << 20);
         QCOMPARE(int(result.status), status);
         QCOMPARE(result.output, status == int(IsolatedResult::Status::Done) ? big : QByteArray());
         if (behaviour == 1)
