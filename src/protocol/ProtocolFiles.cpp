@@ -57,15 +57,19 @@ QString TProtocolFiles::AutosaveFileName(const QString &folder, const QString &t
     return path + title + QLatin1String(".txt");
 }
 
-QString TProtocolFiles::DefaultAutosaveFolder()
+QString TProtocolFiles::WritableProgramFolder(const QString &programFolder)
 {
-    const QString exeFolder = QCoreApplication::applicationDirPath();
-    const QFileInfo info(exeFolder);
-    if (!exeFolder.isEmpty() && info.isDir() && info.isWritable())
-        return exeFolder;
+    const QFileInfo info(programFolder);
+    if (!programFolder.isEmpty() && info.isDir() && info.isWritable())
+        return programFolder;
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QDir().mkpath(data);
     return data;
+}
+
+QString TProtocolFiles::DefaultAutosaveFolder()
+{
+    return WritableProgramFolder(QCoreApplication::applicationDirPath());
 }
 
 QString TProtocolFiles::TimestampFileName(const QDateTime &when)

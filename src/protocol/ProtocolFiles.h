@@ -44,7 +44,12 @@ public:
     // Folder + application title + ".txt".
     static QString AutosaveFileName(const QString &folder, const QString &title);
 
-    // The executable's folder when it is writable, else the per-user data folder.
+    // `programFolder` when it is a writable folder, else the per-user data folder (created).
+    // An installed program's folder belongs to the system; the operator's files go to
+    // the per-user folder instead.
+    static QString WritableProgramFolder(const QString &programFolder);
+
+    // The autosave's and the file dialogs' folder: the executable's folder by the rule above.
     static QString DefaultAutosaveFolder();
 
     // "yyyy-MM-dd-hh-mm" of the given local time, blanks replaced by "0"; no extension.

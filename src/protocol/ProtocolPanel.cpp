@@ -12,7 +12,6 @@
 #include "TextCodec.h"
 
 #include <QClipboard>
-#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QDateTime>
 #include <QDir>
@@ -48,7 +47,7 @@ TProtocolPanel::TProtocolPanel(QWidget *parent)
     FShell = FDefaultShell.get();
     FDialogs = FDefaultDialogs.get();
     FAutosaveFolder = TProtocolFiles::DefaultAutosaveFolder();
-    FDialogFolder = QCoreApplication::applicationDirPath();
+    FDialogFolder = FAutosaveFolder;
     FWorkbookFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     ShowError = [this](const QString &message) {
         QMessageBox::critical(this, ProtocolColumns::ApplicationTitle(), message, QMessageBox::Ok);

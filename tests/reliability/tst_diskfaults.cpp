@@ -1,14 +1,17 @@
 // Disk faults under the autosave: a read-only folder, a full disk, an autosave path that
 // is a folder, a folder that vanished. The panel shows its warning, the protocol in
 // memory is intact, the previous autosave file is intact, and the next autosave after
-// the fault is gone writes everything.
+// the fault is gone writes everything. A read-only program folder sends the operator's
+// files to the per-user folder.
 #include "MemoryProtocolTable.h"
+#include "ProtocolFiles.h"
 #include "ProtocolPanel.h"
 #include "ProtocolText.h"
 #include "SortGrid.h"
 
 #include <QDir>
 #include <QLabel>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -236,6 +239,29 @@ private Q_SLOTS:
         for (int r = 1; r <= 6; ++r)
             QCOMPARE(saved.Cells(0, r), Number(r));
         injector.Unmount();
+    }
+
+    // An installed program's folder is read-only for the operator: the autosave and the
+    // file dialogs go to the per-user data folder instead.
+    void readOnlyProgramFolderFallsBackToUserFolder()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QTemporaryDir home;
+        const QString folder = home.filePath(QStringLiteral("bin"));
+        QVERIFY(QDir().mkpath(folder));
+        QCOMPARE(TProtocolFiles::WritableProgramFolder(folder), folder);
+
+        FaultInjector injector(Fault::ReadOnlyFolder, folder);
+        const QString why = injector.Inject(QString());
+        if (!why.isEmpty())
+            QSKIP(qPrintable(why));
+        const QString user = TProtocolFiles::WritableProgramFolder(folder);
+        QCOMPARE(user, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+        QVERIFY(CanCreateFileIn(user));
+        QCOMPARE(TProtocolFiles::WritableProgramFolder(home.filePath(QStringLiteral("missing"))), user);
+        injector.Remove();
+        injector.Unmount();
+        QStandardPaths::setTestModeEnabled(false);
     }
 };
 
