@@ -107,11 +107,8 @@ void TMyCustomGrid::ChangeSize(int newColCount, int newRowCount)
     };
     clampCoord(m_current);
     clampCoord(m_anchor);
-    m_leftCol = std::clamp(m_leftCol, m_fixedCols, std::max(MaxLeftCol(), m_fixedCols));
-    m_topRow = std::clamp(m_topRow, m_fixedRows, std::max(MaxTopRow(), m_fixedRows));
-    UpdateScrollRange();
-    UpdateEditor();
-    viewport()->update();
+    ClampTopLeft();
+    GeometryChanged();
     try {
         SizeChanged(oldColCount, oldRowCount);
     } catch (...) {
@@ -142,9 +139,7 @@ void TMyCustomGrid::setFixedCols(int value)
     if (m_anchor.X < value)
         m_anchor.X = value;
     m_leftCol = std::clamp(m_leftCol, value, std::max(MaxLeftCol(), value));
-    UpdateScrollRange();
-    UpdateEditor();
-    viewport()->update();
+    GeometryChanged();
 }
 
 void TMyCustomGrid::setFixedRows(int value)
@@ -158,9 +153,7 @@ void TMyCustomGrid::setFixedRows(int value)
     if (m_anchor.Y < value)
         m_anchor.Y = value;
     m_topRow = std::clamp(m_topRow, value, std::max(MaxTopRow(), value));
-    UpdateScrollRange();
-    UpdateEditor();
-    viewport()->update();
+    GeometryChanged();
 }
 
 void TMyCustomGrid::setDefaultColWidth(int value)
@@ -170,9 +163,7 @@ void TMyCustomGrid::setDefaultColWidth(int value)
     m_defaultColWidth = value;
     m_colWidths.clear();
     ColWidthsChanged();
-    UpdateScrollRange();
-    UpdateEditor();
-    viewport()->update();
+    GeometryChanged();
 }
 
 void TMyCustomGrid::setDefaultRowHeight(int value)
@@ -182,9 +173,7 @@ void TMyCustomGrid::setDefaultRowHeight(int value)
     m_defaultRowHeight = value;
     m_rowHeights.clear();
     RowHeightsChanged();
-    UpdateScrollRange();
-    UpdateEditor();
-    viewport()->update();
+    GeometryChanged();
 }
 
 int TMyCustomGrid::ColWidths(int col) const
@@ -197,9 +186,7 @@ void TMyCustomGrid::setColWidths(int col, int width)
     if (!StoreSize(m_colWidths, col, m_colCount, width, m_defaultColWidth))
         return;
     ColWidthsChanged();
-    UpdateScrollRange();
-    UpdateEditor();
-    viewport()->update();
+    GeometryChanged();
 }
 
 int TMyCustomGrid::RowHeights(int row) const
@@ -212,9 +199,7 @@ void TMyCustomGrid::setRowHeights(int row, int height)
     if (!StoreSize(m_rowHeights, row, m_rowCount, height, m_defaultRowHeight))
         return;
     RowHeightsChanged();
-    UpdateScrollRange();
-    UpdateEditor();
-    viewport()->update();
+    GeometryChanged();
 }
 
 void TMyCustomGrid::setGridLineWidth(int value)
@@ -223,9 +208,7 @@ void TMyCustomGrid::setGridLineWidth(int value)
     if (value == m_gridLineWidth)
         return;
     m_gridLineWidth = value;
-    UpdateScrollRange();
-    UpdateEditor();
-    viewport()->update();
+    GeometryChanged();
 }
 
 void TMyCustomGrid::setColor(TColor value)
@@ -377,9 +360,7 @@ void TMyCustomGrid::SetTopLeft(int leftCol, int topRow)
         return;
     m_leftCol = leftCol;
     m_topRow = topRow;
-    UpdateScrollRange();
-    UpdateEditor();
-    viewport()->update();
+    GeometryChanged();
     TopLeftChanged();
 }
 
@@ -431,42 +412,11 @@ void TMyCustomGrid::ClampInView(int col, int row)
     SetTopLeft(left, top);
 }
 
-int TMyCustomGrid::MaxTopRow() const
+void TMyCustomGrid::GeometryChanged()
 {
-    int avail = viewport()->height();
-    for (int r = 0; r < m_fixedRows; ++r)
-        if (RowHeights(r) >= 0)
-            avail -= RowHeights(r) + EffectiveRowLine(r);
-    int top = m_rowCount;
-    int used = 0;
-    while (top > m_fixedRows) {
-        const int h = RowHeights(top - 1);
-        const int add = h >= 0 ? h + EffectiveRowLine(top - 1) : 0;
-        if (used + add > avail)
-            break;
-        used += add;
-        --top;
-    }
-    return std::clamp(top, m_fixedRows, std::max(m_rowCount - 1, m_fixedRows));
-}
-
-int TMyCustomGrid::MaxLeftCol() const
-{
-    int avail = viewport()->width();
-    for (int c = 0; c < m_fixedCols; ++c)
-        if (ColWidths(c) >= 0)
-            avail -= ColWidths(c) + EffectiveColLine(c);
-    int left = m_colCount;
-    int used = 0;
-    while (left > m_fixedCols) {
-        const int w = ColWidths(left - 1);
-        const int add = w >= 0 ? w + EffectiveColLine(left - 1) : 0;
-        if (used + add > avail)
-            break;
-        used += add;
-        --left;
-    }
-    return std::clamp(left, m_fixedCols, std::max(m_colCount - 1, m_fixedCols));
+    UpdateScrollRange();
+    UpdateEditor();
+    viewport()->update();
 }
 
 void TMyCustomGrid::UpdateScrollRange()
@@ -554,6 +504,21 @@ struct TMyCustomGrid::Axis
         return found;
     }
 
+    // The highest first scrolled index that still fills the view to its end.
+    int MaxFirst() const
+    {
+        int avail = extent;
+        for (int i = 0; i < fixed; ++i)
+            avail -= Advance(i);
+        int firstIndex = count;
+        int used = 0;
+        while (firstIndex > fixed && used + Advance(firstIndex - 1) <= avail) {
+            used += Advance(firstIndex - 1);
+            --firstIndex;
+        }
+        return std::clamp(firstIndex, fixed, std::max(count - 1, fixed));
+    }
+
     // How many scrolled indexes fit wholly behind the fixed ones.
     int VisibleCount() const
     {
@@ -579,6 +544,22 @@ TMyCustomGrid::Axis TMyCustomGrid::Columns() const
 TMyCustomGrid::Axis TMyCustomGrid::Rows() const
 {
     return {*this, false, m_rowCount, m_fixedRows, m_topRow, viewport()->height()};
+}
+
+int TMyCustomGrid::MaxTopRow() const
+{
+    return Rows().MaxFirst();
+}
+
+int TMyCustomGrid::MaxLeftCol() const
+{
+    return Columns().MaxFirst();
+}
+
+void TMyCustomGrid::ClampTopLeft()
+{
+    m_leftCol = std::clamp(m_leftCol, m_fixedCols, std::max(MaxLeftCol(), m_fixedCols));
+    m_topRow = std::clamp(m_topRow, m_fixedRows, std::max(MaxTopRow(), m_fixedRows));
 }
 
 int TMyCustomGrid::VisibleColCount() const
@@ -825,8 +806,7 @@ void TMyCustomGrid::EndUpdate()
     };
     clampCoord(m_current);
     clampCoord(m_anchor);
-    m_leftCol = std::clamp(m_leftCol, m_fixedCols, std::max(MaxLeftCol(), m_fixedCols));
-    m_topRow = std::clamp(m_topRow, m_fixedRows, std::max(MaxTopRow(), m_fixedRows));
+    ClampTopLeft();
     UpdateScrollRange();
     viewport()->update();
     setUpdatesEnabled(true);
@@ -1274,8 +1254,7 @@ void TMyCustomGrid::focusOutEvent(QFocusEvent *event)
 void TMyCustomGrid::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
-    m_leftCol = std::clamp(m_leftCol, m_fixedCols, std::max(MaxLeftCol(), m_fixedCols));
-    m_topRow = std::clamp(m_topRow, m_fixedRows, std::max(MaxTopRow(), m_fixedRows));
+    ClampTopLeft();
     UpdateScrollRange();
     UpdateEditor();
 }

@@ -189,10 +189,14 @@ private:
     int RowTop(int row) const;
     int MaxTopRow() const;
     int MaxLeftCol() const;
+    // Keeps LeftCol and TopRow between the fixed cells and the last full view.
+    void ClampTopLeft();
     void SetTopLeft(int leftCol, int topRow);
     void SelectionMoved(const TGridRect &oldSelection);
     void InvalidateRect(const TGridRect &rect);
     void UpdateEditor();
+    // Sizes, counts or scroll position changed: scroll range, editor place, repaint.
+    void GeometryChanged();
     int NextVisibleCol(int col, int step) const;
     void KeyMove(int col, int row, Qt::KeyboardModifiers modifiers);
 

@@ -15,6 +15,15 @@ inline void FillGrid(TSortGrid &grid, const QList<QStringList> &rows)
     grid.EndUpdate();
 }
 
+// One column titled "Key" with the given texts below the title.
+inline void FillKeyColumn(TSortGrid &grid, const QStringList &keys)
+{
+    QList<QStringList> rows{{"Key"}};
+    for (const QString &k : keys)
+        rows << QStringList{k};
+    FillGrid(grid, rows);
+}
+
 // The texts of one column from row 1 on.
 inline QStringList DataColumn(TSortGrid &grid, int col)
 {

@@ -87,10 +87,7 @@ void TestSortGrid::styles()
     QFETCH(QStringList, keys);
     QFETCH(QStringList, expected);
     TSortGrid grid;
-    QList<QStringList> rows{{"Key"}};
-    for (const QString &k : keys)
-        rows << QStringList{k};
-    FillGrid(grid, rows);
+    FillKeyColumn(grid, keys);
     grid.SortOptions()->setSortStyle(style);
     grid.SortByColumn(0);
     QCOMPARE(DataColumn(grid, 0), expected);
@@ -124,10 +121,7 @@ void TestSortGrid::automaticDetection()
     QFETCH(TSortStyle, detected);
     QFETCH(QStringList, expected);
     TSortGrid grid;
-    QList<QStringList> rows{{"Key"}};
-    for (const QString &k : keys)
-        rows << QStringList{k};
-    FillGrid(grid, rows);
+    FillKeyColumn(grid, keys);
     grid.SortOptions()->setSortStyle(ssAutomatic);
     grid.SortByColumn(0);
     QCOMPARE(grid.SortOptions()->SortStyle(), detected);
