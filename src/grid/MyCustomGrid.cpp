@@ -50,8 +50,8 @@ TMyCustomGrid::TMyCustomGrid(QWidget *parent)
     horizontalScrollBar()->setSingleStep(1);
     m_editor = new TInplaceEdit(this);
     connect(m_editor, &QLineEdit::textEdited, this, [this](const QString &text) {
-        if (m_editorMode)
-            SetEditText(m_current.X, m_current.Y, text);
+        if (m_editorMode && m_editCell.X >= 0)
+            SetEditText(m_editCell.X, m_editCell.Y, text);
     });
     UpdateScrollRange();
 }
@@ -78,6 +78,8 @@ void TMyCustomGrid::setRowCount(int value)
 
 void TMyCustomGrid::ChangeSize(int newColCount, int newRowCount)
 {
+    CommitEditing();
+    m_highlight.reset();
     const int oldColCount = m_colCount;
     const int oldRowCount = m_rowCount;
     const int oldFixedCols = m_fixedCols;
@@ -272,6 +274,7 @@ void TMyCustomGrid::setCol(int value)
 {
     if (value == m_current.X)
         return;
+    CommitEditing();
     FocusCell(value, m_current.Y, true);
 }
 
@@ -279,11 +282,14 @@ void TMyCustomGrid::setRow(int value)
 {
     if (value == m_current.Y)
         return;
+    CommitEditing();
     FocusCell(m_current.X, value, true);
 }
 
 TGridRect TMyCustomGrid::Selection() const
 {
+    if (m_highlight)
+        return *m_highlight;
     TGridRect r;
     r.Left = std::min(m_anchor.X, m_current.X);
     r.Right = std::max(m_anchor.X, m_current.X);
@@ -298,13 +304,31 @@ TGridRect TMyCustomGrid::Selection() const
 
 void TMyCustomGrid::setSelection(const TGridRect &value)
 {
+    CommitEditing();
+    ApplySelection(value);
+}
+
+void TMyCustomGrid::ApplySelection(const TGridRect &value)
+{
     const TGridRect old = Selection();
+    m_highlight.reset();
     auto clampX = [this](int x) { return std::clamp(x, 0, m_colCount - 1); };
     auto clampY = [this](int y) { return std::clamp(y, 0, m_rowCount - 1); };
+    const TGridCoord oldCurrent = m_current;
     m_anchor = TGridCoord{clampX(value.Left), clampY(value.Top)};
     m_current = TGridCoord{clampX(value.Right), clampY(value.Bottom)};
+    if (m_current != oldCurrent)
+        ClampInView(m_current.X, m_current.Y);
     SelectionMoved(old);
     UpdateEditor();
+}
+
+void TMyCustomGrid::HighlightCells(const TGridRect &value)
+{
+    const TGridRect old = Selection();
+    m_highlight = TGridRect{std::clamp(value.Left, 0, m_colCount - 1), std::clamp(value.Top, 0, m_rowCount - 1),
+                            std::clamp(value.Right, 0, m_colCount - 1), std::clamp(value.Bottom, 0, m_rowCount - 1)};
+    SelectionMoved(old);
 }
 
 void TMyCustomGrid::SelectionMoved(const TGridRect &oldSelection)
@@ -319,16 +343,20 @@ void TMyCustomGrid::FocusCell(int col, int row, bool moveAnchor)
     Click();
 }
 
-void TMyCustomGrid::MoveCurrent(int col, int row, bool moveAnchor, bool show)
+bool TMyCustomGrid::MoveCurrent(int col, int row, bool moveAnchor, bool show)
 {
     if (col < 0 || row < 0 || col >= m_colCount || row >= m_rowCount)
-        return;
+        return false;
     if (!SelectCell(col, row))
-        return;
+        return false;
     const TGridRect old = Selection();
+    m_highlight.reset();
     const bool cellChanged = col != m_current.X || row != m_current.Y;
-    if (cellChanged && m_editorMode && m_editor->isVisible())
-        m_editor->hide(); // the editor follows to the new cell below
+    if (cellChanged && m_editorMode) {
+        // The edit ends in its own cell; the editor then takes up the new cell's text.
+        EditEnding();
+        m_editCell = TGridCoord{-1, -1};
+    }
     m_current = TGridCoord{col, row};
     if (moveAnchor || !(m_options & goRangeSelect))
         m_anchor = m_current;
@@ -338,6 +366,7 @@ void TMyCustomGrid::MoveCurrent(int col, int row, bool moveAnchor, bool show)
         ClampInView(col, row);
     SelectionMoved(old);
     UpdateEditor();
+    return true;
 }
 
 // ---- scrolling ---------------------------------------------------------------
@@ -786,6 +815,7 @@ void TMyCustomGrid::InvalidateRect(const TGridRect &rect)
 
 void TMyCustomGrid::BeginUpdate()
 {
+    CommitEditing();
     m_nowUpdating = true;
     setCursor(Qt::WaitCursor);
     setUpdatesEnabled(false);
@@ -947,16 +977,31 @@ void TMyCustomGrid::ShowEditor()
 {
     if (!CanEditShow())
         return;
-    m_editorMode = true;
+    if (!m_editorMode || m_editCell != m_current) {
+        m_editorMode = true;
+        LoadEditor();
+    }
+    UpdateEditor();
+}
+
+void TMyCustomGrid::LoadEditor()
+{
+    m_editCell = m_current;
     m_editStartText = GetEditText(m_current.X, m_current.Y);
     m_editor->setText(m_editStartText);
     m_editor->selectAll();
-    UpdateEditor();
-    if (EditorShowing())
-        EditorShown();
+    EditStarted();
 }
 
-void TMyCustomGrid::EditorShown()
+void TMyCustomGrid::EditStarted()
+{
+}
+
+void TMyCustomGrid::EditEnding()
+{
+}
+
+void TMyCustomGrid::EditCancelled()
 {
 }
 
@@ -967,7 +1012,7 @@ void TMyCustomGrid::ShowEditorChar(QChar ch)
         return;
     m_editor->setText(QString(ch));
     m_editor->setCursorPosition(1);
-    SetEditText(m_current.X, m_current.Y, m_editor->text());
+    SetEditText(m_editCell.X, m_editCell.Y, m_editor->text());
 }
 
 void TMyCustomGrid::HideEditor()
@@ -975,19 +1020,38 @@ void TMyCustomGrid::HideEditor()
     if (!m_editorMode)
         return;
     m_editorMode = false;
-    const bool hadFocus = m_editor->hasFocus();
-    m_editor->hide();
-    if (hadFocus)
+    const TGridCoord cell = m_editCell;
+    m_editCell = TGridCoord{-1, -1};
+    // The grid takes the focus before the editor goes, so that it never passes to
+    // another control on the way.
+    if (m_editor->hasFocus())
         setFocus();
-    InvalidateCell(m_current.X, m_current.Y);
+    m_editor->hide();
+    InvalidateCell(cell.X, cell.Y);
+}
+
+void TMyCustomGrid::CloseEditor()
+{
+    if (!m_editorMode)
+        return;
+    EditEnding();
+    HideEditor();
+}
+
+void TMyCustomGrid::CommitEditing()
+{
+    CloseEditor();
 }
 
 void TMyCustomGrid::EndEditing(bool cancel)
 {
     if (!m_editorMode)
         return;
-    if (cancel && GetEditText(m_current.X, m_current.Y) != m_editStartText)
-        SetEditText(m_current.X, m_current.Y, m_editStartText);
+    if (cancel) {
+        if (m_editCell.X >= 0 && GetEditText(m_editCell.X, m_editCell.Y) != m_editStartText)
+            SetEditText(m_editCell.X, m_editCell.Y, m_editStartText);
+        EditCancelled();
+    }
     HideEditor();
 }
 
@@ -1000,24 +1064,26 @@ void TMyCustomGrid::UpdateEditor()
             m_editor->hide();
         return;
     }
+    if (m_editCell.X >= 0 && m_editCell != m_current) {
+        // The current cell was moved under the editor: the edit stays in its own cell.
+        CloseEditor();
+        return;
+    }
     const QRect r = CellRect(m_current.X, m_current.Y);
     if (r.isEmpty() || m_nowUpdating || !CanEditShow()) {
         if (m_editor->isVisible()) {
-            const bool hadFocus = m_editor->hasFocus();
-            m_editor->hide();
-            if (hadFocus)
+            if (m_editor->hasFocus())
                 setFocus();
+            m_editor->hide();
         }
-        if (!CanEditShow() && !m_nowUpdating)
+        if (!CanEditShow() && !m_nowUpdating) {
             m_editorMode = false;
+            m_editCell = TGridCoord{-1, -1};
+        }
         return;
     }
-    if (!m_editor->isVisible()) {
-        // Arriving at a new cell in editor mode: edit that cell's text.
-        m_editStartText = GetEditText(m_current.X, m_current.Y);
-        m_editor->setText(m_editStartText);
-        m_editor->selectAll();
-    }
+    if (m_editCell != m_current)
+        LoadEditor(); // moved on with the user: edit the new cell's own text
     m_editor->setFont(font());
     m_editor->setGeometry(r);
     if (!m_editor->isVisible()) {
@@ -1039,15 +1105,24 @@ int TMyCustomGrid::NextVisibleCol(int col, int step) const
     return c;
 }
 
-void TMyCustomGrid::KeyMove(int col, int row, Qt::KeyboardModifiers modifiers)
+bool TMyCustomGrid::KeyMove(int col, int row, Qt::KeyboardModifiers modifiers)
 {
     col = std::clamp(col, std::min(m_fixedCols, m_colCount - 1), m_colCount - 1);
     row = std::clamp(row, std::min(m_fixedRows, m_rowCount - 1), m_rowCount - 1);
     const bool extend = (modifiers & Qt::ShiftModifier) && (m_options & goRangeSelect);
     if (col == m_current.X && row == m_current.Y && !extend)
-        return;
-    MoveCurrent(col, row, !extend, true);
+        return true;
+    const bool moved = MoveCurrent(col, row, !extend, true);
     Click();
+    return moved;
+}
+
+void TMyCustomGrid::KeyMoveToEdge(int row, int step, Qt::KeyboardModifiers modifiers)
+{
+    for (int c = step > 0 ? m_fixedCols : m_colCount - 1; c >= m_fixedCols && c < m_colCount; c += step) {
+        if (ColWidths(c) >= 0 && KeyMove(c, row, modifiers))
+            return;
+    }
 }
 
 void TMyCustomGrid::keyPressEvent(QKeyEvent *event)
@@ -1077,10 +1152,10 @@ void TMyCustomGrid::keyPressEvent(QKeyEvent *event)
             KeyMove(NextVisibleCol(col, 1), row, mods);
         break;
     case Qt::Key_Home:
-        KeyMove(m_fixedCols, ctrl ? m_fixedRows : row, mods);
+        KeyMoveToEdge(ctrl ? m_fixedRows : row, 1, mods);
         break;
     case Qt::Key_End:
-        KeyMove(m_colCount - 1, ctrl ? m_rowCount - 1 : row, mods);
+        KeyMoveToEdge(ctrl ? m_rowCount - 1 : row, -1, mods);
         break;
     case Qt::Key_PageUp:
         setTopRow(m_topRow - page);

@@ -6,6 +6,7 @@
 #include <QAbstractScrollArea>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class TInplaceEdit;
@@ -66,10 +67,14 @@ public:
     void setCol(int value);
     int Row() const { return m_current.Y; }
     void setRow(int value);
-    // The rectangle between the anchor and the current cell.
+    // The rectangle between the anchor and the current cell, or the highlighted cells.
     TGridRect Selection() const;
-    // Makes the top-left corner the anchor and the bottom-right corner the current cell.
+    // Makes the top-left corner the anchor and the bottom-right corner the current cell,
+    // which is scrolled into view. An open edit is committed first.
     void setSelection(const TGridRect &value);
+    // Shows a rectangle as the selection while the current cell stays where it is; the
+    // next move of the current cell or of the selection ends it.
+    void HighlightCells(const TGridRect &value);
 
     int LeftCol() const { return m_leftCol; }
     void setLeftCol(int value);
@@ -88,6 +93,10 @@ public:
     void setEditorMode(bool value);
     TInplaceEdit *InplaceEditor() const { return m_editor; }
     bool EditorShowing() const;
+    // Ends an open edit in its own cell, validated as leaving the grid does, and closes
+    // the editor. Every command that moves the current cell or changes the counts runs
+    // it first; only the user's own moves from cell to cell take the editor along.
+    virtual void CommitEditing();
 
     bool NowUpdating() const { return m_nowUpdating; }
     virtual void BeginUpdate();
@@ -106,7 +115,8 @@ public:
     // Moves the current cell, asking SelectCell first; MoveAnchor collapses the
     // selection to the new cell, Show scrolls it into view.
     void FocusCell(int col, int row, bool moveAnchor);
-    void MoveCurrent(int col, int row, bool moveAnchor, bool show);
+    // False when the cell refused the cursor. An open editor moves on with the cell.
+    bool MoveCurrent(int col, int row, bool moveAnchor, bool show);
 
     std::function<void(TMyCustomGrid *)> OnBeginUpdate;
     std::function<void(TMyCustomGrid *)> OnTopLeftChanged;
@@ -130,15 +140,24 @@ protected:
     virtual QString GetEditText(int col, int row);
     virtual void SetEditText(int col, int row, const QString &value);
     virtual bool CanEditShow() const;
-    // The in-place editor has just been shown over the current cell.
-    virtual void EditorShown();
+    // The editor has just taken up the text of the current cell.
+    virtual void EditStarted();
+    // The edit of the editor's cell is complete (it is about to close or move on).
+    virtual void EditEnding();
+    // Esc has put back the text the edit started with.
+    virtual void EditCancelled();
     virtual void Click();
     virtual void DblClick();
 
     void ShowEditor();
     void HideEditor();
+    // Commits the edit in its own cell and hides the editor; the pick lists of derived
+    // grids are not touched.
+    void CloseEditor();
     // Leaves editing: Cancel puts back the text the editor started with.
     void EndEditing(bool cancel);
+    // The selection change itself: anchor, current cell, scrolling and the editor.
+    void ApplySelection(const TGridRect &value);
     void ShowEditorChar(QChar ch);
 
     // True while the left button drags a selection rectangle or a column border.
@@ -195,10 +214,15 @@ private:
     void SelectionMoved(const TGridRect &oldSelection);
     void InvalidateRect(const TGridRect &rect);
     void UpdateEditor();
+    // Puts the text of the current cell into the editor and makes it the editor's cell.
+    void LoadEditor();
     // Sizes, counts or scroll position changed: scroll range, editor place, repaint.
     void GeometryChanged();
     int NextVisibleCol(int col, int step) const;
-    void KeyMove(int col, int row, Qt::KeyboardModifiers modifiers);
+    bool KeyMove(int col, int row, Qt::KeyboardModifiers modifiers);
+    // Home and End: the first (or, with step -1, the last) column of the row that takes
+    // the cursor.
+    void KeyMoveToEdge(int row, int step, Qt::KeyboardModifiers modifiers);
 
     int m_colCount = 5;
     int m_rowCount = 5;
@@ -222,8 +246,11 @@ private:
     int m_topRow = 1;
     bool m_updatingScroll = false;
 
+    std::optional<TGridRect> m_highlight;
+
     TInplaceEdit *m_editor = nullptr;
     bool m_editorMode = false;
+    TGridCoord m_editCell{-1, -1}; // the cell the editor's text belongs to
     QString m_editStartText;
 
     bool m_nowUpdating = false;

@@ -78,6 +78,23 @@ bool IsNavigationKey(int key)
     }
 }
 
+QRect ComboListPlace(QRect list, int cellHeight, const QRect &window)
+{
+    // Below the cell's top when that fits, else upwards to the cell's bottom; a
+    // list taller than the window is cut to it.
+    if (list.bottom() > window.bottom())
+        list.moveBottom(list.top() + cellHeight - 1);
+    if (list.top() < window.top())
+        list.moveTop(window.top());
+    if (list.bottom() > window.bottom())
+        list.setBottom(window.bottom());
+    if (list.right() > window.right())
+        list.moveRight(window.right());
+    if (list.left() < window.left())
+        list.moveLeft(window.left());
+    return list;
+}
+
 constexpr int TitleResizeZone = 5;
 constexpr int AutoSizeZone = 3;
 constexpr int DragDistance = 10;
@@ -486,8 +503,9 @@ bool TSortGrid::SelectCell(int col, int row)
         if (combobox)
             ShowComboList(col, row);
         if (m_tabDown && col < ColCount() - 2) {
+            // The list just opened keeps the focus; only the editor closes.
             if (SelectCell(col + 1, row))
-                setSelection(TGridRect{col + 1, row, col + 1, row});
+                ApplySelection(TGridRect{col + 1, row, col + 1, row});
         }
         answer = (checkBox || combobox) ? false : TMyStringGrid::SelectCell(col, row);
     } else {
@@ -542,6 +560,7 @@ void TSortGrid::AddSelected(int row)
 
 void TSortGrid::GotoCell(int ACol, int ARow, bool Scroll)
 {
+    CommitEditing();
     ACol = std::clamp(ACol, 0, ColCount() - 1);
     ARow = std::clamp(ARow, 1, std::max(1, RowCount() - 1));
     if (ARow >= RowCount())
@@ -752,6 +771,7 @@ void TSortGrid::setFiltered(bool value)
 void TSortGrid::setHideRows(bool value)
 {
     m_hideRows = value;
+    CommitEditing();
     MoveCurrent(Col(), std::min(1, RowCount() - 1), true, true);
     InvalidateGrid();
 }
@@ -1131,7 +1151,7 @@ bool TSortGrid::ShowComboList(int ACol, int ARow)
     const int h = (height != 0 || m_comboList->count() >= 10) ? 10 * itemHeight + 5
                                                               : m_comboList->count() * itemHeight + 5;
     m_comboCell = TGridCoord{ACol, ARow};
-    m_comboList->setGeometry(pos.x(), pos.y(), w, h);
+    m_comboList->setGeometry(ComboListPlace(QRect(pos, QSize(w, h)), cell.height(), form->rect()));
     m_comboList->show();
     m_comboList->raise();
     m_comboList->setFocus();
@@ -1140,26 +1160,46 @@ bool TSortGrid::ShowComboList(int ACol, int ARow)
 
 void TSortGrid::HideComboList()
 {
-    if (m_comboList && m_comboList->isVisible())
-        m_comboList->hide();
+    if (!m_comboList || !m_comboList->isVisible())
+        return;
+    m_closingList = true;
+    if (m_comboList->hasFocus())
+        setFocus();
+    m_comboList->hide();
+    m_closingList = false;
 }
 
 void TSortGrid::ChooseComboEntry()
 {
-    if (m_choosing || !m_comboList || !m_comboList->isVisible())
+    if (m_closingList || !m_comboList || !m_comboList->isVisible())
         return;
-    m_choosing = true;
+    m_closingList = true;
     QListWidgetItem *item = m_comboList->currentItem();
     const QString text = item ? item->text() : QString();
     const TGridCoord cell = m_comboCell;
     if (item)
         setCells(cell.X, cell.Y, text);
+    // A list that lost the focus to another control leaves the focus there.
+    if (m_comboList->hasFocus())
+        setFocus();
     m_comboList->hide();
     InvalidateCol(cell.X);
-    setFocus();
-    m_choosing = false;
+    m_closingList = false;
     if (item && OnSetComboBox)
         OnSetComboBox(this, cell.X, cell.Y, text);
+}
+
+void TSortGrid::CommitEditing()
+{
+    ChooseComboEntry();
+    TMyStringGrid::CommitEditing();
+}
+
+void TSortGrid::TopLeftChanged()
+{
+    // The list belongs to a cell that has just moved away under it.
+    HideComboList();
+    TMyStringGrid::TopLeftChanged();
 }
 
 bool TSortGrid::eventFilter(QObject *watched, QEvent *event)
@@ -1169,6 +1209,12 @@ bool TSortGrid::eventFilter(QObject *watched, QEvent *event)
         case QEvent::MouseButtonRelease:
             ChooseComboEntry();
             return true;
+        case QEvent::KeyPress:
+            if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+                HideComboList();
+                return true;
+            }
+            break;
         case QEvent::KeyRelease: {
             const int key = static_cast<QKeyEvent *>(event)->key();
             if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
@@ -1190,7 +1236,7 @@ bool TSortGrid::eventFilter(QObject *watched, QEvent *event)
 
 void TSortGrid::RememberEdit()
 {
-    if (!EditorShowing())
+    if (!EditorMode())
         return;
     m_editCol = Col();
     m_editRow = Row();
@@ -1200,7 +1246,7 @@ void TSortGrid::RememberEdit()
 
 void TSortGrid::ValidateEdit()
 {
-    if (EditorShowing() && m_editCol >= 0 && Cells(m_editCol, m_editRow) != m_editText) {
+    if (EditorMode() && m_editCol >= 0 && Cells(m_editCol, m_editRow) != m_editText) {
         const QString current = Cells(m_editCol, m_editRow);
         QString newValue = current;
         bool valid = true;
@@ -1221,9 +1267,25 @@ void TSortGrid::ValidateEdit()
     RememberEdit();
 }
 
-void TSortGrid::EditorShown()
+void TSortGrid::EditStarted()
 {
     // Validation compares with the text the cell had when editing began.
+    m_editStartModified = m_modified;
+    RememberEdit();
+}
+
+void TSortGrid::EditEnding()
+{
+    ValidateEdit();
+}
+
+void TSortGrid::EditCancelled()
+{
+    // The text is back as it was, and so is the flag: a cancelled edit is no change.
+    if (m_editStartModified)
+        setModified(true);
+    else
+        m_modified = false;
     RememberEdit();
 }
 
@@ -1309,7 +1371,8 @@ void TSortGrid::keyPressEvent(QKeyEvent *event)
         const QChar upper = text.at(0).unicode() >= 'a' && text.at(0).unicode() <= 'z'
                                 ? QChar(char16_t(text.at(0).unicode() - ('a' - 'A')))
                                 : text.at(0);
-        TypeAhead(upper);
+        if (m_typeAheadSearch)
+            TypeAhead(upper);
         QKeyEvent converted(event->type(), key, event->modifiers(), QString(upper), event->isAutoRepeat());
         TMyStringGrid::keyPressEvent(&converted);
         event->setAccepted(converted.isAccepted());
@@ -1425,13 +1488,18 @@ void TSortGrid::mouseReleaseEvent(QMouseEvent *event)
         return;
     }
     m_dragPoint = QPoint(-1, -1);
-    setFocus();
+    // An editor the press (or a double click) opened takes the keys at once.
+    if (EditorShowing())
+        InplaceEditor()->setFocus(Qt::MouseFocusReason);
+    else
+        setFocus();
     TMyStringGrid::mouseReleaseEvent(event);
     const QPoint p = event->position().toPoint();
     const TGridCoord cell = CellAtPoint(p);
     if (event->button() == Qt::RightButton && cell.Y > 0 && m_popupMenu)
         m_popupMenu->popup(viewport()->mapToGlobal(p));
-    if (cell.X >= 0 && cell.Y >= 1 && cell == m_pressCell) {
+    // Only the left button clicks a cell; the right one shows just the context menu.
+    if (event->button() == Qt::LeftButton && cell.X >= 0 && cell.Y >= 1 && cell == m_pressCell) {
         bool checkBox = false, combobox = false, ellipsis = false;
         CellKinds(cell.X, cell.Y, checkBox, combobox, ellipsis);
         if (checkBox) {

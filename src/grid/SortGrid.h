@@ -97,6 +97,11 @@ public:
     bool IsChecked(int ACol, int ARow);
     bool ShowComboList(int ACol, int ARow);
     QListWidget *ComboList() const { return m_comboList; }
+    // Commits an open drop-down list into its own cell as well as an open edit.
+    void CommitEditing() override;
+    // Whether a typed character first searches the sort column (on by default).
+    bool TypeAheadSearch() const { return m_typeAheadSearch; }
+    void setTypeAheadSearch(bool value) { m_typeAheadSearch = value; }
 
     // ---- events
     std::function<void(TSortGrid *Sender)> OnModified;
@@ -150,8 +155,11 @@ protected:
     void RowHeightsChanged() override;
     void SetEditText(int col, int row, const QString &value) override;
     bool CanEditShow() const override;
-    void EditorShown() override;
+    void EditStarted() override;
+    void EditEnding() override;
+    void EditCancelled() override;
     void Click() override;
+    void TopLeftChanged() override;
 
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
@@ -217,12 +225,14 @@ private:
     bool m_dragging = false;
     bool m_tabDown = false;
     bool m_pressSizing = false;
-    bool m_choosing = false;
+    bool m_closingList = false; // the list is going away; its losing the focus chooses nothing
     TGridCoord m_comboCell;
+    bool m_typeAheadSearch = true;
 
     int m_editCol = -1;
     int m_editRow = -1;
     QString m_editText;
     bool m_editModified = false;
+    bool m_editStartModified = false; // Modified when the edit began, for Esc
     bool m_hasFocus = false;
 };

@@ -137,6 +137,8 @@ TProtocolPanel::TProtocolPanel(QWidget *parent)
     SortGrid1->setAlignmentHorz(taRightJustify);
     SortGrid1->setAlignmentVert(taTopJustify);
     SortGrid1->SortOptions()->setCanSort(false);
+    // A typed character edits the cell under the cursor; it never searches "Nr.".
+    SortGrid1->setTypeAheadSearch(false);
     SortGrid1->setMultiSelect(false);
     SortGrid1->setFiltered(false);
     SortGrid1->OnGetCellFormat = [this](TSortGrid *Sender, int Col, int Row, TGridDrawState State,
@@ -231,6 +233,8 @@ void TProtocolPanel::InitProtocolTable()
 
 void TProtocolPanel::AddResultRow(const QString &TimeText, const QString &CountryCode)
 {
+    // An edit or pick list still open ends in its own row before the new result arrives.
+    SortGrid1->CommitEditing();
     const QString startNumber = TakeNextStartNumber ? TakeNextStartNumber() : QString();
     QString number = QString::number(FResultCount);
     while (number.size() < 5)
@@ -573,10 +577,11 @@ void TProtocolPanel::SortGrid1SetComboBox(TSortGrid *Sender, int ACol, int ARow,
         Sender->setCells(ACol, ARow, Str);
 }
 
-void TProtocolPanel::SortGrid1SelectCell(TMyCustomGrid *, int ACol, int ARow, bool &CanSelect)
+void TProtocolPanel::SortGrid1SelectCell(TMyCustomGrid *Sender, int ACol, int ARow, bool &CanSelect)
 {
     if (ACol < 2) {
-        SelectResultRow(ARow);
+        // The row shows as selected; the cell cursor stays where it was.
+        Sender->HighlightCells(TGridRect{1, ARow, Sender->ColCount() - 1, ARow});
         CanSelect = false;
     }
 }
