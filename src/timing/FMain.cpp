@@ -18,6 +18,7 @@
 #include "SpeedButton.h"
 #include "StartNumberEdit.h"
 #include "TimeDisplay.h"
+#include "WindowPlacement.h"
 
 #include <QAction>
 #include <QApplication>
@@ -62,7 +63,6 @@ constexpr int LeftPanelWidth = 492;
 constexpr int TopStripHeight = 35;
 constexpr int MinimumWidth = 822;
 constexpr int MinimumHeight = 434;
-constexpr int MaximumRestoredSize = 4096;
 
 QString ApplicationTitle()
 {
@@ -338,16 +338,22 @@ void TFormMain::ApplySettings(const TivanoSettings &settings)
     m_comPort->setPort(quint8(settings.Port & 0xFF));
     m_comPort->setTag(settings.Alg);
     m_triggers->setAlg(settings.Alg);
-    // A size from a damaged settings file (up to 2^31 - 1 pixels) asks for a window no
-    // backing store can hold, and painting it crashes; a stored size stays within the
-    // desktop, or 4096 by 4096 where the desktop is smaller.
-    QSize size(qMax(settings.Width, MinimumWidth), qMax(settings.Height, MinimumHeight));
-    QSize largest(MaximumRestoredSize, MaximumRestoredSize);
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        largest = largest.expandedTo(screen->availableVirtualGeometry().size());
-    resize(size.boundedTo(largest));
+    // A stored position off every screen (a monitor unplugged, a damaged settings
+    // file) would hide the window at every start, and a size beyond the screen
+    // (up to 2^31 - 1 pixels) asks for a window no backing store can hold. The
+    // window stays on a screen and within its size; without a stored position the
+    // system places it on the primary screen.
+    QList<QRect> screens;
+    for (const QScreen *screen : QGuiApplication::screens())
+        screens << screen->availableGeometry();
+    const QPoint position = settings.Left && settings.Top ? QPoint(*settings.Left, *settings.Top)
+                            : screens.isEmpty()            ? QPoint()
+                                                           : screens.first().topLeft(); // the primary
+    const QSize size(qMax(settings.Width, MinimumWidth), qMax(settings.Height, MinimumHeight));
+    const QRect bounds = KeepOnScreen(position, size, screens);
+    resize(bounds.size());
     if (settings.Left && settings.Top)
-        move(*settings.Left, *settings.Top);
+        move(bounds.topLeft());
     m_display->setDisplayColours({settings.C1, settings.C2, settings.C3, settings.C4});
     m_clock->setPrecision(settings.Acc);
     m_protocol->setFilterInd(settings.FilterInd);

@@ -14,6 +14,7 @@
 #include "SortGrid.h"
 #include "StartNumberEdit.h"
 #include "TimeDisplay.h"
+#include "TwoScreenDesktop.h"
 #include "Udigit.h"
 
 #include <QApplication>
@@ -322,5 +323,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestFormMain)
+TIVANO_TEST_MAIN_TWO_SCREENS(TestFormMain)
 #include "tst_formmain.moc"
