@@ -216,7 +216,6 @@ void TFormMain::CreateLeftPanel(QWidget *central)
         QPalette palette = button->palette();
         palette.setColor(QPalette::ButtonText, ToQColor(layout.textColor));
         button->setPalette(palette);
-        button->installEventFilter(this);
         m_buttons[i] = button;
     }
     CommandButton(RaceCommand::Lap)->setAccessibleName(QStringLiteral("ZIEL"));
@@ -245,6 +244,9 @@ void TFormMain::CreateHiddenMenu()
         QAction *action = addAction(layout.actionName, QString::fromUtf8(layout.actionCaption), keys);
         connect(action, &QAction::triggered, m_clock.get(), handlers[i]);
         m_actions[i] = action;
+        // The button acts on the press of any mouse button, through its menu
+        // command, so that a disabled command does nothing.
+        m_buttons[i]->OnMouseDown = [action](TBitBtnWithColor *) { action->trigger(); };
     }
     // Space or Enter on a focused START, STOPP or reset button; ZIEL has no click.
     for (RaceCommand command : {RaceCommand::Start, RaceCommand::Stop, RaceCommand::Reset}) {
@@ -430,19 +432,9 @@ bool TFormMain::eventFilter(QObject *watched, QEvent *event)
 {
     const bool press = event->type() == QEvent::MouseButtonPress
                        || event->type() == QEvent::MouseButtonDblClick;
-    if (press) {
-        // The command buttons act on the press of any mouse button, through
-        // their menu command, so that a disabled command does nothing.
-        for (size_t i = 0; i < m_buttons.size(); ++i) {
-            if (watched == m_buttons[i]) {
-                m_actions[i]->trigger();
-                return true;
-            }
-        }
-        if (watched->objectName().startsWith(QLatin1String("ImageDE"))) {
-            ImageDEClick();
-            return true;
-        }
+    if (press && watched->objectName().startsWith(QLatin1String("ImageDE"))) {
+        ImageDEClick();
+        return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }

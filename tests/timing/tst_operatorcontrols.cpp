@@ -1,10 +1,55 @@
-// Where the main window opens: a stored position off every screen, a stored
-// size beyond the screen. On a desktop of two screens.
+// What the operator touches in the main window: keys on the command buttons,
+// their pressed face and where the window opens. Real key and mouse events on
+// the real window, on a desktop of two screens.
+#include "ButtonWithColor.h"
 #include "FormMainHarness.h"
+#include "ProtocolPanel.h"
+#include "StartNumberEdit.h"
 #include "TwoScreenDesktop.h"
 #include "WindowPlacement.h"
 
 #include <QScreen>
+
+namespace {
+
+struct KeyStroke
+{
+    Qt::Key key;
+    QString text;
+    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+    bool autoRepeat = false;
+};
+using KeyStrokes = QList<KeyStroke>;
+
+const KeyStroke Enter{Qt::Key_Return, QStringLiteral("\r")};
+const KeyStroke KeypadEnter{Qt::Key_Enter, QStringLiteral("\r"), Qt::KeypadModifier};
+const KeyStroke Space{Qt::Key_Space, QStringLiteral(" ")};
+
+// The clock's state and the number of results, as the operator sees them.
+QString RaceState(TFormMain &window)
+{
+    const RaceClock &clock = window.Clock();
+    const char *state = clock.Running() ? "Running" : clock.Enabled(RaceCommand::Start) ? "Ready" : "Stopped";
+    return QStringLiteral("%1/%2").arg(QLatin1String(state)).arg(window.Protocol().ResultCount());
+}
+
+void BringTo(TFormMain &window, const QString &state)
+{
+    if (state != QLatin1String("Ready"))
+        QTest::keyClick(&window, Qt::Key_F5);
+    if (state == QLatin1String("Stopped"))
+        QTest::keyClick(&window, Qt::Key_F9);
+}
+
+// Pixel (0, 20) of a command button: the outer edge when raised, the shadow frame when pressed.
+bool LooksPressed(TBitBtnWithColor *button)
+{
+    return button->grab().toImage().pixelColor(0, 20).rgb() == ToQColor(Colors::clBtnShadow).rgb();
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(KeyStrokes)
 
 class TestOperatorControls : public QObject
 {
@@ -78,6 +123,116 @@ private Q_SLOTS:
         QVERIFY(visible.width() >= 100 && visible.height() >= 100);
         QVERIFY(window.width() <= area.width() && window.height() <= area.height());
         QCOMPARE(window.size(), QSize(width, height).boundedTo(area.size()));
+    }
+
+    void keys_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<KeyStrokes>("keys");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<int>("questions");
+
+        // The clock's state before and after, and the reset questions asked.
+        QTest::newRow("Enter on START") << "bSTART" << "Ready" << KeyStrokes{Enter} << "Running/0" << 0;
+        QTest::newRow("keypad Enter on START") << "bSTART" << "Ready" << KeyStrokes{KeypadEnter} << "Running/0" << 0;
+        QTest::newRow("Space on START") << "bSTART" << "Ready" << KeyStrokes{Space} << "Running/0" << 0;
+        QTest::newRow("Enter on STOPP") << "bSTOP" << "Running" << KeyStrokes{Enter} << "Stopped/0" << 0;
+        QTest::newRow("keypad Enter on STOPP") << "bSTOP" << "Running" << KeyStrokes{KeypadEnter} << "Stopped/0" << 0;
+        QTest::newRow("Space on STOPP") << "bSTOP" << "Running" << KeyStrokes{Space} << "Stopped/0" << 0;
+        QTest::newRow("Enter on reset") << "bRESET" << "Stopped" << KeyStrokes{Enter} << "Ready/0" << 1;
+        QTest::newRow("keypad Enter on reset") << "bRESET" << "Stopped" << KeyStrokes{KeypadEnter} << "Ready/0" << 1;
+        QTest::newRow("Space on reset") << "bRESET" << "Stopped" << KeyStrokes{Space} << "Ready/0" << 1;
+        QTest::newRow("Enter on ZIEL records nothing") << "bLAP" << "Running" << KeyStrokes{Enter} << "Running/0" << 0;
+        KeyStroke held = Enter;
+        held.autoRepeat = true;
+        QTest::newRow("Enter held on STOPP does not reach reset")
+            << "bSTOP" << "Running" << KeyStrokes{Enter, held, held} << "Stopped/0" << 0;
+    }
+
+    void keys()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, before);
+        QFETCH(KeyStrokes, keys);
+        QFETCH(QString, after);
+        QFETCH(int, questions);
+        Fixture fixture;
+        Program program(fixture.Environment());
+        TFormMain &window = *program.window;
+        QVERIFY(program.Show());
+        auto *widget = window.findChild<QWidget *>(target);
+        QVERIFY(widget);
+        BringTo(window, before);
+        widget->setFocus();
+        QTRY_VERIFY(widget->hasFocus());
+
+        QuestionAnswerer answerer;
+        answerer.AnswerNext(questions > 0);
+        for (const KeyStroke &stroke : keys) {
+            QTRY_VERIFY(QApplication::focusWidget());
+            QWidget *focused = QApplication::focusWidget();
+            QTest::simulateEvent(focused, true, stroke.key, stroke.modifiers, stroke.text, stroke.autoRepeat);
+            QTest::simulateEvent(focused, false, stroke.key, stroke.modifiers, stroke.text, stroke.autoRepeat);
+        }
+        QCOMPARE(RaceState(window), after);
+        QCOMPARE(answerer.questions.size(), questions);
+    }
+
+    // ZIEL records the finish on the press and looks pressed until the release,
+    // although the finish moves the focus on to "Startnummer:".
+    void pressedFaceWhileHeld()
+    {
+        Fixture fixture;
+        Program program(fixture.Environment());
+        TFormMain &window = *program.window;
+        QVERIFY(program.Show());
+        QTest::keyClick(&window, Qt::Key_F5);
+        TBitBtnWithColor *lap = window.CommandButton(RaceCommand::Lap);
+        QVERIFY(!LooksPressed(lap));
+
+        QTest::mousePress(lap, Qt::LeftButton);
+        QCOMPARE(window.Protocol().ResultCount(), 1);
+        QCOMPARE(QApplication::focusWidget(), window.EditPred());
+        QVERIFY(LooksPressed(lap));
+        QTest::mouseRelease(lap, Qt::LeftButton);
+        QVERIFY(!LooksPressed(lap));
+        QCOMPARE(window.Protocol().ResultCount(), 1);
+
+        // A double click is two presses, two finishes.
+        QTest::mouseClick(lap, Qt::LeftButton);
+        QTest::mouseDClick(lap, Qt::LeftButton);
+        QTest::mouseRelease(lap, Qt::LeftButton);
+        QCOMPARE(window.Protocol().ResultCount(), 3);
+        QVERIFY(!LooksPressed(lap));
+
+        // The press that stops the clock leaves STOPP disabled, not pressed.
+        TBitBtnWithColor *stop = window.CommandButton(RaceCommand::Stop);
+        QTest::mousePress(stop, Qt::LeftButton);
+        QCOMPARE(RaceState(window), QStringLiteral("Stopped/3"));
+        QVERIFY(!stop->isDown());
+        QTest::mouseRelease(stop, Qt::LeftButton);
+    }
+
+    // The reset question opens on the press; answered "Abbrechen", the release
+    // that follows neither asks again nor leaves the button pressed.
+    void resetReleaseAsksOnce()
+    {
+        Fixture fixture;
+        Program program(fixture.Environment());
+        TFormMain &window = *program.window;
+        QVERIFY(program.Show());
+        BringTo(window, QStringLiteral("Stopped"));
+        TBitBtnWithColor *reset = window.CommandButton(RaceCommand::Reset);
+        QuestionAnswerer answerer;
+        answerer.AnswerNext(false);
+        QTest::mousePress(reset, Qt::LeftButton);
+        QCOMPARE(answerer.questions, QStringList{QStringLiteral("Protokoll wird gelöscht!")});
+        answerer.AnswerNext(false);
+        QTest::mouseRelease(reset, Qt::LeftButton);
+        QCOMPARE(answerer.questions.size(), 1);
+        QVERIFY(!reset->isDown());
+        QCOMPARE(RaceState(window), QStringLiteral("Stopped/0"));
     }
 };
 
