@@ -1,6 +1,7 @@
-// What the operator touches in the main window: keys on the command buttons,
-// their pressed face and where the window opens. Real key and mouse events on
-// the real window, on a desktop of two screens.
+// What the operator touches in the main window: keys on the command buttons and
+// in "Startnummer:", the pressed face of the command buttons and where the
+// window opens. Real key and mouse events on the real window, on a desktop of
+// two screens.
 #include "ButtonWithColor.h"
 #include "FormMainHarness.h"
 #include "ProtocolPanel.h"
@@ -8,6 +9,7 @@
 #include "TwoScreenDesktop.h"
 #include "WindowPlacement.h"
 
+#include <QClipboard>
 #include <QScreen>
 
 namespace {
@@ -21,9 +23,24 @@ struct KeyStroke
 };
 using KeyStrokes = QList<KeyStroke>;
 
+// Keys as X11 delivers them: Delete carries 0x7F, Ctrl with a letter its control character.
+KeyStroke Typed(char character)
+{
+    return {Qt::Key(QChar(QLatin1Char(character)).toUpper().unicode()), QString(QLatin1Char(character))};
+}
 const KeyStroke Enter{Qt::Key_Return, QStringLiteral("\r")};
 const KeyStroke KeypadEnter{Qt::Key_Enter, QStringLiteral("\r"), Qt::KeypadModifier};
 const KeyStroke Space{Qt::Key_Space, QStringLiteral(" ")};
+const KeyStroke Delete{Qt::Key_Delete, QStringLiteral("\x7f")};
+const KeyStroke Backspace{Qt::Key_Backspace, QStringLiteral("\b")};
+const KeyStroke Left{Qt::Key_Left, {}};
+const KeyStroke Home{Qt::Key_Home, {}};
+const KeyStroke End{Qt::Key_End, {}};
+const KeyStroke ShiftHome{Qt::Key_Home, {}, Qt::ShiftModifier};
+KeyStroke Control(char letter)
+{
+    return {Qt::Key(Qt::Key_A + (letter - 'a')), QString(QChar(letter - 'a' + 1)), Qt::ControlModifier};
+}
 
 // The clock's state and the number of results, as the operator sees them.
 QString RaceState(TFormMain &window)
@@ -31,6 +48,13 @@ QString RaceState(TFormMain &window)
     const RaceClock &clock = window.Clock();
     const char *state = clock.Running() ? "Running" : clock.Enabled(RaceCommand::Start) ? "Ready" : "Stopped";
     return QStringLiteral("%1/%2").arg(QLatin1String(state)).arg(window.Protocol().ResultCount());
+}
+
+// "1,2|3": the text with the caret at the bar.
+QString TextWithCaret(const QLineEdit &edit)
+{
+    QString text = edit.text();
+    return text.insert(edit.cursorPosition(), QLatin1Char('|'));
 }
 
 void BringTo(TFormMain &window, const QString &state)
@@ -129,31 +153,61 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("clipboard");
         QTest::addColumn<KeyStrokes>("keys");
         QTest::addColumn<QString>("after");
         QTest::addColumn<int>("questions");
 
-        // The clock's state before and after, and the reset questions asked.
-        QTest::newRow("Enter on START") << "bSTART" << "Ready" << KeyStrokes{Enter} << "Running/0" << 0;
-        QTest::newRow("keypad Enter on START") << "bSTART" << "Ready" << KeyStrokes{KeypadEnter} << "Running/0" << 0;
-        QTest::newRow("Space on START") << "bSTART" << "Ready" << KeyStrokes{Space} << "Running/0" << 0;
-        QTest::newRow("Enter on STOPP") << "bSTOP" << "Running" << KeyStrokes{Enter} << "Stopped/0" << 0;
-        QTest::newRow("keypad Enter on STOPP") << "bSTOP" << "Running" << KeyStrokes{KeypadEnter} << "Stopped/0" << 0;
-        QTest::newRow("Space on STOPP") << "bSTOP" << "Running" << KeyStrokes{Space} << "Stopped/0" << 0;
-        QTest::newRow("Enter on reset") << "bRESET" << "Stopped" << KeyStrokes{Enter} << "Ready/0" << 1;
-        QTest::newRow("keypad Enter on reset") << "bRESET" << "Stopped" << KeyStrokes{KeypadEnter} << "Ready/0" << 1;
-        QTest::newRow("Space on reset") << "bRESET" << "Stopped" << KeyStrokes{Space} << "Ready/0" << 1;
-        QTest::newRow("Enter on ZIEL records nothing") << "bLAP" << "Running" << KeyStrokes{Enter} << "Running/0" << 0;
+        // Command buttons: the clock's state before and after, and the reset questions asked.
+        QTest::newRow("Enter on START") << "bSTART" << "Ready" << "" << KeyStrokes{Enter} << "Running/0" << 0;
+        QTest::newRow("keypad Enter on START") << "bSTART" << "Ready" << "" << KeyStrokes{KeypadEnter} << "Running/0" << 0;
+        QTest::newRow("Space on START") << "bSTART" << "Ready" << "" << KeyStrokes{Space} << "Running/0" << 0;
+        QTest::newRow("Enter on STOPP") << "bSTOP" << "Running" << "" << KeyStrokes{Enter} << "Stopped/0" << 0;
+        QTest::newRow("keypad Enter on STOPP") << "bSTOP" << "Running" << "" << KeyStrokes{KeypadEnter} << "Stopped/0" << 0;
+        QTest::newRow("Space on STOPP") << "bSTOP" << "Running" << "" << KeyStrokes{Space} << "Stopped/0" << 0;
+        QTest::newRow("Enter on reset") << "bRESET" << "Stopped" << "" << KeyStrokes{Enter} << "Ready/0" << 1;
+        QTest::newRow("keypad Enter on reset") << "bRESET" << "Stopped" << "" << KeyStrokes{KeypadEnter} << "Ready/0" << 1;
+        QTest::newRow("Space on reset") << "bRESET" << "Stopped" << "" << KeyStrokes{Space} << "Ready/0" << 1;
+        QTest::newRow("Enter on ZIEL records nothing") << "bLAP" << "Running" << "" << KeyStrokes{Enter} << "Running/0" << 0;
         KeyStroke held = Enter;
         held.autoRepeat = true;
         QTest::newRow("Enter held on STOPP does not reach reset")
-            << "bSTOP" << "Running" << KeyStrokes{Enter, held, held} << "Stopped/0" << 0;
+            << "bSTOP" << "Running" << "" << KeyStrokes{Enter, held, held} << "Stopped/0" << 0;
+
+        // "Startnummer:": the text with the caret before and after.
+        QTest::newRow("Delete") << "EditPred" << "1,2|3" << "" << KeyStrokes{Delete} << "1,2|" << 0;
+        QTest::newRow("Backspace") << "EditPred" << "12|3" << "" << KeyStrokes{Backspace} << "1|3" << 0;
+        QTest::newRow("Left, then a digit") << "EditPred" << "12|" << "" << KeyStrokes{Left, Typed('5')} << "15|2" << 0;
+        QTest::newRow("Home, then a digit") << "EditPred" << "1,2|" << "" << KeyStrokes{Home, Typed('7')} << "7|1,2" << 0;
+        QTest::newRow("End, then a comma") << "EditPred" << "|1,2" << "" << KeyStrokes{End, Typed(',')} << "1,2,|" << 0;
+        QTest::newRow("letter, blank and minus are not typed")
+            << "EditPred" << "1|" << "" << KeyStrokes{Typed('a'), Space, Typed('-'), Typed('4')} << "14|" << 0;
+        QTest::newRow("Shift+Home selects, a digit replaces")
+            << "EditPred" << "1,2|" << "" << KeyStrokes{ShiftHome, Typed('9')} << "9|" << 0;
+        QTest::newRow("Ctrl+A selects all") << "EditPred" << "1,2|" << "" << KeyStrokes{Control('a'), Typed('5')} << "5|" << 0;
+        KeyStroke printableSelectAll = Control('a');
+        printableSelectAll.text = QStringLiteral("a");
+        QTest::newRow("Ctrl+A with a printable text")
+            << "EditPred" << "1,2|" << "" << KeyStrokes{printableSelectAll, Typed('5')} << "5|" << 0;
+        QTest::newRow("Ctrl+X, Ctrl+V twice")
+            << "EditPred" << "1,2|" << "" << KeyStrokes{ShiftHome, Control('x'), Control('v'), Control('v')} << "1,21,2|" << 0;
+        QTest::newRow("Ctrl+C, End, Ctrl+V")
+            << "EditPred" << "1,2|" << "" << KeyStrokes{ShiftHome, Control('c'), End, Typed(','), Control('v')} << "1,2,1,2|" << 0;
+        QTest::newRow("Ctrl+Z") << "EditPred" << "1,2|" << "" << KeyStrokes{Typed('3'), Control('z')} << "1,2|" << 0;
+        QTest::newRow("paste keeps digits and commas")
+            << "EditPred" << "|" << "18, 345;2" << KeyStrokes{Control('v')} << "18,345,2|" << 0;
+        QTest::newRow("pasted separator between two numbers")
+            << "EditPred" << "5|" << " 7" << KeyStrokes{Control('v')} << "5,7|" << 0;
+        QTest::newRow("pasted separator inside a number")
+            << "EditPred" << "1|2" << ";" << KeyStrokes{Control('v')} << "1,|2" << 0;
+        QTest::newRow("pasted text without digits") << "EditPred" << "5|" << "x; " << KeyStrokes{Control('v')} << "5|" << 0;
     }
 
     void keys()
     {
         QFETCH(QString, target);
         QFETCH(QString, before);
+        QFETCH(QString, clipboard);
         QFETCH(KeyStrokes, keys);
         QFETCH(QString, after);
         QFETCH(int, questions);
@@ -163,7 +217,15 @@ private Q_SLOTS:
         QVERIFY(program.Show());
         auto *widget = window.findChild<QWidget *>(target);
         QVERIFY(widget);
-        BringTo(window, before);
+        TStartNumberEdit *edit = window.EditPred();
+        if (widget == edit) {
+            edit->setText(QString(before).remove(QLatin1Char('|')));
+            edit->setCursorPosition(int(before.indexOf(QLatin1Char('|'))));
+        } else {
+            BringTo(window, before);
+        }
+        if (!clipboard.isEmpty())
+            QGuiApplication::clipboard()->setText(clipboard);
         widget->setFocus();
         QTRY_VERIFY(widget->hasFocus());
 
@@ -175,8 +237,42 @@ private Q_SLOTS:
             QTest::simulateEvent(focused, true, stroke.key, stroke.modifiers, stroke.text, stroke.autoRepeat);
             QTest::simulateEvent(focused, false, stroke.key, stroke.modifiers, stroke.text, stroke.autoRepeat);
         }
-        QCOMPARE(RaceState(window), after);
+        QCOMPARE(widget == edit ? TextWithCaret(*edit) : RaceState(window), after);
         QCOMPARE(answerer.questions.size(), questions);
+    }
+
+    // Pasting through the field's context menu keeps what typing could enter.
+    void contextMenuPaste()
+    {
+        TStartNumberEdit edit;
+        edit.clear();
+        QGuiApplication::clipboard()->setText(QStringLiteral("18, 345;2"));
+        edit.paste();
+        QCOMPARE(edit.text(), QStringLiteral("18,345,2"));
+        QCOMPARE(edit.TakeNextStartNumber(), QStringLiteral("18"));
+    }
+
+    // An exhausted list shows an empty field; the expected form is a tooltip.
+    void emptyListLooksEmpty()
+    {
+        Fixture fixture;
+        Program program(fixture.Environment());
+        TFormMain &window = *program.window;
+        QVERIFY(program.Show());
+        TStartNumberEdit *edit = window.EditPred();
+        QTest::mouseDClick(edit, Qt::LeftButton);
+        QCOMPARE(edit->text(), QString());
+        window.CommandButton(RaceCommand::Start)->setFocus();
+        QTRY_VERIFY(!edit->hasFocus());
+        QCOMPARE(edit->toolTip(), QStringLiteral("18,345,2,44"));
+
+        const QImage image = edit->grab().toImage();
+        const QColor base = edit->palette().color(QPalette::Base);
+        int marked = 0;
+        for (int y = 4; y < image.height() - 4; ++y)
+            for (int x = 4; x < image.width() - 4; ++x)
+                marked += image.pixelColor(x, y) != base;
+        QCOMPARE(marked, 0);
     }
 
     // ZIEL records the finish on the press and looks pressed until the release,
