@@ -1,14 +1,17 @@
 // What the operator touches in the main window: keys on the command buttons and
-// in "Startnummer:", the pressed face of the command buttons and where the
-// window opens. Real key and mouse events on the real window, on a desktop of
-// two screens.
+// in "Startnummer:", the LKZ drop-down, the pressed face of the command buttons
+// and where the window opens. Real key and mouse events on the real window, on a
+// desktop of two screens.
 #include "ButtonWithColor.h"
+#include "CountryCodeBox.h"
 #include "FormMainHarness.h"
 #include "ProtocolPanel.h"
 #include "StartNumberEdit.h"
+#include "TimeDisplay.h"
 #include "TwoScreenDesktop.h"
 #include "WindowPlacement.h"
 
+#include <QAbstractItemView>
 #include <QClipboard>
 #include <QScreen>
 
@@ -329,6 +332,60 @@ private Q_SLOTS:
         QCOMPARE(answerer.questions.size(), 1);
         QVERIFY(!reset->isDown());
         QCOMPARE(RaceState(window), QStringLiteral("Stopped/0"));
+    }
+
+    void countryListDropsDown_data()
+    {
+        QTest::addColumn<int>("windowTop");
+        QTest::addColumn<int>("rowsShown");
+        QTest::addColumn<bool>("below");
+        QTest::newRow("room below") << 50 << 10 << true;
+        QTest::newRow("screen ends within ten rows") << 1024 - 434 << 0 << true;
+        QTest::newRow("no room below") << 1024 - 330 << 10 << false;
+    }
+
+    // The LKZ list drops down ten of the 205 codes below the box, the time display
+    // in sight; fewer where the screen ends sooner.
+    void countryListDropsDown()
+    {
+        QFETCH(int, windowTop);
+        QFETCH(int, rowsShown);
+        QFETCH(bool, below);
+        Fixture fixture;
+        QByteArray codes;
+        for (int i = 0; i < 205; ++i)
+            codes += QByteArray::number(100 + i) + "\r\n";
+        fixture.WriteCountryCodes(codes);
+        Program program(fixture.Environment());
+        TFormMain &window = *program.window;
+        window.move(40, windowTop);
+        QVERIFY(program.Show());
+        QTest::keyClick(&window, Qt::Key_F5);
+
+        TCountryCodeBox *box = window.ListLkz();
+        QTest::mouseClick(box, Qt::LeftButton);
+        QAbstractItemView *view = box->view();
+        QTRY_VERIFY(view->isVisible());
+        const QRect list = view->window()->geometry();
+        const QRect field(box->mapToGlobal(QPoint(0, 0)), box->size());
+        const QRect display(window.Display().mapToGlobal(QPoint(0, 0)), window.Display().size());
+        const int rows = view->indexAt(QPoint(1, view->viewport()->height() - 1)).row()
+                         - view->indexAt(QPoint(1, 1)).row() + 1;
+        if (rowsShown > 0)
+            QCOMPARE(rows, rowsShown);
+        else
+            QVERIFY2(rows >= 3 && rows < 10, qPrintable(QString::number(rows)));
+        QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(list));
+        if (below) {
+            QVERIFY(list.top() >= field.bottom());
+            QVERIFY(!list.intersects(display));
+        } else {
+            QVERIFY(list.bottom() <= field.top());
+        }
+
+        QTest::keyClick(view, Qt::Key_Escape);
+        QTRY_VERIFY(!view->isVisible());
+        QCOMPARE(box->currentText(), QStringLiteral("100"));
     }
 };
 
