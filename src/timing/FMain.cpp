@@ -103,9 +103,7 @@ TFormMain::TFormMain(const FormMainEnvironment &environment, QWidget *parent)
     m_protocol = new TProtocolPanel(central);
     m_protocol->setObjectName(QStringLiteral("PanelProtocol"));
     m_protocol->TakeNextStartNumber = [this] { return m_editPred->TakeNextStartNumber(); };
-    m_protocol->AskYesNo = [this](const QString &question) {
-        return AskYesNo(question, TFDlgYesNo::YesCaption, TFDlgYesNo::NoCaption);
-    };
+    m_protocol->AskYesNo = [this](const QString &question) { return AskQuestion(question); };
     if (!m_environment.autosaveFolder.isEmpty())
         m_protocol->setAutosaveFolder(m_environment.autosaveFolder);
     CreateHiddenMenu();
@@ -391,7 +389,7 @@ bool TFormMain::FormCloseQuery()
         return true;
     const QString question = QStringLiteral("Wollen Sie ") + ApplicationTitle()
                              + QStringLiteral(" wirklich beenden? ");
-    return AskYesNo(question, TFDlgYesNo::YesCaption, TFDlgYesNo::NoCaption) == TFDlgYesNo::mrYes;
+    return AskQuestion(question) == TFDlgYesNo::mrYes;
 }
 
 void TFormMain::closeEvent(QCloseEvent *event)
@@ -559,14 +557,23 @@ void TFormMain::UpdateProtocolCommands()
 int TFormMain::AskYesNo(const QString &question, const QString &yesCaption,
                         const QString &noCaption)
 {
+    // The reset question: its own captions and the "no" button focused. The
+    // focus stays there for later questions; the captions are put back.
+    if (!m_yesNo)
+        return TFDlgYesNo::mrNo;
+    m_yesNo->SetButtonCaptions(yesCaption, noCaption);
+    m_yesNo->setActiveControl(m_yesNo->CancelBtn);
+    const int answer = AskQuestion(question);
+    m_yesNo->SetButtonCaptions(TFDlgYesNo::YesCaption, TFDlgYesNo::NoCaption);
+    return answer;
+}
+
+int TFormMain::AskQuestion(const QString &question)
+{
     if (!m_yesNo)
         return TFDlgYesNo::mrNo;
     m_yesNo->Label1->setText(question);
-    m_yesNo->SetButtonCaptions(yesCaption, noCaption);
-    m_yesNo->setActiveControl(m_yesNo->CancelBtn);
-    const int answer = m_yesNo->ShowModal();
-    m_yesNo->SetButtonCaptions(TFDlgYesNo::YesCaption, TFDlgYesNo::NoCaption);
-    return answer;
+    return m_yesNo->ShowModal();
 }
 
 void TFormMain::FocusControl(FocusTarget target)

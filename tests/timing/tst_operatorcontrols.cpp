@@ -1,11 +1,12 @@
 // What the operator touches in the main window: keys on the command buttons and
-// in "Startnummer:", the LKZ drop-down, the pressed face of the command buttons
-// and where the window opens. Real key and mouse events on the real window, on a
-// desktop of two screens.
+// in "Startnummer:", the LKZ drop-down, the pressed face of the command buttons,
+// the focus of the yes/no questions and where the window opens. Real key and
+// mouse events on the real window, on a desktop of two screens.
 #include "ButtonWithColor.h"
 #include "CountryCodeBox.h"
 #include "FormMainHarness.h"
 #include "ProtocolPanel.h"
+#include "SortGrid.h"
 #include "StartNumberEdit.h"
 #include "TimeDisplay.h"
 #include "TwoScreenDesktop.h"
@@ -13,6 +14,7 @@
 
 #include <QAbstractItemView>
 #include <QClipboard>
+#include <QPushButton>
 #include <QScreen>
 
 namespace {
@@ -72,6 +74,34 @@ void BringTo(TFormMain &window, const QString &state)
 bool LooksPressed(TBitBtnWithColor *button)
 {
     return button->grab().toImage().pixelColor(0, 20).rgb() == ToQColor(Colors::clBtnShadow).rgb();
+}
+
+// Records the yes/no question that is open now: the focused button's caption and
+// whether that button, and only that one, is the one Enter presses; then presses Enter.
+struct QuestionSeen
+{
+    QString question;
+    QString focused;
+    bool defaultIsFocused = false;
+};
+
+void AnswerNextWithEnter(QObject *context, QuestionSeen &seen)
+{
+    auto *timer = new QTimer(context);
+    QObject::connect(timer, &QTimer::timeout, context, [timer, &seen] {
+        auto *dialog = qobject_cast<TFDlgYesNo *>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isAncestorOf(QApplication::focusWidget()))
+            return;
+        timer->stop();
+        timer->deleteLater();
+        auto *focused = qobject_cast<QPushButton *>(QApplication::focusWidget());
+        seen.question = dialog->Label1->text();
+        seen.focused = focused ? focused->text() : QString();
+        seen.defaultIsFocused = focused && focused->isDefault()
+                                && dialog->OKBtn->isDefault() != dialog->CancelBtn->isDefault();
+        QTest::keyClick(focused, Qt::Key_Return);
+    });
+    timer->start(5);
 }
 
 } // namespace
@@ -386,6 +416,47 @@ private Q_SLOTS:
         QTest::keyClick(view, Qt::Key_Escape);
         QTRY_VERIFY(!view->isVisible());
         QCOMPARE(box->currentText(), QStringLiteral("100"));
+    }
+
+    void questionFocus_data()
+    {
+        QTest::addColumn<bool>("resetFirst");
+        QTest::addColumn<QString>("focused");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("close question focuses Ja") << false << "Ja" << true;
+        QTest::newRow("after the reset question Nein keeps the focus") << true << "Nein" << false;
+    }
+
+    // Only the reset question focuses its "no" button; the focus stays for the next
+    // question. Enter answers with the button that shows the focus.
+    void questionFocus()
+    {
+        QFETCH(bool, resetFirst);
+        QFETCH(QString, focused);
+        QFETCH(bool, closes);
+        Fixture fixture;
+        Program program(fixture.Environment());
+        TFormMain &window = *program.window;
+        QVERIFY(program.Show());
+        if (resetFirst) {
+            BringTo(window, QStringLiteral("Stopped"));
+            QuestionSeen reset;
+            AnswerNextWithEnter(&window, reset);
+            QTest::mousePress(window.CommandButton(RaceCommand::Reset), Qt::LeftButton);
+            QCOMPARE(reset.question, QStringLiteral("Protokoll wird gelöscht!"));
+            QCOMPARE(reset.focused, QStringLiteral("Abbrechen"));
+            QVERIFY(reset.defaultIsFocused);
+            QCOMPARE(RaceState(window), QStringLiteral("Stopped/0"));
+            window.Protocol().SortGrid1->setModified(true);
+        } else {
+            QTest::keyClick(&window, Qt::Key_F5);
+        }
+        QuestionSeen close;
+        AnswerNextWithEnter(&window, close);
+        QCOMPARE(window.close(), closes);
+        QCOMPARE(close.question, QStringLiteral("Wollen Sie Tivano wirklich beenden? "));
+        QCOMPARE(close.focused, focused);
+        QVERIFY(close.defaultIsFocused);
     }
 };
 
