@@ -14,4 +14,8 @@ public:
     // Loads the entries of the country-code file; a missing file changes nothing.
     void LoadCountryCodes(const QString &path);
     QStringList Entries() const;
+
+    // Drops down ten entries below the box (fewer where the screen ends
+    // sooner), above it only where not even a few fit below.
+    void showPopup() override;
 };

@@ -18,6 +18,7 @@
 #include "SpeedButton.h"
 #include "StartNumberEdit.h"
 #include "TimeDisplay.h"
+#include "WindowPlacement.h"
 
 #include <QAction>
 #include <QApplication>
@@ -62,7 +63,6 @@ constexpr int LeftPanelWidth = 492;
 constexpr int TopStripHeight = 35;
 constexpr int MinimumWidth = 822;
 constexpr int MinimumHeight = 434;
-constexpr int MaximumRestoredSize = 4096;
 
 QString ApplicationTitle()
 {
@@ -103,9 +103,7 @@ TFormMain::TFormMain(const FormMainEnvironment &environment, QWidget *parent)
     m_protocol = new TProtocolPanel(central);
     m_protocol->setObjectName(QStringLiteral("PanelProtocol"));
     m_protocol->TakeNextStartNumber = [this] { return m_editPred->TakeNextStartNumber(); };
-    m_protocol->AskYesNo = [this](const QString &question) {
-        return AskYesNo(question, TFDlgYesNo::YesCaption, TFDlgYesNo::NoCaption);
-    };
+    m_protocol->AskYesNo = [this](const QString &question) { return AskQuestion(question); };
     if (!m_environment.autosaveFolder.isEmpty())
         m_protocol->setAutosaveFolder(m_environment.autosaveFolder);
     CreateHiddenMenu();
@@ -216,7 +214,6 @@ void TFormMain::CreateLeftPanel(QWidget *central)
         QPalette palette = button->palette();
         palette.setColor(QPalette::ButtonText, ToQColor(layout.textColor));
         button->setPalette(palette);
-        button->installEventFilter(this);
         m_buttons[i] = button;
     }
     CommandButton(RaceCommand::Lap)->setAccessibleName(QStringLiteral("ZIEL"));
@@ -245,6 +242,9 @@ void TFormMain::CreateHiddenMenu()
         QAction *action = addAction(layout.actionName, QString::fromUtf8(layout.actionCaption), keys);
         connect(action, &QAction::triggered, m_clock.get(), handlers[i]);
         m_actions[i] = action;
+        // The button acts on the press of any mouse button, through its menu
+        // command, so that a disabled command does nothing.
+        m_buttons[i]->OnMouseDown = [action](TBitBtnWithColor *) { action->trigger(); };
     }
     // Space or Enter on a focused START, STOPP or reset button; ZIEL has no click.
     for (RaceCommand command : {RaceCommand::Start, RaceCommand::Stop, RaceCommand::Reset}) {
@@ -338,16 +338,22 @@ void TFormMain::ApplySettings(const TivanoSettings &settings)
     m_comPort->setPort(quint8(settings.Port & 0xFF));
     m_comPort->setTag(settings.Alg);
     m_triggers->setAlg(settings.Alg);
-    // A size from a damaged settings file (up to 2^31 - 1 pixels) asks for a window no
-    // backing store can hold, and painting it crashes; a stored size stays within the
-    // desktop, or 4096 by 4096 where the desktop is smaller.
-    QSize size(qMax(settings.Width, MinimumWidth), qMax(settings.Height, MinimumHeight));
-    QSize largest(MaximumRestoredSize, MaximumRestoredSize);
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        largest = largest.expandedTo(screen->availableVirtualGeometry().size());
-    resize(size.boundedTo(largest));
+    // A stored position off every screen (a monitor unplugged, a damaged settings
+    // file) would hide the window at every start, and a size beyond the screen
+    // (up to 2^31 - 1 pixels) asks for a window no backing store can hold. The
+    // window stays on a screen and within its size; without a stored position the
+    // system places it on the primary screen.
+    QList<QRect> screens;
+    for (const QScreen *screen : QGuiApplication::screens())
+        screens << screen->availableGeometry();
+    const QPoint position = settings.Left && settings.Top ? QPoint(*settings.Left, *settings.Top)
+                            : screens.isEmpty()            ? QPoint()
+                                                           : screens.first().topLeft(); // the primary
+    const QSize size(qMax(settings.Width, MinimumWidth), qMax(settings.Height, MinimumHeight));
+    const QRect bounds = KeepOnScreen(position, size, screens);
+    resize(bounds.size());
     if (settings.Left && settings.Top)
-        move(*settings.Left, *settings.Top);
+        move(bounds.topLeft());
     m_display->setDisplayColours({settings.C1, settings.C2, settings.C3, settings.C4});
     m_clock->setPrecision(settings.Acc);
     m_protocol->setFilterInd(settings.FilterInd);
@@ -383,7 +389,7 @@ bool TFormMain::FormCloseQuery()
         return true;
     const QString question = QStringLiteral("Wollen Sie ") + ApplicationTitle()
                              + QStringLiteral(" wirklich beenden? ");
-    return AskYesNo(question, TFDlgYesNo::YesCaption, TFDlgYesNo::NoCaption) == TFDlgYesNo::mrYes;
+    return AskQuestion(question) == TFDlgYesNo::mrYes;
 }
 
 void TFormMain::closeEvent(QCloseEvent *event)
@@ -424,19 +430,9 @@ bool TFormMain::eventFilter(QObject *watched, QEvent *event)
 {
     const bool press = event->type() == QEvent::MouseButtonPress
                        || event->type() == QEvent::MouseButtonDblClick;
-    if (press) {
-        // The command buttons act on the press of any mouse button, through
-        // their menu command, so that a disabled command does nothing.
-        for (size_t i = 0; i < m_buttons.size(); ++i) {
-            if (watched == m_buttons[i]) {
-                m_actions[i]->trigger();
-                return true;
-            }
-        }
-        if (watched->objectName().startsWith(QLatin1String("ImageDE"))) {
-            ImageDEClick();
-            return true;
-        }
+    if (press && watched->objectName().startsWith(QLatin1String("ImageDE"))) {
+        ImageDEClick();
+        return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -561,14 +557,23 @@ void TFormMain::UpdateProtocolCommands()
 int TFormMain::AskYesNo(const QString &question, const QString &yesCaption,
                         const QString &noCaption)
 {
+    // The reset question: its own captions and the "no" button focused. The
+    // focus stays there for later questions; the captions are put back.
+    if (!m_yesNo)
+        return TFDlgYesNo::mrNo;
+    m_yesNo->SetButtonCaptions(yesCaption, noCaption);
+    m_yesNo->setActiveControl(m_yesNo->CancelBtn);
+    const int answer = AskQuestion(question);
+    m_yesNo->SetButtonCaptions(TFDlgYesNo::YesCaption, TFDlgYesNo::NoCaption);
+    return answer;
+}
+
+int TFormMain::AskQuestion(const QString &question)
+{
     if (!m_yesNo)
         return TFDlgYesNo::mrNo;
     m_yesNo->Label1->setText(question);
-    m_yesNo->SetButtonCaptions(yesCaption, noCaption);
-    m_yesNo->setActiveControl(m_yesNo->CancelBtn);
-    const int answer = m_yesNo->ShowModal();
-    m_yesNo->SetButtonCaptions(TFDlgYesNo::YesCaption, TFDlgYesNo::NoCaption);
-    return answer;
+    return m_yesNo->ShowModal();
 }
 
 void TFormMain::FocusControl(FocusTarget target)

@@ -88,6 +88,8 @@ private:
     void CreateHiddenMenu();
     void CreateSerialPort(ComBackend *backend);
     void ApplySettings(const TivanoSettings &settings);
+    // Asks through the yes/no dialog with the captions and focus it has now.
+    int AskQuestion(const QString &question);
 
     void ComPortCTS();
     void ComPortDSR();

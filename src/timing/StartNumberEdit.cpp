@@ -3,14 +3,60 @@
 #include "StartNumbers.h"
 
 #include <QKeyEvent>
+#include <QValidator>
+
+#include <algorithm>
+
+namespace {
+
+// Text that reaches the field other than by typing (paste, drop, input method)
+// keeps only what typing could have entered.
+class StartNumberValidator : public QValidator
+{
+public:
+    using QValidator::QValidator;
+
+    State validate(QString &input, int &pos) const override
+    {
+        qsizetype cursor = pos;
+        input = KeepStartNumberCharacters(input, &cursor);
+        pos = int(cursor);
+        return Acceptable;
+    }
+};
+
+// Keys that edit rather than type, even where the platform gives them a printable text.
+bool IsEditingShortcut(const QKeyEvent *event)
+{
+    for (QKeySequence::StandardKey key : {QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Paste,
+                                          QKeySequence::SelectAll, QKeySequence::Undo,
+                                          QKeySequence::Redo}) {
+        if (event->matches(key))
+            return true;
+    }
+    return false;
+}
+
+// A key that types text: printable characters only. Delete (text 0x7F on X11),
+// Backspace, Ctrl with a letter (control characters on X11) and the cursor keys
+// type nothing; the field treats them as editing commands.
+bool TypesText(const QKeyEvent *event)
+{
+    const QString text = event->text();
+    return !text.isEmpty() && std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.isPrint(); });
+}
+
+} // namespace
 
 TStartNumberEdit::TStartNumberEdit(QWidget *parent)
     : QLineEdit(parent)
 {
     setObjectName(QStringLiteral("EditPred"));
+    setValidator(new StartNumberValidator(this));
     setText(QStringLiteral("1,2,3,4,5"));
+    // The expected form as a hint, never as placeholder text: an empty list must
+    // look empty, so that the operator sees finishes now get no start number.
     setToolTip(QStringLiteral("18,345,2,44"));
-    setPlaceholderText(QStringLiteral("18,345,2,44"));
     setAccessibleName(QStringLiteral("Startnummer:"));
 }
 
@@ -24,16 +70,12 @@ QString TStartNumberEdit::TakeNextStartNumber()
 
 void TStartNumberEdit::keyPressEvent(QKeyEvent *event)
 {
-    // Ctrl with a letter types a control character on the system this field
-    // follows (paste, cut, select all included), and those are discarded like
-    // every other character but digits, "," and Backspace. Keys that type
-    // nothing (arrows, Delete, Home) keep their editing meaning.
-    const bool control = event->modifiers().testFlag(Qt::ControlModifier);
-    const bool controlLetter = control && event->key() >= Qt::Key_A && event->key() <= Qt::Key_Z;
+    // Only typed characters are filtered: digits and "," pass, every other one
+    // is discarded. Editing keys and shortcuts keep their meaning.
     const QString typed = event->text();
-    const bool rejectedCharacter =
-        !control && !typed.isEmpty() && (typed.size() != 1 || !IsStartNumberCharacter(typed[0]));
-    if (controlLetter || rejectedCharacter) {
+    const bool rejected = TypesText(event) && !IsEditingShortcut(event)
+                          && !std::all_of(typed.cbegin(), typed.cend(), IsStartNumberCharacter);
+    if (rejected) {
         event->accept();
         return;
     }

@@ -3,7 +3,9 @@
 #include <QLineEdit>
 
 // `EditPred`: the comma-separated list of start numbers expected at the line.
-// Typing lets through only digits, "," and Backspace; a double click empties it.
+// Typing lets through only digits and ","; editing keys and shortcuts keep
+// their meaning, and pasted text keeps only digits and ",". A double click
+// empties it.
 class TStartNumberEdit : public QLineEdit
 {
     Q_OBJECT

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QBitmap>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QShortcut>
@@ -262,14 +263,50 @@ void TBitBtnWithColor::mousePressEvent(QMouseEvent *event)
 {
     m_pressedButton = event->button();
     QPushButton::mousePressEvent(event);
+    m_heldByMouse = isDown();
     if (OnMouseDown) {
         OnMouseDown(this);
         event->accept();
     }
 }
 
+void TBitBtnWithColor::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_heldByMouse = false;
+    QPushButton::mouseReleaseEvent(event);
+}
+
+void TBitBtnWithColor::keyPressEvent(QKeyEvent *event)
+{
+    // Enter presses the focused button, as it does the active default button;
+    // a held key does not press it again.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (!event->isAutoRepeat())
+            click();
+        event->accept();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
+}
+
+void TBitBtnWithColor::focusOutEvent(QFocusEvent *event)
+{
+    // Losing the focus lifts a pressed button, but one the mouse still holds
+    // stays pressed until the release. When the window itself loses the
+    // activation (a dialog opens) the release may never come here: lift it.
+    const bool keepPressed = m_heldByMouse && isDown() && event->reason() != Qt::ActiveWindowFocusReason;
+    QPushButton::focusOutEvent(event);
+    if (keepPressed)
+        setDown(true);
+    else
+        m_heldByMouse = false;
+}
+
 void TBitBtnWithColor::changeEvent(QEvent *event)
 {
+    if (event->type() == QEvent::EnabledChange && !isEnabled())
+        m_heldByMouse = false;
     if (event->type() == QEvent::EnabledChange || event->type() == QEvent::FontChange)
         update();
     QPushButton::changeEvent(event);

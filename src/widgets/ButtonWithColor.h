@@ -12,7 +12,9 @@ class QShortcut;
 // A push button that draws itself with the face colour `Color`: raised edge,
 // pressed offset, embossed caption when disabled, focus rectangle when it is
 // the active default button. A double click arrives as a second press, so
-// every handler of the press runs again.
+// every handler of the press runs again. Enter, like Space, presses the
+// focused button; the face stays pressed while the mouse holds the button,
+// even when a handler of the press moves the focus on.
 class TBitBtnWithColor : public QPushButton
 {
     Q_OBJECT
@@ -70,6 +72,9 @@ public:
 protected:
     bool event(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void changeEvent(QEvent *event) override;
 
@@ -91,5 +96,6 @@ private:
     int m_modalResult = 0;
     QShortcut *m_cancelShortcut = nullptr;
     Qt::MouseButton m_pressedButton = Qt::NoButton;
+    bool m_heldByMouse = false; // pressed by the left mouse button, not yet released
     int m_paintCount = 0;
 };

@@ -7,13 +7,14 @@
 #include "DlgYesNo.h"
 #include "Dmn_led.h"
 #include "FMain.h"
-#include "ManualClock.h"
+#include "FormMainHarness.h"
 #include "ProtocolPanel.h"
 #include "SerialTriggers.h"
 #include "SimulatedComBackend.h"
 #include "SortGrid.h"
 #include "StartNumberEdit.h"
 #include "TimeDisplay.h"
+#include "TwoScreenDesktop.h"
 #include "Udigit.h"
 
 #include <QApplication>
@@ -27,104 +28,6 @@
 #include <memory>
 
 namespace {
-
-constexpr qint32 TenOClock = 10 * 3600 * 1000;
-
-// One run of the program: the window and the two dialogs the entry creates.
-struct Program
-{
-    std::unique_ptr<TFormMain> window;
-    std::unique_ptr<TCfgDialog> cfgDialog;
-    std::unique_ptr<TFDlgYesNo> yesNo;
-
-    explicit Program(const FormMainEnvironment &environment)
-        : window(std::make_unique<TFormMain>(environment))
-        , cfgDialog(std::make_unique<TCfgDialog>(*window, window.get()))
-        , yesNo(std::make_unique<TFDlgYesNo>(window.get()))
-    {
-        window->setDialogs(cfgDialog.get(), yesNo.get());
-    }
-
-    ~Program()
-    {
-        // The dialogs are the window's children; the window goes last.
-        cfgDialog.release();
-        yesNo.release();
-    }
-
-    bool Show()
-    {
-        window->show();
-        window->activateWindow();
-        return QTest::qWaitForWindowActive(window.get());
-    }
-};
-
-// Answers the next yes/no question with yes or no and remembers its text.
-class QuestionAnswerer : public QObject
-{
-public:
-    QStringList questions;
-
-    void AnswerNext(bool yes)
-    {
-        auto *timer = new QTimer(this);
-        connect(timer, &QTimer::timeout, this, [this, timer, yes] {
-            auto *dialog = qobject_cast<TFDlgYesNo *>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            timer->stop();
-            timer->deleteLater();
-            questions << dialog->Label1->text();
-            QTest::mouseClick(yes ? dialog->OKBtn : dialog->CancelBtn, Qt::LeftButton);
-        });
-        timer->start(5);
-    }
-};
-
-class Fixture
-{
-public:
-    QTemporaryDir home;
-    ManualClock clocks;
-    SimulatedComBackend serial;
-
-    Fixture() { clocks.timeOfDay = TenOClock; }
-
-    FormMainEnvironment Environment()
-    {
-        FormMainEnvironment environment;
-        environment.clocks = &clocks;
-        environment.serialBackend = &serial;
-        environment.settings = SettingsLocation::File(SettingsPath());
-        environment.programFolder = home.path();
-        environment.autosaveFolder = home.path();
-        return environment;
-    }
-
-    QString SettingsPath() const { return home.filePath(QStringLiteral("settings.ini")); }
-    QString AutosavePath() const { return home.filePath(QStringLiteral("Tivano.txt")); }
-
-    void WriteSettings(const QVariantMap &values)
-    {
-        QSettings raw(SettingsPath(), QSettings::IniFormat);
-        for (auto it = values.cbegin(); it != values.cend(); ++it)
-            raw.setValue(it.key(), it.value());
-    }
-
-    void WriteCountryCodes(const QByteArray &content)
-    {
-        QFile file(home.filePath(QStringLiteral("LKZ.txt")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
-
-    QByteArray Autosave() const
-    {
-        QFile file(AutosavePath());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-};
 
 QString Cell(TFormMain &window, int col, int row)
 {
@@ -420,5 +323,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestFormMain)
+TIVANO_TEST_MAIN_TWO_SCREENS(TestFormMain)
 #include "tst_formmain.moc"
