@@ -124,6 +124,12 @@ void TStringSparseList::ClearRow(int row)
     m_rows[size_t(row)] = Row();
 }
 
+void TStringSparseList::TruncateRows(int first)
+{
+    if (first >= 0 && first < int(m_rows.size()))
+        m_rows.resize(size_t(first));
+}
+
 void TStringSparseList::Clear()
 {
     m_rows.clear();

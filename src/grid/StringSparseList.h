@@ -35,6 +35,8 @@ public:
     void RemoveCol(int col);
     // Empties the cells and objects of a row.
     void ClearRow(int row);
+    // Drops every row from index `first` on.
+    void TruncateRows(int first);
     void Clear();
 
     // Rearranges rows first, first + 1, ...: destination first + n receives the

@@ -6,6 +6,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 namespace {
 
 // Appends a cell's bytes. A TAB, CR or LF inside a cell would split the cell or the row
@@ -49,13 +51,11 @@ QString CollapseTabs(QStringView line)
     return out;
 }
 
-// Puts one line into a row as a row view's text assignment does: the row is emptied,
-// then each part goes into the next cell (an empty part as a single blank); a separator
-// at the very end gives no extra part, an empty line gives none, parts beyond the last
-// column are dropped.
+// Puts one line into an empty row as a row view's text assignment does: each part goes
+// into the next cell (an empty part as a single blank); a separator at the very end gives
+// no extra part, an empty line gives none, parts beyond the last column are dropped.
 void AssignLine(TProtocolTable &table, int row, QStringView line)
 {
-    table.ClearRow(row);
     if (line.isEmpty())
         return;
     const QChar sep = line.contains(QLatin1Char('\t')) ? QLatin1Char('\t') : QLatin1Char(';');
@@ -115,6 +115,8 @@ void TProtocolText::Decode(TProtocolTable &table, QByteArrayView bytes)
     const qsizetype size = all.size();
     qsizetype pos = 0;
     int lineNo = 0;
+    // The file replaces the whole table: no row of the table before stays behind.
+    table.DiscardRowsFrom(0);
     while (pos < size) {
         qsizetype end = pos;
         while (end < size && all[end] != QLatin1Char('\n') && all[end] != QLatin1Char('\r'))
@@ -130,22 +132,28 @@ void TProtocolText::Decode(TProtocolTable &table, QByteArrayView bytes)
             collapsed = CollapseTabs(line);
             line = collapsed;
         }
-        if (table.RowCount() - 1 < lineNo)
-            table.setRowCount(lineNo + 1);
         AssignLine(table, lineNo, line);
         ++lineNo;
     }
+    // The title row and at least one data row, empty when the file has none.
+    table.setRowCount(std::max(lineNo, 2));
     RepairTitles(table);
 }
 
-bool TProtocolText::LoadProtocolText(TProtocolTable &table, const QString &fileName)
+bool TProtocolText::LoadProtocolText(TProtocolTable &table, const QString &fileName,
+                                     QString *error)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    auto fail = [&] {
+        if (error)
+            *error = file.errorString();
         return false;
+    };
+    if (!file.open(QIODevice::ReadOnly))
+        return fail();
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return false;
+        return fail();
     file.close();
     table.BeginUpdate();
     Decode(table, bytes);
