@@ -45,20 +45,39 @@ bool ReplaceFile(const QString &from, const QString &to)
 #endif
 }
 
+// The file that a chain of symbolic links finally names; at most 40 links are followed,
+// as the system does.
+QString ResolveLinks(const QString &fileName)
+{
+    QFileInfo info(fileName);
+    for (int links = 0; links < 40 && info.isSymbolicLink(); ++links)
+        info.setFile(info.symLinkTarget());
+    return info.absoluteFilePath();
+}
+
 } // namespace
 
 bool AtomicFileWriter::Write(const QString &fileName, const QByteArray &data)
 {
     FError.clear();
-    const QFileInfo target(fileName);
+    // Renaming over a link would replace the link: the new file goes beside its target.
+    const QFileInfo target(ResolveLinks(fileName));
     const QString folder = target.absolutePath();
     const QString tempName = folder + QLatin1String("/.") + target.fileName() + QLatin1String(".tmp");
 
     QFile temp(tempName);
     if (!temp.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        FError = temp.errorString();
+        // The file itself may be writable, but its replacement is made in the folder.
+        FError = QFileInfo(folder).isDir()
+                     ? QStringLiteral("Der Ordner %1 ist nicht beschreibbar: %2")
+                           .arg(QDir::toNativeSeparators(folder), temp.errorString())
+                     : temp.errorString();
         return false;
     }
+    // The replacement keeps the access rights of the file it replaces, so that a file
+    // shared with a group stays shared.
+    if (target.exists())
+        temp.setPermissions(target.permissions());
     auto fail = [&](const QString &reason) {
         FError = reason;
         temp.close();
