@@ -1,140 +1,23 @@
 // The whole program through its main window: real keys and mouse presses,
 // real files in a temporary folder, the serial port on the simulated backend.
-#include "ButtonWithColor.h"
-#include "Cfg.h"
 #include "Comms.h"
 #include "CountryCodeBox.h"
-#include "DlgYesNo.h"
 #include "Dmn_led.h"
-#include "FMain.h"
-#include "ManualClock.h"
+#include "ProgramFixture.h"
 #include "ProtocolPanel.h"
 #include "SerialTriggers.h"
-#include "SimulatedComBackend.h"
 #include "SortGrid.h"
 #include "StartNumberEdit.h"
 #include "TimeDisplay.h"
 #include "Udigit.h"
 
-#include <QApplication>
-#include <QFile>
 #include <QLabel>
-#include <QSettings>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
-
-#include <memory>
 
 namespace {
-
-constexpr qint32 TenOClock = 10 * 3600 * 1000;
-
-// One run of the program: the window and the two dialogs the entry creates.
-struct Program
-{
-    std::unique_ptr<TFormMain> window;
-    std::unique_ptr<TCfgDialog> cfgDialog;
-    std::unique_ptr<TFDlgYesNo> yesNo;
-
-    explicit Program(const FormMainEnvironment &environment)
-        : window(std::make_unique<TFormMain>(environment))
-        , cfgDialog(std::make_unique<TCfgDialog>(*window, window.get()))
-        , yesNo(std::make_unique<TFDlgYesNo>(window.get()))
-    {
-        window->setDialogs(cfgDialog.get(), yesNo.get());
-    }
-
-    ~Program()
-    {
-        // The dialogs are the window's children; the window goes last.
-        cfgDialog.release();
-        yesNo.release();
-    }
-
-    bool Show()
-    {
-        window->show();
-        window->activateWindow();
-        return QTest::qWaitForWindowActive(window.get());
-    }
-};
-
-// Answers the next yes/no question with yes or no and remembers its text.
-class QuestionAnswerer : public QObject
-{
-public:
-    QStringList questions;
-
-    void AnswerNext(bool yes)
-    {
-        auto *timer = new QTimer(this);
-        connect(timer, &QTimer::timeout, this, [this, timer, yes] {
-            auto *dialog = qobject_cast<TFDlgYesNo *>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            timer->stop();
-            timer->deleteLater();
-            questions << dialog->Label1->text();
-            QTest::mouseClick(yes ? dialog->OKBtn : dialog->CancelBtn, Qt::LeftButton);
-        });
-        timer->start(5);
-    }
-};
-
-class Fixture
-{
-public:
-    QTemporaryDir home;
-    ManualClock clocks;
-    SimulatedComBackend serial;
-
-    Fixture() { clocks.timeOfDay = TenOClock; }
-
-    FormMainEnvironment Environment()
-    {
-        FormMainEnvironment environment;
-        environment.clocks = &clocks;
-        environment.serialBackend = &serial;
-        environment.settings = SettingsLocation::File(SettingsPath());
-        environment.programFolder = home.path();
-        environment.autosaveFolder = home.path();
-        return environment;
-    }
-
-    QString SettingsPath() const { return home.filePath(QStringLiteral("settings.ini")); }
-    QString AutosavePath() const { return home.filePath(QStringLiteral("Tivano.txt")); }
-
-    void WriteSettings(const QVariantMap &values)
-    {
-        QSettings raw(SettingsPath(), QSettings::IniFormat);
-        for (auto it = values.cbegin(); it != values.cend(); ++it)
-            raw.setValue(it.key(), it.value());
-    }
-
-    void WriteCountryCodes(const QByteArray &content)
-    {
-        QFile file(home.filePath(QStringLiteral("LKZ.txt")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
-
-    QByteArray Autosave() const
-    {
-        QFile file(AutosavePath());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-};
 
 QString Cell(TFormMain &window, int col, int row)
 {
     return window.Protocol().SortGrid1->Cells(col, row);
-}
-
-void PressButton(TFormMain &window, RaceCommand command, Qt::MouseButton button = Qt::LeftButton)
-{
-    QTest::mousePress(window.CommandButton(command), button);
-    QTest::mouseRelease(window.CommandButton(command), button);
 }
 
 } // namespace
