@@ -545,7 +545,7 @@ void TFormMain::EnableExportCommands(bool disable)
 
 void TFormMain::ClearProtocol()
 {
-    m_protocol->SortGrid1->Clear();
+    m_protocol->ClearTable();
 }
 
 void TFormMain::LayoutProtocolColumns()
