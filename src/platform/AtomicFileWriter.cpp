@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThreadPool>
 
 #include <cerrno>
 #include <cstring>
@@ -11,6 +12,7 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -41,7 +43,17 @@ bool ReplaceFile(const QString &from, const QString &to)
                          reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(to).utf16()),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 #else
-    return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+    // Renaming over a large file frees its blocks inside the rename, for milliseconds. Held
+    // open across the rename, the old file is freed when that handle closes, which a pool
+    // thread does. Opened without blocking, so that a pipe of that name cannot stall.
+    const int old = ::open(QFile::encodeName(to).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const bool renamed =
+        ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+    const int renameError = errno;
+    if (old >= 0)
+        QThreadPool::globalInstance()->start([old] { ::close(old); });
+    errno = renameError;
+    return renamed;
 #endif
 }
 
