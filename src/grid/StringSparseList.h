@@ -58,4 +58,5 @@ private:
     Row &EnsureRow(int row);
 
     std::vector<Row> m_rows;
+    size_t m_widest = 0; // cells in the widest row written so far
 };
