@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -135,6 +136,7 @@ TProtocolPanel::TProtocolPanel(QWidget *parent)
     QFont gridFont(QStringLiteral("Courier New"));
     gridFont.setPixelSize(13);
     SortGrid1->setFont(gridFont);
+    FFixedPitch = QFontInfo(gridFont).fixedPitch();
     SortGrid1->setDefaultRowHeight(20);
     SortGrid1->setDefaultColWidth(52);
     SortGrid1->setOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine
@@ -246,23 +248,27 @@ void TProtocolPanel::AddResultRow(const QString &TimeText, const QString &Countr
     if (SortGrid1->RowCount() <= FResultCount)
         SortGrid1->setRowCount(FResultCount + 1);
     SortGrid1->Rows(FResultCount).Assign(items);
-    FNumberWidth = std::max(FNumberWidth, QFontMetrics(SortGrid1->font()).horizontalAdvance(number));
+    WidenNumberColumn(number);
     UpdateProtocolCommands();
     LayoutProtocolColumns();
 }
 
+void TProtocolPanel::WidenNumberColumn(const QString &number)
+{
+    // Measuring shapes the text, which adds up over 100,000 rows; in a fixed-pitch font a
+    // text no longer than one measured before cannot be wider.
+    if (FFixedPitch && number.size() <= FNumberLength)
+        return;
+    FNumberLength = std::max(FNumberLength, number.size());
+    FNumberWidth = std::max(FNumberWidth, QFontMetrics(SortGrid1->font()).horizontalAdvance(number));
+}
+
 void TProtocolPanel::MeasureNumberColumn()
 {
-    const QFontMetrics metrics(SortGrid1->font());
-    const qsizetype widestChar = metrics.maxWidth();
-    int widest = 0;
-    for (int r = 1; r < SortGrid1->RowCount(); ++r) {
-        const QString number = SortGrid1->Cells(0, r);
-        // Only a text that could be wider than the widest so far is worth measuring.
-        if (number.size() * widestChar > widest)
-            widest = std::max(widest, metrics.horizontalAdvance(number));
-    }
-    FNumberWidth = widest;
+    FNumberWidth = 0;
+    FNumberLength = 0;
+    for (int r = 1; r < SortGrid1->RowCount(); ++r)
+        WidenNumberColumn(SortGrid1->Cells(0, r));
 }
 
 void TProtocolPanel::LayoutProtocolColumns()
@@ -341,7 +347,7 @@ void TProtocolPanel::sbCLSClick()
         SortGrid1->setRowCount(2);
     }
     SortGrid1->DiscardRowsFrom(1);
-    FNumberWidth = 0;
+    MeasureNumberColumn();
     LayoutProtocolColumns();
     UpdateProtocolCommands();
     FResultCount = 0;
@@ -351,7 +357,7 @@ void TProtocolPanel::ClearTable()
 {
     SortGrid1->Clear();
     SortGrid1->DiscardRowsFrom(1);
-    FNumberWidth = 0;
+    MeasureNumberColumn();
 }
 
 void TProtocolPanel::ResetProtocol()

@@ -149,8 +149,9 @@ private:
     QToolButton *MakeButton(const QString &name, const QString &hint, const QString &accessible,
                             int glyph);
     void FinishLoad();
-    // Measures the widest text of column 0 for the layout.
+    // Measures the widest text of column 0 below the title for the layout.
     void MeasureNumberColumn();
+    void WidenNumberColumn(const QString &number);
     void Report(const QString &message);
     void ReportWriteError(const QString &FileName, const QString &error);
     void SetAutosaveError(const QString &error);
@@ -169,6 +170,8 @@ private:
     QString FAutosaveError;
     int FResultCount = 0;
     int FFilterInd = 2;
-    // Pixel width of the widest text in column 0 below the title.
+    // Pixel width and length of the widest and the longest text in column 0 below the title.
     int FNumberWidth = 0;
+    qsizetype FNumberLength = 0;
+    bool FFixedPitch = false;
 };
