@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 TMyStringGrid::TMyStringGrid(QWidget *parent)
     : TMyDrawGrid(parent)
 {
@@ -14,6 +16,13 @@ void TMyStringGrid::setCells(int col, int row, const QString &text)
     m_store.Put(col, row, text);
     if (m_cellUpdate == 0 && !NowUpdating())
         InvalidateCell(col, row);
+}
+
+void TMyStringGrid::DiscardRowsFrom(int row)
+{
+    m_store.TruncateRows(std::max(row, 0));
+    if (m_cellUpdate == 0 && !NowUpdating())
+        InvalidateGrid();
 }
 
 void TMyStringGrid::setObjects(int col, int row, QObject *object)

@@ -24,6 +24,10 @@ public:
     void setRows(int row, const QStringList &texts) { Rows(row).Assign(texts); }
     void setCols(int col, const QStringList &texts) { Cols(col).Assign(texts); }
 
+    // Empties every row from `row` on, the rows kept beyond RowCount too: a table that
+    // does not use them must not get old text back when its row count grows again.
+    void DiscardRowsFrom(int row);
+
     // Batches repaints of many cell writes into one.
     void BeginCellUpdate();
     void EndCellUpdate();

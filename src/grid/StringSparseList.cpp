@@ -35,8 +35,14 @@ void TStringSparseList::Put(int col, int row, const QString &text)
     if (text.isEmpty() && (row >= int(m_rows.size()) || col >= int(m_rows[size_t(row)].cells.size())))
         return; // writing an empty text into a cell that was never written changes nothing
     Row &r = EnsureRow(row);
-    if (col >= int(r.cells.size()))
+    if (col >= int(r.cells.size())) {
+        // Rows are mostly filled from the left: a new row takes the width of the widest
+        // so far at once instead of growing cell by cell.
+        if (r.cells.empty())
+            r.cells.reserve(std::max(size_t(col) + 1, m_widest));
         r.cells.resize(size_t(col) + 1);
+        m_widest = std::max(m_widest, r.cells.size());
+    }
     r.cells[size_t(col)] = text;
 }
 
@@ -122,6 +128,12 @@ void TStringSparseList::ClearRow(int row)
     if (row < 0 || row >= int(m_rows.size()))
         return;
     m_rows[size_t(row)] = Row();
+}
+
+void TStringSparseList::TruncateRows(int first)
+{
+    if (first >= 0 && first < int(m_rows.size()))
+        m_rows.resize(size_t(first));
 }
 
 void TStringSparseList::Clear()

@@ -35,6 +35,8 @@ public:
     void RemoveCol(int col);
     // Empties the cells and objects of a row.
     void ClearRow(int row);
+    // Drops every row from index `first` on.
+    void TruncateRows(int first);
     void Clear();
 
     // Rearranges rows first, first + 1, ...: destination first + n receives the
@@ -56,4 +58,5 @@ private:
     Row &EnsureRow(int row);
 
     std::vector<Row> m_rows;
+    size_t m_widest = 0; // cells in the widest row written so far
 };

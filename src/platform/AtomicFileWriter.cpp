@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThreadPool>
 
 #include <cerrno>
 #include <cstring>
@@ -11,6 +12,7 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -41,8 +43,28 @@ bool ReplaceFile(const QString &from, const QString &to)
                          reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(to).utf16()),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 #else
-    return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+    // Renaming over a large file frees its blocks inside the rename, for milliseconds. Held
+    // open across the rename, the old file is freed when that handle closes, which a pool
+    // thread does. Opened without blocking, so that a pipe of that name cannot stall.
+    const int old = ::open(QFile::encodeName(to).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const bool renamed =
+        ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+    const int renameError = errno;
+    if (old >= 0)
+        QThreadPool::globalInstance()->start([old] { ::close(old); });
+    errno = renameError;
+    return renamed;
 #endif
+}
+
+// The file that a chain of symbolic links finally names; at most 40 links are followed,
+// as the system does.
+QString ResolveLinks(const QString &fileName)
+{
+    QFileInfo info(fileName);
+    for (int links = 0; links < 40 && info.isSymbolicLink(); ++links)
+        info.setFile(info.symLinkTarget());
+    return info.absoluteFilePath();
 }
 
 } // namespace
@@ -50,15 +72,24 @@ bool ReplaceFile(const QString &from, const QString &to)
 bool AtomicFileWriter::Write(const QString &fileName, const QByteArray &data)
 {
     FError.clear();
-    const QFileInfo target(fileName);
+    // Renaming over a link would replace the link: the new file goes beside its target.
+    const QFileInfo target(ResolveLinks(fileName));
     const QString folder = target.absolutePath();
     const QString tempName = folder + QLatin1String("/.") + target.fileName() + QLatin1String(".tmp");
 
     QFile temp(tempName);
     if (!temp.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        FError = temp.errorString();
+        // The file itself may be writable, but its replacement is made in the folder.
+        FError = QFileInfo(folder).isDir()
+                     ? QStringLiteral("Der Ordner %1 ist nicht beschreibbar: %2")
+                           .arg(QDir::toNativeSeparators(folder), temp.errorString())
+                     : temp.errorString();
         return false;
     }
+    // The replacement keeps the access rights of the file it replaces, so that a file
+    // shared with a group stays shared.
+    if (target.exists())
+        temp.setPermissions(target.permissions());
     auto fail = [&](const QString &reason) {
         FError = reason;
         temp.close();

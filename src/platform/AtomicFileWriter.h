@@ -7,7 +7,9 @@
 
 // Replaces a file so that a crash or power loss leaves either the previous file or the
 // complete new one: the bytes go to a temporary file in the target's folder, which is
-// flushed and synced to disk and then renamed over the target.
+// flushed and synced to disk and then renamed over the target. A symbolic link is
+// followed to its target, which is replaced while the link stays; the new file keeps
+// the access rights of the file it replaces.
 class AtomicFileWriter
 {
 public:

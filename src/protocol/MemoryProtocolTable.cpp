@@ -34,9 +34,18 @@ void TMemoryProtocolTable::setCells(int col, int row, const QString &value)
     if (col >= cells.size()) {
         if (value.isEmpty())
             return;
+        // Rows are filled from the left; one allocation for the whole row.
+        if (cells.isEmpty())
+            cells.reserve(std::max(FColCount, col + 1));
         cells.resize(col + 1);
     }
     cells[col] = value;
+}
+
+void TMemoryProtocolTable::DiscardRowsFrom(int row)
+{
+    if (row < FStore.size())
+        FStore.resize(std::max(row, 0));
 }
 
 QList<QStringList> TMemoryProtocolTable::Rows() const

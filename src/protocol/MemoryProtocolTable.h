@@ -15,6 +15,7 @@ public:
     void setRowCount(int value) override;
     QString Cells(int col, int row) const override;
     void setCells(int col, int row, const QString &value) override;
+    void DiscardRowsFrom(int row) override;
 
     // Rows as lists of ColCount texts, for comparisons in tests.
     QList<QStringList> Rows() const;

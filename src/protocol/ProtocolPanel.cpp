@@ -17,6 +17,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -33,9 +35,14 @@
 namespace {
 
 const QLatin1String WriteErrorText("Der Schreibfehler der Datei: ");
+const QLatin1String ReadErrorText("Die Datei kann nicht gelesen werden: ");
 const QLatin1String ClearQuestion("Zeitenprotokoll  l\xf6schen?");
 constexpr int ButtonSize = 36;
 constexpr int HeadingHeight = 41;
+// The "Nr." column is never narrower than this.
+constexpr int NumberColumnMinWidth = 40;
+// The grid keeps 2 pixels between a cell's text and each of its edges.
+constexpr int CellTextMargins = 4;
 
 } // namespace
 
@@ -129,6 +136,7 @@ TProtocolPanel::TProtocolPanel(QWidget *parent)
     QFont gridFont(QStringLiteral("Courier New"));
     gridFont.setPixelSize(13);
     SortGrid1->setFont(gridFont);
+    FFixedPitch = QFontInfo(gridFont).fixedPitch();
     SortGrid1->setDefaultRowHeight(20);
     SortGrid1->setDefaultColWidth(52);
     SortGrid1->setOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine
@@ -239,17 +247,38 @@ void TProtocolPanel::AddResultRow(const QString &TimeText, const QString &Countr
     QString number = QString::number(FResultCount);
     while (number.size() < 5)
         number.prepend(QLatin1Char('0'));
-    const QStringList items{number, TimeText, CountryCode, startNumber};
+    // The status starts empty: a new result owns its whole row.
+    const QStringList items{number, TimeText, CountryCode, startNumber, QString()};
     if (SortGrid1->RowCount() <= FResultCount)
         SortGrid1->setRowCount(FResultCount + 1);
     SortGrid1->Rows(FResultCount).Assign(items);
+    WidenNumberColumn(number);
     UpdateProtocolCommands();
     LayoutProtocolColumns();
 }
 
+void TProtocolPanel::WidenNumberColumn(const QString &number)
+{
+    // Measuring shapes the text, which adds up over 100,000 rows; in a fixed-pitch font a
+    // text no longer than one measured before cannot be wider.
+    if (FFixedPitch && number.size() <= FNumberLength)
+        return;
+    FNumberLength = std::max(FNumberLength, number.size());
+    FNumberWidth = std::max(FNumberWidth, QFontMetrics(SortGrid1->font()).horizontalAdvance(number));
+}
+
+void TProtocolPanel::MeasureNumberColumn()
+{
+    FNumberWidth = 0;
+    FNumberLength = 0;
+    for (int r = 1; r < SortGrid1->RowCount(); ++r)
+        WidenNumberColumn(SortGrid1->Cells(0, r));
+}
+
 void TProtocolPanel::LayoutProtocolColumns()
 {
-    SortGrid1->setColWidths(0, 40);
+    // The result numbers stay readable: column 0 widens to the widest of them.
+    SortGrid1->setColWidths(0, std::max(NumberColumnMinWidth, FNumberWidth + CellTextMargins));
     SortGrid1->setColWidths(2, 80);
     SortGrid1->setColWidths(3, 47);
     SortGrid1->setColWidths(4, 47);
@@ -321,15 +350,23 @@ void TProtocolPanel::sbCLSClick()
     } catch (...) {
         SortGrid1->setRowCount(2);
     }
-    for (int c = 0; c < SortGrid1->ColCount(); ++c)
-        SortGrid1->setCells(c, 1, QString());
+    SortGrid1->DiscardRowsFrom(1);
+    MeasureNumberColumn();
+    LayoutProtocolColumns();
     UpdateProtocolCommands();
     FResultCount = 0;
 }
 
-void TProtocolPanel::ResetProtocol()
+void TProtocolPanel::ClearTable()
 {
     SortGrid1->Clear();
+    SortGrid1->DiscardRowsFrom(1);
+    MeasureNumberColumn();
+}
+
+void TProtocolPanel::ResetProtocol()
+{
+    ClearTable();
     FResultCount = 0;
     LayoutProtocolColumns();
     UpdateProtocolCommands();
@@ -387,7 +424,18 @@ bool TProtocolPanel::Autosave()
 
 void TProtocolPanel::LoadAutosave()
 {
-    LoadProtocolText(AutosaveFileName());
+    const QString name = AutosaveFileName();
+    if (!QFileInfo::exists(name))
+        return; // the first start
+    if (!LoadProtocolText(name))
+        return;
+    // Results of an earlier run are not to be dropped by a close without a question.
+    SortGrid1->setModified(FResultCount > 0);
+}
+
+void TProtocolPanel::ReportWriteError(const QString &FileName, const QString &error)
+{
+    Report(WriteErrorText + FileName + QLatin1Char('\n') + error);
 }
 
 bool TProtocolPanel::SaveProtocolText(const QString &FileName)
@@ -395,24 +443,30 @@ bool TProtocolPanel::SaveProtocolText(const QString &FileName)
     QString error;
     if (TProtocolText::SaveProtocolText(*FTable, FileName, &error))
         return true;
-    Report(WriteErrorText + FileName);
+    ReportWriteError(FileName, error);
     return false;
 }
 
 void TProtocolPanel::FinishLoad()
 {
     FResultCount = FTable->ResultCountFromTable();
+    MeasureNumberColumn();
     SortGrid1->setFixedCols(1);
     SelectResultRow(SortGrid1->RowCount() - 1);
     LayoutProtocolColumns();
     EnableExportCommands(false);
     UpdateProtocolCommands();
+    // The table is no longer what the autosave holds: closing asks first.
+    SortGrid1->setModified(true);
 }
 
 bool TProtocolPanel::LoadProtocolText(const QString &FileName)
 {
-    if (!TProtocolText::LoadProtocolText(*FTable, FileName))
+    QString error;
+    if (!TProtocolText::LoadProtocolText(*FTable, FileName, &error)) {
+        Report(ReadErrorText + FileName + QLatin1Char('\n') + error);
         return false;
+    }
     FinishLoad();
     return true;
 }
@@ -423,7 +477,7 @@ bool TProtocolPanel::WriteProtocolPage(const QString &FileName)
     if (TProtocolPage::WriteProtocolPage(*FTable, ProtocolColumns::ApplicationTitle(), FileName,
                                          &error))
         return true;
-    Report(WriteErrorText + FileName);
+    ReportWriteError(FileName, error);
     return false;
 }
 
@@ -444,7 +498,7 @@ bool TProtocolPanel::ExportToSpreadsheet(const QString &FileName, bool Show)
     QString error;
     if (!TSpreadsheetBridge::ExportToSpreadsheet(*FTable, name, ProtocolColumns::ApplicationTitle(),
                                                  &error)) {
-        Report(WriteErrorText + name + QStringLiteral("\n") + error);
+        ReportWriteError(name, error);
         return false;
     }
     if (Show)
@@ -524,19 +578,19 @@ void TProtocolPanel::sbLoadClick()
     }
 }
 
+// After a failed write, a page of that name is an older protocol's: it is neither
+// opened nor printed.
 void TProtocolPanel::sbHTMLClick()
 {
     const QString name = TProtocolFiles::ProtocolPageFileName();
-    WriteProtocolPage(name);
-    if (QFileInfo(name).isFile())
+    if (WriteProtocolPage(name))
         FShell->OpenDocument(QFileInfo(name).absoluteFilePath());
 }
 
 void TProtocolPanel::sbPrintClick()
 {
     const QString name = TProtocolFiles::ProtocolPageFileName();
-    WriteProtocolPage(name);
-    if (!QFileInfo(name).isFile())
+    if (!WriteProtocolPage(name))
         return;
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("Zeitenprotokoll ") + ProtocolColumns::ApplicationTitle());

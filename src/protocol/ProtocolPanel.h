@@ -74,6 +74,9 @@ public:
     static bool IsAutomationServerInstalled(const QString &ProgId);
     // Fills the given rectangle of cells as selected (columns 1 to 4 of a row).
     void SelectResultRow(int row);
+    // Empties the grid through its Clear, the rows kept beyond its row count too; the
+    // title row stays. The race reset's way to empty the protocol.
+    void ClearTable();
 
     // ---- files
     QString AutosaveFileName() const;
@@ -81,12 +84,15 @@ public:
     bool Autosave();
     bool AutosaveFailed() const { return !FAutosaveError.isEmpty(); }
     QString AutosaveError() const { return FAutosaveError; }
-    // Reads the autosave file, if any, with the load's final steps.
+    // Reads the autosave file, if any, with the load's final steps; the protocol counts as
+    // modified when it holds results.
     void LoadAutosave();
 
     // Writes the table as protocol text; a failure is reported with the file name.
     bool SaveProtocolText(const QString &FileName);
-    // Reads a protocol text file and runs the final steps; an unreadable file is ignored.
+    // Replaces the table with a protocol text file and runs the final steps, which mark
+    // the protocol modified. A file that cannot be read is reported with its name and
+    // leaves the table as it was.
     bool LoadProtocolText(const QString &FileName);
     bool WriteProtocolPage(const QString &FileName);
     bool ExportToSpreadsheet(const QString &FileName, bool Show);
@@ -143,7 +149,11 @@ private:
     QToolButton *MakeButton(const QString &name, const QString &hint, const QString &accessible,
                             int glyph);
     void FinishLoad();
+    // Measures the widest text of column 0 below the title for the layout.
+    void MeasureNumberColumn();
+    void WidenNumberColumn(const QString &number);
     void Report(const QString &message);
+    void ReportWriteError(const QString &FileName, const QString &error);
     void SetAutosaveError(const QString &error);
     QString NewWorkbookName() const;
 
@@ -160,4 +170,8 @@ private:
     QString FAutosaveError;
     int FResultCount = 0;
     int FFilterInd = 2;
+    // Pixel width and length of the widest and the longest text in column 0 below the title.
+    int FNumberWidth = 0;
+    qsizetype FNumberLength = 0;
+    bool FFixedPitch = false;
 };

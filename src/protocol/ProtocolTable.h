@@ -5,7 +5,8 @@
 
 // The protocol's cells as the file formats see them: ColCount columns by RowCount rows of
 // text, row 0 the title row. The store behind it is sparse: cells outside the current
-// RowCount can be read and keep their text when the row count shrinks and grows back.
+// RowCount can be read and keep their text when the row count shrinks and grows back,
+// until DiscardRowsFrom drops them.
 // The grid implements it for the program; tests and benchmarks use a plain in-memory table.
 class TProtocolTable
 {
@@ -17,6 +18,8 @@ public:
     virtual void setRowCount(int value) = 0;
     virtual QString Cells(int col, int row) const = 0;
     virtual void setCells(int col, int row, const QString &value) = 0;
+    // Empties every row from `row` on, also the rows kept beyond RowCount.
+    virtual void DiscardRowsFrom(int row) = 0;
 
     // Brackets a long run of writes; the grid suspends painting meanwhile.
     virtual void BeginUpdate() {}

@@ -6,34 +6,76 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 namespace {
 
-// Appends a cell's bytes. A TAB, CR or LF inside a cell would split the cell or the row
-// when read back, so each becomes a blank.
-void AppendCell(QByteArray &out, const QString &cell)
+// The file's bytes, written through a raw pointer into a buffer that grows in large
+// steps: the cost is in the bytes, not in a buffer call per cell.
+class ByteWriter
 {
-    if (cell.isEmpty()) {
-        out += ' ';
-        return;
+public:
+    explicit ByteWriter(qsizetype expected) { m_bytes.resize(expected); }
+
+    // A place for `count` more bytes; Advance then tells how many of them were used.
+    char *Room(qsizetype count)
+    {
+        if (m_bytes.size() - m_used < count)
+            m_bytes.resize(std::max(m_bytes.size() * 2, m_used + count));
+        return m_bytes.data() + m_used;
     }
+    void Advance(qsizetype count) { m_used += count; }
+
+    QByteArray Take()
+    {
+        m_bytes.truncate(m_used);
+        return std::move(m_bytes);
+    }
+
+private:
+    QByteArray m_bytes;
+    qsizetype m_used = 0;
+};
+
+// A TAB, CR or LF inside a cell would split the cell or the row when read back, so each
+// becomes a blank.
+bool IsLineOrCellBreak(char16_t u)
+{
+    return u == '\t' || u == '\r' || u == '\n';
+}
+
+void WriteEncodedCell(ByteWriter &out, const QString &cell)
+{
+    QString clean = cell;
+    for (QChar &c : clean) {
+        if (IsLineOrCellBreak(c.unicode()))
+            c = QLatin1Char(' ');
+    }
+    const QByteArray encoded = TextCodec::Encode(clean);
+    char *dst = out.Room(encoded.size() + 1);
+    std::copy(encoded.cbegin(), encoded.cend(), dst);
+    dst[encoded.size()] = '\t';
+    out.Advance(encoded.size() + 1);
+}
+
+// Writes a cell followed by its TAB; an empty cell is written as a single blank.
+void WriteCell(ByteWriter &out, const QString &cell)
+{
+    char *const start = out.Room(cell.size() + 2);
+    char *dst = start;
+    if (cell.isEmpty())
+        *dst++ = ' ';
     // Most cells are plain Latin-1 text, which is the same in Windows-1252.
-    const qsizetype start = out.size();
-    out.resize(start + cell.size());
-    char *dst = out.data() + start;
     for (QChar ch : cell) {
         const char16_t u = ch.unicode();
         if (u > 0xFF || (u >= 0x80 && u <= 0x9F)) {
-            out.truncate(start);
-            QString clean = cell;
-            for (QChar &c : clean) {
-                if (c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
-                    c = QLatin1Char(' ');
-            }
-            out += TextCodec::Encode(clean);
+            WriteEncodedCell(out, cell);
             return;
         }
-        *dst++ = (u == '\t' || u == '\r' || u == '\n') ? ' ' : char(u);
+        *dst++ = IsLineOrCellBreak(u) ? ' ' : char(u);
     }
+    *dst++ = '\t';
+    out.Advance(dst - start);
 }
 
 // Collapses every run of TABs to one TAB.
@@ -82,19 +124,19 @@ QByteArray TProtocolText::Encode(const TProtocolTable &table)
         return QByteArray();
     const int rows = table.RowCount();
     const int cols = table.ColCount();
-    QByteArray bytes;
-    bytes.reserve(qsizetype(rows) * 36);
+    ByteWriter out(qsizetype(rows) * 36);
     for (int r = 0; r < rows; ++r) {
         const QString first = table.Cells(0, r);
         if (first.isEmpty())
             continue;
-        for (int c = 0; c < cols; ++c) {
-            AppendCell(bytes, c == 0 ? first : table.Cells(c, r));
-            bytes += '\t';
-        }
-        bytes += "\r\n";
+        for (int c = 0; c < cols; ++c)
+            WriteCell(out, c == 0 ? first : table.Cells(c, r));
+        char *lineEnd = out.Room(2);
+        lineEnd[0] = '\r';
+        lineEnd[1] = '\n';
+        out.Advance(2);
     }
-    return bytes;
+    return out.Take();
 }
 
 bool TProtocolText::SaveProtocolText(const TProtocolTable &table, const QString &fileName,
@@ -130,22 +172,30 @@ void TProtocolText::Decode(TProtocolTable &table, QByteArrayView bytes)
             collapsed = CollapseTabs(line);
             line = collapsed;
         }
-        if (table.RowCount() - 1 < lineNo)
-            table.setRowCount(lineNo + 1);
         AssignLine(table, lineNo, line);
         ++lineNo;
     }
+    // The file replaces the whole table: no row of the table before stays behind. The
+    // title row and at least one data row remain, empty when the file has none.
+    table.DiscardRowsFrom(lineNo);
+    table.setRowCount(std::max(lineNo, 2));
     RepairTitles(table);
 }
 
-bool TProtocolText::LoadProtocolText(TProtocolTable &table, const QString &fileName)
+bool TProtocolText::LoadProtocolText(TProtocolTable &table, const QString &fileName,
+                                     QString *error)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    auto fail = [&] {
+        if (error)
+            *error = file.errorString();
         return false;
+    };
+    if (!file.open(QIODevice::ReadOnly))
+        return fail();
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return false;
+        return fail();
     file.close();
     table.BeginUpdate();
     Decode(table, bytes);

@@ -18,14 +18,16 @@ public:
     static bool SaveProtocolText(const TProtocolTable &table, const QString &fileName,
                                  QString *error = nullptr);
 
-    // Reads the bytes of a protocol file into the table: each line into the row of its
-    // number (runs of TABs collapse; ";" separates when the line has no TAB), the row count
-    // only growing, then empty title cells repaired from the column titles.
+    // Replaces the table with the bytes of a protocol file: each line into the row of its
+    // number (runs of TABs collapse; ";" separates when the line has no TAB), as many rows
+    // as lines but at least the title row and one data row, then empty title cells
+    // repaired from the column titles.
     static void Decode(TProtocolTable &table, QByteArrayView bytes);
 
-    // Reads a protocol file into the table. Returns false without touching the table when
-    // the file cannot be opened or read.
-    static bool LoadProtocolText(TProtocolTable &table, const QString &fileName);
+    // Reads a protocol file into the table. Returns false without touching the table and
+    // sets *error when the file cannot be opened or read.
+    static bool LoadProtocolText(TProtocolTable &table, const QString &fileName,
+                                 QString *error = nullptr);
 
     // Fills empty (after trimming) title cells from the column titles.
     static void RepairTitles(TProtocolTable &table);

@@ -32,6 +32,11 @@ void TSortGridTable::setCells(int col, int row, const QString &value)
     FGrid->setCells(col, row, value);
 }
 
+void TSortGridTable::DiscardRowsFrom(int row)
+{
+    FGrid->DiscardRowsFrom(row);
+}
+
 void TSortGridTable::BeginUpdate()
 {
     // The bracket is a flag: open it only when no one else has.

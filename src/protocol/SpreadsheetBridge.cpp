@@ -421,5 +421,7 @@ void TSpreadsheetBridge::ApplyWorkbookRows(TProtocolTable &table, const QList<QS
         for (int c = 0; c < cols; ++c)
             table.setCells(c, r, c < row.size() ? row.at(c) : QString());
     }
+    // The workbook replaces the whole table: no row of the table before stays behind.
+    table.DiscardRowsFrom(int(rows.size()));
     table.EndUpdate();
 }

@@ -30,8 +30,8 @@ public:
     static bool ReadWorkbook(const QString &fileName, int colCount, QList<QStringList> &rows,
                              QString *error = nullptr);
 
-    // Puts rows read by ReadWorkbook into the table: RowCount becomes the number of rows,
-    // the cells of every column are overwritten.
+    // Replaces the table with rows read by ReadWorkbook: RowCount becomes the number of
+    // rows, the cells of every column are overwritten and no row beyond them keeps text.
     static void ApplyWorkbookRows(TProtocolTable &table, const QList<QStringList> &rows);
 
     // A number in the text form the import gives it: shortest form, "," as decimal mark.

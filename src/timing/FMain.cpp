@@ -541,7 +541,7 @@ void TFormMain::EnableExportCommands(bool disable)
 
 void TFormMain::ClearProtocol()
 {
-    m_protocol->SortGrid1->Clear();
+    m_protocol->ClearTable();
 }
 
 void TFormMain::LayoutProtocolColumns()

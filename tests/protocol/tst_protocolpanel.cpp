@@ -1,8 +1,7 @@
 #include "ProtocolColumns.h"
-#include "ProtocolFileDialogs.h"
+#include "ProtocolFakes.h"
 #include "ProtocolFiles.h"
 #include "ProtocolPanel.h"
-#include "ProtocolShell.h"
 #include "SortGrid.h"
 #include "SpreadsheetBridge.h"
 
@@ -22,55 +21,6 @@
 #include <QToolButton>
 
 namespace {
-
-class FakeShell : public TProtocolShell
-{
-public:
-    QStringList Opened;
-    QString PdfName;
-    int PrinterQuestions = 0;
-    bool AcceptPrinter = true;
-
-    void OpenDocument(const QString &fileName) override { Opened.append(fileName); }
-    bool ChoosePrinter(QPrinter &printer, QWidget *) override
-    {
-        ++PrinterQuestions;
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(PdfName);
-        return AcceptPrinter;
-    }
-};
-
-class FakeDialogs : public TProtocolFileDialogs
-{
-public:
-    QString Answer;
-    int ChosenIndex = 1;
-    bool Accept = true;
-    int PresetIndex = 0;
-    QString PresetName;
-    QList<TProtocolFileType> OfferedTypes;
-
-    bool GetOpenFileName(QWidget *, const QString &, const QList<TProtocolFileType> &types,
-                         int &filterIndex, QString &fileName) override
-    {
-        OfferedTypes = types;
-        PresetIndex = filterIndex;
-        filterIndex = ChosenIndex;
-        fileName = Answer;
-        return Accept;
-    }
-    bool GetSaveFileName(QWidget *, const QString &, const QList<TProtocolFileType> &types,
-                         int &filterIndex, QString &fileName) override
-    {
-        OfferedTypes = types;
-        PresetIndex = filterIndex;
-        PresetName = fileName;
-        filterIndex = ChosenIndex;
-        fileName = Answer;
-        return Accept;
-    }
-};
 
 QByteArray ReadFile(const QString &name)
 {
@@ -215,10 +165,10 @@ private Q_SLOTS:
             QVERIFY(!b->isEnabled());
         QVERIFY(Panel().sbLoad->isEnabled());
 
-        // Cell 4 keeps text left in the store from an earlier, longer table.
+        // A new result's status starts empty, whatever the store held in its row.
         Grid().setCells(4, 2, QStringLiteral("DNF"));
         Finish(QStringLiteral("9:06.00,00"), QString());
-        QCOMPARE(Row(2), (QStringList{"00002", "9:06.00,00", "", "345", "DNF"}));
+        QCOMPARE(Row(2), (QStringList{"00002", "9:06.00,00", "", "345", ""}));
         QCOMPARE(Grid().RowCount(), 3);
         for (QToolButton *b : {Panel().sbSave, Panel().sbPrint, Panel().sbCLS, Panel().sbHTML,
                                Panel().sbExcel})
@@ -403,7 +353,11 @@ private Q_SLOTS:
         FDialogs.Answer = name;
         FDialogs.ChosenIndex = 1;
         Panel().sbSaveClick();
-        QCOMPARE(FErrors, QStringList{QStringLiteral("Der Schreibfehler der Datei: ") + name});
+        QCOMPARE(FErrors.size(), 1);
+        // The file name, then the reason.
+        const QString prefix = QStringLiteral("Der Schreibfehler der Datei: ") + name + QLatin1Char('\n');
+        QVERIFY2(FErrors[0].startsWith(prefix) && FErrors[0].size() > prefix.size(),
+                 qPrintable(FErrors[0]));
     }
 
     void loadCommandDispatchesByType()
@@ -500,7 +454,10 @@ private Q_SLOTS:
         const QString page = TProtocolFiles::ProtocolPageFileName();
         QVERIFY(QDir().mkpath(page + QStringLiteral("/x")));
         Panel().sbHTMLClick();
-        QCOMPARE(FErrors, QStringList{QStringLiteral("Der Schreibfehler der Datei: ") + page});
+        QCOMPARE(FErrors.size(), 1);
+        QVERIFY2(FErrors[0].startsWith(QStringLiteral("Der Schreibfehler der Datei: ") + page
+                                       + QLatin1Char('\n')),
+                 qPrintable(FErrors[0]));
         QVERIFY(FShell.Opened.isEmpty());
     }
 

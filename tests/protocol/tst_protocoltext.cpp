@@ -183,23 +183,25 @@ private Q_SLOTS:
         QCOMPARE(table.ResultCountFromTable(), 1);
     }
 
-    void shortFileIntoLongTable()
+    void shortFileReplacesLongTable()
     {
         TMemoryProtocolTable table(5, 10);
-        for (int r = 0; r < 10; ++r)
+        for (int r = 0; r < 12; ++r)
             for (int c = 0; c < 5; ++c)
                 table.setCells(c, r, QStringLiteral("r%1c%2").arg(r).arg(c));
         const QString name = WriteFile(FDir, "Nr.\tStoppzeit\r\n00001\t1,00\r\n00002\t2,00\r\n");
         QVERIFY(TProtocolText::LoadProtocolText(table, name));
-        QCOMPARE(table.RowCount(), 10);
+        QCOMPARE(table.RowCount(), 3);
         QCOMPARE(Row(table, 0), (QStringList{"Nr.", "Stoppzeit", "LKZ", "StNr.", "Stat"}));
         QCOMPARE(Row(table, 2), (QStringList{"00002", "2,00", "", "", ""}));
-        for (int r = 3; r < 10; ++r)
-            QCOMPARE(table.Cells(4, r), QStringLiteral("r%1c4").arg(r));
-        QCOMPARE(table.ResultCountFromTable(), 9);
+        QCOMPARE(table.ResultCountFromTable(), 2);
+        // Grown again, the table shows none of the rows it held before the load.
+        table.setRowCount(12);
+        for (int r = 3; r < 12; ++r)
+            QCOMPARE(Row(table, r), (QStringList{"", "", "", "", ""}));
     }
 
-    void emptyFileChangesNothing()
+    void emptyFileEmptiesTheTable()
     {
         TMemoryProtocolTable table(5, 3);
         table.setCells(0, 0, QStringLiteral("Nr."));
@@ -207,10 +209,11 @@ private Q_SLOTS:
         table.setCells(0, 2, QStringLiteral("00002"));
         const QString name = WriteFile(FDir, QByteArray());
         QVERIFY(TProtocolText::LoadProtocolText(table, name));
-        QCOMPARE(table.RowCount(), 3);
+        QCOMPARE(table.RowCount(), 2);
         QCOMPARE(Row(table, 0), (QStringList{"Nr.", "Stoppzeit", "LKZ", "StNr.", "Stat"}));
-        QCOMPARE(table.Cells(0, 2), QStringLiteral("00002"));
-        QCOMPARE(table.ResultCountFromTable(), 2);
+        QCOMPARE(Row(table, 1), (QStringList{"", "", "", "", ""}));
+        QCOMPARE(table.Cells(0, 2), QString());
+        QCOMPARE(table.ResultCountFromTable(), 0);
     }
 
     void missingFileIsIgnored()

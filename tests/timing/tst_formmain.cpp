@@ -1,43 +1,24 @@
 // The whole program through its main window: real keys and mouse presses,
 // real files in a temporary folder, the serial port on the simulated backend.
-#include "ButtonWithColor.h"
-#include "Cfg.h"
 #include "Comms.h"
 #include "CountryCodeBox.h"
-#include "DlgYesNo.h"
 #include "Dmn_led.h"
-#include "FMain.h"
-#include "FormMainHarness.h"
+#include "ProgramFixture.h"
 #include "ProtocolPanel.h"
 #include "SerialTriggers.h"
-#include "SimulatedComBackend.h"
 #include "SortGrid.h"
 #include "StartNumberEdit.h"
 #include "TimeDisplay.h"
 #include "TwoScreenDesktop.h"
 #include "Udigit.h"
 
-#include <QApplication>
-#include <QFile>
 #include <QLabel>
-#include <QSettings>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
-
-#include <memory>
 
 namespace {
 
 QString Cell(TFormMain &window, int col, int row)
 {
     return window.Protocol().SortGrid1->Cells(col, row);
-}
-
-void PressButton(TFormMain &window, RaceCommand command, Qt::MouseButton button = Qt::LeftButton)
-{
-    QTest::mousePress(window.CommandButton(command), button);
-    QTest::mouseRelease(window.CommandButton(command), button);
 }
 
 } // namespace

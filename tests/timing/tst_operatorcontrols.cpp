@@ -4,7 +4,7 @@
 // mouse events on the real window, on a desktop of two screens.
 #include "ButtonWithColor.h"
 #include "CountryCodeBox.h"
-#include "FormMainHarness.h"
+#include "ProgramFixture.h"
 #include "ProtocolPanel.h"
 #include "SortGrid.h"
 #include "StartNumberEdit.h"

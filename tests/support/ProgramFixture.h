@@ -1,8 +1,8 @@
 #pragma once
 
-// One run of the program through its main window, for the tests that drive it:
-// settings, country codes and the autosave in a temporary folder, a manual clock,
-// the serial port on the simulated backend, and the two dialogs the entry creates.
+// One run of the whole program for tests through its main window: real keys and mouse
+// presses, real files in a temporary folder, the serial port on the simulated backend.
+#include "ButtonWithColor.h"
 #include "Cfg.h"
 #include "DlgYesNo.h"
 #include "FMain.h"
@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
-#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,7 +21,7 @@
 
 constexpr qint32 TenOClock = 10 * 3600 * 1000;
 
-// One run of the program: the window and the two dialogs the entry creates.
+// The window and the two dialogs the program entry creates.
 struct Program
 {
     std::unique_ptr<TFormMain> window;
@@ -74,6 +73,7 @@ public:
     }
 };
 
+// The program's surroundings: settings, country codes and autosave in a temporary folder.
 class Fixture
 {
 public:
@@ -118,3 +118,8 @@ public:
     }
 };
 
+inline void PressButton(TFormMain &window, RaceCommand command, Qt::MouseButton button = Qt::LeftButton)
+{
+    QTest::mousePress(window.CommandButton(command), button);
+    QTest::mouseRelease(window.CommandButton(command), button);
+}

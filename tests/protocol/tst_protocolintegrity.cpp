@@ -1,0 +1,522 @@
+// The protocol's integrity through the real main window: nothing of an earlier table comes
+// back, a load replaces the table and counts as a change, a failed write or read is shown
+// and does nothing else, the result number always fits its column, and writes keep
+// symbolic links and say why a folder refuses them.
+#include "MemoryProtocolTable.h"
+#include "ProgramFixture.h"
+#include "ProtocolFakes.h"
+#include "ProtocolFiles.h"
+#include "ProtocolPanel.h"
+#include "ProtocolText.h"
+#include "SortGrid.h"
+#include "SpreadsheetBridge.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QMessageBox>
+#include <QToolButton>
+
+#include <sys/fsuid.h>
+#include <unistd.h>
+
+namespace {
+
+const QString CloseQuestion = QStringLiteral("Wollen Sie Tivano wirklich beenden? ");
+constexpr QFile::Permissions ReadAndLookIn = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup
+                                             | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+
+QByteArray ReadFile(const QString &name)
+{
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void WriteFile(const QString &name, const QByteArray &bytes)
+{
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// A protocol of two results with every cell filled, as another race left it.
+TMemoryProtocolTable OtherProtocol()
+{
+    TMemoryProtocolTable table(5, 3);
+    const QList<QStringList> rows{{"Nr.", "Stoppzeit", "LKZ", "StNr.", "Stat"},
+                                  {"00001", "9:00.01,00", "GER", "7", "DNF"},
+                                  {"00002", "9:00.02,50", "AUT", "12", "DSQ"}};
+    for (int r = 0; r < rows.size(); ++r)
+        for (int c = 0; c < 5; ++c)
+            table.setCells(c, r, rows[r][c]);
+    return table;
+}
+
+// Takes permissions away from a file or folder while it lives. Permissions do not stop
+// the superuser, so a test run as root meanwhile reaches files as an ordinary user (the
+// file-system user id of this thread).
+class Withheld
+{
+public:
+    Withheld(const QString &path, QFile::Permissions left)
+        : m_path(path)
+        , m_before(QFile::permissions(path))
+    {
+        QFile::setPermissions(m_path, left);
+        if (::geteuid() == 0)
+            m_previousUser = ::setfsuid(OrdinaryUser);
+    }
+    ~Withheld()
+    {
+        if (m_previousUser >= 0)
+            ::setfsuid(uid_t(m_previousUser));
+        QFile::setPermissions(m_path, m_before);
+    }
+    Withheld(const Withheld &) = delete;
+    Withheld &operator=(const Withheld &) = delete;
+
+private:
+    static constexpr uid_t OrdinaryUser = 65534;
+    QString m_path;
+    QFile::Permissions m_before;
+    int m_previousUser = -1;
+};
+
+// Closes the next message box and remembers its text.
+class MessageCloser : public QObject
+{
+public:
+    QStringList texts;
+
+    void CloseNext()
+    {
+        auto *timer = new QTimer(this);
+        connect(timer, &QTimer::timeout, this, [this, timer] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            timer->stop();
+            timer->deleteLater();
+            texts << box->text();
+            box->accept();
+        });
+        timer->start(5);
+    }
+};
+
+// The program with the protocol's file dialogs, desktop shell and error box replaced.
+class Session
+{
+public:
+    Fixture fixture;
+    FakeShell shell;
+    FakeDialogs dialogs;
+    QStringList errors;
+    std::unique_ptr<Program> program;
+
+    bool Start()
+    {
+        program = std::make_unique<Program>(fixture.Environment());
+        Panel().setShell(&shell);
+        Panel().setFileDialogs(&dialogs);
+        Panel().ShowError = [this](const QString &message) { errors << message; };
+        return program->Show();
+    }
+
+    TFormMain &Window() { return *program->window; }
+    TProtocolPanel &Panel() { return Window().Protocol(); }
+    TSortGrid &Grid() { return *Panel().SortGrid1; }
+
+    // Starts the clock when it stands, then records the finishes by F4.
+    void Finish(int finishes)
+    {
+        if (!Window().Clock().Running())
+            QTest::keyClick(&Window(), Qt::Key_F5);
+        for (int i = 0; i < finishes; ++i) {
+            fixture.clocks.Advance(1000);
+            QTest::keyClick(&Window(), Qt::Key_F4);
+        }
+    }
+
+    QStringList Row(int row)
+    {
+        QStringList cells;
+        for (int c = 0; c < Grid().ColCount(); ++c)
+            cells << Grid().Cells(c, row);
+        return cells;
+    }
+
+    // Closes the window, answering a question with yes, and ends the program (which
+    // writes the autosave). Returns the questions asked.
+    QStringList Close()
+    {
+        QuestionAnswerer answerer;
+        answerer.AnswerNext(true);
+        Window().close();
+        program.reset();
+        return answerer.questions;
+    }
+
+    // A folder inside the fixture's home that an ordinary user can look into.
+    QString SharedFolder()
+    {
+        QFile::setPermissions(fixture.home.path(), ReadAndLookIn | QFile::WriteOwner);
+        const QString folder = fixture.home.filePath(QStringLiteral("shared"));
+        QDir().mkpath(folder);
+        QFile::setPermissions(folder, ReadAndLookIn | QFile::WriteOwner);
+        return folder;
+    }
+};
+
+} // namespace
+
+class TestProtocolIntegrity : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QApplication::setApplicationName(QStringLiteral("Tivano"));
+        TSpreadsheetBridge::setWorkbookSupport(true);
+    }
+
+    void clearAndResetLeaveNothingBehind_data()
+    {
+        QTest::addColumn<bool>("reset");
+        QTest::newRow("clear") << false;
+        QTest::newRow("reset") << true;
+    }
+
+    void clearAndResetLeaveNothingBehind()
+    {
+        QFETCH(bool, reset);
+        Session s;
+        QVERIFY(s.Start());
+        s.Finish(3);
+        const QStringList markers{"DNF", "DSQ", "DNS"};
+        for (int r = 1; r <= 3; ++r)
+            s.Grid().setCells(4, r, markers[r - 1]);
+
+        QuestionAnswerer answerer;
+        answerer.AnswerNext(true);
+        if (reset) {
+            QTest::keyClick(&s.Window(), Qt::Key_F9);
+            PressButton(s.Window(), RaceCommand::Reset);
+        } else {
+            QTest::mouseClick(s.Panel().sbCLS, Qt::LeftButton);
+        }
+        QCOMPARE(answerer.questions.size(), 1);
+        QCOMPARE(s.Grid().RowCount(), 2);
+        // Nothing stays behind, not even beyond the row count.
+        for (int r = 1; r <= 4; ++r)
+            QCOMPARE(s.Row(r), (QStringList{"", "", "", "", ""}));
+
+        s.Finish(3);
+        for (int r = 1; r <= 3; ++r)
+            QCOMPARE(s.Grid().Cells(4, r), QString());
+        for (const QString &marker : markers)
+            QVERIFY(!s.fixture.Autosave().contains(marker.toLatin1()));
+    }
+
+    void loadReplacesTheTable_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<int>("resultsBefore");
+        QTest::newRow("text over five results") << 1 << "other.txt" << 5;
+        QTest::newRow("workbook over five results") << 2 << "other.xlsx" << 5;
+        QTest::newRow("text into an untouched program") << 1 << "other.txt" << 0;
+        QTest::newRow("workbook into an untouched program") << 2 << "other.xlsx" << 0;
+    }
+
+    void loadReplacesTheTable()
+    {
+        QFETCH(int, type);
+        QFETCH(QString, fileName);
+        QFETCH(int, resultsBefore);
+        Session s;
+        QVERIFY(s.Start());
+        if (resultsBefore > 0) {
+            s.Finish(resultsBefore);
+            QTest::keyClick(&s.Window(), Qt::Key_F9);
+        }
+        const TMemoryProtocolTable other = OtherProtocol();
+        const QString name = s.fixture.home.filePath(fileName);
+        if (type == 1)
+            QVERIFY(TProtocolText::SaveProtocolText(other, name));
+        else
+            QVERIFY(TSpreadsheetBridge::ExportToSpreadsheet(other, name, QStringLiteral("Tivano")));
+
+        s.dialogs.Answer = name;
+        s.dialogs.ChosenIndex = type;
+        QTest::mouseClick(s.Panel().sbLoad, Qt::LeftButton);
+        QVERIFY2(s.errors.isEmpty(), qPrintable(s.errors.join(QLatin1Char('\n'))));
+        QCOMPARE(s.Grid().RowCount(), 3);
+        QCOMPARE(s.Panel().ResultCount(), 2);
+        for (int r = 0; r < 3; ++r)
+            QCOMPARE(s.Row(r), other.Rows().at(r));
+        for (int r = 3; r <= resultsBefore + 1; ++r)
+            QCOMPARE(s.Row(r), (QStringList{"", "", "", "", ""}));
+
+        QCOMPARE(s.Close(), QStringList{CloseQuestion});
+        QCOMPARE(s.fixture.Autosave(), TProtocolText::Encode(other));
+    }
+
+    void startUpWithResultsAsksBeforeClosing_data()
+    {
+        QTest::addColumn<QByteArray>("autosave");
+        QTest::addColumn<bool>("asks");
+        QTest::newRow("autosave with results") << TProtocolText::Encode(OtherProtocol()) << true;
+        QTest::newRow("empty autosave") << QByteArray("") << false;
+        QTest::newRow("no autosave") << QByteArray() << false;
+    }
+
+    void startUpWithResultsAsksBeforeClosing()
+    {
+        QFETCH(QByteArray, autosave);
+        QFETCH(bool, asks);
+        Session s;
+        if (!autosave.isNull())
+            WriteFile(s.fixture.AutosavePath(), autosave);
+        QVERIFY(s.Start());
+        QCOMPARE(s.Close().size(), asks ? 1 : 0);
+        QVERIFY(s.errors.isEmpty());
+        if (!autosave.isNull())
+            QCOMPARE(s.fixture.Autosave(), autosave);
+    }
+
+    void failedPageWriteOnlyShowsTheError_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("Protokoll drucken") << "sbPrint";
+        QTest::newRow("Als Webseite") << "sbHTML";
+    }
+
+    void failedPageWriteOnlyShowsTheError()
+    {
+        QFETCH(QString, button);
+        Session s;
+        QVERIFY(s.Start());
+        s.Finish(2);
+        const QString folder = s.SharedFolder();
+        const QString pageName = TProtocolFiles::ProtocolPageFileName();
+        const QByteArray yesterday("<HTML>yesterday's race</HTML>\r\n");
+        WriteFile(QDir(folder).filePath(pageName), yesterday);
+        QDir::setCurrent(folder);
+        {
+            Withheld readOnly(folder, ReadAndLookIn);
+            QTest::mouseClick(s.Panel().findChild<QToolButton *>(button), Qt::LeftButton);
+        }
+        QDir::setCurrent(QDir::tempPath());
+
+        // Yesterday's page stays where it is, unopened and unprinted.
+        QVERIFY(s.shell.Opened.isEmpty());
+        QCOMPARE(s.shell.PrinterQuestions, 0);
+        QCOMPARE(ReadFile(QDir(folder).filePath(pageName)), yesterday);
+        QCOMPARE(s.errors.size(), 1);
+        const QString prefix = QStringLiteral("Der Schreibfehler der Datei: ") + pageName + QLatin1Char('\n');
+        QVERIFY2(s.errors[0].startsWith(prefix), qPrintable(s.errors[0]));
+        QVERIFY2(s.errors[0].contains(QStringLiteral(" ist nicht beschreibbar: ")), qPrintable(s.errors[0]));
+    }
+
+    void numberColumnShowsTheWholeNumber_data()
+    {
+        QTest::addColumn<bool>("loaded");
+        QTest::addColumn<int>("resultsBefore");
+        QTest::addColumn<QString>("number");
+        QTest::newRow("first result") << false << 0 << "00001";
+        QTest::newRow("100000th result") << false << 99999 << "100000";
+        QTest::newRow("loaded protocol") << true << 0 << "1234567";
+    }
+
+    void numberColumnShowsTheWholeNumber()
+    {
+        QFETCH(bool, loaded);
+        QFETCH(int, resultsBefore);
+        QFETCH(QString, number);
+        Session s;
+        QVERIFY(s.Start());
+        int row = resultsBefore + 1;
+        if (loaded) {
+            const QString name = s.fixture.home.filePath(QStringLiteral("long.txt"));
+            WriteFile(name, "Nr.\tStoppzeit\t\r\n00001\t1,00\t\r\n" + number.toLatin1() + "\t2,00\t\r\n");
+            s.dialogs.Answer = name;
+            QTest::mouseClick(s.Panel().sbLoad, Qt::LeftButton);
+            row = 2;
+        } else {
+            QTest::keyClick(&s.Window(), Qt::Key_F5);
+            s.Panel().setResultCount(resultsBefore);
+            QTest::keyClick(&s.Window(), Qt::Key_F4);
+        }
+        QCOMPARE(s.Grid().Cells(0, row), number);
+
+        // The grid keeps 2 pixels between the text and each edge of the cell.
+        const int needed = QFontMetrics(s.Grid().font()).horizontalAdvance(number) + 4;
+        QVERIFY2(s.Grid().ColWidths(0) >= needed,
+                 qPrintable(QStringLiteral("%1 < %2").arg(s.Grid().ColWidths(0)).arg(needed)));
+        QVERIFY(s.Grid().ColWidths(0) >= 40);
+        // The time column gives up the room: the columns still fill the grid.
+        int total = s.Grid().ColCount();
+        for (int c = 0; c < s.Grid().ColCount(); ++c)
+            total += s.Grid().ColWidths(c);
+        QCOMPARE(total, s.Grid().viewport()->width());
+    }
+
+    void writesFollowSymbolicLinks_data()
+    {
+        QTest::addColumn<bool>("autosave");
+        QTest::addColumn<int>("links");
+        QTest::newRow("save as onto a link") << false << 1;
+        QTest::newRow("save as onto a link to a link") << false << 2;
+        QTest::newRow("autosave onto a link") << true << 1;
+    }
+
+    void writesFollowSymbolicLinks()
+    {
+        QFETCH(bool, autosave);
+        QFETCH(int, links);
+        Session s;
+        QVERIFY(s.Start());
+        s.Finish(2);
+        QDir home(s.fixture.home.path());
+        QVERIFY(home.mkpath(QStringLiteral("elsewhere")));
+        const QString target = home.filePath(QStringLiteral("elsewhere/protocol.txt"));
+        WriteFile(target, "old");
+        const QFile::Permissions shared = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
+                                          | QFile::WriteGroup | QFile::ReadOther;
+        QVERIFY(QFile::setPermissions(target, shared));
+        // The last link is the name written to; the first points at the target.
+        QStringList chain{target};
+        for (int i = 1; i < links; ++i)
+            chain.prepend(home.filePath(QStringLiteral("hop%1.txt").arg(i)));
+        chain.prepend(autosave ? s.fixture.AutosavePath() : home.filePath(QStringLiteral("link.txt")));
+        for (int i = chain.size() - 2; i >= 0; --i) {
+            QFile::remove(chain[i]);
+            QVERIFY(QFile::link(chain[i + 1], chain[i]));
+        }
+
+        if (autosave) {
+            s.Finish(1);
+        } else {
+            s.dialogs.Answer = chain.first();
+            s.dialogs.ChosenIndex = 1;
+            QTest::mouseClick(s.Panel().sbSave, Qt::LeftButton);
+        }
+        QVERIFY2(s.errors.isEmpty(), qPrintable(s.errors.join(QLatin1Char('\n'))));
+        QVERIFY(!s.Panel().AutosaveFailed());
+        for (int i = 0; i + 1 < chain.size(); ++i) {
+            QVERIFY2(QFileInfo(chain[i]).isSymLink(), qPrintable(chain[i]));
+            QCOMPARE(QFileInfo(chain[i]).symLinkTarget(), chain[i + 1]);
+        }
+        const QByteArray written = ReadFile(target);
+        QVERIFY2(written.startsWith("Nr.\tStoppzeit\t") && written.contains("\r\n00002\t"),
+                 written.constData());
+        // The "user" permissions repeat the owner's or the others' for whoever asks.
+        const QFile::Permissions asked = QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
+        QCOMPARE(QFile::permissions(target) & ~asked, shared);
+        QCOMPARE(QDir(home.filePath(QStringLiteral("elsewhere"))).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("protocol.txt")});
+    }
+
+    void refusingFolderIsNamedWithTheReason_data()
+    {
+        QTest::addColumn<bool>("autosave");
+        QTest::newRow("save as") << false;
+        QTest::newRow("autosave") << true;
+    }
+
+    void refusingFolderIsNamedWithTheReason()
+    {
+        QFETCH(bool, autosave);
+        Session s;
+        QVERIFY(s.Start());
+        s.Finish(2);
+        const QString folder = s.SharedFolder();
+        const QString name = QDir(folder).filePath(autosave ? QStringLiteral("Tivano.txt")
+                                                             : QStringLiteral("result.txt"));
+        // The file itself may be written by anyone; the folder refuses new files.
+        WriteFile(name, "old");
+        QFile::setPermissions(name, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
+                                        | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther);
+        if (autosave)
+            s.Panel().setAutosaveFolder(folder);
+        {
+            Withheld readOnly(folder, ReadAndLookIn);
+            if (autosave) {
+                s.Finish(1);
+            } else {
+                s.dialogs.Answer = name;
+                s.dialogs.ChosenIndex = 1;
+                QTest::mouseClick(s.Panel().sbSave, Qt::LeftButton);
+            }
+        }
+        const QString shown = autosave ? s.Panel().LabelAutosave->text() : s.errors.value(0);
+        QVERIFY2(shown.contains(QDir::toNativeSeparators(name)), qPrintable(shown));
+        const QString reason = QStringLiteral("Der Ordner ") + QDir::toNativeSeparators(folder)
+                               + QStringLiteral(" ist nicht beschreibbar: ");
+        QVERIFY2(shown.contains(reason), qPrintable(shown));
+        QVERIFY2(!shown.endsWith(reason), qPrintable(shown));
+        QCOMPARE(ReadFile(name), QByteArray("old"));
+    }
+
+    void unreadableFileIsReported_data()
+    {
+        QTest::addColumn<bool>("folder");
+        QTest::newRow("a folder") << true;
+        QTest::newRow("no permission to read") << false;
+    }
+
+    void unreadableFileIsReported()
+    {
+        QFETCH(bool, folder);
+        Session s;
+        QVERIFY(s.Start());
+        s.Finish(3);
+        QTest::keyClick(&s.Window(), Qt::Key_F9);
+        QList<QStringList> before;
+        for (int r = 0; r < s.Grid().RowCount(); ++r)
+            before << s.Row(r);
+        const QString name = QDir(s.SharedFolder()).filePath(QStringLiteral("protocol.txt"));
+        if (folder)
+            QVERIFY(QDir().mkpath(name));
+        else
+            WriteFile(name, TProtocolText::Encode(OtherProtocol()));
+
+        s.dialogs.Answer = name;
+        s.dialogs.ChosenIndex = 1;
+        {
+            std::unique_ptr<Withheld> unreadable;
+            if (!folder)
+                unreadable = std::make_unique<Withheld>(name, QFile::Permissions());
+            QTest::mouseClick(s.Panel().sbLoad, Qt::LeftButton);
+        }
+        QCOMPARE(s.errors.size(), 1);
+        const QString prefix = QStringLiteral("Die Datei kann nicht gelesen werden: ") + name + QLatin1Char('\n');
+        QVERIFY2(s.errors[0].startsWith(prefix) && s.errors[0].size() > prefix.size(),
+                 qPrintable(s.errors[0]));
+        QCOMPARE(s.Grid().RowCount(), 4);
+        QCOMPARE(s.Panel().ResultCount(), 3);
+        for (int r = 0; r < before.size(); ++r)
+            QCOMPARE(s.Row(r), before[r]);
+    }
+
+    void unreadableAutosaveIsReportedAtStartUp()
+    {
+        Session s;
+        QVERIFY(QDir().mkpath(s.fixture.AutosavePath()));
+        MessageCloser closer;
+        closer.CloseNext();
+        QVERIFY(s.Start());
+        QCOMPARE(closer.texts.size(), 1);
+        QVERIFY2(closer.texts[0].startsWith(QStringLiteral("Die Datei kann nicht gelesen werden: ")
+                                            + s.fixture.AutosavePath()),
+                 qPrintable(closer.texts[0]));
+        QCOMPARE(s.Grid().RowCount(), 2);
+        QCOMPARE(s.Panel().ResultCount(), 0);
+    }
+};
+
+QTEST_MAIN(TestProtocolIntegrity)
+#include "tst_protocolintegrity.moc"
