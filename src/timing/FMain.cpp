@@ -283,6 +283,8 @@ void TFormMain::CreateSerialPort(ComBackend *backend)
     port.setEnableDTR(true);
     port.setWriteBufSize(64);
     port.setReadBufSize(64);
+    // Barrier events carry the time of the edge, read from the race clock's clocks.
+    port.setClockSource(&m_clocks);
     port.OnCTS = [this](TComPort *) { ComPortCTS(); };
     port.OnDSR = [this](TComPort *) { ComPortDSR(); };
     port.OnOpen = [this](TComPort *) { ComPortOpen(); };
@@ -474,12 +476,12 @@ void TFormMain::ImageDEClick()
 
 void TFormMain::ComPortCTS()
 {
-    m_triggers->ComPortCTS(m_comPort->ModemStatus());
+    m_triggers->ComPortCTS(m_comPort->ModemStatus(), m_comPort->EventStamp());
 }
 
 void TFormMain::ComPortDSR()
 {
-    m_triggers->ComPortDSR(m_comPort->ModemStatus());
+    m_triggers->ComPortDSR(m_comPort->ModemStatus(), m_comPort->EventStamp());
 }
 
 void TFormMain::ComPortOpen()
