@@ -2,6 +2,8 @@
 
 #include "PosixBaudRate.h"
 
+#include <QFile>
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -143,8 +145,9 @@ timespec Microseconds(int us)
 
 } // namespace
 
-PosixComDevice::PosixComDevice(int fd, WaitMode mode)
+PosixComDevice::PosixComDevice(int fd, WaitMode mode, const QString &lockFile)
     : m_fd(fd)
+    , m_lockFile(lockFile)
     , m_forcedPolling(mode == WaitMode::Polling)
 {
     WakeSignal();
@@ -161,6 +164,8 @@ PosixComDevice::~PosixComDevice()
     flock(m_fd, LOCK_UN);
     ioctl(m_fd, TIOCNXCL);
     ::close(m_fd);
+    if (!m_lockFile.isEmpty())
+        ::unlink(QFile::encodeName(m_lockFile).constData());
 }
 
 bool PosixComDevice::Configure(const ComLineSettings &settings, QString *error)

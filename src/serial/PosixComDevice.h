@@ -29,8 +29,9 @@ public:
         Polling // always poll the lines
     };
 
-    // Takes ownership of the open descriptor `fd`.
-    PosixComDevice(int fd, WaitMode mode);
+    // Takes ownership of the open descriptor `fd`; `lockFile`, when not
+    // empty, is the lock file taken for the device, removed with it.
+    PosixComDevice(int fd, WaitMode mode, const QString &lockFile = QString());
     ~PosixComDevice() override;
 
     int Handle() const { return m_fd; }
@@ -66,6 +67,7 @@ private:
 
     int m_fd;
     int m_wakeFd = -1;
+    QString m_lockFile;
     std::atomic<quint32> m_mask{0};
     std::atomic<bool> m_polling{false};
     std::atomic<bool> m_wake{false};
