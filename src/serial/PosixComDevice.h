@@ -57,7 +57,8 @@ private:
 
     // Waits for input, a hang-up or a wake only: no modem line is watched.
     ComWaitResult WaitInput(ComWaitReport *report);
-    // One poll of the input and the wake for at most `timeoutMs` (-1: no limit).
+    // One poll of the input, a hang-up and the wake, for at most
+    // `timeoutMicroseconds` (-1: no limit).
     bool PollInput(int timeoutMicroseconds, ComFailure *failure);
     // TIOCMIWAIT, ended by the wake timer at the latest.
     bool WaitModemInterrupt(quint32 watchedLines, ComFailure *failure);

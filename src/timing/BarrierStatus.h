@@ -28,6 +28,4 @@ struct BarrierStatus
 
     // The status for the port as it is.
     static BarrierStatus Of(const Port &port);
-
-    bool operator==(const BarrierStatus &) const = default;
 };
