@@ -333,12 +333,18 @@ int SimulatedComBackend::WaitCount(int port) const
     return LineOf(port).waitCount;
 }
 
-bool SimulatedComBackend::WaitUntilWaiting(int port, int count, int timeoutMs) const
+bool SimulatedComBackend::WaitUntilCounted(int port, int Line::*counter, int count,
+                                           int timeoutMs) const
 {
     std::unique_lock lock(m_mutex);
     const Line &line = LineOf(port);
     return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                              [&line, count] { return line.waitCount >= count; });
+                              [&line, counter, count] { return line.*counter >= count; });
+}
+
+bool SimulatedComBackend::WaitUntilWaiting(int port, int count, int timeoutMs) const
+{
+    return WaitUntilCounted(port, &Line::waitCount, count, timeoutMs);
 }
 
 int SimulatedComBackend::LookCount(int port) const
@@ -349,10 +355,7 @@ int SimulatedComBackend::LookCount(int port) const
 
 bool SimulatedComBackend::WaitUntilLooked(int port, int count, int timeoutMs) const
 {
-    std::unique_lock lock(m_mutex);
-    const Line &line = LineOf(port);
-    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                              [&line, count] { return line.lookCount >= count; });
+    return WaitUntilCounted(port, &Line::lookCount, count, timeoutMs);
 }
 
 ComLineSettings SimulatedComBackend::LastSettings(int port) const

@@ -82,6 +82,8 @@ private:
     friend class Device;
 
     Line &LineOf(int port) const;
+    // Blocks until the `counter` of `port` has reached `count`.
+    bool WaitUntilCounted(int port, int Line::*counter, int count, int timeoutMs) const;
     // Sets the lines of `line` to `status`, counting every line that changes.
     static void ChangeLines(Line &line, quint32 status);
 
