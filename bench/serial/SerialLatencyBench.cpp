@@ -1,6 +1,8 @@
-// Trigger latency from a CTS change reported by the simulated backend to the
-// moment the ZIEL command reads the time of day, the cost of closing the port,
-// and the CPU the polling wait costs while nothing happens.
+// Light-barrier timing through the simulated port: how long after an edge the
+// monitor stamps it, and how far a recorded finish lies from the edge's time
+// of day, with the interface thread idle and with it blocked 300 ms after
+// every finish (a slow autosave); then the cost of closing the port, the
+// sampling interval without counters, and the CPU the waits cost.
 
 #include "ClockSource.h"
 #include "Comms.h"
@@ -29,21 +31,20 @@ namespace {
 using SteadyClock = std::chrono::steady_clock;
 
 constexpr int PortNo = 1;
-constexpr int Triggers = 1000;
 
-// Notes the moment the time of day is read.
-class RecordingClock final : public ClockSource
+// The machine's clocks, noting when the monitor reads the time of day for a stamp.
+class StampRecordingClock final : public ClockSource
 {
 public:
     mutable std::atomic<qint64> readAt{0};
     mutable std::atomic<int> reads{0};
 
-    quint32 TickCount() const override { return 0; }
+    quint32 TickCount() const override { return DefaultClockSource().TickCount(); }
     qint32 TimeOfDayMs() const override
     {
         readAt.store(SteadyClock::now().time_since_epoch().count());
         reads.fetch_add(1);
-        return 0;
+        return DefaultClockSource().TimeOfDayMs();
     }
 };
 
@@ -54,6 +55,13 @@ double Percentile(std::vector<double> values, double fraction)
     return values[index];
 }
 
+void PrintFigures(const char *what, const std::vector<double> &values, const char *unit)
+{
+    std::printf("  %-44s p50 %8.1f %s   p99 %8.1f %s   max %8.1f %s\n", what,
+                Percentile(values, 0.50), unit, Percentile(values, 0.99), unit,
+                *std::max_element(values.begin(), values.end()), unit);
+}
+
 template<typename Predicate>
 void SpinUntil(Predicate done)
 {
@@ -61,54 +69,102 @@ void SpinUntil(Predicate done)
         std::this_thread::yield();
 }
 
-void MeasureTriggerLatency(QCoreApplication &app)
+// `crossings` finish crossings `apartMs` apart; the interface thread is blocked
+// `busyMs` after every finish.
+void MeasureStamps(QCoreApplication &app, int crossings, int apartMs, int busyMs)
 {
     SimulatedComBackend backend;
+    StampRecordingClock stampClock;
     RecordingRaceClockHost host;
-    RecordingClock clocks;
-    RaceClock clock(host, clocks);
+    RaceClock clock(host, DefaultClockSource());
     clock.setLockoutInterval(0);
     SerialTriggers triggers(clock);
     std::atomic<int> handled{0};
+    std::vector<qint32> handledAt; // time of day when the interface thread got to the finish
 
     TComPort port(nullptr, &backend);
     port.setPort(PortNo);
     port.setEvents(EventSet(evCTS) | EventSet(evDSR));
+    port.setClockSource(&stampClock);
     port.OnCTS = [&](TComPort *sender) {
-        triggers.ComPortCTS(sender->ModemStatus());
+        const quint32 status = sender->ModemStatus();
+        triggers.ComPortCTS(status, sender->EventStamp());
+        if (status & ModemLine::CtsOn) {
+            handledAt.push_back(DefaultClockSource().TimeOfDayMs());
+            if (busyMs > 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(busyMs));
+        }
         handled.fetch_add(1);
     };
     port.Open();
     triggers.setAuto(true);
     clock.mStartClick();
 
-    std::vector<double> latencies;
-    latencies.reserve(Triggers);
+    std::vector<double> stampUs;
+    std::vector<qint32> edges;
     std::thread driver([&] {
-        for (int i = 0; i < Triggers; ++i) {
+        for (int i = 0; i < crossings; ++i) {
             for (bool on : {true, false}) {
-                const int before = handled.load();
-                backend.WaitUntilWaiting(PortNo, backend.WaitCount(PortNo));
-                const qint64 changedAt = SteadyClock::now().time_since_epoch().count();
+                const int reads = stampClock.reads.load();
+                const qint32 edgeTime = DefaultClockSource().TimeOfDayMs();
+                const qint64 edgeAt = SteadyClock::now().time_since_epoch().count();
                 backend.SetCts(PortNo, on);
-                SpinUntil([&] { return handled.load() > before; });
+                SpinUntil([&] { return stampClock.reads.load() > reads; });
                 if (on) {
-                    const auto ns = std::chrono::nanoseconds(clocks.readAt.load() - changedAt);
-                    latencies.push_back(std::chrono::duration<double, std::micro>(ns).count());
+                    const auto ns = std::chrono::nanoseconds(stampClock.readAt.load() - edgeAt);
+                    stampUs.push_back(std::chrono::duration<double, std::micro>(ns).count());
+                    edges.push_back(edgeTime);
                 }
             }
+            std::this_thread::sleep_for(std::chrono::milliseconds(apartMs));
         }
+        SpinUntil([&] { return handled.load() == 2 * crossings; });
         QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection);
     });
     app.exec();
     driver.join();
     port.Close();
 
-    std::printf("trigger latency, simulated CTS change -> ZIEL reads the time, %zu triggers "
-                "(%d recorded):\n",
-                latencies.size(), host.resultCount);
-    std::printf("  p50 %.1f us   p99 %.1f us   max %.1f us\n", Percentile(latencies, 0.50),
-                Percentile(latencies, 0.99), *std::max_element(latencies.begin(), latencies.end()));
+    // The lower row shows each finish's recorded time.
+    std::vector<qint32> recorded;
+    for (const auto &[row, ms] : host.shown) {
+        if (row == DisplayRow::Lower)
+            recorded.push_back(ms);
+    }
+    std::vector<double> errorMs;
+    std::vector<double> lateMs;
+    for (size_t i = 0; i < recorded.size() && i < edges.size(); ++i) {
+        errorMs.push_back(double(recorded[i] - edges[i]));
+        lateMs.push_back(double(handledAt[i] - edges[i]));
+    }
+    std::printf("%d finish crossings %d ms apart, interface thread %s (%d recorded, %llu lost):\n",
+                crossings, apartMs,
+                busyMs > 0 ? qPrintable(QStringLiteral("blocked %1 ms after each finish").arg(busyMs))
+                           : "idle",
+                host.resultCount, static_cast<unsigned long long>(port.LostEvents()));
+    PrintFigures("edge -> stamp on the monitor thread", stampUs, "us");
+    PrintFigures("recorded finish time - edge time of day", errorMs, "ms");
+    PrintFigures("(the interface thread got to it after)", lateMs, "ms");
+}
+
+// Without counters the monitor samples the lines: looks per second.
+void MeasureSampling()
+{
+    SimulatedComBackend backend;
+    backend.setCounters(PortNo, false);
+    TComPort port(nullptr, &backend);
+    port.setPort(PortNo);
+    port.setEvents(EventSet(evCTS) | EventSet(evDSR));
+    port.Open();
+    const int before = backend.LookCount(PortNo);
+    const auto start = SteadyClock::now();
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const int looks = backend.LookCount(PortNo) - before;
+    const double seconds = std::chrono::duration<double>(SteadyClock::now() - start).count();
+    port.Close();
+    std::printf("sampling without counters: %.0f looks/s, one every %.0f us (a 2 ms pulse "
+                "spans at least %d)\n",
+                looks / seconds, 1e6 * seconds / looks, int(2000.0 / (1e6 * seconds / looks)));
 }
 
 void MeasureClose(ComBackend &backend, const char *what)
@@ -169,8 +225,8 @@ void MeasurePollingCost()
     const double polling = IdleCpuPerSecond(backend, true);
     backend.setWaitMode(PosixComDevice::WaitMode::Auto);
     const double blocking = IdleCpuPerSecond(backend, true);
-    std::printf("CPU while waiting (pty, 2 s each): nothing open %.2f ms/s, 1 ms polling "
-                "%.2f ms/s, blocking wait %.2f ms/s\n",
+    std::printf("CPU while waiting (pty, 2 s each): nothing open %.2f ms/s, polling every "
+                "0.5 ms %.2f ms/s, blocking wait %.2f ms/s\n",
                 idle, polling, blocking);
     ::close(master);
 }
@@ -180,7 +236,9 @@ void MeasurePollingCost()
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    MeasureTriggerLatency(app);
+    MeasureStamps(app, 1000, 1, 0);
+    MeasureStamps(app, 20, 100, 300);
+    MeasureSampling();
     SimulatedComBackend simulated;
     MeasureClose(simulated, "simulated");
     MeasurePollingCost();

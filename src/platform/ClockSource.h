@@ -2,12 +2,22 @@
 
 #include <QtGlobal>
 
+// One moment read from both clocks: the tick for intervals, the time of day
+// for what is recorded.
+struct ClockStamp
+{
+    quint32 Tick = 0;
+    qint32 TimeOfDayMs = 0;
+};
+
 // The two clocks the race clock reads. Tests replace them to set midnight,
-// a tick-counter wrap or any time of day.
+// a tick-counter wrap or any time of day. Both may be read from any thread.
 class ClockSource
 {
 public:
     virtual ~ClockSource() = default;
+
+    ClockStamp Now() const { return {TickCount(), TimeOfDayMs()}; }
 
     // Milliseconds from a monotonic clock, wrapping at 2^32 like a tick counter.
     virtual quint32 TickCount() const = 0;

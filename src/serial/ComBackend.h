@@ -5,11 +5,30 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 enum class ComWaitResult {
     Events,      // one or more watched events occurred
     Interrupted, // WakeWaiter ended the wait, or nothing watched happened
     Failed       // the device is gone or the wait itself failed
+};
+
+// Why a wait failed.
+struct ComFailure
+{
+    QString Text;              // the system's text
+    bool Disconnected = false; // the device is gone (an unplugged adapter)
+};
+
+// What one WaitEvent saw.
+struct ComWaitReport
+{
+    // In the order they happened; every counted change of a modem line is a
+    // notification of its own. The stamps are left for the caller.
+    std::vector<ComNotification> Notifications;
+    // Line changes counted but too many to list one by one.
+    quint32 Unlisted = 0;
+    ComFailure Failure;
 };
 
 // One open serial device. Configure, SetEventMask, ModemStatus, InQueCount and
@@ -33,9 +52,9 @@ public:
     // Bytes waiting in the input queue.
     virtual quint32 InQueCount() = 0;
 
-    // Blocks until a watched event occurs (its bits go into `occurred`), until
-    // WakeWaiter is called, or until the device fails (`error` gets the text).
-    virtual ComWaitResult WaitEvent(quint32 *occurred, QString *error) = 0;
+    // Blocks until a watched event occurs (reported in `report`), until
+    // WakeWaiter is called, or until the device fails (`report->Failure`).
+    virtual ComWaitResult WaitEvent(ComWaitReport *report) = 0;
 
     // Makes a WaitEvent that is running or about to start return soon. A wake
     // may be lost when it comes just before the wait begins, so a caller that

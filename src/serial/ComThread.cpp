@@ -3,9 +3,13 @@
 #include "ComBackend.h"
 #include "Comms.h"
 
-TComThread::TComThread(TComPort &port, ComDevice &device, quint32 eventMask, quint64 generation)
+#include <algorithm>
+
+TComThread::TComThread(TComPort &port, ComDevice &device, const ClockSource &clocks,
+                       quint32 eventMask, quint64 generation)
     : m_port(port)
     , m_device(device)
+    , m_clocks(clocks)
     , m_generation(generation)
 {
     m_device.SetEventMask(eventMask);
@@ -15,86 +19,83 @@ TComThread::TComThread(TComPort &port, ComDevice &device, quint32 eventMask, qui
 TComThread::~TComThread()
 {
     // The owner joins the thread before freeing it; this only guards misuse.
-    RequestStop(true);
+    RequestStop();
     while (!wait(QDeadlineTimer(1)))
         m_device.WakeWaiter();
 }
 
-void TComThread::RequestStop(bool abandonDispatch)
+void TComThread::RequestStop()
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stop.store(true);
-        if (abandonDispatch)
-            m_abandon = true;
-    }
-    m_dispatched.notify_all();
+    m_stop.store(true);
 }
 
 bool TComThread::HasPending() const
 {
     std::lock_guard lock(m_mutex);
-    return m_pending && !m_taken;
+    return !m_queue.empty() || m_lost != 0;
 }
 
-bool TComThread::TakePending(quint32 *mask)
+std::vector<ComNotification> TComThread::TakePending(quint64 *lost)
 {
+    std::vector<ComNotification> taken;
     std::lock_guard lock(m_mutex);
-    if (!m_pending || m_taken)
-        return false;
-    m_taken = true;
-    *mask = m_pendingMask;
-    return true;
+    taken.swap(m_queue);
+    *lost = m_lost;
+    m_lost = 0;
+    m_posted = false;
+    return taken;
 }
 
-void TComThread::FinishDispatch()
+void TComThread::HandOver(std::vector<ComNotification> &notifications, quint32 unlisted)
 {
+    bool post = false;
     {
         std::lock_guard lock(m_mutex);
-        m_done = true;
+        const size_t room = QueueCapacity - std::min(QueueCapacity, m_queue.size());
+        const size_t taken = std::min(room, notifications.size());
+        m_queue.insert(m_queue.end(), notifications.begin(), notifications.begin() + taken);
+        m_lost += (notifications.size() - taken) + unlisted;
+        post = !m_posted;
+        m_posted = true;
     }
-    m_dispatched.notify_all();
+    if (post) {
+        TComPort *port = &m_port;
+        QMetaObject::invokeMethod(
+            port, [port] { port->ServiceDispatch(); }, Qt::QueuedConnection);
+    }
 }
 
-void TComThread::HandOver(quint32 mask)
+void TComThread::ReportFailure(const ComFailure &failure)
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_pendingMask = mask;
-        m_pending = true;
-        m_taken = false;
-        m_done = false;
-    }
+    // The port stays usable for nothing: let the interface thread close it.
     TComPort *port = &m_port;
+    const quint64 generation = m_generation;
     QMetaObject::invokeMethod(
-        port, [port] { port->ServiceDispatch(); }, Qt::QueuedConnection);
-
-    std::unique_lock lock(m_mutex);
-    // Close runs a batch it finds pending itself, so this wait ends while the
-    // port closes too; only a Close from inside this very dispatch abandons it.
-    m_dispatched.wait(lock, [this] { return m_done || m_abandon; });
-    m_pending = false;
+        port, [port, generation, failure] { port->MonitorFailed(generation, failure); },
+        Qt::QueuedConnection);
 }
 
 void TComThread::run()
 {
+    ComWaitReport report;
     while (!m_stop.load()) {
-        quint32 occurred = 0;
-        QString error;
-        const ComWaitResult result = m_device.WaitEvent(&occurred, &error);
+        report.Notifications.clear();
+        report.Unlisted = 0;
+        const ComWaitResult result = m_device.WaitEvent(&report);
+        // The moment the wait returned is when the events were seen.
+        const ClockStamp stamp = m_clocks.Now();
         if (m_stop.load())
             break;
         if (result == ComWaitResult::Failed) {
-            // The port stays usable for nothing: let the interface thread close it.
-            TComPort *port = &m_port;
-            const quint64 generation = m_generation;
-            QMetaObject::invokeMethod(
-                port, [port, generation, error] { port->MonitorFailed(generation, error); },
-                Qt::QueuedConnection);
+            ReportFailure(report.Failure);
             break;
         }
-        if (result == ComWaitResult::Events && occurred != 0)
-            HandOver(occurred);
+        if (result == ComWaitResult::Events
+            && (!report.Notifications.empty() || report.Unlisted != 0)) {
+            for (ComNotification &notification : report.Notifications)
+                notification.Stamp = stamp;
+            HandOver(report.Notifications, report.Unlisted);
+        }
     }
     m_device.PurgeInput();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ClockSource.h"
+
 #include <QtGlobal>
 
 // Line settings and events of the serial port component. The value names and
@@ -80,4 +82,14 @@ struct ComLineSettings
     qint32 XoffLim = 1;
     char XonChar = 17;
     char XoffChar = 19;
+};
+
+// One notification of the monitor: the events (ComEvent bits) it reports, the
+// modem-status word that goes with them, and when the monitor saw them.
+struct ComNotification
+{
+    quint32 Events = 0;
+    quint32 ModemStatus = 0;
+    ClockStamp Stamp;
+    quint32 InQue = 0; // with RxChar: the bytes waiting in the input queue then
 };

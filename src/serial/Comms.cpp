@@ -1,5 +1,6 @@
 #include "Comms.h"
 
+#include "ClockSource.h"
 #include "ComThread.h"
 
 #include <QDeadlineTimer>
@@ -13,6 +14,7 @@ EComException::EComException(const QString &message)
 TComPort::TComPort(QObject *parent, ComBackend *backend)
     : QObject(parent)
     , m_backend(backend ? backend : &DefaultComBackend())
+    , m_clocks(&DefaultClockSource())
 {
 }
 
@@ -29,6 +31,11 @@ void TComPort::setDataBits(quint8 value)
 void TComPort::setBackend(ComBackend *backend)
 {
     m_backend = backend ? backend : &DefaultComBackend();
+}
+
+void TComPort::setClockSource(const ClockSource *clocks)
+{
+    m_clocks = clocks ? clocks : &DefaultClockSource();
 }
 
 ComLineSettings TComPort::LineSettings() const
@@ -52,6 +59,7 @@ ComLineSettings TComPort::LineSettings() const
 void TComPort::Open()
 {
     Close();
+    m_lastWaitError = ComFailure();
 
     QString error;
     std::unique_ptr<ComDevice> device = m_backend->Open(m_port, &error);
@@ -62,9 +70,9 @@ void TComPort::Open()
         throw EComState(QStringLiteral("Unable to set com state: ") + error);
 
     m_device = std::move(device);
-    m_lastWaitError.clear();
-    m_thread = std::make_unique<TComThread>(*this, *m_device, PlatformEventMask(m_events),
-                                            ++m_generation);
+    m_lostEvents = 0;
+    m_thread = std::make_unique<TComThread>(*this, *m_device, *m_clocks,
+                                            PlatformEventMask(m_events), ++m_generation);
     m_connected = true;
     if (OnOpen)
         OnOpen(this);
@@ -76,16 +84,16 @@ void TComPort::Close()
         return;
     m_closing = true;
 
-    // A Close from inside a handler cannot let that dispatch finish first.
-    m_thread->RequestStop(m_dispatching);
+    m_thread->RequestStop();
     m_device->WakeWaiter();
-    // The monitor may be blocked in a wait that ignores the first wake, or on
-    // a dispatch it handed over just now: run that dispatch here (the port is
-    // still open) and keep waking it until it has ended.
-    while (!m_thread->wait(QDeadlineTimer(1))) {
-        ServiceDispatch();
+    // The monitor may be blocked in a wait that ignores the first wake: keep
+    // waking it until it has ended.
+    while (!m_thread->wait(QDeadlineTimer(1)))
         m_device->WakeWaiter();
-    }
+    // Events it queued before still run while the port is open, unless the
+    // port is closed from one of their handlers: that ends the batch.
+    if (!m_dispatching)
+        ServiceDispatch();
     m_thread.reset();
     // The device is closed only once no thread can be waiting on it.
     m_device.reset();
@@ -97,7 +105,14 @@ void TComPort::Close()
 
 quint32 TComPort::ModemStatus()
 {
-    return m_device ? m_device->ModemStatus() : 0;
+    if (!m_device)
+        return 0;
+    return m_dispatching ? m_current.ModemStatus : m_device->ModemStatus();
+}
+
+ClockStamp TComPort::EventStamp() const
+{
+    return m_dispatching ? m_current.Stamp : m_clocks->Now();
 }
 
 quint32 TComPort::InQueCount()
@@ -114,17 +129,27 @@ void TComPort::ServiceDispatch()
 {
     if (!m_thread)
         return;
-    quint32 mask = 0;
-    if (!m_thread->TakePending(&mask))
-        return;
+    quint64 lost = 0;
+    const std::vector<ComNotification> pending = m_thread->TakePending(&lost);
     const quint64 generation = m_generation;
     const bool outer = !m_dispatching;
+    const ComNotification outerCurrent = m_current;
     m_dispatching = true;
-    Dispatch(mask);
+    for (const ComNotification &notification : pending) {
+        // A handler that closes the port drops the rest.
+        if (!m_device || m_generation != generation)
+            break;
+        m_current = notification;
+        Dispatch(notification.Events);
+    }
+    m_current = outerCurrent;
     if (outer)
         m_dispatching = false;
-    if (m_thread && m_generation == generation)
-        m_thread->FinishDispatch();
+    if (lost != 0 && m_device && m_generation == generation) {
+        m_lostEvents += lost;
+        if (OnOverflow)
+            OnOverflow(this);
+    }
 }
 
 void TComPort::Dispatch(quint32 mask)
@@ -134,7 +159,7 @@ void TComPort::Dispatch(quint32 mask)
     const auto open = [this, generation] { return m_device && m_generation == generation; };
 
     if ((mask & ComEvent::RxChar) && OnRxChar)
-        OnRxChar(this, int(InQueCount()));
+        OnRxChar(this, int(m_current.InQue));
     if ((mask & ComEvent::TxEmpty) && OnTxEmpty && open())
         OnTxEmpty(this);
     if ((mask & ComEvent::Break) && OnBreak && open())
@@ -153,10 +178,11 @@ void TComPort::Dispatch(quint32 mask)
         OnError(this);
 }
 
-void TComPort::MonitorFailed(quint64 generation, const QString &error)
+void TComPort::MonitorFailed(quint64 generation, const ComFailure &failure)
 {
     if (!m_connected || !m_thread || m_thread->Generation() != generation)
         return;
-    m_lastWaitError = error;
+    // Kept through Close, so its OnClose handler can tell why.
+    m_lastWaitError = failure;
     Close();
 }

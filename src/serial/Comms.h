@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+class ClockSource;
 class TComThread;
 
 // The failures of the serial port component; each carries only its message.
@@ -43,7 +44,9 @@ public:
 // A serial port: opens "COM" Port, programs its line settings and reports line
 // events (modem-status changes, received characters, errors) as events on the
 // interface thread. A monitor thread waits for the events while the port is
-// open and hands every batch over synchronously.
+// open, stamps them with the time it saw them and queues them; every counted
+// change of a modem line is an event of its own, and a handler reads the
+// status word and the stamp of its event from the port.
 class TComPort : public QObject
 {
     Q_OBJECT
@@ -85,6 +88,10 @@ public:
     ComBackend &Backend() const { return *m_backend; }
     void setBackend(ComBackend *backend);
 
+    // The clocks the monitor stamps events with; null means the machine's.
+    // Must outlive the port; takes effect at the next Open.
+    void setClockSource(const ClockSource *clocks);
+
     // The line settings Open programs from the properties.
     ComLineSettings LineSettings() const;
 
@@ -96,18 +103,27 @@ public:
     void Close();
     bool Connected() const { return m_connected; }
 
-    // The modem-status word (ModemLine bits); 0 while closed.
+    // The modem-status word (ModemLine bits): in an event handler the word of
+    // that event, otherwise the lines now; 0 while closed.
     quint32 ModemStatus();
+    // In an event handler, when the monitor saw the event; otherwise now.
+    ClockStamp EventStamp() const;
     // Bytes waiting in the input queue; 0 while closed.
     quint32 InQueCount();
 
-    // Whether the monitor thread has handed over a batch of events that the
-    // interface thread has not run yet.
+    // Whether the monitor thread has queued events that the interface thread
+    // has not run yet.
     bool DispatchPending() const;
 
+    // Events lost since the last Open because the queue was full (the
+    // interface thread did not take them in time); OnOverflow tells.
+    quint64 LostEvents() const { return m_lostEvents; }
+
     // The text of the failure that made the monitor close the port; empty
-    // while no such failure has happened since the last Open.
-    QString LastWaitError() const { return m_lastWaitError; }
+    // while no such failure has happened since Open was last called.
+    QString LastWaitError() const { return m_lastWaitError.Text; }
+    // Whether that failure was the device going away.
+    bool LastWaitDisconnected() const { return m_lastWaitError.Disconnected; }
 
     std::function<void(TComPort *, int InQue)> OnRxChar;
     std::function<void(TComPort *)> OnTxEmpty;
@@ -120,18 +136,20 @@ public:
     std::function<void(TComPort *)> OnError;
     std::function<void(TComPort *)> OnOpen;
     std::function<void(TComPort *)> OnClose;
+    std::function<void(TComPort *)> OnOverflow;
 
 private:
     friend class TComThread;
 
-    // Interface thread: runs the batch the monitor thread handed over, if any.
+    // Interface thread: runs the events the monitor thread queued, in order.
     void ServiceDispatch();
     // Calls the handlers for the event bits in their fixed order.
     void Dispatch(quint32 mask);
     // Interface thread: the monitor of session `generation` stopped on a failed wait.
-    void MonitorFailed(quint64 generation, const QString &error);
+    void MonitorFailed(quint64 generation, const ComFailure &failure);
 
     ComBackend *m_backend;
+    const ClockSource *m_clocks;
     TBaudRate m_baudRate = br9600;
     qint32 m_baudRateUser = DefaultBaudRateUser;
     quint8 m_port = 1;
@@ -151,5 +169,7 @@ private:
     bool m_closing = false;
     bool m_dispatching = false;
     quint64 m_generation = 0;
-    QString m_lastWaitError;
+    ComNotification m_current; // the event being dispatched
+    quint64 m_lostEvents = 0;
+    ComFailure m_lastWaitError;
 };

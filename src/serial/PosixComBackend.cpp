@@ -18,6 +18,11 @@ QString ErrorText(int error)
     return QString::fromLocal8Bit(strerror(error));
 }
 
+QString HeldBy(const QString &holder)
+{
+    return ErrorText(EBUSY) + QStringLiteral(" (") + holder + QLatin1Char(')');
+}
+
 // Opens `path` as a tty without making it the controlling terminal and without
 // blocking on the carrier; -1 with errno on failure.
 int OpenTty(const QString &path)
@@ -82,6 +87,16 @@ std::unique_ptr<ComDevice> PosixComBackend::Open(int port, QString *error)
 
 std::unique_ptr<PosixComDevice> PosixComBackend::OpenPath(const QString &path, QString *error)
 {
+    // flock and TIOCEXCL stop only programs that ask for them (and TIOCEXCL
+    // not root): a lock file of another program is honoured before the
+    // device is touched, and a tty another program has open is refused too.
+    const bool locking = !m_lockFolder.isEmpty();
+    const PosixPortLock lock(m_lockFolder, path);
+    QString holder = locking ? lock.Holder() : QString();
+    if (!holder.isEmpty()) {
+        *error = HeldBy(holder);
+        return nullptr;
+    }
     const int fd = OpenTty(path);
     if (fd < 0) {
         *error = ErrorText(errno);
@@ -92,8 +107,21 @@ std::unique_ptr<PosixComDevice> PosixComBackend::OpenPath(const QString &path, Q
         ::close(fd);
         return nullptr;
     }
+    const auto refuse = [fd, error](const QString &who) {
+        *error = HeldBy(who);
+        flock(fd, LOCK_UN);
+        ioctl(fd, TIOCNXCL);
+        ::close(fd);
+        return nullptr;
+    };
+    holder = OtherProcessUsing(path);
+    if (!holder.isEmpty())
+        return refuse(holder);
+    bool locked = false;
+    if (locking && !lock.Take(&holder, &locked))
+        return refuse(holder);
     RequestLowLatency(fd);
-    return std::make_unique<PosixComDevice>(fd, m_waitMode);
+    return std::make_unique<PosixComDevice>(fd, m_waitMode, locked ? lock.Path() : QString());
 }
 
 bool PosixComBackend::Present(int port)

@@ -3,9 +3,12 @@
 #include "ComBackend.h"
 #include "ComDeviceMap.h"
 #include "PosixComDevice.h"
+#include "PosixPortLock.h"
 
 // Serial ports of a POSIX system (Linux): "COM" n is the device the map names,
-// opened exclusively (TIOCEXCL and an exclusive flock).
+// opened exclusively (TIOCEXCL and an exclusive flock). A port that another
+// program holds, by a UUCP lock file or by having it open, is refused; while
+// open, the port holds a lock file of its own.
 class PosixComBackend final : public ComBackend
 {
 public:
@@ -16,6 +19,10 @@ public:
 
     PosixComDevice::WaitMode WaitMode() const { return m_waitMode; }
     void setWaitMode(PosixComDevice::WaitMode mode) { m_waitMode = mode; }
+
+    // The folder of the UUCP lock files; empty takes and checks none.
+    QString LockFolder() const { return m_lockFolder; }
+    void setLockFolder(const QString &folder) { m_lockFolder = folder; }
 
     std::unique_ptr<ComDevice> Open(int port, QString *error) override;
     // Opens `path` as Open does for a port number.
@@ -30,4 +37,5 @@ public:
 private:
     ComDeviceMap m_map;
     PosixComDevice::WaitMode m_waitMode = PosixComDevice::WaitMode::Auto;
+    QString m_lockFolder = PosixPortLock::DefaultFolder();
 };

@@ -2,15 +2,19 @@
 
 #include "PosixBaudRate.h"
 
+#include <QFile>
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <mutex>
 #include <poll.h>
 #include <signal.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/syscall.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -94,10 +98,56 @@ bool IsUnsupported(int error)
     return error == ENOTTY || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
 }
 
+// EIO for an unplugged USB adapter, ENODEV on cdc_acm, ENXIO for a device
+// whose driver has gone.
+ComFailure FailureOf(int error)
+{
+    return {ErrorText(error), error == EIO || error == ENODEV || error == ENXIO};
+}
+
+bool SameLineCounts(const serial_icounter_struct &a, const serial_icounter_struct &b)
+{
+    return a.cts == b.cts && a.dsr == b.dsr && a.rng == b.rng && a.dcd == b.dcd;
+}
+
+quint32 StatusOf(int lines)
+{
+    quint32 status = 0;
+    if (lines & TIOCM_CTS)
+        status |= ModemLine::CtsOn;
+    if (lines & TIOCM_DSR)
+        status |= ModemLine::DsrOn;
+    if (lines & TIOCM_RNG)
+        status |= ModemLine::RingOn;
+    if (lines & TIOCM_CAR)
+        status |= ModemLine::RlsdOn;
+    return status;
+}
+
+int TiocmLines(quint32 status)
+{
+    int lines = 0;
+    if (status & ModemLine::CtsOn)
+        lines |= TIOCM_CTS;
+    if (status & ModemLine::DsrOn)
+        lines |= TIOCM_DSR;
+    if (status & ModemLine::RingOn)
+        lines |= TIOCM_RNG;
+    if (status & ModemLine::RlsdOn)
+        lines |= TIOCM_CD;
+    return lines;
+}
+
+timespec Microseconds(int us)
+{
+    return {us / 1000000, long(us % 1000000) * 1000};
+}
+
 } // namespace
 
-PosixComDevice::PosixComDevice(int fd, WaitMode mode)
+PosixComDevice::PosixComDevice(int fd, WaitMode mode, const QString &lockFile)
     : m_fd(fd)
+    , m_lockFile(lockFile)
     , m_forcedPolling(mode == WaitMode::Polling)
 {
     WakeSignal();
@@ -107,11 +157,15 @@ PosixComDevice::PosixComDevice(int fd, WaitMode mode)
 
 PosixComDevice::~PosixComDevice()
 {
+    if (m_hasWakeTimer)
+        timer_delete(m_wakeTimer);
     if (m_wakeFd >= 0)
         ::close(m_wakeFd);
     flock(m_fd, LOCK_UN);
     ioctl(m_fd, TIOCNXCL);
     ::close(m_fd);
+    if (!m_lockFile.isEmpty())
+        ::unlink(QFile::encodeName(m_lockFile).constData());
 }
 
 bool PosixComDevice::Configure(const ComLineSettings &settings, QString *error)
@@ -204,7 +258,12 @@ void PosixComDevice::SetEventMask(quint32 mask)
     } else if (IsUnsupported(errno) && !m_forcedPolling) {
         m_hasModemLines = false;
     }
-    m_hasCounters = ioctl(m_fd, TIOCGICOUNT, &m_lastCounters) == 0;
+    serial_icounter_struct counters;
+    m_hasCounters = ioctl(m_fd, TIOCGICOUNT, &counters) == 0;
+    if (m_hasModemLines) {
+        ComFailure ignored;
+        m_watch.Start(*this, &ignored);
+    }
 }
 
 quint32 PosixComDevice::ModemStatus()
@@ -212,16 +271,7 @@ quint32 PosixComDevice::ModemStatus()
     int lines = 0;
     if (ioctl(m_fd, TIOCMGET, &lines) != 0)
         return 0;
-    quint32 status = 0;
-    if (lines & TIOCM_CTS)
-        status |= ModemLine::CtsOn;
-    if (lines & TIOCM_DSR)
-        status |= ModemLine::DsrOn;
-    if (lines & TIOCM_RNG)
-        status |= ModemLine::RingOn;
-    if (lines & TIOCM_CAR)
-        status |= ModemLine::RlsdOn;
-    return status;
+    return StatusOf(lines);
 }
 
 quint32 PosixComDevice::InQueCount()
@@ -249,155 +299,169 @@ void PosixComDevice::WakeWaiter()
         pthread_kill(m_waiter, WakeSignal());
 }
 
-PosixComDevice::Check PosixComDevice::CheckLines(quint32 *occurred, QString *error)
+bool PosixComDevice::Look(ModemLook *look, ComFailure *failure)
 {
-    const quint32 mask = m_mask.load();
-    quint32 events = 0;
-    int lines = 0;
-    if (ioctl(m_fd, TIOCMGET, &lines) != 0) {
-        if (!(m_forcedPolling && IsUnsupported(errno))) {
-            *error = ErrorText(errno);
-            return Check::Failed;
+    // Counters, lines, counters again: a change between the two counter reads
+    // would leave the lines out of step with the counters, so look again.
+    for (int attempt = 0;; ++attempt) {
+        serial_icounter_struct counters;
+        bool counted = m_hasCounters && ioctl(m_fd, TIOCGICOUNT, &counters) == 0;
+        int lines = 0;
+        if (ioctl(m_fd, TIOCMGET, &lines) != 0) {
+            if (!(m_forcedPolling && IsUnsupported(errno))) {
+                *failure = FailureOf(errno);
+                return false;
+            }
+            lines = m_lastLines;
         }
-        lines = m_lastLines;
+        if (counted) {
+            serial_icounter_struct again;
+            counted = ioctl(m_fd, TIOCGICOUNT, &again) == 0;
+            if (counted && !SameLineCounts(counters, again) && attempt < 3)
+                continue;
+            counters = again;
+        }
+        m_lastLines = lines;
+        look->Status = StatusOf(lines);
+        look->Counted = counted;
+        if (counted) {
+            look->Cts = quint32(counters.cts);
+            look->Dsr = quint32(counters.dsr);
+            look->Ring = quint32(counters.rng);
+            look->Rlsd = quint32(counters.dcd);
+            look->Breaks = quint32(counters.brk);
+            look->Errors = quint32(counters.frame) + quint32(counters.overrun)
+                           + quint32(counters.parity) + quint32(counters.buf_overrun);
+        }
+        look->Events = 0;
+        if (m_received) {
+            look->Events = ComEvent::RxChar;
+            m_received = false;
+            m_receivedReported = true;
+        }
+        return true;
     }
-    const int changed = lines ^ m_lastLines;
-    m_lastLines = lines;
-    if (changed & TIOCM_CTS)
-        events |= ComEvent::Cts;
-    if (changed & TIOCM_DSR)
-        events |= ComEvent::Dsr;
-    if (changed & TIOCM_RNG)
-        events |= ComEvent::Ring;
-    if (changed & TIOCM_CAR)
-        events |= ComEvent::Rlsd;
-
-    // A pulse shorter than the way from the wake to TIOCMGET leaves the lines
-    // as they were; the counters still show it.
-    serial_icounter_struct counters;
-    if (m_hasCounters && ioctl(m_fd, TIOCGICOUNT, &counters) == 0) {
-        const serial_icounter_struct &last = m_lastCounters;
-        if (counters.cts != last.cts)
-            events |= ComEvent::Cts;
-        if (counters.dsr != last.dsr)
-            events |= ComEvent::Dsr;
-        if (counters.rng != last.rng)
-            events |= ComEvent::Ring;
-        if (counters.dcd != last.dcd)
-            events |= ComEvent::Rlsd;
-        if (counters.brk != last.brk)
-            events |= ComEvent::Break;
-        if (counters.frame != last.frame || counters.overrun != last.overrun
-            || counters.parity != last.parity || counters.buf_overrun != last.buf_overrun)
-            events |= ComEvent::Error;
-        m_lastCounters = counters;
-    }
-    *occurred |= events & mask;
-    return (*occurred != 0) ? Check::Changed : Check::Unchanged;
 }
 
-ComWaitResult PosixComDevice::WaitModemInterrupt(quint32 *occurred, QString *error)
+bool PosixComDevice::PollInput(int timeoutMicroseconds, ComFailure *failure)
 {
-    const quint32 mask = m_mask.load();
-    int watched = 0;
-    if (mask & ComEvent::Cts)
-        watched |= TIOCM_CTS;
-    if (mask & ComEvent::Dsr)
-        watched |= TIOCM_DSR;
-    if (mask & ComEvent::Ring)
-        watched |= TIOCM_RNG;
-    if (mask & ComEvent::Rlsd)
-        watched |= TIOCM_CD;
-
-    // A change since the last look would not wake the next TIOCMIWAIT.
-    switch (CheckLines(occurred, error)) {
-    case Check::Failed: return ComWaitResult::Failed;
-    case Check::Changed: return ComWaitResult::Events;
-    case Check::Unchanged: break;
-    }
-    if (m_wake.load())
-        return ComWaitResult::Interrupted;
-    if (ioctl(m_fd, TIOCMIWAIT, watched) != 0) {
-        const int failure = errno;
-        if (failure == EINTR)
-            return ComWaitResult::Interrupted;
-        if (IsUnsupported(failure)) {
-            // cp210x and others: poll from now on.
-            m_polling.store(true);
-            return ComWaitResult::Interrupted;
-        }
-        // EIO for an unplugged USB adapter, ENODEV on cdc_acm.
-        *error = ErrorText(failure);
-        return ComWaitResult::Failed;
-    }
-    switch (CheckLines(occurred, error)) {
-    case Check::Failed: return ComWaitResult::Failed;
-    case Check::Changed: return ComWaitResult::Events;
-    case Check::Unchanged: break;
-    }
-    return ComWaitResult::Interrupted;
-}
-
-ComWaitResult PosixComDevice::WaitPolling(quint32 *occurred, QString *error)
-{
-    const quint32 mask = m_mask.load();
-    // Breaks and line errors show only in the counters, which are polled too.
-    const bool watchLines =
-        m_hasModemLines && (mask & (ModemEvents | ComEvent::Break | ComEvent::Error));
-    const bool watchInput = (mask & ComEvent::RxChar) != 0;
-    // Without lines to poll, only input, a hang-up or a wake ends the wait.
-    const int timeout = watchLines ? 1 : -1;
-
+    const bool watchInput = (m_mask.load() & ComEvent::RxChar) != 0;
     pollfd fds[2] = {{m_fd, short(watchInput ? POLLIN : 0), 0}, {m_wakeFd, POLLIN, 0}};
+    const timespec timeout = Microseconds(timeoutMicroseconds);
+    const int ready = ppoll(fds, 2, timeoutMicroseconds < 0 ? nullptr : &timeout, nullptr);
+    if (ready < 0) {
+        if (errno == EINTR)
+            return true;
+        *failure = FailureOf(errno);
+        return false;
+    }
+    if (fds[1].revents & POLLIN)
+        return true;
+    if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+        *failure = FailureOf(EIO);
+        return false;
+    }
+    if (watchInput && (fds[0].revents & POLLIN))
+        m_received = true;
+    return true;
+}
+
+bool PosixComDevice::ArmWakeTimer()
+{
+    const pid_t self = pid_t(syscall(SYS_gettid));
+    if (m_hasWakeTimer && m_wakeTimerThread != self) {
+        timer_delete(m_wakeTimer);
+        m_hasWakeTimer = false;
+    }
+    if (!m_hasWakeTimer) {
+        sigevent event;
+        std::memset(&event, 0, sizeof event);
+        event.sigev_notify = SIGEV_THREAD_ID;
+        event.sigev_signo = WakeSignal();
+        event._sigev_un._tid = self;
+        if (timer_create(CLOCK_MONOTONIC, &event, &m_wakeTimer) != 0)
+            return false;
+        m_hasWakeTimer = true;
+        m_wakeTimerThread = self;
+    }
+    // Periodic: should the first signal come before the wait has begun, the
+    // next one ends it.
+    itimerspec period;
+    period.it_value = Microseconds(ModemWatch::MaxWaitMicroseconds);
+    period.it_interval = period.it_value;
+    return timer_settime(m_wakeTimer, 0, &period, nullptr) == 0;
+}
+
+void PosixComDevice::DisarmWakeTimer()
+{
+    const itimerspec off{};
+    timer_settime(m_wakeTimer, 0, &off, nullptr);
+}
+
+bool PosixComDevice::WaitModemInterrupt(quint32 watchedLines, ComFailure *failure)
+{
+    // Without the timer the wait could not be bounded: sample instead.
+    if (!ArmWakeTimer())
+        return PollInput(ModemWatch::PollMicroseconds, failure);
+    const int result = ioctl(m_fd, TIOCMIWAIT, TiocmLines(watchedLines));
+    const int error = errno;
+    DisarmWakeTimer();
+    if (result == 0 || error == EINTR)
+        return true;
+    if (IsUnsupported(error)) {
+        // cp210x and others: poll from now on.
+        m_polling.store(true);
+        return true;
+    }
+    *failure = FailureOf(error);
+    return false;
+}
+
+bool PosixComDevice::AwaitLineChange(quint32 watchedLines, bool poll, ComFailure *failure)
+{
+    if (poll || m_polling.load() || (m_mask.load() & ComEvent::RxChar))
+        return PollInput(ModemWatch::PollMicroseconds, failure);
+    return WaitModemInterrupt(watchedLines, failure);
+}
+
+ComWaitResult PosixComDevice::WaitInput(ComWaitReport *report)
+{
     for (;;) {
         if (m_wake.load())
             return ComWaitResult::Interrupted;
-        const int ready = poll(fds, 2, timeout);
-        if (ready < 0) {
-            if (errno == EINTR)
-                return ComWaitResult::Interrupted;
-            *error = ErrorText(errno);
+        if (!PollInput(-1, &report->Failure))
             return ComWaitResult::Failed;
-        }
-        if (fds[1].revents & POLLIN)
-            return ComWaitResult::Interrupted;
-        if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
-            *error = ErrorText(EIO);
-            return ComWaitResult::Failed;
-        }
-        if (watchLines) {
-            if (CheckLines(occurred, error) == Check::Failed)
-                return ComWaitResult::Failed;
-        }
-        if (watchInput && (fds[0].revents & POLLIN)) {
-            *occurred |= ComEvent::RxChar;
+        if (m_received) {
+            m_received = false;
             m_receivedReported = true;
-        }
-        if (*occurred != 0)
+            report->Notifications.push_back({ComEvent::RxChar, ModemStatus(), {}, 0});
             return ComWaitResult::Events;
+        }
     }
 }
 
-ComWaitResult PosixComDevice::WaitEvent(quint32 *occurred, QString *error)
+ComWaitResult PosixComDevice::WaitEvent(ComWaitReport *report)
 {
     {
         std::lock_guard lock(m_waiterMutex);
         m_waiter = pthread_self();
         m_inWait = true;
     }
-    // The input reported last time has been dispatched; nothing reads it.
+    // The input reported last time has been handed over; nothing reads it.
     if (m_receivedReported) {
         tcflush(m_fd, TCIFLUSH);
         m_receivedReported = false;
     }
-    *occurred = 0;
     const quint32 mask = m_mask.load();
-    const bool modemOnly = (mask & ReceiveEvents) == 0;
-    ComWaitResult result;
-    if (modemOnly && m_hasModemLines && !m_polling.load() && (mask & ModemEvents))
-        result = WaitModemInterrupt(occurred, error);
-    else
-        result = WaitPolling(occurred, error);
+    const bool watchLines =
+        m_hasModemLines && (mask & (ModemEvents | ComEvent::Break | ComEvent::Error));
+    const ComWaitResult result = watchLines ? m_watch.Wait(*this, mask, report) : WaitInput(report);
+    // The input is emptied before the next wait, perhaps before the
+    // interface thread runs the report: count it now.
+    for (ComNotification &notification : report->Notifications) {
+        if (notification.Events & ComEvent::RxChar)
+            notification.InQue = InQueCount();
+    }
 
     std::lock_guard lock(m_waiterMutex);
     m_inWait = false;

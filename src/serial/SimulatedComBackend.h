@@ -8,9 +8,13 @@
 #include <mutex>
 
 // Serial ports without hardware, for tests and benchmarks. The test raises and
-// lowers the lines, reports several changes in one notification, makes opening
-// or programming fail and makes a waiting monitor fail as an unplugged adapter
-// does. Line changes may come from any thread.
+// lowers the lines, pulses them, reports several changes in one notification,
+// makes opening or programming fail and makes a waiting monitor fail as an
+// unplugged adapter does. Like a serial driver, a port counts every change of
+// a line (unless told to have no counters), and its change wait notices only
+// changes after the wait began; a change can be put between the monitor's
+// look at the lines and its next wait. The monitor watches the lines through
+// the same ModemWatch as on real ports. Line changes may come from any thread.
 class SimulatedComBackend final : public ComBackend
 {
 public:
@@ -30,6 +34,15 @@ public:
     void SetModemStatus(int port, quint32 status);
     void SetCts(int port, bool on);
     void SetDsr(int port, bool on);
+    // The `lines` (ModemLine bits) change and change back before anybody
+    // looks: two counted changes, the status word as before.
+    void Pulse(int port, quint32 lines);
+    // The lines change to `status` right after the monitor's next look at
+    // them, before its next wait begins: the change wait does not see it.
+    void SetModemStatusInGap(int port, quint32 status);
+    // Whether the port keeps change counters (it does unless told otherwise);
+    // without them the monitor samples the lines.
+    void setCounters(int port, bool counted);
     // Reports events (ComEvent bits) without touching the lines.
     void RaiseEvents(int port, quint32 events);
     // Sets the input queue count InQueCount reports.
@@ -51,6 +64,10 @@ public:
     int WaitCount(int port) const;
     // Blocks until the monitor of `port` has entered its `count`-th wait.
     bool WaitUntilWaiting(int port, int count, int timeoutMs = 5000) const;
+    // How many times a monitor of `port` has looked at the lines.
+    int LookCount(int port) const;
+    // Blocks until the monitor of `port` has taken its `count`-th look.
+    bool WaitUntilLooked(int port, int count, int timeoutMs = 5000) const;
     ComLineSettings LastSettings(int port) const;
     quint32 EventMask(int port) const;
     int PurgeCount(int port) const;
@@ -65,6 +82,10 @@ private:
     friend class Device;
 
     Line &LineOf(int port) const;
+    // Blocks until the `counter` of `port` has reached `count`.
+    bool WaitUntilCounted(int port, int Line::*counter, int count, int timeoutMs) const;
+    // Sets the lines of `line` to `status`, counting every line that changes.
+    static void ChangeLines(Line &line, quint32 status);
 
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;

@@ -75,7 +75,7 @@ void TCfgDialog::BuildControls()
     seWait = new TSpinFloatEdit(this);
     seWait->setObjectName(QStringLiteral("seWait"));
     seWait->setMinValue(0.0);
-    seWait->setMaxValue(10.0);
+    seWait->setMaxValue(TivanoSettings::MaxWait / 1000.0);
     seWait->setIncrement(0.1);
     seWait->setDecimals(1);
     seWait->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -246,6 +246,9 @@ bool TCfgDialog::ApplyToHost()
 
     const int portIndex = cbPort->currentIndex();
     const bool portChanged = portIndex != m_portIndexAtOpen;
+    // A port that closed (its adapter was pulled out) is opened again when
+    // the dialog is confirmed with it.
+    const bool reconnect = portIndex > 0 && !portChanged && !m_host.PortConnected();
     if (portChanged)
         m_host.ClosePort();
     if (portIndex == 0) {
@@ -253,7 +256,7 @@ bool TCfgDialog::ApplyToHost()
     } else {
         m_host.setPortNumber(PortFromEntry(cbPort->currentText()));
         m_host.setAlgorithm(cbAlg->currentIndex());
-        if (portChanged) {
+        if (portChanged || reconnect) {
             if (const std::optional<QString> error = m_host.OpenPort()) {
                 QMessageBox::critical(parentWidget(), QGuiApplication::applicationDisplayName(), *error);
                 return false;

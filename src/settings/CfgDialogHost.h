@@ -49,7 +49,8 @@ public:
     // Opens the port set by setPortNumber; the error text when that failed.
     virtual std::optional<QString> OpenPort() = 0;
     virtual bool PortConnected() const = 0;
-    // Auto (LED green, "&Auto") or Hand (LED red, "&Hand").
+    // Auto (LED green, "&Auto") for an open port, else Hand (LED red,
+    // "&Hand"); the window shows less than Auto for barriers that cannot act.
     virtual void SetModeIndicator(bool automatic) = 0;
 
     virtual void FocusLeftPanel() = 0;

@@ -36,7 +36,7 @@ void ApplyInteger(TivanoSettings &s, const char *name, qint32 v)
     else if (Is(name, "Acc")) s.Acc = (v >= 0 && v <= 2) ? v : TivanoSettings::DefaultPrecision;
     else if (Is(name, "C4")) s.C4 = TColor(v);
     else if (Is(name, "FilterInd")) s.FilterInd = v;
-    else if (Is(name, "Wait")) s.Wait = v;
+    else if (Is(name, "Wait")) s.Wait = qBound(0, v, TivanoSettings::MaxWait);
     else if (Is(name, "ButtonLap"))
         s.ButtonLap = (v >= 0 && v < int(FinishButtonCaptions.size())) ? v : TivanoSettings::DefaultButtonLap;
 }

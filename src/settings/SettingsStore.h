@@ -22,6 +22,7 @@ struct TivanoSettings
     static constexpr int DefaultPrecision = 2;
     static constexpr int DefaultFilterIndex = 2;
     static constexpr int DefaultWait = 200;
+    static constexpr int MaxWait = 10000; // the settings dialog's limit, 10 s
     static constexpr int DefaultButtonLap = 0;
 
     int Port = 0;                       // "Port": 0 = no port, else COM n (low 8 bits)
@@ -37,7 +38,7 @@ struct TivanoSettings
     int Acc = DefaultPrecision;         // "Acc": 0 seconds, 1 tenths, 2 hundredths
     TColor C4 = Colors::clLime;         // "C4": lower row lit
     int FilterInd = DefaultFilterIndex; // "FilterInd": 1-based save dialog filter
-    int Wait = DefaultWait;             // "Wait": lockout in milliseconds
+    int Wait = DefaultWait;             // "Wait": lockout in milliseconds, 0 .. MaxWait
     int ButtonLap = DefaultButtonLap;   // "ButtonLap": index into FinishButtonCaptions
 
     QString FinishCaption() const { return FinishButtonCaptions[size_t(ButtonLap)]; }
@@ -53,7 +54,8 @@ extern const std::array<const char *, 15> SettingsWriteOrder;
 // Reads the values in their order into `settings`; the first value that is
 // missing or of another type ends the reading and it and all later values
 // keep what `settings` held. A "ButtonLap" outside 0..4 or an "Acc" outside
-// 0..2 is taken as its default and the reading goes on. Returns the number of
+// 0..2 is taken as its default, a "Wait" outside 0..MaxWait as the nearest
+// limit, and the reading goes on. Returns the number of
 // values read.
 int ReadSettings(const SettingsKey &key, TivanoSettings &settings);
 

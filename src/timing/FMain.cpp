@@ -1,5 +1,6 @@
 #include "FMain.h"
 
+#include "BarrierStatus.h"
 #include "ButtonWithColor.h"
 #include "Cfg.h"
 #include "ClockSource.h"
@@ -200,6 +201,12 @@ void TFormMain::CreateLeftPanel(QWidget *central)
     // The labels show "&Auto" and "&Modus:" with the mnemonic underlined.
     m_labelModus->setBuddy(m_ledModus);
     m_labelMadus2->setBuddy(m_ledModus);
+    // Below the command buttons: why the barriers do not act, when they do not.
+    m_labelLichtschranke = MakeLabel("LabelLichtschranke", QString(), m_leftPanel,
+                                     QRect(4, 360, 484, 34));
+    m_labelLichtschranke->setWordWrap(true);
+    m_labelLichtschranke->setStyleSheet(QStringLiteral("color: #B00000;"));
+    m_labelLichtschranke->setVisible(false);
 
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(24);
@@ -283,10 +290,13 @@ void TFormMain::CreateSerialPort(ComBackend *backend)
     port.setEnableDTR(true);
     port.setWriteBufSize(64);
     port.setReadBufSize(64);
+    // Barrier events carry the time of the edge, read from the race clock's clocks.
+    port.setClockSource(&m_clocks);
     port.OnCTS = [this](TComPort *) { ComPortCTS(); };
     port.OnDSR = [this](TComPort *) { ComPortDSR(); };
     port.OnOpen = [this](TComPort *) { ComPortOpen(); };
     port.OnClose = [this](TComPort *) { ComPortClose(); };
+    port.OnOverflow = [this](TComPort *sender) { SetModeIndicator(sender->Connected()); };
 }
 
 void TFormMain::FormCreate()
@@ -470,12 +480,12 @@ void TFormMain::ImageDEClick()
 
 void TFormMain::ComPortCTS()
 {
-    m_triggers->ComPortCTS(m_comPort->ModemStatus());
+    m_triggers->ComPortCTS(m_comPort->ModemStatus(), m_comPort->EventStamp());
 }
 
 void TFormMain::ComPortDSR()
 {
-    m_triggers->ComPortDSR(m_comPort->ModemStatus());
+    m_triggers->ComPortDSR(m_comPort->ModemStatus(), m_comPort->EventStamp());
 }
 
 void TFormMain::ComPortOpen()
@@ -733,9 +743,25 @@ bool TFormMain::PortConnected() const
 
 void TFormMain::SetModeIndicator(bool automatic)
 {
-    m_ledModus->setKind(automatic ? TLed::lkGreen : TLed::lkRed);
-    m_labelModus->setText(automatic ? QStringLiteral("&Auto") : QStringLiteral("&Hand"));
     m_triggers->setAuto(automatic);
+    BarrierStatus::Port port;
+    port.open = automatic;
+    port.number = m_comPort->Port();
+    port.alg = m_comPort->Tag();
+    port.waitFailure = m_comPort->LastWaitError();
+    port.disconnected = m_comPort->LastWaitDisconnected();
+    port.lostEvents = m_comPort->LostEvents();
+    ShowBarrierStatus(BarrierStatus::Of(port));
+}
+
+void TFormMain::ShowBarrierStatus(const BarrierStatus &status)
+{
+    static const std::array<TLed::TLedKind, 3> kinds = {TLed::lkRed, TLed::lkGreen, TLed::lkYellow};
+    m_ledModus->setKind(kinds[size_t(status.mode)]);
+    m_labelModus->setText(status.mode == BarrierStatus::Hand ? QStringLiteral("&Hand")
+                                                             : QStringLiteral("&Auto"));
+    m_labelLichtschranke->setText(status.warning);
+    m_labelLichtschranke->setVisible(!status.warning.isEmpty());
 }
 
 void TFormMain::FocusLeftPanel()

@@ -10,6 +10,7 @@
 #include <array>
 #include <memory>
 
+struct BarrierStatus;
 class ComBackend;
 class QAction;
 class QLabel;
@@ -63,6 +64,8 @@ public:
     TLed *LedModus() const { return m_ledModus; }
     QLabel *LabelModus() const { return m_labelModus; }
     QLabel *LabelMadus2() const { return m_labelMadus2; }
+    // The warning line about the light barriers under the command buttons.
+    QLabel *LabelLichtschranke() const { return m_labelLichtschranke; }
     // The settings as the running objects hold them now.
     TivanoSettings CurrentSettings() const;
 
@@ -95,6 +98,7 @@ private:
     void ComPortDSR();
     void ComPortOpen();
     void ComPortClose();
+    void ShowBarrierStatus(const BarrierStatus &status);
 
     // RaceClockHost
     void ShowTime(DisplayRow row, qint32 milliseconds) override;
@@ -155,6 +159,7 @@ private:
     TLed *m_ledModus = nullptr;
     QLabel *m_labelModus = nullptr;
     QLabel *m_labelMadus2 = nullptr;
+    QLabel *m_labelLichtschranke = nullptr;
     TProtocolPanel *m_protocol = nullptr;
     std::unique_ptr<TComPort> m_comPort;
     std::unique_ptr<RaceClock> m_clock;

@@ -3,6 +3,8 @@
 #include "ClockSource.h"
 #include "RaceTime.h"
 
+#include <algorithm>
+
 RaceClock::RaceClock(RaceClockHost &host, ClockSource &clocks, QObject *parent)
     : QObject(parent)
     , m_host(host)
@@ -14,7 +16,6 @@ RaceClock::RaceClock(RaceClockHost &host, ClockSource &clocks, QObject *parent)
 
     m_lockout.setSingleShot(true);
     m_lockout.setTimerType(Qt::PreciseTimer);
-    m_lockout.setInterval(DefaultLockoutMs);
     connect(&m_lockout, &QTimer::timeout, this, &RaceClock::TimerGesperrtTimer);
 
     // Ready: only START is enabled.
@@ -50,12 +51,18 @@ QString RaceClock::FormatRaceTime(qint32 milliseconds) const
 
 void RaceClock::mStartClick()
 {
+    if (Enabled(RaceCommand::Start))
+        mStartClickAt(m_clocks.TickCount());
+}
+
+void RaceClock::mStartClickAt(quint32 tick)
+{
     if (!Enabled(RaceCommand::Start))
         return;
-    m_startTick = m_clocks.TickCount();
+    m_startTick = tick;
     m_clock.start();
-    if (m_lockout.interval() > 0 && !m_lockout.isActive())
-        m_lockout.start();
+    if (m_lockoutInterval > 0 && !LockedAt(m_startTick))
+        StartLockout(m_startTick);
     m_settingsEnabled = false;
     ButtonRef(RaceCommand::Start) = {false, Colors::clBtnFace};
     ButtonRef(RaceCommand::Lap) = {true, Colors::clYellow};
@@ -68,12 +75,17 @@ void RaceClock::mStartClick()
 
 void RaceClock::mLAPClick()
 {
+    if (Enabled(RaceCommand::Lap))
+        mLAPClickAt(m_clocks.TimeOfDayMs());
+}
+
+void RaceClock::mLAPClickAt(qint32 timeOfDayMs)
+{
     if (!Enabled(RaceCommand::Lap))
         return;
     m_host.setResultCount(m_host.ResultCount() + 1);
-    const qint32 now = m_clocks.TimeOfDayMs();
-    m_host.ShowTime(DisplayRow::Lower, now);
-    m_host.AddResultRow(FormatRaceTime(now), m_host.CurrentCountryCode());
+    m_host.ShowTime(DisplayRow::Lower, timeOfDayMs);
+    m_host.AddResultRow(FormatRaceTime(timeOfDayMs), m_host.CurrentCountryCode());
     m_lapCaption = RunningLapCaption();
     m_host.CommandStatesChanged();
     m_host.ShowResultRow(m_host.ResultCount());
@@ -129,10 +141,35 @@ void RaceClock::ClockTimer()
 void RaceClock::TimerGesperrtTimer()
 {
     m_lockout.stop();
+    // Ends the lockout now; when the timer fires on time that is its end anyway.
+    const quint32 now = m_clocks.TickCount();
+    if (qint32(now - m_lockoutEnd) < 0)
+        m_lockoutEnd = now;
+}
+
+bool RaceClock::LockedAt(quint32 tick) const
+{
+    return qint32(tick - m_lockoutStart) >= 0 && qint32(tick - m_lockoutEnd) < 0;
+}
+
+void RaceClock::StartLockout(quint32 tick)
+{
+    m_lockoutStart = tick;
+    m_lockoutEnd = tick + quint32(m_lockoutInterval);
+    const qint32 remaining = qint32(m_lockoutEnd - m_clocks.TickCount());
+    if (remaining > 0)
+        m_lockout.start(std::min(remaining, m_lockoutInterval));
+    else
+        m_lockout.stop();
 }
 
 void RaceClock::ArmLockout()
 {
-    if (!m_lockout.isActive() && Enabled(RaceCommand::Stop) && m_lockout.interval() > 0)
-        m_lockout.start();
+    ArmLockoutAt(m_clocks.TickCount());
+}
+
+void RaceClock::ArmLockoutAt(quint32 tick)
+{
+    if (!LockedAt(tick) && Enabled(RaceCommand::Stop) && m_lockoutInterval > 0)
+        StartLockout(tick);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ClockSource.h"
 #include "ColorValue.h"
 
 #include <QObject>
@@ -7,8 +8,6 @@
 #include <QTimer>
 
 #include <array>
-
-class ClockSource;
 
 enum class DisplayRow { Upper, Lower };
 enum class RaceCommand { Start, Lap, Stop, Reset };
@@ -63,16 +62,26 @@ public:
 
     // Commands; a disabled command does nothing.
     void mStartClick();
+    // START at `tick`, when a light barrier's edge came.
+    void mStartClickAt(quint32 tick);
     void mLAPClick();
+    // ZIEL for a finish that happened at `timeOfDayMs` (a light barrier's
+    // edge), not when the command runs.
+    void mLAPClickAt(qint32 timeOfDayMs);
     void mStopClick();
     void mResetClick();
     void ClockTimer();
     void TimerGesperrtTimer();
 
     // Switches the lockout on after a serial finish: only when it is off,
-    // the clock runs and the interval is above 0.
+    // the clock runs and the interval is above 0. ArmLockoutAt starts it at
+    // `tick`, when the finish happened, so it ends one interval after that.
     void ArmLockout();
-    bool Locked() const { return m_lockout.isActive(); }
+    void ArmLockoutAt(quint32 tick);
+    // Whether the lockout is on now, or was on at `tick`. A light-barrier
+    // event is judged by the time it happened, not by when it is handled.
+    bool Locked() const { return LockedAt(m_clocks.TickCount()); }
+    bool LockedAt(quint32 tick) const;
 
     const CommandButtonState &Button(RaceCommand command) const;
     bool Enabled(RaceCommand command) const { return Button(command).enabled; }
@@ -87,8 +96,8 @@ public:
     QString FinishWord() const { return m_finishWord; }
     void setFinishWord(const QString &word);
 
-    int LockoutInterval() const { return m_lockout.interval(); }
-    void setLockoutInterval(int ms) { m_lockout.setInterval(ms); }
+    int LockoutInterval() const { return m_lockoutInterval; }
+    void setLockoutInterval(int ms) { m_lockoutInterval = ms; }
 
     quint32 StartTick() const { return m_startTick; }
     quint32 StopTick() const { return m_stopTick; }
@@ -97,17 +106,26 @@ public:
 
     QString FormatRaceTime(qint32 milliseconds) const;
 
+    const ClockSource &Clocks() const { return m_clocks; }
+
     QTimer &ClockTimerObject() { return m_clock; }
     QTimer &LockoutTimerObject() { return m_lockout; }
 
 private:
     CommandButtonState &ButtonRef(RaceCommand command);
     QString RunningLapCaption() const;
+    // Locks from `tick` for one interval; the timer ends it on time.
+    void StartLockout(quint32 tick);
 
     RaceClockHost &m_host;
     ClockSource &m_clocks;
     QTimer m_clock;
+    // The lockout covers the ticks from m_lockoutStart up to m_lockoutEnd;
+    // the timer ends it when its time has come.
     QTimer m_lockout;
+    int m_lockoutInterval = DefaultLockoutMs;
+    quint32 m_lockoutStart = 0;
+    quint32 m_lockoutEnd = 0;
     std::array<CommandButtonState, 4> m_buttons;
     bool m_settingsEnabled = true;
     QString m_lapCaption;

@@ -9,15 +9,25 @@ SerialTriggers::SerialTriggers(RaceClock &clock)
 
 void SerialTriggers::ComPortDSR(quint32 status)
 {
+    ComPortDSR(status, m_clock.Clocks().Now());
+}
+
+void SerialTriggers::ComPortCTS(quint32 status)
+{
+    ComPortCTS(status, m_clock.Clocks().Now());
+}
+
+void SerialTriggers::ComPortDSR(quint32 status, const ClockStamp &at)
+{
     if (status == m_lastModemStatus)
         return;
     m_lastModemStatus = status;
     const bool on = (status & StartLine) != 0;
     if ((m_alg == AlgOn && on) || (m_alg == AlgOff && !on))
-        SerialStartTrigger();
+        SerialStartTrigger(at);
 }
 
-void SerialTriggers::ComPortCTS(quint32 status)
+void SerialTriggers::ComPortCTS(quint32 status, const ClockStamp &at)
 {
     if (status == m_lastModemStatus)
         return;
@@ -26,17 +36,17 @@ void SerialTriggers::ComPortCTS(quint32 status)
     switch (m_alg) {
     case AlgOn:
         if (on)
-            SerialFinishTrigger();
+            SerialFinishTrigger(at);
         break;
     case AlgOff:
         if (!on)
-            SerialFinishTrigger();
+            SerialFinishTrigger(at);
         break;
     case AlgFinishOnly:
         // The finish line alone, acted on whatever the mode.
-        if (on && m_clock.Enabled(RaceCommand::Lap) && !m_clock.Locked()) {
-            m_clock.mLAPClick();
-            m_clock.ArmLockout();
+        if (on && m_clock.Enabled(RaceCommand::Lap) && !m_clock.LockedAt(at.Tick)) {
+            m_clock.mLAPClickAt(at.TimeOfDayMs);
+            m_clock.ArmLockoutAt(at.Tick);
         }
         break;
     default:
@@ -44,19 +54,19 @@ void SerialTriggers::ComPortCTS(quint32 status)
     }
 }
 
-void SerialTriggers::SerialStartTrigger()
+void SerialTriggers::SerialStartTrigger(const ClockStamp &at)
 {
-    if (!m_auto || m_clock.Locked())
+    if (!m_auto || m_clock.LockedAt(at.Tick))
         return;
     if (m_clock.Enabled(RaceCommand::Start))
-        m_clock.mStartClick();
+        m_clock.mStartClickAt(at.Tick);
 }
 
-void SerialTriggers::SerialFinishTrigger()
+void SerialTriggers::SerialFinishTrigger(const ClockStamp &at)
 {
-    if (!m_auto || m_clock.Locked())
+    if (!m_auto || m_clock.LockedAt(at.Tick))
         return;
     if (m_clock.Enabled(RaceCommand::Lap))
-        m_clock.mLAPClick();
-    m_clock.ArmLockout();
+        m_clock.mLAPClickAt(at.TimeOfDayMs);
+    m_clock.ArmLockoutAt(at.Tick);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ClockSource.h"
+
 #include <QtGlobal>
 
 class RaceClock;
@@ -31,13 +33,16 @@ public:
     bool Auto() const { return m_auto; }
     void setAuto(bool value) { m_auto = value; }
 
-    // The handlers of the port's CTS and DSR events, given the status word the
-    // port reports now.
+    // The handlers of the port's CTS and DSR events, given the status word of
+    // the event and when it happened. A finish is recorded with that time and
+    // the lockout judged by it. Without a time, the event happened now.
     void ComPortCTS(quint32 status);
     void ComPortDSR(quint32 status);
+    void ComPortCTS(quint32 status, const ClockStamp &at);
+    void ComPortDSR(quint32 status, const ClockStamp &at);
 
-    void SerialStartTrigger();
-    void SerialFinishTrigger();
+    void SerialStartTrigger(const ClockStamp &at);
+    void SerialFinishTrigger(const ClockStamp &at);
 
 private:
     RaceClock &m_clock;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Comms.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
@@ -34,4 +36,15 @@ bool SpinUntil(Predicate done, int timeoutMs = 5000)
         QThread::yieldCurrentThread();
     }
     return true;
+}
+
+// Opens the port; the message of the failure, empty when it opened.
+inline QString OpenError(TComPort &port)
+{
+    try {
+        port.Open();
+    } catch (const EComException &e) {
+        return e.Message();
+    }
+    return QString();
 }

@@ -1,6 +1,7 @@
 #include "Comms.h"
 #include "PosixBaudRate.h"
 #include "PosixComBackend.h"
+#include "PseudoTerminal.h"
 #include "SerialProbe.h"
 #include "SerialTestSupport.h"
 
@@ -19,42 +20,6 @@ namespace {
 
 constexpr int PortNo = 7;
 
-// A pseudo-terminal: the test holds the master, the port opens the slave.
-class Pty
-{
-public:
-    Pty()
-    {
-        m_master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-        if (m_master >= 0 && grantpt(m_master) == 0 && unlockpt(m_master) == 0)
-            m_slave = QString::fromLocal8Bit(ptsname(m_master));
-    }
-    ~Pty() { CloseMaster(); }
-
-    bool Valid() const { return !m_slave.isEmpty(); }
-    QString Slave() const { return m_slave; }
-    int Master() const { return m_master; }
-    void CloseMaster()
-    {
-        if (m_master >= 0)
-            ::close(m_master);
-        m_master = -1;
-    }
-
-private:
-    int m_master = -1;
-    QString m_slave;
-};
-
-QString OpenError(TComPort &port)
-{
-    try {
-        port.Open();
-    } catch (const EComException &e) {
-        return e.Message();
-    }
-    return QString();
-}
 
 } // namespace
 

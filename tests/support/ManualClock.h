@@ -2,12 +2,15 @@
 
 #include "ClockSource.h"
 
-// A clock source whose values the test sets by hand.
+#include <atomic>
+
+// A clock source whose values the test sets by hand. The serial monitor
+// thread reads it too, so the values are atomic.
 class ManualClock final : public ClockSource
 {
 public:
-    quint32 tick = 0;
-    qint32 timeOfDay = 0;
+    std::atomic<quint32> tick{0};
+    std::atomic<qint32> timeOfDay{0};
 
     quint32 TickCount() const override { return tick; }
     qint32 TimeOfDayMs() const override { return timeOfDay; }

@@ -109,7 +109,7 @@ private Q_SLOTS:
                                           "SaveAutosave"}));
         QCOMPARE(host.timeTexts, QStringList{QStringLiteral("9:05.03,47")});
         QCOMPARE(host.countryCodes, QStringList{QStringLiteral("GER")});
-        QCOMPARE(host.shown.last(), qMakePair(DisplayRow::Lower, clocks.timeOfDay));
+        QCOMPARE(host.shown.last(), qMakePair(DisplayRow::Lower, clocks.timeOfDay.load()));
         QCOMPARE(host.resultCount, 1);
     }
 

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "ComBackend.h"
+#include "ModemTransitions.h"
+
+// What the modem watch needs of a device.
+class ModemLineAccess
+{
+public:
+    virtual ~ModemLineAccess() = default;
+
+    // Reads the lines and the counters as one consistent look. False with
+    // `failure` filled when the device cannot be read.
+    virtual bool Look(ModemLook *look, ComFailure *failure) = 0;
+
+    // Blocks until one of `watchedLines` (ModemLine bits) changes, for at
+    // most ModemWatch::MaxWaitMicroseconds, or, with `poll`, for
+    // ModemWatch::PollMicroseconds whatever happens on the lines. A wake or
+    // an event the device notes itself may end it early. False with
+    // `failure` filled when the device failed.
+    virtual bool AwaitLineChange(quint32 watchedLines, bool poll, ComFailure *failure) = 0;
+
+    // Whether WakeWaiter has been called.
+    virtual bool WakeRequested() const = 0;
+};
+
+// Watches the modem lines of one device so that no change is lost: after
+// every wake, however it came, the lines and counters are read again and
+// compared with the last look, and no wait lasts longer than
+// MaxWaitMicroseconds. A change that comes between the look and the start of
+// the wait, which a driver's change wait does not notice, is therefore seen
+// within that time. Without counters the lines are sampled every
+// PollMicroseconds, so a pulse of two milliseconds is always sampled.
+class ModemWatch
+{
+public:
+    static constexpr int MaxWaitMicroseconds = 2000;
+    static constexpr int PollMicroseconds = 500;
+
+    // Takes the look from which changes are counted.
+    bool Start(ModemLineAccess &device, ComFailure *failure);
+
+    // Waits for a change of a line watched by `mask` (ComEvent bits), an
+    // event the device notes, a wake or a failure.
+    ComWaitResult Wait(ModemLineAccess &device, quint32 mask, ComWaitReport *report);
+
+private:
+    ModemLook m_last;
+    bool m_started = false;
+};
+
+// The ModemLine bits of the lines whose changes `mask` (ComEvent bits) watches.
+quint32 WatchedModemLines(quint32 mask);

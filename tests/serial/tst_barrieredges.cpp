@@ -1,0 +1,297 @@
+// No light-barrier edge is lost: the transitions between two looks at the modem
+// lines, and the whole road from a simulated port through the monitor thread,
+// the queue, the trigger decision and the race clock, with the interface thread
+// kept away while the edges come.
+#include "Comms.h"
+#include "ManualClock.h"
+#include "ModemTransitions.h"
+#include "RaceClock.h"
+#include "RecordingRaceClockHost.h"
+#include "SerialTestSupport.h"
+#include "SerialTriggers.h"
+#include "SimulatedComBackend.h"
+
+#include <QTest>
+
+Q_DECLARE_METATYPE(ModemLook)
+
+namespace {
+
+constexpr int PortNo = 4;
+constexpr quint32 Cts = ModemLine::CtsOn;
+constexpr quint32 Dsr = ModemLine::DsrOn;
+constexpr qint32 Noon = 12 * 3600 * 1000;
+
+using Notifications = QList<QPair<quint32, quint32>>; // events, status word
+
+ModemLook Counted(quint32 status, quint32 cts, quint32 dsr = 0)
+{
+    ModemLook look;
+    look.Status = status;
+    look.Counted = true;
+    look.Cts = cts;
+    look.Dsr = dsr;
+    return look;
+}
+
+ModemLook Uncounted(quint32 status)
+{
+    ModemLook look;
+    look.Status = status;
+    return look;
+}
+
+// The port as the main window wires it: handlers pass the event's status word
+// and stamp on, and both the port and the race clock read one manual clock.
+struct Rig
+{
+    SimulatedComBackend backend;
+    ManualClock clocks;
+    RecordingRaceClockHost host;
+    RaceClock clock{host, clocks};
+    SerialTriggers triggers{clock};
+    TComPort port{nullptr, &backend};
+    int handled = 0;
+
+    explicit Rig(int alg, int lockoutMs = 0)
+    {
+        clocks.timeOfDay = Noon;
+        clocks.tick = 5000;
+        port.setPort(PortNo);
+        port.setEvents(EventSet(evCTS) | EventSet(evDSR));
+        port.setClockSource(&clocks);
+        port.OnCTS = [this](TComPort *sender) {
+            ++handled;
+            triggers.ComPortCTS(sender->ModemStatus(), sender->EventStamp());
+        };
+        port.OnDSR = [this](TComPort *sender) {
+            ++handled;
+            triggers.ComPortDSR(sender->ModemStatus(), sender->EventStamp());
+        };
+        triggers.setAlg(alg);
+        clock.setLockoutInterval(lockoutMs);
+    }
+
+    bool OpenAndStart()
+    {
+        port.Open();
+        triggers.setAuto(true);
+        clock.mStartClick();
+        clock.TimerGesperrtTimer(); // the lockout after START is not what is tested
+        return backend.WaitUntilWaiting(PortNo, backend.WaitCount(PortNo) + 1);
+    }
+
+    // Blocks until the monitor has looked at the lines after everything done
+    // so far, so the changes are queued and stamped with the clock as it is.
+    bool Seen()
+    {
+        // The look that saw them may have begun just before; the one after
+        // it comes once they are stamped and queued.
+        return backend.WaitUntilLooked(PortNo, backend.LookCount(PortNo) + 3);
+    }
+
+    bool Crossing(quint32 lines)
+    {
+        backend.SetModemStatus(PortNo, backend.LastStatus(PortNo) | lines);
+        if (!Seen())
+            return false;
+        backend.SetModemStatus(PortNo, backend.LastStatus(PortNo) & ~lines);
+        return Seen();
+    }
+};
+
+} // namespace
+
+class TestBarrierEdges : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void transitions_data()
+    {
+        QTest::addColumn<ModemLook>("before");
+        QTest::addColumn<ModemLook>("after");
+        QTest::addColumn<Notifications>("expected");
+        QTest::addColumn<quint32>("unlisted");
+
+        const quint32 both = ComEvent::Cts | ComEvent::Dsr;
+        QTest::newRow("nothing") << Counted(0, 3) << Counted(0, 3) << Notifications{} << 0u;
+        QTest::newRow("one change") << Counted(0, 3) << Counted(Cts, 4)
+                                    << Notifications{{ComEvent::Cts, Cts}} << 0u;
+        QTest::newRow("pulse: off, on, off")
+            << Counted(0, 4) << Counted(0, 6)
+            << Notifications{{ComEvent::Cts, Cts}, {ComEvent::Cts, 0}} << 0u;
+        QTest::newRow("on, off, on") << Counted(0, 4) << Counted(Cts, 7)
+                                     << Notifications{{ComEvent::Cts, Cts},
+                                                      {ComEvent::Cts, 0},
+                                                      {ComEvent::Cts, Cts}}
+                                     << 0u;
+        // Seen together, CTS and DSR share one notification with the word read.
+        QTest::newRow("CTS and DSR together")
+            << Counted(0, 1, 1) << Counted(Cts | Dsr, 2, 2)
+            << Notifications{{both, Cts | Dsr}} << 0u;
+        QTest::newRow("CTS pulse, DSR change")
+            << Counted(0, 0, 0) << Counted(Dsr, 2, 1)
+            << Notifications{{ComEvent::Cts, Cts}, {both, Dsr}} << 0u;
+        QTest::newRow("count and level disagree: a pulse")
+            << Counted(Cts, 9) << Counted(Cts, 10)
+            << Notifications{{ComEvent::Cts, 0}, {ComEvent::Cts, Cts}} << 0u;
+        QTest::newRow("no counters: the level alone")
+            << Uncounted(0) << Uncounted(Cts) << Notifications{{ComEvent::Cts, Cts}} << 0u;
+        QTest::newRow("counter went back") << Counted(0, 50) << Counted(Cts, 2)
+                                           << Notifications{{ComEvent::Cts, Cts}} << 0u;
+        QTest::newRow("unwatched ring") << Counted(0, 0) << [] {
+            ModemLook ring = Counted(ModemLine::RingOn, 0);
+            ring.Ring = 1;
+            return ring;
+        }() << Notifications{} << 0u;
+        Notifications capped;
+        for (quint32 i = 1; i < MaxListedChanges; ++i)
+            capped.append({ComEvent::Cts, (i % 2) ? Cts : 0});
+        capped.append({ComEvent::Cts, 0});
+        QTest::newRow("noise beyond the listed limit")
+            << Counted(0, 0) << Counted(0, 1000) << capped << (1000u - MaxListedChanges);
+    }
+
+    void transitions()
+    {
+        QFETCH(ModemLook, before);
+        QFETCH(ModemLook, after);
+        QFETCH(Notifications, expected);
+        QFETCH(quint32, unlisted);
+        std::vector<ComNotification> out;
+        QCOMPARE(AppendModemTransitions(before, after, ComEvent::Cts | ComEvent::Dsr, &out),
+                 unlisted);
+        Notifications seen;
+        for (const ComNotification &notification : out)
+            seen.append({notification.Events, notification.ModemStatus});
+        QCOMPARE(seen, expected);
+    }
+
+    // Every way a finish crossing can reach the port records one finish, for
+    // a barrier that acts on the line turning on and one that acts on it
+    // turning off.
+    void everyCrossingIsOneFinish_data()
+    {
+        QTest::addColumn<int>("alg");
+        QTest::addColumn<QString>("crossing");
+        for (int alg : {0, 1}) {
+            for (const char *crossing : {"ordinary", "edges in the gap", "counted pulse",
+                                         "sampled pulse without counters"})
+                QTest::addRow("Alg %d, %s", alg, crossing) << alg << QString::fromLatin1(crossing);
+        }
+    }
+
+    void everyCrossingIsOneFinish()
+    {
+        QFETCH(int, alg);
+        QFETCH(QString, crossing);
+        Rig rig(alg);
+        rig.backend.setCounters(PortNo, crossing != QLatin1String("sampled pulse without counters"));
+        QVERIFY(rig.OpenAndStart());
+
+        if (crossing == QLatin1String("ordinary")) {
+            QVERIFY(rig.Crossing(Cts));
+        } else if (crossing == QLatin1String("edges in the gap")) {
+            // Each edge comes after the monitor's look and before its wait
+            // begins; nothing else happens on the line afterwards.
+            rig.backend.SetModemStatusInGap(PortNo, Cts);
+            QVERIFY(rig.Seen());
+            rig.backend.SetModemStatusInGap(PortNo, 0);
+            QVERIFY(rig.Seen());
+        } else if (crossing == QLatin1String("counted pulse")) {
+            rig.backend.Pulse(PortNo, Cts);
+        } else {
+            // Sampling every half millisecond: a line on across two looks is
+            // on at one of them, as a 2 ms pulse always is.
+            rig.backend.SetCts(PortNo, true);
+            QVERIFY(rig.Seen());
+            rig.backend.SetCts(PortNo, false);
+        }
+        QVERIFY(ProcessUntil([&] { return rig.host.timeTexts.size() == 1 && rig.handled == 2; }));
+        QCOMPARE(rig.triggers.LastModemStatus(), 0u);
+        QCOMPARE(rig.port.LostEvents(), 0u);
+        // Nothing more comes.
+        QVERIFY(rig.Seen());
+        QCoreApplication::processEvents();
+        QCOMPARE(rig.host.timeTexts.size(), 1);
+        QCOMPARE(rig.handled, 2);
+    }
+
+    // Two competitors cross while the interface thread is busy: each finish
+    // gets the time of its own edge, and the lockout after the first is
+    // judged by the times of the edges, not by when they are handled.
+    void crossingsWhileBusyKeepTheirTimes_data()
+    {
+        QTest::addColumn<int>("apart");
+        QTest::addColumn<QStringList>("recorded");
+        QTest::newRow("outside the lockout") << 250 << QStringList{"12:00.00,00", "12:00.00,25"};
+        QTest::newRow("inside the lockout") << 150 << QStringList{"12:00.00,00"};
+        QTest::newRow("just at its end") << 200 << QStringList{"12:00.00,00", "12:00.00,20"};
+    }
+
+    void crossingsWhileBusyKeepTheirTimes()
+    {
+        QFETCH(int, apart);
+        QFETCH(QStringList, recorded);
+        Rig rig(SerialTriggers::AlgOn, 200);
+        QVERIFY(rig.OpenAndStart());
+
+        // No event is processed from here on until both crossings are queued.
+        QVERIFY(rig.Crossing(Cts));
+        rig.clocks.Advance(apart);
+        QVERIFY(rig.Crossing(Cts));
+        rig.clocks.Advance(300);
+        QVERIFY(rig.port.DispatchPending());
+        QCOMPARE(rig.handled, 0);
+
+        QVERIFY(ProcessUntil([&] { return rig.handled == 4; }));
+        QCOMPARE(rig.host.timeTexts, recorded);
+        QCOMPARE(rig.port.LostEvents(), 0u);
+        // The lockout of the last finish began at its edge.
+        QCOMPARE(rig.clock.Locked(), false);
+    }
+
+    // The start barrier too is judged by the time of its edge.
+    void startEdgeWithinLockoutIsIgnored()
+    {
+        Rig rig(SerialTriggers::AlgOn, 200);
+        rig.port.Open();
+        rig.triggers.setAuto(true);
+        QVERIFY(rig.backend.WaitUntilWaiting(PortNo, 1));
+        QVERIFY(rig.Crossing(Dsr)); // starts at its edge, and START locks for 200 ms
+        rig.clocks.Advance(100);
+        QVERIFY(ProcessUntil([&] { return rig.handled == 2; }));
+        QVERIFY(rig.clock.Running());
+        QCOMPARE(rig.clock.StartTick(), 5000u);
+        rig.clock.mStopClick();
+        rig.clock.mResetClick();
+        QVERIFY(rig.Crossing(Dsr)); // at +100: still locked
+        QVERIFY(ProcessUntil([&] { return rig.handled == 4; }));
+        QVERIFY(!rig.clock.Running());
+        rig.clocks.Advance(100);
+        QVERIFY(rig.Crossing(Dsr)); // at +200: free
+        QVERIFY(ProcessUntil([&] { return rig.handled == 6; }));
+        QVERIFY(rig.clock.Running());
+    }
+
+    // A flood the interface thread cannot take in time fills the queue; what
+    // does not fit is counted and reported, never dropped in silence.
+    void overflowIsReported()
+    {
+        Rig rig(SerialTriggers::AlgOn, 0);
+        int overflows = 0;
+        rig.port.OnOverflow = [&overflows](TComPort *) { ++overflows; };
+        QVERIFY(rig.OpenAndStart());
+        constexpr int Pulses = 3000;
+        for (int i = 0; i < Pulses; ++i)
+            rig.backend.Pulse(PortNo, Cts);
+        QVERIFY(rig.Seen());
+        QVERIFY(ProcessUntil([&] { return overflows > 0 && !rig.port.DispatchPending(); }));
+        QVERIFY(rig.port.LostEvents() > 0);
+        QCOMPARE(quint64(rig.handled) + rig.port.LostEvents(), quint64(2 * Pulses));
+    }
+};
+
+QTEST_MAIN(TestBarrierEdges)
+#include "tst_barrieredges.moc"

@@ -1,0 +1,294 @@
+// Light barriers through the real main window on the simulated port: a barrier
+// finish keeps the time of its edge however long the window was busy, the
+// lockout read from the settings stays within the dialog's range, the mode
+// and the warning line tell the truth about the barriers, and a pulled-out
+// adapter is reconnected by confirming the settings dialog.
+#include "Cfg.h"
+#include "Comms.h"
+#include "DlgYesNo.h"
+#include "Dmn_led.h"
+#include "FMain.h"
+#include "ManualClock.h"
+#include "ProtocolPanel.h"
+#include "SerialTriggers.h"
+#include "SimulatedComBackend.h"
+#include "SortGrid.h"
+#include "SpinFloatEdit.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+constexpr int Port = 5;
+
+// A race on the simulated port with every setting stored, so each is read.
+class BarrierRace
+{
+public:
+    QTemporaryDir home;
+    ManualClock clocks;
+    SimulatedComBackend serial;
+    std::unique_ptr<TFormMain> window;
+    std::unique_ptr<TCfgDialog> settingsDialog;
+    std::unique_ptr<TFDlgYesNo> question;
+
+    explicit BarrierRace(int alg = 0, int wait = 0)
+    {
+        clocks.timeOfDay = 9 * 3600 * 1000;
+        clocks.tick = 1000;
+        QSettings raw(SettingsFile(), QSettings::IniFormat);
+        const std::pair<const char *, int> values[] = {
+            {"Port", Port}, {"Alg", alg}, {"Left", 10}, {"Top", 10}, {"Width", 822},
+            {"Height", 434}, {"Sound", 1}, {"C1", 0}, {"C2", 0xFFFF}, {"C3", 0x404040},
+            {"Acc", 2}, {"C4", 0xFF00}, {"FilterInd", 2}, {"Wait", wait}, {"ButtonLap", 0}};
+        for (const auto &[name, value] : values)
+            raw.setValue(QLatin1String(name), value);
+    }
+
+    ~BarrierRace()
+    {
+        // The dialogs are the window's children.
+        settingsDialog.release();
+        question.release();
+    }
+
+    QString SettingsFile() const { return home.filePath(QStringLiteral("settings.ini")); }
+
+    bool Open()
+    {
+        window = std::make_unique<TFormMain>(
+            FormMainEnvironment{.clocks = &clocks,
+                                .serialBackend = &serial,
+                                .settings = SettingsLocation::File(SettingsFile()),
+                                .programFolder = home.path(),
+                                .autosaveFolder = home.path()});
+        settingsDialog = std::make_unique<TCfgDialog>(*window, window.get());
+        question = std::make_unique<TFDlgYesNo>(window.get());
+        window->setDialogs(settingsDialog.get(), question.get());
+        window->show();
+        window->activateWindow();
+        return QTest::qWaitForWindowActive(window.get());
+    }
+
+    // Blocks until the monitor has stamped and queued every change made so far.
+    bool Seen()
+    {
+        return serial.WaitUntilLooked(Port, serial.LookCount(Port) + 3);
+    }
+
+    bool Cross(void (SimulatedComBackend::*line)(int, bool))
+    {
+        (serial.*line)(Port, true);
+        const bool seen = Seen();
+        (serial.*line)(Port, false);
+        return seen && Seen();
+    }
+
+    // A function key on the window, which has the keyboard again after a dialog.
+    bool Key(Qt::Key key)
+    {
+        window->activateWindow();
+        if (!QTest::qWaitForWindowActive(window.get()))
+            return false;
+        QTest::keyClick(window.get(), key);
+        return true;
+    }
+
+    int Results() const { return window->Protocol().ResultCount(); }
+    QString TimeOfRow(int row) const { return window->Protocol().SortGrid1->Cells(1, row); }
+    QLabel *Warning() const { return window->LabelLichtschranke(); }
+
+    // Opens the settings dialog with Alt+E and confirms it unchanged with OK;
+    // returns the text of the error box that followed, if one did.
+    QString ConfirmSettings()
+    {
+        QString shown;
+        QTimer operatorHand;
+        QObject::connect(&operatorHand, &QTimer::timeout, window.get(), [this, &shown] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (modal == settingsDialog.get()) {
+                QTest::mouseClick(settingsDialog->OKBtn, Qt::LeftButton);
+            } else if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                shown = box->text();
+                box->accept();
+            }
+        });
+        operatorHand.start(5);
+        window->activateWindow();
+        if (QTest::qWaitForWindowActive(window.get()))
+            QTest::keyClick(window.get(), Qt::Key_E, Qt::AltModifier);
+        return shown;
+    }
+};
+
+} // namespace
+
+class TestStampedFinish : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QApplication::setApplicationName(QStringLiteral("Tivano"));
+        // As the program entry sets it: decimal commas in the settings.
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    }
+
+    void barrierFinishKeepsItsEdgeTime()
+    {
+        BarrierRace race;
+        QVERIFY(race.Open());
+        QVERIFY(race.Key(Qt::Key_F5));
+        QVERIFY(race.window->Clock().Running());
+
+        // The competitor crosses at 9:00:00.00 while the window is busy (no
+        // event is handled) for 300 ms.
+        QVERIFY(race.Cross(&SimulatedComBackend::SetCts));
+        race.clocks.Advance(300);
+        QTRY_COMPARE(race.Results(), 1);
+        QCOMPARE(race.TimeOfRow(1), QStringLiteral("9:00.00,00"));
+
+        // F4 reads the clock when it is pressed.
+        QVERIFY(race.Key(Qt::Key_F4));
+        QCOMPARE(race.Results(), 2);
+        QCOMPARE(race.TimeOfRow(2), QStringLiteral("9:00.00,30"));
+    }
+
+    void lockoutFromSettingsStaysInRange_data()
+    {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<int>("applied");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("largest integer") << 2147483647 << 10000 << "10,0";
+        QTest::newRow("just above 10 s") << 10001 << 10000 << "10,0";
+        QTest::newRow("negative") << -200 << 0 << "0,0";
+        QTest::newRow("in range") << 1500 << 1500 << "1,5";
+    }
+
+    void lockoutFromSettingsStaysInRange()
+    {
+        QFETCH(int, stored);
+        QFETCH(int, applied);
+        QFETCH(QString, shown);
+        BarrierRace race(0, stored);
+        QVERIFY(race.Open());
+        QCOMPARE(race.window->Clock().LockoutInterval(), applied);
+        race.settingsDialog->FillFromHost();
+        QCOMPARE(race.settingsDialog->seWait->Text(), shown);
+
+        // A barrier finish locks for that long at most.
+        QVERIFY(race.Key(Qt::Key_F5));
+        race.window->Clock().TimerGesperrtTimer();
+        QVERIFY(race.Cross(&SimulatedComBackend::SetCts));
+        QTRY_COMPARE(race.Results(), 1);
+        race.clocks.Advance(applied);
+        QVERIFY(race.Cross(&SimulatedComBackend::SetCts));
+        QTRY_COMPARE(race.Results(), 2);
+    }
+
+    void modeAndWarningFollowTheAlgorithm_data()
+    {
+        QTest::addColumn<int>("alg");
+        QTest::addColumn<int>("led");
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("warning");
+        QTest::addColumn<bool>("startBarrierWorks");
+        QTest::addColumn<bool>("finishBarrierWorks");
+        QTest::newRow("Ein") << 0 << int(TLed::lkGreen) << "&Auto" << QString() << true << true;
+        QTest::newRow("Aus") << 1 << int(TLed::lkGreen) << "&Auto" << QString() << true << true;
+        QTest::newRow("finish only")
+            << 2 << int(TLed::lkYellow) << "&Auto"
+            << "Start-Lichtschranke inaktiv (Algorithmus 2: nur Ziel). In den Einstellungen "
+               "„Ein“ oder „Aus“ wählen."
+            << false << true;
+        QTest::newRow("none chosen in the dialog")
+            << -1 << int(TLed::lkRed) << "&Hand"
+            << "Lichtschranken inaktiv: kein gültiger Algorithmus. In den Einstellungen "
+               "„Ein“ oder „Aus“ wählen."
+            << false << false;
+        QTest::newRow("unknown value") << 7 << int(TLed::lkRed) << "&Hand"
+                                       << "Lichtschranken inaktiv: kein gültiger Algorithmus. "
+                                          "In den Einstellungen „Ein“ oder „Aus“ wählen."
+                                       << false << false;
+    }
+
+    void modeAndWarningFollowTheAlgorithm()
+    {
+        QFETCH(int, alg);
+        QFETCH(int, led);
+        QFETCH(QString, mode);
+        QFETCH(QString, warning);
+        QFETCH(bool, startBarrierWorks);
+        QFETCH(bool, finishBarrierWorks);
+        BarrierRace race(alg);
+        QVERIFY(race.Open());
+        QVERIFY(race.window->ComPort().Connected());
+        QCOMPARE(int(race.window->LedModus()->Kind()), led);
+        QCOMPARE(race.window->LabelModus()->text(), mode);
+        QCOMPARE(race.Warning()->text(), warning);
+        QCOMPARE(race.Warning()->isVisible(), !warning.isEmpty());
+
+        // What the display says is what the barriers do. "Aus" acts as the
+        // line turns off, the others as it turns on; a crossing is both.
+        QVERIFY(race.Cross(&SimulatedComBackend::SetDsr));
+        QTRY_VERIFY(!race.window->ComPort().DispatchPending());
+        QCOMPARE(race.window->Triggers().LastModemStatus(), 0u);
+        QCOMPARE(race.window->Clock().Running(), startBarrierWorks);
+        if (!startBarrierWorks)
+            QVERIFY(race.Key(Qt::Key_F5));
+        race.window->Clock().TimerGesperrtTimer();
+        race.clocks.Advance(1000);
+        QVERIFY(race.Cross(&SimulatedComBackend::SetCts));
+        QTRY_VERIFY(!race.window->ComPort().DispatchPending());
+        QCOMPARE(race.window->Triggers().LastModemStatus(), 0u);
+        QCOMPARE(race.Results(), finishBarrierWorks ? 1 : 0);
+    }
+
+    void unpluggedAdapterIsReconnectedByTheDialog()
+    {
+        BarrierRace race;
+        QVERIFY(race.Open());
+        QCOMPARE(race.window->LabelModus()->text(), QStringLiteral("&Auto"));
+        QVERIFY(race.Warning()->isHidden());
+
+        race.serial.Unplug(Port);
+        QTRY_COMPARE(race.window->LabelModus()->text(), QStringLiteral("&Hand"));
+        QCOMPARE(race.window->LedModus()->Kind(), TLed::lkRed);
+        QVERIFY(race.Warning()->isVisible());
+        QCOMPARE(race.Warning()->text(),
+                 QStringLiteral("Lichtschranken aus: Gerät getrennt. Nach dem Anschließen die "
+                                "Einstellungen mit OK bestätigen."));
+
+        // Confirming while it is still away tries again and says why not.
+        QCOMPARE(race.ConfirmSettings(),
+                 QStringLiteral("Unable to open com port: No such file or directory"));
+        QCOMPARE(race.window->LabelModus()->text(), QStringLiteral("&Hand"));
+        QVERIFY(race.Warning()->isVisible());
+
+        // Plugged in again and confirmed with the same port: Auto, and barriers count.
+        race.serial.Replug(Port);
+        QCOMPARE(race.ConfirmSettings(), QString());
+        QVERIFY(race.window->ComPort().Connected());
+        QCOMPARE(race.window->LabelModus()->text(), QStringLiteral("&Auto"));
+        QCOMPARE(race.window->LedModus()->Kind(), TLed::lkGreen);
+        QVERIFY(race.Warning()->isHidden());
+        QVERIFY(race.Key(Qt::Key_F5));
+        QVERIFY(race.window->Clock().Running());
+        race.window->Clock().TimerGesperrtTimer();
+        QVERIFY(race.Cross(&SimulatedComBackend::SetCts));
+        QTRY_COMPARE(race.Results(), 1);
+    }
+};
+
+QTEST_MAIN(TestStampedFinish)
+#include "tst_stampedfinish.moc"
