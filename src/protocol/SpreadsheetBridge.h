@@ -25,15 +25,14 @@ public:
 
     // Reads the first `colCount` columns of the first worksheet up to the first row whose
     // column A is empty. Returns at least one row (the sheet's first row) of `colCount`
-    // texts; numbers and dates come back as text ("12,5", "07.05.2025", "09:05:00").
-    // Returns false and sets *error when the file cannot be read as a workbook.
+    // texts; numbers, times and dates come back as text ("12,5", "00:25:13,45",
+    // "07.05.2025"). Returns false and sets *error when the file cannot be read as a
+    // workbook or a cell of the table cannot be converted. The file is parsed in a
+    // separate process with a time and memory limit.
     static bool ReadWorkbook(const QString &fileName, int colCount, QList<QStringList> &rows,
                              QString *error = nullptr);
 
     // Puts rows read by ReadWorkbook into the table: RowCount becomes the number of rows,
     // the cells of every column are overwritten.
     static void ApplyWorkbookRows(TProtocolTable &table, const QList<QStringList> &rows);
-
-    // A number in the text form the import gives it: shortest form, "," as decimal mark.
-    static QString NumberText(double value);
 };
