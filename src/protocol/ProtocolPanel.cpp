@@ -480,8 +480,7 @@ bool TProtocolPanel::PrintProtocolPage(const QString &FileName, QPrinter &printe
 
 void TProtocolPanel::BuildProtocolFileFilters(const FileTypeNames &names)
 {
-    FFilters = TProtocolFiles::BuildProtocolFileFilters(
-        names, IsAutomationServerInstalled(QStringLiteral("Excel.Application")));
+    FFilters = TProtocolFiles::BuildProtocolFileFilters(names);
 }
 
 // ---- commands

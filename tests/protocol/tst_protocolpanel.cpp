@@ -242,8 +242,10 @@ private Q_SLOTS:
         QVERIFY(!Panel().sbExcel->isEnabled());
         Panel().EnableExportCommands(false);
         QVERIFY(!Panel().sbExcel->isEnabled());
+        // The program reads and writes workbooks itself: their types stay offered.
         Panel().BuildProtocolFileFilters(FileTypeNames());
-        QCOMPARE(Panel().FileFilters().OpenFilter(), QStringLiteral("Textdatei (*.txt)|*.txt"));
+        QCOMPARE(Panel().FileFilters().OpenFilter(),
+                 QStringLiteral("Textdatei (*.txt)|*.txt|MS Excel (*.xlsx)|*.xlsx|OpenDocument-Tabelle (*.ods)|*.ods"));
     }
 
     void exportCommandsWithoutRows()
