@@ -17,8 +17,6 @@
 
 namespace {
 
-bool WorkbookSupport = true;
-
 struct WorkbookCloser
 {
     void operator()(lxw_workbook *book) const
@@ -41,16 +39,6 @@ double FittedWidth(qsizetype longest)
 }
 
 } // namespace
-
-bool TSpreadsheetBridge::IsAutomationServerInstalled(const QString &progId)
-{
-    return WorkbookSupport && progId == QLatin1String("Excel.Application");
-}
-
-void TSpreadsheetBridge::setWorkbookSupport(bool available)
-{
-    WorkbookSupport = available;
-}
 
 bool TSpreadsheetBridge::ExportToSpreadsheet(const TProtocolTable &table, const QString &fileName,
                                              const QString &title, QString *error)

@@ -11,11 +11,6 @@
 class TSpreadsheetBridge
 {
 public:
-    // True when workbook support is available for the program identifier
-    // "Excel.Application"; tests can switch it off.
-    static bool IsAutomationServerInstalled(const QString &progId);
-    static void setWorkbookSupport(bool available);
-
     // Writes the whole table (title row first, empty data rows included) into a new
     // workbook: row 1 bold with a medium border, thin borders on every cell, columns
     // fitted to their longest text, author "Korvano Software", subject and sheet name

@@ -30,8 +30,13 @@ public:
     QString PdfName;
     int PrinterQuestions = 0;
     bool AcceptPrinter = true;
+    bool SpreadsheetApplication = true;
 
     void OpenDocument(const QString &fileName) override { Opened.append(fileName); }
+    void FindApplication(const QString &, std::function<void(bool)> answer) override
+    {
+        answer(SpreadsheetApplication);
+    }
     bool ChoosePrinter(QPrinter &printer, QWidget *) override
     {
         ++PrinterQuestions;
@@ -124,7 +129,6 @@ private:
 private Q_SLOTS:
     void init()
     {
-        TSpreadsheetBridge::setWorkbookSupport(true);
         FDir = std::make_unique<QTemporaryDir>();
         QDir::setCurrent(FDir->path());
         FShell = FakeShell();
@@ -235,7 +239,8 @@ private Q_SLOTS:
 
     void workbookCommandFollowsSupport()
     {
-        TSpreadsheetBridge::setWorkbookSupport(false);
+        FShell.SpreadsheetApplication = false;
+        Panel().FindSpreadsheetApplication();
         Finish(QStringLiteral("1"), QString());
         Finish(QStringLiteral("2"), QString());
         QVERIFY(Panel().sbSave->isEnabled());

@@ -105,16 +105,6 @@ private:
     }
 
 private Q_SLOTS:
-    void cleanup() { TSpreadsheetBridge::setWorkbookSupport(true); }
-
-    void availability()
-    {
-        QVERIFY(TSpreadsheetBridge::IsAutomationServerInstalled(QStringLiteral("Excel.Application")));
-        QVERIFY(!TSpreadsheetBridge::IsAutomationServerInstalled(QStringLiteral("Word.Application")));
-        TSpreadsheetBridge::setWorkbookSupport(false);
-        QVERIFY(!TSpreadsheetBridge::IsAutomationServerInstalled(QStringLiteral("Excel.Application")));
-    }
-
     void exportReadsBack()
     {
         TMemoryProtocolTable table;
