@@ -150,7 +150,13 @@ std::optional<QString> Number(double value)
     if (ec != std::errc())
         return std::nullopt;
     const char *e = std::find(buffer, end, 'e');
-    const int exponent = std::atoi(e + 1);
+    if (e == end)
+        return std::nullopt;
+    // The exponent ends where the written characters end: the buffer has no terminator.
+    int exponent = 0;
+    const char *exponentStart = e + 1 < end && e[1] == '+' ? e + 2 : e + 1;
+    if (std::from_chars(exponentStart, end, exponent).ec != std::errc())
+        return std::nullopt;
     std::string digits;
     digits += buffer[0];
     digits.append(static_cast<const char *>(buffer + 2), e);
