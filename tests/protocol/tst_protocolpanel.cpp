@@ -30,13 +30,8 @@ public:
     QString PdfName;
     int PrinterQuestions = 0;
     bool AcceptPrinter = true;
-    bool SpreadsheetApplication = true;
 
     void OpenDocument(const QString &fileName) override { Opened.append(fileName); }
-    void FindApplication(const QString &, std::function<void(bool)> answer) override
-    {
-        answer(SpreadsheetApplication);
-    }
     bool ChoosePrinter(QPrinter &printer, QWidget *) override
     {
         ++PrinterQuestions;
@@ -239,8 +234,15 @@ private Q_SLOTS:
 
     void workbookCommandFollowsSupport()
     {
-        FShell.SpreadsheetApplication = false;
-        Panel().FindSpreadsheetApplication();
+        // A desktop without an application for workbooks.
+        struct NoApplicationShell : FakeShell
+        {
+            void FindApplication(const QString &, std::function<void(bool)> answer) override
+            {
+                answer(false);
+            }
+        } shell;
+        Panel().setShell(&shell);
         Finish(QStringLiteral("1"), QString());
         Finish(QStringLiteral("2"), QString());
         QVERIFY(Panel().sbSave->isEnabled());
