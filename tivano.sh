@@ -6,7 +6,7 @@ cd "$(dirname "$(readlink -f "$0")")"
 # Everything the build, the program and the tests need, in one place.
 BUILD_PACKAGES=(cmake g++ ninja-build pkg-config
     qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-documentation-tools
-    libqt6sql6-sqlite libgl-dev libxlsxwriter-dev liborcus-dev libixion-dev libboost-dev
+    libqt6sql6-sqlite libgl-dev libxlsxwriter-dev libzip-dev liborcus-dev libixion-dev libboost-dev
     qt6-translations-l10n fonts-liberation2 xdg-utils)
 TEST_PACKAGES=(xvfb xauth xdotool imagemagick poppler-utils)
 

@@ -61,7 +61,7 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.korvano.example/tivano")
 # asks for, the desktop's open action).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6widgets6 (>= 6.4), libqt6printsupport6 (>= 6.4), libqt6help6 (>= 6.4), libqt6sql6-sqlite (>= 6.4), libxlsxwriter4, liborcus-0.17-0, qt6-translations-l10n, fonts-liberation2, xdg-utils")
+    "libqt6widgets6 (>= 6.4), libqt6printsupport6 (>= 6.4), libqt6help6 (>= 6.4), libqt6sql6-sqlite (>= 6.4), libxlsxwriter4, libzip4, qt6-translations-l10n, fonts-liberation2, xdg-utils")
 include(CPack)
 
 if(TIVANO_BUILD_TESTS AND TARGET tivano AND TARGET tivanohelpviewer)

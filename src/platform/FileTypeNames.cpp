@@ -3,6 +3,8 @@
 #include <QMimeDatabase>
 #include <QMimeType>
 
+#include <iterator>
+
 std::optional<QString> MimeFileTypeDescription(const QString &fileClass)
 {
     QString mimeName;
@@ -12,6 +14,8 @@ std::optional<QString> MimeFileTypeDescription(const QString &fileClass)
         mimeName = QStringLiteral("text/plain");
     else if (fileClass == QLatin1String("MS Excel"))
         mimeName = QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet");
+    else if (fileClass == QLatin1String("odsfile"))
+        mimeName = QStringLiteral("application/vnd.oasis.opendocument.spreadsheet");
     else
         return std::nullopt;
 
@@ -24,9 +28,10 @@ std::optional<QString> MimeFileTypeDescription(const QString &fileClass)
 FileTypeNames LoadFileTypeNames(const FileTypeLookup &lookup)
 {
     FileTypeNames names;
-    QString *const targets[] = {&names.Html, &names.Text, &names.Excel};
-    const QString classes[] = {QStringLiteral("htmlfile"), QStringLiteral("txtfile"), names.Excel};
-    for (size_t i = 0; i < 3; ++i) {
+    QString *const targets[] = {&names.Html, &names.Text, &names.Excel, &names.Ods};
+    const QString classes[] = {QStringLiteral("htmlfile"), QStringLiteral("txtfile"), names.Excel,
+                               QStringLiteral("odsfile")};
+    for (size_t i = 0; i < std::size(classes); ++i) {
         const std::optional<QString> description = lookup(classes[i]);
         if (!description)
             break;

@@ -11,17 +11,18 @@ struct FileTypeNames
     QString Html = QStringLiteral("Webseite");
     QString Text = QStringLiteral("Textdatei");
     QString Excel = QStringLiteral("MS Excel");
+    QString Ods = QStringLiteral("OpenDocument-Tabelle");
 };
 
-// Answers the description of a file class ("htmlfile", "txtfile", "MS Excel"),
-// or std::nullopt when that class is unknown.
+// Answers the description of a file class ("htmlfile", "txtfile", "MS Excel",
+// "odsfile"), or std::nullopt when that class is unknown.
 using FileTypeLookup = std::function<std::optional<QString>(const QString &fileClass)>;
 
 // The desktop's descriptions: the comments of the MIME database for
-// text/html, text/plain and the xlsx workbook type.
+// text/html, text/plain and the xlsx and ods workbook types.
 std::optional<QString> MimeFileTypeDescription(const QString &fileClass);
 
-// Starts from the fallback names and asks `lookup` for "htmlfile", "txtfile"
-// and "MS Excel" in that order; the first class it cannot answer ends the
-// asking, names already replaced stay replaced.
+// Starts from the fallback names and asks `lookup` for "htmlfile", "txtfile",
+// "MS Excel" and "odsfile" in that order; the first class it cannot answer ends
+// the asking, names already replaced stay replaced.
 FileTypeNames LoadFileTypeNames(const FileTypeLookup &lookup = MimeFileTypeDescription);

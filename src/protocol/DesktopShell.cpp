@@ -3,7 +3,39 @@
 #include <QDesktopServices>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProcess>
+#include <QTimer>
 #include <QUrl>
+
+namespace {
+
+// xdg-mime reads a few small files; an answer that takes longer than this is a no.
+constexpr int QueryTimeoutMs = 5000;
+
+// A tool process whose streams lead nowhere: an application it starts must not write
+// into a pipe of this program, which may end before it does.
+QProcess *StartTool(QObject *parent, const QString &program, const QStringList &arguments)
+{
+    auto *process = new QProcess(parent);
+    process->setProgram(program);
+    process->setArguments(arguments);
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    return process;
+}
+
+} // namespace
+
+TDesktopShell::~TDesktopShell()
+{
+    // Stopping the tools must not report to callers that are going away themselves. An
+    // application that xdg-open started keeps running: it is not a child of this program.
+    for (QProcess *process : FProcesses.findChildren<QProcess *>()) {
+        process->disconnect();
+        process->kill();
+        process->waitForFinished(1000);
+    }
+}
 
 void TDesktopShell::OpenDocument(const QString &fileName)
 {
@@ -14,4 +46,48 @@ bool TDesktopShell::ChoosePrinter(QPrinter &printer, QWidget *parent)
 {
     QPrintDialog dialog(&printer, parent);
     return dialog.exec() == QDialog::Accepted;
+}
+
+void TDesktopShell::FindApplication(const QString &mimeType, std::function<void(bool found)> answer)
+{
+    QProcess *process = StartTool(&FProcesses, QStringLiteral("xdg-mime"),
+                                  {QStringLiteral("query"), QStringLiteral("default"), mimeType});
+    QObject::connect(process, &QProcess::finished, process,
+                     [process, answer](int code, QProcess::ExitStatus status) {
+                         answer(status == QProcess::NormalExit && code == 0
+                                && !process->readAllStandardOutput().trimmed().isEmpty());
+                         process->deleteLater();
+                     });
+    QObject::connect(process, &QProcess::errorOccurred, process,
+                     [process, answer](QProcess::ProcessError error) {
+                         if (error != QProcess::FailedToStart)
+                             return; // the end is reported by finished
+                         answer(false);
+                         process->deleteLater();
+                     });
+    QTimer::singleShot(QueryTimeoutMs, process, [process] { process->kill(); });
+    process->start();
+}
+
+void TDesktopShell::OpenDocumentOrReport(const QString &fileName,
+                                         std::function<void(const QString &reason)> failed)
+{
+    QProcess *process = StartTool(&FProcesses, QStringLiteral("xdg-open"), {fileName});
+    process->setStandardOutputFile(QProcess::nullDevice());
+    QObject::connect(process, &QProcess::finished, process,
+                     [process, failed](int code, QProcess::ExitStatus status) {
+                         if (status != QProcess::NormalExit)
+                             failed(QStringLiteral("xdg-open brach ab"));
+                         else if (code != 0)
+                             failed(QStringLiteral("xdg-open endete mit Code %1").arg(code));
+                         process->deleteLater();
+                     });
+    QObject::connect(process, &QProcess::errorOccurred, process,
+                     [process, failed](QProcess::ProcessError error) {
+                         if (error != QProcess::FailedToStart)
+                             return;
+                         failed(QStringLiteral("xdg-open: ") + process->errorString());
+                         process->deleteLater();
+                     });
+    process->start();
 }

@@ -2,10 +2,25 @@
 
 #include "ProtocolShell.h"
 
-// The shell of the running desktop: QDesktopServices and the print dialog.
+#include <QObject>
+
+// The shell of the running desktop: the freedesktop.org tools xdg-mime and xdg-open,
+// QDesktopServices and the print dialog. The tools run as processes of their own; the
+// interface thread never waits for them.
 class TDesktopShell : public TProtocolShell
 {
 public:
+    ~TDesktopShell() override;
+
     void OpenDocument(const QString &fileName) override;
     bool ChoosePrinter(QPrinter &printer, QWidget *parent) override;
+    // "xdg-mime query default <type>" names a desktop entry.
+    void FindApplication(const QString &mimeType, std::function<void(bool found)> answer) override;
+    // "xdg-open <file>" ends with a failure code.
+    void OpenDocumentOrReport(const QString &fileName,
+                              std::function<void(const QString &reason)> failed) override;
+
+private:
+    // Parent of the tool processes still running; they are stopped with the shell.
+    QObject FProcesses;
 };

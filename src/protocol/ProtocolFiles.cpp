@@ -87,16 +87,14 @@ QString TProtocolFiles::ProtocolPageFileName()
     return base + QLatin1String(".html");
 }
 
-TProtocolFileFilters TProtocolFiles::BuildProtocolFileFilters(const FileTypeNames &names,
-                                                              bool spreadsheet)
+TProtocolFileFilters TProtocolFiles::BuildProtocolFileFilters(const FileTypeNames &names)
 {
+    const TProtocolFileType text{names.Text, QStringLiteral("*.txt"), TProtocolFileKind::pkText};
+    const TProtocolFileType xlsx{names.Excel, QStringLiteral("*.xlsx"), TProtocolFileKind::pkSpreadsheet};
     TProtocolFileFilters filters;
-    filters.OpenTypes.append({names.Text, QStringLiteral("*.txt"), TProtocolFileKind::pkText});
-    if (spreadsheet) {
-        filters.OpenTypes.append(
-            {names.Excel, QStringLiteral("*.xlsx"), TProtocolFileKind::pkSpreadsheet});
-    }
-    filters.SaveTypes = filters.OpenTypes;
-    filters.SaveTypes.append({names.Html, QStringLiteral("*.html"), TProtocolFileKind::pkWebPage});
+    filters.OpenTypes = {text, xlsx,
+                         {names.Ods, QStringLiteral("*.ods"), TProtocolFileKind::pkSpreadsheet}};
+    filters.SaveTypes = {text, xlsx,
+                         {names.Html, QStringLiteral("*.html"), TProtocolFileKind::pkWebPage}};
     return filters;
 }

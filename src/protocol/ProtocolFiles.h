@@ -25,8 +25,6 @@ struct TProtocolFileType
     QString QtFilter() const;
 };
 
-// The names of the three file types.
-
 // The type lists of the open and save dialogs.
 struct TProtocolFileFilters
 {
@@ -58,8 +56,7 @@ public:
     // The executable's name with ".html" in place of its extension, without a folder.
     static QString ProtocolPageFileName();
 
-    // Open list: text type plus the spreadsheet type when workbooks are supported;
-    // save list: the open list plus the web-page type.
-    static TProtocolFileFilters BuildProtocolFileFilters(const FileTypeNames &names,
-                                                         bool spreadsheet);
+    // Open list: the text type and the two workbook types the program reads (.xlsx and
+    // .ods); save list: the text type, the .xlsx workbook it writes and the web page.
+    static TProtocolFileFilters BuildProtocolFileFilters(const FileTypeNames &names);
 };

@@ -24,6 +24,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -37,6 +38,7 @@ namespace {
 const QLatin1String WriteErrorText("Der Schreibfehler der Datei: ");
 const QLatin1String ReadErrorText("Die Datei kann nicht gelesen werden: ");
 const QLatin1String ClearQuestion("Zeitenprotokoll  l\xf6schen?");
+const QLatin1String XlsxMimeType("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet");
 constexpr int ButtonSize = 36;
 constexpr int HeadingHeight = 41;
 // The "Nr." column is never narrower than this.
@@ -186,6 +188,7 @@ TProtocolPanel::TProtocolPanel(QWidget *parent)
 
     BuildProtocolFileFilters(LoadFileTypeNames());
     UpdateProtocolCommands();
+    FindSpreadsheetApplication();
 }
 
 TProtocolPanel::~TProtocolPanel()
@@ -216,6 +219,21 @@ QToolButton *TProtocolPanel::MakeButton(const QString &name, const QString &hint
 void TProtocolPanel::setShell(TProtocolShell *value)
 {
     FShell = value ? value : FDefaultShell.get();
+    FindSpreadsheetApplication();
+}
+
+void TProtocolPanel::FindSpreadsheetApplication()
+{
+    const int query = ++FApplicationQuery;
+    FShell->FindApplication(XlsxMimeType, [this, guard = QPointer<TProtocolPanel>(this),
+                                           query](bool found) {
+        if (!guard || query != FApplicationQuery)
+            return;
+        FSpreadsheetApplication = found;
+        // The spreadsheet command is enabled exactly when the web-page command is and an
+        // application is there.
+        sbExcel->setEnabled(found && sbHTML->isEnabled());
+    });
 }
 
 void TProtocolPanel::setFileDialogs(TProtocolFileDialogs *value)
@@ -306,9 +324,9 @@ void TProtocolPanel::EnableExportCommands(bool Disable)
     sbExcel->setEnabled(!Disable && IsAutomationServerInstalled(QStringLiteral("Excel.Application")));
 }
 
-bool TProtocolPanel::IsAutomationServerInstalled(const QString &ProgId)
+bool TProtocolPanel::IsAutomationServerInstalled(const QString &ProgId) const
 {
-    return TSpreadsheetBridge::IsAutomationServerInstalled(ProgId);
+    return FSpreadsheetApplication && ProgId == QLatin1String("Excel.Application");
 }
 
 void TProtocolPanel::SelectResultRow(int row)
@@ -501,8 +519,15 @@ bool TProtocolPanel::ExportToSpreadsheet(const QString &FileName, bool Show)
         ReportWriteError(name, error);
         return false;
     }
-    if (Show)
-        FShell->OpenDocument(name);
+    if (Show) {
+        FShell->OpenDocumentOrReport(name, [this, guard = QPointer<TProtocolPanel>(this),
+                                            name](const QString &reason) {
+            if (guard)
+                Report(QStringLiteral("Die Arbeitsmappe wurde gespeichert, l\u00e4sst sich aber "
+                                      "nicht \u00f6ffnen (%1):\n%2")
+                           .arg(reason, name));
+        });
+    }
     return true;
 }
 
@@ -538,8 +563,7 @@ bool TProtocolPanel::PrintProtocolPage(const QString &FileName, QPrinter &printe
 
 void TProtocolPanel::BuildProtocolFileFilters(const FileTypeNames &names)
 {
-    FFilters = TProtocolFiles::BuildProtocolFileFilters(
-        names, IsAutomationServerInstalled(QStringLiteral("Excel.Application")));
+    FFilters = TProtocolFiles::BuildProtocolFileFilters(names);
 }
 
 // ---- commands

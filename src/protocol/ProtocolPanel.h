@@ -71,7 +71,12 @@ public:
     void LayoutProtocolColumns();
     void UpdateProtocolCommands();
     void EnableExportCommands(bool Disable);
-    static bool IsAutomationServerInstalled(const QString &ProgId);
+    // True for "Excel.Application" once the desktop has named an application that opens
+    // workbooks (FindSpreadsheetApplication).
+    bool IsAutomationServerInstalled(const QString &ProgId) const;
+    // Asks the shell whether an application opens .xlsx workbooks; the spreadsheet command
+    // is offered only after it said yes. Also asked whenever the shell is replaced.
+    void FindSpreadsheetApplication();
     // Fills the given rectangle of cells as selected (columns 1 to 4 of a row).
     void SelectResultRow(int row);
     // Empties the grid through its Clear, the rows kept beyond its row count too; the
@@ -163,6 +168,8 @@ private:
     TProtocolShell *FShell = nullptr;
     TProtocolFileDialogs *FDialogs = nullptr;
     TProtocolFileFilters FFilters;
+    bool FSpreadsheetApplication = false;
+    int FApplicationQuery = 0; // answers to earlier questions are stale
     QStringList FCountryCodes;
     QString FAutosaveFolder;
     QString FDialogFolder;

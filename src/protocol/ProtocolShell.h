@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QPrinter;
 class QWidget;
 
@@ -17,4 +19,22 @@ public:
 
     // Lets the operator choose and set up a printer; false when cancelled.
     virtual bool ChoosePrinter(QPrinter &printer, QWidget *parent) = 0;
+
+    // Asks whether the desktop has an application for files of `mimeType` and hands the
+    // answer to `answer`, at once or later on the interface thread. A shell that cannot
+    // tell answers yes and leaves it to the attempt to open.
+    virtual void FindApplication(const QString &mimeType, std::function<void(bool found)> answer)
+    {
+        Q_UNUSED(mimeType);
+        answer(true);
+    }
+
+    // Opens the file like OpenDocument; when the desktop reports that it could not,
+    // `failed` runs later, on the interface thread, with the desktop's reason.
+    virtual void OpenDocumentOrReport(const QString &fileName,
+                                      std::function<void(const QString &reason)> failed)
+    {
+        Q_UNUSED(failed);
+        OpenDocument(fileName);
+    }
 };

@@ -4,33 +4,18 @@
 
 #include "AtomicFileWriter.h"
 #include "IsolatedCall.h"
+#include "WorkbookCellText.h"
+#include "WorkbookReader.h"
 
 #include <QDataStream>
-#include <QDate>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTime>
 
-#include <ixion/model_context.hpp>
-#include <ixion/cell_access.hpp>
-#include <orcus/format_detection.hpp>
-#include <orcus/orcus_ods.hpp>
-#include <orcus/orcus_xlsx.hpp>
-#include <orcus/spreadsheet/document.hpp>
-#include <orcus/spreadsheet/factory.hpp>
-#include <orcus/spreadsheet/sheet.hpp>
-#include <orcus/spreadsheet/styles.hpp>
 #include <xlsxwriter.h>
 
-#include <cmath>
-#include <exception>
-#include <map>
 #include <memory>
 
 namespace {
-
-bool WorkbookSupport = true;
-
 
 struct WorkbookCloser
 {
@@ -53,123 +38,7 @@ double FittedWidth(qsizetype longest)
     return std::max<double>(static_cast<double>(longest) * 1.1 + 1.5, 3.0);
 }
 
-enum class TNumberKind { nkNumber, nkDate, nkTime, nkDateTime };
-
-// Classifies a number format string by its date and time codes, skipping quoted text,
-// escaped characters and bracketed sections such as colours.
-TNumberKind KindOfFormat(std::string_view format)
-{
-    bool date = false;
-    bool time = false;
-    bool quoted = false;
-    bool bracket = false;
-    for (size_t i = 0; i < format.size(); ++i) {
-        const char ch = format[i];
-        if (quoted) {
-            quoted = ch != '"';
-            continue;
-        }
-        if (bracket) {
-            if (ch == ']')
-                bracket = false;
-            else if (ch == 'h' || ch == 'H' || ch == 's' || ch == 'S')
-                time = true; // elapsed time such as [h]:mm
-            continue;
-        }
-        switch (ch) {
-        case '"': quoted = true; break;
-        case '[': bracket = true; break;
-        case '\\': ++i; break;
-        case 'd': case 'D': case 'y': case 'Y': case 'j': case 'J': case 't': case 'T':
-            date = true; break;
-        case 'h': case 'H': case 's': case 'S':
-            time = true; break;
-        default: break;
-        }
-    }
-    if (date && time)
-        return TNumberKind::nkDateTime;
-    if (date)
-        return TNumberKind::nkDate;
-    if (time)
-        return TNumberKind::nkTime;
-    return TNumberKind::nkNumber;
-}
-
-// The number-format kinds of the built-in format identifiers that workbooks leave out of
-// their style part.
-TNumberKind KindOfBuiltinFormat(size_t id)
-{
-    if ((id >= 14 && id <= 17) || (id >= 27 && id <= 31) || (id >= 34 && id <= 36)
-        || (id >= 50 && id <= 58))
-        return TNumberKind::nkDate;
-    if (id == 22)
-        return TNumberKind::nkDateTime;
-    if ((id >= 18 && id <= 21) || (id >= 45 && id <= 47) || id == 32 || id == 33)
-        return TNumberKind::nkTime;
-    return TNumberKind::nkNumber;
-}
-
-QString DateTimeText(double serial, TNumberKind kind, const QDate &origin)
-{
-    double days = std::floor(serial);
-    double fraction = serial - days;
-    qint64 msecs = std::llround(fraction * 86400000.0);
-    if (msecs >= 86400000) {
-        msecs -= 86400000;
-        days += 1;
-    }
-    const QDate date = origin.addDays(static_cast<qint64>(days));
-    const QTime time = QTime::fromMSecsSinceStartOfDay(static_cast<int>(msecs));
-    const QString dateText = date.toString(QStringLiteral("dd.MM.yyyy"));
-    const QString timeText = time.toString(QStringLiteral("HH:mm:ss"));
-    // As a date-time value prints: the date alone at midnight, the time alone on day zero.
-    if (kind == TNumberKind::nkTime || (kind == TNumberKind::nkDateTime && days == 0.0))
-        return timeText;
-    if (kind == TNumberKind::nkDate || msecs == 0)
-        return dateText;
-    return dateText + QLatin1Char(' ') + timeText;
-}
-
-QString Utf8(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 } // namespace
-
-bool TSpreadsheetBridge::IsAutomationServerInstalled(const QString &progId)
-{
-    return WorkbookSupport && progId == QLatin1String("Excel.Application");
-}
-
-void TSpreadsheetBridge::setWorkbookSupport(bool available)
-{
-    WorkbookSupport = available;
-}
-
-QString TSpreadsheetBridge::NumberText(double value)
-{
-    if (std::isnan(value))
-        return QStringLiteral("NAN");
-    if (std::isinf(value))
-        return value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
-    QString text = QString::number(value, 'g', 15);
-    const qsizetype e = text.indexOf(QLatin1Char('e'));
-    if (e >= 0) {
-        QString mantissa = text.left(e);
-        QString exponent = text.mid(e + 1);
-        const bool negative = exponent.startsWith(QLatin1Char('-'));
-        if (exponent.startsWith(QLatin1Char('+')) || negative)
-            exponent.remove(0, 1);
-        while (exponent.size() > 1 && exponent.startsWith(QLatin1Char('0')))
-            exponent.remove(0, 1);
-        text = mantissa + QLatin1Char('E') + (negative ? QLatin1String("-") : QLatin1String(""))
-               + exponent;
-    }
-    text.replace(QLatin1Char('.'), QLatin1Char(','));
-    return text;
-}
 
 bool TSpreadsheetBridge::ExportToSpreadsheet(const TProtocolTable &table, const QString &fileName,
                                              const QString &title, QString *error)
@@ -213,7 +82,8 @@ bool TSpreadsheetBridge::ExportToSpreadsheet(const TProtocolTable &table, const 
                 rc = worksheet_write_blank(sheet, r, c, format);
             } else {
                 longest[c] = std::max(longest[c], text.size());
-                rc = worksheet_write_string(sheet, r, c, text.toUtf8().constData(), format);
+                rc = worksheet_write_string(
+                    sheet, r, c, WorkbookCellText::EncodeEscapes(text).toUtf8().constData(), format);
             }
             if (rc != LXW_NO_ERROR) {
                 SetError(error, QString::fromUtf8(lxw_strerror(rc)));
@@ -259,97 +129,6 @@ namespace {
 constexpr int WorkbookParseTimeoutMs = 60000;
 constexpr qint64 WorkbookParseMemory = qint64(2) << 30;
 
-// Parses the workbook bytes; runs in the isolated process.
-bool ParseWorkbook(const QByteArray &bytes, int colCount, QList<QStringList> &rows, QString *error)
-{
-    try {
-        const orcus::format_t format = orcus::detect(
-            reinterpret_cast<const unsigned char *>(bytes.constData()), bytes.size());
-        if (format != orcus::format_t::xlsx && format != orcus::format_t::ods) {
-            SetError(error, QStringLiteral("Die Datei ist keine Arbeitsmappe (.xlsx oder .ods)."));
-            return false;
-        }
-        orcus::spreadsheet::document doc(orcus::spreadsheet::range_size_t{1048576, 16384});
-        orcus::spreadsheet::import_factory factory(doc);
-        const std::string_view stream(bytes.constData(), bytes.size());
-        if (format == orcus::format_t::xlsx) {
-            orcus::orcus_xlsx loader(&factory);
-            loader.read_stream(stream);
-        } else {
-            orcus::orcus_ods loader(&factory);
-            loader.read_stream(stream);
-        }
-        if (doc.get_sheet_count() == 0) {
-            SetError(error, QStringLiteral("Die Arbeitsmappe enth\u00e4lt kein Tabellenblatt."));
-            return false;
-        }
-        const orcus::spreadsheet::sheet *sheet = doc.get_sheet(0);
-        const ixion::model_context &cxt = doc.get_model_context();
-        const orcus::spreadsheet::styles &styles = doc.get_styles();
-        const orcus::date_time_t origin = doc.get_origin_date();
-        const QDate originDate(origin.year, origin.month, origin.day);
-        // Cell formats name their number format by its identifier; the built-in ones
-        // are not listed in the workbook.
-        std::map<size_t, TNumberKind> formatKinds;
-        for (size_t i = 0; i < styles.get_number_format_count(); ++i) {
-            const orcus::spreadsheet::number_format_t *nf = styles.get_number_format(i);
-            if (nf && !nf->format_string.empty())
-                formatKinds[nf->identifier] = KindOfFormat(nf->format_string);
-        }
-        const ixion::abs_range_t used = sheet->get_data_range();
-        const int lastRow = used.valid() ? used.last.row : -1;
-
-        auto cellText = [&](int row, int col) -> QString {
-            if (row > lastRow || col > used.last.column)
-                return QString();
-            const ixion::abs_address_t address(0, row, col);
-            const ixion::cell_access cell = cxt.get_cell_access(address);
-            switch (cell.get_value_type()) {
-            case ixion::cell_value_t::string:
-                return Utf8(cell.get_string_value());
-            case ixion::cell_value_t::boolean:
-                return cell.get_boolean_value() ? QStringLiteral("True") : QStringLiteral("False");
-            case ixion::cell_value_t::numeric: {
-                const double value = cell.get_numeric_value();
-                TNumberKind kind = TNumberKind::nkNumber;
-                const orcus::spreadsheet::cell_format_t *xf =
-                    styles.get_cell_format(sheet->get_cell_format(row, col));
-                if (xf) {
-                    const auto custom = formatKinds.find(xf->number_format);
-                    kind = custom != formatKinds.end() ? custom->second
-                                                       : KindOfBuiltinFormat(xf->number_format);
-                }
-                if (kind == TNumberKind::nkNumber)
-                    return TSpreadsheetBridge::NumberText(value);
-                return DateTimeText(value, kind, originDate);
-            }
-            case ixion::cell_value_t::error:
-                return QStringLiteral("#FEHLER");
-            default:
-                return QString();
-            }
-        };
-
-        int count = 0;
-        while (count <= lastRow && !cellText(count, 0).isEmpty())
-            ++count;
-        count = std::max(count, 1);
-        rows.reserve(count);
-        for (int r = 0; r < count; ++r) {
-            QStringList row;
-            row.reserve(colCount);
-            for (int c = 0; c < colCount; ++c)
-                row.append(cellText(r, c));
-            rows.append(row);
-        }
-    } catch (const std::exception &e) {
-        rows.clear();
-        SetError(error, QString::fromLocal8Bit(e.what()));
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 bool TSpreadsheetBridge::ReadWorkbook(const QString &fileName, int colCount,
@@ -364,15 +143,16 @@ bool TSpreadsheetBridge::ReadWorkbook(const QString &fileName, int colCount,
     const QByteArray bytes = file.readAll();
     file.close();
 
-    // The parsing library asserts or crashes on some damaged files; in its own process
-    // that ends only the import.
+    // A damaged or hostile file that crashes the parse, runs it out of memory or keeps it
+    // busy ends only the import, in a process of its own.
     const IsolatedResult run = RunIsolated(
         [&] {
             QList<QStringList> parsed;
             QString parseError;
-            const bool ok = ParseWorkbook(bytes, colCount, parsed, &parseError);
+            const bool ok = TWorkbookReader::Parse(bytes, colCount, parsed, &parseError);
             QByteArray out;
             QDataStream stream(&out, QIODevice::WriteOnly);
+            stream.setByteOrder(QDataStream::LittleEndian); // texts go over as they are held
             stream << ok << parseError << parsed;
             return out;
         },
@@ -395,6 +175,7 @@ bool TSpreadsheetBridge::ReadWorkbook(const QString &fileName, int colCount,
     bool ok = false;
     QString parseError;
     QDataStream stream(run.output);
+    stream.setByteOrder(QDataStream::LittleEndian);
     stream >> ok >> parseError >> rows;
     if (stream.status() != QDataStream::Ok) {
         rows.clear();

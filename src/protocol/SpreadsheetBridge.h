@@ -11,11 +11,6 @@
 class TSpreadsheetBridge
 {
 public:
-    // True when workbook support is available for the program identifier
-    // "Excel.Application"; tests can switch it off.
-    static bool IsAutomationServerInstalled(const QString &progId);
-    static void setWorkbookSupport(bool available);
-
     // Writes the whole table (title row first, empty data rows included) into a new
     // workbook: row 1 bold with a medium border, thin borders on every cell, columns
     // fitted to their longest text, author "Korvano Software", subject and sheet name
@@ -25,15 +20,14 @@ public:
 
     // Reads the first `colCount` columns of the first worksheet up to the first row whose
     // column A is empty. Returns at least one row (the sheet's first row) of `colCount`
-    // texts; numbers and dates come back as text ("12,5", "07.05.2025", "09:05:00").
-    // Returns false and sets *error when the file cannot be read as a workbook.
+    // texts; numbers, times and dates come back as text ("12,5", "00:25:13,45",
+    // "07.05.2025"). Returns false and sets *error when the file cannot be read as a
+    // workbook or a cell of the table cannot be converted. The file is parsed in a
+    // separate process with a time and memory limit.
     static bool ReadWorkbook(const QString &fileName, int colCount, QList<QStringList> &rows,
                              QString *error = nullptr);
 
     // Replaces the table with rows read by ReadWorkbook: RowCount becomes the number of
     // rows, the cells of every column are overwritten and no row beyond them keeps text.
     static void ApplyWorkbookRows(TProtocolTable &table, const QList<QStringList> &rows);
-
-    // A number in the text form the import gives it: shortest form, "," as decimal mark.
-    static QString NumberText(double value);
 };

@@ -43,31 +43,18 @@ private Q_SLOTS:
         QCOMPARE(TProtocolFiles::AutosaveFileName(folder, QStringLiteral("Tivano")), name);
     }
 
-    void filtersWithFallbackNames_data()
-    {
-        QTest::addColumn<bool>("spreadsheet");
-        QTest::addColumn<QString>("openFilter");
-        QTest::addColumn<QString>("saveFilter");
-        QTest::newRow("with workbooks")
-            << true << QStringLiteral("Textdatei (*.txt)|*.txt|MS Excel (*.xlsx)|*.xlsx")
-            << QStringLiteral("Textdatei (*.txt)|*.txt|MS Excel (*.xlsx)|*.xlsx|Webseite (*.html)|*.html");
-        QTest::newRow("without workbooks")
-            << false << QStringLiteral("Textdatei (*.txt)|*.txt")
-            << QStringLiteral("Textdatei (*.txt)|*.txt|Webseite (*.html)|*.html");
-    }
-
     void filtersWithFallbackNames()
     {
-        QFETCH(bool, spreadsheet);
-        QFETCH(QString, openFilter);
-        QFETCH(QString, saveFilter);
-        const TProtocolFileFilters filters =
-            TProtocolFiles::BuildProtocolFileFilters(FileTypeNames(), spreadsheet);
-        QCOMPARE(filters.OpenFilter(), openFilter);
-        QCOMPARE(filters.SaveFilter(), saveFilter);
+        const TProtocolFileFilters filters = TProtocolFiles::BuildProtocolFileFilters(FileTypeNames());
+        // Both workbook types the program reads for opening; the one it writes for saving.
+        QCOMPARE(filters.OpenFilter(),
+                 QStringLiteral("Textdatei (*.txt)|*.txt|MS Excel (*.xlsx)|*.xlsx|OpenDocument-Tabelle (*.ods)|*.ods"));
+        QCOMPARE(filters.SaveFilter(),
+                 QStringLiteral("Textdatei (*.txt)|*.txt|MS Excel (*.xlsx)|*.xlsx|Webseite (*.html)|*.html"));
         QCOMPARE(filters.SaveTypes.back().Kind, TProtocolFileKind::pkWebPage);
         QCOMPARE(filters.SaveTypes.back().Extension(), QStringLiteral(".html"));
         QCOMPARE(filters.OpenTypes.front().Kind, TProtocolFileKind::pkText);
+        QCOMPARE(filters.OpenTypes.at(2).Kind, TProtocolFileKind::pkSpreadsheet);
     }
 
 
@@ -82,8 +69,9 @@ private Q_SLOTS:
     void filtersFromTheDesktopsNames()
     {
         const FileTypeNames names = LoadFileTypeNames();
-        const TProtocolFileFilters filters = TProtocolFiles::BuildProtocolFileFilters(names, true);
-        QCOMPARE(filters.OpenTypes.size(), 2);
+        const TProtocolFileFilters filters = TProtocolFiles::BuildProtocolFileFilters(names);
+        QCOMPARE(filters.OpenTypes.size(), 3);
+        QVERIFY(filters.OpenTypes[2].QtFilter().startsWith(names.Ods));
         QCOMPARE(filters.SaveTypes.size(), 3);
         QVERIFY(filters.SaveTypes[1].QtFilter().startsWith(names.Excel));
         QVERIFY(filters.SaveTypes[1].QtFilter().endsWith(QLatin1String(" (*.xlsx)")));

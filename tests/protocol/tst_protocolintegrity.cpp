@@ -179,7 +179,6 @@ private Q_SLOTS:
     void initTestCase()
     {
         QApplication::setApplicationName(QStringLiteral("Tivano"));
-        TSpreadsheetBridge::setWorkbookSupport(true);
     }
 
     void clearAndResetLeaveNothingBehind_data()

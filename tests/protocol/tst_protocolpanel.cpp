@@ -74,7 +74,6 @@ private:
 private Q_SLOTS:
     void init()
     {
-        TSpreadsheetBridge::setWorkbookSupport(true);
         FDir = std::make_unique<QTemporaryDir>();
         QDir::setCurrent(FDir->path());
         FShell = FakeShell();
@@ -185,15 +184,25 @@ private Q_SLOTS:
 
     void workbookCommandFollowsSupport()
     {
-        TSpreadsheetBridge::setWorkbookSupport(false);
+        // A desktop without an application for workbooks.
+        struct NoApplicationShell : FakeShell
+        {
+            void FindApplication(const QString &, std::function<void(bool)> answer) override
+            {
+                answer(false);
+            }
+        } shell;
+        Panel().setShell(&shell);
         Finish(QStringLiteral("1"), QString());
         Finish(QStringLiteral("2"), QString());
         QVERIFY(Panel().sbSave->isEnabled());
         QVERIFY(!Panel().sbExcel->isEnabled());
         Panel().EnableExportCommands(false);
         QVERIFY(!Panel().sbExcel->isEnabled());
+        // The program reads and writes workbooks itself: their types stay offered.
         Panel().BuildProtocolFileFilters(FileTypeNames());
-        QCOMPARE(Panel().FileFilters().OpenFilter(), QStringLiteral("Textdatei (*.txt)|*.txt"));
+        QCOMPARE(Panel().FileFilters().OpenFilter(),
+                 QStringLiteral("Textdatei (*.txt)|*.txt|MS Excel (*.xlsx)|*.xlsx|OpenDocument-Tabelle (*.ods)|*.ods"));
     }
 
     void exportCommandsWithoutRows()

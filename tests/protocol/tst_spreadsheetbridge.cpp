@@ -1,6 +1,7 @@
 #include "MemoryProtocolTable.h"
 #include "ProtocolColumns.h"
 #include "SpreadsheetBridge.h"
+#include "WorkbookCellText.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -104,16 +105,6 @@ private:
     }
 
 private Q_SLOTS:
-    void cleanup() { TSpreadsheetBridge::setWorkbookSupport(true); }
-
-    void availability()
-    {
-        QVERIFY(TSpreadsheetBridge::IsAutomationServerInstalled(QStringLiteral("Excel.Application")));
-        QVERIFY(!TSpreadsheetBridge::IsAutomationServerInstalled(QStringLiteral("Word.Application")));
-        TSpreadsheetBridge::setWorkbookSupport(false);
-        QVERIFY(!TSpreadsheetBridge::IsAutomationServerInstalled(QStringLiteral("Excel.Application")));
-    }
-
     void exportReadsBack()
     {
         TMemoryProtocolTable table;
@@ -220,7 +211,7 @@ private Q_SLOTS:
         QVERIFY2(TSpreadsheetBridge::ReadWorkbook(name, 5, rows, &error), qPrintable(error));
         const Rows expected{{"Nr.", "Zeit", "LKZ", "StNr.", "Stat"},
                             {"1", "12,5", "07.05.2025", "09:05:30", ""},
-                            {"00002", "-0,25", "31.12.2024", "True", "1E20"}};
+                            {"00002", "-0,25", "31.12.2024", "True", "100000000000000000000"}};
         QCOMPARE(rows, expected);
 
         TMemoryProtocolTable table(5, 10);
@@ -290,15 +281,16 @@ private Q_SLOTS:
         QVERIFY(!error.isEmpty());
     }
 
-    void parserCrashIsReportedAsDamage()
+    void damagedWorkbookIsReportedAsDamage()
     {
-        // A damaged sheet whose column entry has no range makes the parsing library abort.
+        // A damaged workbook that once made a parsing library abort: its styles part fails
+        // its checksum.
         const QString name = QStringLiteral(TIVANO_WORKBOOK_REGRESSIONS "/col-element-without-range.xlsx");
         QVERIFY(QFile::exists(name));
         Rows rows{{"keep"}};
         QString error;
         QVERIFY(!TSpreadsheetBridge::ReadWorkbook(name, 5, rows, &error));
-        QVERIFY2(error.startsWith(QStringLiteral("Die Arbeitsmappe ist besch\u00e4digt")), qPrintable(error));
+        QVERIFY2(error.contains(QStringLiteral("besch\u00e4digt")), qPrintable(error));
         QVERIFY(rows.isEmpty());
 
         // The import still works afterwards.
@@ -316,7 +308,7 @@ private Q_SLOTS:
         QTest::newRow("fraction") << 12.5 << QStringLiteral("12,5");
         QTest::newRow("whole") << 42.0 << QStringLiteral("42");
         QTest::newRow("negative") << -3.75 << QStringLiteral("-3,75");
-        QTest::newRow("tiny") << 1.5e-7 << QStringLiteral("1,5E-7");
+        QTest::newRow("tiny") << 1.5e-7 << QStringLiteral("0,00000015");
         QTest::newRow("fifteen digits") << 0.1 + 0.2 << QStringLiteral("0,3");
     }
 
@@ -324,7 +316,7 @@ private Q_SLOTS:
     {
         QFETCH(double, value);
         QFETCH(QString, text);
-        QCOMPARE(TSpreadsheetBridge::NumberText(value), text);
+        QCOMPARE(WorkbookCellText::Number(value), text);
     }
 };
 

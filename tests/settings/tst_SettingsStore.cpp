@@ -326,16 +326,18 @@ private Q_SLOTS:
     void fileTypeNames_data()
     {
         QTest::addColumn<QStringList>("answers"); // "-" = the class is unknown
-        QTest::addColumn<QStringList>("expected"); // Html, Text, Excel
-        QTest::newRow("all known") << QStringList{"HTML-Dokument", "Textdokument", "Arbeitsmappe"}
-                                   << QStringList{"HTML-Dokument", "Textdokument", "Arbeitsmappe"};
-        QTest::newRow("none known") << QStringList{"-", "-", "-"}
-                                    << QStringList{"Webseite", "Textdatei", "MS Excel"};
+        QTest::addColumn<QStringList>("expected"); // Html, Text, Excel, Ods
+        QTest::newRow("all known") << QStringList{"HTML-Dokument", "Textdokument", "Arbeitsmappe", "ODS-Tabelle"}
+                                   << QStringList{"HTML-Dokument", "Textdokument", "Arbeitsmappe", "ODS-Tabelle"};
+        QTest::newRow("none known") << QStringList{"-", "-", "-", "-"}
+                                    << QStringList{"Webseite", "Textdatei", "MS Excel", "OpenDocument-Tabelle"};
         QTest::newRow("text unknown ends the asking")
-            << QStringList{"HTML-Dokument", "-", "Arbeitsmappe"}
-            << QStringList{"HTML-Dokument", "Textdatei", "MS Excel"};
-        QTest::newRow("empty description") << QStringList{"", "Text", "-"}
-                                           << QStringList{"", "Text", "MS Excel"};
+            << QStringList{"HTML-Dokument", "-", "Arbeitsmappe", "ODS-Tabelle"}
+            << QStringList{"HTML-Dokument", "Textdatei", "MS Excel", "OpenDocument-Tabelle"};
+        QTest::newRow("empty description") << QStringList{"", "Text", "-", "ODS-Tabelle"}
+                                           << QStringList{"", "Text", "MS Excel", "OpenDocument-Tabelle"};
+        QTest::newRow("ods unknown") << QStringList{"HTML", "Text", "Excel", "-"}
+                                     << QStringList{"HTML", "Text", "Excel", "OpenDocument-Tabelle"};
     }
 
     void fileTypeNames()
@@ -350,14 +352,14 @@ private Q_SLOTS:
                 return std::nullopt;
             return answer;
         });
-        QCOMPARE((QStringList{names.Html, names.Text, names.Excel}), expected);
+        QCOMPARE((QStringList{names.Html, names.Text, names.Excel, names.Ods}), expected);
         const qsizetype firstUnknown = answers.indexOf("-");
-        QCOMPARE(asked, (QStringList{"htmlfile", "txtfile", "MS Excel"}.mid(0, firstUnknown < 0 ? 3 : firstUnknown + 1)));
+        QCOMPARE(asked, (QStringList{"htmlfile", "txtfile", "MS Excel", "odsfile"}.mid(0, firstUnknown < 0 ? 4 : firstUnknown + 1)));
     }
 
-    void mimeDescriptionsAnswerTheThreeClasses()
+    void mimeDescriptionsAnswerEveryClass()
     {
-        for (const char *fileClass : {"htmlfile", "txtfile", "MS Excel"}) {
+        for (const char *fileClass : {"htmlfile", "txtfile", "MS Excel", "odsfile"}) {
             const std::optional<QString> description = MimeFileTypeDescription(QLatin1String(fileClass));
             QVERIFY2(description && !description->isEmpty(), fileClass);
         }
