@@ -15,6 +15,8 @@ public:
     explicit TMyStringGrid(QWidget *parent = nullptr);
 
     QString Cells(int col, int row) const { return m_store.Get(col, row); }
+    // A cell's text without a copy; valid until the grid's cells change.
+    QStringView CellView(int col, int row) const { return m_store.View(col, row); }
     void setCells(int col, int row, const QString &text);
     QObject *Objects(int col, int row) const { return m_store.Object(col, row); }
     void setObjects(int col, int row, QObject *object);

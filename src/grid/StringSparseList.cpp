@@ -28,6 +28,16 @@ QString TStringSparseList::Get(int col, int row) const
     return r.cells[size_t(col)];
 }
 
+QStringView TStringSparseList::View(int col, int row) const
+{
+    if (row < 0 || col < 0 || row >= int(m_rows.size()))
+        return {};
+    const Row &r = m_rows[size_t(row)];
+    if (col >= int(r.cells.size()))
+        return {};
+    return r.cells[size_t(col)];
+}
+
 void TStringSparseList::Put(int col, int row, const QString &text)
 {
     if (row < 0 || col < 0)

@@ -14,6 +14,8 @@ class TStringSparseList
 {
 public:
     QString Get(int col, int row) const;
+    // The stored text without a copy; valid until the store changes.
+    QStringView View(int col, int row) const;
     void Put(int col, int row, const QString &text);
     QObject *Object(int col, int row) const;
     void PutObject(int col, int row, QObject *object);

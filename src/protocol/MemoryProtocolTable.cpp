@@ -19,6 +19,14 @@ QString TMemoryProtocolTable::Cells(int col, int row) const
     return col < cells.size() ? cells.at(col) : QString();
 }
 
+QStringView TMemoryProtocolTable::CellView(int col, int row) const
+{
+    if (row < 0 || row >= FStore.size() || col < 0)
+        return {};
+    const QStringList &cells = FStore.at(row);
+    return col < cells.size() ? QStringView(cells.at(col)) : QStringView();
+}
+
 void TMemoryProtocolTable::setCells(int col, int row, const QString &value)
 {
     if (row < 0 || col < 0)

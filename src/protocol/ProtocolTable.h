@@ -17,6 +17,9 @@ public:
     virtual int RowCount() const = 0;
     virtual void setRowCount(int value) = 0;
     virtual QString Cells(int col, int row) const = 0;
+    // The same text without a copy, for reading a whole table quickly; valid until the
+    // table changes.
+    virtual QStringView CellView(int col, int row) const = 0;
     virtual void setCells(int col, int row, const QString &value) = 0;
     // Empties every row from `row` on, also the rows kept beyond RowCount.
     virtual void DiscardRowsFrom(int row) = 0;

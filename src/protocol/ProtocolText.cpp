@@ -44,9 +44,9 @@ bool IsLineOrCellBreak(char16_t u)
     return u == '\t' || u == '\r' || u == '\n';
 }
 
-void WriteEncodedCell(ByteWriter &out, const QString &cell)
+void WriteEncodedCell(ByteWriter &out, QStringView cell)
 {
-    QString clean = cell;
+    QString clean = cell.toString();
     for (QChar &c : clean) {
         if (IsLineOrCellBreak(c.unicode()))
             c = QLatin1Char(' ');
@@ -59,7 +59,7 @@ void WriteEncodedCell(ByteWriter &out, const QString &cell)
 }
 
 // Writes a cell followed by its TAB; an empty cell is written as a single blank.
-void WriteCell(ByteWriter &out, const QString &cell)
+void WriteCell(ByteWriter &out, QStringView cell)
 {
     char *const start = out.Room(cell.size() + 2);
     char *dst = start;
@@ -126,11 +126,11 @@ QByteArray TProtocolText::Encode(const TProtocolTable &table)
     const int cols = table.ColCount();
     ByteWriter out(qsizetype(rows) * 36);
     for (int r = 0; r < rows; ++r) {
-        const QString first = table.Cells(0, r);
+        const QStringView first = table.CellView(0, r);
         if (first.isEmpty())
             continue;
         for (int c = 0; c < cols; ++c)
-            WriteCell(out, c == 0 ? first : table.Cells(c, r));
+            WriteCell(out, c == 0 ? first : table.CellView(c, r));
         char *lineEnd = out.Room(2);
         lineEnd[0] = '\r';
         lineEnd[1] = '\n';

@@ -27,6 +27,11 @@ QString TSortGridTable::Cells(int col, int row) const
     return FGrid->Cells(col, row);
 }
 
+QStringView TSortGridTable::CellView(int col, int row) const
+{
+    return FGrid->CellView(col, row);
+}
+
 void TSortGridTable::setCells(int col, int row, const QString &value)
 {
     FGrid->setCells(col, row, value);

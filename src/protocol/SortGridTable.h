@@ -14,6 +14,7 @@ public:
     int RowCount() const override;
     void setRowCount(int value) override;
     QString Cells(int col, int row) const override;
+    QStringView CellView(int col, int row) const override;
     void setCells(int col, int row, const QString &value) override;
     void DiscardRowsFrom(int row) override;
     void BeginUpdate() override;
