@@ -37,6 +37,7 @@ namespace {
 
 const QLatin1String WriteErrorText("Der Schreibfehler der Datei: ");
 const QLatin1String ReadErrorText("Die Datei kann nicht gelesen werden: ");
+const QLatin1String KeptAsideText("Sie bleibt erhalten als: ");
 const QLatin1String ClearQuestion("Zeitenprotokoll  l\xf6schen?");
 const QLatin1String XlsxMimeType("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet");
 constexpr int ButtonSize = 36;
@@ -45,6 +46,17 @@ constexpr int HeadingHeight = 41;
 constexpr int NumberColumnMinWidth = 40;
 // The grid keeps 2 pixels between a cell's text and each of its edges.
 constexpr int CellTextMargins = 4;
+
+// Moves a file (or whatever stands in its place) to a free name beside it, "<name>.unlesbar"
+// or "<name>.unlesbar-2" and so on; the new name, or empty when it could not be moved.
+QString MoveAside(const QString &fileName)
+{
+    const QString base = fileName + QLatin1String(".unlesbar");
+    QString aside = base;
+    for (int n = 2; QFileInfo::exists(aside) || QFileInfo(aside).isSymLink(); ++n)
+        aside = base + QLatin1Char('-') + QString::number(n);
+    return QDir().rename(fileName, aside) ? aside : QString();
+}
 
 } // namespace
 
@@ -445,8 +457,15 @@ void TProtocolPanel::LoadAutosave()
     const QString name = AutosaveFileName();
     if (!QFileInfo::exists(name))
         return; // the first start
-    if (!LoadProtocolText(name))
+    QString error;
+    if (!TProtocolText::LoadProtocolText(*FTable, name, &error)) {
+        // The next autosave would replace a protocol that may still be recovered by hand.
+        const QString aside = MoveAside(name);
+        Report(ReadErrorText + name + QLatin1Char('\n') + error
+               + (aside.isEmpty() ? QString() : QLatin1Char('\n') + KeptAsideText + aside));
         return;
+    }
+    FinishLoad();
     // Results of an earlier run are not to be dropped by a close without a question.
     SortGrid1->setModified(FResultCount > 0);
 }

@@ -90,7 +90,8 @@ public:
     bool AutosaveFailed() const { return !FAutosaveError.isEmpty(); }
     QString AutosaveError() const { return FAutosaveError; }
     // Reads the autosave file, if any, with the load's final steps; the protocol counts as
-    // modified when it holds results.
+    // modified when it holds results. An autosave that cannot be read is reported and moved
+    // aside, so that the next autosave does not replace it.
     void LoadAutosave();
 
     // Writes the table as protocol text; a failure is reported with the file name.

@@ -501,19 +501,50 @@ private Q_SLOTS:
             QCOMPARE(s.Row(r), before[r]);
     }
 
-    void unreadableAutosaveIsReportedAtStartUp()
+    void unreadableAutosaveIsKeptAside_data()
     {
+        QTest::addColumn<bool>("folder");
+        QTest::newRow("a folder in its place") << true;
+        QTest::newRow("no permission to read") << false;
+    }
+
+    // An autosave that cannot be read is reported at start-up and moved aside, so that the
+    // next autosave does not replace the earlier race.
+    void unreadableAutosaveIsKeptAside()
+    {
+        QFETCH(bool, folder);
         Session s;
-        QVERIFY(QDir().mkpath(s.fixture.AutosavePath()));
+        const QString name = s.fixture.AutosavePath();
+        const QByteArray earlier = TProtocolText::Encode(OtherProtocol());
+        if (folder)
+            QVERIFY(QDir().mkpath(name));
+        else
+            WriteFile(name, earlier);
         MessageCloser closer;
         closer.CloseNext();
-        QVERIFY(s.Start());
+        {
+            std::unique_ptr<Withheld> unreadable;
+            if (!folder) {
+                QFile::setPermissions(s.fixture.home.path(), QFile::Permissions(0x7777));
+                unreadable = std::make_unique<Withheld>(name, QFile::Permissions());
+            }
+            QVERIFY(s.Start());
+        }
         QCOMPARE(closer.texts.size(), 1);
-        QVERIFY2(closer.texts[0].startsWith(QStringLiteral("Die Datei kann nicht gelesen werden: ")
-                                            + s.fixture.AutosavePath()),
+        const QString aside = name + QStringLiteral(".unlesbar");
+        QVERIFY2(closer.texts[0].startsWith(QStringLiteral("Die Datei kann nicht gelesen werden: ") + name),
+                 qPrintable(closer.texts[0]));
+        QVERIFY2(closer.texts[0].endsWith(QStringLiteral("Sie bleibt erhalten als: ") + aside),
                  qPrintable(closer.texts[0]));
         QCOMPARE(s.Grid().RowCount(), 2);
         QCOMPARE(s.Panel().ResultCount(), 0);
+
+        s.Finish(1);
+        QVERIFY2(ReadFile(name).contains("00001"), ReadFile(name).constData());
+        if (folder)
+            QVERIFY(QFileInfo(aside).isDir());
+        else
+            QCOMPARE(ReadFile(aside), earlier);
     }
 };
 
