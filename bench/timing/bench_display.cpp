@@ -26,7 +26,7 @@ public:
     }
 };
 
-double CpuSeconds()
+double cpuSeconds()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -45,26 +45,26 @@ int main(int argc, char *argv[])
 
     // A settings file and autosave folder of its own, so a run leaves the user's alone.
     QTemporaryDir home;
-    FormMainEnvironment environment;
-    environment.settings = SettingsLocation::File(home.filePath(QStringLiteral("settings.conf")));
+    MainWindowEnvironment environment;
+    environment.settings = SettingsLocation::file(home.filePath(QStringLiteral("settings.conf")));
     environment.autosaveFolder = home.path();
-    TFormMain window(environment);
+    MainWindow window(environment);
     window.show();
     QApplication::processEvents();
 
     PaintCounter counter;
-    for (TDigit *digit : window.findChildren<TDigit *>())
+    for (SevenSegmentDigit *digit : window.findChildren<SevenSegmentDigit *>())
         digit->installEventFilter(&counter);
 
-    window.Clock().mStartClick();
-    const double cpuBefore = CpuSeconds();
+    window.clock().start();
+    const double cpuBefore = cpuSeconds();
     QElapsedTimer wall;
     wall.start();
     // exit() rather than quit(): quit() would ask the running clock's close question.
     QTimer::singleShot(seconds * 1000, &application, [] { QCoreApplication::exit(0); });
     application.exec();
     const double elapsed = double(wall.elapsed()) / 1000.0;
-    const double cpu = CpuSeconds() - cpuBefore;
+    const double cpu = cpuSeconds() - cpuBefore;
 
     std::printf("running clock for %.1f s\n", elapsed);
     std::printf("digit repaints: %ld (%.1f per second; target <= 125)\n", counter.paints,

@@ -25,7 +25,7 @@ public:
     }
 };
 
-void WriteAutosave(const QString &path, int rows)
+void writeAutosave(const QString &path, int rows)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
@@ -54,23 +54,23 @@ int main(int argc, char *argv[])
     const int rows = argc > 1 ? std::atoi(argv[1]) : 10000;
 
     QTemporaryDir home;
-    WriteAutosave(home.filePath(QStringLiteral("Tivano.txt")), rows);
-    FormMainEnvironment environment;
-    environment.settings = SettingsLocation::File(home.filePath(QStringLiteral("settings.conf")));
+    writeAutosave(home.filePath(QStringLiteral("Tivano.txt")), rows);
+    MainWindowEnvironment environment;
+    environment.settings = SettingsLocation::file(home.filePath(QStringLiteral("settings.conf")));
     environment.autosaveFolder = home.path();
 
     QElapsedTimer clock;
     FirstPaint paint;
     paint.clock = &clock;
     clock.start();
-    TFormMain window(environment);
+    MainWindow window(environment);
     const qint64 created = clock.nsecsElapsed();
     window.installEventFilter(&paint);
     window.show();
     while (paint.at < 0)
         QApplication::processEvents();
 
-    std::printf("protocol rows loaded: %d\n", window.Protocol().ResultCount());
+    std::printf("protocol rows loaded: %d\n", window.protocol().lastResultRow());
     std::printf("window created: %.1f ms\n", double(created) / 1e6);
     std::printf("first paint: %.1f ms (target < 500 ms)\n", double(paint.at) / 1e6);
     return 0;

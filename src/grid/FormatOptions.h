@@ -6,44 +6,44 @@
 
 #include <vector>
 
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
-enum TVertAlignment { taTopJustify, taBottomJustify, taMiddle };
-enum TCellBevelStyle { cbNone, cbRaised, cbLowered };
+enum HorizontalAlignment { taLeftJustify, taRightJustify, taCenter };
+enum VerticalAlignment { taTopJustify, taBottomJustify, taMiddle };
+enum CellBevelStyle { cbNone, cbRaised, cbLowered };
 
 // The brush a cell is filled with.
-struct TGridBrush
+struct GridBrush
 {
-    TColor Color = Colors::clWindow;
+    ColorValue color = Colors::clWindow;
 };
 
 // The font a cell's text is drawn with, and its colour.
-struct TGridFont : QFont
+struct GridFont : QFont
 {
-    TColor Color = Colors::clWindowText;
+    ColorValue color = Colors::clWindowText;
 };
 
 // What the owner may change about the painting of one cell.
-struct TFormatOptions
+struct CellFormat
 {
-    TGridBrush Brush;
-    TGridFont Font;
-    TAlignment AlignmentHorz = taLeftJustify;
-    TVertAlignment AlignmentVert = taTopJustify;
-    TCellBevelStyle BevelStyle = cbNone;
-    TColor HighlightColor = Colors::clWindow;
-    TColor ShadowColor = Colors::clWindow;
-    bool HideText = false;
+    GridBrush brush;
+    GridFont font;
+    HorizontalAlignment alignmentHorz = taLeftJustify;
+    VerticalAlignment alignmentVert = taTopJustify;
+    CellBevelStyle bevelStyle = cbNone;
+    ColorValue highlightColor = Colors::clWindow;
+    ColorValue shadowColor = Colors::clWindow;
+    bool hideText = false;
 };
 
 // A per-column or per-row format; only an active one is applied.
-struct TFontSetting
+struct FontSetting
 {
-    TColor FontColor = Colors::clWindowText;
-    TColor BrushColor = Colors::clWindow;
-    bool Bold = false;
-    bool Italic = false;
-    bool Underline = false;
-    bool Active = false;
+    ColorValue fontColor = Colors::clWindowText;
+    ColorValue brushColor = Colors::clWindow;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool active = false;
 };
 
-using TFontList = std::vector<TFontSetting>;
+using FontList = std::vector<FontSetting>;

@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 
-TInplaceEdit::TInplaceEdit(TMyCustomGrid *grid)
+InplaceEditor::InplaceEditor(GridBase *grid)
     : QLineEdit(grid->viewport())
     , m_grid(grid)
 {
@@ -13,11 +13,11 @@ TInplaceEdit::TInplaceEdit(TMyCustomGrid *grid)
     hide();
 }
 
-void TInplaceEdit::keyPressEvent(QKeyEvent *event)
+void InplaceEditor::keyPressEvent(QKeyEvent *event)
 {
     switch (event->key()) {
     case Qt::Key_Escape:
-        m_grid->EndEditing(true);
+        m_grid->endEditing(true);
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:

@@ -2,21 +2,21 @@
 
 #include <QLineEdit>
 
-class TMyCustomGrid;
+class GridBase;
 
 // The editor shown over the current cell while a cell is being edited. Every
 // change is written through to the cell at once; Esc puts the old text back,
 // Enter ends editing, and the vertical movement keys go to the grid.
-class TInplaceEdit : public QLineEdit
+class InplaceEditor : public QLineEdit
 {
     Q_OBJECT
 
 public:
-    explicit TInplaceEdit(TMyCustomGrid *grid);
+    explicit InplaceEditor(GridBase *grid);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    TMyCustomGrid *m_grid;
+    GridBase *m_grid;
 };

@@ -17,7 +17,7 @@ constexpr int SizingZone = 3; // pixels either side of a column border that star
 
 // Column widths and row heights are stored only as far as one was set; the
 // rest read as the default.
-int StoredSize(const std::vector<int> &sizes, int index, int fallback)
+int storedSize(const std::vector<int> &sizes, int index, int fallback)
 {
     if (index < 0 || index >= int(sizes.size()))
         return fallback;
@@ -25,9 +25,9 @@ int StoredSize(const std::vector<int> &sizes, int index, int fallback)
 }
 
 // Stores `size` (-1 hides) for `index` below `count`; false when nothing changed.
-bool StoreSize(std::vector<int> &sizes, int index, int count, int size, int fallback)
+bool storeSize(std::vector<int> &sizes, int index, int count, int size, int fallback)
 {
-    if (index < 0 || index >= count || size < -1 || StoredSize(sizes, index, fallback) == size)
+    if (index < 0 || index >= count || size < -1 || storedSize(sizes, index, fallback) == size)
         return false;
     if (int(sizes.size()) <= index)
         sizes.resize(size_t(index) + 1, fallback);
@@ -37,7 +37,7 @@ bool StoreSize(std::vector<int> &sizes, int index, int count, int size, int fall
 
 } // namespace
 
-TMyCustomGrid::TMyCustomGrid(QWidget *parent)
+GridBase::GridBase(QWidget *parent)
     : QAbstractScrollArea(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
@@ -48,37 +48,37 @@ TMyCustomGrid::TMyCustomGrid(QWidget *parent)
     setScrollBars(ssBoth);
     verticalScrollBar()->setSingleStep(1);
     horizontalScrollBar()->setSingleStep(1);
-    m_editor = new TInplaceEdit(this);
+    m_editor = new InplaceEditor(this);
     connect(m_editor, &QLineEdit::textEdited, this, [this](const QString &text) {
-        if (m_editorMode && m_editCell.X >= 0)
-            SetEditText(m_editCell.X, m_editCell.Y, text);
+        if (m_editorMode && m_editCell.x >= 0)
+            setEditText(m_editCell.x, m_editCell.y, text);
     });
-    UpdateScrollRange();
+    updateScrollRange();
 }
 
-TMyCustomGrid::~TMyCustomGrid() = default;
+GridBase::~GridBase() = default;
 
 // ---- counts and sizes -------------------------------------------------------
 
-void TMyCustomGrid::setColCount(int value)
+void GridBase::setColCount(int value)
 {
     value = std::max(value, 1);
     if (value == m_colCount)
         return;
-    ChangeSize(value, m_rowCount);
+    changeSize(value, m_rowCount);
 }
 
-void TMyCustomGrid::setRowCount(int value)
+void GridBase::setRowCount(int value)
 {
     value = std::max(value, 1);
     if (value == m_rowCount)
         return;
-    ChangeSize(m_colCount, value);
+    changeSize(m_colCount, value);
 }
 
-void TMyCustomGrid::ChangeSize(int newColCount, int newRowCount)
+void GridBase::changeSize(int newColCount, int newRowCount)
 {
-    CommitEditing();
+    commitEditing();
     m_highlight.reset();
     const int oldColCount = m_colCount;
     const int oldRowCount = m_rowCount;
@@ -95,24 +95,24 @@ void TMyCustomGrid::ChangeSize(int newColCount, int newRowCount)
 
     const std::vector<int> oldWidths = m_colWidths;
     const std::vector<int> oldHeights = m_rowHeights;
-    const TGridCoord oldCurrent = m_current;
-    const TGridCoord oldAnchor = m_anchor;
+    const GridCoord oldCurrent = m_current;
+    const GridCoord oldAnchor = m_anchor;
     const int oldLeft = m_leftCol;
     const int oldTop = m_topRow;
     if (int(m_colWidths.size()) > m_colCount)
         m_colWidths.resize(size_t(m_colCount));
     if (int(m_rowHeights.size()) > m_rowCount)
         m_rowHeights.resize(size_t(m_rowCount));
-    auto clampCoord = [this](TGridCoord &c) {
-        c.X = std::clamp(c.X, std::min(m_fixedCols, m_colCount - 1), m_colCount - 1);
-        c.Y = std::clamp(c.Y, std::min(m_fixedRows, m_rowCount - 1), m_rowCount - 1);
+    auto clampCoord = [this](GridCoord &c) {
+        c.x = std::clamp(c.x, std::min(m_fixedCols, m_colCount - 1), m_colCount - 1);
+        c.y = std::clamp(c.y, std::min(m_fixedRows, m_rowCount - 1), m_rowCount - 1);
     };
     clampCoord(m_current);
     clampCoord(m_anchor);
-    ClampTopLeft();
-    GeometryChanged();
+    clampTopLeft();
+    geometryChanged();
     try {
-        SizeChanged(oldColCount, oldRowCount);
+        sizeChanged(oldColCount, oldRowCount);
     } catch (...) {
         m_colCount = oldColCount;
         m_rowCount = oldRowCount;
@@ -124,96 +124,96 @@ void TMyCustomGrid::ChangeSize(int newColCount, int newRowCount)
         m_anchor = oldAnchor;
         m_leftCol = oldLeft;
         m_topRow = oldTop;
-        UpdateScrollRange();
+        updateScrollRange();
         viewport()->update();
         throw;
     }
 }
 
-void TMyCustomGrid::setFixedCols(int value)
+void GridBase::setFixedCols(int value)
 {
     value = std::clamp(value, 0, m_colCount - 1);
     if (value == m_fixedCols)
         return;
     m_fixedCols = value;
-    if (m_current.X < value)
-        m_current.X = value;
-    if (m_anchor.X < value)
-        m_anchor.X = value;
-    m_leftCol = std::clamp(m_leftCol, value, std::max(MaxLeftCol(), value));
-    GeometryChanged();
+    if (m_current.x < value)
+        m_current.x = value;
+    if (m_anchor.x < value)
+        m_anchor.x = value;
+    m_leftCol = std::clamp(m_leftCol, value, std::max(maxLeftCol(), value));
+    geometryChanged();
 }
 
-void TMyCustomGrid::setFixedRows(int value)
+void GridBase::setFixedRows(int value)
 {
     value = std::clamp(value, 0, m_rowCount - 1);
     if (value == m_fixedRows)
         return;
     m_fixedRows = value;
-    if (m_current.Y < value)
-        m_current.Y = value;
-    if (m_anchor.Y < value)
-        m_anchor.Y = value;
-    m_topRow = std::clamp(m_topRow, value, std::max(MaxTopRow(), value));
-    GeometryChanged();
+    if (m_current.y < value)
+        m_current.y = value;
+    if (m_anchor.y < value)
+        m_anchor.y = value;
+    m_topRow = std::clamp(m_topRow, value, std::max(maxTopRow(), value));
+    geometryChanged();
 }
 
-void TMyCustomGrid::setDefaultColWidth(int value)
+void GridBase::setDefaultColWidth(int value)
 {
     if (value == m_defaultColWidth)
         return;
     m_defaultColWidth = value;
     m_colWidths.clear();
-    ColWidthsChanged();
-    GeometryChanged();
+    colWidthsChanged();
+    geometryChanged();
 }
 
-void TMyCustomGrid::setDefaultRowHeight(int value)
+void GridBase::setDefaultRowHeight(int value)
 {
     if (value == m_defaultRowHeight)
         return;
     m_defaultRowHeight = value;
     m_rowHeights.clear();
-    RowHeightsChanged();
-    GeometryChanged();
+    rowHeightsChanged();
+    geometryChanged();
 }
 
-int TMyCustomGrid::ColWidths(int col) const
+int GridBase::colWidths(int col) const
 {
-    return StoredSize(m_colWidths, col, m_defaultColWidth);
+    return storedSize(m_colWidths, col, m_defaultColWidth);
 }
 
-void TMyCustomGrid::setColWidths(int col, int width)
+void GridBase::setColWidths(int col, int width)
 {
-    if (!StoreSize(m_colWidths, col, m_colCount, width, m_defaultColWidth))
+    if (!storeSize(m_colWidths, col, m_colCount, width, m_defaultColWidth))
         return;
-    ColWidthsChanged();
-    GeometryChanged();
+    colWidthsChanged();
+    geometryChanged();
 }
 
-int TMyCustomGrid::RowHeights(int row) const
+int GridBase::rowHeights(int row) const
 {
-    return StoredSize(m_rowHeights, row, m_defaultRowHeight);
+    return storedSize(m_rowHeights, row, m_defaultRowHeight);
 }
 
-void TMyCustomGrid::setRowHeights(int row, int height)
+void GridBase::setRowHeights(int row, int height)
 {
-    if (!StoreSize(m_rowHeights, row, m_rowCount, height, m_defaultRowHeight))
+    if (!storeSize(m_rowHeights, row, m_rowCount, height, m_defaultRowHeight))
         return;
-    RowHeightsChanged();
-    GeometryChanged();
+    rowHeightsChanged();
+    geometryChanged();
 }
 
-void TMyCustomGrid::setGridLineWidth(int value)
+void GridBase::setGridLineWidth(int value)
 {
     value = std::max(value, 0);
     if (value == m_gridLineWidth)
         return;
     m_gridLineWidth = value;
-    GeometryChanged();
+    geometryChanged();
 }
 
-void TMyCustomGrid::setColor(TColor value)
+void GridBase::setColor(ColorValue value)
 {
     if (value == m_color)
         return;
@@ -221,7 +221,7 @@ void TMyCustomGrid::setColor(TColor value)
     viewport()->update();
 }
 
-void TMyCustomGrid::setFixedColor(TColor value)
+void GridBase::setFixedColor(ColorValue value)
 {
     if (value == m_fixedColor)
         return;
@@ -229,7 +229,7 @@ void TMyCustomGrid::setFixedColor(TColor value)
     viewport()->update();
 }
 
-void TMyCustomGrid::setBorderStyle(TBorderStyle value)
+void GridBase::setBorderStyle(BorderStyle value)
 {
     if (value == m_borderStyle)
         return;
@@ -237,151 +237,151 @@ void TMyCustomGrid::setBorderStyle(TBorderStyle value)
     setFrameShape(value == bsSingle ? QFrame::Box : QFrame::NoFrame);
 }
 
-void TMyCustomGrid::setScrollBars(TScrollStyle value)
+void GridBase::setScrollBars(ScrollStyle value)
 {
     m_scrollBars = value;
     const bool horz = value == ssHorizontal || value == ssBoth;
     const bool vert = value == ssVertical || value == ssBoth;
     setHorizontalScrollBarPolicy(horz ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(vert ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
-    UpdateScrollRange();
+    updateScrollRange();
 }
 
-void TMyCustomGrid::setTabStop(bool value)
+void GridBase::setTabStop(bool value)
 {
     setFocusPolicy(value ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
-void TMyCustomGrid::setOptions(TGridOptions value)
+void GridBase::setOptions(GridOptions value)
 {
     if (value == m_options)
         return;
-    const TGridOptions old = m_options;
+    const GridOptions old = m_options;
     m_options = value;
     if (!(value & goEditing) && m_editorMode)
-        HideEditor();
+        hideEditor();
     if ((value & goAlwaysShowEditor) && (value & goEditing) && !(old & goAlwaysShowEditor))
-        ShowEditor();
+        showEditor();
     if (value & goRowSelect)
-        m_anchor.X = m_colCount - 1;
-    UpdateScrollRange();
+        m_anchor.x = m_colCount - 1;
+    updateScrollRange();
     viewport()->update();
 }
 
 // ---- current cell and selection ---------------------------------------------
 
-void TMyCustomGrid::setCol(int value)
+void GridBase::setCurrentCol(int value)
 {
-    if (value == m_current.X)
+    if (value == m_current.x)
         return;
-    CommitEditing();
-    FocusCell(value, m_current.Y, true);
+    commitEditing();
+    focusCell(value, m_current.y, true);
 }
 
-void TMyCustomGrid::setRow(int value)
+void GridBase::setCurrentRow(int value)
 {
-    if (value == m_current.Y)
+    if (value == m_current.y)
         return;
-    CommitEditing();
-    FocusCell(m_current.X, value, true);
+    commitEditing();
+    focusCell(m_current.x, value, true);
 }
 
-TGridRect TMyCustomGrid::Selection() const
+GridRect GridBase::selection() const
 {
     if (m_highlight)
         return *m_highlight;
-    TGridRect r;
-    r.Left = std::min(m_anchor.X, m_current.X);
-    r.Right = std::max(m_anchor.X, m_current.X);
-    r.Top = std::min(m_anchor.Y, m_current.Y);
-    r.Bottom = std::max(m_anchor.Y, m_current.Y);
+    GridRect r;
+    r.left = std::min(m_anchor.x, m_current.x);
+    r.right = std::max(m_anchor.x, m_current.x);
+    r.top = std::min(m_anchor.y, m_current.y);
+    r.bottom = std::max(m_anchor.y, m_current.y);
     if (m_options & goRowSelect) {
-        r.Left = m_fixedCols;
-        r.Right = m_colCount - 1;
+        r.left = m_fixedCols;
+        r.right = m_colCount - 1;
     }
     return r;
 }
 
-void TMyCustomGrid::setSelection(const TGridRect &value)
+void GridBase::setSelection(const GridRect &value)
 {
-    CommitEditing();
-    ApplySelection(value);
+    commitEditing();
+    applySelection(value);
 }
 
-void TMyCustomGrid::ApplySelection(const TGridRect &value)
+void GridBase::applySelection(const GridRect &value)
 {
-    const TGridRect old = Selection();
+    const GridRect old = selection();
     m_highlight.reset();
     auto clampX = [this](int x) { return std::clamp(x, 0, m_colCount - 1); };
     auto clampY = [this](int y) { return std::clamp(y, 0, m_rowCount - 1); };
-    const TGridCoord oldCurrent = m_current;
-    m_anchor = TGridCoord{clampX(value.Left), clampY(value.Top)};
-    m_current = TGridCoord{clampX(value.Right), clampY(value.Bottom)};
+    const GridCoord oldCurrent = m_current;
+    m_anchor = GridCoord{clampX(value.left), clampY(value.top)};
+    m_current = GridCoord{clampX(value.right), clampY(value.bottom)};
     if (m_current != oldCurrent)
-        ClampInView(m_current.X, m_current.Y);
-    SelectionMoved(old);
-    UpdateEditor();
+        clampInView(m_current.x, m_current.y);
+    selectionMoved(old);
+    updateEditor();
 }
 
-void TMyCustomGrid::HighlightCells(const TGridRect &value)
+void GridBase::highlightCells(const GridRect &value)
 {
-    const TGridRect old = Selection();
-    m_highlight = TGridRect{std::clamp(value.Left, 0, m_colCount - 1), std::clamp(value.Top, 0, m_rowCount - 1),
-                            std::clamp(value.Right, 0, m_colCount - 1), std::clamp(value.Bottom, 0, m_rowCount - 1)};
-    SelectionMoved(old);
+    const GridRect old = selection();
+    m_highlight = GridRect{std::clamp(value.left, 0, m_colCount - 1), std::clamp(value.top, 0, m_rowCount - 1),
+                            std::clamp(value.right, 0, m_colCount - 1), std::clamp(value.bottom, 0, m_rowCount - 1)};
+    selectionMoved(old);
 }
 
-void TMyCustomGrid::SelectionMoved(const TGridRect &oldSelection)
+void GridBase::selectionMoved(const GridRect &oldSelection)
 {
-    InvalidateRect(oldSelection);
-    InvalidateRect(Selection());
+    invalidateRect(oldSelection);
+    invalidateRect(selection());
 }
 
-void TMyCustomGrid::FocusCell(int col, int row, bool moveAnchor)
+void GridBase::focusCell(int col, int row, bool moveAnchor)
 {
-    MoveCurrent(col, row, moveAnchor, true);
-    Click();
+    moveCurrent(col, row, moveAnchor, true);
+    click();
 }
 
-bool TMyCustomGrid::MoveCurrent(int col, int row, bool moveAnchor, bool show)
+bool GridBase::moveCurrent(int col, int row, bool moveAnchor, bool show)
 {
     if (col < 0 || row < 0 || col >= m_colCount || row >= m_rowCount)
         return false;
-    if (!SelectCell(col, row))
+    if (!selectCell(col, row))
         return false;
-    const TGridRect old = Selection();
+    const GridRect old = selection();
     m_highlight.reset();
-    const bool cellChanged = col != m_current.X || row != m_current.Y;
+    const bool cellChanged = col != m_current.x || row != m_current.y;
     if (cellChanged && m_editorMode) {
         // The edit ends in its own cell; the editor then takes up the new cell's text.
-        EditEnding();
-        m_editCell = TGridCoord{-1, -1};
+        editEnding();
+        m_editCell = GridCoord{-1, -1};
     }
-    m_current = TGridCoord{col, row};
+    m_current = GridCoord{col, row};
     if (moveAnchor || !(m_options & goRangeSelect))
         m_anchor = m_current;
     if (m_options & goRowSelect)
-        m_anchor.X = m_colCount - 1;
+        m_anchor.x = m_colCount - 1;
     if (show)
-        ClampInView(col, row);
-    SelectionMoved(old);
-    UpdateEditor();
+        clampInView(col, row);
+    selectionMoved(old);
+    updateEditor();
     return true;
 }
 
 // ---- scrolling ---------------------------------------------------------------
 
-void TMyCustomGrid::setLeftCol(int value)
+void GridBase::setLeftCol(int value)
 {
-    SetTopLeft(value, m_topRow);
+    setTopLeft(value, m_topRow);
 }
 
-void TMyCustomGrid::setTopRow(int value)
+void GridBase::setTopRow(int value)
 {
-    SetTopLeft(m_leftCol, value);
+    setTopLeft(m_leftCol, value);
 }
 
-void TMyCustomGrid::SetTopLeft(int leftCol, int topRow)
+void GridBase::setTopLeft(int leftCol, int topRow)
 {
     leftCol = std::clamp(leftCol, m_fixedCols, std::max(m_colCount - 1, m_fixedCols));
     topRow = std::clamp(topRow, m_fixedRows, std::max(m_rowCount - 1, m_fixedRows));
@@ -389,11 +389,11 @@ void TMyCustomGrid::SetTopLeft(int leftCol, int topRow)
         return;
     m_leftCol = leftCol;
     m_topRow = topRow;
-    GeometryChanged();
-    TopLeftChanged();
+    geometryChanged();
+    topLeftChanged();
 }
 
-void TMyCustomGrid::ClampInView(int col, int row)
+void GridBase::clampInView(int col, int row)
 {
     int left = m_leftCol;
     int top = m_topRow;
@@ -406,11 +406,11 @@ void TMyCustomGrid::ClampInView(int col, int row)
             auto fits = [&](int l) {
                 int x = 0;
                 for (int c = 0; c < m_fixedCols; ++c)
-                    if (ColWidths(c) >= 0)
-                        x += ColWidths(c) + EffectiveColLine(c);
+                    if (colWidths(c) >= 0)
+                        x += colWidths(c) + effectiveColLine(c);
                 for (int c = l; c <= col; ++c)
-                    if (ColWidths(c) >= 0)
-                        x += ColWidths(c) + EffectiveColLine(c);
+                    if (colWidths(c) >= 0)
+                        x += colWidths(c) + effectiveColLine(c);
                 return x <= avail;
             };
             while (left < col && !fits(left))
@@ -424,92 +424,92 @@ void TMyCustomGrid::ClampInView(int col, int row)
             const int avail = viewport()->height();
             int fixedHeight = 0;
             for (int r = 0; r < m_fixedRows; ++r)
-                if (RowHeights(r) >= 0)
-                    fixedHeight += RowHeights(r) + EffectiveRowLine(r);
+                if (rowHeights(r) >= 0)
+                    fixedHeight += rowHeights(r) + effectiveRowLine(r);
             // Rows from top to row must fit; move top down until they do.
             int y = fixedHeight;
             for (int r = top; r <= row; ++r)
-                if (RowHeights(r) >= 0)
-                    y += RowHeights(r) + EffectiveRowLine(r);
+                if (rowHeights(r) >= 0)
+                    y += rowHeights(r) + effectiveRowLine(r);
             while (top < row && y > avail) {
-                if (RowHeights(top) >= 0)
-                    y -= RowHeights(top) + EffectiveRowLine(top);
+                if (rowHeights(top) >= 0)
+                    y -= rowHeights(top) + effectiveRowLine(top);
                 ++top;
             }
         }
     }
-    SetTopLeft(left, top);
+    setTopLeft(left, top);
 }
 
-void TMyCustomGrid::GeometryChanged()
+void GridBase::geometryChanged()
 {
-    UpdateScrollRange();
-    UpdateEditor();
+    updateScrollRange();
+    updateEditor();
     viewport()->update();
 }
 
-void TMyCustomGrid::UpdateScrollRange()
+void GridBase::updateScrollRange()
 {
     if (m_updatingScroll)
         return;
     m_updatingScroll = true;
-    const int maxTop = MaxTopRow();
-    const int maxLeft = MaxLeftCol();
+    const int maxTop = maxTopRow();
+    const int maxLeft = maxLeftCol();
     QScrollBar *v = verticalScrollBar();
     v->setRange(0, std::max(0, maxTop - m_fixedRows));
-    v->setPageStep(std::max(1, VisibleRowCount()));
+    v->setPageStep(std::max(1, visibleRowCount()));
     v->setValue(m_topRow - m_fixedRows);
     QScrollBar *h = horizontalScrollBar();
     h->setRange(0, std::max(0, maxLeft - m_fixedCols));
-    h->setPageStep(std::max(1, VisibleColCount()));
+    h->setPageStep(std::max(1, visibleColCount()));
     h->setValue(m_leftCol - m_fixedCols);
     m_updatingScroll = false;
 }
 
-void TMyCustomGrid::scrollContentsBy(int, int)
+void GridBase::scrollContentsBy(int, int)
 {
     if (m_updatingScroll)
         return;
-    SetTopLeft(horizontalScrollBar()->value() + m_fixedCols, verticalScrollBar()->value() + m_fixedRows);
+    setTopLeft(horizontalScrollBar()->value() + m_fixedCols, verticalScrollBar()->value() + m_fixedRows);
 }
 
-struct TMyCustomGrid::Axis
+struct GridBase::Axis
 {
-    const TMyCustomGrid &grid;
+    const GridBase &grid;
     bool columns;
     int count, fixed, first, extent;
 
-    int Size(int i) const { return columns ? grid.ColWidths(i) : grid.RowHeights(i); }
-    int Line(int i) const { return columns ? grid.EffectiveColLine(i) : grid.EffectiveRowLine(i); }
+    int size(int i) const { return columns ? grid.colWidths(i) : grid.rowHeights(i); }
+    int line(int i) const { return columns ? grid.effectiveColLine(i) : grid.effectiveRowLine(i); }
     // A hidden column or row (size -1) takes no room.
-    int Advance(int i) const { return Size(i) >= 0 ? Size(i) + Line(i) : 0; }
+    int advance(int i) const { return size(i) >= 0 ? size(i) + line(i) : 0; }
 
     // Calls `visit(index, offset)` for every laid-out index in screen order,
     // stopping when it returns true or the view's extent is used up.
     // Positions beyond the view are walked too unless `clip` is set.
     template<typename Visit>
-    void Walk(Visit visit, bool clip = true) const
+    void walk(Visit visit, bool clip = true) const
     {
         int offset = 0;
         for (int i = 0; i < fixed; ++i) {
             if (visit(i, offset))
                 return;
-            offset += Advance(i);
+            offset += advance(i);
         }
         for (int i = first; i < count && (!clip || offset < extent); ++i) {
             if (visit(i, offset))
                 return;
-            offset += Advance(i);
+            offset += advance(i);
         }
     }
 
     // The offset of `index` from the view's edge; -1 when it is not laid out.
-    int Start(int index) const
+    int start(int index) const
     {
-        if (index < 0 || index >= count || Size(index) < 0 || (index >= fixed && index < first))
+        if (index < 0 || index >= count || size(index) < 0 || (index >= fixed && index < first))
             return -1;
         int start = -1;
-        Walk([&](int i, int offset) {
+        walk([&](int i, int offset) {
             if (i != index)
                 return false;
             start = offset;
@@ -519,13 +519,13 @@ struct TMyCustomGrid::Axis
     }
 
     // The index under `position`; -1 outside every laid-out index.
-    int IndexAt(int position) const
+    int indexAt(int position) const
     {
         if (position < 0)
             return -1;
         int found = -1;
-        Walk([&](int i, int offset) {
-            if (Size(i) < 0 || position >= offset + Advance(i))
+        walk([&](int i, int offset) {
+            if (size(i) < 0 || position >= offset + advance(i))
                 return false;
             found = i;
             return true;
@@ -534,133 +534,133 @@ struct TMyCustomGrid::Axis
     }
 
     // The highest first scrolled index that still fills the view to its end.
-    int MaxFirst() const
+    int maxFirst() const
     {
         int avail = extent;
         for (int i = 0; i < fixed; ++i)
-            avail -= Advance(i);
+            avail -= advance(i);
         int firstIndex = count;
         int used = 0;
-        while (firstIndex > fixed && used + Advance(firstIndex - 1) <= avail) {
-            used += Advance(firstIndex - 1);
+        while (firstIndex > fixed && used + advance(firstIndex - 1) <= avail) {
+            used += advance(firstIndex - 1);
             --firstIndex;
         }
         return std::clamp(firstIndex, fixed, std::max(count - 1, fixed));
     }
 
     // How many scrolled indexes fit wholly behind the fixed ones.
-    int VisibleCount() const
+    int visibleCount() const
     {
         int offset = 0;
         for (int i = 0; i < fixed; ++i)
-            offset += Advance(i);
+            offset += advance(i);
         int visible = 0;
         for (int i = first; i < count; ++i) {
-            if (Size(i) >= 0 && offset + Size(i) > extent)
+            if (size(i) >= 0 && offset + size(i) > extent)
                 break;
-            offset += Advance(i);
+            offset += advance(i);
             ++visible;
         }
         return visible;
     }
 };
 
-TMyCustomGrid::Axis TMyCustomGrid::Columns() const
+GridBase::Axis GridBase::columns() const
 {
     return {*this, true, m_colCount, m_fixedCols, m_leftCol, viewport()->width()};
 }
 
-TMyCustomGrid::Axis TMyCustomGrid::Rows() const
+GridBase::Axis GridBase::rows() const
 {
     return {*this, false, m_rowCount, m_fixedRows, m_topRow, viewport()->height()};
 }
 
-int TMyCustomGrid::MaxTopRow() const
+int GridBase::maxTopRow() const
 {
-    return Rows().MaxFirst();
+    return rows().maxFirst();
 }
 
-int TMyCustomGrid::MaxLeftCol() const
+int GridBase::maxLeftCol() const
 {
-    return Columns().MaxFirst();
+    return columns().maxFirst();
 }
 
-void TMyCustomGrid::ClampTopLeft()
+void GridBase::clampTopLeft()
 {
-    m_leftCol = std::clamp(m_leftCol, m_fixedCols, std::max(MaxLeftCol(), m_fixedCols));
-    m_topRow = std::clamp(m_topRow, m_fixedRows, std::max(MaxTopRow(), m_fixedRows));
+    m_leftCol = std::clamp(m_leftCol, m_fixedCols, std::max(maxLeftCol(), m_fixedCols));
+    m_topRow = std::clamp(m_topRow, m_fixedRows, std::max(maxTopRow(), m_fixedRows));
 }
 
-int TMyCustomGrid::VisibleColCount() const
+int GridBase::visibleColCount() const
 {
-    return Columns().VisibleCount();
+    return columns().visibleCount();
 }
 
-int TMyCustomGrid::VisibleRowCount() const
+int GridBase::visibleRowCount() const
 {
-    return Rows().VisibleCount();
+    return rows().visibleCount();
 }
 
 // ---- geometry ----------------------------------------------------------------
 
-int TMyCustomGrid::EffectiveColLine(int col) const
+int GridBase::effectiveColLine(int col) const
 {
-    const TGridOption option = col < m_fixedCols ? goFixedVertLine : goVertLine;
+    const GridOption option = col < m_fixedCols ? goFixedVertLine : goVertLine;
     return (m_options & option) ? m_gridLineWidth : 0;
 }
 
-int TMyCustomGrid::EffectiveRowLine(int row) const
+int GridBase::effectiveRowLine(int row) const
 {
-    const TGridOption option = row < m_fixedRows ? goFixedHorzLine : goHorzLine;
+    const GridOption option = row < m_fixedRows ? goFixedHorzLine : goHorzLine;
     return (m_options & option) ? m_gridLineWidth : 0;
 }
 
-int TMyCustomGrid::ColLeft(int col) const
+int GridBase::colLeft(int col) const
 {
-    return Columns().Start(col);
+    return columns().start(col);
 }
 
-int TMyCustomGrid::RowTop(int row) const
+int GridBase::rowTop(int row) const
 {
-    return Rows().Start(row);
+    return rows().start(row);
 }
 
-int TMyCustomGrid::ColumnAtX(int x) const
+int GridBase::columnAtX(int x) const
 {
-    return Columns().IndexAt(x);
+    return columns().indexAt(x);
 }
 
-int TMyCustomGrid::RowAtY(int y) const
+int GridBase::rowAtY(int y) const
 {
-    return Rows().IndexAt(y);
+    return rows().indexAt(y);
 }
 
-TGridCoord TMyCustomGrid::MouseCoord(int x, int y) const
+GridCoord GridBase::mouseCoord(int x, int y) const
 {
-    TGridCoord c{ColumnAtX(x), RowAtY(y)};
-    if (c.X < 0 || c.Y < 0)
-        return TGridCoord{-1, -1};
+    GridCoord c{columnAtX(x), rowAtY(y)};
+    if (c.x < 0 || c.y < 0)
+        return GridCoord{-1, -1};
     return c;
 }
 
-QRect TMyCustomGrid::CellRect(int col, int row) const
+QRect GridBase::cellRect(int col, int row) const
 {
-    const int x = ColLeft(col);
-    const int y = RowTop(row);
+    const int x = colLeft(col);
+    const int y = rowTop(row);
     if (x < 0 || y < 0)
         return QRect();
-    return QRect(x, y, ColWidths(col), RowHeights(row));
+    return QRect(x, y, colWidths(col), rowHeights(row));
 }
 
-int TMyCustomGrid::ColBorderAt(int x) const
+int GridBase::colBorderAt(int x) const
 {
     int left = 0;
     auto near = [&](int c) {
-        const int w = ColWidths(c);
+        const int w = colWidths(c);
         if (w < 0)
             return false;
         const int right = left + w;
-        left = right + EffectiveColLine(c);
+        left = right + effectiveColLine(c);
         return std::abs(x - right) <= SizingZone;
     };
     for (int c = 0; c < m_fixedCols; ++c)
@@ -674,21 +674,21 @@ int TMyCustomGrid::ColBorderAt(int x) const
 
 // ---- painting ----------------------------------------------------------------
 
-TGridDrawState TMyCustomGrid::CellState(int col, int row) const
+GridDrawState GridBase::cellState(int col, int row) const
 {
-    TGridDrawState state;
+    GridDrawState state;
     if (col < m_fixedCols || row < m_fixedRows) {
         state |= gdFixed;
         return state;
     }
-    if (hasFocus() && col == m_current.X && row == m_current.Y)
+    if (hasFocus() && col == m_current.x && row == m_current.y)
         state |= gdFocused;
-    if (Selection().Contains(col, row))
+    if (selection().contains(col, row))
         state |= gdSelected;
     return state;
 }
 
-TColor TMyCustomGrid::CellBrushColor(int, int, TGridDrawState state) const
+ColorValue GridBase::cellBrushColor(int, int, GridDrawState state) const
 {
     if (state & gdFixed)
         return m_fixedColor;
@@ -697,7 +697,7 @@ TColor TMyCustomGrid::CellBrushColor(int, int, TGridDrawState state) const
     return m_color;
 }
 
-TColor TMyCustomGrid::CellFontColor(TGridDrawState state) const
+ColorValue GridBase::cellFontColor(GridDrawState state) const
 {
     if (!(state & gdFixed) && (state & gdSelected)
         && (!(state & gdFocused) || (m_options & (goDrawFocusSelected | goRowSelect))))
@@ -705,28 +705,28 @@ TColor TMyCustomGrid::CellFontColor(TGridDrawState state) const
     return Colors::clWindowText;
 }
 
-void TMyCustomGrid::paintEvent(QPaintEvent *event)
+void GridBase::paintEvent(QPaintEvent *event)
 {
     QPainter painter(viewport());
     const QRect exposed = event->rect();
     const int width = viewport()->width();
     const int height = viewport()->height();
-    painter.fillRect(exposed, ToQColor(m_color));
-    const QColor fixedLine = ToQColor(Colors::clBtnShadow);
-    const QColor normalLine = ToQColor(Colors::clSilver);
+    painter.fillRect(exposed, toQColor(m_color));
+    const QColor fixedLine = toQColor(Colors::clBtnShadow);
+    const QColor normalLine = toQColor(Colors::clSilver);
 
     int y = 0;
     auto paintRow = [&](int row) {
-        const int h = RowHeights(row);
+        const int h = rowHeights(row);
         if (h < 0)
             return;
-        const int rowLine = EffectiveRowLine(row);
+        const int rowLine = effectiveRowLine(row);
         int x = 0;
         auto paintCol = [&](int col) {
-            const int w = ColWidths(col);
+            const int w = colWidths(col);
             if (w < 0)
                 return;
-            const int colLine = EffectiveColLine(col);
+            const int colLine = effectiveColLine(col);
             const QRect rect(x, y, w, h);
             if (rect.adjusted(0, 0, colLine, rowLine).intersects(exposed)) {
                 paintCell(painter, col, row, rect);
@@ -751,18 +751,18 @@ void TMyCustomGrid::paintEvent(QPaintEvent *event)
         paintRow(r);
 }
 
-void TMyCustomGrid::paintCell(QPainter &painter, int col, int row, const QRect &rect)
+void GridBase::paintCell(QPainter &painter, int col, int row, const QRect &rect)
 {
-    const TGridDrawState state = CellState(col, row);
+    const GridDrawState state = cellState(col, row);
     painter.save();
     painter.setClipRect(rect);
     if (m_defaultDrawing)
-        painter.fillRect(rect, ToQColor(CellBrushColor(col, row, state)));
-    painter.setPen(ToQColor(CellFontColor(state)));
+        painter.fillRect(rect, toQColor(cellBrushColor(col, row, state)));
+    painter.setPen(toQColor(cellFontColor(state)));
     painter.setFont(font());
-    DrawCell(painter, col, row, rect, state);
+    drawCell(painter, col, row, rect, state);
     if (m_defaultDrawing && (state & gdFocused) && !(m_options & goRowSelect)) {
-        QPen pen(ToQColor(Colors::clWindowText), 1, Qt::DotLine);
+        QPen pen(toQColor(Colors::clWindowText), 1, Qt::DotLine);
         painter.setPen(pen);
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(rect.adjusted(0, 0, -1, -1));
@@ -770,52 +770,52 @@ void TMyCustomGrid::paintCell(QPainter &painter, int col, int row, const QRect &
     painter.restore();
 }
 
-void TMyCustomGrid::DrawCell(QPainter &, int, int, const QRect &, TGridDrawState)
+void GridBase::drawCell(QPainter &, int, int, const QRect &, GridDrawState)
 {
 }
 
-void TMyCustomGrid::InvalidateCell(int col, int row)
+void GridBase::invalidateCell(int col, int row)
 {
-    const QRect r = CellRect(col, row);
+    const QRect r = cellRect(col, row);
     if (!r.isEmpty())
         viewport()->update(r.adjusted(0, 0, m_gridLineWidth, m_gridLineWidth));
 }
 
-void TMyCustomGrid::InvalidateRow(int row)
+void GridBase::invalidateRow(int row)
 {
-    const int y = RowTop(row);
+    const int y = rowTop(row);
     if (y >= 0)
-        viewport()->update(QRect(0, y, viewport()->width(), RowHeights(row) + m_gridLineWidth));
+        viewport()->update(QRect(0, y, viewport()->width(), rowHeights(row) + m_gridLineWidth));
 }
 
-void TMyCustomGrid::InvalidateCol(int col)
+void GridBase::invalidateCol(int col)
 {
-    const int x = ColLeft(col);
+    const int x = colLeft(col);
     if (x >= 0)
-        viewport()->update(QRect(x, 0, ColWidths(col) + m_gridLineWidth, viewport()->height()));
+        viewport()->update(QRect(x, 0, colWidths(col) + m_gridLineWidth, viewport()->height()));
 }
 
-void TMyCustomGrid::InvalidateGrid()
+void GridBase::invalidateGrid()
 {
     viewport()->update();
 }
 
-void TMyCustomGrid::InvalidateRect(const TGridRect &rect)
+void GridBase::invalidateRect(const GridRect &rect)
 {
     // Rows outside the view cost nothing: only the rows in view are looked at.
-    const int first = std::max(rect.Top, m_topRow);
-    const int last = std::min(rect.Bottom, m_topRow + VisibleRowCount() + 1);
+    const int first = std::max(rect.top, m_topRow);
+    const int last = std::min(rect.bottom, m_topRow + visibleRowCount() + 1);
     for (int r = first; r <= last; ++r)
-        InvalidateRow(r);
-    for (int r = rect.Top; r <= rect.Bottom && r < m_fixedRows; ++r)
-        InvalidateRow(r);
+        invalidateRow(r);
+    for (int r = rect.top; r <= rect.bottom && r < m_fixedRows; ++r)
+        invalidateRow(r);
 }
 
 // ---- update bracket ----------------------------------------------------------
 
-void TMyCustomGrid::BeginUpdate()
+void GridBase::beginUpdate()
 {
-    CommitEditing();
+    commitEditing();
     m_nowUpdating = true;
     setCursor(Qt::WaitCursor);
     setUpdatesEnabled(false);
@@ -825,19 +825,19 @@ void TMyCustomGrid::BeginUpdate()
         OnBeginUpdate(this);
 }
 
-void TMyCustomGrid::EndUpdate()
+void GridBase::endUpdate()
 {
-    ChangeSize(m_colCount, m_rowCount); // still updating: only records the counts
+    changeSize(m_colCount, m_rowCount); // still updating: only records the counts
     // Counts changed inside the bracket are used from here on: keep the cursor,
     // the anchor and the scroll position inside the grid.
-    auto clampCoord = [this](TGridCoord &c) {
-        c.X = std::clamp(c.X, std::min(m_fixedCols, m_colCount - 1), m_colCount - 1);
-        c.Y = std::clamp(c.Y, std::min(m_fixedRows, m_rowCount - 1), m_rowCount - 1);
+    auto clampCoord = [this](GridCoord &c) {
+        c.x = std::clamp(c.x, std::min(m_fixedCols, m_colCount - 1), m_colCount - 1);
+        c.y = std::clamp(c.y, std::min(m_fixedRows, m_rowCount - 1), m_rowCount - 1);
     };
     clampCoord(m_current);
     clampCoord(m_anchor);
-    ClampTopLeft();
-    UpdateScrollRange();
+    clampTopLeft();
+    updateScrollRange();
     viewport()->update();
     setUpdatesEnabled(true);
     setEnabled(true);
@@ -847,12 +847,12 @@ void TMyCustomGrid::EndUpdate()
         setFocus();
     }
     m_nowUpdating = false;
-    UpdateEditor();
+    updateEditor();
 }
 
 // ---- moving and deleting -----------------------------------------------------
 
-void TMyCustomGrid::MoveColumn(int fromIndex, int toIndex)
+void GridBase::moveColumn(int fromIndex, int toIndex)
 {
     if (fromIndex == toIndex || fromIndex < 0 || toIndex < 0 || fromIndex >= m_colCount || toIndex >= m_colCount)
         return;
@@ -861,13 +861,13 @@ void TMyCustomGrid::MoveColumn(int fromIndex, int toIndex)
     const int w = m_colWidths[size_t(fromIndex)];
     m_colWidths.erase(m_colWidths.begin() + fromIndex);
     m_colWidths.insert(m_colWidths.begin() + toIndex, w);
-    HideEditor();
-    ColumnMoved(fromIndex, toIndex);
-    UpdateScrollRange();
+    hideEditor();
+    columnMoved(fromIndex, toIndex);
+    updateScrollRange();
     viewport()->update();
 }
 
-void TMyCustomGrid::MoveRow(int fromIndex, int toIndex)
+void GridBase::moveRow(int fromIndex, int toIndex)
 {
     if (fromIndex == toIndex || fromIndex < 0 || toIndex < 0 || fromIndex >= m_rowCount || toIndex >= m_rowCount)
         return;
@@ -878,43 +878,43 @@ void TMyCustomGrid::MoveRow(int fromIndex, int toIndex)
         m_rowHeights.erase(m_rowHeights.begin() + fromIndex);
         m_rowHeights.insert(m_rowHeights.begin() + toIndex, h);
     }
-    HideEditor();
-    RowMoved(fromIndex, toIndex);
-    UpdateScrollRange();
+    hideEditor();
+    rowMoved(fromIndex, toIndex);
+    updateScrollRange();
     viewport()->update();
 }
 
-void TMyCustomGrid::DeleteColumn(int col)
+void GridBase::deleteColumn(int col)
 {
     if (col < 0 || col >= m_colCount || m_colCount <= 1)
         return;
-    HideEditor();
+    hideEditor();
     if (col < int(m_colWidths.size()))
         m_colWidths.erase(m_colWidths.begin() + col);
-    ColumnDeleted(col);
+    columnDeleted(col);
     setColCount(m_colCount - 1);
     viewport()->update();
 }
 
-void TMyCustomGrid::DeleteRow(int row)
+void GridBase::deleteRow(int row)
 {
     if (row < 0 || row >= m_rowCount || m_rowCount <= 1)
         return;
-    HideEditor();
+    hideEditor();
     if (row < int(m_rowHeights.size()))
         m_rowHeights.erase(m_rowHeights.begin() + row);
-    RowDeleted(row);
+    rowDeleted(row);
     setRowCount(m_rowCount - 1);
     viewport()->update();
 }
 
-void TMyCustomGrid::InsertColSlot(int col)
+void GridBase::insertColSlot(int col)
 {
     if (col >= 0 && col < int(m_colWidths.size()))
         m_colWidths.insert(m_colWidths.begin() + col, m_defaultColWidth);
 }
 
-void TMyCustomGrid::InsertRowSlot(int row)
+void GridBase::insertRowSlot(int row)
 {
     if (row >= 0 && row < int(m_rowHeights.size()))
         m_rowHeights.insert(m_rowHeights.begin() + row, m_defaultRowHeight);
@@ -922,37 +922,37 @@ void TMyCustomGrid::InsertRowSlot(int row)
 
 // ---- overridable steps ---------------------------------------------------------
 
-bool TMyCustomGrid::SelectCell(int, int) { return true; }
-void TMyCustomGrid::SizeChanged(int, int) {}
-void TMyCustomGrid::ColumnMoved(int, int) {}
-void TMyCustomGrid::RowMoved(int, int) {}
-void TMyCustomGrid::ColumnDeleted(int) {}
-void TMyCustomGrid::RowDeleted(int) {}
-void TMyCustomGrid::ColWidthsChanged() {}
-void TMyCustomGrid::RowHeightsChanged() {}
+bool GridBase::selectCell(int, int) { return true; }
+void GridBase::sizeChanged(int, int) {}
+void GridBase::columnMoved(int, int) {}
+void GridBase::rowMoved(int, int) {}
+void GridBase::columnDeleted(int) {}
+void GridBase::rowDeleted(int) {}
+void GridBase::colWidthsChanged() {}
+void GridBase::rowHeightsChanged() {}
 
-void TMyCustomGrid::TopLeftChanged()
+void GridBase::topLeftChanged()
 {
     if (OnTopLeftChanged)
         OnTopLeftChanged(this);
 }
 
-QString TMyCustomGrid::GetEditText(int, int) { return QString(); }
-void TMyCustomGrid::SetEditText(int, int, const QString &) {}
+QString GridBase::getEditText(int, int) { return QString(); }
+void GridBase::setEditText(int, int, const QString &) {}
 
-bool TMyCustomGrid::CanEditShow() const
+bool GridBase::canEditShow() const
 {
-    return (m_options & goEditing) && !(m_options & goRowSelect) && m_current.X >= m_fixedCols
-           && m_current.Y >= m_fixedRows && !m_nowUpdating;
+    return (m_options & goEditing) && !(m_options & goRowSelect) && m_current.x >= m_fixedCols
+           && m_current.y >= m_fixedRows && !m_nowUpdating;
 }
 
-void TMyCustomGrid::Click()
+void GridBase::click()
 {
     if (OnClick)
         OnClick(this);
 }
 
-void TMyCustomGrid::DblClick()
+void GridBase::dblClick()
 {
     if (OnDblClick)
         OnDblClick(this);
@@ -960,102 +960,102 @@ void TMyCustomGrid::DblClick()
 
 // ---- in-place editor -----------------------------------------------------------
 
-bool TMyCustomGrid::EditorShowing() const
+bool GridBase::editorShowing() const
 {
     return m_editorMode && m_editor->isVisible();
 }
 
-void TMyCustomGrid::setEditorMode(bool value)
+void GridBase::setEditorMode(bool value)
 {
     if (value)
-        ShowEditor();
+        showEditor();
     else
-        HideEditor();
+        hideEditor();
 }
 
-void TMyCustomGrid::ShowEditor()
+void GridBase::showEditor()
 {
-    if (!CanEditShow())
+    if (!canEditShow())
         return;
     if (!m_editorMode || m_editCell != m_current) {
         m_editorMode = true;
-        LoadEditor();
+        loadEditor();
     }
-    UpdateEditor();
+    updateEditor();
 }
 
-void TMyCustomGrid::LoadEditor()
+void GridBase::loadEditor()
 {
     m_editCell = m_current;
-    m_editStartText = GetEditText(m_current.X, m_current.Y);
+    m_editStartText = getEditText(m_current.x, m_current.y);
     m_editor->setText(m_editStartText);
     m_editor->selectAll();
-    EditStarted();
+    editStarted();
 }
 
-void TMyCustomGrid::EditStarted()
+void GridBase::editStarted()
 {
 }
 
-void TMyCustomGrid::EditEnding()
+void GridBase::editEnding()
 {
 }
 
-void TMyCustomGrid::EditCancelled()
+void GridBase::editCancelled()
 {
 }
 
-void TMyCustomGrid::ShowEditorChar(QChar ch)
+void GridBase::showEditorChar(QChar ch)
 {
-    ShowEditor();
+    showEditor();
     if (!m_editorMode)
         return;
     m_editor->setText(QString(ch));
     m_editor->setCursorPosition(1);
-    SetEditText(m_editCell.X, m_editCell.Y, m_editor->text());
+    setEditText(m_editCell.x, m_editCell.y, m_editor->text());
 }
 
-void TMyCustomGrid::HideEditor()
+void GridBase::hideEditor()
 {
     if (!m_editorMode)
         return;
     m_editorMode = false;
-    const TGridCoord cell = m_editCell;
-    m_editCell = TGridCoord{-1, -1};
+    const GridCoord cell = m_editCell;
+    m_editCell = GridCoord{-1, -1};
     // The grid takes the focus before the editor goes, so that it never passes to
     // another control on the way.
     if (m_editor->hasFocus())
         setFocus();
     m_editor->hide();
-    InvalidateCell(cell.X, cell.Y);
+    invalidateCell(cell.x, cell.y);
 }
 
-void TMyCustomGrid::CloseEditor()
+void GridBase::closeEditor()
 {
     if (!m_editorMode)
         return;
-    EditEnding();
-    HideEditor();
+    editEnding();
+    hideEditor();
 }
 
-void TMyCustomGrid::CommitEditing()
+void GridBase::commitEditing()
 {
-    CloseEditor();
+    closeEditor();
 }
 
-void TMyCustomGrid::EndEditing(bool cancel)
+void GridBase::endEditing(bool cancel)
 {
     if (!m_editorMode)
         return;
     if (cancel) {
-        if (m_editCell.X >= 0 && GetEditText(m_editCell.X, m_editCell.Y) != m_editStartText)
-            SetEditText(m_editCell.X, m_editCell.Y, m_editStartText);
-        EditCancelled();
+        if (m_editCell.x >= 0 && getEditText(m_editCell.x, m_editCell.y) != m_editStartText)
+            setEditText(m_editCell.x, m_editCell.y, m_editStartText);
+        editCancelled();
     }
-    HideEditor();
+    hideEditor();
 }
 
-void TMyCustomGrid::UpdateEditor()
+void GridBase::updateEditor()
 {
     if (!m_editor)
         return;
@@ -1064,26 +1064,26 @@ void TMyCustomGrid::UpdateEditor()
             m_editor->hide();
         return;
     }
-    if (m_editCell.X >= 0 && m_editCell != m_current) {
+    if (m_editCell.x >= 0 && m_editCell != m_current) {
         // The current cell was moved under the editor: the edit stays in its own cell.
-        CloseEditor();
+        closeEditor();
         return;
     }
-    const QRect r = CellRect(m_current.X, m_current.Y);
-    if (r.isEmpty() || m_nowUpdating || !CanEditShow()) {
+    const QRect r = cellRect(m_current.x, m_current.y);
+    if (r.isEmpty() || m_nowUpdating || !canEditShow()) {
         if (m_editor->isVisible()) {
             if (m_editor->hasFocus())
                 setFocus();
             m_editor->hide();
         }
-        if (!CanEditShow() && !m_nowUpdating) {
+        if (!canEditShow() && !m_nowUpdating) {
             m_editorMode = false;
-            m_editCell = TGridCoord{-1, -1};
+            m_editCell = GridCoord{-1, -1};
         }
         return;
     }
     if (m_editCell != m_current)
-        LoadEditor(); // moved on with the user: edit the new cell's own text
+        loadEditor(); // moved on with the user: edit the new cell's own text
     m_editor->setFont(font());
     m_editor->setGeometry(r);
     if (!m_editor->isVisible()) {
@@ -1095,113 +1095,113 @@ void TMyCustomGrid::UpdateEditor()
 
 // ---- keyboard ------------------------------------------------------------------
 
-int TMyCustomGrid::NextVisibleCol(int col, int step) const
+int GridBase::nextVisibleCol(int col, int step) const
 {
     int c = col + step;
-    while (c >= m_fixedCols && c < m_colCount && ColWidths(c) < 0)
+    while (c >= m_fixedCols && c < m_colCount && colWidths(c) < 0)
         c += step;
     if (c < m_fixedCols || c >= m_colCount)
         return col;
     return c;
 }
 
-bool TMyCustomGrid::KeyMove(int col, int row, Qt::KeyboardModifiers modifiers)
+bool GridBase::keyMove(int col, int row, Qt::KeyboardModifiers modifiers)
 {
     col = std::clamp(col, std::min(m_fixedCols, m_colCount - 1), m_colCount - 1);
     row = std::clamp(row, std::min(m_fixedRows, m_rowCount - 1), m_rowCount - 1);
     const bool extend = (modifiers & Qt::ShiftModifier) && (m_options & goRangeSelect);
-    if (col == m_current.X && row == m_current.Y && !extend)
+    if (col == m_current.x && row == m_current.y && !extend)
         return true;
-    const bool moved = MoveCurrent(col, row, !extend, true);
-    Click();
+    const bool moved = moveCurrent(col, row, !extend, true);
+    click();
     return moved;
 }
 
-void TMyCustomGrid::KeyMoveToEdge(int row, int step, Qt::KeyboardModifiers modifiers)
+void GridBase::keyMoveToEdge(int row, int step, Qt::KeyboardModifiers modifiers)
 {
     for (int c = step > 0 ? m_fixedCols : m_colCount - 1; c >= m_fixedCols && c < m_colCount; c += step) {
-        if (ColWidths(c) >= 0 && KeyMove(c, row, modifiers))
+        if (colWidths(c) >= 0 && keyMove(c, row, modifiers))
             return;
     }
 }
 
-void TMyCustomGrid::keyPressEvent(QKeyEvent *event)
+void GridBase::keyPressEvent(QKeyEvent *event)
 {
     const Qt::KeyboardModifiers mods = event->modifiers();
     const bool ctrl = mods & Qt::ControlModifier;
-    const int col = m_current.X;
-    const int row = m_current.Y;
-    const int page = std::max(1, VisibleRowCount());
+    const int col = m_current.x;
+    const int row = m_current.y;
+    const int page = std::max(1, visibleRowCount());
     switch (event->key()) {
     case Qt::Key_Up:
-        KeyMove(col, row - 1, mods);
+        keyMove(col, row - 1, mods);
         break;
     case Qt::Key_Down:
-        KeyMove(col, row + 1, mods);
+        keyMove(col, row + 1, mods);
         break;
     case Qt::Key_Left:
         if (m_options & goRowSelect)
             setLeftCol(m_leftCol - 1);
         else
-            KeyMove(NextVisibleCol(col, -1), row, mods);
+            keyMove(nextVisibleCol(col, -1), row, mods);
         break;
     case Qt::Key_Right:
         if (m_options & goRowSelect)
             setLeftCol(m_leftCol + 1);
         else
-            KeyMove(NextVisibleCol(col, 1), row, mods);
+            keyMove(nextVisibleCol(col, 1), row, mods);
         break;
     case Qt::Key_Home:
-        KeyMoveToEdge(ctrl ? m_fixedRows : row, 1, mods);
+        keyMoveToEdge(ctrl ? m_fixedRows : row, 1, mods);
         break;
     case Qt::Key_End:
-        KeyMoveToEdge(ctrl ? m_rowCount - 1 : row, -1, mods);
+        keyMoveToEdge(ctrl ? m_rowCount - 1 : row, -1, mods);
         break;
     case Qt::Key_PageUp:
         setTopRow(m_topRow - page);
-        KeyMove(col, row - page, mods);
+        keyMove(col, row - page, mods);
         break;
     case Qt::Key_PageDown:
-        setTopRow(std::min(m_topRow + page, MaxTopRow()));
-        KeyMove(col, row + page, mods);
+        setTopRow(std::min(m_topRow + page, maxTopRow()));
+        keyMove(col, row + page, mods);
         break;
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
         if (m_options & goTabs) {
             const bool back = event->key() == Qt::Key_Backtab || (mods & Qt::ShiftModifier);
-            int c = back ? NextVisibleCol(col, -1) : NextVisibleCol(col, 1);
+            int c = back ? nextVisibleCol(col, -1) : nextVisibleCol(col, 1);
             int r = row;
             if (c == col) {
                 // Wrap to the other end of the next or previous row.
                 if (back && row > m_fixedRows) {
                     r = row - 1;
-                    c = NextVisibleCol(m_colCount, -1);
+                    c = nextVisibleCol(m_colCount, -1);
                 } else if (!back && row < m_rowCount - 1) {
                     r = row + 1;
-                    c = NextVisibleCol(m_fixedCols - 1, 1);
+                    c = nextVisibleCol(m_fixedCols - 1, 1);
                 }
             }
-            KeyMove(c, r, Qt::NoModifier);
+            keyMove(c, r, Qt::NoModifier);
         } else {
             QAbstractScrollArea::keyPressEvent(event);
         }
         break;
     case Qt::Key_F2:
         if (m_options & goEditing)
-            ShowEditor();
+            showEditor();
         break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (m_options & goEditing) {
             if (m_editorMode)
-                HideEditor();
+                hideEditor();
             else
-                ShowEditor();
+                showEditor();
         }
         break;
     case Qt::Key_Escape:
         if (m_editorMode)
-            EndEditing(true);
+            endEditing(true);
         else
             event->ignore();
         break;
@@ -1209,7 +1209,7 @@ void TMyCustomGrid::keyPressEvent(QKeyEvent *event)
         const QString text = event->text();
         if ((m_options & goEditing) && !m_editorMode && text.size() == 1 && text.at(0).isPrint()
             && !(mods & (Qt::ControlModifier | Qt::AltModifier))) {
-            ShowEditorChar(text.at(0));
+            showEditorChar(text.at(0));
         } else {
             event->ignore();
         }
@@ -1219,7 +1219,7 @@ void TMyCustomGrid::keyPressEvent(QKeyEvent *event)
 
 // ---- mouse ---------------------------------------------------------------------
 
-void TMyCustomGrid::mousePressEvent(QMouseEvent *event)
+void GridBase::mousePressEvent(QMouseEvent *event)
 {
     const QPoint p = event->position().toPoint();
     if (event->button() != Qt::LeftButton)
@@ -1228,44 +1228,44 @@ void TMyCustomGrid::mousePressEvent(QMouseEvent *event)
         setFocus(Qt::MouseFocusReason);
     int fixedHeight = 0;
     for (int r = 0; r < m_fixedRows; ++r)
-        if (RowHeights(r) >= 0)
-            fixedHeight += RowHeights(r) + EffectiveRowLine(r);
+        if (rowHeights(r) >= 0)
+            fixedHeight += rowHeights(r) + effectiveRowLine(r);
     if (p.y() < fixedHeight && (m_options & goColSizing)) {
-        const int border = ColBorderAt(p.x());
+        const int border = colBorderAt(p.x());
         if (border >= 0) {
             m_gridState = gsColSizing;
             m_sizingCol = border;
             m_sizingStartX = p.x();
-            m_sizingStartWidth = ColWidths(border);
+            m_sizingStartWidth = colWidths(border);
             return;
         }
     }
-    const TGridCoord cell = MouseCoord(p.x(), p.y());
-    if (cell.X < 0)
+    const GridCoord cell = mouseCoord(p.x(), p.y());
+    if (cell.x < 0)
         return;
-    if (cell.Y < m_fixedRows) {
-        if ((m_options & goColMoving) && cell.X >= m_fixedCols) {
+    if (cell.y < m_fixedRows) {
+        if ((m_options & goColMoving) && cell.x >= m_fixedCols) {
             m_gridState = gsColMoving;
-            m_moveFrom = cell.X;
+            m_moveFrom = cell.x;
         }
         return;
     }
-    if (cell.X < m_fixedCols)
+    if (cell.x < m_fixedCols)
         return;
-    const bool wasCurrent = cell.X == m_current.X && cell.Y == m_current.Y;
+    const bool wasCurrent = cell.x == m_current.x && cell.y == m_current.y;
     if ((event->modifiers() & Qt::ShiftModifier) && (m_options & goRangeSelect)) {
-        MoveCurrent(cell.X, cell.Y, false, true);
-        Click();
+        moveCurrent(cell.x, cell.y, false, true);
+        click();
     } else {
-        FocusCell(cell.X, cell.Y, true);
+        focusCell(cell.x, cell.y, true);
         if (wasCurrent && (m_options & goEditing) && !m_editorMode)
-            ShowEditor();
+            showEditor();
     }
     if (m_options & goRangeSelect)
         m_gridState = gsSelecting;
 }
 
-void TMyCustomGrid::mouseMoveEvent(QMouseEvent *event)
+void GridBase::mouseMoveEvent(QMouseEvent *event)
 {
     const QPoint p = event->position().toPoint();
     switch (m_gridState) {
@@ -1273,9 +1273,9 @@ void TMyCustomGrid::mouseMoveEvent(QMouseEvent *event)
         setColWidths(m_sizingCol, std::max(1, m_sizingStartWidth + p.x() - m_sizingStartX));
         return;
     case gsSelecting: {
-        const TGridCoord cell = MouseCoord(p.x(), p.y());
-        if (cell.X >= m_fixedCols && cell.Y >= m_fixedRows && (cell.X != m_current.X || cell.Y != m_current.Y))
-            MoveCurrent(cell.X, cell.Y, false, true);
+        const GridCoord cell = mouseCoord(p.x(), p.y());
+        if (cell.x >= m_fixedCols && cell.y >= m_fixedRows && (cell.x != m_current.x || cell.y != m_current.y))
+            moveCurrent(cell.x, cell.y, false, true);
         return;
     }
     default:
@@ -1284,62 +1284,62 @@ void TMyCustomGrid::mouseMoveEvent(QMouseEvent *event)
     // Hovering over a title border shows where a column can be sized.
     int fixedHeight = 0;
     for (int r = 0; r < m_fixedRows; ++r)
-        if (RowHeights(r) >= 0)
-            fixedHeight += RowHeights(r) + EffectiveRowLine(r);
-    const bool overBorder = (m_options & goColSizing) && p.y() < fixedHeight && ColBorderAt(p.x()) >= 0;
+        if (rowHeights(r) >= 0)
+            fixedHeight += rowHeights(r) + effectiveRowLine(r);
+    const bool overBorder = (m_options & goColSizing) && p.y() < fixedHeight && colBorderAt(p.x()) >= 0;
     if (!m_nowUpdating)
         viewport()->setCursor(overBorder ? Qt::SplitHCursor : Qt::ArrowCursor);
 }
 
-void TMyCustomGrid::mouseReleaseEvent(QMouseEvent *event)
+void GridBase::mouseReleaseEvent(QMouseEvent *event)
 {
     const QPoint p = event->position().toPoint();
-    const TGridState state = m_gridState;
+    const GridState state = m_gridState;
     m_gridState = gsNormal;
     if (state == gsColMoving) {
-        const TGridCoord cell = MouseCoord(p.x(), p.y());
-        if (cell.X >= m_fixedCols && cell.X != m_moveFrom)
-            MoveColumn(m_moveFrom, cell.X);
+        const GridCoord cell = mouseCoord(p.x(), p.y());
+        if (cell.x >= m_fixedCols && cell.x != m_moveFrom)
+            moveColumn(m_moveFrom, cell.x);
         m_moveFrom = -1;
     }
 }
 
-void TMyCustomGrid::mouseDoubleClickEvent(QMouseEvent *event)
+void GridBase::mouseDoubleClickEvent(QMouseEvent *event)
 {
     const QPoint p = event->position().toPoint();
-    const TGridCoord cell = MouseCoord(p.x(), p.y());
-    if (event->button() == Qt::LeftButton && cell.X >= m_fixedCols && cell.Y >= m_fixedRows
-        && cell.X == m_current.X && cell.Y == m_current.Y && (m_options & goEditing) && !m_editorMode)
-        ShowEditor();
-    DblClick();
+    const GridCoord cell = mouseCoord(p.x(), p.y());
+    if (event->button() == Qt::LeftButton && cell.x >= m_fixedCols && cell.y >= m_fixedRows
+        && cell.x == m_current.x && cell.y == m_current.y && (m_options & goEditing) && !m_editorMode)
+        showEditor();
+    dblClick();
 }
 
-void TMyCustomGrid::focusInEvent(QFocusEvent *event)
+void GridBase::focusInEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusInEvent(event);
-    InvalidateCell(m_current.X, m_current.Y);
+    invalidateCell(m_current.x, m_current.y);
 }
 
-void TMyCustomGrid::focusOutEvent(QFocusEvent *event)
+void GridBase::focusOutEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusOutEvent(event);
-    InvalidateCell(m_current.X, m_current.Y);
+    invalidateCell(m_current.x, m_current.y);
 }
 
-void TMyCustomGrid::resizeEvent(QResizeEvent *event)
+void GridBase::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
-    ClampTopLeft();
-    UpdateScrollRange();
-    UpdateEditor();
+    clampTopLeft();
+    updateScrollRange();
+    updateEditor();
 }
 
-bool TMyCustomGrid::viewportEvent(QEvent *event)
+bool GridBase::viewportEvent(QEvent *event)
 {
     return QAbstractScrollArea::viewportEvent(event);
 }
 
-bool TMyCustomGrid::focusNextPrevChild(bool next)
+bool GridBase::focusNextPrevChild(bool next)
 {
     // With goTabs the Tab key moves between cells instead of leaving the grid.
     if (m_options & goTabs)

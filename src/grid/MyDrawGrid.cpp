@@ -1,17 +1,17 @@
 #include "MyDrawGrid.h"
 
-TMyDrawGrid::TMyDrawGrid(QWidget *parent)
-    : TMyCustomGrid(parent)
+DrawGrid::DrawGrid(QWidget *parent)
+    : GridBase(parent)
 {
 }
 
-void TMyDrawGrid::DrawCell(QPainter &, int col, int row, const QRect &rect, TGridDrawState state)
+void DrawGrid::drawCell(QPainter &, int col, int row, const QRect &rect, GridDrawState state)
 {
     if (OnDrawCell)
         OnDrawCell(this, col, row, rect, state);
 }
 
-bool TMyDrawGrid::SelectCell(int col, int row)
+bool DrawGrid::selectCell(int col, int row)
 {
     bool canSelect = true;
     if (OnSelectCell)
@@ -19,19 +19,19 @@ bool TMyDrawGrid::SelectCell(int col, int row)
     return canSelect;
 }
 
-void TMyDrawGrid::ColumnMoved(int fromIndex, int toIndex)
+void DrawGrid::columnMoved(int fromIndex, int toIndex)
 {
     if (OnColumnMoved)
         OnColumnMoved(this, fromIndex, toIndex);
 }
 
-void TMyDrawGrid::RowMoved(int fromIndex, int toIndex)
+void DrawGrid::rowMoved(int fromIndex, int toIndex)
 {
     if (OnRowMoved)
         OnRowMoved(this, fromIndex, toIndex);
 }
 
-QString TMyDrawGrid::GetEditText(int col, int row)
+QString DrawGrid::getEditText(int col, int row)
 {
     QString value;
     if (OnGetEditText)
@@ -39,7 +39,7 @@ QString TMyDrawGrid::GetEditText(int col, int row)
     return value;
 }
 
-void TMyDrawGrid::SetEditText(int col, int row, const QString &value)
+void DrawGrid::setEditText(int col, int row, const QString &value)
 {
     if (OnSetEditText)
         OnSetEditText(this, col, row, value);

@@ -4,26 +4,26 @@
 
 // The owner-drawn grid: the base with its cell, selection, editing and moving
 // notifications published as events.
-class TMyDrawGrid : public TMyCustomGrid
+class DrawGrid : public GridBase
 {
     Q_OBJECT
 
 public:
-    explicit TMyDrawGrid(QWidget *parent = nullptr);
+    explicit DrawGrid(QWidget *parent = nullptr);
 
-    std::function<void(TMyCustomGrid *Sender, int ACol, int ARow, const QRect &Rect, TGridDrawState State)> OnDrawCell;
-    std::function<void(TMyCustomGrid *Sender, int ACol, int ARow, bool &CanSelect)> OnSelectCell;
-    std::function<void(TMyCustomGrid *Sender, int ACol, int ARow, QString &Value)> OnGetEditMask;
-    std::function<void(TMyCustomGrid *Sender, int ACol, int ARow, QString &Value)> OnGetEditText;
-    std::function<void(TMyCustomGrid *Sender, int ACol, int ARow, const QString &Value)> OnSetEditText;
-    std::function<void(TMyCustomGrid *Sender, int FromIndex, int ToIndex)> OnColumnMoved;
-    std::function<void(TMyCustomGrid *Sender, int FromIndex, int ToIndex)> OnRowMoved;
+    std::function<void(GridBase *sender, int col, int row, const QRect &rect, GridDrawState state)> OnDrawCell;
+    std::function<void(GridBase *sender, int col, int row, bool &canSelect)> OnSelectCell;
+    std::function<void(GridBase *sender, int col, int row, QString &value)> OnGetEditMask;
+    std::function<void(GridBase *sender, int col, int row, QString &value)> OnGetEditText;
+    std::function<void(GridBase *sender, int col, int row, const QString &value)> OnSetEditText;
+    std::function<void(GridBase *sender, int fromIndex, int toIndex)> OnColumnMoved;
+    std::function<void(GridBase *sender, int fromIndex, int toIndex)> OnRowMoved;
 
 protected:
-    void DrawCell(QPainter &painter, int col, int row, const QRect &rect, TGridDrawState state) override;
-    bool SelectCell(int col, int row) override;
-    void ColumnMoved(int fromIndex, int toIndex) override;
-    void RowMoved(int fromIndex, int toIndex) override;
-    QString GetEditText(int col, int row) override;
-    void SetEditText(int col, int row, const QString &value) override;
+    void drawCell(QPainter &painter, int col, int row, const QRect &rect, GridDrawState state) override;
+    bool selectCell(int col, int row) override;
+    void columnMoved(int fromIndex, int toIndex) override;
+    void rowMoved(int fromIndex, int toIndex) override;
+    QString getEditText(int col, int row) override;
+    void setEditText(int col, int row, const QString &value) override;
 };

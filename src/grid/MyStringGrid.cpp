@@ -4,83 +4,83 @@
 
 #include <algorithm>
 
-TMyStringGrid::TMyStringGrid(QWidget *parent)
-    : TMyDrawGrid(parent)
+StringGrid::StringGrid(QWidget *parent)
+    : DrawGrid(parent)
 {
 }
 
-void TMyStringGrid::setCells(int col, int row, const QString &text)
+void StringGrid::setCells(int col, int row, const QString &text)
 {
-    if (m_store.Get(col, row) == text)
+    if (m_store.get(col, row) == text)
         return;
-    m_store.Put(col, row, text);
-    if (m_cellUpdate == 0 && !NowUpdating())
-        InvalidateCell(col, row);
+    m_store.put(col, row, text);
+    if (m_cellUpdate == 0 && !nowUpdating())
+        invalidateCell(col, row);
 }
 
-void TMyStringGrid::DiscardRowsFrom(int row)
+void StringGrid::discardRowsFrom(int row)
 {
-    m_store.TruncateRows(std::max(row, 0));
-    if (m_cellUpdate == 0 && !NowUpdating())
-        InvalidateGrid();
+    m_store.truncateRows(std::max(row, 0));
+    if (m_cellUpdate == 0 && !nowUpdating())
+        invalidateGrid();
 }
 
-void TMyStringGrid::setObjects(int col, int row, QObject *object)
+void StringGrid::setObjects(int col, int row, QObject *object)
 {
-    m_store.PutObject(col, row, object);
+    m_store.putObject(col, row, object);
 }
 
-void TMyStringGrid::BeginCellUpdate()
+void StringGrid::beginCellUpdate()
 {
     ++m_cellUpdate;
 }
 
-void TMyStringGrid::EndCellUpdate()
+void StringGrid::endCellUpdate()
 {
     if (m_cellUpdate > 0 && --m_cellUpdate == 0)
-        InvalidateGrid();
+        invalidateGrid();
 }
 
-void TMyStringGrid::DrawCell(QPainter &painter, int col, int row, const QRect &rect, TGridDrawState state)
+void StringGrid::drawCell(QPainter &painter, int col, int row, const QRect &rect, GridDrawState state)
 {
-    if (DefaultDrawing())
+    if (defaultDrawing())
         painter.drawText(rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                         Cells(col, row));
-    TMyDrawGrid::DrawCell(painter, col, row, rect, state);
+                         cells(col, row));
+    DrawGrid::drawCell(painter, col, row, rect, state);
 }
 
-void TMyStringGrid::ColumnMoved(int fromIndex, int toIndex)
+void StringGrid::columnMoved(int fromIndex, int toIndex)
 {
-    m_store.MoveCol(fromIndex, toIndex);
-    TMyDrawGrid::ColumnMoved(fromIndex, toIndex);
+    m_store.moveCol(fromIndex, toIndex);
+    DrawGrid::columnMoved(fromIndex, toIndex);
 }
 
-void TMyStringGrid::RowMoved(int fromIndex, int toIndex)
+void StringGrid::rowMoved(int fromIndex, int toIndex)
 {
-    m_store.MoveRow(fromIndex, toIndex);
-    TMyDrawGrid::RowMoved(fromIndex, toIndex);
+    m_store.moveRow(fromIndex, toIndex);
+    DrawGrid::rowMoved(fromIndex, toIndex);
 }
 
-void TMyStringGrid::ColumnDeleted(int col)
+void StringGrid::columnDeleted(int col)
 {
-    m_store.RemoveCol(col);
+    m_store.removeCol(col);
 }
 
-void TMyStringGrid::RowDeleted(int row)
+void StringGrid::rowDeleted(int row)
 {
-    m_store.RemoveRow(row);
+    m_store.removeRow(row);
 }
 
-QString TMyStringGrid::GetEditText(int col, int row)
+QString StringGrid::getEditText(int col, int row)
 {
-    QString value = Cells(col, row);
+    QString value = cells(col, row);
     if (OnGetEditText)
         OnGetEditText(this, col, row, value);
     return value;
 }
 
-void TMyStringGrid::SetEditText(int col, int row, const QString &value)
+void StringGrid::setEditText(int col, int row, const QString &value)
 {
     setCells(col, row, value);
-    TMyDrawGrid::SetEditText(col, row, value);
+    DrawGrid::setEditText(col, row, value);
 }

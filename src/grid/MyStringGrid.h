@@ -5,48 +5,48 @@
 #include "StringSparseList.h"
 
 // The string grid: texts and object references per cell in a sparse store that
-// does not depend on ColCount and RowCount, so cells outside the counts can be
+// does not depend on colCount and rowCount, so cells outside the counts can be
 // written and read and keep their text while the counts shrink and grow.
-class TMyStringGrid : public TMyDrawGrid
+class StringGrid : public DrawGrid
 {
     Q_OBJECT
 
 public:
-    explicit TMyStringGrid(QWidget *parent = nullptr);
+    explicit StringGrid(QWidget *parent = nullptr);
 
-    QString Cells(int col, int row) const { return m_store.Get(col, row); }
+    QString cells(int col, int row) const { return m_store.get(col, row); }
     // A cell's text without a copy; valid until the grid's cells change.
-    QStringView CellView(int col, int row) const { return m_store.View(col, row); }
+    QStringView cellView(int col, int row) const { return m_store.view(col, row); }
     void setCells(int col, int row, const QString &text);
-    QObject *Objects(int col, int row) const { return m_store.Object(col, row); }
+    QObject *objects(int col, int row) const { return m_store.object(col, row); }
     void setObjects(int col, int row, QObject *object);
 
-    TMyStringGridStrings Rows(int row) { return TMyStringGridStrings(this, TMyStringGridStrings::vkRow, row); }
-    TMyStringGridStrings Cols(int col) { return TMyStringGridStrings(this, TMyStringGridStrings::vkCol, col); }
-    void setRows(int row, const QStringList &texts) { Rows(row).Assign(texts); }
-    void setCols(int col, const QStringList &texts) { Cols(col).Assign(texts); }
+    GridRowStrings rowStrings(int row) { return GridRowStrings(this, GridRowStrings::vkRow, row); }
+    GridRowStrings colStrings(int col) { return GridRowStrings(this, GridRowStrings::vkCol, col); }
+    void setRowStrings(int row, const QStringList &texts) { rowStrings(row).assign(texts); }
+    void setColStrings(int col, const QStringList &texts) { colStrings(col).assign(texts); }
 
-    // Empties every row from `row` on, the rows kept beyond RowCount too: a table that
+    // Empties every row from `row` on, the rows kept beyond rowCount too: a table that
     // does not use them must not get old text back when its row count grows again.
-    void DiscardRowsFrom(int row);
+    void discardRowsFrom(int row);
 
     // Batches repaints of many cell writes into one.
-    void BeginCellUpdate();
-    void EndCellUpdate();
+    void beginCellUpdate();
+    void endCellUpdate();
 
 protected:
-    void DrawCell(QPainter &painter, int col, int row, const QRect &rect, TGridDrawState state) override;
-    void ColumnMoved(int fromIndex, int toIndex) override;
-    void RowMoved(int fromIndex, int toIndex) override;
-    void ColumnDeleted(int col) override;
-    void RowDeleted(int row) override;
-    QString GetEditText(int col, int row) override;
-    void SetEditText(int col, int row, const QString &value) override;
+    void drawCell(QPainter &painter, int col, int row, const QRect &rect, GridDrawState state) override;
+    void columnMoved(int fromIndex, int toIndex) override;
+    void rowMoved(int fromIndex, int toIndex) override;
+    void columnDeleted(int col) override;
+    void rowDeleted(int row) override;
+    QString getEditText(int col, int row) override;
+    void setEditText(int col, int row, const QString &value) override;
 
-    TStringSparseList &Store() { return m_store; }
-    const TStringSparseList &Store() const { return m_store; }
+    CellStore &store() { return m_store; }
+    const CellStore &store() const { return m_store; }
 
 private:
-    TStringSparseList m_store;
+    CellStore m_store;
     int m_cellUpdate = 0;
 };

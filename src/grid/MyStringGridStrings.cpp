@@ -8,83 +8,83 @@ namespace {
 const char *const InsertDeleteError = "Cannot insert or delete rows from grid";
 }
 
-TMyStringGridStrings::TMyStringGridStrings(TMyStringGrid *grid, TKind kind, int index)
+GridRowStrings::GridRowStrings(StringGrid *grid, Kind kind, int index)
     : m_grid(grid)
     , m_kind(kind)
     , m_index(index)
 {
 }
 
-int TMyStringGridStrings::Count() const
+int GridRowStrings::count() const
 {
-    return m_kind == vkRow ? m_grid->ColCount() : m_grid->RowCount();
+    return m_kind == vkRow ? m_grid->colCount() : m_grid->rowCount();
 }
 
-QString TMyStringGridStrings::Strings(int index) const
+QString GridRowStrings::strings(int index) const
 {
-    return m_grid->Cells(Col(index), RowOf(index));
+    return m_grid->cells(col(index), rowOf(index));
 }
 
-void TMyStringGridStrings::setStrings(int index, const QString &text)
+void GridRowStrings::setStrings(int index, const QString &text)
 {
-    m_grid->setCells(Col(index), RowOf(index), text);
+    m_grid->setCells(col(index), rowOf(index), text);
 }
 
-QObject *TMyStringGridStrings::Objects(int index) const
+QObject *GridRowStrings::objects(int index) const
 {
-    return m_grid->Objects(Col(index), RowOf(index));
+    return m_grid->objects(col(index), rowOf(index));
 }
 
-void TMyStringGridStrings::setObjects(int index, QObject *object)
+void GridRowStrings::setObjects(int index, QObject *object)
 {
-    m_grid->setObjects(Col(index), RowOf(index), object);
+    m_grid->setObjects(col(index), rowOf(index), object);
 }
 
-void TMyStringGridStrings::Assign(const QStringList &source)
+void GridRowStrings::assign(const QStringList &source)
 {
-    BeginUpdate();
-    const int n = std::min(int(source.size()), Count());
+    beginUpdate();
+    const int n = std::min(int(source.size()), count());
     for (int i = 0; i < n; ++i) {
         setStrings(i, source.at(i));
         setObjects(i, nullptr);
     }
-    EndUpdate();
+    endUpdate();
 }
 
-void TMyStringGridStrings::Assign(const TMyStringGridStrings &source)
+void GridRowStrings::assign(const GridRowStrings &source)
 {
     if (source.m_grid == m_grid && source.m_kind == m_kind && source.m_index == m_index)
         return;
     // Read the source first: it may overlap this view (a column and a row).
-    const QStringList texts = source.ToStringList();
+    const QStringList texts = source.toStringList();
     std::vector<QObject *> objects;
-    for (int i = 0; i < source.Count(); ++i)
-        objects.push_back(source.Objects(i));
-    BeginUpdate();
-    const int n = std::min(int(texts.size()), Count());
+    for (int i = 0; i < source.count(); ++i)
+        objects.push_back(source.objects(i));
+    beginUpdate();
+    const int n = std::min(int(texts.size()), count());
     for (int i = 0; i < n; ++i) {
         setStrings(i, texts.at(i));
         setObjects(i, objects[size_t(i)]);
     }
-    EndUpdate();
+    endUpdate();
 }
 
-TMyStringGridStrings &TMyStringGridStrings::operator=(const QStringList &source)
+GridRowStrings &GridRowStrings::operator=(const QStringList &source)
 {
-    Assign(source);
+    assign(source);
     return *this;
 }
 
-TMyStringGridStrings &TMyStringGridStrings::operator=(const TMyStringGridStrings &source)
+GridRowStrings &GridRowStrings::operator=(const GridRowStrings &source)
 {
-    Assign(source);
+    assign(source);
     return *this;
 }
 
-int TMyStringGridStrings::Add(const QString &text)
+int GridRowStrings::add(const QString &text)
 {
-    for (int i = 0; i < Count(); ++i) {
-        if (Strings(i).isEmpty()) {
+    for (int i = 0; i < count(); ++i) {
+        if (strings(i).isEmpty()) {
             setStrings(i, text.isEmpty() ? QStringLiteral(" ") : text);
             return i;
         }
@@ -92,42 +92,42 @@ int TMyStringGridStrings::Add(const QString &text)
     return -1;
 }
 
-void TMyStringGridStrings::Clear()
+void GridRowStrings::clear()
 {
-    BeginUpdate();
-    for (int i = 0; i < Count(); ++i) {
+    beginUpdate();
+    for (int i = 0; i < count(); ++i) {
         setStrings(i, QString());
         setObjects(i, nullptr);
     }
-    EndUpdate();
+    endUpdate();
 }
 
-void TMyStringGridStrings::Insert(int, const QString &)
+void GridRowStrings::insert(int, const QString &)
 {
-    throw EInvalidGridOperation(InsertDeleteError);
+    throw InvalidGridOperation(InsertDeleteError);
 }
 
-void TMyStringGridStrings::Delete(int)
+void GridRowStrings::removeAt(int)
 {
-    throw EInvalidGridOperation(InsertDeleteError);
+    throw InvalidGridOperation(InsertDeleteError);
 }
 
-QStringList TMyStringGridStrings::ToStringList() const
+QStringList GridRowStrings::toStringList() const
 {
     QStringList list;
-    const int n = Count();
+    const int n = count();
     list.reserve(n);
     for (int i = 0; i < n; ++i)
-        list.append(Strings(i));
+        list.append(strings(i));
     return list;
 }
 
-void TMyStringGridStrings::BeginUpdate()
+void GridRowStrings::beginUpdate()
 {
-    m_grid->BeginCellUpdate();
+    m_grid->beginCellUpdate();
 }
 
-void TMyStringGridStrings::EndUpdate()
+void GridRowStrings::endUpdate()
 {
-    m_grid->EndCellUpdate();
+    m_grid->endCellUpdate();
 }

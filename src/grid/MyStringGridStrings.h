@@ -3,50 +3,50 @@
 #include <QStringList>
 
 class QObject;
-class TMyStringGrid;
+class StringGrid;
 
-// A view of one row (its count is ColCount) or one column (its count is RowCount)
+// A view of one row (its count is colCount) or one column (its count is rowCount)
 // of a string grid. Reading and writing an entry reads and writes the cell.
-class TMyStringGridStrings
+class GridRowStrings
 {
 public:
-    enum TKind { vkRow, vkCol };
+    enum Kind { vkRow, vkCol };
 
-    TMyStringGridStrings(TMyStringGrid *grid, TKind kind, int index);
+    GridRowStrings(StringGrid *grid, Kind kind, int index);
 
-    int Count() const;
-    QString Strings(int index) const;
+    int count() const;
+    QString strings(int index) const;
     void setStrings(int index, const QString &text);
-    QString operator[](int index) const { return Strings(index); }
-    QObject *Objects(int index) const;
+    QString operator[](int index) const { return strings(index); }
+    QObject *objects(int index) const;
     void setObjects(int index, QObject *object);
 
     // Copies, from index 0, as many entries as both sides have: texts and objects.
-    void Assign(const QStringList &source);
-    void Assign(const TMyStringGridStrings &source);
-    TMyStringGridStrings &operator=(const QStringList &source);
-    TMyStringGridStrings &operator=(const TMyStringGridStrings &source);
+    void assign(const QStringList &source);
+    void assign(const GridRowStrings &source);
+    GridRowStrings &operator=(const QStringList &source);
+    GridRowStrings &operator=(const GridRowStrings &source);
 
     // Writes the text into the first empty cell (a single blank for an empty
     // text) and gives its index, or -1 when no cell is empty.
-    int Add(const QString &text);
+    int add(const QString &text);
     // Empties every cell and object reference of the view.
-    void Clear();
+    void clear();
     // Refused: a grid view has a fixed count.
-    [[noreturn]] void Insert(int index, const QString &text);
-    [[noreturn]] void Delete(int index);
+    [[noreturn]] void insert(int index, const QString &text);
+    [[noreturn]] void removeAt(int index);
 
-    QStringList ToStringList() const;
-    operator QStringList() const { return ToStringList(); }
+    QStringList toStringList() const;
+    operator QStringList() const { return toStringList(); }
 
-    void BeginUpdate();
-    void EndUpdate();
+    void beginUpdate();
+    void endUpdate();
 
 private:
-    int Col(int index) const { return m_kind == vkRow ? index : m_index; }
-    int RowOf(int index) const { return m_kind == vkRow ? m_index : index; }
+    int col(int index) const { return m_kind == vkRow ? index : m_index; }
+    int rowOf(int index) const { return m_kind == vkRow ? m_index : index; }
 
-    TMyStringGrid *m_grid;
-    TKind m_kind;
+    StringGrid *m_grid;
+    Kind m_kind;
     int m_index;
 };

@@ -2,16 +2,16 @@
 
 #include <QString>
 
-enum TMyPrintRange { prAll, prSelected };
+enum PrintRange { prAll, prSelected };
 
 // Print settings the grid carries for its owner; the grid itself never reads them.
-struct TPrintOptions
+struct PrintOptions
 {
-    QString JobTitle;
-    QString PageTitle;
-    unsigned Copies = 0;
-    TMyPrintRange PrintRange = prAll;
-    unsigned PreviewPage = 0;
-    unsigned FromRow = 0;
-    unsigned ToRow = 0;
+    QString jobTitle;
+    QString pageTitle;
+    unsigned copies = 0;
+    PrintRange printRange = prAll;
+    unsigned previewPage = 0;
+    unsigned fromRow = 0;
+    unsigned toRow = 0;
 };

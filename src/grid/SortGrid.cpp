@@ -25,28 +25,28 @@ namespace {
 class EditorOptionGuard
 {
 public:
-    explicit EditorOptionGuard(TMyCustomGrid *grid)
+    explicit EditorOptionGuard(GridBase *grid)
         : m_grid(grid)
-        , m_wasOn(grid->Options() & goAlwaysShowEditor)
+        , m_wasOn(grid->options() & goAlwaysShowEditor)
     {
         if (m_wasOn)
-            m_grid->setOptions(m_grid->Options() & ~TGridOptions(goAlwaysShowEditor));
+            m_grid->setOptions(m_grid->options() & ~GridOptions(goAlwaysShowEditor));
     }
     ~EditorOptionGuard()
     {
         if (m_wasOn)
-            m_grid->setOptions(m_grid->Options() | goAlwaysShowEditor);
+            m_grid->setOptions(m_grid->options() | goAlwaysShowEditor);
     }
     EditorOptionGuard(const EditorOptionGuard &) = delete;
     EditorOptionGuard &operator=(const EditorOptionGuard &) = delete;
 
 private:
-    TMyCustomGrid *m_grid;
+    GridBase *m_grid;
     bool m_wasOn;
 };
 
 template <typename T>
-void MoveEntry(std::vector<T> &items, int from, int to)
+void moveEntry(std::vector<T> &items, int from, int to)
 {
     if (from < 0 || to < 0 || from >= int(items.size()) || to >= int(items.size()) || from == to)
         return;
@@ -56,12 +56,12 @@ void MoveEntry(std::vector<T> &items, int from, int to)
         std::rotate(items.begin() + to, items.begin() + from, items.begin() + from + 1);
 }
 
-void ResizeBy(TFontList &list, int delta)
+void resizeBy(FontList &list, int delta)
 {
     list.resize(size_t(std::max(0, int(list.size()) + delta)));
 }
 
-bool IsNavigationKey(int key)
+bool isNavigationKey(int key)
 {
     switch (key) {
     case Qt::Key_Home:
@@ -78,7 +78,7 @@ bool IsNavigationKey(int key)
     }
 }
 
-QRect ComboListPlace(QRect list, int cellHeight, const QRect &window)
+QRect comboListPlace(QRect list, int cellHeight, const QRect &window)
 {
     // Below the cell's top when that fits, else upwards to the cell's bottom; a
     // list taller than the window is cut to it.
@@ -101,17 +101,17 @@ constexpr int DragDistance = 10;
 
 } // namespace
 
-TSortGrid::TSortGrid(QWidget *parent)
-    : TMyStringGrid(parent)
-    , m_sortOptions(std::make_unique<TSortOptions>())
+SortGrid::SortGrid(QWidget *parent)
+    : StringGrid(parent)
+    , m_sortOptions(std::make_unique<SortOptions>())
 {
     setFixedCols(0);
     m_selectedRows << QStringLiteral("1");
     m_anchorRows << QStringLiteral("1");
-    m_colFormats.resize(size_t(ColCount()));
-    m_rowFormats.resize(size_t(RowCount()));
-    m_upImage = GridImage("UP");
-    m_downImage = GridImage("DOWN");
+    m_colFormats.resize(size_t(colCount()));
+    m_rowFormats.resize(size_t(rowCount()));
+    m_upImage = gridImage("UP");
+    m_downImage = gridImage("DOWN");
 
     m_comboList = new QListWidget(this);
     m_comboList->setFocusPolicy(Qt::ClickFocus); // the Tab key skips it
@@ -120,7 +120,7 @@ TSortGrid::TSortGrid(QWidget *parent)
     m_comboList->installEventFilter(this);
     m_comboList->viewport()->installEventFilter(this);
 
-    ShowMessage = [this](const QString &text) { QMessageBox::information(window(), QString(), text); };
+    showMessage = [this](const QString &text) { QMessageBox::information(window(), QString(), text); };
 
     m_focusConnection = connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
         auto inside = [this](QWidget *w) {
@@ -130,15 +130,15 @@ TSortGrid::TSortGrid(QWidget *parent)
         const bool has = inside(now);
         if (had && !has) {
             m_hasFocus = false;
-            ValidateEdit();
+            validateEdit();
         } else if (!had && has) {
             m_hasFocus = true;
-            RememberEdit();
+            rememberEdit();
         }
     });
 }
 
-TSortGrid::~TSortGrid()
+SortGrid::~SortGrid()
 {
     disconnect(m_focusConnection);
     // The list may have been placed on the window; it belongs to the grid all the same.
@@ -151,155 +151,155 @@ TSortGrid::~TSortGrid()
 
 // ---- modified flag, user settings, update bracket ------------------------------
 
-void TSortGrid::setModified(bool value)
+void SortGrid::setModified(bool value)
 {
     m_modified = value;
     if (value && OnModified)
         OnModified(this);
 }
 
-void TSortGrid::setUserSettings(const QStringList &value)
+void SortGrid::setUserSettings(const QStringList &value)
 {
     m_userSettings = value;
     setModified(true);
 }
 
-void TSortGrid::BeginUpdate()
+void SortGrid::beginUpdate()
 {
     // A bracket opened inside another keeps the value saved by the outer one.
-    if (!NowUpdating()) {
-        m_savedUpdateOnSizeChange = m_sortOptions->UpdateOnSizeChange();
+    if (!nowUpdating()) {
+        m_savedUpdateOnSizeChange = m_sortOptions->updateOnSizeChange();
         m_sortOptions->setUpdateOnSizeChange(false);
     }
-    TMyStringGrid::BeginUpdate();
+    StringGrid::beginUpdate();
 }
 
-void TSortGrid::EndUpdate()
+void SortGrid::endUpdate()
 {
     // The format lists follow counts changed inside the bracket, without the
     // rest of the size handling.
-    m_colFormats.resize(size_t(ColCount()));
-    m_rowFormats.resize(size_t(RowCount()));
-    TMyStringGrid::EndUpdate();
+    m_colFormats.resize(size_t(colCount()));
+    m_rowFormats.resize(size_t(rowCount()));
+    StringGrid::endUpdate();
     m_sortOptions->setUpdateOnSizeChange(m_savedUpdateOnSizeChange);
     if (OnEndUpdate)
         OnEndUpdate(this);
 }
 
-void TSortGrid::Clear()
+void SortGrid::clear()
 {
-    BeginUpdate();
-    m_colFormats.assign(size_t(ColCount()), TFontSetting());
-    m_rowFormats.assign(size_t(RowCount()), TFontSetting());
-    setSelection(TGridRect{Col(), 1, Col(), 1});
+    beginUpdate();
+    m_colFormats.assign(size_t(colCount()), FontSetting());
+    m_rowFormats.assign(size_t(rowCount()), FontSetting());
+    setSelection(GridRect{currentCol(), 1, currentCol(), 1});
     m_selectedRows.clear();
     m_anchorRows = QStringList{QStringLiteral("1")};
-    BeginCellUpdate();
-    for (int r = 1; r < RowCount(); ++r)
-        Rows(r).Clear();
-    EndCellUpdate();
+    beginCellUpdate();
+    for (int r = 1; r < rowCount(); ++r)
+        rowStrings(r).clear();
+    endCellUpdate();
     m_modified = false;
     setRowCount(2);
     m_rowFormats.resize(2);
-    AutoSizeAllColumns(true);
-    EndUpdate();
+    autoSizeAllColumns(true);
+    endUpdate();
     if (OnRowSelected)
         OnRowSelected(this);
 }
 
 // ---- sorting -------------------------------------------------------------------
 
-void TSortGrid::SortByColumn(int ACol)
+void SortGrid::sortByColumn(int col)
 {
-    if (!m_sortOptions->CanSort())
+    if (!m_sortOptions->canSort())
         return;
-    m_sortOptions->setSortCol(ACol);
-    BeginUpdate();
+    m_sortOptions->setSortCol(col);
+    beginUpdate();
     if (OnBeginSort)
-        OnBeginSort(this, ACol);
+        OnBeginSort(this, col);
 
     QSet<int> selection;
     for (const QString &s : std::as_const(m_selectedRows))
         selection.insert(s.toInt());
 
-    QStringList keyTexts = m_sortOptions->SecondaryIndex().split(QLatin1Char(','));
-    if (m_sortOptions->SecondaryIndex().isEmpty())
+    QStringList keyTexts = m_sortOptions->secondaryIndex().split(QLatin1Char(','));
+    if (m_sortOptions->secondaryIndex().isEmpty())
         keyTexts.clear();
-    const qsizetype own = keyTexts.indexOf(QString::number(ACol));
+    const qsizetype own = keyTexts.indexOf(QString::number(col));
     if (own >= 0)
         keyTexts.removeAt(own);
-    std::vector<int> keys{ACol};
+    std::vector<int> keys{col};
     for (const QString &t : std::as_const(keyTexts)) {
         int k = 0;
-        if (SortCompare::TryStrToInt(t, k) && k >= 0)
+        if (SortCompare::tryStrToInt(t, k) && k >= 0)
             keys.push_back(k);
     }
 
-    const int colCount = ColCount();
-    const int rowCount = RowCount();
+    const int cols = colCount();
+    const int rows = rowCount();
     // The working order: working row i is grid row order[i]. The grid is not
     // written until the primary key is sorted, so the keys are read from it.
-    std::vector<int> order(static_cast<size_t>(rowCount));
-    for (int r = 0; r < rowCount; ++r)
+    std::vector<int> order(static_cast<size_t>(rows));
+    for (int r = 0; r < rows; ++r)
         order[size_t(r)] = r;
 
     const QLocale locale;
     for (int k = int(keys.size()) - 1; k >= 0; --k) {
         const int keyCol = keys[size_t(k)];
-        m_sortedList.Clear();
-        m_sortedList.Reserve(rowCount);
-        for (int i = 1; i < rowCount; ++i) {
-            TSortedListEntry entry;
-            entry.Key = Cells(keyCol, order[size_t(i)]);
-            entry.Row = i;
-            entry.Options = m_sortOptions.get();
-            m_sortedList.Add(std::move(entry));
+        m_sortedList.clear();
+        m_sortedList.reserve(rows);
+        for (int i = 1; i < rows; ++i) {
+            SortedListEntry entry;
+            entry.key = cells(keyCol, order[size_t(i)]);
+            entry.row = i;
+            entry.options = m_sortOptions.get();
+            m_sortedList.add(std::move(entry));
         }
         if (OnGetSortStyle) {
-            TSortStyle style = m_sortOptions->SortStyle();
+            SortStyle style = m_sortOptions->sortStyle();
             OnGetSortStyle(this, keyCol, style);
             m_sortOptions->setSortStyle(style);
-        } else if (m_sortOptions->SortStyle() == ssAutomatic) {
-            m_sortOptions->setSortStyle(DetectSortStyle(keyCol));
+        } else if (m_sortOptions->sortStyle() == ssAutomatic) {
+            m_sortOptions->setSortStyle(detectSortStyle(keyCol));
         }
-        const TSortStyle style = m_sortOptions->SortStyle();
-        const bool lower = !m_sortOptions->SortCaseSensitive();
-        for (TSortedListEntry &e : m_sortedList.Entries()) {
+        const SortStyle style = m_sortOptions->sortStyle();
+        const bool lower = !m_sortOptions->sortCaseSensitive();
+        for (SortedListEntry &e : m_sortedList.entries()) {
             if (lower)
-                e.Key = SortCompare::LowerCaseAZ(e.Key);
+                e.key = SortCompare::lowerCaseAZ(e.key);
             switch (style) {
             case ssNumeric:
-                e.Valid = SortCompare::TryStrToFloat(e.Key, locale, e.Value);
+                e.valid = SortCompare::tryStrToFloat(e.key, locale, e.value);
                 break;
             case ssDateTime:
-                e.Valid = SortCompare::TryStrToDateTime(e.Key, locale, e.Value);
+                e.valid = SortCompare::tryStrToDateTime(e.key, locale, e.value);
                 break;
             case ssTime:
-                e.Valid = SortCompare::TryStrToTime(e.Key, locale, e.Value);
+                e.valid = SortCompare::tryStrToTime(e.key, locale, e.value);
                 break;
             default:
                 break;
             }
         }
-        std::vector<TSortedListEntry> &entries = m_sortedList.Entries();
+        std::vector<SortedListEntry> &entries = m_sortedList.entries();
         std::stable_sort(entries.begin(), entries.end(),
-                         [this](const TSortedListEntry &a, const TSortedListEntry &b) {
-                             return CompareEntries(a, b) < 0;
+                         [this](const SortedListEntry &a, const SortedListEntry &b) {
+                             return compareEntries(a, b) < 0;
                          });
-        std::vector<int> sorted(static_cast<size_t>(rowCount));
+        std::vector<int> sorted(static_cast<size_t>(rows));
         for (int n = 0; n < int(entries.size()); ++n)
-            sorted[size_t(n) + 1] = order[size_t(entries[size_t(n)].Row)];
+            sorted[size_t(n) + 1] = order[size_t(entries[size_t(n)].row)];
         order = std::move(sorted);
         if (k == 0) {
             const std::vector<int> sources(order.begin() + 1, order.end());
-            Store().PermuteRows(1, sources, colCount);
+            store().permuteRows(1, sources, cols);
             bool first = true;
             for (int n = 0; n < int(sources.size()); ++n) {
                 if (!selection.contains(sources[size_t(n)]))
                     continue;
                 if (first) {
                     first = false;
-                    setSelection(TGridRect{Col(), n + 1, Col(), n + 1});
+                    setSelection(GridRect{currentCol(), n + 1, currentCol(), n + 1});
                     m_selectedRows.clear();
                     m_anchorRows.clear();
                 }
@@ -308,61 +308,61 @@ void TSortGrid::SortByColumn(int ACol)
             }
         }
     }
-    m_sortedList.Clear();
-    m_sortOptions->setSortCompare(TSortCompare());
+    m_sortedList.clear();
+    m_sortOptions->setSortCompare(SortCompareFunction());
     if (OnEndSort)
         OnEndSort(this, keys.front());
-    EndUpdate();
+    endUpdate();
 }
 
-int TSortGrid::CompareEntries(const TSortedListEntry &a, const TSortedListEntry &b) const
+int SortGrid::compareEntries(const SortedListEntry &a, const SortedListEntry &b) const
 {
     int result = 0;
-    switch (m_sortOptions->SortStyle()) {
+    switch (m_sortOptions->sortStyle()) {
     case ssNumeric:
     case ssDateTime:
     case ssTime:
-        if (a.Valid && b.Valid)
-            result = a.Value < b.Value ? -1 : (a.Value > b.Value ? 1 : 0);
+        if (a.valid && b.valid)
+            result = a.value < b.value ? -1 : (a.value > b.value ? 1 : 0);
         else
-            result = SortCompare::CompareOrdinal(a.Key, b.Key);
+            result = SortCompare::compareOrdinal(a.key, b.key);
         break;
     case ssNumericExtended:
         // Empty keys come first and equal each other so that the order stays total.
-        if (a.Key.isEmpty() || b.Key.isEmpty())
-            result = a.Key.isEmpty() == b.Key.isEmpty() ? 0 : (a.Key.isEmpty() ? -1 : 1);
+        if (a.key.isEmpty() || b.key.isEmpty())
+            result = a.key.isEmpty() == b.key.isEmpty() ? 0 : (a.key.isEmpty() ? -1 : 1);
         else
-            result = SortCompare::CompareNumericExtended(a.Key, b.Key);
+            result = SortCompare::compareNumericExtended(a.key, b.key);
         break;
     case ssCustom:
-        if (const TSortCompare &compare = m_sortOptions->SortCompare())
-            result = compare(a.Key, b.Key);
+        if (const SortCompareFunction &compare = m_sortOptions->sortCompare())
+            result = compare(a.key, b.key);
         else
-            result = SortCompare::CompareOrdinal(a.Key, b.Key);
+            result = SortCompare::compareOrdinal(a.key, b.key);
         result = (result > 0) - (result < 0);
         break;
     default:
-        result = SortCompare::CompareOrdinal(a.Key, b.Key);
+        result = SortCompare::compareOrdinal(a.key, b.key);
     }
     if (result == 0)
-        return a.Row < b.Row ? -1 : (a.Row > b.Row ? 1 : 0);
-    return m_sortOptions->SortDirection() == sdDescending ? -result : result;
+        return a.row < b.row ? -1 : (a.row > b.row ? 1 : 0);
+    return m_sortOptions->sortDirection() == sdDescending ? -result : result;
 }
 
-TSortStyle TSortGrid::DetectSortStyle(int col) const
+SortStyle SortGrid::detectSortStyle(int col) const
 {
     const QLocale locale;
     bool number = true;
     bool time = true;
     bool dateTime = true;
-    for (int r = 1; r < RowCount() && (number || time || dateTime); ++r) {
-        const QString text = Cells(col, r);
+    for (int r = 1; r < rowCount() && (number || time || dateTime); ++r) {
+        const QString text = cells(col, r);
         double v = 0;
-        if (number && !SortCompare::TryStrToFloat(text, locale, v))
+        if (number && !SortCompare::tryStrToFloat(text, locale, v))
             number = false;
-        if (time && !SortCompare::TryStrToTime(text, locale, v))
+        if (time && !SortCompare::tryStrToTime(text, locale, v))
             time = false;
-        if (dateTime && !SortCompare::TryStrToDateTime(text, locale, v))
+        if (dateTime && !SortCompare::tryStrToDateTime(text, locale, v))
             dateTime = false;
     }
     if (number)
@@ -374,63 +374,63 @@ TSortStyle TSortGrid::DetectSortStyle(int col) const
     return ssNormal;
 }
 
-void TSortGrid::TitleClick(int col, int x, Qt::MouseButton button)
+void SortGrid::titleClick(int col, int x, Qt::MouseButton button)
 {
-    const QRect rect = CellRect(col, 0);
+    const QRect rect = cellRect(col, 0);
     if (rect.isEmpty() || x - rect.left() < TitleResizeZone || rect.left() + rect.width() - x <= TitleResizeZone)
         return;
-    TSortOptions *o = m_sortOptions.get();
+    SortOptions *o = m_sortOptions.get();
     if (button == Qt::RightButton)
         o->setSortDirection(sdDescending);
-    else if (o->SortDirection() == sdDescending)
+    else if (o->sortDirection() == sdDescending)
         o->setSortDirection(sdAscending);
     else
-        o->setSortDirection(col == o->SortCol() ? sdDescending : sdAscending);
-    SortByColumn(col);
+        o->setSortDirection(col == o->sortCol() ? sdDescending : sdAscending);
+    sortByColumn(col);
 }
 
 // ---- size changes and the last column --------------------------------------------
 
-void TSortGrid::SizeChanged(int oldColCount, int oldRowCount)
+void SortGrid::sizeChanged(int oldColCount, int oldRowCount)
 {
     setModified(true);
-    UpdateProportionalScrollBars();
-    if (m_sortOptions->UpdateOnSizeChange())
-        SortByColumn(m_sortOptions->SortCol());
-    if (!NowUpdating()) {
+    updateProportionalScrollBars();
+    if (m_sortOptions->updateOnSizeChange())
+        sortByColumn(m_sortOptions->sortCol());
+    if (!nowUpdating()) {
         try {
-            GotoCell(0, 1, true);
+            gotoCell(0, 1, true);
         } catch (...) {
         }
     }
-    ResizeBy(m_colFormats, ColCount() - oldColCount);
-    ResizeBy(m_rowFormats, RowCount() - oldRowCount);
-    if (RowCount() < 2 && ShowMessage)
-        ShowMessage(QStringLiteral("Rowsize too small"));
+    resizeBy(m_colFormats, colCount() - oldColCount);
+    resizeBy(m_rowFormats, rowCount() - oldRowCount);
+    if (rowCount() < 2 && showMessage)
+        showMessage(QStringLiteral("Rowsize too small"));
     if (OnSizeChanged)
         OnSizeChanged(this, oldColCount, oldRowCount);
 }
 
-void TSortGrid::resizeEvent(QResizeEvent *event)
+void SortGrid::resizeEvent(QResizeEvent *event)
 {
-    TMyStringGrid::resizeEvent(event);
-    FitLastColumn();
+    StringGrid::resizeEvent(event);
+    fitLastColumn();
 }
 
-void TSortGrid::FitLastColumn()
+void SortGrid::fitLastColumn()
 {
     // The last column counts as visible when any part of it is in view, so that
     // a narrower window narrows it again.
-    const int last = ColCount() - 1;
-    if (last >= FixedCols() && CellRect(last, 0).isEmpty())
+    const int last = colCount() - 1;
+    if (last >= fixedCols() && cellRect(last, 0).isEmpty())
         return;
     int width = viewport()->width();
     int visible = 0;
     for (int c = 0; c < last; ++c) {
-        if (c >= FixedCols() && c < LeftCol())
+        if (c >= fixedCols() && c < leftCol())
             continue;
-        if (ColWidths(c) >= 0) {
-            width -= ColWidths(c);
+        if (colWidths(c) >= 0) {
+            width -= colWidths(c);
             ++visible;
         }
     }
@@ -438,16 +438,16 @@ void TSortGrid::FitLastColumn()
     if (width > 0)
         setColWidths(last, width);
     viewport()->update();
-    UpdateScrollRange();
-    UpdateProportionalScrollBars();
+    updateScrollRange();
+    updateProportionalScrollBars();
 }
 
-void TSortGrid::ColumnMoved(int fromIndex, int toIndex)
+void SortGrid::columnMoved(int fromIndex, int toIndex)
 {
-    TMyStringGrid::ColumnMoved(fromIndex, toIndex);
-    MoveEntry(m_colFormats, fromIndex, toIndex);
+    StringGrid::columnMoved(fromIndex, toIndex);
+    moveEntry(m_colFormats, fromIndex, toIndex);
     setModified(true);
-    const int sortCol = m_sortOptions->SortCol();
+    const int sortCol = m_sortOptions->sortCol();
     if (fromIndex == sortCol)
         m_sortOptions->setSortCol(toIndex);
     else if (toIndex <= sortCol && sortCol <= fromIndex)
@@ -456,77 +456,77 @@ void TSortGrid::ColumnMoved(int fromIndex, int toIndex)
         m_sortOptions->setSortCol(sortCol - 1);
 }
 
-void TSortGrid::RowMoved(int fromIndex, int toIndex)
+void SortGrid::rowMoved(int fromIndex, int toIndex)
 {
-    TMyStringGrid::RowMoved(fromIndex, toIndex);
+    StringGrid::rowMoved(fromIndex, toIndex);
 }
 
-void TSortGrid::ColWidthsChanged()
+void SortGrid::colWidthsChanged()
 {
-    UpdateProportionalScrollBars();
+    updateProportionalScrollBars();
     if (OnColumnWidthsChanged)
         OnColumnWidthsChanged(this);
 }
 
-void TSortGrid::RowHeightsChanged()
+void SortGrid::rowHeightsChanged()
 {
-    UpdateProportionalScrollBars();
+    updateProportionalScrollBars();
     if (OnRowHeightsChanged)
         OnRowHeightsChanged(this);
 }
 
-void TSortGrid::SetEditText(int col, int row, const QString &value)
+void SortGrid::setEditText(int col, int row, const QString &value)
 {
-    const bool changed = Cells(col, row) != value;
-    TMyStringGrid::SetEditText(col, row, value);
+    const bool changed = cells(col, row) != value;
+    StringGrid::setEditText(col, row, value);
     if (changed)
         setModified(true);
 }
 
-bool TSortGrid::CanEditShow() const
+bool SortGrid::canEditShow() const
 {
-    if (!TMyStringGrid::CanEditShow())
+    if (!StringGrid::canEditShow())
         return false;
     bool checkBox = false, combobox = false, ellipsis = false;
-    const_cast<TSortGrid *>(this)->CellKinds(Col(), Row(), checkBox, combobox, ellipsis);
+    const_cast<SortGrid *>(this)->cellKinds(currentCol(), currentRow(), checkBox, combobox, ellipsis);
     return !checkBox && !combobox;
 }
 
 // ---- selection -------------------------------------------------------------------
 
-bool TSortGrid::SelectCell(int col, int row)
+bool SortGrid::selectCell(int col, int row)
 {
     bool answer = false;
-    if (EditorShowing()) {
+    if (editorShowing()) {
         bool checkBox = false, combobox = false, ellipsis = false;
-        CellKinds(col, row, checkBox, combobox, ellipsis);
+        cellKinds(col, row, checkBox, combobox, ellipsis);
         if (combobox)
-            ShowComboList(col, row);
-        if (m_tabDown && col < ColCount() - 2) {
+            showComboList(col, row);
+        if (m_tabDown && col < colCount() - 2) {
             // The list just opened keeps the focus; only the editor closes.
-            if (SelectCell(col + 1, row))
-                ApplySelection(TGridRect{col + 1, row, col + 1, row});
+            if (selectCell(col + 1, row))
+                applySelection(GridRect{col + 1, row, col + 1, row});
         }
-        answer = (checkBox || combobox) ? false : TMyStringGrid::SelectCell(col, row);
+        answer = (checkBox || combobox) ? false : StringGrid::selectCell(col, row);
     } else {
-        answer = TMyStringGrid::SelectCell(col, row);
+        answer = StringGrid::selectCell(col, row);
     }
     if (answer && m_selectFollowsCursor) {
-        ClearSelection();
+        clearSelection();
         m_selectedRows << QString::number(row);
         m_anchorRows[0] = QString::number(row);
         if (OnRowSelected)
             OnRowSelected(this);
     }
-    InvalidateRow(Row());
-    InvalidateRow(row);
+    invalidateRow(currentRow());
+    invalidateRow(row);
     return answer;
 }
 
-void TSortGrid::ClearSelection()
+void SortGrid::clearSelection()
 {
     while (!m_selectedRows.isEmpty()) {
-        InvalidateRow(m_selectedRows.first().toInt());
+        invalidateRow(m_selectedRows.first().toInt());
         m_selectedRows.removeFirst();
     }
     while (m_anchorRows.size() > 1)
@@ -537,20 +537,20 @@ void TSortGrid::ClearSelection()
         m_anchorRows[0] = QString();
 }
 
-bool TSortGrid::IsRowSelected(int ARow) const
+bool SortGrid::isRowSelected(int row) const
 {
-    return m_selectedRows.contains(QString::number(ARow));
+    return m_selectedRows.contains(QString::number(row));
 }
 
-bool TSortGrid::IsRowEmpty(int ARow) const
+bool SortGrid::isRowEmpty(int row) const
 {
-    for (int c = 0; c < ColCount(); ++c)
-        if (!Cells(c, ARow).isEmpty())
+    for (int c = 0; c < colCount(); ++c)
+        if (!cells(c, row).isEmpty())
             return false;
     return true;
 }
 
-void TSortGrid::AddSelected(int row)
+void SortGrid::addSelected(int row)
 {
     const QString text = QString::number(row);
     if (!m_selectedRows.contains(text))
@@ -558,160 +558,160 @@ void TSortGrid::AddSelected(int row)
     m_anchorRows << text;
 }
 
-void TSortGrid::GotoCell(int ACol, int ARow, bool Scroll)
+void SortGrid::gotoCell(int col, int row, bool scroll)
 {
-    CommitEditing();
-    ACol = std::clamp(ACol, 0, ColCount() - 1);
-    ARow = std::clamp(ARow, 1, std::max(1, RowCount() - 1));
-    if (ARow >= RowCount())
+    commitEditing();
+    col = std::clamp(col, 0, colCount() - 1);
+    row = std::clamp(row, 1, std::max(1, rowCount() - 1));
+    if (row >= rowCount())
         return;
-    if (!SelectCell(ACol, ARow))
+    if (!selectCell(col, row))
         return;
-    MoveCurrent(ACol, ARow, true, true);
-    ClearSelection();
-    m_selectedRows << QString::number(ARow);
-    m_anchorRows[0] = QString::number(ARow);
-    if (Col() != ACol || Row() != ARow)
-        setSelection(TGridRect{ACol, ARow, ACol, ARow});
-    InvalidateGrid();
-    if (Scroll)
-        ScrollToCell(ACol, ARow);
+    moveCurrent(col, row, true, true);
+    clearSelection();
+    m_selectedRows << QString::number(row);
+    m_anchorRows[0] = QString::number(row);
+    if (currentCol() != col || currentRow() != row)
+        setSelection(GridRect{col, row, col, row});
+    invalidateGrid();
+    if (scroll)
+        scrollToCell(col, row);
 }
 
-void TSortGrid::ScrollToCell(int ACol, int ARow)
+void SortGrid::scrollToCell(int col, int row)
 {
-    ACol = std::clamp(ACol, 0, ColCount() - 1);
-    ARow = std::clamp(ARow, 1, std::max(1, RowCount() - 1));
-    while (ACol > LeftCol() + VisibleColCount() - 1 && LeftCol() < ColCount()) {
-        const int before = LeftCol();
+    col = std::clamp(col, 0, colCount() - 1);
+    row = std::clamp(row, 1, std::max(1, rowCount() - 1));
+    while (col > leftCol() + visibleColCount() - 1 && leftCol() < colCount()) {
+        const int before = leftCol();
         setLeftCol(before + 1);
-        if (LeftCol() == before)
+        if (leftCol() == before)
             break;
     }
-    if (ACol < LeftCol())
-        setLeftCol(std::max(ACol, FixedCols()));
-    const int m = std::max(1, RowCount() - VisibleRowCount());
-    if (m < ARow)
+    if (col < leftCol())
+        setLeftCol(std::max(col, fixedCols()));
+    const int m = std::max(1, rowCount() - visibleRowCount());
+    if (m < row)
         setTopRow(m);
     else
-        setTopRow(ARow < 2 ? 1 : ARow - 1);
+        setTopRow(row < 2 ? 1 : row - 1);
 }
 
 // ---- row and column operations -------------------------------------------------
 
-void TSortGrid::InsertRow(int ARow)
+void SortGrid::insertRow(int row)
 {
     EditorOptionGuard guard(this);
-    const int newCount = RowCount() + 1;
-    if (!(ARow < newCount - 2))
-        ARow = ARow + 1;
-    ARow = std::clamp(ARow, 1, newCount - 1);
-    // The store shifts every row from ARow on, the rows kept beyond RowCount too.
-    Store().InsertRow(ARow);
-    InsertRowSlot(ARow);
+    const int newCount = rowCount() + 1;
+    if (!(row < newCount - 2))
+        row = row + 1;
+    row = std::clamp(row, 1, newCount - 1);
+    // The store shifts every row from ARow on, the rows kept beyond rowCount too.
+    store().insertRow(row);
+    insertRowSlot(row);
     setRowCount(newCount);
     if (int(m_rowFormats.size()) == newCount)
-        MoveEntry(m_rowFormats, newCount - 1, ARow);
-    Rows(ARow).Clear();
-    setSelection(TGridRect{Col(), ARow, Col(), ARow});
-    ClearSelection();
-    m_selectedRows << QString::number(ARow);
-    m_anchorRows[0] = QString::number(ARow);
-    InvalidateGrid();
+        moveEntry(m_rowFormats, newCount - 1, row);
+    rowStrings(row).clear();
+    setSelection(GridRect{currentCol(), row, currentCol(), row});
+    clearSelection();
+    m_selectedRows << QString::number(row);
+    m_anchorRows[0] = QString::number(row);
+    invalidateGrid();
     if (OnRowInsert)
-        OnRowInsert(this, ARow);
+        OnRowInsert(this, row);
 }
 
-void TSortGrid::DeleteRow(int ARow)
+void SortGrid::deleteRow(int row)
 {
     EditorOptionGuard guard(this);
     setModified(true);
-    if (RowCount() < 3) {
-        Rows(1).Clear();
+    if (rowCount() < 3) {
+        rowStrings(1).clear();
     } else {
         // The deleted row's format entry goes to the end, where the shrink drops it.
-        if (ARow >= 0 && ARow < int(m_rowFormats.size()))
-            MoveEntry(m_rowFormats, ARow, int(m_rowFormats.size()) - 1);
-        TMyStringGrid::DeleteRow(ARow);
+        if (row >= 0 && row < int(m_rowFormats.size()))
+            moveEntry(m_rowFormats, row, int(m_rowFormats.size()) - 1);
+        StringGrid::deleteRow(row);
     }
     if (OnRowDelete)
-        OnRowDelete(this, ARow);
+        OnRowDelete(this, row);
 }
 
-void TSortGrid::InsertColumn(int ACol)
+void SortGrid::insertColumn(int col)
 {
     EditorOptionGuard guard(this);
-    const int newCount = ColCount() + 1;
-    ACol = std::clamp(ACol, 0, newCount - 1);
-    Store().InsertCol(ACol);
-    InsertColSlot(ACol);
+    const int newCount = colCount() + 1;
+    col = std::clamp(col, 0, newCount - 1);
+    store().insertCol(col);
+    insertColSlot(col);
     setColCount(newCount);
     if (int(m_colFormats.size()) == newCount)
-        MoveEntry(m_colFormats, newCount - 1, ACol);
-    Cols(ACol).Clear();
-    setSelection(TGridRect{ACol, Row(), ACol, Row()});
-    InvalidateGrid();
+        moveEntry(m_colFormats, newCount - 1, col);
+    colStrings(col).clear();
+    setSelection(GridRect{col, currentRow(), col, currentRow()});
+    invalidateGrid();
     if (OnColumnInsert)
-        OnColumnInsert(this, ACol);
+        OnColumnInsert(this, col);
 }
 
-void TSortGrid::DeleteColumn(int ACol)
+void SortGrid::deleteColumn(int col)
 {
     EditorOptionGuard guard(this);
-    Cols(ACol).Clear();
-    if (ACol >= 0 && ACol < int(m_colFormats.size()))
-        MoveEntry(m_colFormats, ACol, int(m_colFormats.size()) - 1);
-    TMyStringGrid::DeleteColumn(ACol);
+    colStrings(col).clear();
+    if (col >= 0 && col < int(m_colFormats.size()))
+        moveEntry(m_colFormats, col, int(m_colFormats.size()) - 1);
+    StringGrid::deleteColumn(col);
     if (OnColumnDelete)
-        OnColumnDelete(this, ACol);
+        OnColumnDelete(this, col);
 }
 
-void TSortGrid::MoveRow(int FromIndex, int ToIndex)
+void SortGrid::moveRow(int fromIndex, int toIndex)
 {
     EditorOptionGuard guard(this);
-    TMyStringGrid::MoveRow(FromIndex, ToIndex);
-    if (FromIndex >= 0 && ToIndex >= 0 && FromIndex < int(m_rowFormats.size()) && ToIndex < int(m_rowFormats.size()))
-        std::swap(m_rowFormats[size_t(FromIndex)], m_rowFormats[size_t(ToIndex)]);
+    StringGrid::moveRow(fromIndex, toIndex);
+    if (fromIndex >= 0 && toIndex >= 0 && fromIndex < int(m_rowFormats.size()) && toIndex < int(m_rowFormats.size()))
+        std::swap(m_rowFormats[size_t(fromIndex)], m_rowFormats[size_t(toIndex)]);
 }
 
-void TSortGrid::SwapRows(int A, int B)
+void SortGrid::swapRows(int a, int b)
 {
-    if (A == B || A < 0 || B < 0)
+    if (a == b || a < 0 || b < 0)
         return;
-    // Works on the store so that a row kept beyond RowCount can take part.
-    if (A < B) {
-        Store().MoveRow(B, A);
-        Store().MoveRow(A + 1, B);
+    // Works on the store so that a row kept beyond rowCount can take part.
+    if (a < b) {
+        store().moveRow(b, a);
+        store().moveRow(a + 1, b);
     } else {
-        Store().MoveRow(A, B);
-        Store().MoveRow(B + 1, A);
+        store().moveRow(a, b);
+        store().moveRow(b + 1, a);
     }
-    if (A < int(m_rowFormats.size()) && B < int(m_rowFormats.size()))
-        std::swap(m_rowFormats[size_t(A)], m_rowFormats[size_t(B)]);
-    InvalidateGrid();
+    if (a < int(m_rowFormats.size()) && b < int(m_rowFormats.size()))
+        std::swap(m_rowFormats[size_t(a)], m_rowFormats[size_t(b)]);
+    invalidateGrid();
 }
 
 // ---- filter, hidden rows, multi-select ------------------------------------------
 
-void TSortGrid::setFiltered(bool value)
+void SortGrid::setFiltered(bool value)
 {
     m_filtered = value;
-    if (value && IsRowEmpty(1))
+    if (value && isRowEmpty(1))
         return;
     if (!value && m_hiddenCount == 0)
         return;
     const bool wasModified = m_modified;
-    const bool wasUpdating = NowUpdating();
+    const bool wasUpdating = nowUpdating();
     if (!wasUpdating)
-        BeginUpdate();
+        beginUpdate();
 
     auto showHidden = [this]() {
         const int hidden = m_hiddenCount;
-        setRowCount(RowCount() + hidden);
-        if (IsRowEmpty(1))
-            DeleteRow(1);
+        setRowCount(rowCount() + hidden);
+        if (isRowEmpty(1))
+            deleteRow(1);
         if (hidden != 0)
-            SortByColumn(m_sortOptions->SortCol());
+            sortByColumn(m_sortOptions->sortCol());
         m_hiddenCount = 0;
     };
 
@@ -719,18 +719,18 @@ void TSortGrid::setFiltered(bool value)
         // A second run first brings back the rows the first one hid.
         if (m_hiddenCount > 0)
             showHidden();
-        const int rowCount = RowCount();
-        const int colCount = ColCount();
-        std::vector<bool> accepted(size_t(rowCount), false);
+        const int rows = rowCount();
+        const int cols = colCount();
+        std::vector<bool> accepted(size_t(rows), false);
         accepted[0] = true;
         int acceptedCount = 0;
         bool ask = true;
-        for (int r = 1; r < rowCount; ++r) {
+        for (int r = 1; r < rows; ++r) {
             if (!OnSetFilter)
                 ask = false;
             if (!ask)
                 continue;
-            const QStringList cells = Rows(r).ToStringList();
+            const QStringList cells = rowStrings(r).toStringList();
             bool accept = false;
             OnSetFilter(cells, accept);
             if (accept) {
@@ -738,167 +738,167 @@ void TSortGrid::setFiltered(bool value)
                 ++acceptedCount;
             }
         }
-        m_hiddenCount = rowCount - 1 - acceptedCount;
+        m_hiddenCount = rows - 1 - acceptedCount;
         // Accepted rows (the title first) move to the top in their order, the
-        // rejected rows follow them from row RowCount - HiddenCount on.
+        // rejected rows follow them from row rowCount() - hiddenCount on.
         std::vector<int> sources;
-        sources.reserve(size_t(rowCount));
-        for (int r = 0; r < rowCount; ++r)
+        sources.reserve(size_t(rows));
+        for (int r = 0; r < rows; ++r)
             if (accepted[size_t(r)])
                 sources.push_back(r);
-        for (int r = 0; r < rowCount; ++r)
+        for (int r = 0; r < rows; ++r)
             if (!accepted[size_t(r)])
                 sources.push_back(r);
-        Store().PermuteRows(0, sources, colCount);
+        store().permuteRows(0, sources, cols);
         if (acceptedCount == 0) {
-            Store().ClearRow(rowCount); // the placeholder row must be empty
-            SwapRows(1, rowCount);
+            store().clearRow(rows); // the placeholder row must be empty
+            swapRows(1, rows);
             setRowCount(2);
         } else {
-            setRowCount(rowCount - m_hiddenCount);
-            SortByColumn(m_sortOptions->SortCol());
+            setRowCount(rows - m_hiddenCount);
+            sortByColumn(m_sortOptions->sortCol());
         }
-        GotoCell(0, 1, true);
+        gotoCell(0, 1, true);
     } else {
         showHidden();
     }
 
-    if (!wasUpdating && NowUpdating())
-        EndUpdate();
+    if (!wasUpdating && nowUpdating())
+        endUpdate();
     setModified(wasModified);
 }
 
-void TSortGrid::setHideRows(bool value)
+void SortGrid::setHideRows(bool value)
 {
     m_hideRows = value;
-    CommitEditing();
-    MoveCurrent(Col(), std::min(1, RowCount() - 1), true, true);
-    InvalidateGrid();
+    commitEditing();
+    moveCurrent(currentCol(), std::min(1, rowCount() - 1), true, true);
+    invalidateGrid();
 }
 
-void TSortGrid::setMultiSelect(bool value)
+void SortGrid::setMultiSelect(bool value)
 {
     m_multiSelect = value;
     if (value)
-        setOptions(Options() | goRowSelect);
+        setOptions(options() | goRowSelect);
 }
 
-void TSortGrid::SelectRangeRows()
+void SortGrid::selectRangeRows()
 {
-    ClearSelection();
+    clearSelection();
     if (!m_anchorRows.isEmpty())
         m_anchorRows.removeFirst();
-    const TGridRect sel = Selection();
-    for (int r = sel.Top; r <= sel.Bottom; ++r)
-        AddSelected(r);
+    const GridRect sel = selection();
+    for (int r = sel.top; r <= sel.bottom; ++r)
+        addSelected(r);
     if (m_anchorRows.isEmpty())
         m_anchorRows << QString();
 }
 
 // ---- cell format and painting ------------------------------------------------------
 
-void TSortGrid::setAlignmentHorz(TAlignment value)
+void SortGrid::setAlignmentHorz(HorizontalAlignment value)
 {
     if (value == m_alignmentHorz)
         return;
     m_alignmentHorz = value;
-    InvalidateGrid();
+    invalidateGrid();
 }
 
-void TSortGrid::setAlignmentVert(TVertAlignment value)
+void SortGrid::setAlignmentVert(VerticalAlignment value)
 {
     if (value == m_alignmentVert)
         return;
     m_alignmentVert = value;
-    InvalidateGrid();
+    invalidateGrid();
 }
 
-void TSortGrid::setBevelStyle(TCellBevelStyle value)
+void SortGrid::setBevelStyle(CellBevelStyle value)
 {
     if (value == m_bevelStyle)
         return;
     m_bevelStyle = value;
-    InvalidateGrid();
+    invalidateGrid();
 }
 
-void TSortGrid::setProportionalScrollBars(bool value)
+void SortGrid::setProportionalScrollBars(bool value)
 {
     if (value == m_proportionalScrollBars)
         return;
     m_proportionalScrollBars = value;
     if (value)
-        UpdateProportionalScrollBars();
+        updateProportionalScrollBars();
     else
-        UpdateScrollRange();
+        updateScrollRange();
 }
 
-void TSortGrid::UpdateProportionalScrollBars()
+void SortGrid::updateProportionalScrollBars()
 {
     if (!m_proportionalScrollBars)
         return;
     QScrollBar *v = verticalScrollBar();
-    if (ScrollBars() == ssVertical || ScrollBars() == ssBoth) {
-        const double share = double(VisibleRowCount() + 1) / double(std::max(1, RowCount()));
+    if (scrollBars() == ssVertical || scrollBars() == ssBoth) {
+        const double share = double(visibleRowCount() + 1) / double(std::max(1, rowCount()));
         const double page = std::nearbyint(share * double(v->maximum() - v->minimum() + 1));
         v->setPageStep(std::max(1, int(page)));
     }
     QScrollBar *h = horizontalScrollBar();
-    if (ScrollBars() == ssHorizontal || ScrollBars() == ssBoth) {
-        const double share = double(VisibleColCount()) / double(std::max(1, ColCount()));
+    if (scrollBars() == ssHorizontal || scrollBars() == ssBoth) {
+        const double share = double(visibleColCount()) / double(std::max(1, colCount()));
         const double page = std::nearbyint(share * double(h->maximum() - h->minimum() + 1));
         h->setPageStep(std::max(1, int(page)));
         h->update();
     }
 }
 
-void TSortGrid::GetCellFormat(int Col, int Row, TFormatOptions &FormatOptions, bool &CheckBox, bool &Combobox,
-                              bool &Ellipsis)
+void SortGrid::getCellFormat(int col, int row, CellFormat &formatOptions, bool &checkBox, bool &combobox,
+                              bool &ellipsis)
 {
-    TGridDrawState state;
-    if (hasFocus() && Col == this->Col() && Row == this->Row())
+    GridDrawState state;
+    if (hasFocus() && col == this->currentCol() && row == this->currentRow())
         state |= gdFocused;
-    if (Selection().Contains(Col, Row))
+    if (selection().contains(col, row))
         state |= gdSelected;
-    const TGridDrawState baseState = CellState(Col, Row);
-    FormatOptions.Brush.Color = CellBrushColor(Col, Row, baseState);
-    static_cast<QFont &>(FormatOptions.Font) = font();
-    FormatOptions.Font.Color = CellFontColor(baseState);
-    FormatOptions.AlignmentHorz = m_alignmentHorz;
-    FormatOptions.AlignmentVert = m_alignmentVert;
-    FormatOptions.BevelStyle = m_bevelStyle;
+    const GridDrawState baseState = cellState(col, row);
+    formatOptions.brush.color = cellBrushColor(col, row, baseState);
+    static_cast<QFont &>(formatOptions.font) = font();
+    formatOptions.font.color = cellFontColor(baseState);
+    formatOptions.alignmentHorz = m_alignmentHorz;
+    formatOptions.alignmentVert = m_alignmentVert;
+    formatOptions.bevelStyle = m_bevelStyle;
     switch (m_bevelStyle) {
     case cbRaised:
-        FormatOptions.HighlightColor = Colors::clBtnHighlight;
-        FormatOptions.ShadowColor = Colors::clBtnShadow;
+        formatOptions.highlightColor = Colors::clBtnHighlight;
+        formatOptions.shadowColor = Colors::clBtnShadow;
         break;
     case cbLowered:
-        FormatOptions.HighlightColor = Colors::clBtnShadow;
-        FormatOptions.ShadowColor = Colors::clBtnHighlight;
+        formatOptions.highlightColor = Colors::clBtnShadow;
+        formatOptions.shadowColor = Colors::clBtnHighlight;
         break;
     default:
-        FormatOptions.HighlightColor = Colors::clWindow;
-        FormatOptions.ShadowColor = Colors::clWindow;
+        formatOptions.highlightColor = Colors::clWindow;
+        formatOptions.shadowColor = Colors::clWindow;
     }
-    FormatOptions.HideText = false;
-    CheckBox = false;
-    Combobox = false;
-    Ellipsis = false;
+    formatOptions.hideText = false;
+    checkBox = false;
+    combobox = false;
+    ellipsis = false;
     if (OnGetCellFormat)
-        OnGetCellFormat(this, Col, Row, state, FormatOptions, CheckBox, Combobox, Ellipsis);
+        OnGetCellFormat(this, col, row, state, formatOptions, checkBox, combobox, ellipsis);
 }
 
-void TSortGrid::CellKinds(int col, int row, bool &checkBox, bool &combobox, bool &ellipsis)
+void SortGrid::cellKinds(int col, int row, bool &checkBox, bool &combobox, bool &ellipsis)
 {
-    TFormatOptions fo;
-    GetCellFormat(col, row, fo, checkBox, combobox, ellipsis);
+    CellFormat fo;
+    getCellFormat(col, row, fo, checkBox, combobox, ellipsis);
 }
 
-TFontSetting TSortGrid::RowFormatFromCell(int row) const
+FontSetting SortGrid::rowFormatFromCell(int row) const
 {
-    TFontSetting s;
-    s.Active = true;
-    const QStringList items = Cells(ColCount(), row).split(QLatin1Char(','));
-    auto colour = [](const QString &text, TColor fallback) {
+    FontSetting s;
+    s.active = true;
+    const QStringList items = cells(colCount(), row).split(QLatin1Char(','));
+    auto colour = [](const QString &text, ColorValue fallback) {
         const QString t = text.trimmed();
         bool ok = false;
         qint64 v = 0;
@@ -907,75 +907,75 @@ TFontSetting TSortGrid::RowFormatFromCell(int row) const
         else
             v = t.toLongLong(&ok, 10);
         if (ok)
-            return TColor(quint32(v));
+            return ColorValue(quint32(v));
         const QColor named = QColor::fromString(t.startsWith(QLatin1String("cl")) ? t.mid(2) : t);
-        return named.isValid() ? FromQColor(named) : fallback;
+        return named.isValid() ? fromQColor(named) : fallback;
     };
     if (items.size() > 0)
-        s.FontColor = colour(items.at(0), Colors::clWindowText);
-    s.Bold = items.size() > 1 && items.at(1) == QLatin1String("1");
-    s.Italic = items.size() > 2 && items.at(2) == QLatin1String("1");
-    s.Underline = items.size() > 3 && items.at(3) == QLatin1String("1");
+        s.fontColor = colour(items.at(0), Colors::clWindowText);
+    s.bold = items.size() > 1 && items.at(1) == QLatin1String("1");
+    s.italic = items.size() > 2 && items.at(2) == QLatin1String("1");
+    s.underline = items.size() > 3 && items.at(3) == QLatin1String("1");
     if (items.size() > 4)
-        s.BrushColor = colour(items.at(4), Colors::clWindow);
+        s.brushColor = colour(items.at(4), Colors::clWindow);
     return s;
 }
 
-bool TSortGrid::IsCheckedText(const QString &text) const
+bool SortGrid::isCheckedText(const QString &text) const
 {
     return text == QLatin1String("true") || text == QLatin1String("1") || text == QLatin1String("V");
 }
 
-void TSortGrid::DrawCell(QPainter &painter, int col, int row, const QRect &rect, TGridDrawState state)
+void SortGrid::drawCell(QPainter &painter, int col, int row, const QRect &rect, GridDrawState state)
 {
     const int left = rect.left();
     const int top = rect.top();
     const int width = rect.width();   // Right - Left
     const int height = rect.height(); // Bottom - Top
-    if (row > 0 && (NowUpdating() || m_hideRows)) {
-        painter.fillRect(rect, ToQColor(CellBrushColor(col, row, CellState(col, row))));
+    if (row > 0 && (nowUpdating() || m_hideRows)) {
+        painter.fillRect(rect, toQColor(cellBrushColor(col, row, cellState(col, row))));
         return;
     }
-    TFormatOptions fo;
+    CellFormat fo;
     bool checkBox = false, combobox = false, ellipsis = false;
-    GetCellFormat(col, row, fo, checkBox, combobox, ellipsis);
+    getCellFormat(col, row, fo, checkBox, combobox, ellipsis);
     if (checkBox)
-        fo.HideText = true;
+        fo.hideText = true;
 
-    const TGridRect sel = Selection();
-    const bool rangeSelect = Options() & goRangeSelect;
-    const bool colActive = col < int(m_colFormats.size()) && m_colFormats[size_t(col)].Active;
-    const bool rowActive = row < int(m_rowFormats.size()) && m_rowFormats[size_t(row)].Active;
-    auto applyFormat = [&fo](const TFontSetting &s) {
-        fo.Font.Color = s.FontColor;
-        fo.Brush.Color = s.BrushColor;
-        if (s.Bold)
-            fo.Font.setBold(true);
-        if (s.Italic)
-            fo.Font.setItalic(true);
-        if (s.Underline)
-            fo.Font.setUnderline(true);
+    const GridRect sel = selection();
+    const bool rangeSelect = options() & goRangeSelect;
+    const bool colActive = col < int(m_colFormats.size()) && m_colFormats[size_t(col)].active;
+    const bool rowActive = row < int(m_rowFormats.size()) && m_rowFormats[size_t(row)].active;
+    auto applyFormat = [&fo](const FontSetting &s) {
+        fo.font.color = s.fontColor;
+        fo.brush.color = s.brushColor;
+        if (s.bold)
+            fo.font.setBold(true);
+        if (s.italic)
+            fo.font.setItalic(true);
+        if (s.underline)
+            fo.font.setUnderline(true);
     };
-    if (rangeSelect && row >= sel.Top && row <= sel.Bottom) {
-        fo.Font.Color = Colors::clHighlightText;
-        fo.Brush.Color = Colors::clHighlight;
-    } else if (m_multiSelect && IsRowSelected(row) && !(Options() & goEditing)) {
-        fo.Font.Color = Colors::clHighlightText;
-        fo.Brush.Color = Colors::clHighlight;
+    if (rangeSelect && row >= sel.top && row <= sel.bottom) {
+        fo.font.color = Colors::clHighlightText;
+        fo.brush.color = Colors::clHighlight;
+    } else if (m_multiSelect && isRowSelected(row) && !(options() & goEditing)) {
+        fo.font.color = Colors::clHighlightText;
+        fo.brush.color = Colors::clHighlight;
     } else if (colActive && !rowActive) {
         applyFormat(m_colFormats[size_t(col)]);
     } else if (rowActive) {
-        applyFormat(RowFormatFromCell(row));
+        applyFormat(rowFormatFromCell(row));
     }
-    painter.fillRect(rect, ToQColor(fo.Brush.Color));
-    painter.setFont(fo.Font);
-    painter.setPen(ToQColor(fo.Font.Color));
-    const QFontMetrics fm(fo.Font);
-    QString text = Cells(col, row);
+    painter.fillRect(rect, toQColor(fo.brush.color));
+    painter.setFont(fo.font);
+    painter.setPen(toQColor(fo.font.color));
+    const QFontMetrics fm(fo.font);
+    QString text = cells(col, row);
 
-    const bool marker = col == m_sortOptions->SortCol() && m_sortOptions->CanSort();
+    const bool marker = col == m_sortOptions->sortCol() && m_sortOptions->canSort();
     if (row == 0) {
-        const int avail = marker ? ColWidths(col) - 12 : ColWidths(col) - 1;
+        const int avail = marker ? colWidths(col) - 12 : colWidths(col) - 1;
         if (fm.horizontalAdvance(text) > avail && text.size() > 1) {
             text.chop(2);
             text += QStringLiteral("..");
@@ -988,52 +988,52 @@ void TSortGrid::DrawCell(QPainter &painter, int col, int row, const QRect &rect,
     const int textWidth = fm.horizontalAdvance(text);
     const int textHeight = fm.height();
     int dx = 2;
-    if (fo.AlignmentHorz == taRightJustify)
+    if (fo.alignmentHorz == taRightJustify)
         dx = width - textWidth - 2;
-    else if (fo.AlignmentHorz == taCenter)
+    else if (fo.alignmentHorz == taCenter)
         dx = (width - textWidth) / 2;
     int dy = 2;
-    if (fo.AlignmentVert == taBottomJustify)
+    if (fo.alignmentVert == taBottomJustify)
         dy = height - textHeight - 3;
-    else if (fo.AlignmentVert == taMiddle)
+    else if (fo.alignmentVert == taMiddle)
         dy = (height - textHeight) / 2;
 
     if (marker) {
         if (row == 0)
             dx += 10;
-        const QPixmap &image = m_sortOptions->SortDirection() == sdAscending ? m_upImage : m_downImage;
+        const QPixmap &image = m_sortOptions->sortDirection() == sdAscending ? m_upImage : m_downImage;
         const int w = width <= 10 ? width - 3 : 8;
-        const int y = RowHeights(0) / 2 - 4;
+        const int y = rowHeights(0) / 2 - 4;
         if (w > 0 && row == 0)
             painter.drawPixmap(QPoint(left + 3, y), image, QRect(0, 0, w, 7));
     }
-    if (!fo.HideText)
+    if (!fo.hideText)
         painter.drawText(QPoint(left + dx, top + dy + fm.ascent()), text);
 
     if (checkBox) {
-        const QPixmap image = GridImage(IsCheckedText(Cells(col, row)) ? "CHECKED" : "UNCHECKED");
+        const QPixmap image = gridImage(isCheckedText(cells(col, row)) ? "CHECKED" : "UNCHECKED");
         const int w = width <= 16 ? width - 1 : 16;
         if (w > 0)
             painter.drawPixmap(QPoint(left + (width - w) / 2, top + height / 2 - 8), image, QRect(0, 0, w, 16));
     }
-    const bool currentRow = row == Row();
-    if (combobox && currentRow && (col == Col() || EditorShowing())) {
-        const QPixmap image = GridImage("COMBOBOX");
+    const bool onCurrentRow = row == currentRow();
+    if (combobox && onCurrentRow && (col == currentCol() || editorShowing())) {
+        const QPixmap image = gridImage("COMBOBOX");
         const int w = std::min(16, width);
         painter.drawPixmap(QRect(left + width - w, top, w, height), image, QRect(0, 0, w, 16));
     }
-    if (ellipsis && currentRow && col != Col()) {
-        const QPixmap image = GridImage("ELLIPSIS");
+    if (ellipsis && onCurrentRow && col != currentCol()) {
+        const QPixmap image = gridImage("ELLIPSIS");
         const int w = std::min(16, width);
         painter.drawPixmap(QRect(left + width - w, top, w, height), image, QRect(0, 0, w, 16));
     }
-    if (fo.BevelStyle != cbNone && col >= 0 && row >= 1) {
+    if (fo.bevelStyle != cbNone && col >= 0 && row >= 1) {
         const int right = left + width;
         const int bottom = top + height;
-        const QColor shadow = ToQColor(fo.ShadowColor);
-        const QColor highlight = ToQColor(fo.HighlightColor);
-        const bool vert = Options() & goFixedVertLine;
-        const bool horz = Options() & goFixedHorzLine;
+        const QColor shadow = toQColor(fo.shadowColor);
+        const QColor highlight = toQColor(fo.highlightColor);
+        const bool vert = options() & goFixedVertLine;
+        const bool horz = options() & goFixedHorzLine;
         if (vert) {
             painter.setPen(shadow);
             painter.drawLine(right - 1, top, right - 1, bottom);
@@ -1055,75 +1055,75 @@ void TSortGrid::DrawCell(QPainter &painter, int col, int row, const QRect &rect,
         OnDrawCell(this, col, row, rect, state);
 }
 
-void TSortGrid::AutoSizeColumn(int ACol, bool Force)
+void SortGrid::autoSizeColumn(int col, bool force)
 {
-    if (ACol < 0 || ACol >= ColCount())
+    if (col < 0 || col >= colCount())
         return;
-    if (ColWidths(ACol) < 0 && !Force)
+    if (colWidths(col) < 0 && !force)
         return;
     int widest = 0;
-    for (int r = 0; r < RowCount(); ++r) {
-        TFormatOptions fo;
+    for (int r = 0; r < rowCount(); ++r) {
+        CellFormat fo;
         bool checkBox = false, combobox = false, ellipsis = false;
-        GetCellFormat(ACol, r, fo, checkBox, combobox, ellipsis);
-        int w = QFontMetrics(fo.Font).horizontalAdvance(Cells(ACol, r));
-        if (r == 0 && ACol == m_sortOptions->SortCol() && m_sortOptions->CanSort())
+        getCellFormat(col, r, fo, checkBox, combobox, ellipsis);
+        int w = QFontMetrics(fo.font).horizontalAdvance(cells(col, r));
+        if (r == 0 && col == m_sortOptions->sortCol() && m_sortOptions->canSort())
             w += 12;
         widest = std::max(widest, w);
     }
     const QFontMetrics fm(font());
-    setColWidths(ACol, widest <= 0 ? fm.horizontalAdvance(QStringLiteral("xx"))
+    setColWidths(col, widest <= 0 ? fm.horizontalAdvance(QStringLiteral("xx"))
                                    : widest + fm.horizontalAdvance(QStringLiteral("X")));
 }
 
-void TSortGrid::AutoSizeAllColumns(bool Force)
+void SortGrid::autoSizeAllColumns(bool force)
 {
-    const bool wasUpdating = NowUpdating();
+    const bool wasUpdating = nowUpdating();
     if (!wasUpdating)
-        BeginUpdate();
-    for (int c = 0; c < ColCount(); ++c)
-        AutoSizeColumn(c, Force);
+        beginUpdate();
+    for (int c = 0; c < colCount(); ++c)
+        autoSizeColumn(c, force);
     if (!wasUpdating)
-        EndUpdate();
+        endUpdate();
 }
 
 // ---- check boxes, drop-down lists, validation -----------------------------------------
 
-void TSortGrid::SetChecked(int ACol, int ARow, bool State)
+void SortGrid::setChecked(int col, int row, bool state)
 {
     bool checkBox = false, combobox = false, ellipsis = false;
-    CellKinds(ACol, ARow, checkBox, combobox, ellipsis);
+    cellKinds(col, row, checkBox, combobox, ellipsis);
     if (!checkBox)
         return;
-    setCells(ACol, ARow, State ? QStringLiteral("V") : QString());
-    InvalidateRow(ARow);
+    setCells(col, row, state ? QStringLiteral("V") : QString());
+    invalidateRow(row);
     if (OnSetChecked)
-        OnSetChecked(this, ACol, ARow, State);
+        OnSetChecked(this, col, row, state);
 }
 
-bool TSortGrid::IsChecked(int ACol, int ARow)
+bool SortGrid::isChecked(int col, int row)
 {
     bool checkBox = false, combobox = false, ellipsis = false;
-    CellKinds(ACol, ARow, checkBox, combobox, ellipsis);
-    return checkBox && IsCheckedText(Cells(ACol, ARow));
+    cellKinds(col, row, checkBox, combobox, ellipsis);
+    return checkBox && isCheckedText(cells(col, row));
 }
 
-QPoint TSortGrid::ComboListOffset() const
+QPoint SortGrid::comboListOffset() const
 {
     return viewport()->mapTo(window(), QPoint(0, 0));
 }
 
-bool TSortGrid::ShowComboList(int ACol, int ARow)
+bool SortGrid::showComboList(int col, int row)
 {
     bool checkBox = false, combobox = false, ellipsis = false;
-    CellKinds(ACol, ARow, checkBox, combobox, ellipsis);
+    cellKinds(col, row, checkBox, combobox, ellipsis);
     if (!combobox || !OnGetComboBox)
         return false;
     QStringList strs;
     int width = 0;
     int height = 0;
     bool sorted = true;
-    OnGetComboBox(this, ACol, ARow, strs, width, height, sorted);
+    OnGetComboBox(this, col, row, strs, width, height, sorted);
     if (strs.isEmpty() || !m_comboList)
         return false;
     QWidget *form = window();
@@ -1135,7 +1135,7 @@ bool TSortGrid::ShowComboList(int ACol, int ARow)
     m_comboList->clear();
     m_comboList->setSortingEnabled(sorted);
     m_comboList->addItems(strs);
-    const QString current = Cells(ACol, ARow);
+    const QString current = cells(col, row);
     int index = 0;
     for (int i = 0; i < m_comboList->count(); ++i) {
         if (m_comboList->item(i)->text().compare(current, Qt::CaseInsensitive) == 0) {
@@ -1144,21 +1144,21 @@ bool TSortGrid::ShowComboList(int ACol, int ARow)
         }
     }
     m_comboList->setCurrentRow(index);
-    const QRect cell = CellRect(ACol, ARow);
-    const QPoint pos = ComboListOffset() + cell.topLeft();
+    const QRect cell = cellRect(col, row);
+    const QPoint pos = comboListOffset() + cell.topLeft();
     const int itemHeight = std::max(1, m_comboList->sizeHintForRow(0));
     const int w = width != 0 ? width : cell.width() + 1;
     const int h = (height != 0 || m_comboList->count() >= 10) ? 10 * itemHeight + 5
                                                               : m_comboList->count() * itemHeight + 5;
-    m_comboCell = TGridCoord{ACol, ARow};
-    m_comboList->setGeometry(ComboListPlace(QRect(pos, QSize(w, h)), cell.height(), form->rect()));
+    m_comboCell = GridCoord{col, row};
+    m_comboList->setGeometry(comboListPlace(QRect(pos, QSize(w, h)), cell.height(), form->rect()));
     m_comboList->show();
     m_comboList->raise();
     m_comboList->setFocus();
     return true;
 }
 
-void TSortGrid::HideComboList()
+void SortGrid::hideComboList()
 {
     if (!m_comboList || !m_comboList->isVisible())
         return;
@@ -1169,85 +1169,85 @@ void TSortGrid::HideComboList()
     m_closingList = false;
 }
 
-void TSortGrid::ChooseComboEntry()
+void SortGrid::chooseComboEntry()
 {
     if (m_closingList || !m_comboList || !m_comboList->isVisible())
         return;
     m_closingList = true;
     QListWidgetItem *item = m_comboList->currentItem();
     const QString text = item ? item->text() : QString();
-    const TGridCoord cell = m_comboCell;
+    const GridCoord cell = m_comboCell;
     if (item)
-        setCells(cell.X, cell.Y, text);
+        setCells(cell.x, cell.y, text);
     // A list that lost the focus to another control leaves the focus there.
     if (m_comboList->hasFocus())
         setFocus();
     m_comboList->hide();
-    InvalidateCol(cell.X);
+    invalidateCol(cell.x);
     m_closingList = false;
     if (item && OnSetComboBox)
-        OnSetComboBox(this, cell.X, cell.Y, text);
+        OnSetComboBox(this, cell.x, cell.y, text);
 }
 
-void TSortGrid::CommitEditing()
+void SortGrid::commitEditing()
 {
-    ChooseComboEntry();
-    TMyStringGrid::CommitEditing();
+    chooseComboEntry();
+    StringGrid::commitEditing();
 }
 
-void TSortGrid::TopLeftChanged()
+void SortGrid::topLeftChanged()
 {
     // The list belongs to a cell that has just moved away under it.
-    HideComboList();
-    TMyStringGrid::TopLeftChanged();
+    hideComboList();
+    StringGrid::topLeftChanged();
 }
 
-bool TSortGrid::eventFilter(QObject *watched, QEvent *event)
+bool SortGrid::eventFilter(QObject *watched, QEvent *event)
 {
     if (m_comboList && (watched == m_comboList || watched == m_comboList->viewport())) {
         switch (event->type()) {
         case QEvent::MouseButtonRelease:
-            ChooseComboEntry();
+            chooseComboEntry();
             return true;
         case QEvent::KeyPress:
             if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
-                HideComboList();
+                hideComboList();
                 return true;
             }
             break;
         case QEvent::KeyRelease: {
             const int key = static_cast<QKeyEvent *>(event)->key();
             if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
-                ChooseComboEntry();
+                chooseComboEntry();
                 return true;
             }
             break;
         }
         case QEvent::FocusOut:
             if (watched == m_comboList)
-                ChooseComboEntry();
+                chooseComboEntry();
             break;
         default:
             break;
         }
     }
-    return TMyStringGrid::eventFilter(watched, event);
+    return StringGrid::eventFilter(watched, event);
 }
 
-void TSortGrid::RememberEdit()
+void SortGrid::rememberEdit()
 {
-    if (!EditorMode())
+    if (!editorMode())
         return;
-    m_editCol = Col();
-    m_editRow = Row();
-    m_editText = Cells(m_editCol, m_editRow);
+    m_editCol = currentCol();
+    m_editRow = currentRow();
+    m_editText = cells(m_editCol, m_editRow);
     m_editModified = m_modified;
 }
 
-void TSortGrid::ValidateEdit()
+void SortGrid::validateEdit()
 {
-    if (EditorMode() && m_editCol >= 0 && Cells(m_editCol, m_editRow) != m_editText) {
-        const QString current = Cells(m_editCol, m_editRow);
+    if (editorMode() && m_editCol >= 0 && cells(m_editCol, m_editRow) != m_editText) {
+        const QString current = cells(m_editCol, m_editRow);
         QString newValue = current;
         bool valid = true;
         if (OnCellValidate)
@@ -1261,206 +1261,206 @@ void TSortGrid::ValidateEdit()
             if (m_modified && OnModified)
                 OnModified(this);
         }
-        if (InplaceEditor()->isVisible() && m_editCol == Col() && m_editRow == Row())
-            InplaceEditor()->setText(Cells(m_editCol, m_editRow));
+        if (inplaceEditor()->isVisible() && m_editCol == currentCol() && m_editRow == currentRow())
+            inplaceEditor()->setText(cells(m_editCol, m_editRow));
     }
-    RememberEdit();
+    rememberEdit();
 }
 
-void TSortGrid::EditStarted()
+void SortGrid::editStarted()
 {
     // Validation compares with the text the cell had when editing began.
     m_editStartModified = m_modified;
-    RememberEdit();
+    rememberEdit();
 }
 
-void TSortGrid::EditEnding()
+void SortGrid::editEnding()
 {
-    ValidateEdit();
+    validateEdit();
 }
 
-void TSortGrid::EditCancelled()
+void SortGrid::editCancelled()
 {
     // The text is back as it was, and so is the flag: a cancelled edit is no change.
     if (m_editStartModified)
         setModified(true);
     else
         m_modified = false;
-    RememberEdit();
+    rememberEdit();
 }
 
-void TSortGrid::Click()
+void SortGrid::click()
 {
     if (m_hasFocus)
-        ValidateEdit();
-    TMyStringGrid::Click();
+        validateEdit();
+    StringGrid::click();
 }
 
-void TSortGrid::focusInEvent(QFocusEvent *event)
+void SortGrid::focusInEvent(QFocusEvent *event)
 {
-    TMyStringGrid::focusInEvent(event);
+    StringGrid::focusInEvent(event);
 }
 
-void TSortGrid::focusOutEvent(QFocusEvent *event)
+void SortGrid::focusOutEvent(QFocusEvent *event)
 {
-    TMyStringGrid::focusOutEvent(event);
+    StringGrid::focusOutEvent(event);
 }
 
 // ---- keyboard ----------------------------------------------------------------------------
 
-void TSortGrid::TypeAhead(QChar key)
+void SortGrid::typeAhead(QChar key)
 {
-    const int col = m_sortOptions->SortCol();
+    const int col = m_sortOptions->sortCol();
     auto matches = [&](int r) {
-        const QString text = Cells(col, r);
-        return !text.isEmpty() && SortCompare::LowerCaseAZ(text.left(1)).toUpper() == key;
+        const QString text = cells(col, r);
+        return !text.isEmpty() && SortCompare::lowerCaseAZ(text.left(1)).toUpper() == key;
     };
     int found = -1;
-    for (int r = Row() + 1; r < RowCount() && found < 0; ++r)
+    for (int r = currentRow() + 1; r < rowCount() && found < 0; ++r)
         if (matches(r))
             found = r;
-    for (int r = 1; r <= Row() && r < RowCount() && found < 0; ++r)
+    for (int r = 1; r <= currentRow() && r < rowCount() && found < 0; ++r)
         if (matches(r))
             found = r;
     if (found >= 0)
-        GotoCell(col, found, true);
+        gotoCell(col, found, true);
 }
 
-void TSortGrid::keyPressEvent(QKeyEvent *event)
+void SortGrid::keyPressEvent(QKeyEvent *event)
 {
     const int key = event->key();
     const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     if (key == Qt::Key_Tab || key == Qt::Key_Backtab)
         m_tabDown = true;
-    if (!EditorShowing()) {
+    if (!editorShowing()) {
         if (m_multiSelect) {
             m_selectFollowsCursor = false;
             if (key == Qt::Key_Shift) {
-                setOptions(Options() | goRangeSelect);
-                ClearSelection();
+                setOptions(options() | goRangeSelect);
+                clearSelection();
             } else if (mods & Qt::ShiftModifier) {
                 if (m_anchorRows.isEmpty())
                     m_anchorRows << QString();
-                m_anchorRows[0] = QString::number(Row());
-            } else if (IsNavigationKey(key)) {
+                m_anchorRows[0] = QString::number(currentRow());
+            } else if (isNavigationKey(key)) {
                 m_selectFollowsCursor = true;
             }
         }
         if (m_extendedKeys && (key == Qt::Key_Insert || key == Qt::Key_Delete)) {
             if (mods == Qt::ControlModifier) {
                 if (key == Qt::Key_Insert)
-                    InsertRow(Row());
-                else if (RowCount() > 2)
-                    DeleteRow(Row());
+                    insertRow(currentRow());
+                else if (rowCount() > 2)
+                    deleteRow(currentRow());
                 return;
             }
             if (mods == (Qt::ControlModifier | Qt::ShiftModifier)) {
                 if (key == Qt::Key_Insert)
-                    InsertColumn(Col());
-                else if (ColCount() > 1)
-                    DeleteColumn(Col());
+                    insertColumn(currentCol());
+                else if (colCount() > 1)
+                    deleteColumn(currentCol());
                 return;
             }
         }
     }
     if (key == Qt::Key_Return || key == Qt::Key_Enter)
-        ValidateEdit();
+        validateEdit();
     const QString text = event->text();
-    if (!EditorShowing() && text.size() == 1 && text.at(0).isPrint() && !(mods & (Qt::ControlModifier | Qt::AltModifier))
+    if (!editorShowing() && text.size() == 1 && text.at(0).isPrint() && !(mods & (Qt::ControlModifier | Qt::AltModifier))
         && text.at(0) != QLatin1Char(' ')) {
         const QChar upper = text.at(0).unicode() >= 'a' && text.at(0).unicode() <= 'z'
                                 ? QChar(char16_t(text.at(0).unicode() - ('a' - 'A')))
                                 : text.at(0);
         if (m_typeAheadSearch)
-            TypeAhead(upper);
+            typeAhead(upper);
         QKeyEvent converted(event->type(), key, event->modifiers(), QString(upper), event->isAutoRepeat());
-        TMyStringGrid::keyPressEvent(&converted);
+        StringGrid::keyPressEvent(&converted);
         event->setAccepted(converted.isAccepted());
         return;
     }
-    if (key == Qt::Key_Space && !EditorShowing())
+    if (key == Qt::Key_Space && !editorShowing())
         return; // Space acts on release
-    TMyStringGrid::keyPressEvent(event);
+    StringGrid::keyPressEvent(event);
 }
 
-void TSortGrid::keyReleaseEvent(QKeyEvent *event)
+void SortGrid::keyReleaseEvent(QKeyEvent *event)
 {
     const int key = event->key();
     if (key == Qt::Key_Tab || key == Qt::Key_Backtab)
         m_tabDown = false;
-    if (key == Qt::Key_Space && !EditorShowing()) {
+    if (key == Qt::Key_Space && !editorShowing()) {
         bool checkBox = false, combobox = false, ellipsis = false;
-        CellKinds(Col(), Row(), checkBox, combobox, ellipsis);
+        cellKinds(currentCol(), currentRow(), checkBox, combobox, ellipsis);
         if (combobox) {
-            if (!ShowComboList(Col(), Row()))
-                HideComboList();
+            if (!showComboList(currentCol(), currentRow()))
+                hideComboList();
         } else if (checkBox) {
-            SetChecked(Col(), Row(), !IsChecked(Col(), Row()));
+            setChecked(currentCol(), currentRow(), !isChecked(currentCol(), currentRow()));
         } else if (ellipsis && OnSetEllipsis) {
-            OnSetEllipsis(this, Col(), Row());
+            OnSetEllipsis(this, currentCol(), currentRow());
         }
     }
-    if (m_multiSelect && !EditorShowing()) {
+    if (m_multiSelect && !editorShowing()) {
         m_selectFollowsCursor = true;
         const bool shiftReleased = key == Qt::Key_Shift && m_selectedRows.isEmpty();
-        const bool navReleased = IsNavigationKey(key) && !(event->modifiers() & Qt::ShiftModifier);
+        const bool navReleased = isNavigationKey(key) && !(event->modifiers() & Qt::ShiftModifier);
         if (shiftReleased || navReleased) {
-            SelectRangeRows();
+            selectRangeRows();
             if (navReleased)
-                setOptions(Options() & ~TGridOptions(goRangeSelect));
+                setOptions(options() & ~GridOptions(goRangeSelect));
         }
         if (OnRowSelected)
             OnRowSelected(this);
     }
-    TMyStringGrid::keyReleaseEvent(event);
+    StringGrid::keyReleaseEvent(event);
 }
 
 // ---- mouse ---------------------------------------------------------------------------------
 
-TGridCoord TSortGrid::CellAtPoint(const QPoint &p) const
+GridCoord SortGrid::cellAtPoint(const QPoint &p) const
 {
-    TGridCoord cell = MouseCoord(p.x(), p.y());
-    if (cell.X < 0 && p.y() >= 0) {
+    GridCoord cell = mouseCoord(p.x(), p.y());
+    if (cell.x < 0 && p.y() >= 0) {
         // A point below the last row counts as on the last row.
-        const QRect last = CellRect(0, RowCount() - 1);
-        const TGridCoord column = MouseCoord(p.x(), 0);
-        if (column.X >= 0 && !last.isEmpty() && p.y() > last.bottom())
-            cell = TGridCoord{column.X, RowCount() - 1};
+        const QRect last = cellRect(0, rowCount() - 1);
+        const GridCoord column = mouseCoord(p.x(), 0);
+        if (column.x >= 0 && !last.isEmpty() && p.y() > last.bottom())
+            cell = GridCoord{column.x, rowCount() - 1};
     }
     return cell;
 }
 
-void TSortGrid::mousePressEvent(QMouseEvent *event)
+void SortGrid::mousePressEvent(QMouseEvent *event)
 {
-    HideComboList();
+    hideComboList();
     const QPoint p = event->position().toPoint();
-    const TGridCoord cell = CellAtPoint(p);
+    const GridCoord cell = cellAtPoint(p);
     m_pressCell = cell;
     const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    if (m_multiSelect && !EditorShowing() && event->button() == Qt::LeftButton && mods == Qt::NoModifier
-        && cell.Y >= 1 && !IsRowSelected(cell.Y)) {
-        setOptions(Options() & ~TGridOptions(goRangeSelect));
-        setSelection(TGridRect{Col(), cell.Y, Col(), cell.Y});
-        ClearSelection();
-        m_anchorRows[0] = QString::number(cell.Y);
-        m_selectedRows << QString::number(cell.Y);
+    if (m_multiSelect && !editorShowing() && event->button() == Qt::LeftButton && mods == Qt::NoModifier
+        && cell.y >= 1 && !isRowSelected(cell.y)) {
+        setOptions(options() & ~GridOptions(goRangeSelect));
+        setSelection(GridRect{currentCol(), cell.y, currentCol(), cell.y});
+        clearSelection();
+        m_anchorRows[0] = QString::number(cell.y);
+        m_selectedRows << QString::number(cell.y);
         if (OnRowSelected)
             OnRowSelected(this);
     }
-    if (cell.Y >= 1 && IsRowSelected(cell.Y))
+    if (cell.y >= 1 && isRowSelected(cell.y))
         m_dragPoint = p;
     const bool baseHandles = !m_multiSelect
-                             || ((Options() & goRangeSelect) && event->buttons() == Qt::LeftButton
+                             || ((options() & goRangeSelect) && event->buttons() == Qt::LeftButton
                                  && mods == Qt::ShiftModifier)
-                             || EditorShowing() || cell.Y == 0;
+                             || editorShowing() || cell.y == 0;
     m_pressSizing = false;
     if (baseHandles) {
-        TMyStringGrid::mousePressEvent(event);
-        m_pressSizing = Sizing();
+        StringGrid::mousePressEvent(event);
+        m_pressSizing = sizing();
     }
 }
 
-void TSortGrid::mouseMoveEvent(QMouseEvent *event)
+void SortGrid::mouseMoveEvent(QMouseEvent *event)
 {
     const QPoint p = event->position().toPoint();
     if (m_dragPoint.x() >= 0 && event->buttons() == Qt::LeftButton
@@ -1478,10 +1478,10 @@ void TSortGrid::mouseMoveEvent(QMouseEvent *event)
         }
         return;
     }
-    TMyStringGrid::mouseMoveEvent(event);
+    StringGrid::mouseMoveEvent(event);
 }
 
-void TSortGrid::mouseReleaseEvent(QMouseEvent *event)
+void SortGrid::mouseReleaseEvent(QMouseEvent *event)
 {
     if (m_dragging) {
         m_dragging = false;
@@ -1489,95 +1489,95 @@ void TSortGrid::mouseReleaseEvent(QMouseEvent *event)
     }
     m_dragPoint = QPoint(-1, -1);
     // An editor the press (or a double click) opened takes the keys at once.
-    if (EditorShowing())
-        InplaceEditor()->setFocus(Qt::MouseFocusReason);
+    if (editorShowing())
+        inplaceEditor()->setFocus(Qt::MouseFocusReason);
     else
         setFocus();
-    TMyStringGrid::mouseReleaseEvent(event);
+    StringGrid::mouseReleaseEvent(event);
     const QPoint p = event->position().toPoint();
-    const TGridCoord cell = CellAtPoint(p);
-    if (event->button() == Qt::RightButton && cell.Y > 0 && m_popupMenu)
+    const GridCoord cell = cellAtPoint(p);
+    if (event->button() == Qt::RightButton && cell.y > 0 && m_popupMenu)
         m_popupMenu->popup(viewport()->mapToGlobal(p));
     // Only the left button clicks a cell; the right one shows just the context menu.
-    if (event->button() == Qt::LeftButton && cell.X >= 0 && cell.Y >= 1 && cell == m_pressCell) {
+    if (event->button() == Qt::LeftButton && cell.x >= 0 && cell.y >= 1 && cell == m_pressCell) {
         bool checkBox = false, combobox = false, ellipsis = false;
-        CellKinds(cell.X, cell.Y, checkBox, combobox, ellipsis);
+        cellKinds(cell.x, cell.y, checkBox, combobox, ellipsis);
         if (checkBox) {
-            SetChecked(cell.X, cell.Y, !IsChecked(cell.X, cell.Y));
+            setChecked(cell.x, cell.y, !isChecked(cell.x, cell.y));
         } else if (combobox) {
-            if (!ShowComboList(cell.X, cell.Y))
-                HideComboList();
+            if (!showComboList(cell.x, cell.y))
+                hideComboList();
         } else if (ellipsis) {
-            const QRect rect = CellRect(cell.X, cell.Y);
+            const QRect rect = cellRect(cell.x, cell.y);
             if (p.x() >= rect.left() + rect.width() - 16 && OnSetEllipsis)
-                OnSetEllipsis(this, cell.X, cell.Y);
+                OnSetEllipsis(this, cell.x, cell.y);
         }
     }
-    if (cell.Y == 0) {
-        if (cell.X >= 0 && cell.X == m_pressCell.X && m_pressCell.Y == 0 && !m_pressSizing)
-            TitleClick(cell.X, p.x(), event->button());
+    if (cell.y == 0) {
+        if (cell.x >= 0 && cell.x == m_pressCell.x && m_pressCell.y == 0 && !m_pressSizing)
+            titleClick(cell.x, p.x(), event->button());
         return;
     }
-    if (event->button() == Qt::LeftButton && cell.Y >= 1 && m_pressCell.Y >= 1 && m_multiSelect && !EditorShowing()) {
+    if (event->button() == Qt::LeftButton && cell.y >= 1 && m_pressCell.y >= 1 && m_multiSelect && !editorShowing()) {
         const Qt::KeyboardModifiers mods = event->modifiers();
         if (mods & Qt::ControlModifier) {
-            if (!IsRowSelected(cell.Y)) {
-                AddSelected(cell.Y);
-                setSelection(TGridRect{Col(), cell.Y, Col(), cell.Y});
-                InvalidateRow(cell.Y);
+            if (!isRowSelected(cell.y)) {
+                addSelected(cell.y);
+                setSelection(GridRect{currentCol(), cell.y, currentCol(), cell.y});
+                invalidateRow(cell.y);
             } else if (m_selectedRows.size() > 1) {
-                m_selectedRows.removeAll(QString::number(cell.Y));
-                m_anchorRows.removeAll(QString::number(cell.Y));
+                m_selectedRows.removeAll(QString::number(cell.y));
+                m_anchorRows.removeAll(QString::number(cell.y));
                 if (m_anchorRows.isEmpty())
                     m_anchorRows << QString();
                 bool ok = false;
                 const int last = m_anchorRows.last().toInt(&ok);
                 if (ok)
-                    setSelection(TGridRect{Col(), last, Col(), last});
-                InvalidateRow(cell.Y);
+                    setSelection(GridRect{currentCol(), last, currentCol(), last});
+                invalidateRow(cell.y);
             }
-            setOptions(Options() & ~TGridOptions(goRangeSelect));
+            setOptions(options() & ~GridOptions(goRangeSelect));
         } else if (mods & Qt::ShiftModifier) {
-            SelectRangeRows();
+            selectRangeRows();
         } else {
-            setOptions(Options() & ~TGridOptions(goRangeSelect));
-            setSelection(TGridRect{Col(), cell.Y, Col(), cell.Y});
-            ClearSelection();
-            m_anchorRows[0] = QString::number(cell.Y);
-            m_selectedRows << QString::number(cell.Y);
+            setOptions(options() & ~GridOptions(goRangeSelect));
+            setSelection(GridRect{currentCol(), cell.y, currentCol(), cell.y});
+            clearSelection();
+            m_anchorRows[0] = QString::number(cell.y);
+            m_selectedRows << QString::number(cell.y);
         }
-        InvalidateGrid();
+        invalidateGrid();
         if (OnRowSelected)
             OnRowSelected(this);
     }
 }
 
-void TSortGrid::mouseDoubleClickEvent(QMouseEvent *event)
+void SortGrid::mouseDoubleClickEvent(QMouseEvent *event)
 {
     const QPoint p = event->position().toPoint();
-    const TGridCoord cell = MouseCoord(p.x(), p.y());
-    if (event->button() == Qt::LeftButton && cell.Y == 0 && cell.X >= 0) {
-        const QRect rect = CellRect(cell.X, 0);
+    const GridCoord cell = mouseCoord(p.x(), p.y());
+    if (event->button() == Qt::LeftButton && cell.y == 0 && cell.x >= 0) {
+        const QRect rect = cellRect(cell.x, 0);
         const int right = rect.left() + rect.width();
         if (std::abs(p.x() - right) <= AutoSizeZone) {
-            AutoSizeColumn(cell.X, false);
+            autoSizeColumn(cell.x, false);
         } else if (p.x() - rect.left() <= AutoSizeZone) {
-            int previous = cell.X - 1;
-            while (previous >= 0 && ColWidths(previous) < 0)
+            int previous = cell.x - 1;
+            while (previous >= 0 && colWidths(previous) < 0)
                 --previous;
             if (previous >= 0)
-                AutoSizeColumn(previous, false);
+                autoSizeColumn(previous, false);
         }
     }
-    TMyStringGrid::mouseDoubleClickEvent(event);
+    StringGrid::mouseDoubleClickEvent(event);
 }
 
-void TSortGrid::wheelEvent(QWheelEvent *event)
+void SortGrid::wheelEvent(QWheelEvent *event)
 {
     const int delta = event->angleDelta().y();
     if (delta < 0)
-        ScrollToCell(Col(), TopRow() + 2);
+        scrollToCell(currentCol(), topRow() + 2);
     else if (delta > 0)
-        ScrollToCell(Col(), TopRow() - 2);
+        scrollToCell(currentCol(), topRow() - 2);
     event->accept();
 }

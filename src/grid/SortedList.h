@@ -4,30 +4,30 @@
 
 #include <vector>
 
-class TSortOptions;
+class SortOptions;
 
 // One key of the sort: the key text, the working row it came from and the
 // options it is compared by.
-struct TSortedListEntry
+struct SortedListEntry
 {
-    QString Key;
-    int Row = 0;
-    TSortOptions *Options = nullptr;
-    double Value = 0;  // the converted key for the numeric, date and time styles
-    bool Valid = false; // whether Value holds a converted key
+    QString key;
+    int row = 0;
+    SortOptions *options = nullptr;
+    double value = 0;  // the converted key for the numeric, date and time styles
+    bool valid = false; // whether value holds a converted key
 };
 
 // The entries of one sort pass; emptied at the start of each pass.
-class TSortedList
+class SortedList
 {
 public:
-    void Clear() { m_entries.clear(); }
-    void Add(TSortedListEntry entry) { m_entries.push_back(std::move(entry)); }
-    int Count() const { return int(m_entries.size()); }
-    const TSortedListEntry &Entry(int index) const { return m_entries[size_t(index)]; }
-    std::vector<TSortedListEntry> &Entries() { return m_entries; }
-    void Reserve(int count) { m_entries.reserve(size_t(count)); }
+    void clear() { m_entries.clear(); }
+    void add(SortedListEntry entry) { m_entries.push_back(std::move(entry)); }
+    int count() const { return int(m_entries.size()); }
+    const SortedListEntry &entry(int index) const { return m_entries[size_t(index)]; }
+    std::vector<SortedListEntry> &entries() { return m_entries; }
+    void reserve(int count) { m_entries.reserve(size_t(count)); }
 
 private:
-    std::vector<TSortedListEntry> m_entries;
+    std::vector<SortedListEntry> m_entries;
 };

@@ -5,7 +5,7 @@
 namespace {
 
 template <typename T>
-void MoveElement(std::vector<T> &items, int from, int to)
+void moveElement(std::vector<T> &items, int from, int to)
 {
     const int needed = std::max(from, to) + 1;
     if (int(items.size()) < needed)
@@ -18,7 +18,7 @@ void MoveElement(std::vector<T> &items, int from, int to)
 
 } // namespace
 
-QString TStringSparseList::Get(int col, int row) const
+QString CellStore::get(int col, int row) const
 {
     if (row < 0 || col < 0 || row >= int(m_rows.size()))
         return QString();
@@ -28,7 +28,7 @@ QString TStringSparseList::Get(int col, int row) const
     return r.cells[size_t(col)];
 }
 
-QStringView TStringSparseList::View(int col, int row) const
+QStringView CellStore::view(int col, int row) const
 {
     if (row < 0 || col < 0 || row >= int(m_rows.size()))
         return {};
@@ -38,13 +38,13 @@ QStringView TStringSparseList::View(int col, int row) const
     return r.cells[size_t(col)];
 }
 
-void TStringSparseList::Put(int col, int row, const QString &text)
+void CellStore::put(int col, int row, const QString &text)
 {
     if (row < 0 || col < 0)
         return;
     if (text.isEmpty() && (row >= int(m_rows.size()) || col >= int(m_rows[size_t(row)].cells.size())))
         return; // writing an empty text into a cell that was never written changes nothing
-    Row &r = EnsureRow(row);
+    Row &r = ensureRow(row);
     if (col >= int(r.cells.size())) {
         // Rows are mostly filled from the left: a new row takes the width of the widest
         // so far at once instead of growing cell by cell.
@@ -56,7 +56,7 @@ void TStringSparseList::Put(int col, int row, const QString &text)
     r.cells[size_t(col)] = text;
 }
 
-QObject *TStringSparseList::Object(int col, int row) const
+QObject *CellStore::object(int col, int row) const
 {
     if (row < 0 || col < 0 || row >= int(m_rows.size()))
         return nullptr;
@@ -64,52 +64,52 @@ QObject *TStringSparseList::Object(int col, int row) const
     return col < int(r.objects.size()) ? r.objects[size_t(col)] : nullptr;
 }
 
-void TStringSparseList::PutObject(int col, int row, QObject *object)
+void CellStore::putObject(int col, int row, QObject *object)
 {
     if (row < 0 || col < 0)
         return;
     if (!object && (row >= int(m_rows.size()) || col >= int(m_rows[size_t(row)].objects.size())))
         return;
-    Row &r = EnsureRow(row);
+    Row &r = ensureRow(row);
     if (col >= int(r.objects.size()))
         r.objects.resize(size_t(col) + 1, nullptr);
     r.objects[size_t(col)] = object;
 }
 
-void TStringSparseList::MoveRow(int from, int to)
+void CellStore::moveRow(int from, int to)
 {
     if (from < 0 || to < 0 || from == to)
         return;
-    MoveElement(m_rows, from, to);
+    moveElement(m_rows, from, to);
 }
 
-void TStringSparseList::MoveCol(int from, int to)
+void CellStore::moveCol(int from, int to)
 {
     if (from < 0 || to < 0 || from == to)
         return;
     for (Row &r : m_rows) {
         if (!r.cells.empty())
-            MoveElement(r.cells, from, to);
+            moveElement(r.cells, from, to);
         if (!r.objects.empty())
-            MoveElement(r.objects, from, to);
+            moveElement(r.objects, from, to);
     }
 }
 
-void TStringSparseList::InsertRow(int row)
+void CellStore::insertRow(int row)
 {
     if (row < 0 || row >= int(m_rows.size()))
         return; // nothing stored at or below: the new row is empty already
     m_rows.insert(m_rows.begin() + row, Row());
 }
 
-void TStringSparseList::RemoveRow(int row)
+void CellStore::removeRow(int row)
 {
     if (row < 0 || row >= int(m_rows.size()))
         return;
     m_rows.erase(m_rows.begin() + row);
 }
 
-void TStringSparseList::InsertCol(int col)
+void CellStore::insertCol(int col)
 {
     if (col < 0)
         return;
@@ -121,7 +121,7 @@ void TStringSparseList::InsertCol(int col)
     }
 }
 
-void TStringSparseList::RemoveCol(int col)
+void CellStore::removeCol(int col)
 {
     if (col < 0)
         return;
@@ -133,25 +133,25 @@ void TStringSparseList::RemoveCol(int col)
     }
 }
 
-void TStringSparseList::ClearRow(int row)
+void CellStore::clearRow(int row)
 {
     if (row < 0 || row >= int(m_rows.size()))
         return;
     m_rows[size_t(row)] = Row();
 }
 
-void TStringSparseList::TruncateRows(int first)
+void CellStore::truncateRows(int first)
 {
     if (first >= 0 && first < int(m_rows.size()))
         m_rows.resize(size_t(first));
 }
 
-void TStringSparseList::Clear()
+void CellStore::clear()
 {
     m_rows.clear();
 }
 
-void TStringSparseList::PermuteRows(int first, const std::vector<int> &sources, int colCount)
+void CellStore::permuteRows(int first, const std::vector<int> &sources, int colCount)
 {
     const int count = int(sources.size());
     if (count == 0 || first < 0)
@@ -202,7 +202,7 @@ void TStringSparseList::PermuteRows(int first, const std::vector<int> &sources, 
     }
 }
 
-std::vector<QString> TStringSparseList::TakeRowCells(int row, int count) const
+std::vector<QString> CellStore::takeRowCells(int row, int count) const
 {
     std::vector<QString> cells(size_t(std::max(count, 0)));
     if (row < 0 || row >= int(m_rows.size()))
@@ -213,17 +213,17 @@ std::vector<QString> TStringSparseList::TakeRowCells(int row, int count) const
     return cells;
 }
 
-void TStringSparseList::PutRowCells(int row, const std::vector<QString> &cells)
+void CellStore::putRowCells(int row, const std::vector<QString> &cells)
 {
     if (row < 0)
         return;
-    Row &r = EnsureRow(row);
+    Row &r = ensureRow(row);
     if (r.cells.size() < cells.size())
         r.cells.resize(cells.size());
     std::copy(cells.begin(), cells.end(), r.cells.begin());
 }
 
-TStringSparseList::Row &TStringSparseList::EnsureRow(int row)
+CellStore::Row &CellStore::ensureRow(int row)
 {
     if (row >= int(m_rows.size()))
         m_rows.resize(size_t(row) + 1);

@@ -10,46 +10,46 @@ class QObject;
 // column and row, independent of the grid's column and row counts. Rows are kept
 // in a vector of short vectors so that a grid of many rows of a few short texts
 // stays small and whole rows move cheaply.
-class TStringSparseList
+class CellStore
 {
 public:
-    QString Get(int col, int row) const;
+    QString get(int col, int row) const;
     // The stored text without a copy; valid until the store changes.
-    QStringView View(int col, int row) const;
-    void Put(int col, int row, const QString &text);
-    QObject *Object(int col, int row) const;
-    void PutObject(int col, int row, QObject *object);
+    QStringView view(int col, int row) const;
+    void put(int col, int row, const QString &text);
+    QObject *object(int col, int row) const;
+    void putObject(int col, int row, QObject *object);
 
     // Number of row slots in use (one past the highest row ever written).
-    int RowSlots() const { return int(m_rows.size()); }
+    int rowSlots() const { return int(m_rows.size()); }
 
     // Moves the row at index from to index to; the rows between shift by one.
-    void MoveRow(int from, int to);
+    void moveRow(int from, int to);
     // Moves the cell at column from to column to within every stored row.
-    void MoveCol(int from, int to);
+    void moveCol(int from, int to);
     // Inserts an empty row at index row; the rows from there on move down.
-    void InsertRow(int row);
+    void insertRow(int row);
     // Removes the row at index row; the rows below move up.
-    void RemoveRow(int row);
+    void removeRow(int row);
     // Inserts an empty column at col in every stored row.
-    void InsertCol(int col);
+    void insertCol(int col);
     // Removes the column at col from every stored row.
-    void RemoveCol(int col);
+    void removeCol(int col);
     // Empties the cells and objects of a row.
-    void ClearRow(int row);
+    void clearRow(int row);
     // Drops every row from index `first` on.
-    void TruncateRows(int first);
-    void Clear();
+    void truncateRows(int first);
+    void clear();
 
     // Rearranges rows first, first + 1, ...: destination first + n receives the
     // cells and objects of columns 0 to colCount - 1 of row sources[n]; the cells
     // from colCount on stay with their row index. Sources must be a permutation
     // of first .. first + sources.size() - 1.
-    void PermuteRows(int first, const std::vector<int> &sources, int colCount);
+    void permuteRows(int first, const std::vector<int> &sources, int colCount);
 
     // Whole-row access for bulk operations; columns 0 to count - 1.
-    std::vector<QString> TakeRowCells(int row, int count) const;
-    void PutRowCells(int row, const std::vector<QString> &cells);
+    std::vector<QString> takeRowCells(int row, int count) const;
+    void putRowCells(int row, const std::vector<QString> &cells);
 
 private:
     struct Row
@@ -57,7 +57,7 @@ private:
         std::vector<QString> cells;
         std::vector<QObject *> objects; // empty unless an object was stored
     };
-    Row &EnsureRow(int row);
+    Row &ensureRow(int row);
 
     std::vector<Row> m_rows;
     size_t m_widest = 0; // cells in the widest row written so far

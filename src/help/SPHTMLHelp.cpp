@@ -11,37 +11,37 @@
 
 namespace {
 
-SPHTMLHelp *g_instance = nullptr;
+HelpLauncher *g_instance = nullptr;
 
 } // namespace
 
-SPHTMLHelp::SPHTMLHelp(QObject *parent)
+HelpLauncher::HelpLauncher(QObject *parent)
     : QObject(parent)
-    , m_moduleFolders(HelpModuleFolders(QCoreApplication::applicationDirPath()))
+    , m_moduleFolders(helpModuleFolders(QCoreApplication::applicationDirPath()))
 {
 }
 
-SPHTMLHelp::~SPHTMLHelp()
+HelpLauncher::~HelpLauncher()
 {
-    Shutdown();
+    shutdown();
     if (g_instance == this)
         g_instance = nullptr;
 }
 
-SPHTMLHelp *SPHTMLHelp::Instance()
+HelpLauncher *HelpLauncher::instance()
 {
     return g_instance;
 }
 
-bool SPHTMLHelp::Start()
+bool HelpLauncher::start()
 {
     if (m_started)
-        return Loaded();
+        return loaded();
     m_started = true;
     g_instance = this;
 
     for (const QString &folder : std::as_const(m_moduleFolders)) {
-        const QString path = QDir(folder).filePath(HelpModuleFileName());
+        const QString path = QDir(folder).filePath(helpModuleFileName());
         if (!QFileInfo(path).isFile())
             continue;
         auto loader = std::make_unique<QPluginLoader>(path);
@@ -52,22 +52,22 @@ bool SPHTMLHelp::Start()
         // Any failure to load or to find the entry point counts as no module.
         if (!loader->load())
             continue;
-        if (auto *module = qobject_cast<THelpViewerModule *>(loader->instance())) {
+        if (auto *module = qobject_cast<HelpViewerModule *>(loader->instance())) {
             m_loader = std::move(loader);
             m_module = module;
             return true;
         }
         loader->unload();
     }
-    ShowWarning();
+    showWarning();
     return false;
 }
 
-void SPHTMLHelp::Shutdown()
+void HelpLauncher::shutdown()
 {
     if (!m_module)
         return;
-    SoftShutDown();
+    softShutDown();
     m_module = nullptr;
     // Windows of the module that were closed with deleteLater must be gone
     // before its code is unmapped.
@@ -76,18 +76,18 @@ void SPHTMLHelp::Shutdown()
     m_loader.reset();
 }
 
-QString SPHTMLHelp::ModulePath() const
+QString HelpLauncher::modulePath() const
 {
     return m_loader ? m_loader->fileName() : QString();
 }
 
-void SPHTMLHelp::Register(QWidget *mainWindow, const QString &helpFile)
+void HelpLauncher::registerHelpFile(QWidget *mainWindow, const QString &helpFile)
 {
     m_mainWindow = mainWindow;
     m_helpFile = helpFile;
 }
 
-QString SPHTMLHelp::ResolveHelpFile(const QString &requested) const
+QString HelpLauncher::resolveHelpFile(const QString &requested) const
 {
     QString file = requested;
     if (file.isEmpty())
@@ -99,62 +99,62 @@ QString SPHTMLHelp::ResolveHelpFile(const QString &requested) const
     return file;
 }
 
-QStringList SPHTMLHelp::HelpStrings(const QString &keyword)
+QStringList HelpLauncher::helpStrings(const QString &keyword)
 {
-    return {ViewerName() + QStringLiteral(": ") + keyword};
+    return {viewerName() + QStringLiteral(": ") + keyword};
 }
 
-QString SPHTMLHelp::WarningText()
+QString HelpLauncher::warningText()
 {
     return QStringLiteral("Unable to view HTML help (*.chm). Update windows help system. Get new \"")
-        + HelpModuleFileName() + QStringLiteral("\" library.");
+        + helpModuleFileName() + QStringLiteral("\" library.");
 }
 
-QWidget *SPHTMLHelp::ShowContents(const QString &helpFile)
+QWidget *HelpLauncher::showContents(const QString &helpFile)
 {
-    return Request(helpFile, THelpCommand::hcDisplayToc, QVariant());
+    return request(helpFile, HelpCommand::hcDisplayToc, QVariant());
 }
 
-QWidget *SPHTMLHelp::ShowKeyword(const QString &keyword, const QString &helpFile)
+QWidget *HelpLauncher::showKeyword(const QString &keyword, const QString &helpFile)
 {
-    return Request(helpFile, THelpCommand::hcDisplayIndex, keyword);
+    return request(helpFile, HelpCommand::hcDisplayIndex, keyword);
 }
 
-QWidget *SPHTMLHelp::ShowTopic(const QString &topic, const QString &helpFile)
+QWidget *HelpLauncher::showTopic(const QString &topic, const QString &helpFile)
 {
     if (!m_module)
         return nullptr;
-    const QString file = ResolveHelpFile(helpFile);
+    const QString file = resolveHelpFile(helpFile);
     if (file.isEmpty())
         return nullptr;
-    return m_module->HtmlHelp(m_mainWindow, file + QStringLiteral(" ::/") + topic,
-                              THelpCommand::hcDisplayTopic, QVariant());
+    return m_module->htmlHelp(m_mainWindow, file + QStringLiteral(" ::/") + topic,
+                              HelpCommand::hcDisplayTopic, QVariant());
 }
 
-QWidget *SPHTMLHelp::ShowContext(int contextId, const QString &helpFile)
+QWidget *HelpLauncher::showContext(int contextId, const QString &helpFile)
 {
-    return Request(helpFile, THelpCommand::hcHelpContext, contextId);
+    return request(helpFile, HelpCommand::hcHelpContext, contextId);
 }
 
-void SPHTMLHelp::SoftShutDown()
+void HelpLauncher::softShutDown()
 {
     if (m_module)
-        m_module->HtmlHelp(nullptr, QString(), THelpCommand::hcCloseAll, QVariant());
+        m_module->htmlHelp(nullptr, QString(), HelpCommand::hcCloseAll, QVariant());
 }
 
-QWidget *SPHTMLHelp::Request(const QString &file, THelpCommand command, const QVariant &data)
+QWidget *HelpLauncher::request(const QString &file, HelpCommand command, const QVariant &data)
 {
     if (!m_module)
         return nullptr;
-    const QString resolved = ResolveHelpFile(file);
+    const QString resolved = resolveHelpFile(file);
     if (resolved.isEmpty())
         return nullptr;
-    return m_module->HtmlHelp(m_mainWindow, resolved, command, data);
+    return m_module->htmlHelp(m_mainWindow, resolved, command, data);
 }
 
-void SPHTMLHelp::ShowWarning()
+void HelpLauncher::showWarning()
 {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning!"), WarningText(),
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning!"), warningText(),
                     QMessageBox::Ok);
     box.exec();
 }

@@ -5,7 +5,7 @@
 
 namespace {
 
-QPalette::ColorRole SystemColorRole(quint32 index)
+QPalette::ColorRole systemColorRole(quint32 index)
 {
     switch (index) {
     case 5: return QPalette::Base;              // window background
@@ -26,16 +26,16 @@ QPalette::ColorRole SystemColorRole(quint32 index)
 
 } // namespace
 
-QColor ToQColor(TColor value)
+QColor toQColor(ColorValue value)
 {
-    if (IsSystemColor(value)) {
+    if (isSystemColor(value)) {
         const QPalette palette = QGuiApplication::palette();
-        return palette.color(QPalette::Active, SystemColorRole(value & 0xFFFFFF));
+        return palette.color(QPalette::Active, systemColorRole(value & 0xFFFFFF));
     }
     return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
 }
 
-TColor FromQColor(const QColor &color)
+ColorValue fromQColor(const QColor &color)
 {
-    return TColor(color.red()) | (TColor(color.green()) << 8) | (TColor(color.blue()) << 16);
+    return ColorValue(color.red()) | (ColorValue(color.green()) << 8) | (ColorValue(color.blue()) << 16);
 }

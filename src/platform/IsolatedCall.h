@@ -27,5 +27,5 @@ struct IsolatedResult
 // allocate up to `memoryHeadroom` bytes beyond what the process held when it started;
 // past that its allocations fail, so a file that unpacks to gigabytes ends the work
 // instead of exhausting the machine.
-IsolatedResult RunIsolated(const std::function<QByteArray()> &work, int timeoutMs,
+IsolatedResult runIsolated(const std::function<QByteArray()> &work, int timeoutMs,
                            qint64 memoryHeadroom);

@@ -17,7 +17,7 @@ namespace {
 constexpr int ExitDone = 0;
 constexpr int ExitFailed = 111;
 
-bool WriteAll(int fd, const char *data, size_t size)
+bool writeAll(int fd, const char *data, size_t size)
 {
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size);
@@ -32,7 +32,7 @@ bool WriteAll(int fd, const char *data, size_t size)
 }
 
 // The process's data size (heap and private writable mappings) in bytes, or -1.
-qint64 DataSize()
+qint64 dataSize()
 {
     const int fd = ::open("/proc/self/status", O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -47,7 +47,7 @@ qint64 DataSize()
     return line ? std::strtoll(line + 7, nullptr, 10) * 1024 : -1;
 }
 
-[[noreturn]] void RunChild(const std::function<QByteArray()> &work, int fd, qint64 memoryHeadroom)
+[[noreturn]] void runChild(const std::function<QByteArray()> &work, int fd, qint64 memoryHeadroom)
 {
     // A crash here is an expected outcome that the parent reports: no core file, and
     // none of the parent's crash handlers.
@@ -55,7 +55,7 @@ qint64 DataSize()
     ::setrlimit(RLIMIT_CORE, &noCore);
     // Relative to what the process holds already: the address sanitizer's own mappings
     // count as data too.
-    if (const qint64 held = DataSize(); held >= 0) {
+    if (const qint64 held = dataSize(); held >= 0) {
         const rlim_t limit = rlim_t(held + memoryHeadroom);
         const rlimit data{limit, limit};
         ::setrlimit(RLIMIT_DATA, &data);
@@ -66,7 +66,7 @@ qint64 DataSize()
     int code = ExitFailed;
     try {
         const QByteArray output = work();
-        if (WriteAll(fd, output.constData(), size_t(output.size())))
+        if (writeAll(fd, output.constData(), size_t(output.size())))
             code = ExitDone;
     } catch (...) {
     }
@@ -75,7 +75,7 @@ qint64 DataSize()
 }
 
 // Reads until the child closes the pipe or the deadline passes. False on timeout.
-bool ReadUntilClosed(int fd, QByteArray &output, int timeoutMs)
+bool readUntilClosed(int fd, QByteArray &output, int timeoutMs)
 {
     QElapsedTimer clock;
     clock.start();
@@ -101,7 +101,7 @@ bool ReadUntilClosed(int fd, QByteArray &output, int timeoutMs)
     }
 }
 
-int WaitForChild(pid_t child)
+int waitForChild(pid_t child)
 {
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
@@ -111,7 +111,7 @@ int WaitForChild(pid_t child)
 
 } // namespace
 
-IsolatedResult RunIsolated(const std::function<QByteArray()> &work, int timeoutMs,
+IsolatedResult runIsolated(const std::function<QByteArray()> &work, int timeoutMs,
                            qint64 memoryHeadroom)
 {
     IsolatedResult result;
@@ -129,19 +129,19 @@ IsolatedResult RunIsolated(const std::function<QByteArray()> &work, int timeoutM
     }
     if (child == 0) {
         ::close(fds[0]);
-        RunChild(work, fds[1], memoryHeadroom);
+        runChild(work, fds[1], memoryHeadroom);
     }
     ::close(fds[1]);
     QByteArray output;
-    const bool finished = ReadUntilClosed(fds[0], output, timeoutMs);
+    const bool finished = readUntilClosed(fds[0], output, timeoutMs);
     ::close(fds[0]);
     if (!finished) {
         ::kill(child, SIGKILL);
-        WaitForChild(child);
+        waitForChild(child);
         result.status = IsolatedResult::Status::TimedOut;
         return result;
     }
-    const int status = WaitForChild(child);
+    const int status = waitForChild(child);
     if (WIFEXITED(status) && WEXITSTATUS(status) == ExitDone) {
         result.status = IsolatedResult::Status::Done;
         result.output = output;

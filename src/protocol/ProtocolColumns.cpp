@@ -2,7 +2,7 @@
 
 namespace ProtocolColumns {
 
-const QStringList &ColumnTitles()
+const QStringList &columnTitles()
 {
     static const QStringList titles = {QStringLiteral("Nr."), QStringLiteral("Stoppzeit"),
                                        QStringLiteral("LKZ"), QStringLiteral("StNr."),
@@ -10,7 +10,7 @@ const QStringList &ColumnTitles()
     return titles;
 }
 
-QString ApplicationTitle()
+QString applicationTitle()
 {
     return QStringLiteral("Tivano");
 }

@@ -13,7 +13,7 @@ const QLatin1String MakerSoftwarePage("http://www.korvano-software.de/sport/");
 
 } // namespace
 
-QString TProtocolPage::Escape(const QString &text)
+QString ProtocolPage::escape(const QString &text)
 {
     QString out;
     out.reserve(text.size());
@@ -29,7 +29,7 @@ QString TProtocolPage::Escape(const QString &text)
     return out;
 }
 
-QString TProtocolPage::CellText(const QString &text)
+QString ProtocolPage::cellText(const QString &text)
 {
     QString out = text;
     const qsizetype comma = out.indexOf(QLatin1Char(','));
@@ -38,19 +38,19 @@ QString TProtocolPage::CellText(const QString &text)
     return out;
 }
 
-QString TProtocolPage::BuildText(const TProtocolTable &table, const QString &title)
+QString ProtocolPage::buildText(const ProtocolTable &table, const QString &title)
 {
-    const QString t = Escape(title);
+    const QString t = escape(title);
     const QLatin1String eol("\r\n");
     QString page;
-    page.reserve(2048 + table.RowCount() * table.ColCount() * 16);
+    page.reserve(2048 + table.rowCount() * table.colCount() * 16);
     auto line = [&](const QString &text) { page += text; page += eol; };
 
     line(QStringLiteral("<HTML>"));
     line(QStringLiteral("<HEAD>"));
-    line(QLatin1String("<!--") + MakerInfo::WebAddress() + QLatin1String(" software -->"));
+    line(QLatin1String("<!--") + MakerInfo::webAddress() + QLatin1String(" software -->"));
     line(QLatin1String("<TITLE>Zeitenprotokoll ") + t + QLatin1String("</TITLE>"));
-    line(QLatin1String("<META name=description content=\"") + Escape(MakerDescription)
+    line(QLatin1String("<META name=description content=\"") + escape(MakerDescription)
          + QLatin1String("\">"));
     line(QStringLiteral("<META http-equiv=Content-Type content=\"text/html; charset=iso-8859-1\">"));
     line(QLatin1String("<META name=\"Webdesign\" content=\"") + DesignerAddress
@@ -76,17 +76,17 @@ QString TProtocolPage::BuildText(const TProtocolTable &table, const QString &tit
     static const char *const headerWidths[] = {"5%", "10%", "10%", "5%", "5%"};
     for (int c = 0; c < 5; ++c) {
         line(QLatin1String("<th width=") + QLatin1String(headerWidths[c]) + QLatin1Char('>')
-             + Escape(table.Cells(c, 0)));
+             + escape(table.cells(c, 0)));
     }
     line(QStringLiteral("<th width=60%>"));
     line(QStringLiteral("</tr></thead>"));
-    const int rows = table.RowCount();
-    const int cols = table.ColCount();
+    const int rows = table.rowCount();
+    const int cols = table.colCount();
     for (int r = 1; r < rows; ++r) {
         page += QLatin1String("<tr>");
         for (int c = 0; c < cols; ++c) {
             page += QLatin1String("<td>");
-            page += Escape(CellText(table.Cells(c, r)));
+            page += escape(cellText(table.cells(c, r)));
         }
         page += QLatin1String("</tr>");
         page += eol;
@@ -100,18 +100,18 @@ QString TProtocolPage::BuildText(const TProtocolTable &table, const QString &tit
     return page;
 }
 
-QByteArray TProtocolPage::Build(const TProtocolTable &table, const QString &title)
+QByteArray ProtocolPage::build(const ProtocolTable &table, const QString &title)
 {
-    return TextCodec::Encode(BuildText(table, title));
+    return TextCodec::encode(buildText(table, title));
 }
 
-bool TProtocolPage::WriteProtocolPage(const TProtocolTable &table, const QString &title,
+bool ProtocolPage::writeProtocolPage(const ProtocolTable &table, const QString &title,
                                       const QString &fileName, QString *error)
 {
     AtomicFileWriter writer;
-    if (writer.Write(fileName, Build(table, title)))
+    if (writer.write(fileName, build(table, title)))
         return true;
     if (error)
-        *error = writer.ErrorString();
+        *error = writer.errorString();
     return false;
 }

@@ -3,13 +3,13 @@
 #include "ProtocolFileDialogs.h"
 
 // The file dialogs through QFileDialog.
-class TQtFileDialogs : public TProtocolFileDialogs
+class QtFileDialogs : public ProtocolFileDialogs
 {
 public:
-    bool GetOpenFileName(QWidget *parent, const QString &folder,
-                         const QList<TProtocolFileType> &types, int &filterIndex,
+    bool getOpenFileName(QWidget *parent, const QString &folder,
+                         const QList<ProtocolFileType> &types, int &filterIndex,
                          QString &fileName) override;
-    bool GetSaveFileName(QWidget *parent, const QString &folder,
-                         const QList<TProtocolFileType> &types, int &filterIndex,
+    bool getSaveFileName(QWidget *parent, const QString &folder,
+                         const QList<ProtocolFileType> &types, int &filterIndex,
                          QString &fileName) override;
 };

@@ -2,57 +2,57 @@
 
 #include "SortGrid.h"
 
-TSortGridTable::TSortGridTable(TSortGrid *grid)
-    : FGrid(grid)
+GridProtocolTable::GridProtocolTable(SortGrid *grid)
+    : m_grid(grid)
 {
 }
 
-int TSortGridTable::ColCount() const
+int GridProtocolTable::colCount() const
 {
-    return FGrid->ColCount();
+    return m_grid->colCount();
 }
 
-int TSortGridTable::RowCount() const
+int GridProtocolTable::rowCount() const
 {
-    return FGrid->RowCount();
+    return m_grid->rowCount();
 }
 
-void TSortGridTable::setRowCount(int value)
+void GridProtocolTable::setRowCount(int value)
 {
-    FGrid->setRowCount(value);
+    m_grid->setRowCount(value);
 }
 
-QString TSortGridTable::Cells(int col, int row) const
+QString GridProtocolTable::cells(int col, int row) const
 {
-    return FGrid->Cells(col, row);
+    return m_grid->cells(col, row);
 }
 
-QStringView TSortGridTable::CellView(int col, int row) const
+QStringView GridProtocolTable::cellView(int col, int row) const
 {
-    return FGrid->CellView(col, row);
+    return m_grid->cellView(col, row);
 }
 
-void TSortGridTable::setCells(int col, int row, const QString &value)
+void GridProtocolTable::setCells(int col, int row, const QString &value)
 {
-    FGrid->setCells(col, row, value);
+    m_grid->setCells(col, row, value);
 }
 
-void TSortGridTable::DiscardRowsFrom(int row)
+void GridProtocolTable::discardRowsFrom(int row)
 {
-    FGrid->DiscardRowsFrom(row);
+    m_grid->discardRowsFrom(row);
 }
 
-void TSortGridTable::BeginUpdate()
+void GridProtocolTable::beginUpdate()
 {
     // The bracket is a flag: open it only when no one else has.
-    FOwnsBracket = !FGrid->NowUpdating();
-    if (FOwnsBracket)
-        FGrid->BeginUpdate();
+    m_ownsBracket = !m_grid->nowUpdating();
+    if (m_ownsBracket)
+        m_grid->beginUpdate();
 }
 
-void TSortGridTable::EndUpdate()
+void GridProtocolTable::endUpdate()
 {
-    if (FOwnsBracket)
-        FGrid->EndUpdate();
-    FOwnsBracket = false;
+    if (m_ownsBracket)
+        m_grid->endUpdate();
+    m_ownsBracket = false;
 }

@@ -2,25 +2,25 @@
 
 #include "ProtocolTable.h"
 
-class TSortGrid;
+class SortGrid;
 
 // The protocol grid seen as a protocol table.
-class TSortGridTable : public TProtocolTable
+class GridProtocolTable : public ProtocolTable
 {
 public:
-    explicit TSortGridTable(TSortGrid *grid);
+    explicit GridProtocolTable(SortGrid *grid);
 
-    int ColCount() const override;
-    int RowCount() const override;
+    int colCount() const override;
+    int rowCount() const override;
     void setRowCount(int value) override;
-    QString Cells(int col, int row) const override;
-    QStringView CellView(int col, int row) const override;
+    QString cells(int col, int row) const override;
+    QStringView cellView(int col, int row) const override;
     void setCells(int col, int row, const QString &value) override;
-    void DiscardRowsFrom(int row) override;
-    void BeginUpdate() override;
-    void EndUpdate() override;
+    void discardRowsFrom(int row) override;
+    void beginUpdate() override;
+    void endUpdate() override;
 
 private:
-    TSortGrid *FGrid;
-    bool FOwnsBracket = false;
+    SortGrid *m_grid;
+    bool m_ownsBracket = false;
 };

@@ -1,12 +1,12 @@
 #include "ComDeviceMap.h"
 
-ComDeviceMap::ComDeviceMap()
+SerialDeviceMap::SerialDeviceMap()
 {
     for (int port = 1; port <= PortCount; ++port)
-        m_paths[size_t(port - 1)] = DefaultPath(port);
+        m_paths[size_t(port - 1)] = defaultPath(port);
 }
 
-QString ComDeviceMap::DefaultPath(int port)
+QString SerialDeviceMap::defaultPath(int port)
 {
     if (port >= 1 && port <= 4)
         return QStringLiteral("/dev/ttyS%1").arg(port - 1);
@@ -17,14 +17,14 @@ QString ComDeviceMap::DefaultPath(int port)
     return QString();
 }
 
-QString ComDeviceMap::Path(int port) const
+QString SerialDeviceMap::path(int port) const
 {
     if (port < 1 || port > PortCount)
         return QString();
     return m_paths[size_t(port - 1)];
 }
 
-void ComDeviceMap::setPath(int port, const QString &path)
+void SerialDeviceMap::setPath(int port, const QString &path)
 {
     if (port >= 1 && port <= PortCount)
         m_paths[size_t(port - 1)] = path;

@@ -9,24 +9,24 @@
 //   COM5  - COM12  /dev/ttyUSB0 - /dev/ttyUSB7  (USB serial adapters)
 //   COM13 - COM16  /dev/ttyACM0 - /dev/ttyACM3  (USB modem-class devices)
 // Tests point single entries at devices of their own.
-class ComDeviceMap
+class SerialDeviceMap
 {
 public:
     static constexpr int PortCount = 16;
 
-    ComDeviceMap();
+    SerialDeviceMap();
 
     // The device path of "COM" `port`; empty outside 1..PortCount.
-    QString Path(int port) const;
+    QString path(int port) const;
     void setPath(int port, const QString &path);
 
     // Where the kernel's device tree is mounted ("/sys"); read to learn which
     // driver serves a device.
-    QString SysfsRoot() const { return m_sysfsRoot; }
+    QString sysfsRoot() const { return m_sysfsRoot; }
     void setSysfsRoot(const QString &root) { m_sysfsRoot = root; }
 
     // The default path of "COM" `port` from the fixed table.
-    static QString DefaultPath(int port);
+    static QString defaultPath(int port);
 
 private:
     std::array<QString, PortCount> m_paths;

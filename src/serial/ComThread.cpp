@@ -5,39 +5,39 @@
 
 #include <algorithm>
 
-TComThread::TComThread(TComPort &port, ComDevice &device, const ClockSource &clocks,
+SerialMonitorThread::SerialMonitorThread(SerialPort &port, SerialDevice &device, const ClockSource &clocks,
                        quint32 eventMask, quint64 generation)
     : m_port(port)
     , m_device(device)
     , m_clocks(clocks)
     , m_generation(generation)
 {
-    m_device.SetEventMask(eventMask);
+    m_device.setEventMask(eventMask);
     start(QThread::TimeCriticalPriority);
 }
 
-TComThread::~TComThread()
+SerialMonitorThread::~SerialMonitorThread()
 {
     // The owner joins the thread before freeing it; this only guards misuse.
-    RequestStop();
+    requestStop();
     while (!wait(QDeadlineTimer(1)))
-        m_device.WakeWaiter();
+        m_device.wakeWaiter();
 }
 
-void TComThread::RequestStop()
+void SerialMonitorThread::requestStop()
 {
     m_stop.store(true);
 }
 
-bool TComThread::HasPending() const
+bool SerialMonitorThread::hasPending() const
 {
     std::lock_guard lock(m_mutex);
     return !m_queue.empty() || m_lost != 0;
 }
 
-std::vector<ComNotification> TComThread::TakePending(quint64 *lost)
+std::vector<SerialNotification> SerialMonitorThread::takePending(quint64 *lost)
 {
-    std::vector<ComNotification> taken;
+    std::vector<SerialNotification> taken;
     std::lock_guard lock(m_mutex);
     taken.swap(m_queue);
     *lost = m_lost;
@@ -46,7 +46,7 @@ std::vector<ComNotification> TComThread::TakePending(quint64 *lost)
     return taken;
 }
 
-void TComThread::HandOver(std::vector<ComNotification> &notifications, quint32 unlisted)
+void SerialMonitorThread::handOver(std::vector<SerialNotification> &notifications, quint32 unlisted)
 {
     bool post = false;
     {
@@ -59,43 +59,43 @@ void TComThread::HandOver(std::vector<ComNotification> &notifications, quint32 u
         m_posted = true;
     }
     if (post) {
-        TComPort *port = &m_port;
+        SerialPort *port = &m_port;
         QMetaObject::invokeMethod(
-            port, [port] { port->ServiceDispatch(); }, Qt::QueuedConnection);
+            port, [port] { port->serviceDispatch(); }, Qt::QueuedConnection);
     }
 }
 
-void TComThread::ReportFailure(const ComFailure &failure)
+void SerialMonitorThread::reportFailure(const SerialFailure &failure)
 {
     // The port stays usable for nothing: let the interface thread close it.
-    TComPort *port = &m_port;
+    SerialPort *port = &m_port;
     const quint64 generation = m_generation;
     QMetaObject::invokeMethod(
-        port, [port, generation, failure] { port->MonitorFailed(generation, failure); },
+        port, [port, generation, failure] { port->monitorFailed(generation, failure); },
         Qt::QueuedConnection);
 }
 
-void TComThread::run()
+void SerialMonitorThread::run()
 {
-    ComWaitReport report;
+    SerialWaitReport report;
     while (!m_stop.load()) {
-        report.Notifications.clear();
-        report.Unlisted = 0;
-        const ComWaitResult result = m_device.WaitEvent(&report);
+        report.notifications.clear();
+        report.unlisted = 0;
+        const SerialWaitResult result = m_device.waitEvent(&report);
         // The moment the wait returned is when the events were seen.
-        const ClockStamp stamp = m_clocks.Now();
+        const ClockStamp stamp = m_clocks.now();
         if (m_stop.load())
             break;
-        if (result == ComWaitResult::Failed) {
-            ReportFailure(report.Failure);
+        if (result == SerialWaitResult::Failed) {
+            reportFailure(report.failure);
             break;
         }
-        if (result == ComWaitResult::Events
-            && (!report.Notifications.empty() || report.Unlisted != 0)) {
-            for (ComNotification &notification : report.Notifications)
-                notification.Stamp = stamp;
-            HandOver(report.Notifications, report.Unlisted);
+        if (result == SerialWaitResult::Events
+            && (!report.notifications.empty() || report.unlisted != 0)) {
+            for (SerialNotification &notification : report.notifications)
+                notification.stamp = stamp;
+            handOver(report.notifications, report.unlisted);
         }
     }
-    m_device.PurgeInput();
+    m_device.purgeInput();
 }

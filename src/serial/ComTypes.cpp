@@ -2,7 +2,7 @@
 
 #include <array>
 
-quint32 BaudRateValue(TBaudRate rate, quint32 user)
+quint32 baudRateValue(BaudRate rate, quint32 user)
 {
     static const std::array<quint32, 15> rates = {110,   300,   600,   1200,   2400,
                                                   4800,  9600,  14400, 19200,  38400,
@@ -12,9 +12,9 @@ quint32 BaudRateValue(TBaudRate rate, quint32 user)
     return rates[size_t(rate)];
 }
 
-quint32 PlatformEventMask(TEvents events)
+quint32 platformEventMask(SerialEvents events)
 {
-    // Indexed by TEvent.
+    // Indexed by SerialEvent.
     static const std::array<quint32, 9> bits = {
         ComEvent::RxChar, ComEvent::TxEmpty, ComEvent::RxFlag, ComEvent::Ring, ComEvent::Break,
         ComEvent::Cts,    ComEvent::Dsr,     ComEvent::Error,  ComEvent::Rlsd};

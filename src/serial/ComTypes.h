@@ -7,7 +7,7 @@
 // Line settings and events of the serial port component. The value names and
 // their order are part of the stored form format.
 
-enum TBaudRate {
+enum BaudRate {
     br110,
     br300,
     br600,
@@ -26,19 +26,19 @@ enum TBaudRate {
     brUser
 };
 
-enum TParity { prNone, prOdd, prEven, prMark, prSpace };
+enum Parity { prNone, prOdd, prEven, prMark, prSpace };
 
-enum TStopBits { sbOneStopBit, sbOne5StopBits, sbTwoStopBits };
+enum StopBits { sbOneStopBit, sbOne5StopBits, sbTwoStopBits };
 
-enum TFlowControl { fcNone, fcRtsCts, fcXonXoff };
+enum FlowControl { fcNone, fcRtsCts, fcXonXoff };
 
-enum TEvent { evRxChar, evTxEmpty, evRxFlag, evRing, evBreak, evCTS, evDSR, evError, evRLSD };
+enum SerialEvent { evRxChar, evTxEmpty, evRxFlag, evRing, evBreak, evCTS, evDSR, evError, evRLSD };
 
-// A set of TEvent: bit i stands for the i-th value of TEvent.
-using TEvents = quint16;
+// A set of SerialEvent: bit i stands for the i-th value of SerialEvent.
+using SerialEvents = quint16;
 
-inline constexpr TEvents EventSet(TEvent event) { return TEvents(1u << event); }
-inline constexpr TEvents AllEvents = 0x01FF;
+inline constexpr SerialEvents eventSet(SerialEvent event) { return SerialEvents(1u << event); }
+inline constexpr SerialEvents AllEvents = 0x01FF;
 
 // The platform's line-event bits, as the monitor thread reports them.
 namespace ComEvent {
@@ -61,35 +61,35 @@ inline constexpr quint32 RingOn = 0x0040;
 inline constexpr quint32 RlsdOn = 0x0080;
 } // namespace ModemLine
 
-// The bit rate in bit/s for a TBaudRate; brUser gives `user` unchanged.
-quint32 BaudRateValue(TBaudRate rate, quint32 user);
+// The bit rate in bit/s for a BaudRate; brUser gives `user` unchanged.
+quint32 baudRateValue(BaudRate rate, quint32 user);
 
-// The platform event mask for a set of TEvent.
-quint32 PlatformEventMask(TEvents events);
+// The platform event mask for a set of SerialEvent.
+quint32 platformEventMask(SerialEvents events);
 
 // Everything the backend needs to program the line.
-struct ComLineSettings
+struct SerialLineSettings
 {
-    quint32 BaudRate = 9600;
-    int DataBits = 8;
-    TParity Parity = prNone;
-    TStopBits StopBits = sbOneStopBit;
-    TFlowControl FlowControl = fcNone;
-    bool EnableDTR = true;
-    qint32 ReadBufSize = 2048;
-    qint32 WriteBufSize = 2048;
-    qint32 XonLim = 512;
-    qint32 XoffLim = 1;
-    char XonChar = 17;
-    char XoffChar = 19;
+    quint32 baudRate = 9600;
+    int dataBits = 8;
+    Parity parity = prNone;
+    StopBits stopBits = sbOneStopBit;
+    FlowControl flowControl = fcNone;
+    bool enableDTR = true;
+    qint32 readBufSize = 2048;
+    qint32 writeBufSize = 2048;
+    qint32 xonLim = 512;
+    qint32 xoffLim = 1;
+    char xonChar = 17;
+    char xoffChar = 19;
 };
 
 // One notification of the monitor: the events (ComEvent bits) it reports, the
 // modem-status word that goes with them, and when the monitor saw them.
-struct ComNotification
+struct SerialNotification
 {
-    quint32 Events = 0;
-    quint32 ModemStatus = 0;
-    ClockStamp Stamp;
-    quint32 InQue = 0; // with RxChar: the bytes waiting in the input queue then
+    quint32 events = 0;
+    quint32 modemStatus = 0;
+    ClockStamp stamp;
+    quint32 inQue = 0; // with RxChar: the bytes waiting in the input queue then
 };

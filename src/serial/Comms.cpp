@@ -5,95 +5,95 @@
 
 #include <QDeadlineTimer>
 
-EComException::EComException(const QString &message)
+SerialPortError::SerialPortError(const QString &message)
     : m_message(message)
     , m_what(message.toStdString())
 {
 }
 
-TComPort::TComPort(QObject *parent, ComBackend *backend)
+SerialPort::SerialPort(QObject *parent, SerialBackend *backend)
     : QObject(parent)
-    , m_backend(backend ? backend : &DefaultComBackend())
-    , m_clocks(&DefaultClockSource())
+    , m_backend(backend ? backend : &defaultComBackend())
+    , m_clocks(&defaultClockSource())
 {
 }
 
-TComPort::~TComPort()
+SerialPort::~SerialPort()
 {
-    Close();
+    close();
 }
 
-void TComPort::setDataBits(quint8 value)
+void SerialPort::setDataBits(quint8 value)
 {
     m_dataBits = qBound<quint8>(5, value, 8);
 }
 
-void TComPort::setBackend(ComBackend *backend)
+void SerialPort::setBackend(SerialBackend *backend)
 {
-    m_backend = backend ? backend : &DefaultComBackend();
+    m_backend = backend ? backend : &defaultComBackend();
 }
 
-void TComPort::setClockSource(const ClockSource *clocks)
+void SerialPort::setClockSource(const ClockSource *clocks)
 {
-    m_clocks = clocks ? clocks : &DefaultClockSource();
+    m_clocks = clocks ? clocks : &defaultClockSource();
 }
 
-ComLineSettings TComPort::LineSettings() const
+SerialLineSettings SerialPort::lineSettings() const
 {
-    ComLineSettings settings;
-    settings.BaudRate = BaudRateValue(m_baudRate, quint32(m_baudRateUser));
-    settings.DataBits = m_dataBits;
-    settings.Parity = m_parity;
-    settings.StopBits = m_stopBits;
-    settings.FlowControl = m_flowControl;
-    settings.EnableDTR = m_enableDTR;
-    settings.ReadBufSize = m_readBufSize;
-    settings.WriteBufSize = m_writeBufSize;
-    settings.XonLim = m_writeBufSize / 4;
-    settings.XoffLim = 1;
-    settings.XonChar = 17;
-    settings.XoffChar = 19;
+    SerialLineSettings settings;
+    settings.baudRate = baudRateValue(m_baudRate, quint32(m_baudRateUser));
+    settings.dataBits = m_dataBits;
+    settings.parity = m_parity;
+    settings.stopBits = m_stopBits;
+    settings.flowControl = m_flowControl;
+    settings.enableDTR = m_enableDTR;
+    settings.readBufSize = m_readBufSize;
+    settings.writeBufSize = m_writeBufSize;
+    settings.xonLim = m_writeBufSize / 4;
+    settings.xoffLim = 1;
+    settings.xonChar = 17;
+    settings.xoffChar = 19;
     return settings;
 }
 
-void TComPort::Open()
+void SerialPort::open()
 {
-    Close();
-    m_lastWaitError = ComFailure();
+    close();
+    m_lastWaitError = SerialFailure();
 
     QString error;
-    std::unique_ptr<ComDevice> device = m_backend->Open(m_port, &error);
+    std::unique_ptr<SerialDevice> device = m_backend->open(m_port, &error);
     if (!device)
-        throw EComHandle(QStringLiteral("Unable to open com port: ") + error);
+        throw SerialOpenError(QStringLiteral("Unable to open com port: ") + error);
     // A device that cannot be programmed is released again at once.
-    if (!device->Configure(LineSettings(), &error))
-        throw EComState(QStringLiteral("Unable to set com state: ") + error);
+    if (!device->configure(lineSettings(), &error))
+        throw SerialSetupError(QStringLiteral("Unable to set com state: ") + error);
 
     m_device = std::move(device);
     m_lostEvents = 0;
-    m_thread = std::make_unique<TComThread>(*this, *m_device, *m_clocks,
-                                            PlatformEventMask(m_events), ++m_generation);
+    m_thread = std::make_unique<SerialMonitorThread>(*this, *m_device, *m_clocks,
+                                            platformEventMask(m_events), ++m_generation);
     m_connected = true;
     if (OnOpen)
         OnOpen(this);
 }
 
-void TComPort::Close()
+void SerialPort::close()
 {
     if (!m_connected || m_closing)
         return;
     m_closing = true;
 
-    m_thread->RequestStop();
-    m_device->WakeWaiter();
+    m_thread->requestStop();
+    m_device->wakeWaiter();
     // The monitor may be blocked in a wait that ignores the first wake: keep
     // waking it until it has ended.
     while (!m_thread->wait(QDeadlineTimer(1)))
-        m_device->WakeWaiter();
+        m_device->wakeWaiter();
     // Events it queued before still run while the port is open, unless the
     // port is closed from one of their handlers: that ends the batch.
     if (!m_dispatching)
-        ServiceDispatch();
+        serviceDispatch();
     m_thread.reset();
     // The device is closed only once no thread can be waiting on it.
     m_device.reset();
@@ -103,44 +103,44 @@ void TComPort::Close()
         OnClose(this);
 }
 
-quint32 TComPort::ModemStatus()
+quint32 SerialPort::modemStatus()
 {
     if (!m_device)
         return 0;
-    return m_dispatching ? m_current.ModemStatus : m_device->ModemStatus();
+    return m_dispatching ? m_current.modemStatus : m_device->modemStatus();
 }
 
-ClockStamp TComPort::EventStamp() const
+ClockStamp SerialPort::eventStamp() const
 {
-    return m_dispatching ? m_current.Stamp : m_clocks->Now();
+    return m_dispatching ? m_current.stamp : m_clocks->now();
 }
 
-quint32 TComPort::InQueCount()
+quint32 SerialPort::inQueCount()
 {
-    return m_device ? m_device->InQueCount() : 0;
+    return m_device ? m_device->inQueCount() : 0;
 }
 
-bool TComPort::DispatchPending() const
+bool SerialPort::dispatchPending() const
 {
-    return m_thread && m_thread->HasPending();
+    return m_thread && m_thread->hasPending();
 }
 
-void TComPort::ServiceDispatch()
+void SerialPort::serviceDispatch()
 {
     if (!m_thread)
         return;
     quint64 lost = 0;
-    const std::vector<ComNotification> pending = m_thread->TakePending(&lost);
+    const std::vector<SerialNotification> pending = m_thread->takePending(&lost);
     const quint64 generation = m_generation;
     const bool outer = !m_dispatching;
-    const ComNotification outerCurrent = m_current;
+    const SerialNotification outerCurrent = m_current;
     m_dispatching = true;
-    for (const ComNotification &notification : pending) {
+    for (const SerialNotification &notification : pending) {
         // A handler that closes the port drops the rest.
         if (!m_device || m_generation != generation)
             break;
         m_current = notification;
-        Dispatch(notification.Events);
+        dispatch(notification.events);
     }
     m_current = outerCurrent;
     if (outer)
@@ -152,14 +152,14 @@ void TComPort::ServiceDispatch()
     }
 }
 
-void TComPort::Dispatch(quint32 mask)
+void SerialPort::dispatch(quint32 mask)
 {
     const quint64 generation = m_generation;
     // A handler that closes the port ends the batch.
     const auto open = [this, generation] { return m_device && m_generation == generation; };
 
     if ((mask & ComEvent::RxChar) && OnRxChar)
-        OnRxChar(this, int(m_current.InQue));
+        OnRxChar(this, int(m_current.inQue));
     if ((mask & ComEvent::TxEmpty) && OnTxEmpty && open())
         OnTxEmpty(this);
     if ((mask & ComEvent::Break) && OnBreak && open())
@@ -178,11 +178,11 @@ void TComPort::Dispatch(quint32 mask)
         OnError(this);
 }
 
-void TComPort::MonitorFailed(quint64 generation, const ComFailure &failure)
+void SerialPort::monitorFailed(quint64 generation, const SerialFailure &failure)
 {
-    if (!m_connected || !m_thread || m_thread->Generation() != generation)
+    if (!m_connected || !m_thread || m_thread->generation() != generation)
         return;
     // Kept through Close, so its OnClose handler can tell why.
     m_lastWaitError = failure;
-    Close();
+    close();
 }

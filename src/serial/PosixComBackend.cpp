@@ -13,19 +13,19 @@
 
 namespace {
 
-QString ErrorText(int error)
+QString errorText(int error)
 {
     return QString::fromLocal8Bit(strerror(error));
 }
 
-QString HeldBy(const QString &holder)
+QString heldBy(const QString &holder)
 {
-    return ErrorText(EBUSY) + QStringLiteral(" (") + holder + QLatin1Char(')');
+    return errorText(EBUSY) + QStringLiteral(" (") + holder + QLatin1Char(')');
 }
 
 // Opens `path` as a tty without making it the controlling terminal and without
 // blocking on the carrier; -1 with errno on failure.
-int OpenTty(const QString &path)
+int openTty(const QString &path)
 {
     const QByteArray name = QFile::encodeName(path);
     const int fd = ::open(name.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -40,7 +40,7 @@ int OpenTty(const QString &path)
 }
 
 // Takes the device for this process alone; errno EBUSY when somebody has it.
-bool TakeExclusive(int fd)
+bool takeExclusive(int fd)
 {
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         if (errno == EWOULDBLOCK)
@@ -57,7 +57,7 @@ bool TakeExclusive(int fd)
 }
 
 // USB adapters (FTDI) hold received data back up to 16 ms unless told not to.
-void RequestLowLatency(int fd)
+void requestLowLatency(int fd)
 {
     serial_struct info;
     if (ioctl(fd, TIOCGSERIAL, &info) != 0)
@@ -70,66 +70,66 @@ void RequestLowLatency(int fd)
 
 } // namespace
 
-PosixComBackend::PosixComBackend(const ComDeviceMap &map)
+PosixSerialBackend::PosixSerialBackend(const SerialDeviceMap &map)
     : m_map(map)
 {
 }
 
-std::unique_ptr<ComDevice> PosixComBackend::Open(int port, QString *error)
+std::unique_ptr<SerialDevice> PosixSerialBackend::open(int port, QString *error)
 {
-    const QString path = m_map.Path(port);
+    const QString path = m_map.path(port);
     if (path.isEmpty()) {
-        *error = ErrorText(ENOENT);
+        *error = errorText(ENOENT);
         return nullptr;
     }
-    return OpenPath(path, error);
+    return openPath(path, error);
 }
 
-std::unique_ptr<PosixComDevice> PosixComBackend::OpenPath(const QString &path, QString *error)
+std::unique_ptr<PosixSerialDevice> PosixSerialBackend::openPath(const QString &path, QString *error)
 {
     // flock and TIOCEXCL stop only programs that ask for them (and TIOCEXCL
     // not root): a lock file of another program is honoured before the
     // device is touched, and a tty another program has open is refused too.
     const bool locking = !m_lockFolder.isEmpty();
     const PosixPortLock lock(m_lockFolder, path);
-    QString holder = locking ? lock.Holder() : QString();
+    QString holder = locking ? lock.holderDescription() : QString();
     if (!holder.isEmpty()) {
-        *error = HeldBy(holder);
+        *error = heldBy(holder);
         return nullptr;
     }
-    const int fd = OpenTty(path);
+    const int fd = openTty(path);
     if (fd < 0) {
-        *error = ErrorText(errno);
+        *error = errorText(errno);
         return nullptr;
     }
-    if (!TakeExclusive(fd)) {
-        *error = ErrorText(errno);
+    if (!takeExclusive(fd)) {
+        *error = errorText(errno);
         ::close(fd);
         return nullptr;
     }
     const auto refuse = [fd, error](const QString &who) {
-        *error = HeldBy(who);
+        *error = heldBy(who);
         flock(fd, LOCK_UN);
         ioctl(fd, TIOCNXCL);
         ::close(fd);
         return nullptr;
     };
-    holder = OtherProcessUsing(path);
+    holder = otherProcessUsing(path);
     if (!holder.isEmpty())
         return refuse(holder);
     bool locked = false;
-    if (locking && !lock.Take(&holder, &locked))
+    if (locking && !lock.take(&holder, &locked))
         return refuse(holder);
-    RequestLowLatency(fd);
-    return std::make_unique<PosixComDevice>(fd, m_waitMode, locked ? lock.Path() : QString());
+    requestLowLatency(fd);
+    return std::make_unique<PosixSerialDevice>(fd, m_waitMode, locked ? lock.path() : QString());
 }
 
-bool PosixComBackend::Present(int port)
+bool PosixSerialBackend::present(int port)
 {
-    const QString path = m_map.Path(port);
+    const QString path = m_map.path(port);
     if (path.isEmpty())
         return false;
-    const int fd = OpenTty(path);
+    const int fd = openTty(path);
     if (fd < 0)
         return false;
     // The port must be free, as the open would be exclusive.
@@ -146,30 +146,30 @@ bool PosixComBackend::Present(int port)
     return present;
 }
 
-QString PosixComBackend::DriverName(int port) const
+QString PosixSerialBackend::driverName(int port) const
 {
-    const QString path = m_map.Path(port);
+    const QString path = m_map.path(port);
     if (path.isEmpty())
         return QString();
     // /dev/serial/by-id and similar names are links to the tty node.
     QFileInfo device(path);
     const QString resolved = device.canonicalFilePath();
     const QString name = QFileInfo(resolved.isEmpty() ? path : resolved).fileName();
-    const QFileInfo driver(m_map.SysfsRoot() + QStringLiteral("/class/tty/") + name
+    const QFileInfo driver(m_map.sysfsRoot() + QStringLiteral("/class/tty/") + name
                            + QStringLiteral("/device/driver"));
     if (!driver.isSymLink())
         return QString();
     return QFileInfo(driver.symLinkTarget()).fileName();
 }
 
-bool PosixComBackend::CtsInputUsable(int port)
+bool PosixSerialBackend::ctsInputUsable(int port)
 {
     // cdc_acm has no CTS input and always reports it set.
-    return DriverName(port) != QLatin1String("cdc_acm");
+    return driverName(port) != QLatin1String("cdc_acm");
 }
 
-ComBackend &DefaultComBackend()
+SerialBackend &defaultComBackend()
 {
-    static PosixComBackend backend;
+    static PosixSerialBackend backend;
     return backend;
 }

@@ -9,33 +9,33 @@
 // opened exclusively (TIOCEXCL and an exclusive flock). A port that another
 // program holds, by a UUCP lock file or by having it open, is refused; while
 // open, the port holds a lock file of its own.
-class PosixComBackend final : public ComBackend
+class PosixSerialBackend final : public SerialBackend
 {
 public:
-    explicit PosixComBackend(const ComDeviceMap &map = ComDeviceMap());
+    explicit PosixSerialBackend(const SerialDeviceMap &map = SerialDeviceMap());
 
-    const ComDeviceMap &DeviceMap() const { return m_map; }
-    void setDeviceMap(const ComDeviceMap &map) { m_map = map; }
+    const SerialDeviceMap &deviceMap() const { return m_map; }
+    void setDeviceMap(const SerialDeviceMap &map) { m_map = map; }
 
-    PosixComDevice::WaitMode WaitMode() const { return m_waitMode; }
-    void setWaitMode(PosixComDevice::WaitMode mode) { m_waitMode = mode; }
+    PosixSerialDevice::WaitMode waitMode() const { return m_waitMode; }
+    void setWaitMode(PosixSerialDevice::WaitMode mode) { m_waitMode = mode; }
 
     // The folder of the UUCP lock files; empty takes and checks none.
-    QString LockFolder() const { return m_lockFolder; }
+    QString lockFolder() const { return m_lockFolder; }
     void setLockFolder(const QString &folder) { m_lockFolder = folder; }
 
-    std::unique_ptr<ComDevice> Open(int port, QString *error) override;
+    std::unique_ptr<SerialDevice> open(int port, QString *error) override;
     // Opens `path` as Open does for a port number.
-    std::unique_ptr<PosixComDevice> OpenPath(const QString &path, QString *error);
-    bool Present(int port) override;
-    bool CtsInputUsable(int port) override;
+    std::unique_ptr<PosixSerialDevice> openPath(const QString &path, QString *error);
+    bool present(int port) override;
+    bool ctsInputUsable(int port) override;
 
     // The kernel driver serving "COM" `port` ("8250", "ftdi_sio", "cdc_acm"
     // ...); empty when unknown.
-    QString DriverName(int port) const;
+    QString driverName(int port) const;
 
 private:
-    ComDeviceMap m_map;
-    PosixComDevice::WaitMode m_waitMode = PosixComDevice::WaitMode::Auto;
-    QString m_lockFolder = PosixPortLock::DefaultFolder();
+    SerialDeviceMap m_map;
+    PosixSerialDevice::WaitMode m_waitMode = PosixSerialDevice::WaitMode::Auto;
+    QString m_lockFolder = PosixPortLock::defaultFolder();
 };

@@ -24,13 +24,13 @@ constexpr quint32 ModemEvents = ComEvent::Cts | ComEvent::Dsr | ComEvent::Ring |
 constexpr quint32 ReceiveEvents = ComEvent::RxChar | ComEvent::RxFlag | ComEvent::Break
                                   | ComEvent::Error;
 
-QString ErrorText(int error)
+QString errorText(int error)
 {
     return QString::fromLocal8Bit(strerror(error));
 }
 
 // The signal that ends a TIOCMIWAIT; its handler does nothing.
-int WakeSignal()
+int wakeSignal()
 {
     static const int signal = [] {
         const int number = SIGRTMIN + 5;
@@ -45,7 +45,7 @@ int WakeSignal()
     return signal;
 }
 
-speed_t StandardSpeed(quint32 rate)
+speed_t standardSpeed(quint32 rate)
 {
     switch (rate) {
     case 50: return B50;
@@ -72,7 +72,7 @@ speed_t StandardSpeed(quint32 rate)
     }
 }
 
-tcflag_t CharacterSize(int dataBits)
+tcflag_t characterSize(int dataBits)
 {
     switch (dataBits) {
     case 5: return CS5;
@@ -83,7 +83,7 @@ tcflag_t CharacterSize(int dataBits)
 }
 
 // Raises or lowers one modem output; a tty without modem lines has none to set.
-bool SetModemOutput(int fd, int line, bool on, int *error)
+bool setModemOutput(int fd, int line, bool on, int *error)
 {
     if (ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &line) == 0)
         return true;
@@ -93,24 +93,24 @@ bool SetModemOutput(int fd, int line, bool on, int *error)
     return false;
 }
 
-bool IsUnsupported(int error)
+bool isUnsupported(int error)
 {
     return error == ENOTTY || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
 }
 
 // EIO for an unplugged USB adapter, ENODEV on cdc_acm, ENXIO for a device
 // whose driver has gone.
-ComFailure FailureOf(int error)
+SerialFailure failureOf(int error)
 {
-    return {ErrorText(error), error == EIO || error == ENODEV || error == ENXIO};
+    return {errorText(error), error == EIO || error == ENODEV || error == ENXIO};
 }
 
-bool SameLineCounts(const serial_icounter_struct &a, const serial_icounter_struct &b)
+bool sameLineCounts(const serial_icounter_struct &a, const serial_icounter_struct &b)
 {
     return a.cts == b.cts && a.dsr == b.dsr && a.rng == b.rng && a.dcd == b.dcd;
 }
 
-quint32 StatusOf(int lines)
+quint32 statusOf(int lines)
 {
     quint32 status = 0;
     if (lines & TIOCM_CTS)
@@ -124,7 +124,7 @@ quint32 StatusOf(int lines)
     return status;
 }
 
-int TiocmLines(quint32 status)
+int tiocmLines(quint32 status)
 {
     int lines = 0;
     if (status & ModemLine::CtsOn)
@@ -138,24 +138,24 @@ int TiocmLines(quint32 status)
     return lines;
 }
 
-timespec Microseconds(int us)
+timespec microseconds(int us)
 {
     return {us / 1000000, long(us % 1000000) * 1000};
 }
 
 } // namespace
 
-PosixComDevice::PosixComDevice(int fd, WaitMode mode, const QString &lockFile)
+PosixSerialDevice::PosixSerialDevice(int fd, WaitMode mode, const QString &lockFile)
     : m_fd(fd)
     , m_lockFile(lockFile)
     , m_forcedPolling(mode == WaitMode::Polling)
 {
-    WakeSignal();
+    wakeSignal();
     m_wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     m_polling.store(m_forcedPolling);
 }
 
-PosixComDevice::~PosixComDevice()
+PosixSerialDevice::~PosixSerialDevice()
 {
     if (m_hasWakeTimer)
         timer_delete(m_wakeTimer);
@@ -168,11 +168,11 @@ PosixComDevice::~PosixComDevice()
         ::unlink(QFile::encodeName(m_lockFile).constData());
 }
 
-bool PosixComDevice::Configure(const ComLineSettings &settings, QString *error)
+bool PosixSerialDevice::configure(const SerialLineSettings &settings, QString *error)
 {
     termios tio;
     if (tcgetattr(m_fd, &tio) != 0) {
-        *error = ErrorText(errno);
+        *error = errorText(errno);
         return false;
     }
     // Raw binary line: no translation, no echo, no signals; parity checking,
@@ -181,8 +181,8 @@ bool PosixComDevice::Configure(const ComLineSettings &settings, QString *error)
     tio.c_oflag = 0;
     tio.c_lflag = 0;
     // CLOCAL: the carrier line never hangs the port up. CREAD follows the events.
-    tio.c_cflag = CLOCAL | CREAD | HUPCL | CharacterSize(settings.DataBits);
-    switch (settings.Parity) {
+    tio.c_cflag = CLOCAL | CREAD | HUPCL | characterSize(settings.dataBits);
+    switch (settings.parity) {
     case prNone: break;
     case prOdd: tio.c_cflag |= PARENB | PARODD; break;
     case prEven: tio.c_cflag |= PARENB; break;
@@ -190,28 +190,28 @@ bool PosixComDevice::Configure(const ComLineSettings &settings, QString *error)
     case prSpace: tio.c_cflag |= PARENB | CMSPAR; break;
     }
     // With five data bits the UART sends 1.5 stop bits for CSTOPB.
-    if (settings.StopBits != sbOneStopBit)
+    if (settings.stopBits != sbOneStopBit)
         tio.c_cflag |= CSTOPB;
-    if (settings.FlowControl == fcRtsCts)
+    if (settings.flowControl == fcRtsCts)
         tio.c_cflag |= CRTSCTS;
-    if (settings.FlowControl == fcXonXoff)
+    if (settings.flowControl == fcXonXoff)
         tio.c_iflag |= IXON | IXOFF;
-    tio.c_cc[VSTART] = cc_t(settings.XonChar);
-    tio.c_cc[VSTOP] = cc_t(settings.XoffChar);
+    tio.c_cc[VSTART] = cc_t(settings.xonChar);
+    tio.c_cc[VSTOP] = cc_t(settings.xoffChar);
     // A read returns at once with whatever is queued.
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
 
-    const speed_t speed = StandardSpeed(settings.BaudRate);
+    const speed_t speed = standardSpeed(settings.baudRate);
     cfsetispeed(&tio, speed != B0 ? speed : B38400);
     cfsetospeed(&tio, speed != B0 ? speed : B38400);
     if (tcsetattr(m_fd, TCSANOW, &tio) != 0) {
-        *error = ErrorText(errno);
+        *error = errorText(errno);
         return false;
     }
     if (speed == B0) {
-        if (const int failure = SetPosixBaudRate(m_fd, settings.BaudRate)) {
-            *error = ErrorText(failure);
+        if (const int failure = setPosixBaudRate(m_fd, settings.baudRate)) {
+            *error = errorText(failure);
             return false;
         }
     }
@@ -219,18 +219,18 @@ bool PosixComDevice::Configure(const ComLineSettings &settings, QString *error)
     int failure = 0;
     // DTR raised while open when enabled; RTS is the handshake line under
     // RTS/CTS and otherwise held low.
-    if (!SetModemOutput(m_fd, TIOCM_DTR, settings.EnableDTR, &failure)
-        || (settings.FlowControl != fcRtsCts
-            && !SetModemOutput(m_fd, TIOCM_RTS, false, &failure))) {
-        *error = ErrorText(failure);
+    if (!setModemOutput(m_fd, TIOCM_DTR, settings.enableDTR, &failure)
+        || (settings.flowControl != fcRtsCts
+            && !setModemOutput(m_fd, TIOCM_RTS, false, &failure))) {
+        *error = errorText(failure);
         return false;
     }
-    // The tty layer has fixed queue sizes; ReadBufSize, WriteBufSize and the
+    // The tty layer has fixed queue sizes; readBufSize, writeBufSize and the
     // XON/XOFF limits have nothing to map to.
     return true;
 }
 
-void PosixComDevice::SetReceiver(bool on)
+void PosixSerialDevice::setReceiver(bool on)
 {
     termios tio;
     if (tcgetattr(m_fd, &tio) != 0)
@@ -242,39 +242,39 @@ void PosixComDevice::SetReceiver(bool on)
     tcsetattr(m_fd, TCSANOW, &tio);
 }
 
-void PosixComDevice::SetEventMask(quint32 mask)
+void PosixSerialDevice::setEventMask(quint32 mask)
 {
     m_mask.store(mask);
     // Nothing reads the port. Under RTS/CTS the line discipline drops RTS when
     // its input buffer fills, which would switch off the finish barrier: with
     // no receive event watched the receiver is off, otherwise the monitor
     // empties the input after each report.
-    SetReceiver((mask & ReceiveEvents) != 0);
+    setReceiver((mask & ReceiveEvents) != 0);
     tcflush(m_fd, TCIFLUSH);
 
     int lines = 0;
     if (ioctl(m_fd, TIOCMGET, &lines) == 0) {
         m_lastLines = lines;
-    } else if (IsUnsupported(errno) && !m_forcedPolling) {
+    } else if (isUnsupported(errno) && !m_forcedPolling) {
         m_hasModemLines = false;
     }
     serial_icounter_struct counters;
     m_hasCounters = ioctl(m_fd, TIOCGICOUNT, &counters) == 0;
     if (m_hasModemLines) {
-        ComFailure ignored;
-        m_watch.Start(*this, &ignored);
+        SerialFailure ignored;
+        m_watch.start(*this, &ignored);
     }
 }
 
-quint32 PosixComDevice::ModemStatus()
+quint32 PosixSerialDevice::modemStatus()
 {
     int lines = 0;
     if (ioctl(m_fd, TIOCMGET, &lines) != 0)
         return 0;
-    return StatusOf(lines);
+    return statusOf(lines);
 }
 
-quint32 PosixComDevice::InQueCount()
+quint32 PosixSerialDevice::inQueCount()
 {
     int count = 0;
     if (ioctl(m_fd, FIONREAD, &count) != 0 || count < 0)
@@ -282,12 +282,12 @@ quint32 PosixComDevice::InQueCount()
     return quint32(count);
 }
 
-void PosixComDevice::PurgeInput()
+void PosixSerialDevice::purgeInput()
 {
     tcflush(m_fd, TCIFLUSH);
 }
 
-void PosixComDevice::WakeWaiter()
+void PosixSerialDevice::wakeWaiter()
 {
     m_wake.store(true);
     const quint64 one = 1;
@@ -296,10 +296,10 @@ void PosixComDevice::WakeWaiter()
     }
     std::lock_guard lock(m_waiterMutex);
     if (m_inWait)
-        pthread_kill(m_waiter, WakeSignal());
+        pthread_kill(m_waiter, wakeSignal());
 }
 
-bool PosixComDevice::Look(ModemLook *look, ComFailure *failure)
+bool PosixSerialDevice::look(ModemLook *look, SerialFailure *failure)
 {
     // Counters, lines, counters again: a change between the two counter reads
     // would leave the lines out of step with the counters, so look again.
@@ -308,8 +308,8 @@ bool PosixComDevice::Look(ModemLook *look, ComFailure *failure)
         bool counted = m_hasCounters && ioctl(m_fd, TIOCGICOUNT, &counters) == 0;
         int lines = 0;
         if (ioctl(m_fd, TIOCMGET, &lines) != 0) {
-            if (!(m_forcedPolling && IsUnsupported(errno))) {
-                *failure = FailureOf(errno);
+            if (!(m_forcedPolling && isUnsupported(errno))) {
+                *failure = failureOf(errno);
                 return false;
             }
             lines = m_lastLines;
@@ -317,25 +317,25 @@ bool PosixComDevice::Look(ModemLook *look, ComFailure *failure)
         if (counted) {
             serial_icounter_struct again;
             counted = ioctl(m_fd, TIOCGICOUNT, &again) == 0;
-            if (counted && !SameLineCounts(counters, again) && attempt < 3)
+            if (counted && !sameLineCounts(counters, again) && attempt < 3)
                 continue;
             counters = again;
         }
         m_lastLines = lines;
-        look->Status = StatusOf(lines);
-        look->Counted = counted;
+        look->status = statusOf(lines);
+        look->counted = counted;
         if (counted) {
-            look->Cts = quint32(counters.cts);
-            look->Dsr = quint32(counters.dsr);
-            look->Ring = quint32(counters.rng);
-            look->Rlsd = quint32(counters.dcd);
-            look->Breaks = quint32(counters.brk);
-            look->Errors = quint32(counters.frame) + quint32(counters.overrun)
+            look->cts = quint32(counters.cts);
+            look->dsr = quint32(counters.dsr);
+            look->ring = quint32(counters.rng);
+            look->rlsd = quint32(counters.dcd);
+            look->breaks = quint32(counters.brk);
+            look->errors = quint32(counters.frame) + quint32(counters.overrun)
                            + quint32(counters.parity) + quint32(counters.buf_overrun);
         }
-        look->Events = 0;
+        look->events = 0;
         if (m_received) {
-            look->Events = ComEvent::RxChar;
+            look->events = ComEvent::RxChar;
             m_received = false;
             m_receivedReported = true;
         }
@@ -343,22 +343,22 @@ bool PosixComDevice::Look(ModemLook *look, ComFailure *failure)
     }
 }
 
-bool PosixComDevice::PollInput(int timeoutMicroseconds, ComFailure *failure)
+bool PosixSerialDevice::pollInput(int timeoutMicroseconds, SerialFailure *failure)
 {
     const bool watchInput = (m_mask.load() & ComEvent::RxChar) != 0;
     pollfd fds[2] = {{m_fd, short(watchInput ? POLLIN : 0), 0}, {m_wakeFd, POLLIN, 0}};
-    const timespec timeout = Microseconds(timeoutMicroseconds);
+    const timespec timeout = microseconds(timeoutMicroseconds);
     const int ready = ppoll(fds, 2, timeoutMicroseconds < 0 ? nullptr : &timeout, nullptr);
     if (ready < 0) {
         if (errno == EINTR)
             return true;
-        *failure = FailureOf(errno);
+        *failure = failureOf(errno);
         return false;
     }
     if (fds[1].revents & POLLIN)
         return true;
     if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
-        *failure = FailureOf(EIO);
+        *failure = failureOf(EIO);
         return false;
     }
     if (watchInput && (fds[0].revents & POLLIN))
@@ -366,7 +366,7 @@ bool PosixComDevice::PollInput(int timeoutMicroseconds, ComFailure *failure)
     return true;
 }
 
-bool PosixComDevice::ArmWakeTimer()
+bool PosixSerialDevice::armWakeTimer()
 {
     const pid_t self = pid_t(syscall(SYS_gettid));
     if (m_hasWakeTimer && m_wakeTimerThread != self) {
@@ -377,7 +377,7 @@ bool PosixComDevice::ArmWakeTimer()
         sigevent event;
         std::memset(&event, 0, sizeof event);
         event.sigev_notify = SIGEV_THREAD_ID;
-        event.sigev_signo = WakeSignal();
+        event.sigev_signo = wakeSignal();
         event._sigev_un._tid = self;
         if (timer_create(CLOCK_MONOTONIC, &event, &m_wakeTimer) != 0)
             return false;
@@ -387,60 +387,60 @@ bool PosixComDevice::ArmWakeTimer()
     // Periodic: should the first signal come before the wait has begun, the
     // next one ends it.
     itimerspec period;
-    period.it_value = Microseconds(ModemWatch::MaxWaitMicroseconds);
+    period.it_value = microseconds(ModemWatch::MaxWaitMicroseconds);
     period.it_interval = period.it_value;
     return timer_settime(m_wakeTimer, 0, &period, nullptr) == 0;
 }
 
-void PosixComDevice::DisarmWakeTimer()
+void PosixSerialDevice::disarmWakeTimer()
 {
     const itimerspec off{};
     timer_settime(m_wakeTimer, 0, &off, nullptr);
 }
 
-bool PosixComDevice::WaitModemInterrupt(quint32 watchedLines, ComFailure *failure)
+bool PosixSerialDevice::waitModemInterrupt(quint32 watchedLines, SerialFailure *failure)
 {
     // Without the timer the wait could not be bounded: sample instead.
-    if (!ArmWakeTimer())
-        return PollInput(ModemWatch::PollMicroseconds, failure);
-    const int result = ioctl(m_fd, TIOCMIWAIT, TiocmLines(watchedLines));
+    if (!armWakeTimer())
+        return pollInput(ModemWatch::PollMicroseconds, failure);
+    const int result = ioctl(m_fd, TIOCMIWAIT, tiocmLines(watchedLines));
     const int error = errno;
-    DisarmWakeTimer();
+    disarmWakeTimer();
     if (result == 0 || error == EINTR)
         return true;
-    if (IsUnsupported(error)) {
+    if (isUnsupported(error)) {
         // cp210x and others: poll from now on.
         m_polling.store(true);
         return true;
     }
-    *failure = FailureOf(error);
+    *failure = failureOf(error);
     return false;
 }
 
-bool PosixComDevice::AwaitLineChange(quint32 watchedLines, bool poll, ComFailure *failure)
+bool PosixSerialDevice::awaitLineChange(quint32 watchedLines, bool poll, SerialFailure *failure)
 {
     if (poll || m_polling.load() || (m_mask.load() & ComEvent::RxChar))
-        return PollInput(ModemWatch::PollMicroseconds, failure);
-    return WaitModemInterrupt(watchedLines, failure);
+        return pollInput(ModemWatch::PollMicroseconds, failure);
+    return waitModemInterrupt(watchedLines, failure);
 }
 
-ComWaitResult PosixComDevice::WaitInput(ComWaitReport *report)
+SerialWaitResult PosixSerialDevice::waitInput(SerialWaitReport *report)
 {
     for (;;) {
         if (m_wake.load())
-            return ComWaitResult::Interrupted;
-        if (!PollInput(-1, &report->Failure))
-            return ComWaitResult::Failed;
+            return SerialWaitResult::Interrupted;
+        if (!pollInput(-1, &report->failure))
+            return SerialWaitResult::Failed;
         if (m_received) {
             m_received = false;
             m_receivedReported = true;
-            report->Notifications.push_back({ComEvent::RxChar, ModemStatus(), {}, 0});
-            return ComWaitResult::Events;
+            report->notifications.push_back({ComEvent::RxChar, modemStatus(), {}, 0});
+            return SerialWaitResult::Events;
         }
     }
 }
 
-ComWaitResult PosixComDevice::WaitEvent(ComWaitReport *report)
+SerialWaitResult PosixSerialDevice::waitEvent(SerialWaitReport *report)
 {
     {
         std::lock_guard lock(m_waiterMutex);
@@ -455,12 +455,12 @@ ComWaitResult PosixComDevice::WaitEvent(ComWaitReport *report)
     const quint32 mask = m_mask.load();
     const bool watchLines =
         m_hasModemLines && (mask & (ModemEvents | ComEvent::Break | ComEvent::Error));
-    const ComWaitResult result = watchLines ? m_watch.Wait(*this, mask, report) : WaitInput(report);
+    const SerialWaitResult result = watchLines ? m_watch.wait(*this, mask, report) : waitInput(report);
     // The input is emptied before the next wait, perhaps before the
     // interface thread runs the report: count it now.
-    for (ComNotification &notification : report->Notifications) {
-        if (notification.Events & ComEvent::RxChar)
-            notification.InQue = InQueCount();
+    for (SerialNotification &notification : report->notifications) {
+        if (notification.events & ComEvent::RxChar)
+            notification.inQue = inQueCount();
     }
 
     std::lock_guard lock(m_waiterMutex);

@@ -18,10 +18,10 @@
 // that ends it at the latest after ModemWatch::MaxWaitMicroseconds; a driver
 // without TIOCMIWAIT or without counters is sampled every
 // ModemWatch::PollMicroseconds instead. A tty without modem lines (a
-// pseudo-terminal) only waits for input or a hang-up. WakeWaiter interrupts a
+// pseudo-terminal) only waits for input or a hang-up. wakeWaiter interrupts a
 // TIOCMIWAIT with the same signal, whose handler is installed without
 // SA_RESTART.
-class PosixComDevice final : public ComDevice, private ModemLineAccess
+class PosixSerialDevice final : public SerialDevice, private ModemLineAccess
 {
 public:
     enum class WaitMode {
@@ -31,40 +31,40 @@ public:
 
     // Takes ownership of the open descriptor `fd`; `lockFile`, when not
     // empty, is the lock file taken for the device, removed with it.
-    PosixComDevice(int fd, WaitMode mode, const QString &lockFile = QString());
-    ~PosixComDevice() override;
+    PosixSerialDevice(int fd, WaitMode mode, const QString &lockFile = QString());
+    ~PosixSerialDevice() override;
 
-    int Handle() const { return m_fd; }
+    int handle() const { return m_fd; }
 
-    bool Configure(const ComLineSettings &settings, QString *error) override;
-    void SetEventMask(quint32 mask) override;
-    quint32 ModemStatus() override;
-    quint32 InQueCount() override;
-    ComWaitResult WaitEvent(ComWaitReport *report) override;
-    void WakeWaiter() override;
-    void PurgeInput() override;
+    bool configure(const SerialLineSettings &settings, QString *error) override;
+    void setEventMask(quint32 mask) override;
+    quint32 modemStatus() override;
+    quint32 inQueCount() override;
+    SerialWaitResult waitEvent(SerialWaitReport *report) override;
+    void wakeWaiter() override;
+    void purgeInput() override;
 
     // How the monitor waits at the moment (it turns to Polling when the driver
     // turns out to lack TIOCMIWAIT).
-    bool Polling() const { return m_polling.load(); }
-    bool HasModemLines() const { return m_hasModemLines; }
+    bool polling() const { return m_polling.load(); }
+    bool hasModemLines() const { return m_hasModemLines; }
 
 private:
     // ModemLineAccess
-    bool Look(ModemLook *look, ComFailure *failure) override;
-    bool AwaitLineChange(quint32 watchedLines, bool poll, ComFailure *failure) override;
-    bool WakeRequested() const override { return m_wake.load(); }
+    bool look(ModemLook *look, SerialFailure *failure) override;
+    bool awaitLineChange(quint32 watchedLines, bool poll, SerialFailure *failure) override;
+    bool wakeRequested() const override { return m_wake.load(); }
 
     // Waits for input, a hang-up or a wake only: no modem line is watched.
-    ComWaitResult WaitInput(ComWaitReport *report);
+    SerialWaitResult waitInput(SerialWaitReport *report);
     // One poll of the input, a hang-up and the wake, for at most
     // `timeoutMicroseconds` (-1: no limit).
-    bool PollInput(int timeoutMicroseconds, ComFailure *failure);
+    bool pollInput(int timeoutMicroseconds, SerialFailure *failure);
     // TIOCMIWAIT, ended by the wake timer at the latest.
-    bool WaitModemInterrupt(quint32 watchedLines, ComFailure *failure);
-    bool ArmWakeTimer();
-    void DisarmWakeTimer();
-    void SetReceiver(bool on);
+    bool waitModemInterrupt(quint32 watchedLines, SerialFailure *failure);
+    bool armWakeTimer();
+    void disarmWakeTimer();
+    void setReceiver(bool on);
 
     int m_fd;
     int m_wakeFd = -1;
@@ -85,8 +85,8 @@ private:
     bool m_hasWakeTimer = false;
     pid_t m_wakeTimerThread = 0;
 
-    // Guards the signal target: WakeWaiter signals the monitor thread only
-    // while it is inside WaitEvent, so never a thread that has ended.
+    // Guards the signal target: wakeWaiter signals the monitor thread only
+    // while it is inside waitEvent, so never a thread that has ended.
     std::mutex m_waiterMutex;
     bool m_inWait = false;
     pthread_t m_waiter{};

@@ -6,7 +6,7 @@
 #include <chrono>
 #include <optional>
 
-struct SimulatedComBackend::Line
+struct SimulatedSerialBackend::Line
 {
     bool present = true;
     bool ctsUsable = true;
@@ -28,13 +28,13 @@ struct SimulatedComBackend::Line
     quint32 pending = 0;              // events raised without a line change
     quint32 mask = 0;
     quint32 inQue = 0;
-    ComLineSettings settings;
+    SerialLineSettings settings;
 };
 
-class SimulatedComBackend::Device final : public ComDevice, private ModemLineAccess
+class SimulatedSerialBackend::Device final : public SerialDevice, private ModemLineAccess
 {
 public:
-    Device(SimulatedComBackend &backend, int port)
+    Device(SimulatedSerialBackend &backend, int port)
         : m_backend(backend)
         , m_port(port)
     {
@@ -43,7 +43,7 @@ public:
     ~Device() override
     {
         std::lock_guard lock(m_backend.m_mutex);
-        Line &line = m_backend.LineOf(m_port);
+        Line &line = m_backend.lineOf(m_port);
         line.open = false;
         line.mask = 0;
         line.pending = 0;
@@ -52,10 +52,10 @@ public:
         m_backend.m_changed.notify_all();
     }
 
-    bool Configure(const ComLineSettings &settings, QString *error) override
+    bool configure(const SerialLineSettings &settings, QString *error) override
     {
         std::lock_guard lock(m_backend.m_mutex);
-        Line &line = m_backend.LineOf(m_port);
+        Line &line = m_backend.lineOf(m_port);
         if (!line.configureError.isEmpty()) {
             *error = line.configureError;
             return false;
@@ -64,46 +64,46 @@ public:
         return true;
     }
 
-    void SetEventMask(quint32 mask) override
+    void setEventMask(quint32 mask) override
     {
         {
             std::lock_guard lock(m_backend.m_mutex);
-            Line &line = m_backend.LineOf(m_port);
+            Line &line = m_backend.lineOf(m_port);
             line.mask = mask;
             line.pending = 0;
         }
         m_mask = mask;
-        ComFailure ignored;
-        m_watch.Start(*this, &ignored);
+        SerialFailure ignored;
+        m_watch.start(*this, &ignored);
     }
 
-    quint32 ModemStatus() override
+    quint32 modemStatus() override
     {
         std::lock_guard lock(m_backend.m_mutex);
-        const Line &line = m_backend.LineOf(m_port);
+        const Line &line = m_backend.lineOf(m_port);
         return line.unplugged ? 0 : line.status;
     }
 
-    quint32 InQueCount() override
+    quint32 inQueCount() override
     {
         std::lock_guard lock(m_backend.m_mutex);
-        return m_backend.LineOf(m_port).inQue;
+        return m_backend.lineOf(m_port).inQue;
     }
 
-    ComWaitResult WaitEvent(ComWaitReport *report) override
+    SerialWaitResult waitEvent(SerialWaitReport *report) override
     {
-        const ComWaitResult result = m_watch.Wait(*this, m_mask, report);
-        for (ComNotification &notification : report->Notifications) {
-            if (notification.Events & ComEvent::RxChar)
-                notification.InQue = InQueCount();
+        const SerialWaitResult result = m_watch.wait(*this, m_mask, report);
+        for (SerialNotification &notification : report->notifications) {
+            if (notification.events & ComEvent::RxChar)
+                notification.inQue = inQueCount();
         }
         return result;
     }
 
-    void WakeWaiter() override
+    void wakeWaiter() override
     {
         std::lock_guard lock(m_backend.m_mutex);
-        Line &line = m_backend.LineOf(m_port);
+        Line &line = m_backend.lineOf(m_port);
         if (line.lostWakes > 0) {
             --line.lostWakes;
             return;
@@ -113,19 +113,19 @@ public:
         m_backend.m_changed.notify_all();
     }
 
-    void PurgeInput() override
+    void purgeInput() override
     {
         std::lock_guard lock(m_backend.m_mutex);
-        Line &line = m_backend.LineOf(m_port);
+        Line &line = m_backend.lineOf(m_port);
         line.inQue = 0;
         ++line.purgeCount;
     }
 
 private:
-    bool Look(ModemLook *look, ComFailure *failure) override
+    bool look(ModemLook *look, SerialFailure *failure) override
     {
         std::lock_guard lock(m_backend.m_mutex);
-        Line &line = m_backend.LineOf(m_port);
+        Line &line = m_backend.lineOf(m_port);
         ++line.lookCount;
         m_backend.m_changed.notify_all();
         if (line.unplugged) {
@@ -133,31 +133,31 @@ private:
             return false;
         }
         *look = line.counters;
-        look->Status = line.status;
-        look->Counted = line.counted;
-        look->Events = line.pending;
+        look->status = line.status;
+        look->counted = line.counted;
+        look->events = line.pending;
         line.pending = 0;
         if (line.gapStatus) {
-            ChangeLines(line, *line.gapStatus);
+            changeLines(line, *line.gapStatus);
             line.gapStatus.reset();
         }
         return true;
     }
 
-    bool AwaitLineChange(quint32 watchedLines, bool poll, ComFailure *failure) override
+    bool awaitLineChange(quint32 watchedLines, bool poll, SerialFailure *failure) override
     {
         std::unique_lock lock(m_backend.m_mutex);
-        Line &line = m_backend.LineOf(m_port);
+        Line &line = m_backend.lineOf(m_port);
         ++line.waitCount;
         m_backend.m_changed.notify_all();
         // As a driver's change wait: only changes after it began count.
         const ModemLook begin = line.counters;
         const auto changed = [&line, &begin, watchedLines] {
             const ModemLook &now = line.counters;
-            return ((watchedLines & ModemLine::CtsOn) && now.Cts != begin.Cts)
-                   || ((watchedLines & ModemLine::DsrOn) && now.Dsr != begin.Dsr)
-                   || ((watchedLines & ModemLine::RingOn) && now.Ring != begin.Ring)
-                   || ((watchedLines & ModemLine::RlsdOn) && now.Rlsd != begin.Rlsd);
+            return ((watchedLines & ModemLine::CtsOn) && now.cts != begin.cts)
+                   || ((watchedLines & ModemLine::DsrOn) && now.dsr != begin.dsr)
+                   || ((watchedLines & ModemLine::RingOn) && now.ring != begin.ring)
+                   || ((watchedLines & ModemLine::RlsdOn) && now.rlsd != begin.rlsd);
         };
         const auto ends = [&] {
             return line.wake || line.unplugged || (line.pending & line.mask) != 0
@@ -172,19 +172,19 @@ private:
         return true;
     }
 
-    bool WakeRequested() const override { return m_wake; }
+    bool wakeRequested() const override { return m_wake; }
 
-    SimulatedComBackend &m_backend;
+    SimulatedSerialBackend &m_backend;
     const int m_port;
     quint32 m_mask = 0;
     std::atomic<bool> m_wake{false};
     ModemWatch m_watch;
 };
 
-SimulatedComBackend::SimulatedComBackend() = default;
-SimulatedComBackend::~SimulatedComBackend() = default;
+SimulatedSerialBackend::SimulatedSerialBackend() = default;
+SimulatedSerialBackend::~SimulatedSerialBackend() = default;
 
-SimulatedComBackend::Line &SimulatedComBackend::LineOf(int port) const
+SimulatedSerialBackend::Line &SimulatedSerialBackend::lineOf(int port) const
 {
     std::unique_ptr<Line> &line = m_lines[port];
     if (!line)
@@ -192,194 +192,194 @@ SimulatedComBackend::Line &SimulatedComBackend::LineOf(int port) const
     return *line;
 }
 
-void SimulatedComBackend::ChangeLines(Line &line, quint32 status)
+void SimulatedSerialBackend::changeLines(Line &line, quint32 status)
 {
     const quint32 changed = line.status ^ status;
     line.status = status;
     if (changed & ModemLine::CtsOn)
-        ++line.counters.Cts;
+        ++line.counters.cts;
     if (changed & ModemLine::DsrOn)
-        ++line.counters.Dsr;
+        ++line.counters.dsr;
     if (changed & ModemLine::RingOn)
-        ++line.counters.Ring;
+        ++line.counters.ring;
     if (changed & ModemLine::RlsdOn)
-        ++line.counters.Rlsd;
+        ++line.counters.rlsd;
 }
 
-void SimulatedComBackend::setPresent(int port, bool present)
+void SimulatedSerialBackend::setPresent(int port, bool present)
 {
     std::lock_guard lock(m_mutex);
-    LineOf(port).present = present;
+    lineOf(port).present = present;
 }
 
-void SimulatedComBackend::setCtsInputUsable(int port, bool usable)
+void SimulatedSerialBackend::setCtsInputUsable(int port, bool usable)
 {
     std::lock_guard lock(m_mutex);
-    LineOf(port).ctsUsable = usable;
+    lineOf(port).ctsUsable = usable;
 }
 
-void SimulatedComBackend::setOpenError(int port, const QString &error)
+void SimulatedSerialBackend::setOpenError(int port, const QString &error)
 {
     std::lock_guard lock(m_mutex);
-    LineOf(port).openError = error;
+    lineOf(port).openError = error;
 }
 
-void SimulatedComBackend::setConfigureError(int port, const QString &error)
+void SimulatedSerialBackend::setConfigureError(int port, const QString &error)
 {
     std::lock_guard lock(m_mutex);
-    LineOf(port).configureError = error;
+    lineOf(port).configureError = error;
 }
 
-void SimulatedComBackend::setCounters(int port, bool counted)
+void SimulatedSerialBackend::setCounters(int port, bool counted)
 {
     std::lock_guard lock(m_mutex);
-    LineOf(port).counted = counted;
+    lineOf(port).counted = counted;
 }
 
-void SimulatedComBackend::SetModemStatus(int port, quint32 status)
+void SimulatedSerialBackend::setModemStatus(int port, quint32 status)
 {
     std::lock_guard lock(m_mutex);
-    ChangeLines(LineOf(port), status);
+    changeLines(lineOf(port), status);
     m_changed.notify_all();
 }
 
-void SimulatedComBackend::SetCts(int port, bool on)
+void SimulatedSerialBackend::setCts(int port, bool on)
 {
     std::lock_guard lock(m_mutex);
-    Line &line = LineOf(port);
-    ChangeLines(line, on ? (line.status | ModemLine::CtsOn) : (line.status & ~ModemLine::CtsOn));
+    Line &line = lineOf(port);
+    changeLines(line, on ? (line.status | ModemLine::CtsOn) : (line.status & ~ModemLine::CtsOn));
     m_changed.notify_all();
 }
 
-void SimulatedComBackend::SetDsr(int port, bool on)
+void SimulatedSerialBackend::setDsr(int port, bool on)
 {
     std::lock_guard lock(m_mutex);
-    Line &line = LineOf(port);
-    ChangeLines(line, on ? (line.status | ModemLine::DsrOn) : (line.status & ~ModemLine::DsrOn));
+    Line &line = lineOf(port);
+    changeLines(line, on ? (line.status | ModemLine::DsrOn) : (line.status & ~ModemLine::DsrOn));
     m_changed.notify_all();
 }
 
-void SimulatedComBackend::Pulse(int port, quint32 lines)
+void SimulatedSerialBackend::pulse(int port, quint32 lines)
 {
     std::lock_guard lock(m_mutex);
-    Line &line = LineOf(port);
+    Line &line = lineOf(port);
     const quint32 status = line.status;
-    ChangeLines(line, status ^ lines);
-    ChangeLines(line, status);
+    changeLines(line, status ^ lines);
+    changeLines(line, status);
     m_changed.notify_all();
 }
 
-void SimulatedComBackend::SetModemStatusInGap(int port, quint32 status)
+void SimulatedSerialBackend::setModemStatusInGap(int port, quint32 status)
 {
     std::lock_guard lock(m_mutex);
-    LineOf(port).gapStatus = status;
+    lineOf(port).gapStatus = status;
 }
 
-void SimulatedComBackend::RaiseEvents(int port, quint32 events)
+void SimulatedSerialBackend::raiseEvents(int port, quint32 events)
 {
     std::lock_guard lock(m_mutex);
-    LineOf(port).pending |= events;
+    lineOf(port).pending |= events;
     m_changed.notify_all();
 }
 
-void SimulatedComBackend::SetInQueCount(int port, quint32 count)
+void SimulatedSerialBackend::setInQueCount(int port, quint32 count)
 {
     std::lock_guard lock(m_mutex);
-    LineOf(port).inQue = count;
+    lineOf(port).inQue = count;
 }
 
-void SimulatedComBackend::Unplug(int port, const QString &error)
+void SimulatedSerialBackend::unplug(int port, const QString &error)
 {
     std::lock_guard lock(m_mutex);
-    Line &line = LineOf(port);
+    Line &line = lineOf(port);
     line.unplugged = true;
     line.unplugError = error;
     m_changed.notify_all();
 }
 
-void SimulatedComBackend::Replug(int port)
+void SimulatedSerialBackend::replug(int port)
 {
     std::lock_guard lock(m_mutex);
-    LineOf(port).unplugged = false;
+    lineOf(port).unplugged = false;
 }
 
-void SimulatedComBackend::LoseWakes(int port, int count)
+void SimulatedSerialBackend::loseWakes(int port, int count)
 {
     std::lock_guard lock(m_mutex);
-    LineOf(port).lostWakes = count;
+    lineOf(port).lostWakes = count;
 }
 
-quint32 SimulatedComBackend::LastStatus(int port) const
+quint32 SimulatedSerialBackend::lastStatus(int port) const
 {
     std::lock_guard lock(m_mutex);
-    return LineOf(port).status;
+    return lineOf(port).status;
 }
 
-bool SimulatedComBackend::IsOpen(int port) const
+bool SimulatedSerialBackend::isOpen(int port) const
 {
     std::lock_guard lock(m_mutex);
-    return LineOf(port).open;
+    return lineOf(port).open;
 }
 
-int SimulatedComBackend::OpenCount(int port) const
+int SimulatedSerialBackend::openCount(int port) const
 {
     std::lock_guard lock(m_mutex);
-    return LineOf(port).openCount;
+    return lineOf(port).openCount;
 }
 
-int SimulatedComBackend::WaitCount(int port) const
+int SimulatedSerialBackend::waitCount(int port) const
 {
     std::lock_guard lock(m_mutex);
-    return LineOf(port).waitCount;
+    return lineOf(port).waitCount;
 }
 
-bool SimulatedComBackend::WaitUntilCounted(int port, int Line::*counter, int count,
+bool SimulatedSerialBackend::waitUntilCounted(int port, int Line::*counter, int count,
                                            int timeoutMs) const
 {
     std::unique_lock lock(m_mutex);
-    const Line &line = LineOf(port);
+    const Line &line = lineOf(port);
     return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                               [&line, counter, count] { return line.*counter >= count; });
 }
 
-bool SimulatedComBackend::WaitUntilWaiting(int port, int count, int timeoutMs) const
+bool SimulatedSerialBackend::waitUntilWaiting(int port, int count, int timeoutMs) const
 {
-    return WaitUntilCounted(port, &Line::waitCount, count, timeoutMs);
+    return waitUntilCounted(port, &Line::waitCount, count, timeoutMs);
 }
 
-int SimulatedComBackend::LookCount(int port) const
+int SimulatedSerialBackend::lookCount(int port) const
 {
     std::lock_guard lock(m_mutex);
-    return LineOf(port).lookCount;
+    return lineOf(port).lookCount;
 }
 
-bool SimulatedComBackend::WaitUntilLooked(int port, int count, int timeoutMs) const
+bool SimulatedSerialBackend::waitUntilLooked(int port, int count, int timeoutMs) const
 {
-    return WaitUntilCounted(port, &Line::lookCount, count, timeoutMs);
+    return waitUntilCounted(port, &Line::lookCount, count, timeoutMs);
 }
 
-ComLineSettings SimulatedComBackend::LastSettings(int port) const
-{
-    std::lock_guard lock(m_mutex);
-    return LineOf(port).settings;
-}
-
-quint32 SimulatedComBackend::EventMask(int port) const
+SerialLineSettings SimulatedSerialBackend::lastSettings(int port) const
 {
     std::lock_guard lock(m_mutex);
-    return LineOf(port).mask;
+    return lineOf(port).settings;
 }
 
-int SimulatedComBackend::PurgeCount(int port) const
+quint32 SimulatedSerialBackend::eventMask(int port) const
 {
     std::lock_guard lock(m_mutex);
-    return LineOf(port).purgeCount;
+    return lineOf(port).mask;
 }
 
-std::unique_ptr<ComDevice> SimulatedComBackend::Open(int port, QString *error)
+int SimulatedSerialBackend::purgeCount(int port) const
 {
     std::lock_guard lock(m_mutex);
-    Line &line = LineOf(port);
+    return lineOf(port).purgeCount;
+}
+
+std::unique_ptr<SerialDevice> SimulatedSerialBackend::open(int port, QString *error)
+{
+    std::lock_guard lock(m_mutex);
+    Line &line = lineOf(port);
     if (!line.present || line.unplugged || port < 1 || port > 16) {
         *error = QStringLiteral("No such file or directory");
         return nullptr;
@@ -400,15 +400,15 @@ std::unique_ptr<ComDevice> SimulatedComBackend::Open(int port, QString *error)
     return std::make_unique<Device>(*this, port);
 }
 
-bool SimulatedComBackend::Present(int port)
+bool SimulatedSerialBackend::present(int port)
 {
     std::lock_guard lock(m_mutex);
-    const Line &line = LineOf(port);
+    const Line &line = lineOf(port);
     return line.present && !line.unplugged && !line.open && port >= 1 && port <= 16;
 }
 
-bool SimulatedComBackend::CtsInputUsable(int port)
+bool SimulatedSerialBackend::ctsInputUsable(int port)
 {
     std::lock_guard lock(m_mutex);
-    return LineOf(port).ctsUsable;
+    return lineOf(port).ctsUsable;
 }

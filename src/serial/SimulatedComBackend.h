@@ -15,11 +15,11 @@
 // changes after the wait began; a change can be put between the monitor's
 // look at the lines and its next wait. The monitor watches the lines through
 // the same ModemWatch as on real ports. Line changes may come from any thread.
-class SimulatedComBackend final : public ComBackend
+class SimulatedSerialBackend final : public SerialBackend
 {
 public:
-    SimulatedComBackend();
-    ~SimulatedComBackend() override;
+    SimulatedSerialBackend();
+    ~SimulatedSerialBackend() override;
 
     // Ports start present and usable.
     void setPresent(int port, bool present);
@@ -31,61 +31,61 @@ public:
 
     // Sets the modem-status word (ModemLine bits); every line that changes is
     // reported, all of them in one notification.
-    void SetModemStatus(int port, quint32 status);
-    void SetCts(int port, bool on);
-    void SetDsr(int port, bool on);
+    void setModemStatus(int port, quint32 status);
+    void setCts(int port, bool on);
+    void setDsr(int port, bool on);
     // The `lines` (ModemLine bits) change and change back before anybody
     // looks: two counted changes, the status word as before.
-    void Pulse(int port, quint32 lines);
+    void pulse(int port, quint32 lines);
     // The lines change to `status` right after the monitor's next look at
     // them, before its next wait begins: the change wait does not see it.
-    void SetModemStatusInGap(int port, quint32 status);
+    void setModemStatusInGap(int port, quint32 status);
     // Whether the port keeps change counters (it does unless told otherwise);
     // without them the monitor samples the lines.
     void setCounters(int port, bool counted);
     // Reports events (ComEvent bits) without touching the lines.
-    void RaiseEvents(int port, quint32 events);
-    // Sets the input queue count InQueCount reports.
-    void SetInQueCount(int port, quint32 count);
+    void raiseEvents(int port, quint32 events);
+    // Sets the input queue count inQueCount reports.
+    void setInQueCount(int port, quint32 count);
     // The adapter disappears: the waiting monitor fails with `error`, the lines
     // read 0 and opening fails until Replug.
-    void Unplug(int port, const QString &error = QStringLiteral("Input/output error"));
-    void Replug(int port);
+    void unplug(int port, const QString &error = QStringLiteral("Input/output error"));
+    void replug(int port);
     // The next `count` wakes of the monitor of `port` are lost, as a signal
     // sent just before a blocking wait begins is.
-    void LoseWakes(int port, int count);
+    void loseWakes(int port, int count);
 
     // The modem-status word as last set.
-    quint32 LastStatus(int port) const;
-    bool IsOpen(int port) const;
-    int OpenCount(int port) const;
+    quint32 lastStatus(int port) const;
+    bool isOpen(int port) const;
+    int openCount(int port) const;
     // How many times a monitor of `port` has entered a wait; lets a test see
     // that the monitor waits before it changes a line.
-    int WaitCount(int port) const;
+    int waitCount(int port) const;
     // Blocks until the monitor of `port` has entered its `count`-th wait.
-    bool WaitUntilWaiting(int port, int count, int timeoutMs = 5000) const;
+    bool waitUntilWaiting(int port, int count, int timeoutMs = 5000) const;
     // How many times a monitor of `port` has looked at the lines.
-    int LookCount(int port) const;
+    int lookCount(int port) const;
     // Blocks until the monitor of `port` has taken its `count`-th look.
-    bool WaitUntilLooked(int port, int count, int timeoutMs = 5000) const;
-    ComLineSettings LastSettings(int port) const;
-    quint32 EventMask(int port) const;
-    int PurgeCount(int port) const;
+    bool waitUntilLooked(int port, int count, int timeoutMs = 5000) const;
+    SerialLineSettings lastSettings(int port) const;
+    quint32 eventMask(int port) const;
+    int purgeCount(int port) const;
 
-    std::unique_ptr<ComDevice> Open(int port, QString *error) override;
-    bool Present(int port) override;
-    bool CtsInputUsable(int port) override;
+    std::unique_ptr<SerialDevice> open(int port, QString *error) override;
+    bool present(int port) override;
+    bool ctsInputUsable(int port) override;
 
 private:
     class Device;
     struct Line;
     friend class Device;
 
-    Line &LineOf(int port) const;
+    Line &lineOf(int port) const;
     // Blocks until the `counter` of `port` has reached `count`.
-    bool WaitUntilCounted(int port, int Line::*counter, int count, int timeoutMs) const;
+    bool waitUntilCounted(int port, int Line::*counter, int count, int timeoutMs) const;
     // Sets the lines of `line` to `status`, counting every line that changes.
-    static void ChangeLines(Line &line, quint32 status);
+    static void changeLines(Line &line, quint32 status);
 
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;

@@ -19,18 +19,18 @@
 
 #include <cmath>
 
-const std::array<QString, 3> TCfgDialog::PrecisionNames = {
+const std::array<QString, 3> SettingsDialog::PrecisionNames = {
     QStringLiteral("HH:MM.SS,ms"), QStringLiteral("HH:MM.SS,s"), QStringLiteral("HH:MM.SS")};
-const QString TCfgDialog::NoPortEntry = QStringLiteral("Keine");
-const QString TCfgDialog::PortHint = QStringLiteral("START (4-6), FINISH (7-8)");
-const QString TCfgDialog::CtsWarningText = QStringLiteral(
+const QString SettingsDialog::NoPortEntry = QStringLiteral("Keine");
+const QString SettingsDialog::PortHint = QStringLiteral("START (4-6), FINISH (7-8)");
+const QString SettingsDialog::CtsWarningText = QStringLiteral(
     "Achtung: Dieser Anschluss (ttyACM) hat keine CTS-Leitung;\n"
     "eine Ziel-Lichtschranke an CTS (7-8) funktioniert dort nicht.");
 
 namespace {
 
 // A caption label for `control`, which takes the caption as its accessible name.
-QLabel *CaptionFor(const QString &caption, QWidget *control, QWidget *parent)
+QLabel *captionFor(const QString &caption, QWidget *control, QWidget *parent)
 {
     auto *label = new QLabel(caption, parent);
     label->setBuddy(control);
@@ -40,7 +40,7 @@ QLabel *CaptionFor(const QString &caption, QWidget *control, QWidget *parent)
 
 } // namespace
 
-TCfgDialog::TCfgDialog(CfgDialogHost &host, QWidget *parent)
+SettingsDialog::SettingsDialog(SettingsDialogHost &host, QWidget *parent)
     : QDialog(parent)
     , m_host(host)
 {
@@ -48,106 +48,106 @@ TCfgDialog::TCfgDialog(CfgDialogHost &host, QWidget *parent)
     setWindowTitle(QStringLiteral("Einstellungen"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setModal(true);
-    BuildControls();
+    buildControls();
 
     for (const QString &caption : FinishButtonCaptions)
-        cbButton->addItem(caption);
-    cbButton->setCurrentIndex(0);
-    FillPortList();
+        finishCaptionBox->addItem(caption);
+    finishCaptionBox->setCurrentIndex(0);
+    fillPortList();
 }
 
-void TCfgDialog::BuildControls()
+void SettingsDialog::buildControls()
 {
-    cbDigits = new QComboBox(this);
-    cbDigits->setObjectName(QStringLiteral("cbDigits"));
+    precisionBox = new QComboBox(this);
+    precisionBox->setObjectName(QStringLiteral("cbDigits"));
     for (const QString &name : PrecisionNames)
-        cbDigits->addItem(name);
+        precisionBox->addItem(name);
 
-    cbPort = new QComboBox(this);
-    cbPort->setObjectName(QStringLiteral("cbPort"));
-    cbPort->setToolTip(PortHint);
+    portBox = new QComboBox(this);
+    portBox->setObjectName(QStringLiteral("cbPort"));
+    portBox->setToolTip(PortHint);
 
-    cbAlg = new QComboBox(this);
-    cbAlg->setObjectName(QStringLiteral("cbAlg"));
-    cbAlg->addItem(QStringLiteral("Ein"));
-    cbAlg->addItem(QStringLiteral("Aus"));
+    polarityBox = new QComboBox(this);
+    polarityBox->setObjectName(QStringLiteral("cbAlg"));
+    polarityBox->addItem(QStringLiteral("Ein"));
+    polarityBox->addItem(QStringLiteral("Aus"));
 
-    seWait = new TSpinFloatEdit(this);
-    seWait->setObjectName(QStringLiteral("seWait"));
-    seWait->setMinValue(0.0);
-    seWait->setMaxValue(TivanoSettings::MaxWait / 1000.0);
-    seWait->setIncrement(0.1);
-    seWait->setDecimals(1);
-    seWait->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    seWait->setFixedWidth(70);
+    lockoutField = new DecimalSpinField(this);
+    lockoutField->setObjectName(QStringLiteral("seWait"));
+    lockoutField->setMinValue(0.0);
+    lockoutField->setMaxValue(Settings::MaxWait / 1000.0);
+    lockoutField->setIncrement(0.1);
+    lockoutField->setDecimals(1);
+    lockoutField->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lockoutField->setFixedWidth(70);
 
-    cbButton = new QComboBox(this);
-    cbButton->setObjectName(QStringLiteral("cbButton"));
+    finishCaptionBox = new QComboBox(this);
+    finishCaptionBox->setObjectName(QStringLiteral("cbButton"));
 
-    LabelCtsWarning = new QLabel(CtsWarningText, this);
-    LabelCtsWarning->setObjectName(QStringLiteral("LabelCtsWarning"));
-    LabelCtsWarning->setAccessibleName(CtsWarningText);
-    LabelCtsWarning->setStyleSheet(QStringLiteral("color: #B00000;"));
-    LabelCtsWarning->setVisible(false);
+    ctsWarningLabel = new QLabel(CtsWarningText, this);
+    ctsWarningLabel->setObjectName(QStringLiteral("LabelCtsWarning"));
+    ctsWarningLabel->setAccessibleName(CtsWarningText);
+    ctsWarningLabel->setStyleSheet(QStringLiteral("color: #B00000;"));
+    ctsWarningLabel->setVisible(false);
 
     auto *form = new QGridLayout;
-    form->addWidget(CaptionFor(QStringLiteral("Uhrzeitformat:"), cbDigits, this), 0, 0);
-    form->addWidget(cbDigits, 0, 1, 1, 2);
-    QLabel *portLabel = CaptionFor(QStringLiteral("Lichtschranke:"), cbPort, this);
-    cbPort->setAccessibleDescription(PortHint);
+    form->addWidget(captionFor(QStringLiteral("Uhrzeitformat:"), precisionBox, this), 0, 0);
+    form->addWidget(precisionBox, 0, 1, 1, 2);
+    QLabel *portLabel = captionFor(QStringLiteral("Lichtschranke:"), portBox, this);
+    portBox->setAccessibleDescription(PortHint);
     form->addWidget(portLabel, 1, 0);
-    form->addWidget(cbPort, 1, 1, 1, 2);
-    form->addWidget(CaptionFor(QStringLiteral("Algorithmus:"), cbAlg, this), 2, 0);
-    form->addWidget(cbAlg, 2, 1, 1, 2);
-    form->addWidget(CaptionFor(QStringLiteral("LS-Sperrzeit:"), seWait, this), 3, 0);
-    seWait->Editor()->setAccessibleName(QStringLiteral("LS-Sperrzeit:"));
-    form->addWidget(seWait, 3, 1);
+    form->addWidget(portBox, 1, 1, 1, 2);
+    form->addWidget(captionFor(QStringLiteral("Algorithmus:"), polarityBox, this), 2, 0);
+    form->addWidget(polarityBox, 2, 1, 1, 2);
+    form->addWidget(captionFor(QStringLiteral("LS-Sperrzeit:"), lockoutField, this), 3, 0);
+    lockoutField->editor()->setAccessibleName(QStringLiteral("LS-Sperrzeit:"));
+    form->addWidget(lockoutField, 3, 1);
     form->addWidget(new QLabel(QStringLiteral("Sek."), this), 3, 2);
-    form->addWidget(CaptionFor(QStringLiteral("Taste Ziel:"), cbButton, this), 4, 0);
-    form->addWidget(cbButton, 4, 1, 1, 2);
-    form->addWidget(LabelCtsWarning, 5, 0, 1, 3);
+    form->addWidget(captionFor(QStringLiteral("Taste Ziel:"), finishCaptionBox, this), 4, 0);
+    form->addWidget(finishCaptionBox, 4, 1, 1, 2);
+    form->addWidget(ctsWarningLabel, 5, 0, 1, 3);
 
     auto *colours = new QGroupBox(QStringLiteral("Farben"), this);
     colours->setAccessibleName(QStringLiteral("Farben"));
     auto *colourGrid = new QGridLayout(colours);
     struct ColourField
     {
-        ToColorCombo **field;
+        ColorComboBox **field;
         const char *name;
         const char *caption;
     };
     const ColourField fields[] = {
-        {&cbColorCifra, "cbColorCifra", "Start:"},
-        {&cbColorCifra2, "cbColorCifra2", "Stopp:"},
-        {&cbColorCifraF, "cbColorCifraF", "Sonst:"},
-        {&cbColorFon, "cbColorFon", "Fenster:"},
+        {&runningColorBox, "cbColorCifra", "Start:"},
+        {&dimColorBox, "cbColorCifra2", "Stopp:"},
+        {&finishColorBox, "cbColorCifraF", "Sonst:"},
+        {&backgroundColorBox, "cbColorFon", "Fenster:"},
     };
     int row = 0;
     for (const ColourField &entry : fields) {
-        auto *field = new ToColorCombo(colours);
+        auto *field = new ColorComboBox(colours);
         field->setObjectName(QLatin1String(entry.name));
         field->setMinimumWidth(80);
-        field->OnChange = [this](ToColorCombo *sender) { ColorComboChange(sender); };
+        field->OnChange = [this](ColorComboBox *sender) { colorChanged(sender); };
         *entry.field = field;
-        colourGrid->addWidget(CaptionFor(QLatin1String(entry.caption), field, colours), row / 2,
+        colourGrid->addWidget(captionFor(QLatin1String(entry.caption), field, colours), row / 2,
                               (row % 2) * 2);
         colourGrid->addWidget(field, row / 2, (row % 2) * 2 + 1);
         ++row;
     }
 
-    OKBtn = new QPushButton(QStringLiteral("OK"), this);
-    OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    OKBtn->setAccessibleName(QStringLiteral("OK"));
-    OKBtn->setDefault(true);
-    CancelBtn = new QPushButton(QStringLiteral("Abbrechen"), this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    CancelBtn->setAccessibleName(QStringLiteral("Abbrechen"));
-    connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    yesButton = new QPushButton(QStringLiteral("OK"), this);
+    yesButton->setObjectName(QStringLiteral("OKBtn"));
+    yesButton->setAccessibleName(QStringLiteral("OK"));
+    yesButton->setDefault(true);
+    noButton = new QPushButton(QStringLiteral("Abbrechen"), this);
+    noButton->setObjectName(QStringLiteral("CancelBtn"));
+    noButton->setAccessibleName(QStringLiteral("Abbrechen"));
+    connect(yesButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(noButton, &QPushButton::clicked, this, &QDialog::reject);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
+    buttons->addWidget(yesButton);
+    buttons->addWidget(noButton);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
@@ -155,150 +155,150 @@ void TCfgDialog::BuildControls()
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize); // a fixed dialog border
 
-    ColorDialog1 = new QColorDialog(this);
-    ColorDialog1->setObjectName(QStringLiteral("ColorDialog1"));
-    ColorDialog1->setOption(QColorDialog::DontUseNativeDialog);
+    colorDialog = new QColorDialog(this);
+    colorDialog->setObjectName(QStringLiteral("ColorDialog1"));
+    colorDialog->setOption(QColorDialog::DontUseNativeDialog);
 
-    connect(cbDigits, &QComboBox::activated, this, &TCfgDialog::cbDigitsChange);
-    connect(cbPort, &QComboBox::activated, this, &TCfgDialog::cbPortChange);
+    connect(precisionBox, &QComboBox::activated, this, &SettingsDialog::precisionChanged);
+    connect(portBox, &QComboBox::activated, this, &SettingsDialog::portChanged);
 }
 
-void TCfgDialog::FillPortList()
+void SettingsDialog::fillPortList()
 {
-    cbPort->addItem(NoPortEntry);
-    const quint32 mask = m_host.PortPresenceMask();
+    portBox->addItem(NoPortEntry);
+    const quint32 mask = m_host.portPresenceMask();
     if (mask == 0)
         return;
     const int highest = qMin(int(mask >> 16), 16);
     for (int n = 1; n <= highest; ++n) {
         if (mask & (1u << (n - 1)))
-            cbPort->addItem(QStringLiteral("COM") + QString::number(n));
+            portBox->addItem(QStringLiteral("COM") + QString::number(n));
     }
 }
 
-int TCfgDialog::PortFromEntry(const QString &text)
+int SettingsDialog::portFromEntry(const QString &text)
 {
     bool ok = false;
     const int port = text.mid(3).toInt(&ok, 10);
     return ok ? port : 0;
 }
 
-void TCfgDialog::showEvent(QShowEvent *event)
+void SettingsDialog::showEvent(QShowEvent *event)
 {
     // A negative algorithm locks the port choice.
-    cbPort->setEnabled(m_host.Algorithm() >= 0);
+    portBox->setEnabled(m_host.algorithm() >= 0);
     QDialog::showEvent(event);
 }
 
-void TCfgDialog::FillFromHost()
+void SettingsDialog::fillFromHost()
 {
-    cbColorCifra->setColorValue(m_host.DisplayColor(DisplayColour::C2));
-    cbColorCifra2->setColorValue(m_host.DisplayColor(DisplayColour::C4));
-    cbColorFon->setColorValue(m_host.DisplayColor(DisplayColour::C1));
-    cbColorCifraF->setColorValue(m_host.DisplayColor(DisplayColour::C3));
+    runningColorBox->setColorValue(m_host.displayColor(DisplayColour::C2));
+    dimColorBox->setColorValue(m_host.displayColor(DisplayColour::C4));
+    backgroundColorBox->setColorValue(m_host.displayColor(DisplayColour::C1));
+    finishColorBox->setColorValue(m_host.displayColor(DisplayColour::C3));
 
-    const int precision = m_host.Precision();
-    cbDigits->setCurrentIndex(precision >= 0 && precision <= 2 ? 2 - precision : -1);
+    const int precision = m_host.precision();
+    precisionBox->setCurrentIndex(precision >= 0 && precision <= 2 ? 2 - precision : -1);
 
-    const int port = m_host.PortNumber();
+    const int port = m_host.portNumber();
     if (port > 0)
-        cbPort->setCurrentIndex(cbPort->findText(QStringLiteral("COM") + QString::number(port),
+        portBox->setCurrentIndex(portBox->findText(QStringLiteral("COM") + QString::number(port),
                                                  Qt::MatchExactly));
     else
-        cbPort->setCurrentIndex(0);
+        portBox->setCurrentIndex(0);
 
-    cbAlg->setEnabled(port > 0);
-    const int alg = m_host.Algorithm();
-    cbAlg->setCurrentIndex(alg >= 0 && alg <= 1 ? alg : -1);
+    polarityBox->setEnabled(port > 0);
+    const int alg = m_host.algorithm();
+    polarityBox->setCurrentIndex(alg >= 0 && alg <= 1 ? alg : -1);
 
-    m_portIndexAtOpen = cbPort->currentIndex();
-    seWait->setValue(m_host.LockoutInterval() / 1000.0);
-    const int buttonLap = m_host.ButtonLapIndex();
-    cbButton->setCurrentIndex(buttonLap >= 0 && buttonLap < cbButton->count() ? buttonLap : 0);
-    UpdateCtsWarning();
+    m_portIndexAtOpen = portBox->currentIndex();
+    lockoutField->setValue(m_host.lockoutInterval() / 1000.0);
+    const int buttonLap = m_host.buttonLapIndex();
+    finishCaptionBox->setCurrentIndex(buttonLap >= 0 && buttonLap < finishCaptionBox->count() ? buttonLap : 0);
+    updateCtsWarning();
 }
 
-int TCfgDialog::Execute()
+int SettingsDialog::execute()
 {
-    FillFromHost();
+    fillFromHost();
     const int result = exec();
     if (result == QDialog::Accepted)
-        ApplyToHost();
-    AfterClose();
+        applyToHost();
+    afterClose();
     return result;
 }
 
-bool TCfgDialog::ApplyToHost()
+bool SettingsDialog::applyToHost()
 {
-    const int buttonLap = qMax(cbButton->currentIndex(), 0);
-    m_host.setButtonLap(buttonLap, cbButton->itemText(buttonLap));
-    m_host.setLockoutInterval(int(std::nearbyint(seWait->Value() * 1000.0)));
+    const int buttonLap = qMax(finishCaptionBox->currentIndex(), 0);
+    m_host.setButtonLap(buttonLap, finishCaptionBox->itemText(buttonLap));
+    m_host.setLockoutInterval(int(std::nearbyint(lockoutField->value() * 1000.0)));
 
-    m_host.setDisplayColor(DisplayColour::C2, cbColorCifra->ColorValue());
-    m_host.setDisplayColor(DisplayColour::C1, cbColorFon->ColorValue());
-    m_host.setDisplayColor(DisplayColour::C4, cbColorCifra2->ColorValue());
-    m_host.setDisplayColor(DisplayColour::C3, cbColorCifraF->ColorValue());
-    m_host.ApplyDisplayColours();
-    if (!m_host.ClockRunning())
-        m_host.ShowStoppedTimes();
+    m_host.setDisplayColor(DisplayColour::C2, runningColorBox->colorValue());
+    m_host.setDisplayColor(DisplayColour::C1, backgroundColorBox->colorValue());
+    m_host.setDisplayColor(DisplayColour::C4, dimColorBox->colorValue());
+    m_host.setDisplayColor(DisplayColour::C3, finishColorBox->colorValue());
+    m_host.applyDisplayColours();
+    if (!m_host.clockRunning())
+        m_host.showStoppedTimes();
 
-    m_host.setPrecision(2 - qMax(cbDigits->currentIndex(), 0));
+    m_host.setPrecision(2 - qMax(precisionBox->currentIndex(), 0));
 
-    const int portIndex = cbPort->currentIndex();
+    const int portIndex = portBox->currentIndex();
     const bool portChanged = portIndex != m_portIndexAtOpen;
     // A port that closed (its adapter was pulled out) is opened again when
     // the dialog is confirmed with it.
-    const bool reconnect = portIndex > 0 && !portChanged && !m_host.PortConnected();
+    const bool reconnect = portIndex > 0 && !portChanged && !m_host.portConnected();
     if (portChanged)
-        m_host.ClosePort();
+        m_host.closePort();
     if (portIndex == 0) {
         m_host.setPortNumber(0);
     } else {
-        m_host.setPortNumber(PortFromEntry(cbPort->currentText()));
-        m_host.setAlgorithm(cbAlg->currentIndex());
+        m_host.setPortNumber(portFromEntry(portBox->currentText()));
+        m_host.setAlgorithm(polarityBox->currentIndex());
         if (portChanged || reconnect) {
-            if (const std::optional<QString> error = m_host.OpenPort()) {
+            if (const std::optional<QString> error = m_host.openPort()) {
                 QMessageBox::critical(parentWidget(), QGuiApplication::applicationDisplayName(), *error);
                 return false;
             }
         }
     }
 
-    m_host.SetModeIndicator(m_host.PortConnected());
+    m_host.setModeIndicator(m_host.portConnected());
     return true;
 }
 
-void TCfgDialog::AfterClose()
+void SettingsDialog::afterClose()
 {
-    m_host.ApplyDisplayPrecision(m_host.Precision());
-    m_host.FocusLeftPanel();
+    m_host.applyDisplayPrecision(m_host.precision());
+    m_host.focusLeftPanel();
 }
 
-void TCfgDialog::cbDigitsChange(int index)
+void SettingsDialog::precisionChanged(int index)
 {
-    m_host.ApplyDisplayPrecision(2 - index);
+    m_host.applyDisplayPrecision(2 - index);
 }
 
-void TCfgDialog::cbPortChange(int index)
+void SettingsDialog::portChanged(int index)
 {
-    cbAlg->setEnabled(index != 0);
-    UpdateCtsWarning();
+    polarityBox->setEnabled(index != 0);
+    updateCtsWarning();
 }
 
-void TCfgDialog::UpdateCtsWarning()
+void SettingsDialog::updateCtsWarning()
 {
-    const int index = cbPort->currentIndex();
-    const bool lacksCts = index > 0 && m_host.PortLacksCts(PortFromEntry(cbPort->currentText()));
-    LabelCtsWarning->setVisible(lacksCts);
+    const int index = portBox->currentIndex();
+    const bool lacksCts = index > 0 && m_host.portLacksCts(portFromEntry(portBox->currentText()));
+    ctsWarningLabel->setVisible(lacksCts);
 }
 
-void TCfgDialog::ColorComboChange(ToColorCombo *field)
+void SettingsDialog::colorChanged(ColorComboBox *field)
 {
-    if (isVisible() && !field->Guard() && field->UserEntrySelected()) {
-        ColorDialog1->setCurrentColor(ToQColor(field->ColorValue()));
-        if (ColorDialog1->exec() == QDialog::Accepted) {
+    if (isVisible() && !field->guard() && field->userEntrySelected()) {
+        colorDialog->setCurrentColor(toQColor(field->colorValue()));
+        if (colorDialog->exec() == QDialog::Accepted) {
             field->setGuard(true);
-            field->setColorValue(FromQColor(ColorDialog1->selectedColor()));
+            field->setColorValue(fromQColor(colorDialog->selectedColor()));
         }
     }
     field->setGuard(false);

@@ -4,19 +4,19 @@
 
 #include <array>
 
-class CfgDialogHost;
+class SettingsDialogHost;
 class QComboBox;
 class QLabel;
 class QPushButton;
 class QColorDialog;
-class TSpinFloatEdit;
-class ToColorCombo;
+class DecimalSpinField;
+class ColorComboBox;
 
 // The modal dialog "Einstellungen": time format, light-barrier port and its
 // algorithm, lockout time, finish-key caption and the four display colours.
 // Created once and reused; it reaches the rest of the program only through
 // its host.
-class TCfgDialog : public QDialog
+class SettingsDialog : public QDialog
 {
     Q_OBJECT
 
@@ -27,50 +27,50 @@ public:
     static const QString CtsWarningText;
 
     // Builds the controls, the finish-key words and the list of present ports.
-    TCfgDialog(CfgDialogHost &host, QWidget *parent = nullptr);
+    SettingsDialog(SettingsDialogHost &host, QWidget *parent = nullptr);
 
     // Fills the dialog from the settings, shows it modally and applies the
-    // result (bCFGClick). Returns the dialog's result.
-    int Execute();
+    // result (showSettings). Returns the dialog's result.
+    int execute();
 
     // The steps of Execute, one by one.
-    void FillFromHost();
+    void fillFromHost();
     // The OK steps; false when the chosen port could not be opened (the error
     // box was shown and the mode indicator left alone).
-    bool ApplyToHost();
+    bool applyToHost();
     // After closing either way: the precision again and the focus back.
-    void AfterClose();
+    void afterClose();
 
     // The port number of a `cbPort` entry text ("COM7" -> 7; 0 when it does not parse).
-    static int PortFromEntry(const QString &text);
+    static int portFromEntry(const QString &text);
 
-    QComboBox *cbDigits;
-    QComboBox *cbPort;
-    QComboBox *cbAlg;
-    TSpinFloatEdit *seWait;
-    QComboBox *cbButton;
-    ToColorCombo *cbColorCifra;
-    ToColorCombo *cbColorCifra2;
-    ToColorCombo *cbColorCifraF;
-    ToColorCombo *cbColorFon;
-    QPushButton *OKBtn;
-    QPushButton *CancelBtn;
-    QLabel *LabelCtsWarning;
-    QColorDialog *ColorDialog1;
+    QComboBox *precisionBox;
+    QComboBox *portBox;
+    QComboBox *polarityBox;
+    DecimalSpinField *lockoutField;
+    QComboBox *finishCaptionBox;
+    ColorComboBox *runningColorBox;
+    ColorComboBox *dimColorBox;
+    ColorComboBox *finishColorBox;
+    ColorComboBox *backgroundColorBox;
+    QPushButton *yesButton;
+    QPushButton *noButton;
+    QLabel *ctsWarningLabel;
+    QColorDialog *colorDialog;
 
-    int RememberedPortIndex() const { return m_portIndexAtOpen; }
+    int rememberedPortIndex() const { return m_portIndexAtOpen; }
 
 protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void BuildControls();
-    void FillPortList();
-    void cbDigitsChange(int index);
-    void cbPortChange(int index);
-    void ColorComboChange(ToColorCombo *field);
-    void UpdateCtsWarning();
+    void buildControls();
+    void fillPortList();
+    void precisionChanged(int index);
+    void portChanged(int index);
+    void colorChanged(ColorComboBox *field);
+    void updateCtsWarning();
 
-    CfgDialogHost &m_host;
+    SettingsDialogHost &m_host;
     int m_portIndexAtOpen = 0;
 };

@@ -4,7 +4,7 @@
 #include <QStyledItemDelegate>
 #include <QStylePainter>
 
-const std::array<ToColorCombo::NamedColour, ToColorCombo::FixedColourCount> ToColorCombo::FixedColours = {{
+const std::array<ColorComboBox::NamedColour, ColorComboBox::FixedColourCount> ColorComboBox::FixedColours = {{
     {"Black", Colors::clBlack},   {"Maroon", Colors::clMaroon}, {"Green", Colors::clGreen},
     {"Olive", Colors::clOlive},   {"Navy", Colors::clNavy},     {"Purple", Colors::clPurple},
     {"Teal", Colors::clTeal},     {"Gray", Colors::clGray},     {"Silver", Colors::clSilver},
@@ -13,7 +13,7 @@ const std::array<ToColorCombo::NamedColour, ToColorCombo::FixedColourCount> ToCo
     {"White", Colors::clWhite},
 }};
 
-const char *const ToColorCombo::UserEntryName = "Other...";
+const char *const ColorComboBox::UserEntryName = "Other...";
 
 namespace {
 
@@ -32,7 +32,7 @@ public:
         const bool selected = option.state & QStyle::State_Selected;
         painter->fillRect(option.rect, option.palette.color(selected ? QPalette::Highlight
                                                                      : QPalette::Base));
-        PaintColourSwatch(*painter, option.rect, TColor(index.data(ColourRole).toUInt()));
+        paintColourSwatch(*painter, option.rect, ColorValue(index.data(ColourRole).toUInt()));
         painter->restore();
     }
 
@@ -46,18 +46,18 @@ public:
 
 } // namespace
 
-void PaintColourSwatch(QPainter &painter, const QRect &rect, TColor colour)
+void paintColourSwatch(QPainter &painter, const QRect &rect, ColorValue colour)
 {
     const QRect swatch = rect.adjusted(2, 2, -2, -2);
     if (swatch.width() <= 0 || swatch.height() <= 0)
         return;
-    painter.fillRect(swatch, ToQColor(colour));
+    painter.fillRect(swatch, toQColor(colour));
     painter.setPen(QPen(Qt::black, 0));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(swatch.adjusted(0, 0, -1, -1));
 }
 
-ToColorCombo::ToColorCombo(QWidget *parent)
+ColorComboBox::ColorComboBox(QWidget *parent)
     : QComboBox(parent)
 {
     for (const NamedColour &colour : FixedColours)
@@ -66,22 +66,22 @@ ToColorCombo::ToColorCombo(QWidget *parent)
     setItemDelegate(new SwatchDelegate(this));
     setCurrentIndex(0);
     setMaxVisibleItems(count());
-    connect(this, &QComboBox::activated, this, &ToColorCombo::EntryActivated);
+    connect(this, &QComboBox::activated, this, &ColorComboBox::entryActivated);
 }
 
-TColor ToColorCombo::EntryColour(int index) const
+ColorValue ColorComboBox::entryColour(int index) const
 {
-    return TColor(itemData(index, ColourRole).toUInt());
+    return ColorValue(itemData(index, ColourRole).toUInt());
 }
 
-void ToColorCombo::setColorValue(TColor value)
+void ColorComboBox::setColorValue(ColorValue value)
 {
     if (value == m_colorValue)
         return;
     m_colorValue = value;
     int entry = -1;
     for (int i = 0; i < count(); ++i) {
-        if (EntryColour(i) == value) {
+        if (entryColour(i) == value) {
             entry = i;
             break;
         }
@@ -96,17 +96,17 @@ void ToColorCombo::setColorValue(TColor value)
         OnChange(this);
 }
 
-void ToColorCombo::EntryActivated(int index)
+void ColorComboBox::entryActivated(int index)
 {
     if (index < 0)
         return;
-    m_colorValue = EntryColour(index);
+    m_colorValue = entryColour(index);
     update();
     if (OnChange)
         OnChange(this);
 }
 
-void ToColorCombo::paintEvent(QPaintEvent *)
+void ColorComboBox::paintEvent(QPaintEvent *)
 {
     QStylePainter painter(this);
     QStyleOptionComboBox option;
@@ -117,5 +117,5 @@ void ToColorCombo::paintEvent(QPaintEvent *)
     const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option,
                                                 QStyle::SC_ComboBoxEditField, this);
     if (currentIndex() >= 0)
-        PaintColourSwatch(painter, field, EntryColour(currentIndex()));
+        paintColourSwatch(painter, field, entryColour(currentIndex()));
 }

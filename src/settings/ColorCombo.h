@@ -9,7 +9,7 @@
 
 // A drop-down list of colour swatches: the sixteen fixed colours and the user
 // entry "Other..." whose colour can change. Names are not drawn.
-class ToColorCombo : public QComboBox
+class ColorComboBox : public QComboBox
 {
     Q_OBJECT
 
@@ -19,37 +19,37 @@ public:
     struct NamedColour
     {
         const char *name;
-        TColor value;
+        ColorValue value;
     };
     static const std::array<NamedColour, FixedColourCount> FixedColours;
     static const char *const UserEntryName;
 
-    explicit ToColorCombo(QWidget *parent = nullptr);
+    explicit ColorComboBox(QWidget *parent = nullptr);
 
-    TColor ColorValue() const { return m_colorValue; }
+    ColorValue colorValue() const { return m_colorValue; }
     // Selects the entry holding `value`, else gives the user entry that colour
     // and selects it; fires OnChange. Does nothing when the value is current.
-    void setColorValue(TColor value);
+    void setColorValue(ColorValue value);
 
-    TColor EntryColour(int index) const;
-    bool UserEntrySelected() const { return currentIndex() == UserEntry; }
+    ColorValue entryColour(int index) const;
+    bool userEntrySelected() const { return currentIndex() == UserEntry; }
 
     // Set while the field itself takes a picked colour, so the change that
     // follows is not taken for a new choice.
-    bool Guard() const { return m_guard; }
+    bool guard() const { return m_guard; }
     void setGuard(bool value) { m_guard = value; }
 
-    std::function<void(ToColorCombo *)> OnChange;
+    std::function<void(ColorComboBox *)> OnChange;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    void EntryActivated(int index);
+    void entryActivated(int index);
 
-    TColor m_colorValue = Colors::clBlack;
+    ColorValue m_colorValue = Colors::clBlack;
     bool m_guard = false;
 };
 
 // Draws one swatch: the colour filling `rect` 2 pixels inset, framed in black.
-void PaintColourSwatch(QPainter &painter, const QRect &rect, TColor colour);
+void paintColourSwatch(QPainter &painter, const QRect &rect, ColorValue colour);

@@ -11,7 +11,7 @@
 
 #include <cmath>
 
-TSpinFloatEdit::TSpinFloatEdit(QWidget *parent)
+DecimalSpinField::DecimalSpinField(QWidget *parent)
     : QWidget(parent)
     , m_edit(new QLineEdit(this))
     , m_up(new QToolButton(this))
@@ -39,16 +39,16 @@ TSpinFloatEdit::TSpinFloatEdit(QWidget *parent)
     m_down->setArrowType(Qt::DownArrow);
     m_up->setAccessibleName(QStringLiteral("Wert erhöhen"));
     m_down->setAccessibleName(QStringLiteral("Wert verringern"));
-    connect(m_up, &QToolButton::clicked, this, [this] { Step(1); });
-    connect(m_down, &QToolButton::clicked, this, [this] { Step(-1); });
+    connect(m_up, &QToolButton::clicked, this, [this] { step(1); });
+    connect(m_down, &QToolButton::clicked, this, [this] { step(-1); });
 
     setFocusProxy(m_edit);
     setFocusPolicy(Qt::StrongFocus);
     m_edit->installEventFilter(this);
-    m_edit->setText(FormatValue(m_value));
+    m_edit->setText(formatValue(m_value));
 }
 
-void TSpinFloatEdit::setMinValue(double value)
+void DecimalSpinField::setMinValue(double value)
 {
     if (value == m_minValue)
         return;
@@ -56,7 +56,7 @@ void TSpinFloatEdit::setMinValue(double value)
     setValue(m_value);
 }
 
-void TSpinFloatEdit::setMaxValue(double value)
+void DecimalSpinField::setMaxValue(double value)
 {
     if (value == m_maxValue)
         return;
@@ -64,59 +64,59 @@ void TSpinFloatEdit::setMaxValue(double value)
     setValue(m_value);
 }
 
-void TSpinFloatEdit::setDecimals(int value)
+void DecimalSpinField::setDecimals(int value)
 {
     value = qBound(0, value, 9);
     if (value == m_decimals)
         return;
     m_decimals = value;
-    m_edit->setText(FormatValue(m_value));
+    m_edit->setText(formatValue(m_value));
 }
 
-Qt::Alignment TSpinFloatEdit::Alignment() const
+Qt::Alignment DecimalSpinField::alignment() const
 {
     return m_edit->alignment();
 }
 
-void TSpinFloatEdit::setAlignment(Qt::Alignment value)
+void DecimalSpinField::setAlignment(Qt::Alignment value)
 {
     m_edit->setAlignment(value);
 }
 
-QChar TSpinFloatEdit::DecimalSeparator() const
+QChar DecimalSpinField::decimalSeparator() const
 {
     const QString separator = QLocale().decimalPoint();
     return separator.isEmpty() ? QLatin1Char('.') : separator.front();
 }
 
-double TSpinFloatEdit::Clamped(double value) const
+double DecimalSpinField::clamped(double value) const
 {
     if (std::isnan(value))
         return m_minValue;
     return std::clamp(value, m_minValue, m_maxValue);
 }
 
-QString TSpinFloatEdit::FormatValue(double value) const
+QString DecimalSpinField::formatValue(double value) const
 {
     const double scale = std::pow(10.0, m_decimals);
     double rounded = std::round(value * scale) / scale;
     if (rounded == 0.0)
         rounded = 0.0; // no "-0,0"
     QString text = QString::number(rounded, 'f', m_decimals);
-    text.replace(QLatin1Char('.'), DecimalSeparator());
+    text.replace(QLatin1Char('.'), decimalSeparator());
     return text;
 }
 
-std::optional<double> TSpinFloatEdit::ParseNumber(const QString &text) const
+std::optional<double> DecimalSpinField::parseNumber(const QString &text) const
 {
-    const QString separator = QRegularExpression::escape(QString(DecimalSeparator()));
+    const QString separator = QRegularExpression::escape(QString(decimalSeparator()));
     const QRegularExpression number(QStringLiteral("^[+-]?(\\d+(%1\\d*)?|%1\\d+)([eE][+-]?\\d+)?$")
                                         .arg(separator));
     const QString trimmed = text.trimmed();
     if (!number.match(trimmed).hasMatch())
         return std::nullopt;
     QString plain = trimmed;
-    plain.replace(DecimalSeparator(), QLatin1Char('.'));
+    plain.replace(decimalSeparator(), QLatin1Char('.'));
     bool ok = false;
     const double value = plain.toDouble(&ok);
     if (!ok || !std::isfinite(value))
@@ -124,12 +124,12 @@ std::optional<double> TSpinFloatEdit::ParseNumber(const QString &text) const
     return value;
 }
 
-bool TSpinFloatEdit::AcceptsTypedText(const QString &text) const
+bool DecimalSpinField::acceptsTypedText(const QString &text) const
 {
-    const std::optional<double> value = ParseNumber(text);
+    const std::optional<double> value = parseNumber(text);
     if (!value || *value < m_minValue || *value > m_maxValue)
         return false;
-    const qsizetype separator = text.indexOf(DecimalSeparator());
+    const qsizetype separator = text.indexOf(decimalSeparator());
     if (separator < 0)
         return true;
     int decimals = 0;
@@ -138,17 +138,17 @@ bool TSpinFloatEdit::AcceptsTypedText(const QString &text) const
     return decimals <= m_decimals;
 }
 
-double TSpinFloatEdit::Value() const
+double DecimalSpinField::value() const
 {
-    if (const std::optional<double> value = ParseNumber(m_edit->text()))
-        return Clamped(*value);
+    if (const std::optional<double> value = parseNumber(m_edit->text()))
+        return clamped(*value);
     return m_value;
 }
 
-void TSpinFloatEdit::setValue(double value)
+void DecimalSpinField::setValue(double value)
 {
-    value = Clamped(value);
-    const QString text = FormatValue(value);
+    value = clamped(value);
+    const QString text = formatValue(value);
     const bool changed = value != m_value;
     m_value = value;
     if (m_edit->text() != text)
@@ -157,28 +157,28 @@ void TSpinFloatEdit::setValue(double value)
         OnChange(this);
 }
 
-QString TSpinFloatEdit::Text() const
+QString DecimalSpinField::text() const
 {
     return m_edit->text();
 }
 
-void TSpinFloatEdit::Step(int steps)
+void DecimalSpinField::step(int steps)
 {
     const double scale = std::pow(10.0, m_decimals);
-    const double stepped = std::round((Value() + steps * m_increment) * scale) / scale;
+    const double stepped = std::round((value() + steps * m_increment) * scale) / scale;
     setValue(stepped);
     if (m_edit->hasFocus())
         m_edit->selectAll();
 }
 
-bool TSpinFloatEdit::eventFilter(QObject *watched, QEvent *event)
+bool DecimalSpinField::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_edit) {
         switch (event->type()) {
         case QEvent::KeyPress:
-            return FilterKey(static_cast<QKeyEvent *>(event));
+            return filterKey(static_cast<QKeyEvent *>(event));
         case QEvent::FocusIn:
-            Entered();
+            entered();
             break;
         case QEvent::FocusOut: {
             const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
@@ -188,7 +188,7 @@ bool TSpinFloatEdit::eventFilter(QObject *watched, QEvent *event)
             // The editor finishes its own leaving first (it drops the selection),
             // then the text is checked.
             static_cast<QObject *>(m_edit)->event(event);
-            Left();
+            left();
             return true;
         }
         default: break;
@@ -197,10 +197,10 @@ bool TSpinFloatEdit::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-bool TSpinFloatEdit::FilterKey(QKeyEvent *event)
+bool DecimalSpinField::filterKey(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) {
-        Step(event->key() == Qt::Key_Up ? 1 : -1);
+        step(event->key() == Qt::Key_Up ? 1 : -1);
         return true;
     }
     const QString typed = event->text();
@@ -209,7 +209,7 @@ bool TSpinFloatEdit::FilterKey(QKeyEvent *event)
         return false; // editing keys, shortcuts
 
     const QChar ch = typed.front();
-    const QChar separator = DecimalSeparator();
+    const QChar separator = decimalSeparator();
     const bool allowed = (ch >= QLatin1Char('0') && ch <= QLatin1Char('9')) || ch == QLatin1Char('-')
                          || ch == QLatin1Char('e') || ch == QLatin1Char('E') || ch == separator;
     if (!allowed)
@@ -233,24 +233,24 @@ bool TSpinFloatEdit::FilterKey(QKeyEvent *event)
         m_edit->setSelection(2, 1);
         return true;
     }
-    return !AcceptsTypedText(text);
+    return !acceptsTypedText(text);
 }
 
-void TSpinFloatEdit::Entered()
+void DecimalSpinField::entered()
 {
-    m_enteredValue = Value();
+    m_enteredValue = value();
 }
 
-void TSpinFloatEdit::Left()
+void DecimalSpinField::left()
 {
-    const std::optional<double> value = ParseNumber(m_edit->text());
+    const std::optional<double> value = parseNumber(m_edit->text());
     if (value && *value >= m_minValue && *value <= m_maxValue) {
         setValue(*value);
-        m_edit->setText(FormatValue(m_value));
+        m_edit->setText(formatValue(m_value));
         return;
     }
     setValue(m_enteredValue);
-    m_edit->setText(FormatValue(m_value));
+    m_edit->setText(formatValue(m_value));
     m_edit->selectAll();
     m_edit->setFocus(Qt::OtherFocusReason);
 }

@@ -8,7 +8,7 @@ const QString ChooseAlgorithm = QStringLiteral("In den Einstellungen „Ein“ o
 
 } // namespace
 
-BarrierStatus BarrierStatus::Of(const Port &port)
+BarrierStatus BarrierStatus::of(const Port &port)
 {
     BarrierStatus status;
     if (!port.open) {

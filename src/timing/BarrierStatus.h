@@ -27,5 +27,5 @@ struct BarrierStatus
     };
 
     // The status for the port as it is.
-    static BarrierStatus Of(const Port &port);
+    static BarrierStatus of(const Port &port);
 };

@@ -29,7 +29,7 @@ constexpr int FewestRowsBelow = 3;
 
 } // namespace
 
-TCountryCodeBox::TCountryCodeBox(QWidget *parent)
+CountryCodeBox::CountryCodeBox(QWidget *parent)
     : QComboBox(parent)
 {
     setObjectName(QStringLiteral("ListLkz"));
@@ -42,9 +42,9 @@ TCountryCodeBox::TCountryCodeBox(QWidget *parent)
     setInsertPolicy(QComboBox::NoInsert);
 }
 
-void TCountryCodeBox::LoadCountryCodes(const QString &path)
+void CountryCodeBox::loadCountryCodes(const QString &path)
 {
-    const QStringList entries = ::LoadCountryCodes(path);
+    const QStringList entries = ::loadCountryCodes(path);
     if (entries.isEmpty())
         return;
     clear();
@@ -53,7 +53,7 @@ void TCountryCodeBox::LoadCountryCodes(const QString &path)
     setCurrentIndex(0);
 }
 
-void TCountryCodeBox::showPopup()
+void CountryCodeBox::showPopup()
 {
     QComboBox::showPopup();
     // Where ten entries do not fit below the box, Qt opens the list above it,
@@ -70,7 +70,7 @@ void TCountryCodeBox::showPopup()
         list->setGeometry(list->geometry().left(), below, list->width(), room);
 }
 
-QStringList TCountryCodeBox::Entries() const
+QStringList CountryCodeBox::entries() const
 {
     QStringList entries;
     entries.reserve(count());

@@ -2,18 +2,18 @@
 
 #include <QComboBox>
 
-// `ListLkz`: the country code written with each finish. A free-text field until
+// `countryCodeBox`: the country code written with each finish. A free-text field until
 // entries are loaded; then a pick list of the loaded entries only.
-class TCountryCodeBox : public QComboBox
+class CountryCodeBox : public QComboBox
 {
     Q_OBJECT
 
 public:
-    explicit TCountryCodeBox(QWidget *parent = nullptr);
+    explicit CountryCodeBox(QWidget *parent = nullptr);
 
     // Loads the entries of the country-code file; a missing file changes nothing.
-    void LoadCountryCodes(const QString &path);
-    QStringList Entries() const;
+    void loadCountryCodes(const QString &path);
+    QStringList entries() const;
 
     // Drops down ten entries below the box (fewer where the screen ends
     // sooner), above it only where not even a few fit below.

@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QStringDecoder>
 
-QStringList ParseCountryCodes(const QByteArray &content)
+QStringList parseCountryCodes(const QByteArray &content)
 {
     QStringDecoder decoder("windows-1252");
     const QString text = decoder.decode(content);
@@ -28,10 +28,10 @@ QStringList ParseCountryCodes(const QByteArray &content)
     return entries;
 }
 
-QStringList LoadCountryCodes(const QString &path)
+QStringList loadCountryCodes(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    return ParseCountryCodes(file.readAll());
+    return parseCountryCodes(file.readAll());
 }

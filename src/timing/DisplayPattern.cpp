@@ -1,6 +1,6 @@
 #include "DisplayPattern.h"
 
-DisplayPattern SplitDisplayTime(qint32 milliseconds, bool upperRow)
+DisplayPattern splitDisplayTime(qint32 milliseconds, bool upperRow)
 {
     const qint32 c = milliseconds / 10;
     const int hundredths = int(c % 100);

@@ -34,7 +34,7 @@
 #include <QStyle>
 #include <QUrl>
 
-const QString TFormMain::LayoutCaption = QStringLiteral("1.1");
+const QString MainWindow::LayoutCaption = QStringLiteral("1.1");
 
 namespace {
 
@@ -48,7 +48,7 @@ struct CommandLayout
     Qt::Key shortcut;
     int left;
     int width;
-    TColor textColor;
+    ColorValue textColor;
 };
 
 // Buttons along the bottom edge of the left panel, top 314, height 42.
@@ -65,12 +65,12 @@ constexpr int TopStripHeight = 35;
 constexpr int MinimumWidth = 822;
 constexpr int MinimumHeight = 434;
 
-QString ApplicationTitle()
+QString applicationTitle()
 {
     return QApplication::applicationName();
 }
 
-QLabel *MakeLabel(const char *name, const QString &text, QWidget *parent, QRect geometry)
+QLabel *makeLabel(const char *name, const QString &text, QWidget *parent, QRect geometry)
 {
     auto *label = new QLabel(text, parent);
     label->setObjectName(QLatin1String(name));
@@ -78,17 +78,17 @@ QLabel *MakeLabel(const char *name, const QString &text, QWidget *parent, QRect 
     return label;
 }
 
-QPixmap StandardGlyph(QStyle::StandardPixmap which)
+QPixmap standardGlyph(QStyle::StandardPixmap which)
 {
     return QApplication::style()->standardIcon(which).pixmap(24, 24);
 }
 
 } // namespace
 
-TFormMain::TFormMain(const FormMainEnvironment &environment, QWidget *parent)
+MainWindow::MainWindow(const MainWindowEnvironment &environment, QWidget *parent)
     : QMainWindow(parent)
     , m_environment(environment)
-    , m_clocks(environment.clocks ? *environment.clocks : DefaultClockSource())
+    , m_clocks(environment.clocks ? *environment.clocks : defaultClockSource())
 {
     setObjectName(QStringLiteral("FormMain"));
     if (m_environment.programFolder.isEmpty())
@@ -99,56 +99,56 @@ TFormMain::TFormMain(const FormMainEnvironment &environment, QWidget *parent)
     m_clock = std::make_unique<RaceClock>(*this, m_clocks);
     m_triggers = std::make_unique<SerialTriggers>(*m_clock);
 
-    CreateTopStrip(central);
-    CreateLeftPanel(central);
-    m_protocol = new TProtocolPanel(central);
+    createTopStrip(central);
+    createLeftPanel(central);
+    m_protocol = new ProtocolPanel(central);
     m_protocol->setObjectName(QStringLiteral("PanelProtocol"));
-    m_protocol->TakeNextStartNumber = [this] { return m_editPred->TakeNextStartNumber(); };
-    m_protocol->AskYesNo = [this](const QString &question) { return AskQuestion(question); };
+    m_protocol->takeNextStartNumber = [this] { return m_startNumberEdit->takeNextStartNumber(); };
+    m_protocol->askYesNo = [this](const QString &question) { return askQuestion(question); };
     if (!m_environment.autosaveFolder.isEmpty())
         m_protocol->setAutosaveFolder(m_environment.autosaveFolder);
-    CreateHiddenMenu();
-    CreateSerialPort(environment.serialBackend);
+    createHiddenMenu();
+    createSerialPort(environment.serialBackend);
 
     setMinimumSize(MinimumWidth, MinimumHeight);
     resize(MinimumWidth, MinimumHeight);
-    FormCreate();
+    setUp();
 }
 
-TFormMain::~TFormMain()
+MainWindow::~MainWindow()
 {
-    FormDestroy();
+    shutDown();
 }
 
-void TFormMain::setDialogs(TCfgDialog *cfgDialog, TFDlgYesNo *yesNoDialog)
+void MainWindow::setDialogs(SettingsDialog *cfgDialog, ConfirmDialog *yesNoDialog)
 {
-    m_cfgDialog = cfgDialog;
-    m_yesNo = yesNoDialog;
+    m_settingsDialog = cfgDialog;
+    m_confirmDialog = yesNoDialog;
 }
 
-void TFormMain::CreateTopStrip(QWidget *central)
+void MainWindow::createTopStrip(QWidget *central)
 {
     m_topStrip = new QWidget(central);
     m_topStrip->setObjectName(QStringLiteral("Panel1"));
 
     auto makeButton = [this](const char *name, const QString &hint, QStyle::StandardPixmap glyph,
-                             int left, void (TFormMain::*handler)()) {
-        auto *button = new TLbSpeedButton(m_topStrip);
+                             int left, void (MainWindow::*handler)()) {
+        auto *button = new FlatToolButton(m_topStrip);
         button->setObjectName(QLatin1String(name));
         button->setHint(hint);
         button->setAccessibleName(hint);
-        button->setGlyph(StandardGlyph(glyph));
+        button->setGlyph(standardGlyph(glyph));
         button->setCursor(Qt::PointingHandCursor);
         button->setGeometry(left, 2, 31, 31);
-        button->OnClick = [this, handler](TLbSpeedButton *) { (this->*handler)(); };
+        button->OnClick = [this, handler](FlatToolButton *) { (this->*handler)(); };
         return button;
     };
-    m_bHelp = makeButton("bHelp", QStringLiteral("Hilfe (F1)"), QStyle::SP_MessageBoxQuestion, 4,
-                         &TFormMain::bHelpClick);
-    m_bCFG = makeButton("bCFG", QStringLiteral("Einstellungen (F2)"),
-                        QStyle::SP_FileDialogDetailedView, 38, &TFormMain::bCFGClick);
-    m_bInfo = makeButton("bInfo", QStringLiteral("Info (F3)"), QStyle::SP_MessageBoxInformation,
-                         72, &TFormMain::bInfoClick);
+    m_helpButton = makeButton("bHelp", QStringLiteral("Hilfe (F1)"), QStyle::SP_MessageBoxQuestion, 4,
+                         &MainWindow::showHelp);
+    m_settingsButton = makeButton("bCFG", QStringLiteral("Einstellungen (F2)"),
+                        QStyle::SP_FileDialogDetailedView, 38, &MainWindow::showSettings);
+    m_infoButton = makeButton("bInfo", QStringLiteral("Info (F3)"), QStyle::SP_MessageBoxInformation,
+                         72, &MainWindow::showInfo);
 
     // The maker's logo: the name in three coloured pieces, opening the web site.
     QFont logoFont(QStringLiteral("Arial"));
@@ -163,8 +163,8 @@ void TFormMain::CreateTopStrip(QWidget *central)
         label->setFont(logoFont);
         label->setStyleSheet(QStringLiteral("color: %1").arg(QLatin1String(pieces[i].second)));
         label->setCursor(Qt::PointingHandCursor);
-        label->setToolTip(MakerInfo::WebAddress());
-        label->setAccessibleName(MakerInfo::Name());
+        label->setToolTip(MakerInfo::webAddress());
+        label->setAccessibleName(MakerInfo::name());
         label->adjustSize();
         label->move(left, (TopStripHeight - label->height()) / 2);
         left += label->width();
@@ -172,37 +172,37 @@ void TFormMain::CreateTopStrip(QWidget *central)
     }
 }
 
-void TFormMain::CreateLeftPanel(QWidget *central)
+void MainWindow::createLeftPanel(QWidget *central)
 {
     m_leftPanel = new QWidget(central);
     m_leftPanel->setObjectName(QStringLiteral("PanelLeft"));
-    m_display = new TTimeDisplay(m_leftPanel);
+    m_display = new TimeDisplay(m_leftPanel);
 
-    MakeLabel("LabelNr", QStringLiteral("LKZ:"), m_leftPanel, QRect(40, 248, 92, 20))
+    makeLabel("LabelNr", QStringLiteral("LKZ:"), m_leftPanel, QRect(40, 248, 92, 20))
         ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_listLkz = new TCountryCodeBox(m_leftPanel);
-    m_listLkz->setGeometry(136, 244, 121, 26);
-    MakeLabel("Label2", QStringLiteral("Startnummer:"), m_leftPanel, QRect(20, 282, 112, 20))
+    m_countryCodeBox = new CountryCodeBox(m_leftPanel);
+    m_countryCodeBox->setGeometry(136, 244, 121, 26);
+    makeLabel("Label2", QStringLiteral("Startnummer:"), m_leftPanel, QRect(20, 282, 112, 20))
         ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_editPred = new TStartNumberEdit(m_leftPanel);
-    m_editPred->setGeometry(136, 278, 350, 26);
+    m_startNumberEdit = new StartNumberEdit(m_leftPanel);
+    m_startNumberEdit->setGeometry(136, 278, 350, 26);
 
     // The mode follows the serial port: Auto while it is open, Hand otherwise.
-    m_labelMadus2 = MakeLabel("LabelMadus2", QStringLiteral("Modus:"), m_leftPanel,
+    m_modeCaption = makeLabel("LabelMadus2", QStringLiteral("Modus:"), m_leftPanel,
                               QRect(300, 248, 60, 20));
-    m_ledModus = new TLed(m_leftPanel);
-    m_ledModus->setObjectName(QStringLiteral("LedModus"));
-    m_ledModus->setGeometry(362, 250, 16, 16);
-    m_ledModus->setKind(TLed::lkRed);
-    m_ledModus->setValue(true);
-    m_ledModus->setAccessibleName(QStringLiteral("Modus"));
-    m_labelModus = MakeLabel("LabelModus", QStringLiteral("&Hand"), m_leftPanel,
+    m_modeLed = new StatusLed(m_leftPanel);
+    m_modeLed->setObjectName(QStringLiteral("LedModus"));
+    m_modeLed->setGeometry(362, 250, 16, 16);
+    m_modeLed->setKind(StatusLed::lkRed);
+    m_modeLed->setValue(true);
+    m_modeLed->setAccessibleName(QStringLiteral("Modus"));
+    m_modeLabel = makeLabel("LabelModus", QStringLiteral("&Hand"), m_leftPanel,
                              QRect(384, 248, 80, 20));
     // The labels show "&Auto" and "&Modus:" with the mnemonic underlined.
-    m_labelModus->setBuddy(m_ledModus);
-    m_labelMadus2->setBuddy(m_ledModus);
+    m_modeLabel->setBuddy(m_modeLed);
+    m_modeCaption->setBuddy(m_modeLed);
     // Below the command buttons: why the barriers do not act, when they do not.
-    m_labelLichtschranke = MakeLabel("LabelLichtschranke", QString(), m_leftPanel,
+    m_labelLichtschranke = makeLabel("LabelLichtschranke", QString(), m_leftPanel,
                                      QRect(4, 360, 484, 34));
     m_labelLichtschranke->setWordWrap(true);
     m_labelLichtschranke->setStyleSheet(QStringLiteral("color: #B00000;"));
@@ -213,24 +213,24 @@ void TFormMain::CreateLeftPanel(QWidget *central)
     font.setBold(true);
     for (size_t i = 0; i < CommandLayouts.size(); ++i) {
         const CommandLayout &layout = CommandLayouts[i];
-        auto *button = new TBitBtnWithColor(QString::fromUtf8(layout.caption), m_leftPanel);
+        auto *button = new CommandButton(QString::fromUtf8(layout.caption), m_leftPanel);
         button->setObjectName(QLatin1String(layout.buttonName));
         button->setFont(font);
         button->setGeometry(layout.left, CommandButtonTop, layout.width, CommandButtonHeight);
         button->setToolTip(QLatin1String(layout.hint));
         QPalette palette = button->palette();
-        palette.setColor(QPalette::ButtonText, ToQColor(layout.textColor));
+        palette.setColor(QPalette::ButtonText, toQColor(layout.textColor));
         button->setPalette(palette);
         m_buttons[i] = button;
     }
-    CommandButton(RaceCommand::Lap)->setAccessibleName(QStringLiteral("ZIEL"));
+    commandButton(RaceCommand::Lap)->setAccessibleName(QStringLiteral("ZIEL"));
 }
 
-void TFormMain::CreateHiddenMenu()
+void MainWindow::createHiddenMenu()
 {
     using Handler = void (RaceClock::*)();
-    constexpr std::array<Handler, 4> handlers = {&RaceClock::mStartClick, &RaceClock::mLAPClick,
-                                                 &RaceClock::mStopClick, &RaceClock::mResetClick};
+    constexpr std::array<Handler, 4> handlers = {&RaceClock::start, &RaceClock::recordFinish,
+                                                 &RaceClock::stop, &RaceClock::reset};
     auto addAction = [this](const char *name, const QString &caption,
                             const QList<QKeySequence> &shortcuts) {
         auto *action = new QAction(caption, this);
@@ -251,34 +251,34 @@ void TFormMain::CreateHiddenMenu()
         m_actions[i] = action;
         // The button acts on the press of any mouse button, through its menu
         // command, so that a disabled command does nothing.
-        m_buttons[i]->OnMouseDown = [action](TBitBtnWithColor *) { action->trigger(); };
+        m_buttons[i]->OnMouseDown = [action](CommandButton *) { action->trigger(); };
     }
     // Space or Enter on a focused START, STOPP or reset button; ZIEL has no click.
     for (RaceCommand command : {RaceCommand::Start, RaceCommand::Stop, RaceCommand::Reset}) {
-        QAction *action = CommandAction(command);
-        CommandButton(command)->OnClick = [action](TBitBtnWithColor *) { action->trigger(); };
+        QAction *action = commandAction(command);
+        commandButton(command)->OnClick = [action](CommandButton *) { action->trigger(); };
     }
 
     connect(addAction("EinstellunGen1", QStringLiteral("&Einstellungen"), {QKeySequence(Qt::ALT | Qt::Key_E)}),
-            &QAction::triggered, this, &TFormMain::bCFGClick);
+            &QAction::triggered, this, &MainWindow::showSettings);
     connect(addAction("mHilfe", QStringLiteral("Hilfe"), {QKeySequence(Qt::Key_F1)}),
-            &QAction::triggered, this, &TFormMain::bHelpClick);
+            &QAction::triggered, this, &MainWindow::showHelp);
     connect(addAction("Hilfe1", QStringLiteral("H&ilfe"), {QKeySequence(Qt::ALT | Qt::Key_I)}),
-            &QAction::triggered, this, &TFormMain::bHelpClick);
+            &QAction::triggered, this, &MainWindow::showHelp);
     connect(addAction("Drucker1", QStringLiteral("&Drucker"), {QKeySequence(Qt::ALT | Qt::Key_D)}),
-            &QAction::triggered, m_protocol, &TProtocolPanel::sbPrintClick);
+            &QAction::triggered, m_protocol, &ProtocolPanel::printPage);
     connect(addAction("Beenden1", QStringLiteral("&Beenden"), {QKeySequence(Qt::ALT | Qt::Key_B)}),
-            &QAction::triggered, this, &TFormMain::bExitClick);
+            &QAction::triggered, this, &MainWindow::exitProgram);
     // The mode commands only show the mode; they are never enabled.
     addAction("Modus1", QStringLiteral("Modus"), {QKeySequence(Qt::ALT | Qt::Key_M)})->setEnabled(false);
     addAction("Auto1", QStringLiteral("&Auto"), {QKeySequence(Qt::ALT | Qt::Key_H)})->setEnabled(false);
     addAction("Hand1", QStringLiteral("&Hand"), {QKeySequence(Qt::ALT | Qt::Key_A)})->setEnabled(false);
 }
 
-void TFormMain::CreateSerialPort(ComBackend *backend)
+void MainWindow::createSerialPort(SerialBackend *backend)
 {
-    m_comPort = std::make_unique<TComPort>(nullptr, backend);
-    TComPort &port = *m_comPort;
+    m_comPort = std::make_unique<SerialPort>(nullptr, backend);
+    SerialPort &port = *m_comPort;
     port.setBaudRate(br9600);
     port.setBaudRateUser(28800);
     port.setPort(0);
@@ -286,68 +286,68 @@ void TFormMain::CreateSerialPort(ComBackend *backend)
     port.setStopBits(sbOneStopBit);
     port.setFlowControl(fcRtsCts);
     port.setDataBits(5);
-    port.setEvents(EventSet(evCTS) | EventSet(evDSR));
+    port.setEvents(eventSet(evCTS) | eventSet(evDSR));
     port.setEnableDTR(true);
     port.setWriteBufSize(64);
     port.setReadBufSize(64);
     // Barrier events carry the time of the edge, read from the race clock's clocks.
     port.setClockSource(&m_clocks);
-    port.OnCTS = [this](TComPort *) { ComPortCTS(); };
-    port.OnDSR = [this](TComPort *) { ComPortDSR(); };
-    port.OnOpen = [this](TComPort *) { ComPortOpen(); };
-    port.OnClose = [this](TComPort *) { ComPortClose(); };
-    port.OnOverflow = [this](TComPort *sender) { SetModeIndicator(sender->Connected()); };
+    port.OnCTS = [this](SerialPort *) { finishLineChanged(); };
+    port.OnDSR = [this](SerialPort *) { startLineChanged(); };
+    port.OnOpen = [this](SerialPort *) { portOpened(); };
+    port.OnClose = [this](SerialPort *) { portClosed(); };
+    port.OnOverflow = [this](SerialPort *sender) { setModeIndicator(sender->connected()); };
 }
 
-void TFormMain::FormCreate()
+void MainWindow::setUp()
 {
-    setWindowTitle(ApplicationTitle() + QLatin1Char(' ') + LayoutCaption);
+    setWindowTitle(applicationTitle() + QLatin1Char(' ') + LayoutCaption);
 
-    TivanoSettings settings;
-    LoadSettings(settings, m_environment.settings);
-    ApplySettings(settings);
+    Settings settings;
+    loadSettings(settings, m_environment.settings);
+    applySettings(settings);
 
     const QString programFolder = m_environment.programFolder;
     const QString lkzBeside = QDir(programFolder).filePath(QStringLiteral("LKZ.txt"));
-    m_listLkz->LoadCountryCodes(QFileInfo::exists(lkzBeside)
+    m_countryCodeBox->loadCountryCodes(QFileInfo::exists(lkzBeside)
                                     ? lkzBeside
-                                    : QDir(InstalledDataFolder(programFolder)).filePath(QStringLiteral("LKZ.txt")));
-    m_protocol->setCountryCodes(m_listLkz->Entries());
+                                    : QDir(installedDataFolder(programFolder)).filePath(QStringLiteral("LKZ.txt")));
+    m_protocol->setCountryCodes(m_countryCodeBox->entries());
 
-    m_protocol->BuildProtocolFileFilters(LoadFileTypeNames());
+    m_protocol->buildProtocolFileFilters(loadFileTypeNames());
 
-    if (SPHTMLHelp *help = SPHTMLHelp::Instance())
-        help->Register(this, LocateHelpFile(QCoreApplication::applicationFilePath()));
+    if (HelpLauncher *help = HelpLauncher::instance())
+        help->registerHelpFile(this, locateHelpFile(QCoreApplication::applicationFilePath()));
 
-    m_protocol->InitProtocolTable();
-    m_display->ApplyDisplayPrecision(m_clock->Precision());
-    ProbeSerialPorts(m_comPort->Backend());
-    m_display->ApplyDisplayColours();
-    ShowTime(DisplayRow::Upper, 0);
-    ShowTime(DisplayRow::Lower, 0);
+    m_protocol->initProtocolTable();
+    m_display->applyDisplayPrecision(m_clock->precision());
+    probeSerialPorts(m_comPort->backend());
+    m_display->applyDisplayColours();
+    showTime(DisplayRow::Upper, 0);
+    showTime(DisplayRow::Lower, 0);
 
-    if (m_comPort->Port() != 0) {
+    if (m_comPort->port() != 0) {
         try {
-            m_comPort->Open();
-        } catch (const EComException &) {
+            m_comPort->open();
+        } catch (const SerialPortError &) {
             // A port that does not open at start leaves the program in Hand.
         }
-        if (m_comPort->Connected())
-            SetModeIndicator(true);
+        if (m_comPort->connected())
+            setModeIndicator(true);
     }
 
-    m_protocol->LoadAutosave();
-    m_protocol->UpdateProtocolCommands();
-    CommandStatesChanged();
-    m_protocol->SortGrid1->setFocus();
+    m_protocol->loadAutosave();
+    m_protocol->updateProtocolCommands();
+    commandStatesChanged();
+    m_protocol->grid->setFocus();
 }
 
-void TFormMain::ApplySettings(const TivanoSettings &settings)
+void MainWindow::applySettings(const Settings &settings)
 {
     m_storedSettings = settings;
-    m_comPort->setPort(quint8(settings.Port & 0xFF));
-    m_comPort->setTag(settings.Alg);
-    m_triggers->setAlg(settings.Alg);
+    m_comPort->setPort(quint8(settings.port & 0xFF));
+    m_comPort->setTag(settings.polarity);
+    m_triggers->setAlg(settings.polarity);
     // A stored position off every screen (a monitor unplugged, a damaged settings
     // file) would hide the window at every start, and a size beyond the screen
     // (up to 2^31 - 1 pixels) asks for a window no backing store can hold. The
@@ -356,292 +356,292 @@ void TFormMain::ApplySettings(const TivanoSettings &settings)
     QList<QRect> screens;
     for (const QScreen *screen : QGuiApplication::screens())
         screens << screen->availableGeometry();
-    const QPoint position = settings.Left && settings.Top ? QPoint(*settings.Left, *settings.Top)
+    const QPoint position = settings.left && settings.top ? QPoint(*settings.left, *settings.top)
                             : screens.isEmpty()            ? QPoint()
                                                            : screens.first().topLeft(); // the primary
-    const QSize size(qMax(settings.Width, MinimumWidth), qMax(settings.Height, MinimumHeight));
-    const QRect bounds = KeepOnScreen(position, size, screens);
+    const QSize size(qMax(settings.width, MinimumWidth), qMax(settings.height, MinimumHeight));
+    const QRect bounds = keepOnScreen(position, size, screens);
     resize(bounds.size());
-    if (settings.Left && settings.Top)
+    if (settings.left && settings.top)
         move(bounds.topLeft());
-    m_display->setDisplayColours({settings.C1, settings.C2, settings.C3, settings.C4});
-    m_clock->setPrecision(settings.Acc);
-    m_protocol->setFilterInd(settings.FilterInd);
-    m_clock->setLockoutInterval(settings.Wait);
-    setButtonLap(settings.ButtonLap, settings.FinishCaption());
+    m_display->setDisplayColours({settings.backgroundColor, settings.runningColor, settings.dimColor, settings.finishColor});
+    m_clock->setPrecision(settings.precision);
+    m_protocol->setFilterInd(settings.saveFilterIndex);
+    m_clock->setLockoutInterval(settings.lockoutMs);
+    setButtonLap(settings.finishCaptionIndex, settings.finishCaption());
 }
 
-TivanoSettings TFormMain::CurrentSettings() const
+Settings MainWindow::currentSettings() const
 {
-    TivanoSettings settings = m_storedSettings;
-    settings.Left = x();
-    settings.Top = y();
-    settings.Width = width();
-    settings.Height = height();
-    settings.Port = m_comPort->Port();
-    settings.Alg = m_comPort->Tag();
-    const TTimeDisplay::Colours colours = m_display->DisplayColours();
-    settings.C1 = colours.background;
-    settings.C2 = colours.lit;
-    settings.C3 = colours.dim;
-    settings.C4 = colours.finishLit;
-    settings.Acc = m_clock->Precision();
-    settings.FilterInd = m_protocol->FilterInd();
-    settings.Wait = m_clock->LockoutInterval();
-    settings.ButtonLap = m_buttonLap;
+    Settings settings = m_storedSettings;
+    settings.left = x();
+    settings.top = y();
+    settings.width = width();
+    settings.height = height();
+    settings.port = m_comPort->port();
+    settings.polarity = m_comPort->tag();
+    const TimeDisplay::Colours colours = m_display->displayColours();
+    settings.backgroundColor = colours.background;
+    settings.runningColor = colours.lit;
+    settings.dimColor = colours.dim;
+    settings.finishColor = colours.finishLit;
+    settings.precision = m_clock->precision();
+    settings.saveFilterIndex = m_protocol->filterInd();
+    settings.lockoutMs = m_clock->lockoutInterval();
+    settings.finishCaptionIndex = m_buttonLap;
     return settings;
 }
 
-bool TFormMain::FormCloseQuery()
+bool MainWindow::confirmClose()
 {
-    const bool ask = m_clock->Running() || m_protocol->SortGrid1->Modified();
+    const bool ask = m_clock->running() || m_protocol->grid->modified();
     if (!ask)
         return true;
-    const QString question = QStringLiteral("Wollen Sie ") + ApplicationTitle()
+    const QString question = QStringLiteral("Wollen Sie ") + applicationTitle()
                              + QStringLiteral(" wirklich beenden? ");
-    return AskQuestion(question) == TFDlgYesNo::mrYes;
+    return askQuestion(question) == ConfirmDialog::mrYes;
 }
 
-void TFormMain::closeEvent(QCloseEvent *event)
+void MainWindow::closeEvent(QCloseEvent *event)
 {
-    if (FormCloseQuery())
+    if (confirmClose())
         event->accept();
     else
         event->ignore();
 }
 
-void TFormMain::FormDestroy()
+void MainWindow::shutDown()
 {
     if (m_destroyed)
         return;
     m_destroyed = true;
-    m_protocol->Autosave();
-    SaveSettings(CurrentSettings(), m_environment.settings);
-    m_comPort->Close();
+    m_protocol->autosave();
+    saveSettings(currentSettings(), m_environment.settings);
+    m_comPort->close();
 }
 
-void TFormMain::resizeEvent(QResizeEvent *event)
+void MainWindow::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
-    FormResize();
+    layOutPanels();
 }
 
-void TFormMain::FormResize()
+void MainWindow::layOutPanels()
 {
     const QSize area = centralWidget()->size();
     m_topStrip->setGeometry(0, 0, area.width(), TopStripHeight);
     m_leftPanel->setGeometry(0, TopStripHeight, LeftPanelWidth, area.height() - TopStripHeight);
     m_protocol->setGeometry(LeftPanelWidth, TopStripHeight, area.width() - LeftPanelWidth,
                             area.height() - TopStripHeight);
-    m_protocol->LayoutProtocolColumns();
+    m_protocol->layoutProtocolColumns();
 }
 
-bool TFormMain::eventFilter(QObject *watched, QEvent *event)
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     const bool press = event->type() == QEvent::MouseButtonPress
                        || event->type() == QEvent::MouseButtonDblClick;
     if (press && watched->objectName().startsWith(QLatin1String("ImageDE"))) {
-        ImageDEClick();
+        openMakerWebSite();
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TFormMain::bCFGClick()
+void MainWindow::showSettings()
 {
-    if (m_cfgDialog)
-        m_cfgDialog->Execute();
+    if (m_settingsDialog)
+        m_settingsDialog->execute();
 }
 
-void TFormMain::bHelpClick()
+void MainWindow::showHelp()
 {
-    if (SPHTMLHelp *help = SPHTMLHelp::Instance())
-        help->ShowContents();
+    if (HelpLauncher *help = HelpLauncher::instance())
+        help->showContents();
 }
 
-void TFormMain::bInfoClick()
+void MainWindow::showInfo()
 {
     QMessageBox::information(
-        this, ApplicationTitle(),
-        ApplicationTitle() + QLatin1Char(' ') + LayoutCaption
-            + QStringLiteral("\nZeitmessung für den Zieleinlauf\n\n") + MakerInfo::Name()
-            + QLatin1Char('\n') + MakerInfo::WebAddress());
+        this, applicationTitle(),
+        applicationTitle() + QLatin1Char(' ') + LayoutCaption
+            + QStringLiteral("\nZeitmessung für den Zieleinlauf\n\n") + MakerInfo::name()
+            + QLatin1Char('\n') + MakerInfo::webAddress());
 }
 
-void TFormMain::bExitClick()
+void MainWindow::exitProgram()
 {
     close();
 }
 
-void TFormMain::ImageDEClick()
+void MainWindow::openMakerWebSite()
 {
-    QDesktopServices::openUrl(QUrl(MakerInfo::WebAddress()));
+    QDesktopServices::openUrl(QUrl(MakerInfo::webAddress()));
 }
 
-void TFormMain::ComPortCTS()
+void MainWindow::finishLineChanged()
 {
-    m_triggers->ComPortCTS(m_comPort->ModemStatus(), m_comPort->EventStamp());
+    m_triggers->finishLineChanged(m_comPort->modemStatus(), m_comPort->eventStamp());
 }
 
-void TFormMain::ComPortDSR()
+void MainWindow::startLineChanged()
 {
-    m_triggers->ComPortDSR(m_comPort->ModemStatus(), m_comPort->EventStamp());
+    m_triggers->startLineChanged(m_comPort->modemStatus(), m_comPort->eventStamp());
 }
 
-void TFormMain::ComPortOpen()
+void MainWindow::portOpened()
 {
-    m_labelMadus2->setText(QStringLiteral("&Modus:"));
-    m_ledModus->setCursor(Qt::PointingHandCursor);
+    m_modeCaption->setText(QStringLiteral("&Modus:"));
+    m_modeLed->setCursor(Qt::PointingHandCursor);
 }
 
-void TFormMain::ComPortClose()
+void MainWindow::portClosed()
 {
-    m_labelMadus2->setText(QStringLiteral("Modus:"));
-    m_ledModus->unsetCursor();
+    m_modeCaption->setText(QStringLiteral("Modus:"));
+    m_modeLed->unsetCursor();
     // Auto exactly while the port is open: a port that closes because its
     // adapter vanished must not leave the operator believing in Auto.
-    SetModeIndicator(false);
+    setModeIndicator(false);
 }
 
-TBitBtnWithColor *TFormMain::CommandButton(RaceCommand command) const
+CommandButton *MainWindow::commandButton(RaceCommand command) const
 {
     return m_buttons[size_t(command)];
 }
 
-QAction *TFormMain::CommandAction(RaceCommand command) const
+QAction *MainWindow::commandAction(RaceCommand command) const
 {
     return m_actions[size_t(command)];
 }
 
 // ---- RaceClockHost
 
-void TFormMain::ShowTime(DisplayRow row, qint32 milliseconds)
+void MainWindow::showTime(DisplayRow row, qint32 milliseconds)
 {
-    m_display->ShowTime(row, milliseconds);
+    m_display->showTime(row, milliseconds);
 }
 
-QString TFormMain::CurrentCountryCode() const
+QString MainWindow::currentCountryCode() const
 {
-    return m_listLkz->currentText();
+    return m_countryCodeBox->currentText();
 }
 
-void TFormMain::AddResultRow(const QString &timeText, const QString &countryCode)
+void MainWindow::addResultRow(const QString &timeText, const QString &countryCode)
 {
-    m_protocol->AddResultRow(timeText, countryCode);
+    m_protocol->addResultRow(timeText, countryCode);
 }
 
-void TFormMain::ShowResultRow(int row)
+void MainWindow::showResultRow(int row)
 {
-    TSortGrid *grid = m_protocol->SortGrid1;
+    SortGrid *grid = m_protocol->grid;
     grid->setFixedCols(1);
-    grid->setSelection({1, row, grid->ColCount() - 1, row});
-    if (grid->VisibleRowCount() < row)
-        grid->setTopRow(row - grid->VisibleRowCount() + 1);
+    grid->setSelection({1, row, grid->colCount() - 1, row});
+    if (grid->visibleRowCount() < row)
+        grid->setTopRow(row - grid->visibleRowCount() + 1);
 }
 
-void TFormMain::SaveAutosave()
+void MainWindow::saveAutosave()
 {
-    m_protocol->Autosave();
+    m_protocol->autosave();
 }
 
-void TFormMain::EnableExportCommands(bool disable)
+void MainWindow::enableExportCommands(bool disable)
 {
-    m_protocol->EnableExportCommands(disable);
+    m_protocol->enableExportCommands(disable);
 }
 
-void TFormMain::ClearProtocol()
+void MainWindow::clearProtocol()
 {
-    m_protocol->ClearTable();
+    m_protocol->clearTable();
 }
 
-void TFormMain::LayoutProtocolColumns()
+void MainWindow::layoutProtocolColumns()
 {
-    m_protocol->LayoutProtocolColumns();
+    m_protocol->layoutProtocolColumns();
 }
 
-void TFormMain::UpdateProtocolCommands()
+void MainWindow::updateProtocolCommands()
 {
-    m_protocol->UpdateProtocolCommands();
+    m_protocol->updateProtocolCommands();
 }
 
-int TFormMain::AskYesNo(const QString &question, const QString &yesCaption,
+int MainWindow::askYesNo(const QString &question, const QString &yesCaption,
                         const QString &noCaption)
 {
     // The reset question: its own captions and the "no" button focused. The
     // focus stays there for later questions; the captions are put back.
-    if (!m_yesNo)
-        return TFDlgYesNo::mrNo;
-    m_yesNo->SetButtonCaptions(yesCaption, noCaption);
-    m_yesNo->setActiveControl(m_yesNo->CancelBtn);
-    const int answer = AskQuestion(question);
-    m_yesNo->SetButtonCaptions(TFDlgYesNo::YesCaption, TFDlgYesNo::NoCaption);
+    if (!m_confirmDialog)
+        return ConfirmDialog::mrNo;
+    m_confirmDialog->setButtonCaptions(yesCaption, noCaption);
+    m_confirmDialog->setActiveControl(m_confirmDialog->noButton);
+    const int answer = askQuestion(question);
+    m_confirmDialog->setButtonCaptions(ConfirmDialog::YesCaption, ConfirmDialog::NoCaption);
     return answer;
 }
 
-int TFormMain::AskQuestion(const QString &question)
+int MainWindow::askQuestion(const QString &question)
 {
-    if (!m_yesNo)
-        return TFDlgYesNo::mrNo;
-    m_yesNo->Label1->setText(question);
-    return m_yesNo->ShowModal();
+    if (!m_confirmDialog)
+        return ConfirmDialog::mrNo;
+    m_confirmDialog->questionLabel->setText(question);
+    return m_confirmDialog->showModal();
 }
 
-void TFormMain::FocusControl(FocusTarget target)
+void MainWindow::focusControl(FocusTarget target)
 {
     switch (target) {
-    case FocusTarget::StartNumbers: m_editPred->setFocus(); break;
-    case FocusTarget::StartButton: CommandButton(RaceCommand::Start)->setFocus(); break;
-    case FocusTarget::ResetButton: CommandButton(RaceCommand::Reset)->setFocus(); break;
+    case FocusTarget::StartNumbers: m_startNumberEdit->setFocus(); break;
+    case FocusTarget::StartButton: commandButton(RaceCommand::Start)->setFocus(); break;
+    case FocusTarget::ResetButton: commandButton(RaceCommand::Reset)->setFocus(); break;
     }
 }
 
-qint32 TFormMain::ResultCount() const
+qint32 MainWindow::lastResultRow() const
 {
-    return m_protocol->ResultCount();
+    return m_protocol->lastResultRow();
 }
 
-void TFormMain::setResultCount(qint32 value)
+void MainWindow::setLastResultRow(qint32 value)
 {
-    m_protocol->setResultCount(value);
+    m_protocol->setLastResultRow(value);
 }
 
-void TFormMain::CommandStatesChanged()
+void MainWindow::commandStatesChanged()
 {
     for (size_t i = 0; i < m_buttons.size(); ++i) {
-        const CommandButtonState &state = m_clock->Button(RaceCommand(i));
+        const CommandButtonState &state = m_clock->button(RaceCommand(i));
         m_buttons[i]->setEnabled(state.enabled);
         m_actions[i]->setEnabled(state.enabled);
         m_buttons[i]->setColor(state.color);
     }
-    m_bCFG->setEnabled(m_clock->SettingsEnabled());
-    CommandButton(RaceCommand::Lap)->setText(m_clock->LapCaption());
+    m_settingsButton->setEnabled(m_clock->settingsEnabled());
+    commandButton(RaceCommand::Lap)->setText(m_clock->lapCaption());
 }
 
-// ---- CfgDialogHost
+// ---- SettingsDialogHost
 
-quint32 TFormMain::PortPresenceMask() const
+quint32 MainWindow::portPresenceMask() const
 {
     return ::PortPresenceMask;
 }
 
-int TFormMain::Precision() const
+int MainWindow::precision() const
 {
-    return m_clock->Precision();
+    return m_clock->precision();
 }
 
-void TFormMain::setPrecision(int precision)
+void MainWindow::setPrecision(int precision)
 {
     m_clock->setPrecision(precision);
 }
 
-void TFormMain::ApplyDisplayPrecision(int precision)
+void MainWindow::applyDisplayPrecision(int precision)
 {
-    m_display->ApplyDisplayPrecision(precision);
+    m_display->applyDisplayPrecision(precision);
 }
 
-TColor TFormMain::DisplayColor(DisplayColour which) const
+ColorValue MainWindow::displayColor(DisplayColour which) const
 {
-    const TTimeDisplay::Colours colours = m_display->DisplayColours();
+    const TimeDisplay::Colours colours = m_display->displayColours();
     switch (which) {
     case DisplayColour::C1: return colours.background;
     case DisplayColour::C2: return colours.lit;
@@ -651,9 +651,9 @@ TColor TFormMain::DisplayColor(DisplayColour which) const
     return colours.background;
 }
 
-void TFormMain::setDisplayColor(DisplayColour which, TColor value)
+void MainWindow::setDisplayColor(DisplayColour which, ColorValue value)
 {
-    TTimeDisplay::Colours colours = m_display->DisplayColours();
+    TimeDisplay::Colours colours = m_display->displayColours();
     switch (which) {
     case DisplayColour::C1: colours.background = value; break;
     case DisplayColour::C2: colours.lit = value; break;
@@ -663,108 +663,108 @@ void TFormMain::setDisplayColor(DisplayColour which, TColor value)
     m_display->setDisplayColours(colours);
 }
 
-void TFormMain::ApplyDisplayColours()
+void MainWindow::applyDisplayColours()
 {
-    m_display->ApplyDisplayColours();
+    m_display->applyDisplayColours();
 }
 
-int TFormMain::LockoutInterval() const
+int MainWindow::lockoutInterval() const
 {
-    return m_clock->LockoutInterval();
+    return m_clock->lockoutInterval();
 }
 
-void TFormMain::setLockoutInterval(int ms)
+void MainWindow::setLockoutInterval(int ms)
 {
     m_clock->setLockoutInterval(ms);
 }
 
-int TFormMain::ButtonLapIndex() const
+int MainWindow::buttonLapIndex() const
 {
     return m_buttonLap;
 }
 
-void TFormMain::setButtonLap(int index, const QString &caption)
+void MainWindow::setButtonLap(int index, const QString &caption)
 {
     m_buttonLap = index;
     m_clock->setFinishWord(caption);
 }
 
-bool TFormMain::ClockRunning() const
+bool MainWindow::clockRunning() const
 {
-    return m_clock->Running();
+    return m_clock->running();
 }
 
-void TFormMain::ShowStoppedTimes()
+void MainWindow::showStoppedTimes()
 {
-    ShowTime(DisplayRow::Upper, m_clock->ElapsedMs());
-    ShowTime(DisplayRow::Lower, 0);
+    showTime(DisplayRow::Upper, m_clock->elapsedMs());
+    showTime(DisplayRow::Lower, 0);
 }
 
-int TFormMain::PortNumber() const
+int MainWindow::portNumber() const
 {
-    return m_comPort->Port();
+    return m_comPort->port();
 }
 
-void TFormMain::setPortNumber(int port)
+void MainWindow::setPortNumber(int port)
 {
     m_comPort->setPort(quint8(port & 0xFF));
 }
 
-int TFormMain::Algorithm() const
+int MainWindow::algorithm() const
 {
-    return m_comPort->Tag();
+    return m_comPort->tag();
 }
 
-void TFormMain::setAlgorithm(int alg)
+void MainWindow::setAlgorithm(int alg)
 {
     m_comPort->setTag(alg);
     m_triggers->setAlg(alg);
 }
 
-void TFormMain::ClosePort()
+void MainWindow::closePort()
 {
-    m_comPort->Close();
+    m_comPort->close();
 }
 
-std::optional<QString> TFormMain::OpenPort()
+std::optional<QString> MainWindow::openPort()
 {
     try {
-        m_comPort->Open();
-    } catch (const EComException &error) {
-        return error.Message();
+        m_comPort->open();
+    } catch (const SerialPortError &error) {
+        return error.message();
     }
     return std::nullopt;
 }
 
-bool TFormMain::PortConnected() const
+bool MainWindow::portConnected() const
 {
-    return m_comPort->Connected();
+    return m_comPort->connected();
 }
 
-void TFormMain::SetModeIndicator(bool automatic)
+void MainWindow::setModeIndicator(bool automatic)
 {
     m_triggers->setAuto(automatic);
     BarrierStatus::Port port;
     port.open = automatic;
-    port.number = m_comPort->Port();
-    port.alg = m_comPort->Tag();
-    port.waitFailure = m_comPort->LastWaitError();
-    port.disconnected = m_comPort->LastWaitDisconnected();
-    port.lostEvents = m_comPort->LostEvents();
-    ShowBarrierStatus(BarrierStatus::Of(port));
+    port.number = m_comPort->port();
+    port.alg = m_comPort->tag();
+    port.waitFailure = m_comPort->lastWaitError();
+    port.disconnected = m_comPort->lastWaitDisconnected();
+    port.lostEvents = m_comPort->lostEvents();
+    showBarrierStatus(BarrierStatus::of(port));
 }
 
-void TFormMain::ShowBarrierStatus(const BarrierStatus &status)
+void MainWindow::showBarrierStatus(const BarrierStatus &status)
 {
-    static const std::array<TLed::TLedKind, 3> kinds = {TLed::lkRed, TLed::lkGreen, TLed::lkYellow};
-    m_ledModus->setKind(kinds[size_t(status.mode)]);
-    m_labelModus->setText(status.mode == BarrierStatus::Hand ? QStringLiteral("&Hand")
+    static const std::array<StatusLed::LedKind, 3> kinds = {StatusLed::lkRed, StatusLed::lkGreen, StatusLed::lkYellow};
+    m_modeLed->setKind(kinds[size_t(status.mode)]);
+    m_modeLabel->setText(status.mode == BarrierStatus::Hand ? QStringLiteral("&Hand")
                                                              : QStringLiteral("&Auto"));
     m_labelLichtschranke->setText(status.warning);
     m_labelLichtschranke->setVisible(!status.warning.isEmpty());
 }
 
-void TFormMain::FocusLeftPanel()
+void MainWindow::focusLeftPanel()
 {
     m_leftPanel->setFocus();
 }

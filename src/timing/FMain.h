@@ -11,27 +11,27 @@
 #include <memory>
 
 struct BarrierStatus;
-class ComBackend;
+class SerialBackend;
 class QAction;
 class QLabel;
 class SerialTriggers;
-class TBitBtnWithColor;
-class TCfgDialog;
-class TComPort;
-class TCountryCodeBox;
-class TFDlgYesNo;
-class TLbSpeedButton;
-class TLed;
-class TProtocolPanel;
-class TStartNumberEdit;
-class TTimeDisplay;
+class CommandButton;
+class SettingsDialog;
+class SerialPort;
+class CountryCodeBox;
+class ConfirmDialog;
+class FlatToolButton;
+class StatusLed;
+class ProtocolPanel;
+class StartNumberEdit;
+class TimeDisplay;
 
 // What the main window takes from its surroundings; tests replace each part.
-struct FormMainEnvironment
+struct MainWindowEnvironment
 {
     ClockSource *clocks = nullptr;        // the machine's clocks when null
-    ComBackend *serialBackend = nullptr;  // the platform's serial ports when null
-    SettingsLocation settings = SettingsLocation::UserStore();
+    SerialBackend *serialBackend = nullptr;  // the platform's serial ports when null
+    SettingsLocation settings = SettingsLocation::userStore();
     QString programFolder;                // folder of LKZ.txt and help; the executable's when empty
     QString autosaveFolder;               // the protocol's choice when empty
 };
@@ -39,41 +39,41 @@ struct FormMainEnvironment
 // The main window: the time display, start numbers and country codes, the
 // command buttons, the protocol and the serial port, tied together. It gives
 // the race clock and the settings dialog the operations they ask for.
-class TFormMain : public QMainWindow, public RaceClockHost, public CfgDialogHost
+class MainWindow : public QMainWindow, public RaceClockHost, public SettingsDialogHost
 {
     Q_OBJECT
 
 public:
     static const QString LayoutCaption;
 
-    explicit TFormMain(const FormMainEnvironment &environment = {}, QWidget *parent = nullptr);
-    ~TFormMain() override;
+    explicit MainWindow(const MainWindowEnvironment &environment = {}, QWidget *parent = nullptr);
+    ~MainWindow() override;
 
     // The dialogs the program entry creates after the window.
-    void setDialogs(TCfgDialog *cfgDialog, TFDlgYesNo *yesNoDialog);
+    void setDialogs(SettingsDialog *cfgDialog, ConfirmDialog *yesNoDialog);
 
-    RaceClock &Clock() { return *m_clock; }
-    TTimeDisplay &Display() { return *m_display; }
-    TProtocolPanel &Protocol() { return *m_protocol; }
-    TComPort &ComPort() { return *m_comPort; }
-    SerialTriggers &Triggers() { return *m_triggers; }
-    TStartNumberEdit *EditPred() const { return m_editPred; }
-    TCountryCodeBox *ListLkz() const { return m_listLkz; }
-    TBitBtnWithColor *CommandButton(RaceCommand command) const;
-    QAction *CommandAction(RaceCommand command) const;
-    TLed *LedModus() const { return m_ledModus; }
-    QLabel *LabelModus() const { return m_labelModus; }
-    QLabel *LabelMadus2() const { return m_labelMadus2; }
+    RaceClock &clock() { return *m_clock; }
+    TimeDisplay &display() { return *m_display; }
+    ProtocolPanel &protocol() { return *m_protocol; }
+    SerialPort &comPort() { return *m_comPort; }
+    SerialTriggers &triggers() { return *m_triggers; }
+    StartNumberEdit *startNumberEdit() const { return m_startNumberEdit; }
+    CountryCodeBox *countryCodeBox() const { return m_countryCodeBox; }
+    CommandButton *commandButton(RaceCommand command) const;
+    QAction *commandAction(RaceCommand command) const;
+    StatusLed *modeLed() const { return m_modeLed; }
+    QLabel *modeLabel() const { return m_modeLabel; }
+    QLabel *modeCaption() const { return m_modeCaption; }
     // The warning line about the light barriers under the command buttons.
-    QLabel *LabelLichtschranke() const { return m_labelLichtschranke; }
+    QLabel *barrierWarningLabel() const { return m_labelLichtschranke; }
     // The settings as the running objects hold them now.
-    TivanoSettings CurrentSettings() const;
+    Settings currentSettings() const;
 
-    void bCFGClick();
-    void bHelpClick();
-    void bInfoClick();
-    void bExitClick();
-    void ImageDEClick();
+    void showSettings();
+    void showHelp();
+    void showInfo();
+    void exitProgram();
+    void openMakerWebSite();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -81,90 +81,90 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    void FormCreate();
-    bool FormCloseQuery();
-    void FormDestroy();
-    void FormResize();
+    void setUp();
+    bool confirmClose();
+    void shutDown();
+    void layOutPanels();
 
-    void CreateTopStrip(QWidget *central);
-    void CreateLeftPanel(QWidget *central);
-    void CreateHiddenMenu();
-    void CreateSerialPort(ComBackend *backend);
-    void ApplySettings(const TivanoSettings &settings);
+    void createTopStrip(QWidget *central);
+    void createLeftPanel(QWidget *central);
+    void createHiddenMenu();
+    void createSerialPort(SerialBackend *backend);
+    void applySettings(const Settings &settings);
     // Asks through the yes/no dialog with the captions and focus it has now.
-    int AskQuestion(const QString &question);
+    int askQuestion(const QString &question);
 
-    void ComPortCTS();
-    void ComPortDSR();
-    void ComPortOpen();
-    void ComPortClose();
-    void ShowBarrierStatus(const BarrierStatus &status);
+    void finishLineChanged();
+    void startLineChanged();
+    void portOpened();
+    void portClosed();
+    void showBarrierStatus(const BarrierStatus &status);
 
     // RaceClockHost
-    void ShowTime(DisplayRow row, qint32 milliseconds) override;
-    QString CurrentCountryCode() const override;
-    void AddResultRow(const QString &timeText, const QString &countryCode) override;
-    void ShowResultRow(int row) override;
-    void SaveAutosave() override;
-    void EnableExportCommands(bool disable) override;
-    void ClearProtocol() override;
-    void LayoutProtocolColumns() override;
-    void UpdateProtocolCommands() override;
-    int AskYesNo(const QString &question, const QString &yesCaption,
+    void showTime(DisplayRow row, qint32 milliseconds) override;
+    QString currentCountryCode() const override;
+    void addResultRow(const QString &timeText, const QString &countryCode) override;
+    void showResultRow(int row) override;
+    void saveAutosave() override;
+    void enableExportCommands(bool disable) override;
+    void clearProtocol() override;
+    void layoutProtocolColumns() override;
+    void updateProtocolCommands() override;
+    int askYesNo(const QString &question, const QString &yesCaption,
                  const QString &noCaption) override;
-    void FocusControl(FocusTarget target) override;
-    qint32 ResultCount() const override;
-    void setResultCount(qint32 value) override;
-    void CommandStatesChanged() override;
+    void focusControl(FocusTarget target) override;
+    qint32 lastResultRow() const override;
+    void setLastResultRow(qint32 value) override;
+    void commandStatesChanged() override;
 
-    // CfgDialogHost
-    quint32 PortPresenceMask() const override;
-    int Precision() const override;
+    // SettingsDialogHost
+    quint32 portPresenceMask() const override;
+    int precision() const override;
     void setPrecision(int precision) override;
-    void ApplyDisplayPrecision(int precision) override;
-    TColor DisplayColor(DisplayColour which) const override;
-    void setDisplayColor(DisplayColour which, TColor value) override;
-    void ApplyDisplayColours() override;
-    int LockoutInterval() const override;
+    void applyDisplayPrecision(int precision) override;
+    ColorValue displayColor(DisplayColour which) const override;
+    void setDisplayColor(DisplayColour which, ColorValue value) override;
+    void applyDisplayColours() override;
+    int lockoutInterval() const override;
     void setLockoutInterval(int ms) override;
-    int ButtonLapIndex() const override;
+    int buttonLapIndex() const override;
     void setButtonLap(int index, const QString &caption) override;
-    bool ClockRunning() const override;
-    void ShowStoppedTimes() override;
-    int PortNumber() const override;
+    bool clockRunning() const override;
+    void showStoppedTimes() override;
+    int portNumber() const override;
     void setPortNumber(int port) override;
-    int Algorithm() const override;
+    int algorithm() const override;
     void setAlgorithm(int alg) override;
-    void ClosePort() override;
-    std::optional<QString> OpenPort() override;
-    bool PortConnected() const override;
-    void SetModeIndicator(bool automatic) override;
-    void FocusLeftPanel() override;
+    void closePort() override;
+    std::optional<QString> openPort() override;
+    bool portConnected() const override;
+    void setModeIndicator(bool automatic) override;
+    void focusLeftPanel() override;
 
-    FormMainEnvironment m_environment;
+    MainWindowEnvironment m_environment;
     ClockSource &m_clocks;
-    TivanoSettings m_storedSettings; // values kept only to be written back ("Sound")
+    Settings m_storedSettings; // values kept only to be written back ("Sound")
     int m_buttonLap = 0;
 
     QWidget *m_topStrip = nullptr;
     QWidget *m_leftPanel = nullptr;
-    TTimeDisplay *m_display = nullptr;
-    TCountryCodeBox *m_listLkz = nullptr;
-    TStartNumberEdit *m_editPred = nullptr;
-    std::array<TBitBtnWithColor *, 4> m_buttons{};
+    TimeDisplay *m_display = nullptr;
+    CountryCodeBox *m_countryCodeBox = nullptr;
+    StartNumberEdit *m_startNumberEdit = nullptr;
+    std::array<CommandButton *, 4> m_buttons{};
     std::array<QAction *, 4> m_actions{};
-    TLbSpeedButton *m_bHelp = nullptr;
-    TLbSpeedButton *m_bCFG = nullptr;
-    TLbSpeedButton *m_bInfo = nullptr;
-    TLed *m_ledModus = nullptr;
-    QLabel *m_labelModus = nullptr;
-    QLabel *m_labelMadus2 = nullptr;
+    FlatToolButton *m_helpButton = nullptr;
+    FlatToolButton *m_settingsButton = nullptr;
+    FlatToolButton *m_infoButton = nullptr;
+    StatusLed *m_modeLed = nullptr;
+    QLabel *m_modeLabel = nullptr;
+    QLabel *m_modeCaption = nullptr;
     QLabel *m_labelLichtschranke = nullptr;
-    TProtocolPanel *m_protocol = nullptr;
-    std::unique_ptr<TComPort> m_comPort;
+    ProtocolPanel *m_protocol = nullptr;
+    std::unique_ptr<SerialPort> m_comPort;
     std::unique_ptr<RaceClock> m_clock;
     std::unique_ptr<SerialTriggers> m_triggers;
-    TCfgDialog *m_cfgDialog = nullptr;
-    TFDlgYesNo *m_yesNo = nullptr;
+    SettingsDialog *m_settingsDialog = nullptr;
+    ConfirmDialog *m_confirmDialog = nullptr;
     bool m_destroyed = false;
 };

@@ -4,7 +4,7 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
-bool InstallGermanQtTranslation(QCoreApplication &application)
+bool installGermanQtTranslation(QCoreApplication &application)
 {
     auto *translator = new QTranslator(&application);
     if (!translator->load(QStringLiteral("qtbase_de"),

@@ -18,7 +18,7 @@ enum class FocusTarget { StartNumbers, StartButton, ResetButton };
 struct CommandButtonState
 {
     bool enabled = false;
-    TColor color = Colors::clBtnFace;
+    ColorValue color = Colors::clBtnFace;
 };
 
 // The operations the race clock needs from the main window.
@@ -27,26 +27,26 @@ class RaceClockHost
 public:
     virtual ~RaceClockHost() = default;
 
-    virtual void ShowTime(DisplayRow row, qint32 milliseconds) = 0;
-    virtual QString CurrentCountryCode() const = 0;
-    virtual void AddResultRow(const QString &timeText, const QString &countryCode) = 0;
+    virtual void showTime(DisplayRow row, qint32 milliseconds) = 0;
+    virtual QString currentCountryCode() const = 0;
+    virtual void addResultRow(const QString &timeText, const QString &countryCode) = 0;
     // Selects data row `row` of the protocol and scrolls it into view as the last visible row.
-    virtual void ShowResultRow(int row) = 0;
-    virtual void SaveAutosave() = 0;
-    virtual void EnableExportCommands(bool disable) = 0;
-    virtual void ClearProtocol() = 0;
-    virtual void LayoutProtocolColumns() = 0;
-    virtual void UpdateProtocolCommands() = 0;
+    virtual void showResultRow(int row) = 0;
+    virtual void saveAutosave() = 0;
+    virtual void enableExportCommands(bool disable) = 0;
+    virtual void clearProtocol() = 0;
+    virtual void layoutProtocolColumns() = 0;
+    virtual void updateProtocolCommands() = 0;
     // The yes/no question with the given button captions, "no" active;
     // returns 6 for yes, 2 for no. The captions are restored afterwards.
-    virtual int AskYesNo(const QString &question, const QString &yesCaption,
+    virtual int askYesNo(const QString &question, const QString &yesCaption,
                          const QString &noCaption) = 0;
-    virtual void FocusControl(FocusTarget target) = 0;
+    virtual void focusControl(FocusTarget target) = 0;
     // The row index of the latest result, kept with the protocol.
-    virtual qint32 ResultCount() const = 0;
-    virtual void setResultCount(qint32 value) = 0;
+    virtual qint32 lastResultRow() const = 0;
+    virtual void setLastResultRow(qint32 value) = 0;
     // The enabled flags, colours or the finish caption changed.
-    virtual void CommandStatesChanged() = 0;
+    virtual void commandStatesChanged() = 0;
 };
 
 // The race clock: states Ready, Running and Stopped carried by the command
@@ -61,61 +61,61 @@ public:
     RaceClock(RaceClockHost &host, ClockSource &clocks, QObject *parent = nullptr);
 
     // Commands; a disabled command does nothing.
-    void mStartClick();
+    void start();
     // START at `tick`, when a light barrier's edge came.
     void mStartClickAt(quint32 tick);
-    void mLAPClick();
+    void recordFinish();
     // ZIEL for a finish that happened at `timeOfDayMs` (a light barrier's
     // edge), not when the command runs.
     void mLAPClickAt(qint32 timeOfDayMs);
-    void mStopClick();
-    void mResetClick();
-    void ClockTimer();
-    void TimerGesperrtTimer();
+    void stop();
+    void reset();
+    void showTimeOfDay();
+    void endLockout();
 
     // Switches the lockout on after a serial finish: only when it is off,
-    // the clock runs and the interval is above 0. ArmLockoutAt starts it at
+    // the clock runs and the interval is above 0. armLockoutAt starts it at
     // `tick`, when the finish happened, so it ends one interval after that.
-    void ArmLockout();
-    void ArmLockoutAt(quint32 tick);
+    void armLockout();
+    void armLockoutAt(quint32 tick);
     // Whether the lockout is on now, or was on at `tick`. A light-barrier
     // event is judged by the time it happened, not by when it is handled.
-    bool Locked() const { return LockedAt(m_clocks.TickCount()); }
-    bool LockedAt(quint32 tick) const;
+    bool locked() const { return lockedAt(m_clocks.tickCount()); }
+    bool lockedAt(quint32 tick) const;
 
-    const CommandButtonState &Button(RaceCommand command) const;
-    bool Enabled(RaceCommand command) const { return Button(command).enabled; }
-    bool SettingsEnabled() const { return m_settingsEnabled; }
-    bool Running() const { return m_clock.isActive(); }
-    QString LapCaption() const { return m_lapCaption; }
+    const CommandButtonState &button(RaceCommand command) const;
+    bool enabled(RaceCommand command) const { return button(command).enabled; }
+    bool settingsEnabled() const { return m_settingsEnabled; }
+    bool running() const { return m_clock.isActive(); }
+    QString lapCaption() const { return m_lapCaption; }
 
-    int Precision() const { return m_precision; }
+    int precision() const { return m_precision; }
     void setPrecision(int value) { m_precision = value; }
 
     // The word that labels the finish button; the caption follows at once.
-    QString FinishWord() const { return m_finishWord; }
+    QString finishWord() const { return m_finishWord; }
     void setFinishWord(const QString &word);
 
-    int LockoutInterval() const { return m_lockoutInterval; }
+    int lockoutInterval() const { return m_lockoutInterval; }
     void setLockoutInterval(int ms) { m_lockoutInterval = ms; }
 
-    quint32 StartTick() const { return m_startTick; }
-    quint32 StopTick() const { return m_stopTick; }
+    quint32 startTick() const { return m_startTick; }
+    quint32 stopTick() const { return m_stopTick; }
     // Elapsed milliseconds from START to STOPP, in 32-bit tick arithmetic.
-    qint32 ElapsedMs() const { return qint32(m_stopTick - m_startTick); }
+    qint32 elapsedMs() const { return qint32(m_stopTick - m_startTick); }
 
-    QString FormatRaceTime(qint32 milliseconds) const;
+    QString formatRaceTime(qint32 milliseconds) const;
 
-    const ClockSource &Clocks() const { return m_clocks; }
+    const ClockSource &clocks() const { return m_clocks; }
 
-    QTimer &ClockTimerObject() { return m_clock; }
-    QTimer &LockoutTimerObject() { return m_lockout; }
+    QTimer &displayTimer() { return m_clock; }
+    QTimer &lockoutTimer() { return m_lockout; }
 
 private:
-    CommandButtonState &ButtonRef(RaceCommand command);
-    QString RunningLapCaption() const;
+    CommandButtonState &buttonRef(RaceCommand command);
+    QString runningLapCaption() const;
     // Locks from `tick` for one interval; the timer ends it on time.
-    void StartLockout(quint32 tick);
+    void startLockout(quint32 tick);
 
     RaceClockHost &m_host;
     ClockSource &m_clocks;

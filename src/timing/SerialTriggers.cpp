@@ -7,27 +7,27 @@ SerialTriggers::SerialTriggers(RaceClock &clock)
 {
 }
 
-void SerialTriggers::ComPortDSR(quint32 status)
+void SerialTriggers::startLineChanged(quint32 status)
 {
-    ComPortDSR(status, m_clock.Clocks().Now());
+    startLineChanged(status, m_clock.clocks().now());
 }
 
-void SerialTriggers::ComPortCTS(quint32 status)
+void SerialTriggers::finishLineChanged(quint32 status)
 {
-    ComPortCTS(status, m_clock.Clocks().Now());
+    finishLineChanged(status, m_clock.clocks().now());
 }
 
-void SerialTriggers::ComPortDSR(quint32 status, const ClockStamp &at)
+void SerialTriggers::startLineChanged(quint32 status, const ClockStamp &at)
 {
     if (status == m_lastModemStatus)
         return;
     m_lastModemStatus = status;
     const bool on = (status & StartLine) != 0;
     if ((m_alg == AlgOn && on) || (m_alg == AlgOff && !on))
-        SerialStartTrigger(at);
+        triggerStart(at);
 }
 
-void SerialTriggers::ComPortCTS(quint32 status, const ClockStamp &at)
+void SerialTriggers::finishLineChanged(quint32 status, const ClockStamp &at)
 {
     if (status == m_lastModemStatus)
         return;
@@ -36,17 +36,17 @@ void SerialTriggers::ComPortCTS(quint32 status, const ClockStamp &at)
     switch (m_alg) {
     case AlgOn:
         if (on)
-            SerialFinishTrigger(at);
+            triggerFinish(at);
         break;
     case AlgOff:
         if (!on)
-            SerialFinishTrigger(at);
+            triggerFinish(at);
         break;
     case AlgFinishOnly:
         // The finish line alone, acted on whatever the mode.
-        if (on && m_clock.Enabled(RaceCommand::Lap) && !m_clock.LockedAt(at.Tick)) {
-            m_clock.mLAPClickAt(at.TimeOfDayMs);
-            m_clock.ArmLockoutAt(at.Tick);
+        if (on && m_clock.enabled(RaceCommand::Lap) && !m_clock.lockedAt(at.tick)) {
+            m_clock.mLAPClickAt(at.timeOfDayMs);
+            m_clock.armLockoutAt(at.tick);
         }
         break;
     default:
@@ -54,19 +54,19 @@ void SerialTriggers::ComPortCTS(quint32 status, const ClockStamp &at)
     }
 }
 
-void SerialTriggers::SerialStartTrigger(const ClockStamp &at)
+void SerialTriggers::triggerStart(const ClockStamp &at)
 {
-    if (!m_auto || m_clock.LockedAt(at.Tick))
+    if (!m_auto || m_clock.lockedAt(at.tick))
         return;
-    if (m_clock.Enabled(RaceCommand::Start))
-        m_clock.mStartClickAt(at.Tick);
+    if (m_clock.enabled(RaceCommand::Start))
+        m_clock.mStartClickAt(at.tick);
 }
 
-void SerialTriggers::SerialFinishTrigger(const ClockStamp &at)
+void SerialTriggers::triggerFinish(const ClockStamp &at)
 {
-    if (!m_auto || m_clock.LockedAt(at.Tick))
+    if (!m_auto || m_clock.lockedAt(at.tick))
         return;
-    if (m_clock.Enabled(RaceCommand::Lap))
-        m_clock.mLAPClickAt(at.TimeOfDayMs);
-    m_clock.ArmLockoutAt(at.Tick);
+    if (m_clock.enabled(RaceCommand::Lap))
+        m_clock.mLAPClickAt(at.timeOfDayMs);
+    m_clock.armLockoutAt(at.tick);
 }

@@ -23,26 +23,26 @@ public:
 
     explicit SerialTriggers(RaceClock &clock);
 
-    quint32 LastModemStatus() const { return m_lastModemStatus; }
+    quint32 lastModemStatus() const { return m_lastModemStatus; }
 
-    int Alg() const { return m_alg; }
+    int alg() const { return m_alg; }
     void setAlg(int value) { m_alg = value; }
 
     // Auto mode: serial triggers are acted on (the port is open). In Hand they
     // are ignored.
-    bool Auto() const { return m_auto; }
+    bool isAuto() const { return m_auto; }
     void setAuto(bool value) { m_auto = value; }
 
     // The handlers of the port's CTS and DSR events, given the status word of
     // the event and when it happened. A finish is recorded with that time and
     // the lockout judged by it. Without a time, the event happened now.
-    void ComPortCTS(quint32 status);
-    void ComPortDSR(quint32 status);
-    void ComPortCTS(quint32 status, const ClockStamp &at);
-    void ComPortDSR(quint32 status, const ClockStamp &at);
+    void finishLineChanged(quint32 status);
+    void startLineChanged(quint32 status);
+    void finishLineChanged(quint32 status, const ClockStamp &at);
+    void startLineChanged(quint32 status, const ClockStamp &at);
 
-    void SerialStartTrigger(const ClockStamp &at);
-    void SerialFinishTrigger(const ClockStamp &at);
+    void triggerStart(const ClockStamp &at);
+    void triggerFinish(const ClockStamp &at);
 
 private:
     RaceClock &m_clock;

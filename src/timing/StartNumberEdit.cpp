@@ -19,14 +19,14 @@ public:
     State validate(QString &input, int &pos) const override
     {
         qsizetype cursor = pos;
-        input = KeepStartNumberCharacters(input, &cursor);
+        input = keepStartNumberCharacters(input, &cursor);
         pos = int(cursor);
         return Acceptable;
     }
 };
 
 // Keys that edit rather than type, even where the platform gives them a printable text.
-bool IsEditingShortcut(const QKeyEvent *event)
+bool isEditingShortcut(const QKeyEvent *event)
 {
     for (QKeySequence::StandardKey key : {QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Paste,
                                           QKeySequence::SelectAll, QKeySequence::Undo,
@@ -40,7 +40,7 @@ bool IsEditingShortcut(const QKeyEvent *event)
 // A key that types text: printable characters only. Delete (text 0x7F on X11),
 // Backspace, Ctrl with a letter (control characters on X11) and the cursor keys
 // type nothing; the field treats them as editing commands.
-bool TypesText(const QKeyEvent *event)
+bool typesText(const QKeyEvent *event)
 {
     const QString text = event->text();
     return !text.isEmpty() && std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.isPrint(); });
@@ -48,7 +48,7 @@ bool TypesText(const QKeyEvent *event)
 
 } // namespace
 
-TStartNumberEdit::TStartNumberEdit(QWidget *parent)
+StartNumberEdit::StartNumberEdit(QWidget *parent)
     : QLineEdit(parent)
 {
     setObjectName(QStringLiteral("EditPred"));
@@ -60,21 +60,21 @@ TStartNumberEdit::TStartNumberEdit(QWidget *parent)
     setAccessibleName(QStringLiteral("Startnummer:"));
 }
 
-QString TStartNumberEdit::TakeNextStartNumber()
+QString StartNumberEdit::takeNextStartNumber()
 {
     QString list = text();
-    const QString number = ::TakeNextStartNumber(list);
+    const QString number = ::takeNextStartNumber(list);
     setText(list);
     return number;
 }
 
-void TStartNumberEdit::keyPressEvent(QKeyEvent *event)
+void StartNumberEdit::keyPressEvent(QKeyEvent *event)
 {
     // Only typed characters are filtered: digits and "," pass, every other one
     // is discarded. Editing keys and shortcuts keep their meaning.
     const QString typed = event->text();
-    const bool rejected = TypesText(event) && !IsEditingShortcut(event)
-                          && !std::all_of(typed.cbegin(), typed.cend(), IsStartNumberCharacter);
+    const bool rejected = typesText(event) && !isEditingShortcut(event)
+                          && !std::all_of(typed.cbegin(), typed.cend(), isStartNumberCharacter);
     if (rejected) {
         event->accept();
         return;
@@ -82,13 +82,13 @@ void TStartNumberEdit::keyPressEvent(QKeyEvent *event)
     QLineEdit::keyPressEvent(event);
 }
 
-void TStartNumberEdit::mouseDoubleClickEvent(QMouseEvent *event)
+void StartNumberEdit::mouseDoubleClickEvent(QMouseEvent *event)
 {
     clear();
     event->accept();
 }
 
-void TStartNumberEdit::focusInEvent(QFocusEvent *event)
+void StartNumberEdit::focusInEvent(QFocusEvent *event)
 {
     // Gaining the focus keeps the caret and does not select the list, so that
     // typing edits it instead of replacing it.

@@ -2,19 +2,19 @@
 
 #include <QLineEdit>
 
-// `EditPred`: the comma-separated list of start numbers expected at the line.
+// `startNumberEdit`: the comma-separated list of start numbers expected at the line.
 // Typing lets through only digits and ","; editing keys and shortcuts keep
 // their meaning, and pasted text keeps only digits and ",". A double click
 // empties it.
-class TStartNumberEdit : public QLineEdit
+class StartNumberEdit : public QLineEdit
 {
     Q_OBJECT
 
 public:
-    explicit TStartNumberEdit(QWidget *parent = nullptr);
+    explicit StartNumberEdit(QWidget *parent = nullptr);
 
     // Takes the next start number off the front of the list.
-    QString TakeNextStartNumber();
+    QString takeNextStartNumber();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

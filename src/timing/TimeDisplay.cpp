@@ -20,7 +20,7 @@ constexpr std::array<const char *, DisplayDigitCount> LowerNames = {
     "Digit12", "Digit13", "Digit15", "Digit16", "Digit18", "Digit19", "Digit21", "Digit22"};
 constexpr int SeparatorDrop = 30; // "." and "," sit lower than ":"
 
-QFont SeparatorFont()
+QFont separatorFont()
 {
     QFont font(QStringLiteral("Times New Roman"));
     font.setPixelSize(64);
@@ -28,7 +28,7 @@ QFont SeparatorFont()
     return font;
 }
 
-QFont UnitCaptionFont()
+QFont unitCaptionFont()
 {
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(19);
@@ -38,14 +38,14 @@ QFont UnitCaptionFont()
 
 } // namespace
 
-TTimerPanel::TTimerPanel(QWidget *parent)
+TimerPanel::TimerPanel(QWidget *parent)
     : QFrame(parent)
 {
     setObjectName(QStringLiteral("PanelTimer"));
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void TTimerPanel::setColor(TColor value)
+void TimerPanel::setColor(ColorValue value)
 {
     if (value == m_color)
         return;
@@ -53,16 +53,16 @@ void TTimerPanel::setColor(TColor value)
     update();
 }
 
-void TTimerPanel::paintEvent(QPaintEvent *event)
+void TimerPanel::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    painter.fillRect(event->rect(), ToQColor(m_color));
+    painter.fillRect(event->rect(), toQColor(m_color));
     qDrawShadePanel(&painter, rect(), palette(), false, BevelWidth);
 }
 
-TTimeDisplay::TTimeDisplay(QWidget *parent)
+TimeDisplay::TimeDisplay(QWidget *parent)
     : QWidget(parent)
-    , m_panel(new TTimerPanel(this))
+    , m_panel(new TimerPanel(this))
 {
     setObjectName(QStringLiteral("PanelTimerOwner"));
     setFixedSize(OwnerWidth, OwnerHeight);
@@ -70,7 +70,7 @@ TTimeDisplay::TTimeDisplay(QWidget *parent)
 
     for (int i = 0; i < DisplayDigitCount; ++i) {
         for (DisplayRow row : {DisplayRow::Upper, DisplayRow::Lower}) {
-            auto *digit = new TDigit(m_panel);
+            auto *digit = new SevenSegmentDigit(m_panel);
             const bool upper = row == DisplayRow::Upper;
             digit->setObjectName(QLatin1String(upper ? UpperNames[size_t(i)] : LowerNames[size_t(i)]));
             digit->setGeometry(DigitLefts[size_t(i)], upper ? UpperTop : LowerTop, DigitWidth,
@@ -83,24 +83,24 @@ TTimeDisplay::TTimeDisplay(QWidget *parent)
         }
     }
 
-    const QFont separator = SeparatorFont();
+    const QFont separator = separatorFont();
     auto separatorRect = [](int left, int top) { return QRect(left, top, 25, 81); };
-    m_labHour = AddLabel("LabHour", QStringLiteral(":"), separatorRect(109, UpperTop), separator);
-    m_labMin = AddLabel("LabMin", QStringLiteral("."), separatorRect(240, UpperTop + SeparatorDrop), separator);
-    m_labSec = AddLabel("LabSec", QStringLiteral(","), separatorRect(368, UpperTop + SeparatorDrop), separator);
-    m_labHour2 = AddLabel("LabHour2", QStringLiteral(":"), separatorRect(109, LowerTop), separator);
-    m_labMin2 = AddLabel("LabMin2", QStringLiteral("."), separatorRect(240, LowerTop + SeparatorDrop), separator);
-    m_labSec2 = AddLabel("LabSec2", QStringLiteral(","), separatorRect(368, LowerTop + SeparatorDrop), separator);
+    m_labHour = addLabel("LabHour", QStringLiteral(":"), separatorRect(109, UpperTop), separator);
+    m_labMin = addLabel("LabMin", QStringLiteral("."), separatorRect(240, UpperTop + SeparatorDrop), separator);
+    m_labSec = addLabel("LabSec", QStringLiteral(","), separatorRect(368, UpperTop + SeparatorDrop), separator);
+    m_labHour2 = addLabel("LabHour2", QStringLiteral(":"), separatorRect(109, LowerTop), separator);
+    m_labMin2 = addLabel("LabMin2", QStringLiteral("."), separatorRect(240, LowerTop + SeparatorDrop), separator);
+    m_labSec2 = addLabel("LabSec2", QStringLiteral(","), separatorRect(368, LowerTop + SeparatorDrop), separator);
 
-    const QFont unit = UnitCaptionFont();
+    const QFont unit = unitCaptionFont();
     auto unitRect = [](int left) { return QRect(left, UnitCaptionTop, 60, 24); };
-    m_labHourUnit = AddLabel("Lab_Hour", QStringLiteral("Std."), unitRect(60), unit);
-    m_labMinUnit = AddLabel("Lab_Min", QStringLiteral("Min."), unitRect(164), unit);
-    m_labSecUnit = AddLabel("Lab_sek", QStringLiteral("Sek."), unitRect(292), unit);
-    m_lab100 = AddLabel("Lab_100", QStringLiteral("1/100"), unitRect(366), unit);
+    m_labHourUnit = addLabel("Lab_Hour", QStringLiteral("Std."), unitRect(60), unit);
+    m_labMinUnit = addLabel("Lab_Min", QStringLiteral("Min."), unitRect(164), unit);
+    m_labSecUnit = addLabel("Lab_sek", QStringLiteral("Sek."), unitRect(292), unit);
+    m_lab100 = addLabel("Lab_100", QStringLiteral("1/100"), unitRect(366), unit);
 }
 
-QLabel *TTimeDisplay::AddLabel(const char *name, const QString &text, QRect geometry,
+QLabel *TimeDisplay::addLabel(const char *name, const QString &text, QRect geometry,
                                const QFont &font)
 {
     auto *label = new QLabel(text, m_panel);
@@ -108,13 +108,13 @@ QLabel *TTimeDisplay::AddLabel(const char *name, const QString &text, QRect geom
     label->setFont(font);
     label->setGeometry(geometry);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    SetLabelColour(label, m_colours.lit);
+    setLabelColour(label, m_colours.lit);
     return label;
 }
 
-void TTimeDisplay::SetLabelColour(QLabel *label, TColor colour)
+void TimeDisplay::setLabelColour(QLabel *label, ColorValue colour)
 {
-    const QColor wanted = ToQColor(colour);
+    const QColor wanted = toQColor(colour);
     if (label->palette().color(QPalette::WindowText) == wanted)
         return;
     QPalette palette = label->palette();
@@ -122,51 +122,51 @@ void TTimeDisplay::SetLabelColour(QLabel *label, TColor colour)
     label->setPalette(palette);
 }
 
-TDigit *TTimeDisplay::Digit(DisplayRow row, DisplayDigit digit) const
+SevenSegmentDigit *TimeDisplay::digit(DisplayRow row, DisplayDigit digit) const
 {
     return (row == DisplayRow::Upper ? m_upper : m_lower)[size_t(digit)];
 }
 
-QLabel *TTimeDisplay::Label(const char *name) const
+QLabel *TimeDisplay::label(const char *name) const
 {
     return m_panel->findChild<QLabel *>(QLatin1String(name), Qt::FindDirectChildrenOnly);
 }
 
-void TTimeDisplay::ShowTime(DisplayRow row, qint32 milliseconds)
+void TimeDisplay::showTime(DisplayRow row, qint32 milliseconds)
 {
     const bool upper = row == DisplayRow::Upper;
-    const DisplayPattern pattern = SplitDisplayTime(milliseconds, upper);
-    const TColor dim = m_colourTable[upper ? 0 : 2];
-    const TColor lit = m_colourTable[upper ? 1 : 3];
+    const DisplayPattern pattern = splitDisplayTime(milliseconds, upper);
+    const ColorValue dim = m_colourTable[upper ? 0 : 2];
+    const ColorValue lit = m_colourTable[upper ? 1 : 3];
     const auto &digits = upper ? m_upper : m_lower;
 
     for (int i = 0; i < DisplayDigitCount; ++i) {
-        TDigit *digit = digits[size_t(i)];
+        SevenSegmentDigit *digit = digits[size_t(i)];
         digit->setValue(pattern.values[size_t(i)]);
         if (pattern.colourSet[size_t(i)])
             digit->setColorOn(pattern.lit[size_t(i)] ? lit : dim);
     }
 
-    const TColor hours = digits[HourUnits]->ColorOn();
-    const TColor minutes = digits[MinuteUnits]->ColorOn();
+    const ColorValue hours = digits[HourUnits]->colorOn();
+    const ColorValue minutes = digits[MinuteUnits]->colorOn();
     if (upper) {
-        SetLabelColour(m_labHour, hours);
-        SetLabelColour(m_labHourUnit, hours);
-        SetLabelColour(m_labMin, minutes);
-        SetLabelColour(m_labMinUnit, minutes);
+        setLabelColour(m_labHour, hours);
+        setLabelColour(m_labHourUnit, hours);
+        setLabelColour(m_labMin, minutes);
+        setLabelColour(m_labMinUnit, minutes);
     } else {
-        SetLabelColour(m_labHour2, hours);
-        SetLabelColour(m_labMin2, minutes);
-        SetLabelColour(m_labSec2, digits[SecondUnits]->ColorOn());
+        setLabelColour(m_labHour2, hours);
+        setLabelColour(m_labMin2, minutes);
+        setLabelColour(m_labSec2, digits[SecondUnits]->colorOn());
     }
 }
 
-void TTimeDisplay::ApplyDisplayColours()
+void TimeDisplay::applyDisplayColours()
 {
     m_colourTable = {m_colours.dim, m_colours.lit, m_colours.dim, m_colours.finishLit};
     m_panel->setColor(m_colours.background);
     for (auto *digits : {&m_upper, &m_lower}) {
-        for (TDigit *digit : *digits) {
+        for (SevenSegmentDigit *digit : *digits) {
             digit->setColorOn(m_colours.lit);
             digit->setColorOff(m_colours.background);
             digit->setColor(m_colours.background);
@@ -174,22 +174,22 @@ void TTimeDisplay::ApplyDisplayColours()
     }
     for (QLabel *label : {m_labHour, m_labMin, m_labSec, m_labHourUnit, m_labMinUnit, m_labSecUnit,
                           m_lab100, m_labHour2, m_labMin2, m_labSec2})
-        SetLabelColour(label, m_colours.lit);
+        setLabelColour(label, m_colours.lit);
 }
 
-void TTimeDisplay::ApplyDisplayPrecision(int precision)
+void TimeDisplay::applyDisplayPrecision(int precision)
 {
     for (DisplayRow row : {DisplayRow::Upper, DisplayRow::Lower}) {
-        Digit(row, Hundredths)->setVisible(precision == 2);
-        Digit(row, Tenths)->setVisible(precision > 0);
+        digit(row, Hundredths)->setVisible(precision == 2);
+        digit(row, Tenths)->setVisible(precision > 0);
     }
 
-    const int bevel = TTimerPanel::BevelWidth;
+    const int bevel = TimerPanel::BevelWidth;
     int width = OwnerWidth;
     if (precision == 0)
         width = m_labSec->x() + bevel;
     else if (precision == 1)
-        width = Digit(DisplayRow::Upper, Hundredths)->x() + bevel;
+        width = digit(DisplayRow::Upper, Hundredths)->x() + bevel;
     m_panel->setGeometry((OwnerWidth - width) / 2, 0, width, OwnerHeight);
 
     m_lab100->move(326 + 20 * precision, m_lab100->y());

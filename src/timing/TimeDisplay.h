@@ -9,31 +9,31 @@
 
 #include <array>
 
-class TDigit;
+class SevenSegmentDigit;
 
 // The panel that carries the digits: background "C1", a raised bevel.
-class TTimerPanel : public QFrame
+class TimerPanel : public QFrame
 {
     Q_OBJECT
 
 public:
     static constexpr int BevelWidth = 5;
 
-    explicit TTimerPanel(QWidget *parent);
+    explicit TimerPanel(QWidget *parent);
 
-    TColor Color() const { return m_color; }
-    void setColor(TColor value);
+    ColorValue color() const { return m_color; }
+    void setColor(ColorValue value);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    TColor m_color = Colors::clBlack;
+    ColorValue m_color = Colors::clBlack;
 };
 
-// The two-row seven-segment display: `PanelTimerOwner` with `PanelTimer`,
+// The two-row seven-segment display: `PanelTimerOwner` with `timerPanel`,
 // sixteen digits, separators and unit captions.
-class TTimeDisplay : public QWidget
+class TimeDisplay : public QWidget
 {
     Q_OBJECT
 
@@ -45,38 +45,38 @@ public:
     // "C3" dim, "C4" lower lit.
     struct Colours
     {
-        TColor background = Colors::clBlack;
-        TColor lit = Colors::clYellow;
-        TColor dim = Colors::clDkGray;
-        TColor finishLit = Colors::clLime;
+        ColorValue background = Colors::clBlack;
+        ColorValue lit = Colors::clYellow;
+        ColorValue dim = Colors::clDkGray;
+        ColorValue finishLit = Colors::clLime;
     };
 
-    explicit TTimeDisplay(QWidget *parent = nullptr);
+    explicit TimeDisplay(QWidget *parent = nullptr);
 
-    void ShowTime(DisplayRow row, qint32 milliseconds);
-    void ApplyDisplayColours();
-    void ApplyDisplayPrecision(int precision);
+    void showTime(DisplayRow row, qint32 milliseconds);
+    void applyDisplayColours();
+    void applyDisplayPrecision(int precision);
 
-    Colours DisplayColours() const { return m_colours; }
+    Colours displayColours() const { return m_colours; }
     void setDisplayColours(const Colours &colours) { m_colours = colours; }
 
-    TDigit *Digit(DisplayRow row, DisplayDigit digit) const;
-    QLabel *Label(const char *name) const;
-    TTimerPanel *PanelTimer() const { return m_panel; }
+    SevenSegmentDigit *digit(DisplayRow row, DisplayDigit digit) const;
+    QLabel *label(const char *name) const;
+    TimerPanel *timerPanel() const { return m_panel; }
     // Upper dim, upper lit, lower dim, lower lit.
-    const std::array<TColor, 4> &DigitColourTable() const { return m_colourTable; }
+    const std::array<ColorValue, 4> &digitColourTable() const { return m_colourTable; }
 
 private:
-    QLabel *AddLabel(const char *name, const QString &text, QRect geometry, const QFont &font);
-    void SetLabelColour(QLabel *label, TColor colour);
+    QLabel *addLabel(const char *name, const QString &text, QRect geometry, const QFont &font);
+    void setLabelColour(QLabel *label, ColorValue colour);
 
-    TTimerPanel *m_panel;
-    std::array<TDigit *, DisplayDigitCount> m_upper{};
-    std::array<TDigit *, DisplayDigitCount> m_lower{};
+    TimerPanel *m_panel;
+    std::array<SevenSegmentDigit *, DisplayDigitCount> m_upper{};
+    std::array<SevenSegmentDigit *, DisplayDigitCount> m_lower{};
     QLabel *m_labHour, *m_labMin, *m_labSec;
     QLabel *m_labHourUnit, *m_labMinUnit, *m_labSecUnit, *m_lab100;
     QLabel *m_labHour2, *m_labMin2, *m_labSec2;
     Colours m_colours;
-    std::array<TColor, 4> m_colourTable{Colors::clDkGray, Colors::clYellow, Colors::clDkGray,
+    std::array<ColorValue, 4> m_colourTable{Colors::clDkGray, Colors::clYellow, Colors::clDkGray,
                                         Colors::clLime};
 };

@@ -11,4 +11,4 @@
 // `visible` pixels of it on the screen in each direction; otherwise it is left
 // where it is. A window that overlaps no screen moves wholly onto the nearest
 // one. Without any screen it goes to the origin.
-QRect KeepOnScreen(QPoint position, QSize size, const QList<QRect> &screens, int visible = 100);
+QRect keepOnScreen(QPoint position, QSize size, const QList<QRect> &screens, int visible = 100);

@@ -23,7 +23,7 @@ constexpr const char *Usage =
 
 // Answers --version and --help without opening a window; -1 when the
 // program should start.
-int AnswerCommandLine(int argc, char *argv[])
+int answerCommandLine(int argc, char *argv[])
 {
     if (argc < 2)
         return -1;
@@ -42,7 +42,7 @@ int AnswerCommandLine(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
-    if (const int answered = AnswerCommandLine(argc, argv); answered >= 0)
+    if (const int answered = answerCommandLine(argc, argv); answered >= 0)
         return answered;
 
     QApplication application(argc, argv);
@@ -50,7 +50,7 @@ int main(int argc, char *argv[])
     // The interface is German whatever the desktop's language: decimal commas
     // in the settings and German number and date forms in the protocol.
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    InstallGermanQtTranslation(application);
+    installGermanQtTranslation(application);
     // Qt takes its own options (-platform and so on); anything left is not ours.
     if (application.arguments().size() > 1) {
         std::fprintf(stderr, "tivano: unbekanntes Argument: %s\n\n%s",
@@ -58,12 +58,12 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    SPHTMLHelp help;
-    help.Start();
+    HelpLauncher help;
+    help.start();
 
-    TFormMain window;
-    TCfgDialog cfgDialog(window, &window);
-    TFDlgYesNo yesNoDialog(&window);
+    MainWindow window;
+    SettingsDialog cfgDialog(window, &window);
+    ConfirmDialog yesNoDialog(&window);
     window.setDialogs(&cfgDialog, &yesNoDialog);
     window.show();
     return application.exec();

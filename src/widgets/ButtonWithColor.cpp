@@ -11,28 +11,28 @@
 
 namespace {
 
-constexpr TColor TextHighlight = Colors::clWhite; // embossed caption, lower-right copy
-constexpr TColor TextShadow = Colors::clGray;     // embossed caption, in place
+constexpr ColorValue TextHighlight = Colors::clWhite; // embossed caption, lower-right copy
+constexpr ColorValue TextShadow = Colors::clGray;     // embossed caption, in place
 
-void DrawLine(QPainter &painter, TColor colour, QPoint from, QPoint to)
+void drawLine(QPainter &painter, ColorValue colour, QPoint from, QPoint to)
 {
-    painter.setPen(QPen(ToQColor(colour), 0));
+    painter.setPen(QPen(toQColor(colour), 0));
     painter.drawLine(from, to);
 }
 
 // A raised double edge around `r`: light outer and white inner edge on the
 // top and left, dark outer and shadow inner edge on the bottom and right.
-void DrawRaisedEdge(QPainter &painter, const QRect &r)
+void drawRaisedEdge(QPainter &painter, const QRect &r)
 {
     const QRect inner = r.adjusted(1, 1, -1, -1);
-    DrawLine(painter, Colors::cl3DLight, r.topLeft(), r.topRight());
-    DrawLine(painter, Colors::cl3DLight, r.topLeft(), r.bottomLeft());
-    DrawLine(painter, Colors::cl3DDkShadow, r.bottomLeft(), r.bottomRight());
-    DrawLine(painter, Colors::cl3DDkShadow, r.topRight(), r.bottomRight());
-    DrawLine(painter, Colors::clBtnHighlight, inner.topLeft(), inner.topRight() - QPoint(1, 0));
-    DrawLine(painter, Colors::clBtnHighlight, inner.topLeft(), inner.bottomLeft() - QPoint(0, 1));
-    DrawLine(painter, Colors::clBtnShadow, inner.bottomLeft(), inner.bottomRight());
-    DrawLine(painter, Colors::clBtnShadow, inner.topRight(), inner.bottomRight());
+    drawLine(painter, Colors::cl3DLight, r.topLeft(), r.topRight());
+    drawLine(painter, Colors::cl3DLight, r.topLeft(), r.bottomLeft());
+    drawLine(painter, Colors::cl3DDkShadow, r.bottomLeft(), r.bottomRight());
+    drawLine(painter, Colors::cl3DDkShadow, r.topRight(), r.bottomRight());
+    drawLine(painter, Colors::clBtnHighlight, inner.topLeft(), inner.topRight() - QPoint(1, 0));
+    drawLine(painter, Colors::clBtnHighlight, inner.topLeft(), inner.bottomLeft() - QPoint(0, 1));
+    drawLine(painter, Colors::clBtnShadow, inner.bottomLeft(), inner.bottomRight());
+    drawLine(painter, Colors::clBtnShadow, inner.topRight(), inner.bottomRight());
 }
 
 struct KindDefaults
@@ -44,27 +44,27 @@ struct KindDefaults
     QStyle::StandardPixmap glyph;
 };
 
-KindDefaults DefaultsOf(TBitBtnWithColor::TBitBtnKind kind)
+KindDefaults defaultsOf(CommandButton::ButtonKind kind)
 {
     switch (kind) {
-    case TBitBtnWithColor::bkOK: return {"OK", 1, true, false, QStyle::SP_DialogOkButton};
-    case TBitBtnWithColor::bkCancel: return {"Abbrechen", 2, false, true, QStyle::SP_DialogCancelButton};
-    case TBitBtnWithColor::bkYes: return {"&Ja", 6, true, false, QStyle::SP_DialogYesButton};
-    case TBitBtnWithColor::bkNo: return {"&Nein", 7, false, true, QStyle::SP_DialogNoButton};
-    case TBitBtnWithColor::bkClose: return {"&Schließen", 0, false, false, QStyle::SP_DialogCloseButton};
-    case TBitBtnWithColor::bkCustom: break;
+    case CommandButton::bkOK: return {"OK", 1, true, false, QStyle::SP_DialogOkButton};
+    case CommandButton::bkCancel: return {"Abbrechen", 2, false, true, QStyle::SP_DialogCancelButton};
+    case CommandButton::bkYes: return {"&Ja", 6, true, false, QStyle::SP_DialogYesButton};
+    case CommandButton::bkNo: return {"&Nein", 7, false, true, QStyle::SP_DialogNoButton};
+    case CommandButton::bkClose: return {"&Schließen", 0, false, false, QStyle::SP_DialogCloseButton};
+    case CommandButton::bkCustom: break;
     }
     return {nullptr, 0, false, false, QStyle::SP_CustomBase};
 }
 
 } // namespace
 
-TBitBtnWithColor::TBitBtnWithColor(QWidget *parent)
-    : TBitBtnWithColor(QString(), parent)
+CommandButton::CommandButton(QWidget *parent)
+    : CommandButton(QString(), parent)
 {
 }
 
-TBitBtnWithColor::TBitBtnWithColor(const QString &caption, QWidget *parent)
+CommandButton::CommandButton(const QString &caption, QWidget *parent)
     : QPushButton(caption, parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -80,16 +80,16 @@ TBitBtnWithColor::TBitBtnWithColor(const QString &caption, QWidget *parent)
     });
 }
 
-void TBitBtnWithColor::setColor(TColor value)
+void CommandButton::setColor(ColorValue value)
 {
     if (value == m_color)
         return;
     m_color = value;
-    RebuildGlyph();
+    rebuildGlyph();
     update();
 }
 
-void TBitBtnWithColor::setGlyph(const QPixmap &value)
+void CommandButton::setGlyph(const QPixmap &value)
 {
     m_glyph = value;
     if (!m_glyph.isNull() && m_glyph.height() > 0) {
@@ -98,12 +98,12 @@ void TBitBtnWithColor::setGlyph(const QPixmap &value)
         if (count >= 1 && count <= 4 && m_glyph.width() % m_glyph.height() == 0)
             m_numGlyphs = count;
     }
-    RebuildGlyph();
+    rebuildGlyph();
     updateGeometry();
     update();
 }
 
-void TBitBtnWithColor::setNumGlyphs(int value)
+void CommandButton::setNumGlyphs(int value)
 {
     value = qBound(1, value, 4);
     if (value == m_numGlyphs)
@@ -112,12 +112,12 @@ void TBitBtnWithColor::setNumGlyphs(int value)
     update();
 }
 
-void TBitBtnWithColor::setKind(TBitBtnKind value)
+void CommandButton::setKind(ButtonKind value)
 {
     if (value == m_kind)
         return;
     m_kind = value;
-    const KindDefaults defaults = DefaultsOf(value);
+    const KindDefaults defaults = defaultsOf(value);
     if (value == bkCustom)
         return;
     setText(QString::fromUtf8(defaults.caption));
@@ -128,7 +128,7 @@ void TBitBtnWithColor::setKind(TBitBtnKind value)
     setGlyph(style()->standardIcon(defaults.glyph, nullptr, this).pixmap(size, size));
 }
 
-void TBitBtnWithColor::setLayout(TButtonLayout value)
+void CommandButton::setGlyphLayout(ButtonLayout value)
 {
     if (value == m_layout)
         return;
@@ -136,7 +136,7 @@ void TBitBtnWithColor::setLayout(TButtonLayout value)
     update();
 }
 
-void TBitBtnWithColor::setMargin(int value)
+void CommandButton::setMargin(int value)
 {
     if (value == m_margin)
         return;
@@ -144,7 +144,7 @@ void TBitBtnWithColor::setMargin(int value)
     update();
 }
 
-void TBitBtnWithColor::setSpacing(int value)
+void CommandButton::setSpacing(int value)
 {
     if (value == m_spacing)
         return;
@@ -152,7 +152,7 @@ void TBitBtnWithColor::setSpacing(int value)
     update();
 }
 
-void TBitBtnWithColor::setDefault(bool value)
+void CommandButton::setDefault(bool value)
 {
     if (value == m_default)
         return;
@@ -161,7 +161,7 @@ void TBitBtnWithColor::setDefault(bool value)
     update();
 }
 
-void TBitBtnWithColor::setCancel(bool value)
+void CommandButton::setCancel(bool value)
 {
     if (value == m_cancel)
         return;
@@ -178,7 +178,7 @@ void TBitBtnWithColor::setCancel(bool value)
         m_cancelShortcut->setEnabled(value);
 }
 
-bool TBitBtnWithColor::IsActiveDefault() const
+bool CommandButton::isActiveDefault() const
 {
     if (hasFocus())
         return true;
@@ -190,7 +190,7 @@ bool TBitBtnWithColor::IsActiveDefault() const
     return !otherButtonFocused;
 }
 
-void TBitBtnWithColor::RebuildGlyph()
+void CommandButton::rebuildGlyph()
 {
     m_faceGlyph = QPixmap();
     if (m_glyph.isNull())
@@ -203,12 +203,12 @@ void TBitBtnWithColor::RebuildGlyph()
         source.setMask(QBitmap::fromImage(image.createMaskFromColor(transparent.rgb(), Qt::MaskInColor)));
     }
     m_faceGlyph = QPixmap(source.size());
-    m_faceGlyph.fill(ToQColor(m_color));
+    m_faceGlyph.fill(toQColor(m_color));
     QPainter painter(&m_faceGlyph);
     painter.drawPixmap(0, 0, source);
 }
 
-QPixmap TBitBtnWithColor::CurrentGlyph() const
+QPixmap CommandButton::currentGlyph() const
 {
     if (m_faceGlyph.isNull())
         return {};
@@ -227,7 +227,7 @@ QPixmap TBitBtnWithColor::CurrentGlyph() const
     return glyph;
 }
 
-QSize TBitBtnWithColor::sizeHint() const
+QSize CommandButton::sizeHint() const
 {
     const QFontMetrics metrics(font());
     const QSize caption = metrics.size(Qt::TextShowMnemonic, text());
@@ -244,7 +244,7 @@ QSize TBitBtnWithColor::sizeHint() const
     return QSize(width + 16, height + 10).expandedTo(QSize(75, 25));
 }
 
-bool TBitBtnWithColor::event(QEvent *event)
+bool CommandButton::event(QEvent *event)
 {
     if (event->type() == QEvent::MouseButtonDblClick) {
         // The second click of a double click is one more press.
@@ -259,7 +259,7 @@ bool TBitBtnWithColor::event(QEvent *event)
     return QPushButton::event(event);
 }
 
-void TBitBtnWithColor::mousePressEvent(QMouseEvent *event)
+void CommandButton::mousePressEvent(QMouseEvent *event)
 {
     m_pressedButton = event->button();
     QPushButton::mousePressEvent(event);
@@ -270,14 +270,14 @@ void TBitBtnWithColor::mousePressEvent(QMouseEvent *event)
     }
 }
 
-void TBitBtnWithColor::mouseReleaseEvent(QMouseEvent *event)
+void CommandButton::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton)
         m_heldByMouse = false;
     QPushButton::mouseReleaseEvent(event);
 }
 
-void TBitBtnWithColor::keyPressEvent(QKeyEvent *event)
+void CommandButton::keyPressEvent(QKeyEvent *event)
 {
     // Enter presses the focused button, as it does the active default button;
     // a held key does not press it again.
@@ -290,7 +290,7 @@ void TBitBtnWithColor::keyPressEvent(QKeyEvent *event)
     QPushButton::keyPressEvent(event);
 }
 
-void TBitBtnWithColor::focusOutEvent(QFocusEvent *event)
+void CommandButton::focusOutEvent(QFocusEvent *event)
 {
     // Losing the focus lifts a pressed button, but one the mouse still holds
     // stays pressed until the release. When the window itself loses the
@@ -303,7 +303,7 @@ void TBitBtnWithColor::focusOutEvent(QFocusEvent *event)
         m_heldByMouse = false;
 }
 
-void TBitBtnWithColor::changeEvent(QEvent *event)
+void CommandButton::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::EnabledChange && !isEnabled())
         m_heldByMouse = false;
@@ -312,32 +312,32 @@ void TBitBtnWithColor::changeEvent(QEvent *event)
     QPushButton::changeEvent(event);
 }
 
-void TBitBtnWithColor::paintEvent(QPaintEvent *)
+void CommandButton::paintEvent(QPaintEvent *)
 {
     ++m_paintCount;
     QPainter painter(this);
     const QRect client = rect();
     QRect r = client;
     const bool pressed = isDown();
-    const bool activeDefault = IsActiveDefault();
+    const bool activeDefault = isActiveDefault();
 
     if (activeDefault || hasFocus()) {
-        painter.setPen(QPen(ToQColor(Colors::clWindowText), 0));
+        painter.setPen(QPen(toQColor(Colors::clWindowText), 0));
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(r.adjusted(0, 0, -1, -1));
         r.adjust(1, 1, -1, -1);
     }
 
-    TColor faceFrame = m_color;
+    ColorValue faceFrame = m_color;
     if (!pressed) {
-        DrawRaisedEdge(painter, r);
+        drawRaisedEdge(painter, r);
         r.adjust(2, 2, -2, -2);
     } else {
         faceFrame = Colors::clBtnShadow;
     }
 
-    painter.setPen(QPen(ToQColor(faceFrame), 0));
-    painter.setBrush(ToQColor(m_color));
+    painter.setPen(QPen(toQColor(faceFrame), 0));
+    painter.setBrush(toQColor(m_color));
     painter.drawRect(r.adjusted(0, 0, -1, -1));
     r.adjust(1, 1, -1, -1);
 
@@ -347,7 +347,7 @@ void TBitBtnWithColor::paintEvent(QPaintEvent *)
         r.translate(1, 1);
 
     // Glyph and caption, placed as the layout, margin and spacing say.
-    const QPixmap glyph = CurrentGlyph();
+    const QPixmap glyph = currentGlyph();
     const QFontMetrics metrics(font());
     const QString caption = text();
     const QSize textSize = caption.isEmpty() ? QSize() : metrics.size(Qt::TextShowMnemonic, caption);
@@ -388,9 +388,9 @@ void TBitBtnWithColor::paintEvent(QPaintEvent *)
             painter.setPen(palette().color(QPalette::Active, QPalette::ButtonText));
             painter.drawText(textRect, flags, caption);
         } else {
-            painter.setPen(ToQColor(TextHighlight));
+            painter.setPen(toQColor(TextHighlight));
             painter.drawText(textRect.translated(1, 1), flags, caption);
-            painter.setPen(ToQColor(TextShadow));
+            painter.setPen(toQColor(TextShadow));
             painter.drawText(textRect, flags, caption);
         }
     }

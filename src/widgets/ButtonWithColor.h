@@ -15,57 +15,57 @@ class QShortcut;
 // every handler of the press runs again. Enter, like Space, presses the
 // focused button; the face stays pressed while the mouse holds the button,
 // even when a handler of the press moves the focus on.
-class TBitBtnWithColor : public QPushButton
+class CommandButton : public QPushButton
 {
     Q_OBJECT
 
 public:
-    enum TBitBtnKind { bkCustom, bkOK, bkCancel, bkYes, bkNo, bkClose };
-    enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
-    enum TButtonStyle { bsAutoDetect, bsWin31, bsNew };
+    enum ButtonKind { bkCustom, bkOK, bkCancel, bkYes, bkNo, bkClose };
+    enum ButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
+    enum ButtonStyle { bsAutoDetect, bsWin31, bsNew };
 
-    explicit TBitBtnWithColor(QWidget *parent = nullptr);
-    explicit TBitBtnWithColor(const QString &caption, QWidget *parent = nullptr);
+    explicit CommandButton(QWidget *parent = nullptr);
+    explicit CommandButton(const QString &caption, QWidget *parent = nullptr);
 
-    TColor Color() const { return m_color; }
-    void setColor(TColor value);
+    ColorValue color() const { return m_color; }
+    void setColor(ColorValue value);
 
-    QPixmap Glyph() const { return m_glyph; }
+    QPixmap glyph() const { return m_glyph; }
     void setGlyph(const QPixmap &value);
-    int NumGlyphs() const { return m_numGlyphs; }
+    int numGlyphs() const { return m_numGlyphs; }
     void setNumGlyphs(int value);
-    TBitBtnKind Kind() const { return m_kind; }
-    void setKind(TBitBtnKind value);
-    TButtonLayout Layout() const { return m_layout; }
-    void setLayout(TButtonLayout value);
-    int Margin() const { return m_margin; }
+    ButtonKind kind() const { return m_kind; }
+    void setKind(ButtonKind value);
+    ButtonLayout glyphLayout() const { return m_layout; }
+    void setGlyphLayout(ButtonLayout value);
+    int margin() const { return m_margin; }
     void setMargin(int value);
-    int Spacing() const { return m_spacing; }
+    int spacing() const { return m_spacing; }
     void setSpacing(int value);
     // Kept for the layouts that set it; the drawing is the same for every style.
-    TButtonStyle Style() const { return m_style; }
-    void setStyle(TButtonStyle value) { m_style = value; }
+    ButtonStyle buttonStyle() const { return m_style; }
+    void setButtonStyle(ButtonStyle value) { m_style = value; }
 
     // The window's default button (Enter presses it while no other button has the focus).
-    bool Default() const { return m_default; }
+    bool isDefault() const { return m_default; }
     void setDefault(bool value);
     // Esc presses the button.
-    bool Cancel() const { return m_cancel; }
+    bool cancel() const { return m_cancel; }
     void setCancel(bool value);
     // A click closes the dialog the button is in with this result (0: none).
-    int ModalResult() const { return m_modalResult; }
+    int modalResult() const { return m_modalResult; }
     void setModalResult(int value) { m_modalResult = value; }
 
     // Whether Enter would press the button now.
-    bool IsActiveDefault() const;
+    bool isActiveDefault() const;
     // Paints of the button so far (tests see whether a setter repainted).
-    int PaintCount() const { return m_paintCount; }
+    int paintCount() const { return m_paintCount; }
 
     // The button last pressed, read by OnMouseDown handlers.
-    Qt::MouseButton PressedMouseButton() const { return m_pressedButton; }
+    Qt::MouseButton pressedMouseButton() const { return m_pressedButton; }
 
-    std::function<void(TBitBtnWithColor *)> OnClick;
-    std::function<void(TBitBtnWithColor *)> OnMouseDown;
+    std::function<void(CommandButton *)> OnClick;
+    std::function<void(CommandButton *)> OnMouseDown;
 
     QSize sizeHint() const override;
 
@@ -79,18 +79,18 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    void RebuildGlyph();
-    QPixmap CurrentGlyph() const;
+    void rebuildGlyph();
+    QPixmap currentGlyph() const;
 
-    TColor m_color = Colors::clBtnFace;
+    ColorValue m_color = Colors::clBtnFace;
     QPixmap m_glyph;
     QPixmap m_faceGlyph; // the glyph strip on the face colour
     int m_numGlyphs = 1;
-    TBitBtnKind m_kind = bkCustom;
-    TButtonLayout m_layout = blGlyphLeft;
+    ButtonKind m_kind = bkCustom;
+    ButtonLayout m_layout = blGlyphLeft;
     int m_margin = -1;
     int m_spacing = 4;
-    TButtonStyle m_style = bsAutoDetect;
+    ButtonStyle m_style = bsAutoDetect;
     bool m_default = false;
     bool m_cancel = false;
     int m_modalResult = 0;

@@ -6,10 +6,10 @@
 #include <QPainterPath>
 #include <QPushButton>
 
-const QString TFDlgYesNo::YesCaption = QStringLiteral("Ja");
-const QString TFDlgYesNo::NoCaption = QStringLiteral("Nein");
+const QString ConfirmDialog::YesCaption = QStringLiteral("Ja");
+const QString ConfirmDialog::NoCaption = QStringLiteral("Nein");
 
-TFDlgYesNo::TFDlgYesNo(QWidget *parent)
+ConfirmDialog::ConfirmDialog(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint)
 {
@@ -18,56 +18,56 @@ TFDlgYesNo::TFDlgYesNo(QWidget *parent)
     setFixedSize(222, 94); // client area; the dialog border cannot be dragged
     setModal(true);
 
-    Label1 = new QLabel(QStringLiteral("?"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(40, 6, 169, 49);
-    Label1->setAlignment(Qt::AlignCenter);
-    Label1->setWordWrap(true);
+    questionLabel = new QLabel(QStringLiteral("?"), this);
+    questionLabel->setObjectName(QStringLiteral("Label1"));
+    questionLabel->setGeometry(40, 6, 169, 49);
+    questionLabel->setAlignment(Qt::AlignCenter);
+    questionLabel->setWordWrap(true);
 
-    Icon = new QLabel(this);
-    Icon->setObjectName(QStringLiteral("Icon"));
-    Icon->setGeometry(4, 14, 32, 32);
-    Icon->setPixmap(QuestionIcon());
-    Icon->setAttribute(Qt::WA_TranslucentBackground);
-    Icon->setAccessibleName(QStringLiteral("?"));
+    iconLabel = new QLabel(this);
+    iconLabel->setObjectName(QStringLiteral("Icon"));
+    iconLabel->setGeometry(4, 14, 32, 32);
+    iconLabel->setPixmap(questionIcon());
+    iconLabel->setAttribute(Qt::WA_TranslucentBackground);
+    iconLabel->setAccessibleName(QStringLiteral("?"));
 
-    OKBtn = new QPushButton(YesCaption, this);
-    OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    OKBtn->setGeometry(39, 60, 75, 25);
-    CancelBtn = new QPushButton(NoCaption, this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    CancelBtn->setGeometry(135, 60, 75, 25);
-    setTabOrder(OKBtn, CancelBtn);
+    yesButton = new QPushButton(YesCaption, this);
+    yesButton->setObjectName(QStringLiteral("OKBtn"));
+    yesButton->setGeometry(39, 60, 75, 25);
+    noButton = new QPushButton(NoCaption, this);
+    noButton->setObjectName(QStringLiteral("CancelBtn"));
+    noButton->setGeometry(135, 60, 75, 25);
+    setTabOrder(yesButton, noButton);
 
-    connect(OKBtn, &QPushButton::clicked, this, [this] { done(mrYes); });
-    connect(CancelBtn, &QPushButton::clicked, this, [this] { done(mrNo); });
-    OKBtn->setFocus();
+    connect(yesButton, &QPushButton::clicked, this, [this] { done(mrYes); });
+    connect(noButton, &QPushButton::clicked, this, [this] { done(mrNo); });
+    yesButton->setFocus();
 }
 
-void TFDlgYesNo::SetButtonCaptions(const QString &yes, const QString &no)
+void ConfirmDialog::setButtonCaptions(const QString &yes, const QString &no)
 {
-    OKBtn->setText(yes);
-    CancelBtn->setText(no);
+    yesButton->setText(yes);
+    noButton->setText(no);
 }
 
-QWidget *TFDlgYesNo::ActiveControl() const
+QWidget *ConfirmDialog::activeControl() const
 {
     return focusWidget();
 }
 
-void TFDlgYesNo::setActiveControl(QWidget *control)
+void ConfirmDialog::setActiveControl(QWidget *control)
 {
     if (control && isAncestorOf(control))
         control->setFocus(Qt::OtherFocusReason);
 }
 
-void TFDlgYesNo::reject()
+void ConfirmDialog::reject()
 {
     // Esc and closing the window answer like "Nein".
     done(mrNo);
 }
 
-QPixmap TFDlgYesNo::QuestionIcon()
+QPixmap ConfirmDialog::questionIcon()
 {
     QPixmap pixmap(32, 32);
     pixmap.fill(Qt::transparent);

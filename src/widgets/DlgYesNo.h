@@ -9,7 +9,7 @@ class QPushButton;
 // and the buttons "Ja" (result 6) and "Nein" (result 2; also Esc and closing
 // the window). Created once and reused; captions and the active button set by
 // one caller stay until another caller changes them.
-class TFDlgYesNo : public QDialog
+class ConfirmDialog : public QDialog
 {
     Q_OBJECT
 
@@ -19,24 +19,24 @@ public:
     static const QString YesCaption;
     static const QString NoCaption;
 
-    explicit TFDlgYesNo(QWidget *parent = nullptr);
+    explicit ConfirmDialog(QWidget *parent = nullptr);
 
-    void SetButtonCaptions(const QString &yes, const QString &no);
+    void setButtonCaptions(const QString &yes, const QString &no);
 
     // The button that has the focus when the dialog is shown.
-    QWidget *ActiveControl() const;
+    QWidget *activeControl() const;
     void setActiveControl(QWidget *control);
 
     // Shows the dialog modally; 6 for yes, 2 otherwise.
-    int ShowModal() { return exec(); }
+    int showModal() { return exec(); }
 
     // The question mark in a speech bubble, 32 x 32 on a transparent ground.
-    static QPixmap QuestionIcon();
+    static QPixmap questionIcon();
 
-    QLabel *Label1;
-    QLabel *Icon;
-    QPushButton *OKBtn;
-    QPushButton *CancelBtn;
+    QLabel *questionLabel;
+    QLabel *iconLabel;
+    QPushButton *yesButton;
+    QPushButton *noButton;
 
 public Q_SLOTS:
     void reject() override;

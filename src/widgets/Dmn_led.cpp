@@ -4,7 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-const std::array<TLed::Palette, TLed::KindCount> TLed::Palettes = {{
+const std::array<StatusLed::Palette, StatusLed::KindCount> StatusLed::Palettes = {{
     {0xFFFFFF, 0x808080, 0x000000, 0x0000FF, 0xFF00FF, 0xFFFFFF}, // lkRed
     {0xFFFFFF, 0x808080, 0x000000, 0x00FF00, 0x00FFFF, 0xFFFFFF}, // lkGreen
     {0xFFFFFF, 0x808080, 0x000000, 0x00FFFF, 0xFFFFFF, 0xFFFFFF}, // lkYellow
@@ -16,28 +16,28 @@ const std::array<TLed::Palette, TLed::KindCount> TLed::Palettes = {{
 
 namespace {
 
-const TLed::Image CircleDark = {
+const StatusLed::Image CircleDark = {
     ".....222222.....", "...2233333322...", "..233333333331..", ".23333333333331.",
     ".23334443333331.", "2333443333333331", "2333433333333331", "2333433333333331",
     "2333333333333331", "2333333333333331", "2333333333333331", ".23333333333331.",
     ".23333333333331.", "..133333333331..", "...1133333311...", ".....111111.....",
 };
 
-const TLed::Image CircleLit = {
+const StatusLed::Image CircleLit = {
     ".....222222.....", "...2234444422...", "..234455544441..", ".23455544444441.",
     ".24566644444441.", "2345664444444431", "2455644444444431", "2454444444444431",
     "2454444444444431", "2444444444444331", "2444444444444331", ".24444444444331.",
     ".24444444443331.", "..144444433331..", "...1133333311...", ".....111111.....",
 };
 
-const TLed::Image RectangleDark = {
+const StatusLed::Image RectangleDark = {
     "................", "................", "................", "2222222222222222",
     "2333333333333331", "2344443333333331", "2344333333333331", "2333333333333331",
     "2333333333333331", "2333333333333331", "2333333333333331", "2333333333333331",
     "2111111111111111", "................", "................", "................",
 };
 
-const TLed::Image RectangleLit = {
+const StatusLed::Image RectangleLit = {
     "................", "................", "................", "2222222222222222",
     "2444444444444441", "2455555555555431", "2456554444444431", "2455544444444431",
     "2455444444444431", "2454444444444431", "2444444444444431", "2433333333333331",
@@ -46,36 +46,36 @@ const TLed::Image RectangleLit = {
 
 } // namespace
 
-const TLed::Image &TLed::ImageFor(TLedShape shape, bool lit)
+const StatusLed::Image &StatusLed::imageFor(LedShape shape, bool lit)
 {
     if (shape == lsRectangle)
         return lit ? RectangleLit : RectangleDark;
     return lit ? CircleLit : CircleDark;
 }
 
-int TLed::PixelIndex(const Image &image, int x, int y)
+int StatusLed::pixelIndex(const Image &image, int x, int y)
 {
     const char c = image[size_t(y)][x];
     return c == '.' ? 0 : c - '0';
 }
 
-TLed::TLed(QWidget *parent)
+StatusLed::StatusLed(QWidget *parent)
     : QWidget(parent)
 {
     resize(ImageSize, ImageSize);
 }
 
-QSize TLed::sizeHint() const
+QSize StatusLed::sizeHint() const
 {
     return QSize(ImageSize, ImageSize);
 }
 
-QSize TLed::minimumSizeHint() const
+QSize StatusLed::minimumSizeHint() const
 {
     return QSize(ImageSize, ImageSize);
 }
 
-void TLed::setKind(TLedKind value)
+void StatusLed::setKind(LedKind value)
 {
     if (value == m_kind)
         return;
@@ -83,7 +83,7 @@ void TLed::setKind(TLedKind value)
     repaint();
 }
 
-void TLed::setShape(TLedShape value)
+void StatusLed::setShape(LedShape value)
 {
     if (value == m_shape)
         return;
@@ -91,69 +91,69 @@ void TLed::setShape(TLedShape value)
     repaint();
 }
 
-void TLed::setValue(bool value)
+void StatusLed::setValue(bool value)
 {
     if (value == m_value)
         return;
     m_value = value;
     repaint();
-    UpdateLabel();
+    updateLabel();
     if (OnChange)
         OnChange(this);
 }
 
-void TLed::setLabelLinked(QLabel *label)
+void StatusLed::setLabelLinked(QLabel *label)
 {
     if (label == m_label)
         return;
     m_label = label;
-    UpdateLabel();
+    updateLabel();
 }
 
-void TLed::setLabelOnText(const QString &value)
+void StatusLed::setLabelOnText(const QString &value)
 {
     if (value == m_labelOnText)
         return;
     m_labelOnText = value;
-    UpdateLabel();
+    updateLabel();
 }
 
-void TLed::setLabelOffText(const QString &value)
+void StatusLed::setLabelOffText(const QString &value)
 {
     if (value == m_labelOffText)
         return;
     m_labelOffText = value;
-    UpdateLabel();
+    updateLabel();
 }
 
-void TLed::UpdateLabel()
+void StatusLed::updateLabel()
 {
     if (m_label)
         m_label->setText(m_value ? m_labelOnText : m_labelOffText);
 }
 
-void TLed::paintEvent(QPaintEvent *)
+void StatusLed::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    const Image &image = ImageFor(m_shape, m_value);
+    const Image &image = imageFor(m_shape, m_value);
     const Palette &palette = Palettes[size_t(m_kind)];
     for (int y = 0; y < ImageSize; ++y) {
         for (int x = 0; x < ImageSize; ++x) {
-            const int index = PixelIndex(image, x, y);
+            const int index = pixelIndex(image, x, y);
             if (index != 0)
-                painter.fillRect(x, y, 1, 1, ToQColor(palette[size_t(index - 1)]));
+                painter.fillRect(x, y, 1, 1, toQColor(palette[size_t(index - 1)]));
         }
     }
 }
 
-void TLed::mousePressEvent(QMouseEvent *event)
+void StatusLed::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton)
         m_pressed = true;
     QWidget::mousePressEvent(event);
 }
 
-void TLed::mouseReleaseEvent(QMouseEvent *event)
+void StatusLed::mouseReleaseEvent(QMouseEvent *event)
 {
     const bool click = m_pressed && event->button() == Qt::LeftButton
                        && rect().contains(event->position().toPoint());

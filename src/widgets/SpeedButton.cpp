@@ -6,7 +6,7 @@
 #include <QIcon>
 #include <QPainter>
 
-TLbSpeedButton::TLbSpeedButton(QWidget *parent)
+FlatToolButton::FlatToolButton(QWidget *parent)
     : QAbstractButton(parent)
 {
     setFocusPolicy(Qt::NoFocus);
@@ -17,20 +17,20 @@ TLbSpeedButton::TLbSpeedButton(QWidget *parent)
     });
 }
 
-void TLbSpeedButton::setGlyph(const QPixmap &value)
+void FlatToolButton::setGlyph(const QPixmap &value)
 {
     m_glyph = value;
     updateGeometry();
     update();
 }
 
-void TLbSpeedButton::setHint(const QString &value)
+void FlatToolButton::setHint(const QString &value)
 {
     setToolTip(value);
     setAccessibleName(value);
 }
 
-void TLbSpeedButton::setHighlighted(bool value)
+void FlatToolButton::setHighlighted(bool value)
 {
     if (value == m_highlighted)
         return;
@@ -38,25 +38,25 @@ void TLbSpeedButton::setHighlighted(bool value)
     update();
 }
 
-QSize TLbSpeedButton::sizeHint() const
+QSize FlatToolButton::sizeHint() const
 {
     const QSize glyph = m_glyph.isNull() ? QSize(16, 16) : m_glyph.size();
     return glyph + QSize(6, 6);
 }
 
-void TLbSpeedButton::enterEvent(QEnterEvent *event)
+void FlatToolButton::enterEvent(QEnterEvent *event)
 {
     setHighlighted(isEnabled());
     QAbstractButton::enterEvent(event);
 }
 
-void TLbSpeedButton::leaveEvent(QEvent *event)
+void FlatToolButton::leaveEvent(QEvent *event)
 {
     setHighlighted(false);
     QAbstractButton::leaveEvent(event);
 }
 
-void TLbSpeedButton::changeEvent(QEvent *event)
+void FlatToolButton::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::EnabledChange) {
         setHighlighted(isEnabled() && underMouse());
@@ -65,15 +65,15 @@ void TLbSpeedButton::changeEvent(QEvent *event)
     QAbstractButton::changeEvent(event);
 }
 
-void TLbSpeedButton::paintEvent(QPaintEvent *)
+void FlatToolButton::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     const QRect r = rect();
     const bool pressed = isDown();
     if (pressed || m_highlighted) {
         // Pressed: shadow on top and left; highlighted: light on top and left.
-        const QColor topLeft = ToQColor(pressed ? Colors::clBtnShadow : Colors::clBtnHighlight);
-        const QColor bottomRight = ToQColor(pressed ? Colors::clBtnHighlight : Colors::clBtnShadow);
+        const QColor topLeft = toQColor(pressed ? Colors::clBtnShadow : Colors::clBtnHighlight);
+        const QColor bottomRight = toQColor(pressed ? Colors::clBtnHighlight : Colors::clBtnShadow);
         painter.setPen(QPen(topLeft, 0));
         painter.drawLine(r.topLeft(), r.topRight());
         painter.drawLine(r.topLeft(), r.bottomLeft());

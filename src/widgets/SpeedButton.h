@@ -7,20 +7,20 @@
 
 // The flat toolbar button: a glyph, a hint, a raised highlight while the
 // pointer is over it, a sunken frame while pressed. It never takes the focus.
-class TLbSpeedButton : public QAbstractButton
+class FlatToolButton : public QAbstractButton
 {
     Q_OBJECT
 
 public:
-    explicit TLbSpeedButton(QWidget *parent = nullptr);
+    explicit FlatToolButton(QWidget *parent = nullptr);
 
-    QPixmap Glyph() const { return m_glyph; }
+    QPixmap glyph() const { return m_glyph; }
     void setGlyph(const QPixmap &value);
-    QString Hint() const { return toolTip(); }
+    QString hint() const { return toolTip(); }
     void setHint(const QString &value);
-    bool Highlighted() const { return m_highlighted; }
+    bool highlighted() const { return m_highlighted; }
 
-    std::function<void(TLbSpeedButton *)> OnClick;
+    std::function<void(FlatToolButton *)> OnClick;
 
     QSize sizeHint() const override;
 

@@ -3,10 +3,10 @@
 #include <QPainter>
 #include <QPaintEvent>
 
-const std::array<quint8, 10> TDigit::SegmentCodes = {0x7D, 0x50, 0x37, 0x57, 0x5A,
+const std::array<quint8, 10> SevenSegmentDigit::SegmentCodes = {0x7D, 0x50, 0x37, 0x57, 0x5A,
                                                      0x4F, 0x6F, 0x51, 0x7F, 0x5F};
 
-TDigit::TDigit(QWidget *parent)
+SevenSegmentDigit::SevenSegmentDigit(QWidget *parent)
     : QWidget(parent)
 {
     // The digit paints every pixel of its area itself.
@@ -15,7 +15,7 @@ TDigit::TDigit(QWidget *parent)
     resize(16, 32);
 }
 
-void TDigit::setColor(TColor value)
+void SevenSegmentDigit::setColor(ColorValue value)
 {
     if (value == m_color)
         return;
@@ -23,7 +23,7 @@ void TDigit::setColor(TColor value)
     update();
 }
 
-void TDigit::setBorderStyle(TBorderStyle value)
+void SevenSegmentDigit::setBorderStyle(BorderStyle value)
 {
     if (value == m_borderStyle)
         return;
@@ -31,7 +31,7 @@ void TDigit::setBorderStyle(TBorderStyle value)
     repaint();
 }
 
-void TDigit::setColorOff(TColor value)
+void SevenSegmentDigit::setColorOff(ColorValue value)
 {
     if (value == m_colorOff)
         return;
@@ -39,7 +39,7 @@ void TDigit::setColorOff(TColor value)
     repaint();
 }
 
-void TDigit::setColorOn(TColor value)
+void SevenSegmentDigit::setColorOn(ColorValue value)
 {
     if (value == m_colorOn)
         return;
@@ -47,7 +47,7 @@ void TDigit::setColorOn(TColor value)
     repaint();
 }
 
-void TDigit::setValue(int value)
+void SevenSegmentDigit::setValue(int value)
 {
     if (value == m_value)
         return;
@@ -62,7 +62,7 @@ void TDigit::setValue(int value)
     repaint();
 }
 
-void TDigit::setValueBinary(quint8 value)
+void SevenSegmentDigit::setValueBinary(quint8 value)
 {
     if (value == m_valueBinary)
         return;
@@ -70,7 +70,7 @@ void TDigit::setValueBinary(quint8 value)
     repaint();
 }
 
-void TDigit::setThickness(int value)
+void SevenSegmentDigit::setThickness(int value)
 {
     if (value > width() / 2 || value > height() / 2)
         return;
@@ -78,13 +78,13 @@ void TDigit::setThickness(int value)
     update();
 }
 
-void TDigit::setSeparation(int value)
+void SevenSegmentDigit::setSeparation(int value)
 {
     m_separation = value;
     update();
 }
 
-QPolygon TDigit::SegmentPolygon(Segment segment, QSize size, int t, int s)
+QPolygon SevenSegmentDigit::segmentPolygon(Segment segment, QSize size, int t, int s)
 {
     const int w = size.width() - 1;
     const int h = size.height() - 1;
@@ -114,22 +114,22 @@ QPolygon TDigit::SegmentPolygon(Segment segment, QSize size, int t, int s)
     return {};
 }
 
-void TDigit::paintEvent(QPaintEvent *event)
+void SevenSegmentDigit::paintEvent(QPaintEvent *event)
 {
     static constexpr Segment drawingOrder[] = {SegTop,        SegMiddle,    SegBottom,
                                                SegUpperLeft,  SegUpperRight, SegLowerLeft,
                                                SegLowerRight, SegPoint};
 
     QPainter painter(this);
-    const QColor background = ToQColor(m_color);
-    const QColor on = ToQColor(m_colorOn);
-    const QColor off = ToQColor(m_colorOff);
+    const QColor background = toQColor(m_color);
+    const QColor on = toQColor(m_colorOn);
+    const QColor off = toQColor(m_colorOff);
 
     painter.fillRect(event->rect(), background);
     // Every polygon is outlined in the background colour, as the pen stays.
     painter.setPen(QPen(background, 0));
     for (Segment segment : drawingOrder) {
         painter.setBrush((m_valueBinary & segment) ? on : off);
-        painter.drawPolygon(SegmentPolygon(segment, size(), m_thickness, m_separation));
+        painter.drawPolygon(segmentPolygon(segment, size(), m_thickness, m_separation));
     }
 }

@@ -9,14 +9,14 @@
 
 // One seven-segment digit with a decimal point, drawn as filled polygons whose
 // geometry follows from the control's size, Thickness and Separation.
-class TDigit : public QWidget
+class SevenSegmentDigit : public QWidget
 {
     Q_OBJECT
 
 public:
-    enum TBorderStyle { bsNone, bsSingle };
+    enum BorderStyle { bsNone, bsSingle };
 
-    // Segment masks of ValueBinary.
+    // Segment masks of valueBinary.
     enum Segment : quint8 {
         SegTop = 0x01,
         SegMiddle = 0x02,
@@ -30,41 +30,41 @@ public:
 
     static const std::array<quint8, 10> SegmentCodes;
 
-    explicit TDigit(QWidget *parent = nullptr);
+    explicit SevenSegmentDigit(QWidget *parent = nullptr);
 
-    TColor Color() const { return m_color; }
-    void setColor(TColor value);
-    TBorderStyle BorderStyle() const { return m_borderStyle; }
-    void setBorderStyle(TBorderStyle value);
-    TColor ColorOff() const { return m_colorOff; }
-    void setColorOff(TColor value);
-    TColor ColorOn() const { return m_colorOn; }
-    void setColorOn(TColor value);
-    int Value() const { return m_value; }
+    ColorValue color() const { return m_color; }
+    void setColor(ColorValue value);
+    BorderStyle borderStyle() const { return m_borderStyle; }
+    void setBorderStyle(BorderStyle value);
+    ColorValue colorOff() const { return m_colorOff; }
+    void setColorOff(ColorValue value);
+    ColorValue colorOn() const { return m_colorOn; }
+    void setColorOn(ColorValue value);
+    int value() const { return m_value; }
     void setValue(int value);
-    quint8 ValueBinary() const { return m_valueBinary; }
+    quint8 valueBinary() const { return m_valueBinary; }
     void setValueBinary(quint8 value);
-    int Thickness() const { return m_thickness; }
+    int thickness() const { return m_thickness; }
     void setThickness(int value);
-    int Separation() const { return m_separation; }
+    int separation() const { return m_separation; }
     void setSeparation(int value);
-    qint32 Tag() const { return m_tag; }
+    qint32 tag() const { return m_tag; }
     void setTag(qint32 value) { m_tag = value; }
 
-    std::function<void(TDigit *)> OnOverflow;
+    std::function<void(SevenSegmentDigit *)> OnOverflow;
 
     // The polygon of one segment (a mask of Segment) for the given geometry:
     // six points for the bars, three for the decimal point.
-    static QPolygon SegmentPolygon(Segment segment, QSize size, int thickness, int separation);
+    static QPolygon segmentPolygon(Segment segment, QSize size, int thickness, int separation);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    TColor m_color = Colors::clBlack;
-    TBorderStyle m_borderStyle = bsSingle;
-    TColor m_colorOff = Colors::clBlack;
-    TColor m_colorOn = Colors::clYellow;
+    ColorValue m_color = Colors::clBlack;
+    BorderStyle m_borderStyle = bsSingle;
+    ColorValue m_colorOff = Colors::clBlack;
+    ColorValue m_colorOn = Colors::clYellow;
     int m_value = 0;
     quint8 m_valueBinary = 0x7D;
     int m_thickness = 2;

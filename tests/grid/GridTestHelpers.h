@@ -5,30 +5,30 @@
 #include <QStringList>
 
 // Fills column by column from a list of rows (row 0 is the title).
-inline void FillGrid(TSortGrid &grid, const QList<QStringList> &rows)
+inline void fillGrid(SortGrid &grid, const QList<QStringList> &rows)
 {
-    grid.BeginUpdate();
+    grid.beginUpdate();
     grid.setRowCount(int(rows.size()));
     for (int r = 0; r < rows.size(); ++r)
         for (int c = 0; c < rows.at(r).size(); ++c)
             grid.setCells(c, r, rows.at(r).at(c));
-    grid.EndUpdate();
+    grid.endUpdate();
 }
 
 // One column titled "Key" with the given texts below the title.
-inline void FillKeyColumn(TSortGrid &grid, const QStringList &keys)
+inline void fillKeyColumn(SortGrid &grid, const QStringList &keys)
 {
     QList<QStringList> rows{{"Key"}};
     for (const QString &k : keys)
         rows << QStringList{k};
-    FillGrid(grid, rows);
+    fillGrid(grid, rows);
 }
 
 // The texts of one column from row 1 on.
-inline QStringList DataColumn(TSortGrid &grid, int col)
+inline QStringList dataColumn(SortGrid &grid, int col)
 {
     QStringList texts;
-    for (int r = 1; r < grid.RowCount(); ++r)
-        texts << grid.Cells(col, r);
+    for (int r = 1; r < grid.rowCount(); ++r)
+        texts << grid.cells(col, r);
     return texts;
 }

@@ -8,10 +8,10 @@ namespace {
 
 // Columns 30, 40, hidden, 50, 60 wide; rows 20 high; 1-pixel grid lines;
 // one fixed column and one fixed row.
-void Configure(TMyStringGrid &grid)
+void configure(StringGrid &grid)
 {
     grid.resize(400, 300);
-    grid.setScrollBars(TMyCustomGrid::ssNone);
+    grid.setScrollBars(GridBase::ssNone);
     grid.setColCount(5);
     grid.setRowCount(20);
     grid.setDefaultRowHeight(20);
@@ -53,12 +53,12 @@ private Q_SLOTS:
         QFETCH(int, topRow);
         QFETCH(QPoint, position);
         QFETCH(QPoint, cell);
-        TMyStringGrid grid;
-        Configure(grid);
+        StringGrid grid;
+        configure(grid);
         grid.setLeftCol(leftCol);
         grid.setTopRow(topRow);
-        const TGridCoord coord = grid.MouseCoord(position.x(), position.y());
-        QCOMPARE(QPoint(coord.X, coord.Y), cell);
+        const GridCoord coord = grid.mouseCoord(position.x(), position.y());
+        QCOMPARE(QPoint(coord.x, coord.y), cell);
     }
 
     void cellRect_data()
@@ -77,23 +77,23 @@ private Q_SLOTS:
         QFETCH(int, col);
         QFETCH(int, row);
         QFETCH(QRect, rect);
-        TMyStringGrid grid;
-        Configure(grid);
-        QCOMPARE(grid.CellRect(col, row), rect);
+        StringGrid grid;
+        configure(grid);
+        QCOMPARE(grid.cellRect(col, row), rect);
     }
 
     void visibleCounts()
     {
-        TMyStringGrid grid;
-        Configure(grid);
+        StringGrid grid;
+        configure(grid);
         grid.show();
         QVERIFY(QTest::qWaitForWindowExposed(&grid));
         QCOMPARE(grid.viewport()->size(), QSize(400, 300) - QSize(2, 2) * grid.frameWidth());
         // 31 fixed pixels, then 41 + 0 + 51 + 61 fit into 400.
-        QCOMPARE(grid.VisibleColCount(), 4);
+        QCOMPARE(grid.visibleColCount(), 4);
         // 21 fixed pixels, then rows of 20 plus a line: the whole rows that fit.
         const int height = grid.viewport()->height();
-        QCOMPARE(grid.VisibleRowCount(), (height - 21 + 1) / 21);
+        QCOMPARE(grid.visibleRowCount(), (height - 21 + 1) / 21);
     }
 };
 

@@ -36,51 +36,51 @@ private Q_SLOTS:
 
 void TestGridModel::defaults()
 {
-    TSortGrid grid;
-    QCOMPARE(grid.ColCount(), 5);
-    QCOMPARE(grid.RowCount(), 5);
-    QCOMPARE(grid.FixedCols(), 0);
-    QCOMPARE(grid.FixedRows(), 1);
-    QCOMPARE(grid.DefaultColWidth(), 64);
-    QCOMPARE(grid.DefaultRowHeight(), 24);
-    QVERIFY(grid.SortOptions()->CanSort());
-    QCOMPARE(grid.SortOptions()->SortStyle(), ssNormal);
-    QCOMPARE(grid.SortOptions()->SortDirection(), sdAscending);
-    QVERIFY(!grid.SortOptions()->UpdateOnSizeChange());
-    QVERIFY(!grid.Modified());
-    QCOMPARE(grid.SelectedRows(), QStringList{"1"});
-    QCOMPARE(grid.AnchorRows(), QStringList{"1"});
-    QCOMPARE(grid.Options(), goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect);
-    QCOMPARE(grid.ColFormats().size(), size_t(5));
-    QCOMPARE(grid.RowFormats().size(), size_t(5));
+    SortGrid grid;
+    QCOMPARE(grid.colCount(), 5);
+    QCOMPARE(grid.rowCount(), 5);
+    QCOMPARE(grid.fixedCols(), 0);
+    QCOMPARE(grid.fixedRows(), 1);
+    QCOMPARE(grid.defaultColWidth(), 64);
+    QCOMPARE(grid.defaultRowHeight(), 24);
+    QVERIFY(grid.sortOptions()->canSort());
+    QCOMPARE(grid.sortOptions()->sortStyle(), ssNormal);
+    QCOMPARE(grid.sortOptions()->sortDirection(), sdAscending);
+    QVERIFY(!grid.sortOptions()->updateOnSizeChange());
+    QVERIFY(!grid.modified());
+    QCOMPARE(grid.selectedRows(), QStringList{"1"});
+    QCOMPARE(grid.anchorRows(), QStringList{"1"});
+    QCOMPARE(grid.options(), goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect);
+    QCOMPARE(grid.colFormats().size(), size_t(5));
+    QCOMPARE(grid.rowFormats().size(), size_t(5));
 }
 
 void TestGridModel::shrinkAndGrowKeepsTexts()
 {
-    TSortGrid grid;
-    grid.ShowMessage = [](const QString &) {};
+    SortGrid grid;
+    grid.showMessage = [](const QString &) {};
     grid.setRowCount(10);
     for (int r = 0; r < 10; ++r)
         grid.setCells(1, r, QStringLiteral("row %1").arg(r));
     grid.setRowCount(3);
-    QCOMPARE(grid.RowCount(), 3);
+    QCOMPARE(grid.rowCount(), 3);
     grid.setRowCount(10);
     for (int r = 0; r < 10; ++r)
-        QCOMPARE(grid.Cells(1, r), QStringLiteral("row %1").arg(r));
+        QCOMPARE(grid.cells(1, r), QStringLiteral("row %1").arg(r));
 }
 
 void TestGridModel::cellBeyondCountsReadable()
 {
-    TSortGrid grid;
-    grid.setCells(grid.ColCount(), 2, QStringLiteral("hidden format"));
+    SortGrid grid;
+    grid.setCells(grid.colCount(), 2, QStringLiteral("hidden format"));
     grid.setCells(0, 500, QStringLiteral("far below"));
-    QCOMPARE(grid.Cells(grid.ColCount(), 2), QStringLiteral("hidden format"));
-    QCOMPARE(grid.Cells(0, 500), QStringLiteral("far below"));
-    QCOMPARE(grid.Cells(7, 7), QString());
-    QCOMPARE(grid.Cells(-1, 0), QString());
-    // The row view reaches only ColCount cells.
-    QCOMPARE(grid.Rows(2).Count(), grid.ColCount());
-    QVERIFY(!grid.Rows(2).ToStringList().contains(QStringLiteral("hidden format")));
+    QCOMPARE(grid.cells(grid.colCount(), 2), QStringLiteral("hidden format"));
+    QCOMPARE(grid.cells(0, 500), QStringLiteral("far below"));
+    QCOMPARE(grid.cells(7, 7), QString());
+    QCOMPARE(grid.cells(-1, 0), QString());
+    // The row view reaches only colCount cells.
+    QCOMPARE(grid.rowStrings(2).count(), grid.colCount());
+    QVERIFY(!grid.rowStrings(2).toStringList().contains(QStringLiteral("hidden format")));
 }
 
 void TestGridModel::rowViewAssign_data()
@@ -97,25 +97,25 @@ void TestGridModel::rowViewAssign()
 {
     QFETCH(QStringList, source);
     QFETCH(QStringList, expected);
-    TSortGrid grid;
+    SortGrid grid;
     for (int c = 0; c < 6; ++c)
         grid.setCells(c, 2, QStringLiteral("old%1").arg(c));
-    grid.Rows(2) = source;
-    QCOMPARE(grid.Rows(2).ToStringList(), expected);
+    grid.rowStrings(2) = source;
+    QCOMPARE(grid.rowStrings(2).toStringList(), expected);
     // The cell right of the last column is never touched by a row view.
-    QCOMPARE(grid.Cells(5, 2), QStringLiteral("old5"));
+    QCOMPARE(grid.cells(5, 2), QStringLiteral("old5"));
 }
 
 void TestGridModel::colViewAssignAndRead()
 {
-    TSortGrid grid;
+    SortGrid grid;
     grid.setRowCount(3);
-    grid.Cols(1).Assign(QStringList{"t", "x", "y", "z"});
-    QCOMPARE(grid.Cols(1).ToStringList(), (QStringList{"t", "x", "y"}));
-    QCOMPARE(grid.Cells(1, 3), QString());
-    grid.Rows(1).Assign(grid.Cols(1));
-    QCOMPARE(grid.Rows(1).ToStringList().mid(0, 3), (QStringList{"t", "x", "y"}));
-    QCOMPARE(grid.Cols(1)[2], QStringLiteral("y"));
+    grid.colStrings(1).assign(QStringList{"t", "x", "y", "z"});
+    QCOMPARE(grid.colStrings(1).toStringList(), (QStringList{"t", "x", "y"}));
+    QCOMPARE(grid.cells(1, 3), QString());
+    grid.rowStrings(1).assign(grid.colStrings(1));
+    QCOMPARE(grid.rowStrings(1).toStringList().mid(0, 3), (QStringList{"t", "x", "y"}));
+    QCOMPARE(grid.colStrings(1)[2], QStringLiteral("y"));
 }
 
 void TestGridModel::viewAdd_data()
@@ -138,87 +138,87 @@ void TestGridModel::viewAdd()
     QFETCH(QString, text);
     QFETCH(int, index);
     QFETCH(QStringList, after);
-    TSortGrid grid;
-    grid.Rows(1) = before;
-    QCOMPARE(grid.Rows(1).Add(text), index);
-    QCOMPARE(grid.Rows(1).ToStringList(), after);
+    SortGrid grid;
+    grid.rowStrings(1) = before;
+    QCOMPARE(grid.rowStrings(1).add(text), index);
+    QCOMPARE(grid.rowStrings(1).toStringList(), after);
 }
 
 void TestGridModel::viewClearEmptiesCells()
 {
-    TSortGrid grid;
+    SortGrid grid;
     QObject marker;
-    grid.Rows(3) = QStringList{"a", "b", "c", "d", "e"};
+    grid.rowStrings(3) = QStringList{"a", "b", "c", "d", "e"};
     grid.setObjects(2, 3, &marker);
-    grid.Rows(3).Clear();
-    QCOMPARE(grid.Rows(3).ToStringList(), (QStringList{"", "", "", "", ""}));
-    QCOMPARE(grid.Objects(2, 3), nullptr);
+    grid.rowStrings(3).clear();
+    QCOMPARE(grid.rowStrings(3).toStringList(), (QStringList{"", "", "", "", ""}));
+    QCOMPARE(grid.objects(2, 3), nullptr);
 }
 
 void TestGridModel::viewInsertDeleteRefused()
 {
-    TSortGrid grid;
+    SortGrid grid;
     try {
-        grid.Rows(1).Insert(0, QStringLiteral("x"));
+        grid.rowStrings(1).insert(0, QStringLiteral("x"));
         QFAIL("insert into a row view was accepted");
-    } catch (const EInvalidGridOperation &e) {
+    } catch (const InvalidGridOperation &e) {
         QCOMPARE(QString::fromLatin1(e.what()), QStringLiteral("Cannot insert or delete rows from grid"));
     }
-    QVERIFY_THROWS_EXCEPTION(EInvalidGridOperation, grid.Cols(0).Delete(0));
+    QVERIFY_THROWS_EXCEPTION(InvalidGridOperation, grid.colStrings(0).removeAt(0));
 }
 
 void TestGridModel::bracketSkipsSizeHandling()
 {
-    TSortGrid grid;
+    SortGrid grid;
     int sizeChanges = 0;
     int modifiedEvents = 0;
     int beginEvents = 0;
-    grid.OnSizeChanged = [&](TSortGrid *, int, int) { ++sizeChanges; };
-    grid.OnModified = [&](TSortGrid *) { ++modifiedEvents; };
-    grid.OnBeginUpdate = [&](TMyCustomGrid *) { ++beginEvents; };
-    grid.BeginUpdate();
-    QVERIFY(grid.NowUpdating());
+    grid.OnSizeChanged = [&](SortGrid *, int, int) { ++sizeChanges; };
+    grid.OnModified = [&](SortGrid *) { ++modifiedEvents; };
+    grid.OnBeginUpdate = [&](GridBase *) { ++beginEvents; };
+    grid.beginUpdate();
+    QVERIFY(grid.nowUpdating());
     QVERIFY(!grid.isEnabled());
     grid.setRowCount(12);
-    grid.EndUpdate();
-    QVERIFY(!grid.NowUpdating());
+    grid.endUpdate();
+    QVERIFY(!grid.nowUpdating());
     QVERIFY(grid.isEnabled());
-    QCOMPARE(grid.RowCount(), 12);
+    QCOMPARE(grid.rowCount(), 12);
     QCOMPARE(sizeChanges, 0);
     QCOMPARE(modifiedEvents, 0);
     QCOMPARE(beginEvents, 1);
-    QVERIFY(!grid.Modified());
+    QVERIFY(!grid.modified());
 }
 
 void TestGridModel::bracketIsAFlag()
 {
-    TSortGrid grid;
-    grid.SortOptions()->setUpdateOnSizeChange(true);
-    grid.BeginUpdate();
-    grid.BeginUpdate();
-    QVERIFY(!grid.SortOptions()->UpdateOnSizeChange());
-    grid.EndUpdate();
+    SortGrid grid;
+    grid.sortOptions()->setUpdateOnSizeChange(true);
+    grid.beginUpdate();
+    grid.beginUpdate();
+    QVERIFY(!grid.sortOptions()->updateOnSizeChange());
+    grid.endUpdate();
     // The inner end closes the outer bracket too and restores the saved value.
-    QVERIFY(!grid.NowUpdating());
-    QVERIFY(grid.SortOptions()->UpdateOnSizeChange());
+    QVERIFY(!grid.nowUpdating());
+    QVERIFY(grid.sortOptions()->updateOnSizeChange());
 }
 
 void TestGridModel::sizeChangeOutsideBracket()
 {
-    TSortGrid grid;
+    SortGrid grid;
     QList<QPair<int, int>> changes;
     int modifiedEvents = 0;
-    grid.OnSizeChanged = [&](TSortGrid *, int oldCols, int oldRows) { changes << qMakePair(oldCols, oldRows); };
-    grid.OnModified = [&](TSortGrid *) { ++modifiedEvents; };
+    grid.OnSizeChanged = [&](SortGrid *, int oldCols, int oldRows) { changes << qMakePair(oldCols, oldRows); };
+    grid.OnModified = [&](SortGrid *) { ++modifiedEvents; };
     grid.setRowCount(8);
     grid.setColCount(6);
     QCOMPARE(changes, (QList<QPair<int, int>>{{5, 5}, {5, 8}}));
-    QVERIFY(grid.Modified());
+    QVERIFY(grid.modified());
     QCOMPARE(modifiedEvents, 2);
-    QCOMPARE(grid.RowFormats().size(), size_t(8));
-    QCOMPARE(grid.ColFormats().size(), size_t(6));
-    QCOMPARE(grid.Row(), 1);
-    QCOMPARE(grid.Col(), 0);
+    QCOMPARE(grid.rowFormats().size(), size_t(8));
+    QCOMPARE(grid.colFormats().size(), size_t(6));
+    QCOMPARE(grid.currentRow(), 1);
+    QCOMPARE(grid.currentCol(), 0);
     // Setting the same count again changes nothing.
     grid.setRowCount(8);
     QCOMPARE(changes.size(), 2);
@@ -226,59 +226,59 @@ void TestGridModel::sizeChangeOutsideBracket()
 
 void TestGridModel::rowCountOneShowsMessage()
 {
-    TSortGrid grid;
+    SortGrid grid;
     QStringList messages;
-    grid.ShowMessage = [&](const QString &text) { messages << text; };
+    grid.showMessage = [&](const QString &text) { messages << text; };
     grid.setRowCount(1);
     QCOMPARE(messages, QStringList{"Rowsize too small"});
-    QCOMPARE(grid.RowCount(), 1);
+    QCOMPARE(grid.rowCount(), 1);
     grid.setRowCount(2);
     QCOMPARE(messages.size(), 1);
 }
 
 void TestGridModel::updateOnSizeChangeResorts()
 {
-    TSortGrid grid;
-    FillGrid(grid, {{"K"}, {"c"}, {"a"}, {"b"}});
-    grid.SortOptions()->setUpdateOnSizeChange(true);
+    SortGrid grid;
+    fillGrid(grid, {{"K"}, {"c"}, {"a"}, {"b"}});
+    grid.sortOptions()->setUpdateOnSizeChange(true);
     grid.setRowCount(5); // outside a bracket: re-sorts, the new empty row first
-    QCOMPARE(DataColumn(grid, 0), (QStringList{"", "a", "b", "c"}));
+    QCOMPARE(dataColumn(grid, 0), (QStringList{"", "a", "b", "c"}));
 
-    TSortGrid quiet;
-    FillGrid(quiet, {{"K"}, {"c"}, {"a"}});
-    quiet.SortOptions()->setUpdateOnSizeChange(true);
-    quiet.BeginUpdate();
+    SortGrid quiet;
+    fillGrid(quiet, {{"K"}, {"c"}, {"a"}});
+    quiet.sortOptions()->setUpdateOnSizeChange(true);
+    quiet.beginUpdate();
     quiet.setRowCount(4);
-    quiet.EndUpdate();
-    QCOMPARE(DataColumn(quiet, 0), (QStringList{"c", "a", ""}));
+    quiet.endUpdate();
+    QCOMPARE(dataColumn(quiet, 0), (QStringList{"c", "a", ""}));
 }
 
 void TestGridModel::clearResetsProtocol()
 {
-    TSortGrid grid;
-    FillGrid(grid, {{"Nr.", "Zeit"}, {"00001", "1,0"}, {"00002", "2,0"}, {"00003", "3,0"}});
+    SortGrid grid;
+    fillGrid(grid, {{"Nr.", "Zeit"}, {"00001", "1,0"}, {"00002", "2,0"}, {"00003", "3,0"}});
     grid.setModified(true);
-    grid.ColFormats()[1].Active = true;
+    grid.colFormats()[1].active = true;
     int modifiedEvents = 0;
     int rowSelected = 0;
-    grid.OnModified = [&](TSortGrid *) { ++modifiedEvents; };
-    grid.OnRowSelected = [&](TSortGrid *) { ++rowSelected; };
-    grid.Clear();
-    QCOMPARE(grid.RowCount(), 2);
-    QVERIFY(!grid.Modified());
+    grid.OnModified = [&](SortGrid *) { ++modifiedEvents; };
+    grid.OnRowSelected = [&](SortGrid *) { ++rowSelected; };
+    grid.clear();
+    QCOMPARE(grid.rowCount(), 2);
+    QVERIFY(!grid.modified());
     QCOMPARE(modifiedEvents, 0);
     QCOMPARE(rowSelected, 1);
-    QCOMPARE(grid.Cells(0, 0), QStringLiteral("Nr."));
-    QCOMPARE(grid.Cells(0, 1), QString());
-    QCOMPARE(grid.Cells(1, 3), QString());
-    QVERIFY(grid.SelectedRows().isEmpty());
-    QCOMPARE(grid.AnchorRows(), QStringList{"1"});
-    QCOMPARE(grid.Row(), 1);
-    QVERIFY(!grid.ColFormats()[1].Active);
-    QVERIFY(!grid.NowUpdating());
+    QCOMPARE(grid.cells(0, 0), QStringLiteral("Nr."));
+    QCOMPARE(grid.cells(0, 1), QString());
+    QCOMPARE(grid.cells(1, 3), QString());
+    QVERIFY(grid.selectedRows().isEmpty());
+    QCOMPARE(grid.anchorRows(), QStringList{"1"});
+    QCOMPARE(grid.currentRow(), 1);
+    QVERIFY(!grid.colFormats()[1].active);
+    QVERIFY(!grid.nowUpdating());
     // Every column was auto-sized: nothing is left at the default width.
-    for (int c = 0; c < grid.ColCount(); ++c)
-        QVERIFY(grid.ColWidths(c) != grid.DefaultColWidth());
+    for (int c = 0; c < grid.colCount(); ++c)
+        QVERIFY(grid.colWidths(c) != grid.defaultColWidth());
 }
 
 void TestGridModel::columnMoveSortColFollows_data()
@@ -299,56 +299,56 @@ void TestGridModel::columnMoveSortColFollows()
     QFETCH(int, to);
     QFETCH(int, sortCol);
     QFETCH(int, expected);
-    TSortGrid grid;
-    grid.SortOptions()->setSortCol(sortCol);
+    SortGrid grid;
+    grid.sortOptions()->setSortCol(sortCol);
     grid.setModified(false);
-    grid.MoveColumn(from, to);
-    QCOMPARE(grid.SortOptions()->SortCol(), expected);
-    QVERIFY(grid.Modified());
+    grid.moveColumn(from, to);
+    QCOMPARE(grid.sortOptions()->sortCol(), expected);
+    QVERIFY(grid.modified());
 }
 
 void TestGridModel::columnMoveMovesCellsAndFormats()
 {
-    TSortGrid grid;
-    grid.Rows(0) = QStringList{"A", "B", "C", "D", "E"};
+    SortGrid grid;
+    grid.rowStrings(0) = QStringList{"A", "B", "C", "D", "E"};
     grid.setColWidths(0, 33);
-    grid.ColFormats()[0].Active = true;
-    grid.MoveColumn(0, 2);
-    QCOMPARE(grid.Rows(0).ToStringList(), (QStringList{"B", "C", "A", "D", "E"}));
-    QCOMPARE(grid.ColWidths(2), 33);
-    QVERIFY(grid.ColFormats()[2].Active);
-    QVERIFY(!grid.ColFormats()[0].Active);
+    grid.colFormats()[0].active = true;
+    grid.moveColumn(0, 2);
+    QCOMPARE(grid.rowStrings(0).toStringList(), (QStringList{"B", "C", "A", "D", "E"}));
+    QCOMPARE(grid.colWidths(2), 33);
+    QVERIFY(grid.colFormats()[2].active);
+    QVERIFY(!grid.colFormats()[0].active);
 }
 
 void TestGridModel::userSettingsSetModified()
 {
-    TSortGrid grid;
+    SortGrid grid;
     grid.setUserSettings(QStringList{"a=1"});
-    QCOMPARE(grid.UserSettings(), QStringList{"a=1"});
-    QVERIFY(grid.Modified());
+    QCOMPARE(grid.userSettings(), QStringList{"a=1"});
+    QVERIFY(grid.modified());
 }
 
 void TestGridModel::modifiedFiresOnEverySetToTrue()
 {
-    TSortGrid grid;
+    SortGrid grid;
     int events = 0;
-    grid.OnModified = [&](TSortGrid *) { ++events; };
+    grid.OnModified = [&](SortGrid *) { ++events; };
     grid.setModified(true);
     grid.setModified(true);
     grid.setModified(false);
     QCOMPARE(events, 2);
-    QVERIFY(!grid.Modified());
+    QVERIFY(!grid.modified());
 }
 
 void TestGridModel::fixedCountsFollowShrink()
 {
-    TSortGrid grid;
-    grid.ShowMessage = [](const QString &) {};
+    SortGrid grid;
+    grid.showMessage = [](const QString &) {};
     grid.setFixedCols(2);
     grid.setColCount(2);
-    QCOMPARE(grid.FixedCols(), 1);
+    QCOMPARE(grid.fixedCols(), 1);
     grid.setRowCount(1);
-    QCOMPARE(grid.FixedRows(), 0);
+    QCOMPARE(grid.fixedRows(), 0);
 }
 
 QTEST_MAIN(TestGridModel)

@@ -33,8 +33,8 @@ private Q_SLOTS:
     void editorFollowsDownKeyAndValidates();
 
 private:
-    std::unique_ptr<TSortGrid> MakeGrid(int rows);
-    QPoint TitleCenter(TSortGrid &grid, int col) { return grid.CellRect(col, 0).center(); }
+    std::unique_ptr<SortGrid> makeGrid(int rows);
+    QPoint titleCenter(SortGrid &grid, int col) { return grid.cellRect(col, 0).center(); }
 };
 
 void TestGridWidget::initTestCase()
@@ -42,17 +42,17 @@ void TestGridWidget::initTestCase()
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
 }
 
-std::unique_ptr<TSortGrid> TestGridWidget::MakeGrid(int rows)
+std::unique_ptr<SortGrid> TestGridWidget::makeGrid(int rows)
 {
-    auto grid = std::make_unique<TSortGrid>();
-    grid->ShowMessage = [](const QString &) {};
+    auto grid = std::make_unique<SortGrid>();
+    grid->showMessage = [](const QString &) {};
     grid->resize(400, 300);
-    grid->BeginUpdate();
+    grid->beginUpdate();
     grid->setRowCount(rows);
-    grid->Rows(0) = QStringList{"Nr.", "Name", "Zeit", "Land", "Stat"};
+    grid->rowStrings(0) = QStringList{"Nr.", "Name", "Zeit", "Land", "Stat"};
     for (int r = 1; r < rows; ++r)
-        grid->Rows(r) = QStringList{QString::number(r), QStringLiteral("n%1").arg((r * 7) % rows), QString(), QString(), QString()};
-    grid->EndUpdate();
+        grid->rowStrings(r) = QStringList{QString::number(r), QStringLiteral("n%1").arg((r * 7) % rows), QString(), QString(), QString()};
+    grid->endUpdate();
     grid->setModified(false);
     grid->show();
     return grid;
@@ -60,125 +60,125 @@ std::unique_ptr<TSortGrid> TestGridWidget::MakeGrid(int rows)
 
 void TestGridWidget::titleClickSorts()
 {
-    auto grid = MakeGrid(6);
+    auto grid = makeGrid(6);
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     QWidget *vp = grid->viewport();
-    QTest::mouseClick(vp, Qt::LeftButton, {}, TitleCenter(*grid, 1));
-    QCOMPARE(grid->SortOptions()->SortCol(), 1);
-    QCOMPARE(grid->SortOptions()->SortDirection(), sdAscending);
-    QCOMPARE(DataColumn(*grid, 1), (QStringList{"n1", "n2", "n3", "n4", "n5"}));
+    QTest::mouseClick(vp, Qt::LeftButton, {}, titleCenter(*grid, 1));
+    QCOMPARE(grid->sortOptions()->sortCol(), 1);
+    QCOMPARE(grid->sortOptions()->sortDirection(), sdAscending);
+    QCOMPARE(dataColumn(*grid, 1), (QStringList{"n1", "n2", "n3", "n4", "n5"}));
 
-    QTest::mouseClick(vp, Qt::LeftButton, {}, TitleCenter(*grid, 1));
-    QCOMPARE(grid->SortOptions()->SortDirection(), sdDescending);
-    QCOMPARE(DataColumn(*grid, 1), (QStringList{"n5", "n4", "n3", "n2", "n1"}));
+    QTest::mouseClick(vp, Qt::LeftButton, {}, titleCenter(*grid, 1));
+    QCOMPARE(grid->sortOptions()->sortDirection(), sdDescending);
+    QCOMPARE(dataColumn(*grid, 1), (QStringList{"n5", "n4", "n3", "n2", "n1"}));
 
     // Another column after descending: ascending again.
-    QTest::mouseClick(vp, Qt::LeftButton, {}, TitleCenter(*grid, 0));
-    QCOMPARE(grid->SortOptions()->SortCol(), 0);
-    QCOMPARE(grid->SortOptions()->SortDirection(), sdAscending);
+    QTest::mouseClick(vp, Qt::LeftButton, {}, titleCenter(*grid, 0));
+    QCOMPARE(grid->sortOptions()->sortCol(), 0);
+    QCOMPARE(grid->sortOptions()->sortDirection(), sdAscending);
     // The right button always sorts descending.
-    QTest::mouseClick(vp, Qt::RightButton, {}, TitleCenter(*grid, 1));
-    QCOMPARE(grid->SortOptions()->SortDirection(), sdDescending);
-    QCOMPARE(DataColumn(*grid, 1).first(), QStringLiteral("n5"));
-    QVERIFY(!grid->Modified());
+    QTest::mouseClick(vp, Qt::RightButton, {}, titleCenter(*grid, 1));
+    QCOMPARE(grid->sortOptions()->sortDirection(), sdDescending);
+    QCOMPARE(dataColumn(*grid, 1).first(), QStringLiteral("n5"));
+    QVERIFY(!grid->modified());
 }
 
 void TestGridWidget::titleClickNearEdgeDoesNotSort()
 {
-    auto grid = MakeGrid(6);
+    auto grid = makeGrid(6);
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
-    const QRect title = grid->CellRect(1, 0);
-    const QStringList before = DataColumn(*grid, 1);
+    const QRect title = grid->cellRect(1, 0);
+    const QStringList before = dataColumn(*grid, 1);
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(title.left() + 4, title.center().y()));
-    QCOMPARE(grid->SortOptions()->SortCol(), 0);
-    QCOMPARE(DataColumn(*grid, 1), before);
+    QCOMPARE(grid->sortOptions()->sortCol(), 0);
+    QCOMPARE(dataColumn(*grid, 1), before);
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(title.left() + 6, title.center().y()));
-    QCOMPARE(grid->SortOptions()->SortCol(), 1);
+    QCOMPARE(grid->sortOptions()->sortCol(), 1);
 }
 
 void TestGridWidget::titleClickWithoutCanSortOnlyTurnsDirection()
 {
-    auto grid = MakeGrid(6);
-    grid->SortOptions()->setCanSort(false);
+    auto grid = makeGrid(6);
+    grid->sortOptions()->setCanSort(false);
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
-    const QStringList before = DataColumn(*grid, 1);
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, TitleCenter(*grid, 0));
-    QCOMPARE(grid->SortOptions()->SortDirection(), sdDescending);
-    QCOMPARE(DataColumn(*grid, 1), before);
+    const QStringList before = dataColumn(*grid, 1);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, titleCenter(*grid, 0));
+    QCOMPARE(grid->sortOptions()->sortDirection(), sdDescending);
+    QCOMPARE(dataColumn(*grid, 1), before);
 }
 
 void TestGridWidget::dragColumnBorderResizes()
 {
-    auto grid = MakeGrid(6);
-    grid->setOptions(grid->Options() | goColSizing);
+    auto grid = makeGrid(6);
+    grid->setOptions(grid->options() | goColSizing);
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     QWidget *vp = grid->viewport();
-    const QRect title = grid->CellRect(1, 0);
-    const int oldWidth = grid->ColWidths(1);
+    const QRect title = grid->cellRect(1, 0);
+    const int oldWidth = grid->colWidths(1);
     const QPoint border(title.left() + title.width(), title.center().y());
     int widthEvents = 0;
-    grid->OnColumnWidthsChanged = [&](TSortGrid *) { ++widthEvents; };
+    grid->OnColumnWidthsChanged = [&](SortGrid *) { ++widthEvents; };
     QTest::mousePress(vp, Qt::LeftButton, {}, border);
     QTest::mouseMove(vp, border + QPoint(25, 0));
     QTest::mouseRelease(vp, Qt::LeftButton, {}, border + QPoint(25, 0));
-    QCOMPARE(grid->ColWidths(1), oldWidth + 25);
+    QCOMPARE(grid->colWidths(1), oldWidth + 25);
     QVERIFY(widthEvents > 0);
     // Sizing is no title click.
-    QCOMPARE(grid->SortOptions()->SortCol(), 0);
-    QCOMPARE(grid->CellRect(2, 0).left(), grid->CellRect(1, 0).left() + oldWidth + 25 + grid->GridLineWidth());
+    QCOMPARE(grid->sortOptions()->sortCol(), 0);
+    QCOMPARE(grid->cellRect(2, 0).left(), grid->cellRect(1, 0).left() + oldWidth + 25 + grid->gridLineWidth());
 }
 
 void TestGridWidget::editCellCommitsWithEnter()
 {
-    auto grid = MakeGrid(6);
-    grid->setOptions(grid->Options() | goEditing);
+    auto grid = makeGrid(6);
+    grid->setOptions(grid->options() | goEditing);
     int modifiedEvents = 0;
-    grid->OnModified = [&](TSortGrid *) { ++modifiedEvents; };
+    grid->OnModified = [&](SortGrid *) { ++modifiedEvents; };
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     QWidget *vp = grid->viewport();
-    const QPoint cell = grid->CellRect(2, 3).center();
+    const QPoint cell = grid->cellRect(2, 3).center();
     QTest::mouseClick(vp, Qt::LeftButton, {}, cell);
-    QCOMPARE(grid->Col(), 2);
-    QCOMPARE(grid->Row(), 3);
+    QCOMPARE(grid->currentCol(), 2);
+    QCOMPARE(grid->currentRow(), 3);
     QTest::keyClick(grid.get(), Qt::Key_F2);
-    QTRY_VERIFY(grid->InplaceEditor()->isVisible());
-    QCOMPARE(grid->InplaceEditor()->geometry(), grid->CellRect(2, 3));
-    QTest::keyClicks(grid->InplaceEditor(), QStringLiteral("1:02,5"));
-    QTest::keyClick(grid->InplaceEditor(), Qt::Key_Return);
-    QVERIFY(!grid->InplaceEditor()->isVisible());
-    QCOMPARE(grid->Cells(2, 3), QStringLiteral("1:02,5"));
-    QVERIFY(grid->Modified());
+    QTRY_VERIFY(grid->inplaceEditor()->isVisible());
+    QCOMPARE(grid->inplaceEditor()->geometry(), grid->cellRect(2, 3));
+    QTest::keyClicks(grid->inplaceEditor(), QStringLiteral("1:02,5"));
+    QTest::keyClick(grid->inplaceEditor(), Qt::Key_Return);
+    QVERIFY(!grid->inplaceEditor()->isVisible());
+    QCOMPARE(grid->cells(2, 3), QStringLiteral("1:02,5"));
+    QVERIFY(grid->modified());
     QVERIFY(modifiedEvents > 0);
 }
 
 void TestGridWidget::editCellEscapeRestores()
 {
-    auto grid = MakeGrid(6);
-    grid->setOptions(grid->Options() | goEditing);
+    auto grid = makeGrid(6);
+    grid->setOptions(grid->options() | goEditing);
     grid->setCells(3, 2, QStringLiteral("GER"));
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CellRect(3, 2).center());
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->cellRect(3, 2).center());
     QTest::keyClick(grid.get(), Qt::Key_Return); // Enter opens the editor as well
-    QTRY_VERIFY(grid->InplaceEditor()->isVisible());
-    QTest::keyClick(grid->InplaceEditor(), Qt::Key_A, Qt::NoModifier);
-    QCOMPARE(grid->Cells(3, 2), QStringLiteral("a")); // the text is written through at once
-    QTest::keyClick(grid->InplaceEditor(), Qt::Key_Escape);
-    QVERIFY(!grid->InplaceEditor()->isVisible());
-    QCOMPARE(grid->Cells(3, 2), QStringLiteral("GER"));
+    QTRY_VERIFY(grid->inplaceEditor()->isVisible());
+    QTest::keyClick(grid->inplaceEditor(), Qt::Key_A, Qt::NoModifier);
+    QCOMPARE(grid->cells(3, 2), QStringLiteral("a")); // the text is written through at once
+    QTest::keyClick(grid->inplaceEditor(), Qt::Key_Escape);
+    QVERIFY(!grid->inplaceEditor()->isVisible());
+    QCOMPARE(grid->cells(3, 2), QStringLiteral("GER"));
     QVERIFY(grid->hasFocus());
 }
 
 void TestGridWidget::typingStartsEditorInUpperCase()
 {
-    auto grid = MakeGrid(6);
-    grid->setOptions(grid->Options() | goEditing);
+    auto grid = makeGrid(6);
+    grid->setOptions(grid->options() | goEditing);
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CellRect(4, 2).center());
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->cellRect(4, 2).center());
     QTest::keyClicks(grid.get(), QStringLiteral("d"));
-    QTRY_VERIFY(grid->InplaceEditor()->isVisible());
-    QTest::keyClicks(grid->InplaceEditor(), QStringLiteral("nf"));
-    QTest::keyClick(grid->InplaceEditor(), Qt::Key_Return);
-    QCOMPARE(grid->Cells(4, 2), QStringLiteral("Dnf"));
+    QTRY_VERIFY(grid->inplaceEditor()->isVisible());
+    QTest::keyClicks(grid->inplaceEditor(), QStringLiteral("nf"));
+    QTest::keyClick(grid->inplaceEditor(), Qt::Key_Return);
+    QCOMPARE(grid->cells(4, 2), QStringLiteral("Dnf"));
 }
 
 void TestGridWidget::keyboardNavigation_data()
@@ -205,38 +205,38 @@ void TestGridWidget::keyboardNavigation()
     QFETCH(bool, tabs);
     QFETCH(int, col);
     QFETCH(int, row);
-    auto grid = MakeGrid(50);
+    auto grid = makeGrid(50);
     grid->resize(400, 10 * 25 + 25 + 4); // title plus exactly ten data rows
     if (tabs)
-        grid->setOptions(grid->Options() | goTabs);
+        grid->setOptions(grid->options() | goTabs);
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     grid->setFocus();
-    grid->GotoCell(1, 1, true);
+    grid->gotoCell(1, 1, true);
     for (int key : keys)
         QTest::keyClick(grid.get(), Qt::Key(key));
-    QCOMPARE(grid->Col(), col);
-    QCOMPARE(grid->Row(), row);
-    QCOMPARE(grid->SelectedRows(), QStringList{QString::number(row)});
+    QCOMPARE(grid->currentCol(), col);
+    QCOMPARE(grid->currentRow(), row);
+    QCOMPARE(grid->selectedRows(), QStringList{QString::number(row)});
     // The current cell is always in view.
-    QVERIFY(!grid->CellRect(col, row).isEmpty());
+    QVERIFY(!grid->cellRect(col, row).isEmpty());
 }
 
 void TestGridWidget::hiddenColumnSkipped()
 {
-    auto grid = MakeGrid(6);
+    auto grid = makeGrid(6);
     grid->setColWidths(2, -1);
     QSet<int> painted;
-    grid->OnDrawCell = [&](TMyCustomGrid *, int col, int, const QRect &, TGridDrawState) { painted.insert(col); };
+    grid->OnDrawCell = [&](GridBase *, int col, int, const QRect &, GridDrawState) { painted.insert(col); };
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     grid->viewport()->repaint();
     QVERIFY(!painted.contains(2));
     QVERIFY(painted.contains(3));
-    QVERIFY(grid->CellRect(2, 1).isEmpty());
-    QCOMPARE(grid->CellRect(3, 1).left(), grid->CellRect(1, 1).left() + grid->ColWidths(1) + 1);
+    QVERIFY(grid->cellRect(2, 1).isEmpty());
+    QCOMPARE(grid->cellRect(3, 1).left(), grid->cellRect(1, 1).left() + grid->colWidths(1) + 1);
     grid->setFocus();
-    grid->GotoCell(1, 1, false);
+    grid->gotoCell(1, 1, false);
     QTest::keyClick(grid.get(), Qt::Key_Right);
-    QCOMPARE(grid->Col(), 3);
+    QCOMPARE(grid->currentCol(), 3);
 }
 
 void TestGridWidget::paintingIndependentOfRowCount()
@@ -245,15 +245,15 @@ void TestGridWidget::paintingIndependentOfRowCount()
     int paintedLarge = 0;
     int widestRow = 0;
     {
-        auto grid = MakeGrid(100);
-        grid->OnDrawCell = [&](TMyCustomGrid *, int, int, const QRect &, TGridDrawState) { ++paintedSmall; };
+        auto grid = makeGrid(100);
+        grid->OnDrawCell = [&](GridBase *, int, int, const QRect &, GridDrawState) { ++paintedSmall; };
         QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
         paintedSmall = 0;
         grid->viewport()->repaint();
     }
     {
-        auto grid = MakeGrid(100000);
-        grid->OnDrawCell = [&](TMyCustomGrid *, int, int row, const QRect &, TGridDrawState) {
+        auto grid = makeGrid(100000);
+        grid->OnDrawCell = [&](GridBase *, int, int row, const QRect &, GridDrawState) {
             ++paintedLarge;
             widestRow = std::max(widestRow, row);
         };
@@ -268,12 +268,12 @@ void TestGridWidget::paintingIndependentOfRowCount()
 
 void TestGridWidget::cellRightOfLastColumnNeverPainted()
 {
-    auto grid = MakeGrid(6);
+    auto grid = makeGrid(6);
     grid->setColCount(3);
     grid->setCells(3, 1, QStringLiteral("format cell"));
     int beyond = 0;
     int total = 0;
-    grid->OnDrawCell = [&](TMyCustomGrid *, int col, int, const QRect &, TGridDrawState) {
+    grid->OnDrawCell = [&](GridBase *, int col, int, const QRect &, GridDrawState) {
         ++total;
         if (col >= 3)
             ++beyond;
@@ -282,156 +282,156 @@ void TestGridWidget::cellRightOfLastColumnNeverPainted()
     grid->viewport()->repaint();
     QVERIFY(total >= 3 * 6);
     QCOMPARE(beyond, 0);
-    QCOMPARE(grid->Cells(3, 1), QStringLiteral("format cell"));
-    QVERIFY(grid->CellRect(3, 1).isEmpty());
+    QCOMPARE(grid->cells(3, 1), QStringLiteral("format cell"));
+    QVERIFY(grid->cellRect(3, 1).isEmpty());
 }
 
 void TestGridWidget::topRowAndHitTesting()
 {
-    auto grid = MakeGrid(200);
+    auto grid = makeGrid(200);
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
-    const int lineHeight = grid->DefaultRowHeight() + grid->GridLineWidth();
+    const int lineHeight = grid->defaultRowHeight() + grid->gridLineWidth();
     grid->setTopRow(50);
-    QCOMPARE(grid->TopRow(), 50);
+    QCOMPARE(grid->topRow(), 50);
     QCOMPARE(grid->verticalScrollBar()->value(), 49);
-    const QRect r = grid->CellRect(1, 50);
+    const QRect r = grid->cellRect(1, 50);
     QCOMPARE(r.top(), lineHeight);
-    QCOMPARE(r.height(), grid->DefaultRowHeight());
-    QVERIFY(grid->CellRect(1, 10).isEmpty());
-    QCOMPARE(grid->MouseCoord(r.center().x(), r.center().y()), (TGridCoord{1, 50}));
-    QCOMPARE(grid->MouseCoord(r.center().x(), 3), (TGridCoord{1, 0}));
-    QCOMPARE(grid->MouseCoord(grid->viewport()->width() + 5, r.center().y()), (TGridCoord{-1, -1}));
+    QCOMPARE(r.height(), grid->defaultRowHeight());
+    QVERIFY(grid->cellRect(1, 10).isEmpty());
+    QCOMPARE(grid->mouseCoord(r.center().x(), r.center().y()), (GridCoord{1, 50}));
+    QCOMPARE(grid->mouseCoord(r.center().x(), 3), (GridCoord{1, 0}));
+    QCOMPARE(grid->mouseCoord(grid->viewport()->width() + 5, r.center().y()), (GridCoord{-1, -1}));
     const int fit = (grid->viewport()->height() - lineHeight) / lineHeight;
-    QCOMPARE(grid->VisibleRowCount(), fit);
+    QCOMPARE(grid->visibleRowCount(), fit);
     // The scroll bar moves the rows.
     grid->verticalScrollBar()->setValue(0);
-    QCOMPARE(grid->TopRow(), 1);
+    QCOMPARE(grid->topRow(), 1);
     grid->setLeftCol(2);
-    QCOMPARE(grid->LeftCol(), 2);
-    QCOMPARE(grid->CellRect(2, 1).left(), 0);
+    QCOMPARE(grid->leftCol(), 2);
+    QCOMPARE(grid->cellRect(2, 1).left(), 0);
 }
 
 void TestGridWidget::doubleClickTitleBorderAutoSizes()
 {
-    auto grid = MakeGrid(6);
+    auto grid = makeGrid(6);
     grid->setCells(1, 3, QStringLiteral("a much longer name than before"));
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
-    const QRect title = grid->CellRect(1, 0);
+    const QRect title = grid->cellRect(1, 0);
     const QFontMetrics fm(grid->font());
     const int expected = fm.horizontalAdvance(QStringLiteral("a much longer name than before"))
                          + fm.horizontalAdvance(QStringLiteral("X"));
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, QPoint(title.left() + title.width() - 1, 5));
-    QCOMPARE(grid->ColWidths(1), expected);
+    QCOMPARE(grid->colWidths(1), expected);
     // Near the left edge of the next column's title: the previous column is sized.
     grid->setColWidths(1, 20);
-    const QRect next = grid->CellRect(2, 0);
+    const QRect next = grid->cellRect(2, 0);
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, QPoint(next.left() + 2, 5));
-    QCOMPARE(grid->ColWidths(1), expected);
+    QCOMPARE(grid->colWidths(1), expected);
 }
 
 void TestGridWidget::scrollBarsFollowSetting()
 {
-    auto grid = MakeGrid(100);
-    grid->setScrollBars(TMyCustomGrid::ssVertical);
+    auto grid = makeGrid(100);
+    grid->setScrollBars(GridBase::ssVertical);
     QCOMPARE(grid->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
     QCOMPARE(grid->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     QTRY_VERIFY(grid->verticalScrollBar()->isVisible());
-    QCOMPARE(grid->verticalScrollBar()->maximum(), 100 - grid->VisibleRowCount() - 1);
-    grid->setScrollBars(TMyCustomGrid::ssNone);
+    QCOMPARE(grid->verticalScrollBar()->maximum(), 100 - grid->visibleRowCount() - 1);
+    grid->setScrollBars(GridBase::ssNone);
     QCOMPARE(grid->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
 }
 
 void TestGridWidget::wheelMovesOneDownThreeUp()
 {
-    auto grid = MakeGrid(100);
+    auto grid = makeGrid(100);
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     grid->setTopRow(20);
-    const QPoint p = grid->CellRect(1, 22).center();
+    const QPoint p = grid->cellRect(1, 22).center();
     QWheelEvent down(p, grid->viewport()->mapToGlobal(p), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
                      Qt::NoScrollPhase, false);
     QApplication::sendEvent(grid->viewport(), &down);
-    QCOMPARE(grid->TopRow(), 21);
+    QCOMPARE(grid->topRow(), 21);
     QWheelEvent up(p, grid->viewport()->mapToGlobal(p), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
                    Qt::NoScrollPhase, false);
     QApplication::sendEvent(grid->viewport(), &up);
-    QCOMPARE(grid->TopRow(), 18);
+    QCOMPARE(grid->topRow(), 18);
 }
 
 void TestGridWidget::lastColumnFillsWidth()
 {
-    auto grid = MakeGrid(3);
+    auto grid = makeGrid(3);
     for (int c = 0; c < 4; ++c)
         grid->setColWidths(c, 50);
     grid->resize(500, 200);
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
-    QTRY_COMPARE(grid->ColWidths(4), grid->viewport()->width() - 4 * 50 - 4 - 1 - 3);
+    QTRY_COMPARE(grid->colWidths(4), grid->viewport()->width() - 4 * 50 - 4 - 1 - 3);
     grid->resize(450, 200);
-    QTRY_COMPARE(grid->ColWidths(4), grid->viewport()->width() - 4 * 50 - 4 - 1 - 3);
+    QTRY_COMPARE(grid->colWidths(4), grid->viewport()->width() - 4 * 50 - 4 - 1 - 3);
 }
 
 void TestGridWidget::dragTitleMovesColumn()
 {
-    auto grid = MakeGrid(4);
-    grid->setOptions(grid->Options() | goColMoving);
-    grid->SortOptions()->setSortCol(3);
+    auto grid = makeGrid(4);
+    grid->setOptions(grid->options() | goColMoving);
+    grid->sortOptions()->setSortCol(3);
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     QList<QPair<int, int>> moves;
-    grid->OnColumnMoved = [&](TMyCustomGrid *, int from, int to) { moves << qMakePair(from, to); };
+    grid->OnColumnMoved = [&](GridBase *, int from, int to) { moves << qMakePair(from, to); };
     QWidget *vp = grid->viewport();
-    QTest::mousePress(vp, Qt::LeftButton, {}, TitleCenter(*grid, 1));
-    QTest::mouseMove(vp, TitleCenter(*grid, 3));
-    QTest::mouseRelease(vp, Qt::LeftButton, {}, TitleCenter(*grid, 3));
+    QTest::mousePress(vp, Qt::LeftButton, {}, titleCenter(*grid, 1));
+    QTest::mouseMove(vp, titleCenter(*grid, 3));
+    QTest::mouseRelease(vp, Qt::LeftButton, {}, titleCenter(*grid, 3));
     QCOMPARE(moves, (QList<QPair<int, int>>{{1, 3}}));
-    QCOMPARE(grid->Rows(0).ToStringList(), (QStringList{"Nr.", "Zeit", "Land", "Name", "Stat"}));
-    QCOMPARE(grid->SortOptions()->SortCol(), 2);
-    QVERIFY(grid->Modified());
+    QCOMPARE(grid->rowStrings(0).toStringList(), (QStringList{"Nr.", "Zeit", "Land", "Name", "Stat"}));
+    QCOMPARE(grid->sortOptions()->sortCol(), 2);
+    QVERIFY(grid->modified());
     // Press and release in different columns is no title click.
-    QCOMPARE(grid->SortOptions()->SortDirection(), sdAscending);
+    QCOMPARE(grid->sortOptions()->sortDirection(), sdAscending);
 }
 
 void TestGridWidget::shiftArrowsSelectRowRange()
 {
-    auto grid = MakeGrid(8);
+    auto grid = makeGrid(8);
     grid->setMultiSelect(true);
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     grid->setFocus();
-    grid->GotoCell(0, 2, false);
+    grid->gotoCell(0, 2, false);
     QTest::keyClick(grid.get(), Qt::Key_Down, Qt::ShiftModifier);
     QTest::keyClick(grid.get(), Qt::Key_Down, Qt::ShiftModifier);
-    QCOMPARE(grid->Row(), 4);
-    QStringList selected = grid->SelectedRows();
+    QCOMPARE(grid->currentRow(), 4);
+    QStringList selected = grid->selectedRows();
     std::sort(selected.begin(), selected.end());
     QCOMPARE(selected, (QStringList{"2", "3", "4"}));
     QTest::keyClick(grid.get(), Qt::Key_Down);
-    QCOMPARE(grid->SelectedRows(), QStringList{"5"});
-    QVERIFY(!(grid->Options() & goRangeSelect));
+    QCOMPARE(grid->selectedRows(), QStringList{"5"});
+    QVERIFY(!(grid->options() & goRangeSelect));
 }
 
 void TestGridWidget::editorFollowsDownKeyAndValidates()
 {
-    auto grid = MakeGrid(6);
-    grid->setOptions(grid->Options() | goEditing);
+    auto grid = makeGrid(6);
+    grid->setOptions(grid->options() | goEditing);
     QList<QPair<int, QString>> validated;
-    grid->OnCellValidate = [&](TSortGrid *, int, int row, const QString &, QString &newValue, bool &) {
+    grid->OnCellValidate = [&](SortGrid *, int, int row, const QString &, QString &newValue, bool &) {
         validated << qMakePair(row, newValue);
     };
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CellRect(3, 1).center());
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->cellRect(3, 1).center());
     QTest::keyClick(grid.get(), Qt::Key_F2);
-    QTRY_VERIFY(grid->EditorShowing());
-    QTest::keyClicks(grid->InplaceEditor(), QStringLiteral("GER"));
-    QTest::keyClick(grid->InplaceEditor(), Qt::Key_Down);
-    QCOMPARE(grid->Row(), 2);
-    QTRY_VERIFY(grid->EditorShowing());
-    QCOMPARE(grid->InplaceEditor()->geometry(), grid->CellRect(3, 2));
+    QTRY_VERIFY(grid->editorShowing());
+    QTest::keyClicks(grid->inplaceEditor(), QStringLiteral("GER"));
+    QTest::keyClick(grid->inplaceEditor(), Qt::Key_Down);
+    QCOMPARE(grid->currentRow(), 2);
+    QTRY_VERIFY(grid->editorShowing());
+    QCOMPARE(grid->inplaceEditor()->geometry(), grid->cellRect(3, 2));
     QCOMPARE(validated, (QList<QPair<int, QString>>{{1, "GER"}}));
-    QTest::keyClicks(grid->InplaceEditor(), QStringLiteral("AUT"));
-    QTest::keyClick(grid->InplaceEditor(), Qt::Key_Return);
+    QTest::keyClicks(grid->inplaceEditor(), QStringLiteral("AUT"));
+    QTest::keyClick(grid->inplaceEditor(), Qt::Key_Return);
     QCOMPARE(validated.size(), 2);
     QCOMPARE(validated.last(), qMakePair(2, QStringLiteral("AUT")));
-    QCOMPARE(grid->Cells(3, 1), QStringLiteral("GER"));
-    QCOMPARE(grid->Cells(3, 2), QStringLiteral("AUT"));
+    QCOMPARE(grid->cells(3, 1), QStringLiteral("GER"));
+    QCOMPARE(grid->cells(3, 2), QStringLiteral("AUT"));
 }
 
 QTEST_MAIN(TestGridWidget)

@@ -48,8 +48,8 @@ void TestSortCompare::ordinal()
     QFETCH(QString, a);
     QFETCH(QString, b);
     QFETCH(int, expected);
-    QCOMPARE(CompareOrdinal(a, b), expected);
-    QCOMPARE(CompareOrdinal(b, a), -expected);
+    QCOMPARE(compareOrdinal(a, b), expected);
+    QCOMPARE(compareOrdinal(b, a), -expected);
 }
 
 void TestSortCompare::numericExtended_data()
@@ -77,7 +77,7 @@ void TestSortCompare::numericExtended()
     QFETCH(QString, a);
     QFETCH(QString, b);
     QFETCH(int, expected);
-    QCOMPARE(CompareNumericExtended(a, b), expected);
+    QCOMPARE(compareNumericExtended(a, b), expected);
 }
 
 void TestSortCompare::lowerCase_data()
@@ -93,7 +93,7 @@ void TestSortCompare::lowerCase()
 {
     QFETCH(QString, text);
     QFETCH(QString, expected);
-    QCOMPARE(LowerCaseAZ(text), expected);
+    QCOMPARE(lowerCaseAZ(text), expected);
 }
 
 void TestSortCompare::strToInt_data()
@@ -118,7 +118,7 @@ void TestSortCompare::strToInt()
     QFETCH(bool, ok);
     QFETCH(int, value);
     int v = 0;
-    QCOMPARE(TryStrToInt(text, v), ok);
+    QCOMPARE(tryStrToInt(text, v), ok);
     if (ok)
         QCOMPARE(v, value);
 }
@@ -145,7 +145,7 @@ void TestSortCompare::strToFloat()
     QFETCH(bool, ok);
     QFETCH(double, value);
     double v = 0;
-    QCOMPARE(TryStrToFloat(text, QLocale(QLocale::German, QLocale::Germany), v), ok);
+    QCOMPARE(tryStrToFloat(text, QLocale(QLocale::German, QLocale::Germany), v), ok);
     if (ok)
         QCOMPARE(v, value);
 }
@@ -171,7 +171,7 @@ void TestSortCompare::strToTime()
     QFETCH(bool, ok);
     QFETCH(int, msecs);
     double v = 0;
-    QCOMPARE(TryStrToTime(text, QLocale(QLocale::German, QLocale::Germany), v), ok);
+    QCOMPARE(tryStrToTime(text, QLocale(QLocale::German, QLocale::Germany), v), ok);
     if (ok)
         QCOMPARE(qRound(v * 86400000.0), msecs);
 }
@@ -197,7 +197,7 @@ void TestSortCompare::strToDateTime()
     QFETCH(bool, ok);
     QFETCH(double, value);
     double v = 0;
-    QCOMPARE(TryStrToDateTime(text, QLocale(QLocale::German, QLocale::Germany), v), ok);
+    QCOMPARE(tryStrToDateTime(text, QLocale(QLocale::German, QLocale::Germany), v), ok);
     if (ok)
         QVERIFY(qAbs(v - value) < 1e-9);
 }

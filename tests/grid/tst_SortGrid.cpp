@@ -2,8 +2,8 @@
 
 #include <QTest>
 
-Q_DECLARE_METATYPE(TSortStyle)
-Q_DECLARE_METATYPE(TSortDirection)
+Q_DECLARE_METATYPE(SortStyle)
+Q_DECLARE_METATYPE(SortDirection)
 
 // Sorting of the sortable grid: styles, keys, direction, the tie-break by row
 // position, style detection and the selection that follows its rows.
@@ -40,7 +40,7 @@ void TestSortGrid::initTestCase()
 
 void TestSortGrid::stableOrder_data()
 {
-    QTest::addColumn<TSortDirection>("direction");
+    QTest::addColumn<SortDirection>("direction");
     QTest::addColumn<QStringList>("expectedTags");
     QTest::newRow("ascending") << sdAscending << QStringList{"2", "4", "1", "3", "5"};
     QTest::newRow("descending") << sdDescending << QStringList{"5", "1", "3", "2", "4"};
@@ -48,21 +48,21 @@ void TestSortGrid::stableOrder_data()
 
 void TestSortGrid::stableOrder()
 {
-    QFETCH(TSortDirection, direction);
+    QFETCH(SortDirection, direction);
     QFETCH(QStringList, expectedTags);
-    TSortGrid grid;
-    FillGrid(grid, {{"Key", "Tag"}, {"b", "1"}, {"a", "2"}, {"b", "3"}, {"a", "4"}, {"c", "5"}});
-    grid.SortOptions()->setSortDirection(direction);
-    grid.SortByColumn(0);
-    QCOMPARE(DataColumn(grid, 1), expectedTags);
+    SortGrid grid;
+    fillGrid(grid, {{"Key", "Tag"}, {"b", "1"}, {"a", "2"}, {"b", "3"}, {"a", "4"}, {"c", "5"}});
+    grid.sortOptions()->setSortDirection(direction);
+    grid.sortByColumn(0);
+    QCOMPARE(dataColumn(grid, 1), expectedTags);
     // Sorting again by the same key must not shuffle the equal rows.
-    grid.SortByColumn(0);
-    QCOMPARE(DataColumn(grid, 1), expectedTags);
+    grid.sortByColumn(0);
+    QCOMPARE(dataColumn(grid, 1), expectedTags);
 }
 
 void TestSortGrid::styles_data()
 {
-    QTest::addColumn<TSortStyle>("style");
+    QTest::addColumn<SortStyle>("style");
     QTest::addColumn<QStringList>("keys");
     QTest::addColumn<QStringList>("expected");
     QTest::newRow("normal by bytes") << ssNormal << QStringList{"b", "10", "a", "9"} << QStringList{"10", "9", "a", "b"};
@@ -83,28 +83,28 @@ void TestSortGrid::styles_data()
 
 void TestSortGrid::styles()
 {
-    QFETCH(TSortStyle, style);
+    QFETCH(SortStyle, style);
     QFETCH(QStringList, keys);
     QFETCH(QStringList, expected);
-    TSortGrid grid;
-    FillKeyColumn(grid, keys);
-    grid.SortOptions()->setSortStyle(style);
-    grid.SortByColumn(0);
-    QCOMPARE(DataColumn(grid, 0), expected);
-    QCOMPARE(grid.SortOptions()->SortStyle(), style);
+    SortGrid grid;
+    fillKeyColumn(grid, keys);
+    grid.sortOptions()->setSortStyle(style);
+    grid.sortByColumn(0);
+    QCOMPARE(dataColumn(grid, 0), expected);
+    QCOMPARE(grid.sortOptions()->sortStyle(), style);
 
     std::reverse(expected.begin(), expected.end());
-    grid.SortOptions()->setSortDirection(sdDescending);
-    grid.SortByColumn(0);
+    grid.sortOptions()->setSortDirection(sdDescending);
+    grid.sortByColumn(0);
     if (style == ssNumericExtended && keys.contains(QString()))
         return; // equal empty keys keep their row order, so the reverse differs
-    QCOMPARE(DataColumn(grid, 0), expected);
+    QCOMPARE(dataColumn(grid, 0), expected);
 }
 
 void TestSortGrid::automaticDetection_data()
 {
     QTest::addColumn<QStringList>("keys");
-    QTest::addColumn<TSortStyle>("detected");
+    QTest::addColumn<SortStyle>("detected");
     QTest::addColumn<QStringList>("expected");
     QTest::newRow("numbers") << QStringList{"9", "10", "8,5"} << ssNumeric << QStringList{"8,5", "9", "10"};
     QTest::newRow("one empty cell") << QStringList{"9", "", "10"} << ssNormal << QStringList{"", "10", "9"};
@@ -118,41 +118,41 @@ void TestSortGrid::automaticDetection_data()
 void TestSortGrid::automaticDetection()
 {
     QFETCH(QStringList, keys);
-    QFETCH(TSortStyle, detected);
+    QFETCH(SortStyle, detected);
     QFETCH(QStringList, expected);
-    TSortGrid grid;
-    FillKeyColumn(grid, keys);
-    grid.SortOptions()->setSortStyle(ssAutomatic);
-    grid.SortByColumn(0);
-    QCOMPARE(grid.SortOptions()->SortStyle(), detected);
-    QCOMPARE(DataColumn(grid, 0), expected);
+    SortGrid grid;
+    fillKeyColumn(grid, keys);
+    grid.sortOptions()->setSortStyle(ssAutomatic);
+    grid.sortByColumn(0);
+    QCOMPARE(grid.sortOptions()->sortStyle(), detected);
+    QCOMPARE(dataColumn(grid, 0), expected);
 
     // The detected style sticks: a later sort of text in the column keeps it.
     grid.setCells(0, 1, QStringLiteral("zzz"));
-    grid.SortByColumn(0);
-    QCOMPARE(grid.SortOptions()->SortStyle(), detected);
+    grid.sortByColumn(0);
+    QCOMPARE(grid.sortOptions()->sortStyle(), detected);
 }
 
 void TestSortGrid::caseInsensitiveKeepsUmlautBytes()
 {
-    TSortGrid grid;
-    FillGrid(grid, {{"Key", "Tag"},
+    SortGrid grid;
+    fillGrid(grid, {{"Key", "Tag"},
                     {QString::fromUtf8("ä"), "1"},
                     {"ABC", "2"},
                     {QString::fromUtf8("Ä"), "3"},
                     {"abc", "4"}});
-    grid.SortByColumn(0);
+    grid.sortByColumn(0);
     // abc and ABC are equal and keep their order; Ä (0xC4) comes before ä (0xE4).
-    QCOMPARE(DataColumn(grid, 1), (QStringList{"2", "4", "3", "1"}));
+    QCOMPARE(dataColumn(grid, 1), (QStringList{"2", "4", "3", "1"}));
 }
 
 void TestSortGrid::caseSensitiveOrdersUpperFirst()
 {
-    TSortGrid grid;
-    FillGrid(grid, {{"Key"}, {"abc"}, {"ABC"}, {"Abc"}});
-    grid.SortOptions()->setSortCaseSensitive(true);
-    grid.SortByColumn(0);
-    QCOMPARE(DataColumn(grid, 0), (QStringList{"ABC", "Abc", "abc"}));
+    SortGrid grid;
+    fillGrid(grid, {{"Key"}, {"abc"}, {"ABC"}, {"Abc"}});
+    grid.sortOptions()->setSortCaseSensitive(true);
+    grid.sortByColumn(0);
+    QCOMPARE(dataColumn(grid, 0), (QStringList{"ABC", "Abc", "abc"}));
 }
 
 void TestSortGrid::secondaryKeys_data()
@@ -170,123 +170,123 @@ void TestSortGrid::secondaryKeys()
 {
     QFETCH(QString, secondary);
     QFETCH(QStringList, expectedTags);
-    TSortGrid grid;
+    SortGrid grid;
     grid.setColCount(4);
-    FillGrid(grid, {{"A", "B", "C", "Tag"},
+    fillGrid(grid, {{"A", "B", "C", "Tag"},
                     {"x", "2", "a", "1"},
                     {"y", "1", "a", "2"},
                     {"x", "1", "b", "3"},
                     {"x", "3", "c", "4"}});
-    grid.SortOptions()->setSecondaryIndex(secondary);
-    grid.SortByColumn(0);
-    QCOMPARE(DataColumn(grid, 3), expectedTags);
+    grid.sortOptions()->setSecondaryIndex(secondary);
+    grid.sortByColumn(0);
+    QCOMPARE(dataColumn(grid, 3), expectedTags);
 }
 
 void TestSortGrid::singleDataRowUnchanged()
 {
-    TSortGrid grid;
-    FillGrid(grid, {{"Nr.", "Zeit"}, {"00001", "1:02,3"}});
-    grid.SortOptions()->setSortDirection(sdDescending);
-    grid.SortByColumn(1);
-    QCOMPARE(grid.RowCount(), 2);
-    QCOMPARE(grid.Rows(1).ToStringList().mid(0, 2), (QStringList{"00001", "1:02,3"}));
-    QCOMPARE(grid.Cells(0, 0), QStringLiteral("Nr."));
+    SortGrid grid;
+    fillGrid(grid, {{"Nr.", "Zeit"}, {"00001", "1:02,3"}});
+    grid.sortOptions()->setSortDirection(sdDescending);
+    grid.sortByColumn(1);
+    QCOMPARE(grid.rowCount(), 2);
+    QCOMPARE(grid.rowStrings(1).toStringList().mid(0, 2), (QStringList{"00001", "1:02,3"}));
+    QCOMPARE(grid.cells(0, 0), QStringLiteral("Nr."));
 }
 
 void TestSortGrid::canSortFalseChangesNothing()
 {
-    TSortGrid grid;
-    FillGrid(grid, {{"Key"}, {"b"}, {"a"}});
-    grid.SortOptions()->setCanSort(false);
-    grid.SortByColumn(0);
-    QCOMPARE(DataColumn(grid, 0), (QStringList{"b", "a"}));
-    QCOMPARE(grid.SortOptions()->SortCol(), 0);
+    SortGrid grid;
+    fillGrid(grid, {{"Key"}, {"b"}, {"a"}});
+    grid.sortOptions()->setCanSort(false);
+    grid.sortByColumn(0);
+    QCOMPARE(dataColumn(grid, 0), (QStringList{"b", "a"}));
+    QCOMPARE(grid.sortOptions()->sortCol(), 0);
 }
 
 void TestSortGrid::selectionFollowsRows()
 {
-    TSortGrid grid;
-    FillGrid(grid, {{"Key"}, {"c"}, {"a"}, {"b"}});
-    grid.GotoCell(0, 1, false); // row 1 holds "c"
-    QCOMPARE(grid.SelectedRows(), QStringList{"1"});
-    grid.SortByColumn(0);
-    QCOMPARE(grid.Cells(0, 3), QStringLiteral("c"));
-    QCOMPARE(grid.SelectedRows(), QStringList{"3"});
-    QCOMPARE(grid.Row(), 3);
-    QVERIFY(grid.IsRowSelected(3));
-    QVERIFY(!grid.IsRowSelected(1));
+    SortGrid grid;
+    fillGrid(grid, {{"Key"}, {"c"}, {"a"}, {"b"}});
+    grid.gotoCell(0, 1, false); // row 1 holds "c"
+    QCOMPARE(grid.selectedRows(), QStringList{"1"});
+    grid.sortByColumn(0);
+    QCOMPARE(grid.cells(0, 3), QStringLiteral("c"));
+    QCOMPARE(grid.selectedRows(), QStringList{"3"});
+    QCOMPARE(grid.currentRow(), 3);
+    QVERIFY(grid.isRowSelected(3));
+    QVERIFY(!grid.isRowSelected(1));
 }
 
 void TestSortGrid::styleEventAnswersEveryKey()
 {
-    TSortGrid grid;
+    SortGrid grid;
     grid.setColCount(3);
-    FillGrid(grid, {{"A", "B", "C"}, {"1", "10", "x"}, {"1", "9", "y"}});
-    grid.SortOptions()->setSecondaryIndex(QStringLiteral("1"));
+    fillGrid(grid, {{"A", "B", "C"}, {"1", "10", "x"}, {"1", "9", "y"}});
+    grid.sortOptions()->setSecondaryIndex(QStringLiteral("1"));
     QList<int> asked;
-    grid.OnGetSortStyle = [&](TSortGrid *, int col, TSortStyle &style) {
+    grid.OnGetSortStyle = [&](SortGrid *, int col, SortStyle &style) {
         asked << col;
         style = col == 1 ? ssNumeric : ssNormal;
     };
-    grid.SortByColumn(0);
+    grid.sortByColumn(0);
     // The secondary key is asked first, the primary key last.
     QCOMPARE(asked, (QList<int>{1, 0}));
-    QCOMPARE(DataColumn(grid, 1), (QStringList{"9", "10"}));
-    QCOMPARE(grid.SortOptions()->SortStyle(), ssNormal);
+    QCOMPARE(dataColumn(grid, 1), (QStringList{"9", "10"}));
+    QCOMPARE(grid.sortOptions()->sortStyle(), ssNormal);
 }
 
 void TestSortGrid::customComparisonResetAfterSort()
 {
-    TSortGrid grid;
-    FillGrid(grid, {{"Key"}, {"ccc"}, {"a"}, {"bb"}});
-    grid.SortOptions()->setSortStyle(ssCustom);
-    grid.SortOptions()->setSortCompare(
+    SortGrid grid;
+    fillGrid(grid, {{"Key"}, {"ccc"}, {"a"}, {"bb"}});
+    grid.sortOptions()->setSortStyle(ssCustom);
+    grid.sortOptions()->setSortCompare(
         [](const QString &a, const QString &b) { return int(b.size()) - int(a.size()); });
-    grid.SortByColumn(0);
-    QCOMPARE(DataColumn(grid, 0), (QStringList{"ccc", "bb", "a"}));
-    QVERIFY(!grid.SortOptions()->SortCompare());
+    grid.sortByColumn(0);
+    QCOMPARE(dataColumn(grid, 0), (QStringList{"ccc", "bb", "a"}));
+    QVERIFY(!grid.sortOptions()->sortCompare());
 }
 
 void TestSortGrid::sortNotificationsMayChangeColumn()
 {
-    TSortGrid grid;
-    FillGrid(grid, {{"A", "B"}, {"1", "z"}, {"2", "y"}});
+    SortGrid grid;
+    fillGrid(grid, {{"A", "B"}, {"1", "z"}, {"2", "y"}});
     int endColumn = -1;
-    grid.OnBeginSort = [](TSortGrid *, int &col) { col = 1; };
-    grid.OnEndSort = [&](TSortGrid *, int col) { endColumn = col; };
-    grid.SortByColumn(0);
-    QCOMPARE(DataColumn(grid, 1), (QStringList{"y", "z"}));
+    grid.OnBeginSort = [](SortGrid *, int &col) { col = 1; };
+    grid.OnEndSort = [&](SortGrid *, int col) { endColumn = col; };
+    grid.sortByColumn(0);
+    QCOMPARE(dataColumn(grid, 1), (QStringList{"y", "z"}));
     QCOMPARE(endColumn, 1);
-    QCOMPARE(grid.SortOptions()->SortCol(), 0);
+    QCOMPARE(grid.sortOptions()->sortCol(), 0);
 }
 
 void TestSortGrid::sortKeepsCellsBeyondLastColumn()
 {
-    TSortGrid grid;
+    SortGrid grid;
     grid.setColCount(2);
-    FillGrid(grid, {{"A", "B"}, {"b", "1"}, {"a", "2"}});
+    fillGrid(grid, {{"A", "B"}, {"b", "1"}, {"a", "2"}});
     grid.setCells(2, 1, QStringLiteral("format-1"));
     grid.setCells(2, 2, QStringLiteral("format-2"));
-    grid.SortByColumn(0);
-    QCOMPARE(DataColumn(grid, 1), (QStringList{"2", "1"}));
+    grid.sortByColumn(0);
+    QCOMPARE(dataColumn(grid, 1), (QStringList{"2", "1"}));
     // Only the grid's columns are sorted; the cells right of them stay put.
-    QCOMPARE(grid.Cells(2, 1), QStringLiteral("format-1"));
-    QCOMPARE(grid.Cells(2, 2), QStringLiteral("format-2"));
+    QCOMPARE(grid.cells(2, 1), QStringLiteral("format-1"));
+    QCOMPARE(grid.cells(2, 2), QStringLiteral("format-2"));
 }
 
 void TestSortGrid::sortLeavesBracketAndModified()
 {
-    TSortGrid grid;
-    FillGrid(grid, {{"A"}, {"b"}, {"a"}});
+    SortGrid grid;
+    fillGrid(grid, {{"A"}, {"b"}, {"a"}});
     grid.setModified(false);
-    grid.SortOptions()->setUpdateOnSizeChange(true);
+    grid.sortOptions()->setUpdateOnSizeChange(true);
     int endUpdates = 0;
-    grid.OnEndUpdate = [&](TSortGrid *) { ++endUpdates; };
-    grid.SortByColumn(0);
-    QVERIFY(!grid.NowUpdating());
+    grid.OnEndUpdate = [&](SortGrid *) { ++endUpdates; };
+    grid.sortByColumn(0);
+    QVERIFY(!grid.nowUpdating());
     QVERIFY(grid.isEnabled());
-    QVERIFY(grid.SortOptions()->UpdateOnSizeChange());
-    QVERIFY(!grid.Modified());
+    QVERIFY(grid.sortOptions()->updateOnSizeChange());
+    QVERIFY(!grid.modified());
     QCOMPARE(endUpdates, 1);
 }
 

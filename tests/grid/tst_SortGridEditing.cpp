@@ -32,10 +32,10 @@ private Q_SLOTS:
     void validation();
 
 private:
-    void Click(const QPoint &p, Qt::MouseButton button = Qt::LeftButton);
+    void click(const QPoint &p, Qt::MouseButton button = Qt::LeftButton);
 
     QWidget *m_host = nullptr;
-    TSortGrid *m_grid = nullptr;
+    SortGrid *m_grid = nullptr;
     QStringList m_entries;
     int m_comboWidth = 0;
     int m_comboHeight = 0;
@@ -49,13 +49,13 @@ void TestSortGridEditing::init()
     m_host->resize(500, 320);
     auto *layout = new QVBoxLayout(m_host);
     layout->setContentsMargins(40, 30, 10, 10);
-    m_grid = new TSortGrid(m_host);
+    m_grid = new SortGrid(m_host);
     layout->addWidget(m_grid);
-    m_grid->ShowMessage = [](const QString &) {};
+    m_grid->showMessage = [](const QString &) {};
     m_grid->setOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goDrawFocusSelected
                        | goEditing);
-    m_grid->SortOptions()->setCanSort(false);
-    FillGrid(*m_grid, {{"Nr.", "Name", "LKZ", "Ok", "Mehr"},
+    m_grid->sortOptions()->setCanSort(false);
+    fillGrid(*m_grid, {{"Nr.", "Name", "LKZ", "Ok", "Mehr"},
                        {"1", "anna", "GER", "V", ""},
                        {"2", "berta", "XYZ", "1", ""},
                        {"3", "bernd", "aut", "v", ""},
@@ -65,18 +65,18 @@ void TestSortGridEditing::init()
     m_comboWidth = 0;
     m_comboHeight = 0;
     m_chosen.clear();
-    m_grid->OnGetCellFormat = [](TSortGrid *, int col, int, TGridDrawState, TFormatOptions &, bool &checkBox,
+    m_grid->OnGetCellFormat = [](SortGrid *, int col, int, GridDrawState, CellFormat &, bool &checkBox,
                                  bool &combobox, bool &ellipsis) {
         combobox = col == 2;
         checkBox = col == 3;
         ellipsis = col == 4;
     };
-    m_grid->OnGetComboBox = [this](TSortGrid *, int, int, QStringList &strs, int &width, int &height, bool &) {
+    m_grid->OnGetComboBox = [this](SortGrid *, int, int, QStringList &strs, int &width, int &height, bool &) {
         strs = m_entries;
         width = m_comboWidth;
         height = m_comboHeight;
     };
-    m_grid->OnSetComboBox = [this](TSortGrid *, int col, int row, const QString &text) {
+    m_grid->OnSetComboBox = [this](SortGrid *, int col, int row, const QString &text) {
         m_chosen << qMakePair(QPoint(col, row), text);
     };
     m_host->show();
@@ -91,7 +91,7 @@ void TestSortGridEditing::cleanup()
     m_grid = nullptr;
 }
 
-void TestSortGridEditing::Click(const QPoint &p, Qt::MouseButton button)
+void TestSortGridEditing::click(const QPoint &p, Qt::MouseButton button)
 {
     QTest::mouseClick(m_grid->viewport(), button, {}, p);
 }
@@ -110,9 +110,9 @@ void TestSortGridEditing::comboListHighlight()
 {
     QFETCH(int, row);
     QFETCH(QString, highlighted);
-    const QRect cell = m_grid->CellRect(2, row);
-    Click(cell.center());
-    QListWidget *list = m_grid->ComboList();
+    const QRect cell = m_grid->cellRect(2, row);
+    click(cell.center());
+    QListWidget *list = m_grid->comboList();
     QTRY_VERIFY(list->isVisible());
     QCOMPARE(list->currentItem()->text(), highlighted);
     // Sorted by default, and placed under the cell on the window.
@@ -144,23 +144,23 @@ void TestSortGridEditing::comboListSize()
         m_entries << QStringLiteral("E%1").arg(i, 2, 10, QLatin1Char('0'));
     m_comboWidth = width;
     m_comboHeight = height;
-    QVERIFY(m_grid->ShowComboList(2, 1));
-    QListWidget *list = m_grid->ComboList();
+    QVERIFY(m_grid->showComboList(2, 1));
+    QListWidget *list = m_grid->comboList();
     QCOMPARE(list->count(), entries);
     const int itemHeight = list->sizeHintForRow(0);
     QCOMPARE(list->height(), items * itemHeight + 5);
-    QCOMPARE(list->width(), width != 0 ? width : m_grid->CellRect(2, 1).width() + 1);
+    QCOMPARE(list->width(), width != 0 ? width : m_grid->cellRect(2, 1).width() + 1);
 }
 
 void TestSortGridEditing::comboListChosenWithEnter()
 {
-    QVERIFY(m_grid->ShowComboList(2, 2));
-    QListWidget *list = m_grid->ComboList();
+    QVERIFY(m_grid->showComboList(2, 2));
+    QListWidget *list = m_grid->comboList();
     QTRY_VERIFY(list->hasFocus());
     QTest::keyClick(list, Qt::Key_Down); // AUT -> GER
     QTest::keyClick(list, Qt::Key_Return);
     QVERIFY(!list->isVisible());
-    QCOMPARE(m_grid->Cells(2, 2), QStringLiteral("GER"));
+    QCOMPARE(m_grid->cells(2, 2), QStringLiteral("GER"));
     QVERIFY(!m_chosen.isEmpty());
     QCOMPARE(m_chosen.first(), qMakePair(QPoint(2, 2), QStringLiteral("GER")));
     QTRY_VERIFY(m_grid->hasFocus());
@@ -168,95 +168,95 @@ void TestSortGridEditing::comboListChosenWithEnter()
 
 void TestSortGridEditing::comboListChosenByClick()
 {
-    Click(m_grid->CellRect(2, 4).center());
-    QListWidget *list = m_grid->ComboList();
+    click(m_grid->cellRect(2, 4).center());
+    QListWidget *list = m_grid->comboList();
     QTRY_VERIFY(list->isVisible());
     const QRect item = list->visualItemRect(list->item(2));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
     QVERIFY(!list->isVisible());
-    QCOMPARE(m_grid->Cells(2, 4), QStringLiteral("SUI"));
+    QCOMPARE(m_grid->cells(2, 4), QStringLiteral("SUI"));
     QCOMPARE(m_chosen.first().second, QStringLiteral("SUI"));
 }
 
 void TestSortGridEditing::emptyComboListDoesNotOpen()
 {
     m_entries.clear();
-    QVERIFY(!m_grid->ShowComboList(2, 1));
-    Click(m_grid->CellRect(2, 1).center());
-    QVERIFY(!m_grid->ComboList()->isVisible());
-    QCOMPARE(m_grid->Cells(2, 1), QStringLiteral("GER"));
+    QVERIFY(!m_grid->showComboList(2, 1));
+    click(m_grid->cellRect(2, 1).center());
+    QVERIFY(!m_grid->comboList()->isVisible());
+    QCOMPARE(m_grid->cells(2, 1), QStringLiteral("GER"));
     // Not a drop-down cell: no list either.
     m_entries = QStringList{"X"};
-    QVERIFY(!m_grid->ShowComboList(1, 1));
+    QVERIFY(!m_grid->showComboList(1, 1));
 }
 
 void TestSortGridEditing::spaceOpensComboList()
 {
-    m_grid->GotoCell(2, 3, false);
+    m_grid->gotoCell(2, 3, false);
     QTest::keyClick(m_grid, Qt::Key_Space);
-    QTRY_VERIFY(m_grid->ComboList()->isVisible());
-    QCOMPARE(m_grid->ComboList()->currentItem()->text(), QStringLiteral("AUT"));
+    QTRY_VERIFY(m_grid->comboList()->isVisible());
+    QCOMPARE(m_grid->comboList()->currentItem()->text(), QStringLiteral("AUT"));
 }
 
 void TestSortGridEditing::editorRefusedOnSpecialCells()
 {
     for (int col : {2, 3}) {
-        m_grid->GotoCell(col, 1, false);
+        m_grid->gotoCell(col, 1, false);
         QTest::keyClick(m_grid, Qt::Key_F2);
-        QVERIFY(!m_grid->EditorShowing());
+        QVERIFY(!m_grid->editorShowing());
     }
-    m_grid->GotoCell(1, 1, false);
+    m_grid->gotoCell(1, 1, false);
     QTest::keyClick(m_grid, Qt::Key_F2);
-    QVERIFY(m_grid->EditorShowing());
+    QVERIFY(m_grid->editorShowing());
 }
 
 void TestSortGridEditing::tabWhileEditingSkipsDropDownCell()
 {
-    m_grid->setOptions(m_grid->Options() | goTabs);
-    m_grid->OnGetCellFormat = [](TSortGrid *, int col, int, TGridDrawState, TFormatOptions &, bool &, bool &combobox,
+    m_grid->setOptions(m_grid->options() | goTabs);
+    m_grid->OnGetCellFormat = [](SortGrid *, int col, int, GridDrawState, CellFormat &, bool &, bool &combobox,
                                  bool &) { combobox = col == 2; };
-    m_grid->GotoCell(1, 1, false);
+    m_grid->gotoCell(1, 1, false);
     QTest::keyClick(m_grid, Qt::Key_F2);
-    QTRY_VERIFY(m_grid->EditorShowing());
-    QTest::keyPress(m_grid->InplaceEditor(), Qt::Key_Tab);
+    QTRY_VERIFY(m_grid->editorShowing());
+    QTest::keyPress(m_grid->inplaceEditor(), Qt::Key_Tab);
     // The drop-down cell refuses the cursor but opens its list; the cursor goes on.
-    QVERIFY(m_grid->ComboList()->isVisible());
-    QCOMPARE(m_grid->Col(), 3);
-    QCOMPARE(m_grid->Row(), 1);
+    QVERIFY(m_grid->comboList()->isVisible());
+    QCOMPARE(m_grid->currentCol(), 3);
+    QCOMPARE(m_grid->currentRow(), 1);
 }
 
 void TestSortGridEditing::checkBoxes()
 {
     QList<std::tuple<int, int, bool>> set;
-    m_grid->OnSetChecked = [&](TSortGrid *, int col, int row, bool state) { set << std::make_tuple(col, row, state); };
-    QVERIFY(m_grid->IsChecked(3, 1));
-    QVERIFY(m_grid->IsChecked(3, 2)); // "1"
-    QVERIFY(!m_grid->IsChecked(3, 3)); // "v"
-    m_grid->SetChecked(3, 4, true);
-    QCOMPARE(m_grid->Cells(3, 4), QStringLiteral("V"));
-    m_grid->SetChecked(3, 2, !m_grid->IsChecked(3, 2));
-    QCOMPARE(m_grid->Cells(3, 2), QString());
+    m_grid->OnSetChecked = [&](SortGrid *, int col, int row, bool state) { set << std::make_tuple(col, row, state); };
+    QVERIFY(m_grid->isChecked(3, 1));
+    QVERIFY(m_grid->isChecked(3, 2)); // "1"
+    QVERIFY(!m_grid->isChecked(3, 3)); // "v"
+    m_grid->setChecked(3, 4, true);
+    QCOMPARE(m_grid->cells(3, 4), QStringLiteral("V"));
+    m_grid->setChecked(3, 2, !m_grid->isChecked(3, 2));
+    QCOMPARE(m_grid->cells(3, 2), QString());
     QCOMPARE(set, (QList<std::tuple<int, int, bool>>{{3, 4, true}, {3, 2, false}}));
     // Not a check-box cell: never checked, never set.
     m_grid->setCells(1, 1, QStringLiteral("V"));
-    QVERIFY(!m_grid->IsChecked(1, 1));
-    m_grid->SetChecked(1, 1, false);
-    QCOMPARE(m_grid->Cells(1, 1), QStringLiteral("V"));
+    QVERIFY(!m_grid->isChecked(1, 1));
+    m_grid->setChecked(1, 1, false);
+    QCOMPARE(m_grid->cells(1, 1), QStringLiteral("V"));
     QCOMPARE(set.size(), 2);
 }
 
 void TestSortGridEditing::checkBoxToggledByClickAndSpace()
 {
-    const QPoint cell = m_grid->CellRect(3, 3).center();
-    Click(cell);
-    QCOMPARE(m_grid->Cells(3, 3), QStringLiteral("V"));
+    const QPoint cell = m_grid->cellRect(3, 3).center();
+    click(cell);
+    QCOMPARE(m_grid->cells(3, 3), QStringLiteral("V"));
     QTest::keyClick(m_grid, Qt::Key_Space);
-    QCOMPARE(m_grid->Cells(3, 3), QString());
+    QCOMPARE(m_grid->cells(3, 3), QString());
     // Press and release on different cells: no toggle.
     QTest::mousePress(m_grid->viewport(), Qt::LeftButton, {}, cell);
-    QTest::mouseRelease(m_grid->viewport(), Qt::LeftButton, {}, m_grid->CellRect(3, 4).center());
-    QCOMPARE(m_grid->Cells(3, 3), QString());
-    QCOMPARE(m_grid->Cells(3, 4), QString());
+    QTest::mouseRelease(m_grid->viewport(), Qt::LeftButton, {}, m_grid->cellRect(3, 4).center());
+    QCOMPARE(m_grid->cells(3, 3), QString());
+    QCOMPARE(m_grid->cells(3, 4), QString());
 }
 
 void TestSortGridEditing::ellipsisOnlyInRightmostPixels_data()
@@ -273,13 +273,13 @@ void TestSortGridEditing::ellipsisOnlyInRightmostPixels()
     QFETCH(int, fromRight);
     QFETCH(int, fired);
     int count = 0;
-    m_grid->OnSetEllipsis = [&](TSortGrid *, int col, int row) {
+    m_grid->OnSetEllipsis = [&](SortGrid *, int col, int row) {
         QCOMPARE(col, 4);
         QCOMPARE(row, 2);
         ++count;
     };
-    const QRect cell = m_grid->CellRect(4, 2);
-    Click(QPoint(cell.left() + cell.width() - fromRight, cell.center().y()));
+    const QRect cell = m_grid->cellRect(4, 2);
+    click(QPoint(cell.left() + cell.width() - fromRight, cell.center().y()));
     QCOMPARE(count, fired);
     QTest::keyClick(m_grid, Qt::Key_Space);
     QCOMPARE(count, fired + 1);
@@ -287,17 +287,17 @@ void TestSortGridEditing::ellipsisOnlyInRightmostPixels()
 
 void TestSortGridEditing::typeAheadFindsAndWraps()
 {
-    m_grid->setOptions(m_grid->Options() & ~TGridOptions(goEditing));
-    m_grid->SortOptions()->setSortCol(1);
-    m_grid->GotoCell(1, 2, false); // the first b row
+    m_grid->setOptions(m_grid->options() & ~GridOptions(goEditing));
+    m_grid->sortOptions()->setSortCol(1);
+    m_grid->gotoCell(1, 2, false); // the first b row
     QTest::keyClicks(m_grid, QStringLiteral("b"));
-    QCOMPARE(m_grid->Row(), 3);
+    QCOMPARE(m_grid->currentRow(), 3);
     QTest::keyClicks(m_grid, QStringLiteral("b"));
-    QCOMPARE(m_grid->Row(), 2);
+    QCOMPARE(m_grid->currentRow(), 2);
     QTest::keyClicks(m_grid, QStringLiteral("C"));
-    QCOMPARE(m_grid->Row(), 4);
+    QCOMPARE(m_grid->currentRow(), 4);
     QTest::keyClicks(m_grid, QStringLiteral("z"));
-    QCOMPARE(m_grid->Row(), 4);
+    QCOMPARE(m_grid->currentRow(), 4);
 }
 
 void TestSortGridEditing::validation_data()
@@ -323,7 +323,7 @@ void TestSortGridEditing::validation()
     QFETCH(bool, modified);
     QStringList oldValues;
     if (handler) {
-        m_grid->OnCellValidate = [&](TSortGrid *, int col, int row, const QString &oldValue, QString &newValue,
+        m_grid->OnCellValidate = [&](SortGrid *, int col, int row, const QString &oldValue, QString &newValue,
                                      bool &isValid) {
             QCOMPARE(col, 1);
             QCOMPARE(row, 1);
@@ -334,17 +334,17 @@ void TestSortGridEditing::validation()
             isValid = valid;
         };
     }
-    Click(m_grid->CellRect(1, 1).center());
+    click(m_grid->cellRect(1, 1).center());
     QTest::keyClick(m_grid, Qt::Key_F2);
-    QTRY_VERIFY(m_grid->EditorShowing());
-    QTest::keyClicks(m_grid->InplaceEditor(), QStringLiteral("Xa"));
-    QVERIFY(m_grid->Modified());
-    QTest::keyClick(m_grid->InplaceEditor(), Qt::Key_Return);
-    QCOMPARE(m_grid->Cells(1, 1), result);
-    QCOMPARE(m_grid->Modified(), modified);
+    QTRY_VERIFY(m_grid->editorShowing());
+    QTest::keyClicks(m_grid->inplaceEditor(), QStringLiteral("Xa"));
+    QVERIFY(m_grid->modified());
+    QTest::keyClick(m_grid->inplaceEditor(), Qt::Key_Return);
+    QCOMPARE(m_grid->cells(1, 1), result);
+    QCOMPARE(m_grid->modified(), modified);
     if (handler)
         QCOMPARE(oldValues, QStringList{"anna"});
-    QVERIFY(!m_grid->EditorShowing());
+    QVERIFY(!m_grid->editorShowing());
 }
 
 QTEST_MAIN(TestSortGridEditing)

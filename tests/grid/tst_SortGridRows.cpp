@@ -35,7 +35,7 @@ private Q_SLOTS:
     void hideRowsMovesToFirstRow();
 
 private:
-    std::unique_ptr<TSortGrid> MakeGrid(const QStringList &keys);
+    std::unique_ptr<SortGrid> makeGrid(const QStringList &keys);
 };
 
 void TestSortGridRows::initTestCase()
@@ -43,15 +43,15 @@ void TestSortGridRows::initTestCase()
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
 }
 
-std::unique_ptr<TSortGrid> TestSortGridRows::MakeGrid(const QStringList &keys)
+std::unique_ptr<SortGrid> TestSortGridRows::makeGrid(const QStringList &keys)
 {
-    auto grid = std::make_unique<TSortGrid>();
-    grid->ShowMessage = [](const QString &) {};
+    auto grid = std::make_unique<SortGrid>();
+    grid->showMessage = [](const QString &) {};
     grid->setColCount(2);
     QList<QStringList> rows{{"Key", "Tag"}};
     for (int i = 0; i < keys.size(); ++i)
         rows << QStringList{keys.at(i), QString::number(i + 1)};
-    FillGrid(*grid, rows);
+    fillGrid(*grid, rows);
     grid->setModified(false);
     grid->resize(300, 200);
     return grid;
@@ -59,40 +59,40 @@ std::unique_ptr<TSortGrid> TestSortGridRows::MakeGrid(const QStringList &keys)
 
 void TestSortGridRows::selectionFollowsCursor()
 {
-    auto grid = MakeGrid({"a", "b", "c", "d"});
+    auto grid = makeGrid({"a", "b", "c", "d"});
     grid->show();
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     grid->setFocus();
     int selectedEvents = 0;
-    grid->OnRowSelected = [&](TSortGrid *) { ++selectedEvents; };
-    grid->GotoCell(0, 1, true);
+    grid->OnRowSelected = [&](SortGrid *) { ++selectedEvents; };
+    grid->gotoCell(0, 1, true);
     for (int expected : {2, 3, 4, 4}) {
         QTest::keyClick(grid.get(), Qt::Key_Down);
-        QCOMPARE(grid->SelectedRows(), QStringList{QString::number(expected)});
-        QCOMPARE(grid->AnchorRows().first(), QString::number(expected));
+        QCOMPARE(grid->selectedRows(), QStringList{QString::number(expected)});
+        QCOMPARE(grid->anchorRows().first(), QString::number(expected));
     }
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CellRect(1, 2).center());
-    QCOMPARE(grid->SelectedRows(), QStringList{"2"});
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->cellRect(1, 2).center());
+    QCOMPARE(grid->selectedRows(), QStringList{"2"});
     QVERIFY(selectedEvents >= 4);
-    grid->Clear();
-    QVERIFY(grid->SelectedRows().isEmpty());
+    grid->clear();
+    QVERIFY(grid->selectedRows().isEmpty());
 }
 
 void TestSortGridRows::filterWithoutHandlerHidesAll()
 {
-    auto grid = MakeGrid({"a", "b", "c"});
-    grid->SortOptions()->setCanSort(false);
+    auto grid = makeGrid({"a", "b", "c"});
+    grid->sortOptions()->setCanSort(false);
     grid->setFiltered(true);
-    QVERIFY(grid->Filtered());
-    QCOMPARE(grid->RowCount(), 2);
-    QCOMPARE(grid->HiddenCount(), 3);
-    QVERIFY(grid->IsRowEmpty(1));
-    QCOMPARE(grid->Cells(0, 0), QStringLiteral("Key"));
+    QVERIFY(grid->filtered());
+    QCOMPARE(grid->rowCount(), 2);
+    QCOMPARE(grid->hiddenCount(), 3);
+    QVERIFY(grid->isRowEmpty(1));
+    QCOMPARE(grid->cells(0, 0), QStringLiteral("Key"));
     grid->setFiltered(false);
-    QCOMPARE(grid->RowCount(), 4);
-    QCOMPARE(grid->HiddenCount(), 0);
+    QCOMPARE(grid->rowCount(), 4);
+    QCOMPARE(grid->hiddenCount(), 0);
     // The former row 1 comes back last.
-    QCOMPARE(DataColumn(*grid, 0), (QStringList{"b", "c", "a"}));
+    QCOMPARE(dataColumn(*grid, 0), (QStringList{"b", "c", "a"}));
 }
 
 void TestSortGridRows::filterAcceptsSomeRows_data()
@@ -109,8 +109,8 @@ void TestSortGridRows::filterAcceptsSomeRows()
     QFETCH(bool, canSort);
     QFETCH(QStringList, shown);
     QFETCH(QStringList, afterwards);
-    auto grid = MakeGrid({"e", "d", "c", "b", "a"});
-    grid->SortOptions()->setCanSort(canSort);
+    auto grid = makeGrid({"e", "d", "c", "b", "a"});
+    grid->sortOptions()->setCanSort(canSort);
     QList<QStringList> asked;
     grid->OnSetFilter = [&](const QStringList &cells, bool &accept) {
         asked << cells;
@@ -119,14 +119,14 @@ void TestSortGridRows::filterAcceptsSomeRows()
     grid->setFiltered(true);
     QCOMPARE(asked.size(), 5);
     QCOMPARE(asked.first(), (QStringList{"e", "1"}));
-    QCOMPARE(grid->RowCount(), 3);
-    QCOMPARE(grid->HiddenCount(), 3);
-    QCOMPARE(DataColumn(*grid, 0), shown);
-    QCOMPARE(grid->Row(), 1);
+    QCOMPARE(grid->rowCount(), 3);
+    QCOMPARE(grid->hiddenCount(), 3);
+    QCOMPARE(dataColumn(*grid, 0), shown);
+    QCOMPARE(grid->currentRow(), 1);
     grid->setFiltered(false);
-    QCOMPARE(grid->RowCount(), 6);
-    QCOMPARE(grid->HiddenCount(), 0);
-    QCOMPARE(DataColumn(*grid, 0), afterwards);
+    QCOMPARE(grid->rowCount(), 6);
+    QCOMPARE(grid->hiddenCount(), 0);
+    QCOMPARE(dataColumn(*grid, 0), afterwards);
 }
 
 void TestSortGridRows::filterKeepsModified_data()
@@ -139,62 +139,62 @@ void TestSortGridRows::filterKeepsModified_data()
 void TestSortGridRows::filterKeepsModified()
 {
     QFETCH(bool, modified);
-    auto grid = MakeGrid({"a", "b", "c"});
+    auto grid = makeGrid({"a", "b", "c"});
     grid->setModified(modified);
     grid->OnSetFilter = [](const QStringList &cells, bool &accept) { accept = cells.at(0) == QLatin1String("b"); };
     grid->setFiltered(true);
-    QCOMPARE(grid->Modified(), modified);
+    QCOMPARE(grid->modified(), modified);
     grid->setFiltered(false);
-    QCOMPARE(grid->Modified(), modified);
-    QVERIFY(!grid->NowUpdating());
+    QCOMPARE(grid->modified(), modified);
+    QVERIFY(!grid->nowUpdating());
     QVERIFY(grid->isEnabled());
 }
 
 void TestSortGridRows::filterEmptyProtocolDoesNothing()
 {
-    TSortGrid grid;
+    SortGrid grid;
     grid.setColCount(2);
-    grid.BeginUpdate();
+    grid.beginUpdate();
     grid.setRowCount(2);
-    grid.EndUpdate();
+    grid.endUpdate();
     grid.setCells(0, 0, QStringLiteral("Key"));
     int asked = 0;
     grid.OnSetFilter = [&](const QStringList &, bool &) { ++asked; };
     grid.setFiltered(true);
-    QVERIFY(grid.Filtered());
+    QVERIFY(grid.filtered());
     QCOMPARE(asked, 0);
-    QCOMPARE(grid.HiddenCount(), 0);
-    QCOMPARE(grid.RowCount(), 2);
+    QCOMPARE(grid.hiddenCount(), 0);
+    QCOMPARE(grid.rowCount(), 2);
 }
 
 void TestSortGridRows::filterTwiceKeepsEveryRow()
 {
-    auto grid = MakeGrid({"a", "b", "c", "d"});
-    grid->SortOptions()->setCanSort(false);
+    auto grid = makeGrid({"a", "b", "c", "d"});
+    grid->sortOptions()->setCanSort(false);
     grid->OnSetFilter = [](const QStringList &cells, bool &accept) { accept = cells.at(0) != QLatin1String("a"); };
     grid->setFiltered(true);
     grid->OnSetFilter = [](const QStringList &cells, bool &accept) { accept = cells.at(0) == QLatin1String("a"); };
     grid->setFiltered(true);
-    QCOMPARE(DataColumn(*grid, 0), QStringList{"a"});
+    QCOMPARE(dataColumn(*grid, 0), QStringList{"a"});
     grid->setFiltered(false);
-    QStringList all = DataColumn(*grid, 0);
+    QStringList all = dataColumn(*grid, 0);
     std::sort(all.begin(), all.end());
     QCOMPARE(all, (QStringList{"a", "b", "c", "d"}));
 }
 
 void TestSortGridRows::deleteWhileFilteredKeepsHiddenRows()
 {
-    auto grid = MakeGrid({"a", "b", "c", "d"});
-    grid->SortOptions()->setCanSort(false);
+    auto grid = makeGrid({"a", "b", "c", "d"});
+    grid->sortOptions()->setCanSort(false);
     grid->OnSetFilter = [](const QStringList &cells, bool &accept) {
         accept = cells.at(0) == QLatin1String("a") || cells.at(0) == QLatin1String("c");
     };
     grid->setFiltered(true);
-    QCOMPARE(DataColumn(*grid, 0), (QStringList{"a", "c"}));
-    grid->DeleteRow(1);
-    QCOMPARE(DataColumn(*grid, 0), QStringList{"c"});
+    QCOMPARE(dataColumn(*grid, 0), (QStringList{"a", "c"}));
+    grid->deleteRow(1);
+    QCOMPARE(dataColumn(*grid, 0), QStringList{"c"});
     grid->setFiltered(false);
-    QCOMPARE(DataColumn(*grid, 0), (QStringList{"c", "b", "d"}));
+    QCOMPARE(dataColumn(*grid, 0), (QStringList{"c", "b", "d"}));
 }
 
 void TestSortGridRows::insertRow_data()
@@ -212,18 +212,18 @@ void TestSortGridRows::insertRow()
     QFETCH(int, at);
     QFETCH(int, insertedRow);
     QFETCH(QStringList, keys);
-    auto grid = MakeGrid({"a", "b", "c"});
-    grid->setCells(grid->ColCount(), 4, QStringLiteral("left over")); // a cell store leftover below the rows
+    auto grid = makeGrid({"a", "b", "c"});
+    grid->setCells(grid->colCount(), 4, QStringLiteral("left over")); // a cell store leftover below the rows
     int reported = -1;
-    grid->OnRowInsert = [&](TSortGrid *, int row) { reported = row; };
-    grid->InsertRow(at);
+    grid->OnRowInsert = [&](SortGrid *, int row) { reported = row; };
+    grid->insertRow(at);
     QCOMPARE(reported, insertedRow);
-    QCOMPARE(grid->RowCount(), 5);
-    QCOMPARE(DataColumn(*grid, 0), keys);
-    QCOMPARE(grid->Row(), insertedRow);
-    QCOMPARE(grid->SelectedRows(), QStringList{QString::number(insertedRow)});
-    QVERIFY(grid->Modified());
-    QCOMPARE(grid->RowFormats().size(), size_t(5));
+    QCOMPARE(grid->rowCount(), 5);
+    QCOMPARE(dataColumn(*grid, 0), keys);
+    QCOMPARE(grid->currentRow(), insertedRow);
+    QCOMPARE(grid->selectedRows(), QStringList{QString::number(insertedRow)});
+    QVERIFY(grid->modified());
+    QCOMPARE(grid->rowFormats().size(), size_t(5));
 }
 
 void TestSortGridRows::deleteRow_data()
@@ -241,106 +241,106 @@ void TestSortGridRows::deleteRow()
     QFETCH(QStringList, keys);
     QFETCH(int, row);
     QFETCH(QStringList, expected);
-    auto grid = MakeGrid(keys);
-    grid->RowFormats()[size_t(row)].Active = true;
+    auto grid = makeGrid(keys);
+    grid->rowFormats()[size_t(row)].active = true;
     int reported = -1;
-    grid->OnRowDelete = [&](TSortGrid *, int r) { reported = r; };
-    grid->DeleteRow(row);
+    grid->OnRowDelete = [&](SortGrid *, int r) { reported = r; };
+    grid->deleteRow(row);
     QCOMPARE(reported, row);
-    QVERIFY(grid->Modified());
-    QCOMPARE(DataColumn(*grid, 0), expected);
-    QCOMPARE(grid->RowCount(), int(expected.size()) + 1);
+    QVERIFY(grid->modified());
+    QCOMPARE(dataColumn(*grid, 0), expected);
+    QCOMPARE(grid->rowCount(), int(expected.size()) + 1);
     if (keys.size() > 1) {
-        QCOMPARE(grid->RowFormats().size(), size_t(grid->RowCount()));
-        for (const TFontSetting &s : grid->RowFormats())
-            QVERIFY(!s.Active);
+        QCOMPARE(grid->rowFormats().size(), size_t(grid->rowCount()));
+        for (const FontSetting &s : grid->rowFormats())
+            QVERIFY(!s.active);
     }
 }
 
 void TestSortGridRows::insertAndDeleteColumnKeepFormatCell()
 {
-    auto grid = MakeGrid({"a", "b"});
+    auto grid = makeGrid({"a", "b"});
     grid->setCells(2, 1, QStringLiteral("format"));
     int inserted = -1;
     int deleted = -1;
-    grid->OnColumnInsert = [&](TSortGrid *, int c) { inserted = c; };
-    grid->OnColumnDelete = [&](TSortGrid *, int c) { deleted = c; };
-    grid->InsertColumn(0);
+    grid->OnColumnInsert = [&](SortGrid *, int c) { inserted = c; };
+    grid->OnColumnDelete = [&](SortGrid *, int c) { deleted = c; };
+    grid->insertColumn(0);
     QCOMPARE(inserted, 0);
-    QCOMPARE(grid->ColCount(), 3);
-    QCOMPARE(grid->Rows(1).ToStringList(), (QStringList{"", "a", "1"}));
-    QCOMPARE(grid->Cells(3, 1), QStringLiteral("format"));
-    QCOMPARE(grid->Col(), 0);
-    grid->DeleteColumn(1);
+    QCOMPARE(grid->colCount(), 3);
+    QCOMPARE(grid->rowStrings(1).toStringList(), (QStringList{"", "a", "1"}));
+    QCOMPARE(grid->cells(3, 1), QStringLiteral("format"));
+    QCOMPARE(grid->currentCol(), 0);
+    grid->deleteColumn(1);
     QCOMPARE(deleted, 1);
-    QCOMPARE(grid->Rows(1).ToStringList(), (QStringList{"", "1"}));
-    QCOMPARE(grid->Cells(2, 1), QStringLiteral("format"));
+    QCOMPARE(grid->rowStrings(1).toStringList(), (QStringList{"", "1"}));
+    QCOMPARE(grid->cells(2, 1), QStringLiteral("format"));
 }
 
 void TestSortGridRows::extendedKeys()
 {
-    auto grid = MakeGrid({"a"});
+    auto grid = makeGrid({"a"});
     grid->setExtendedKeys(true);
     grid->show();
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     grid->setFocus();
-    grid->GotoCell(0, 1, false);
+    grid->gotoCell(0, 1, false);
     QTest::keyClick(grid.get(), Qt::Key_Delete, Qt::ControlModifier);
-    QCOMPARE(grid->RowCount(), 2);
-    QCOMPARE(grid->Cells(0, 1), QStringLiteral("a"));
+    QCOMPARE(grid->rowCount(), 2);
+    QCOMPARE(grid->cells(0, 1), QStringLiteral("a"));
     QTest::keyClick(grid.get(), Qt::Key_Insert, Qt::ControlModifier);
-    QCOMPARE(grid->RowCount(), 3);
-    QCOMPARE(DataColumn(*grid, 0), (QStringList{"a", ""}));
+    QCOMPARE(grid->rowCount(), 3);
+    QCOMPARE(dataColumn(*grid, 0), (QStringList{"a", ""}));
     QTest::keyClick(grid.get(), Qt::Key_Delete, Qt::ControlModifier);
-    QCOMPARE(grid->RowCount(), 2);
+    QCOMPARE(grid->rowCount(), 2);
     QTest::keyClick(grid.get(), Qt::Key_Insert, Qt::ControlModifier | Qt::ShiftModifier);
-    QCOMPARE(grid->ColCount(), 3);
+    QCOMPARE(grid->colCount(), 3);
     QTest::keyClick(grid.get(), Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier);
-    QCOMPARE(grid->ColCount(), 2);
+    QCOMPARE(grid->colCount(), 2);
     // Alt with Ctrl is not one of the combinations.
     QTest::keyClick(grid.get(), Qt::Key_Insert, Qt::ControlModifier | Qt::AltModifier);
-    QCOMPARE(grid->RowCount(), 2);
+    QCOMPARE(grid->rowCount(), 2);
 
     grid->setExtendedKeys(false);
     QTest::keyClick(grid.get(), Qt::Key_Insert, Qt::ControlModifier);
-    QCOMPARE(grid->RowCount(), 2);
+    QCOMPARE(grid->rowCount(), 2);
 }
 
 void TestSortGridRows::ctrlClickKeepsOnlySelectedRow()
 {
-    auto grid = MakeGrid({"a", "b", "c"});
+    auto grid = makeGrid({"a", "b", "c"});
     grid->setMultiSelect(true);
-    QVERIFY(grid->Options() & goRowSelect);
+    QVERIFY(grid->options() & goRowSelect);
     grid->show();
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     QWidget *vp = grid->viewport();
-    QTest::mouseClick(vp, Qt::LeftButton, {}, grid->CellRect(0, 2).center());
-    QCOMPARE(grid->SelectedRows(), QStringList{"2"});
-    QTest::mouseClick(vp, Qt::LeftButton, Qt::ControlModifier, grid->CellRect(0, 2).center());
-    QCOMPARE(grid->SelectedRows(), QStringList{"2"});
-    QVERIFY(grid->IsRowSelected(2));
+    QTest::mouseClick(vp, Qt::LeftButton, {}, grid->cellRect(0, 2).center());
+    QCOMPARE(grid->selectedRows(), QStringList{"2"});
+    QTest::mouseClick(vp, Qt::LeftButton, Qt::ControlModifier, grid->cellRect(0, 2).center());
+    QCOMPARE(grid->selectedRows(), QStringList{"2"});
+    QVERIFY(grid->isRowSelected(2));
 }
 
 void TestSortGridRows::ctrlAndShiftClickSelectRows()
 {
-    auto grid = MakeGrid({"a", "b", "c", "d"});
+    auto grid = makeGrid({"a", "b", "c", "d"});
     grid->setMultiSelect(true);
     grid->show();
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     QWidget *vp = grid->viewport();
     int selectedEvents = 0;
-    grid->OnRowSelected = [&](TSortGrid *) { ++selectedEvents; };
-    QTest::mouseClick(vp, Qt::LeftButton, {}, grid->CellRect(0, 1).center());
-    QTest::mouseClick(vp, Qt::LeftButton, Qt::ControlModifier, grid->CellRect(0, 3).center());
-    QCOMPARE(grid->SelectedRows(), (QStringList{"1", "3"}));
-    QCOMPARE(grid->Row(), 3);
-    QTest::mouseClick(vp, Qt::LeftButton, Qt::ControlModifier, grid->CellRect(0, 1).center());
-    QCOMPARE(grid->SelectedRows(), QStringList{"3"});
+    grid->OnRowSelected = [&](SortGrid *) { ++selectedEvents; };
+    QTest::mouseClick(vp, Qt::LeftButton, {}, grid->cellRect(0, 1).center());
+    QTest::mouseClick(vp, Qt::LeftButton, Qt::ControlModifier, grid->cellRect(0, 3).center());
+    QCOMPARE(grid->selectedRows(), (QStringList{"1", "3"}));
+    QCOMPARE(grid->currentRow(), 3);
+    QTest::mouseClick(vp, Qt::LeftButton, Qt::ControlModifier, grid->cellRect(0, 1).center());
+    QCOMPARE(grid->selectedRows(), QStringList{"3"});
     QVERIFY(selectedEvents >= 3);
     // A plain click makes one row the only selected row again.
-    QTest::mouseClick(vp, Qt::LeftButton, {}, grid->CellRect(0, 4).center());
-    QCOMPARE(grid->SelectedRows(), QStringList{"4"});
-    QCOMPARE(grid->AnchorRows().first(), QStringLiteral("4"));
+    QTest::mouseClick(vp, Qt::LeftButton, {}, grid->cellRect(0, 4).center());
+    QCOMPARE(grid->selectedRows(), QStringList{"4"});
+    QCOMPARE(grid->anchorRows().first(), QStringLiteral("4"));
 }
 
 void TestSortGridRows::dragStartsAfterTenPixels_data()
@@ -355,15 +355,15 @@ void TestSortGridRows::dragStartsAfterTenPixels()
 {
     QFETCH(int, distance);
     QFETCH(bool, drags);
-    auto grid = MakeGrid({"a", "b", "c"});
-    grid->setOptions(grid->Options() & ~TGridOptions(goRangeSelect));
+    auto grid = makeGrid({"a", "b", "c"});
+    grid->setOptions(grid->options() & ~GridOptions(goRangeSelect));
     grid->show();
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
-    grid->GotoCell(0, 2, false);
+    grid->gotoCell(0, 2, false);
     int started = 0;
-    grid->OnStartDrag = [&](TSortGrid *) { ++started; };
+    grid->OnStartDrag = [&](SortGrid *) { ++started; };
     QWidget *vp = grid->viewport();
-    const QPoint from = grid->CellRect(0, 2).center();
+    const QPoint from = grid->cellRect(0, 2).center();
     QTest::mousePress(vp, Qt::LeftButton, {}, from);
     QMouseEvent move(QEvent::MouseMove, QPointF(from + QPoint(0, distance)), vp->mapToGlobal(QPointF(from + QPoint(0, distance))),
                      Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
@@ -388,46 +388,46 @@ void TestSortGridRows::scrollToCell()
     QStringList keys;
     for (int i = 0; i < 99; ++i)
         keys << QString::number(i);
-    auto grid = MakeGrid(keys);
+    auto grid = makeGrid(keys);
     grid->show();
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     grid->setTopRow(50);
-    grid->ScrollToCell(0, row);
+    grid->scrollToCell(0, row);
     if (top < 0)
-        top = grid->RowCount() - grid->VisibleRowCount();
-    QCOMPARE(grid->TopRow(), top);
-    QVERIFY(!grid->CellRect(0, row).isEmpty());
+        top = grid->rowCount() - grid->visibleRowCount();
+    QCOMPARE(grid->topRow(), top);
+    QVERIFY(!grid->cellRect(0, row).isEmpty());
 }
 
 void TestSortGridRows::selectCellRefusalStopsGotoCell()
 {
-    auto grid = MakeGrid({"a", "b", "c"});
-    grid->GotoCell(1, 1, false);
-    grid->OnSelectCell = [](TMyCustomGrid *, int col, int, bool &canSelect) { canSelect = col != 0; };
-    grid->GotoCell(0, 3, false);
-    QCOMPARE(grid->Row(), 1);
-    QCOMPARE(grid->SelectedRows(), QStringList{"1"});
-    grid->GotoCell(1, 3, false);
-    QCOMPARE(grid->Row(), 3);
-    QCOMPARE(grid->SelectedRows(), QStringList{"3"});
+    auto grid = makeGrid({"a", "b", "c"});
+    grid->gotoCell(1, 1, false);
+    grid->OnSelectCell = [](GridBase *, int col, int, bool &canSelect) { canSelect = col != 0; };
+    grid->gotoCell(0, 3, false);
+    QCOMPARE(grid->currentRow(), 1);
+    QCOMPARE(grid->selectedRows(), QStringList{"1"});
+    grid->gotoCell(1, 3, false);
+    QCOMPARE(grid->currentRow(), 3);
+    QCOMPARE(grid->selectedRows(), QStringList{"3"});
 }
 
 void TestSortGridRows::swapRows()
 {
-    auto grid = MakeGrid({"a", "b", "c", "d"});
-    grid->SwapRows(1, 3);
-    QCOMPARE(DataColumn(*grid, 0), (QStringList{"c", "b", "a", "d"}));
-    grid->SwapRows(4, 2);
-    QCOMPARE(DataColumn(*grid, 0), (QStringList{"c", "d", "a", "b"}));
+    auto grid = makeGrid({"a", "b", "c", "d"});
+    grid->swapRows(1, 3);
+    QCOMPARE(dataColumn(*grid, 0), (QStringList{"c", "b", "a", "d"}));
+    grid->swapRows(4, 2);
+    QCOMPARE(dataColumn(*grid, 0), (QStringList{"c", "d", "a", "b"}));
 }
 
 void TestSortGridRows::hideRowsMovesToFirstRow()
 {
-    auto grid = MakeGrid({"a", "b", "c"});
-    grid->GotoCell(0, 3, false);
+    auto grid = makeGrid({"a", "b", "c"});
+    grid->gotoCell(0, 3, false);
     grid->setHideRows(true);
-    QVERIFY(grid->HideRows());
-    QCOMPARE(grid->Row(), 1);
+    QVERIFY(grid->hideRows());
+    QCOMPARE(grid->currentRow(), 1);
 }
 
 QTEST_MAIN(TestSortGridRows)

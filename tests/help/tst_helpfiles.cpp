@@ -13,7 +13,7 @@ class TestHelpFiles : public QObject
     Q_OBJECT
 
 private:
-    static bool Touch(const QString &path)
+    static bool touch(const QString &path)
     {
         QDir().mkpath(QFileInfo(path).absolutePath());
         QFile file(path);
@@ -37,7 +37,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, executable);
         QFETCH(QString, helpFile);
-        QCOMPARE(HelpFileName(executable), helpFile);
+        QCOMPARE(::helpFileName(executable), helpFile);
     }
 
     void locateHelpFile_data()
@@ -59,28 +59,28 @@ private Q_SLOTS:
         QTemporaryDir prefix;
         QVERIFY(prefix.isValid());
         const QDir root(prefix.path());
-        QVERIFY(Touch(root.filePath(QStringLiteral("bin/tivano"))));
+        QVERIFY(touch(root.filePath(QStringLiteral("bin/tivano"))));
         if (beside)
-            QVERIFY(Touch(root.filePath(QStringLiteral("bin/tivano.hlp"))));
+            QVERIFY(touch(root.filePath(QStringLiteral("bin/tivano.hlp"))));
         if (installed)
-            QVERIFY(Touch(root.filePath(QStringLiteral("share/tivano/tivano.hlp"))));
-        QCOMPARE(QDir::cleanPath(LocateHelpFile(root.filePath(QStringLiteral("bin/tivano")))),
+            QVERIFY(touch(root.filePath(QStringLiteral("share/tivano/tivano.hlp"))));
+        QCOMPARE(QDir::cleanPath(::locateHelpFile(root.filePath(QStringLiteral("bin/tivano")))),
                  root.filePath(expected));
     }
 
     void moduleFolders()
     {
-        const QStringList folders = HelpModuleFolders(QStringLiteral("/opt/t/bin"));
+        const QStringList folders = helpModuleFolders(QStringLiteral("/opt/t/bin"));
         QVERIFY(folders.size() == 2);
         QCOMPARE(folders.first(), QStringLiteral("/opt/t/bin"));
         QVERIFY2(folders.last().startsWith(QStringLiteral("/opt/t/lib")), qPrintable(folders.last()));
         QVERIFY(folders.last().endsWith(QStringLiteral("/tivano")));
-        QCOMPARE(InstalledDataFolder(QStringLiteral("/opt/t/bin/")), QStringLiteral("/opt/t/share/tivano"));
+        QCOMPARE(installedDataFolder(QStringLiteral("/opt/t/bin/")), QStringLiteral("/opt/t/share/tivano"));
     }
 
     void moduleFileNameIsTheBuiltModule()
     {
-        QVERIFY(QFileInfo::exists(QDir(QStringLiteral(TIVANO_HELP_MODULE_DIR)).filePath(HelpModuleFileName())));
+        QVERIFY(QFileInfo::exists(QDir(QStringLiteral(TIVANO_HELP_MODULE_DIR)).filePath(helpModuleFileName())));
     }
 
     void resolveHelpFile_data()
@@ -107,15 +107,15 @@ private Q_SLOTS:
         QTemporaryDir folder;
         const QDir dir(folder.path());
         for (const char *name : {"a.hlp", "b.hlp", "c.hlp"})
-            QVERIFY(Touch(dir.filePath(QString::fromLatin1(name))));
+            QVERIFY(touch(dir.filePath(QString::fromLatin1(name))));
         const auto inFolder = [&dir](const QString &name) {
             return name.isEmpty() ? QString() : dir.filePath(name);
         };
 
-        SPHTMLHelp help;
+        HelpLauncher help;
         help.setCurrentHelpFile(inFolder(current));
         help.setHelpFile(inFolder(application));
-        QCOMPARE(help.ResolveHelpFile(inFolder(requested)), inFolder(expected));
+        QCOMPARE(help.resolveHelpFile(inFolder(requested)), inFolder(expected));
     }
 };
 

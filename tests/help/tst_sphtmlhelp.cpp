@@ -21,12 +21,12 @@ private:
     // A main window whose F1 asks for the help contents, as the program's does.
     struct HelpMainWindow
     {
-        explicit HelpMainWindow(SPHTMLHelp &help)
+        explicit HelpMainWindow(HelpLauncher &help)
         {
             auto *f1 = new QAction(QStringLiteral("Hilfe"), &window);
             f1->setShortcut(Qt::Key_F1);
             window.addAction(f1);
-            QObject::connect(f1, &QAction::triggered, &window, [&help] { help.ShowContents(); });
+            QObject::connect(f1, &QAction::triggered, &window, [&help] { help.showContents(); });
             auto *other = new QAction(QStringLiteral("Start"), &window);
             other->setShortcut(Qt::Key_F5);
             window.addAction(other);
@@ -38,26 +38,26 @@ private:
         int otherCommands = 0;
     };
 
-    static QString ModuleFolder() { return QStringLiteral(TIVANO_HELP_MODULE_DIR); }
-    static QString HelpFile() { return QStringLiteral(TIVANO_HELP_FILE); }
+    static QString moduleFolder() { return QStringLiteral(TIVANO_HELP_MODULE_DIR); }
+    static QString helpFile() { return QStringLiteral(TIVANO_HELP_FILE); }
 
-    void StartWithModule(SPHTMLHelp &help)
+    void startWithModule(HelpLauncher &help)
     {
-        help.setModuleFolders({ModuleFolder()});
+        help.setModuleFolders({moduleFolder()});
         MessageBoxWatcher boxes;
-        QVERIFY(help.Start());
-        QVERIFY(boxes.Seen().isEmpty());
+        QVERIFY(help.start());
+        QVERIFY(boxes.seen().isEmpty());
     }
 
 private Q_SLOTS:
     void cleanup()
     {
-        QTRY_VERIFY(VisibleHelpWindows().isEmpty());
+        QTRY_VERIFY(visibleHelpWindows().isEmpty());
     }
 
     void warningText()
     {
-        QCOMPARE(SPHTMLHelp::WarningText(),
+        QCOMPARE(HelpLauncher::warningText(),
                  QStringLiteral("Unable to view HTML help (*.chm). Update windows help system. "
                                 "Get new \"libtivanohelpviewer.so\" library."));
     }
@@ -75,39 +75,39 @@ private Q_SLOTS:
         QTemporaryDir folder;
         QVERIFY(folder.isValid());
         if (!moduleContent.isEmpty()) {
-            QFile module(folder.filePath(HelpModuleFileName()));
+            QFile module(folder.filePath(helpModuleFileName()));
             QVERIFY(module.open(QIODevice::WriteOnly));
             module.write(moduleContent);
         }
 
-        SPHTMLHelp help;
+        HelpLauncher help;
         help.setModuleFolders({folder.path()});
         MessageBoxWatcher boxes;
-        QVERIFY(!help.Start());
-        QCOMPARE(boxes.Seen().size(), 1);
-        const SeenMessageBox box = boxes.Seen().first();
+        QVERIFY(!help.start());
+        QCOMPARE(boxes.seen().size(), 1);
+        const SeenMessageBox box = boxes.seen().first();
         QCOMPARE(box.title, QStringLiteral("Warning!"));
-        QCOMPARE(box.text, SPHTMLHelp::WarningText());
+        QCOMPARE(box.text, HelpLauncher::warningText());
         QCOMPARE(box.icon, QMessageBox::Warning);
         QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
 
         // A second start-up request of the same run does not warn again.
-        QVERIFY(!help.Start());
-        QVERIFY(!help.Loaded());
+        QVERIFY(!help.start());
+        QVERIFY(!help.loaded());
 
         // The program runs on: its window works, help requests do nothing.
-        help.Register(nullptr, HelpFile());
+        help.registerHelpFile(nullptr, helpFile());
         HelpMainWindow main(help);
-        help.Register(&main.window, HelpFile());
+        help.registerHelpFile(&main.window, helpFile());
         QVERIFY(QTest::qWaitForWindowExposed(&main.window));
         QTest::keyClick(&main.window, Qt::Key_F1);
         QTest::keyClick(&main.window, Qt::Key_F5);
         QCOMPARE(main.otherCommands, 1);
-        QVERIFY(!help.ShowContents());
-        QVERIFY(!help.ShowKeyword(QStringLiteral("LKZ")));
-        QVERIFY(!help.ShowContext(hcxRace));
-        QVERIFY(VisibleHelpWindows().isEmpty());
-        QCOMPARE(boxes.Seen().size(), 1);
+        QVERIFY(!help.showContents());
+        QVERIFY(!help.showKeyword(QStringLiteral("LKZ")));
+        QVERIFY(!help.showContext(hcxRace));
+        QVERIFY(visibleHelpWindows().isEmpty());
+        QCOMPARE(boxes.seen().size(), 1);
     }
 
     void moduleWithoutHelpFileDoesNothing_data()
@@ -124,40 +124,40 @@ private Q_SLOTS:
     {
         QFETCH(int, request);
         QTemporaryDir folder;
-        SPHTMLHelp help;
-        StartWithModule(help);
+        HelpLauncher help;
+        startWithModule(help);
         HelpMainWindow main(help);
-        help.Register(&main.window, folder.filePath(QStringLiteral("tivano.hlp")));
+        help.registerHelpFile(&main.window, folder.filePath(QStringLiteral("tivano.hlp")));
         QVERIFY(QTest::qWaitForWindowExposed(&main.window));
 
         MessageBoxWatcher boxes;
         QWidget *shown = nullptr;
         switch (request) {
-        case 0: shown = help.ShowContents(); break;
-        case 1: shown = help.ShowKeyword(QStringLiteral("LKZ")); break;
-        case 2: shown = help.ShowTopic(QStringLiteral("ueberblick.html")); break;
-        case 3: shown = help.ShowContext(hcxOverview); break;
+        case 0: shown = help.showContents(); break;
+        case 1: shown = help.showKeyword(QStringLiteral("LKZ")); break;
+        case 2: shown = help.showTopic(QStringLiteral("ueberblick.html")); break;
+        case 3: shown = help.showContext(hcxOverview); break;
         default: QTest::keyClick(&main.window, Qt::Key_F1); break;
         }
         QVERIFY(!shown);
         QCoreApplication::processEvents();
-        QVERIFY(VisibleHelpWindows().isEmpty());
-        QVERIFY(boxes.Seen().isEmpty());
+        QVERIFY(visibleHelpWindows().isEmpty());
+        QVERIFY(boxes.seen().isEmpty());
         QVERIFY(!QApplication::activeModalWidget());
     }
 
     void f1OpensTheContents()
     {
-        SPHTMLHelp help;
-        StartWithModule(help);
+        HelpLauncher help;
+        startWithModule(help);
         HelpMainWindow main(help);
-        help.Register(&main.window, HelpFile());
+        help.registerHelpFile(&main.window, helpFile());
         QVERIFY(QTest::qWaitForWindowExposed(&main.window));
 
         QTest::keyClick(&main.window, Qt::Key_F1);
-        QTRY_COMPARE(VisibleHelpWindows().size(), 1);
-        QWidget *window = VisibleHelpWindows().first();
-        QTRY_COMPARE(ShownPage(window), QStringLiteral("ueberblick.html"));
+        QTRY_COMPARE(visibleHelpWindows().size(), 1);
+        QWidget *window = visibleHelpWindows().first();
+        QTRY_COMPARE(shownPage(window), QStringLiteral("ueberblick.html"));
         QCOMPARE(window->findChild<QTabWidget *>()->currentIndex(), 0);
         QCOMPARE(window->windowTitle(), QStringLiteral("Überblick - Hilfe"));
 
@@ -167,18 +167,18 @@ private Q_SLOTS:
 
         // A second request reuses the window.
         QTest::keyClick(&main.window, Qt::Key_F1);
-        QCOMPARE(VisibleHelpWindows().size(), 1);
+        QCOMPARE(visibleHelpWindows().size(), 1);
     }
 
     void openHelpDoesNotKeepTheProgramRunning()
     {
-        SPHTMLHelp help;
-        StartWithModule(help);
+        HelpLauncher help;
+        startWithModule(help);
         HelpMainWindow main(help);
-        help.Register(&main.window, HelpFile());
+        help.registerHelpFile(&main.window, helpFile());
         QVERIFY(QTest::qWaitForWindowExposed(&main.window));
         QTest::keyClick(&main.window, Qt::Key_F1);
-        QTRY_COMPARE(VisibleHelpWindows().size(), 1);
+        QTRY_COMPARE(visibleHelpWindows().size(), 1);
 
         // Closing the main window ends the event loop as the program's does;
         // the guard only stops a loop that would otherwise run on.
@@ -211,24 +211,24 @@ private Q_SLOTS:
     {
         QFETCH(QString, keyword);
         QFETCH(QString, page);
-        SPHTMLHelp help;
-        StartWithModule(help);
-        help.setHelpFile(HelpFile());
+        HelpLauncher help;
+        startWithModule(help);
+        help.setHelpFile(helpFile());
 
-        QWidget *window = help.ShowKeyword(keyword);
+        QWidget *window = help.showKeyword(keyword);
         QVERIFY(window);
         QVERIFY(window->isVisible());
-        QTRY_COMPARE(ShownPage(window), page);
+        QTRY_COMPARE(shownPage(window), page);
         QCOMPARE(window->findChild<QTabWidget *>()->currentIndex(), 1);
         QCOMPARE(window->findChild<QLineEdit *>()->text(), keyword);
     }
 
     void unknownKeywordShowsTheIndexOnly()
     {
-        SPHTMLHelp help;
-        StartWithModule(help);
-        help.setHelpFile(HelpFile());
-        QWidget *window = help.ShowKeyword(QStringLiteral("Zeitreise"));
+        HelpLauncher help;
+        startWithModule(help);
+        help.setHelpFile(helpFile());
+        QWidget *window = help.showKeyword(QStringLiteral("Zeitreise"));
         QVERIFY(window);
         QCOMPARE(window->findChild<QTabWidget *>()->currentIndex(), 1);
         // Once the index is built there is still no page.
@@ -238,7 +238,7 @@ private Q_SLOTS:
         QVERIFY(index);
         QTRY_VERIFY(!index->isCreatingIndex());
         QCoreApplication::processEvents();
-        QCOMPARE(ShownPage(window), QString());
+        QCOMPARE(shownPage(window), QString());
     }
 
     void contextOpensItsPage_data()
@@ -259,12 +259,12 @@ private Q_SLOTS:
     {
         QFETCH(int, context);
         QFETCH(QString, page);
-        SPHTMLHelp help;
-        StartWithModule(help);
-        help.setHelpFile(HelpFile());
-        QWidget *window = help.ShowContext(context);
+        HelpLauncher help;
+        startWithModule(help);
+        help.setHelpFile(helpFile());
+        QWidget *window = help.showContext(context);
         QVERIFY(window);
-        QCOMPARE(ShownPage(window), page);
+        QCOMPARE(shownPage(window), page);
     }
 
     void topicOpensThePage_data()
@@ -285,12 +285,12 @@ private Q_SLOTS:
         QFETCH(QString, topic);
         QFETCH(QString, page);
         QFETCH(QString, text);
-        SPHTMLHelp help;
-        StartWithModule(help);
-        help.setHelpFile(HelpFile());
-        QWidget *window = topic.isEmpty() ? help.ShowContext(9999) : help.ShowTopic(topic);
+        HelpLauncher help;
+        startWithModule(help);
+        help.setHelpFile(helpFile());
+        QWidget *window = topic.isEmpty() ? help.showContext(9999) : help.showTopic(topic);
         QVERIFY(window);
-        QCOMPARE(ShownPage(window), page);
+        QCOMPARE(shownPage(window), page);
         QVERIFY2(window->findChild<QTextBrowser *>()->toPlainText().contains(text),
                  qPrintable(window->findChild<QTextBrowser *>()->toPlainText().left(200)));
     }
@@ -298,50 +298,50 @@ private Q_SLOTS:
     void requestedFileComesFirst()
     {
         QTemporaryDir folder;
-        SPHTMLHelp help;
-        StartWithModule(help);
+        HelpLauncher help;
+        startWithModule(help);
         // The application's help file is missing; a request naming the real
         // file still shows it, and the current help file overrides the
         // application's.
         help.setHelpFile(folder.filePath(QStringLiteral("tivano.hlp")));
-        QVERIFY(!help.ShowContents());
-        QVERIFY(help.ShowContext(hcxSettings, HelpFile()));
-        help.SoftShutDown();
-        help.setCurrentHelpFile(HelpFile());
-        QVERIFY(help.ShowContext(hcxSettings));
+        QVERIFY(!help.showContents());
+        QVERIFY(help.showContext(hcxSettings, helpFile()));
+        help.softShutDown();
+        help.setCurrentHelpFile(helpFile());
+        QVERIFY(help.showContext(hcxSettings));
     }
 
     void shutdownClosesTheWindowsAndUnloads()
     {
-        SPHTMLHelp help;
-        StartWithModule(help);
-        QVERIFY(!help.ModulePath().isEmpty());
-        help.setHelpFile(HelpFile());
-        QPointer<QWidget> window = help.ShowContents();
+        HelpLauncher help;
+        startWithModule(help);
+        QVERIFY(!help.modulePath().isEmpty());
+        help.setHelpFile(helpFile());
+        QPointer<QWidget> window = help.showContents();
         QVERIFY(window);
-        help.SoftShutDown();
+        help.softShutDown();
         QVERIFY(!window);
-        QVERIFY(help.Loaded());
+        QVERIFY(help.loaded());
 
-        window = help.ShowKeyword(QStringLiteral("STOPP"));
+        window = help.showKeyword(QStringLiteral("STOPP"));
         QVERIFY(window);
-        help.Shutdown();
+        help.shutdown();
         QVERIFY(!window);
-        QVERIFY(!help.Loaded());
-        QVERIFY(help.ModulePath().isEmpty());
-        QVERIFY(!help.ShowContents());
+        QVERIFY(!help.loaded());
+        QVERIFY(help.modulePath().isEmpty());
+        QVERIFY(!help.showContents());
     }
 
     void instanceIsTheStartedAdapter()
     {
-        QVERIFY(!SPHTMLHelp::Instance());
+        QVERIFY(!HelpLauncher::instance());
         {
-            SPHTMLHelp help;
-            QVERIFY(!SPHTMLHelp::Instance());
-            StartWithModule(help);
-            QCOMPARE(SPHTMLHelp::Instance(), &help);
+            HelpLauncher help;
+            QVERIFY(!HelpLauncher::instance());
+            startWithModule(help);
+            QCOMPARE(HelpLauncher::instance(), &help);
         }
-        QVERIFY(!SPHTMLHelp::Instance());
+        QVERIFY(!HelpLauncher::instance());
     }
 };
 

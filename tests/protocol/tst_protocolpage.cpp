@@ -11,14 +11,14 @@ class TestProtocolPage : public QObject
     Q_OBJECT
 
 private:
-    static QByteArray ReadFile(const QString &name)
+    static QByteArray readFile(const QString &name)
     {
         QFile file(name);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
 
     // The page's lines from the line after the header row to the end, split at CR LF.
-    static QList<QByteArray> Lines(const QByteArray &page)
+    static QList<QByteArray> pageLines(const QByteArray &page)
     {
         QList<QByteArray> lines = page.split('\n');
         for (QByteArray &line : lines) {
@@ -31,8 +31,8 @@ private:
 private Q_SLOTS:
     void pageIsByteExact()
     {
-        TMemoryProtocolTable table(5, 3);
-        const QStringList titles = ProtocolColumns::ColumnTitles();
+        MemoryProtocolTable table(5, 3);
+        const QStringList titles = ProtocolColumns::columnTitles();
         for (int c = 0; c < 5; ++c)
             table.setCells(c, 0, titles[c]);
         table.setCells(4, 0, QStringLiteral("St<a>t"));
@@ -44,7 +44,7 @@ private Q_SLOTS:
         }
         QTemporaryDir dir;
         const QString name = dir.filePath(QStringLiteral("Tivano.html"));
-        QVERIFY(TProtocolPage::WriteProtocolPage(table, QStringLiteral("Ti&vano"), name));
+        QVERIFY(ProtocolPage::writeProtocolPage(table, QStringLiteral("Ti&vano"), name));
 
         const QByteArray expected =
             "<HTML>\r\n"
@@ -86,7 +86,7 @@ private Q_SLOTS:
             "<FONT color=#FF0000>Kor</FONT><FONT color=#009900>va</FONT><FONT color=#999999>no"
             "</FONT><FONT color=#666600>&nbsp; Sport Software </FONT>&gt;&gt;</A></P></body>"
             "</html>\r\n";
-        QCOMPARE(ReadFile(name), expected);
+        QCOMPARE(readFile(name), expected);
     }
 
     void firstCommaBecomesDot_data()
@@ -104,21 +104,21 @@ private Q_SLOTS:
     {
         QFETCH(QString, cell);
         QFETCH(QByteArray, written);
-        TMemoryProtocolTable table(5, 2);
+        MemoryProtocolTable table(5, 2);
         table.setCells(1, 1, cell);
-        const QList<QByteArray> lines = Lines(TProtocolPage::Build(table, QStringLiteral("T")));
+        const QList<QByteArray> lines = pageLines(ProtocolPage::build(table, QStringLiteral("T")));
         const qsizetype header = lines.indexOf("</tr></thead>");
         QVERIFY(header > 0);
         QCOMPARE(lines.at(header + 1), QByteArray("<tr><td><td>" + written + "<td><td><td></tr>"));
         // Header cells keep their commas.
         table.setCells(1, 0, QStringLiteral("Zeit,netto"));
-        QVERIFY(TProtocolPage::Build(table, QStringLiteral("T")).contains("<th width=10%>Zeit,netto\r\n"));
+        QVERIFY(ProtocolPage::build(table, QStringLiteral("T")).contains("<th width=10%>Zeit,netto\r\n"));
     }
 
     void onlyEmptyDataRow()
     {
-        TMemoryProtocolTable table(5, 2);
-        const QList<QByteArray> lines = Lines(TProtocolPage::Build(table, QStringLiteral("T")));
+        MemoryProtocolTable table(5, 2);
+        const QList<QByteArray> lines = pageLines(ProtocolPage::build(table, QStringLiteral("T")));
         const qsizetype header = lines.indexOf("</tr></thead>");
         QCOMPARE(lines.at(header + 1), QByteArray("<tr><td><td><td><td><td></tr>"));
         QCOMPARE(lines.at(header + 2), QByteArray("</table>"));
@@ -127,10 +127,10 @@ private Q_SLOTS:
 
     void everyDataRowIsWritten()
     {
-        TMemoryProtocolTable table(5, 6);
+        MemoryProtocolTable table(5, 6);
         table.setCells(0, 3, QStringLiteral("00003"));
         table.setCells(0, 9, QStringLiteral("beyond the row count"));
-        const QByteArray page = TProtocolPage::Build(table, QStringLiteral("T"));
+        const QByteArray page = ProtocolPage::build(table, QStringLiteral("T"));
         QCOMPARE(page.count("<tr><td>"), 5);
         QVERIFY(page.contains("<tr><td>00003<td><td><td><td></tr>"));
         QVERIFY(!page.contains("beyond"));
@@ -140,9 +140,9 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString name = dir.filePath(QStringLiteral("missing/Tivano.html"));
-        TMemoryProtocolTable table;
+        MemoryProtocolTable table;
         QString error;
-        QVERIFY(!TProtocolPage::WriteProtocolPage(table, QStringLiteral("T"), name, &error));
+        QVERIFY(!ProtocolPage::writeProtocolPage(table, QStringLiteral("T"), name, &error));
         QVERIFY(!error.isEmpty());
         QVERIFY(!QFile::exists(name));
     }

@@ -12,7 +12,7 @@
 class AutosavingHost final : public RaceClockHost
 {
 public:
-    AutosavingHost(TMemoryProtocolTable &table, QString file)
+    AutosavingHost(MemoryProtocolTable &table, QString file)
         : m_table(table)
         , m_file(std::move(file))
     {
@@ -24,45 +24,45 @@ public:
     int saves = 0;
 
     // The title row, as the protocol is laid out at start-up.
-    static void InitTitles(TMemoryProtocolTable &table)
+    static void initTitles(MemoryProtocolTable &table)
     {
-        const QStringList &titles = ProtocolColumns::ColumnTitles();
-        for (int c = 0; c < table.ColCount(); ++c)
+        const QStringList &titles = ProtocolColumns::columnTitles();
+        for (int c = 0; c < table.colCount(); ++c)
             table.setCells(c, 0, titles.at(c));
     }
 
-    void ShowTime(DisplayRow, qint32) override {}
-    QString CurrentCountryCode() const override { return RaceRows::CountryCode(m_resultCount); }
-    void AddResultRow(const QString &timeText, const QString &countryCode) override
+    void showTime(DisplayRow, qint32) override {}
+    QString currentCountryCode() const override { return RaceRows::countryCode(m_resultCount); }
+    void addResultRow(const QString &timeText, const QString &countryCode) override
     {
-        if (m_table.RowCount() <= m_resultCount)
+        if (m_table.rowCount() <= m_resultCount)
             m_table.setRowCount(m_resultCount + 1);
-        m_table.ClearRow(m_resultCount);
-        m_table.setCells(0, m_resultCount, RaceRows::Number(m_resultCount));
+        m_table.clearRow(m_resultCount);
+        m_table.setCells(0, m_resultCount, RaceRows::number(m_resultCount));
         m_table.setCells(1, m_resultCount, timeText);
         m_table.setCells(2, m_resultCount, countryCode);
-        m_table.setCells(3, m_resultCount, RaceRows::StartNumber(m_resultCount));
+        m_table.setCells(3, m_resultCount, RaceRows::startNumber(m_resultCount));
     }
-    void ShowResultRow(int) override {}
-    void SaveAutosave() override
+    void showResultRow(int) override {}
+    void saveAutosave() override
     {
         if (m_resultCount % saveEvery != 0)
             return;
-        lastSaveOk = TProtocolText::SaveProtocolText(m_table, m_file);
+        lastSaveOk = ProtocolText::saveProtocolText(m_table, m_file);
         ++saves;
     }
-    void EnableExportCommands(bool) override {}
-    void ClearProtocol() override {}
-    void LayoutProtocolColumns() override {}
-    void UpdateProtocolCommands() override {}
-    int AskYesNo(const QString &, const QString &, const QString &) override { return 2; }
-    void FocusControl(FocusTarget) override {}
-    qint32 ResultCount() const override { return m_resultCount; }
-    void setResultCount(qint32 value) override { m_resultCount = value; }
-    void CommandStatesChanged() override {}
+    void enableExportCommands(bool) override {}
+    void clearProtocol() override {}
+    void layoutProtocolColumns() override {}
+    void updateProtocolCommands() override {}
+    int askYesNo(const QString &, const QString &, const QString &) override { return 2; }
+    void focusControl(FocusTarget) override {}
+    qint32 lastResultRow() const override { return m_resultCount; }
+    void setLastResultRow(qint32 value) override { m_resultCount = value; }
+    void commandStatesChanged() override {}
 
 private:
-    TMemoryProtocolTable &m_table;
+    MemoryProtocolTable &m_table;
     QString m_file;
     qint32 m_resultCount = 0;
 };

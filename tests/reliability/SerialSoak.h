@@ -26,48 +26,48 @@ public:
         , clock(host, clocks)
         , triggers(clock)
     {
-        AutosavingHost::InitTitles(table);
+        AutosavingHost::initTitles(table);
         port.setBackend(&backend);
         port.setPort(Port);
-        port.OnCTS = [this](TComPort *sender) { triggers.ComPortCTS(sender->ModemStatus()); };
+        port.OnCTS = [this](SerialPort *sender) { triggers.finishLineChanged(sender->modemStatus()); };
         clock.setLockoutInterval(lockoutMs);
     }
 
     ~SerialSoak()
     {
-        port.Close();
+        port.close();
     }
 
     // Opens the port (Auto) and starts the clock; false when the port does not open.
-    bool Begin()
+    bool begin()
     {
         try {
-            port.Open();
-        } catch (const EComException &) {
+            port.open();
+        } catch (const SerialPortError &) {
             return false;
         }
         triggers.setAuto(true);
-        clock.mStartClick();
-        return WaitFor([this] { return !clock.Locked(); });
+        clock.start();
+        return waitFor([this] { return !clock.locked(); });
     }
 
     // One competitor: the barrier interrupted and released. Returns false when the
     // finish did not arrive or the autosave failed.
-    bool Cross()
+    bool cross()
     {
-        const int before = host.ResultCount();
-        clocks.Advance(37);
-        backend.SetCts(Port, true);
-        if (!WaitFor([&] { return host.ResultCount() != before; }))
+        const int before = host.lastResultRow();
+        clocks.advance(37);
+        backend.setCts(Port, true);
+        if (!waitFor([&] { return host.lastResultRow() != before; }))
             return false;
-        backend.SetCts(Port, false);
-        if (!WaitFor([&] { return triggers.LastModemStatus() == 0 && !clock.Locked(); }))
+        backend.setCts(Port, false);
+        if (!waitFor([&] { return triggers.lastModemStatus() == 0 && !clock.locked(); }))
             return false;
-        return host.ResultCount() == before + 1 && (host.saveEvery != 1 || host.lastSaveOk);
+        return host.lastResultRow() == before + 1 && (host.saveEvery != 1 || host.lastSaveOk);
     }
 
     template<typename Predicate>
-    static bool WaitFor(Predicate done, int timeoutMs = 10000)
+    static bool waitFor(Predicate done, int timeoutMs = 10000)
     {
         QDeadlineTimer deadline(timeoutMs);
         while (!done()) {
@@ -78,9 +78,9 @@ public:
         return true;
     }
 
-    SimulatedComBackend backend;
-    TComPort port;
-    TMemoryProtocolTable table;
+    SimulatedSerialBackend backend;
+    SerialPort port;
+    MemoryProtocolTable table;
     ManualClock clocks;
     AutosavingHost host;
     RaceClock clock;

@@ -12,7 +12,7 @@
 // dispatch from the monitor thread) instead of sleeping in fixed steps.
 // Returns false when `timeoutMs` passes first.
 template<typename Predicate>
-bool ProcessUntil(Predicate done, int timeoutMs = 5000)
+bool processUntil(Predicate done, int timeoutMs = 5000)
 {
     QDeadlineTimer deadline(timeoutMs);
     QTimer wake;
@@ -27,7 +27,7 @@ bool ProcessUntil(Predicate done, int timeoutMs = 5000)
 
 // Waits without running the event loop, for state another thread changes.
 template<typename Predicate>
-bool SpinUntil(Predicate done, int timeoutMs = 5000)
+bool spinUntil(Predicate done, int timeoutMs = 5000)
 {
     QDeadlineTimer deadline(timeoutMs);
     while (!done()) {
@@ -39,12 +39,12 @@ bool SpinUntil(Predicate done, int timeoutMs = 5000)
 }
 
 // Opens the port; the message of the failure, empty when it opened.
-inline QString OpenError(TComPort &port)
+inline QString openError(SerialPort &port)
 {
     try {
-        port.Open();
-    } catch (const EComException &e) {
-        return e.Message();
+        port.open();
+    } catch (const SerialPortError &e) {
+        return e.message();
     }
     return QString();
 }

@@ -15,17 +15,17 @@ class TestComPort : public QObject
     Q_OBJECT
 
 private:
-    SimulatedComBackend *m_backend = nullptr;
-    TComPort *m_port = nullptr;
+    SimulatedSerialBackend *m_backend = nullptr;
+    SerialPort *m_port = nullptr;
     QStringList m_calls;
 
     // Records every event of the port in m_calls.
-    void Record(TComPort &port)
+    void record(SerialPort &port)
     {
         const auto add = [this](const char *name) {
-            return [this, name](TComPort *) { m_calls << QLatin1String(name); };
+            return [this, name](SerialPort *) { m_calls << QLatin1String(name); };
         };
-        port.OnRxChar = [this](TComPort *, int inQue) {
+        port.OnRxChar = [this](SerialPort *, int inQue) {
             m_calls << QStringLiteral("RxChar %1").arg(inQue);
         };
         port.OnTxEmpty = add("TxEmpty");
@@ -41,21 +41,21 @@ private:
     }
 
     // Opens the port and waits until its monitor waits for line events.
-    void OpenAndWait()
+    void openAndWait()
     {
-        const int waits = m_backend->WaitCount(PortNo);
-        m_port->Open();
-        QVERIFY(m_backend->WaitUntilWaiting(PortNo, waits + 1));
+        const int waits = m_backend->waitCount(PortNo);
+        m_port->open();
+        QVERIFY(m_backend->waitUntilWaiting(PortNo, waits + 1));
     }
 
 private Q_SLOTS:
     void init()
     {
-        m_backend = new SimulatedComBackend;
-        m_port = new TComPort(nullptr, m_backend);
+        m_backend = new SimulatedSerialBackend;
+        m_port = new SerialPort(nullptr, m_backend);
         m_port->setPort(PortNo);
         m_calls.clear();
-        Record(*m_port);
+        record(*m_port);
     }
 
     void cleanup()
@@ -68,20 +68,20 @@ private Q_SLOTS:
 
     void constructionValues()
     {
-        TComPort port(nullptr, m_backend);
-        QCOMPARE(port.BaudRate(), br9600);
-        QCOMPARE(port.BaudRateUser(), 9600);
-        QCOMPARE(port.Port(), quint8(1));
-        QCOMPARE(port.Parity(), prNone);
-        QCOMPARE(port.StopBits(), sbOneStopBit);
-        QCOMPARE(port.FlowControl(), fcNone);
-        QCOMPARE(port.DataBits(), quint8(8));
-        QCOMPARE(port.Events(), TEvents(0x1FF));
-        QVERIFY(port.EnableDTR());
-        QCOMPARE(port.WriteBufSize(), 2048);
-        QCOMPARE(port.ReadBufSize(), 2048);
-        QVERIFY(!port.Connected());
-        QCOMPARE(port.ModemStatus(), 0u);
+        SerialPort port(nullptr, m_backend);
+        QCOMPARE(port.baudRate(), br9600);
+        QCOMPARE(port.baudRateUser(), 9600);
+        QCOMPARE(port.port(), quint8(1));
+        QCOMPARE(port.parity(), prNone);
+        QCOMPARE(port.stopBits(), sbOneStopBit);
+        QCOMPARE(port.flowControl(), fcNone);
+        QCOMPARE(port.dataBits(), quint8(8));
+        QCOMPARE(port.events(), SerialEvents(0x1FF));
+        QVERIFY(port.enableDTR());
+        QCOMPARE(port.writeBufSize(), 2048);
+        QCOMPARE(port.readBufSize(), 2048);
+        QVERIFY(!port.connected());
+        QCOMPARE(port.modemStatus(), 0u);
     }
 
     void dataBitsClamp_data()
@@ -102,7 +102,7 @@ private Q_SLOTS:
         QFETCH(int, value);
         QFETCH(int, expected);
         m_port->setDataBits(quint8(value));
-        QCOMPARE(int(m_port->DataBits()), expected);
+        QCOMPARE(int(m_port->dataBits()), expected);
     }
 
     void baudRates_data()
@@ -123,10 +123,10 @@ private Q_SLOTS:
         QFETCH(int, rate);
         QFETCH(int, user);
         QFETCH(quint32, expected);
-        m_port->setBaudRate(TBaudRate(rate));
+        m_port->setBaudRate(BaudRate(rate));
         m_port->setBaudRateUser(user);
-        m_port->Open();
-        QCOMPARE(m_backend->LastSettings(PortNo).BaudRate, expected);
+        m_port->open();
+        QCOMPARE(m_backend->lastSettings(PortNo).baudRate, expected);
     }
 
     void lineSettingsOfTheMainWindow()
@@ -135,21 +135,21 @@ private Q_SLOTS:
         m_port->setBaudRateUser(28800);
         m_port->setFlowControl(fcRtsCts);
         m_port->setDataBits(5);
-        m_port->setEvents(EventSet(evCTS) | EventSet(evDSR));
+        m_port->setEvents(eventSet(evCTS) | eventSet(evDSR));
         m_port->setWriteBufSize(64);
         m_port->setReadBufSize(64);
-        m_port->Open();
-        const ComLineSettings settings = m_backend->LastSettings(PortNo);
-        QCOMPARE(settings.BaudRate, 9600u);
-        QCOMPARE(settings.DataBits, 5);
-        QCOMPARE(settings.FlowControl, fcRtsCts);
-        QCOMPARE(settings.XonLim, 16);
-        QCOMPARE(settings.XoffLim, 1);
-        QCOMPARE(int(settings.XonChar), 17);
-        QCOMPARE(int(settings.XoffChar), 19);
-        QCOMPARE(settings.ReadBufSize, 64);
-        QVERIFY(settings.EnableDTR);
-        QCOMPARE(m_backend->EventMask(PortNo), 0x0018u);
+        m_port->open();
+        const SerialLineSettings settings = m_backend->lastSettings(PortNo);
+        QCOMPARE(settings.baudRate, 9600u);
+        QCOMPARE(settings.dataBits, 5);
+        QCOMPARE(settings.flowControl, fcRtsCts);
+        QCOMPARE(settings.xonLim, 16);
+        QCOMPARE(settings.xoffLim, 1);
+        QCOMPARE(int(settings.xonChar), 17);
+        QCOMPARE(int(settings.xoffChar), 19);
+        QCOMPARE(settings.readBufSize, 64);
+        QVERIFY(settings.enableDTR);
+        QCOMPARE(m_backend->eventMask(PortNo), 0x0018u);
     }
 
     void eventMask_data()
@@ -171,35 +171,35 @@ private Q_SLOTS:
     {
         QFETCH(int, event);
         QFETCH(quint32, bit);
-        QCOMPARE(PlatformEventMask(EventSet(TEvent(event))), bit);
-        QCOMPARE(PlatformEventMask(AllEvents & ~EventSet(TEvent(event))), 0x01FFu & ~bit);
+        QCOMPARE(platformEventMask(eventSet(SerialEvent(event))), bit);
+        QCOMPARE(platformEventMask(AllEvents & ~eventSet(SerialEvent(event))), 0x01FFu & ~bit);
     }
 
     void openFiresOpenAndConnects()
     {
-        m_port->Open();
-        QVERIFY(m_port->Connected());
-        QVERIFY(m_backend->IsOpen(PortNo));
+        m_port->open();
+        QVERIFY(m_port->connected());
+        QVERIFY(m_backend->isOpen(PortNo));
         QCOMPARE(m_calls, QStringList{"Open"});
     }
 
     void openOnOpenPortClosesFirst()
     {
-        m_port->Open();
-        m_port->Open();
+        m_port->open();
+        m_port->open();
         QCOMPARE(m_calls, (QStringList{"Open", "Close", "Open"}));
-        QVERIFY(m_port->Connected());
-        QCOMPARE(m_backend->OpenCount(PortNo), 2);
+        QVERIFY(m_port->connected());
+        QCOMPARE(m_backend->openCount(PortNo), 2);
     }
 
     void closeOnClosedPortFiresNothing()
     {
-        m_port->Close();
-        m_port->Open();
-        m_port->Close();
-        m_port->Close();
+        m_port->close();
+        m_port->open();
+        m_port->close();
+        m_port->close();
         QCOMPARE(m_calls, (QStringList{"Open", "Close"}));
-        QVERIFY(!m_backend->IsOpen(PortNo));
+        QVERIFY(!m_backend->isOpen(PortNo));
     }
 
     void openFailures_data()
@@ -231,31 +231,31 @@ private Q_SLOTS:
         QString caught;
         bool wasStateError = false;
         try {
-            m_port->Open();
-        } catch (const EComState &e) {
-            caught = e.Message();
+            m_port->open();
+        } catch (const SerialSetupError &e) {
+            caught = e.message();
             wasStateError = true;
-        } catch (const EComHandle &e) {
-            caught = e.Message();
+        } catch (const SerialOpenError &e) {
+            caught = e.message();
         }
         QCOMPARE(caught, message);
         QCOMPARE(wasStateError, stateError);
-        QVERIFY(!m_port->Connected());
-        QVERIFY(!m_backend->IsOpen(PortNo)); // a device that failed is released
+        QVERIFY(!m_port->connected());
+        QVERIFY(!m_backend->isOpen(PortNo)); // a device that failed is released
         QVERIFY(m_calls.isEmpty());
         // Nothing is left behind: the next Open works.
         m_backend->setPresent(PortNo, true);
         m_backend->setConfigureError(PortNo, QString());
-        m_port->Open();
-        QVERIFY(m_port->Connected());
+        m_port->open();
+        QVERIFY(m_port->connected());
     }
 
     void failedReopenLeavesClosed()
     {
-        m_port->Open();
+        m_port->open();
         m_backend->setConfigureError(PortNo, QStringLiteral("Invalid argument"));
-        QVERIFY_THROWS_EXCEPTION(EComState, m_port->Open());
-        QVERIFY(!m_port->Connected());
+        QVERIFY_THROWS_EXCEPTION(SerialSetupError, m_port->open());
+        QVERIFY(!m_port->connected());
         QCOMPARE(m_calls, (QStringList{"Open", "Close"}));
     }
 
@@ -278,73 +278,73 @@ private Q_SLOTS:
     {
         QFETCH(quint32, bits);
         QFETCH(QString, handler);
-        m_backend->SetInQueCount(PortNo, 7);
-        OpenAndWait();
-        m_backend->RaiseEvents(PortNo, bits);
-        QVERIFY(ProcessUntil([this] { return m_calls.size() == 2; }));
+        m_backend->setInQueCount(PortNo, 7);
+        openAndWait();
+        m_backend->raiseEvents(PortNo, bits);
+        QVERIFY(processUntil([this] { return m_calls.size() == 2; }));
         QCOMPARE(m_calls, (QStringList{"Open", handler}));
     }
 
     void allEventsInFixedOrder()
     {
-        m_backend->SetInQueCount(PortNo, 3);
-        OpenAndWait();
-        m_backend->RaiseEvents(PortNo, 0x01FF);
-        QVERIFY(ProcessUntil([this] { return m_calls.size() == 10; }));
+        m_backend->setInQueCount(PortNo, 3);
+        openAndWait();
+        m_backend->raiseEvents(PortNo, 0x01FF);
+        QVERIFY(processUntil([this] { return m_calls.size() == 10; }));
         QCOMPARE(m_calls, (QStringList{"Open", "RxChar 3", "TxEmpty", "Break", "Ring", "CTS", "DSR",
                                        "RxFlag", "RLSD", "Error"}));
     }
 
     void ctsAndDsrInOneDispatch()
     {
-        m_port->setEvents(EventSet(evCTS) | EventSet(evDSR));
+        m_port->setEvents(eventSet(evCTS) | eventSet(evDSR));
         QList<quint32> seen;
-        m_port->OnCTS = [&](TComPort *sender) { seen << sender->ModemStatus(); m_calls << "CTS"; };
-        m_port->OnDSR = [&](TComPort *sender) { seen << sender->ModemStatus(); m_calls << "DSR"; };
-        OpenAndWait();
-        m_backend->SetModemStatus(PortNo, ModemLine::CtsOn | ModemLine::DsrOn);
-        QVERIFY(ProcessUntil([this] { return m_calls.size() == 3; }));
+        m_port->OnCTS = [&](SerialPort *sender) { seen << sender->modemStatus(); m_calls << "CTS"; };
+        m_port->OnDSR = [&](SerialPort *sender) { seen << sender->modemStatus(); m_calls << "DSR"; };
+        openAndWait();
+        m_backend->setModemStatus(PortNo, ModemLine::CtsOn | ModemLine::DsrOn);
+        QVERIFY(processUntil([this] { return m_calls.size() == 3; }));
         QCOMPARE(m_calls, (QStringList{"Open", "CTS", "DSR"}));
         QCOMPARE(seen, (QList<quint32>{0x30, 0x30}));
     }
 
     void unwatchedEventsAreNotReported()
     {
-        m_port->setEvents(EventSet(evCTS) | EventSet(evDSR));
-        OpenAndWait();
+        m_port->setEvents(eventSet(evCTS) | eventSet(evDSR));
+        openAndWait();
         // Ring and a received character are not watched; the CTS change is.
-        m_backend->SetModemStatus(PortNo, ModemLine::RingOn);
-        m_backend->RaiseEvents(PortNo, ComEvent::RxChar);
-        m_backend->SetCts(PortNo, true);
-        QVERIFY(ProcessUntil([this] { return m_calls.size() >= 2; }));
+        m_backend->setModemStatus(PortNo, ModemLine::RingOn);
+        m_backend->raiseEvents(PortNo, ComEvent::RxChar);
+        m_backend->setCts(PortNo, true);
+        QVERIFY(processUntil([this] { return m_calls.size() >= 2; }));
         QCOMPARE(m_calls, (QStringList{"Open", "CTS"}));
     }
 
     void closeEndsMonitorThatNeverSawAnEvent()
     {
-        OpenAndWait();
+        openAndWait();
         // Even when the first wakes are lost, Close keeps waking the monitor.
-        m_backend->LoseWakes(PortNo, 3);
-        m_port->Close();
-        QVERIFY(!m_port->Connected());
-        QVERIFY(!m_backend->IsOpen(PortNo));
-        QCOMPARE(m_backend->PurgeCount(PortNo), 1);
+        m_backend->loseWakes(PortNo, 3);
+        m_port->close();
+        QVERIFY(!m_port->connected());
+        QVERIFY(!m_backend->isOpen(PortNo));
+        QCOMPARE(m_backend->purgeCount(PortNo), 1);
         QCOMPARE(m_calls, (QStringList{"Open", "Close"}));
     }
 
     void closeRunsDispatchAlreadyHandedOver()
     {
         QList<bool> connectedInHandler;
-        m_port->OnCTS = [&](TComPort *sender) {
-            connectedInHandler << sender->Connected();
+        m_port->OnCTS = [&](SerialPort *sender) {
+            connectedInHandler << sender->connected();
             m_calls << "CTS";
         };
-        OpenAndWait();
-        m_backend->SetCts(PortNo, true);
+        openAndWait();
+        m_backend->setCts(PortNo, true);
         // The monitor has handed the batch over and blocks; the interface thread
         // has not run it yet when Close comes.
-        QVERIFY(SpinUntil([this] { return m_port->DispatchPending(); }));
-        m_port->Close();
+        QVERIFY(spinUntil([this] { return m_port->dispatchPending(); }));
+        m_port->close();
         QCOMPARE(m_calls, (QStringList{"Open", "CTS", "Close"}));
         QCOMPARE(connectedInHandler, QList<bool>{true});
         // The queued hand-over finds nothing left to do.
@@ -354,85 +354,85 @@ private Q_SLOTS:
 
     void closeFromInsideHandlerDoesNotDeadlock()
     {
-        m_port->OnCTS = [this](TComPort *sender) {
+        m_port->OnCTS = [this](SerialPort *sender) {
             m_calls << "CTS";
-            sender->Close();
+            sender->close();
         };
-        OpenAndWait();
-        m_backend->SetModemStatus(PortNo, ModemLine::CtsOn | ModemLine::DsrOn);
-        QVERIFY(ProcessUntil([this] { return !m_port->Connected(); }));
+        openAndWait();
+        m_backend->setModemStatus(PortNo, ModemLine::CtsOn | ModemLine::DsrOn);
+        QVERIFY(processUntil([this] { return !m_port->connected(); }));
         // The batch ends with the port: no DSR after the close.
         QCOMPARE(m_calls, (QStringList{"Open", "CTS", "Close"}));
-        m_port->Open();
-        QVERIFY(m_port->Connected());
+        m_port->open();
+        QVERIFY(m_port->connected());
     }
 
     void dispatchAndCloseDuringModalDialog()
     {
-        OpenAndWait();
+        openAndWait();
         QDialog dialog;
-        m_port->OnCTS = [&](TComPort *) {
+        m_port->OnCTS = [&](SerialPort *) {
             m_calls << "CTS";
             QTimer::singleShot(0, &dialog, [&] {
-                m_port->Close();
+                m_port->close();
                 dialog.accept();
             });
         };
-        QTimer::singleShot(0, &dialog, [this] { m_backend->SetCts(PortNo, true); });
+        QTimer::singleShot(0, &dialog, [this] { m_backend->setCts(PortNo, true); });
         QTimer::singleShot(5000, &dialog, &QDialog::reject);
         QCOMPARE(dialog.exec(), int(QDialog::Accepted));
         QCOMPARE(m_calls, (QStringList{"Open", "CTS", "Close"}));
-        QVERIFY(!m_backend->IsOpen(PortNo));
+        QVERIFY(!m_backend->isOpen(PortNo));
     }
 
     void unplugReportsAndCloses()
     {
-        m_port->setEvents(EventSet(evCTS) | EventSet(evDSR));
-        OpenAndWait();
-        m_backend->Unplug(PortNo);
-        QVERIFY(ProcessUntil([this] { return !m_port->Connected(); }));
+        m_port->setEvents(eventSet(evCTS) | eventSet(evDSR));
+        openAndWait();
+        m_backend->unplug(PortNo);
+        QVERIFY(processUntil([this] { return !m_port->connected(); }));
         QCOMPARE(m_calls, (QStringList{"Open", "Close"}));
-        QCOMPARE(m_port->LastWaitError(), QStringLiteral("Input/output error"));
-        QVERIFY(!m_backend->IsOpen(PortNo));
+        QCOMPARE(m_port->lastWaitError(), QStringLiteral("Input/output error"));
+        QVERIFY(!m_backend->isOpen(PortNo));
         // Opening again fails while the adapter is away, and works once it is back.
-        QVERIFY_THROWS_EXCEPTION(EComHandle, m_port->Open());
-        m_backend->Replug(PortNo);
-        m_port->Open();
-        QVERIFY(m_port->LastWaitError().isEmpty());
+        QVERIFY_THROWS_EXCEPTION(SerialOpenError, m_port->open());
+        m_backend->replug(PortNo);
+        m_port->open();
+        QVERIFY(m_port->lastWaitError().isEmpty());
     }
 
     void staleFailureDoesNotCloseNewSession()
     {
-        OpenAndWait();
-        m_backend->Unplug(PortNo);
+        openAndWait();
+        m_backend->unplug(PortNo);
         // Before the report of the failed wait arrives, the port is opened anew.
-        QVERIFY(SpinUntil([this] { return m_backend->PurgeCount(PortNo) == 1; }));
-        m_backend->Replug(PortNo);
-        m_port->Open();
+        QVERIFY(spinUntil([this] { return m_backend->purgeCount(PortNo) == 1; }));
+        m_backend->replug(PortNo);
+        m_port->open();
         QCoreApplication::processEvents();
-        QVERIFY(m_port->Connected());
+        QVERIFY(m_port->connected());
         QCOMPARE(m_calls, (QStringList{"Open", "Close", "Open"}));
     }
 
     void destructorCloses()
     {
-        auto *port = new TComPort(nullptr, m_backend);
+        auto *port = new SerialPort(nullptr, m_backend);
         port->setPort(5);
         bool closed = false;
-        port->OnClose = [&closed](TComPort *) { closed = true; };
-        port->Open();
+        port->OnClose = [&closed](SerialPort *) { closed = true; };
+        port->open();
         delete port;
         QVERIFY(closed);
-        QVERIFY(!m_backend->IsOpen(5));
+        QVERIFY(!m_backend->isOpen(5));
     }
 
     void propertyChangesWaitForNextOpen()
     {
-        OpenAndWait();
+        openAndWait();
         m_port->setBaudRate(br115200);
-        QCOMPARE(m_backend->LastSettings(PortNo).BaudRate, 9600u);
-        m_port->Open();
-        QCOMPARE(m_backend->LastSettings(PortNo).BaudRate, 115200u);
+        QCOMPARE(m_backend->lastSettings(PortNo).baudRate, 9600u);
+        m_port->open();
+        QCOMPARE(m_backend->lastSettings(PortNo).baudRate, 115200u);
     }
 };
 

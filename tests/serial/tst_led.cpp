@@ -38,7 +38,7 @@ const quint32 Palettes[7][6] = {
 
 const QColor Background(0x12, 0x34, 0x56);
 
-QColor FromBgr(quint32 value)
+QColor fromBgr(quint32 value)
 {
     return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
 }
@@ -58,7 +58,7 @@ protected:
     }
 };
 
-QImage Render(TLed &led)
+QImage render(StatusLed &led)
 {
     led.setAutoFillBackground(true);
     QPalette palette = led.palette();
@@ -76,14 +76,14 @@ class TestLed : public QObject
 private Q_SLOTS:
     void construction()
     {
-        TLed led;
+        StatusLed led;
         QCOMPARE(led.size(), QSize(16, 16));
-        QCOMPARE(led.Kind(), TLed::lkRed);
-        QCOMPARE(led.Shape(), TLed::lsCircle);
-        QVERIFY(!led.Value());
-        QVERIFY(!led.LabelLinked());
-        QVERIFY(led.LabelOnText().isEmpty());
-        QVERIFY(led.LabelOffText().isEmpty());
+        QCOMPARE(led.kind(), StatusLed::lkRed);
+        QCOMPARE(led.shape(), StatusLed::lsCircle);
+        QVERIFY(!led.value());
+        QVERIFY(!led.labelLinked());
+        QVERIFY(led.labelOnText().isEmpty());
+        QVERIFY(led.labelOffText().isEmpty());
     }
 
     void paintedPixels_data()
@@ -108,18 +108,18 @@ private Q_SLOTS:
         QFETCH(int, kind);
         QFETCH(int, shape);
         QFETCH(bool, lit);
-        TLed led;
-        led.setKind(TLed::TLedKind(kind));
-        led.setShape(TLed::TLedShape(shape));
+        StatusLed led;
+        led.setKind(StatusLed::LedKind(kind));
+        led.setShape(StatusLed::LedShape(shape));
         led.setValue(lit);
-        const QImage image = Render(led);
+        const QImage image = render(led);
         QCOMPARE(image.size(), QSize(16, 16));
         const char *const *rows = Images[shape * 2 + (lit ? 1 : 0)];
         for (int y = 0; y < 16; ++y) {
             for (int x = 0; x < 16; ++x) {
                 const char c = rows[y][x];
                 const QColor expected =
-                    c == '.' ? Background : FromBgr(Palettes[kind][c - '1']);
+                    c == '.' ? Background : fromBgr(Palettes[kind][c - '1']);
                 if (image.pixelColor(x, y) != expected) {
                     QFAIL(qPrintable(QStringLiteral("pixel (%1, %2) is %3, expected %4")
                                          .arg(x)
@@ -133,11 +133,11 @@ private Q_SLOTS:
 
     void imageStaysTopLeftOnLargerControl()
     {
-        TLed led;
+        StatusLed led;
         led.resize(24, 20);
         led.setValue(true);
-        const QImage image = Render(led);
-        QCOMPARE(image.pixelColor(8, 8), FromBgr(0x0000FF)); // body of the lit red circle
+        const QImage image = render(led);
+        QCOMPARE(image.pixelColor(8, 8), fromBgr(0x0000FF)); // body of the lit red circle
         for (int x = 16; x < 24; ++x)
             QCOMPARE(image.pixelColor(x, 8), Background);
         for (int y = 16; y < 20; ++y)
@@ -146,24 +146,24 @@ private Q_SLOTS:
 
     void settersRepaintOnlyOnChange()
     {
-        TLed led;
+        StatusLed led;
         led.show();
         QVERIFY(QTest::qWaitForWindowExposed(&led));
         PaintCounter counter;
         led.installEventFilter(&counter);
         int changes = 0;
-        led.OnChange = [&changes](TLed *) { ++changes; };
+        led.OnChange = [&changes](StatusLed *) { ++changes; };
 
         led.setValue(false);
-        led.setKind(TLed::lkRed);
-        led.setShape(TLed::lsCircle);
+        led.setKind(StatusLed::lkRed);
+        led.setShape(StatusLed::lsCircle);
         QCOMPARE(counter.count, 0);
         // The new state is painted at once, not later.
         led.setValue(true);
         QCOMPARE(counter.count, 1);
-        led.setKind(TLed::lkGreen);
+        led.setKind(StatusLed::lkGreen);
         QCOMPARE(counter.count, 2);
-        led.setShape(TLed::lsRectangle);
+        led.setShape(StatusLed::lsRectangle);
         QCOMPARE(counter.count, 3);
         QCOMPARE(changes, 1); // only Value fires OnChange
         led.setValue(true);
@@ -175,7 +175,7 @@ private Q_SLOTS:
 
     void linkedLabel()
     {
-        TLed led;
+        StatusLed led;
         QLabel label(QStringLiteral("vorher"));
         led.setLabelOnText(QStringLiteral("&Auto"));
         led.setLabelOffText(QStringLiteral("&Hand"));
@@ -204,22 +204,22 @@ private Q_SLOTS:
 
     void labelDestroyedWhileLinked()
     {
-        TLed led;
+        StatusLed led;
         auto *label = new QLabel;
         led.setLabelLinked(label);
         delete label;
-        QVERIFY(!led.LabelLinked());
+        QVERIFY(!led.labelLinked());
         led.setValue(true);
-        QVERIFY(led.Value());
+        QVERIFY(led.value());
     }
 
     void clickFiresOnClick()
     {
-        TLed led;
+        StatusLed led;
         led.show();
         QVERIFY(QTest::qWaitForWindowExposed(&led));
         int clicks = 0;
-        led.OnClick = [&clicks](TLed *) { ++clicks; };
+        led.OnClick = [&clicks](StatusLed *) { ++clicks; };
         QTest::mouseClick(&led, Qt::LeftButton, {}, QPoint(8, 8));
         QCOMPARE(clicks, 1);
         // A release outside the control is no click.

@@ -29,12 +29,12 @@ class TestPosixComPort : public QObject
 
 private:
     std::unique_ptr<Pty> m_pty;
-    std::unique_ptr<PosixComBackend> m_backend;
+    std::unique_ptr<PosixSerialBackend> m_backend;
 
-    ComDeviceMap Map() const
+    SerialDeviceMap map() const
     {
-        ComDeviceMap map;
-        map.setPath(PortNo, m_pty->Slave());
+        SerialDeviceMap map;
+        map.setPath(PortNo, m_pty->slave());
         return map;
     }
 
@@ -42,8 +42,8 @@ private Q_SLOTS:
     void init()
     {
         m_pty = std::make_unique<Pty>();
-        QVERIFY(m_pty->Valid());
-        m_backend = std::make_unique<PosixComBackend>(Map());
+        QVERIFY(m_pty->valid());
+        m_backend = std::make_unique<PosixSerialBackend>(map());
     }
 
     void cleanup()
@@ -70,7 +70,7 @@ private Q_SLOTS:
     {
         QFETCH(int, port);
         QFETCH(QString, path);
-        QCOMPARE(ComDeviceMap().Path(port), path);
+        QCOMPARE(SerialDeviceMap().path(port), path);
     }
 
     void lineSettings_data()
@@ -113,19 +113,19 @@ private Q_SLOTS:
         QFETCH(bool, cstopb);
         QFETCH(bool, crtscts);
         QFETCH(bool, xonxoff);
-        TComPort port(nullptr, m_backend.get());
-        port.setBaudRate(TBaudRate(baud));
+        SerialPort port(nullptr, m_backend.get());
+        port.setBaudRate(BaudRate(baud));
         port.setBaudRateUser(user);
-        port.setStopBits(TStopBits(stopBits));
-        port.setFlowControl(TFlowControl(flow));
+        port.setStopBits(StopBits(stopBits));
+        port.setFlowControl(FlowControl(flow));
         QString error;
-        std::unique_ptr<PosixComDevice> device = m_backend->OpenPath(m_pty->Slave(), &error);
+        std::unique_ptr<PosixSerialDevice> device = m_backend->openPath(m_pty->slave(), &error);
         QVERIFY2(device, qPrintable(error));
-        QVERIFY2(device->Configure(port.LineSettings(), &error), qPrintable(error));
+        QVERIFY2(device->configure(port.lineSettings(), &error), qPrintable(error));
 
         termios tio;
-        QCOMPARE(tcgetattr(device->Handle(), &tio), 0);
-        QCOMPARE(ReadPosixBaudRate(device->Handle()), rate);
+        QCOMPARE(tcgetattr(device->handle(), &tio), 0);
+        QCOMPARE(readPosixBaudRate(device->handle()), rate);
         QVERIFY(tio.c_cflag & CLOCAL);
         QCOMPARE(bool(tio.c_cflag & CSTOPB), cstopb);
         QCOMPARE(bool(tio.c_cflag & CRTSCTS), crtscts);
@@ -145,13 +145,13 @@ private Q_SLOTS:
     {
         // A pseudo-terminal forces eight data bits and no parity; it still takes
         // the request without an error.
-        TComPort port(nullptr, m_backend.get());
+        SerialPort port(nullptr, m_backend.get());
         port.setPort(PortNo);
         port.setDataBits(5);
         port.setParity(prMark);
-        QCOMPARE(OpenError(port), QString());
-        QVERIFY(port.Connected());
-        QCOMPARE(port.ModemStatus(), 0u); // no modem lines on a pty
+        QCOMPARE(openError(port), QString());
+        QVERIFY(port.connected());
+        QCOMPARE(port.modemStatus(), 0u); // no modem lines on a pty
     }
 
     void openErrors_data()
@@ -170,36 +170,36 @@ private Q_SLOTS:
     {
         QFETCH(QString, path);
         QFETCH(QString, message);
-        ComDeviceMap map;
+        SerialDeviceMap map;
         map.setPath(PortNo, path);
-        PosixComBackend backend(map);
-        TComPort port(nullptr, &backend);
+        PosixSerialBackend backend(map);
+        SerialPort port(nullptr, &backend);
         port.setPort(path.isEmpty() ? 0 : PortNo);
-        QCOMPARE(OpenError(port), message);
-        QVERIFY(!port.Connected());
+        QCOMPARE(openError(port), message);
+        QVERIFY(!port.connected());
     }
 
     void exclusiveAccess()
     {
-        TComPort first(nullptr, m_backend.get());
-        TComPort second(nullptr, m_backend.get());
+        SerialPort first(nullptr, m_backend.get());
+        SerialPort second(nullptr, m_backend.get());
         first.setPort(PortNo);
         second.setPort(PortNo);
-        first.Open();
-        QCOMPARE(OpenError(second), QStringLiteral("Unable to open com port: Device or resource busy"));
-        QVERIFY(!second.Connected());
-        QVERIFY(!m_backend->Present(PortNo));
-        first.Close();
-        QCOMPARE(OpenError(second), QString());
-        QVERIFY(second.Connected());
+        first.open();
+        QCOMPARE(openError(second), QStringLiteral("Unable to open com port: Device or resource busy"));
+        QVERIFY(!second.connected());
+        QVERIFY(!m_backend->present(PortNo));
+        first.close();
+        QCOMPARE(openError(second), QString());
+        QVERIFY(second.connected());
     }
 
     void closeIsPrompt_data()
     {
         QTest::addColumn<bool>("polling");
         QTest::addColumn<int>("events");
-        QTest::newRow("modem lines") << false << int(EventSet(evCTS) | EventSet(evDSR));
-        QTest::newRow("polling") << true << int(EventSet(evCTS) | EventSet(evDSR));
+        QTest::newRow("modem lines") << false << int(eventSet(evCTS) | eventSet(evDSR));
+        QTest::newRow("polling") << true << int(eventSet(evCTS) | eventSet(evDSR));
         QTest::newRow("all events") << false << int(AllEvents);
     }
 
@@ -207,83 +207,83 @@ private Q_SLOTS:
     {
         QFETCH(bool, polling);
         QFETCH(int, events);
-        m_backend->setWaitMode(polling ? PosixComDevice::WaitMode::Polling
-                                       : PosixComDevice::WaitMode::Auto);
-        TComPort port(nullptr, m_backend.get());
+        m_backend->setWaitMode(polling ? PosixSerialDevice::WaitMode::Polling
+                                       : PosixSerialDevice::WaitMode::Auto);
+        SerialPort port(nullptr, m_backend.get());
         port.setPort(PortNo);
-        port.setEvents(TEvents(events));
+        port.setEvents(SerialEvents(events));
         port.setFlowControl(fcRtsCts);
         int closes = 0;
-        port.OnClose = [&closes](TComPort *) { ++closes; };
+        port.OnClose = [&closes](SerialPort *) { ++closes; };
         for (int round = 0; round < 20; ++round) {
-            port.Open();
-            port.Close();
+            port.open();
+            port.close();
         }
         QCOMPARE(closes, 20);
-        QVERIFY(m_backend->Present(PortNo));
+        QVERIFY(m_backend->present(PortNo));
     }
 
     void receivedCharactersAreReportedAndDrained()
     {
-        TComPort port(nullptr, m_backend.get());
+        SerialPort port(nullptr, m_backend.get());
         port.setPort(PortNo);
-        port.setEvents(EventSet(evRxChar));
+        port.setEvents(eventSet(evRxChar));
         QList<int> inQue;
-        port.OnRxChar = [&inQue](TComPort *, int count) { inQue << count; };
-        port.Open();
-        QCOMPARE(::write(m_pty->Master(), "abc", 3), ssize_t(3));
-        QVERIFY(ProcessUntil([&inQue] { return !inQue.isEmpty(); }));
+        port.OnRxChar = [&inQue](SerialPort *, int count) { inQue << count; };
+        port.open();
+        QCOMPARE(::write(m_pty->master(), "abc", 3), ssize_t(3));
+        QVERIFY(processUntil([&inQue] { return !inQue.isEmpty(); }));
         QCOMPARE(inQue.first(), 3);
         // Nothing reads the port; the monitor empties the input after the report.
-        QVERIFY(ProcessUntil([&port] { return port.InQueCount() == 0; }));
+        QVERIFY(processUntil([&port] { return port.inQueCount() == 0; }));
         QCOMPARE(inQue.size(), 1);
     }
 
     void hangupClosesThePort_data()
     {
         QTest::addColumn<int>("events");
-        QTest::newRow("modem lines") << int(EventSet(evCTS) | EventSet(evDSR));
+        QTest::newRow("modem lines") << int(eventSet(evCTS) | eventSet(evDSR));
         QTest::newRow("all events") << int(AllEvents);
     }
 
     void hangupClosesThePort()
     {
         QFETCH(int, events);
-        TComPort port(nullptr, m_backend.get());
+        SerialPort port(nullptr, m_backend.get());
         port.setPort(PortNo);
-        port.setEvents(TEvents(events));
+        port.setEvents(SerialEvents(events));
         int closes = 0;
-        port.OnClose = [&closes](TComPort *) { ++closes; };
-        port.Open();
+        port.OnClose = [&closes](SerialPort *) { ++closes; };
+        port.open();
         // Closing the master is what an unplugged adapter looks like here.
-        m_pty->CloseMaster();
-        QVERIFY(ProcessUntil([&port] { return !port.Connected(); }));
+        m_pty->closeMaster();
+        QVERIFY(processUntil([&port] { return !port.connected(); }));
         QCOMPARE(closes, 1);
-        QCOMPARE(port.LastWaitError(), QStringLiteral("Input/output error"));
+        QCOMPARE(port.lastWaitError(), QStringLiteral("Input/output error"));
     }
 
     void probe()
     {
         Pty other;
-        QVERIFY(other.Valid());
-        ComDeviceMap map;
+        QVERIFY(other.valid());
+        SerialDeviceMap map;
         for (int n = 1; n <= 16; ++n)
             map.setPath(n, QStringLiteral("/nonexistent/tty%1").arg(n));
-        map.setPath(3, m_pty->Slave());
-        map.setPath(9, other.Slave());
+        map.setPath(3, m_pty->slave());
+        map.setPath(9, other.slave());
         map.setPath(12, QStringLiteral("/dev/null"));
-        PosixComBackend backend(map);
-        QCOMPARE(ProbePortPresence(backend), (1u << 2) | (1u << 8) | (9u << 16));
-        QCOMPARE(PresentPorts(ProbePortPresence(backend)), (QList<int>{3, 9}));
+        PosixSerialBackend backend(map);
+        QCOMPARE(probePortPresence(backend), (1u << 2) | (1u << 8) | (9u << 16));
+        QCOMPARE(presentPorts(probePortPresence(backend)), (QList<int>{3, 9}));
 
         // A port in use elsewhere is not offered.
-        TComPort port(nullptr, &backend);
+        SerialPort port(nullptr, &backend);
         port.setPort(9);
-        port.Open();
-        QCOMPARE(ProbePortPresence(backend), (1u << 2) | (3u << 16));
-        ProbeSerialPorts(backend);
+        port.open();
+        QCOMPARE(probePortPresence(backend), (1u << 2) | (3u << 16));
+        probeSerialPorts(backend);
         QCOMPARE(PortPresenceMask, (1u << 2) | (3u << 16));
-        port.Close();
+        port.close();
     }
 
     void ctsInputByDriver_data()
@@ -309,12 +309,12 @@ private Q_SLOTS:
             QVERIFY(QDir().mkpath(target));
             QVERIFY(QFile::link(target, device + QStringLiteral("/driver")));
         }
-        ComDeviceMap map;
+        SerialDeviceMap map;
         map.setSysfsRoot(sysfs.path());
         map.setPath(13, QStringLiteral("/nonexistent/ttyACM0"));
-        PosixComBackend backend(map);
-        QCOMPARE(backend.DriverName(13), driver);
-        QCOMPARE(backend.CtsInputUsable(13), usable);
+        PosixSerialBackend backend(map);
+        QCOMPARE(backend.driverName(13), driver);
+        QCOMPARE(backend.ctsInputUsable(13), usable);
     }
 };
 

@@ -19,8 +19,8 @@ constexpr quint32 Dsr = ModemLine::DsrOn;
 // monitor thread, the trigger decision and the race clock.
 struct Rig
 {
-    SimulatedComBackend backend;
-    TComPort port{nullptr, &backend};
+    SimulatedSerialBackend backend;
+    SerialPort port{nullptr, &backend};
     RecordingRaceClockHost host;
     ManualClock clocks;
     RaceClock clock{host, clocks};
@@ -31,49 +31,49 @@ struct Rig
     {
         port.setPort(PortNo);
         port.setFlowControl(fcRtsCts);
-        port.setEvents(EventSet(evCTS) | EventSet(evDSR));
-        port.OnCTS = [this](TComPort *sender) {
+        port.setEvents(eventSet(evCTS) | eventSet(evDSR));
+        port.OnCTS = [this](SerialPort *sender) {
             ++handled;
-            triggers.ComPortCTS(sender->ModemStatus());
+            triggers.finishLineChanged(sender->modemStatus());
         };
-        port.OnDSR = [this](TComPort *sender) {
+        port.OnDSR = [this](SerialPort *sender) {
             ++handled;
-            triggers.ComPortDSR(sender->ModemStatus());
+            triggers.startLineChanged(sender->modemStatus());
         };
         // The mode follows the port: Auto exactly while it is open.
-        port.OnOpen = [this](TComPort *) { triggers.setAuto(true); };
-        port.OnClose = [this](TComPort *) { triggers.setAuto(false); };
+        port.OnOpen = [this](SerialPort *) { triggers.setAuto(true); };
+        port.OnClose = [this](SerialPort *) { triggers.setAuto(false); };
         clocks.timeOfDay = 10 * 3600 * 1000;
     }
 
-    void Open()
+    void open()
     {
-        const int waits = backend.WaitCount(PortNo);
-        port.Open();
-        QVERIFY(backend.WaitUntilWaiting(PortNo, waits + 1));
+        const int waits = backend.waitCount(PortNo);
+        port.open();
+        QVERIFY(backend.waitUntilWaiting(PortNo, waits + 1));
     }
 
     // Sets the lines and waits until the handlers for every changed line have
     // run and the monitor waits again.
-    void Lines(quint32 status)
+    void lines(quint32 status)
     {
-        const quint32 changed = (status ^ backend.LastStatus(PortNo)) & (Cts | Dsr);
+        const quint32 changed = (status ^ backend.lastStatus(PortNo)) & (Cts | Dsr);
         const int expected = handled + ((changed & Cts) ? 1 : 0) + ((changed & Dsr) ? 1 : 0);
-        const int waits = backend.WaitCount(PortNo);
-        backend.SetModemStatus(PortNo, status);
+        const int waits = backend.waitCount(PortNo);
+        backend.setModemStatus(PortNo, status);
         if (expected == handled)
             return;
-        QVERIFY(ProcessUntil([&] { return handled == expected; }));
-        QVERIFY(backend.WaitUntilWaiting(PortNo, waits + 1));
+        QVERIFY(processUntil([&] { return handled == expected; }));
+        QVERIFY(backend.waitUntilWaiting(PortNo, waits + 1));
     }
 
     // START, then the lockout that START switched on runs out.
-    void StartRunning()
+    void startRunning()
     {
-        clock.mStartClick();
-        clock.TimerGesperrtTimer();
-        QVERIFY(clock.Enabled(RaceCommand::Lap));
-        QVERIFY(!clock.Locked());
+        clock.start();
+        clock.endLockout();
+        QVERIFY(clock.enabled(RaceCommand::Lap));
+        QVERIFY(!clock.locked());
     }
 };
 
@@ -87,39 +87,39 @@ private Q_SLOTS:
     void firstEventIsAlwaysEvaluated()
     {
         Rig rig;
-        QCOMPARE(rig.triggers.LastModemStatus(), 0x55555555u);
-        rig.Open();
-        rig.Lines(Dsr);
-        QCOMPARE(rig.triggers.LastModemStatus(), Dsr);
-        QVERIFY(rig.clock.Running());
+        QCOMPARE(rig.triggers.lastModemStatus(), 0x55555555u);
+        rig.open();
+        rig.lines(Dsr);
+        QCOMPARE(rig.triggers.lastModemStatus(), Dsr);
+        QVERIFY(rig.clock.running());
     }
 
     void threeFinishChangesInLockoutRecordOne()
     {
         Rig rig;
         rig.clock.setLockoutInterval(200);
-        rig.Open();
-        rig.StartRunning();
+        rig.open();
+        rig.startRunning();
         // Three crossings 50 ms apart: on, off, on, off, on.
-        rig.Lines(Cts);
+        rig.lines(Cts);
         QCOMPARE(rig.host.timeTexts.size(), 1);
-        QVERIFY(rig.clock.Locked());
+        QVERIFY(rig.clock.locked());
         for (quint32 status : {0u, Cts, 0u, Cts}) {
-            rig.clocks.Advance(25);
-            rig.Lines(status);
-            QVERIFY(rig.clock.Locked());
+            rig.clocks.advance(25);
+            rig.lines(status);
+            QVERIFY(rig.clock.locked());
         }
         QCOMPARE(rig.host.timeTexts.size(), 1);
         QCOMPARE(rig.host.timeTexts.first(), QStringLiteral("10:00.00,00"));
-        QCOMPARE(rig.triggers.LastModemStatus(), Cts);
+        QCOMPARE(rig.triggers.lastModemStatus(), Cts);
         // The line is still on when the lockout ends: nothing more happens.
-        rig.clock.TimerGesperrtTimer();
+        rig.clock.endLockout();
         QCoreApplication::processEvents();
         QCOMPARE(rig.host.timeTexts.size(), 1);
         // The next crossing counts again.
-        rig.Lines(0);
-        rig.clocks.Advance(1000);
-        rig.Lines(Cts);
+        rig.lines(0);
+        rig.clocks.advance(1000);
+        rig.lines(Cts);
         QCOMPARE(rig.host.timeTexts.size(), 2);
         QCOMPARE(rig.host.timeTexts.last(), QStringLiteral("10:00.01,10"));
     }
@@ -127,12 +127,12 @@ private Q_SLOTS:
     void threeFinishKeysRecordThree()
     {
         Rig rig;
-        rig.Open();
-        rig.clock.mStartClick();
-        QVERIFY(rig.clock.Locked()); // the lockout does not stop the operator
+        rig.open();
+        rig.clock.start();
+        QVERIFY(rig.clock.locked()); // the lockout does not stop the operator
         for (int i = 0; i < 3; ++i) {
-            rig.clock.mLAPClick();
-            rig.clocks.Advance(50);
+            rig.clock.recordFinish();
+            rig.clocks.advance(50);
         }
         QCOMPARE(rig.host.timeTexts,
                  (QStringList{"10:00.00,00", "10:00.00,05", "10:00.00,10"}));
@@ -141,13 +141,13 @@ private Q_SLOTS:
     void finishKeyInLockoutRecordsButLineDoesNot()
     {
         Rig rig;
-        rig.Open();
-        rig.StartRunning();
-        rig.Lines(Cts);
-        QVERIFY(rig.clock.Locked());
-        rig.Lines(0);
-        rig.Lines(Cts);
-        rig.clock.mLAPClick();
+        rig.open();
+        rig.startRunning();
+        rig.lines(Cts);
+        QVERIFY(rig.clock.locked());
+        rig.lines(0);
+        rig.lines(Cts);
+        rig.clock.recordFinish();
         QCOMPARE(rig.host.timeTexts.size(), 2);
         QCOMPARE(rig.host.resultCount, 2);
     }
@@ -155,18 +155,18 @@ private Q_SLOTS:
     void ctsAndDsrInOneNotification()
     {
         Rig rig;
-        rig.Open();
+        rig.open();
         // Both lines in one notification: the finish handler records the word,
         // the start handler sees it unchanged and the start is lost.
-        rig.Lines(Cts | Dsr);
+        rig.lines(Cts | Dsr);
         QCOMPARE(rig.handled, 2);
-        QCOMPARE(rig.triggers.LastModemStatus(), Cts | Dsr);
-        QVERIFY(!rig.clock.Running());
+        QCOMPARE(rig.triggers.lastModemStatus(), Cts | Dsr);
+        QVERIFY(!rig.clock.running());
         QVERIFY(rig.host.timeTexts.isEmpty());
         // The start line alone works.
-        rig.Lines(Cts);
-        rig.Lines(Cts | Dsr);
-        QVERIFY(rig.clock.Running());
+        rig.lines(Cts);
+        rig.lines(Cts | Dsr);
+        QVERIFY(rig.clock.running());
     }
 
     void startLine_data()
@@ -190,10 +190,10 @@ private Q_SLOTS:
         Rig rig;
         rig.triggers.setAlg(alg);
         rig.clock.setLockoutInterval(0);
-        rig.Open();
+        rig.open();
         for (int i = 0; i < statuses.size(); ++i) {
-            rig.Lines(statuses[i]);
-            QCOMPARE(rig.clock.Running(), startedAt >= 0 && i >= startedAt);
+            rig.lines(statuses[i]);
+            QCOMPARE(rig.clock.running(), startedAt >= 0 && i >= startedAt);
         }
     }
 
@@ -217,12 +217,12 @@ private Q_SLOTS:
         Rig rig;
         rig.triggers.setAlg(alg);
         rig.clock.setLockoutInterval(0); // no lockout: every finish counts
-        rig.Open();
-        rig.clock.mStartClick();
+        rig.open();
+        rig.clock.start();
         for (int i = 0; i < statuses.size(); ++i) {
-            rig.Lines(statuses[i]);
+            rig.lines(statuses[i]);
             QCOMPARE(rig.host.timeTexts.size(), rows[i]);
-            QVERIFY(!rig.clock.Locked());
+            QVERIFY(!rig.clock.locked());
         }
     }
 
@@ -241,25 +241,25 @@ private Q_SLOTS:
         QFETCH(quint32, trigger);
         Rig rig;
         rig.triggers.setAlg(alg);
-        rig.Open();
+        rig.open();
         if (trigger == 0)
-            rig.Lines(Cts);
-        rig.StartRunning();
-        rig.Lines(trigger);
+            rig.lines(Cts);
+        rig.startRunning();
+        rig.lines(trigger);
         QCOMPARE(rig.host.timeTexts.size(), 1);
-        QVERIFY(rig.clock.Locked());
-        rig.Lines(trigger ^ Cts);
-        rig.Lines(trigger);
+        QVERIFY(rig.clock.locked());
+        rig.lines(trigger ^ Cts);
+        rig.lines(trigger);
         QCOMPARE(rig.host.timeTexts.size(), 1);
     }
 
     void finishWhileNotRunningDoesNothing()
     {
         Rig rig;
-        rig.Open();
-        rig.Lines(Cts);
+        rig.open();
+        rig.lines(Cts);
         QVERIFY(rig.host.timeTexts.isEmpty());
-        QVERIFY(!rig.clock.Locked()); // the lockout only arms while the clock runs
+        QVERIFY(!rig.clock.locked()); // the lockout only arms while the clock runs
         QCOMPARE(rig.host.resultCount, 0);
     }
 
@@ -280,46 +280,46 @@ private Q_SLOTS:
         Rig rig;
         rig.clock.setLockoutInterval(0);
         rig.triggers.setAlg(alg);
-        rig.clock.mStartClick();
-        QVERIFY(!rig.triggers.Auto());
-        rig.triggers.ComPortCTS(Cts);
-        rig.triggers.ComPortCTS(0);
+        rig.clock.start();
+        QVERIFY(!rig.triggers.isAuto());
+        rig.triggers.finishLineChanged(Cts);
+        rig.triggers.finishLineChanged(0);
         QCOMPARE(rig.host.timeTexts.size(), rows);
-        rig.clock.mStopClick();
-        rig.clock.mResetClick();
-        rig.triggers.ComPortDSR(Dsr);
-        rig.triggers.ComPortDSR(0);
-        QVERIFY(!rig.clock.Running());
+        rig.clock.stop();
+        rig.clock.reset();
+        rig.triggers.startLineChanged(Dsr);
+        rig.triggers.startLineChanged(0);
+        QVERIFY(!rig.clock.running());
     }
 
     void startIgnoredWhileLocked()
     {
         Rig rig;
-        rig.Open();
-        rig.clock.mStartClick(); // switches the lockout on
-        rig.clock.mStopClick();  // does not touch it
-        rig.clock.mResetClick();
-        QVERIFY(rig.clock.Enabled(RaceCommand::Start));
-        QVERIFY(rig.clock.Locked());
-        rig.Lines(Dsr);
-        QVERIFY(!rig.clock.Running());
-        rig.clock.TimerGesperrtTimer();
-        rig.Lines(0);
-        rig.Lines(Dsr);
-        QVERIFY(rig.clock.Running());
+        rig.open();
+        rig.clock.start(); // switches the lockout on
+        rig.clock.stop();  // does not touch it
+        rig.clock.reset();
+        QVERIFY(rig.clock.enabled(RaceCommand::Start));
+        QVERIFY(rig.clock.locked());
+        rig.lines(Dsr);
+        QVERIFY(!rig.clock.running());
+        rig.clock.endLockout();
+        rig.lines(0);
+        rig.lines(Dsr);
+        QVERIFY(rig.clock.running());
     }
 
     void unplugReturnsToHand()
     {
         Rig rig;
         rig.clock.setLockoutInterval(0);
-        rig.Open();
-        QVERIFY(rig.triggers.Auto());
-        rig.clock.mStartClick();
-        rig.backend.Unplug(PortNo);
-        QVERIFY(ProcessUntil([&] { return !rig.port.Connected(); }));
-        QVERIFY(!rig.triggers.Auto());
-        rig.triggers.ComPortCTS(Cts);
+        rig.open();
+        QVERIFY(rig.triggers.isAuto());
+        rig.clock.start();
+        rig.backend.unplug(PortNo);
+        QVERIFY(processUntil([&] { return !rig.port.connected(); }));
+        QVERIFY(!rig.triggers.isAuto());
+        rig.triggers.finishLineChanged(Cts);
         QVERIFY(rig.host.timeTexts.isEmpty());
     }
 };

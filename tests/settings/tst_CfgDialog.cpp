@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr quint32 PortMask(std::initializer_list<int> ports)
+constexpr quint32 portMask(std::initializer_list<int> ports)
 {
     quint32 mask = 0;
     int highest = 0;
@@ -28,7 +28,7 @@ constexpr quint32 PortMask(std::initializer_list<int> ports)
 }
 
 // Runs `action` once the dialog is on screen; a dialog the action left open is cancelled.
-void WhileShown(QDialog *dialog, std::function<void()> action)
+void whileShown(QDialog *dialog, std::function<void()> action)
 {
     QTimer::singleShot(0, dialog, [dialog, action] {
         if (QTest::qWaitForWindowExposed(dialog))
@@ -85,7 +85,7 @@ private:
     QTimer m_timer;
 };
 
-void Choose(QComboBox *combo, Qt::Key key, int times = 1)
+void choose(QComboBox *combo, Qt::Key key, int times = 1)
 {
     combo->setFocus();
     for (int i = 0; i < times; ++i)
@@ -100,15 +100,15 @@ class TestCfgDialog : public QObject
 
 private:
     FakeCfgHost m_host;
-    std::unique_ptr<TCfgDialog> m_dialog;
+    std::unique_ptr<SettingsDialog> m_dialog;
 
-    void Create(quint32 mask)
+    void create(quint32 mask)
     {
         m_host.mask = mask;
-        m_dialog = std::make_unique<TCfgDialog>(m_host);
+        m_dialog = std::make_unique<SettingsDialog>(m_host);
     }
 
-    static QStringList Entries(const QComboBox *combo)
+    static QStringList entries(const QComboBox *combo)
     {
         QStringList entries;
         for (int i = 0; i < combo->count(); ++i)
@@ -127,26 +127,26 @@ private Q_SLOTS:
         QTest::addColumn<quint32>("mask");
         QTest::addColumn<QStringList>("ports");
         QTest::newRow("no ports") << quint32(0) << QStringList{"Keine"};
-        QTest::newRow("COM1, COM3, COM13") << PortMask({1, 3, 13})
+        QTest::newRow("COM1, COM3, COM13") << portMask({1, 3, 13})
                                            << QStringList{"Keine", "COM1", "COM3", "COM13"};
         QTest::newRow("bit above the highest port") << (quint32(3) << 16 | 1u | 1u << 7)
                                                     << QStringList{"Keine", "COM1"};
         QTest::newRow("highest without bits") << (quint32(5) << 16) << QStringList{"Keine"};
-        QTest::newRow("COM16") << PortMask({16}) << QStringList{"Keine", "COM16"};
+        QTest::newRow("COM16") << portMask({16}) << QStringList{"Keine", "COM16"};
     }
 
     void creationListsPresentPorts()
     {
         QFETCH(quint32, mask);
         QFETCH(QStringList, ports);
-        Create(mask);
-        QCOMPARE(Entries(m_dialog->cbPort), ports);
-        QCOMPARE(Entries(m_dialog->cbButton), (QStringList{"ZIEL", "LAP", "FINISH", "START", ""}));
-        QCOMPARE(m_dialog->cbButton->currentIndex(), 0);
-        QCOMPARE(Entries(m_dialog->cbDigits), (QStringList{"HH:MM.SS,ms", "HH:MM.SS,s", "HH:MM.SS"}));
-        QCOMPARE(Entries(m_dialog->cbAlg), (QStringList{"Ein", "Aus"}));
+        create(mask);
+        QCOMPARE(entries(m_dialog->portBox), ports);
+        QCOMPARE(entries(m_dialog->finishCaptionBox), (QStringList{"ZIEL", "LAP", "FINISH", "START", ""}));
+        QCOMPARE(m_dialog->finishCaptionBox->currentIndex(), 0);
+        QCOMPARE(entries(m_dialog->precisionBox), (QStringList{"HH:MM.SS,ms", "HH:MM.SS,s", "HH:MM.SS"}));
+        QCOMPARE(entries(m_dialog->polarityBox), (QStringList{"Ein", "Aus"}));
         QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Einstellungen"));
-        QCOMPARE(m_dialog->cbPort->toolTip(), QStringLiteral("START (4-6), FINISH (7-8)"));
+        QCOMPARE(m_dialog->portBox->toolTip(), QStringLiteral("START (4-6), FINISH (7-8)"));
     }
 
     void fillFromHost_data()
@@ -176,71 +176,71 @@ private Q_SLOTS:
         QFETCH(int, alg);
         QFETCH(int, wait);
         QFETCH(int, buttonLap);
-        Create(PortMask({1, 3}));
-        m_host.precision = acc;
+        create(portMask({1, 3}));
+        m_host.precisionValue = acc;
         m_host.port = port;
         m_host.alg = alg;
         m_host.wait = wait;
         m_host.buttonLap = buttonLap;
-        m_dialog->FillFromHost();
+        m_dialog->fillFromHost();
 
-        QTEST(m_dialog->cbDigits->currentIndex(), "digitsIndex");
-        QTEST(m_dialog->cbPort->currentText(), "portText");
-        QTEST(m_dialog->cbAlg->currentIndex(), "algIndex");
-        QTEST(m_dialog->cbAlg->isEnabled(), "algEnabled");
-        QTEST(m_dialog->seWait->Text(), "waitText");
-        QCOMPARE(m_dialog->cbButton->currentIndex(), buttonLap);
-        QCOMPARE(m_dialog->RememberedPortIndex(), m_dialog->cbPort->currentIndex());
+        QTEST(m_dialog->precisionBox->currentIndex(), "digitsIndex");
+        QTEST(m_dialog->portBox->currentText(), "portText");
+        QTEST(m_dialog->polarityBox->currentIndex(), "algIndex");
+        QTEST(m_dialog->polarityBox->isEnabled(), "algEnabled");
+        QTEST(m_dialog->lockoutField->text(), "waitText");
+        QCOMPARE(m_dialog->finishCaptionBox->currentIndex(), buttonLap);
+        QCOMPARE(m_dialog->rememberedPortIndex(), m_dialog->portBox->currentIndex());
         QVERIFY(m_host.log.isEmpty()); // filling changes nothing in the program
     }
 
     void colourFieldsFromHost()
     {
-        Create(0);
-        m_dialog->FillFromHost();
-        QCOMPARE(m_dialog->cbColorFon->currentIndex(), 0);                      // black
-        QCOMPARE(m_dialog->cbColorCifra->currentIndex(), 11);                   // yellow
-        QCOMPARE(m_dialog->cbColorCifra2->currentIndex(), 10);                  // lime
-        QCOMPARE(m_dialog->cbColorCifraF->currentIndex(), ToColorCombo::UserEntry); // $404040
-        QCOMPARE(m_dialog->cbColorCifraF->EntryColour(ToColorCombo::UserEntry), TColor(0x404040));
+        create(0);
+        m_dialog->fillFromHost();
+        QCOMPARE(m_dialog->backgroundColorBox->currentIndex(), 0);                      // black
+        QCOMPARE(m_dialog->runningColorBox->currentIndex(), 11);                   // yellow
+        QCOMPARE(m_dialog->dimColorBox->currentIndex(), 10);                  // lime
+        QCOMPARE(m_dialog->finishColorBox->currentIndex(), ColorComboBox::UserEntry); // $404040
+        QCOMPARE(m_dialog->finishColorBox->entryColour(ColorComboBox::UserEntry), ColorValue(0x404040));
     }
 
     void previewAndUndoOnCancel()
     {
-        Create(0);
-        WhileShown(m_dialog.get(), [this] {
-            Choose(m_dialog->cbDigits, Qt::Key_Down); // "HH:MM.SS,s"
+        create(0);
+        whileShown(m_dialog.get(), [this] {
+            choose(m_dialog->precisionBox, Qt::Key_Down); // "HH:MM.SS,s"
             QCOMPARE(m_host.log, QStringList{"ApplyDisplayPrecision 1"});
-            Choose(m_dialog->cbDigits, Qt::Key_Down); // "HH:MM.SS"
-            QTest::mouseClick(m_dialog->CancelBtn, Qt::LeftButton);
+            choose(m_dialog->precisionBox, Qt::Key_Down); // "HH:MM.SS"
+            QTest::mouseClick(m_dialog->noButton, Qt::LeftButton);
         });
-        QCOMPARE(m_dialog->Execute(), int(QDialog::Rejected));
+        QCOMPARE(m_dialog->execute(), int(QDialog::Rejected));
         QCOMPARE(m_host.log, (QStringList{"ApplyDisplayPrecision 1", "ApplyDisplayPrecision 0",
                                           "ApplyDisplayPrecision 2", "FocusLeftPanel"}));
-        QCOMPARE(m_host.precision, 2);
+        QCOMPARE(m_host.precisionValue, 2);
     }
 
     void escapeCancels()
     {
-        Create(0);
-        WhileShown(m_dialog.get(), [this] { QTest::keyClick(m_dialog->cbDigits, Qt::Key_Escape); });
-        QCOMPARE(m_dialog->Execute(), int(QDialog::Rejected));
+        create(0);
+        whileShown(m_dialog.get(), [this] { QTest::keyClick(m_dialog->precisionBox, Qt::Key_Escape); });
+        QCOMPARE(m_dialog->execute(), int(QDialog::Rejected));
         QCOMPARE(m_host.log, (QStringList{"ApplyDisplayPrecision 2", "FocusLeftPanel"}));
     }
 
     void okStepsInOrder()
     {
-        Create(PortMask({1, 3}));
-        WhileShown(m_dialog.get(), [this] {
-            QVERIFY(!m_dialog->cbAlg->isEnabled());
-            Choose(m_dialog->cbPort, Qt::Key_Down, 2); // COM3
-            QVERIFY(m_dialog->cbAlg->isEnabled());
-            Choose(m_dialog->cbAlg, Qt::Key_Down);     // "Aus"
-            Choose(m_dialog->cbButton, Qt::Key_Down);  // "LAP"
-            Choose(m_dialog->cbDigits, Qt::Key_Down);  // tenths, previewed
-            QTest::mouseClick(m_dialog->OKBtn, Qt::LeftButton);
+        create(portMask({1, 3}));
+        whileShown(m_dialog.get(), [this] {
+            QVERIFY(!m_dialog->polarityBox->isEnabled());
+            choose(m_dialog->portBox, Qt::Key_Down, 2); // COM3
+            QVERIFY(m_dialog->polarityBox->isEnabled());
+            choose(m_dialog->polarityBox, Qt::Key_Down);     // "Aus"
+            choose(m_dialog->finishCaptionBox, Qt::Key_Down);  // "LAP"
+            choose(m_dialog->precisionBox, Qt::Key_Down);  // tenths, previewed
+            QTest::mouseClick(m_dialog->yesButton, Qt::LeftButton);
         });
-        QCOMPARE(m_dialog->Execute(), int(QDialog::Accepted));
+        QCOMPARE(m_dialog->execute(), int(QDialog::Accepted));
         QCOMPARE(m_host.log, (QStringList{
                                  "ApplyDisplayPrecision 1",
                                  "setButtonLap 1 \"LAP\"",
@@ -303,14 +303,14 @@ private Q_SLOTS:
         QFETCH(int, wait);
         QFETCH(QStringList, present);
         QFETCH(QStringList, absent);
-        Create(PortMask({1, 3}));
+        create(portMask({1, 3}));
         m_host.port = port;
         m_host.connected = connected;
         m_host.alg = alg;
         m_host.running = running;
         m_host.wait = wait;
-        WhileShown(m_dialog.get(), [this] { QTest::mouseClick(m_dialog->OKBtn, Qt::LeftButton); });
-        QCOMPARE(m_dialog->Execute(), int(QDialog::Accepted));
+        whileShown(m_dialog.get(), [this] { QTest::mouseClick(m_dialog->yesButton, Qt::LeftButton); });
+        QCOMPARE(m_dialog->execute(), int(QDialog::Accepted));
         for (const QString &call : present)
             QVERIFY2(m_host.log.contains(call), qPrintable(call + " missing in " + m_host.log.join(", ")));
         for (const QString &call : absent)
@@ -319,35 +319,35 @@ private Q_SLOTS:
 
     void negativeAlgLocksPortAtNextOpening()
     {
-        Create(PortMask({3}));
+        create(portMask({3}));
         m_host.port = 3;
         m_host.alg = 2;
-        WhileShown(m_dialog.get(), [this] {
-            QVERIFY(m_dialog->cbPort->isEnabled());
-            QTest::mouseClick(m_dialog->OKBtn, Qt::LeftButton);
+        whileShown(m_dialog.get(), [this] {
+            QVERIFY(m_dialog->portBox->isEnabled());
+            QTest::mouseClick(m_dialog->yesButton, Qt::LeftButton);
         });
-        m_dialog->Execute();
+        m_dialog->execute();
         QCOMPARE(m_host.alg, -1);
         bool portEnabled = true;
-        WhileShown(m_dialog.get(), [this, &portEnabled] {
-            portEnabled = m_dialog->cbPort->isEnabled();
-            QTest::mouseClick(m_dialog->CancelBtn, Qt::LeftButton);
+        whileShown(m_dialog.get(), [this, &portEnabled] {
+            portEnabled = m_dialog->portBox->isEnabled();
+            QTest::mouseClick(m_dialog->noButton, Qt::LeftButton);
         });
-        m_dialog->Execute();
+        m_dialog->execute();
         QVERIFY(!portEnabled);
     }
 
     void switchingToNoPortCloses()
     {
-        Create(PortMask({1, 3}));
+        create(portMask({1, 3}));
         m_host.port = 3;
         m_host.connected = true;
-        WhileShown(m_dialog.get(), [this] {
-            Choose(m_dialog->cbPort, Qt::Key_Home);
-            QVERIFY(!m_dialog->cbAlg->isEnabled());
-            QTest::mouseClick(m_dialog->OKBtn, Qt::LeftButton);
+        whileShown(m_dialog.get(), [this] {
+            choose(m_dialog->portBox, Qt::Key_Home);
+            QVERIFY(!m_dialog->polarityBox->isEnabled());
+            QTest::mouseClick(m_dialog->yesButton, Qt::LeftButton);
         });
-        m_dialog->Execute();
+        m_dialog->execute();
         const QStringList tail = m_host.log.mid(m_host.log.indexOf("ClosePort"));
         QCOMPARE(tail, (QStringList{"ClosePort", "setPortNumber 0", "SetModeIndicator Hand",
                                     "ApplyDisplayPrecision 2", "FocusLeftPanel"}));
@@ -355,16 +355,16 @@ private Q_SLOTS:
 
     void portThatCannotOpenShowsTheErrorAndKeepsTheMode()
     {
-        Create(PortMask({1, 3}));
+        create(portMask({1, 3}));
         m_host.port = 1;
         m_host.connected = true;
         m_host.openError = QStringLiteral("Unable to open com port: Device or resource busy");
         MessageBoxAnswerer boxes;
-        WhileShown(m_dialog.get(), [this] {
-            Choose(m_dialog->cbPort, Qt::Key_Down); // COM1 -> COM3
-            QTest::mouseClick(m_dialog->OKBtn, Qt::LeftButton);
+        whileShown(m_dialog.get(), [this] {
+            choose(m_dialog->portBox, Qt::Key_Down); // COM1 -> COM3
+            QTest::mouseClick(m_dialog->yesButton, Qt::LeftButton);
         });
-        m_dialog->Execute();
+        m_dialog->execute();
         QCOMPARE(boxes.texts, QStringList{"Unable to open com port: Device or resource busy"});
         const QStringList tail = m_host.log.mid(m_host.log.indexOf("ClosePort"));
         QCOMPARE(tail, (QStringList{"ClosePort", "setPortNumber 3", "setAlgorithm 0", "OpenPort",
@@ -377,9 +377,9 @@ private Q_SLOTS:
         QTest::addColumn<QColor>("picked");
         QTest::addColumn<int>("index");
         QTest::addColumn<uint>("value");
-        QTest::newRow("a colour of its own") << QColor(0x56, 0x34, 0x12) << int(ToColorCombo::UserEntry) << 0x123456u;
+        QTest::newRow("a colour of its own") << QColor(0x56, 0x34, 0x12) << int(ColorComboBox::UserEntry) << 0x123456u;
         QTest::newRow("a fixed colour") << QColor(255, 0, 0) << 9 << 0x0000FFu;
-        QTest::newRow("picker cancelled") << QColor() << int(ToColorCombo::UserEntry) << uint(Colors::clWhite);
+        QTest::newRow("picker cancelled") << QColor() << int(ColorComboBox::UserEntry) << uint(Colors::clWhite);
     }
 
     void otherColour()
@@ -387,29 +387,29 @@ private Q_SLOTS:
         QFETCH(QColor, picked);
         QFETCH(int, index);
         QFETCH(uint, value);
-        Create(0);
-        PickerAnswerer picker(m_dialog->ColorDialog1, picked);
-        WhileShown(m_dialog.get(), [this] {
-            Choose(m_dialog->cbColorFon, Qt::Key_End); // "Other..."
-            QTest::mouseClick(m_dialog->OKBtn, Qt::LeftButton);
+        create(0);
+        PickerAnswerer picker(m_dialog->colorDialog, picked);
+        whileShown(m_dialog.get(), [this] {
+            choose(m_dialog->backgroundColorBox, Qt::Key_End); // "Other..."
+            QTest::mouseClick(m_dialog->yesButton, Qt::LeftButton);
         });
-        m_dialog->Execute();
+        m_dialog->execute();
         QCOMPARE(picker.opened, 1); // the field's own change does not reopen it
-        QCOMPARE(m_dialog->cbColorFon->currentIndex(), index);
-        QCOMPARE(m_dialog->cbColorFon->ColorValue(), TColor(value));
+        QCOMPARE(m_dialog->backgroundColorBox->currentIndex(), index);
+        QCOMPARE(m_dialog->backgroundColorBox->colorValue(), ColorValue(value));
         QVERIFY(m_host.log.contains(QStringLiteral("setDisplayColor C1 %1").arg(value, 6, 16, QLatin1Char('0'))));
-        QVERIFY(!m_dialog->cbColorFon->Guard());
+        QVERIFY(!m_dialog->backgroundColorBox->guard());
     }
 
     void fillingNeverOpensThePicker()
     {
-        Create(0);
-        QSignalSpy finished(m_dialog->ColorDialog1, &QDialog::finished);
+        create(0);
+        QSignalSpy finished(m_dialog->colorDialog, &QDialog::finished);
         m_host.colours = {0x010203, 0x040506, 0x070809, 0x0A0B0C};
-        m_dialog->FillFromHost();
+        m_dialog->fillFromHost();
         QCOMPARE(finished.count(), 0);
-        QCOMPARE(m_dialog->cbColorFon->currentIndex(), int(ToColorCombo::UserEntry));
-        QCOMPARE(m_dialog->cbColorFon->ColorValue(), TColor(0x010203));
+        QCOMPARE(m_dialog->backgroundColorBox->currentIndex(), int(ColorComboBox::UserEntry));
+        QCOMPARE(m_dialog->backgroundColorBox->colorValue(), ColorValue(0x010203));
     }
 
     void ctsWarning_data()
@@ -426,20 +426,20 @@ private Q_SLOTS:
     {
         QFETCH(int, downs);
         QFETCH(bool, warned);
-        Create(PortMask({3, 13, 16}));
+        create(portMask({3, 13, 16}));
         bool shown = !warned;
-        WhileShown(m_dialog.get(), [this, downs, &shown] {
-            Choose(m_dialog->cbPort, Qt::Key_Down, downs);
-            shown = m_dialog->LabelCtsWarning->isVisible();
-            QTest::mouseClick(m_dialog->CancelBtn, Qt::LeftButton);
+        whileShown(m_dialog.get(), [this, downs, &shown] {
+            choose(m_dialog->portBox, Qt::Key_Down, downs);
+            shown = m_dialog->ctsWarningLabel->isVisible();
+            QTest::mouseClick(m_dialog->noButton, Qt::LeftButton);
         });
-        m_dialog->Execute();
+        m_dialog->execute();
         QCOMPARE(shown, warned);
     }
 
     void everyControlHasAnAccessibleName()
     {
-        Create(PortMask({1}));
+        create(portMask({1}));
         const QList<QWidget *> controls = m_dialog->findChildren<QWidget *>();
         int checked = 0;
         for (QWidget *control : controls) {

@@ -10,13 +10,13 @@ class TestColorCombo : public QObject
 private Q_SLOTS:
     void entries()
     {
-        ToColorCombo combo;
+        ColorComboBox combo;
         QCOMPARE(combo.count(), 17);
-        const TColor expected[] = {0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080,
+        const ColorValue expected[] = {0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080,
                                    0x808000, 0x808080, 0xC0C0C0, 0x0000FF, 0x00FF00, 0x00FFFF,
                                    0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF};
         for (int i = 0; i < 16; ++i)
-            QCOMPARE(combo.EntryColour(i), expected[i]);
+            QCOMPARE(combo.entryColour(i), expected[i]);
         QCOMPARE(combo.itemText(16), QStringLiteral("Other..."));
     }
 
@@ -39,9 +39,9 @@ private Q_SLOTS:
         QFETCH(uint, second);
         QFETCH(int, index);
         QFETCH(int, changes);
-        ToColorCombo combo;
+        ColorComboBox combo;
         int fired = 0;
-        combo.OnChange = [&](ToColorCombo *sender) {
+        combo.OnChange = [&](ColorComboBox *sender) {
             QCOMPARE(sender, &combo);
             ++fired;
         };
@@ -49,24 +49,24 @@ private Q_SLOTS:
         combo.setColorValue(second);
         QCOMPARE(fired, changes);
         QCOMPARE(combo.currentIndex(), index);
-        QCOMPARE(combo.ColorValue(), TColor(second));
-        QCOMPARE(combo.EntryColour(combo.currentIndex()), TColor(second));
+        QCOMPARE(combo.colorValue(), ColorValue(second));
+        QCOMPARE(combo.entryColour(combo.currentIndex()), ColorValue(second));
     }
 
     void choosingByKeyboard()
     {
-        ToColorCombo combo;
+        ColorComboBox combo;
         combo.setColorValue(0x404040);
         int fired = 0;
-        combo.OnChange = [&](ToColorCombo *) { ++fired; };
+        combo.OnChange = [&](ColorComboBox *) { ++fired; };
         combo.show();
         QVERIFY(QTest::qWaitForWindowExposed(&combo));
         QTest::keyClick(&combo, Qt::Key_Home);
-        QCOMPARE(combo.ColorValue(), TColor(0x000000));
+        QCOMPARE(combo.colorValue(), ColorValue(0x000000));
         QTest::keyClick(&combo, Qt::Key_Down);
-        QCOMPARE(combo.ColorValue(), TColor(0x000080));
+        QCOMPARE(combo.colorValue(), ColorValue(0x000080));
         QTest::keyClick(&combo, Qt::Key_End);
-        QCOMPARE(combo.ColorValue(), TColor(0x404040)); // the user entry kept its colour
+        QCOMPARE(combo.colorValue(), ColorValue(0x404040)); // the user entry kept its colour
         QCOMPARE(fired, 3);
     }
 
@@ -76,7 +76,7 @@ private Q_SLOTS:
         image.fill(Qt::white);
         {
             QPainter painter(&image);
-            PaintColourSwatch(painter, image.rect(), 0x0000FF);
+            paintColourSwatch(painter, image.rect(), 0x0000FF);
         }
         QCOMPARE(image.pixelColor(1, 1), QColor(Qt::white));    // 2 pixels inset
         QCOMPARE(image.pixelColor(2, 2), QColor(Qt::black));    // frame
@@ -87,7 +87,7 @@ private Q_SLOTS:
 
     void closedFieldShowsTheSwatch()
     {
-        ToColorCombo combo;
+        ColorComboBox combo;
         combo.resize(80, 24);
         combo.setColorValue(0x00FF00);
         const QImage image = combo.grab().toImage();

@@ -17,7 +17,7 @@ public:
     QStringList writes;
     QString failWriteAt;
 
-    std::optional<qint32> ReadInteger(const QString &name) const override
+    std::optional<qint32> readInteger(const QString &name) const override
     {
         reads << name;
         const QVariant v = values.value(name);
@@ -25,7 +25,7 @@ public:
             return std::nullopt;
         return v.toInt();
     }
-    std::optional<bool> ReadBool(const QString &name) const override
+    std::optional<bool> readBool(const QString &name) const override
     {
         reads << name;
         const QVariant v = values.value(name);
@@ -33,8 +33,8 @@ public:
             return std::nullopt;
         return v.toBool();
     }
-    std::optional<QString> ReadString(const QString &) const override { return std::nullopt; }
-    bool WriteInteger(const QString &name, qint32 value) override
+    std::optional<QString> readString(const QString &) const override { return std::nullopt; }
+    bool writeInteger(const QString &name, qint32 value) override
     {
         if (name == failWriteAt)
             return false;
@@ -42,7 +42,7 @@ public:
         values[name] = value;
         return true;
     }
-    bool WriteBool(const QString &name, bool value) override
+    bool writeBool(const QString &name, bool value) override
     {
         if (name == failWriteAt)
             return false;
@@ -50,14 +50,14 @@ public:
         values[name] = value;
         return true;
     }
-    bool Close() override { return true; }
+    bool close() override { return true; }
 };
 
 const QStringList AllNames = {"Port", "Alg", "Left", "Top", "Width", "Height", "Sound", "C1",
                               "C2", "C3", "Acc", "C4", "FilterInd", "Wait", "ButtonLap"};
 
 // A complete store whose every value differs from the default.
-QVariantMap FullStore()
+QVariantMap fullStore()
 {
     return {{"Port", 3},      {"Alg", 1},        {"Left", 10},   {"Top", 20},
             {"Width", 900},   {"Height", 500},   {"Sound", 0},   {"C1", 0x112233},
@@ -75,12 +75,12 @@ private:
     QTemporaryDir m_dir;
     int m_file = 0;
 
-    QString NewStorePath() { return m_dir.filePath(QStringLiteral("store%1.conf").arg(++m_file)); }
+    QString newStorePath() { return m_dir.filePath(QStringLiteral("store%1.conf").arg(++m_file)); }
 
     // Writes `values` as a program of another run would have left them.
-    QString Seed(const QVariantMap &values)
+    QString seed(const QVariantMap &values)
     {
-        const QString path = NewStorePath();
+        const QString path = newStorePath();
         QSettings raw(path, QSettings::IniFormat);
         for (auto it = values.begin(); it != values.end(); ++it)
             raw.setValue(it.key(), it.value());
@@ -91,27 +91,27 @@ private:
 private Q_SLOTS:
     void emptyStoreGivesDefaults()
     {
-        const QString path = NewStorePath();
-        QVERIFY(!QtSettingsKey::Open(SettingsLocation::File(path), false));
-        TivanoSettings loaded;
-        loaded.Wait = 777; // a missing store leaves what was there
-        QCOMPARE(LoadSettings(loaded, SettingsLocation::File(path)), 0);
-        QCOMPARE(loaded.Wait, 777);
+        const QString path = newStorePath();
+        QVERIFY(!QtSettingsKey::open(SettingsLocation::file(path), false));
+        Settings loaded;
+        loaded.lockoutMs = 777; // a missing store leaves what was there
+        QCOMPARE(loadSettings(loaded, SettingsLocation::file(path)), 0);
+        QCOMPARE(loaded.lockoutMs, 777);
 
-        const TivanoSettings s;
-        QCOMPARE(s.Port, 0);
-        QCOMPARE(s.C1, TColor(0x000000));
-        QCOMPARE(s.C2, TColor(0x00FFFF));
-        QCOMPARE(s.C3, TColor(0x404040));
-        QCOMPARE(s.C4, TColor(0x00FF00));
-        QCOMPARE(s.Acc, 2);
-        QCOMPARE(s.Wait, 200);
-        QCOMPARE(s.FinishCaption(), QStringLiteral("ZIEL"));
-        QCOMPARE(s.Width, 822);
-        QCOMPARE(s.Height, 434);
-        QVERIFY(!s.Left.has_value());
-        QVERIFY(s.Sound);
-        QCOMPARE(s.FilterInd, 2);
+        const Settings s;
+        QCOMPARE(s.port, 0);
+        QCOMPARE(s.backgroundColor, ColorValue(0x000000));
+        QCOMPARE(s.runningColor, ColorValue(0x00FFFF));
+        QCOMPARE(s.dimColor, ColorValue(0x404040));
+        QCOMPARE(s.finishColor, ColorValue(0x00FF00));
+        QCOMPARE(s.precision, 2);
+        QCOMPARE(s.lockoutMs, 200);
+        QCOMPARE(s.finishCaption(), QStringLiteral("ZIEL"));
+        QCOMPARE(s.width, 822);
+        QCOMPARE(s.height, 434);
+        QVERIFY(!s.left.has_value());
+        QVERIFY(s.sound);
+        QCOMPARE(s.saveFilterIndex, 2);
     }
 
     void readFromStore_data()
@@ -120,7 +120,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("readCount");
         QTest::addColumn<QVariantMap>("expected");
 
-        QVariantMap noSound = FullStore();
+        QVariantMap noSound = fullStore();
         noSound.remove("Sound");
         QTest::newRow("every value but Sound")
             << noSound << 6
@@ -129,66 +129,66 @@ private Q_SLOTS:
                            {"C3", 0x404040}, {"Acc", 2}, {"C4", 0x00FF00}, {"FilterInd", 2},
                            {"Wait", 200}, {"ButtonLap", 0}};
 
-        QVariantMap port258 = FullStore();
+        QVariantMap port258 = fullStore();
         port258["Port"] = 258;
         QTest::newRow("Port 258 keeps the low byte") << port258 << 15 << QVariantMap{{"Port", 2}};
 
-        QVariantMap lap4 = FullStore();
+        QVariantMap lap4 = fullStore();
         lap4["ButtonLap"] = 4;
         QTest::newRow("ButtonLap 4") << lap4 << 15 << QVariantMap{{"ButtonLap", 4}, {"Caption", ""}};
 
-        QVariantMap lap9 = FullStore();
+        QVariantMap lap9 = fullStore();
         lap9["ButtonLap"] = 9;
         QTest::newRow("ButtonLap 9 falls back") << lap9 << 15
                                                 << QVariantMap{{"ButtonLap", 0}, {"Caption", "ZIEL"}};
 
-        QVariantMap lapNegative = FullStore();
+        QVariantMap lapNegative = fullStore();
         lapNegative["ButtonLap"] = -1;
         QTest::newRow("ButtonLap -1 falls back") << lapNegative << 15 << QVariantMap{{"ButtonLap", 0}};
 
-        QVariantMap accNegative = FullStore();
+        QVariantMap accNegative = fullStore();
         accNegative["Acc"] = -1;
         QTest::newRow("Acc -1 falls back, later values still read")
             << accNegative << 15 << QVariantMap{{"Acc", 2}, {"C4", 0xAABBCC}, {"Wait", 1500}};
 
-        QVariantMap acc3 = FullStore();
+        QVariantMap acc3 = fullStore();
         acc3["Acc"] = 3;
         QTest::newRow("Acc 3 falls back") << acc3 << 15 << QVariantMap{{"Acc", 2}};
 
-        QVariantMap acc0 = FullStore();
+        QVariantMap acc0 = fullStore();
         acc0["Acc"] = 0;
         QTest::newRow("Acc 0 kept") << acc0 << 15 << QVariantMap{{"Acc", 0}};
 
-        QVariantMap alg2 = FullStore();
+        QVariantMap alg2 = fullStore();
         alg2["Alg"] = 2;
         QTest::newRow("Alg 2 unchanged") << alg2 << 15 << QVariantMap{{"Alg", 2}};
 
-        QVariantMap mistypedAlg = FullStore();
+        QVariantMap mistypedAlg = fullStore();
         mistypedAlg["Alg"] = "Ein";
         QTest::newRow("mistyped Alg stops reading")
             << mistypedAlg << 1
             << QVariantMap{{"Port", 3}, {"Alg", 0}, {"Width", 822}, {"Sound", true}, {"C2", 0x00FFFF}};
 
-        QVariantMap fractional = FullStore();
+        QVariantMap fractional = fullStore();
         fractional["Wait"] = "1.5";
         QTest::newRow("fractional Wait is mistyped")
             << fractional << 13 << QVariantMap{{"FilterInd", 3}, {"Wait", 200}, {"ButtonLap", 0}};
 
-        QVariantMap tooWide = FullStore();
+        QVariantMap tooWide = fullStore();
         tooWide["C2"] = QStringLiteral("4294967296");
         QTest::newRow("value wider than 32 bits is mistyped")
             << tooWide << 8 << QVariantMap{{"C1", 0x112233}, {"C2", 0x00FFFF}};
 
-        QVariantMap systemColour = FullStore();
+        QVariantMap systemColour = fullStore();
         systemColour["C1"] = QStringLiteral("4278190095"); // $FF00000F
         QTest::newRow("unsigned colour") << systemColour << 15 << QVariantMap{{"C1", 0xFF00000FU}};
 
-        QVariantMap soundText = FullStore();
+        QVariantMap soundText = fullStore();
         soundText["Sound"] = "maybe";
         QTest::newRow("mistyped Sound stops reading")
             << soundText << 6 << QVariantMap{{"Height", 500}, {"Sound", true}, {"C1", 0x000000}};
 
-        QVariantMap missingTop = FullStore();
+        QVariantMap missingTop = fullStore();
         missingTop.remove("Top");
         QTest::newRow("missing Top") << missingTop << 3
                                      << QVariantMap{{"Left", 10}, {"Top", QVariant()}, {"Width", 822}};
@@ -200,30 +200,30 @@ private Q_SLOTS:
         QFETCH(int, readCount);
         QFETCH(QVariantMap, expected);
 
-        auto key = QtSettingsKey::Open(SettingsLocation::File(Seed(stored)), false);
+        auto key = QtSettingsKey::open(SettingsLocation::file(seed(stored)), false);
         QVERIFY(key);
-        TivanoSettings s;
-        QCOMPARE(ReadSettings(*key, s), readCount);
+        Settings s;
+        QCOMPARE(readSettings(*key, s), readCount);
 
         for (auto it = expected.begin(); it != expected.end(); ++it) {
             const QString name = it.key();
             const QVariant want = it.value();
-            if (name == "Port") QCOMPARE(s.Port, want.toInt());
-            else if (name == "Alg") QCOMPARE(s.Alg, want.toInt());
-            else if (name == "Left") QCOMPARE(s.Left.value_or(-99999), want.toInt());
-            else if (name == "Top") QCOMPARE(s.Top.has_value() ? QVariant(*s.Top) : QVariant(), want);
-            else if (name == "Width") QCOMPARE(s.Width, want.toInt());
-            else if (name == "Height") QCOMPARE(s.Height, want.toInt());
-            else if (name == "Sound") QCOMPARE(s.Sound, want.toBool());
-            else if (name == "C1") QCOMPARE(s.C1, TColor(want.toUInt()));
-            else if (name == "C2") QCOMPARE(s.C2, TColor(want.toUInt()));
-            else if (name == "C3") QCOMPARE(s.C3, TColor(want.toUInt()));
-            else if (name == "C4") QCOMPARE(s.C4, TColor(want.toUInt()));
-            else if (name == "Acc") QCOMPARE(s.Acc, want.toInt());
-            else if (name == "FilterInd") QCOMPARE(s.FilterInd, want.toInt());
-            else if (name == "Wait") QCOMPARE(s.Wait, want.toInt());
-            else if (name == "ButtonLap") QCOMPARE(s.ButtonLap, want.toInt());
-            else if (name == "Caption") QCOMPARE(s.FinishCaption(), want.toString());
+            if (name == "Port") QCOMPARE(s.port, want.toInt());
+            else if (name == "Alg") QCOMPARE(s.polarity, want.toInt());
+            else if (name == "Left") QCOMPARE(s.left.value_or(-99999), want.toInt());
+            else if (name == "Top") QCOMPARE(s.top.has_value() ? QVariant(*s.top) : QVariant(), want);
+            else if (name == "Width") QCOMPARE(s.width, want.toInt());
+            else if (name == "Height") QCOMPARE(s.height, want.toInt());
+            else if (name == "Sound") QCOMPARE(s.sound, want.toBool());
+            else if (name == "C1") QCOMPARE(s.backgroundColor, ColorValue(want.toUInt()));
+            else if (name == "C2") QCOMPARE(s.runningColor, ColorValue(want.toUInt()));
+            else if (name == "C3") QCOMPARE(s.dimColor, ColorValue(want.toUInt()));
+            else if (name == "C4") QCOMPARE(s.finishColor, ColorValue(want.toUInt()));
+            else if (name == "Acc") QCOMPARE(s.precision, want.toInt());
+            else if (name == "FilterInd") QCOMPARE(s.saveFilterIndex, want.toInt());
+            else if (name == "Wait") QCOMPARE(s.lockoutMs, want.toInt());
+            else if (name == "ButtonLap") QCOMPARE(s.finishCaptionIndex, want.toInt());
+            else if (name == "Caption") QCOMPARE(s.finishCaption(), want.toString());
             else QFAIL(qPrintable("unknown field " + name));
         }
     }
@@ -233,22 +233,22 @@ private Q_SLOTS:
         RecordingKey key;
         key.values = {{"Port", 1}, {"Alg", 0}, {"Left", 1}, {"Top", 2}, {"Width", 900},
                       {"Height", 450}, {"Sound", false}, {"C1", 5}, {"C3", 7}, {"Acc", 1}};
-        TivanoSettings s;
-        QCOMPARE(ReadSettings(key, s), 8);
+        Settings s;
+        QCOMPARE(readSettings(key, s), 8);
         QCOMPARE(key.reads, AllNames.mid(0, 9)); // nothing is asked after "C2"
-        QCOMPARE(s.C1, TColor(5));
-        QCOMPARE(s.C3, TColor(0x404040));
-        QCOMPARE(s.Acc, 2);
-        QVERIFY(!s.Sound);
+        QCOMPARE(s.backgroundColor, ColorValue(5));
+        QCOMPARE(s.dimColor, ColorValue(0x404040));
+        QCOMPARE(s.precision, 2);
+        QVERIFY(!s.sound);
     }
 
     void writeOrderAndStop()
     {
         RecordingKey key;
-        TivanoSettings s;
-        s.Left = 5;
-        s.Top = 6;
-        QVERIFY(WriteSettings(key, s));
+        Settings s;
+        s.left = 5;
+        s.top = 6;
+        QVERIFY(writeSettings(key, s));
         QCOMPARE(key.writes, (QStringList{"Left", "Top", "Width", "Height", "Sound", "Port", "Alg",
                                           "C1", "C2", "C3", "Acc", "C4", "FilterInd", "Wait",
                                           "ButtonLap"}));
@@ -256,7 +256,7 @@ private Q_SLOTS:
 
         RecordingKey failing;
         failing.failWriteAt = "Acc";
-        QVERIFY(!WriteSettings(failing, s));
+        QVERIFY(!writeSettings(failing, s));
         QCOMPARE(failing.writes.size(), 10);
         QVERIFY(!failing.values.contains("C4"));
         QVERIFY(!failing.values.contains("ButtonLap"));
@@ -272,22 +272,22 @@ private Q_SLOTS:
     void roundTrip()
     {
         QFETCH(bool, defaults);
-        TivanoSettings written;
-        written.Left = 0;
-        written.Top = 0;
+        Settings written;
+        written.left = 0;
+        written.top = 0;
         if (!defaults) {
             written = {7, -1, 12, -34, 1000, 600, false, 0xFF00000F, 0x123456, 0x654321,
                        0, 0x00FF00, 3, 10000, 4};
         }
-        const QString path = NewStorePath();
-        QVERIFY(SaveSettings(written, SettingsLocation::File(path)));
-        TivanoSettings read;
-        QCOMPARE(LoadSettings(read, SettingsLocation::File(path)), 15);
+        const QString path = newStorePath();
+        QVERIFY(saveSettings(written, SettingsLocation::file(path)));
+        Settings read;
+        QCOMPARE(loadSettings(read, SettingsLocation::file(path)), 15);
         QCOMPARE(read, written);
-        auto key = QtSettingsKey::Open(SettingsLocation::File(path), false);
+        auto key = QtSettingsKey::open(SettingsLocation::file(path), false);
         QVERIFY(key);
         // The boolean is kept as a number, as the registry keeps it.
-        QCOMPARE(key->Settings().value("Sound").toString(), written.Sound ? QString("1") : QString("0"));
+        QCOMPARE(key->settings().value("Sound").toString(), written.sound ? QString("1") : QString("0"));
     }
 
     void writeToUnwritableStoreFails()
@@ -297,7 +297,7 @@ private Q_SLOTS:
         QFile file(blocker);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
-        QVERIFY(!SaveSettings(TivanoSettings{}, SettingsLocation::File(blocker + "/store.conf")));
+        QVERIFY(!saveSettings(Settings{}, SettingsLocation::file(blocker + "/store.conf")));
     }
 
     void userStoreIsNamedAfterTheExecutable()
@@ -305,22 +305,22 @@ private Q_SLOTS:
         const QString root = m_dir.filePath(QStringLiteral("config"));
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, root);
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, root);
-        QVERIFY(!QtSettingsKey::Open(SettingsLocation::UserStore(), false)); // nothing stored yet
+        QVERIFY(!QtSettingsKey::open(SettingsLocation::userStore(), false)); // nothing stored yet
         {
-            auto key = QtSettingsKey::Open(SettingsLocation::UserStore(), true);
+            auto key = QtSettingsKey::open(SettingsLocation::userStore(), true);
             QVERIFY(key);
-            TivanoSettings s;
-            s.Port = 4;
-            QVERIFY(WriteSettings(*key, s));
-            QVERIFY(key->Close());
+            Settings s;
+            s.port = 4;
+            QVERIFY(writeSettings(*key, s));
+            QVERIFY(key->close());
         }
-        QCOMPARE(ExecutableBaseName(), QStringLiteral("tst_SettingsStore"));
+        QCOMPARE(executableBaseName(), QStringLiteral("tst_SettingsStore"));
         QVERIFY(QFile::exists(root + QStringLiteral("/tst_SettingsStore/tst_SettingsStore.conf")));
-        auto key = QtSettingsKey::Open(SettingsLocation::UserStore(), false);
+        auto key = QtSettingsKey::open(SettingsLocation::userStore(), false);
         QVERIFY(key);
-        TivanoSettings read;
-        QCOMPARE(ReadSettings(*key, read), 15);
-        QCOMPARE(read.Port, 4);
+        Settings read;
+        QCOMPARE(readSettings(*key, read), 15);
+        QCOMPARE(read.port, 4);
     }
 
     void fileTypeNames_data()
@@ -345,14 +345,14 @@ private Q_SLOTS:
         QFETCH(QStringList, answers);
         QFETCH(QStringList, expected);
         QStringList asked;
-        const FileTypeNames names = LoadFileTypeNames([&](const QString &fileClass) -> std::optional<QString> {
+        const FileTypeNames names = loadFileTypeNames([&](const QString &fileClass) -> std::optional<QString> {
             asked << fileClass;
             const QString answer = answers.at(asked.size() - 1);
             if (answer == "-")
                 return std::nullopt;
             return answer;
         });
-        QCOMPARE((QStringList{names.Html, names.Text, names.Excel, names.Ods}), expected);
+        QCOMPARE((QStringList{names.html, names.text, names.excel, names.ods}), expected);
         const qsizetype firstUnknown = answers.indexOf("-");
         QCOMPARE(asked, (QStringList{"htmlfile", "txtfile", "MS Excel", "odsfile"}.mid(0, firstUnknown < 0 ? 4 : firstUnknown + 1)));
     }
@@ -360,10 +360,10 @@ private Q_SLOTS:
     void mimeDescriptionsAnswerEveryClass()
     {
         for (const char *fileClass : {"htmlfile", "txtfile", "MS Excel", "odsfile"}) {
-            const std::optional<QString> description = MimeFileTypeDescription(QLatin1String(fileClass));
+            const std::optional<QString> description = mimeFileTypeDescription(QLatin1String(fileClass));
             QVERIFY2(description && !description->isEmpty(), fileClass);
         }
-        QVERIFY(!MimeFileTypeDescription(QStringLiteral("dllfile")));
+        QVERIFY(!mimeFileTypeDescription(QStringLiteral("dllfile")));
     }
 };
 

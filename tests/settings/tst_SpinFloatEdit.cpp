@@ -12,18 +12,18 @@ class TestSpinFloatEdit : public QObject
 
 private:
     QWidget *m_window = nullptr;
-    TSpinFloatEdit *m_field = nullptr;
+    DecimalSpinField *m_field = nullptr;
     QLineEdit *m_other = nullptr;
 
-    QLineEdit *Editor() const { return m_field->Editor(); }
+    QLineEdit *editor() const { return m_field->editor(); }
 
-    void Enter(double value)
+    void enter(double value)
     {
         m_field->setValue(value);
         m_other->setFocus();
         QTRY_VERIFY(m_other->hasFocus());
         m_field->setFocus();
-        QTRY_VERIFY(Editor()->hasFocus());
+        QTRY_VERIFY(editor()->hasFocus());
     }
 
 private Q_SLOTS:
@@ -32,7 +32,7 @@ private Q_SLOTS:
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         m_window = new QWidget;
         auto *layout = new QVBoxLayout(m_window);
-        m_field = new TSpinFloatEdit(m_window);
+        m_field = new DecimalSpinField(m_window);
         m_field->setMinValue(0.0);
         m_field->setMaxValue(10.0);
         m_field->setIncrement(0.1);
@@ -85,27 +85,27 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         QFETCH(QString, selected);
 
-        Enter(0.2);
-        Editor()->setText(start);
+        enter(0.2);
+        editor()->setText(start);
         if (selectionStart >= 0)
-            Editor()->setSelection(selectionStart, cursor - selectionStart);
+            editor()->setSelection(selectionStart, cursor - selectionStart);
         else
-            Editor()->setCursorPosition(cursor);
-        QTest::keyClicks(Editor(), typed);
-        QCOMPARE(Editor()->text(), expected);
-        QCOMPARE(Editor()->selectedText(), selected);
+            editor()->setCursorPosition(cursor);
+        QTest::keyClicks(editor(), typed);
+        QCOMPARE(editor()->text(), expected);
+        QCOMPARE(editor()->selectedText(), selected);
     }
 
     void editingKeysPass()
     {
-        Enter(0.2);
-        Editor()->setCursorPosition(3);
-        QTest::keyClick(Editor(), Qt::Key_Backspace);
-        QCOMPARE(Editor()->text(), QStringLiteral("0,"));
-        QTest::keyClick(Editor(), Qt::Key_Home);
-        QTest::keyClick(Editor(), Qt::Key_Delete);
-        QCOMPARE(Editor()->text(), QStringLiteral(","));
-        QCOMPARE(m_field->Value(), 0.2); // not a number: the last value stands
+        enter(0.2);
+        editor()->setCursorPosition(3);
+        QTest::keyClick(editor(), Qt::Key_Backspace);
+        QCOMPARE(editor()->text(), QStringLiteral("0,"));
+        QTest::keyClick(editor(), Qt::Key_Home);
+        QTest::keyClick(editor(), Qt::Key_Delete);
+        QCOMPARE(editor()->text(), QStringLiteral(","));
+        QCOMPARE(m_field->value(), 0.2); // not a number: the last value stands
     }
 
     void leaving_data()
@@ -137,14 +137,14 @@ private Q_SLOTS:
         QFETCH(bool, keepsFocus);
         QFETCH(double, value);
 
-        Enter(entered);
-        Editor()->setText(text); // as a paste would put it there
-        QTest::keyClick(Editor(), Qt::Key_Tab);
-        QCOMPARE(Editor()->text(), afterLeave);
-        QCOMPARE(m_field->Value(), value);
+        enter(entered);
+        editor()->setText(text); // as a paste would put it there
+        QTest::keyClick(editor(), Qt::Key_Tab);
+        QCOMPARE(editor()->text(), afterLeave);
+        QCOMPARE(m_field->value(), value);
         if (keepsFocus) {
-            QTRY_VERIFY(Editor()->hasFocus());
-            QCOMPARE(Editor()->selectedText(), afterLeave);
+            QTRY_VERIFY(editor()->hasFocus());
+            QCOMPARE(editor()->selectedText(), afterLeave);
         } else {
             QTRY_VERIFY(m_other->hasFocus());
         }
@@ -167,8 +167,8 @@ private Q_SLOTS:
         QFETCH(double, value);
         QFETCH(QString, text);
         m_field->setValue(set);
-        QCOMPARE(m_field->Value(), value);
-        QCOMPARE(m_field->Text(), text);
+        QCOMPARE(m_field->value(), value);
+        QCOMPARE(m_field->text(), text);
     }
 
     void stepping_data()
@@ -190,17 +190,17 @@ private Q_SLOTS:
         QFETCH(int, how);
         QFETCH(int, times);
         QFETCH(QString, text);
-        Enter(start);
+        enter(start);
         for (int i = 0; i < times; ++i) {
             switch (how) {
-            case 0: QTest::keyClick(Editor(), Qt::Key_Up); break;
-            case 1: QTest::keyClick(Editor(), Qt::Key_Down); break;
-            case 2: QTest::mouseClick(m_field->UpButton(), Qt::LeftButton); break;
-            case 3: QTest::mouseClick(m_field->DownButton(), Qt::LeftButton); break;
+            case 0: QTest::keyClick(editor(), Qt::Key_Up); break;
+            case 1: QTest::keyClick(editor(), Qt::Key_Down); break;
+            case 2: QTest::mouseClick(m_field->upButton(), Qt::LeftButton); break;
+            case 3: QTest::mouseClick(m_field->downButton(), Qt::LeftButton); break;
             }
         }
-        QCOMPARE(Editor()->text(), text);
-        QVERIFY(Editor()->hasFocus()); // the buttons do not take the focus
+        QCOMPARE(editor()->text(), text);
+        QVERIFY(editor()->hasFocus()); // the buttons do not take the focus
     }
 };
 

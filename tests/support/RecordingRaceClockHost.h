@@ -19,42 +19,42 @@ public:
     int answer = 6;
     qint32 resultCount = 0;
 
-    void ShowTime(DisplayRow row, qint32 ms) override
+    void showTime(DisplayRow row, qint32 ms) override
     {
         shown.append({row, ms});
         calls << QStringLiteral("ShowTime");
     }
-    QString CurrentCountryCode() const override { return countryCode; }
-    void AddResultRow(const QString &timeText, const QString &code) override
+    QString currentCountryCode() const override { return countryCode; }
+    void addResultRow(const QString &timeText, const QString &code) override
     {
         timeTexts << timeText;
         countryCodes << code;
         calls << QStringLiteral("AddResultRow");
     }
-    void ShowResultRow(int row) override { calls << QStringLiteral("ShowResultRow %1").arg(row); }
-    void SaveAutosave() override { calls << QStringLiteral("SaveAutosave"); }
-    void EnableExportCommands(bool disable) override
+    void showResultRow(int row) override { calls << QStringLiteral("ShowResultRow %1").arg(row); }
+    void saveAutosave() override { calls << QStringLiteral("SaveAutosave"); }
+    void enableExportCommands(bool disable) override
     {
         calls << QStringLiteral("EnableExportCommands %1").arg(disable);
     }
-    void ClearProtocol() override
+    void clearProtocol() override
     {
         timeTexts.clear();
         countryCodes.clear();
         calls << QStringLiteral("ClearProtocol");
     }
-    void LayoutProtocolColumns() override { calls << QStringLiteral("LayoutProtocolColumns"); }
-    void UpdateProtocolCommands() override { calls << QStringLiteral("UpdateProtocolCommands"); }
-    int AskYesNo(const QString &question, const QString &yes, const QString &no) override
+    void layoutProtocolColumns() override { calls << QStringLiteral("LayoutProtocolColumns"); }
+    void updateProtocolCommands() override { calls << QStringLiteral("UpdateProtocolCommands"); }
+    int askYesNo(const QString &question, const QString &yes, const QString &no) override
     {
         questions << question + QLatin1Char('|') + yes + QLatin1Char('|') + no;
         return answer;
     }
-    void FocusControl(FocusTarget target) override
+    void focusControl(FocusTarget target) override
     {
         calls << QStringLiteral("Focus %1").arg(int(target));
     }
-    qint32 ResultCount() const override { return resultCount; }
-    void setResultCount(qint32 value) override { resultCount = value; }
-    void CommandStatesChanged() override {}
+    qint32 lastResultRow() const override { return resultCount; }
+    void setLastResultRow(qint32 value) override { resultCount = value; }
+    void commandStatesChanged() override {}
 };

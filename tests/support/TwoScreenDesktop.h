@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-inline QByteArray TwoScreenDesktop(const QTemporaryDir &folder)
+inline QByteArray twoScreenDesktop(const QTemporaryDir &folder)
 {
     QFile configuration(folder.filePath(QStringLiteral("screens.json")));
     if (!configuration.open(QIODevice::WriteOnly))
@@ -23,7 +23,7 @@ inline QByteArray TwoScreenDesktop(const QTemporaryDir &folder)
     int main(int argc, char **argv)                                                 \
     {                                                                               \
         QTemporaryDir folder;                                                       \
-        qputenv("QT_QPA_PLATFORM", TwoScreenDesktop(folder));                       \
+        qputenv("QT_QPA_PLATFORM", twoScreenDesktop(folder));                       \
         QApplication application(argc, argv);                                       \
         TestObject test;                                                            \
         QTEST_SET_MAIN_SOURCE_PATH                                                  \

@@ -15,7 +15,7 @@ using Parts = QList<QPair<QString, QByteArray>>;
 
 // A zip archive of the parts, in their order; the first is stored uncompressed (the
 // "mimetype" part of an OpenDocument package must be). Empty when libzip fails.
-inline QByteArray Zip(const Parts &parts)
+inline QByteArray zipPackage(const Parts &parts)
 {
     zip_error_t error;
     zip_error_init(&error);
@@ -60,7 +60,7 @@ inline QByteArray Zip(const Parts &parts)
 }
 
 // An .xlsx package around a worksheet part; shared strings and styles only when given.
-inline QByteArray Xlsx(const QByteArray &sheet, const QByteArray &sharedStrings = {},
+inline QByteArray xlsx(const QByteArray &sheet, const QByteArray &sharedStrings = {},
                        const QByteArray &styles = {}, const QByteArray &workbookProperties = {})
 {
     const QByteArray relationshipType("http://schemas.openxmlformats.org/officeDocument/2006/relationships/");
@@ -98,12 +98,12 @@ inline QByteArray Xlsx(const QByteArray &sheet, const QByteArray &sharedStrings 
         parts.append({QStringLiteral("xl/styles.xml"),
                       "<styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">" + styles
                           + "</styleSheet>"});
-    return Zip(parts);
+    return zipPackage(parts);
 }
 
 // The content part of an .ods package around the rows of its first table, with the
 // namespaces and (optional) automatic styles LibreOffice Calc writes.
-inline QByteArray OdsContent(const QByteArray &rows, const QByteArray &automaticStyles = {})
+inline QByteArray odsContent(const QByteArray &rows, const QByteArray &automaticStyles = {})
 {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<office:document-content xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
@@ -120,9 +120,9 @@ inline QByteArray OdsContent(const QByteArray &rows, const QByteArray &automatic
 }
 
 // An .ods package around a content part.
-inline QByteArray Ods(const QByteArray &content)
+inline QByteArray ods(const QByteArray &content)
 {
-    return Zip({{QStringLiteral("mimetype"), "application/vnd.oasis.opendocument.spreadsheet"},
+    return zipPackage({{QStringLiteral("mimetype"), "application/vnd.oasis.opendocument.spreadsheet"},
                 {QStringLiteral("content.xml"), content},
                 {QStringLiteral("META-INF/manifest.xml"),
                  "<manifest:manifest xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\" "

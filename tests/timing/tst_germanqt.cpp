@@ -13,7 +13,7 @@ class TestGermanQt : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { QVERIFY(InstallGermanQtTranslation(*qApp)); }
+    void initTestCase() { QVERIFY(installGermanQtTranslation(*qApp)); }
 
     // The operator's open and save dialogs: Qt's own dialog, labels in German.
     void fileDialogSpeaksGerman()

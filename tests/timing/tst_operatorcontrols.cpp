@@ -29,7 +29,7 @@ struct KeyStroke
 using KeyStrokes = QList<KeyStroke>;
 
 // Keys as X11 delivers them: Delete carries 0x7F, Ctrl with a letter its control character.
-KeyStroke Typed(char character)
+KeyStroke typed(char character)
 {
     return {Qt::Key(QChar(QLatin1Char(character)).toUpper().unicode()), QString(QLatin1Char(character))};
 }
@@ -42,27 +42,27 @@ const KeyStroke Left{Qt::Key_Left, {}};
 const KeyStroke Home{Qt::Key_Home, {}};
 const KeyStroke End{Qt::Key_End, {}};
 const KeyStroke ShiftHome{Qt::Key_Home, {}, Qt::ShiftModifier};
-KeyStroke Control(char letter)
+KeyStroke control(char letter)
 {
     return {Qt::Key(Qt::Key_A + (letter - 'a')), QString(QChar(letter - 'a' + 1)), Qt::ControlModifier};
 }
 
 // The clock's state and the number of results, as the operator sees them.
-QString RaceState(TFormMain &window)
+QString raceState(MainWindow &window)
 {
-    const RaceClock &clock = window.Clock();
-    const char *state = clock.Running() ? "Running" : clock.Enabled(RaceCommand::Start) ? "Ready" : "Stopped";
-    return QStringLiteral("%1/%2").arg(QLatin1String(state)).arg(window.Protocol().ResultCount());
+    const RaceClock &clock = window.clock();
+    const char *state = clock.running() ? "Running" : clock.enabled(RaceCommand::Start) ? "Ready" : "Stopped";
+    return QStringLiteral("%1/%2").arg(QLatin1String(state)).arg(window.protocol().lastResultRow());
 }
 
 // "1,2|3": the text with the caret at the bar.
-QString TextWithCaret(const QLineEdit &edit)
+QString textWithCaret(const QLineEdit &edit)
 {
     QString text = edit.text();
     return text.insert(edit.cursorPosition(), QLatin1Char('|'));
 }
 
-void BringTo(TFormMain &window, const QString &state)
+void bringTo(MainWindow &window, const QString &state)
 {
     if (state != QLatin1String("Ready"))
         QTest::keyClick(&window, Qt::Key_F5);
@@ -71,9 +71,9 @@ void BringTo(TFormMain &window, const QString &state)
 }
 
 // Pixel (0, 20) of a command button: the outer edge when raised, the shadow frame when pressed.
-bool LooksPressed(TBitBtnWithColor *button)
+bool looksPressed(CommandButton *button)
 {
-    return button->grab().toImage().pixelColor(0, 20).rgb() == ToQColor(Colors::clBtnShadow).rgb();
+    return button->grab().toImage().pixelColor(0, 20).rgb() == toQColor(Colors::clBtnShadow).rgb();
 }
 
 // Records the yes/no question that is open now: the focused button's caption and
@@ -85,20 +85,20 @@ struct QuestionSeen
     bool defaultIsFocused = false;
 };
 
-void AnswerNextWithEnter(QObject *context, QuestionSeen &seen)
+void answerNextWithEnter(QObject *context, QuestionSeen &seen)
 {
     auto *timer = new QTimer(context);
     QObject::connect(timer, &QTimer::timeout, context, [timer, &seen] {
-        auto *dialog = qobject_cast<TFDlgYesNo *>(QApplication::activeModalWidget());
+        auto *dialog = qobject_cast<ConfirmDialog *>(QApplication::activeModalWidget());
         if (!dialog || !dialog->isAncestorOf(QApplication::focusWidget()))
             return;
         timer->stop();
         timer->deleteLater();
         auto *focused = qobject_cast<QPushButton *>(QApplication::focusWidget());
-        seen.question = dialog->Label1->text();
+        seen.question = dialog->questionLabel->text();
         seen.focused = focused ? focused->text() : QString();
         seen.defaultIsFocused = focused && focused->isDefault()
-                                && dialog->OKBtn->isDefault() != dialog->CancelBtn->isDefault();
+                                && dialog->yesButton->isDefault() != dialog->noButton->isDefault();
         QTest::keyClick(focused, Qt::Key_Return);
     });
     timer->start(5);
@@ -140,7 +140,7 @@ private Q_SLOTS:
     {
         QFETCH(QPoint, position);
         QFETCH(QSize, size);
-        QTEST(KeepOnScreen(position, size, {QRect(0, 0, 1280, 1024), QRect(1280, 0, 1024, 768)}), "expected");
+        QTEST(::keepOnScreen(position, size, {QRect(0, 0, 1280, 1024), QRect(1280, 0, 1024, 768)}), "expected");
     }
 
     void storedPositionOffEveryScreen_data()
@@ -165,12 +165,12 @@ private Q_SLOTS:
         QFETCH(int, height);
         Fixture fixture;
         // The store reads its values in order up to the first missing one.
-        fixture.WriteSettings({{QStringLiteral("Port"), 0}, {QStringLiteral("Alg"), 0},
+        fixture.writeSettings({{QStringLiteral("Port"), 0}, {QStringLiteral("Alg"), 0},
                                {QStringLiteral("Left"), left}, {QStringLiteral("Top"), top},
                                {QStringLiteral("Width"), width}, {QStringLiteral("Height"), height}});
-        Program program(fixture.Environment());
-        TFormMain &window = *program.window;
-        QVERIFY(program.Show());
+        Program program(fixture.environment());
+        MainWindow &window = *program.window;
+        QVERIFY(program.show());
         const QRect frame = window.frameGeometry();
         const QScreen *screen = QGuiApplication::screenAt(frame.topLeft() + QPoint(50, 0));
         QVERIFY2(screen, qPrintable(QStringLiteral("%1,%2").arg(frame.left()).arg(frame.top())));
@@ -210,30 +210,30 @@ private Q_SLOTS:
         // "Startnummer:": the text with the caret before and after.
         QTest::newRow("Delete") << "EditPred" << "1,2|3" << "" << KeyStrokes{Delete} << "1,2|" << 0;
         QTest::newRow("Backspace") << "EditPred" << "12|3" << "" << KeyStrokes{Backspace} << "1|3" << 0;
-        QTest::newRow("Left, then a digit") << "EditPred" << "12|" << "" << KeyStrokes{Left, Typed('5')} << "15|2" << 0;
-        QTest::newRow("Home, then a digit") << "EditPred" << "1,2|" << "" << KeyStrokes{Home, Typed('7')} << "7|1,2" << 0;
-        QTest::newRow("End, then a comma") << "EditPred" << "|1,2" << "" << KeyStrokes{End, Typed(',')} << "1,2,|" << 0;
+        QTest::newRow("Left, then a digit") << "EditPred" << "12|" << "" << KeyStrokes{Left, typed('5')} << "15|2" << 0;
+        QTest::newRow("Home, then a digit") << "EditPred" << "1,2|" << "" << KeyStrokes{Home, typed('7')} << "7|1,2" << 0;
+        QTest::newRow("End, then a comma") << "EditPred" << "|1,2" << "" << KeyStrokes{End, typed(',')} << "1,2,|" << 0;
         QTest::newRow("letter, blank and minus are not typed")
-            << "EditPred" << "1|" << "" << KeyStrokes{Typed('a'), Space, Typed('-'), Typed('4')} << "14|" << 0;
+            << "EditPred" << "1|" << "" << KeyStrokes{typed('a'), Space, typed('-'), typed('4')} << "14|" << 0;
         QTest::newRow("Shift+Home selects, a digit replaces")
-            << "EditPred" << "1,2|" << "" << KeyStrokes{ShiftHome, Typed('9')} << "9|" << 0;
-        QTest::newRow("Ctrl+A selects all") << "EditPred" << "1,2|" << "" << KeyStrokes{Control('a'), Typed('5')} << "5|" << 0;
-        KeyStroke printableSelectAll = Control('a');
+            << "EditPred" << "1,2|" << "" << KeyStrokes{ShiftHome, typed('9')} << "9|" << 0;
+        QTest::newRow("Ctrl+A selects all") << "EditPred" << "1,2|" << "" << KeyStrokes{control('a'), typed('5')} << "5|" << 0;
+        KeyStroke printableSelectAll = control('a');
         printableSelectAll.text = QStringLiteral("a");
         QTest::newRow("Ctrl+A with a printable text")
-            << "EditPred" << "1,2|" << "" << KeyStrokes{printableSelectAll, Typed('5')} << "5|" << 0;
+            << "EditPred" << "1,2|" << "" << KeyStrokes{printableSelectAll, typed('5')} << "5|" << 0;
         QTest::newRow("Ctrl+X, Ctrl+V twice")
-            << "EditPred" << "1,2|" << "" << KeyStrokes{ShiftHome, Control('x'), Control('v'), Control('v')} << "1,21,2|" << 0;
+            << "EditPred" << "1,2|" << "" << KeyStrokes{ShiftHome, control('x'), control('v'), control('v')} << "1,21,2|" << 0;
         QTest::newRow("Ctrl+C, End, Ctrl+V")
-            << "EditPred" << "1,2|" << "" << KeyStrokes{ShiftHome, Control('c'), End, Typed(','), Control('v')} << "1,2,1,2|" << 0;
-        QTest::newRow("Ctrl+Z") << "EditPred" << "1,2|" << "" << KeyStrokes{Typed('3'), Control('z')} << "1,2|" << 0;
+            << "EditPred" << "1,2|" << "" << KeyStrokes{ShiftHome, control('c'), End, typed(','), control('v')} << "1,2,1,2|" << 0;
+        QTest::newRow("Ctrl+Z") << "EditPred" << "1,2|" << "" << KeyStrokes{typed('3'), control('z')} << "1,2|" << 0;
         QTest::newRow("paste keeps digits and commas")
-            << "EditPred" << "|" << "18, 345;2" << KeyStrokes{Control('v')} << "18,345,2|" << 0;
+            << "EditPred" << "|" << "18, 345;2" << KeyStrokes{control('v')} << "18,345,2|" << 0;
         QTest::newRow("pasted separator between two numbers")
-            << "EditPred" << "5|" << " 7" << KeyStrokes{Control('v')} << "5,7|" << 0;
+            << "EditPred" << "5|" << " 7" << KeyStrokes{control('v')} << "5,7|" << 0;
         QTest::newRow("pasted separator inside a number")
-            << "EditPred" << "1|2" << ";" << KeyStrokes{Control('v')} << "1,|2" << 0;
-        QTest::newRow("pasted text without digits") << "EditPred" << "5|" << "x; " << KeyStrokes{Control('v')} << "5|" << 0;
+            << "EditPred" << "1|2" << ";" << KeyStrokes{control('v')} << "1,|2" << 0;
+        QTest::newRow("pasted text without digits") << "EditPred" << "5|" << "x; " << KeyStrokes{control('v')} << "5|" << 0;
     }
 
     void keys()
@@ -245,17 +245,17 @@ private Q_SLOTS:
         QFETCH(QString, after);
         QFETCH(int, questions);
         Fixture fixture;
-        Program program(fixture.Environment());
-        TFormMain &window = *program.window;
-        QVERIFY(program.Show());
+        Program program(fixture.environment());
+        MainWindow &window = *program.window;
+        QVERIFY(program.show());
         auto *widget = window.findChild<QWidget *>(target);
         QVERIFY(widget);
-        TStartNumberEdit *edit = window.EditPred();
+        StartNumberEdit *edit = window.startNumberEdit();
         if (widget == edit) {
             edit->setText(QString(before).remove(QLatin1Char('|')));
             edit->setCursorPosition(int(before.indexOf(QLatin1Char('|'))));
         } else {
-            BringTo(window, before);
+            bringTo(window, before);
         }
         if (!clipboard.isEmpty())
             QGuiApplication::clipboard()->setText(clipboard);
@@ -263,39 +263,39 @@ private Q_SLOTS:
         QTRY_VERIFY(widget->hasFocus());
 
         QuestionAnswerer answerer;
-        answerer.AnswerNext(questions > 0);
+        answerer.answerNext(questions > 0);
         for (const KeyStroke &stroke : keys) {
             QTRY_VERIFY(QApplication::focusWidget());
             QWidget *focused = QApplication::focusWidget();
             QTest::simulateEvent(focused, true, stroke.key, stroke.modifiers, stroke.text, stroke.autoRepeat);
             QTest::simulateEvent(focused, false, stroke.key, stroke.modifiers, stroke.text, stroke.autoRepeat);
         }
-        QCOMPARE(widget == edit ? TextWithCaret(*edit) : RaceState(window), after);
+        QCOMPARE(widget == edit ? textWithCaret(*edit) : raceState(window), after);
         QCOMPARE(answerer.questions.size(), questions);
     }
 
     // Pasting through the field's context menu keeps what typing could enter.
     void contextMenuPaste()
     {
-        TStartNumberEdit edit;
+        StartNumberEdit edit;
         edit.clear();
         QGuiApplication::clipboard()->setText(QStringLiteral("18, 345;2"));
         edit.paste();
         QCOMPARE(edit.text(), QStringLiteral("18,345,2"));
-        QCOMPARE(edit.TakeNextStartNumber(), QStringLiteral("18"));
+        QCOMPARE(edit.takeNextStartNumber(), QStringLiteral("18"));
     }
 
     // An exhausted list shows an empty field; the expected form is a tooltip.
     void emptyListLooksEmpty()
     {
         Fixture fixture;
-        Program program(fixture.Environment());
-        TFormMain &window = *program.window;
-        QVERIFY(program.Show());
-        TStartNumberEdit *edit = window.EditPred();
+        Program program(fixture.environment());
+        MainWindow &window = *program.window;
+        QVERIFY(program.show());
+        StartNumberEdit *edit = window.startNumberEdit();
         QTest::mouseDClick(edit, Qt::LeftButton);
         QCOMPARE(edit->text(), QString());
-        window.CommandButton(RaceCommand::Start)->setFocus();
+        window.commandButton(RaceCommand::Start)->setFocus();
         QTRY_VERIFY(!edit->hasFocus());
         QCOMPARE(edit->toolTip(), QStringLiteral("18,345,2,44"));
 
@@ -313,32 +313,32 @@ private Q_SLOTS:
     void pressedFaceWhileHeld()
     {
         Fixture fixture;
-        Program program(fixture.Environment());
-        TFormMain &window = *program.window;
-        QVERIFY(program.Show());
+        Program program(fixture.environment());
+        MainWindow &window = *program.window;
+        QVERIFY(program.show());
         QTest::keyClick(&window, Qt::Key_F5);
-        TBitBtnWithColor *lap = window.CommandButton(RaceCommand::Lap);
-        QVERIFY(!LooksPressed(lap));
+        CommandButton *lap = window.commandButton(RaceCommand::Lap);
+        QVERIFY(!looksPressed(lap));
 
         QTest::mousePress(lap, Qt::LeftButton);
-        QCOMPARE(window.Protocol().ResultCount(), 1);
-        QCOMPARE(QApplication::focusWidget(), window.EditPred());
-        QVERIFY(LooksPressed(lap));
+        QCOMPARE(window.protocol().lastResultRow(), 1);
+        QCOMPARE(QApplication::focusWidget(), window.startNumberEdit());
+        QVERIFY(looksPressed(lap));
         QTest::mouseRelease(lap, Qt::LeftButton);
-        QVERIFY(!LooksPressed(lap));
-        QCOMPARE(window.Protocol().ResultCount(), 1);
+        QVERIFY(!looksPressed(lap));
+        QCOMPARE(window.protocol().lastResultRow(), 1);
 
         // A double click is two presses, two finishes.
         QTest::mouseClick(lap, Qt::LeftButton);
         QTest::mouseDClick(lap, Qt::LeftButton);
         QTest::mouseRelease(lap, Qt::LeftButton);
-        QCOMPARE(window.Protocol().ResultCount(), 3);
-        QVERIFY(!LooksPressed(lap));
+        QCOMPARE(window.protocol().lastResultRow(), 3);
+        QVERIFY(!looksPressed(lap));
 
         // The press that stops the clock leaves STOPP disabled, not pressed.
-        TBitBtnWithColor *stop = window.CommandButton(RaceCommand::Stop);
+        CommandButton *stop = window.commandButton(RaceCommand::Stop);
         QTest::mousePress(stop, Qt::LeftButton);
-        QCOMPARE(RaceState(window), QStringLiteral("Stopped/3"));
+        QCOMPARE(raceState(window), QStringLiteral("Stopped/3"));
         QVERIFY(!stop->isDown());
         QTest::mouseRelease(stop, Qt::LeftButton);
     }
@@ -348,20 +348,20 @@ private Q_SLOTS:
     void resetReleaseAsksOnce()
     {
         Fixture fixture;
-        Program program(fixture.Environment());
-        TFormMain &window = *program.window;
-        QVERIFY(program.Show());
-        BringTo(window, QStringLiteral("Stopped"));
-        TBitBtnWithColor *reset = window.CommandButton(RaceCommand::Reset);
+        Program program(fixture.environment());
+        MainWindow &window = *program.window;
+        QVERIFY(program.show());
+        bringTo(window, QStringLiteral("Stopped"));
+        CommandButton *reset = window.commandButton(RaceCommand::Reset);
         QuestionAnswerer answerer;
-        answerer.AnswerNext(false);
+        answerer.answerNext(false);
         QTest::mousePress(reset, Qt::LeftButton);
         QCOMPARE(answerer.questions, QStringList{QStringLiteral("Protokoll wird gelöscht!")});
-        answerer.AnswerNext(false);
+        answerer.answerNext(false);
         QTest::mouseRelease(reset, Qt::LeftButton);
         QCOMPARE(answerer.questions.size(), 1);
         QVERIFY(!reset->isDown());
-        QCOMPARE(RaceState(window), QStringLiteral("Stopped/0"));
+        QCOMPARE(raceState(window), QStringLiteral("Stopped/0"));
     }
 
     void countryListDropsDown_data()
@@ -385,20 +385,20 @@ private Q_SLOTS:
         QByteArray codes;
         for (int i = 0; i < 205; ++i)
             codes += QByteArray::number(100 + i) + "\r\n";
-        fixture.WriteCountryCodes(codes);
-        Program program(fixture.Environment());
-        TFormMain &window = *program.window;
+        fixture.writeCountryCodes(codes);
+        Program program(fixture.environment());
+        MainWindow &window = *program.window;
         window.move(40, windowTop);
-        QVERIFY(program.Show());
+        QVERIFY(program.show());
         QTest::keyClick(&window, Qt::Key_F5);
 
-        TCountryCodeBox *box = window.ListLkz();
+        CountryCodeBox *box = window.countryCodeBox();
         QTest::mouseClick(box, Qt::LeftButton);
         QAbstractItemView *view = box->view();
         QTRY_VERIFY(view->isVisible());
         const QRect list = view->window()->geometry();
         const QRect field(box->mapToGlobal(QPoint(0, 0)), box->size());
-        const QRect display(window.Display().mapToGlobal(QPoint(0, 0)), window.Display().size());
+        const QRect display(window.display().mapToGlobal(QPoint(0, 0)), window.display().size());
         const int rows = view->indexAt(QPoint(1, view->viewport()->height() - 1)).row()
                          - view->indexAt(QPoint(1, 1)).row() + 1;
         if (rowsShown > 0)
@@ -435,24 +435,24 @@ private Q_SLOTS:
         QFETCH(QString, focused);
         QFETCH(bool, closes);
         Fixture fixture;
-        Program program(fixture.Environment());
-        TFormMain &window = *program.window;
-        QVERIFY(program.Show());
+        Program program(fixture.environment());
+        MainWindow &window = *program.window;
+        QVERIFY(program.show());
         if (resetFirst) {
-            BringTo(window, QStringLiteral("Stopped"));
+            bringTo(window, QStringLiteral("Stopped"));
             QuestionSeen reset;
-            AnswerNextWithEnter(&window, reset);
-            QTest::mousePress(window.CommandButton(RaceCommand::Reset), Qt::LeftButton);
+            answerNextWithEnter(&window, reset);
+            QTest::mousePress(window.commandButton(RaceCommand::Reset), Qt::LeftButton);
             QCOMPARE(reset.question, QStringLiteral("Protokoll wird gelöscht!"));
             QCOMPARE(reset.focused, QStringLiteral("Abbrechen"));
             QVERIFY(reset.defaultIsFocused);
-            QCOMPARE(RaceState(window), QStringLiteral("Stopped/0"));
-            window.Protocol().SortGrid1->setModified(true);
+            QCOMPARE(raceState(window), QStringLiteral("Stopped/0"));
+            window.protocol().grid->setModified(true);
         } else {
             QTest::keyClick(&window, Qt::Key_F5);
         }
         QuestionSeen close;
-        AnswerNextWithEnter(&window, close);
+        answerNextWithEnter(&window, close);
         QCOMPARE(window.close(), closes);
         QCOMPARE(close.question, QStringLiteral("Wollen Sie Tivano wirklich beenden? "));
         QCOMPARE(close.focused, focused);

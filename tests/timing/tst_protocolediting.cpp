@@ -32,9 +32,9 @@ struct Race
 {
     QTemporaryDir home;
     ManualClock clocks;
-    SimulatedComBackend serial;
-    std::unique_ptr<TFormMain> window;
-    TFDlgYesNo *yesNo = nullptr;
+    SimulatedSerialBackend serial;
+    std::unique_ptr<MainWindow> window;
+    ConfirmDialog *yesNo = nullptr;
 
     Race()
     {
@@ -46,36 +46,36 @@ struct Race
         if (codes.open(QIODevice::WriteOnly))
             codes.write("GER\r\nAUT\r\nSUI\r\nITA\r\nFRA\r\nNOR\r\nSWE\r\nFIN\r\nCZE\r\nSLO\r\nPOL\r\nUSA\r\n");
         codes.close();
-        window = std::make_unique<TFormMain>(FormMainEnvironment{
+        window = std::make_unique<MainWindow>(MainWindowEnvironment{
             .clocks = &clocks,
             .serialBackend = &serial,
-            .settings = SettingsLocation::File(home.filePath(QStringLiteral("settings.ini"))),
+            .settings = SettingsLocation::file(home.filePath(QStringLiteral("settings.ini"))),
             .programFolder = home.path(),
             .autosaveFolder = home.path()});
-        yesNo = new TFDlgYesNo(window.get());
-        window->setDialogs(new TCfgDialog(*window, window.get()), yesNo);
+        yesNo = new ConfirmDialog(window.get());
+        window->setDialogs(new SettingsDialog(*window, window.get()), yesNo);
     }
 
-    TSortGrid &Grid() { return *window->Protocol().SortGrid1; }
-    QString Cell(int col, int row) { return Grid().Cells(col, row); }
-    QPoint CellCenter(int col, int row) { return Grid().CellRect(col, row).center(); }
-    void Click(int col, int row, Qt::MouseButton button = Qt::LeftButton)
+    SortGrid &grid() { return *window->protocol().grid; }
+    QString cell(int col, int row) { return grid().cells(col, row); }
+    QPoint cellCenter(int col, int row) { return grid().cellRect(col, row).center(); }
+    void click(int col, int row, Qt::MouseButton button = Qt::LeftButton)
     {
-        QTest::mouseClick(Grid().viewport(), button, {}, CellCenter(col, row));
+        QTest::mouseClick(grid().viewport(), button, {}, cellCenter(col, row));
     }
     // A click on the current cell (or a double click) opens its editor.
-    bool OpenEditor(int col, int row, bool doubleClick = false)
+    bool openEditor(int col, int row, bool doubleClick = false)
     {
-        Click(col, row);
+        click(col, row);
         if (doubleClick)
-            QTest::mouseDClick(Grid().viewport(), Qt::LeftButton, {}, CellCenter(col, row));
+            QTest::mouseDClick(grid().viewport(), Qt::LeftButton, {}, cellCenter(col, row));
         else
-            Click(col, row);
-        return QTest::qWaitFor([this] { return Grid().EditorShowing(); });
+            click(col, row);
+        return QTest::qWaitFor([this] { return grid().editorShowing(); });
     }
 
     // Started, with `finishes` results whose start numbers are 11, 12, ...
-    bool Run(int finishes)
+    bool run(int finishes)
     {
         window->show();
         window->activateWindow();
@@ -85,36 +85,36 @@ struct Race
         QStringList numbers;
         for (int i = 0; i < finishes; ++i)
             numbers << QString::number(11 + i);
-        window->EditPred()->setText(numbers.join(QLatin1Char(',')));
+        window->startNumberEdit()->setText(numbers.join(QLatin1Char(',')));
         for (int i = 0; i < finishes; ++i) {
-            clocks.Advance(1000);
+            clocks.advance(1000);
             QTest::keyClick(window.get(), Qt::Key_F4);
         }
-        return window->Protocol().ResultCount() == finishes;
+        return window->protocol().lastResultRow() == finishes;
     }
 
-    void Finish(const QString &channel)
+    void finish(const QString &channel)
     {
-        clocks.Advance(1000);
+        clocks.advance(1000);
         if (channel == QLatin1String("F4")) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4);
         } else if (channel == QLatin1String("ZIEL")) {
-            QTest::mousePress(window->CommandButton(RaceCommand::Lap), Qt::LeftButton);
-            QTest::mouseRelease(window->CommandButton(RaceCommand::Lap), Qt::LeftButton);
+            QTest::mousePress(window->commandButton(RaceCommand::Lap), Qt::LeftButton);
+            QTest::mouseRelease(window->commandButton(RaceCommand::Lap), Qt::LeftButton);
         } else {
-            window->Clock().TimerGesperrtTimer();
-            serial.SetCts(1, true);
+            window->clock().endLockout();
+            serial.setCts(1, true);
         }
     }
 
     // Asks to close with the clock stopped; true when the close question came.
-    bool CloseAsks()
+    bool closeAsks()
     {
         QTest::keyClick(window.get(), Qt::Key_F9);
         bool asked = false;
         QTimer::singleShot(0, yesNo, [this, &asked] {
             asked = yesNo->isVisible();
-            QTest::mouseClick(yesNo->CancelBtn, Qt::LeftButton);
+            QTest::mouseClick(yesNo->noButton, Qt::LeftButton);
         });
         if (window->close())
             return false;
@@ -147,29 +147,29 @@ private Q_SLOTS:
         QFETCH(QString, channel);
         QFETCH(bool, pickList);
         Race race;
-        QVERIFY(race.Run(3));
-        QVERIFY(race.serial.WaitUntilWaiting(1, 1));
+        QVERIFY(race.run(3));
+        QVERIFY(race.serial.waitUntilWaiting(1, 1));
         const int col = pickList ? 2 : 3;
         if (pickList) {
-            race.Click(col, 2);
-            QTRY_VERIFY(race.Grid().ComboList()->hasFocus());
-            QTest::keyClick(race.Grid().ComboList(), Qt::Key_Down); // GER -> AUT
+            race.click(col, 2);
+            QTRY_VERIFY(race.grid().comboList()->hasFocus());
+            QTest::keyClick(race.grid().comboList(), Qt::Key_Down); // GER -> AUT
         } else {
-            QVERIFY(race.OpenEditor(col, 2));
-            QTest::keyClicks(race.Grid().InplaceEditor(), QStringLiteral("77"));
+            QVERIFY(race.openEditor(col, 2));
+            QTest::keyClicks(race.grid().inplaceEditor(), QStringLiteral("77"));
         }
-        race.Finish(channel);
-        QTRY_COMPARE(race.window->Protocol().ResultCount(), 4);
+        race.finish(channel);
+        QTRY_COMPARE(race.window->protocol().lastResultRow(), 4);
 
         const QString edited = pickList ? QStringLiteral("AUT") : QStringLiteral("77");
-        QCOMPARE(race.Cell(col, 2), edited);
-        QVERIFY(!race.Grid().EditorShowing());
-        QVERIFY(!race.Grid().ComboList()->isVisible());
-        QCOMPARE(QApplication::focusWidget(), race.window->EditPred());
+        QCOMPARE(race.cell(col, 2), edited);
+        QVERIFY(!race.grid().editorShowing());
+        QVERIFY(!race.grid().comboList()->isVisible());
+        QCOMPARE(QApplication::focusWidget(), race.window->startNumberEdit());
         // Esc in the editor reaches no row any more.
-        QTest::keyClick(race.Grid().InplaceEditor(), Qt::Key_Escape);
-        QCOMPARE(race.Cell(col, 2), edited);
-        QCOMPARE((QStringList{race.Cell(2, 4), race.Cell(3, 4), race.Cell(4, 4)}),
+        QTest::keyClick(race.grid().inplaceEditor(), Qt::Key_Escape);
+        QCOMPARE(race.cell(col, 2), edited);
+        QCOMPARE((QStringList{race.cell(2, 4), race.cell(3, 4), race.cell(4, 4)}),
                  (QStringList{QStringLiteral("GER"), QString(), QString()}));
         QFile autosave(race.home.filePath(QStringLiteral("Tivano.txt")));
         QVERIFY(autosave.open(QIODevice::ReadOnly));
@@ -180,14 +180,14 @@ private Q_SLOTS:
     void typingEditsTheCellUnderTheCursor()
     {
         Race race;
-        QVERIFY(race.Run(9));
-        race.Click(3, 8);
+        QVERIFY(race.run(9));
+        race.click(3, 8);
         for (char key : {'0', '7'})
             QTest::keyClick(QApplication::focusWidget(), key);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QCOMPARE(race.Cell(3, 8), QStringLiteral("07"));
-        QCOMPARE((QPoint(race.Grid().Col(), race.Grid().Row())), QPoint(3, 8));
-        QCOMPARE(race.Cell(4, 9), QString());
+        QCOMPARE(race.cell(3, 8), QStringLiteral("07"));
+        QCOMPARE((QPoint(race.grid().currentCol(), race.grid().currentRow())), QPoint(3, 8));
+        QCOMPARE(race.cell(4, 9), QString());
     }
 
     void mouseOpenedEditorTakesTheKeys_data()
@@ -201,10 +201,10 @@ private Q_SLOTS:
     {
         QFETCH(bool, doubleClick);
         Race race;
-        QVERIFY(race.Run(3));
-        QVERIFY(race.OpenEditor(3, 2, doubleClick));
+        QVERIFY(race.run(3));
+        QVERIFY(race.openEditor(3, 2, doubleClick));
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("5"));
-        QCOMPARE(race.Cell(3, 2), QStringLiteral("5"));
+        QCOMPARE(race.cell(3, 2), QStringLiteral("5"));
     }
 
     void escapeRestoresTextAndModified_data()
@@ -218,14 +218,14 @@ private Q_SLOTS:
     {
         QFETCH(bool, modified);
         Race race;
-        QVERIFY(race.Run(3));
-        race.Grid().setModified(modified);
-        QVERIFY(race.OpenEditor(3, 2));
-        QTest::keyClicks(race.Grid().InplaceEditor(), QStringLiteral("9"));
-        QTest::keyClick(race.Grid().InplaceEditor(), Qt::Key_Escape);
-        QCOMPARE(race.Cell(3, 2), QStringLiteral("12"));
-        QCOMPARE(race.Grid().Modified(), modified);
-        QCOMPARE(race.CloseAsks(), modified);
+        QVERIFY(race.run(3));
+        race.grid().setModified(modified);
+        QVERIFY(race.openEditor(3, 2));
+        QTest::keyClicks(race.grid().inplaceEditor(), QStringLiteral("9"));
+        QTest::keyClick(race.grid().inplaceEditor(), Qt::Key_Escape);
+        QCOMPARE(race.cell(3, 2), QStringLiteral("12"));
+        QCOMPARE(race.grid().modified(), modified);
+        QCOMPARE(race.closeAsks(), modified);
     }
 
     void cursorMovesScrollIntoView_data()
@@ -244,17 +244,17 @@ private Q_SLOTS:
         QFETCH(int, modifiers);
         QFETCH(QPoint, cell);
         Race race;
-        QVERIFY(race.Run(30));
-        TSortGrid &grid = race.Grid();
+        QVERIFY(race.run(30));
+        SortGrid &grid = race.grid();
         grid.setFocus();
-        grid.setSelection(TGridRect{4, 20, 4, 20});
+        grid.setSelection(GridRect{4, 20, 4, 20});
         grid.setTopRow(1);
         QTest::keyClick(&grid, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-        QCOMPARE((QPoint(grid.Col(), grid.Row())), cell);
-        QVERIFY(cell.y() >= grid.TopRow() && cell.y() < grid.TopRow() + grid.VisibleRowCount());
+        QCOMPARE((QPoint(grid.currentCol(), grid.currentRow())), cell);
+        QVERIFY(cell.y() >= grid.topRow() && cell.y() < grid.topRow() + grid.visibleRowCount());
         // A click on "Stoppzeit" highlights its row and leaves the cursor.
-        race.Click(1, grid.TopRow());
-        QCOMPARE((QPoint(grid.Col(), grid.Row())), cell);
+        race.click(1, grid.topRow());
+        QCOMPARE((QPoint(grid.currentCol(), grid.currentRow())), cell);
     }
 
     void pickListCloses_data()
@@ -272,31 +272,31 @@ private Q_SLOTS:
         QFETCH(QString, action);
         QFETCH(QString, text);
         Race race;
-        QVERIFY(race.Run(30));
-        TSortGrid &grid = race.Grid();
-        const int row = grid.TopRow() + grid.VisibleRowCount() - 1;
-        QListWidget *list = grid.ComboList();
+        QVERIFY(race.run(30));
+        SortGrid &grid = race.grid();
+        const int row = grid.topRow() + grid.visibleRowCount() - 1;
+        QListWidget *list = grid.comboList();
         if (action == QLatin1String("right")) {
-            race.Click(2, row, Qt::RightButton);
-            QTRY_VERIFY(race.window->Protocol().PopupMenu1->isVisible());
-            race.window->Protocol().PopupMenu1->hide();
+            race.click(2, row, Qt::RightButton);
+            QTRY_VERIFY(race.window->protocol().contextMenu->isVisible());
+            race.window->protocol().contextMenu->hide();
         } else {
-            race.Click(2, row);
+            race.click(2, row);
             QTRY_VERIFY(list->hasFocus());
             QTest::keyClick(list, Qt::Key_Down);
             if (action == QLatin1String("Esc")) {
                 QTest::keyClick(list, Qt::Key_Escape);
             } else if (action == QLatin1String("wheel")) {
-                const QPointF at = race.CellCenter(1, grid.TopRow());
+                const QPointF at = race.cellCenter(1, grid.topRow());
                 QWheelEvent wheel(at, grid.viewport()->mapToGlobal(at), {}, {0, 120}, Qt::NoButton,
                                   Qt::NoModifier, Qt::NoScrollPhase, false);
                 QApplication::sendEvent(grid.viewport(), &wheel);
             } else {
-                QTest::mouseClick(race.window->EditPred(), Qt::LeftButton);
+                QTest::mouseClick(race.window->startNumberEdit(), Qt::LeftButton);
             }
         }
         QVERIFY(!list->isVisible());
-        QCOMPARE(race.Cell(2, row), text);
+        QCOMPARE(race.cell(2, row), text);
     }
 
     void pickListStaysInTheWindow_data()
@@ -310,14 +310,14 @@ private Q_SLOTS:
     {
         QFETCH(bool, lastRow);
         Race race;
-        QVERIFY(race.Run(30));
-        TSortGrid &grid = race.Grid();
-        const int row = lastRow ? grid.TopRow() + grid.VisibleRowCount() - 1 : grid.TopRow();
-        race.Click(2, row);
-        QListWidget *list = grid.ComboList();
+        QVERIFY(race.run(30));
+        SortGrid &grid = race.grid();
+        const int row = lastRow ? grid.topRow() + grid.visibleRowCount() - 1 : grid.topRow();
+        race.click(2, row);
+        QListWidget *list = grid.comboList();
         QTRY_VERIFY(list->isVisible());
-        const QRect cell(grid.viewport()->mapTo(race.window.get(), grid.CellRect(2, row).topLeft()),
-                         grid.CellRect(2, row).size());
+        const QRect cell(grid.viewport()->mapTo(race.window.get(), grid.cellRect(2, row).topLeft()),
+                         grid.cellRect(2, row).size());
         QVERIFY(race.window->rect().contains(list->geometry()));
         QCOMPARE(list->count(), 12);
         if (lastRow)

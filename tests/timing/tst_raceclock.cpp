@@ -11,24 +11,24 @@ using RecordingHost = RecordingRaceClockHost;
 struct Flags
 {
     bool start, lap, stop, reset, cfg, clock;
-    TColor startColor, lapColor, stopColor, resetColor;
+    ColorValue startColor, lapColor, stopColor, resetColor;
 };
 
-void CheckFlags(const RaceClock &clock, const Flags &expected)
+void checkFlags(const RaceClock &clock, const Flags &expected)
 {
-    QCOMPARE(clock.Enabled(RaceCommand::Start), expected.start);
-    QCOMPARE(clock.Enabled(RaceCommand::Lap), expected.lap);
-    QCOMPARE(clock.Enabled(RaceCommand::Stop), expected.stop);
-    QCOMPARE(clock.Enabled(RaceCommand::Reset), expected.reset);
-    QCOMPARE(clock.SettingsEnabled(), expected.cfg);
-    QCOMPARE(clock.Running(), expected.clock);
-    QCOMPARE(clock.Button(RaceCommand::Start).color, expected.startColor);
-    QCOMPARE(clock.Button(RaceCommand::Lap).color, expected.lapColor);
-    QCOMPARE(clock.Button(RaceCommand::Stop).color, expected.stopColor);
-    QCOMPARE(clock.Button(RaceCommand::Reset).color, expected.resetColor);
+    QCOMPARE(clock.enabled(RaceCommand::Start), expected.start);
+    QCOMPARE(clock.enabled(RaceCommand::Lap), expected.lap);
+    QCOMPARE(clock.enabled(RaceCommand::Stop), expected.stop);
+    QCOMPARE(clock.enabled(RaceCommand::Reset), expected.reset);
+    QCOMPARE(clock.settingsEnabled(), expected.cfg);
+    QCOMPARE(clock.running(), expected.clock);
+    QCOMPARE(clock.button(RaceCommand::Start).color, expected.startColor);
+    QCOMPARE(clock.button(RaceCommand::Lap).color, expected.lapColor);
+    QCOMPARE(clock.button(RaceCommand::Stop).color, expected.stopColor);
+    QCOMPARE(clock.button(RaceCommand::Reset).color, expected.resetColor);
 }
 
-constexpr TColor Face = Colors::clBtnFace;
+constexpr ColorValue Face = Colors::clBtnFace;
 const Flags ReadyFlags{true, false, false, false, true, false, Colors::clGreen, Face, Face, Face};
 const Flags RunningFlags{false, true, true, false, false, true, Face, Colors::clYellow, Colors::clRed, Face};
 const Flags StoppedFlags{false, false, false, true, false, false, Face, Face, Face, Colors::clBlack};
@@ -46,31 +46,31 @@ private Q_SLOTS:
         ManualClock clocks;
         RaceClock clock(host, clocks);
         clock.setFinishWord(QStringLiteral("ZIEL"));
-        CheckFlags(clock, ReadyFlags);
-        QCOMPARE(clock.LapCaption(), QStringLiteral("ZIEL"));
+        checkFlags(clock, ReadyFlags);
+        QCOMPARE(clock.lapCaption(), QStringLiteral("ZIEL"));
 
-        clock.mStartClick();
-        CheckFlags(clock, RunningFlags);
-        QCOMPARE(clock.LapCaption(), QStringLiteral("ZIEL 1"));
+        clock.start();
+        checkFlags(clock, RunningFlags);
+        QCOMPARE(clock.lapCaption(), QStringLiteral("ZIEL 1"));
 
-        clock.mLAPClick();
-        CheckFlags(clock, RunningFlags);
-        QCOMPARE(clock.LapCaption(), QStringLiteral("ZIEL 2"));
+        clock.recordFinish();
+        checkFlags(clock, RunningFlags);
+        QCOMPARE(clock.lapCaption(), QStringLiteral("ZIEL 2"));
 
-        clock.mStopClick();
-        CheckFlags(clock, StoppedFlags);
-        QCOMPARE(clock.LapCaption(), QStringLiteral("ZIEL"));
+        clock.stop();
+        checkFlags(clock, StoppedFlags);
+        QCOMPARE(clock.lapCaption(), QStringLiteral("ZIEL"));
 
         host.answer = 2;
-        clock.mResetClick();
-        CheckFlags(clock, StoppedFlags);
+        clock.reset();
+        checkFlags(clock, StoppedFlags);
         QCOMPARE(host.resultCount, 1);
 
         host.answer = 6;
-        clock.mResetClick();
-        QCOMPARE(clock.Button(RaceCommand::Start).color, Colors::clGreen);
-        QCOMPARE(clock.Enabled(RaceCommand::Start), true);
-        QCOMPARE(clock.Enabled(RaceCommand::Reset), false);
+        clock.reset();
+        QCOMPARE(clock.button(RaceCommand::Start).color, Colors::clGreen);
+        QCOMPARE(clock.enabled(RaceCommand::Start), true);
+        QCOMPARE(clock.enabled(RaceCommand::Reset), false);
         QCOMPARE(host.resultCount, 0);
         QCOMPARE(host.questions,
                  (QStringList{QStringLiteral("Protokoll wird gelöscht!|OK|Abbrechen"),
@@ -83,15 +83,15 @@ private Q_SLOTS:
         RecordingHost host;
         ManualClock clocks;
         RaceClock clock(host, clocks);
-        clock.mLAPClick();
-        clock.mStopClick();
-        clock.mResetClick();
+        clock.recordFinish();
+        clock.stop();
+        clock.reset();
         QVERIFY(host.calls.isEmpty());
         QVERIFY(host.questions.isEmpty());
-        clock.mStartClick();
+        clock.start();
         host.calls.clear();
-        clock.mStartClick();
-        clock.mResetClick();
+        clock.start();
+        clock.reset();
         QVERIFY(host.calls.isEmpty());
         QCOMPARE(host.resultCount, 0);
     }
@@ -102,9 +102,9 @@ private Q_SLOTS:
         ManualClock clocks;
         clocks.timeOfDay = ((9 * 3600 + 5 * 60 + 3) * 1000) + 470;
         RaceClock clock(host, clocks);
-        clock.mStartClick();
+        clock.start();
         host.calls.clear();
-        clock.mLAPClick();
+        clock.recordFinish();
         QCOMPARE(host.calls, (QStringList{"ShowTime", "AddResultRow", "ShowResultRow 1", "Focus 0",
                                           "SaveAutosave"}));
         QCOMPARE(host.timeTexts, QStringList{QStringLiteral("9:05.03,47")});
@@ -138,11 +138,11 @@ private Q_SLOTS:
         RaceClock clock(host, clocks);
         clock.setFinishWord(word);
         host.resultCount = loadedResults;
-        QCOMPARE(clock.LapCaption(), idle);
-        clock.mStartClick();
-        QCOMPARE(clock.LapCaption(), running);
-        clock.mStopClick();
-        QCOMPARE(clock.LapCaption(), idle);
+        QCOMPARE(clock.lapCaption(), idle);
+        clock.start();
+        QCOMPARE(clock.lapCaption(), running);
+        clock.stop();
+        QCOMPARE(clock.lapCaption(), idle);
     }
 
     void stopShowsElapsedAcrossTickWrap()
@@ -151,11 +151,11 @@ private Q_SLOTS:
         ManualClock clocks;
         clocks.tick = 0xFFFFFF00u; // 256 ms before the counter wraps
         RaceClock clock(host, clocks);
-        clock.mStartClick();
-        clocks.Advance(90061230); // 25 h 1 min 1.23 s
+        clock.start();
+        clocks.advance(90061230); // 25 h 1 min 1.23 s
         host.shown.clear();
-        clock.mStopClick();
-        QCOMPARE(clock.ElapsedMs(), 90061230);
+        clock.stop();
+        QCOMPARE(clock.elapsedMs(), 90061230);
         QCOMPARE(host.shown, (QList<QPair<DisplayRow, qint32>>{{DisplayRow::Upper, 90061230},
                                                                {DisplayRow::Lower, 0}}));
         QVERIFY(host.calls.contains(QStringLiteral("EnableExportCommands 0")));
@@ -167,9 +167,9 @@ private Q_SLOTS:
         ManualClock clocks;
         clocks.timeOfDay = 86399000;
         RaceClock clock(host, clocks);
-        clock.mStartClick();
-        clocks.Advance(6300); // 0 h 0 min 5.30 s
-        clock.mLAPClick();
+        clock.start();
+        clocks.advance(6300); // 0 h 0 min 5.30 s
+        clock.recordFinish();
         QCOMPARE(host.timeTexts.last(), QStringLiteral("5,30"));
     }
 
@@ -179,10 +179,10 @@ private Q_SLOTS:
         ManualClock clocks;
         clocks.timeOfDay = 5300;
         RaceClock clock(host, clocks);
-        clock.mStartClick();
-        clock.mLAPClick();
+        clock.start();
+        clock.recordFinish();
         clock.setPrecision(0);
-        clock.mLAPClick();
+        clock.recordFinish();
         QCOMPARE(host.timeTexts[0], QStringLiteral("5,30"));
         QCOMPARE(host.timeTexts[1], QStringLiteral("5"));
     }
@@ -192,21 +192,21 @@ private Q_SLOTS:
         RecordingHost host;
         ManualClock clocks;
         RaceClock clock(host, clocks);
-        clock.mStartClick();
-        clock.mLAPClick();
-        clock.mLAPClick();
-        clock.mStopClick();
+        clock.start();
+        clock.recordFinish();
+        clock.recordFinish();
+        clock.stop();
         clock.setFinishWord(QStringLiteral("ZIEL"));
         host.calls.clear();
-        clock.mResetClick();
+        clock.reset();
         QCOMPARE(host.calls, (QStringList{"ClearProtocol", "LayoutProtocolColumns", "ShowTime",
                                           "ShowTime", "Focus 1", "UpdateProtocolCommands"}));
-        QCOMPARE(clock.StopTick(), clock.StartTick());
-        QVERIFY(clock.SettingsEnabled());
-        clock.mStartClick();
-        QCOMPARE(clock.LapCaption(), QStringLiteral("ZIEL 1"));
+        QCOMPARE(clock.stopTick(), clock.startTick());
+        QVERIFY(clock.settingsEnabled());
+        clock.start();
+        QCOMPARE(clock.lapCaption(), QStringLiteral("ZIEL 1"));
         host.timeTexts.clear();
-        clock.mLAPClick();
+        clock.recordFinish();
         QCOMPARE(host.resultCount, 1);
     }
 
@@ -215,11 +215,11 @@ private Q_SLOTS:
         RecordingHost host;
         ManualClock clocks;
         RaceClock clock(host, clocks);
-        clock.mStartClick();
-        QCOMPARE(clock.ClockTimerObject().interval(), 10);
+        clock.start();
+        QCOMPARE(clock.displayTimer().interval(), 10);
         clocks.timeOfDay = 12345;
         host.shown.clear();
-        clock.ClockTimer();
+        clock.showTimeOfDay();
         QCOMPARE(host.shown, (QList<QPair<DisplayRow, qint32>>{{DisplayRow::Upper, 12345}}));
     }
 
@@ -229,20 +229,20 @@ private Q_SLOTS:
         ManualClock clocks;
         RaceClock clock(host, clocks);
         // START switches the lockout on when its interval is above 0.
-        clock.mStartClick();
-        QVERIFY(clock.Locked());
-        clock.TimerGesperrtTimer();
-        QVERIFY(!clock.Locked());
-        QVERIFY(clock.LockoutTimerObject().isSingleShot());
+        clock.start();
+        QVERIFY(clock.locked());
+        clock.endLockout();
+        QVERIFY(!clock.locked());
+        QVERIFY(clock.lockoutTimer().isSingleShot());
 
-        clock.ArmLockout();
-        QVERIFY(clock.Locked());
-        clock.TimerGesperrtTimer();
+        clock.armLockout();
+        QVERIFY(clock.locked());
+        clock.endLockout();
 
         // Only while the clock runs.
-        clock.mStopClick();
-        clock.ArmLockout();
-        QVERIFY(!clock.Locked());
+        clock.stop();
+        clock.armLockout();
+        QVERIFY(!clock.locked());
     }
 
     void zeroIntervalNeverLocks()
@@ -251,10 +251,10 @@ private Q_SLOTS:
         ManualClock clocks;
         RaceClock clock(host, clocks);
         clock.setLockoutInterval(0);
-        clock.mStartClick();
-        QVERIFY(!clock.Locked());
-        clock.ArmLockout();
-        QVERIFY(!clock.Locked());
+        clock.start();
+        QVERIFY(!clock.locked());
+        clock.armLockout();
+        QVERIFY(!clock.locked());
     }
 
     // Arming a running lockout does not restart it: it ends one interval after it began.
@@ -264,13 +264,13 @@ private Q_SLOTS:
         ManualClock clocks;
         RaceClock clock(host, clocks);
         clock.setLockoutInterval(10000);
-        clock.mStartClick();
-        QVERIFY(clock.Locked());
+        clock.start();
+        QVERIFY(clock.locked());
         QTest::qWait(50);
-        const int before = clock.LockoutTimerObject().remainingTime();
+        const int before = clock.lockoutTimer().remainingTime();
         QVERIFY(before < 10000);
-        clock.ArmLockout();
-        QVERIFY(clock.LockoutTimerObject().remainingTime() <= before);
+        clock.armLockout();
+        QVERIFY(clock.lockoutTimer().remainingTime() <= before);
     }
 
     void operatorFinishesIgnoreLockout()
@@ -278,11 +278,11 @@ private Q_SLOTS:
         RecordingHost host;
         ManualClock clocks;
         RaceClock clock(host, clocks);
-        clock.mStartClick();
-        QVERIFY(clock.Locked());
-        clock.mLAPClick();
-        clock.mLAPClick();
-        clock.mLAPClick();
+        clock.start();
+        QVERIFY(clock.locked());
+        clock.recordFinish();
+        clock.recordFinish();
+        clock.recordFinish();
         QCOMPARE(host.timeTexts.size(), 3);
         QCOMPARE(host.resultCount, 3);
     }

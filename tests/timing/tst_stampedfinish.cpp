@@ -36,16 +36,16 @@ class BarrierRace
 public:
     QTemporaryDir home;
     ManualClock clocks;
-    SimulatedComBackend serial;
-    std::unique_ptr<TFormMain> window;
-    std::unique_ptr<TCfgDialog> settingsDialog;
-    std::unique_ptr<TFDlgYesNo> question;
+    SimulatedSerialBackend serial;
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<SettingsDialog> settingsDialog;
+    std::unique_ptr<ConfirmDialog> question;
 
     explicit BarrierRace(int alg = 0, int wait = 0)
     {
         clocks.timeOfDay = 9 * 3600 * 1000;
         clocks.tick = 1000;
-        QSettings raw(SettingsFile(), QSettings::IniFormat);
+        QSettings raw(settingsFile(), QSettings::IniFormat);
         const std::pair<const char *, int> values[] = {
             {"Port", Port}, {"Alg", alg}, {"Left", 10}, {"Top", 10}, {"Width", 822},
             {"Height", 434}, {"Sound", 1}, {"C1", 0}, {"C2", 0xFFFF}, {"C3", 0x404040},
@@ -61,18 +61,18 @@ public:
         question.release();
     }
 
-    QString SettingsFile() const { return home.filePath(QStringLiteral("settings.ini")); }
+    QString settingsFile() const { return home.filePath(QStringLiteral("settings.ini")); }
 
-    bool Open()
+    bool open()
     {
-        window = std::make_unique<TFormMain>(
-            FormMainEnvironment{.clocks = &clocks,
+        window = std::make_unique<MainWindow>(
+            MainWindowEnvironment{.clocks = &clocks,
                                 .serialBackend = &serial,
-                                .settings = SettingsLocation::File(SettingsFile()),
+                                .settings = SettingsLocation::file(settingsFile()),
                                 .programFolder = home.path(),
                                 .autosaveFolder = home.path()});
-        settingsDialog = std::make_unique<TCfgDialog>(*window, window.get());
-        question = std::make_unique<TFDlgYesNo>(window.get());
+        settingsDialog = std::make_unique<SettingsDialog>(*window, window.get());
+        question = std::make_unique<ConfirmDialog>(window.get());
         window->setDialogs(settingsDialog.get(), question.get());
         window->show();
         window->activateWindow();
@@ -80,21 +80,21 @@ public:
     }
 
     // Blocks until the monitor has stamped and queued every change made so far.
-    bool Seen()
+    bool seen()
     {
-        return serial.WaitUntilLooked(Port, serial.LookCount(Port) + 3);
+        return serial.waitUntilLooked(Port, serial.lookCount(Port) + 3);
     }
 
-    bool Cross(void (SimulatedComBackend::*line)(int, bool))
+    bool cross(void (SimulatedSerialBackend::*line)(int, bool))
     {
         (serial.*line)(Port, true);
-        const bool seen = Seen();
+        const bool rising = seen();
         (serial.*line)(Port, false);
-        return seen && Seen();
+        return rising && seen();
     }
 
     // A function key on the window, which has the keyboard again after a dialog.
-    bool Key(Qt::Key key)
+    bool key(Qt::Key key)
     {
         window->activateWindow();
         if (!QTest::qWaitForWindowActive(window.get()))
@@ -103,20 +103,20 @@ public:
         return true;
     }
 
-    int Results() const { return window->Protocol().ResultCount(); }
-    QString TimeOfRow(int row) const { return window->Protocol().SortGrid1->Cells(1, row); }
-    QLabel *Warning() const { return window->LabelLichtschranke(); }
+    int results() const { return window->protocol().lastResultRow(); }
+    QString timeOfRow(int row) const { return window->protocol().grid->cells(1, row); }
+    QLabel *warning() const { return window->barrierWarningLabel(); }
 
     // Opens the settings dialog with Alt+E and confirms it unchanged with OK;
     // returns the text of the error box that followed, if one did.
-    QString ConfirmSettings()
+    QString confirmSettings()
     {
         QString shown;
         QTimer operatorHand;
         QObject::connect(&operatorHand, &QTimer::timeout, window.get(), [this, &shown] {
             QWidget *modal = QApplication::activeModalWidget();
             if (modal == settingsDialog.get()) {
-                QTest::mouseClick(settingsDialog->OKBtn, Qt::LeftButton);
+                QTest::mouseClick(settingsDialog->yesButton, Qt::LeftButton);
             } else if (auto *box = qobject_cast<QMessageBox *>(modal)) {
                 shown = box->text();
                 box->accept();
@@ -147,21 +147,21 @@ private Q_SLOTS:
     void barrierFinishKeepsItsEdgeTime()
     {
         BarrierRace race;
-        QVERIFY(race.Open());
-        QVERIFY(race.Key(Qt::Key_F5));
-        QVERIFY(race.window->Clock().Running());
+        QVERIFY(race.open());
+        QVERIFY(race.key(Qt::Key_F5));
+        QVERIFY(race.window->clock().running());
 
         // The competitor crosses at 9:00:00.00 while the window is busy (no
         // event is handled) for 300 ms.
-        QVERIFY(race.Cross(&SimulatedComBackend::SetCts));
-        race.clocks.Advance(300);
-        QTRY_COMPARE(race.Results(), 1);
-        QCOMPARE(race.TimeOfRow(1), QStringLiteral("9:00.00,00"));
+        QVERIFY(race.cross(&SimulatedSerialBackend::setCts));
+        race.clocks.advance(300);
+        QTRY_COMPARE(race.results(), 1);
+        QCOMPARE(race.timeOfRow(1), QStringLiteral("9:00.00,00"));
 
         // F4 reads the clock when it is pressed.
-        QVERIFY(race.Key(Qt::Key_F4));
-        QCOMPARE(race.Results(), 2);
-        QCOMPARE(race.TimeOfRow(2), QStringLiteral("9:00.00,30"));
+        QVERIFY(race.key(Qt::Key_F4));
+        QCOMPARE(race.results(), 2);
+        QCOMPARE(race.timeOfRow(2), QStringLiteral("9:00.00,30"));
     }
 
     void lockoutFromSettingsStaysInRange_data()
@@ -181,19 +181,19 @@ private Q_SLOTS:
         QFETCH(int, applied);
         QFETCH(QString, shown);
         BarrierRace race(0, stored);
-        QVERIFY(race.Open());
-        QCOMPARE(race.window->Clock().LockoutInterval(), applied);
-        race.settingsDialog->FillFromHost();
-        QCOMPARE(race.settingsDialog->seWait->Text(), shown);
+        QVERIFY(race.open());
+        QCOMPARE(race.window->clock().lockoutInterval(), applied);
+        race.settingsDialog->fillFromHost();
+        QCOMPARE(race.settingsDialog->lockoutField->text(), shown);
 
         // A barrier finish locks for that long at most.
-        QVERIFY(race.Key(Qt::Key_F5));
-        race.window->Clock().TimerGesperrtTimer();
-        QVERIFY(race.Cross(&SimulatedComBackend::SetCts));
-        QTRY_COMPARE(race.Results(), 1);
-        race.clocks.Advance(applied);
-        QVERIFY(race.Cross(&SimulatedComBackend::SetCts));
-        QTRY_COMPARE(race.Results(), 2);
+        QVERIFY(race.key(Qt::Key_F5));
+        race.window->clock().endLockout();
+        QVERIFY(race.cross(&SimulatedSerialBackend::setCts));
+        QTRY_COMPARE(race.results(), 1);
+        race.clocks.advance(applied);
+        QVERIFY(race.cross(&SimulatedSerialBackend::setCts));
+        QTRY_COMPARE(race.results(), 2);
     }
 
     void modeAndWarningFollowTheAlgorithm_data()
@@ -204,19 +204,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("warning");
         QTest::addColumn<bool>("startBarrierWorks");
         QTest::addColumn<bool>("finishBarrierWorks");
-        QTest::newRow("Ein") << 0 << int(TLed::lkGreen) << "&Auto" << QString() << true << true;
-        QTest::newRow("Aus") << 1 << int(TLed::lkGreen) << "&Auto" << QString() << true << true;
+        QTest::newRow("Ein") << 0 << int(StatusLed::lkGreen) << "&Auto" << QString() << true << true;
+        QTest::newRow("Aus") << 1 << int(StatusLed::lkGreen) << "&Auto" << QString() << true << true;
         QTest::newRow("finish only")
-            << 2 << int(TLed::lkYellow) << "&Auto"
+            << 2 << int(StatusLed::lkYellow) << "&Auto"
             << "Start-Lichtschranke inaktiv (Algorithmus 2: nur Ziel). In den Einstellungen "
                "„Ein“ oder „Aus“ wählen."
             << false << true;
         QTest::newRow("none chosen in the dialog")
-            << -1 << int(TLed::lkRed) << "&Hand"
+            << -1 << int(StatusLed::lkRed) << "&Hand"
             << "Lichtschranken inaktiv: kein gültiger Algorithmus. In den Einstellungen "
                "„Ein“ oder „Aus“ wählen."
             << false << false;
-        QTest::newRow("unknown value") << 7 << int(TLed::lkRed) << "&Hand"
+        QTest::newRow("unknown value") << 7 << int(StatusLed::lkRed) << "&Hand"
                                        << "Lichtschranken inaktiv: kein gültiger Algorithmus. "
                                           "In den Einstellungen „Ein“ oder „Aus“ wählen."
                                        << false << false;
@@ -231,62 +231,62 @@ private Q_SLOTS:
         QFETCH(bool, startBarrierWorks);
         QFETCH(bool, finishBarrierWorks);
         BarrierRace race(alg);
-        QVERIFY(race.Open());
-        QVERIFY(race.window->ComPort().Connected());
-        QCOMPARE(int(race.window->LedModus()->Kind()), led);
-        QCOMPARE(race.window->LabelModus()->text(), mode);
-        QCOMPARE(race.Warning()->text(), warning);
-        QCOMPARE(race.Warning()->isVisible(), !warning.isEmpty());
+        QVERIFY(race.open());
+        QVERIFY(race.window->comPort().connected());
+        QCOMPARE(int(race.window->modeLed()->kind()), led);
+        QCOMPARE(race.window->modeLabel()->text(), mode);
+        QCOMPARE(race.warning()->text(), warning);
+        QCOMPARE(race.warning()->isVisible(), !warning.isEmpty());
 
         // What the display says is what the barriers do. "Aus" acts as the
         // line turns off, the others as it turns on; a crossing is both.
-        QVERIFY(race.Cross(&SimulatedComBackend::SetDsr));
-        QTRY_VERIFY(!race.window->ComPort().DispatchPending());
-        QCOMPARE(race.window->Triggers().LastModemStatus(), 0u);
-        QCOMPARE(race.window->Clock().Running(), startBarrierWorks);
+        QVERIFY(race.cross(&SimulatedSerialBackend::setDsr));
+        QTRY_VERIFY(!race.window->comPort().dispatchPending());
+        QCOMPARE(race.window->triggers().lastModemStatus(), 0u);
+        QCOMPARE(race.window->clock().running(), startBarrierWorks);
         if (!startBarrierWorks)
-            QVERIFY(race.Key(Qt::Key_F5));
-        race.window->Clock().TimerGesperrtTimer();
-        race.clocks.Advance(1000);
-        QVERIFY(race.Cross(&SimulatedComBackend::SetCts));
-        QTRY_VERIFY(!race.window->ComPort().DispatchPending());
-        QCOMPARE(race.window->Triggers().LastModemStatus(), 0u);
-        QCOMPARE(race.Results(), finishBarrierWorks ? 1 : 0);
+            QVERIFY(race.key(Qt::Key_F5));
+        race.window->clock().endLockout();
+        race.clocks.advance(1000);
+        QVERIFY(race.cross(&SimulatedSerialBackend::setCts));
+        QTRY_VERIFY(!race.window->comPort().dispatchPending());
+        QCOMPARE(race.window->triggers().lastModemStatus(), 0u);
+        QCOMPARE(race.results(), finishBarrierWorks ? 1 : 0);
     }
 
     void unpluggedAdapterIsReconnectedByTheDialog()
     {
         BarrierRace race;
-        QVERIFY(race.Open());
-        QCOMPARE(race.window->LabelModus()->text(), QStringLiteral("&Auto"));
-        QVERIFY(race.Warning()->isHidden());
+        QVERIFY(race.open());
+        QCOMPARE(race.window->modeLabel()->text(), QStringLiteral("&Auto"));
+        QVERIFY(race.warning()->isHidden());
 
-        race.serial.Unplug(Port);
-        QTRY_COMPARE(race.window->LabelModus()->text(), QStringLiteral("&Hand"));
-        QCOMPARE(race.window->LedModus()->Kind(), TLed::lkRed);
-        QVERIFY(race.Warning()->isVisible());
-        QCOMPARE(race.Warning()->text(),
+        race.serial.unplug(Port);
+        QTRY_COMPARE(race.window->modeLabel()->text(), QStringLiteral("&Hand"));
+        QCOMPARE(race.window->modeLed()->kind(), StatusLed::lkRed);
+        QVERIFY(race.warning()->isVisible());
+        QCOMPARE(race.warning()->text(),
                  QStringLiteral("Lichtschranken aus: Gerät getrennt. Nach dem Anschließen die "
                                 "Einstellungen mit OK bestätigen."));
 
         // Confirming while it is still away tries again and says why not.
-        QCOMPARE(race.ConfirmSettings(),
+        QCOMPARE(race.confirmSettings(),
                  QStringLiteral("Unable to open com port: No such file or directory"));
-        QCOMPARE(race.window->LabelModus()->text(), QStringLiteral("&Hand"));
-        QVERIFY(race.Warning()->isVisible());
+        QCOMPARE(race.window->modeLabel()->text(), QStringLiteral("&Hand"));
+        QVERIFY(race.warning()->isVisible());
 
         // Plugged in again and confirmed with the same port: Auto, and barriers count.
-        race.serial.Replug(Port);
-        QCOMPARE(race.ConfirmSettings(), QString());
-        QVERIFY(race.window->ComPort().Connected());
-        QCOMPARE(race.window->LabelModus()->text(), QStringLiteral("&Auto"));
-        QCOMPARE(race.window->LedModus()->Kind(), TLed::lkGreen);
-        QVERIFY(race.Warning()->isHidden());
-        QVERIFY(race.Key(Qt::Key_F5));
-        QVERIFY(race.window->Clock().Running());
-        race.window->Clock().TimerGesperrtTimer();
-        QVERIFY(race.Cross(&SimulatedComBackend::SetCts));
-        QTRY_COMPARE(race.Results(), 1);
+        race.serial.replug(Port);
+        QCOMPARE(race.confirmSettings(), QString());
+        QVERIFY(race.window->comPort().connected());
+        QCOMPARE(race.window->modeLabel()->text(), QStringLiteral("&Auto"));
+        QCOMPARE(race.window->modeLed()->kind(), StatusLed::lkGreen);
+        QVERIFY(race.warning()->isHidden());
+        QVERIFY(race.key(Qt::Key_F5));
+        QVERIFY(race.window->clock().running());
+        race.window->clock().endLockout();
+        QVERIFY(race.cross(&SimulatedSerialBackend::setCts));
+        QTRY_COMPARE(race.results(), 1);
     }
 };
 

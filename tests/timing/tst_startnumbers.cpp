@@ -30,13 +30,13 @@ private Q_SLOTS:
         QFETCH(QStringList, taken);
         QFETCH(QString, rest);
         for (const QString &expected : taken)
-            QCOMPARE(TakeNextStartNumber(list), expected);
+            QCOMPARE(takeNextStartNumber(list), expected);
         QCOMPARE(list, rest);
     }
 
     void keyFilterThroughTyping()
     {
-        TStartNumberEdit edit;
+        StartNumberEdit edit;
         edit.show();
         QVERIFY(QTest::qWaitForWindowExposed(&edit));
         edit.setFocus();
@@ -57,7 +57,7 @@ private Q_SLOTS:
 
     void doubleClickEmpties()
     {
-        TStartNumberEdit edit;
+        StartNumberEdit edit;
         edit.show();
         QVERIFY(QTest::qWaitForWindowExposed(&edit));
         QTest::mouseDClick(&edit, Qt::LeftButton);
@@ -66,9 +66,9 @@ private Q_SLOTS:
 
     void editTakesFromItsText()
     {
-        TStartNumberEdit edit;
+        StartNumberEdit edit;
         edit.setText(QStringLiteral("18,345"));
-        QCOMPARE(edit.TakeNextStartNumber(), QStringLiteral("18"));
+        QCOMPARE(edit.takeNextStartNumber(), QStringLiteral("18"));
         QCOMPARE(edit.text(), QStringLiteral("345"));
     }
 
@@ -88,7 +88,7 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, content);
         QFETCH(QStringList, entries);
-        QCOMPARE(ParseCountryCodes(content), entries);
+        QCOMPARE(::parseCountryCodes(content), entries);
     }
 
     void boxBecomesPickListWhenLoaded()
@@ -100,11 +100,11 @@ private Q_SLOTS:
         file.write("GER\r\nAUT\r\nSUI");
         file.close();
 
-        TCountryCodeBox box;
+        CountryCodeBox box;
         QVERIFY(box.isEditable());
-        box.LoadCountryCodes(path);
+        box.loadCountryCodes(path);
         QVERIFY(!box.isEditable());
-        QCOMPARE(box.Entries(), (QStringList{"GER", "AUT", "SUI"}));
+        QCOMPARE(box.entries(), (QStringList{"GER", "AUT", "SUI"}));
         QCOMPARE(box.currentText(), QStringLiteral("GER"));
     }
 
@@ -116,8 +116,8 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
         for (const QString &path : {empty, dir.filePath(QStringLiteral("missing.txt"))}) {
-            TCountryCodeBox box;
-            box.LoadCountryCodes(path);
+            CountryCodeBox box;
+            box.loadCountryCodes(path);
             QVERIFY(box.isEditable());
             QVERIFY(box.currentText().isEmpty());
         }

@@ -5,37 +5,37 @@
 
 namespace {
 
-constexpr qint32 Time(int h, int m, int s, int hundredths)
+constexpr qint32 time(int h, int m, int s, int hundredths)
 {
     return ((h * 3600 + m * 60 + s) * 1000) + hundredths * 10;
 }
 
 // One character per digit: 'L' lit, 'd' dim.
-QString LitPattern(const TTimeDisplay &display, DisplayRow row)
+QString litPattern(const TimeDisplay &display, DisplayRow row)
 {
-    const auto &table = display.DigitColourTable();
-    const TColor lit = table[row == DisplayRow::Upper ? 1 : 3];
+    const auto &table = display.digitColourTable();
+    const ColorValue lit = table[row == DisplayRow::Upper ? 1 : 3];
     QString pattern;
     for (int i = 0; i < DisplayDigitCount; ++i)
-        pattern += display.Digit(row, DisplayDigit(i))->ColorOn() == lit ? QLatin1Char('L')
+        pattern += display.digit(row, DisplayDigit(i))->colorOn() == lit ? QLatin1Char('L')
                                                                           : QLatin1Char('d');
     return pattern;
 }
 
-QString Values(const TTimeDisplay &display, DisplayRow row)
+QString digitValues(const TimeDisplay &display, DisplayRow row)
 {
     QString values;
     for (int i = 0; i < DisplayDigitCount; ++i)
-        values += QString::number(display.Digit(row, DisplayDigit(i))->Value());
+        values += QString::number(display.digit(row, DisplayDigit(i))->value());
     return values;
 }
 
-TColor LabelColour(const TTimeDisplay &display, const char *name)
+ColorValue labelColour(const TimeDisplay &display, const char *name)
 {
-    return FromQColor(display.Label(name)->palette().color(QPalette::WindowText));
+    return fromQColor(display.label(name)->palette().color(QPalette::WindowText));
 }
 
-TTimeDisplay::Colours DistinctColours()
+TimeDisplay::Colours distinctColours()
 {
     return {0x101010, 0x00FFFF, 0x404040, 0x00FF00};
 }
@@ -55,11 +55,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("lit");
         QTest::newRow("upper zero") << true << 0 << "00000000" << "dddddLLL";
         QTest::newRow("lower zero") << false << 0 << "00000000" << "dddddddd";
-        QTest::newRow("upper 9:05.03,47") << true << Time(9, 5, 3, 47) << "09050347" << "dLLLLLLL";
-        QTest::newRow("upper 0:01.00,00") << true << Time(0, 1, 0, 0) << "00010000" << "dddLLLLL";
-        QTest::newRow("lower 0,07") << false << Time(0, 0, 0, 7) << "00000007" << "dddddLLL";
-        QTest::newRow("lower 12:34.56,78") << false << Time(12, 34, 56, 78) << "12345678" << "LLLLLLLL";
-        QTest::newRow("hours modulo 100") << true << Time(123, 0, 0, 0) << "23000000" << "LLLLLLLL";
+        QTest::newRow("upper 9:05.03,47") << true << time(9, 5, 3, 47) << "09050347" << "dLLLLLLL";
+        QTest::newRow("upper 0:01.00,00") << true << time(0, 1, 0, 0) << "00010000" << "dddLLLLL";
+        QTest::newRow("lower 0,07") << false << time(0, 0, 0, 7) << "00000007" << "dddddLLL";
+        QTest::newRow("lower 12:34.56,78") << false << time(12, 34, 56, 78) << "12345678" << "LLLLLLLL";
+        QTest::newRow("hours modulo 100") << true << time(123, 0, 0, 0) << "23000000" << "LLLLLLLL";
         QTest::newRow("milliseconds truncate") << false << 999 << "00000099" << "dddddLLL";
     }
 
@@ -69,33 +69,33 @@ private Q_SLOTS:
         QFETCH(qint32, ms);
         QFETCH(QString, values);
         QFETCH(QString, lit);
-        TTimeDisplay display;
-        display.setDisplayColours(DistinctColours());
-        display.ApplyDisplayColours();
+        TimeDisplay display;
+        display.setDisplayColours(distinctColours());
+        display.applyDisplayColours();
         const DisplayRow row = upper ? DisplayRow::Upper : DisplayRow::Lower;
-        display.ShowTime(row, ms);
-        QCOMPARE(Values(display, row), values);
-        QCOMPARE(LitPattern(display, row), lit);
+        display.showTime(row, ms);
+        QCOMPARE(digitValues(display, row), values);
+        QCOMPARE(litPattern(display, row), lit);
     }
 
     void labelsFollowTheirDigits()
     {
-        TTimeDisplay display;
-        display.setDisplayColours(DistinctColours());
-        display.ApplyDisplayColours();
-        display.ShowTime(DisplayRow::Upper, 0);
+        TimeDisplay display;
+        display.setDisplayColours(distinctColours());
+        display.applyDisplayColours();
+        display.showTime(DisplayRow::Upper, 0);
         for (const char *dim : {"LabHour", "Lab_Hour", "LabMin", "Lab_Min"})
-            QCOMPARE(LabelColour(display, dim), TColor(0x404040));
+            QCOMPARE(labelColour(display, dim), ColorValue(0x404040));
         for (const char *lit : {"LabSec", "Lab_sek", "Lab_100"})
-            QCOMPARE(LabelColour(display, lit), TColor(0x00FFFF));
+            QCOMPARE(labelColour(display, lit), ColorValue(0x00FFFF));
 
-        display.ShowTime(DisplayRow::Lower, 0);
+        display.showTime(DisplayRow::Lower, 0);
         for (const char *dim : {"LabHour2", "LabMin2", "LabSec2"})
-            QCOMPARE(LabelColour(display, dim), TColor(0x404040));
-        display.ShowTime(DisplayRow::Lower, Time(0, 2, 0, 0));
-        QCOMPARE(LabelColour(display, "LabHour2"), TColor(0x404040));
-        QCOMPARE(LabelColour(display, "LabMin2"), TColor(0x00FF00));
-        QCOMPARE(LabelColour(display, "LabSec2"), TColor(0x00FF00));
+            QCOMPARE(labelColour(display, dim), ColorValue(0x404040));
+        display.showTime(DisplayRow::Lower, time(0, 2, 0, 0));
+        QCOMPARE(labelColour(display, "LabHour2"), ColorValue(0x404040));
+        QCOMPARE(labelColour(display, "LabMin2"), ColorValue(0x00FF00));
+        QCOMPARE(labelColour(display, "LabSec2"), ColorValue(0x00FF00));
     }
 
     void precision_data()
@@ -119,43 +119,43 @@ private Q_SLOTS:
         QFETCH(bool, hundredths);
         QFETCH(QString, caption);
         QFETCH(int, captionLeft);
-        TTimeDisplay display;
+        TimeDisplay display;
         display.show();
         QVERIFY(QTest::qWaitForWindowExposed(&display));
-        display.ApplyDisplayPrecision(precision);
-        QCOMPARE(display.PanelTimer()->width(), panelWidth);
-        QCOMPARE(display.PanelTimer()->x(), (492 - panelWidth) / 2);
+        display.applyDisplayPrecision(precision);
+        QCOMPARE(display.timerPanel()->width(), panelWidth);
+        QCOMPARE(display.timerPanel()->x(), (492 - panelWidth) / 2);
         for (DisplayRow row : {DisplayRow::Upper, DisplayRow::Lower}) {
-            QCOMPARE(display.Digit(row, Tenths)->isVisible(), tenths);
-            QCOMPARE(display.Digit(row, Hundredths)->isVisible(), hundredths);
+            QCOMPARE(display.digit(row, Tenths)->isVisible(), tenths);
+            QCOMPARE(display.digit(row, Hundredths)->isVisible(), hundredths);
         }
         for (const char *name : {"Lab_100", "LabSec", "LabSec2"})
-            QCOMPARE(display.Label(name)->isVisible(), precision > 0);
-        QCOMPARE(display.Label("Lab_100")->x(), captionLeft);
+            QCOMPARE(display.label(name)->isVisible(), precision > 0);
+        QCOMPARE(display.label("Lab_100")->x(), captionLeft);
         if (precision > 0)
-            QCOMPARE(display.Label("Lab_100")->text(), caption);
+            QCOMPARE(display.label("Lab_100")->text(), caption);
     }
 
     // The background shows behind every digit, the tens of hours included.
     void backgroundColourBehindAllDigits()
     {
-        TTimeDisplay display;
-        TTimeDisplay::Colours colours = DistinctColours();
+        TimeDisplay display;
+        TimeDisplay::Colours colours = distinctColours();
         colours.background = 0x800000; // navy
         display.setDisplayColours(colours);
-        display.ApplyDisplayColours();
-        display.ShowTime(DisplayRow::Upper, 0);
-        display.ShowTime(DisplayRow::Lower, 0);
+        display.applyDisplayColours();
+        display.showTime(DisplayRow::Upper, 0);
+        display.showTime(DisplayRow::Lower, 0);
         QImage image(display.size(), QImage::Format_RGB32);
         image.fill(Qt::magenta);
         display.render(&image);
         const QColor navy(0, 0, 0x80);
         for (DisplayRow row : {DisplayRow::Upper, DisplayRow::Lower}) {
             for (int i = 0; i < DisplayDigitCount; ++i) {
-                const TDigit *digit = display.Digit(row, DisplayDigit(i));
+                const SevenSegmentDigit *digit = display.digit(row, DisplayDigit(i));
                 // The centre of a digit lies between its segments.
                 const QPoint centre = digit->geometry().center() + QPoint(0, 22);
-                QCOMPARE(image.pixelColor(display.PanelTimer()->mapTo(&display, centre)), navy);
+                QCOMPARE(image.pixelColor(display.timerPanel()->mapTo(&display, centre)), navy);
             }
         }
     }

@@ -24,7 +24,7 @@ protected:
     }
 };
 
-QRect BoundsOf(const QImage &image, QColor colour)
+QRect boundsOf(const QImage &image, QColor colour)
 {
     QRect bounds;
     for (int y = 0; y < image.height(); ++y)
@@ -35,7 +35,7 @@ QRect BoundsOf(const QImage &image, QColor colour)
 }
 
 // A button with an un-smoothed caption so that every caption pixel has the pen colour.
-void Prepare(TBitBtnWithColor &button, QColor fontColour)
+void prepare(CommandButton &button, QColor fontColour)
 {
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(24);
@@ -48,7 +48,7 @@ void Prepare(TBitBtnWithColor &button, QColor fontColour)
     button.resize(125, 42);
 }
 
-void SendMouse(QWidget *widget, QEvent::Type type, Qt::MouseButton button)
+void sendMouse(QWidget *widget, QEvent::Type type, Qt::MouseButton button)
 {
     const QPointF at(10, 10);
     QMouseEvent event(type, at, widget->mapToGlobal(at), button,
@@ -65,12 +65,12 @@ class TestButtonWithColor : public QObject
 private Q_SLOTS:
     void defaults()
     {
-        TBitBtnWithColor button;
-        QCOMPARE(button.Color(), TColor(0xFF00000F));
-        QCOMPARE(button.Layout(), TBitBtnWithColor::blGlyphLeft);
-        QCOMPARE(button.Margin(), -1);
-        QCOMPARE(button.Spacing(), 4);
-        QCOMPARE(button.NumGlyphs(), 1);
+        CommandButton button;
+        QCOMPARE(button.color(), ColorValue(0xFF00000F));
+        QCOMPARE(button.glyphLayout(), CommandButton::blGlyphLeft);
+        QCOMPARE(button.margin(), -1);
+        QCOMPARE(button.spacing(), 4);
+        QCOMPARE(button.numGlyphs(), 1);
     }
 
     void faceAndEdges_data()
@@ -97,40 +97,40 @@ private Q_SLOTS:
         QFETCH(bool, pressed);
         QFETCH(QPoint, at);
         QFETCH(uint, expected);
-        TBitBtnWithColor button(QStringLiteral("START"));
-        Prepare(button, Qt::white);
+        CommandButton button(QStringLiteral("START"));
+        prepare(button, Qt::white);
         button.setColor(colour);
         button.setDown(pressed);
         const QImage image = button.grab().toImage();
-        QCOMPARE(image.pixelColor(at).rgb(), ToQColor(expected).rgb());
+        QCOMPARE(image.pixelColor(at).rgb(), toQColor(expected).rgb());
     }
 
     void pressedCaptionMovesOnePixel()
     {
-        TBitBtnWithColor button(QStringLiteral("ZIEL"));
-        Prepare(button, Qt::black);
+        CommandButton button(QStringLiteral("ZIEL"));
+        prepare(button, Qt::black);
         button.setColor(0x00FFFF);
-        const QRect released = BoundsOf(button.grab().toImage(), Qt::black);
+        const QRect released = boundsOf(button.grab().toImage(), Qt::black);
         button.setDown(true);
-        const QRect pressed = BoundsOf(button.grab().toImage(), Qt::black);
+        const QRect pressed = boundsOf(button.grab().toImage(), Qt::black);
         QVERIFY(!released.isEmpty());
         QCOMPARE(pressed, released.translated(1, 1));
     }
 
     void disabledCaptionIsEmbossed()
     {
-        TBitBtnWithColor button(QStringLiteral("STOPP"));
-        Prepare(button, Qt::red);
+        CommandButton button(QStringLiteral("STOPP"));
+        prepare(button, Qt::red);
         button.setColor(0x008000);
-        const QRect enabledText = BoundsOf(button.grab().toImage(), Qt::red);
+        const QRect enabledText = boundsOf(button.grab().toImage(), Qt::red);
         button.setEnabled(false);
         const QImage image = button.grab().toImage();
-        QVERIFY(BoundsOf(image, Qt::red).isEmpty()); // the font colour is not used
-        const QRect grey = BoundsOf(image, QColor(0x80, 0x80, 0x80));
-        const QRect white = BoundsOf(image.copy(3, 3, 119, 36), Qt::white).translated(3, 3);
+        QVERIFY(boundsOf(image, Qt::red).isEmpty()); // the font colour is not used
+        const QRect grey = boundsOf(image, QColor(0x80, 0x80, 0x80));
+        const QRect white = boundsOf(image.copy(3, 3, 119, 36), Qt::white).translated(3, 3);
         QCOMPARE(grey, enabledText);
         QCOMPARE(white.bottomRight(), grey.bottomRight() + QPoint(1, 1));
-        QCOMPARE(image.pixelColor(5, 5).rgb(), ToQColor(0x008000).rgb()); // the face keeps its colour
+        QCOMPARE(image.pixelColor(5, 5).rgb(), toQColor(0x008000).rgb()); // the face keeps its colour
     }
 
     void activeDefaultButtonShowsFocus()
@@ -138,12 +138,12 @@ private Q_SLOTS:
         QWidget window;
         auto *layout = new QVBoxLayout(&window);
         auto *edit = new QLineEdit(&window);
-        auto *button = new TBitBtnWithColor(QStringLiteral("OK"), &window);
-        auto *other = new TBitBtnWithColor(QStringLiteral("Nein"), &window);
+        auto *button = new CommandButton(QStringLiteral("OK"), &window);
+        auto *other = new CommandButton(QStringLiteral("Nein"), &window);
         layout->addWidget(edit);
         layout->addWidget(button);
         layout->addWidget(other);
-        for (TBitBtnWithColor *b : {button, other}) {
+        for (CommandButton *b : {button, other}) {
             b->setColor(0x00FF00);
             b->setFixedSize(100, 40);
         }
@@ -160,43 +160,43 @@ private Q_SLOTS:
                 count += image.pixelColor(4, y) == QColor(255, 0, 255);
             return count;
         };
-        QVERIFY(button->IsActiveDefault());
+        QVERIFY(button->isActiveDefault());
         QImage image = button->grab().toImage();
-        QCOMPARE(image.pixelColor(0, 20).rgb(), ToQColor(Colors::clWindowText).rgb()); // outer frame
+        QCOMPARE(image.pixelColor(0, 20).rgb(), toQColor(Colors::clWindowText).rgb()); // outer frame
         const int dots = magentaOnLeftLine(image); // white XOR lime
         QVERIFY(dots >= 10 && dots <= 18);         // dotted, not solid
 
         other->setFocus();
         QTRY_VERIFY(other->hasFocus());
-        QVERIFY(!button->IsActiveDefault());
-        QVERIFY(other->IsActiveDefault());
+        QVERIFY(!button->isActiveDefault());
+        QVERIFY(other->isActiveDefault());
         QCOMPARE(magentaOnLeftLine(button->grab().toImage()), 0);
-        QCOMPARE(button->grab().toImage().pixelColor(0, 20).rgb(), ToQColor(Colors::cl3DLight).rgb());
+        QCOMPARE(button->grab().toImage().pixelColor(0, 20).rgb(), toQColor(Colors::cl3DLight).rgb());
     }
 
     void setterRepaintsOnlyOnChange()
     {
-        TBitBtnWithColor button(QStringLiteral("START"));
+        CommandButton button(QStringLiteral("START"));
         button.resize(125, 42);
         button.show();
         QVERIFY(QTest::qWaitForWindowExposed(&button));
-        QTRY_VERIFY(button.PaintCount() > 0);
+        QTRY_VERIFY(button.paintCount() > 0);
         QCoreApplication::processEvents();
-        int painted = button.PaintCount();
-        button.setColor(button.Color());
+        int painted = button.paintCount();
+        button.setColor(button.color());
         QCoreApplication::processEvents();
-        QCOMPARE(button.PaintCount(), painted);
+        QCOMPARE(button.paintCount(), painted);
 
         button.setColor(0x008000);
-        QTRY_VERIFY(button.PaintCount() > painted);
-        painted = button.PaintCount();
+        QTRY_VERIFY(button.paintCount() > painted);
+        painted = button.paintCount();
         button.setEnabled(false);
-        QTRY_VERIFY(button.PaintCount() > painted);
-        painted = button.PaintCount();
+        QTRY_VERIFY(button.paintCount() > painted);
+        painted = button.paintCount();
         QFont font = button.font();
         font.setPixelSize(30);
         button.setFont(font);
-        QTRY_VERIFY(button.PaintCount() > painted);
+        QTRY_VERIFY(button.paintCount() > painted);
     }
 
     void doubleClickIsASecondPress_data()
@@ -209,21 +209,21 @@ private Q_SLOTS:
     void doubleClickIsASecondPress()
     {
         QFETCH(Qt::MouseButton, mouseButton);
-        TBitBtnWithColor button(QStringLiteral("ZIEL"));
+        CommandButton button(QStringLiteral("ZIEL"));
         button.resize(145, 42);
         PressCounter filter;
         button.installEventFilter(&filter);
         int handled = 0;
-        button.OnMouseDown = [&](TBitBtnWithColor *sender) {
-            QCOMPARE(sender->PressedMouseButton(), mouseButton);
+        button.OnMouseDown = [&](CommandButton *sender) {
+            QCOMPARE(sender->pressedMouseButton(), mouseButton);
             ++handled;
         };
         button.show();
         QVERIFY(QTest::qWaitForWindowExposed(&button));
-        SendMouse(&button, QEvent::MouseButtonPress, mouseButton);
-        SendMouse(&button, QEvent::MouseButtonRelease, mouseButton);
-        SendMouse(&button, QEvent::MouseButtonDblClick, mouseButton);
-        SendMouse(&button, QEvent::MouseButtonRelease, mouseButton);
+        sendMouse(&button, QEvent::MouseButtonPress, mouseButton);
+        sendMouse(&button, QEvent::MouseButtonRelease, mouseButton);
+        sendMouse(&button, QEvent::MouseButtonDblClick, mouseButton);
+        sendMouse(&button, QEvent::MouseButtonRelease, mouseButton);
         QCOMPARE(handled, 2);
         QCOMPARE(filter.presses, 2);
     }
@@ -231,10 +231,10 @@ private Q_SLOTS:
     void modalResultClosesTheDialog()
     {
         QDialog dialog;
-        auto *button = new TBitBtnWithColor(QStringLiteral("Ja"), &dialog);
+        auto *button = new CommandButton(QStringLiteral("Ja"), &dialog);
         button->setModalResult(6);
         int clicks = 0;
-        button->OnClick = [&](TBitBtnWithColor *) { ++clicks; };
+        button->OnClick = [&](CommandButton *) { ++clicks; };
         QTimer::singleShot(0, &dialog, [&] {
             QVERIFY(QTest::qWaitForWindowExposed(&dialog));
             QTest::mouseClick(button, Qt::LeftButton);
@@ -252,15 +252,15 @@ private Q_SLOTS:
             painter.fillRect(4, 4, 8, 8, Qt::red);   // the normal image
             painter.fillRect(20, 4, 8, 8, Qt::blue); // the disabled image
         }
-        TBitBtnWithColor button;
+        CommandButton button;
         button.resize(60, 40);
         button.setColor(0x00FF00);
         button.setGlyph(strip);
-        QCOMPARE(button.NumGlyphs(), 2);
+        QCOMPARE(button.numGlyphs(), 2);
         QImage image = button.grab().toImage();
         QCOMPARE(image.pixelColor(30, 20).rgb(), QColor(Qt::red).rgb()); // centred without a caption
-        QVERIFY(BoundsOf(image, Qt::blue).isEmpty());
-        QCOMPARE(BoundsOf(image, Qt::red).size(), QSize(8, 8));
+        QVERIFY(boundsOf(image, Qt::blue).isEmpty());
+        QCOMPARE(boundsOf(image, Qt::red).size(), QSize(8, 8));
         QCOMPARE(image.pixelColor(24, 14).rgb(), QColor(Qt::green).rgb()); // transparent part shows the face
         button.setEnabled(false);
         image = button.grab().toImage();
@@ -275,13 +275,13 @@ private Q_SLOTS:
         for (int y = 4; y < 12; ++y)
             for (int x = 4; x < 12; ++x)
                 bitmap.setPixelColor(x, y, Qt::red);
-        TBitBtnWithColor button;
+        CommandButton button;
         button.resize(60, 40);
         button.setGlyph(QPixmap::fromImage(bitmap));
         button.setColor(0xFF0000); // blue
         const QImage image = button.grab().toImage().copy(3, 3, 54, 34); // inside the edges
-        QVERIFY(BoundsOf(image, Qt::white).isEmpty());
-        QCOMPARE(BoundsOf(image, Qt::red).size(), QSize(8, 8));
+        QVERIFY(boundsOf(image, Qt::white).isEmpty());
+        QCOMPARE(boundsOf(image, Qt::red).size(), QSize(8, 8));
     }
 };
 

@@ -9,7 +9,7 @@
 namespace {
 
 // Runs `action` once the dialog is on screen; a dialog left open is closed with Esc.
-void WhileShown(QDialog *dialog, std::function<void()> action)
+void whileShown(QDialog *dialog, std::function<void()> action)
 {
     QTimer::singleShot(0, dialog, [dialog, action] {
         if (QTest::qWaitForWindowExposed(dialog))
@@ -30,23 +30,23 @@ private Q_SLOTS:
 
     void design()
     {
-        TFDlgYesNo dialog;
+        ConfirmDialog dialog;
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Tivano"));
         QCOMPARE(dialog.size(), QSize(222, 94));
         QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
         QVERIFY(dialog.windowFlags() & Qt::WindowStaysOnTopHint);
-        QCOMPARE(dialog.Label1->geometry(), QRect(40, 6, 169, 49));
-        QCOMPARE(dialog.Label1->text(), QStringLiteral("?"));
-        QCOMPARE(dialog.Icon->geometry(), QRect(4, 14, 32, 32));
-        QCOMPARE(dialog.OKBtn->geometry(), QRect(39, 60, 75, 25));
-        QCOMPARE(dialog.CancelBtn->geometry(), QRect(135, 60, 75, 25));
-        QCOMPARE(dialog.OKBtn->text(), QStringLiteral("Ja"));
-        QCOMPARE(dialog.CancelBtn->text(), QStringLiteral("Nein"));
+        QCOMPARE(dialog.questionLabel->geometry(), QRect(40, 6, 169, 49));
+        QCOMPARE(dialog.questionLabel->text(), QStringLiteral("?"));
+        QCOMPARE(dialog.iconLabel->geometry(), QRect(4, 14, 32, 32));
+        QCOMPARE(dialog.yesButton->geometry(), QRect(39, 60, 75, 25));
+        QCOMPARE(dialog.noButton->geometry(), QRect(135, 60, 75, 25));
+        QCOMPARE(dialog.yesButton->text(), QStringLiteral("Ja"));
+        QCOMPARE(dialog.noButton->text(), QStringLiteral("Nein"));
     }
 
     void questionIcon()
     {
-        const QImage icon = TFDlgYesNo::QuestionIcon().toImage();
+        const QImage icon = ConfirmDialog::questionIcon().toImage();
         QCOMPARE(icon.size(), QSize(32, 32));
         QCOMPARE(icon.pixelColor(31, 0).alpha(), 0);  // transparent outside the bubble
         QCOMPARE(icon.pixelColor(6, 6).alpha(), 255); // inside the bubble
@@ -75,60 +75,60 @@ private Q_SLOTS:
     {
         QFETCH(int, how);
         QFETCH(bool, noActive);
-        TFDlgYesNo dialog;
-        dialog.Label1->setText(QStringLiteral("Zeitenprotokoll  löschen?"));
+        ConfirmDialog dialog;
+        dialog.questionLabel->setText(QStringLiteral("Zeitenprotokoll  löschen?"));
         if (noActive)
-            dialog.setActiveControl(dialog.CancelBtn);
-        WhileShown(&dialog, [&dialog, how] {
+            dialog.setActiveControl(dialog.noButton);
+        whileShown(&dialog, [&dialog, how] {
             switch (how) {
-            case 0: QTest::mouseClick(dialog.OKBtn, Qt::LeftButton); break;
-            case 1: QTest::mouseClick(dialog.CancelBtn, Qt::LeftButton); break;
+            case 0: QTest::mouseClick(dialog.yesButton, Qt::LeftButton); break;
+            case 1: QTest::mouseClick(dialog.noButton, Qt::LeftButton); break;
             case 2: QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); break;
             case 3: dialog.close(); break;
             case 4: QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); break;
             }
         });
-        QTEST(dialog.ShowModal(), "result");
+        QTEST(dialog.showModal(), "result");
     }
 
     void captionsAndActiveButtonStay()
     {
-        TFDlgYesNo dialog;
+        ConfirmDialog dialog;
         // The reset question: its own captions, "Abbrechen" active.
-        dialog.SetButtonCaptions(QStringLiteral("OK"), QStringLiteral("Abbrechen"));
-        dialog.setActiveControl(dialog.CancelBtn);
+        dialog.setButtonCaptions(QStringLiteral("OK"), QStringLiteral("Abbrechen"));
+        dialog.setActiveControl(dialog.noButton);
         QString shownYes, shownNo;
-        WhileShown(&dialog, [&] {
-            shownYes = dialog.OKBtn->text();
-            shownNo = dialog.CancelBtn->text();
-            QTest::mouseClick(dialog.OKBtn, Qt::LeftButton);
+        whileShown(&dialog, [&] {
+            shownYes = dialog.yesButton->text();
+            shownNo = dialog.noButton->text();
+            QTest::mouseClick(dialog.yesButton, Qt::LeftButton);
         });
-        QCOMPARE(dialog.ShowModal(), 6);
+        QCOMPARE(dialog.showModal(), 6);
         QCOMPARE(shownYes, QStringLiteral("OK"));
         QCOMPARE(shownNo, QStringLiteral("Abbrechen"));
-        dialog.SetButtonCaptions(TFDlgYesNo::YesCaption, TFDlgYesNo::NoCaption);
-        QCOMPARE(dialog.OKBtn->text(), QStringLiteral("Ja"));
-        QCOMPARE(dialog.CancelBtn->text(), QStringLiteral("Nein"));
+        dialog.setButtonCaptions(ConfirmDialog::YesCaption, ConfirmDialog::NoCaption);
+        QCOMPARE(dialog.yesButton->text(), QStringLiteral("Ja"));
+        QCOMPARE(dialog.noButton->text(), QStringLiteral("Nein"));
 
         // The next caller sets nothing: the button last used stays active.
         QWidget *active = nullptr;
-        WhileShown(&dialog, [&] {
+        whileShown(&dialog, [&] {
             active = QApplication::focusWidget();
             QTest::keyClick(active, Qt::Key_Return);
         });
-        QCOMPARE(dialog.ShowModal(), 6);
-        QCOMPARE(active, dialog.OKBtn);
-        dialog.setActiveControl(dialog.CancelBtn);
-        QCOMPARE(dialog.ActiveControl(), dialog.CancelBtn);
+        QCOMPARE(dialog.showModal(), 6);
+        QCOMPARE(active, dialog.yesButton);
+        dialog.setActiveControl(dialog.noButton);
+        QCOMPARE(dialog.activeControl(), dialog.noButton);
     }
 
     void longQuestionIsClipped()
     {
-        TFDlgYesNo dialog;
-        dialog.Label1->setText(QString(40, QLatin1Char('W')) + QStringLiteral(" wirklich ") + QString(300, QLatin1Char('x')));
+        ConfirmDialog dialog;
+        dialog.questionLabel->setText(QString(40, QLatin1Char('W')) + QStringLiteral(" wirklich ") + QString(300, QLatin1Char('x')));
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        QCOMPARE(dialog.Label1->geometry(), QRect(40, 6, 169, 49));
+        QCOMPARE(dialog.questionLabel->geometry(), QRect(40, 6, 169, 49));
         QCOMPARE(dialog.size(), QSize(222, 94));
     }
 
@@ -138,10 +138,10 @@ private Q_SLOTS:
         mainWindow.setGeometry(100, 80, 822, 434);
         mainWindow.show();
         QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
-        TFDlgYesNo dialog(&mainWindow);
+        ConfirmDialog dialog(&mainWindow);
         QPoint centre;
-        WhileShown(&dialog, [&] { centre = dialog.geometry().center(); });
-        dialog.ShowModal();
+        whileShown(&dialog, [&] { centre = dialog.geometry().center(); });
+        dialog.showModal();
         const QPoint expected = mainWindow.geometry().center();
         QVERIFY2((centre - expected).manhattanLength() <= 4,
                  qPrintable(QStringLiteral("%1,%2").arg(centre.x()).arg(centre.y())));

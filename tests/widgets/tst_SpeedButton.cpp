@@ -11,7 +11,7 @@ class TestSpeedButton : public QObject
     Q_OBJECT
 
 private:
-    static QPixmap Glyph()
+    static QPixmap glyph()
     {
         QPixmap glyph(16, 16);
         glyph.fill(Qt::transparent);
@@ -20,7 +20,7 @@ private:
         return glyph;
     }
 
-    static void Hover(QWidget *widget, bool inside)
+    static void hover(QWidget *widget, bool inside)
     {
         if (inside) {
             QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), widget->mapToGlobal(QPointF(5, 5)));
@@ -34,7 +34,7 @@ private:
 private Q_SLOTS:
     void hintAndFocus()
     {
-        TLbSpeedButton button;
+        FlatToolButton button;
         button.setHint(QStringLiteral("Einstellungen (F2)"));
         QCOMPARE(button.toolTip(), QStringLiteral("Einstellungen (F2)"));
         QCOMPARE(button.accessibleName(), QStringLiteral("Einstellungen (F2)"));
@@ -52,11 +52,11 @@ private Q_SLOTS:
     void click()
     {
         QFETCH(bool, enabled);
-        TLbSpeedButton button;
-        button.setGlyph(Glyph());
+        FlatToolButton button;
+        button.setGlyph(glyph());
         button.resize(button.sizeHint());
         int clicks = 0;
-        button.OnClick = [&](TLbSpeedButton *) { ++clicks; };
+        button.OnClick = [&](FlatToolButton *) { ++clicks; };
         button.setEnabled(enabled);
         button.show();
         QVERIFY(QTest::qWaitForWindowExposed(&button));
@@ -66,44 +66,44 @@ private Q_SLOTS:
 
     void highlightWhileHovered()
     {
-        TLbSpeedButton button;
-        button.setGlyph(Glyph());
+        FlatToolButton button;
+        button.setGlyph(glyph());
         button.resize(22, 22);
         button.show();
         QVERIFY(QTest::qWaitForWindowExposed(&button));
-        const QRgb light = ToQColor(Colors::clBtnHighlight).rgb();
-        const QRgb shadow = ToQColor(Colors::clBtnShadow).rgb();
+        const QRgb light = toQColor(Colors::clBtnHighlight).rgb();
+        const QRgb shadow = toQColor(Colors::clBtnShadow).rgb();
 
-        Hover(&button, false);
+        hover(&button, false);
         QImage image = button.grab().toImage();
         QVERIFY(image.pixelColor(0, 10).rgb() != light);
         QCOMPARE(image.pixelColor(11, 11).rgb(), QColor(Qt::red).rgb()); // glyph centred
 
-        Hover(&button, true);
-        QVERIFY(button.Highlighted());
+        hover(&button, true);
+        QVERIFY(button.highlighted());
         image = button.grab().toImage();
         QCOMPARE(image.pixelColor(0, 10).rgb(), light);
         QCOMPARE(image.pixelColor(21, 10).rgb(), shadow);
 
-        Hover(&button, false);
-        QVERIFY(!button.Highlighted());
+        hover(&button, false);
+        QVERIFY(!button.highlighted());
         QVERIFY(button.grab().toImage().pixelColor(0, 10).rgb() != light);
 
         button.setEnabled(false);
-        Hover(&button, true);
-        QVERIFY(!button.Highlighted()); // a disabled button does not light up
+        hover(&button, true);
+        QVERIFY(!button.highlighted()); // a disabled button does not light up
         // The disabled glyph is drawn greyed, not in its own colour.
         QVERIFY(button.grab().toImage().pixelColor(11, 11).rgb() != QColor(Qt::red).rgb());
     }
 
     void pressedIsSunken()
     {
-        TLbSpeedButton button;
-        button.setGlyph(Glyph());
+        FlatToolButton button;
+        button.setGlyph(glyph());
         button.resize(22, 22);
         button.setDown(true);
         const QImage image = button.grab().toImage();
-        QCOMPARE(image.pixelColor(0, 10).rgb(), ToQColor(Colors::clBtnShadow).rgb());
+        QCOMPARE(image.pixelColor(0, 10).rgb(), toQColor(Colors::clBtnShadow).rgb());
         QCOMPARE(image.pixelColor(12, 12).rgb(), QColor(Qt::red).rgb());
         QCOMPARE(image.pixelColor(15, 15).rgb(), QColor(Qt::red).rgb()); // moved one pixel
     }

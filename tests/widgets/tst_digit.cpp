@@ -6,7 +6,7 @@
 
 namespace {
 
-QImage Render(TDigit &digit)
+QImage render(SevenSegmentDigit &digit)
 {
     QImage image(digit.size(), QImage::Format_RGB32);
     image.fill(Qt::magenta);
@@ -15,7 +15,7 @@ QImage Render(TDigit &digit)
 }
 
 // A point well inside a segment polygon: the centroid of its corners.
-QPoint Inside(const QPolygon &polygon)
+QPoint inside(const QPolygon &polygon)
 {
     QPoint sum;
     for (const QPoint &p : polygon)
@@ -44,18 +44,18 @@ class TestDigit : public QObject
 private Q_SLOTS:
     void constructedState()
     {
-        TDigit digit;
+        SevenSegmentDigit digit;
         QCOMPARE(digit.size(), QSize(16, 32));
-        QCOMPARE(digit.Value(), 0);
-        QCOMPARE(digit.ValueBinary(), quint8(0x7D));
-        QCOMPARE(digit.Color(), Colors::clBlack);
-        QCOMPARE(digit.ColorOn(), Colors::clYellow);
-        QCOMPARE(digit.Thickness(), 2);
-        QCOMPARE(digit.Separation(), 1);
+        QCOMPARE(digit.value(), 0);
+        QCOMPARE(digit.valueBinary(), quint8(0x7D));
+        QCOMPARE(digit.color(), Colors::clBlack);
+        QCOMPARE(digit.colorOn(), Colors::clYellow);
+        QCOMPARE(digit.thickness(), 2);
+        QCOMPARE(digit.separation(), 1);
         // A fresh digit shows a zero in yellow on black.
-        const QImage image = Render(digit);
-        const QPoint top = Inside(TDigit::SegmentPolygon(TDigit::SegTop, digit.size(), 2, 1));
-        const QPoint middle = Inside(TDigit::SegmentPolygon(TDigit::SegMiddle, digit.size(), 2, 1));
+        const QImage image = render(digit);
+        const QPoint top = inside(SevenSegmentDigit::segmentPolygon(SevenSegmentDigit::SegTop, digit.size(), 2, 1));
+        const QPoint middle = inside(SevenSegmentDigit::segmentPolygon(SevenSegmentDigit::SegMiddle, digit.size(), 2, 1));
         QCOMPARE(image.pixelColor(top), QColor(255, 255, 0));
         QCOMPARE(image.pixelColor(middle), QColor(0, 0, 0));
     }
@@ -65,28 +65,28 @@ private Q_SLOTS:
         QTest::addColumn<int>("segment");
         QTest::addColumn<QPolygon>("expected");
         auto poly = [](std::initializer_list<QPoint> points) { return QPolygon(points); };
-        QTest::newRow("top") << int(TDigit::SegTop)
+        QTest::newRow("top") << int(SevenSegmentDigit::SegTop)
                              << poly({{6, 5}, {11, 0}, {33, 0}, {38, 5}, {33, 10}, {11, 10}});
-        QTest::newRow("middle") << int(TDigit::SegMiddle)
+        QTest::newRow("middle") << int(SevenSegmentDigit::SegMiddle)
                                 << poly({{6, 44}, {11, 39}, {33, 39}, {38, 44}, {33, 49}, {11, 49}});
-        QTest::newRow("bottom") << int(TDigit::SegBottom)
+        QTest::newRow("bottom") << int(SevenSegmentDigit::SegBottom)
                                 << poly({{6, 83}, {11, 78}, {33, 78}, {38, 83}, {33, 88}, {11, 88}});
-        QTest::newRow("upper left") << int(TDigit::SegUpperLeft)
+        QTest::newRow("upper left") << int(SevenSegmentDigit::SegUpperLeft)
                                     << poly({{0, 11}, {5, 6}, {10, 11}, {10, 38}, {5, 43}, {0, 38}});
-        QTest::newRow("upper right") << int(TDigit::SegUpperRight)
+        QTest::newRow("upper right") << int(SevenSegmentDigit::SegUpperRight)
                                      << poly({{34, 11}, {39, 6}, {44, 11}, {44, 38}, {39, 43}, {34, 38}});
-        QTest::newRow("lower left") << int(TDigit::SegLowerLeft)
+        QTest::newRow("lower left") << int(SevenSegmentDigit::SegLowerLeft)
                                     << poly({{0, 50}, {5, 45}, {10, 50}, {10, 77}, {5, 82}, {0, 77}});
-        QTest::newRow("lower right") << int(TDigit::SegLowerRight)
+        QTest::newRow("lower right") << int(SevenSegmentDigit::SegLowerRight)
                                      << poly({{34, 50}, {39, 45}, {44, 50}, {44, 77}, {39, 82}, {34, 77}});
-        QTest::newRow("point") << int(TDigit::SegPoint) << poly({{44, 88}, {35, 88}, {44, 79}});
+        QTest::newRow("point") << int(SevenSegmentDigit::SegPoint) << poly({{44, 88}, {35, 88}, {44, 79}});
     }
 
     void workedExampleGeometry()
     {
         QFETCH(int, segment);
         QFETCH(QPolygon, expected);
-        QCOMPARE(TDigit::SegmentPolygon(TDigit::Segment(segment), QSize(45, 89), 5, 1), expected);
+        QCOMPARE(SevenSegmentDigit::segmentPolygon(SevenSegmentDigit::Segment(segment), QSize(45, 89), 5, 1), expected);
     }
 
     // Every digit value lights exactly the segments of its code, in the colours set.
@@ -100,21 +100,21 @@ private Q_SLOTS:
     void paintedSegments()
     {
         QFETCH(int, value);
-        TDigit digit;
+        SevenSegmentDigit digit;
         digit.resize(45, 89);
         digit.setThickness(5);
         digit.setColor(0x102030);
         digit.setColorOn(Colors::clLime);
         digit.setColorOff(Colors::clDkGray);
         digit.setValue(value);
-        const QImage image = Render(digit);
+        const QImage image = render(digit);
 
-        const quint8 code = TDigit::SegmentCodes[size_t(value)];
+        const quint8 code = SevenSegmentDigit::SegmentCodes[size_t(value)];
         for (int bit = 0; bit < 8; ++bit) {
-            const auto segment = TDigit::Segment(1 << bit);
-            const QPolygon polygon = TDigit::SegmentPolygon(segment, digit.size(), 5, 1);
+            const auto segment = SevenSegmentDigit::Segment(1 << bit);
+            const QPolygon polygon = SevenSegmentDigit::segmentPolygon(segment, digit.size(), 5, 1);
             const QColor expected = (code & segment) ? QColor(0, 255, 0) : QColor(64, 64, 64);
-            QCOMPARE(image.pixelColor(Inside(polygon)), expected);
+            QCOMPARE(image.pixelColor(inside(polygon)), expected);
         }
         // Outside every segment: the background colour, never the magenta underlay.
         QCOMPARE(image.pixelColor(22, 22), QColor(0x30, 0x20, 0x10));
@@ -123,16 +123,16 @@ private Q_SLOTS:
 
     void valueBinaryDrawsOnlyItsSegments()
     {
-        TDigit digit;
+        SevenSegmentDigit digit;
         digit.resize(45, 89);
         digit.setThickness(5);
         digit.setColorOff(Colors::clBlue);
         digit.setValueBinary(0x80);
-        QCOMPARE(digit.Value(), 0);
-        const QImage image = Render(digit);
-        const QPoint point = Inside(TDigit::SegmentPolygon(TDigit::SegPoint, digit.size(), 5, 1));
+        QCOMPARE(digit.value(), 0);
+        const QImage image = render(digit);
+        const QPoint point = inside(SevenSegmentDigit::segmentPolygon(SevenSegmentDigit::SegPoint, digit.size(), 5, 1));
         QCOMPARE(image.pixelColor(point), QColor(255, 255, 0));
-        const QPoint top = Inside(TDigit::SegmentPolygon(TDigit::SegTop, digit.size(), 5, 1));
+        const QPoint top = inside(SevenSegmentDigit::segmentPolygon(SevenSegmentDigit::SegTop, digit.size(), 5, 1));
         QCOMPARE(image.pixelColor(top), QColor(0, 0, 255));
     }
 
@@ -149,22 +149,22 @@ private Q_SLOTS:
     {
         QFETCH(int, start);
         QFETCH(int, value);
-        TDigit digit;
+        SevenSegmentDigit digit;
         digit.setValue(start);
         int overflows = 0;
-        digit.OnOverflow = [&](TDigit *sender) {
+        digit.OnOverflow = [&](SevenSegmentDigit *sender) {
             QCOMPARE(sender, &digit);
             ++overflows;
         };
         digit.setValue(value);
         QCOMPARE(overflows, 1);
-        QCOMPARE(digit.Value(), 0);
-        QCOMPARE(digit.ValueBinary(), quint8(0x7D));
+        QCOMPARE(digit.value(), 0);
+        QCOMPARE(digit.valueBinary(), quint8(0x7D));
     }
 
     void unchangedValueDoesNothing()
     {
-        TDigit digit;
+        SevenSegmentDigit digit;
         digit.resize(45, 89);
         digit.show();
         QVERIFY(QTest::qWaitForWindowExposed(&digit));
@@ -173,12 +173,12 @@ private Q_SLOTS:
         PaintCounter counter;
         digit.installEventFilter(&counter);
         digit.setValue(3);
-        digit.setColorOn(digit.ColorOn());
-        digit.setColorOff(digit.ColorOff());
+        digit.setColorOn(digit.colorOn());
+        digit.setColorOff(digit.colorOff());
         digit.setValueBinary(0x01);
         QCoreApplication::processEvents();
         QCOMPARE(counter.paints, 0);
-        QCOMPARE(digit.ValueBinary(), quint8(0x01)); // the pattern stays as set
+        QCOMPARE(digit.valueBinary(), quint8(0x01)); // the pattern stays as set
         digit.setValue(4);
         QCOMPARE(counter.paints, 1); // a change repaints at once
     }
@@ -196,21 +196,21 @@ private Q_SLOTS:
     {
         QFETCH(int, thickness);
         QFETCH(int, expected);
-        TDigit digit;
+        SevenSegmentDigit digit;
         digit.resize(45, 89);
         digit.setThickness(5);
         digit.setThickness(thickness);
-        QCOMPARE(digit.Thickness(), expected);
+        QCOMPARE(digit.thickness(), expected);
     }
 
     void colorOffEqualToBackgroundHidesUnlitSegments()
     {
-        TDigit digit;
+        SevenSegmentDigit digit;
         digit.resize(45, 89);
         digit.setThickness(5);
         digit.setValue(1);
-        const QImage image = Render(digit);
-        const QPoint top = Inside(TDigit::SegmentPolygon(TDigit::SegTop, digit.size(), 5, 1));
+        const QImage image = render(digit);
+        const QPoint top = inside(SevenSegmentDigit::segmentPolygon(SevenSegmentDigit::SegTop, digit.size(), 5, 1));
         QCOMPARE(image.pixelColor(top), QColor(0, 0, 0));
     }
 };

@@ -7,27 +7,27 @@
 #include <QHelpEngine>
 #include <QScreen>
 
-THtmlHelpViewer::THtmlHelpViewer(QObject *parent)
+HelpViewer::HelpViewer(QObject *parent)
     : QObject(parent)
 {
 }
 
-THtmlHelpViewer::~THtmlHelpViewer()
+HelpViewer::~HelpViewer()
 {
-    CloseAll();
+    closeAll();
 }
 
-QWidget *THtmlHelpViewer::HtmlHelp(QWidget *caller, const QString &file, THelpCommand command,
+QWidget *HelpViewer::htmlHelp(QWidget *caller, const QString &file, HelpCommand command,
                                    const QVariant &data)
 {
-    if (command == THelpCommand::hcCloseAll) {
-        CloseAll();
+    if (command == HelpCommand::hcCloseAll) {
+        closeAll();
         return nullptr;
     }
 
     QString helpFile = file;
     QString topic;
-    if (command == THelpCommand::hcDisplayTopic) {
+    if (command == HelpCommand::hcDisplayTopic) {
         const qsizetype separator = file.indexOf(QLatin1String("::/"));
         if (separator >= 0) {
             topic = file.mid(separator + 3);
@@ -35,24 +35,24 @@ QWidget *THtmlHelpViewer::HtmlHelp(QWidget *caller, const QString &file, THelpCo
         }
     }
     switch (command) {
-    case THelpCommand::hcDisplayTopic:
-    case THelpCommand::hcDisplayToc:
-    case THelpCommand::hcDisplayIndex:
-    case THelpCommand::hcHelpContext:
+    case HelpCommand::hcDisplayTopic:
+    case HelpCommand::hcDisplayToc:
+    case HelpCommand::hcDisplayIndex:
+    case HelpCommand::hcHelpContext:
         break;
     default:
         return nullptr;
     }
 
-    THelpWindow *window = WindowFor(helpFile);
+    HelpWindow *window = windowFor(helpFile);
     if (!window)
         return nullptr;
 
     switch (command) {
-    case THelpCommand::hcDisplayTopic: window->ShowTopic(topic); break;
-    case THelpCommand::hcDisplayToc: window->ShowContents(); break;
-    case THelpCommand::hcDisplayIndex: window->ShowIndex(data.toString()); break;
-    case THelpCommand::hcHelpContext: window->ShowContext(data.toInt()); break;
+    case HelpCommand::hcDisplayTopic: window->showTopic(topic); break;
+    case HelpCommand::hcDisplayToc: window->showContents(); break;
+    case HelpCommand::hcDisplayIndex: window->showIndex(data.toString()); break;
+    case HelpCommand::hcHelpContext: window->showContext(data.toInt()); break;
     default: break;
     }
 
@@ -80,13 +80,13 @@ QWidget *THtmlHelpViewer::HtmlHelp(QWidget *caller, const QString &file, THelpCo
     return window;
 }
 
-THelpWindow *THtmlHelpViewer::WindowFor(const QString &helpFile)
+HelpWindow *HelpViewer::windowFor(const QString &helpFile)
 {
     const QFileInfo info(helpFile);
     if (!info.isFile())
         return nullptr;
     const QString key = info.canonicalFilePath();
-    if (THelpWindow *window = m_windows.value(key))
+    if (HelpWindow *window = m_windows.value(key))
         return window;
     if (!m_collections.isValid())
         return nullptr;
@@ -101,7 +101,7 @@ THelpWindow *THtmlHelpViewer::WindowFor(const QString &helpFile)
         delete engine;
         return nullptr;
     }
-    auto *window = new THelpWindow(engine);
+    auto *window = new HelpWindow(engine);
     // An open help window must not keep the program running once its main
     // window has closed.
     window->setAttribute(Qt::WA_QuitOnClose, false);
@@ -109,9 +109,9 @@ THelpWindow *THtmlHelpViewer::WindowFor(const QString &helpFile)
     return window;
 }
 
-void THtmlHelpViewer::CloseAll()
+void HelpViewer::closeAll()
 {
     const auto windows = std::exchange(m_windows, {});
-    for (const QPointer<THelpWindow> &window : windows)
+    for (const QPointer<HelpWindow> &window : windows)
         delete window.data();
 }

@@ -27,9 +27,9 @@ int main(int argc, char *argv[])
     mainWindow.setGeometry(40, 40, 822, 434);
     auto *layout = new QHBoxLayout(&mainWindow);
     const char *captions[] = {"START", "ZIEL", "STOPP", "00:00"};
-    const TColor colours[] = {Colors::clGreen, Colors::clBtnFace, Colors::clRed, Colors::clNavy};
+    const ColorValue colours[] = {Colors::clGreen, Colors::clBtnFace, Colors::clRed, Colors::clNavy};
     for (int i = 0; i < 4; ++i) {
-        auto *button = new TBitBtnWithColor(QLatin1String(captions[i]), &mainWindow);
+        auto *button = new CommandButton(QLatin1String(captions[i]), &mainWindow);
         QFont font(QStringLiteral("Arial"));
         font.setPixelSize(24);
         font.setBold(true);
@@ -43,7 +43,7 @@ int main(int argc, char *argv[])
         button->setDefault(i == 0);
         layout->addWidget(button);
     }
-    auto *help = new TLbSpeedButton(&mainWindow);
+    auto *help = new FlatToolButton(&mainWindow);
     help->setGlyph(mainWindow.style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(24, 24));
     help->setHint(QStringLiteral("Hilfe (F1)"));
     layout->addWidget(help);
@@ -52,15 +52,15 @@ int main(int argc, char *argv[])
     FakeCfgHost host;
     host.mask = arguments.contains(QStringLiteral("acm")) ? (13u << 16 | 1u | 1u << 12) : (3u << 16 | 1u | 4u);
     host.port = arguments.contains(QStringLiteral("acm")) ? 13 : 1;
-    TCfgDialog dialog(host, &mainWindow);
-    TFDlgYesNo yesNo(&mainWindow);
+    SettingsDialog dialog(host, &mainWindow);
+    ConfirmDialog yesNo(&mainWindow);
 
     QTimer::singleShot(200, &mainWindow, [&] {
         if (what == QLatin1String("yesno")) {
-            yesNo.Label1->setText(QStringLiteral("Wollen Sie Tivano wirklich beenden? "));
-            yesNo.ShowModal();
+            yesNo.questionLabel->setText(QStringLiteral("Wollen Sie Tivano wirklich beenden? "));
+            yesNo.showModal();
         } else if (what == QLatin1String("cfg")) {
-            dialog.Execute();
+            dialog.execute();
             QTextStream(stdout) << host.log.join(QLatin1Char('\n')) << Qt::endl;
         } else {
             return;
