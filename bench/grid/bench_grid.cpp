@@ -2,7 +2,7 @@
 // of the same keys, painting a viewport at 100 and 100,000 rows, and the peak
 // memory of a 100,000 x 5 grid of short texts. Prints figures only.
 
-#include "SortGrid.h"
+#include "grid/SortGrid.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,11 +1,11 @@
 // Figures for the protocol files: text save against one plain write of the same bytes,
 // text load against decoding and splitting the same bytes, one autosave, workbook export
 // and import.
-#include "MemoryProtocolTable.h"
-#include "ProtocolColumns.h"
-#include "ProtocolText.h"
-#include "SpreadsheetBridge.h"
-#include "TextCodec.h"
+#include "protocol/MemoryProtocolTable.h"
+#include "protocol/ProtocolColumns.h"
+#include "protocol/ProtocolText.h"
+#include "protocol/SpreadsheetBridge.h"
+#include "platform/TextCodec.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 // Figures for the protocol as the operator has it: the grid behind the protocol panel.
 // Loading a 100,000-row protocol file, and one finish with its autosave at 10,000 rows.
-#include "ProtocolPanel.h"
+#include "protocol/ProtocolPanel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,9 +1,9 @@
 // Workbook import of a protocol of 100,000 rows, as the program runs it (parsed in its
 // isolated process): from the .xlsx the program writes and from an .ods as LibreOffice
 // Calc writes one. Prints wall time and processor time, this process's and the parse's.
-#include "MemoryProtocolTable.h"
-#include "ProtocolColumns.h"
-#include "SpreadsheetBridge.h"
+#include "protocol/MemoryProtocolTable.h"
+#include "protocol/ProtocolColumns.h"
+#include "protocol/SpreadsheetBridge.h"
 #include "WorkbookPackages.h"
 
 #include <QCoreApplication>

@@ -4,13 +4,13 @@
 // every finish (a slow autosave); then the cost of closing the port, the
 // sampling interval without counters, and the CPU the waits cost.
 
-#include "ClockSource.h"
-#include "Comms.h"
-#include "PosixComBackend.h"
-#include "RaceClock.h"
+#include "platform/ClockSource.h"
+#include "serial/SerialPort.h"
+#include "serial/PosixSerialBackend.h"
+#include "timing/RaceClock.h"
 #include "RecordingRaceClockHost.h"
-#include "SerialTriggers.h"
-#include "SimulatedComBackend.h"
+#include "timing/SerialTriggers.h"
+#include "serial/SimulatedSerialBackend.h"
 
 #include <QCoreApplication>
 #include <QTimer>

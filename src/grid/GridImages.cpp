@@ -1,4 +1,4 @@
-#include "GridImages.h"
+#include "grid/GridImages.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "SortCompare.h"
+#include "grid/SortCompare.h"
 
 #include <QDate>
 #include <QVarLengthArray>

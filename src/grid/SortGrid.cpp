@@ -1,7 +1,7 @@
-#include "SortGrid.h"
+#include "grid/SortGrid.h"
 
-#include "GridImages.h"
-#include "SortCompare.h"
+#include "grid/GridImages.h"
+#include "grid/SortCompare.h"
 
 #include <QApplication>
 #include <QDrag>

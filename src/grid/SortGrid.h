@@ -1,10 +1,10 @@
 #pragma once
 
-#include "FormatOptions.h"
-#include "MyGrids.h"
-#include "PrintOptions.h"
-#include "SortOptions.h"
-#include "SortedList.h"
+#include "grid/CellFormat.h"
+#include "grid/MyGrids.h"
+#include "grid/PrintOptions.h"
+#include "grid/SortOptions.h"
+#include "grid/SortedList.h"
 
 #include <QListWidget>
 #include <QPixmap>

@@ -1,4 +1,4 @@
-#include "HelpFiles.h"
+#include "help/HelpFiles.h"
 
 #include <QDir>
 #include <QFileInfo>

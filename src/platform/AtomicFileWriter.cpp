@@ -1,4 +1,4 @@
-#include "AtomicFileWriter.h"
+#include "platform/AtomicFileWriter.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "ClockSource.h"
+#include "platform/ClockSource.h"
 
 #include <QTime>
 

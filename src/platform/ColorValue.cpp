@@ -1,4 +1,4 @@
-#include "ColorValue.h"
+#include "platform/ColorValue.h"
 
 #include <QGuiApplication>
 #include <QPalette>

@@ -1,4 +1,4 @@
-#include "FileTypeNames.h"
+#include "platform/FileTypeNames.h"
 
 #include <QMimeDatabase>
 #include <QMimeType>

@@ -1,4 +1,4 @@
-#include "IsolatedCall.h"
+#include "platform/IsolatedCall.h"
 
 #include <QElapsedTimer>
 

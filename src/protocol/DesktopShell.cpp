@@ -1,4 +1,4 @@
-#include "DesktopShell.h"
+#include "protocol/DesktopShell.h"
 
 #include <QDesktopServices>
 #include <QPrintDialog>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProtocolShell.h"
+#include "protocol/ProtocolShell.h"
 
 #include <QObject>
 

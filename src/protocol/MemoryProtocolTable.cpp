@@ -1,4 +1,4 @@
-#include "MemoryProtocolTable.h"
+#include "protocol/MemoryProtocolTable.h"
 
 MemoryProtocolTable::MemoryProtocolTable(int colCount, int rowCount)
     : m_colCount(std::max(colCount, 1))

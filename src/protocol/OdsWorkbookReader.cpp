@@ -1,10 +1,10 @@
-#include "OdsWorkbookReader.h"
+#include "protocol/OdsWorkbookReader.h"
 
-#include "WorkbookCellText.h"
-#include "WorkbookPackage.h"
-#include "WorkbookRows.h"
+#include "protocol/WorkbookCellText.h"
+#include "protocol/WorkbookPackage.h"
+#include "protocol/WorkbookRows.h"
 
-#include "XmlPullReader.h"
+#include "protocol/XmlPullReader.h"
 
 #include <algorithm>
 #include <charconv>

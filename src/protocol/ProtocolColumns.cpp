@@ -1,4 +1,4 @@
-#include "ProtocolColumns.h"
+#include "protocol/ProtocolColumns.h"
 
 namespace ProtocolColumns {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProtocolFiles.h"
+#include "protocol/ProtocolFiles.h"
 
 #include <QList>
 #include <QString>

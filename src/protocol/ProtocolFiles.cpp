@@ -1,4 +1,4 @@
-#include "ProtocolFiles.h"
+#include "protocol/ProtocolFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>

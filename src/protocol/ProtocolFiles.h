@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FileTypeNames.h"
+#include "platform/FileTypeNames.h"
 
 #include <QDateTime>
 #include <QList>

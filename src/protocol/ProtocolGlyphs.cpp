@@ -1,4 +1,4 @@
-#include "ProtocolGlyphs.h"
+#include "protocol/ProtocolGlyphs.h"
 
 #include <QPainter>
 #include <QPainterPath>

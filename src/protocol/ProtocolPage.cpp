@@ -1,8 +1,8 @@
-#include "ProtocolPage.h"
+#include "protocol/ProtocolPage.h"
 
-#include "AtomicFileWriter.h"
-#include "MakerInfo.h"
-#include "TextCodec.h"
+#include "platform/AtomicFileWriter.h"
+#include "platform/MakerInfo.h"
+#include "platform/TextCodec.h"
 
 namespace {
 

@@ -1,15 +1,15 @@
-#include "ProtocolPanel.h"
+#include "protocol/ProtocolPanel.h"
 
-#include "DesktopShell.h"
-#include "ProtocolColumns.h"
-#include "ProtocolGlyphs.h"
-#include "ProtocolPage.h"
-#include "ProtocolText.h"
-#include "QtFileDialogs.h"
-#include "SortGrid.h"
-#include "SortGridTable.h"
-#include "SpreadsheetBridge.h"
-#include "TextCodec.h"
+#include "protocol/DesktopShell.h"
+#include "protocol/ProtocolColumns.h"
+#include "protocol/ProtocolGlyphs.h"
+#include "protocol/ProtocolPage.h"
+#include "protocol/ProtocolText.h"
+#include "protocol/QtFileDialogs.h"
+#include "grid/SortGrid.h"
+#include "protocol/GridProtocolTable.h"
+#include "protocol/SpreadsheetBridge.h"
+#include "platform/TextCodec.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "FormatOptions.h"
-#include "GridTypes.h"
-#include "ProtocolFiles.h"
+#include "grid/CellFormat.h"
+#include "grid/GridTypes.h"
+#include "protocol/ProtocolFiles.h"
 
 #include <QStringList>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "ProtocolTable.h"
+#include "protocol/ProtocolTable.h"
 
 void ProtocolTable::clearRow(int row)
 {

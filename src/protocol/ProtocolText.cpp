@@ -1,8 +1,8 @@
-#include "ProtocolText.h"
+#include "protocol/ProtocolText.h"
 
-#include "AtomicFileWriter.h"
-#include "ProtocolColumns.h"
-#include "TextCodec.h"
+#include "platform/AtomicFileWriter.h"
+#include "protocol/ProtocolColumns.h"
+#include "platform/TextCodec.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "QtFileDialogs.h"
+#include "protocol/QtFileDialogs.h"
 
 #include <QDir>
 #include <QFileDialog>

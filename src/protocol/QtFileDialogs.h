@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProtocolFileDialogs.h"
+#include "protocol/ProtocolFileDialogs.h"
 
 // The file dialogs through QFileDialog.
 class QtFileDialogs : public ProtocolFileDialogs

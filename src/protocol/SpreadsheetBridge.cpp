@@ -1,11 +1,11 @@
-#include "SpreadsheetBridge.h"
+#include "protocol/SpreadsheetBridge.h"
 
-#include "MakerInfo.h"
+#include "platform/MakerInfo.h"
 
-#include "AtomicFileWriter.h"
-#include "IsolatedCall.h"
-#include "WorkbookCellText.h"
-#include "WorkbookReader.h"
+#include "platform/AtomicFileWriter.h"
+#include "platform/IsolatedCall.h"
+#include "protocol/WorkbookCellText.h"
+#include "protocol/WorkbookReader.h"
 
 #include <QDataStream>
 #include <QFile>

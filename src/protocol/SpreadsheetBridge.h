@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProtocolTable.h"
+#include "protocol/ProtocolTable.h"
 
 #include <QList>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "WorkbookCellText.h"
+#include "protocol/WorkbookCellText.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "WorkbookPackage.h"
+#include "protocol/WorkbookPackage.h"
 
 #include <zip.h>
 

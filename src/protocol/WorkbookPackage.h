@@ -1,6 +1,6 @@
 #pragma once
 
-#include "XmlPullReader.h"
+#include "protocol/XmlPullReader.h"
 
 #include <QByteArray>
 #include <QString>

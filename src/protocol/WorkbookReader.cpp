@@ -1,9 +1,9 @@
-#include "WorkbookReader.h"
+#include "protocol/WorkbookReader.h"
 
-#include "OdsWorkbookReader.h"
-#include "WorkbookPackage.h"
-#include "WorkbookRows.h"
-#include "XlsxWorkbookReader.h"
+#include "protocol/OdsWorkbookReader.h"
+#include "protocol/WorkbookPackage.h"
+#include "protocol/WorkbookRows.h"
+#include "protocol/XlsxWorkbookReader.h"
 
 namespace {
 

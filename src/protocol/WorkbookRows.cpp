@@ -1,4 +1,4 @@
-#include "WorkbookRows.h"
+#include "protocol/WorkbookRows.h"
 
 #include <algorithm>
 

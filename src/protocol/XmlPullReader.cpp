@@ -1,4 +1,4 @@
-#include "XmlPullReader.h"
+#include "protocol/XmlPullReader.h"
 
 #include <algorithm>
 #include <cctype>

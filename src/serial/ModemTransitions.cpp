@@ -1,4 +1,4 @@
-#include "ModemTransitions.h"
+#include "serial/ModemTransitions.h"
 
 #include <array>
 

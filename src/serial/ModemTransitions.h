@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ComTypes.h"
+#include "serial/SerialTypes.h"
 
 #include <vector>
 

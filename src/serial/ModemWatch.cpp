@@ -1,4 +1,4 @@
-#include "ModemWatch.h"
+#include "serial/ModemWatch.h"
 
 quint32 watchedModemLines(quint32 mask)
 {

@@ -1,4 +1,4 @@
-#include "PosixBaudRate.h"
+#include "serial/PosixBaudRate.h"
 
 #include <asm/ioctls.h>
 #include <asm/termbits.h>

@@ -1,4 +1,4 @@
-#include "PosixPortLock.h"
+#include "serial/PosixPortLock.h"
 
 #include <QDir>
 #include <QFile>

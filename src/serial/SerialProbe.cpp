@@ -1,4 +1,4 @@
-#include "SerialProbe.h"
+#include "serial/SerialProbe.h"
 
 #include <QList>
 

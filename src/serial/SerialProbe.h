@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ComBackend.h"
+#include "serial/SerialBackend.h"
 
 #include <QList>
 

@@ -1,4 +1,4 @@
-#include "QtSettingsKey.h"
+#include "settings/QtSettingsKey.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

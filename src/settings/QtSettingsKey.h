@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SettingsKey.h"
+#include "settings/SettingsKey.h"
 
 #include <QSettings>
 

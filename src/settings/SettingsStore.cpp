@@ -1,6 +1,6 @@
-#include "SettingsStore.h"
+#include "settings/SettingsStore.h"
 
-#include "SettingsKey.h"
+#include "settings/SettingsKey.h"
 
 const std::array<QString, 5> FinishButtonCaptions = {
     QStringLiteral("ZIEL"), QStringLiteral("LAP"), QStringLiteral("FINISH"),

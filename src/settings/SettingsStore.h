@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ColorValue.h"
-#include "QtSettingsKey.h"
+#include "platform/ColorValue.h"
+#include "settings/QtSettingsKey.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "BarrierStatus.h"
+#include "timing/BarrierStatus.h"
 
-#include "SerialTriggers.h"
+#include "timing/SerialTriggers.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "CountryCodes.h"
+#include "timing/CountryCodes.h"
 
 #include <QFile>
 #include <QStringDecoder>

@@ -1,4 +1,4 @@
-#include "DisplayPattern.h"
+#include "timing/DisplayPattern.h"
 
 DisplayPattern splitDisplayTime(qint32 milliseconds, bool upperRow)
 {

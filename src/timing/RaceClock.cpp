@@ -1,7 +1,7 @@
-#include "RaceClock.h"
+#include "timing/RaceClock.h"
 
-#include "ClockSource.h"
-#include "RaceTime.h"
+#include "platform/ClockSource.h"
+#include "timing/RaceTime.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ClockSource.h"
-#include "ColorValue.h"
+#include "platform/ClockSource.h"
+#include "platform/ColorValue.h"
 
 #include <QObject>
 #include <QString>

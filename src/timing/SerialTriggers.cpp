@@ -1,6 +1,6 @@
-#include "SerialTriggers.h"
+#include "timing/SerialTriggers.h"
 
-#include "RaceClock.h"
+#include "timing/RaceClock.h"
 
 SerialTriggers::SerialTriggers(RaceClock &clock)
     : m_clock(clock)

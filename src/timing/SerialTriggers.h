@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ClockSource.h"
+#include "platform/ClockSource.h"
 
 #include <QtGlobal>
 

@@ -1,4 +1,4 @@
-#include "StartNumbers.h"
+#include "timing/StartNumbers.h"
 
 namespace {
 

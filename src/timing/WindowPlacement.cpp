@@ -1,4 +1,4 @@
-#include "WindowPlacement.h"
+#include "timing/WindowPlacement.h"
 
 #include <QtGlobal>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SortGrid.h"
+#include "grid/SortGrid.h"
 
 #include <QStringList>
 

@@ -1,5 +1,5 @@
-#include "HelpFiles.h"
-#include "SPHTMLHelp.h"
+#include "help/HelpFiles.h"
+#include "help/HelpLauncher.h"
 
 #include <QDir>
 #include <QFile>

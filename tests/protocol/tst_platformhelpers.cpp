@@ -1,6 +1,6 @@
-#include "AtomicFileWriter.h"
-#include "IsolatedCall.h"
-#include "TextCodec.h"
+#include "platform/AtomicFileWriter.h"
+#include "platform/IsolatedCall.h"
+#include "platform/TextCodec.h"
 
 #include <QDir>
 #include <QFile>

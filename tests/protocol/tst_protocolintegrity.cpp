@@ -2,14 +2,14 @@
 // back, a load replaces the table and counts as a change, a failed write or read is shown
 // and does nothing else, the result number always fits its column, and writes keep
 // symbolic links and say why a folder refuses them.
-#include "MemoryProtocolTable.h"
+#include "protocol/MemoryProtocolTable.h"
 #include "ProgramFixture.h"
 #include "ProtocolFakes.h"
-#include "ProtocolFiles.h"
-#include "ProtocolPanel.h"
-#include "ProtocolText.h"
-#include "SortGrid.h"
-#include "SpreadsheetBridge.h"
+#include "protocol/ProtocolFiles.h"
+#include "protocol/ProtocolPanel.h"
+#include "protocol/ProtocolText.h"
+#include "grid/SortGrid.h"
+#include "protocol/SpreadsheetBridge.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
-#include "MemoryProtocolTable.h"
-#include "ProtocolColumns.h"
-#include "ProtocolPage.h"
+#include "protocol/MemoryProtocolTable.h"
+#include "protocol/ProtocolColumns.h"
+#include "protocol/ProtocolPage.h"
 
 #include <QFile>
 #include <QTemporaryDir>

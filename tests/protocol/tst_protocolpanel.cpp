@@ -1,9 +1,9 @@
-#include "ProtocolColumns.h"
+#include "protocol/ProtocolColumns.h"
 #include "ProtocolFakes.h"
-#include "ProtocolFiles.h"
-#include "ProtocolPanel.h"
-#include "SortGrid.h"
-#include "SpreadsheetBridge.h"
+#include "protocol/ProtocolFiles.h"
+#include "protocol/ProtocolPanel.h"
+#include "grid/SortGrid.h"
+#include "protocol/SpreadsheetBridge.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,6 +1,6 @@
-#include "MemoryProtocolTable.h"
-#include "ProtocolColumns.h"
-#include "ProtocolText.h"
+#include "protocol/MemoryProtocolTable.h"
+#include "protocol/ProtocolColumns.h"
+#include "protocol/ProtocolText.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "MemoryProtocolTable.h"
-#include "ProtocolColumns.h"
-#include "SpreadsheetBridge.h"
-#include "WorkbookCellText.h"
+#include "protocol/MemoryProtocolTable.h"
+#include "protocol/ProtocolColumns.h"
+#include "protocol/SpreadsheetBridge.h"
+#include "protocol/WorkbookCellText.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -3,13 +3,13 @@
 // by hand as OpenDocument, and by LibreOffice Calc; every imported cell is compared
 // with its rule. Then the cells that cannot be converted, the structures workbooks use,
 // a round trip of 10,000 rows, and the spreadsheet command with the desktop's shell.
-#include "DesktopShell.h"
-#include "MemoryProtocolTable.h"
-#include "ProtocolColumns.h"
-#include "ProtocolFileDialogs.h"
-#include "ProtocolPanel.h"
-#include "SortGrid.h"
-#include "SpreadsheetBridge.h"
+#include "protocol/DesktopShell.h"
+#include "protocol/MemoryProtocolTable.h"
+#include "protocol/ProtocolColumns.h"
+#include "protocol/ProtocolFileDialogs.h"
+#include "protocol/ProtocolPanel.h"
+#include "grid/SortGrid.h"
+#include "protocol/SpreadsheetBridge.h"
 #include "WorkbookPackages.h"
 
 #include <QDir>

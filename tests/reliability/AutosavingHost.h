@@ -1,9 +1,9 @@
 #pragma once
 
-#include "MemoryProtocolTable.h"
-#include "ProtocolColumns.h"
-#include "ProtocolText.h"
-#include "RaceClock.h"
+#include "protocol/MemoryProtocolTable.h"
+#include "protocol/ProtocolColumns.h"
+#include "protocol/ProtocolText.h"
+#include "timing/RaceClock.h"
 #include "RaceRows.h"
 
 // The window's side of a finish, over an in-memory protocol: the row goes in as the

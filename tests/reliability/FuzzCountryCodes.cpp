@@ -1,7 +1,7 @@
 // The country-code file on any bytes: one entry per line, no line break inside an entry.
 #include "FuzzTarget.h"
 
-#include "CountryCodes.h"
+#include "timing/CountryCodes.h"
 
 extern "C" int llvmFuzzerInitialize(int *, char ***)
 {

@@ -2,9 +2,9 @@
 // without blank titles, and what it read must come back unchanged through the writer.
 #include "FuzzTarget.h"
 
-#include "MemoryProtocolTable.h"
-#include "ProtocolColumns.h"
-#include "ProtocolText.h"
+#include "protocol/MemoryProtocolTable.h"
+#include "protocol/ProtocolColumns.h"
+#include "protocol/ProtocolText.h"
 
 #include <QFile>
 #include <algorithm>

@@ -3,8 +3,8 @@
 // ranges must come out usable, and what is read must write back and read the same.
 #include "FuzzScratch.h"
 
-#include "SettingsKey.h"
-#include "SettingsStore.h"
+#include "settings/SettingsKey.h"
+#include "settings/SettingsStore.h"
 
 #include <QCoreApplication>
 #include <QFile>

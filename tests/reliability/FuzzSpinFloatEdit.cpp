@@ -3,7 +3,7 @@
 // inside the limits, written as the field writes it.
 #include "FuzzTarget.h"
 
-#include "SpinFloatEdit.h"
+#include "settings/DecimalSpinField.h"
 
 #include <QApplication>
 #include <QLineEdit>

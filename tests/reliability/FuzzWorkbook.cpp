@@ -6,11 +6,11 @@
 // every failure, and rows of exactly the protocol's columns.
 #include "FuzzScratch.h"
 
-#include "MemoryProtocolTable.h"
-#include "ProtocolColumns.h"
-#include "SpreadsheetBridge.h"
+#include "protocol/MemoryProtocolTable.h"
+#include "protocol/ProtocolColumns.h"
+#include "protocol/SpreadsheetBridge.h"
 #include "WorkbookPackages.h"
-#include "WorkbookReader.h"
+#include "protocol/WorkbookReader.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -8,16 +8,16 @@
 //
 // Usage: reliability_race_child <autosave file> <report fd> [window]
 #include "ManualClock.h"
-#include "MemoryProtocolTable.h"
-#include "ProtocolColumns.h"
-#include "ProtocolText.h"
-#include "RaceClock.h"
+#include "protocol/MemoryProtocolTable.h"
+#include "protocol/ProtocolColumns.h"
+#include "protocol/ProtocolText.h"
+#include "timing/RaceClock.h"
 #include "RaceRows.h"
 #include "AutosavingHost.h"
 
-#include "FMain.h"
-#include "ProtocolPanel.h"
-#include "SimulatedComBackend.h"
+#include "app/MainWindow.h"
+#include "protocol/ProtocolPanel.h"
+#include "serial/SimulatedSerialBackend.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "AutosavingHost.h"
-#include "ClockSource.h"
-#include "Comms.h"
+#include "platform/ClockSource.h"
+#include "serial/SerialPort.h"
 #include "ManualClock.h"
-#include "SerialTriggers.h"
-#include "SimulatedComBackend.h"
+#include "timing/SerialTriggers.h"
+#include "serial/SimulatedSerialBackend.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -1,10 +1,10 @@
 // Kills a racing child process at random moments and checks after every kill that the
 // autosave file is a complete protocol holding every finish reported before the kill.
-#include "MemoryProtocolTable.h"
-#include "ProtocolColumns.h"
-#include "ProtocolText.h"
+#include "protocol/MemoryProtocolTable.h"
+#include "protocol/ProtocolColumns.h"
+#include "protocol/ProtocolText.h"
 #include "RaceRows.h"
-#include "RaceTime.h"
+#include "timing/RaceTime.h"
 
 #include <QFile>
 #include <QTemporaryDir>

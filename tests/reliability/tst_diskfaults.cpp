@@ -3,11 +3,11 @@
 // memory is intact, the previous autosave file is intact, and the next autosave after
 // the fault is gone writes everything. A read-only program folder sends the operator's
 // files to the per-user folder.
-#include "MemoryProtocolTable.h"
-#include "ProtocolFiles.h"
-#include "ProtocolPanel.h"
-#include "ProtocolText.h"
-#include "SortGrid.h"
+#include "protocol/MemoryProtocolTable.h"
+#include "protocol/ProtocolFiles.h"
+#include "protocol/ProtocolPanel.h"
+#include "protocol/ProtocolText.h"
+#include "grid/SortGrid.h"
 
 #include <QDir>
 #include <QLabel>

@@ -1,12 +1,12 @@
 // The program started on outside data that is wrong in every way it can be: settings
 // with extreme numbers, a country-code file and an autosave file of garbage. The window
 // must come up, time a race and go down again without crashing.
-#include "Dmn_led.h"
-#include "FMain.h"
+#include "widgets/StatusLed.h"
+#include "app/MainWindow.h"
 #include "ManualClock.h"
-#include "ProtocolPanel.h"
-#include "SimulatedComBackend.h"
-#include "SortGrid.h"
+#include "protocol/ProtocolPanel.h"
+#include "serial/SimulatedSerialBackend.h"
+#include "grid/SortGrid.h"
 
 #include <QFile>
 #include <QSettings>

@@ -2,17 +2,17 @@
 // out during a race, a port that vanishes between the probe and the opening, and the
 // port reopened by the settings dialog's logic while barrier events keep arriving.
 // Whatever happens, the mode shows the truth and no recorded finish is lost.
-#include "CfgDialogHost.h"
-#include "Comms.h"
-#include "Dmn_led.h"
-#include "FMain.h"
+#include "settings/SettingsDialogHost.h"
+#include "serial/SerialPort.h"
+#include "widgets/StatusLed.h"
+#include "app/MainWindow.h"
 #include "ManualClock.h"
-#include "MemoryProtocolTable.h"
-#include "ProtocolPanel.h"
-#include "ProtocolText.h"
-#include "SerialTriggers.h"
-#include "SimulatedComBackend.h"
-#include "SortGrid.h"
+#include "protocol/MemoryProtocolTable.h"
+#include "protocol/ProtocolPanel.h"
+#include "protocol/ProtocolText.h"
+#include "timing/SerialTriggers.h"
+#include "serial/SimulatedSerialBackend.h"
+#include "grid/SortGrid.h"
 
 #include <QApplication>
 #include <QLabel>

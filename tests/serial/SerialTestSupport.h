@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Comms.h"
+#include "serial/SerialPort.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

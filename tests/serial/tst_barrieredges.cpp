@@ -2,14 +2,14 @@
 // lines, and the whole road from a simulated port through the monitor thread,
 // the queue, the trigger decision and the race clock, with the interface thread
 // kept away while the edges come.
-#include "Comms.h"
+#include "serial/SerialPort.h"
 #include "ManualClock.h"
-#include "ModemTransitions.h"
-#include "RaceClock.h"
+#include "serial/ModemTransitions.h"
+#include "timing/RaceClock.h"
 #include "RecordingRaceClockHost.h"
 #include "SerialTestSupport.h"
-#include "SerialTriggers.h"
-#include "SimulatedComBackend.h"
+#include "timing/SerialTriggers.h"
+#include "serial/SimulatedSerialBackend.h"
 
 #include <QTest>
 

@@ -2,8 +2,8 @@
 // program announced itself with a UUCP lock file or just has the device open;
 // while Tivano has the port it holds a lock file of its own. On pseudo-
 // terminals and a lock folder of the test's own.
-#include "Comms.h"
-#include "PosixComBackend.h"
+#include "serial/SerialPort.h"
+#include "serial/PosixSerialBackend.h"
 #include "PseudoTerminal.h"
 #include "SerialTestSupport.h"
 

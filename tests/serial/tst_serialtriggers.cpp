@@ -1,10 +1,10 @@
-#include "Comms.h"
+#include "serial/SerialPort.h"
 #include "ManualClock.h"
-#include "RaceClock.h"
+#include "timing/RaceClock.h"
 #include "RecordingRaceClockHost.h"
 #include "SerialTestSupport.h"
-#include "SerialTriggers.h"
-#include "SimulatedComBackend.h"
+#include "timing/SerialTriggers.h"
+#include "serial/SimulatedSerialBackend.h"
 
 #include <QStringList>
 #include <QTest>

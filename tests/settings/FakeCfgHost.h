@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CfgDialogHost.h"
+#include "settings/SettingsDialogHost.h"
 
 #include <QStringList>
 

@@ -2,12 +2,12 @@
 
 // One run of the whole program for tests through its main window: real keys and mouse
 // presses, real files in a temporary folder, the serial port on the simulated backend.
-#include "ButtonWithColor.h"
-#include "Cfg.h"
-#include "DlgYesNo.h"
-#include "FMain.h"
+#include "widgets/CommandButton.h"
+#include "settings/SettingsDialog.h"
+#include "widgets/ConfirmDialog.h"
+#include "app/MainWindow.h"
 #include "ManualClock.h"
-#include "SimulatedComBackend.h"
+#include "serial/SimulatedSerialBackend.h"
 
 #include <QApplication>
 #include <QFile>

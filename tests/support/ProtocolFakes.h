@@ -1,8 +1,8 @@
 #pragma once
 
 // Stand-ins for the desktop shell and the file dialogs of the protocol panel.
-#include "ProtocolFileDialogs.h"
-#include "ProtocolShell.h"
+#include "protocol/ProtocolFileDialogs.h"
+#include "protocol/ProtocolShell.h"
 
 #include <QPrinter>
 #include <QStringList>

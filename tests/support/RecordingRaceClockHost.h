@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RaceClock.h"
+#include "timing/RaceClock.h"
 
 #include <QList>
 #include <QPair>

@@ -1,5 +1,5 @@
 #include "ManualClock.h"
-#include "RaceClock.h"
+#include "timing/RaceClock.h"
 #include "RecordingRaceClockHost.h"
 
 #include <QTest>

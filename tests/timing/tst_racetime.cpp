@@ -1,4 +1,4 @@
-#include "RaceTime.h"
+#include "timing/RaceTime.h"
 
 #include <QTest>
 

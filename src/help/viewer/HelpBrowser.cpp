@@ -1,4 +1,4 @@
-#include "HelpBrowser.h"
+#include "help/viewer/HelpBrowser.h"
 
 #include <QDesktopServices>
 #include <QHelpEngineCore>

@@ -1,6 +1,6 @@
-#include "HelpWindow.h"
+#include "help/viewer/HelpWindow.h"
 
-#include "HelpBrowser.h"
+#include "help/viewer/HelpBrowser.h"
 
 #include <QHelpContentItem>
 #include <QHelpContentModel>

@@ -1,6 +1,6 @@
-#include "HtmlHelpViewer.h"
+#include "help/viewer/HtmlHelpViewer.h"
 
-#include "HelpWindow.h"
+#include "help/viewer/HelpWindow.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HelpViewerModule.h"
+#include "help/HelpViewerModule.h"
 
 #include <QMap>
 #include <QObject>

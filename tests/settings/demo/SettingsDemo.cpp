@@ -1,10 +1,10 @@
 // Shows the settings dialog, the yes/no dialog and the coloured buttons on a
 // real display, for a look by eye: settings_demo [cfg|yesno|buttons] [acm]
-#include "ButtonWithColor.h"
-#include "Cfg.h"
-#include "DlgYesNo.h"
+#include "widgets/CommandButton.h"
+#include "settings/SettingsDialog.h"
+#include "widgets/ConfirmDialog.h"
 #include "FakeCfgHost.h"
-#include "SpeedButton.h"
+#include "widgets/FlatToolButton.h"
 
 #include <QApplication>
 #include <QComboBox>
