@@ -40,7 +40,7 @@ int main(int argc, char **argv)
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("Tivano.txt"));
     SerialSoak soak(file, 1);
-    soak.host.saveEvery = saveEvery;
+    soak.protocol.saveEvery = saveEvery;
     if (!soak.begin()) {
         std::fprintf(stderr, "the simulated port did not open\n");
         return 1;
@@ -71,7 +71,7 @@ int main(int argc, char **argv)
     }
     const double grown = residentMiB() - start;
     std::printf("total growth %.1f MiB over %d finishes (%.0f bytes per finish), autosaves written %d\n",
-                grown, finishes, grown * 1048576.0 / finishes, soak.host.saves);
+                grown, finishes, grown * 1048576.0 / finishes, soak.protocol.saves);
 
     // The protocol's own data: the same rows once more in a second table, no race around it.
     const double beforeCopy = residentMiB();

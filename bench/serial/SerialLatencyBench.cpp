@@ -8,7 +8,7 @@
 #include "serial/SerialPort.h"
 #include "serial/PosixSerialBackend.h"
 #include "timing/RaceClock.h"
-#include "RecordingRaceClockHost.h"
+#include "RaceClockRecorder.h"
 #include "timing/SerialTriggers.h"
 #include "serial/SimulatedSerialBackend.h"
 
@@ -75,8 +75,8 @@ void measureStamps(QCoreApplication &app, int crossings, int apartMs, int busyMs
 {
     SimulatedSerialBackend backend;
     StampRecordingClock stampClock;
-    RecordingRaceClockHost host;
-    RaceClock clock(host, defaultClockSource());
+    RaceClock clock(defaultClockSource());
+    RaceClockRecorder host(clock);
     clock.setLockoutInterval(0);
     SerialTriggers triggers(clock);
     std::atomic<int> handled{0};

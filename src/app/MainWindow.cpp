@@ -1,25 +1,23 @@
 #include "app/MainWindow.h"
 
-#include "timing/BarrierStatus.h"
-#include "widgets/CommandButton.h"
-#include "settings/SettingsDialog.h"
-#include "platform/ClockSource.h"
-#include "serial/SerialPort.h"
 #include "app/CountryCodeBox.h"
-#include "widgets/ConfirmDialog.h"
-#include "platform/FileTypeNames.h"
-#include "widgets/StatusLed.h"
-#include "help/HelpFiles.h"
-#include "platform/MakerInfo.h"
-#include "protocol/ProtocolPanel.h"
-#include "help/HelpLauncher.h"
-#include "serial/SerialProbe.h"
-#include "timing/SerialTriggers.h"
-#include "grid/SortGrid.h"
-#include "widgets/FlatToolButton.h"
 #include "app/StartNumberEdit.h"
 #include "app/TimeDisplay.h"
+#include "app/ToolStrip.h"
+#include "grid/SortGrid.h"
+#include "help/HelpFiles.h"
+#include "help/HelpLauncher.h"
+#include "platform/ClockSource.h"
+#include "platform/FileTypeNames.h"
+#include "platform/MakerInfo.h"
+#include "protocol/ProtocolPanel.h"
+#include "serial/SerialPort.h"
+#include "serial/SerialProbe.h"
+#include "settings/SettingsDialog.h"
 #include "timing/WindowPlacement.h"
+#include "widgets/CommandButton.h"
+#include "widgets/ConfirmDialog.h"
+#include "widgets/FlatToolButton.h"
 
 #include <QAction>
 #include <QApplication>
@@ -27,41 +25,14 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QLabel>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QScreen>
-#include <QStyle>
 #include <QUrl>
 
 const QString MainWindow::LayoutCaption = QStringLiteral("1.1");
 
 namespace {
 
-struct CommandLayout
-{
-    const char *buttonName;
-    const char *actionName;
-    const char *caption;
-    const char *actionCaption;
-    const char *hint;
-    Qt::Key shortcut;
-    int left;
-    int width;
-    ColorValue textColor;
-};
-
-// Buttons along the bottom edge of the left panel, top 314, height 42.
-constexpr std::array<CommandLayout, 4> CommandLayouts = {{
-    {"bSTART", "mStart", "START", "Start", "F5", Qt::Key_F5, 4, 125, Colors::clWhite},
-    {"bLAP", "mLAP", "", "Sp&lit", "F4", Qt::Key_F4, 136, 145, Colors::clGray},
-    {"bSTOP", "mStop", "STOPP", "Sto&pp", "F9", Qt::Key_F9, 288, 105, Colors::clWhite},
-    {"bRESET", "mReset", "00:00", "0,00", "", Qt::Key_unknown, 400, 86, Colors::clWhite},
-}};
-constexpr int CommandButtonTop = 314;
-constexpr int CommandButtonHeight = 42;
-constexpr int LeftPanelWidth = 492;
-constexpr int TopStripHeight = 35;
 constexpr int MinimumWidth = 822;
 constexpr int MinimumHeight = 434;
 
@@ -70,25 +41,13 @@ QString applicationTitle()
     return QApplication::applicationName();
 }
 
-QLabel *makeLabel(const char *name, const QString &text, QWidget *parent, QRect geometry)
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    label->setGeometry(geometry);
-    return label;
-}
-
-QPixmap standardGlyph(QStyle::StandardPixmap which)
-{
-    return QApplication::style()->standardIcon(which).pixmap(24, 24);
-}
-
 } // namespace
 
 MainWindow::MainWindow(const MainWindowEnvironment &environment, QWidget *parent)
     : QMainWindow(parent)
     , m_environment(environment)
     , m_clocks(environment.clocks ? *environment.clocks : defaultClockSource())
+    , m_session(m_clocks, environment.serialBackend)
 {
     setObjectName(QStringLiteral("FormMain"));
     if (m_environment.programFolder.isEmpty())
@@ -96,19 +55,14 @@ MainWindow::MainWindow(const MainWindowEnvironment &environment, QWidget *parent
 
     auto *central = new QWidget(this);
     setCentralWidget(central);
-    m_clock = std::make_unique<RaceClock>(*this, m_clocks);
-    m_triggers = std::make_unique<SerialTriggers>(*m_clock);
-
-    createTopStrip(central);
-    createLeftPanel(central);
+    m_toolStrip = new ToolStrip(central);
+    m_racePanel = new RacePanel(central);
     m_protocol = new ProtocolPanel(central);
     m_protocol->setObjectName(QStringLiteral("PanelProtocol"));
-    m_protocol->takeNextStartNumber = [this] { return m_startNumberEdit->takeNextStartNumber(); };
-    m_protocol->askYesNo = [this](const QString &question) { return askQuestion(question); };
     if (!m_environment.autosaveFolder.isEmpty())
         m_protocol->setAutosaveFolder(m_environment.autosaveFolder);
-    createHiddenMenu();
-    createSerialPort(environment.serialBackend);
+    createActions();
+    connectParts();
 
     setMinimumSize(MinimumWidth, MinimumHeight);
     resize(MinimumWidth, MinimumHeight);
@@ -117,146 +71,51 @@ MainWindow::MainWindow(const MainWindowEnvironment &environment, QWidget *parent
 
 MainWindow::~MainWindow()
 {
-    shutDown();
+    m_protocol->autosave();
+    saveSettings(currentSettings(), m_environment.settings);
+    m_session.closePort();
 }
 
-void MainWindow::setDialogs(SettingsDialog *cfgDialog, ConfirmDialog *yesNoDialog)
+void MainWindow::setDialogs(SettingsDialog *settingsDialog, ConfirmDialog *confirmDialog)
 {
-    m_settingsDialog = cfgDialog;
-    m_confirmDialog = yesNoDialog;
-}
-
-void MainWindow::createTopStrip(QWidget *central)
-{
-    m_topStrip = new QWidget(central);
-    m_topStrip->setObjectName(QStringLiteral("Panel1"));
-
-    auto makeButton = [this](const char *name, const QString &hint, QStyle::StandardPixmap glyph,
-                             int left, void (MainWindow::*handler)()) {
-        auto *button = new FlatToolButton(m_topStrip);
-        button->setObjectName(QLatin1String(name));
-        button->setHint(hint);
-        button->setAccessibleName(hint);
-        button->setGlyph(standardGlyph(glyph));
-        button->setCursor(Qt::PointingHandCursor);
-        button->setGeometry(left, 2, 31, 31);
-        button->OnClick = [this, handler](FlatToolButton *) { (this->*handler)(); };
-        return button;
-    };
-    m_helpButton = makeButton("bHelp", QStringLiteral("Hilfe (F1)"), QStyle::SP_MessageBoxQuestion, 4,
-                         &MainWindow::showHelp);
-    m_settingsButton = makeButton("bCFG", QStringLiteral("Einstellungen (F2)"),
-                        QStyle::SP_FileDialogDetailedView, 38, &MainWindow::showSettings);
-    m_infoButton = makeButton("bInfo", QStringLiteral("Info (F3)"), QStyle::SP_MessageBoxInformation,
-                         72, &MainWindow::showInfo);
-
-    // The maker's logo: the name in three coloured pieces, opening the web site.
-    QFont logoFont(QStringLiteral("Arial"));
-    logoFont.setPixelSize(20);
-    logoFont.setBold(true);
-    const std::array<std::pair<const char *, const char *>, 3> pieces = {
-        {{"Kor", "#c00000"}, {"va", "#008000"}, {"no", "#000080"}}};
-    int left = 120;
-    for (size_t i = 0; i < pieces.size(); ++i) {
-        auto *label = new QLabel(QLatin1String(pieces[i].first), m_topStrip);
-        label->setObjectName(QStringLiteral("ImageDE%1").arg(i + 1));
-        label->setFont(logoFont);
-        label->setStyleSheet(QStringLiteral("color: %1").arg(QLatin1String(pieces[i].second)));
-        label->setCursor(Qt::PointingHandCursor);
-        label->setToolTip(MakerInfo::webAddress());
-        label->setAccessibleName(MakerInfo::name());
-        label->adjustSize();
-        label->move(left, (TopStripHeight - label->height()) / 2);
-        left += label->width();
-        label->installEventFilter(this);
+    m_settingsDialog = settingsDialog;
+    m_confirmDialog = confirmDialog;
+    if (m_settingsDialog) {
+        m_settingsDialog->setPortPresenceMask(::PortPresenceMask);
+        connect(m_settingsDialog, &SettingsDialog::precisionPreviewed, m_racePanel->display(),
+                &TimeDisplay::applyDisplayPrecision);
     }
 }
 
-void MainWindow::createLeftPanel(QWidget *central)
+// The hidden menu: the window carries the commands' shortcuts; no menu bar is shown.
+void MainWindow::createActions()
 {
-    m_leftPanel = new QWidget(central);
-    m_leftPanel->setObjectName(QStringLiteral("PanelLeft"));
-    m_display = new TimeDisplay(m_leftPanel);
-
-    makeLabel("LabelNr", QStringLiteral("LKZ:"), m_leftPanel, QRect(40, 248, 92, 20))
-        ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_countryCodeBox = new CountryCodeBox(m_leftPanel);
-    m_countryCodeBox->setGeometry(136, 244, 121, 26);
-    makeLabel("Label2", QStringLiteral("Startnummer:"), m_leftPanel, QRect(20, 282, 112, 20))
-        ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_startNumberEdit = new StartNumberEdit(m_leftPanel);
-    m_startNumberEdit->setGeometry(136, 278, 350, 26);
-
-    // The mode follows the serial port: Auto while it is open, Hand otherwise.
-    m_modeCaption = makeLabel("LabelMadus2", QStringLiteral("Modus:"), m_leftPanel,
-                              QRect(300, 248, 60, 20));
-    m_modeLed = new StatusLed(m_leftPanel);
-    m_modeLed->setObjectName(QStringLiteral("LedModus"));
-    m_modeLed->setGeometry(362, 250, 16, 16);
-    m_modeLed->setKind(StatusLed::lkRed);
-    m_modeLed->setValue(true);
-    m_modeLed->setAccessibleName(QStringLiteral("Modus"));
-    m_modeLabel = makeLabel("LabelModus", QStringLiteral("&Hand"), m_leftPanel,
-                             QRect(384, 248, 80, 20));
-    // The labels show "&Auto" and "&Modus:" with the mnemonic underlined.
-    m_modeLabel->setBuddy(m_modeLed);
-    m_modeCaption->setBuddy(m_modeLed);
-    // Below the command buttons: why the barriers do not act, when they do not.
-    m_labelLichtschranke = makeLabel("LabelLichtschranke", QString(), m_leftPanel,
-                                     QRect(4, 360, 484, 34));
-    m_labelLichtschranke->setWordWrap(true);
-    m_labelLichtschranke->setStyleSheet(QStringLiteral("color: #B00000;"));
-    m_labelLichtschranke->setVisible(false);
-
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(24);
-    font.setBold(true);
-    for (size_t i = 0; i < CommandLayouts.size(); ++i) {
-        const CommandLayout &layout = CommandLayouts[i];
-        auto *button = new CommandButton(QString::fromUtf8(layout.caption), m_leftPanel);
-        button->setObjectName(QLatin1String(layout.buttonName));
-        button->setFont(font);
-        button->setGeometry(layout.left, CommandButtonTop, layout.width, CommandButtonHeight);
-        button->setToolTip(QLatin1String(layout.hint));
-        QPalette palette = button->palette();
-        palette.setColor(QPalette::ButtonText, toQColor(layout.textColor));
-        button->setPalette(palette);
-        m_buttons[i] = button;
-    }
-    commandButton(RaceCommand::Lap)->setAccessibleName(QStringLiteral("ZIEL"));
-}
-
-void MainWindow::createHiddenMenu()
-{
-    using Handler = void (RaceClock::*)();
-    constexpr std::array<Handler, 4> handlers = {&RaceClock::start, &RaceClock::recordFinish,
-                                                 &RaceClock::stop, &RaceClock::reset};
-    auto addAction = [this](const char *name, const QString &caption,
-                            const QList<QKeySequence> &shortcuts) {
+    auto addAction = [this](const char *name, const QString &caption, const QList<QKeySequence> &keys) {
         auto *action = new QAction(caption, this);
         action->setObjectName(QLatin1String(name));
-        action->setShortcuts(shortcuts);
+        action->setShortcuts(keys);
         action->setShortcutContext(Qt::WindowShortcut);
-        QMainWindow::addAction(action); // the window carries the shortcuts; no menu bar is shown
+        QMainWindow::addAction(action);
         return action;
     };
-
-    for (size_t i = 0; i < CommandLayouts.size(); ++i) {
-        const CommandLayout &layout = CommandLayouts[i];
-        QList<QKeySequence> keys;
-        if (layout.shortcut != Qt::Key_unknown)
-            keys << QKeySequence(layout.shortcut);
-        QAction *action = addAction(layout.actionName, QString::fromUtf8(layout.actionCaption), keys);
-        connect(action, &QAction::triggered, m_clock.get(), handlers[i]);
-        m_actions[i] = action;
+    RaceClock &clock = m_session.clock();
+    m_actions = {addAction("mStart", QStringLiteral("Start"), {QKeySequence(Qt::Key_F5)}),
+                 addAction("mLAP", QStringLiteral("Sp&lit"), {QKeySequence(Qt::Key_F4)}),
+                 addAction("mStop", QStringLiteral("Sto&pp"), {QKeySequence(Qt::Key_F9)}),
+                 addAction("mReset", QStringLiteral("0,00"), {})};
+    connect(m_actions[0], &QAction::triggered, &clock, &RaceClock::start);
+    connect(m_actions[1], &QAction::triggered, &clock, &RaceClock::recordFinish);
+    connect(m_actions[2], &QAction::triggered, &clock, &RaceClock::stop);
+    connect(m_actions[3], &QAction::triggered, this, &MainWindow::resetAfterQuestion);
+    for (size_t i = 0; i < m_actions.size(); ++i) {
+        QAction *action = m_actions[i];
+        CommandButton *button = m_racePanel->commandButton(RaceCommand(i));
         // The button acts on the press of any mouse button, through its menu
         // command, so that a disabled command does nothing.
-        m_buttons[i]->OnMouseDown = [action](CommandButton *) { action->trigger(); };
-    }
-    // Space or Enter on a focused START, STOPP or reset button; ZIEL has no click.
-    for (RaceCommand command : {RaceCommand::Start, RaceCommand::Stop, RaceCommand::Reset}) {
-        QAction *action = commandAction(command);
-        commandButton(command)->OnClick = [action](CommandButton *) { action->trigger(); };
+        connect(button, &CommandButton::mousePressed, action, &QAction::trigger);
+        // Space or Enter on a focused START, STOPP or reset button; ZIEL has no click.
+        if (RaceCommand(i) != RaceCommand::Lap)
+            connect(button, &CommandButton::clicked, action, &QAction::trigger);
     }
 
     connect(addAction("EinstellunGen1", QStringLiteral("&Einstellungen"), {QKeySequence(Qt::ALT | Qt::Key_E)}),
@@ -275,79 +134,94 @@ void MainWindow::createHiddenMenu()
     addAction("Hand1", QStringLiteral("&Hand"), {QKeySequence(Qt::ALT | Qt::Key_A)})->setEnabled(false);
 }
 
-void MainWindow::createSerialPort(SerialBackend *backend)
+void MainWindow::connectParts()
 {
-    m_comPort = std::make_unique<SerialPort>(nullptr, backend);
-    SerialPort &port = *m_comPort;
-    port.setBaudRate(br9600);
-    port.setBaudRateUser(28800);
-    port.setPort(0);
-    port.setParity(prNone);
-    port.setStopBits(sbOneStopBit);
-    port.setFlowControl(fcRtsCts);
-    port.setDataBits(5);
-    port.setEvents(eventSet(evCTS) | eventSet(evDSR));
-    port.setEnableDTR(true);
-    port.setWriteBufSize(64);
-    port.setReadBufSize(64);
-    // Barrier events carry the time of the edge, read from the race clock's clocks.
-    port.setClockSource(&m_clocks);
-    port.OnCTS = [this](SerialPort *) { finishLineChanged(); };
-    port.OnDSR = [this](SerialPort *) { startLineChanged(); };
-    port.OnOpen = [this](SerialPort *) { portOpened(); };
-    port.OnClose = [this](SerialPort *) { portClosed(); };
-    port.OnOverflow = [this](SerialPort *sender) { setModeIndicator(sender->connected()); };
+    RaceClock &clock = m_session.clock();
+    connect(&clock, &RaceClock::timeShown, m_racePanel->display(), &TimeDisplay::showTime);
+    connect(&m_session, &RaceSession::finishRecorded, this,
+            [this](qint32, const QString &timeText) { recordFinish(timeText); });
+    connect(&m_session, &RaceSession::stateChanged, this, &MainWindow::showCommandStates);
+    connect(&m_session, &RaceSession::modeChanged, m_racePanel, &RacePanel::showBarrierStatus);
+    connect(&m_session, &RaceSession::portOpened, m_racePanel, [this] { m_racePanel->showPortOpen(true); });
+    connect(&m_session, &RaceSession::portClosed, m_racePanel, [this] { m_racePanel->showPortOpen(false); });
+    connect(&clock, &RaceClock::started, m_racePanel->startNumberEdit(), qOverload<>(&QWidget::setFocus));
+    connect(&clock, &RaceClock::stopped, this, [this] {
+        m_protocol->setExportEnabled(true);
+        commandButton(RaceCommand::Reset)->setFocus();
+    });
+    connect(&clock, &RaceClock::wasReset, this, [this] {
+        m_protocol->resetProtocol();
+        commandButton(RaceCommand::Start)->setFocus();
+    });
+
+    connect(m_protocol, &ProtocolPanel::clearRequested, this, &MainWindow::clearAfterQuestion);
+    connect(m_protocol, &ProtocolPanel::errorOccurred, this, [this](const QString &message) {
+        QMessageBox::critical(this, applicationTitle(), message, QMessageBox::Ok);
+    });
+
+    connect(m_toolStrip, &ToolStrip::helpRequested, this, &MainWindow::showHelp);
+    connect(m_toolStrip, &ToolStrip::settingsRequested, this, &MainWindow::showSettings);
+    connect(m_toolStrip, &ToolStrip::infoRequested, this, &MainWindow::showInfo);
+    connect(m_toolStrip, &ToolStrip::makerSiteRequested, this, &MainWindow::openMakerWebSite);
 }
 
 void MainWindow::setUp()
 {
     setWindowTitle(applicationTitle() + QLatin1Char(' ') + LayoutCaption);
-
     Settings settings;
     loadSettings(settings, m_environment.settings);
     applySettings(settings);
-
-    const QString programFolder = m_environment.programFolder;
-    const QString lkzBeside = QDir(programFolder).filePath(QStringLiteral("LKZ.txt"));
-    m_countryCodeBox->loadCountryCodes(QFileInfo::exists(lkzBeside)
-                                    ? lkzBeside
-                                    : QDir(installedDataFolder(programFolder)).filePath(QStringLiteral("LKZ.txt")));
-    m_protocol->setCountryCodes(m_countryCodeBox->entries());
-
+    loadCountryCodes();
     m_protocol->buildProtocolFileFilters(loadFileTypeNames());
-
     if (HelpLauncher *help = HelpLauncher::instance())
         help->registerHelpFile(this, locateHelpFile(QCoreApplication::applicationFilePath()));
 
     m_protocol->initProtocolTable();
-    m_display->applyDisplayPrecision(m_clock->precision());
-    probeSerialPorts(m_comPort->backend());
-    m_display->applyDisplayColours();
-    showTime(DisplayRow::Upper, 0);
-    showTime(DisplayRow::Lower, 0);
-
-    if (m_comPort->port() != 0) {
-        try {
-            m_comPort->open();
-        } catch (const SerialPortError &) {
-            // A port that does not open at start leaves the program in Hand.
-        }
-        if (m_comPort->connected())
-            setModeIndicator(true);
+    TimeDisplay *display = m_racePanel->display();
+    display->applyDisplayPrecision(clock().precision());
+    probeSerialPorts(comPort().backend());
+    display->applyDisplayColours();
+    display->showTime(DisplayRow::Upper, 0);
+    display->showTime(DisplayRow::Lower, 0);
+    // A port that does not open at start leaves the program in Hand.
+    if (m_session.portNumber() != 0) {
+        m_session.openPort();
+        if (m_session.portConnected())
+            m_session.setAutomatic(true);
     }
 
     m_protocol->loadAutosave();
     m_protocol->updateProtocolCommands();
-    commandStatesChanged();
+    showCommandStates();
     m_protocol->grid->setFocus();
+}
+
+void MainWindow::loadCountryCodes()
+{
+    const QString folder = m_environment.programFolder;
+    const QString beside = QDir(folder).filePath(QStringLiteral("LKZ.txt"));
+    CountryCodeBox *box = m_racePanel->countryCodeBox();
+    box->loadCountryCodes(QFileInfo::exists(beside)
+                              ? beside
+                              : QDir(installedDataFolder(folder)).filePath(QStringLiteral("LKZ.txt")));
+    m_protocol->setCountryCodes(box->entries());
 }
 
 void MainWindow::applySettings(const Settings &settings)
 {
     m_storedSettings = settings;
-    m_comPort->setPort(quint8(settings.port & 0xFF));
-    m_comPort->setTag(settings.polarity);
-    m_triggers->setAlg(settings.polarity);
+    m_session.setPortNumber(settings.port);
+    m_session.setAlgorithm(settings.polarity);
+    placeWindow(settings);
+    setDisplayColours(settings);
+    clock().setPrecision(settings.precision);
+    m_protocol->setFilterInd(settings.saveFilterIndex);
+    clock().setLockoutInterval(settings.lockoutMs);
+    setFinishCaption(settings.finishCaptionIndex, settings.finishCaption());
+}
+
+void MainWindow::placeWindow(const Settings &settings)
+{
     // A stored position off every screen (a monitor unplugged, a damaged settings
     // file) would hide the window at every start, and a size beyond the screen
     // (up to 2^31 - 1 pixels) asks for a window no backing store can hold. The
@@ -364,11 +238,18 @@ void MainWindow::applySettings(const Settings &settings)
     resize(bounds.size());
     if (settings.left && settings.top)
         move(bounds.topLeft());
-    m_display->setDisplayColours({settings.backgroundColor, settings.runningColor, settings.dimColor, settings.finishColor});
-    m_clock->setPrecision(settings.precision);
-    m_protocol->setFilterInd(settings.saveFilterIndex);
-    m_clock->setLockoutInterval(settings.lockoutMs);
-    setButtonLap(settings.finishCaptionIndex, settings.finishCaption());
+}
+
+void MainWindow::setFinishCaption(int index, const QString &caption)
+{
+    m_finishCaptionIndex = index;
+    clock().setFinishWord(caption);
+}
+
+void MainWindow::setDisplayColours(const Settings &settings)
+{
+    m_racePanel->display()->setDisplayColours(
+        {settings.backgroundColor, settings.runningColor, settings.dimColor, settings.finishColor});
 }
 
 Settings MainWindow::currentSettings() const
@@ -378,79 +259,102 @@ Settings MainWindow::currentSettings() const
     settings.top = y();
     settings.width = width();
     settings.height = height();
-    settings.port = m_comPort->port();
-    settings.polarity = m_comPort->tag();
-    const TimeDisplay::Colours colours = m_display->displayColours();
+    settings.port = m_session.portNumber();
+    settings.polarity = m_session.algorithm();
+    const TimeDisplay::Colours colours = m_racePanel->display()->displayColours();
     settings.backgroundColor = colours.background;
     settings.runningColor = colours.lit;
     settings.dimColor = colours.dim;
     settings.finishColor = colours.finishLit;
-    settings.precision = m_clock->precision();
+    settings.precision = m_session.clock().precision();
     settings.saveFilterIndex = m_protocol->filterInd();
-    settings.lockoutMs = m_clock->lockoutInterval();
-    settings.finishCaptionIndex = m_buttonLap;
+    settings.lockoutMs = m_session.clock().lockoutInterval();
+    settings.finishCaptionIndex = m_finishCaptionIndex;
     return settings;
 }
 
-bool MainWindow::confirmClose()
+void MainWindow::showSettings()
 {
-    const bool ask = m_clock->running() || m_protocol->grid->modified();
-    if (!ask)
-        return true;
-    const QString question = QStringLiteral("Wollen Sie ") + applicationTitle()
-                             + QStringLiteral(" wirklich beenden? ");
-    return askQuestion(question) == ConfirmDialog::mrYes;
+    if (!m_settingsDialog)
+        return;
+    const Settings before = currentSettings();
+    if (const std::optional<Settings> edited = m_settingsDialog->edit(before))
+        applyEditedSettings(*edited);
+    // The preview ends either way: the display shows the clock's precision again.
+    m_racePanel->display()->applyDisplayPrecision(clock().precision());
+    m_racePanel->setFocus();
+}
+
+void MainWindow::applyEditedSettings(const Settings &edited)
+{
+    setFinishCaption(edited.finishCaptionIndex, edited.finishCaption());
+    clock().setLockoutInterval(edited.lockoutMs);
+    setDisplayColours(edited);
+    TimeDisplay *display = m_racePanel->display();
+    display->applyDisplayColours();
+    if (!clock().running()) {
+        display->showTime(DisplayRow::Upper, clock().elapsedMs());
+        display->showTime(DisplayRow::Lower, 0);
+    }
+    clock().setPrecision(edited.precision);
+    if (const std::optional<QString> error = m_session.choosePort(edited.port, edited.polarity))
+        QMessageBox::critical(this, QGuiApplication::applicationDisplayName(), *error);
+}
+
+bool MainWindow::ask(const QString &question)
+{
+    return m_confirmDialog && m_confirmDialog->ask(question);
+}
+
+void MainWindow::resetAfterQuestion()
+{
+    if (!clock().enabled(RaceCommand::Reset) || !m_confirmDialog)
+        return;
+    if (m_confirmDialog->ask(QStringLiteral("Protokoll wird gelöscht!"), QStringLiteral("OK"),
+                             QStringLiteral("Abbrechen")))
+        clock().reset();
+}
+
+void MainWindow::clearAfterQuestion()
+{
+    if (ask(ProtocolPanel::ClearQuestion))
+        m_protocol->clearProtocol();
+}
+
+void MainWindow::recordFinish(const QString &timeText)
+{
+    m_protocol->recordFinish(timeText, m_racePanel->countryCodeBox()->currentText(),
+                             m_racePanel->startNumberEdit()->takeNextStartNumber());
+    m_racePanel->startNumberEdit()->setFocus();
+}
+
+void MainWindow::showCommandStates()
+{
+    const RaceClock &raceClock = m_session.clock();
+    m_racePanel->showCommandStates(raceClock, m_protocol->lastResultRow() + 1);
+    for (size_t i = 0; i < m_actions.size(); ++i)
+        m_actions[i]->setEnabled(raceClock.enabled(RaceCommand(i)));
+    m_toolStrip->settingsButton()->setEnabled(raceClock.settingsEnabled());
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    if (confirmClose())
+    const bool quiet = !clock().running() && !m_protocol->grid->modified();
+    if (quiet || ask(QStringLiteral("Wollen Sie ") + applicationTitle() + QStringLiteral(" wirklich beenden? ")))
         event->accept();
     else
         event->ignore();
 }
 
-void MainWindow::shutDown()
-{
-    if (m_destroyed)
-        return;
-    m_destroyed = true;
-    m_protocol->autosave();
-    saveSettings(currentSettings(), m_environment.settings);
-    m_comPort->close();
-}
-
 void MainWindow::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
-    layOutPanels();
-}
-
-void MainWindow::layOutPanels()
-{
     const QSize area = centralWidget()->size();
-    m_topStrip->setGeometry(0, 0, area.width(), TopStripHeight);
-    m_leftPanel->setGeometry(0, TopStripHeight, LeftPanelWidth, area.height() - TopStripHeight);
-    m_protocol->setGeometry(LeftPanelWidth, TopStripHeight, area.width() - LeftPanelWidth,
-                            area.height() - TopStripHeight);
+    const int top = ToolStrip::StripHeight;
+    m_toolStrip->setGeometry(0, 0, area.width(), top);
+    m_racePanel->setGeometry(0, top, RacePanel::PanelWidth, area.height() - top);
+    m_protocol->setGeometry(RacePanel::PanelWidth, top, area.width() - RacePanel::PanelWidth, area.height() - top);
     m_protocol->layoutProtocolColumns();
-}
-
-bool MainWindow::eventFilter(QObject *watched, QEvent *event)
-{
-    const bool press = event->type() == QEvent::MouseButtonPress
-                       || event->type() == QEvent::MouseButtonDblClick;
-    if (press && watched->objectName().startsWith(QLatin1String("ImageDE"))) {
-        openMakerWebSite();
-        return true;
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
-void MainWindow::showSettings()
-{
-    if (m_settingsDialog)
-        m_settingsDialog->execute();
 }
 
 void MainWindow::showHelp()
@@ -461,11 +365,10 @@ void MainWindow::showHelp()
 
 void MainWindow::showInfo()
 {
-    QMessageBox::information(
-        this, applicationTitle(),
-        applicationTitle() + QLatin1Char(' ') + LayoutCaption
-            + QStringLiteral("\nZeitmessung für den Zieleinlauf\n\n") + MakerInfo::name()
-            + QLatin1Char('\n') + MakerInfo::webAddress());
+    QMessageBox::information(this, applicationTitle(),
+                             applicationTitle() + QLatin1Char(' ') + LayoutCaption
+                                 + QStringLiteral("\nZeitmessung für den Zieleinlauf\n\n") + MakerInfo::name()
+                                 + QLatin1Char('\n') + MakerInfo::webAddress());
 }
 
 void MainWindow::exitProgram()
@@ -476,295 +379,4 @@ void MainWindow::exitProgram()
 void MainWindow::openMakerWebSite()
 {
     QDesktopServices::openUrl(QUrl(MakerInfo::webAddress()));
-}
-
-void MainWindow::finishLineChanged()
-{
-    m_triggers->finishLineChanged(m_comPort->modemStatus(), m_comPort->eventStamp());
-}
-
-void MainWindow::startLineChanged()
-{
-    m_triggers->startLineChanged(m_comPort->modemStatus(), m_comPort->eventStamp());
-}
-
-void MainWindow::portOpened()
-{
-    m_modeCaption->setText(QStringLiteral("&Modus:"));
-    m_modeLed->setCursor(Qt::PointingHandCursor);
-}
-
-void MainWindow::portClosed()
-{
-    m_modeCaption->setText(QStringLiteral("Modus:"));
-    m_modeLed->unsetCursor();
-    // Auto exactly while the port is open: a port that closes because its
-    // adapter vanished must not leave the operator believing in Auto.
-    setModeIndicator(false);
-}
-
-CommandButton *MainWindow::commandButton(RaceCommand command) const
-{
-    return m_buttons[size_t(command)];
-}
-
-QAction *MainWindow::commandAction(RaceCommand command) const
-{
-    return m_actions[size_t(command)];
-}
-
-// ---- RaceClockHost
-
-void MainWindow::showTime(DisplayRow row, qint32 milliseconds)
-{
-    m_display->showTime(row, milliseconds);
-}
-
-QString MainWindow::currentCountryCode() const
-{
-    return m_countryCodeBox->currentText();
-}
-
-void MainWindow::addResultRow(const QString &timeText, const QString &countryCode)
-{
-    m_protocol->addResultRow(timeText, countryCode);
-}
-
-void MainWindow::showResultRow(int row)
-{
-    SortGrid *grid = m_protocol->grid;
-    grid->setFixedCols(1);
-    grid->setSelection({1, row, grid->colCount() - 1, row});
-    if (grid->visibleRowCount() < row)
-        grid->setTopRow(row - grid->visibleRowCount() + 1);
-}
-
-void MainWindow::saveAutosave()
-{
-    m_protocol->autosave();
-}
-
-void MainWindow::enableExportCommands(bool disable)
-{
-    m_protocol->enableExportCommands(disable);
-}
-
-void MainWindow::clearProtocol()
-{
-    m_protocol->clearTable();
-}
-
-void MainWindow::layoutProtocolColumns()
-{
-    m_protocol->layoutProtocolColumns();
-}
-
-void MainWindow::updateProtocolCommands()
-{
-    m_protocol->updateProtocolCommands();
-}
-
-int MainWindow::askYesNo(const QString &question, const QString &yesCaption,
-                        const QString &noCaption)
-{
-    // The reset question: its own captions and the "no" button focused. The
-    // focus stays there for later questions; the captions are put back.
-    if (!m_confirmDialog)
-        return ConfirmDialog::mrNo;
-    m_confirmDialog->setButtonCaptions(yesCaption, noCaption);
-    m_confirmDialog->setActiveControl(m_confirmDialog->noButton);
-    const int answer = askQuestion(question);
-    m_confirmDialog->setButtonCaptions(ConfirmDialog::YesCaption, ConfirmDialog::NoCaption);
-    return answer;
-}
-
-int MainWindow::askQuestion(const QString &question)
-{
-    if (!m_confirmDialog)
-        return ConfirmDialog::mrNo;
-    m_confirmDialog->questionLabel->setText(question);
-    return m_confirmDialog->showModal();
-}
-
-void MainWindow::focusControl(FocusTarget target)
-{
-    switch (target) {
-    case FocusTarget::StartNumbers: m_startNumberEdit->setFocus(); break;
-    case FocusTarget::StartButton: commandButton(RaceCommand::Start)->setFocus(); break;
-    case FocusTarget::ResetButton: commandButton(RaceCommand::Reset)->setFocus(); break;
-    }
-}
-
-qint32 MainWindow::lastResultRow() const
-{
-    return m_protocol->lastResultRow();
-}
-
-void MainWindow::setLastResultRow(qint32 value)
-{
-    m_protocol->setLastResultRow(value);
-}
-
-void MainWindow::commandStatesChanged()
-{
-    for (size_t i = 0; i < m_buttons.size(); ++i) {
-        const CommandButtonState &state = m_clock->button(RaceCommand(i));
-        m_buttons[i]->setEnabled(state.enabled);
-        m_actions[i]->setEnabled(state.enabled);
-        m_buttons[i]->setColor(state.color);
-    }
-    m_settingsButton->setEnabled(m_clock->settingsEnabled());
-    commandButton(RaceCommand::Lap)->setText(m_clock->lapCaption());
-}
-
-// ---- SettingsDialogHost
-
-quint32 MainWindow::portPresenceMask() const
-{
-    return ::PortPresenceMask;
-}
-
-int MainWindow::precision() const
-{
-    return m_clock->precision();
-}
-
-void MainWindow::setPrecision(int precision)
-{
-    m_clock->setPrecision(precision);
-}
-
-void MainWindow::applyDisplayPrecision(int precision)
-{
-    m_display->applyDisplayPrecision(precision);
-}
-
-ColorValue MainWindow::displayColor(DisplayColour which) const
-{
-    const TimeDisplay::Colours colours = m_display->displayColours();
-    switch (which) {
-    case DisplayColour::C1: return colours.background;
-    case DisplayColour::C2: return colours.lit;
-    case DisplayColour::C3: return colours.dim;
-    case DisplayColour::C4: return colours.finishLit;
-    }
-    return colours.background;
-}
-
-void MainWindow::setDisplayColor(DisplayColour which, ColorValue value)
-{
-    TimeDisplay::Colours colours = m_display->displayColours();
-    switch (which) {
-    case DisplayColour::C1: colours.background = value; break;
-    case DisplayColour::C2: colours.lit = value; break;
-    case DisplayColour::C3: colours.dim = value; break;
-    case DisplayColour::C4: colours.finishLit = value; break;
-    }
-    m_display->setDisplayColours(colours);
-}
-
-void MainWindow::applyDisplayColours()
-{
-    m_display->applyDisplayColours();
-}
-
-int MainWindow::lockoutInterval() const
-{
-    return m_clock->lockoutInterval();
-}
-
-void MainWindow::setLockoutInterval(int ms)
-{
-    m_clock->setLockoutInterval(ms);
-}
-
-int MainWindow::buttonLapIndex() const
-{
-    return m_buttonLap;
-}
-
-void MainWindow::setButtonLap(int index, const QString &caption)
-{
-    m_buttonLap = index;
-    m_clock->setFinishWord(caption);
-}
-
-bool MainWindow::clockRunning() const
-{
-    return m_clock->running();
-}
-
-void MainWindow::showStoppedTimes()
-{
-    showTime(DisplayRow::Upper, m_clock->elapsedMs());
-    showTime(DisplayRow::Lower, 0);
-}
-
-int MainWindow::portNumber() const
-{
-    return m_comPort->port();
-}
-
-void MainWindow::setPortNumber(int port)
-{
-    m_comPort->setPort(quint8(port & 0xFF));
-}
-
-int MainWindow::algorithm() const
-{
-    return m_comPort->tag();
-}
-
-void MainWindow::setAlgorithm(int alg)
-{
-    m_comPort->setTag(alg);
-    m_triggers->setAlg(alg);
-}
-
-void MainWindow::closePort()
-{
-    m_comPort->close();
-}
-
-std::optional<QString> MainWindow::openPort()
-{
-    try {
-        m_comPort->open();
-    } catch (const SerialPortError &error) {
-        return error.message();
-    }
-    return std::nullopt;
-}
-
-bool MainWindow::portConnected() const
-{
-    return m_comPort->connected();
-}
-
-void MainWindow::setModeIndicator(bool automatic)
-{
-    m_triggers->setAuto(automatic);
-    BarrierStatus::Port port;
-    port.open = automatic;
-    port.number = m_comPort->port();
-    port.alg = m_comPort->tag();
-    port.waitFailure = m_comPort->lastWaitError();
-    port.disconnected = m_comPort->lastWaitDisconnected();
-    port.lostEvents = m_comPort->lostEvents();
-    showBarrierStatus(BarrierStatus::of(port));
-}
-
-void MainWindow::showBarrierStatus(const BarrierStatus &status)
-{
-    static const std::array<StatusLed::LedKind, 3> kinds = {StatusLed::lkRed, StatusLed::lkGreen, StatusLed::lkYellow};
-    m_modeLed->setKind(kinds[size_t(status.mode)]);
-    m_modeLabel->setText(status.mode == BarrierStatus::Hand ? QStringLiteral("&Hand")
-                                                             : QStringLiteral("&Auto"));
-    m_labelLichtschranke->setText(status.warning);
-    m_labelLichtschranke->setVisible(!status.warning.isEmpty());
-}
-
-void MainWindow::focusLeftPanel()
-{
-    m_leftPanel->setFocus();
 }

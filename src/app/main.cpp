@@ -62,9 +62,9 @@ int main(int argc, char *argv[])
     help.start();
 
     MainWindow window;
-    SettingsDialog cfgDialog(window, &window);
+    SettingsDialog settingsDialog(&window);
     ConfirmDialog yesNoDialog(&window);
-    window.setDialogs(&cfgDialog, &yesNoDialog);
+    window.setDialogs(&settingsDialog, &yesNoDialog);
     window.show();
     return application.exec();
 }

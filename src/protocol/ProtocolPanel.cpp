@@ -23,7 +23,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPointer>
 #include <QPrinter>
 #include <QRegularExpression>
@@ -38,7 +37,6 @@ namespace {
 const QLatin1String WriteErrorText("Der Schreibfehler der Datei: ");
 const QLatin1String ReadErrorText("Die Datei kann nicht gelesen werden: ");
 const QLatin1String KeptAsideText("Sie bleibt erhalten als: ");
-const QLatin1String ClearQuestion("Zeitenprotokoll  l\xf6schen?");
 const QLatin1String XlsxMimeType("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet");
 constexpr int ButtonSize = 36;
 constexpr int HeadingHeight = 41;
@@ -60,6 +58,8 @@ QString moveAside(const QString &fileName)
 
 } // namespace
 
+const QString ProtocolPanel::ClearQuestion = QStringLiteral("Zeitenprotokoll  l\u00f6schen?");
+
 ProtocolPanel::ProtocolPanel(QWidget *parent)
     : QWidget(parent)
     , m_defaultShell(std::make_unique<DesktopShell>())
@@ -70,9 +70,6 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
     m_autosaveFolder = ProtocolFiles::defaultAutosaveFolder();
     m_dialogFolder = m_autosaveFolder;
     m_workbookFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    showError = [this](const QString &message) {
-        QMessageBox::critical(this, ProtocolColumns::applicationTitle(), message, QMessageBox::Ok);
-    };
 
     // Heading bar with the caption and the six commands.
     auto *heading = new QWidget(this);
@@ -121,7 +118,7 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
     connect(printButton, &QToolButton::clicked, this, [this] { printPage(); });
     connect(pageButton, &QToolButton::clicked, this, [this] { publishPage(); });
     connect(spreadsheetButton, &QToolButton::clicked, this, [this] { openInSpreadsheet(); });
-    connect(clearButton, &QToolButton::clicked, this, [this] { askAndClear(); });
+    connect(clearButton, &QToolButton::clicked, this, &ProtocolPanel::clearRequested);
 
     // Shown while the latest autosave failed.
     autosaveWarningLabel = new QLabel(this);
@@ -255,8 +252,7 @@ void ProtocolPanel::setFileDialogs(ProtocolFileDialogs *value)
 
 void ProtocolPanel::report(const QString &message)
 {
-    if (showError)
-        showError(message);
+    Q_EMIT errorOccurred(message);
 }
 
 // ---- the table
@@ -269,11 +265,24 @@ void ProtocolPanel::initProtocolTable()
     layoutProtocolColumns();
 }
 
-void ProtocolPanel::addResultRow(const QString &timeText, const QString &countryCode)
+void ProtocolPanel::recordFinish(const QString &timeText, const QString &countryCode,
+                                 const QString &startNumber)
+{
+    ++m_lastResultRow;
+    addResultRow(timeText, countryCode, startNumber);
+    grid->setFixedCols(1);
+    selectResultRow(m_lastResultRow);
+    // The new result is the last visible row.
+    if (grid->visibleRowCount() < m_lastResultRow)
+        grid->setTopRow(m_lastResultRow - grid->visibleRowCount() + 1);
+    autosave();
+}
+
+void ProtocolPanel::addResultRow(const QString &timeText, const QString &countryCode,
+                                 const QString &startNumber)
 {
     // An edit or pick list still open ends in its own row before the new result arrives.
     grid->commitEditing();
-    const QString startNumber = takeNextStartNumber ? takeNextStartNumber() : QString();
     QString number = QString::number(m_lastResultRow);
     while (number.size() < 5)
         number.prepend(QLatin1Char('0'));
@@ -330,10 +339,10 @@ void ProtocolPanel::updateProtocolCommands()
     loadButton->setEnabled(true);
 }
 
-void ProtocolPanel::enableExportCommands(bool disable)
+void ProtocolPanel::setExportEnabled(bool enabled)
 {
-    pageButton->setEnabled(!disable);
-    spreadsheetButton->setEnabled(!disable && isAutomationServerInstalled(QStringLiteral("Excel.Application")));
+    pageButton->setEnabled(enabled);
+    spreadsheetButton->setEnabled(enabled && isAutomationServerInstalled(QStringLiteral("Excel.Application")));
 }
 
 bool ProtocolPanel::isAutomationServerInstalled(const QString &progId) const
@@ -371,10 +380,8 @@ void ProtocolPanel::copySelection()
     QGuiApplication::clipboard()->setText(selectionText());
 }
 
-void ProtocolPanel::askAndClear()
+void ProtocolPanel::clearProtocol()
 {
-    if (!askYesNo || askYesNo(ClearQuestion) != 6)
-        return;
     try {
         grid->setRowCount(2);
     } catch (...) {
@@ -437,8 +444,8 @@ void ProtocolPanel::setAutosaveError(const QString &error)
                                + QStringLiteral(" (") + error + QLatin1Char(')'));
         autosaveWarningLabel->show();
     }
-    if (changed && OnAutosaveStateChanged)
-        OnAutosaveStateChanged(this);
+    if (changed)
+        Q_EMIT autosaveStateChanged();
 }
 
 bool ProtocolPanel::autosave()
@@ -491,7 +498,7 @@ void ProtocolPanel::finishLoad()
     grid->setFixedCols(1);
     selectResultRow(grid->rowCount() - 1);
     layoutProtocolColumns();
-    enableExportCommands(false);
+    setExportEnabled(true);
     updateProtocolCommands();
     // The table is no longer what the autosave holds: closing asks first.
     grid->setModified(true);

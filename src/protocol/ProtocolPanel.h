@@ -7,7 +7,6 @@
 #include <QStringList>
 #include <QWidget>
 
-#include <functional>
 #include <memory>
 
 class QAction;
@@ -33,15 +32,8 @@ public:
     explicit ProtocolPanel(QWidget *parent = nullptr);
     ~ProtocolPanel() override;
 
-    // ---- what the panel needs from outside
-    // The yes/no question; returns 6 for yes, 2 for no.
-    std::function<int(const QString &question)> askYesNo;
-    // Takes the next start number off the start-number list.
-    std::function<QString()> takeNextStartNumber;
-    // Shows an error message; a modal box unless replaced.
-    std::function<void(const QString &message)> showError;
-    // Fired when an autosave fails and when one succeeds again after a failure.
-    std::function<void(ProtocolPanel *sender)> OnAutosaveStateChanged;
+    // The question the clear command puts before the protocol is emptied.
+    static const QString ClearQuestion;
 
     QStringList countryCodes() const { return m_countryCodes; }
     void setCountryCodes(const QStringList &value) { m_countryCodes = value; }
@@ -67,10 +59,16 @@ public:
     void setLastResultRow(int value) { m_lastResultRow = value; }
 
     void initProtocolTable();
-    void addResultRow(const QString &timeText, const QString &countryCode);
+    // A finish: the next result row with its time, country code and start number,
+    // selected and scrolled into view, then the autosave.
+    void recordFinish(const QString &timeText, const QString &countryCode, const QString &startNumber);
+    // The result row `lastResultRow` filled; the row count grows when needed.
+    void addResultRow(const QString &timeText, const QString &countryCode,
+                      const QString &startNumber = QString());
     void layoutProtocolColumns();
     void updateProtocolCommands();
-    void enableExportCommands(bool disable);
+    // The page and spreadsheet commands, offered when the race has stopped.
+    void setExportEnabled(bool enabled);
     // True for "Excel.Application" once the desktop has named an application that opens
     // workbooks (findSpreadsheetApplication).
     bool isAutomationServerInstalled(const QString &progId) const;
@@ -110,7 +108,9 @@ public:
     void buildProtocolFileFilters(const FileTypeNames &names);
 
     // ---- commands
-    void askAndClear();
+    // Empties the protocol down to one empty result row, asking nothing; the clear
+    // command asks through clearRequested first.
+    void clearProtocol();
     // The race reset's part: the grid emptied through its Clear, lastResultRow 0, the
     // columns laid out and the commands updated. Asks nothing.
     void resetProtocol();
@@ -146,6 +146,14 @@ public:
                               int &width, int &height, bool &sorted);
     void countryCodeChosen(SortGrid *sender, int col, int row, const QString &str);
     void answerCellSelection(GridBase *sender, int col, int row, bool &canSelect);
+
+Q_SIGNALS:
+    // The clear command was chosen; whoever answers asks the operator, then clears.
+    void clearRequested();
+    // A file could not be read or written; the message names it and says why.
+    void errorOccurred(const QString &message);
+    // An autosave failed, or one succeeded again after a failure.
+    void autosaveStateChanged();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

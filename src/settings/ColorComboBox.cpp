@@ -92,18 +92,20 @@ void ColorComboBox::setColorValue(ColorValue value)
     }
     setCurrentIndex(entry);
     update();
-    if (OnChange)
-        OnChange(this);
+    Q_EMIT colorValueChanged(m_colorValue);
 }
 
 void ColorComboBox::entryActivated(int index)
 {
     if (index < 0)
         return;
-    m_colorValue = entryColour(index);
-    update();
-    if (OnChange)
-        OnChange(this);
+    const ColorValue chosen = entryColour(index);
+    if (chosen != m_colorValue) {
+        m_colorValue = chosen;
+        update();
+        Q_EMIT colorValueChanged(m_colorValue);
+    }
+    Q_EMIT colorActivated(m_colorValue);
 }
 
 void ColorComboBox::paintEvent(QPaintEvent *)

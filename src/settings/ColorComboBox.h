@@ -5,7 +5,6 @@
 #include <QComboBox>
 
 #include <array>
-#include <functional>
 
 // A drop-down list of colour swatches: the sixteen fixed colours and the user
 // entry "Other..." whose colour can change. Names are not drawn.
@@ -28,18 +27,18 @@ public:
 
     ColorValue colorValue() const { return m_colorValue; }
     // Selects the entry holding `value`, else gives the user entry that colour
-    // and selects it; fires OnChange. Does nothing when the value is current.
+    // and selects it. Does nothing when the value is current.
     void setColorValue(ColorValue value);
 
     ColorValue entryColour(int index) const;
     bool userEntrySelected() const { return currentIndex() == UserEntry; }
 
-    // Set while the field itself takes a picked colour, so the change that
-    // follows is not taken for a new choice.
-    bool guard() const { return m_guard; }
-    void setGuard(bool value) { m_guard = value; }
-
-    std::function<void(ColorComboBox *)> OnChange;
+Q_SIGNALS:
+    // The colour changed, by setColorValue or by the user.
+    void colorValueChanged(ColorValue value);
+    // The user chose an entry, also the one already selected: choosing
+    // "Other..." again asks for another colour of its own.
+    void colorActivated(ColorValue value);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -48,7 +47,6 @@ private:
     void entryActivated(int index);
 
     ColorValue m_colorValue = Colors::clBlack;
-    bool m_guard = false;
 };
 
 // Draws one swatch: the colour filling `rect` 2 pixels inset, framed in black.

@@ -145,16 +145,16 @@ double DecimalSpinField::value() const
     return m_value;
 }
 
-void DecimalSpinField::setValue(double value)
+void DecimalSpinField::setValue(double newValue)
 {
-    value = clamped(value);
-    const QString text = formatValue(value);
-    const bool changed = value != m_value;
-    m_value = value;
+    newValue = clamped(newValue);
+    const QString text = formatValue(newValue);
+    const bool changed = newValue != m_value;
+    m_value = newValue;
     if (m_edit->text() != text)
         m_edit->setText(text);
-    if (changed && OnChange)
-        OnChange(this);
+    if (changed)
+        Q_EMIT valueChanged(value()); // as shown, rounded to the decimals
 }
 
 QString DecimalSpinField::text() const

@@ -2,7 +2,6 @@
 
 #include <QWidget>
 
-#include <functional>
 #include <optional>
 
 class QLineEdit;
@@ -49,7 +48,10 @@ public:
     bool acceptsTypedText(const QString &text) const;
     QString formatValue(double value) const;
 
-    std::function<void(DecimalSpinField *)> OnChange;
+Q_SIGNALS:
+    // The value changed: by setValue, a step or a text taken on leaving; not
+    // while typing.
+    void valueChanged(double value);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

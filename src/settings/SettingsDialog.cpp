@@ -1,19 +1,15 @@
 #include "settings/SettingsDialog.h"
 
-#include "settings/SettingsDialogHost.h"
 #include "settings/ColorComboBox.h"
-#include "settings/SettingsStore.h"
 #include "settings/DecimalSpinField.h"
 
 #include <QColorDialog>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -40,9 +36,8 @@ QLabel *captionFor(const QString &caption, QWidget *control, QWidget *parent)
 
 } // namespace
 
-SettingsDialog::SettingsDialog(SettingsDialogHost &host, QWidget *parent)
+SettingsDialog::SettingsDialog(QWidget *parent)
     : QDialog(parent)
-    , m_host(host)
 {
     setObjectName(QStringLiteral("CfgDialog"));
     setWindowTitle(QStringLiteral("Einstellungen"));
@@ -53,7 +48,7 @@ SettingsDialog::SettingsDialog(SettingsDialogHost &host, QWidget *parent)
     for (const QString &caption : FinishButtonCaptions)
         finishCaptionBox->addItem(caption);
     finishCaptionBox->setCurrentIndex(0);
-    fillPortList();
+    setPortPresenceMask(0);
 }
 
 void SettingsDialog::buildControls()
@@ -118,8 +113,8 @@ void SettingsDialog::buildControls()
     };
     const ColourField fields[] = {
         {&runningColorBox, "cbColorCifra", "Start:"},
-        {&dimColorBox, "cbColorCifra2", "Stopp:"},
-        {&finishColorBox, "cbColorCifraF", "Sonst:"},
+        {&finishColorBox, "cbColorCifra2", "Stopp:"},
+        {&dimColorBox, "cbColorCifraF", "Sonst:"},
         {&backgroundColorBox, "cbColorFon", "Fenster:"},
     };
     int row = 0;
@@ -127,7 +122,7 @@ void SettingsDialog::buildControls()
         auto *field = new ColorComboBox(colours);
         field->setObjectName(QLatin1String(entry.name));
         field->setMinimumWidth(80);
-        field->OnChange = [this](ColorComboBox *sender) { colorChanged(sender); };
+        connect(field, &ColorComboBox::colorActivated, this, [this, field] { colorChosen(field); });
         *entry.field = field;
         colourGrid->addWidget(captionFor(QLatin1String(entry.caption), field, colours), row / 2,
                               (row % 2) * 2);
@@ -159,21 +154,20 @@ void SettingsDialog::buildControls()
     colorDialog->setObjectName(QStringLiteral("ColorDialog1"));
     colorDialog->setOption(QColorDialog::DontUseNativeDialog);
 
-    connect(precisionBox, &QComboBox::activated, this, &SettingsDialog::precisionChanged);
-    connect(portBox, &QComboBox::activated, this, &SettingsDialog::portChanged);
+    connect(precisionBox, &QComboBox::activated, this, &SettingsDialog::precisionChosen);
+    connect(portBox, &QComboBox::currentIndexChanged, this, &SettingsDialog::portIndexChanged);
 }
 
-void SettingsDialog::fillPortList()
+void SettingsDialog::setPortPresenceMask(quint32 mask)
 {
+    portBox->clear();
     portBox->addItem(NoPortEntry);
-    const quint32 mask = m_host.portPresenceMask();
-    if (mask == 0)
-        return;
     const int highest = qMin(int(mask >> 16), 16);
     for (int n = 1; n <= highest; ++n) {
         if (mask & (1u << (n - 1)))
             portBox->addItem(QStringLiteral("COM") + QString::number(n));
     }
+    selectPort(m_settings.port);
 }
 
 int SettingsDialog::portFromEntry(const QString &text)
@@ -183,103 +177,77 @@ int SettingsDialog::portFromEntry(const QString &text)
     return ok ? port : 0;
 }
 
-void SettingsDialog::showEvent(QShowEvent *event)
+bool SettingsDialog::portLacksCts(int port)
 {
-    // A negative algorithm locks the port choice.
-    portBox->setEnabled(m_host.algorithm() >= 0);
-    QDialog::showEvent(event);
+    return port >= 13 && port <= 16;
 }
 
-void SettingsDialog::fillFromHost()
+void SettingsDialog::selectPort(int port)
 {
-    runningColorBox->setColorValue(m_host.displayColor(DisplayColour::C2));
-    dimColorBox->setColorValue(m_host.displayColor(DisplayColour::C4));
-    backgroundColorBox->setColorValue(m_host.displayColor(DisplayColour::C1));
-    finishColorBox->setColorValue(m_host.displayColor(DisplayColour::C3));
+    // A stored port that is not present selects nothing.
+    portBox->setCurrentIndex(port > 0 ? portBox->findText(QStringLiteral("COM") + QString::number(port),
+                                                          Qt::MatchExactly)
+                                      : 0);
+}
 
-    const int precision = m_host.precision();
+void SettingsDialog::setSettings(const Settings &current)
+{
+    m_settings = current;
+    runningColorBox->setColorValue(current.runningColor);
+    finishColorBox->setColorValue(current.finishColor);
+    backgroundColorBox->setColorValue(current.backgroundColor);
+    dimColorBox->setColorValue(current.dimColor);
+
+    const int precision = current.precision;
     precisionBox->setCurrentIndex(precision >= 0 && precision <= 2 ? 2 - precision : -1);
 
-    const int port = m_host.portNumber();
-    if (port > 0)
-        portBox->setCurrentIndex(portBox->findText(QStringLiteral("COM") + QString::number(port),
-                                                 Qt::MatchExactly));
-    else
-        portBox->setCurrentIndex(0);
+    selectPort(current.port);
+    const int polarity = current.polarity;
+    polarityBox->setCurrentIndex(polarity >= 0 && polarity <= 1 ? polarity : -1);
+    // A negative algorithm locks the port choice.
+    portBox->setEnabled(polarity >= 0);
 
-    polarityBox->setEnabled(port > 0);
-    const int alg = m_host.algorithm();
-    polarityBox->setCurrentIndex(alg >= 0 && alg <= 1 ? alg : -1);
-
-    m_portIndexAtOpen = portBox->currentIndex();
-    lockoutField->setValue(m_host.lockoutInterval() / 1000.0);
-    const int buttonLap = m_host.buttonLapIndex();
-    finishCaptionBox->setCurrentIndex(buttonLap >= 0 && buttonLap < finishCaptionBox->count() ? buttonLap : 0);
-    updateCtsWarning();
+    lockoutField->setValue(current.lockoutMs / 1000.0);
+    const int caption = current.finishCaptionIndex;
+    finishCaptionBox->setCurrentIndex(caption >= 0 && caption < finishCaptionBox->count() ? caption : 0);
 }
 
-int SettingsDialog::execute()
+Settings SettingsDialog::editedSettings() const
 {
-    fillFromHost();
-    const int result = exec();
-    if (result == QDialog::Accepted)
-        applyToHost();
-    afterClose();
-    return result;
-}
-
-bool SettingsDialog::applyToHost()
-{
-    const int buttonLap = qMax(finishCaptionBox->currentIndex(), 0);
-    m_host.setButtonLap(buttonLap, finishCaptionBox->itemText(buttonLap));
-    m_host.setLockoutInterval(int(std::nearbyint(lockoutField->value() * 1000.0)));
-
-    m_host.setDisplayColor(DisplayColour::C2, runningColorBox->colorValue());
-    m_host.setDisplayColor(DisplayColour::C1, backgroundColorBox->colorValue());
-    m_host.setDisplayColor(DisplayColour::C4, dimColorBox->colorValue());
-    m_host.setDisplayColor(DisplayColour::C3, finishColorBox->colorValue());
-    m_host.applyDisplayColours();
-    if (!m_host.clockRunning())
-        m_host.showStoppedTimes();
-
-    m_host.setPrecision(2 - qMax(precisionBox->currentIndex(), 0));
+    Settings edited = m_settings;
+    edited.finishCaptionIndex = qMax(finishCaptionBox->currentIndex(), 0);
+    edited.lockoutMs = int(std::nearbyint(lockoutField->value() * 1000.0));
+    edited.runningColor = runningColorBox->colorValue();
+    edited.backgroundColor = backgroundColorBox->colorValue();
+    edited.finishColor = finishColorBox->colorValue();
+    edited.dimColor = dimColorBox->colorValue();
+    edited.precision = 2 - qMax(precisionBox->currentIndex(), 0);
 
     const int portIndex = portBox->currentIndex();
-    const bool portChanged = portIndex != m_portIndexAtOpen;
-    // A port that closed (its adapter was pulled out) is opened again when
-    // the dialog is confirmed with it.
-    const bool reconnect = portIndex > 0 && !portChanged && !m_host.portConnected();
-    if (portChanged)
-        m_host.closePort();
     if (portIndex == 0) {
-        m_host.setPortNumber(0);
+        edited.port = 0;
     } else {
-        m_host.setPortNumber(portFromEntry(portBox->currentText()));
-        m_host.setAlgorithm(polarityBox->currentIndex());
-        if (portChanged || reconnect) {
-            if (const std::optional<QString> error = m_host.openPort()) {
-                QMessageBox::critical(parentWidget(), QGuiApplication::applicationDisplayName(), *error);
-                return false;
-            }
-        }
+        // No entry selected (a stored port not present) gives no text and so port 0.
+        edited.port = portFromEntry(portBox->currentText());
+        edited.polarity = polarityBox->currentIndex();
     }
-
-    m_host.setModeIndicator(m_host.portConnected());
-    return true;
+    return edited;
 }
 
-void SettingsDialog::afterClose()
+std::optional<Settings> SettingsDialog::edit(const Settings &current)
 {
-    m_host.applyDisplayPrecision(m_host.precision());
-    m_host.focusLeftPanel();
+    setSettings(current);
+    if (exec() != QDialog::Accepted)
+        return std::nullopt;
+    return editedSettings();
 }
 
-void SettingsDialog::precisionChanged(int index)
+void SettingsDialog::precisionChosen(int index)
 {
-    m_host.applyDisplayPrecision(2 - index);
+    Q_EMIT precisionPreviewed(2 - index);
 }
 
-void SettingsDialog::portChanged(int index)
+void SettingsDialog::portIndexChanged(int index)
 {
     polarityBox->setEnabled(index != 0);
     updateCtsWarning();
@@ -288,18 +256,14 @@ void SettingsDialog::portChanged(int index)
 void SettingsDialog::updateCtsWarning()
 {
     const int index = portBox->currentIndex();
-    const bool lacksCts = index > 0 && m_host.portLacksCts(portFromEntry(portBox->currentText()));
-    ctsWarningLabel->setVisible(lacksCts);
+    ctsWarningLabel->setVisible(index > 0 && portLacksCts(portFromEntry(portBox->currentText())));
 }
 
-void SettingsDialog::colorChanged(ColorComboBox *field)
+void SettingsDialog::colorChosen(ColorComboBox *field)
 {
-    if (isVisible() && !field->guard() && field->userEntrySelected()) {
-        colorDialog->setCurrentColor(toQColor(field->colorValue()));
-        if (colorDialog->exec() == QDialog::Accepted) {
-            field->setGuard(true);
-            field->setColorValue(fromQColor(colorDialog->selectedColor()));
-        }
-    }
-    field->setGuard(false);
+    if (!field->userEntrySelected())
+        return;
+    colorDialog->setCurrentColor(toQColor(field->colorValue()));
+    if (colorDialog->exec() == QDialog::Accepted)
+        field->setColorValue(fromQColor(colorDialog->selectedColor()));
 }

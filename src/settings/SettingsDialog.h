@@ -1,10 +1,12 @@
 #pragma once
 
+#include "settings/SettingsStore.h"
+
 #include <QDialog>
 
 #include <array>
+#include <optional>
 
-class SettingsDialogHost;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -14,8 +16,8 @@ class ColorComboBox;
 
 // The modal dialog "Einstellungen": time format, light-barrier port and its
 // algorithm, lockout time, finish-key caption and the four display colours.
-// Created once and reused; it reaches the rest of the program only through
-// its host.
+// Created once and reused; it edits a copy of the settings, and applying them
+// is the caller's.
 class SettingsDialog : public QDialog
 {
     Q_OBJECT
@@ -26,23 +28,26 @@ public:
     static const QString PortHint;
     static const QString CtsWarningText;
 
-    // Builds the controls, the finish-key words and the list of present ports.
-    SettingsDialog(SettingsDialogHost &host, QWidget *parent = nullptr);
+    // Builds the controls and the finish-key words; the port list holds "Keine".
+    explicit SettingsDialog(QWidget *parent = nullptr);
 
-    // Fills the dialog from the settings, shows it modally and applies the
-    // result (showSettings). Returns the dialog's result.
-    int execute();
+    // Serial ports found at start: bit n - 1 per present COM n, the high 16
+    // bits the highest n. Fills the port list.
+    void setPortPresenceMask(quint32 mask);
+    // Fills the controls from `current`.
+    void setSettings(const Settings &current);
+    // The settings as the controls hold them now, starting from the last
+    // setSettings value.
+    Settings editedSettings() const;
+    // setSettings(current) and shows the dialog modally: the edited settings
+    // on OK, nothing on Cancel.
+    std::optional<Settings> edit(const Settings &current);
 
-    // The steps of Execute, one by one.
-    void fillFromHost();
-    // The OK steps; false when the chosen port could not be opened (the error
-    // box was shown and the mode indicator left alone).
-    bool applyToHost();
-    // After closing either way: the precision again and the focus back.
-    void afterClose();
-
-    // The port number of a `cbPort` entry text ("COM7" -> 7; 0 when it does not parse).
+    // The port number of a port-list entry ("COM7" -> 7; 0 when it does not parse).
     static int portFromEntry(const QString &text);
+    // Whether COM `port` is a device without a CTS line, on which a finish
+    // barrier cannot work (cdc_acm: COM13..COM16 are /dev/ttyACM0..3).
+    static bool portLacksCts(int port);
 
     QComboBox *precisionBox;
     QComboBox *portBox;
@@ -50,27 +55,26 @@ public:
     DecimalSpinField *lockoutField;
     QComboBox *finishCaptionBox;
     ColorComboBox *runningColorBox;
-    ColorComboBox *dimColorBox;
     ColorComboBox *finishColorBox;
+    ColorComboBox *dimColorBox;
     ColorComboBox *backgroundColorBox;
     QPushButton *yesButton;
     QPushButton *noButton;
     QLabel *ctsWarningLabel;
     QColorDialog *colorDialog;
 
-    int rememberedPortIndex() const { return m_portIndexAtOpen; }
-
-protected:
-    void showEvent(QShowEvent *event) override;
+Q_SIGNALS:
+    // A time format was chosen in the open dialog (0 seconds, 1 tenths,
+    // 2 hundredths): the display previews it.
+    void precisionPreviewed(int precision);
 
 private:
     void buildControls();
-    void fillPortList();
-    void precisionChanged(int index);
-    void portChanged(int index);
-    void colorChanged(ColorComboBox *field);
+    void selectPort(int port);
+    void precisionChosen(int index);
+    void portIndexChanged(int index);
+    void colorChosen(ColorComboBox *field);
     void updateCtsWarning();
 
-    SettingsDialogHost &m_host;
-    int m_portIndexAtOpen = 0;
+    Settings m_settings;
 };

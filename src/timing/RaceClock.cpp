@@ -5,9 +5,8 @@
 
 #include <algorithm>
 
-RaceClock::RaceClock(RaceClockHost &host, ClockSource &clocks, QObject *parent)
+RaceClock::RaceClock(ClockSource &clocks, QObject *parent)
     : QObject(parent)
-    , m_host(host)
     , m_clocks(clocks)
 {
     m_clock.setInterval(10);
@@ -16,7 +15,7 @@ RaceClock::RaceClock(RaceClockHost &host, ClockSource &clocks, QObject *parent)
 
     m_lockout.setSingleShot(true);
     m_lockout.setTimerType(Qt::PreciseTimer);
-    connect(&m_lockout, &QTimer::timeout, this, &RaceClock::endLockout);
+    connect(&m_lockout, &QTimer::timeout, this, &RaceClock::lockoutTimeReached);
 
     // Ready: only START is enabled.
     buttonRef(RaceCommand::Start) = {true, Colors::clGreen};
@@ -32,16 +31,10 @@ CommandButtonState &RaceClock::buttonRef(RaceCommand command)
     return m_buttons[size_t(command)];
 }
 
-QString RaceClock::runningLapCaption() const
-{
-    return m_finishWord + QLatin1Char(' ') + QString::number(m_host.lastResultRow() + 1);
-}
-
 void RaceClock::setFinishWord(const QString &word)
 {
     m_finishWord = word;
-    m_lapCaption = enabled(RaceCommand::Lap) ? runningLapCaption() : m_finishWord;
-    m_host.commandStatesChanged();
+    Q_EMIT commandStatesChanged();
 }
 
 QString RaceClock::formatRaceTime(qint32 milliseconds) const
@@ -52,10 +45,10 @@ QString RaceClock::formatRaceTime(qint32 milliseconds) const
 void RaceClock::start()
 {
     if (enabled(RaceCommand::Start))
-        mStartClickAt(m_clocks.tickCount());
+        startAt(m_clocks.tickCount());
 }
 
-void RaceClock::mStartClickAt(quint32 tick)
+void RaceClock::startAt(quint32 tick)
 {
     if (!enabled(RaceCommand::Start))
         return;
@@ -68,29 +61,24 @@ void RaceClock::mStartClickAt(quint32 tick)
     buttonRef(RaceCommand::Lap) = {true, Colors::clYellow};
     buttonRef(RaceCommand::Stop) = {true, Colors::clRed};
     buttonRef(RaceCommand::Reset).enabled = false;
-    m_lapCaption = runningLapCaption();
-    m_host.commandStatesChanged();
-    m_host.focusControl(FocusTarget::StartNumbers);
+    Q_EMIT commandStatesChanged();
+    Q_EMIT started();
 }
 
 void RaceClock::recordFinish()
 {
     if (enabled(RaceCommand::Lap))
-        mLAPClickAt(m_clocks.timeOfDayMs());
+        recordFinishAt(m_clocks.timeOfDayMs());
 }
 
-void RaceClock::mLAPClickAt(qint32 timeOfDayMs)
+void RaceClock::recordFinishAt(qint32 timeOfDayMs, FinishSource source)
 {
     if (!enabled(RaceCommand::Lap))
         return;
-    m_host.setLastResultRow(m_host.lastResultRow() + 1);
-    m_host.showTime(DisplayRow::Lower, timeOfDayMs);
-    m_host.addResultRow(formatRaceTime(timeOfDayMs), m_host.currentCountryCode());
-    m_lapCaption = runningLapCaption();
-    m_host.commandStatesChanged();
-    m_host.showResultRow(m_host.lastResultRow());
-    m_host.focusControl(FocusTarget::StartNumbers);
-    m_host.saveAutosave();
+    Q_EMIT timeShown(DisplayRow::Lower, timeOfDayMs);
+    Q_EMIT finishRecorded(timeOfDayMs, formatRaceTime(timeOfDayMs), source);
+    // The finish button counts the finishes: its caption changes with each one.
+    Q_EMIT commandStatesChanged();
 }
 
 void RaceClock::stop()
@@ -103,44 +91,39 @@ void RaceClock::stop()
     buttonRef(RaceCommand::Lap) = {false, Colors::clBtnFace};
     buttonRef(RaceCommand::Stop) = {false, Colors::clBtnFace};
     buttonRef(RaceCommand::Reset) = {true, Colors::clBlack};
-    m_host.enableExportCommands(false);
-    m_host.showTime(DisplayRow::Upper, elapsedMs());
-    m_host.showTime(DisplayRow::Lower, 0);
-    m_lapCaption = m_finishWord;
-    m_host.commandStatesChanged();
-    m_host.focusControl(FocusTarget::ResetButton);
+    Q_EMIT timeShown(DisplayRow::Upper, elapsedMs());
+    Q_EMIT timeShown(DisplayRow::Lower, 0);
+    Q_EMIT commandStatesChanged();
+    Q_EMIT stopped();
 }
 
 void RaceClock::reset()
 {
     if (!enabled(RaceCommand::Reset))
         return;
-    const int answer = m_host.askYesNo(QStringLiteral("Protokoll wird gelöscht!"),
-                                       QStringLiteral("OK"), QStringLiteral("Abbrechen"));
-    if (answer != 6)
-        return;
-    m_host.clearProtocol();
-    m_host.setLastResultRow(0);
-    m_host.layoutProtocolColumns();
-    m_host.showTime(DisplayRow::Upper, 0);
-    m_host.showTime(DisplayRow::Lower, 0);
+    Q_EMIT timeShown(DisplayRow::Upper, 0);
+    Q_EMIT timeShown(DisplayRow::Lower, 0);
     m_settingsEnabled = true;
     buttonRef(RaceCommand::Start) = {true, Colors::clGreen};
     buttonRef(RaceCommand::Reset) = {false, Colors::clBtnFace};
     m_stopTick = m_startTick;
-    m_host.commandStatesChanged();
-    m_host.focusControl(FocusTarget::StartButton);
-    m_host.updateProtocolCommands();
+    Q_EMIT commandStatesChanged();
+    Q_EMIT wasReset();
 }
 
 void RaceClock::showTimeOfDay()
 {
-    m_host.showTime(DisplayRow::Upper, m_clocks.timeOfDayMs());
+    Q_EMIT timeShown(DisplayRow::Upper, m_clocks.timeOfDayMs());
 }
 
 void RaceClock::endLockout()
 {
     m_lockout.stop();
+    lockoutTimeReached();
+}
+
+void RaceClock::lockoutTimeReached()
+{
     // Ends the lockout now; when the timer fires on time that is its end anyway.
     const quint32 now = m_clocks.tickCount();
     if (qint32(now - m_lockoutEnd) < 0)

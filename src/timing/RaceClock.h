@@ -11,7 +11,8 @@
 
 enum class DisplayRow { Upper, Lower };
 enum class RaceCommand { Start, Lap, Stop, Reset };
-enum class FocusTarget { StartNumbers, StartButton, ResetButton };
+// Who recorded a finish: the operator (mouse, F4) or a light barrier's edge.
+enum class FinishSource { Operator, LightBarrier };
 
 // What one command button (and its menu command) shows: the clock's state
 // lives in these flags.
@@ -21,36 +22,10 @@ struct CommandButtonState
     ColorValue color = Colors::clBtnFace;
 };
 
-// The operations the race clock needs from the main window.
-class RaceClockHost
-{
-public:
-    virtual ~RaceClockHost() = default;
-
-    virtual void showTime(DisplayRow row, qint32 milliseconds) = 0;
-    virtual QString currentCountryCode() const = 0;
-    virtual void addResultRow(const QString &timeText, const QString &countryCode) = 0;
-    // Selects data row `row` of the protocol and scrolls it into view as the last visible row.
-    virtual void showResultRow(int row) = 0;
-    virtual void saveAutosave() = 0;
-    virtual void enableExportCommands(bool disable) = 0;
-    virtual void clearProtocol() = 0;
-    virtual void layoutProtocolColumns() = 0;
-    virtual void updateProtocolCommands() = 0;
-    // The yes/no question with the given button captions, "no" active;
-    // returns 6 for yes, 2 for no. The captions are restored afterwards.
-    virtual int askYesNo(const QString &question, const QString &yesCaption,
-                         const QString &noCaption) = 0;
-    virtual void focusControl(FocusTarget target) = 0;
-    // The row index of the latest result, kept with the protocol.
-    virtual qint32 lastResultRow() const = 0;
-    virtual void setLastResultRow(qint32 value) = 0;
-    // The enabled flags, colours or the finish caption changed.
-    virtual void commandStatesChanged() = 0;
-};
-
 // The race clock: states Ready, Running and Stopped carried by the command
-// flags, the four commands, the 10 ms display tick and the lockout.
+// flags, the four commands, the 10 ms display tick and the lockout. It asks
+// nothing and knows no widget: it says what happened through its signals, and
+// whoever shows the race connects to them.
 class RaceClock : public QObject
 {
     Q_OBJECT
@@ -58,17 +33,18 @@ class RaceClock : public QObject
 public:
     static constexpr int DefaultLockoutMs = 200;
 
-    RaceClock(RaceClockHost &host, ClockSource &clocks, QObject *parent = nullptr);
+    explicit RaceClock(ClockSource &clocks, QObject *parent = nullptr);
 
     // Commands; a disabled command does nothing.
     void start();
     // START at `tick`, when a light barrier's edge came.
-    void mStartClickAt(quint32 tick);
+    void startAt(quint32 tick);
     void recordFinish();
     // ZIEL for a finish that happened at `timeOfDayMs` (a light barrier's
     // edge), not when the command runs.
-    void mLAPClickAt(qint32 timeOfDayMs);
+    void recordFinishAt(qint32 timeOfDayMs, FinishSource source = FinishSource::Operator);
     void stop();
+    // Back to Ready. Whoever offers the reset asks the operator first.
     void reset();
     void showTimeOfDay();
     void endLockout();
@@ -87,12 +63,12 @@ public:
     bool enabled(RaceCommand command) const { return button(command).enabled; }
     bool settingsEnabled() const { return m_settingsEnabled; }
     bool running() const { return m_clock.isActive(); }
-    QString lapCaption() const { return m_lapCaption; }
 
     int precision() const { return m_precision; }
     void setPrecision(int value) { m_precision = value; }
 
-    // The word that labels the finish button; the caption follows at once.
+    // The word that labels the finish button; while the clock runs the
+    // button adds the number of the next finish.
     QString finishWord() const { return m_finishWord; }
     void setFinishWord(const QString &word);
 
@@ -111,13 +87,23 @@ public:
     QTimer &displayTimer() { return m_clock; }
     QTimer &lockoutTimer() { return m_lockout; }
 
+Q_SIGNALS:
+    // A row of the display is to show `milliseconds` (a time of day or a race time).
+    void timeShown(DisplayRow row, qint32 milliseconds);
+    void started();
+    // A finish at `timeOfDayMs`, as `timeText` in the chosen precision.
+    void finishRecorded(qint32 timeOfDayMs, const QString &timeText, FinishSource source);
+    void stopped();
+    void wasReset();
+    // The enabled flags or colours of the commands, or the finish word, changed.
+    void commandStatesChanged();
+
 private:
     CommandButtonState &buttonRef(RaceCommand command);
-    QString runningLapCaption() const;
     // Locks from `tick` for one interval; the timer ends it on time.
     void startLockout(quint32 tick);
+    void lockoutTimeReached();
 
-    RaceClockHost &m_host;
     ClockSource &m_clocks;
     QTimer m_clock;
     // The lockout covers the ticks from m_lockoutStart up to m_lockoutEnd;
@@ -128,7 +114,6 @@ private:
     quint32 m_lockoutEnd = 0;
     std::array<CommandButtonState, 4> m_buttons;
     bool m_settingsEnabled = true;
-    QString m_lapCaption;
     quint32 m_startTick = 0;
     quint32 m_stopTick = 0;
     int m_precision = 2;

@@ -45,7 +45,7 @@ void SerialTriggers::finishLineChanged(quint32 status, const ClockStamp &at)
     case AlgFinishOnly:
         // The finish line alone, acted on whatever the mode.
         if (on && m_clock.enabled(RaceCommand::Lap) && !m_clock.lockedAt(at.tick)) {
-            m_clock.mLAPClickAt(at.timeOfDayMs);
+            m_clock.recordFinishAt(at.timeOfDayMs, FinishSource::LightBarrier);
             m_clock.armLockoutAt(at.tick);
         }
         break;
@@ -59,7 +59,7 @@ void SerialTriggers::triggerStart(const ClockStamp &at)
     if (!m_auto || m_clock.lockedAt(at.tick))
         return;
     if (m_clock.enabled(RaceCommand::Start))
-        m_clock.mStartClickAt(at.tick);
+        m_clock.startAt(at.tick);
 }
 
 void SerialTriggers::triggerFinish(const ClockStamp &at)
@@ -67,6 +67,6 @@ void SerialTriggers::triggerFinish(const ClockStamp &at)
     if (!m_auto || m_clock.lockedAt(at.tick))
         return;
     if (m_clock.enabled(RaceCommand::Lap))
-        m_clock.mLAPClickAt(at.timeOfDayMs);
+        m_clock.recordFinishAt(at.timeOfDayMs, FinishSource::LightBarrier);
     m_clock.armLockoutAt(at.tick);
 }

@@ -4,6 +4,7 @@
 #include <QBitmap>
 #include <QDialog>
 #include <QKeyEvent>
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QShortcut>
@@ -69,8 +70,6 @@ CommandButton::CommandButton(const QString &caption, QWidget *parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     connect(this, &QPushButton::clicked, this, [this] {
-        if (OnClick)
-            OnClick(this);
         if (m_kind == bkClose) {
             window()->close();
         } else if (m_modalResult != 0) {
@@ -261,11 +260,10 @@ bool CommandButton::event(QEvent *event)
 
 void CommandButton::mousePressEvent(QMouseEvent *event)
 {
-    m_pressedButton = event->button();
     QPushButton::mousePressEvent(event);
     m_heldByMouse = isDown();
-    if (OnMouseDown) {
-        OnMouseDown(this);
+    if (isSignalConnected(QMetaMethod::fromSignal(&CommandButton::mousePressed))) {
+        Q_EMIT mousePressed(event->button());
         event->accept();
     }
 }

@@ -5,7 +5,6 @@
 #include <QPixmap>
 #include <QPushButton>
 
-#include <functional>
 
 class QShortcut;
 
@@ -61,13 +60,12 @@ public:
     // Paints of the button so far (tests see whether a setter repainted).
     int paintCount() const { return m_paintCount; }
 
-    // The button last pressed, read by OnMouseDown handlers.
-    Qt::MouseButton pressedMouseButton() const { return m_pressedButton; }
-
-    std::function<void(CommandButton *)> OnClick;
-    std::function<void(CommandButton *)> OnMouseDown;
-
     QSize sizeHint() const override;
+
+Q_SIGNALS:
+    // Any mouse button went down on the button (a double click is a second press).
+    // A button with a receiver acts on the press and keeps the press to itself.
+    void mousePressed(Qt::MouseButton button);
 
 protected:
     bool event(QEvent *event) override;
@@ -95,7 +93,6 @@ private:
     bool m_cancel = false;
     int m_modalResult = 0;
     QShortcut *m_cancelShortcut = nullptr;
-    Qt::MouseButton m_pressedButton = Qt::NoButton;
     bool m_heldByMouse = false; // pressed by the left mouse button, not yet released
     int m_paintCount = 0;
 };

@@ -61,6 +61,21 @@ void ConfirmDialog::setActiveControl(QWidget *control)
         control->setFocus(Qt::OtherFocusReason);
 }
 
+bool ConfirmDialog::ask(const QString &question)
+{
+    questionLabel->setText(question);
+    return exec() == mrYes;
+}
+
+bool ConfirmDialog::ask(const QString &question, const QString &yesText, const QString &noText)
+{
+    setButtonCaptions(yesText, noText);
+    setActiveControl(noButton);
+    const bool yes = ask(question);
+    setButtonCaptions(YesCaption, NoCaption);
+    return yes;
+}
+
 void ConfirmDialog::reject()
 {
     // Esc and closing the window answer like "Nein".

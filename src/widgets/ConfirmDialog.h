@@ -27,8 +27,12 @@ public:
     QWidget *activeControl() const;
     void setActiveControl(QWidget *control);
 
-    // Shows the dialog modally; 6 for yes, 2 otherwise.
-    int showModal() { return exec(); }
+    // Shows `question` modally with the captions and the focused button it has now;
+    // true for yes.
+    bool ask(const QString &question);
+    // Asks with the given captions and the "no" button focused; the captions are put
+    // back afterwards, the focus stays on "no" for later questions.
+    bool ask(const QString &question, const QString &yesText, const QString &noText);
 
     // The question mark in a speech bubble, 32 x 32 on a transparent ground.
     static QPixmap questionIcon();

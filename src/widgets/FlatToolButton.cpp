@@ -11,10 +11,6 @@ FlatToolButton::FlatToolButton(QWidget *parent)
 {
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_Hover);
-    connect(this, &QAbstractButton::clicked, this, [this] {
-        if (OnClick)
-            OnClick(this);
-    });
 }
 
 void FlatToolButton::setGlyph(const QPixmap &value)

@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QPixmap>
 
-#include <functional>
 
 // The flat toolbar button: a glyph, a hint, a raised highlight while the
 // pointer is over it, a sunken frame while pressed. It never takes the focus.
@@ -19,8 +18,6 @@ public:
     QString hint() const { return toolTip(); }
     void setHint(const QString &value);
     bool highlighted() const { return m_highlighted; }
-
-    std::function<void(FlatToolButton *)> OnClick;
 
     QSize sizeHint() const override;
 

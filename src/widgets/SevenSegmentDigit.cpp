@@ -53,8 +53,7 @@ void SevenSegmentDigit::setValue(int value)
         return;
     if (value < 0 || value > 9) {
         m_value = 0;
-        if (OnOverflow)
-            OnOverflow(this);
+        Q_EMIT overflowed();
     } else {
         m_value = value;
     }

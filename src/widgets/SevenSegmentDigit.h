@@ -5,7 +5,6 @@
 #include <QWidget>
 
 #include <array>
-#include <functional>
 
 // One seven-segment digit with a decimal point, drawn as filled polygons whose
 // geometry follows from the control's size, Thickness and Separation.
@@ -51,11 +50,13 @@ public:
     qint32 tag() const { return m_tag; }
     void setTag(qint32 value) { m_tag = value; }
 
-    std::function<void(SevenSegmentDigit *)> OnOverflow;
-
     // The polygon of one segment (a mask of Segment) for the given geometry:
     // six points for the bars, three for the decimal point.
     static QPolygon segmentPolygon(Segment segment, QSize size, int thickness, int separation);
+
+Q_SIGNALS:
+    // setValue was given a value outside 0..9; the digit shows 0.
+    void overflowed();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

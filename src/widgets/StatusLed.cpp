@@ -98,8 +98,7 @@ void StatusLed::setValue(bool value)
     m_value = value;
     repaint();
     updateLabel();
-    if (OnChange)
-        OnChange(this);
+    Q_EMIT valueChanged(value);
 }
 
 void StatusLed::setLabelLinked(QLabel *label)
@@ -159,6 +158,6 @@ void StatusLed::mouseReleaseEvent(QMouseEvent *event)
                        && rect().contains(event->position().toPoint());
     m_pressed = false;
     QWidget::mouseReleaseEvent(event);
-    if (click && OnClick)
-        OnClick(this);
+    if (click)
+        Q_EMIT clicked();
 }

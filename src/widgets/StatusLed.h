@@ -7,7 +7,6 @@
 #include <QWidget>
 
 #include <array>
-#include <functional>
 
 // A 16 x 16 LED image in one of seven colours and two shapes, lit or dark,
 // that can keep a linked label's caption in step with its lit state.
@@ -49,11 +48,13 @@ public:
     QString labelOffText() const { return m_labelOffText; }
     void setLabelOffText(const QString &value);
 
-    std::function<void(StatusLed *)> OnChange;
-    std::function<void(StatusLed *)> OnClick;
-
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+
+Q_SIGNALS:
+    void valueChanged(bool value);
+    // A left press and release inside the LED.
+    void clicked();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -53,7 +53,7 @@ struct Race
             .programFolder = home.path(),
             .autosaveFolder = home.path()});
         yesNo = new ConfirmDialog(window.get());
-        window->setDialogs(new SettingsDialog(*window, window.get()), yesNo);
+        window->setDialogs(new SettingsDialog(window.get()), yesNo);
     }
 
     SortGrid &grid() { return *window->protocol().grid; }

@@ -71,7 +71,7 @@ public:
                                 .settings = SettingsLocation::file(settingsFile()),
                                 .programFolder = home.path(),
                                 .autosaveFolder = home.path()});
-        settingsDialog = std::make_unique<SettingsDialog>(*window, window.get());
+        settingsDialog = std::make_unique<SettingsDialog>(window.get());
         question = std::make_unique<ConfirmDialog>(window.get());
         window->setDialogs(settingsDialog.get(), question.get());
         window->show();
@@ -183,7 +183,7 @@ private Q_SLOTS:
         BarrierRace race(0, stored);
         QVERIFY(race.open());
         QCOMPARE(race.window->clock().lockoutInterval(), applied);
-        race.settingsDialog->fillFromHost();
+        race.settingsDialog->setSettings(race.window->currentSettings());
         QCOMPARE(race.settingsDialog->lockoutField->text(), shown);
 
         // A barrier finish locks for that long at most.

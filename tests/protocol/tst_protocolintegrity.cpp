@@ -120,7 +120,10 @@ public:
         program = std::make_unique<Program>(fixture.environment());
         panel().setShell(&shell);
         panel().setFileDialogs(&dialogs);
-        panel().showError = [this](const QString &message) { errors << message; };
+        // The window's error box gives way to a list of the messages.
+        QObject::disconnect(&panel(), &ProtocolPanel::errorOccurred, &window(), nullptr);
+        QObject::connect(&panel(), &ProtocolPanel::errorOccurred, &panel(),
+                         [this](const QString &message) { errors << message; });
         return program->show();
     }
 

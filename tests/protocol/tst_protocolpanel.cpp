@@ -48,12 +48,10 @@ private:
     ProtocolPanel &panel() { return *m_panel; }
     SortGrid &grid() { return *m_panel->grid; }
 
-    // One finish as the race clock records it.
+    // One finish as the main window records it, with the next start number of the list.
     void finish(const QString &time, const QString &country)
     {
-        panel().setLastResultRow(panel().lastResultRow() + 1);
-        panel().addResultRow(time, country);
-        grid().setFixedCols(1);
+        panel().recordFinish(time, country, m_startNumbers.isEmpty() ? QString() : m_startNumbers.takeFirst());
     }
 
     QStringList row(int row)
@@ -91,15 +89,14 @@ private Q_SLOTS:
         panel().setAutosaveFolder(m_dir->path());
         panel().setWorkbookFolder(m_dir->filePath(QStringLiteral("books")));
         panel().setCountryCodes({QStringLiteral("GER"), QStringLiteral("AUT"), QStringLiteral("SUI")});
-        panel().takeNextStartNumber = [this] {
-            return m_startNumbers.isEmpty() ? QString() : m_startNumbers.takeFirst();
-        };
-        panel().askYesNo = [this](const QString &question) {
-            m_questions.append(question);
-            return m_answer;
-        };
-        panel().showError = [this](const QString &message) { m_errors.append(message); };
-        panel().OnAutosaveStateChanged = [this](ProtocolPanel *) { ++m_autosaveEvents; };
+        connect(&panel(), &ProtocolPanel::clearRequested, this, [this] {
+            m_questions.append(ProtocolPanel::ClearQuestion);
+            if (m_answer == 6)
+                panel().clearProtocol();
+        });
+        connect(&panel(), &ProtocolPanel::errorOccurred, this,
+                [this](const QString &message) { m_errors.append(message); });
+        connect(&panel(), &ProtocolPanel::autosaveStateChanged, this, [this] { ++m_autosaveEvents; });
         panel().resize(400, 300);
         panel().initProtocolTable();
         panel().updateProtocolCommands();
@@ -197,7 +194,7 @@ private Q_SLOTS:
         finish(QStringLiteral("2"), QString());
         QVERIFY(panel().saveButton->isEnabled());
         QVERIFY(!panel().spreadsheetButton->isEnabled());
-        panel().enableExportCommands(false);
+        panel().setExportEnabled(true);
         QVERIFY(!panel().spreadsheetButton->isEnabled());
         // The program reads and writes workbooks itself: their types stay offered.
         panel().buildProtocolFileFilters(FileTypeNames());
@@ -208,11 +205,11 @@ private Q_SLOTS:
     void exportCommandsWithoutRows()
     {
         QVERIFY(!panel().pageButton->isEnabled());
-        panel().enableExportCommands(false);
+        panel().setExportEnabled(true);
         QVERIFY(panel().pageButton->isEnabled());
         QVERIFY(panel().spreadsheetButton->isEnabled());
         QVERIFY(!panel().printButton->isEnabled());
-        panel().enableExportCommands(true);
+        panel().setExportEnabled(false);
         QVERIFY(!panel().pageButton->isEnabled());
         QVERIFY(!panel().spreadsheetButton->isEnabled());
     }

@@ -765,7 +765,8 @@ private Q_SLOTS:
         panel.setFileDialogs(&dialogs);
         panel.setAutosaveFolder(m_dir.path());
         QStringList errors;
-        panel.showError = [&](const QString &message) { errors.append(message); };
+        QObject::connect(&panel, &ProtocolPanel::errorOccurred, &panel,
+                         [&](const QString &message) { errors.append(message); });
         panel.initProtocolTable();
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
@@ -794,12 +795,12 @@ private Q_SLOTS:
         panel.setFileDialogs(&dialogs);
         panel.setAutosaveFolder(m_dir.path());
         QStringList errors;
-        panel.showError = [&](const QString &message) { errors.append(message); };
+        QObject::connect(&panel, &ProtocolPanel::errorOccurred, &panel,
+                         [&](const QString &message) { errors.append(message); });
         panel.initProtocolTable();
-        panel.takeNextStartNumber = [] { return QStringLiteral("7"); };
         for (int i = 1; i <= 3; ++i) {
             panel.setLastResultRow(i);
-            panel.addResultRow(QStringLiteral("9:05.1%1,00").arg(i), QStringLiteral("GER"));
+            panel.addResultRow(QStringLiteral("9:05.1%1,00").arg(i), QStringLiteral("GER"), QStringLiteral("7"));
         }
         const QStringList before{"00003", "9:05.13,00", "GER", "7", ""};
         const QString name = path(QStringLiteral("bad-time.ods"));
@@ -839,7 +840,6 @@ private Q_SLOTS:
         ProtocolPanel panel;
         panel.setShell(&shell);
         panel.initProtocolTable();
-        panel.takeNextStartNumber = [] { return QString(); };
         for (int i = 1; i <= 2; ++i) {
             panel.setLastResultRow(i);
             panel.addResultRow(QStringLiteral("1"), QString());
@@ -851,7 +851,7 @@ private Q_SLOTS:
             shell.pendingAnswer(application);
         }
         QCOMPARE(panel.spreadsheetButton->isEnabled(), application);
-        panel.enableExportCommands(false);
+        panel.setExportEnabled(true);
         QCOMPARE(panel.spreadsheetButton->isEnabled(), application);
         // The workbook types stay in the dialogs: the program reads and writes them itself.
         QCOMPARE(panel.fileFilters().openTypes.size(), 3);
@@ -866,9 +866,9 @@ private Q_SLOTS:
         panel.setShell(&shell);
         panel.setWorkbookFolder(path(QStringLiteral("books")));
         QStringList errors;
-        panel.showError = [&](const QString &message) { errors.append(message); };
+        QObject::connect(&panel, &ProtocolPanel::errorOccurred, &panel,
+                         [&](const QString &message) { errors.append(message); });
         panel.initProtocolTable();
-        panel.takeNextStartNumber = [] { return QString(); };
         for (int i = 1; i <= 2; ++i) {
             panel.setLastResultRow(i);
             panel.addResultRow(QStringLiteral("1"), QString());

@@ -13,7 +13,7 @@
 #include "protocol/ProtocolText.h"
 #include "timing/RaceClock.h"
 #include "RaceRows.h"
-#include "AutosavingHost.h"
+#include "AutosavingProtocol.h"
 
 #include "app/MainWindow.h"
 #include "protocol/ProtocolPanel.h"
@@ -46,13 +46,14 @@ int raceCore(const QString &file, int reportFd)
     // Start-up as the program does it: the title row laid out, the autosave file read
     // back into the protocol, the result counter taken from the table.
     MemoryProtocolTable table;
-    AutosavingHost::initTitles(table);
+    AutosavingProtocol::initTitles(table);
     ProtocolText::loadProtocolText(table, file);
-    AutosavingHost host(table, file);
+    AutosavingProtocol host(table, file);
     host.setLastResultRow(table.lastResultRowFromTable());
 
     ManualClock clocks;
-    RaceClock clock(host, clocks);
+    RaceClock clock(clocks);
+    host.listenTo(clock);
     clock.setLockoutInterval(0);
     clock.start();
 

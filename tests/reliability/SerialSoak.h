@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AutosavingHost.h"
+#include "AutosavingProtocol.h"
 #include "platform/ClockSource.h"
 #include "serial/SerialPort.h"
 #include "ManualClock.h"
@@ -22,11 +22,12 @@ public:
     static constexpr int Port = 3;
 
     SerialSoak(const QString &autosaveFile, int lockoutMs)
-        : host(table, autosaveFile)
-        , clock(host, clocks)
+        : protocol(table, autosaveFile)
+        , clock(clocks)
         , triggers(clock)
     {
-        AutosavingHost::initTitles(table);
+        AutosavingProtocol::initTitles(table);
+        protocol.listenTo(clock);
         port.setBackend(&backend);
         port.setPort(Port);
         port.OnCTS = [this](SerialPort *sender) { triggers.finishLineChanged(sender->modemStatus()); };
@@ -55,15 +56,15 @@ public:
     // finish did not arrive or the autosave failed.
     bool cross()
     {
-        const int before = host.lastResultRow();
+        const int before = protocol.lastResultRow();
         clocks.advance(37);
         backend.setCts(Port, true);
-        if (!waitFor([&] { return host.lastResultRow() != before; }))
+        if (!waitFor([&] { return protocol.lastResultRow() != before; }))
             return false;
         backend.setCts(Port, false);
         if (!waitFor([&] { return triggers.lastModemStatus() == 0 && !clock.locked(); }))
             return false;
-        return host.lastResultRow() == before + 1 && (host.saveEvery != 1 || host.lastSaveOk);
+        return protocol.lastResultRow() == before + 1 && (protocol.saveEvery != 1 || protocol.lastSaveOk);
     }
 
     template<typename Predicate>
@@ -82,7 +83,7 @@ public:
     SerialPort port;
     MemoryProtocolTable table;
     ManualClock clocks;
-    AutosavingHost host;
+    AutosavingProtocol protocol;
     RaceClock clock;
     SerialTriggers triggers;
 };

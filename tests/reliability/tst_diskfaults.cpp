@@ -201,7 +201,7 @@ private Q_SLOTS:
         panel.setAutosaveFolder(folder);
         panel.initProtocolTable();
         int warnings = 0;
-        panel.OnAutosaveStateChanged = [&](ProtocolPanel *) { ++warnings; };
+        QObject::connect(&panel, &ProtocolPanel::autosaveStateChanged, &panel, [&] { ++warnings; });
         const QString file = panel.autosaveFileName();
         for (int i = 0; i < 3; ++i)
             QVERIFY(finish(panel));

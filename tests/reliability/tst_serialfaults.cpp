@@ -2,7 +2,6 @@
 // out during a race, a port that vanishes between the probe and the opening, and the
 // port reopened by the settings dialog's logic while barrier events keep arriving.
 // Whatever happens, the mode shows the truth and no recorded finish is lost.
-#include "settings/SettingsDialogHost.h"
 #include "serial/SerialPort.h"
 #include "widgets/StatusLed.h"
 #include "app/MainWindow.h"
@@ -11,6 +10,7 @@
 #include "protocol/ProtocolPanel.h"
 #include "protocol/ProtocolText.h"
 #include "timing/SerialTriggers.h"
+#include "serial/SerialProbe.h"
 #include "serial/SimulatedSerialBackend.h"
 #include "grid/SortGrid.h"
 
@@ -61,7 +61,7 @@ public:
         window = std::make_unique<MainWindow>(environment);
     }
 
-    SettingsDialogHost &dialog() { return *window; }
+    RaceSession &session() { return window->session(); }
     ProtocolPanel &protocol() { return window->protocol(); }
     int results() { return window->protocol().lastResultRow(); }
 
@@ -156,9 +156,9 @@ private Q_SLOTS:
 
         // Plugged back and reopened from the settings dialog: Auto again.
         race.serial.replug(Port);
-        race.dialog().closePort();
-        QVERIFY(!race.dialog().openPort().has_value());
-        race.dialog().setModeIndicator(race.dialog().portConnected());
+        race.session().closePort();
+        QVERIFY(!race.session().openPort().has_value());
+        race.session().setAutomatic(race.session().portConnected());
         QVERIFY(race.showsAuto());
         for (int i = 0; i < 3; ++i)
             QVERIFY(race.cross());
@@ -171,7 +171,7 @@ private Q_SLOTS:
         // Present for the probe, gone when the window opens it.
         race.serial.setOpenError(Port, QStringLiteral("No such file or directory"));
         race.open();
-        QVERIFY(race.dialog().portPresenceMask() & (1u << (Port - 1)));
+        QVERIFY(::PortPresenceMask & (1u << (Port - 1)));
         QVERIFY(!race.window->comPort().connected());
         QVERIFY(race.showsHand());
 
@@ -185,15 +185,15 @@ private Q_SLOTS:
         // The settings dialog's reopening while the port is still gone: an error text,
         // Hand stays; once it is back, Auto.
         race.serial.setOpenError(Port, QStringLiteral("No such file or directory"));
-        race.dialog().closePort();
-        const std::optional<QString> error = race.dialog().openPort();
+        race.session().closePort();
+        const std::optional<QString> error = race.session().openPort();
         QVERIFY(error.has_value());
         QVERIFY(!error->isEmpty());
         QVERIFY(race.showsHand());
         race.serial.setOpenError(Port, QString());
         race.serial.setCts(Port, false);
-        QVERIFY(!race.dialog().openPort().has_value());
-        race.dialog().setModeIndicator(race.dialog().portConnected());
+        QVERIFY(!race.session().openPort().has_value());
+        race.session().setAutomatic(race.session().portConnected());
         QVERIFY(race.showsAuto());
         QVERIFY(race.cross());
         race.verifyKept(2);
@@ -220,21 +220,21 @@ private Q_SLOTS:
         for (int cycle = 0; cycle < 40; ++cycle) {
             const int before = race.results();
             race.waitFor([&] { return race.results() > before + 2; }, 2000);
-            race.dialog().closePort();
+            race.session().closePort();
             QVERIFY(race.showsHand());
             QVERIFY(!race.window->comPort().connected());
             if (cycle % 4 == 3)
                 race.serial.setOpenError(Port, QStringLiteral("Device or resource busy"));
-            const std::optional<QString> error = race.dialog().openPort();
+            const std::optional<QString> error = race.session().openPort();
             race.serial.setOpenError(Port, QString());
-            race.dialog().setModeIndicator(race.dialog().portConnected());
+            race.session().setAutomatic(race.session().portConnected());
             QCOMPARE(error.has_value(), cycle % 4 == 3);
             QCOMPARE(race.showsAuto(), race.window->comPort().connected());
             QCOMPARE(race.showsHand(), !race.window->comPort().connected());
             reopened += error ? 0 : 1;
             if (error) {
-                QVERIFY(!race.dialog().openPort().has_value());
-                race.dialog().setModeIndicator(race.dialog().portConnected());
+                QVERIFY(!race.session().openPort().has_value());
+                race.session().setAutomatic(race.session().portConnected());
                 QVERIFY(race.showsAuto());
             }
         }
@@ -242,7 +242,7 @@ private Q_SLOTS:
         barrier.join();
         race.serial.setCts(Port, false);
         QCoreApplication::processEvents();
-        race.dialog().closePort();
+        race.session().closePort();
         QVERIFY(race.showsHand());
         QVERIFY2(race.results() > 40, "the flickering barrier recorded too few finishes to mean anything");
         race.verifyKept(race.results());

@@ -25,19 +25,19 @@ private Q_SLOTS:
             QVERIFY(soak.begin());
             for (int i = 1; i <= finishes; ++i)
                 QVERIFY2(soak.cross(), qPrintable(QStringLiteral("finish %1").arg(i)));
-            QCOMPARE(soak.host.lastResultRow(), finishes);
-            QCOMPARE(soak.host.saves, finishes);
+            QCOMPARE(soak.protocol.lastResultRow(), finishes);
+            QCOMPARE(soak.protocol.saves, finishes);
             // A crossing while the lockout runs is one crossing: no second finish.
             soak.clock.setLockoutInterval(60000);
             soak.backend.setCts(SerialSoak::Port, true);
-            QVERIFY(soak.waitFor([&] { return soak.host.lastResultRow() == finishes + 1; }));
+            QVERIFY(soak.waitFor([&] { return soak.protocol.lastResultRow() == finishes + 1; }));
             for (int bounce = 0; bounce < 5; ++bounce) {
                 soak.backend.setCts(SerialSoak::Port, false);
                 QVERIFY(soak.waitFor([&] { return soak.triggers.lastModemStatus() == 0; }));
                 soak.backend.setCts(SerialSoak::Port, true);
                 QVERIFY(soak.waitFor([&] { return soak.triggers.lastModemStatus() != 0; }));
             }
-            QCOMPARE(soak.host.lastResultRow(), finishes + 1);
+            QCOMPARE(soak.protocol.lastResultRow(), finishes + 1);
             finishes += 1;
         }
 

@@ -6,7 +6,7 @@
 #include "ManualClock.h"
 #include "serial/ModemTransitions.h"
 #include "timing/RaceClock.h"
-#include "RecordingRaceClockHost.h"
+#include "RaceClockRecorder.h"
 #include "SerialTestSupport.h"
 #include "timing/SerialTriggers.h"
 #include "serial/SimulatedSerialBackend.h"
@@ -47,8 +47,8 @@ struct Rig
 {
     SimulatedSerialBackend backend;
     ManualClock clocks;
-    RecordingRaceClockHost host;
-    RaceClock clock{host, clocks};
+    RaceClock clock{clocks};
+    RaceClockRecorder recorder{clock};
     SerialTriggers triggers{clock};
     SerialPort port{nullptr, &backend};
     int handled = 0;
@@ -208,13 +208,13 @@ private Q_SLOTS:
             QVERIFY(rig.seen());
             rig.backend.setCts(PortNo, false);
         }
-        QVERIFY(processUntil([&] { return rig.host.timeTexts.size() == 1 && rig.handled == 2; }));
+        QVERIFY(processUntil([&] { return rig.recorder.timeTexts.size() == 1 && rig.handled == 2; }));
         QCOMPARE(rig.triggers.lastModemStatus(), 0u);
         QCOMPARE(rig.port.lostEvents(), 0u);
         // Nothing more comes.
         QVERIFY(rig.seen());
         QCoreApplication::processEvents();
-        QCOMPARE(rig.host.timeTexts.size(), 1);
+        QCOMPARE(rig.recorder.timeTexts.size(), 1);
         QCOMPARE(rig.handled, 2);
     }
 
@@ -246,7 +246,7 @@ private Q_SLOTS:
         QCOMPARE(rig.handled, 0);
 
         QVERIFY(processUntil([&] { return rig.handled == 4; }));
-        QCOMPARE(rig.host.timeTexts, recorded);
+        QCOMPARE(rig.recorder.timeTexts, recorded);
         QCOMPARE(rig.port.lostEvents(), 0u);
         // The lockout of the last finish began at its edge.
         QCOMPARE(rig.clock.locked(), false);

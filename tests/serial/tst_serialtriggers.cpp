@@ -1,7 +1,7 @@
 #include "serial/SerialPort.h"
 #include "ManualClock.h"
 #include "timing/RaceClock.h"
-#include "RecordingRaceClockHost.h"
+#include "RaceClockRecorder.h"
 #include "SerialTestSupport.h"
 #include "timing/SerialTriggers.h"
 #include "serial/SimulatedSerialBackend.h"
@@ -21,9 +21,9 @@ struct Rig
 {
     SimulatedSerialBackend backend;
     SerialPort port{nullptr, &backend};
-    RecordingRaceClockHost host;
     ManualClock clocks;
-    RaceClock clock{host, clocks};
+    RaceClock clock{clocks};
+    RaceClockRecorder recorder{clock};
     SerialTriggers triggers{clock};
     int handled = 0;
 
@@ -102,26 +102,27 @@ private Q_SLOTS:
         rig.startRunning();
         // Three crossings 50 ms apart: on, off, on, off, on.
         rig.lines(Cts);
-        QCOMPARE(rig.host.timeTexts.size(), 1);
+        QCOMPARE(rig.recorder.timeTexts.size(), 1);
         QVERIFY(rig.clock.locked());
         for (quint32 status : {0u, Cts, 0u, Cts}) {
             rig.clocks.advance(25);
             rig.lines(status);
             QVERIFY(rig.clock.locked());
         }
-        QCOMPARE(rig.host.timeTexts.size(), 1);
-        QCOMPARE(rig.host.timeTexts.first(), QStringLiteral("10:00.00,00"));
+        QCOMPARE(rig.recorder.timeTexts.size(), 1);
+        QCOMPARE(rig.recorder.timeTexts.first(), QStringLiteral("10:00.00,00"));
+        QCOMPARE(rig.recorder.sources.first(), FinishSource::LightBarrier);
         QCOMPARE(rig.triggers.lastModemStatus(), Cts);
         // The line is still on when the lockout ends: nothing more happens.
         rig.clock.endLockout();
         QCoreApplication::processEvents();
-        QCOMPARE(rig.host.timeTexts.size(), 1);
+        QCOMPARE(rig.recorder.timeTexts.size(), 1);
         // The next crossing counts again.
         rig.lines(0);
         rig.clocks.advance(1000);
         rig.lines(Cts);
-        QCOMPARE(rig.host.timeTexts.size(), 2);
-        QCOMPARE(rig.host.timeTexts.last(), QStringLiteral("10:00.01,10"));
+        QCOMPARE(rig.recorder.timeTexts.size(), 2);
+        QCOMPARE(rig.recorder.timeTexts.last(), QStringLiteral("10:00.01,10"));
     }
 
     void threeFinishKeysRecordThree()
@@ -134,7 +135,7 @@ private Q_SLOTS:
             rig.clock.recordFinish();
             rig.clocks.advance(50);
         }
-        QCOMPARE(rig.host.timeTexts,
+        QCOMPARE(rig.recorder.timeTexts,
                  (QStringList{"10:00.00,00", "10:00.00,05", "10:00.00,10"}));
     }
 
@@ -148,8 +149,8 @@ private Q_SLOTS:
         rig.lines(0);
         rig.lines(Cts);
         rig.clock.recordFinish();
-        QCOMPARE(rig.host.timeTexts.size(), 2);
-        QCOMPARE(rig.host.resultCount, 2);
+        QCOMPARE(rig.recorder.timeTexts.size(), 2);
+        QCOMPARE(rig.recorder.resultCount, 2);
     }
 
     void ctsAndDsrInOneNotification()
@@ -162,7 +163,7 @@ private Q_SLOTS:
         QCOMPARE(rig.handled, 2);
         QCOMPARE(rig.triggers.lastModemStatus(), Cts | Dsr);
         QVERIFY(!rig.clock.running());
-        QVERIFY(rig.host.timeTexts.isEmpty());
+        QVERIFY(rig.recorder.timeTexts.isEmpty());
         // The start line alone works.
         rig.lines(Cts);
         rig.lines(Cts | Dsr);
@@ -221,7 +222,7 @@ private Q_SLOTS:
         rig.clock.start();
         for (int i = 0; i < statuses.size(); ++i) {
             rig.lines(statuses[i]);
-            QCOMPARE(rig.host.timeTexts.size(), rows[i]);
+            QCOMPARE(rig.recorder.timeTexts.size(), rows[i]);
             QVERIFY(!rig.clock.locked());
         }
     }
@@ -246,11 +247,11 @@ private Q_SLOTS:
             rig.lines(Cts);
         rig.startRunning();
         rig.lines(trigger);
-        QCOMPARE(rig.host.timeTexts.size(), 1);
+        QCOMPARE(rig.recorder.timeTexts.size(), 1);
         QVERIFY(rig.clock.locked());
         rig.lines(trigger ^ Cts);
         rig.lines(trigger);
-        QCOMPARE(rig.host.timeTexts.size(), 1);
+        QCOMPARE(rig.recorder.timeTexts.size(), 1);
     }
 
     void finishWhileNotRunningDoesNothing()
@@ -258,9 +259,9 @@ private Q_SLOTS:
         Rig rig;
         rig.open();
         rig.lines(Cts);
-        QVERIFY(rig.host.timeTexts.isEmpty());
+        QVERIFY(rig.recorder.timeTexts.isEmpty());
         QVERIFY(!rig.clock.locked()); // the lockout only arms while the clock runs
-        QCOMPARE(rig.host.resultCount, 0);
+        QCOMPARE(rig.recorder.resultCount, 0);
     }
 
     void handModeIgnoresTriggers_data()
@@ -284,7 +285,7 @@ private Q_SLOTS:
         QVERIFY(!rig.triggers.isAuto());
         rig.triggers.finishLineChanged(Cts);
         rig.triggers.finishLineChanged(0);
-        QCOMPARE(rig.host.timeTexts.size(), rows);
+        QCOMPARE(rig.recorder.timeTexts.size(), rows);
         rig.clock.stop();
         rig.clock.reset();
         rig.triggers.startLineChanged(Dsr);
@@ -320,7 +321,7 @@ private Q_SLOTS:
         QVERIFY(processUntil([&] { return !rig.port.connected(); }));
         QVERIFY(!rig.triggers.isAuto());
         rig.triggers.finishLineChanged(Cts);
-        QVERIFY(rig.host.timeTexts.isEmpty());
+        QVERIFY(rig.recorder.timeTexts.isEmpty());
     }
 };
 

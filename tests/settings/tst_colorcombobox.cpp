@@ -1,5 +1,6 @@
 #include "settings/ColorComboBox.h"
 
+#include <QAbstractItemView>
 #include <QPainter>
 #include <QtTest>
 
@@ -40,14 +41,14 @@ private Q_SLOTS:
         QFETCH(int, index);
         QFETCH(int, changes);
         ColorComboBox combo;
-        int fired = 0;
-        combo.OnChange = [&](ColorComboBox *sender) {
-            QCOMPARE(sender, &combo);
-            ++fired;
-        };
+        QSignalSpy changed(&combo, &ColorComboBox::colorValueChanged);
+        QSignalSpy activated(&combo, &ColorComboBox::colorActivated);
         combo.setColorValue(first);
         combo.setColorValue(second);
-        QCOMPARE(fired, changes);
+        QCOMPARE(changed.count(), changes);
+        if (changes > 0)
+            QCOMPARE(changed.last().at(0).value<ColorValue>(), ColorValue(second));
+        QCOMPARE(activated.count(), 0); // only the user activates
         QCOMPARE(combo.currentIndex(), index);
         QCOMPARE(combo.colorValue(), ColorValue(second));
         QCOMPARE(combo.entryColour(combo.currentIndex()), ColorValue(second));
@@ -57,8 +58,8 @@ private Q_SLOTS:
     {
         ColorComboBox combo;
         combo.setColorValue(0x404040);
-        int fired = 0;
-        combo.OnChange = [&](ColorComboBox *) { ++fired; };
+        QSignalSpy changed(&combo, &ColorComboBox::colorValueChanged);
+        QSignalSpy activated(&combo, &ColorComboBox::colorActivated);
         combo.show();
         QVERIFY(QTest::qWaitForWindowExposed(&combo));
         QTest::keyClick(&combo, Qt::Key_Home);
@@ -67,7 +68,30 @@ private Q_SLOTS:
         QCOMPARE(combo.colorValue(), ColorValue(0x000080));
         QTest::keyClick(&combo, Qt::Key_End);
         QCOMPARE(combo.colorValue(), ColorValue(0x404040)); // the user entry kept its colour
-        QCOMPARE(fired, 3);
+        const QList<ColorValue> chosen{0x000000, 0x000080, 0x404040};
+        for (const QSignalSpy *spy : {&changed, &activated}) {
+            QCOMPARE(spy->count(), chosen.size());
+            for (int i = 0; i < chosen.size(); ++i)
+                QCOMPARE(spy->at(i).at(0).value<ColorValue>(), chosen.at(i));
+        }
+    }
+
+    // Choosing the entry already shown from the list changes nothing but is a choice.
+    void choosingTheShownEntryAgain()
+    {
+        ColorComboBox combo;
+        combo.setColorValue(0x404040);
+        combo.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&combo));
+        QSignalSpy changed(&combo, &ColorComboBox::colorValueChanged);
+        QSignalSpy activated(&combo, &ColorComboBox::colorActivated);
+        combo.showPopup();
+        QTRY_VERIFY(combo.view()->isVisible());
+        QTest::keyClick(combo.view(), Qt::Key_Return);
+        QCOMPARE(activated.count(), 1);
+        QCOMPARE(activated.at(0).at(0).value<ColorValue>(), ColorValue(0x404040));
+        QCOMPARE(changed.count(), 0);
+        QCOMPARE(combo.currentIndex(), int(ColorComboBox::UserEntry));
     }
 
     void swatchPainting()

@@ -115,18 +115,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("afterLeave");
         QTest::addColumn<bool>("keepsFocus");
         QTest::addColumn<double>("value");
+        QTest::addColumn<bool>("changed"); // valueChanged(value) once, else not at all
 
-        QTest::newRow("whole number reformatted") << 0.2 << "3" << "3,0" << false << 3.0;
-        QTest::newRow("-0 becomes 0,0") << 0.2 << "-0" << "0,0" << false << 0.0;
-        QTest::newRow("trailing separator") << 0.2 << "7," << "7,0" << false << 7.0;
-        QTest::newRow("leading separator") << 0.2 << ",5" << "0,5" << false << 0.5;
-        QTest::newRow("exponent") << 0.2 << "1e1" << "10,0" << false << 10.0;
-        QTest::newRow("two decimals rounded") << 0.2 << "0,25" << "0,3" << false << 0.3;
-        QTest::newRow("not a number restored") << 0.2 << "abc" << "0,2" << true << 0.2;
-        QTest::newRow("empty restored") << 1.5 << "" << "1,5" << true << 1.5;
-        QTest::newRow("above limit restored") << 0.2 << "12" << "0,2" << true << 0.2;
-        QTest::newRow("below limit restored") << 4.0 << "-1" << "4,0" << true << 4.0;
-        QTest::newRow("foreign separator restored") << 0.2 << "0.5" << "0,2" << true << 0.2;
+        QTest::newRow("whole number reformatted") << 0.2 << "3" << "3,0" << false << 3.0 << true;
+        QTest::newRow("-0 becomes 0,0") << 0.2 << "-0" << "0,0" << false << 0.0 << true;
+        QTest::newRow("trailing separator") << 0.2 << "7," << "7,0" << false << 7.0 << true;
+        QTest::newRow("leading separator") << 0.2 << ",5" << "0,5" << false << 0.5 << true;
+        QTest::newRow("exponent") << 0.2 << "1e1" << "10,0" << false << 10.0 << true;
+        QTest::newRow("two decimals rounded") << 0.2 << "0,25" << "0,3" << false << 0.3 << true;
+        QTest::newRow("same number retyped") << 0.2 << "0,20" << "0,2" << false << 0.2 << false;
+        QTest::newRow("not a number restored") << 0.2 << "abc" << "0,2" << true << 0.2 << false;
+        QTest::newRow("empty restored") << 1.5 << "" << "1,5" << true << 1.5 << false;
+        QTest::newRow("above limit restored") << 0.2 << "12" << "0,2" << true << 0.2 << false;
+        QTest::newRow("below limit restored") << 4.0 << "-1" << "4,0" << true << 4.0 << false;
+        QTest::newRow("foreign separator restored") << 0.2 << "0.5" << "0,2" << true << 0.2 << false;
     }
 
     void leaving()
@@ -136,12 +138,18 @@ private Q_SLOTS:
         QFETCH(QString, afterLeave);
         QFETCH(bool, keepsFocus);
         QFETCH(double, value);
+        QFETCH(bool, changed);
 
         enter(entered);
+        QSignalSpy changes(m_field, &DecimalSpinField::valueChanged);
         editor()->setText(text); // as a paste would put it there
+        QCOMPARE(changes.count(), 0); // the text is taken on leaving only
         QTest::keyClick(editor(), Qt::Key_Tab);
         QCOMPARE(editor()->text(), afterLeave);
         QCOMPARE(m_field->value(), value);
+        QCOMPARE(changes.count(), changed ? 1 : 0);
+        if (changed)
+            QCOMPARE(changes.at(0).at(0).toDouble(), value);
         if (keepsFocus) {
             QTRY_VERIFY(editor()->hasFocus());
             QCOMPARE(editor()->selectedText(), afterLeave);
@@ -150,25 +158,37 @@ private Q_SLOTS:
         }
     }
 
-    void clamping_data()
+    void setValue_data()
     {
+        QTest::addColumn<double>("start");
         QTest::addColumn<double>("set");
         QTest::addColumn<double>("value");
         QTest::addColumn<QString>("text");
-        QTest::newRow("below") << -1.0 << 0.0 << "0,0";
-        QTest::newRow("above") << 12.5 << 10.0 << "10,0";
-        QTest::newRow("inside") << 0.2 << 0.2 << "0,2";
-        QTest::newRow("negative zero") << -0.0 << 0.0 << "0,0";
+        QTest::addColumn<bool>("changed"); // valueChanged(value) once, else not at all
+        QTest::newRow("below") << 5.0 << -1.0 << 0.0 << "0,0" << true;
+        QTest::newRow("above") << 5.0 << 12.5 << 10.0 << "10,0" << true;
+        QTest::newRow("inside") << 5.0 << 0.2 << 0.2 << "0,2" << true;
+        QTest::newRow("negative zero") << 5.0 << -0.0 << 0.0 << "0,0" << true;
+        QTest::newRow("more decimals than shown") << 5.0 << 2.46 << 2.5 << "2,5" << true;
+        QTest::newRow("the same value") << 5.0 << 5.0 << 5.0 << "5,0" << false;
+        QTest::newRow("clamped to the same value") << 10.0 << 12.5 << 10.0 << "10,0" << false;
     }
 
-    void clamping()
+    void setValue()
     {
+        QFETCH(double, start);
         QFETCH(double, set);
         QFETCH(double, value);
         QFETCH(QString, text);
+        QFETCH(bool, changed);
+        m_field->setValue(start);
+        QSignalSpy changes(m_field, &DecimalSpinField::valueChanged);
         m_field->setValue(set);
         QCOMPARE(m_field->value(), value);
         QCOMPARE(m_field->text(), text);
+        QCOMPARE(changes.count(), changed ? 1 : 0);
+        if (changed)
+            QCOMPARE(changes.at(0).at(0).toDouble(), value);
     }
 
     void stepping_data()
@@ -177,11 +197,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("how"); // 0 Up key, 1 Down key, 2 up button, 3 down button
         QTest::addColumn<int>("times");
         QTest::addColumn<QString>("text");
-        QTest::newRow("up key") << 0.2 << 0 << 1 << "0,3";
-        QTest::newRow("down key at minimum") << 0.0 << 1 << 1 << "0,0";
-        QTest::newRow("up key ten times") << 0.0 << 0 << 10 << "1,0";
-        QTest::newRow("up button to maximum") << 9.9 << 2 << 2 << "10,0";
-        QTest::newRow("down button") << 0.1 << 3 << 1 << "0,0";
+        QTest::addColumn<int>("changes"); // steps that changed the value
+        QTest::newRow("up key") << 0.2 << 0 << 1 << "0,3" << 1;
+        QTest::newRow("down key at minimum") << 0.0 << 1 << 1 << "0,0" << 0;
+        QTest::newRow("up key ten times") << 0.0 << 0 << 10 << "1,0" << 10;
+        QTest::newRow("up button to maximum") << 9.9 << 2 << 2 << "10,0" << 1;
+        QTest::newRow("down button") << 0.1 << 3 << 1 << "0,0" << 1;
     }
 
     void stepping()
@@ -190,7 +211,9 @@ private Q_SLOTS:
         QFETCH(int, how);
         QFETCH(int, times);
         QFETCH(QString, text);
+        QFETCH(int, changes);
         enter(start);
+        QSignalSpy changed(m_field, &DecimalSpinField::valueChanged);
         for (int i = 0; i < times; ++i) {
             switch (how) {
             case 0: QTest::keyClick(editor(), Qt::Key_Up); break;
@@ -200,6 +223,9 @@ private Q_SLOTS:
             }
         }
         QCOMPARE(editor()->text(), text);
+        QCOMPARE(changed.count(), changes);
+        if (changes > 0)
+            QCOMPARE(changed.last().at(0).toDouble(), m_field->value());
         QVERIFY(editor()->hasFocus()); // the buttons do not take the focus
     }
 };

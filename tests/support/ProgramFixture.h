@@ -30,7 +30,7 @@ struct Program
 
     explicit Program(const MainWindowEnvironment &environment)
         : window(std::make_unique<MainWindow>(environment))
-        , cfgDialog(std::make_unique<SettingsDialog>(*window, window.get()))
+        , cfgDialog(std::make_unique<SettingsDialog>(window.get()))
         , yesNo(std::make_unique<ConfirmDialog>(window.get()))
     {
         window->setDialogs(cfgDialog.get(), yesNo.get());

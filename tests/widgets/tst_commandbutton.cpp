@@ -214,10 +214,10 @@ private Q_SLOTS:
         PressCounter filter;
         button.installEventFilter(&filter);
         int handled = 0;
-        button.OnMouseDown = [&](CommandButton *sender) {
-            QCOMPARE(sender->pressedMouseButton(), mouseButton);
+        connect(&button, &CommandButton::mousePressed, this, [&](Qt::MouseButton pressed) {
+            QCOMPARE(pressed, mouseButton);
             ++handled;
-        };
+        });
         button.show();
         QVERIFY(QTest::qWaitForWindowExposed(&button));
         sendMouse(&button, QEvent::MouseButtonPress, mouseButton);
@@ -234,7 +234,7 @@ private Q_SLOTS:
         auto *button = new CommandButton(QStringLiteral("Ja"), &dialog);
         button->setModalResult(6);
         int clicks = 0;
-        button->OnClick = [&](CommandButton *) { ++clicks; };
+        connect(button, &CommandButton::clicked, this, [&] { ++clicks; });
         QTimer::singleShot(0, &dialog, [&] {
             QVERIFY(QTest::qWaitForWindowExposed(&dialog));
             QTest::mouseClick(button, Qt::LeftButton);

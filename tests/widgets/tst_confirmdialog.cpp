@@ -61,14 +61,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("how");
         QTest::addColumn<bool>("noActive");
-        QTest::addColumn<int>("result");
-        QTest::newRow("Ja clicked") << 0 << false << 6;
-        QTest::newRow("Nein clicked") << 1 << false << 2;
-        QTest::newRow("Esc") << 2 << false << 2;
-        QTest::newRow("window closed") << 3 << false << 2;
-        QTest::newRow("Enter, Ja active") << 4 << false << 6;
-        QTest::newRow("Enter, Nein active") << 4 << true << 2;
-        QTest::newRow("Ja clicked, Nein active") << 0 << true << 6;
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("Ja clicked") << 0 << false << true;
+        QTest::newRow("Nein clicked") << 1 << false << false;
+        QTest::newRow("Esc") << 2 << false << false;
+        QTest::newRow("window closed") << 3 << false << false;
+        QTest::newRow("Enter, Ja active") << 4 << false << true;
+        QTest::newRow("Enter, Nein active") << 4 << true << false;
+        QTest::newRow("Ja clicked, Nein active") << 0 << true << true;
     }
 
     void answers()
@@ -76,7 +76,6 @@ private Q_SLOTS:
         QFETCH(int, how);
         QFETCH(bool, noActive);
         ConfirmDialog dialog;
-        dialog.questionLabel->setText(QStringLiteral("Zeitenprotokoll  löschen?"));
         if (noActive)
             dialog.setActiveControl(dialog.noButton);
         whileShown(&dialog, [&dialog, how] {
@@ -88,38 +87,41 @@ private Q_SLOTS:
             case 4: QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); break;
             }
         });
-        QTEST(dialog.showModal(), "result");
+        QTEST(dialog.ask(QStringLiteral("Zeitenprotokoll  löschen?")), "yes");
     }
 
     void captionsAndActiveButtonStay()
     {
         ConfirmDialog dialog;
-        // The reset question: its own captions, "Abbrechen" active.
-        dialog.setButtonCaptions(QStringLiteral("OK"), QStringLiteral("Abbrechen"));
-        dialog.setActiveControl(dialog.noButton);
-        QString shownYes, shownNo;
+        // The reset question: its own captions, "Abbrechen" focused, so Enter says no.
+        QString shownQuestion, shownYes, shownNo;
+        QWidget *active = nullptr;
         whileShown(&dialog, [&] {
+            shownQuestion = dialog.questionLabel->text();
             shownYes = dialog.yesButton->text();
             shownNo = dialog.noButton->text();
-            QTest::mouseClick(dialog.yesButton, Qt::LeftButton);
+            active = QApplication::focusWidget();
+            QTest::keyClick(active, Qt::Key_Return);
         });
-        QCOMPARE(dialog.showModal(), 6);
+        QVERIFY(!dialog.ask(QStringLiteral("Protokoll wird gelöscht!"), QStringLiteral("OK"),
+                            QStringLiteral("Abbrechen")));
+        QCOMPARE(shownQuestion, QStringLiteral("Protokoll wird gelöscht!"));
         QCOMPARE(shownYes, QStringLiteral("OK"));
         QCOMPARE(shownNo, QStringLiteral("Abbrechen"));
-        dialog.setButtonCaptions(ConfirmDialog::YesCaption, ConfirmDialog::NoCaption);
+        QCOMPARE(active, dialog.noButton);
+        // The captions are put back at once.
         QCOMPARE(dialog.yesButton->text(), QStringLiteral("Ja"));
         QCOMPARE(dialog.noButton->text(), QStringLiteral("Nein"));
 
-        // The next caller sets nothing: the button last used stays active.
-        QWidget *active = nullptr;
+        // The next caller sets nothing: the focus stays on the "no" button.
         whileShown(&dialog, [&] {
             active = QApplication::focusWidget();
             QTest::keyClick(active, Qt::Key_Return);
         });
-        QCOMPARE(dialog.showModal(), 6);
-        QCOMPARE(active, dialog.yesButton);
-        dialog.setActiveControl(dialog.noButton);
-        QCOMPARE(dialog.activeControl(), dialog.noButton);
+        QVERIFY(!dialog.ask(QStringLiteral("Wollen Sie Tivano wirklich beenden? ")));
+        QCOMPARE(active, dialog.noButton);
+        dialog.setActiveControl(dialog.yesButton);
+        QCOMPARE(dialog.activeControl(), dialog.yesButton);
     }
 
     void longQuestionIsClipped()
@@ -141,7 +143,7 @@ private Q_SLOTS:
         ConfirmDialog dialog(&mainWindow);
         QPoint centre;
         whileShown(&dialog, [&] { centre = dialog.geometry().center(); });
-        dialog.showModal();
+        dialog.ask(QStringLiteral("?"));
         const QPoint expected = mainWindow.geometry().center();
         QVERIFY2((centre - expected).manhattanLength() <= 4,
                  qPrintable(QStringLiteral("%1,%2").arg(centre.x()).arg(centre.y())));

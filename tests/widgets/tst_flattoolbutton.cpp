@@ -56,7 +56,7 @@ private Q_SLOTS:
         button.setGlyph(glyph());
         button.resize(button.sizeHint());
         int clicks = 0;
-        button.OnClick = [&](FlatToolButton *) { ++clicks; };
+        connect(&button, &FlatToolButton::clicked, this, [&] { ++clicks; });
         button.setEnabled(enabled);
         button.show();
         QVERIFY(QTest::qWaitForWindowExposed(&button));

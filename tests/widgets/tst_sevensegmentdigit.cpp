@@ -151,13 +151,9 @@ private Q_SLOTS:
         QFETCH(int, value);
         SevenSegmentDigit digit;
         digit.setValue(start);
-        int overflows = 0;
-        digit.OnOverflow = [&](SevenSegmentDigit *sender) {
-            QCOMPARE(sender, &digit);
-            ++overflows;
-        };
+        QSignalSpy overflows(&digit, &SevenSegmentDigit::overflowed);
         digit.setValue(value);
-        QCOMPARE(overflows, 1);
+        QCOMPARE(overflows.count(), 1);
         QCOMPARE(digit.value(), 0);
         QCOMPARE(digit.valueBinary(), quint8(0x7D));
     }

@@ -3,7 +3,6 @@
 #include "widgets/CommandButton.h"
 #include "settings/SettingsDialog.h"
 #include "widgets/ConfirmDialog.h"
-#include "FakeCfgHost.h"
 #include "widgets/FlatToolButton.h"
 
 #include <QApplication>
@@ -49,19 +48,28 @@ int main(int argc, char *argv[])
     layout->addWidget(help);
     mainWindow.show();
 
-    FakeCfgHost host;
-    host.mask = arguments.contains(QStringLiteral("acm")) ? (13u << 16 | 1u | 1u << 12) : (3u << 16 | 1u | 4u);
-    host.port = arguments.contains(QStringLiteral("acm")) ? 13 : 1;
-    SettingsDialog dialog(host, &mainWindow);
+    const bool acm = arguments.contains(QStringLiteral("acm"));
+    SettingsDialog dialog(&mainWindow);
+    dialog.setPortPresenceMask(acm ? (13u << 16 | 1u | 1u << 12) : (3u << 16 | 1u | 4u));
+    Settings settings;
+    settings.port = acm ? 13 : 1;
+    QTextStream out(stdout);
+    QObject::connect(&dialog, &SettingsDialog::precisionPreviewed, &dialog,
+                     [&out](int precision) { out << "precision previewed " << precision << Qt::endl; });
     ConfirmDialog yesNo(&mainWindow);
 
     QTimer::singleShot(200, &mainWindow, [&] {
         if (what == QLatin1String("yesno")) {
-            yesNo.questionLabel->setText(QStringLiteral("Wollen Sie Tivano wirklich beenden? "));
-            yesNo.showModal();
+            yesNo.ask(QStringLiteral("Wollen Sie Tivano wirklich beenden? "));
         } else if (what == QLatin1String("cfg")) {
-            dialog.execute();
-            QTextStream(stdout) << host.log.join(QLatin1Char('\n')) << Qt::endl;
+            if (const std::optional<Settings> edited = dialog.edit(settings))
+                out << "OK: precision " << edited->precision << ", port " << edited->port << ", Alg "
+                    << edited->polarity << ", wait " << edited->lockoutMs << " ms, finish key \""
+                    << edited->finishCaption() << "\", colours " << Qt::hex << edited->backgroundColor
+                    << ' ' << edited->runningColor << ' ' << edited->dimColor << ' ' << edited->finishColor
+                    << Qt::endl;
+            else
+                out << "Cancel" << Qt::endl;
         } else {
             return;
         }

@@ -6,13 +6,15 @@
 #include "timing/RaceClock.h"
 #include "RaceRows.h"
 
+#include <QObject>
+
 // The window's side of a finish, over an in-memory protocol: the row goes in as the
 // protocol panel puts it (number, time, country code, start number; the row emptied
 // first) and the autosave is the program's text writer through its atomic writer.
-class AutosavingHost final : public RaceClockHost
+class AutosavingProtocol final : public QObject
 {
 public:
-    AutosavingHost(MemoryProtocolTable &table, QString file)
+    AutosavingProtocol(MemoryProtocolTable &table, QString file)
         : m_table(table)
         , m_file(std::move(file))
     {
@@ -31,37 +33,33 @@ public:
             table.setCells(c, 0, titles.at(c));
     }
 
-    void showTime(DisplayRow, qint32) override {}
-    QString currentCountryCode() const override { return RaceRows::countryCode(m_resultCount); }
-    void addResultRow(const QString &timeText, const QString &countryCode) override
+    // Takes every finish `clock` records.
+    void listenTo(RaceClock &clock)
     {
+        connect(&clock, &RaceClock::finishRecorded, this,
+                [this](qint32, const QString &timeText, FinishSource) { recordFinish(timeText); });
+    }
+
+    qint32 lastResultRow() const { return m_resultCount; }
+    void setLastResultRow(qint32 value) { m_resultCount = value; }
+
+private:
+    void recordFinish(const QString &timeText)
+    {
+        ++m_resultCount;
         if (m_table.rowCount() <= m_resultCount)
             m_table.setRowCount(m_resultCount + 1);
         m_table.clearRow(m_resultCount);
         m_table.setCells(0, m_resultCount, RaceRows::number(m_resultCount));
         m_table.setCells(1, m_resultCount, timeText);
-        m_table.setCells(2, m_resultCount, countryCode);
+        m_table.setCells(2, m_resultCount, RaceRows::countryCode(m_resultCount));
         m_table.setCells(3, m_resultCount, RaceRows::startNumber(m_resultCount));
-    }
-    void showResultRow(int) override {}
-    void saveAutosave() override
-    {
         if (m_resultCount % saveEvery != 0)
             return;
         lastSaveOk = ProtocolText::saveProtocolText(m_table, m_file);
         ++saves;
     }
-    void enableExportCommands(bool) override {}
-    void clearProtocol() override {}
-    void layoutProtocolColumns() override {}
-    void updateProtocolCommands() override {}
-    int askYesNo(const QString &, const QString &, const QString &) override { return 2; }
-    void focusControl(FocusTarget) override {}
-    qint32 lastResultRow() const override { return m_resultCount; }
-    void setLastResultRow(qint32 value) override { m_resultCount = value; }
-    void commandStatesChanged() override {}
 
-private:
     MemoryProtocolTable &m_table;
     QString m_file;
     qint32 m_resultCount = 0;
