@@ -125,6 +125,7 @@ int main(int argc, char **argv)
     benchSort(ssNormal, "ssNormal", 3);
     benchSort(ssNumericExtended, "ssNumericExtended", 3);
     benchSort(ssNormal, "ssNormal", 0);
+    benchSort(ssNumeric, "ssNumeric", 0);
 
     const double small = paintMs(100);
     const double large = paintMs(Rows);

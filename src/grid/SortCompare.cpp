@@ -24,7 +24,7 @@ bool isDigit(QChar ch)
 }
 
 // Reads a run of decimal digits at pos; false when there is none.
-bool scanNumber(const QString &s, qsizetype &pos, int &value, int &digits)
+bool scanNumber(QStringView s, qsizetype &pos, int &value, int &digits)
 {
     value = 0;
     digits = 0;
@@ -44,7 +44,7 @@ void skipBlanks(QStringView s, qsizetype &pos)
         ++pos;
 }
 
-bool scanChar(const QString &s, qsizetype &pos, QChar ch)
+bool scanChar(QStringView s, qsizetype &pos, QChar ch)
 {
     skipBlanks(s, pos);
     if (pos < s.size() && s.at(pos) == ch) {
@@ -96,7 +96,7 @@ DateOrder dateOrderOf(const QLocale &locale)
     return order;
 }
 
-bool scanTime(const QString &s, qsizetype &pos, const QLocale &locale, double &value)
+bool scanTime(QStringView s, qsizetype &pos, const QLocale &locale, double &value)
 {
     int hour = 0, minute = 0, second = 0, msec = 0, digits = 0;
     skipBlanks(s, pos);
@@ -124,7 +124,7 @@ bool scanTime(const QString &s, qsizetype &pos, const QLocale &locale, double &v
     return true;
 }
 
-bool scanDate(const QString &s, qsizetype &pos, const QLocale &locale, double &value)
+bool scanDate(QStringView s, qsizetype &pos, const QLocale &locale, double &value)
 {
     const DateOrder order = dateOrderOf(locale);
     int n[3] = {0, 0, 0};
@@ -240,40 +240,39 @@ QString lowerCaseAZ(const QString &text)
     return result;
 }
 
-int compareNumericExtended(const QString &a, const QString &b)
+int compareNumericExtended(QStringView a, QStringView b)
 {
     if (a.isEmpty() || b.isEmpty())
         return -1;
+    // The differing parts: the characters at the positions where the texts differ
+    // or hold a digit; when the last common position is one of them, the rest of
+    // each text from there on. Collected in one pass into buffers that hold them
+    // whole, since this runs for every comparison of a sort.
     const qsizetype n = std::min(a.size(), b.size());
-    QVarLengthArray<char16_t, 64> ra;
-    QVarLengthArray<char16_t, 64> rb;
-    for (qsizetype p = 0; p < n; ++p) {
-        const QChar ca = a.at(p);
-        const QChar cb = b.at(p);
-        if (ca == cb && !isDigit(ca))
+    const char16_t *pa = a.utf16();
+    const char16_t *pb = b.utf16();
+    QVarLengthArray<char16_t, 64> ra(a.size());
+    QVarLengthArray<char16_t, 64> rb(b.size());
+    qsizetype la = 0;
+    qsizetype lb = 0;
+    for (qsizetype p = 0; p < n - 1; ++p) {
+        if (pa[p] == pb[p] && !isDigit(QChar(pa[p])))
             continue;
-        if (p == n - 1) {
-            ra.append(reinterpret_cast<const char16_t *>(a.constData()) + p, a.size() - p);
-            rb.append(reinterpret_cast<const char16_t *>(b.constData()) + p, b.size() - p);
-        } else {
-            ra.append(ca.unicode());
-            rb.append(cb.unicode());
-        }
+        ra[la++] = pa[p];
+        rb[lb++] = pb[p];
     }
-    // Trailing trim, judged on fixed copies, applied to the working texts' ends.
-    const QVarLengthArray<char16_t, 64> fa = ra;
-    const QVarLengthArray<char16_t, 64> fb = rb;
-    const qsizetype m = std::min(fa.size(), fb.size());
-    for (qsizetype k = 0; k < m; ++k) {
-        const char16_t ca = fa[fa.size() - 1 - k];
-        const char16_t cb = fb[fb.size() - 1 - k];
-        if (ca == cb && !isDigit(QChar(ca))) {
-            ra.removeLast();
-            rb.removeLast();
-        }
+    if (pa[n - 1] != pb[n - 1] || isDigit(QChar(pa[n - 1]))) {
+        la = std::copy(pa + n - 1, pa + a.size(), ra.data() + la) - ra.data();
+        lb = std::copy(pb + n - 1, pb + b.size(), rb.data() + lb) - rb.data();
     }
-    const QStringView va(ra.constData(), ra.size());
-    const QStringView vb(rb.constData(), rb.size());
+    // Every position, counted from the ends of the parts as collected, where both
+    // hold the same non-digit shortens both parts by one at their ends.
+    qsizetype trim = 0;
+    for (qsizetype k = 1; k <= std::min(la, lb); ++k)
+        if (ra[la - k] == rb[lb - k] && !isDigit(QChar(ra[la - k])))
+            ++trim;
+    const QStringView va(ra.constData(), la - trim);
+    const QStringView vb(rb.constData(), lb - trim);
     if (va == vb)
         return 0;
     int ia = 0;
@@ -310,9 +309,9 @@ bool tryStrToInt(QStringView text, int &value)
     return true;
 }
 
-bool tryStrToFloat(const QString &text, const QLocale &locale, double &value)
+bool tryStrToFloat(QStringView text, const QLocale &locale, double &value)
 {
-    const QString s = text.trimmed();
+    const QStringView s = text.trimmed();
     if (s.isEmpty())
         return false;
     const QChar dec = decimalSeparator(locale);
@@ -359,7 +358,7 @@ bool tryStrToFloat(const QString &text, const QLocale &locale, double &value)
     return true;
 }
 
-bool tryStrToTime(const QString &text, const QLocale &locale, double &value)
+bool tryStrToTime(QStringView text, const QLocale &locale, double &value)
 {
     qsizetype pos = 0;
     double v = 0;
@@ -372,7 +371,7 @@ bool tryStrToTime(const QString &text, const QLocale &locale, double &value)
     return true;
 }
 
-bool tryStrToDateTime(const QString &text, const QLocale &locale, double &value)
+bool tryStrToDateTime(QStringView text, const QLocale &locale, double &value)
 {
     qsizetype pos = 0;
     double date = 0;

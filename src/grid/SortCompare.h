@@ -20,22 +20,22 @@ QString lowerCaseAZ(const QString &text);
 // The mixed text-and-number comparison: texts that differ only in equal
 // non-digit characters compare by their differing parts, numbers by value.
 // Any comparison with an empty text gives -1.
-int compareNumericExtended(const QString &a, const QString &b);
+int compareNumericExtended(QStringView a, QStringView b);
 
 // A whole text as a 32-bit integer: optional leading blanks and a sign, digits.
 bool tryStrToInt(QStringView text, int &value);
 
 // A floating-point number in the locale's format (its decimal separator, no
 // group separators), blanks around it allowed.
-bool tryStrToFloat(const QString &text, const QLocale &locale, double &value);
+bool tryStrToFloat(QStringView text, const QLocale &locale, double &value);
 
 // A time of day: hours, optionally ":" minutes, ":" seconds and a fraction after
 // the locale's decimal separator. The value is the fraction of a day.
-bool tryStrToTime(const QString &text, const QLocale &locale, double &value);
+bool tryStrToTime(QStringView text, const QLocale &locale, double &value);
 
 // A date in the locale's short date order (day.month[.year] in German),
 // optionally followed by a time of day, or a time of day alone. The value counts
 // days from 30 December 1899 with the time as fraction.
-bool tryStrToDateTime(const QString &text, const QLocale &locale, double &value);
+bool tryStrToDateTime(QStringView text, const QLocale &locale, double &value);
 
 } // namespace sortCompare

@@ -248,13 +248,8 @@ void SortGrid::sortByColumn(int col)
         const int keyCol = keys[size_t(k)];
         m_sortedList.clear();
         m_sortedList.reserve(rows);
-        for (int i = 1; i < rows; ++i) {
-            SortedListEntry entry;
-            entry.key = cells(keyCol, order[size_t(i)]);
-            entry.row = i;
-            entry.options = m_sortOptions.get();
-            m_sortedList.add(std::move(entry));
-        }
+        for (int i = 1; i < rows; ++i)
+            m_sortedList.add(i, cellView(keyCol, order[size_t(i)]));
         if (OnGetSortStyle) {
             SortStyle style = m_sortOptions->sortStyle();
             OnGetSortStyle(this, keyCol, style);
@@ -262,33 +257,10 @@ void SortGrid::sortByColumn(int col)
         } else if (m_sortOptions->sortStyle() == ssAutomatic) {
             m_sortOptions->setSortStyle(detectSortStyle(keyCol));
         }
-        const SortStyle style = m_sortOptions->sortStyle();
-        const bool lower = !m_sortOptions->sortCaseSensitive();
-        for (SortedListEntry &e : m_sortedList.entries()) {
-            if (lower)
-                e.key = SortCompare::lowerCaseAZ(e.key);
-            switch (style) {
-            case ssNumeric:
-                e.valid = SortCompare::tryStrToFloat(e.key, locale, e.value);
-                break;
-            case ssDateTime:
-                e.valid = SortCompare::tryStrToDateTime(e.key, locale, e.value);
-                break;
-            case ssTime:
-                e.valid = SortCompare::tryStrToTime(e.key, locale, e.value);
-                break;
-            default:
-                break;
-            }
-        }
-        std::vector<SortedListEntry> &entries = m_sortedList.entries();
-        std::stable_sort(entries.begin(), entries.end(),
-                         [this](const SortedListEntry &a, const SortedListEntry &b) {
-                             return compareEntries(a, b) < 0;
-                         });
+        m_sortedList.sort(*m_sortOptions, locale);
         std::vector<int> sorted(static_cast<size_t>(rows));
-        for (int n = 0; n < int(entries.size()); ++n)
-            sorted[size_t(n) + 1] = order[size_t(entries[size_t(n)].row)];
+        for (int n = 0; n < m_sortedList.count(); ++n)
+            sorted[size_t(n) + 1] = order[size_t(m_sortedList.row(n))];
         order = std::move(sorted);
         if (k == 0) {
             const std::vector<int> sources(order.begin() + 1, order.end());
@@ -313,40 +285,6 @@ void SortGrid::sortByColumn(int col)
     if (OnEndSort)
         OnEndSort(this, keys.front());
     endUpdate();
-}
-
-int SortGrid::compareEntries(const SortedListEntry &a, const SortedListEntry &b) const
-{
-    int result = 0;
-    switch (m_sortOptions->sortStyle()) {
-    case ssNumeric:
-    case ssDateTime:
-    case ssTime:
-        if (a.valid && b.valid)
-            result = a.value < b.value ? -1 : (a.value > b.value ? 1 : 0);
-        else
-            result = SortCompare::compareOrdinal(a.key, b.key);
-        break;
-    case ssNumericExtended:
-        // Empty keys come first and equal each other so that the order stays total.
-        if (a.key.isEmpty() || b.key.isEmpty())
-            result = a.key.isEmpty() == b.key.isEmpty() ? 0 : (a.key.isEmpty() ? -1 : 1);
-        else
-            result = SortCompare::compareNumericExtended(a.key, b.key);
-        break;
-    case ssCustom:
-        if (const SortCompareFunction &compare = m_sortOptions->sortCompare())
-            result = compare(a.key, b.key);
-        else
-            result = SortCompare::compareOrdinal(a.key, b.key);
-        result = (result > 0) - (result < 0);
-        break;
-    default:
-        result = SortCompare::compareOrdinal(a.key, b.key);
-    }
-    if (result == 0)
-        return a.row < b.row ? -1 : (a.row > b.row ? 1 : 0);
-    return m_sortOptions->sortDirection() == sdDescending ? -result : result;
 }
 
 SortStyle SortGrid::detectSortStyle(int col) const

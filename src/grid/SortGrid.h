@@ -174,7 +174,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    int compareEntries(const SortedListEntry &a, const SortedListEntry &b) const;
     SortStyle detectSortStyle(int col) const;
     void fitLastColumn();
     void updateProportionalScrollBars();

@@ -1,5 +1,8 @@
+#include "SortReference.h"
+
 #include "grid/SortCompare.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 using namespace SortCompare;
@@ -13,6 +16,8 @@ private Q_SLOTS:
     void ordinal();
     void numericExtended_data();
     void numericExtended();
+    void numericExtendedMatchesReference_data();
+    void numericExtendedMatchesReference();
     void lowerCase_data();
     void lowerCase();
     void strToInt_data();
@@ -78,6 +83,40 @@ void TestSortCompare::numericExtended()
     QFETCH(QString, b);
     QFETCH(int, expected);
     QCOMPARE(compareNumericExtended(a, b), expected);
+}
+
+void TestSortCompare::numericExtendedMatchesReference_data()
+{
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("hand-picked")
+        << QStringList{"Lauf 9", "Lauf 10", "Lauf 100", "lauf 9a", "9", "10", "01", "1", "+1", "-1", " 1", "1 ",
+                       "", "abc", "ab", "abcd", "A2x", "A11x", "7km", "12km", "12 km", "R12x3km", "R1x30km",
+                       "1:02,3", "1:2,30", "12.03.2024", "1.3.24", "x1y2z3", "x12y2z3", "2147483647",
+                       "2147483648", "-2147483648", "99999999999", QString::fromUtf8("Ä1"), QString::fromUtf8("ä1"),
+                       QString::fromUtf8("€2"), QString::fromUtf8("ł3"), QString::fromUtf8("ő3"),
+                       QString(70, QLatin1Char('a')) + "5", QString(70, QLatin1Char('a')) + "12",
+                       QString(80, QLatin1Char('7')), QString(80, QLatin1Char('7')) + "x"};
+    // Short texts over a few letters, digits, signs and blanks: every kind of
+    // alignment of equal and differing characters and digit runs.
+    const QString alphabet = QStringLiteral("ab019 -+x");
+    QRandomGenerator random(4711);
+    QStringList generated;
+    for (int i = 0; i < 300; ++i) {
+        QString text;
+        for (int length = random.bounded(9); length > 0; --length)
+            text += alphabet.at(random.bounded(int(alphabet.size())));
+        generated << text;
+    }
+    QTest::newRow("generated") << generated;
+}
+
+void TestSortCompare::numericExtendedMatchesReference()
+{
+    QFETCH(QStringList, texts);
+    for (const QString &a : std::as_const(texts))
+        for (const QString &b : std::as_const(texts))
+            if (compareNumericExtended(a, b) != referenceNumericExtended(a, b))
+                QFAIL(qPrintable(QStringLiteral("\"%1\" against \"%2\"").arg(a, b)));
 }
 
 void TestSortCompare::lowerCase_data()

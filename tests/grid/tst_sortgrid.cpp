@@ -1,9 +1,12 @@
 #include "GridTestHelpers.h"
+#include "SortReference.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 Q_DECLARE_METATYPE(SortStyle)
 Q_DECLARE_METATYPE(SortDirection)
+Q_DECLARE_METATYPE(SortCompareFunction)
 
 // Sorting of the sortable grid: styles, keys, direction, the tie-break by row
 // position, style detection and the selection that follows its rows.
@@ -17,6 +20,8 @@ private Q_SLOTS:
     void stableOrder();
     void styles_data();
     void styles();
+    void orderMatchesReference_data();
+    void orderMatchesReference();
     void automaticDetection_data();
     void automaticDetection();
     void caseInsensitiveKeepsUmlautBytes();
@@ -99,6 +104,108 @@ void TestSortGrid::styles()
     if (style == ssNumericExtended && keys.contains(QString()))
         return; // equal empty keys keep their row order, so the reverse differs
     QCOMPARE(dataColumn(grid, 0), expected);
+}
+
+namespace {
+
+// Texts of every kind the columns hold, drawn with a fixed seed: numbers with and
+// without sign, decimal comma and leading zeros, times, dates, text with numbers
+// inside, case variants, umlauts, characters outside the code page, blanks, empties.
+QStringList mixedKeys(int count)
+{
+    const QStringList patterns{"", "%1", "-%1,%2", "00%1", "%1:%2:%3,%4", "%1.%2.%3", "%1.%2.%3 %4:%5",
+                               "Lauf %1", "lauf %1a", "R%1x%2km", "ABC%1", "abc%1", "Ärger %1", "ärger %1",
+                               "Łódź", "Œuvre€", " %1", " %1 ", "+%1E%2", "DNF"};
+    QRandomGenerator random(20240301);
+    QStringList keys;
+    for (int i = 0; i < count; ++i) {
+        QString key = patterns.at(random.bounded(int(patterns.size())));
+        while (key.contains(QLatin1Char('%')))
+            key = key.arg(random.bounded(3) == 0 ? random.bounded(2100) : random.bounded(60));
+        keys << key;
+    }
+    return keys;
+}
+
+QStringList tags(const QList<int> &order)
+{
+    QStringList result;
+    for (int i : order)
+        result << QString::number(i);
+    return result;
+}
+
+} // namespace
+
+void TestSortGrid::orderMatchesReference_data()
+{
+    QTest::addColumn<SortStyle>("style");
+    QTest::addColumn<SortCompareFunction>("custom");
+    QTest::addColumn<bool>("caseSensitive");
+    QTest::addColumn<QStringList>("keys");
+    const SortCompareFunction byLength = [](const QString &a, const QString &b) {
+        return int(a.size()) - int(b.size());
+    };
+    const struct
+    {
+        const char *name;
+        SortStyle style;
+        SortCompareFunction custom;
+    } styles[] = {{"normal", ssNormal, {}},
+                  {"numeric", ssNumeric, {}},
+                  {"numeric extended", ssNumericExtended, {}},
+                  {"date and time", ssDateTime, {}},
+                  {"time", ssTime, {}},
+                  {"custom by length", ssCustom, byLength},
+                  {"custom without comparison", ssCustom, {}}};
+    const QStringList handPicked{"Lauf 10", "lauf 9", "", "Lauf 9", "LAUF 10", "Lauf", "-1,5", "-1,50", "10", "9",
+                                 "", "8,5", "1:02:03,5", "1:2:3", "01.03.2024", "1.3.24 12:00", "1.3.2024", "6:00",
+                                 "01", "1", "+1", " 1", "1 ", "7km", "12km", "A2x", "A11x", "Xa", "xa",
+                                 QString::fromUtf8("ä"), QString::fromUtf8("Ä"), QString::fromUtf8("€"),
+                                 QString::fromUtf8("ł"), QString::fromUtf8("ő"), "abd", "abc", "ABC", "ab", "abc1",
+                                 "99999999999", "2147483648", "-2147483648", "1e3", "1,5E3", ",", "DNF", "dnf"};
+    const QStringList generated = mixedKeys(400);
+    for (const auto &[name, style, custom] : styles) {
+        for (const bool caseSensitive : {false, true}) {
+            const char *suffix = caseSensitive ? ", case sensitive" : "";
+            QTest::addRow("%s, hand-picked%s", name, suffix) << style << custom << caseSensitive << handPicked;
+            QTest::addRow("%s, generated%s", name, suffix) << style << custom << caseSensitive << generated;
+        }
+    }
+}
+
+void TestSortGrid::orderMatchesReference()
+{
+    QFETCH(SortStyle, style);
+    QFETCH(SortCompareFunction, custom);
+    QFETCH(bool, caseSensitive);
+    QFETCH(QStringList, keys);
+    for (const SortDirection direction : {sdAscending, sdDescending}) {
+        SortGrid grid;
+        grid.setColCount(2);
+        QList<QStringList> rows{{"Key", "Tag"}};
+        for (int i = 0; i < keys.size(); ++i)
+            rows << QStringList{keys.at(i), QString::number(i)};
+        fillGrid(grid, rows);
+        grid.sortOptions()->setSortStyle(style);
+        grid.sortOptions()->setSortCaseSensitive(caseSensitive);
+        grid.sortOptions()->setSortDirection(direction);
+        grid.sortOptions()->setSortCompare(custom);
+        grid.sortByColumn(0);
+        QCOMPARE(dataColumn(grid, 1), tags(referenceOrder(keys, style, direction, caseSensitive, custom)));
+
+        // Sorted once more the other way round, starting from the sorted rows.
+        const QStringList sortedKeys = dataColumn(grid, 0);
+        const QStringList sortedTags = dataColumn(grid, 1);
+        const SortDirection reverse = direction == sdAscending ? sdDescending : sdAscending;
+        grid.sortOptions()->setSortDirection(reverse);
+        grid.sortOptions()->setSortCompare(custom); // the grid dropped it after the first sort
+        grid.sortByColumn(0);
+        QStringList expected;
+        for (int i : referenceOrder(sortedKeys, style, reverse, caseSensitive, custom))
+            expected << sortedTags.at(i);
+        QCOMPARE(dataColumn(grid, 1), expected);
+    }
 }
 
 void TestSortGrid::automaticDetection_data()
