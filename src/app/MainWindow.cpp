@@ -292,11 +292,10 @@ void MainWindow::createSerialPort(SerialBackend *backend)
     port.setReadBufSize(64);
     // Barrier events carry the time of the edge, read from the race clock's clocks.
     port.setClockSource(&m_clocks);
-    port.OnCTS = [this](SerialPort *) { finishLineChanged(); };
-    port.OnDSR = [this](SerialPort *) { startLineChanged(); };
-    port.OnOpen = [this](SerialPort *) { portOpened(); };
-    port.OnClose = [this](SerialPort *) { portClosed(); };
-    port.OnOverflow = [this](SerialPort *sender) { setModeIndicator(sender->connected()); };
+    m_triggers->listenTo(port);
+    connect(&port, &SerialPort::opened, this, &MainWindow::portOpened);
+    connect(&port, &SerialPort::closed, this, &MainWindow::portClosed);
+    connect(&port, &SerialPort::eventsLost, this, [this] { setModeIndicator(m_comPort->connected()); });
 }
 
 void MainWindow::setUp()
@@ -476,16 +475,6 @@ void MainWindow::exitProgram()
 void MainWindow::openMakerWebSite()
 {
     QDesktopServices::openUrl(QUrl(MakerInfo::webAddress()));
-}
-
-void MainWindow::finishLineChanged()
-{
-    m_triggers->finishLineChanged(m_comPort->modemStatus(), m_comPort->eventStamp());
-}
-
-void MainWindow::startLineChanged()
-{
-    m_triggers->startLineChanged(m_comPort->modemStatus(), m_comPort->eventStamp());
 }
 
 void MainWindow::portOpened()

@@ -94,8 +94,6 @@ private:
     // Asks through the yes/no dialog with the captions and focus it has now.
     int askQuestion(const QString &question);
 
-    void finishLineChanged();
-    void startLineChanged();
     void portOpened();
     void portClosed();
     void showBarrierStatus(const BarrierStatus &status);
