@@ -86,16 +86,16 @@ void measureStamps(QCoreApplication &app, int crossings, int apartMs, int busyMs
     port.setPort(PortNo);
     port.setEvents(eventSet(evCTS) | eventSet(evDSR));
     port.setClockSource(&stampClock);
-    port.OnCTS = [&](SerialPort *sender) {
-        const quint32 status = sender->modemStatus();
-        triggers.finishLineChanged(status, sender->eventStamp());
+    triggers.listenTo(port);
+    // After the triggers have recorded the finish.
+    QObject::connect(&port, &SerialPort::ctsChanged, &triggers, [&](quint32 status) {
         if (status & ModemLine::CtsOn) {
             handledAt.push_back(defaultClockSource().timeOfDayMs());
             if (busyMs > 0)
                 std::this_thread::sleep_for(std::chrono::milliseconds(busyMs));
         }
         handled.fetch_add(1);
-    };
+    });
     port.open();
     triggers.setAuto(true);
     clock.start();

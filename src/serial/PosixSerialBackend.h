@@ -14,9 +14,6 @@ class PosixSerialBackend final : public SerialBackend
 public:
     explicit PosixSerialBackend(const SerialDeviceMap &map = SerialDeviceMap());
 
-    const SerialDeviceMap &deviceMap() const { return m_map; }
-    void setDeviceMap(const SerialDeviceMap &map) { m_map = map; }
-
     PosixSerialDevice::WaitMode waitMode() const { return m_waitMode; }
     void setWaitMode(PosixSerialDevice::WaitMode mode) { m_waitMode = mode; }
 

@@ -44,11 +44,6 @@ public:
     void wakeWaiter() override;
     void purgeInput() override;
 
-    // How the monitor waits at the moment (it turns to Polling when the driver
-    // turns out to lack TIOCMIWAIT).
-    bool polling() const { return m_polling.load(); }
-    bool hasModemLines() const { return m_hasModemLines; }
-
 private:
     // ModemLineAccess
     bool look(ModemLook *look, SerialFailure *failure) override;
@@ -70,6 +65,7 @@ private:
     int m_wakeFd = -1;
     QString m_lockFile;
     std::atomic<quint32> m_mask{0};
+    // Set once the driver turns out to lack TIOCMIWAIT.
     std::atomic<bool> m_polling{false};
     std::atomic<bool> m_wake{false};
     bool m_forcedPolling = false;

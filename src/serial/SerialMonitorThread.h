@@ -35,7 +35,6 @@ public:
 
     // Asks the loop to end.
     void requestStop();
-    bool stopRequested() const { return m_stop.load(); }
 
     // Whether notifications are queued and not yet taken.
     bool hasPending() const;

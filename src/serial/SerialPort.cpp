@@ -74,8 +74,7 @@ void SerialPort::open()
     m_thread = std::make_unique<SerialMonitorThread>(*this, *m_device, *m_clocks,
                                             platformEventMask(m_events), ++m_generation);
     m_connected = true;
-    if (OnOpen)
-        OnOpen(this);
+    Q_EMIT opened();
 }
 
 void SerialPort::close()
@@ -90,8 +89,8 @@ void SerialPort::close()
     // waking it until it has ended.
     while (!m_thread->wait(QDeadlineTimer(1)))
         m_device->wakeWaiter();
-    // Events it queued before still run while the port is open, unless the
-    // port is closed from one of their handlers: that ends the batch.
+    // Events it queued before are still emitted while the port is open, unless
+    // the port is closed from one of their slots: that ends the batch.
     if (!m_dispatching)
         serviceDispatch();
     m_thread.reset();
@@ -99,20 +98,12 @@ void SerialPort::close()
     m_device.reset();
     m_connected = false;
     m_closing = false;
-    if (OnClose)
-        OnClose(this);
+    Q_EMIT closed();
 }
 
 quint32 SerialPort::modemStatus()
 {
-    if (!m_device)
-        return 0;
-    return m_dispatching ? m_current.modemStatus : m_device->modemStatus();
-}
-
-ClockStamp SerialPort::eventStamp() const
-{
-    return m_dispatching ? m_current.stamp : m_clocks->now();
+    return m_device ? m_device->modemStatus() : 0;
 }
 
 quint32 SerialPort::inQueCount()
@@ -132,57 +123,54 @@ void SerialPort::serviceDispatch()
     quint64 lost = 0;
     const std::vector<SerialNotification> pending = m_thread->takePending(&lost);
     const quint64 generation = m_generation;
+    // A modal loop in a slot may run a dispatch of its own; the outer one
+    // still runs when that ends.
     const bool outer = !m_dispatching;
-    const SerialNotification outerCurrent = m_current;
     m_dispatching = true;
     for (const SerialNotification &notification : pending) {
-        // A handler that closes the port drops the rest.
+        // A slot that closes the port drops the rest.
         if (!m_device || m_generation != generation)
             break;
-        m_current = notification;
-        dispatch(notification.events);
+        dispatch(notification);
     }
-    m_current = outerCurrent;
     if (outer)
         m_dispatching = false;
     if (lost != 0 && m_device && m_generation == generation) {
         m_lostEvents += lost;
-        if (OnOverflow)
-            OnOverflow(this);
+        Q_EMIT eventsLost();
     }
 }
 
-void SerialPort::dispatch(quint32 mask)
+void SerialPort::dispatch(const SerialNotification &notification)
 {
     const quint64 generation = m_generation;
-    // A handler that closes the port ends the batch.
-    const auto open = [this, generation] { return m_device && m_generation == generation; };
+    // A slot that closes the port ends the batch.
+    const auto stillOpen = [this, generation] { return m_device && m_generation == generation; };
+    const quint32 events = notification.events;
+    const quint32 status = notification.modemStatus;
+    const ClockStamp &at = notification.stamp;
 
-    if ((mask & ComEvent::RxChar) && OnRxChar)
-        OnRxChar(this, int(m_current.inQue));
-    if ((mask & ComEvent::TxEmpty) && OnTxEmpty && open())
-        OnTxEmpty(this);
-    if ((mask & ComEvent::Break) && OnBreak && open())
-        OnBreak(this);
-    if ((mask & ComEvent::Ring) && OnRing && open())
-        OnRing(this);
-    if ((mask & ComEvent::Cts) && OnCTS && open())
-        OnCTS(this);
-    if ((mask & ComEvent::Dsr) && OnDSR && open())
-        OnDSR(this);
-    if ((mask & ComEvent::RxFlag) && OnRxFlag && open())
-        OnRxFlag(this);
-    if ((mask & ComEvent::Rlsd) && OnRLSD && open())
-        OnRLSD(this);
-    if ((mask & ComEvent::Error) && OnError && open())
-        OnError(this);
+    if (events & ComEvent::RxChar)
+        Q_EMIT charactersReceived(notification.inQue, at);
+    if ((events & ComEvent::Break) && stillOpen())
+        Q_EMIT breakReceived(at);
+    if ((events & ComEvent::Ring) && stillOpen())
+        Q_EMIT ringChanged(status, at);
+    if ((events & ComEvent::Cts) && stillOpen())
+        Q_EMIT ctsChanged(status, at);
+    if ((events & ComEvent::Dsr) && stillOpen())
+        Q_EMIT dsrChanged(status, at);
+    if ((events & ComEvent::Rlsd) && stillOpen())
+        Q_EMIT rlsdChanged(status, at);
+    if ((events & ComEvent::Error) && stillOpen())
+        Q_EMIT lineErrorOccurred(at);
 }
 
 void SerialPort::monitorFailed(quint64 generation, const SerialFailure &failure)
 {
     if (!m_connected || !m_thread || m_thread->generation() != generation)
         return;
-    // Kept through Close, so its OnClose handler can tell why.
+    // Kept through Close, so a slot of closed() can tell why.
     m_lastWaitError = failure;
     close();
 }

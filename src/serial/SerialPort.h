@@ -7,7 +7,6 @@
 #include <QString>
 
 #include <exception>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -42,11 +41,11 @@ public:
 };
 
 // A serial port: opens "COM" Port, programs its line settings and reports line
-// events (modem-status changes, received characters, errors) as events on the
+// events (modem-status changes, received characters, errors) as signals on the
 // interface thread. A monitor thread waits for the events while the port is
 // open, stamps them with the time it saw them and queues them; every counted
-// change of a modem line is an event of its own, and a handler reads the
-// status word and the stamp of its event from the port.
+// change of a modem line is an event of its own, and each signal carries the
+// stamp of its event.
 class SerialPort : public QObject
 {
     Q_OBJECT
@@ -96,18 +95,15 @@ public:
     SerialLineSettings lineSettings() const;
 
     // Closes the port if open, then opens and programs it and starts the
-    // monitor thread. Throws SerialOpenError or SerialSetupError; fires OnOpen on success.
+    // monitor thread. Throws SerialOpenError or SerialSetupError; emits opened() on success.
     void open();
-    // Stops the monitor thread (a dispatch it already handed over still runs),
-    // releases the device and fires OnClose. Does nothing when not open.
+    // Stops the monitor thread (the events it already handed over are still
+    // emitted), releases the device and emits closed(). Does nothing when not open.
     void close();
     bool connected() const { return m_connected; }
 
-    // The modem-status word (ModemLine bits): in an event handler the word of
-    // that event, otherwise the lines now; 0 while closed.
+    // The modem-status word (ModemLine bits) of the lines now; 0 while closed.
     quint32 modemStatus();
-    // In an event handler, when the monitor saw the event; otherwise now.
-    ClockStamp eventStamp() const;
     // Bytes waiting in the input queue; 0 while closed.
     quint32 inQueCount();
 
@@ -116,35 +112,46 @@ public:
     bool dispatchPending() const;
 
     // Events lost since the last Open because the queue was full (the
-    // interface thread did not take them in time); OnOverflow tells.
+    // interface thread did not take them in time); eventsLost() tells.
     quint64 lostEvents() const { return m_lostEvents; }
 
-    // The text of the failure that made the monitor close the port; empty
-    // while no such failure has happened since Open was last called.
+    // The text of the failure that made the monitor close the port (known
+    // when closed() is emitted); empty while no such failure has happened
+    // since Open was last called.
     QString lastWaitError() const { return m_lastWaitError.text; }
     // Whether that failure was the device going away.
     bool lastWaitDisconnected() const { return m_lastWaitError.disconnected; }
 
-    std::function<void(SerialPort *, int inQue)> OnRxChar;
-    std::function<void(SerialPort *)> OnTxEmpty;
-    std::function<void(SerialPort *)> OnBreak;
-    std::function<void(SerialPort *)> OnRing;
-    std::function<void(SerialPort *)> OnCTS;
-    std::function<void(SerialPort *)> OnDSR;
-    std::function<void(SerialPort *)> OnRLSD;
-    std::function<void(SerialPort *)> OnRxFlag;
-    std::function<void(SerialPort *)> OnError;
-    std::function<void(SerialPort *)> OnOpen;
-    std::function<void(SerialPort *)> OnClose;
-    std::function<void(SerialPort *)> OnOverflow;
+Q_SIGNALS:
+    void opened();
+    // Also after the monitor closed the port on a failed wait.
+    void closed();
+
+    // A modem input changed; `modemStatus` is the status word (ModemLine bits)
+    // right after that change, `at` when the monitor saw it. One batch is
+    // emitted in this order: charactersReceived, breakReceived, ringChanged,
+    // ctsChanged, dsrChanged, rlsdChanged, lineErrorOccurred; a slot that
+    // closes the port ends the batch.
+    void ctsChanged(quint32 modemStatus, const ClockStamp &at);
+    void dsrChanged(quint32 modemStatus, const ClockStamp &at);
+    void ringChanged(quint32 modemStatus, const ClockStamp &at);
+    // The carrier-detect input.
+    void rlsdChanged(quint32 modemStatus, const ClockStamp &at);
+    // Characters arrived; `queued` bytes were waiting in the input queue then.
+    void charactersReceived(quint32 queued, const ClockStamp &at);
+    void breakReceived(const ClockStamp &at);
+    // A framing, parity or overrun error on the line.
+    void lineErrorOccurred(const ClockStamp &at);
+    // The queue was full and events were lost; lostEvents() counts them.
+    void eventsLost();
 
 private:
     friend class SerialMonitorThread;
 
-    // Interface thread: runs the events the monitor thread queued, in order.
+    // Interface thread: emits the events the monitor thread queued, in order.
     void serviceDispatch();
-    // Calls the handlers for the event bits in their fixed order.
-    void dispatch(quint32 mask);
+    // Emits the signals for one notification in their fixed order.
+    void dispatch(const SerialNotification &notification);
     // Interface thread: the monitor of session `generation` stopped on a failed wait.
     void monitorFailed(quint64 generation, const SerialFailure &failure);
 
@@ -169,7 +176,6 @@ private:
     bool m_closing = false;
     bool m_dispatching = false;
     quint64 m_generation = 0;
-    SerialNotification m_current; // the event being dispatched
     quint64 m_lostEvents = 0;
     SerialFailure m_lastWaitError;
 };

@@ -9,7 +9,6 @@
 struct SimulatedSerialBackend::Line
 {
     bool present = true;
-    bool ctsUsable = true;
     bool counted = true;
     QString openError;
     QString configureError;
@@ -212,12 +211,6 @@ void SimulatedSerialBackend::setPresent(int port, bool present)
     lineOf(port).present = present;
 }
 
-void SimulatedSerialBackend::setCtsInputUsable(int port, bool usable)
-{
-    std::lock_guard lock(m_mutex);
-    lineOf(port).ctsUsable = usable;
-}
-
 void SimulatedSerialBackend::setOpenError(int port, const QString &error)
 {
     std::lock_guard lock(m_mutex);
@@ -407,8 +400,8 @@ bool SimulatedSerialBackend::present(int port)
     return line.present && !line.unplugged && !line.open && port >= 1 && port <= 16;
 }
 
-bool SimulatedSerialBackend::ctsInputUsable(int port)
+bool SimulatedSerialBackend::ctsInputUsable(int)
 {
-    std::lock_guard lock(m_mutex);
-    return lineOf(port).ctsUsable;
+    // The simulated CTS input follows setCts.
+    return true;
 }

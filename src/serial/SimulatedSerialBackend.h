@@ -23,7 +23,6 @@ public:
 
     // Ports start present and usable.
     void setPresent(int port, bool present);
-    void setCtsInputUsable(int port, bool usable);
     // The next Open of `port` fails with `error`; an empty text ends that.
     void setOpenError(int port, const QString &error);
     // Every Configure of `port` fails with `error`; an empty text ends that.

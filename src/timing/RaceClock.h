@@ -82,8 +82,6 @@ public:
 
     QString formatRaceTime(qint32 milliseconds) const;
 
-    const ClockSource &clocks() const { return m_clocks; }
-
     QTimer &displayTimer() { return m_clock; }
     QTimer &lockoutTimer() { return m_lockout; }
 

@@ -36,21 +36,15 @@ RaceSession::~RaceSession()
 
 void RaceSession::connectPort()
 {
-    SerialPort &port = *m_port;
-    port.OnCTS = [this](SerialPort *sender) {
-        m_triggers->finishLineChanged(sender->modemStatus(), sender->eventStamp());
-    };
-    port.OnDSR = [this](SerialPort *sender) {
-        m_triggers->startLineChanged(sender->modemStatus(), sender->eventStamp());
-    };
-    port.OnOpen = [this](SerialPort *) { Q_EMIT portOpened(); };
-    port.OnClose = [this](SerialPort *) {
+    m_triggers->listenTo(*m_port);
+    connect(m_port.get(), &SerialPort::opened, this, &RaceSession::portOpened);
+    connect(m_port.get(), &SerialPort::closed, this, [this] {
         // Auto exactly while the port is open: a port that closes because its
         // adapter vanished must not leave the operator believing in Auto.
         setAutomatic(false);
         Q_EMIT portClosed();
-    };
-    port.OnOverflow = [this](SerialPort *sender) { setAutomatic(sender->connected()); };
+    });
+    connect(m_port.get(), &SerialPort::eventsLost, this, [this] { setAutomatic(m_port->connected()); });
 }
 
 int RaceSession::portNumber() const

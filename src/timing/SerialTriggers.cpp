@@ -1,20 +1,18 @@
 #include "timing/SerialTriggers.h"
 
+#include "serial/SerialPort.h"
 #include "timing/RaceClock.h"
 
-SerialTriggers::SerialTriggers(RaceClock &clock)
-    : m_clock(clock)
+SerialTriggers::SerialTriggers(RaceClock &clock, QObject *parent)
+    : QObject(parent)
+    , m_clock(clock)
 {
 }
 
-void SerialTriggers::startLineChanged(quint32 status)
+void SerialTriggers::listenTo(const SerialPort &port)
 {
-    startLineChanged(status, m_clock.clocks().now());
-}
-
-void SerialTriggers::finishLineChanged(quint32 status)
-{
-    finishLineChanged(status, m_clock.clocks().now());
+    connect(&port, &SerialPort::ctsChanged, this, &SerialTriggers::finishLineChanged);
+    connect(&port, &SerialPort::dsrChanged, this, &SerialTriggers::startLineChanged);
 }
 
 void SerialTriggers::startLineChanged(quint32 status, const ClockStamp &at)

@@ -2,14 +2,17 @@
 
 #include "platform/ClockSource.h"
 
-#include <QtGlobal>
+#include <QObject>
 
 class RaceClock;
+class SerialPort;
 
 // The serial trigger decision: what a change of the modem-status word on the
 // start line (DSR) or the finish line (CTS) does to the race clock.
-class SerialTriggers
+class SerialTriggers : public QObject
 {
+    Q_OBJECT
+
 public:
     // Never a real status word, which uses only bits $10 to $80, so the first
     // serial event is always evaluated.
@@ -21,7 +24,11 @@ public:
     // the finish line turning on.
     enum Algorithm { AlgOn = 0, AlgOff = 1, AlgFinishOnly = 2 };
 
-    explicit SerialTriggers(RaceClock &clock);
+    explicit SerialTriggers(RaceClock &clock, QObject *parent = nullptr);
+
+    // Acts on the edges `port` reports from now on: CTS is the finish line,
+    // DSR the start line.
+    void listenTo(const SerialPort &port);
 
     quint32 lastModemStatus() const { return m_lastModemStatus; }
 
@@ -33,11 +40,9 @@ public:
     bool isAuto() const { return m_auto; }
     void setAuto(bool value) { m_auto = value; }
 
-    // The handlers of the port's CTS and DSR events, given the status word of
-    // the event and when it happened. A finish is recorded with that time and
-    // the lockout judged by it. Without a time, the event happened now.
-    void finishLineChanged(quint32 status);
-    void startLineChanged(quint32 status);
+    // A change of the finish or the start line: the status word right after
+    // it and when it happened. A finish is recorded with that time and the
+    // lockout judged by it.
     void finishLineChanged(quint32 status, const ClockStamp &at);
     void startLineChanged(quint32 status, const ClockStamp &at);
 

@@ -11,7 +11,6 @@
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <functional>
 
 // A long race through the serial path: a simulated finish barrier on CTS, the port's
 // monitor thread, the trigger decision with its lockout, the race clock and an autosave
@@ -30,7 +29,9 @@ public:
         protocol.listenTo(clock);
         port.setBackend(&backend);
         port.setPort(Port);
-        port.OnCTS = [this](SerialPort *sender) { triggers.finishLineChanged(sender->modemStatus()); };
+        // As the main window: the edges are stamped with the race clock's clocks.
+        port.setClockSource(&clocks);
+        triggers.listenTo(port);
         clock.setLockoutInterval(lockoutMs);
     }
 

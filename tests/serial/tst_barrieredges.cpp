@@ -11,6 +11,7 @@
 #include "timing/SerialTriggers.h"
 #include "serial/SimulatedSerialBackend.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 Q_DECLARE_METATYPE(ModemLook)
@@ -41,8 +42,8 @@ ModemLook uncounted(quint32 status)
     return look;
 }
 
-// The port as the main window wires it: handlers pass the event's status word
-// and stamp on, and both the port and the race clock read one manual clock.
+// The port as the main window wires it: the triggers listen to its edges, and
+// both the port and the race clock read one manual clock.
 struct Rig
 {
     SimulatedSerialBackend backend;
@@ -50,8 +51,9 @@ struct Rig
     RaceClock clock{clocks};
     RaceClockRecorder recorder{clock};
     SerialTriggers triggers{clock};
-    SerialPort port{nullptr, &backend};
     int handled = 0;
+    // Last, so it closes while everything its signals reach is still there.
+    SerialPort port{nullptr, &backend};
 
     explicit Rig(int alg, int lockoutMs = 0)
     {
@@ -60,14 +62,10 @@ struct Rig
         port.setPort(PortNo);
         port.setEvents(eventSet(evCTS) | eventSet(evDSR));
         port.setClockSource(&clocks);
-        port.OnCTS = [this](SerialPort *sender) {
-            ++handled;
-            triggers.finishLineChanged(sender->modemStatus(), sender->eventStamp());
-        };
-        port.OnDSR = [this](SerialPort *sender) {
-            ++handled;
-            triggers.startLineChanged(sender->modemStatus(), sender->eventStamp());
-        };
+        triggers.listenTo(port);
+        const auto count = [this] { ++handled; };
+        QObject::connect(&port, &SerialPort::ctsChanged, &triggers, count);
+        QObject::connect(&port, &SerialPort::dsrChanged, &triggers, count);
         triggers.setAlg(alg);
         clock.setLockoutInterval(lockoutMs);
     }
@@ -280,14 +278,13 @@ private Q_SLOTS:
     void overflowIsReported()
     {
         Rig rig(SerialTriggers::AlgOn, 0);
-        int overflows = 0;
-        rig.port.OnOverflow = [&overflows](SerialPort *) { ++overflows; };
+        QSignalSpy overflows(&rig.port, &SerialPort::eventsLost);
         QVERIFY(rig.openAndStart());
         constexpr int pulses = 3000;
         for (int i = 0; i < pulses; ++i)
             rig.backend.pulse(PortNo, Cts);
         QVERIFY(rig.seen());
-        QVERIFY(processUntil([&] { return overflows > 0 && !rig.port.dispatchPending(); }));
+        QVERIFY(processUntil([&] { return !overflows.isEmpty() && !rig.port.dispatchPending(); }));
         QVERIFY(rig.port.lostEvents() > 0);
         QCOMPARE(quint64(rig.handled) + rig.port.lostEvents(), quint64(2 * pulses));
     }

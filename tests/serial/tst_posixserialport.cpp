@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -213,13 +214,12 @@ private Q_SLOTS:
         port.setPort(PortNo);
         port.setEvents(SerialEvents(events));
         port.setFlowControl(fcRtsCts);
-        int closes = 0;
-        port.OnClose = [&closes](SerialPort *) { ++closes; };
+        QSignalSpy closes(&port, &SerialPort::closed);
         for (int round = 0; round < 20; ++round) {
             port.open();
             port.close();
         }
-        QCOMPARE(closes, 20);
+        QCOMPARE(closes.size(), 20);
         QVERIFY(m_backend->present(PortNo));
     }
 
@@ -228,15 +228,14 @@ private Q_SLOTS:
         SerialPort port(nullptr, m_backend.get());
         port.setPort(PortNo);
         port.setEvents(eventSet(evRxChar));
-        QList<int> inQue;
-        port.OnRxChar = [&inQue](SerialPort *, int count) { inQue << count; };
+        QSignalSpy received(&port, &SerialPort::charactersReceived);
         port.open();
         QCOMPARE(::write(m_pty->master(), "abc", 3), ssize_t(3));
-        QVERIFY(processUntil([&inQue] { return !inQue.isEmpty(); }));
-        QCOMPARE(inQue.first(), 3);
+        QVERIFY(processUntil([&received] { return !received.isEmpty(); }));
+        QCOMPARE(received.first().first().value<quint32>(), 3u);
         // Nothing reads the port; the monitor empties the input after the report.
         QVERIFY(processUntil([&port] { return port.inQueCount() == 0; }));
-        QCOMPARE(inQue.size(), 1);
+        QCOMPARE(received.size(), 1);
     }
 
     void hangupClosesThePort_data()
@@ -252,13 +251,12 @@ private Q_SLOTS:
         SerialPort port(nullptr, m_backend.get());
         port.setPort(PortNo);
         port.setEvents(SerialEvents(events));
-        int closes = 0;
-        port.OnClose = [&closes](SerialPort *) { ++closes; };
+        QSignalSpy closes(&port, &SerialPort::closed);
         port.open();
         // Closing the master is what an unplugged adapter looks like here.
         m_pty->closeMaster();
         QVERIFY(processUntil([&port] { return !port.connected(); }));
-        QCOMPARE(closes, 1);
+        QCOMPARE(closes.size(), 1);
         QCOMPARE(port.lastWaitError(), QStringLiteral("Input/output error"));
     }
 

@@ -1,8 +1,10 @@
 #include "serial/SerialPort.h"
+#include "ManualClock.h"
 #include "SerialTestSupport.h"
 #include "serial/SimulatedSerialBackend.h"
 
 #include <QDialog>
+#include <QSignalSpy>
 #include <QStringList>
 #include <QTest>
 
@@ -17,27 +19,23 @@ class TestComPort : public QObject
 private:
     SimulatedSerialBackend *m_backend = nullptr;
     SerialPort *m_port = nullptr;
+    ManualClock m_clocks;
     QStringList m_calls;
 
-    // Records every event of the port in m_calls.
+    // Records every signal of the port in m_calls, in the order they come.
     void record(SerialPort &port)
     {
-        const auto add = [this](const char *name) {
-            return [this, name](SerialPort *) { m_calls << QLatin1String(name); };
-        };
-        port.OnRxChar = [this](SerialPort *, int inQue) {
-            m_calls << QStringLiteral("RxChar %1").arg(inQue);
-        };
-        port.OnTxEmpty = add("TxEmpty");
-        port.OnBreak = add("Break");
-        port.OnRing = add("Ring");
-        port.OnCTS = add("CTS");
-        port.OnDSR = add("DSR");
-        port.OnRxFlag = add("RxFlag");
-        port.OnRLSD = add("RLSD");
-        port.OnError = add("Error");
-        port.OnOpen = add("Open");
-        port.OnClose = add("Close");
+        const auto add = [this](const char *name) { return [this, name] { m_calls << QLatin1String(name); }; };
+        connect(&port, &SerialPort::charactersReceived, this,
+                [this](quint32 queued) { m_calls << QStringLiteral("RxChar %1").arg(queued); });
+        connect(&port, &SerialPort::breakReceived, this, add("Break"));
+        connect(&port, &SerialPort::ringChanged, this, add("Ring"));
+        connect(&port, &SerialPort::ctsChanged, this, add("CTS"));
+        connect(&port, &SerialPort::dsrChanged, this, add("DSR"));
+        connect(&port, &SerialPort::rlsdChanged, this, add("RLSD"));
+        connect(&port, &SerialPort::lineErrorOccurred, this, add("Error"));
+        connect(&port, &SerialPort::opened, this, add("Open"));
+        connect(&port, &SerialPort::closed, this, add("Close"));
     }
 
     // Opens the port and waits until its monitor waits for line events.
@@ -54,6 +52,9 @@ private Q_SLOTS:
         m_backend = new SimulatedSerialBackend;
         m_port = new SerialPort(nullptr, m_backend);
         m_port->setPort(PortNo);
+        m_clocks.tick = 7000;
+        m_clocks.timeOfDay = 9 * 3600 * 1000;
+        m_port->setClockSource(&m_clocks);
         m_calls.clear();
         record(*m_port);
     }
@@ -259,53 +260,83 @@ private Q_SLOTS:
         QCOMPARE(m_calls, (QStringList{"Open", "Close"}));
     }
 
-    void singleEventCallsItsHandler_data()
+    // Each event emits its signal, with the stamp the monitor gave it even when
+    // the interface thread gets to it later, and with the status word (a DSR
+    // line on since before the open) or the queued byte count.
+    void singleEventEmitsItsSignal_data()
     {
         QTest::addColumn<quint32>("bits");
-        QTest::addColumn<QString>("handler");
-        QTest::newRow("RxChar") << ComEvent::RxChar << "RxChar 7";
-        QTest::newRow("TxEmpty") << ComEvent::TxEmpty << "TxEmpty";
-        QTest::newRow("Break") << ComEvent::Break << "Break";
-        QTest::newRow("Ring") << ComEvent::Ring << "Ring";
-        QTest::newRow("CTS") << ComEvent::Cts << "CTS";
-        QTest::newRow("DSR") << ComEvent::Dsr << "DSR";
-        QTest::newRow("RxFlag") << ComEvent::RxFlag << "RxFlag";
-        QTest::newRow("RLSD") << ComEvent::Rlsd << "RLSD";
-        QTest::newRow("Error") << ComEvent::Error << "Error";
+        QTest::addColumn<QString>("recorded");
+        QTest::addColumn<QByteArray>("signature");
+        QTest::addColumn<int>("firstArgument"); // -1: the stamp is the only one
+        QTest::newRow("RxChar") << ComEvent::RxChar << "RxChar 7"
+                                << QByteArray(SIGNAL(charactersReceived(quint32,ClockStamp))) << 7;
+        QTest::newRow("Break") << ComEvent::Break << "Break" << QByteArray(SIGNAL(breakReceived(ClockStamp)))
+                               << -1;
+        QTest::newRow("Ring") << ComEvent::Ring << "Ring" << QByteArray(SIGNAL(ringChanged(quint32,ClockStamp)))
+                              << int(ModemLine::DsrOn);
+        QTest::newRow("CTS") << ComEvent::Cts << "CTS" << QByteArray(SIGNAL(ctsChanged(quint32,ClockStamp)))
+                             << int(ModemLine::DsrOn);
+        QTest::newRow("DSR") << ComEvent::Dsr << "DSR" << QByteArray(SIGNAL(dsrChanged(quint32,ClockStamp)))
+                             << int(ModemLine::DsrOn);
+        QTest::newRow("RLSD") << ComEvent::Rlsd << "RLSD" << QByteArray(SIGNAL(rlsdChanged(quint32,ClockStamp)))
+                              << int(ModemLine::DsrOn);
+        QTest::newRow("Error") << ComEvent::Error << "Error"
+                               << QByteArray(SIGNAL(lineErrorOccurred(ClockStamp))) << -1;
     }
 
-    void singleEventCallsItsHandler()
+    void singleEventEmitsItsSignal()
     {
         QFETCH(quint32, bits);
-        QFETCH(QString, handler);
+        QFETCH(QString, recorded);
+        QFETCH(QByteArray, signature);
+        QFETCH(int, firstArgument);
+        QSignalSpy spy(m_port, signature.constData());
+        QVERIFY(spy.isValid());
         m_backend->setInQueCount(PortNo, 7);
+        m_backend->setDsr(PortNo, true);
         openAndWait();
+        const ClockStamp seen = m_clocks.now();
         m_backend->raiseEvents(PortNo, bits);
+        QVERIFY(spinUntil([this] { return m_port->dispatchPending(); }));
+        m_clocks.advance(250);
         QVERIFY(processUntil([this] { return m_calls.size() == 2; }));
-        QCOMPARE(m_calls, (QStringList{"Open", handler}));
+        QCOMPARE(m_calls, (QStringList{"Open", recorded}));
+        QCOMPARE(spy.size(), 1);
+        const QList<QVariant> arguments = spy.first();
+        QCOMPARE(arguments.size(), firstArgument < 0 ? 1 : 2);
+        if (firstArgument >= 0)
+            QCOMPARE(arguments.first().value<quint32>(), quint32(firstArgument));
+        const ClockStamp stamp = arguments.last().value<ClockStamp>();
+        QCOMPARE(stamp.tick, seen.tick);
+        QCOMPARE(stamp.timeOfDayMs, seen.timeOfDayMs);
     }
 
     void allEventsInFixedOrder()
     {
         m_backend->setInQueCount(PortNo, 3);
         openAndWait();
+        // TxEmpty and RxFlag have no signal: no port reports them.
         m_backend->raiseEvents(PortNo, 0x01FF);
-        QVERIFY(processUntil([this] { return m_calls.size() == 10; }));
-        QCOMPARE(m_calls, (QStringList{"Open", "RxChar 3", "TxEmpty", "Break", "Ring", "CTS", "DSR",
-                                       "RxFlag", "RLSD", "Error"}));
+        QVERIFY(processUntil([this] { return m_calls.size() == 8; }));
+        QCOMPARE(m_calls, (QStringList{"Open", "RxChar 3", "Break", "Ring", "CTS", "DSR", "RLSD", "Error"}));
+        QCoreApplication::processEvents();
+        QCOMPARE(m_calls.size(), 8);
     }
 
     void ctsAndDsrInOneDispatch()
     {
         m_port->setEvents(eventSet(evCTS) | eventSet(evDSR));
-        QList<quint32> seen;
-        m_port->OnCTS = [&](SerialPort *sender) { seen << sender->modemStatus(); m_calls << "CTS"; };
-        m_port->OnDSR = [&](SerialPort *sender) { seen << sender->modemStatus(); m_calls << "DSR"; };
+        QSignalSpy cts(m_port, &SerialPort::ctsChanged);
+        QSignalSpy dsr(m_port, &SerialPort::dsrChanged);
         openAndWait();
         m_backend->setModemStatus(PortNo, ModemLine::CtsOn | ModemLine::DsrOn);
         QVERIFY(processUntil([this] { return m_calls.size() == 3; }));
         QCOMPARE(m_calls, (QStringList{"Open", "CTS", "DSR"}));
-        QCOMPARE(seen, (QList<quint32>{0x30, 0x30}));
+        QCOMPARE(cts.size(), 1);
+        QCOMPARE(dsr.size(), 1);
+        QCOMPARE(cts.first().first().value<quint32>(), 0x30u);
+        QCOMPARE(dsr.first().first().value<quint32>(), 0x30u);
     }
 
     void unwatchedEventsAreNotReported()
@@ -334,11 +365,8 @@ private Q_SLOTS:
 
     void closeRunsDispatchAlreadyHandedOver()
     {
-        QList<bool> connectedInHandler;
-        m_port->OnCTS = [&](SerialPort *sender) {
-            connectedInHandler << sender->connected();
-            m_calls << "CTS";
-        };
+        QList<bool> connectedInSlot;
+        connect(m_port, &SerialPort::ctsChanged, this, [&] { connectedInSlot << m_port->connected(); });
         openAndWait();
         m_backend->setCts(PortNo, true);
         // The monitor has handed the batch over and blocks; the interface thread
@@ -346,18 +374,15 @@ private Q_SLOTS:
         QVERIFY(spinUntil([this] { return m_port->dispatchPending(); }));
         m_port->close();
         QCOMPARE(m_calls, (QStringList{"Open", "CTS", "Close"}));
-        QCOMPARE(connectedInHandler, QList<bool>{true});
+        QCOMPARE(connectedInSlot, QList<bool>{true});
         // The queued hand-over finds nothing left to do.
         QCoreApplication::processEvents();
         QCOMPARE(m_calls.size(), 3);
     }
 
-    void closeFromInsideHandlerDoesNotDeadlock()
+    void closeFromInsideSlotDoesNotDeadlock()
     {
-        m_port->OnCTS = [this](SerialPort *sender) {
-            m_calls << "CTS";
-            sender->close();
-        };
+        connect(m_port, &SerialPort::ctsChanged, this, [this] { m_port->close(); });
         openAndWait();
         m_backend->setModemStatus(PortNo, ModemLine::CtsOn | ModemLine::DsrOn);
         QVERIFY(processUntil([this] { return !m_port->connected(); }));
@@ -371,13 +396,12 @@ private Q_SLOTS:
     {
         openAndWait();
         QDialog dialog;
-        m_port->OnCTS = [&](SerialPort *) {
-            m_calls << "CTS";
+        connect(m_port, &SerialPort::ctsChanged, &dialog, [&] {
             QTimer::singleShot(0, &dialog, [&] {
                 m_port->close();
                 dialog.accept();
             });
-        };
+        });
         QTimer::singleShot(0, &dialog, [this] { m_backend->setCts(PortNo, true); });
         QTimer::singleShot(5000, &dialog, &QDialog::reject);
         QCOMPARE(dialog.exec(), int(QDialog::Accepted));
@@ -418,11 +442,10 @@ private Q_SLOTS:
     {
         auto *port = new SerialPort(nullptr, m_backend);
         port->setPort(5);
-        bool closed = false;
-        port->OnClose = [&closed](SerialPort *) { closed = true; };
+        QSignalSpy closed(port, &SerialPort::closed);
         port->open();
         delete port;
-        QVERIFY(closed);
+        QCOMPARE(closed.size(), 1);
         QVERIFY(!m_backend->isOpen(5));
     }
 

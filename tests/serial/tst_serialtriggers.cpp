@@ -20,29 +20,28 @@ constexpr quint32 Dsr = ModemLine::DsrOn;
 struct Rig
 {
     SimulatedSerialBackend backend;
-    SerialPort port{nullptr, &backend};
     ManualClock clocks;
     RaceClock clock{clocks};
     RaceClockRecorder recorder{clock};
     SerialTriggers triggers{clock};
     int handled = 0;
+    // Last, so it closes while everything its signals reach is still there.
+    SerialPort port{nullptr, &backend};
 
     Rig()
     {
         port.setPort(PortNo);
         port.setFlowControl(fcRtsCts);
         port.setEvents(eventSet(evCTS) | eventSet(evDSR));
-        port.OnCTS = [this](SerialPort *sender) {
-            ++handled;
-            triggers.finishLineChanged(sender->modemStatus());
-        };
-        port.OnDSR = [this](SerialPort *sender) {
-            ++handled;
-            triggers.startLineChanged(sender->modemStatus());
-        };
+        // As the main window: the edges are stamped with the race clock's clocks.
+        port.setClockSource(&clocks);
+        triggers.listenTo(port);
+        const auto count = [this] { ++handled; };
+        QObject::connect(&port, &SerialPort::ctsChanged, &triggers, count);
+        QObject::connect(&port, &SerialPort::dsrChanged, &triggers, count);
         // The mode follows the port: Auto exactly while it is open.
-        port.OnOpen = [this](SerialPort *) { triggers.setAuto(true); };
-        port.OnClose = [this](SerialPort *) { triggers.setAuto(false); };
+        QObject::connect(&port, &SerialPort::opened, &triggers, [this] { triggers.setAuto(true); });
+        QObject::connect(&port, &SerialPort::closed, &triggers, [this] { triggers.setAuto(false); });
         clocks.timeOfDay = 10 * 3600 * 1000;
     }
 
@@ -283,13 +282,13 @@ private Q_SLOTS:
         rig.triggers.setAlg(alg);
         rig.clock.start();
         QVERIFY(!rig.triggers.isAuto());
-        rig.triggers.finishLineChanged(Cts);
-        rig.triggers.finishLineChanged(0);
+        rig.triggers.finishLineChanged(Cts, rig.clocks.now());
+        rig.triggers.finishLineChanged(0, rig.clocks.now());
         QCOMPARE(rig.recorder.timeTexts.size(), rows);
         rig.clock.stop();
         rig.clock.reset();
-        rig.triggers.startLineChanged(Dsr);
-        rig.triggers.startLineChanged(0);
+        rig.triggers.startLineChanged(Dsr, rig.clocks.now());
+        rig.triggers.startLineChanged(0, rig.clocks.now());
         QVERIFY(!rig.clock.running());
     }
 
@@ -320,7 +319,7 @@ private Q_SLOTS:
         rig.backend.unplug(PortNo);
         QVERIFY(processUntil([&] { return !rig.port.connected(); }));
         QVERIFY(!rig.triggers.isAuto());
-        rig.triggers.finishLineChanged(Cts);
+        rig.triggers.finishLineChanged(Cts, rig.clocks.now());
         QVERIFY(rig.recorder.timeTexts.isEmpty());
     }
 };
