@@ -82,8 +82,6 @@ void GridBase::changeSize(int newColCount, int newRowCount)
     m_highlight.reset();
     const int oldColCount = m_colCount;
     const int oldRowCount = m_rowCount;
-    const int oldFixedCols = m_fixedCols;
-    const int oldFixedRows = m_fixedRows;
     m_colCount = newColCount;
     m_rowCount = newRowCount;
     if (newColCount <= m_fixedCols)
@@ -93,12 +91,6 @@ void GridBase::changeSize(int newColCount, int newRowCount)
     if (m_nowUpdating)
         return;
 
-    const std::vector<int> oldWidths = m_colWidths;
-    const std::vector<int> oldHeights = m_rowHeights;
-    const GridCoord oldCurrent = m_current;
-    const GridCoord oldAnchor = m_anchor;
-    const int oldLeft = m_leftCol;
-    const int oldTop = m_topRow;
     if (int(m_colWidths.size()) > m_colCount)
         m_colWidths.resize(size_t(m_colCount));
     if (int(m_rowHeights.size()) > m_rowCount)
@@ -111,23 +103,8 @@ void GridBase::changeSize(int newColCount, int newRowCount)
     clampCoord(m_anchor);
     clampTopLeft();
     geometryChanged();
-    try {
-        sizeChanged(oldColCount, oldRowCount);
-    } catch (...) {
-        m_colCount = oldColCount;
-        m_rowCount = oldRowCount;
-        m_fixedCols = oldFixedCols;
-        m_fixedRows = oldFixedRows;
-        m_colWidths = oldWidths;
-        m_rowHeights = oldHeights;
-        m_current = oldCurrent;
-        m_anchor = oldAnchor;
-        m_leftCol = oldLeft;
-        m_topRow = oldTop;
-        updateScrollRange();
-        viewport()->update();
-        throw;
-    }
+    adjustToSize(oldColCount, oldRowCount);
+    Q_EMIT sizeChanged(oldColCount, oldRowCount);
 }
 
 void GridBase::setFixedCols(int value)
@@ -164,7 +141,8 @@ void GridBase::setDefaultColWidth(int value)
         return;
     m_defaultColWidth = value;
     m_colWidths.clear();
-    colWidthsChanged();
+    cellSizesChanged();
+    Q_EMIT columnWidthsChanged();
     geometryChanged();
 }
 
@@ -174,7 +152,7 @@ void GridBase::setDefaultRowHeight(int value)
         return;
     m_defaultRowHeight = value;
     m_rowHeights.clear();
-    rowHeightsChanged();
+    cellSizesChanged();
     geometryChanged();
 }
 
@@ -187,7 +165,8 @@ void GridBase::setColWidths(int col, int width)
 {
     if (!storeSize(m_colWidths, col, m_colCount, width, m_defaultColWidth))
         return;
-    colWidthsChanged();
+    cellSizesChanged();
+    Q_EMIT columnWidthsChanged();
     geometryChanged();
 }
 
@@ -200,7 +179,7 @@ void GridBase::setRowHeights(int row, int height)
 {
     if (!storeSize(m_rowHeights, row, m_rowCount, height, m_defaultRowHeight))
         return;
-    rowHeightsChanged();
+    cellSizesChanged();
     geometryChanged();
 }
 
@@ -821,8 +800,7 @@ void GridBase::beginUpdate()
     setUpdatesEnabled(false);
     m_hadFocusBeforeUpdate = m_hadFocusBeforeUpdate || hasFocus() || m_editor->hasFocus();
     setEnabled(false);
-    if (OnBeginUpdate)
-        OnBeginUpdate(this);
+    Q_EMIT updateBegun();
 }
 
 void GridBase::endUpdate()
@@ -848,6 +826,7 @@ void GridBase::endUpdate()
     }
     m_nowUpdating = false;
     updateEditor();
+    Q_EMIT updateEnded();
 }
 
 // ---- moving and deleting -----------------------------------------------------
@@ -862,7 +841,8 @@ void GridBase::moveColumn(int fromIndex, int toIndex)
     m_colWidths.erase(m_colWidths.begin() + fromIndex);
     m_colWidths.insert(m_colWidths.begin() + toIndex, w);
     hideEditor();
-    columnMoved(fromIndex, toIndex);
+    moveColumnData(fromIndex, toIndex);
+    Q_EMIT columnMoved(fromIndex, toIndex);
     updateScrollRange();
     viewport()->update();
 }
@@ -879,7 +859,7 @@ void GridBase::moveRow(int fromIndex, int toIndex)
         m_rowHeights.insert(m_rowHeights.begin() + toIndex, h);
     }
     hideEditor();
-    rowMoved(fromIndex, toIndex);
+    moveRowData(fromIndex, toIndex);
     updateScrollRange();
     viewport()->update();
 }
@@ -891,7 +871,7 @@ void GridBase::deleteColumn(int col)
     hideEditor();
     if (col < int(m_colWidths.size()))
         m_colWidths.erase(m_colWidths.begin() + col);
-    columnDeleted(col);
+    removeColumnData(col);
     setColCount(m_colCount - 1);
     viewport()->update();
 }
@@ -903,7 +883,7 @@ void GridBase::deleteRow(int row)
     hideEditor();
     if (row < int(m_rowHeights.size()))
         m_rowHeights.erase(m_rowHeights.begin() + row);
-    rowDeleted(row);
+    removeRowData(row);
     setRowCount(m_rowCount - 1);
     viewport()->update();
 }
@@ -922,20 +902,15 @@ void GridBase::insertRowSlot(int row)
 
 // ---- overridable steps ---------------------------------------------------------
 
-bool GridBase::selectCell(int, int) { return true; }
-void GridBase::sizeChanged(int, int) {}
-void GridBase::columnMoved(int, int) {}
-void GridBase::rowMoved(int, int) {}
-void GridBase::columnDeleted(int) {}
-void GridBase::rowDeleted(int) {}
-void GridBase::colWidthsChanged() {}
-void GridBase::rowHeightsChanged() {}
-
-void GridBase::topLeftChanged()
-{
-    if (OnTopLeftChanged)
-        OnTopLeftChanged(this);
-}
+bool GridBase::canSelectCell(int, int) { return true; }
+bool GridBase::selectCell(int col, int row) { return canSelectCell(col, row); }
+void GridBase::adjustToSize(int, int) {}
+void GridBase::moveColumnData(int, int) {}
+void GridBase::moveRowData(int, int) {}
+void GridBase::removeColumnData(int) {}
+void GridBase::removeRowData(int) {}
+void GridBase::cellSizesChanged() {}
+void GridBase::topLeftChanged() {}
 
 QString GridBase::getEditText(int, int) { return QString(); }
 void GridBase::setEditText(int, int, const QString &) {}
@@ -946,17 +921,7 @@ bool GridBase::canEditShow() const
            && m_current.y >= m_fixedRows && !m_nowUpdating;
 }
 
-void GridBase::click()
-{
-    if (OnClick)
-        OnClick(this);
-}
-
-void GridBase::dblClick()
-{
-    if (OnDblClick)
-        OnDblClick(this);
-}
+void GridBase::click() {}
 
 // ---- in-place editor -----------------------------------------------------------
 
@@ -1311,7 +1276,6 @@ void GridBase::mouseDoubleClickEvent(QMouseEvent *event)
     if (event->button() == Qt::LeftButton && cell.x >= m_fixedCols && cell.y >= m_fixedRows
         && cell.x == m_current.x && cell.y == m_current.y && (m_options & goEditing) && !m_editorMode)
         showEditor();
-    dblClick();
 }
 
 void GridBase::focusInEvent(QFocusEvent *event)
@@ -1332,11 +1296,6 @@ void GridBase::resizeEvent(QResizeEvent *event)
     clampTopLeft();
     updateScrollRange();
     updateEditor();
-}
-
-bool GridBase::viewportEvent(QEvent *event)
-{
-    return QAbstractScrollArea::viewportEvent(event);
 }
 
 bool GridBase::focusNextPrevChild(bool next)

@@ -2,14 +2,13 @@
 
 #include "platform/ColorValue.h"
 #include "grid/GridTypes.h"
+#include "grid/InplaceEditor.h"
 
 #include <QAbstractScrollArea>
 
-#include <functional>
 #include <optional>
 #include <vector>
 
-class InplaceEditor;
 class QPainter;
 
 // The grid base: fixed and scrollable cells with grid lines, a current cell and a
@@ -118,24 +117,33 @@ public:
     // False when the cell refused the cursor. An open editor moves on with the cell.
     bool moveCurrent(int col, int row, bool moveAnchor, bool show);
 
-    std::function<void(GridBase *)> OnBeginUpdate;
-    std::function<void(GridBase *)> OnTopLeftChanged;
-    std::function<void(GridBase *)> OnClick;
-    std::function<void(GridBase *)> OnDblClick;
+    // Whether the cursor may move to a cell; a subclass may refuse some. The default
+    // takes every cell.
+    virtual bool canSelectCell(int col, int row);
+
+Q_SIGNALS:
+    void updateBegun();
+    void updateEnded();
+    // colCount or rowCount changed outside an update bracket.
+    void sizeChanged(int oldColCount, int oldRowCount);
+    void columnMoved(int fromIndex, int toIndex);
+    void columnWidthsChanged();
 
 protected:
     // Painting of one cell with the painter's pen and brush prepared by paintCell.
     virtual void drawCell(QPainter &painter, int col, int row, const QRect &rect, GridDrawState state);
+    // The cursor is about to move to a cell; false keeps it where it is.
     virtual bool selectCell(int col, int row);
-    // Runs after a change of colCount or rowCount outside an update bracket.
-    virtual void sizeChanged(int oldColCount, int oldRowCount);
-    virtual void columnMoved(int fromIndex, int toIndex);
-    virtual void rowMoved(int fromIndex, int toIndex);
-    // The column or row has left the grid's count; data stores drop it.
-    virtual void columnDeleted(int col);
-    virtual void rowDeleted(int row);
-    virtual void colWidthsChanged();
-    virtual void rowHeightsChanged();
+    // Runs after a change of colCount or rowCount outside an update bracket, before
+    // sizeChanged is emitted.
+    virtual void adjustToSize(int oldColCount, int oldRowCount);
+    // Data kept per column or row follows a move or leaves with a deleted one.
+    virtual void moveColumnData(int fromIndex, int toIndex);
+    virtual void moveRowData(int fromIndex, int toIndex);
+    virtual void removeColumnData(int col);
+    virtual void removeRowData(int row);
+    // A column width or a row height changed.
+    virtual void cellSizesChanged();
     virtual void topLeftChanged();
     virtual QString getEditText(int col, int row);
     virtual void setEditText(int col, int row, const QString &value);
@@ -146,8 +154,8 @@ protected:
     virtual void editEnding();
     // Esc has put back the text the edit started with.
     virtual void editCancelled();
+    // The user moved the cursor, by key or by mouse.
     virtual void click();
-    virtual void dblClick();
 
     void showEditor();
     void hideEditor();
@@ -180,7 +188,6 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
-    bool viewportEvent(QEvent *event) override;
     bool focusNextPrevChild(bool next) override;
 
     void updateScrollRange();

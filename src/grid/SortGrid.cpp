@@ -8,7 +8,6 @@
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -120,8 +119,6 @@ SortGrid::SortGrid(QWidget *parent)
     m_comboList->installEventFilter(this);
     m_comboList->viewport()->installEventFilter(this);
 
-    showMessage = [this](const QString &text) { QMessageBox::information(window(), QString(), text); };
-
     m_focusConnection = connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
         auto inside = [this](QWidget *w) {
             return w && (w == this || isAncestorOf(w)) && !(m_comboList && (w == m_comboList || m_comboList->isAncestorOf(w)));
@@ -154,8 +151,8 @@ SortGrid::~SortGrid()
 void SortGrid::setModified(bool value)
 {
     m_modified = value;
-    if (value && OnModified)
-        OnModified(this);
+    if (value)
+        Q_EMIT markedModified();
 }
 
 void SortGrid::setUserSettings(const QStringList &value)
@@ -180,10 +177,8 @@ void SortGrid::endUpdate()
     // rest of the size handling.
     m_colFormats.resize(size_t(colCount()));
     m_rowFormats.resize(size_t(rowCount()));
-    StringGrid::endUpdate();
     m_sortOptions->setUpdateOnSizeChange(m_savedUpdateOnSizeChange);
-    if (OnEndUpdate)
-        OnEndUpdate(this);
+    StringGrid::endUpdate();
 }
 
 void SortGrid::clear()
@@ -203,8 +198,7 @@ void SortGrid::clear()
     m_rowFormats.resize(2);
     autoSizeAllColumns(true);
     endUpdate();
-    if (OnRowSelected)
-        OnRowSelected(this);
+    Q_EMIT rowSelected();
 }
 
 // ---- sorting -------------------------------------------------------------------
@@ -215,8 +209,7 @@ void SortGrid::sortByColumn(int col)
         return;
     m_sortOptions->setSortCol(col);
     beginUpdate();
-    if (OnBeginSort)
-        OnBeginSort(this, col);
+    col = sortKeyColumn(col);
 
     QSet<int> selection;
     for (const QString &s : std::as_const(m_selectedRows))
@@ -255,13 +248,7 @@ void SortGrid::sortByColumn(int col)
             entry.options = m_sortOptions.get();
             m_sortedList.add(std::move(entry));
         }
-        if (OnGetSortStyle) {
-            SortStyle style = m_sortOptions->sortStyle();
-            OnGetSortStyle(this, keyCol, style);
-            m_sortOptions->setSortStyle(style);
-        } else if (m_sortOptions->sortStyle() == ssAutomatic) {
-            m_sortOptions->setSortStyle(detectSortStyle(keyCol));
-        }
+        m_sortOptions->setSortStyle(sortStyle(keyCol));
         const SortStyle style = m_sortOptions->sortStyle();
         const bool lower = !m_sortOptions->sortCaseSensitive();
         for (SortedListEntry &e : m_sortedList.entries()) {
@@ -310,8 +297,7 @@ void SortGrid::sortByColumn(int col)
     }
     m_sortedList.clear();
     m_sortOptions->setSortCompare(SortCompareFunction());
-    if (OnEndSort)
-        OnEndSort(this, keys.front());
+    Q_EMIT sortFinished(keys.front());
     endUpdate();
 }
 
@@ -347,6 +333,17 @@ int SortGrid::compareEntries(const SortedListEntry &a, const SortedListEntry &b)
     if (result == 0)
         return a.row < b.row ? -1 : (a.row > b.row ? 1 : 0);
     return m_sortOptions->sortDirection() == sdDescending ? -result : result;
+}
+
+SortStyle SortGrid::sortStyle(int col) const
+{
+    const SortStyle style = m_sortOptions->sortStyle();
+    return style == ssAutomatic ? detectSortStyle(col) : style;
+}
+
+int SortGrid::sortKeyColumn(int col) const
+{
+    return col;
 }
 
 SortStyle SortGrid::detectSortStyle(int col) const
@@ -391,24 +388,18 @@ void SortGrid::titleClick(int col, int x, Qt::MouseButton button)
 
 // ---- size changes and the last column --------------------------------------------
 
-void SortGrid::sizeChanged(int oldColCount, int oldRowCount)
+void SortGrid::adjustToSize(int oldColCount, int oldRowCount)
 {
     setModified(true);
     updateProportionalScrollBars();
     if (m_sortOptions->updateOnSizeChange())
         sortByColumn(m_sortOptions->sortCol());
-    if (!nowUpdating()) {
-        try {
-            gotoCell(0, 1, true);
-        } catch (...) {
-        }
-    }
+    if (!nowUpdating())
+        gotoCell(0, 1, true);
     resizeBy(m_colFormats, colCount() - oldColCount);
     resizeBy(m_rowFormats, rowCount() - oldRowCount);
-    if (rowCount() < 2 && showMessage)
-        showMessage(QStringLiteral("Rowsize too small"));
-    if (OnSizeChanged)
-        OnSizeChanged(this, oldColCount, oldRowCount);
+    if (rowCount() < 2)
+        Q_EMIT messageRaised(QStringLiteral("Rowsize too small"));
 }
 
 void SortGrid::resizeEvent(QResizeEvent *event)
@@ -442,9 +433,9 @@ void SortGrid::fitLastColumn()
     updateProportionalScrollBars();
 }
 
-void SortGrid::columnMoved(int fromIndex, int toIndex)
+void SortGrid::moveColumnData(int fromIndex, int toIndex)
 {
-    StringGrid::columnMoved(fromIndex, toIndex);
+    StringGrid::moveColumnData(fromIndex, toIndex);
     moveEntry(m_colFormats, fromIndex, toIndex);
     setModified(true);
     const int sortCol = m_sortOptions->sortCol();
@@ -456,23 +447,9 @@ void SortGrid::columnMoved(int fromIndex, int toIndex)
         m_sortOptions->setSortCol(sortCol - 1);
 }
 
-void SortGrid::rowMoved(int fromIndex, int toIndex)
-{
-    StringGrid::rowMoved(fromIndex, toIndex);
-}
-
-void SortGrid::colWidthsChanged()
+void SortGrid::cellSizesChanged()
 {
     updateProportionalScrollBars();
-    if (OnColumnWidthsChanged)
-        OnColumnWidthsChanged(this);
-}
-
-void SortGrid::rowHeightsChanged()
-{
-    updateProportionalScrollBars();
-    if (OnRowHeightsChanged)
-        OnRowHeightsChanged(this);
 }
 
 void SortGrid::setEditText(int col, int row, const QString &value)
@@ -487,9 +464,8 @@ bool SortGrid::canEditShow() const
 {
     if (!StringGrid::canEditShow())
         return false;
-    bool checkBox = false, combobox = false, ellipsis = false;
-    const_cast<SortGrid *>(this)->cellKinds(currentCol(), currentRow(), checkBox, combobox, ellipsis);
-    return !checkBox && !combobox;
+    const CellFormat format = currentFormat(currentCol(), currentRow());
+    return !format.checkBox && !format.comboBox;
 }
 
 // ---- selection -------------------------------------------------------------------
@@ -498,16 +474,15 @@ bool SortGrid::selectCell(int col, int row)
 {
     bool answer = false;
     if (editorShowing()) {
-        bool checkBox = false, combobox = false, ellipsis = false;
-        cellKinds(col, row, checkBox, combobox, ellipsis);
-        if (combobox)
+        const CellFormat format = currentFormat(col, row);
+        if (format.comboBox)
             showComboList(col, row);
         if (m_tabDown && col < colCount() - 2) {
             // The list just opened keeps the focus; only the editor closes.
             if (selectCell(col + 1, row))
                 applySelection(GridRect{col + 1, row, col + 1, row});
         }
-        answer = (checkBox || combobox) ? false : StringGrid::selectCell(col, row);
+        answer = (format.checkBox || format.comboBox) ? false : StringGrid::selectCell(col, row);
     } else {
         answer = StringGrid::selectCell(col, row);
     }
@@ -515,8 +490,7 @@ bool SortGrid::selectCell(int col, int row)
         clearSelection();
         m_selectedRows << QString::number(row);
         m_anchorRows[0] = QString::number(row);
-        if (OnRowSelected)
-            OnRowSelected(this);
+        Q_EMIT rowSelected();
     }
     invalidateRow(currentRow());
     invalidateRow(row);
@@ -618,8 +592,7 @@ void SortGrid::insertRow(int row)
     m_selectedRows << QString::number(row);
     m_anchorRows[0] = QString::number(row);
     invalidateGrid();
-    if (OnRowInsert)
-        OnRowInsert(this, row);
+    Q_EMIT rowInserted(row);
 }
 
 void SortGrid::deleteRow(int row)
@@ -634,8 +607,7 @@ void SortGrid::deleteRow(int row)
             moveEntry(m_rowFormats, row, int(m_rowFormats.size()) - 1);
         StringGrid::deleteRow(row);
     }
-    if (OnRowDelete)
-        OnRowDelete(this, row);
+    Q_EMIT rowDeleted(row);
 }
 
 void SortGrid::insertColumn(int col)
@@ -651,8 +623,7 @@ void SortGrid::insertColumn(int col)
     colStrings(col).clear();
     setSelection(GridRect{col, currentRow(), col, currentRow()});
     invalidateGrid();
-    if (OnColumnInsert)
-        OnColumnInsert(this, col);
+    Q_EMIT columnInserted(col);
 }
 
 void SortGrid::deleteColumn(int col)
@@ -662,8 +633,7 @@ void SortGrid::deleteColumn(int col)
     if (col >= 0 && col < int(m_colFormats.size()))
         moveEntry(m_colFormats, col, int(m_colFormats.size()) - 1);
     StringGrid::deleteColumn(col);
-    if (OnColumnDelete)
-        OnColumnDelete(this, col);
+    Q_EMIT columnDeleted(col);
 }
 
 void SortGrid::moveRow(int fromIndex, int toIndex)
@@ -724,16 +694,8 @@ void SortGrid::setFiltered(bool value)
         std::vector<bool> accepted(size_t(rows), false);
         accepted[0] = true;
         int acceptedCount = 0;
-        bool ask = true;
         for (int r = 1; r < rows; ++r) {
-            if (!OnSetFilter)
-                ask = false;
-            if (!ask)
-                continue;
-            const QStringList cells = rowStrings(r).toStringList();
-            bool accept = false;
-            OnSetFilter(cells, accept);
-            if (accept) {
+            if (filterAcceptsRow(rowStrings(r).toStringList())) {
                 accepted[size_t(r)] = true;
                 ++acceptedCount;
             }
@@ -851,14 +813,19 @@ void SortGrid::updateProportionalScrollBars()
     }
 }
 
-void SortGrid::getCellFormat(int col, int row, CellFormat &formatOptions, bool &checkBox, bool &combobox,
-                              bool &ellipsis)
+CellFormat SortGrid::currentFormat(int col, int row) const
 {
     GridDrawState state;
-    if (hasFocus() && col == this->currentCol() && row == this->currentRow())
+    if (hasFocus() && col == currentCol() && row == currentRow())
         state |= gdFocused;
     if (selection().contains(col, row))
         state |= gdSelected;
+    return cellFormat(col, row, state);
+}
+
+CellFormat SortGrid::cellFormat(int col, int row, GridDrawState) const
+{
+    CellFormat formatOptions;
     const GridDrawState baseState = cellState(col, row);
     formatOptions.brush.color = cellBrushColor(col, row, baseState);
     static_cast<QFont &>(formatOptions.font) = font();
@@ -879,18 +846,7 @@ void SortGrid::getCellFormat(int col, int row, CellFormat &formatOptions, bool &
         formatOptions.highlightColor = Colors::clWindow;
         formatOptions.shadowColor = Colors::clWindow;
     }
-    formatOptions.hideText = false;
-    checkBox = false;
-    combobox = false;
-    ellipsis = false;
-    if (OnGetCellFormat)
-        OnGetCellFormat(this, col, row, state, formatOptions, checkBox, combobox, ellipsis);
-}
-
-void SortGrid::cellKinds(int col, int row, bool &checkBox, bool &combobox, bool &ellipsis)
-{
-    CellFormat fo;
-    getCellFormat(col, row, fo, checkBox, combobox, ellipsis);
+    return formatOptions;
 }
 
 FontSetting SortGrid::rowFormatFromCell(int row) const
@@ -921,12 +877,27 @@ FontSetting SortGrid::rowFormatFromCell(int row) const
     return s;
 }
 
+bool SortGrid::filterAcceptsRow(const QStringList &) const
+{
+    return false;
+}
+
+ComboChoices SortGrid::comboChoices(int, int) const
+{
+    return {};
+}
+
+CellValidation SortGrid::validateCell(int, int, const QString &, const QString &newText) const
+{
+    return {true, newText};
+}
+
 bool SortGrid::isCheckedText(const QString &text) const
 {
     return text == QLatin1String("true") || text == QLatin1String("1") || text == QLatin1String("V");
 }
 
-void SortGrid::drawCell(QPainter &painter, int col, int row, const QRect &rect, GridDrawState state)
+void SortGrid::drawCell(QPainter &painter, int col, int row, const QRect &rect, GridDrawState)
 {
     const int left = rect.left();
     const int top = rect.top();
@@ -936,10 +907,8 @@ void SortGrid::drawCell(QPainter &painter, int col, int row, const QRect &rect, 
         painter.fillRect(rect, toQColor(cellBrushColor(col, row, cellState(col, row))));
         return;
     }
-    CellFormat fo;
-    bool checkBox = false, combobox = false, ellipsis = false;
-    getCellFormat(col, row, fo, checkBox, combobox, ellipsis);
-    if (checkBox)
+    CellFormat fo = currentFormat(col, row);
+    if (fo.checkBox)
         fo.hideText = true;
 
     const GridRect sel = selection();
@@ -1010,19 +979,19 @@ void SortGrid::drawCell(QPainter &painter, int col, int row, const QRect &rect, 
     if (!fo.hideText)
         painter.drawText(QPoint(left + dx, top + dy + fm.ascent()), text);
 
-    if (checkBox) {
+    if (fo.checkBox) {
         const QPixmap image = gridImage(isCheckedText(cells(col, row)) ? "CHECKED" : "UNCHECKED");
         const int w = width <= 16 ? width - 1 : 16;
         if (w > 0)
             painter.drawPixmap(QPoint(left + (width - w) / 2, top + height / 2 - 8), image, QRect(0, 0, w, 16));
     }
     const bool onCurrentRow = row == currentRow();
-    if (combobox && onCurrentRow && (col == currentCol() || editorShowing())) {
+    if (fo.comboBox && onCurrentRow && (col == currentCol() || editorShowing())) {
         const QPixmap image = gridImage("COMBOBOX");
         const int w = std::min(16, width);
         painter.drawPixmap(QRect(left + width - w, top, w, height), image, QRect(0, 0, w, 16));
     }
-    if (ellipsis && onCurrentRow && col != currentCol()) {
+    if (fo.ellipsis && onCurrentRow && col != currentCol()) {
         const QPixmap image = gridImage("ELLIPSIS");
         const int w = std::min(16, width);
         painter.drawPixmap(QRect(left + width - w, top, w, height), image, QRect(0, 0, w, 16));
@@ -1051,8 +1020,6 @@ void SortGrid::drawCell(QPainter &painter, int col, int row, const QRect &rect, 
             painter.drawLine(left, top, right, top);
         }
     }
-    if (OnDrawCell)
-        OnDrawCell(this, col, row, rect, state);
 }
 
 void SortGrid::autoSizeColumn(int col, bool force)
@@ -1063,9 +1030,7 @@ void SortGrid::autoSizeColumn(int col, bool force)
         return;
     int widest = 0;
     for (int r = 0; r < rowCount(); ++r) {
-        CellFormat fo;
-        bool checkBox = false, combobox = false, ellipsis = false;
-        getCellFormat(col, r, fo, checkBox, combobox, ellipsis);
+        const CellFormat fo = currentFormat(col, r);
         int w = QFontMetrics(fo.font).horizontalAdvance(cells(col, r));
         if (r == 0 && col == m_sortOptions->sortCol() && m_sortOptions->canSort())
             w += 12;
@@ -1091,21 +1056,16 @@ void SortGrid::autoSizeAllColumns(bool force)
 
 void SortGrid::setChecked(int col, int row, bool state)
 {
-    bool checkBox = false, combobox = false, ellipsis = false;
-    cellKinds(col, row, checkBox, combobox, ellipsis);
-    if (!checkBox)
+    if (!currentFormat(col, row).checkBox)
         return;
     setCells(col, row, state ? QStringLiteral("V") : QString());
     invalidateRow(row);
-    if (OnSetChecked)
-        OnSetChecked(this, col, row, state);
+    Q_EMIT checkedSet(col, row, state);
 }
 
 bool SortGrid::isChecked(int col, int row)
 {
-    bool checkBox = false, combobox = false, ellipsis = false;
-    cellKinds(col, row, checkBox, combobox, ellipsis);
-    return checkBox && isCheckedText(cells(col, row));
+    return currentFormat(col, row).checkBox && isCheckedText(cells(col, row));
 }
 
 QPoint SortGrid::comboListOffset() const
@@ -1115,16 +1075,10 @@ QPoint SortGrid::comboListOffset() const
 
 bool SortGrid::showComboList(int col, int row)
 {
-    bool checkBox = false, combobox = false, ellipsis = false;
-    cellKinds(col, row, checkBox, combobox, ellipsis);
-    if (!combobox || !OnGetComboBox)
+    if (!currentFormat(col, row).comboBox)
         return false;
-    QStringList strs;
-    int width = 0;
-    int height = 0;
-    bool sorted = true;
-    OnGetComboBox(this, col, row, strs, width, height, sorted);
-    if (strs.isEmpty() || !m_comboList)
+    const ComboChoices choices = comboChoices(col, row);
+    if (choices.items.isEmpty() || !m_comboList)
         return false;
     QWidget *form = window();
     if (m_comboList->parentWidget() != form) {
@@ -1133,8 +1087,8 @@ bool SortGrid::showComboList(int col, int row)
     }
     m_comboList->setFont(font());
     m_comboList->clear();
-    m_comboList->setSortingEnabled(sorted);
-    m_comboList->addItems(strs);
+    m_comboList->setSortingEnabled(choices.sorted);
+    m_comboList->addItems(choices.items);
     const QString current = cells(col, row);
     int index = 0;
     for (int i = 0; i < m_comboList->count(); ++i) {
@@ -1147,8 +1101,8 @@ bool SortGrid::showComboList(int col, int row)
     const QRect cell = cellRect(col, row);
     const QPoint pos = comboListOffset() + cell.topLeft();
     const int itemHeight = std::max(1, m_comboList->sizeHintForRow(0));
-    const int w = width != 0 ? width : cell.width() + 1;
-    const int h = (height != 0 || m_comboList->count() >= 10) ? 10 * itemHeight + 5
+    const int w = choices.width != 0 ? choices.width : cell.width() + 1;
+    const int h = (choices.height != 0 || m_comboList->count() >= 10) ? 10 * itemHeight + 5
                                                               : m_comboList->count() * itemHeight + 5;
     m_comboCell = GridCoord{col, row};
     m_comboList->setGeometry(comboListPlace(QRect(pos, QSize(w, h)), cell.height(), form->rect()));
@@ -1185,8 +1139,8 @@ void SortGrid::chooseComboEntry()
     m_comboList->hide();
     invalidateCol(cell.x);
     m_closingList = false;
-    if (item && OnSetComboBox)
-        OnSetComboBox(this, cell.x, cell.y, text);
+    if (item)
+        Q_EMIT comboEntryChosen(cell.x, cell.y, text);
 }
 
 void SortGrid::commitEditing()
@@ -1248,18 +1202,15 @@ void SortGrid::validateEdit()
 {
     if (editorMode() && m_editCol >= 0 && cells(m_editCol, m_editRow) != m_editText) {
         const QString current = cells(m_editCol, m_editRow);
-        QString newValue = current;
-        bool valid = true;
-        if (OnCellValidate)
-            OnCellValidate(this, m_editCol, m_editRow, m_editText, newValue, valid);
-        if (valid) {
-            if (newValue != current)
-                setCells(m_editCol, m_editRow, newValue);
+        const CellValidation verdict = validateCell(m_editCol, m_editRow, m_editText, current);
+        if (verdict.valid) {
+            if (verdict.text != current)
+                setCells(m_editCol, m_editRow, verdict.text);
         } else {
-            setCells(m_editCol, m_editRow, newValue != current ? newValue : m_editText);
+            setCells(m_editCol, m_editRow, verdict.text != current ? verdict.text : m_editText);
             m_modified = m_editModified;
-            if (m_modified && OnModified)
-                OnModified(this);
+            if (m_modified)
+                Q_EMIT markedModified();
         }
         if (inplaceEditor()->isVisible() && m_editCol == currentCol() && m_editRow == currentRow())
             inplaceEditor()->setText(cells(m_editCol, m_editRow));
@@ -1294,16 +1245,6 @@ void SortGrid::click()
     if (m_hasFocus)
         validateEdit();
     StringGrid::click();
-}
-
-void SortGrid::focusInEvent(QFocusEvent *event)
-{
-    StringGrid::focusInEvent(event);
-}
-
-void SortGrid::focusOutEvent(QFocusEvent *event)
-{
-    StringGrid::focusOutEvent(event);
 }
 
 // ---- keyboard ----------------------------------------------------------------------------
@@ -1389,15 +1330,14 @@ void SortGrid::keyReleaseEvent(QKeyEvent *event)
     if (key == Qt::Key_Tab || key == Qt::Key_Backtab)
         m_tabDown = false;
     if (key == Qt::Key_Space && !editorShowing()) {
-        bool checkBox = false, combobox = false, ellipsis = false;
-        cellKinds(currentCol(), currentRow(), checkBox, combobox, ellipsis);
-        if (combobox) {
+        const CellFormat format = currentFormat(currentCol(), currentRow());
+        if (format.comboBox) {
             if (!showComboList(currentCol(), currentRow()))
                 hideComboList();
-        } else if (checkBox) {
+        } else if (format.checkBox) {
             setChecked(currentCol(), currentRow(), !isChecked(currentCol(), currentRow()));
-        } else if (ellipsis && OnSetEllipsis) {
-            OnSetEllipsis(this, currentCol(), currentRow());
+        } else if (format.ellipsis) {
+            Q_EMIT ellipsisClicked(currentCol(), currentRow());
         }
     }
     if (m_multiSelect && !editorShowing()) {
@@ -1409,8 +1349,7 @@ void SortGrid::keyReleaseEvent(QKeyEvent *event)
             if (navReleased)
                 setOptions(options() & ~GridOptions(goRangeSelect));
         }
-        if (OnRowSelected)
-            OnRowSelected(this);
+        Q_EMIT rowSelected();
     }
     StringGrid::keyReleaseEvent(event);
 }
@@ -1444,8 +1383,7 @@ void SortGrid::mousePressEvent(QMouseEvent *event)
         clearSelection();
         m_anchorRows[0] = QString::number(cell.y);
         m_selectedRows << QString::number(cell.y);
-        if (OnRowSelected)
-            OnRowSelected(this);
+        Q_EMIT rowSelected();
     }
     if (cell.y >= 1 && isRowSelected(cell.y))
         m_dragPoint = p;
@@ -1467,18 +1405,19 @@ void SortGrid::mouseMoveEvent(QMouseEvent *event)
         && (std::abs(p.x() - m_dragPoint.x()) > DragDistance || std::abs(p.y() - m_dragPoint.y()) > DragDistance)) {
         m_dragPoint = QPoint(-1, -1);
         m_dragging = true;
-        if (OnStartDrag) {
-            OnStartDrag(this);
-        } else {
-            auto *drag = new QDrag(this);
-            auto *mime = new QMimeData;
-            mime->setText(m_selectedRows.join(QLatin1Char(',')));
-            drag->setMimeData(mime);
-            drag->exec(Qt::MoveAction);
-        }
+        startDrag();
         return;
     }
     StringGrid::mouseMoveEvent(event);
+}
+
+void SortGrid::startDrag()
+{
+    auto *drag = new QDrag(this);
+    auto *mime = new QMimeData;
+    mime->setText(m_selectedRows.join(QLatin1Char(',')));
+    drag->setMimeData(mime);
+    drag->exec(Qt::MoveAction);
 }
 
 void SortGrid::mouseReleaseEvent(QMouseEvent *event)
@@ -1500,17 +1439,16 @@ void SortGrid::mouseReleaseEvent(QMouseEvent *event)
         m_popupMenu->popup(viewport()->mapToGlobal(p));
     // Only the left button clicks a cell; the right one shows just the context menu.
     if (event->button() == Qt::LeftButton && cell.x >= 0 && cell.y >= 1 && cell == m_pressCell) {
-        bool checkBox = false, combobox = false, ellipsis = false;
-        cellKinds(cell.x, cell.y, checkBox, combobox, ellipsis);
-        if (checkBox) {
+        const CellFormat format = currentFormat(cell.x, cell.y);
+        if (format.checkBox) {
             setChecked(cell.x, cell.y, !isChecked(cell.x, cell.y));
-        } else if (combobox) {
+        } else if (format.comboBox) {
             if (!showComboList(cell.x, cell.y))
                 hideComboList();
-        } else if (ellipsis) {
+        } else if (format.ellipsis) {
             const QRect rect = cellRect(cell.x, cell.y);
-            if (p.x() >= rect.left() + rect.width() - 16 && OnSetEllipsis)
-                OnSetEllipsis(this, cell.x, cell.y);
+            if (p.x() >= rect.left() + rect.width() - 16)
+                Q_EMIT ellipsisClicked(cell.x, cell.y);
         }
     }
     if (cell.y == 0) {
@@ -1547,8 +1485,7 @@ void SortGrid::mouseReleaseEvent(QMouseEvent *event)
             m_selectedRows << QString::number(cell.y);
         }
         invalidateGrid();
-        if (OnRowSelected)
-            OnRowSelected(this);
+        Q_EMIT rowSelected();
     }
 }
 
