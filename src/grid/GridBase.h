@@ -1,13 +1,13 @@
 #pragma once
 
 #include "platform/ColorValue.h"
+#include "grid/GridGeometry.h"
 #include "grid/GridTypes.h"
 #include "grid/InplaceEditor.h"
 
 #include <QAbstractScrollArea>
 
 #include <optional>
-#include <vector>
 
 class QPainter;
 
@@ -26,25 +26,25 @@ public:
     explicit GridBase(QWidget *parent = nullptr);
     ~GridBase() override;
 
-    int colCount() const { return m_colCount; }
+    int colCount() const { return m_geometry.colCount(); }
     void setColCount(int value);
-    int rowCount() const { return m_rowCount; }
+    int rowCount() const { return m_geometry.rowCount(); }
     void setRowCount(int value);
-    int fixedCols() const { return m_fixedCols; }
+    int fixedCols() const { return m_geometry.fixedCols(); }
     void setFixedCols(int value);
-    int fixedRows() const { return m_fixedRows; }
+    int fixedRows() const { return m_geometry.fixedRows(); }
     void setFixedRows(int value);
 
-    int defaultColWidth() const { return m_defaultColWidth; }
+    int defaultColWidth() const { return m_geometry.defaultColWidth(); }
     void setDefaultColWidth(int value);
-    int defaultRowHeight() const { return m_defaultRowHeight; }
+    int defaultRowHeight() const { return m_geometry.defaultRowHeight(); }
     void setDefaultRowHeight(int value);
     // A width of -1 hides the column.
-    int colWidths(int col) const;
+    int colWidths(int col) const { return m_geometry.colWidth(col); }
     void setColWidths(int col, int width);
-    int rowHeights(int row) const;
+    int rowHeights(int row) const { return m_geometry.rowHeight(row); }
     void setRowHeights(int row, int height);
-    int gridLineWidth() const { return m_gridLineWidth; }
+    int gridLineWidth() const { return m_geometry.gridLineWidth(); }
     void setGridLineWidth(int value);
 
     ColorValue color() const { return m_color; }
@@ -75,9 +75,9 @@ public:
     // next move of the current cell or of the selection ends it.
     void highlightCells(const GridRect &value);
 
-    int leftCol() const { return m_leftCol; }
+    int leftCol() const { return m_geometry.leftCol(); }
     void setLeftCol(int value);
-    int topRow() const { return m_topRow; }
+    int topRow() const { return m_geometry.topRow(); }
     void setTopRow(int value);
     // Scrollable columns and rows fully in view from leftCol and topRow on.
     int visibleColCount() const;
@@ -200,23 +200,14 @@ private:
     friend class InplaceEditor;
     enum GridState { gsNormal, gsSelecting, gsColSizing, gsColMoving };
 
+    // The cell geometry at the viewport's present size: a hidden grid gets its resize
+    // events only once shown, so the size is taken at every use.
+    const GridGeometry &geometryInView() const;
+    GridGeometry &geometryInView();
     void paintCell(QPainter &painter, int col, int row, const QRect &rect);
     void changeSize(int newColCount, int newRowCount);
-    int effectiveColLine(int col) const;
-    int effectiveRowLine(int row) const;
-    // Columns and rows laid out along one axis: the fixed ones, then the
-    // scrolled ones from leftCol or topRow on.
-    struct Axis;
-    Axis columns() const;
-    Axis rows() const;
-    int columnAtX(int x) const;
-    int rowAtY(int y) const;
-    int colLeft(int col) const;
-    int rowTop(int row) const;
-    int maxTopRow() const;
-    int maxLeftCol() const;
-    // Keeps leftCol and topRow between the fixed cells and the last full view.
-    void clampTopLeft();
+    // Keeps the current cell and the anchor inside the scrolled cells.
+    void clampCursor();
     void setTopLeft(int leftCol, int topRow);
     void selectionMoved(const GridRect &oldSelection);
     void invalidateRect(const GridRect &rect);
@@ -231,15 +222,7 @@ private:
     // the cursor.
     void keyMoveToEdge(int row, int step, Qt::KeyboardModifiers modifiers);
 
-    int m_colCount = 5;
-    int m_rowCount = 5;
-    int m_fixedCols = 1;
-    int m_fixedRows = 1;
-    int m_defaultColWidth = 64;
-    int m_defaultRowHeight = 24;
-    int m_gridLineWidth = 1;
-    std::vector<int> m_colWidths;  // empty entries read as defaultColWidth
-    std::vector<int> m_rowHeights; // empty entries read as defaultRowHeight
+    mutable GridGeometry m_geometry;
     ColorValue m_color = Colors::clWindow;
     ColorValue m_fixedColor = Colors::clBtnFace;
     BorderStyle m_borderStyle = bsSingle;
@@ -249,8 +232,6 @@ private:
 
     GridCoord m_current{1, 1};
     GridCoord m_anchor{1, 1};
-    int m_leftCol = 1;
-    int m_topRow = 1;
     bool m_updatingScroll = false;
 
     std::optional<GridRect> m_highlight;
