@@ -22,7 +22,7 @@ struct GridFont : QFont
     ColorValue color = Colors::clWindowText;
 };
 
-// What the owner may change about the painting of one cell.
+// How one cell is painted, and the control it has.
 struct CellFormat
 {
     GridBrush brush;
@@ -33,6 +33,11 @@ struct CellFormat
     ColorValue highlightColor = Colors::clWindow;
     ColorValue shadowColor = Colors::clWindow;
     bool hideText = false;
+    // A check box showing the cell's text as checked or not, a drop-down list, or an
+    // ellipsis button.
+    bool checkBox = false;
+    bool comboBox = false;
+    bool ellipsis = false;
 };
 
 // A per-column or per-row format; only an active one is applied.

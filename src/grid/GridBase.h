@@ -1,15 +1,14 @@
 #pragma once
 
 #include "platform/ColorValue.h"
+#include "grid/GridGeometry.h"
 #include "grid/GridTypes.h"
+#include "grid/InplaceEditor.h"
 
 #include <QAbstractScrollArea>
 
-#include <functional>
 #include <optional>
-#include <vector>
 
-class InplaceEditor;
 class QPainter;
 
 // The grid base: fixed and scrollable cells with grid lines, a current cell and a
@@ -27,25 +26,25 @@ public:
     explicit GridBase(QWidget *parent = nullptr);
     ~GridBase() override;
 
-    int colCount() const { return m_colCount; }
+    int colCount() const { return m_geometry.colCount(); }
     void setColCount(int value);
-    int rowCount() const { return m_rowCount; }
+    int rowCount() const { return m_geometry.rowCount(); }
     void setRowCount(int value);
-    int fixedCols() const { return m_fixedCols; }
+    int fixedCols() const { return m_geometry.fixedCols(); }
     void setFixedCols(int value);
-    int fixedRows() const { return m_fixedRows; }
+    int fixedRows() const { return m_geometry.fixedRows(); }
     void setFixedRows(int value);
 
-    int defaultColWidth() const { return m_defaultColWidth; }
+    int defaultColWidth() const { return m_geometry.defaultColWidth(); }
     void setDefaultColWidth(int value);
-    int defaultRowHeight() const { return m_defaultRowHeight; }
+    int defaultRowHeight() const { return m_geometry.defaultRowHeight(); }
     void setDefaultRowHeight(int value);
     // A width of -1 hides the column.
-    int colWidths(int col) const;
+    int colWidths(int col) const { return m_geometry.colWidth(col); }
     void setColWidths(int col, int width);
-    int rowHeights(int row) const;
+    int rowHeights(int row) const { return m_geometry.rowHeight(row); }
     void setRowHeights(int row, int height);
-    int gridLineWidth() const { return m_gridLineWidth; }
+    int gridLineWidth() const { return m_geometry.gridLineWidth(); }
     void setGridLineWidth(int value);
 
     ColorValue color() const { return m_color; }
@@ -76,9 +75,9 @@ public:
     // next move of the current cell or of the selection ends it.
     void highlightCells(const GridRect &value);
 
-    int leftCol() const { return m_leftCol; }
+    int leftCol() const { return m_geometry.leftCol(); }
     void setLeftCol(int value);
-    int topRow() const { return m_topRow; }
+    int topRow() const { return m_geometry.topRow(); }
     void setTopRow(int value);
     // Scrollable columns and rows fully in view from leftCol and topRow on.
     int visibleColCount() const;
@@ -118,24 +117,33 @@ public:
     // False when the cell refused the cursor. An open editor moves on with the cell.
     bool moveCurrent(int col, int row, bool moveAnchor, bool show);
 
-    std::function<void(GridBase *)> OnBeginUpdate;
-    std::function<void(GridBase *)> OnTopLeftChanged;
-    std::function<void(GridBase *)> OnClick;
-    std::function<void(GridBase *)> OnDblClick;
+    // Whether the cursor may move to a cell; a subclass may refuse some. The default
+    // takes every cell.
+    virtual bool canSelectCell(int col, int row);
+
+Q_SIGNALS:
+    void updateBegun();
+    void updateEnded();
+    // colCount or rowCount changed outside an update bracket.
+    void sizeChanged(int oldColCount, int oldRowCount);
+    void columnMoved(int fromIndex, int toIndex);
+    void columnWidthsChanged();
 
 protected:
     // Painting of one cell with the painter's pen and brush prepared by paintCell.
     virtual void drawCell(QPainter &painter, int col, int row, const QRect &rect, GridDrawState state);
+    // The cursor is about to move to a cell; false keeps it where it is.
     virtual bool selectCell(int col, int row);
-    // Runs after a change of colCount or rowCount outside an update bracket.
-    virtual void sizeChanged(int oldColCount, int oldRowCount);
-    virtual void columnMoved(int fromIndex, int toIndex);
-    virtual void rowMoved(int fromIndex, int toIndex);
-    // The column or row has left the grid's count; data stores drop it.
-    virtual void columnDeleted(int col);
-    virtual void rowDeleted(int row);
-    virtual void colWidthsChanged();
-    virtual void rowHeightsChanged();
+    // Runs after a change of colCount or rowCount outside an update bracket, before
+    // sizeChanged is emitted.
+    virtual void adjustToSize(int oldColCount, int oldRowCount);
+    // Data kept per column or row follows a move or leaves with a deleted one.
+    virtual void moveColumnData(int fromIndex, int toIndex);
+    virtual void moveRowData(int fromIndex, int toIndex);
+    virtual void removeColumnData(int col);
+    virtual void removeRowData(int row);
+    // A column width or a row height changed.
+    virtual void cellSizesChanged();
     virtual void topLeftChanged();
     virtual QString getEditText(int col, int row);
     virtual void setEditText(int col, int row, const QString &value);
@@ -146,8 +154,8 @@ protected:
     virtual void editEnding();
     // Esc has put back the text the edit started with.
     virtual void editCancelled();
+    // The user moved the cursor, by key or by mouse.
     virtual void click();
-    virtual void dblClick();
 
     void showEditor();
     void hideEditor();
@@ -180,7 +188,6 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
-    bool viewportEvent(QEvent *event) override;
     bool focusNextPrevChild(bool next) override;
 
     void updateScrollRange();
@@ -193,23 +200,14 @@ private:
     friend class InplaceEditor;
     enum GridState { gsNormal, gsSelecting, gsColSizing, gsColMoving };
 
+    // The cell geometry at the viewport's present size: a hidden grid gets its resize
+    // events only once shown, so the size is taken at every use.
+    const GridGeometry &geometryInView() const;
+    GridGeometry &geometryInView();
     void paintCell(QPainter &painter, int col, int row, const QRect &rect);
     void changeSize(int newColCount, int newRowCount);
-    int effectiveColLine(int col) const;
-    int effectiveRowLine(int row) const;
-    // Columns and rows laid out along one axis: the fixed ones, then the
-    // scrolled ones from leftCol or topRow on.
-    struct Axis;
-    Axis columns() const;
-    Axis rows() const;
-    int columnAtX(int x) const;
-    int rowAtY(int y) const;
-    int colLeft(int col) const;
-    int rowTop(int row) const;
-    int maxTopRow() const;
-    int maxLeftCol() const;
-    // Keeps leftCol and topRow between the fixed cells and the last full view.
-    void clampTopLeft();
+    // Keeps the current cell and the anchor inside the scrolled cells.
+    void clampCursor();
     void setTopLeft(int leftCol, int topRow);
     void selectionMoved(const GridRect &oldSelection);
     void invalidateRect(const GridRect &rect);
@@ -224,15 +222,7 @@ private:
     // the cursor.
     void keyMoveToEdge(int row, int step, Qt::KeyboardModifiers modifiers);
 
-    int m_colCount = 5;
-    int m_rowCount = 5;
-    int m_fixedCols = 1;
-    int m_fixedRows = 1;
-    int m_defaultColWidth = 64;
-    int m_defaultRowHeight = 24;
-    int m_gridLineWidth = 1;
-    std::vector<int> m_colWidths;  // empty entries read as defaultColWidth
-    std::vector<int> m_rowHeights; // empty entries read as defaultRowHeight
+    mutable GridGeometry m_geometry;
     ColorValue m_color = Colors::clWindow;
     ColorValue m_fixedColor = Colors::clBtnFace;
     BorderStyle m_borderStyle = bsSingle;
@@ -242,8 +232,6 @@ private:
 
     GridCoord m_current{1, 1};
     GridCoord m_anchor{1, 1};
-    int m_leftCol = 1;
-    int m_topRow = 1;
     bool m_updatingScroll = false;
 
     std::optional<GridRect> m_highlight;

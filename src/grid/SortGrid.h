@@ -1,10 +1,9 @@
 #pragma once
 
 #include "grid/CellFormat.h"
-#include "grid/MyGrids.h"
-#include "grid/PrintOptions.h"
 #include "grid/SortOptions.h"
 #include "grid/SortedList.h"
+#include "grid/StringGrid.h"
 
 #include <QListWidget>
 #include <QPixmap>
@@ -14,6 +13,24 @@
 #include <memory>
 
 class QMenu;
+
+// The entries a drop-down cell offers.
+struct ComboChoices
+{
+    QStringList items;
+    int width = 0;  // 0: as wide as the cell
+    int height = 0; // 0: as tall as up to ten entries need; else ten entries tall
+    bool sorted = true;
+};
+
+// The verdict on an edited text.
+struct CellValidation
+{
+    bool valid = true;
+    // The text the cell keeps; a refused edit whose text is unchanged gets back the
+    // text it started with.
+    QString text;
+};
 
 // The string grid that holds the results protocol: sorting by one column and
 // secondary columns, a sort marker in the title, an update bracket that stops
@@ -31,8 +48,6 @@ public:
     // ---- sort settings, modified flag, update bracket
     SortOptions *sortOptions() const { return m_sortOptions.get(); }
     void setSortOptions(const SortOptions &value) { *m_sortOptions = value; }
-    const PrintOptions &printOptions() const { return m_printOptions; }
-    void setPrintOptions(const PrintOptions &value) { m_printOptions = value; }
     QStringList userSettings() const { return m_userSettings; }
     void setUserSettings(const QStringList &value);
     QMenu *popupMenu() const { return m_popupMenu; }
@@ -85,8 +100,6 @@ public:
     bool proportionalScrollBars() const { return m_proportionalScrollBars; }
     void setProportionalScrollBars(bool value);
 
-    void getCellFormat(int col, int row, CellFormat &formatOptions, bool &checkBox, bool &combobox,
-                       bool &ellipsis);
     void autoSizeColumn(int col, bool force);
     void autoSizeAllColumns(bool force);
     FontList &colFormats() { return m_colFormats; }
@@ -103,56 +116,51 @@ public:
     bool typeAheadSearch() const { return m_typeAheadSearch; }
     void setTypeAheadSearch(bool value) { m_typeAheadSearch = value; }
 
-    // ---- events
-    std::function<void(SortGrid *sender)> OnModified;
-    std::function<void(SortGrid *sender)> OnEndUpdate;
-    std::function<void(SortGrid *sender, int col, SortStyle &sortStyle)> OnGetSortStyle;
-    std::function<void(SortGrid *sender, int oldColCount, int oldRowCount)> OnSizeChanged;
-    std::function<void(SortGrid *sender)> OnColumnWidthsChanged;
-    std::function<void(SortGrid *sender)> OnRowHeightsChanged;
-    // Fired at the start of a sort (the handler may change the column) and at its end.
-    std::function<void(SortGrid *sender, int &col)> OnBeginSort;
-    std::function<void(SortGrid *sender, int col)> OnEndSort;
-
-    std::function<void(const QStringList &rows, bool &accept)> OnSetFilter;
-    std::function<void(const QStringList &rows, bool &accept)> OnSearch;
-    std::function<void(SortGrid *sender)> OnRowSelected;
-    std::function<void(SortGrid *sender, int row)> OnRowInsert;
-    std::function<void(SortGrid *sender, int row)> OnRowDelete;
-    std::function<void(SortGrid *sender, int row)> OnColumnInsert;
-    std::function<void(SortGrid *sender, int row)> OnColumnDelete;
-
-    std::function<void(SortGrid *sender, int col, int row, GridDrawState state, CellFormat &formatOptions,
-                       bool &checkBox, bool &combobox, bool &ellipsis)>
-        OnGetCellFormat;
-
-    std::function<void(SortGrid *sender, int col, int row, QStringList &strs, int &width, int &height,
-                       bool &sorted)>
-        OnGetComboBox;
-    std::function<void(SortGrid *sender, int col, int row, const QString &str)> OnSetComboBox;
-    std::function<void(SortGrid *sender, int col, int row, bool state)> OnSetChecked;
-    std::function<void(SortGrid *sender, int col, int row)> OnSetEllipsis;
-    std::function<void(SortGrid *sender, int col, int row, const QString &oldValue, QString &newValue,
-                       bool &valid)>
-        OnCellValidate;
-
-    // Shows the grid's messages ("Rowsize too small"); a message box unless replaced.
-    std::function<void(const QString &)> showMessage;
-    // Starts the drag of selected rows; a drag of their numbers as text unless replaced.
-    std::function<void(SortGrid *sender)> OnStartDrag;
-
     // The offset from a cell's grid coordinates to the drop-down list's position
     // on the grid's window: the grid's client origin there.
     QPoint comboListOffset() const;
 
+    // ---- what a subclass answers
+    // How a cell is painted and which control it has. The default gives the grid's
+    // colours, font, alignment and bevel and no control; `state` tells whether the
+    // cell is focused and selected.
+    virtual CellFormat cellFormat(int col, int row, GridDrawState state) const;
+    // The style a sort by col uses; the default is the style of the sort options, or
+    // the one the column's texts suggest when that is ssAutomatic.
+    virtual SortStyle sortStyle(int col) const;
+    // The column a sort by col really sorts by; col unless a subclass knows better.
+    virtual int sortKeyColumn(int col) const;
+    // Whether a data row stays in view while the grid is filtered; the default hides all.
+    virtual bool filterAcceptsRow(const QStringList &cells) const;
+    // The entries of a drop-down cell's list; none by default, and then no list opens.
+    virtual ComboChoices comboChoices(int col, int row) const;
+    // The verdict on an edit of a cell from oldText to newText; the default accepts it.
+    virtual CellValidation validateCell(int col, int row, const QString &oldText, const QString &newText) const;
+
+Q_SIGNALS:
+    // The grid was marked modified (also when it already was).
+    void markedModified();
+    void sortFinished(int col);
+    // The selected rows changed.
+    void rowSelected();
+    void rowInserted(int row);
+    void rowDeleted(int row);
+    void columnInserted(int col);
+    void columnDeleted(int col);
+    // An entry of a drop-down list was written into its cell.
+    void comboEntryChosen(int col, int row, const QString &text);
+    // A check-box cell was set, by the user or by setChecked.
+    void checkedSet(int col, int row, bool checked);
+    void ellipsisClicked(int col, int row);
+    // A message for the user, such as "Rowsize too small".
+    void messageRaised(const QString &text);
+
 protected:
     void drawCell(QPainter &painter, int col, int row, const QRect &rect, GridDrawState state) override;
     bool selectCell(int col, int row) override;
-    void sizeChanged(int oldColCount, int oldRowCount) override;
-    void columnMoved(int fromIndex, int toIndex) override;
-    void rowMoved(int fromIndex, int toIndex) override;
-    void colWidthsChanged() override;
-    void rowHeightsChanged() override;
+    void adjustToSize(int oldColCount, int oldRowCount) override;
+    void moveColumnData(int fromIndex, int toIndex) override;
+    void cellSizesChanged() override;
     void setEditText(int col, int row, const QString &value) override;
     bool canEditShow() const override;
     void editStarted() override;
@@ -169,9 +177,10 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
-    void focusInEvent(QFocusEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+
+    // Starts the drag of the selected rows: by default a drag of their numbers as text.
+    virtual void startDrag();
 
 private:
     SortStyle detectSortStyle(int col) const;
@@ -182,7 +191,8 @@ private:
     void rememberEdit();
     void validateEdit();
     bool isCheckedText(const QString &text) const;
-    void cellKinds(int col, int row, bool &checkBox, bool &combobox, bool &ellipsis);
+    // The cell's format as cellFormat answers it for the cell's present state.
+    CellFormat currentFormat(int col, int row) const;
     void titleClick(int col, int x, Qt::MouseButton button);
     void typeAhead(QChar key);
     void selectRangeRows();
@@ -191,7 +201,6 @@ private:
     GridCoord cellAtPoint(const QPoint &p) const;
 
     std::unique_ptr<SortOptions> m_sortOptions;
-    PrintOptions m_printOptions;
     QStringList m_userSettings;
     QMenu *m_popupMenu = nullptr;
     bool m_modified = false;

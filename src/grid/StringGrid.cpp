@@ -5,7 +5,7 @@
 #include <algorithm>
 
 StringGrid::StringGrid(QWidget *parent)
-    : DrawGrid(parent)
+    : GridBase(parent)
 {
 }
 
@@ -41,46 +41,39 @@ void StringGrid::endCellUpdate()
         invalidateGrid();
 }
 
-void StringGrid::drawCell(QPainter &painter, int col, int row, const QRect &rect, GridDrawState state)
+void StringGrid::drawCell(QPainter &painter, int col, int row, const QRect &rect, GridDrawState)
 {
     if (defaultDrawing())
         painter.drawText(rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
                          cells(col, row));
-    DrawGrid::drawCell(painter, col, row, rect, state);
 }
 
-void StringGrid::columnMoved(int fromIndex, int toIndex)
+void StringGrid::moveColumnData(int fromIndex, int toIndex)
 {
     m_store.moveCol(fromIndex, toIndex);
-    DrawGrid::columnMoved(fromIndex, toIndex);
 }
 
-void StringGrid::rowMoved(int fromIndex, int toIndex)
+void StringGrid::moveRowData(int fromIndex, int toIndex)
 {
     m_store.moveRow(fromIndex, toIndex);
-    DrawGrid::rowMoved(fromIndex, toIndex);
 }
 
-void StringGrid::columnDeleted(int col)
+void StringGrid::removeColumnData(int col)
 {
     m_store.removeCol(col);
 }
 
-void StringGrid::rowDeleted(int row)
+void StringGrid::removeRowData(int row)
 {
     m_store.removeRow(row);
 }
 
 QString StringGrid::getEditText(int col, int row)
 {
-    QString value = cells(col, row);
-    if (OnGetEditText)
-        OnGetEditText(this, col, row, value);
-    return value;
+    return cells(col, row);
 }
 
 void StringGrid::setEditText(int col, int row, const QString &value)
 {
     setCells(col, row, value);
-    DrawGrid::setEditText(col, row, value);
 }

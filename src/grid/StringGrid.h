@@ -1,13 +1,13 @@
 #pragma once
 
-#include "grid/DrawGrid.h"
-#include "grid/GridRowStrings.h"
 #include "grid/CellStore.h"
+#include "grid/GridBase.h"
+#include "grid/GridRowStrings.h"
 
 // The string grid: texts and object references per cell in a sparse store that
 // does not depend on colCount and rowCount, so cells outside the counts can be
 // written and read and keep their text while the counts shrink and grow.
-class StringGrid : public DrawGrid
+class StringGrid : public GridBase
 {
     Q_OBJECT
 
@@ -36,10 +36,10 @@ public:
 
 protected:
     void drawCell(QPainter &painter, int col, int row, const QRect &rect, GridDrawState state) override;
-    void columnMoved(int fromIndex, int toIndex) override;
-    void rowMoved(int fromIndex, int toIndex) override;
-    void columnDeleted(int col) override;
-    void rowDeleted(int row) override;
+    void moveColumnData(int fromIndex, int toIndex) override;
+    void moveRowData(int fromIndex, int toIndex) override;
+    void removeColumnData(int col) override;
+    void removeRowData(int row) override;
     QString getEditText(int col, int row) override;
     void setEditText(int col, int row, const QString &value) override;
 

@@ -132,7 +132,7 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
     autosaveWarningLabel->setContentsMargins(4, 2, 4, 2);
     autosaveWarningLabel->hide();
 
-    grid = new SortGrid(this);
+    grid = new ProtocolGrid(this);
     grid->setObjectName(QStringLiteral("SortGrid1"));
     // The grid's designed size is no change by the user: set inside the update
     // bracket, it leaves the protocol unmodified, so closing an untouched
@@ -160,28 +160,13 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
     grid->setTypeAheadSearch(false);
     grid->setMultiSelect(false);
     grid->setFiltered(false);
-    grid->OnGetCellFormat = [this](SortGrid *sender, int col, int row, GridDrawState state,
-                                        CellFormat &formatOptions, bool &checkBox,
-                                        bool &combobox, bool &ellipsis) {
-        answerCellFormat(sender, col, row, state, formatOptions, checkBox, combobox, ellipsis);
-    };
-    grid->OnGetComboBox = [this](SortGrid *sender, int col, int row, QStringList &strs,
-                                      int &width, int &height, bool &sorted) {
-        countryCodeChoices(sender, col, row, strs, width, height, sorted);
-    };
-    grid->OnSetComboBox = [this](SortGrid *sender, int col, int row, const QString &str) {
-        countryCodeChosen(sender, col, row, str);
-    };
-    grid->OnSelectCell = [this](GridBase *sender, int col, int row, bool &canSelect) {
-        answerCellSelection(sender, col, row, canSelect);
-    };
     contextMenu = new QMenu(this);
     selectAllAction = contextMenu->addAction(QStringLiteral("Alles markieren"));
     copyAction = contextMenu->addAction(QStringLiteral("Kopieren"));
     connect(selectAllAction, &QAction::triggered, this, [this] { selectAllResults(); });
     connect(copyAction, &QAction::triggered, this, [this] { copySelection(); });
     grid->setPopupMenu(contextMenu);
-    grid->showMessage = [this](const QString &message) { report(message); };
+    connect(grid, &SortGrid::messageRaised, this, &ProtocolPanel::report);
     // The grid fits its last column to a new width itself; the protocol's layout follows
     // once that is done.
     grid->installEventFilter(this);
@@ -651,41 +636,4 @@ void ProtocolPanel::printPage()
 void ProtocolPanel::openInSpreadsheet()
 {
     exportToSpreadsheet(QString(), true);
-}
-
-// ---- the grid's questions
-
-void ProtocolPanel::answerCellFormat(SortGrid *, int col, int row, GridDrawState,
-                                            CellFormat &formatOptions, bool &, bool &combobox,
-                                            bool &)
-{
-    combobox = col == ProtocolColumns::ColCountry;
-    if (col == ProtocolColumns::ColStatus)
-        formatOptions.alignmentHorz = taCenter;
-    else if (row == 0 || col == ProtocolColumns::ColCountry)
-        formatOptions.alignmentHorz = taLeftJustify;
-}
-
-void ProtocolPanel::countryCodeChoices(SortGrid *sender, int, int, QStringList &strs, int &,
-                                          int &, bool &sorted)
-{
-    if (!sender->options().testFlag(goEditing))
-        return;
-    strs = m_countryCodes;
-    sorted = false;
-}
-
-void ProtocolPanel::countryCodeChosen(SortGrid *sender, int col, int row, const QString &str)
-{
-    if (col == ProtocolColumns::ColCountry)
-        sender->setCells(col, row, str);
-}
-
-void ProtocolPanel::answerCellSelection(GridBase *sender, int col, int row, bool &canSelect)
-{
-    if (col < 2) {
-        // The row shows as selected; the cell cursor stays where it was.
-        sender->highlightCells(GridRect{1, row, sender->colCount() - 1, row});
-        canSelect = false;
-    }
 }

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "grid/CellFormat.h"
-#include "grid/GridTypes.h"
 #include "protocol/ProtocolFiles.h"
+#include "protocol/ProtocolGrid.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -14,10 +13,8 @@ class QLabel;
 class QMenu;
 class QPrinter;
 class QToolButton;
-class GridBase;
 class ProtocolFileDialogs;
 class ProtocolShell;
-class SortGrid;
 class GridProtocolTable;
 
 // The right-hand part of the main window: the heading bar "Protokoll" with the six
@@ -35,8 +32,8 @@ public:
     // The question the clear command puts before the protocol is emptied.
     static const QString ClearQuestion;
 
-    QStringList countryCodes() const { return m_countryCodes; }
-    void setCountryCodes(const QStringList &value) { m_countryCodes = value; }
+    QStringList countryCodes() const { return grid->countryCodes(); }
+    void setCountryCodes(const QStringList &value) { grid->setCountryCodes(value); }
     // Replaces the desktop shell and the file dialogs; the panel does not take ownership.
     void setShell(ProtocolShell *value);
     void setFileDialogs(ProtocolFileDialogs *value);
@@ -54,7 +51,7 @@ public:
     void setFilterInd(int value) { m_filterInd = value; }
 
     // ---- the table
-    SortGrid *grid = nullptr;
+    ProtocolGrid *grid = nullptr;
     int lastResultRow() const { return m_lastResultRow; }
     void setLastResultRow(int value) { m_lastResultRow = value; }
 
@@ -138,15 +135,6 @@ public:
     void copySelection();
     QLabel *autosaveWarningLabel = nullptr;
 
-    // ---- the grid's questions
-    void answerCellFormat(SortGrid *sender, int col, int row, GridDrawState state,
-                                CellFormat &formatOptions, bool &checkBox, bool &combobox,
-                                bool &ellipsis);
-    void countryCodeChoices(SortGrid *sender, int col, int row, QStringList &strs,
-                              int &width, int &height, bool &sorted);
-    void countryCodeChosen(SortGrid *sender, int col, int row, const QString &str);
-    void answerCellSelection(GridBase *sender, int col, int row, bool &canSelect);
-
 Q_SIGNALS:
     // The clear command was chosen; whoever answers asks the operator, then clears.
     void clearRequested();
@@ -179,7 +167,6 @@ private:
     ProtocolFileFilters m_filters;
     bool m_spreadsheetApplication = false;
     int m_applicationQuery = 0; // answers to earlier questions are stale
-    QStringList m_countryCodes;
     QString m_autosaveFolder;
     QString m_dialogFolder;
     QString m_workbookFolder;

@@ -1,6 +1,7 @@
 #include "GridTestHelpers.h"
 
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 
 // The grid as a widget, driven through real mouse and key events: title clicks,
@@ -33,7 +34,7 @@ private Q_SLOTS:
     void editorFollowsDownKeyAndValidates();
 
 private:
-    std::unique_ptr<SortGrid> makeGrid(int rows);
+    std::unique_ptr<TestGrid> makeGrid(int rows);
     QPoint titleCenter(SortGrid &grid, int col) { return grid.cellRect(col, 0).center(); }
 };
 
@@ -42,10 +43,9 @@ void TestGridWidget::initTestCase()
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
 }
 
-std::unique_ptr<SortGrid> TestGridWidget::makeGrid(int rows)
+std::unique_ptr<TestGrid> TestGridWidget::makeGrid(int rows)
 {
-    auto grid = std::make_unique<SortGrid>();
-    grid->showMessage = [](const QString &) {};
+    auto grid = std::make_unique<TestGrid>();
     grid->resize(400, 300);
     grid->beginUpdate();
     grid->setRowCount(rows);
@@ -116,13 +116,12 @@ void TestGridWidget::dragColumnBorderResizes()
     const QRect title = grid->cellRect(1, 0);
     const int oldWidth = grid->colWidths(1);
     const QPoint border(title.left() + title.width(), title.center().y());
-    int widthEvents = 0;
-    grid->OnColumnWidthsChanged = [&](SortGrid *) { ++widthEvents; };
+    QSignalSpy widthEvents(grid.get(), &GridBase::columnWidthsChanged);
     QTest::mousePress(vp, Qt::LeftButton, {}, border);
     QTest::mouseMove(vp, border + QPoint(25, 0));
     QTest::mouseRelease(vp, Qt::LeftButton, {}, border + QPoint(25, 0));
     QCOMPARE(grid->colWidths(1), oldWidth + 25);
-    QVERIFY(widthEvents > 0);
+    QVERIFY(widthEvents.count() > 0);
     // Sizing is no title click.
     QCOMPARE(grid->sortOptions()->sortCol(), 0);
     QCOMPARE(grid->cellRect(2, 0).left(), grid->cellRect(1, 0).left() + oldWidth + 25 + grid->gridLineWidth());
@@ -132,8 +131,7 @@ void TestGridWidget::editCellCommitsWithEnter()
 {
     auto grid = makeGrid(6);
     grid->setOptions(grid->options() | goEditing);
-    int modifiedEvents = 0;
-    grid->OnModified = [&](SortGrid *) { ++modifiedEvents; };
+    QSignalSpy modifiedEvents(grid.get(), &SortGrid::markedModified);
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     QWidget *vp = grid->viewport();
     const QPoint cell = grid->cellRect(2, 3).center();
@@ -148,7 +146,7 @@ void TestGridWidget::editCellCommitsWithEnter()
     QVERIFY(!grid->inplaceEditor()->isVisible());
     QCOMPARE(grid->cells(2, 3), QStringLiteral("1:02,5"));
     QVERIFY(grid->modified());
-    QVERIFY(modifiedEvents > 0);
+    QVERIFY(modifiedEvents.count() > 0);
 }
 
 void TestGridWidget::editCellEscapeRestores()
@@ -225,10 +223,12 @@ void TestGridWidget::hiddenColumnSkipped()
 {
     auto grid = makeGrid(6);
     grid->setColWidths(2, -1);
-    QSet<int> painted;
-    grid->OnDrawCell = [&](GridBase *, int col, int, const QRect &, GridDrawState) { painted.insert(col); };
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
+    grid->painted.clear();
     grid->viewport()->repaint();
+    QSet<int> painted;
+    for (const auto &[col, row] : std::as_const(grid->painted))
+        painted.insert(col);
     QVERIFY(!painted.contains(2));
     QVERIFY(painted.contains(3));
     QVERIFY(grid->cellRect(2, 1).isEmpty());
@@ -241,25 +241,24 @@ void TestGridWidget::hiddenColumnSkipped()
 
 void TestGridWidget::paintingIndependentOfRowCount()
 {
-    int paintedSmall = 0;
-    int paintedLarge = 0;
+    qsizetype paintedSmall = 0;
+    qsizetype paintedLarge = 0;
     int widestRow = 0;
     {
         auto grid = makeGrid(100);
-        grid->OnDrawCell = [&](GridBase *, int, int, const QRect &, GridDrawState) { ++paintedSmall; };
         QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
-        paintedSmall = 0;
+        grid->painted.clear();
         grid->viewport()->repaint();
+        paintedSmall = grid->painted.size();
     }
     {
         auto grid = makeGrid(100000);
-        grid->OnDrawCell = [&](GridBase *, int, int row, const QRect &, GridDrawState) {
-            ++paintedLarge;
-            widestRow = std::max(widestRow, row);
-        };
         QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
-        paintedLarge = 0;
+        grid->painted.clear();
         grid->viewport()->repaint();
+        paintedLarge = grid->painted.size();
+        for (const auto &[col, row] : std::as_const(grid->painted))
+            widestRow = std::max(widestRow, row);
     }
     QVERIFY(paintedSmall > 0);
     QCOMPARE(paintedLarge, paintedSmall);
@@ -271,15 +270,12 @@ void TestGridWidget::cellRightOfLastColumnNeverPainted()
     auto grid = makeGrid(6);
     grid->setColCount(3);
     grid->setCells(3, 1, QStringLiteral("format cell"));
-    int beyond = 0;
-    int total = 0;
-    grid->OnDrawCell = [&](GridBase *, int col, int, const QRect &, GridDrawState) {
-        ++total;
-        if (col >= 3)
-            ++beyond;
-    };
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
+    grid->painted.clear();
     grid->viewport()->repaint();
+    const qsizetype total = grid->painted.size();
+    const auto beyond = std::count_if(grid->painted.cbegin(), grid->painted.cend(),
+                                      [](const QPair<int, int> &cell) { return cell.first >= 3; });
     QVERIFY(total >= 3 * 6);
     QCOMPARE(beyond, 0);
     QCOMPARE(grid->cells(3, 1), QStringLiteral("format cell"));
@@ -376,13 +372,12 @@ void TestGridWidget::dragTitleMovesColumn()
     grid->setOptions(grid->options() | goColMoving);
     grid->sortOptions()->setSortCol(3);
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
-    QList<QPair<int, int>> moves;
-    grid->OnColumnMoved = [&](GridBase *, int from, int to) { moves << qMakePair(from, to); };
+    QSignalSpy moves(grid.get(), &GridBase::columnMoved);
     QWidget *vp = grid->viewport();
     QTest::mousePress(vp, Qt::LeftButton, {}, titleCenter(*grid, 1));
     QTest::mouseMove(vp, titleCenter(*grid, 3));
     QTest::mouseRelease(vp, Qt::LeftButton, {}, titleCenter(*grid, 3));
-    QCOMPARE(moves, (QList<QPair<int, int>>{{1, 3}}));
+    QCOMPARE(moves, (QList<QList<QVariant>>{{1, 3}}));
     QCOMPARE(grid->rowStrings(0).toStringList(), (QStringList{"Nr.", "Zeit", "Land", "Name", "Stat"}));
     QCOMPARE(grid->sortOptions()->sortCol(), 2);
     QVERIFY(grid->modified());
@@ -412,10 +407,6 @@ void TestGridWidget::editorFollowsDownKeyAndValidates()
 {
     auto grid = makeGrid(6);
     grid->setOptions(grid->options() | goEditing);
-    QList<QPair<int, QString>> validated;
-    grid->OnCellValidate = [&](SortGrid *, int, int row, const QString &, QString &newValue, bool &) {
-        validated << qMakePair(row, newValue);
-    };
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->cellRect(3, 1).center());
     QTest::keyClick(grid.get(), Qt::Key_F2);
@@ -425,11 +416,12 @@ void TestGridWidget::editorFollowsDownKeyAndValidates()
     QCOMPARE(grid->currentRow(), 2);
     QTRY_VERIFY(grid->editorShowing());
     QCOMPARE(grid->inplaceEditor()->geometry(), grid->cellRect(3, 2));
-    QCOMPARE(validated, (QList<QPair<int, QString>>{{1, "GER"}}));
+    using Validation = std::tuple<int, int, QString, QString>;
+    QCOMPARE(grid->validations, (QList<Validation>{Validation(3, 1, QString(), "GER")}));
     QTest::keyClicks(grid->inplaceEditor(), QStringLiteral("AUT"));
     QTest::keyClick(grid->inplaceEditor(), Qt::Key_Return);
-    QCOMPARE(validated.size(), 2);
-    QCOMPARE(validated.last(), qMakePair(2, QStringLiteral("AUT")));
+    QCOMPARE(grid->validations.size(), 2);
+    QCOMPARE(grid->validations.last(), Validation(3, 2, QString(), "AUT"));
     QCOMPARE(grid->cells(3, 1), QStringLiteral("GER"));
     QCOMPARE(grid->cells(3, 2), QStringLiteral("AUT"));
 }

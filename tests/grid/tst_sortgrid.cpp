@@ -2,6 +2,7 @@
 #include "SortReference.h"
 
 #include <QRandomGenerator>
+#include <QSignalSpy>
 #include <QTest>
 
 Q_DECLARE_METATYPE(SortStyle)
@@ -31,9 +32,9 @@ private Q_SLOTS:
     void singleDataRowUnchanged();
     void canSortFalseChangesNothing();
     void selectionFollowsRows();
-    void styleEventAnswersEveryKey();
+    void sortStyleAskedForEveryKey();
     void customComparisonResetAfterSort();
-    void sortNotificationsMayChangeColumn();
+    void sortKeyColumnOverridesColumn();
     void sortKeepsCellsBeyondLastColumn();
     void sortLeavesBracketAndModified();
 };
@@ -324,20 +325,16 @@ void TestSortGrid::selectionFollowsRows()
     QVERIFY(!grid.isRowSelected(1));
 }
 
-void TestSortGrid::styleEventAnswersEveryKey()
+void TestSortGrid::sortStyleAskedForEveryKey()
 {
-    SortGrid grid;
+    TestGrid grid;
     grid.setColCount(3);
     fillGrid(grid, {{"A", "B", "C"}, {"1", "10", "x"}, {"1", "9", "y"}});
     grid.sortOptions()->setSecondaryIndex(QStringLiteral("1"));
-    QList<int> asked;
-    grid.OnGetSortStyle = [&](SortGrid *, int col, SortStyle &style) {
-        asked << col;
-        style = col == 1 ? ssNumeric : ssNormal;
-    };
+    grid.sortStyles = {{0, ssNormal}, {1, ssNumeric}};
     grid.sortByColumn(0);
     // The secondary key is asked first, the primary key last.
-    QCOMPARE(asked, (QList<int>{1, 0}));
+    QCOMPARE(grid.sortStylesAsked, (QList<int>{1, 0}));
     QCOMPARE(dataColumn(grid, 1), (QStringList{"9", "10"}));
     QCOMPARE(grid.sortOptions()->sortStyle(), ssNormal);
 }
@@ -354,16 +351,15 @@ void TestSortGrid::customComparisonResetAfterSort()
     QVERIFY(!grid.sortOptions()->sortCompare());
 }
 
-void TestSortGrid::sortNotificationsMayChangeColumn()
+void TestSortGrid::sortKeyColumnOverridesColumn()
 {
-    SortGrid grid;
+    TestGrid grid;
     fillGrid(grid, {{"A", "B"}, {"1", "z"}, {"2", "y"}});
-    int endColumn = -1;
-    grid.OnBeginSort = [](SortGrid *, int &col) { col = 1; };
-    grid.OnEndSort = [&](SortGrid *, int col) { endColumn = col; };
+    grid.sortKeyColumnAnswer = 1;
+    QSignalSpy finished(&grid, &SortGrid::sortFinished);
     grid.sortByColumn(0);
     QCOMPARE(dataColumn(grid, 1), (QStringList{"y", "z"}));
-    QCOMPARE(endColumn, 1);
+    QCOMPARE(finished, (QList<QList<QVariant>>{{1}}));
     QCOMPARE(grid.sortOptions()->sortCol(), 0);
 }
 
@@ -387,14 +383,13 @@ void TestSortGrid::sortLeavesBracketAndModified()
     fillGrid(grid, {{"A"}, {"b"}, {"a"}});
     grid.setModified(false);
     grid.sortOptions()->setUpdateOnSizeChange(true);
-    int endUpdates = 0;
-    grid.OnEndUpdate = [&](SortGrid *) { ++endUpdates; };
+    QSignalSpy endUpdates(&grid, &GridBase::updateEnded);
     grid.sortByColumn(0);
     QVERIFY(!grid.nowUpdating());
     QVERIFY(grid.isEnabled());
     QVERIFY(grid.sortOptions()->updateOnSizeChange());
     QVERIFY(!grid.modified());
-    QCOMPARE(endUpdates, 1);
+    QCOMPARE(endUpdates.count(), 1);
 }
 
 QTEST_MAIN(TestSortGrid)

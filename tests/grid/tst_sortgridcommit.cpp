@@ -1,6 +1,7 @@
 #include "GridTestHelpers.h"
 
 #include <QListWidget>
+#include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -26,7 +27,7 @@ private:
     void addCommands();
 
     QWidget *m_host = nullptr;
-    SortGrid *m_grid = nullptr;
+    TestGrid *m_grid = nullptr;
 };
 
 using Command = std::function<void(SortGrid &)>;
@@ -37,16 +38,12 @@ void TestSortGridCommit::init()
     m_host = new QWidget;
     m_host->resize(420, 300);
     auto *layout = new QVBoxLayout(m_host);
-    m_grid = new SortGrid(m_host);
+    m_grid = new TestGrid(m_host);
     layout->addWidget(m_grid);
-    m_grid->showMessage = [](const QString &) {};
     m_grid->setOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goEditing);
     fillGrid(*m_grid, {{"Nr.", "Name", "LKZ"}, {"1", "anna", "GER"}, {"2", "berta", "AUT"}, {"3", "carl", "SUI"}});
-    m_grid->OnGetCellFormat = [](SortGrid *, int col, int, GridDrawState, CellFormat &, bool &, bool &combobox,
-                                 bool &) { combobox = col == 2; };
-    m_grid->OnGetComboBox = [](SortGrid *, int, int, QStringList &strs, int &, int &, bool &) {
-        strs = QStringList{"AUT", "GER", "SUI"};
-    };
+    m_grid->comboBoxColumns = {2};
+    m_grid->choices.items = QStringList{"AUT", "GER", "SUI"};
     m_host->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_host));
     m_grid->setFocus();
@@ -80,10 +77,6 @@ void TestSortGridCommit::commandsCommitOpenEdit_data()
 void TestSortGridCommit::commandsCommitOpenEdit()
 {
     QFETCH(Command, command);
-    QList<std::tuple<int, QString, QString>> validated;
-    m_grid->OnCellValidate = [&](SortGrid *, int, int row, const QString &oldValue, QString &newValue, bool &) {
-        validated << std::make_tuple(row, oldValue, newValue);
-    };
     m_grid->gotoCell(1, 1, false);
     QTest::keyClick(m_grid, Qt::Key_F2);
     QTRY_VERIFY(m_grid->editorShowing());
@@ -92,7 +85,8 @@ void TestSortGridCommit::commandsCommitOpenEdit()
     command(*m_grid);
 
     QVERIFY(!m_grid->editorShowing());
-    QCOMPARE(validated, (QList<std::tuple<int, QString, QString>>{{1, "anna", "77"}}));
+    using Validation = std::tuple<int, int, QString, QString>;
+    QCOMPARE(m_grid->validations, (QList<Validation>{Validation(1, 1, "anna", "77")}));
     // Esc and further typing reach no cell any more.
     const QString current = m_grid->cells(m_grid->currentCol(), m_grid->currentRow());
     QTest::keyClick(m_grid->inplaceEditor(), Qt::Key_Escape);
@@ -109,8 +103,7 @@ void TestSortGridCommit::commandsCommitOpenPickList_data()
 void TestSortGridCommit::commandsCommitOpenPickList()
 {
     QFETCH(Command, command);
-    QList<QPoint> chosen;
-    m_grid->OnSetComboBox = [&](SortGrid *, int col, int row, const QString &) { chosen << QPoint(col, row); };
+    QSignalSpy chosen(m_grid, &SortGrid::comboEntryChosen);
     QTest::mouseClick(m_grid->viewport(), Qt::LeftButton, {}, m_grid->cellRect(2, 1).center());
     QListWidget *list = m_grid->comboList();
     QTRY_VERIFY(list->isVisible());
@@ -119,7 +112,7 @@ void TestSortGridCommit::commandsCommitOpenPickList()
     command(*m_grid);
 
     QVERIFY(!list->isVisible());
-    QCOMPARE(chosen, QList<QPoint>{QPoint(2, 1)});
+    QCOMPARE(chosen, (QList<QList<QVariant>>{{2, 1, QStringLiteral("AUT")}}));
     if (!m_grid->cells(0, 1).isEmpty()) { // Clear empties the rows itself
         QCOMPARE(m_grid->cells(2, 1), QStringLiteral("AUT"));
         QCOMPARE(m_grid->cells(2, 3), QStringLiteral("SUI"));

@@ -34,7 +34,7 @@ private Q_SLOTS:
     void comboGlyphOnCurrentCell();
 
 private:
-    std::unique_ptr<SortGrid> makeGrid();
+    std::unique_ptr<TestGrid> makeGrid();
     QImage render(SortGrid &grid);
     QImage expectedImage(SortGrid &grid, const QRect &cell, ColorValue brush, const QString &text, int dx, int dy);
 };
@@ -44,10 +44,9 @@ void TestSortGridPaint::initTestCase()
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
 }
 
-std::unique_ptr<SortGrid> TestSortGridPaint::makeGrid()
+std::unique_ptr<TestGrid> TestSortGridPaint::makeGrid()
 {
-    auto grid = std::make_unique<SortGrid>();
-    grid->showMessage = [](const QString &) {};
+    auto grid = std::make_unique<TestGrid>();
     grid->setOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine);
     grid->sortOptions()->setCanSort(false);
     grid->resize(420, 200);
@@ -179,8 +178,7 @@ void TestSortGridPaint::checkBoxImage()
     QFETCH(QString, text);
     QFETCH(bool, checked);
     auto grid = makeGrid();
-    grid->OnGetCellFormat = [](SortGrid *, int col, int, GridDrawState, CellFormat &, bool &checkBox, bool &,
-                               bool &) { checkBox = col == 2; };
+    grid->checkBoxColumns = {2};
     grid->setCells(2, 3, text);
     const QImage image = render(*grid);
     const QRect cell = grid->cellRect(2, 3);
@@ -303,18 +301,16 @@ void TestSortGridPaint::formatStateFlags()
     QTRY_VERIFY(grid->hasFocus());
     grid->gotoCell(1, 2, false);
     grid->setSelection(GridRect{1, 2, 2, 3});
-    QMap<QPair<int, int>, GridDrawState> states;
-    grid->OnGetCellFormat = [&](SortGrid *, int col, int row, GridDrawState state, CellFormat &fo, bool &,
-                                bool &, bool &) {
-        states[qMakePair(col, row)] = state;
-        QCOMPARE(fo.bevelStyle, cbNone);
-        QCOMPARE(fo.highlightColor, Colors::clWindow);
-    };
+    grid->formatStates.clear();
     render(*grid);
+    const auto &states = grid->formatStates;
     QCOMPARE(states.value(qMakePair(2, 3)), GridDrawState(gdSelected | gdFocused));
     QCOMPARE(states.value(qMakePair(1, 2)), GridDrawState(gdSelected));
     QCOMPARE(states.value(qMakePair(0, 2)), GridDrawState());
     QCOMPARE(states.value(qMakePair(1, 0)), GridDrawState());
+    const CellFormat format = grid->SortGrid::cellFormat(2, 3, gdSelected | gdFocused);
+    QCOMPARE(format.bevelStyle, cbNone);
+    QCOMPARE(format.highlightColor, Colors::clWindow);
 }
 
 void TestSortGridPaint::proportionalScrollBars()
@@ -340,8 +336,7 @@ void TestSortGridPaint::proportionalScrollBars()
 void TestSortGridPaint::comboGlyphOnCurrentCell()
 {
     auto grid = makeGrid();
-    grid->OnGetCellFormat = [](SortGrid *, int col, int, GridDrawState, CellFormat &, bool &, bool &combobox,
-                               bool &) { combobox = col == 2; };
+    grid->comboBoxColumns = {2};
     grid->gotoCell(2, 2, false);
     const QImage image = render(*grid);
     const QRect cell = grid->cellRect(2, 2);

@@ -46,7 +46,7 @@ private:
     int m_autosaveEvents = 0;
 
     ProtocolPanel &panel() { return *m_panel; }
-    SortGrid &grid() { return *m_panel->grid; }
+    ProtocolGrid &grid() { return *m_panel->grid; }
 
     // One finish as the main window records it, with the next start number of the list.
     void finish(const QString &time, const QString &country)
@@ -519,13 +519,11 @@ private Q_SLOTS:
         QFETCH(int, row);
         QFETCH(int, alignment);
         QFETCH(bool, combobox);
-        CellFormat options;
-        bool checkBox = false, comboBox = false, ellipsis = false;
-        grid().getCellFormat(col, row, options, checkBox, comboBox, ellipsis);
-        QCOMPARE(int(options.alignmentHorz), alignment);
-        QCOMPARE(comboBox, combobox);
-        QVERIFY(!checkBox);
-        QVERIFY(!ellipsis);
+        const CellFormat format = grid().cellFormat(col, row, GridDrawState());
+        QCOMPARE(int(format.alignmentHorz), alignment);
+        QCOMPARE(format.comboBox, combobox);
+        QVERIFY(!format.checkBox);
+        QVERIFY(!format.ellipsis);
     }
 
     void clickOnNumberOrTimeSelectsTheRow_data()
@@ -596,17 +594,13 @@ private Q_SLOTS:
 
     void pickListOnlyWhileEditing()
     {
-        QStringList strs{QStringLiteral("keep")};
-        int width = 0, height = 0;
-        bool sorted = true;
         grid().setOptions(grid().options() & ~GridOptions(goEditing));
-        panel().countryCodeChoices(&grid(), 2, 1, strs, width, height, sorted);
-        QCOMPARE(strs, QStringList{QStringLiteral("keep")});
-        QVERIFY(sorted);
+        QVERIFY(grid().comboChoices(2, 1).items.isEmpty());
         grid().setOptions(grid().options() | goEditing);
-        panel().countryCodeChoices(&grid(), 2, 1, strs, width, height, sorted);
-        QCOMPARE(strs.size(), 3);
-        QVERIFY(!sorted);
+        const ComboChoices choices = grid().comboChoices(2, 1);
+        QCOMPARE(choices.items, panel().countryCodes());
+        QCOMPARE(choices.items.size(), 3);
+        QVERIFY(!choices.sorted);
     }
 };
 
