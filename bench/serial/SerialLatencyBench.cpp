@@ -8,6 +8,7 @@
 #include "serial/SerialPort.h"
 #include "serial/PosixSerialBackend.h"
 #include "timing/RaceClock.h"
+#include "EventWait.h"
 #include "RaceClockRecorder.h"
 #include "timing/SerialTriggers.h"
 #include "serial/SimulatedSerialBackend.h"
@@ -19,6 +20,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <thread>
@@ -62,13 +64,6 @@ void printFigures(const char *what, const std::vector<double> &values, const cha
                 *std::max_element(values.begin(), values.end()), unit);
 }
 
-template<typename Predicate>
-void spinUntil(Predicate done)
-{
-    while (!done())
-        std::this_thread::yield();
-}
-
 // `crossings` finish crossings `apartMs` apart; the interface thread is blocked
 // `busyMs` after every finish.
 void measureStamps(QCoreApplication &app, int crossings, int apartMs, int busyMs)
@@ -109,7 +104,8 @@ void measureStamps(QCoreApplication &app, int crossings, int apartMs, int busyMs
                 const qint32 edgeTime = defaultClockSource().timeOfDayMs();
                 const qint64 edgeAt = SteadyClock::now().time_since_epoch().count();
                 backend.setCts(PortNo, on);
-                spinUntil([&] { return stampClock.reads.load() > reads; });
+                if (!spinUntil([&] { return stampClock.reads.load() > reads; }, 60000))
+                    std::abort(); // the monitor thread never stamped the edge
                 if (on) {
                     const auto ns = std::chrono::nanoseconds(stampClock.readAt.load() - edgeAt);
                     stampUs.push_back(std::chrono::duration<double, std::micro>(ns).count());
@@ -118,7 +114,8 @@ void measureStamps(QCoreApplication &app, int crossings, int apartMs, int busyMs
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(apartMs));
         }
-        spinUntil([&] { return handled.load() == 2 * crossings; });
+        if (!spinUntil([&] { return handled.load() == 2 * crossings; }, 60000))
+            std::abort(); // the interface thread never took the finishes
         QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection);
     });
     app.exec();

@@ -105,7 +105,7 @@ bool AtomicFileWriter::write(const QString &fileName, const QByteArray &data)
     temp.close();
     if (temp.error() != QFileDevice::NoError)
         return fail(temp.errorString());
-    if (OnBeforeRename && !OnBeforeRename(tempName))
+    if (beforeRename && !beforeRename(tempName))
         return fail(QStringLiteral("aborted before rename"));
     if (!replaceFile(tempName, target.absoluteFilePath()))
         return fail(systemError());

@@ -21,7 +21,7 @@ public:
 
     // Runs after the temporary file is complete and synced, right before the rename.
     // Returning false aborts the write as a failure. Tests use it to inject failures.
-    std::function<bool(const QString &tempFileName)> OnBeforeRename;
+    std::function<bool(const QString &tempFileName)> beforeRename;
 
 private:
     QString m_error;

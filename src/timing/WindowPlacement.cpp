@@ -84,3 +84,9 @@ QRect keepOnScreen(QPoint position, QSize size, const QList<QRect> &screens, int
     // The title bar runs along the top edge: that edge stays on the screen.
     return QRect(QPoint(left, qMax(top, screen.top())), size);
 }
+
+QRect openingBounds(std::optional<QPoint> stored, QSize size, const QList<QRect> &screens)
+{
+    const QPoint position = stored ? *stored : screens.isEmpty() ? QPoint() : screens.first().topLeft();
+    return keepOnScreen(position, size, screens);
+}

@@ -79,7 +79,7 @@ private Q_SLOTS:
         AtomicFileWriter writer;
         QVERIFY(writer.write(name, "previous"));
         QString seenTemp;
-        writer.OnBeforeRename = [&](const QString &temp) {
+        writer.beforeRename = [&](const QString &temp) {
             seenTemp = temp;
             return readFile(temp) == QByteArray("next") ? false : true;
         };
@@ -101,7 +101,7 @@ private Q_SLOTS:
         QVERIFY(child >= 0);
         if (child == 0) {
             AtomicFileWriter writer;
-            writer.OnBeforeRename = [](const QString &) {
+            writer.beforeRename = [](const QString &) {
                 ::raise(SIGKILL);
                 return true;
             };

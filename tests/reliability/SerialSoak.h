@@ -3,6 +3,7 @@
 #include "AutosavingProtocol.h"
 #include "platform/ClockSource.h"
 #include "serial/SerialPort.h"
+#include "EventWait.h"
 #include "ManualClock.h"
 #include "timing/SerialTriggers.h"
 #include "serial/SimulatedSerialBackend.h"
@@ -50,7 +51,7 @@ public:
         }
         triggers.setAuto(true);
         clock.start();
-        return waitFor([this] { return !clock.locked(); });
+        return processUntil([this] { return !clock.locked(); }, 10000);
     }
 
     // One competitor: the barrier interrupted and released. Returns false when the
@@ -60,25 +61,14 @@ public:
         const int before = protocol.lastResultRow();
         clocks.advance(37);
         backend.setCts(Port, true);
-        if (!waitFor([&] { return protocol.lastResultRow() != before; }))
+        if (!processUntil([&] { return protocol.lastResultRow() != before; }, 10000))
             return false;
         backend.setCts(Port, false);
-        if (!waitFor([&] { return triggers.lastModemStatus() == 0 && !clock.locked(); }))
+        if (!processUntil([&] { return triggers.lastModemStatus() == 0 && !clock.locked(); }, 10000))
             return false;
         return protocol.lastResultRow() == before + 1 && (protocol.saveEvery != 1 || protocol.lastSaveOk);
     }
 
-    template<typename Predicate>
-    static bool waitFor(Predicate done, int timeoutMs = 10000)
-    {
-        QDeadlineTimer deadline(timeoutMs);
-        while (!done()) {
-            if (deadline.hasExpired())
-                return false;
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-        }
-        return true;
-    }
 
     SimulatedSerialBackend backend;
     SerialPort port;

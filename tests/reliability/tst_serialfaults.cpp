@@ -5,6 +5,7 @@
 #include "serial/SerialPort.h"
 #include "widgets/StatusLed.h"
 #include "app/MainWindow.h"
+#include "EventWait.h"
 #include "ManualClock.h"
 #include "protocol/MemoryProtocolTable.h"
 #include "protocol/ProtocolPanel.h"
@@ -82,22 +83,11 @@ public:
         const int before = results();
         clocks.advance(410);
         serial.setCts(Port, true);
-        const bool arrived = waitFor([&] { return results() == before + 1; });
+        const bool arrived = processUntil([&] { return results() == before + 1; });
         serial.setCts(Port, false);
-        return arrived && waitFor([&] { return window->triggers().lastModemStatus() == 0; });
+        return arrived && processUntil([&] { return window->triggers().lastModemStatus() == 0; });
     }
 
-    template<typename Predicate>
-    static bool waitFor(Predicate done, int timeoutMs = 5000)
-    {
-        QDeadlineTimer deadline(timeoutMs);
-        while (!done()) {
-            if (deadline.hasExpired())
-                return false;
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-        }
-        return true;
-    }
 
     // The grid and the autosave file both hold results 1..Results(), numbered in order.
     void verifyKept(int expected)
@@ -140,7 +130,7 @@ private Q_SLOTS:
             QVERIFY(race.cross());
 
         race.serial.unplug(Port);
-        QVERIFY(race.waitFor([&] { return !race.window->comPort().connected(); }));
+        QVERIFY(processUntil([&] { return !race.window->comPort().connected(); }));
         QVERIFY(race.showsHand());
         race.verifyKept(6);
 
@@ -219,7 +209,7 @@ private Q_SLOTS:
         int reopened = 0;
         for (int cycle = 0; cycle < 40; ++cycle) {
             const int before = race.results();
-            race.waitFor([&] { return race.results() > before + 2; }, 2000);
+            processUntil([&] { return race.results() > before + 2; }, 2000);
             race.session().closePort();
             QVERIFY(race.showsHand());
             QVERIFY(!race.window->comPort().connected());

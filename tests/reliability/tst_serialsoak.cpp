@@ -30,12 +30,12 @@ private Q_SLOTS:
             // A crossing while the lockout runs is one crossing: no second finish.
             soak.clock.setLockoutInterval(60000);
             soak.backend.setCts(SerialSoak::Port, true);
-            QVERIFY(soak.waitFor([&] { return soak.protocol.lastResultRow() == finishes + 1; }));
+            QVERIFY(processUntil([&] { return soak.protocol.lastResultRow() == finishes + 1; }, 10000));
             for (int bounce = 0; bounce < 5; ++bounce) {
                 soak.backend.setCts(SerialSoak::Port, false);
-                QVERIFY(soak.waitFor([&] { return soak.triggers.lastModemStatus() == 0; }));
+                QVERIFY(processUntil([&] { return soak.triggers.lastModemStatus() == 0; }, 10000));
                 soak.backend.setCts(SerialSoak::Port, true);
-                QVERIFY(soak.waitFor([&] { return soak.triggers.lastModemStatus() != 0; }));
+                QVERIFY(processUntil([&] { return soak.triggers.lastModemStatus() != 0; }, 10000));
             }
             QCOMPARE(soak.protocol.lastResultRow(), finishes + 1);
             finishes += 1;
