@@ -82,9 +82,10 @@ void benchSort(SortStyle style, const char *name, int col)
         grid.sortByColumn(col);
         gridMs = std::min(gridMs, double(timer.nsecsElapsed()) / 1e6);
     }
-    std::printf("sort %d rows x 5 by column %d, %-18s: %8.1f ms; plain std::stable_sort of the keys %7.1f ms; "
-                "ratio %.2f\n",
-                Rows, col, name, gridMs, plainMs, gridMs / plainMs);
+    std::printf(
+        "sort %d rows x 5 by column %d, %-18s: %8.1f ms; plain std::stable_sort of the keys %7.1f ms; "
+        "ratio %.2f\n",
+        Rows, col, name, gridMs, plainMs, gridMs / plainMs);
 }
 
 double paintMs(int rows)
@@ -129,7 +130,7 @@ int main(int argc, char **argv)
 
     const double small = paintMs(100);
     const double large = paintMs(Rows);
-    std::printf("paint a full 800 x 600 viewport: %d rows %.3f ms, %d rows %.3f ms, ratio %.2f\n", 100, small, Rows,
-                large, large / small);
+    std::printf("paint a full 800 x 600 viewport: %d rows %.3f ms, %d rows %.3f ms, ratio %.2f\n", 100, small,
+                Rows, large, large / small);
     return 0;
 }

@@ -1,11 +1,11 @@
 // Figures for the protocol files: text save against one plain write of the same bytes,
 // text load against decoding and splitting the same bytes, one autosave, workbook export
 // and import.
+#include "platform/TextCodec.h"
 #include "protocol/MemoryProtocolTable.h"
 #include "protocol/ProtocolColumns.h"
 #include "protocol/ProtocolText.h"
 #include "protocol/SpreadsheetBridge.h"
-#include "platform/TextCodec.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -16,9 +16,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <vector>
-
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -30,7 +29,11 @@ void fillTable(MemoryProtocolTable &table, int results)
         table.setCells(c, 0, titles.at(c));
     for (int r = 1; r <= results; ++r) {
         table.setCells(0, r, QStringLiteral("%1").arg(r, 5, 10, QLatin1Char('0')));
-        table.setCells(1, r, QStringLiteral("1:%1.%2,%3").arg(r % 60).arg(r % 60, 2, 10, QLatin1Char('0')).arg(r % 100, 2, 10, QLatin1Char('0')));
+        table.setCells(1, r,
+                       QStringLiteral("1:%1.%2,%3")
+                           .arg(r % 60)
+                           .arg(r % 60, 2, 10, QLatin1Char('0'))
+                           .arg(r % 100, 2, 10, QLatin1Char('0')));
         table.setCells(2, r, r % 2 ? QStringLiteral("GER") : QStringLiteral("\u00d6ST"));
         table.setCells(3, r, QString::number(r * 3));
     }
@@ -137,8 +140,7 @@ int main(int argc, char **argv)
 
     MemoryProtocolTable autosave;
     fillTable(autosave, 10000);
-    const double autosaveTime =
-        median(9, [&] { ProtocolText::saveProtocolText(autosave, textName); });
+    const double autosaveTime = median(9, [&] { ProtocolText::saveProtocolText(autosave, textName); });
     const double encodeTime = median(9, [&] { ProtocolText::encode(autosave); });
     const double syncTime = median(9, [&] {
         QFile file(plainName);
@@ -155,9 +157,8 @@ int main(int argc, char **argv)
     if (app.arguments().contains(QStringLiteral("--text-only")))
         return 0;
     const QString bookName = dir.filePath(QStringLiteral("bench.xlsx"));
-    const double exportTime = median(3, [&] {
-        SpreadsheetBridge::exportToSpreadsheet(big, bookName, QStringLiteral("Tivano"));
-    });
+    const double exportTime
+        = median(3, [&] { SpreadsheetBridge::exportToSpreadsheet(big, bookName, QStringLiteral("Tivano")); });
     QList<QStringList> rows;
     const double importTime = median(3, [&] { SpreadsheetBridge::readWorkbook(bookName, 5, rows); });
     std::printf("workbook, 100000 rows: export %.0f ms, import %.0f ms (targets < 1500 ms), "

@@ -54,7 +54,8 @@ int main(int argc, char **argv)
     panel.saveProtocolText(file);
 
     // Into an empty protocol, as after a start of the program.
-    const double load = median(5, [&] { panel.loadProtocolText(file); }, [&] { panel.resetProtocol(); });
+    const double load = median(
+        5, [&] { panel.loadProtocolText(file); }, [&] { panel.resetProtocol(); });
     std::printf("protocol panel, load of a 100000-row file into the grid: %.1f ms\n", load);
 
     panel.resetProtocol();

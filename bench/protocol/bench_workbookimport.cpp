@@ -1,10 +1,10 @@
 // Workbook import of a protocol of 100,000 rows, as the program runs it (parsed in its
 // isolated process): from the .xlsx the program writes and from an .ods as LibreOffice
 // Calc writes one. Prints wall time and processor time, this process's and the parse's.
+#include "WorkbookPackages.h"
 #include "protocol/MemoryProtocolTable.h"
 #include "protocol/ProtocolColumns.h"
 #include "protocol/SpreadsheetBridge.h"
-#include "WorkbookPackages.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -14,9 +14,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <vector>
-
 #include <sys/resource.h>
+#include <vector>
 
 namespace {
 
@@ -31,8 +30,11 @@ void fillTable(MemoryProtocolTable &table)
         table.setCells(c, 0, titles.at(c));
     for (int r = 1; r <= Results; ++r) {
         table.setCells(0, r, QStringLiteral("%1").arg(r, 5, 10, QLatin1Char('0')));
-        table.setCells(1, r, QStringLiteral("1:%1.%2,%3").arg(r % 60).arg(r % 60, 2, 10, QLatin1Char('0'))
-                                 .arg(r % 100, 2, 10, QLatin1Char('0')));
+        table.setCells(1, r,
+                       QStringLiteral("1:%1.%2,%3")
+                           .arg(r % 60)
+                           .arg(r % 60, 2, 10, QLatin1Char('0'))
+                           .arg(r % 100, 2, 10, QLatin1Char('0')));
         table.setCells(2, r, r % 2 ? QStringLiteral("GER") : QStringLiteral("\u00d6ST"));
         table.setCells(3, r, QString::number(r * 3));
     }
@@ -50,8 +52,9 @@ QByteArray protocolAsOds(const MemoryProtocolTable &table)
             if (text.isEmpty())
                 rows += "<table:table-cell/>";
             else
-                rows += "<table:table-cell office:value-type=\"string\" calcext:value-type=\"string\"><text:p>"
-                        + text.toHtmlEscaped().toUtf8() + "</text:p></table:table-cell>";
+                rows
+                    += "<table:table-cell office:value-type=\"string\" calcext:value-type=\"string\"><text:p>"
+                    + text.toHtmlEscaped().toUtf8() + "</text:p></table:table-cell>";
         }
         rows += "</table:table-row>";
     }
@@ -68,7 +71,7 @@ double processorTime()
         rusage usage{};
         getrusage(who, &usage);
         ms += double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3
-              + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+            + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
     }
     return ms;
 }

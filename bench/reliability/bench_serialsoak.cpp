@@ -8,6 +8,7 @@
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
+
 #include <cstdio>
 #include <unistd.h>
 
@@ -19,7 +20,8 @@ double residentMiB()
     if (!statm.open(QIODevice::ReadOnly))
         return 0.0;
     const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toDouble() * double(::sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0) : 0.0;
+    return fields.size() > 1 ? fields[1].toDouble() * double(::sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0)
+                             : 0.0;
 }
 
 int envInt(const char *name, int fallback)

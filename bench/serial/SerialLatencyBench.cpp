@@ -4,14 +4,14 @@
 // every finish (a slow autosave); then the cost of closing the port, the
 // sampling interval without counters, and the CPU the waits cost.
 
-#include "platform/ClockSource.h"
-#include "serial/SerialPort.h"
-#include "serial/PosixSerialBackend.h"
-#include "timing/RaceClock.h"
 #include "EventWait.h"
 #include "RaceClockRecorder.h"
-#include "timing/SerialTriggers.h"
+#include "platform/ClockSource.h"
+#include "serial/PosixSerialBackend.h"
+#include "serial/SerialPort.h"
 #include "serial/SimulatedSerialBackend.h"
+#include "timing/RaceClock.h"
+#include "timing/SerialTriggers.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -59,9 +59,8 @@ double percentile(std::vector<double> values, double fraction)
 
 void printFigures(const char *what, const std::vector<double> &values, const char *unit)
 {
-    std::printf("  %-44s p50 %8.1f %s   p99 %8.1f %s   max %8.1f %s\n", what,
-                percentile(values, 0.50), unit, percentile(values, 0.99), unit,
-                *std::max_element(values.begin(), values.end()), unit);
+    std::printf("  %-44s p50 %8.1f %s   p99 %8.1f %s   max %8.1f %s\n", what, percentile(values, 0.50), unit,
+                percentile(values, 0.99), unit, *std::max_element(values.begin(), values.end()), unit);
 }
 
 // `crossings` finish crossings `apartMs` apart; the interface thread is blocked
@@ -134,8 +133,8 @@ void measureStamps(QCoreApplication &app, int crossings, int apartMs, int busyMs
         errorMs.push_back(double(recorded[i] - edges[i]));
         lateMs.push_back(double(handledAt[i] - edges[i]));
     }
-    std::printf("%d finish crossings %d ms apart, interface thread %s (%d recorded, %llu lost):\n",
-                crossings, apartMs,
+    std::printf("%d finish crossings %d ms apart, interface thread %s (%d recorded, %llu lost):\n", crossings,
+                apartMs,
                 busyMs > 0 ? qPrintable(QStringLiteral("blocked %1 ms after each finish").arg(busyMs))
                            : "idle",
                 host.resultCount, static_cast<unsigned long long>(port.lostEvents()));
@@ -174,12 +173,10 @@ void measureClose(SerialBackend &backend, const char *what)
         port.open();
         const auto start = SteadyClock::now();
         port.close();
-        durations.push_back(
-            std::chrono::duration<double, std::milli>(SteadyClock::now() - start).count());
+        durations.push_back(std::chrono::duration<double, std::milli>(SteadyClock::now() - start).count());
     }
-    std::printf("Close with the monitor waiting, %s, 200 rounds: p50 %.3f ms   max %.3f ms\n",
-                what, percentile(durations, 0.5),
-                *std::max_element(durations.begin(), durations.end()));
+    std::printf("Close with the monitor waiting, %s, 200 rounds: p50 %.3f ms   max %.3f ms\n", what,
+                percentile(durations, 0.5), *std::max_element(durations.begin(), durations.end()));
 }
 
 double processCpuMs()

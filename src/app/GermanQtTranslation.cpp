@@ -7,8 +7,7 @@
 bool installGermanQtTranslation(QCoreApplication &application)
 {
     auto *translator = new QTranslator(&application);
-    if (!translator->load(QStringLiteral("qtbase_de"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    if (!translator->load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete translator;
         return false;
     }

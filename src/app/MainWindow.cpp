@@ -184,9 +184,9 @@ void MainWindow::placeWindow(const Settings &settings)
     for (const QScreen *screen : QGuiApplication::screens())
         screens << screen->availableGeometry();
     const bool stored = settings.left && settings.top;
-    const QRect bounds = openingBounds(stored ? std::optional(QPoint(*settings.left, *settings.top)) : std::nullopt,
-                                       {qMax(settings.width, MinimumWidth), qMax(settings.height, MinimumHeight)},
-                                       screens);
+    const QRect bounds
+        = openingBounds(stored ? std::optional(QPoint(*settings.left, *settings.top)) : std::nullopt,
+                        {qMax(settings.width, MinimumWidth), qMax(settings.height, MinimumHeight)}, screens);
     resize(bounds.size());
     if (stored)
         move(bounds.topLeft());
@@ -292,7 +292,8 @@ void MainWindow::showCommandStates()
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     const bool quiet = !clock().running() && !m_protocol->grid->modified();
-    if (quiet || ask(QStringLiteral("Wollen Sie ") + applicationTitle() + QStringLiteral(" wirklich beenden? ")))
+    if (quiet
+        || ask(QStringLiteral("Wollen Sie ") + applicationTitle() + QStringLiteral(" wirklich beenden? ")))
         event->accept();
     else
         event->ignore();
@@ -305,7 +306,8 @@ void MainWindow::resizeEvent(QResizeEvent *event)
     const int top = ToolStrip::StripHeight;
     m_toolStrip->setGeometry(0, 0, area.width(), top);
     m_racePanel->setGeometry(0, top, RacePanel::PanelWidth, area.height() - top);
-    m_protocol->setGeometry(RacePanel::PanelWidth, top, area.width() - RacePanel::PanelWidth, area.height() - top);
+    m_protocol->setGeometry(RacePanel::PanelWidth, top, area.width() - RacePanel::PanelWidth,
+                            area.height() - top);
     m_protocol->layoutProtocolColumns();
 }
 

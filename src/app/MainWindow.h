@@ -21,10 +21,10 @@ class ToolStrip;
 // What the main window takes from its surroundings; tests replace each part.
 struct MainWindowEnvironment
 {
-    ClockSource *clocks = nullptr;          // the machine's clocks when null
+    ClockSource *clocks = nullptr; // the machine's clocks when null
     SerialBackend *serialBackend = nullptr; // the platform's serial ports when null
     SettingsLocation settings = SettingsLocation::userStore();
-    QString programFolder;  // folder of LKZ.txt and help; the executable's when empty
+    QString programFolder; // folder of LKZ.txt and help; the executable's when empty
     QString autosaveFolder; // the protocol's choice when empty
 };
 

@@ -1,5 +1,4 @@
 #include "app/MainWindow.h"
-
 #include "protocol/ProtocolPanel.h"
 #include "widgets/CommandButton.h"
 
@@ -36,10 +35,11 @@ void MainWindow::createActions()
             connect(button, &CommandButton::clicked, action, &QAction::trigger);
     }
 
-    connect(addAction("EinstellunGen1", QStringLiteral("&Einstellungen"), {QKeySequence(Qt::ALT | Qt::Key_E)}),
-            &QAction::triggered, this, &MainWindow::showSettings);
-    connect(addAction("mHilfe", QStringLiteral("Hilfe"), {QKeySequence(Qt::Key_F1)}),
-            &QAction::triggered, this, &MainWindow::showHelp);
+    connect(
+        addAction("EinstellunGen1", QStringLiteral("&Einstellungen"), {QKeySequence(Qt::ALT | Qt::Key_E)}),
+        &QAction::triggered, this, &MainWindow::showSettings);
+    connect(addAction("mHilfe", QStringLiteral("Hilfe"), {QKeySequence(Qt::Key_F1)}), &QAction::triggered,
+            this, &MainWindow::showHelp);
     connect(addAction("Hilfe1", QStringLiteral("H&ilfe"), {QKeySequence(Qt::ALT | Qt::Key_I)}),
             &QAction::triggered, this, &MainWindow::showHelp);
     connect(addAction("Drucker1", QStringLiteral("&Drucker"), {QKeySequence(Qt::ALT | Qt::Key_D)}),

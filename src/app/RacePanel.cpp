@@ -111,8 +111,8 @@ void RacePanel::showCommandStates(const RaceClock &clock, int nextFinish)
 
 void RacePanel::showBarrierStatus(const BarrierStatus &status)
 {
-    static const std::array<StatusLed::LedKind, 3> kinds = {StatusLed::lkRed, StatusLed::lkGreen,
-                                                            StatusLed::lkYellow};
+    static const std::array<StatusLed::LedKind, 3> kinds
+        = {StatusLed::lkRed, StatusLed::lkGreen, StatusLed::lkYellow};
     m_modeLed->setKind(kinds[size_t(status.mode)]);
     m_modeLabel->setText(status.mode == BarrierStatus::Hand ? QStringLiteral("&Hand")
                                                             : QStringLiteral("&Auto"));

@@ -29,8 +29,7 @@ public:
 bool isEditingShortcut(const QKeyEvent *event)
 {
     for (QKeySequence::StandardKey key : {QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Paste,
-                                          QKeySequence::SelectAll, QKeySequence::Undo,
-                                          QKeySequence::Redo}) {
+                                          QKeySequence::SelectAll, QKeySequence::Undo, QKeySequence::Redo}) {
         if (event->matches(key))
             return true;
     }
@@ -74,7 +73,7 @@ void StartNumberEdit::keyPressEvent(QKeyEvent *event)
     // is discarded. Editing keys and shortcuts keep their meaning.
     const QString typed = event->text();
     const bool rejected = typesText(event) && !isEditingShortcut(event)
-                          && !std::all_of(typed.cbegin(), typed.cend(), isStartNumberCharacter);
+        && !std::all_of(typed.cbegin(), typed.cend(), isStartNumberCharacter);
     if (rejected) {
         event->accept();
         return;

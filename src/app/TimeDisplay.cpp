@@ -2,8 +2,8 @@
 
 #include "widgets/SevenSegmentDigit.h"
 
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <qdrawutil.h>
 
 namespace {
@@ -14,10 +14,10 @@ constexpr int UnitCaptionTop = 106;
 constexpr int DigitWidth = 45;
 constexpr int DigitHeight = 89;
 constexpr std::array<int, DisplayDigitCount> DigitLefts = {8, 56, 136, 184, 264, 312, 392, 440};
-constexpr std::array<const char *, DisplayDigitCount> UpperNames = {
-    "Digit1", "Digit2", "Digit3", "Digit4", "Digit5", "Digit6", "Digit7", "Digit8"};
-constexpr std::array<const char *, DisplayDigitCount> LowerNames = {
-    "Digit12", "Digit13", "Digit15", "Digit16", "Digit18", "Digit19", "Digit21", "Digit22"};
+constexpr std::array<const char *, DisplayDigitCount> UpperNames
+    = {"Digit1", "Digit2", "Digit3", "Digit4", "Digit5", "Digit6", "Digit7", "Digit8"};
+constexpr std::array<const char *, DisplayDigitCount> LowerNames
+    = {"Digit12", "Digit13", "Digit15", "Digit16", "Digit18", "Digit19", "Digit21", "Digit22"};
 constexpr int SeparatorDrop = 30; // "." and "," sit lower than ":"
 
 QFont separatorFont()
@@ -73,8 +73,7 @@ TimeDisplay::TimeDisplay(QWidget *parent)
             auto *digit = new SevenSegmentDigit(m_panel);
             const bool upper = row == DisplayRow::Upper;
             digit->setObjectName(QLatin1String(upper ? UpperNames[size_t(i)] : LowerNames[size_t(i)]));
-            digit->setGeometry(DigitLefts[size_t(i)], upper ? UpperTop : LowerTop, DigitWidth,
-                               DigitHeight);
+            digit->setGeometry(DigitLefts[size_t(i)], upper ? UpperTop : LowerTop, DigitWidth, DigitHeight);
             digit->setColor(Colors::clBlack);
             digit->setColorOff(Colors::clBlack);
             digit->setThickness(5);
@@ -86,11 +85,15 @@ TimeDisplay::TimeDisplay(QWidget *parent)
     const QFont separator = separatorFont();
     auto separatorRect = [](int left, int top) { return QRect(left, top, 25, 81); };
     m_labHour = addLabel("LabHour", QStringLiteral(":"), separatorRect(109, UpperTop), separator);
-    m_labMin = addLabel("LabMin", QStringLiteral("."), separatorRect(240, UpperTop + SeparatorDrop), separator);
-    m_labSec = addLabel("LabSec", QStringLiteral(","), separatorRect(368, UpperTop + SeparatorDrop), separator);
+    m_labMin
+        = addLabel("LabMin", QStringLiteral("."), separatorRect(240, UpperTop + SeparatorDrop), separator);
+    m_labSec
+        = addLabel("LabSec", QStringLiteral(","), separatorRect(368, UpperTop + SeparatorDrop), separator);
     m_labHour2 = addLabel("LabHour2", QStringLiteral(":"), separatorRect(109, LowerTop), separator);
-    m_labMin2 = addLabel("LabMin2", QStringLiteral("."), separatorRect(240, LowerTop + SeparatorDrop), separator);
-    m_labSec2 = addLabel("LabSec2", QStringLiteral(","), separatorRect(368, LowerTop + SeparatorDrop), separator);
+    m_labMin2
+        = addLabel("LabMin2", QStringLiteral("."), separatorRect(240, LowerTop + SeparatorDrop), separator);
+    m_labSec2
+        = addLabel("LabSec2", QStringLiteral(","), separatorRect(368, LowerTop + SeparatorDrop), separator);
 
     const QFont unit = unitCaptionFont();
     auto unitRect = [](int left) { return QRect(left, UnitCaptionTop, 60, 24); };
@@ -100,8 +103,7 @@ TimeDisplay::TimeDisplay(QWidget *parent)
     m_lab100 = addLabel("Lab_100", QStringLiteral("1/100"), unitRect(366), unit);
 }
 
-QLabel *TimeDisplay::addLabel(const char *name, const QString &text, QRect geometry,
-                               const QFont &font)
+QLabel *TimeDisplay::addLabel(const char *name, const QString &text, QRect geometry, const QFont &font)
 {
     auto *label = new QLabel(text, m_panel);
     label->setObjectName(QLatin1String(name));
@@ -172,8 +174,8 @@ void TimeDisplay::applyDisplayColours()
             digit->setColor(m_colours.background);
         }
     }
-    for (QLabel *label : {m_labHour, m_labMin, m_labSec, m_labHourUnit, m_labMinUnit, m_labSecUnit,
-                          m_lab100, m_labHour2, m_labMin2, m_labSec2})
+    for (QLabel *label : {m_labHour, m_labMin, m_labSec, m_labHourUnit, m_labMinUnit, m_labSecUnit, m_lab100,
+                          m_labHour2, m_labMin2, m_labSec2})
         setLabelColour(label, m_colours.lit);
 }
 

@@ -78,5 +78,5 @@ private:
     QLabel *m_labHour2, *m_labMin2, *m_labSec2;
     Colours m_colours;
     std::array<ColorValue, 4> m_colourTable{Colors::clDkGray, Colors::clYellow, Colors::clDkGray,
-                                        Colors::clLime};
+                                            Colors::clLime};
 };

@@ -14,8 +14,8 @@ ToolStrip::ToolStrip(QWidget *parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("Panel1"));
-    auto makeButton = [this](const char *name, const QString &hint, QStyle::StandardPixmap glyph,
-                             int left, void (ToolStrip::*request)()) {
+    auto makeButton = [this](const char *name, const QString &hint, QStyle::StandardPixmap glyph, int left,
+                             void (ToolStrip::*request)()) {
         auto *button = new FlatToolButton(this);
         button->setObjectName(QLatin1String(name));
         button->setHint(hint);
@@ -41,8 +41,8 @@ void ToolStrip::createLogo()
     QFont logoFont(QStringLiteral("Arial"));
     logoFont.setPixelSize(20);
     logoFont.setBold(true);
-    const std::array<std::pair<const char *, const char *>, 3> pieces = {
-        {{"Kor", "#c00000"}, {"va", "#008000"}, {"no", "#000080"}}};
+    const std::array<std::pair<const char *, const char *>, 3> pieces
+        = {{{"Kor", "#c00000"}, {"va", "#008000"}, {"no", "#000080"}}};
     int left = 120;
     for (size_t i = 0; i < pieces.size(); ++i) {
         auto *label = new QLabel(QLatin1String(pieces[i].first), this);
@@ -61,8 +61,8 @@ void ToolStrip::createLogo()
 
 bool ToolStrip::eventFilter(QObject *watched, QEvent *event)
 {
-    const bool press = event->type() == QEvent::MouseButtonPress
-                       || event->type() == QEvent::MouseButtonDblClick;
+    const bool press
+        = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick;
     if (press && watched->parent() == this && qobject_cast<QLabel *>(watched)) {
         Q_EMIT makerSiteRequested();
         return true;

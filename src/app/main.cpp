@@ -1,8 +1,8 @@
+#include "app/GermanQtTranslation.h"
+#include "app/MainWindow.h"
+#include "help/HelpLauncher.h"
 #include "settings/SettingsDialog.h"
 #include "widgets/ConfirmDialog.h"
-#include "app/MainWindow.h"
-#include "app/GermanQtTranslation.h"
-#include "help/HelpLauncher.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -12,14 +12,13 @@
 
 namespace {
 
-constexpr const char *Usage =
-    "Aufruf: tivano [--version | --help]\n"
-    "\n"
-    "Tivano misst die Zeiten am Ziel: START (F5), ZIEL (F4), STOPP (F9).\n"
-    "Ohne Argumente startet das Programmfenster.\n"
-    "\n"
-    "  --version  zeigt die Version und endet\n"
-    "  --help     zeigt diese Hilfe und endet\n";
+constexpr const char *Usage = "Aufruf: tivano [--version | --help]\n"
+                              "\n"
+                              "Tivano misst die Zeiten am Ziel: START (F5), ZIEL (F4), STOPP (F9).\n"
+                              "Ohne Argumente startet das Programmfenster.\n"
+                              "\n"
+                              "  --version  zeigt die Version und endet\n"
+                              "  --help     zeigt diese Hilfe und endet\n";
 
 // Answers --version and --help without opening a window; -1 when the
 // program should start.

@@ -4,7 +4,7 @@
 
 namespace {
 
-template <typename T>
+template<typename T>
 void moveElement(std::vector<T> &items, int from, int to)
 {
     const int needed = std::max(from, to) + 1;

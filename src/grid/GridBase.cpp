@@ -250,8 +250,9 @@ void GridBase::applySelection(const GridRect &value)
 void GridBase::highlightCells(const GridRect &value)
 {
     const GridRect old = selection();
-    m_highlight = GridRect{std::clamp(value.left, 0, colCount() - 1), std::clamp(value.top, 0, rowCount() - 1),
-                            std::clamp(value.right, 0, colCount() - 1), std::clamp(value.bottom, 0, rowCount() - 1)};
+    m_highlight
+        = GridRect{std::clamp(value.left, 0, colCount() - 1), std::clamp(value.top, 0, rowCount() - 1),
+                   std::clamp(value.right, 0, colCount() - 1), std::clamp(value.bottom, 0, rowCount() - 1)};
     selectionMoved(old);
 }
 
@@ -428,7 +429,8 @@ void GridBase::endUpdate()
 
 void GridBase::moveColumn(int fromIndex, int toIndex)
 {
-    if (fromIndex == toIndex || fromIndex < 0 || toIndex < 0 || fromIndex >= colCount() || toIndex >= colCount())
+    if (fromIndex == toIndex || fromIndex < 0 || toIndex < 0 || fromIndex >= colCount()
+        || toIndex >= colCount())
         return;
     m_geometry.moveColumn(fromIndex, toIndex);
     hideEditor();
@@ -440,7 +442,8 @@ void GridBase::moveColumn(int fromIndex, int toIndex)
 
 void GridBase::moveRow(int fromIndex, int toIndex)
 {
-    if (fromIndex == toIndex || fromIndex < 0 || toIndex < 0 || fromIndex >= rowCount() || toIndex >= rowCount())
+    if (fromIndex == toIndex || fromIndex < 0 || toIndex < 0 || fromIndex >= rowCount()
+        || toIndex >= rowCount())
         return;
     m_geometry.moveRow(fromIndex, toIndex);
     hideEditor();
@@ -483,14 +486,28 @@ void GridBase::insertRowSlot(int row)
 
 // ---- overridable steps ---------------------------------------------------------
 
-bool GridBase::canSelectCell(int, int) { return true; }
-bool GridBase::selectCell(int col, int row) { return canSelectCell(col, row); }
-void GridBase::adjustToSize(int, int) {}
-void GridBase::moveColumnData(int, int) {}
-void GridBase::moveRowData(int, int) {}
-void GridBase::removeColumnData(int) {}
-void GridBase::removeRowData(int) {}
-void GridBase::cellSizesChanged() {}
-void GridBase::topLeftChanged() {}
+bool GridBase::canSelectCell(int, int)
+{
+    return true;
+}
+bool GridBase::selectCell(int col, int row)
+{
+    return canSelectCell(col, row);
+}
+void GridBase::adjustToSize(int, int)
+{ }
+void GridBase::moveColumnData(int, int)
+{ }
+void GridBase::moveRowData(int, int)
+{ }
+void GridBase::removeColumnData(int)
+{ }
+void GridBase::removeRowData(int)
+{ }
+void GridBase::cellSizesChanged()
+{ }
+void GridBase::topLeftChanged()
+{ }
 
-void GridBase::click() {}
+void GridBase::click()
+{ }

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/ColorValue.h"
 #include "grid/GridGeometry.h"
 #include "grid/GridTypes.h"
 #include "grid/InplaceEditor.h"
+#include "platform/ColorValue.h"
 
 #include <QAbstractScrollArea>
 

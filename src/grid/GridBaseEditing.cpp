@@ -2,13 +2,17 @@
 
 // ---- edit text and the in-place editor -------------------------------------------
 
-QString GridBase::getEditText(int, int) { return QString(); }
-void GridBase::setEditText(int, int, const QString &) {}
+QString GridBase::getEditText(int, int)
+{
+    return QString();
+}
+void GridBase::setEditText(int, int, const QString &)
+{ }
 
 bool GridBase::canEditShow() const
 {
     return (m_options & goEditing) && !(m_options & goRowSelect) && m_current.x >= fixedCols()
-           && m_current.y >= fixedRows() && !m_nowUpdating;
+        && m_current.y >= fixedRows() && !m_nowUpdating;
 }
 
 bool GridBase::editorShowing() const
@@ -45,16 +49,13 @@ void GridBase::loadEditor()
 }
 
 void GridBase::editStarted()
-{
-}
+{ }
 
 void GridBase::editEnding()
-{
-}
+{ }
 
 void GridBase::editCancelled()
-{
-}
+{ }
 
 void GridBase::showEditorChar(QChar ch)
 {

@@ -182,7 +182,8 @@ void GridBase::mouseMoveEvent(QMouseEvent *event)
         return;
     case gsSelecting: {
         const GridCoord cell = mouseCoord(p.x(), p.y());
-        if (cell.x >= fixedCols() && cell.y >= fixedRows() && (cell.x != m_current.x || cell.y != m_current.y))
+        if (cell.x >= fixedCols() && cell.y >= fixedRows()
+            && (cell.x != m_current.x || cell.y != m_current.y))
             moveCurrent(cell.x, cell.y, false, true);
         return;
     }
@@ -190,8 +191,8 @@ void GridBase::mouseMoveEvent(QMouseEvent *event)
         break;
     }
     // Hovering over a title border shows where a column can be sized.
-    const bool overBorder =
-        (m_options & goColSizing) && p.y() < m_geometry.fixedRowsHeight() && colBorderAt(p.x()) >= 0;
+    const bool overBorder
+        = (m_options & goColSizing) && p.y() < m_geometry.fixedRowsHeight() && colBorderAt(p.x()) >= 0;
     if (!m_nowUpdating)
         viewport()->setCursor(overBorder ? Qt::SplitHCursor : Qt::ArrowCursor);
 }

@@ -1,7 +1,7 @@
 #include "grid/GridBase.h"
 
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 
 #include <algorithm>
 
@@ -104,8 +104,7 @@ void GridBase::paintCell(QPainter &painter, int col, int row, const QRect &rect)
 }
 
 void GridBase::drawCell(QPainter &, int, int, const QRect &, GridDrawState)
-{
-}
+{ }
 
 void GridBase::invalidateCell(int col, int row)
 {

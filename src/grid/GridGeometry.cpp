@@ -80,12 +80,14 @@ struct GridGeometry::Axis
         if (position < 0)
             return -1;
         int found = -1;
-        walk([&](int i, int offset) {
-            if (size(i) < 0 || position >= offset + advance(i))
-                return false;
-            found = i;
-            return true;
-        }, false);
+        walk(
+            [&](int i, int offset) {
+                if (size(i) < 0 || position >= offset + advance(i))
+                    return false;
+                found = i;
+                return true;
+            },
+            false);
         return found;
     }
 

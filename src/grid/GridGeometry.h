@@ -115,7 +115,7 @@ private:
     int m_defaultRowHeight = 24;
     int m_gridLineWidth = 1;
     GridOptions m_lines = goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine;
-    std::vector<int> m_colWidths;  // entries beyond the end read as defaultColWidth
+    std::vector<int> m_colWidths; // entries beyond the end read as defaultColWidth
     std::vector<int> m_rowHeights; // entries beyond the end read as defaultRowHeight
     int m_leftCol = 1;
     int m_topRow = 1;

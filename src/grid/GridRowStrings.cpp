@@ -12,8 +12,7 @@ GridRowStrings::GridRowStrings(StringGrid *grid, Kind kind, int index)
     : m_grid(grid)
     , m_kind(kind)
     , m_index(index)
-{
-}
+{ }
 
 int GridRowStrings::count() const
 {

@@ -64,6 +64,5 @@ class InvalidGridOperation : public std::runtime_error
 public:
     explicit InvalidGridOperation(const std::string &message)
         : std::runtime_error(message)
-    {
-    }
+    { }
 };

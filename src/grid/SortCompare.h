@@ -38,4 +38,4 @@ bool tryStrToTime(QStringView text, const QLocale &locale, double &value);
 // days from 30 December 1899 with the time as fraction.
 bool tryStrToDateTime(QStringView text, const QLocale &locale, double &value);
 
-} // namespace sortCompare
+} // namespace SortCompare

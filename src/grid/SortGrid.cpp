@@ -37,7 +37,8 @@ SortGrid::SortGrid(QWidget *parent)
 
     m_focusConnection = connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
         auto inside = [this](QWidget *w) {
-            return w && (w == this || isAncestorOf(w)) && !(m_comboList && (w == m_comboList || m_comboList->isAncestorOf(w)));
+            return w && (w == this || isAncestorOf(w))
+                && !(m_comboList && (w == m_comboList || m_comboList->isAncestorOf(w)));
         };
         const bool had = inside(old);
         const bool has = inside(now);

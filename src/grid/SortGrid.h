@@ -18,7 +18,7 @@ class QMenu;
 struct ComboChoices
 {
     QStringList items;
-    int width = 0;  // 0: as wide as the cell
+    int width = 0; // 0: as wide as the cell
     int height = 0; // 0: as tall as up to ten entries need; else ten entries tall
     bool sorted = true;
 };
@@ -135,7 +135,8 @@ public:
     // The entries of a drop-down cell's list; none by default, and then no list opens.
     virtual ComboChoices comboChoices(int col, int row) const;
     // The verdict on an edit of a cell from oldText to newText; the default accepts it.
-    virtual CellValidation validateCell(int col, int row, const QString &oldText, const QString &newText) const;
+    virtual CellValidation validateCell(int col, int row, const QString &oldText,
+                                        const QString &newText) const;
 
 Q_SIGNALS:
     // The grid was marked modified (also when it already was).

@@ -110,7 +110,7 @@ bool SortGrid::showComboList(int col, int row)
     const int itemHeight = std::max(1, m_comboList->sizeHintForRow(0));
     const int w = choices.width != 0 ? choices.width : cell.width() + 1;
     const int h = (choices.height != 0 || m_comboList->count() >= 10) ? 10 * itemHeight + 5
-                                                              : m_comboList->count() * itemHeight + 5;
+                                                                      : m_comboList->count() * itemHeight + 5;
     m_comboCell = GridCoord{col, row};
     m_comboList->setGeometry(comboListPlace(QRect(pos, QSize(w, h)), cell.height(), form->rect()));
     m_comboList->show();

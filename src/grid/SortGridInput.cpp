@@ -1,6 +1,5 @@
-#include "grid/SortGrid.h"
-
 #include "grid/SortCompare.h"
+#include "grid/SortGrid.h"
 
 #include <QDrag>
 #include <QKeyEvent>
@@ -42,7 +41,8 @@ constexpr int DragDistance = 10;
 void SortGrid::titleClick(int col, int x, Qt::MouseButton button)
 {
     const QRect rect = cellRect(col, 0);
-    if (rect.isEmpty() || x - rect.left() < TitleResizeZone || rect.left() + rect.width() - x <= TitleResizeZone)
+    if (rect.isEmpty() || x - rect.left() < TitleResizeZone
+        || rect.left() + rect.width() - x <= TitleResizeZone)
         return;
     SortOptions *o = m_sortOptions.get();
     if (button == Qt::RightButton)
@@ -77,7 +77,8 @@ void SortGrid::typeAhead(QChar key)
 void SortGrid::keyPressEvent(QKeyEvent *event)
 {
     const int key = event->key();
-    const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    const Qt::KeyboardModifiers mods
+        = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     if (key == Qt::Key_Tab || key == Qt::Key_Backtab)
         m_tabDown = true;
     if (!editorShowing()) {
@@ -114,11 +115,11 @@ void SortGrid::keyPressEvent(QKeyEvent *event)
     if (key == Qt::Key_Return || key == Qt::Key_Enter)
         validateEdit();
     const QString text = event->text();
-    if (!editorShowing() && text.size() == 1 && text.at(0).isPrint() && !(mods & (Qt::ControlModifier | Qt::AltModifier))
-        && text.at(0) != QLatin1Char(' ')) {
+    if (!editorShowing() && text.size() == 1 && text.at(0).isPrint()
+        && !(mods & (Qt::ControlModifier | Qt::AltModifier)) && text.at(0) != QLatin1Char(' ')) {
         const QChar upper = text.at(0).unicode() >= 'a' && text.at(0).unicode() <= 'z'
-                                ? QChar(char16_t(text.at(0).unicode() - ('a' - 'A')))
-                                : text.at(0);
+            ? QChar(char16_t(text.at(0).unicode() - ('a' - 'A')))
+            : text.at(0);
         if (m_typeAheadSearch)
             typeAhead(upper);
         QKeyEvent converted(event->type(), key, event->modifiers(), QString(upper), event->isAutoRepeat());
@@ -182,7 +183,8 @@ void SortGrid::mousePressEvent(QMouseEvent *event)
     const QPoint p = event->position().toPoint();
     const GridCoord cell = cellAtPoint(p);
     m_pressCell = cell;
-    const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    const Qt::KeyboardModifiers mods
+        = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     if (m_multiSelect && !editorShowing() && event->button() == Qt::LeftButton && mods == Qt::NoModifier
         && cell.y >= 1 && !isRowSelected(cell.y)) {
         setOptions(options() & ~GridOptions(goRangeSelect));
@@ -195,9 +197,8 @@ void SortGrid::mousePressEvent(QMouseEvent *event)
     if (cell.y >= 1 && isRowSelected(cell.y))
         m_dragPoint = p;
     const bool baseHandles = !m_multiSelect
-                             || ((options() & goRangeSelect) && event->buttons() == Qt::LeftButton
-                                 && mods == Qt::ShiftModifier)
-                             || editorShowing() || cell.y == 0;
+        || ((options() & goRangeSelect) && event->buttons() == Qt::LeftButton && mods == Qt::ShiftModifier)
+        || editorShowing() || cell.y == 0;
     m_pressSizing = false;
     if (baseHandles) {
         StringGrid::mousePressEvent(event);
@@ -209,7 +210,8 @@ void SortGrid::mouseMoveEvent(QMouseEvent *event)
 {
     const QPoint p = event->position().toPoint();
     if (m_dragPoint.x() >= 0 && event->buttons() == Qt::LeftButton
-        && (std::abs(p.x() - m_dragPoint.x()) > DragDistance || std::abs(p.y() - m_dragPoint.y()) > DragDistance)) {
+        && (std::abs(p.x() - m_dragPoint.x()) > DragDistance
+            || std::abs(p.y() - m_dragPoint.y()) > DragDistance)) {
         m_dragPoint = QPoint(-1, -1);
         m_dragging = true;
         startDrag();
@@ -263,7 +265,8 @@ void SortGrid::mouseReleaseEvent(QMouseEvent *event)
             titleClick(cell.x, p.x(), event->button());
         return;
     }
-    if (event->button() == Qt::LeftButton && cell.y >= 1 && m_pressCell.y >= 1 && m_multiSelect && !editorShowing()) {
+    if (event->button() == Qt::LeftButton && cell.y >= 1 && m_pressCell.y >= 1 && m_multiSelect
+        && !editorShowing()) {
         const Qt::KeyboardModifiers mods = event->modifiers();
         if (mods & Qt::ControlModifier) {
             if (!isRowSelected(cell.y)) {

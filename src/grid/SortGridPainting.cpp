@@ -1,6 +1,5 @@
-#include "grid/SortGrid.h"
-
 #include "grid/GridImages.h"
+#include "grid/SortGrid.h"
 
 #include <QPainter>
 #include <QScrollBar>
@@ -132,7 +131,7 @@ void SortGrid::drawCell(QPainter &painter, int col, int row, const QRect &rect, 
 {
     const int left = rect.left();
     const int top = rect.top();
-    const int width = rect.width();   // Right - Left
+    const int width = rect.width(); // Right - Left
     const int height = rect.height(); // Bottom - Top
     if (row > 0 && (nowUpdating() || m_hideRows)) {
         painter.fillRect(rect, toQColor(cellBrushColor(col, row, cellState(col, row))));
@@ -214,7 +213,8 @@ void SortGrid::drawCell(QPainter &painter, int col, int row, const QRect &rect, 
         const QPixmap image = gridImage(isCheckedText(cells(col, row)) ? "CHECKED" : "UNCHECKED");
         const int w = width <= 16 ? width - 1 : 16;
         if (w > 0)
-            painter.drawPixmap(QPoint(left + (width - w) / 2, top + height / 2 - 8), image, QRect(0, 0, w, 16));
+            painter.drawPixmap(QPoint(left + (width - w) / 2, top + height / 2 - 8), image,
+                               QRect(0, 0, w, 16));
     }
     const bool onCurrentRow = row == currentRow();
     if (fo.comboBox && onCurrentRow && (col == currentCol() || editorShowing())) {
@@ -268,8 +268,9 @@ void SortGrid::autoSizeColumn(int col, bool force)
         widest = std::max(widest, w);
     }
     const QFontMetrics fm(font());
-    setColWidths(col, widest <= 0 ? fm.horizontalAdvance(QStringLiteral("xx"))
-                                   : widest + fm.horizontalAdvance(QStringLiteral("X")));
+    setColWidths(col,
+                 widest <= 0 ? fm.horizontalAdvance(QStringLiteral("xx"))
+                             : widest + fm.horizontalAdvance(QStringLiteral("X")));
 }
 
 void SortGrid::autoSizeAllColumns(bool force)

@@ -28,7 +28,7 @@ private:
     bool m_wasOn;
 };
 
-template <typename T>
+template<typename T>
 void moveEntry(std::vector<T> &items, int from, int to)
 {
     if (from < 0 || to < 0 || from >= int(items.size()) || to >= int(items.size()) || from == to)
@@ -229,7 +229,8 @@ void SortGrid::moveRow(int fromIndex, int toIndex)
 {
     EditorOptionGuard guard(this);
     StringGrid::moveRow(fromIndex, toIndex);
-    if (fromIndex >= 0 && toIndex >= 0 && fromIndex < int(m_rowFormats.size()) && toIndex < int(m_rowFormats.size()))
+    if (fromIndex >= 0 && toIndex >= 0 && fromIndex < int(m_rowFormats.size())
+        && toIndex < int(m_rowFormats.size()))
         std::swap(m_rowFormats[size_t(fromIndex)], m_rowFormats[size_t(toIndex)]);
 }
 

@@ -1,6 +1,5 @@
-#include "grid/SortGrid.h"
-
 #include "grid/SortCompare.h"
+#include "grid/SortGrid.h"
 
 #include <QSet>
 

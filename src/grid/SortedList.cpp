@@ -66,7 +66,8 @@ void SortedList::sort(const SortOptions &options, const QLocale &locale)
             return SortCompare::compareNumericExtended(text(a), text(b));
         });
     } else if (style == ssCustom && custom) {
-        const auto string = [texts](const Key &key) { return QString::fromRawData(texts + key.offset, key.size); };
+        const auto string
+            = [texts](const Key &key) { return QString::fromRawData(texts + key.offset, key.size); };
         sortBy([&custom, string](const Key &a, const Key &b) {
             const int result = custom(string(a), string(b));
             return (result > 0) - (result < 0);

@@ -6,8 +6,7 @@
 
 StringGrid::StringGrid(QWidget *parent)
     : GridBase(parent)
-{
-}
+{ }
 
 void StringGrid::setCells(int col, int row, const QString &text)
 {

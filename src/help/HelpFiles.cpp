@@ -32,8 +32,8 @@ QString locateHelpFile(const QString &executablePath)
     if (beside.isEmpty() || QFileInfo(beside).isFile())
         return beside;
     const QFileInfo info(beside);
-    const QString installed =
-        QDir(installedDataFolder(QFileInfo(executablePath).absolutePath())).filePath(info.fileName());
+    const QString installed
+        = QDir(installedDataFolder(QFileInfo(executablePath).absolutePath())).filePath(info.fileName());
     if (QFileInfo(installed).isFile())
         return installed;
     return beside;
@@ -47,8 +47,8 @@ QString installedDataFolder(const QString &executableFolder)
 QStringList helpModuleFolders(const QString &executableFolder)
 {
     QStringList folders{QDir::cleanPath(executableFolder)};
-    const QString installed =
-        QDir::cleanPath(QDir(executableFolder).filePath(QStringLiteral(TIVANO_REL_MODULEDIR)));
+    const QString installed
+        = QDir::cleanPath(QDir(executableFolder).filePath(QStringLiteral(TIVANO_REL_MODULEDIR)));
     if (installed != folders.first())
         folders.append(installed);
     return folders;

@@ -18,8 +18,7 @@ HelpLauncher *g_instance = nullptr;
 HelpLauncher::HelpLauncher(QObject *parent)
     : QObject(parent)
     , m_moduleFolders(helpModuleFolders(QCoreApplication::applicationDirPath()))
-{
-}
+{ }
 
 HelpLauncher::~HelpLauncher()
 {
@@ -154,7 +153,6 @@ QWidget *HelpLauncher::request(const QString &file, HelpCommand command, const Q
 
 void HelpLauncher::showWarning()
 {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning!"), warningText(),
-                    QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning!"), warningText(), QMessageBox::Ok);
     box.exec();
 }

@@ -41,14 +41,15 @@ bool replaceFile(const QString &from, const QString &to)
 #ifdef Q_OS_WIN
     return ::MoveFileExW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(from).utf16()),
                          reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(to).utf16()),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+        != 0;
 #else
     // Renaming over a large file frees its blocks inside the rename, for milliseconds. Held
     // open across the rename, the old file is freed when that handle closes, which a pool
     // thread does. Opened without blocking, so that a pipe of that name cannot stall.
     const int old = ::open(QFile::encodeName(to).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    const bool renamed =
-        ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+    const bool renamed
+        = ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
     const int renameError = errno;
     if (old >= 0)
         QThreadPool::globalInstance()->start([old] { ::close(old); });
@@ -80,10 +81,9 @@ bool AtomicFileWriter::write(const QString &fileName, const QByteArray &data)
     QFile temp(tempName);
     if (!temp.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         // The file itself may be writable, but its replacement is made in the folder.
-        m_error = QFileInfo(folder).isDir()
-                     ? QStringLiteral("Der Ordner %1 ist nicht beschreibbar: %2")
-                           .arg(QDir::toNativeSeparators(folder), temp.errorString())
-                     : temp.errorString();
+        m_error = QFileInfo(folder).isDir() ? QStringLiteral("Der Ordner %1 ist nicht beschreibbar: %2")
+                                                  .arg(QDir::toNativeSeparators(folder), temp.errorString())
+                                            : temp.errorString();
         return false;
     }
     // The replacement keeps the access rights of the file it replaces, so that a file

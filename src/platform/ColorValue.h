@@ -42,7 +42,10 @@ inline constexpr ColorValue cl3DLight = 0xFF000016;
 inline constexpr ColorValue clInfoBk = 0xFF000018;
 } // namespace Colors
 
-inline constexpr bool isSystemColor(ColorValue value) { return (value >> 24) == 0xFF; }
+inline constexpr bool isSystemColor(ColorValue value)
+{
+    return (value >> 24) == 0xFF;
+}
 
 // The one place where colour values become QColor: plain values by their bytes,
 // system colours through the application palette.

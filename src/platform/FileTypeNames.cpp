@@ -29,8 +29,8 @@ FileTypeNames loadFileTypeNames(const FileTypeLookup &lookup)
 {
     FileTypeNames names;
     QString *const targets[] = {&names.html, &names.text, &names.excel, &names.ods};
-    const QString classes[] = {QStringLiteral("htmlfile"), QStringLiteral("txtfile"), names.excel,
-                               QStringLiteral("odsfile")};
+    const QString classes[]
+        = {QStringLiteral("htmlfile"), QStringLiteral("txtfile"), names.excel, QStringLiteral("odsfile")};
     for (size_t i = 0; i < std::size(classes); ++i) {
         const std::optional<QString> description = lookup(classes[i]);
         if (!description)

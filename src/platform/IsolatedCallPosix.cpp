@@ -3,8 +3,8 @@
 #include <QElapsedTimer>
 
 #include <cerrno>
-#include <cstdlib>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -68,8 +68,7 @@ qint64 dataSize()
         const QByteArray output = work();
         if (writeAll(fd, output.constData(), size_t(output.size())))
             code = ExitDone;
-    } catch (...) {
-    }
+    } catch (...) { }
     // _exit: the child must not run the parent's exit handlers or flush its buffers.
     ::_exit(code);
 }
@@ -104,15 +103,13 @@ bool readUntilClosed(int fd, QByteArray &output, int timeoutMs)
 int waitForChild(pid_t child)
 {
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) { }
     return status;
 }
 
 } // namespace
 
-IsolatedResult runIsolated(const std::function<QByteArray()> &work, int timeoutMs,
-                           qint64 memoryHeadroom)
+IsolatedResult runIsolated(const std::function<QByteArray()> &work, int timeoutMs, qint64 memoryHeadroom)
 {
     IsolatedResult result;
     int fds[2];

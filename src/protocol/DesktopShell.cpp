@@ -70,7 +70,7 @@ void DesktopShell::findApplication(const QString &mimeType, std::function<void(b
 }
 
 void DesktopShell::openDocumentOrReport(const QString &fileName,
-                                         std::function<void(const QString &reason)> failed)
+                                        std::function<void(const QString &reason)> failed)
 {
     QProcess *process = startTool(&m_processes, QStringLiteral("xdg-open"), {fileName});
     process->setStandardOutputFile(QProcess::nullDevice());

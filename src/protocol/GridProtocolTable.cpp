@@ -4,8 +4,7 @@
 
 GridProtocolTable::GridProtocolTable(SortGrid *grid)
     : m_grid(grid)
-{
-}
+{ }
 
 int GridProtocolTable::colCount() const
 {

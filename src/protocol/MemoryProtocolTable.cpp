@@ -3,8 +3,7 @@
 MemoryProtocolTable::MemoryProtocolTable(int colCount, int rowCount)
     : m_colCount(std::max(colCount, 1))
     , m_rowCount(std::max(rowCount, 1))
-{
-}
+{ }
 
 void MemoryProtocolTable::setRowCount(int value)
 {

@@ -3,7 +3,6 @@
 #include "protocol/WorkbookCellText.h"
 #include "protocol/WorkbookPackage.h"
 #include "protocol/WorkbookRows.h"
-
 #include "protocol/XmlPullReader.h"
 
 #include <algorithm>
@@ -196,14 +195,12 @@ bool OdsWorkbookReader::isSpreadsheet(const WorkbookPackage &package)
     return type && type->trimmed() == "application/vnd.oasis.opendocument.spreadsheet";
 }
 
-bool OdsWorkbookReader::readFirstSheet(const WorkbookPackage &package, WorkbookRows &rows,
-                                        QString *error)
+bool OdsWorkbookReader::readFirstSheet(const WorkbookPackage &package, WorkbookRows &rows, QString *error)
 {
     bool found = false;
     const bool read = package.readXml(ContentPart, error, [&](XmlPullReader &reader) {
         while (!reader.atEnd() && !found) {
-            found = reader.readNext() == XmlPullReader::Token::tkStartElement
-                    && reader.is(TableNs, "table");
+            found = reader.readNext() == XmlPullReader::Token::tkStartElement && reader.is(TableNs, "table");
         }
         return !found || readTable(reader, rows, error);
     });

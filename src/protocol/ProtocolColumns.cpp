@@ -4,9 +4,9 @@ namespace ProtocolColumns {
 
 const QStringList &columnTitles()
 {
-    static const QStringList titles = {QStringLiteral("Nr."), QStringLiteral("Stoppzeit"),
-                                       QStringLiteral("LKZ"), QStringLiteral("StNr."),
-                                       QStringLiteral("Stat")};
+    static const QStringList titles
+        = {QStringLiteral("Nr."), QStringLiteral("Stoppzeit"), QStringLiteral("LKZ"), QStringLiteral("StNr."),
+           QStringLiteral("Stat")};
     return titles;
 }
 

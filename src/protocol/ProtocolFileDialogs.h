@@ -15,10 +15,10 @@ class ProtocolFileDialogs
 public:
     virtual ~ProtocolFileDialogs() = default;
 
-    virtual bool getOpenFileName(QWidget *parent, const QString &folder,
-                                 const QList<ProtocolFileType> &types, int &filterIndex,
-                                 QString &fileName) = 0;
-    virtual bool getSaveFileName(QWidget *parent, const QString &folder,
-                                 const QList<ProtocolFileType> &types, int &filterIndex,
-                                 QString &fileName) = 0;
+    virtual bool getOpenFileName(QWidget *parent, const QString &folder, const QList<ProtocolFileType> &types,
+                                 int &filterIndex, QString &fileName)
+        = 0;
+    virtual bool getSaveFileName(QWidget *parent, const QString &folder, const QList<ProtocolFileType> &types,
+                                 int &filterIndex, QString &fileName)
+        = 0;
 };

@@ -24,7 +24,6 @@ QString ProtocolFileType::qtFilter() const
     return shownName + QLatin1String(" (") + pattern + QLatin1Char(')');
 }
 
-
 namespace {
 
 QString joinTypes(const QList<ProtocolFileType> &types)
@@ -92,9 +91,7 @@ ProtocolFileFilters ProtocolFiles::buildProtocolFileFilters(const FileTypeNames 
     const ProtocolFileType text{names.text, QStringLiteral("*.txt"), ProtocolFileKind::pkText};
     const ProtocolFileType xlsx{names.excel, QStringLiteral("*.xlsx"), ProtocolFileKind::pkSpreadsheet};
     ProtocolFileFilters filters;
-    filters.openTypes = {text, xlsx,
-                         {names.ods, QStringLiteral("*.ods"), ProtocolFileKind::pkSpreadsheet}};
-    filters.saveTypes = {text, xlsx,
-                         {names.html, QStringLiteral("*.html"), ProtocolFileKind::pkWebPage}};
+    filters.openTypes = {text, xlsx, {names.ods, QStringLiteral("*.ods"), ProtocolFileKind::pkSpreadsheet}};
+    filters.saveTypes = {text, xlsx, {names.html, QStringLiteral("*.html"), ProtocolFileKind::pkWebPage}};
     return filters;
 }

@@ -13,8 +13,8 @@ enum class ProtocolFileKind { pkText, pkSpreadsheet, pkWebPage };
 // One entry of a file dialog's type list.
 struct ProtocolFileType
 {
-    QString name;      // e.g. "Textdatei"
-    QString pattern;   // e.g. "*.txt"
+    QString name; // e.g. "Textdatei"
+    QString pattern; // e.g. "*.txt"
     ProtocolFileKind kind = ProtocolFileKind::pkText;
 
     // "Name (*.ext)" as the dialog shows it.

@@ -108,12 +108,24 @@ QIcon draw(ProtocolGlyph glyph)
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing, true);
     switch (glyph) {
-    case ProtocolGlyph::pgOpen: drawOpen(painter); break;
-    case ProtocolGlyph::pgSave: drawSave(painter); break;
-    case ProtocolGlyph::pgPrint: drawPrint(painter); break;
-    case ProtocolGlyph::pgWebPage: drawWebPage(painter); break;
-    case ProtocolGlyph::pgSpreadsheet: drawSpreadsheet(painter); break;
-    case ProtocolGlyph::pgClear: drawClear(painter); break;
+    case ProtocolGlyph::pgOpen:
+        drawOpen(painter);
+        break;
+    case ProtocolGlyph::pgSave:
+        drawSave(painter);
+        break;
+    case ProtocolGlyph::pgPrint:
+        drawPrint(painter);
+        break;
+    case ProtocolGlyph::pgWebPage:
+        drawWebPage(painter);
+        break;
+    case ProtocolGlyph::pgSpreadsheet:
+        drawSpreadsheet(painter);
+        break;
+    case ProtocolGlyph::pgClear:
+        drawClear(painter);
+        break;
     }
     painter.end();
     return QIcon(pixmap);

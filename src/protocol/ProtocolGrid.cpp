@@ -4,8 +4,7 @@
 
 ProtocolGrid::ProtocolGrid(QWidget *parent)
     : SortGrid(parent)
-{
-}
+{ }
 
 CellFormat ProtocolGrid::cellFormat(int col, int row, GridDrawState state) const
 {

@@ -19,11 +19,20 @@ QString ProtocolPage::escape(const QString &text)
     out.reserve(text.size());
     for (QChar ch : text) {
         switch (ch.unicode()) {
-        case '&': out += QLatin1String("&amp;"); break;
-        case '<': out += QLatin1String("&lt;"); break;
-        case '>': out += QLatin1String("&gt;"); break;
-        case '"': out += QLatin1String("&quot;"); break;
-        default: out += ch;
+        case '&':
+            out += QLatin1String("&amp;");
+            break;
+        case '<':
+            out += QLatin1String("&lt;");
+            break;
+        case '>':
+            out += QLatin1String("&gt;");
+            break;
+        case '"':
+            out += QLatin1String("&quot;");
+            break;
+        default:
+            out += ch;
         }
     }
     return out;
@@ -44,7 +53,10 @@ QString ProtocolPage::buildText(const ProtocolTable &table, const QString &title
     const QLatin1String eol("\r\n");
     QString page;
     page.reserve(2048 + table.rowCount() * table.colCount() * 16);
-    auto line = [&](const QString &text) { page += text; page += eol; };
+    auto line = [&](const QString &text) {
+        page += text;
+        page += eol;
+    };
 
     line(QStringLiteral("<HTML>"));
     line(QStringLiteral("<HEAD>"));
@@ -53,8 +65,7 @@ QString ProtocolPage::buildText(const ProtocolTable &table, const QString &title
     line(QLatin1String("<META name=description content=\"") + escape(MakerDescription)
          + QLatin1String("\">"));
     line(QStringLiteral("<META http-equiv=Content-Type content=\"text/html; charset=iso-8859-1\">"));
-    line(QLatin1String("<META name=\"Webdesign\" content=\"") + DesignerAddress
-         + QLatin1String("\">"));
+    line(QLatin1String("<META name=\"Webdesign\" content=\"") + DesignerAddress + QLatin1String("\">"));
     line(QStringLiteral("</HEAD>"));
     line(QStringLiteral("<STYLE type=text/css>"));
     line(QStringLiteral(" body {font-family: Arial}"));
@@ -62,8 +73,8 @@ QString ProtocolPage::buildText(const ProtocolTable &table, const QString &title
     line(QStringLiteral(".kv   {line-height: 4px; width: 28px}"));
     line(QStringLiteral("</STYLE>"));
     line(QStringLiteral("<BODY bgcolor=#FFFFFF text=#000000>"));
-    line(QLatin1String("<DIV style=\"FILTER: Blur(direction=225, strength=6); WIDTH:100%\"><H2>&nbsp;")
-         + t + QLatin1String("</H2>"));
+    line(QLatin1String("<DIV style=\"FILTER: Blur(direction=225, strength=6); WIDTH:100%\"><H2>&nbsp;") + t
+         + QLatin1String("</H2>"));
     line(QStringLiteral("</div>"));
     line(QStringLiteral("<H4>Zeitenprotokoll</H4>"));
     line(QStringLiteral("<table style=\"BORDER-COLLAPSE: collapse\" bgcolor=#FFFFFF "
@@ -92,8 +103,7 @@ QString ProtocolPage::buildText(const ProtocolTable &table, const QString &title
         page += eol;
     }
     line(QStringLiteral("</table>"));
-    line(QLatin1String("<P align=right><a href=\"") + MakerSoftwarePage
-         + QLatin1String("\" title=\"") + t
+    line(QLatin1String("<P align=right><a href=\"") + MakerSoftwarePage + QLatin1String("\" title=\"") + t
          + QLatin1String("\"><FONT color=#FF0000>Kor</FONT><FONT color=#009900>va</FONT>"
                          "<FONT color=#999999>no</FONT><FONT color=#666600>&nbsp; Sport Software "
                          "</FONT>&gt;&gt;</A></P></body></html>"));
@@ -106,7 +116,7 @@ QByteArray ProtocolPage::build(const ProtocolTable &table, const QString &title)
 }
 
 bool ProtocolPage::writeProtocolPage(const ProtocolTable &table, const QString &title,
-                                      const QString &fileName, QString *error)
+                                     const QString &fileName, QString *error)
 {
     AtomicFileWriter writer;
     if (writer.write(fileName, build(table, title)))

@@ -17,8 +17,8 @@ public:
 
     // Writes the page to the file. Returns false and sets *error when it cannot be written;
     // a previous file of that name is then left as it was.
-    static bool writeProtocolPage(const ProtocolTable &table, const QString &title,
-                                  const QString &fileName, QString *error = nullptr);
+    static bool writeProtocolPage(const ProtocolTable &table, const QString &title, const QString &fileName,
+                                  QString *error = nullptr);
 
     // Replaces &, <, > and " by their character references.
     static QString escape(const QString &text);

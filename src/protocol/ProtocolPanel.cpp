@@ -1,24 +1,24 @@
 #include "protocol/ProtocolPanel.h"
 
+#include "grid/SortGrid.h"
+#include "platform/TextCodec.h"
 #include "protocol/DesktopShell.h"
+#include "protocol/GridProtocolTable.h"
 #include "protocol/ProtocolColumns.h"
 #include "protocol/ProtocolGlyphs.h"
 #include "protocol/ProtocolPage.h"
 #include "protocol/ProtocolText.h"
 #include "protocol/QtFileDialogs.h"
-#include "grid/SortGrid.h"
-#include "protocol/GridProtocolTable.h"
 #include "protocol/SpreadsheetBridge.h"
-#include "platform/TextCodec.h"
 
 #include <QClipboard>
-#include <QGuiApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -86,18 +86,19 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
     headingLabel->setFont(captionFont);
 
     loadButton = makeButton(QStringLiteral("sbLoad"), QStringLiteral("Protokoll \u00f6ffnen"),
-                        QStringLiteral("Protokoll \u00f6ffnen"), int(ProtocolGlyph::pgOpen));
+                            QStringLiteral("Protokoll \u00f6ffnen"), int(ProtocolGlyph::pgOpen));
     saveButton = makeButton(QStringLiteral("sbSave"), QStringLiteral("Protokoll speichern unter"),
-                        QStringLiteral("Protokoll speichern unter"), int(ProtocolGlyph::pgSave));
+                            QStringLiteral("Protokoll speichern unter"), int(ProtocolGlyph::pgSave));
     printButton = makeButton(QStringLiteral("sbPrint"), QStringLiteral("Protokoll drucken"),
-                         QStringLiteral("Protokoll drucken"), int(ProtocolGlyph::pgPrint));
+                             QStringLiteral("Protokoll drucken"), int(ProtocolGlyph::pgPrint));
     pageButton = makeButton(QStringLiteral("sbHTML"), QStringLiteral("Als Webseite"),
-                        QStringLiteral("Als Webseite"), int(ProtocolGlyph::pgWebPage));
+                            QStringLiteral("Als Webseite"), int(ProtocolGlyph::pgWebPage));
     spreadsheetButton = makeButton(QStringLiteral("sbExcel"), QStringLiteral("Datei in MS Excel"),
-                         QStringLiteral("Datei in MS Excel"), int(ProtocolGlyph::pgSpreadsheet));
+                                   QStringLiteral("Datei in MS Excel"), int(ProtocolGlyph::pgSpreadsheet));
     clearButton = makeButton(QStringLiteral("sbCLS"), QStringLiteral("F8"),
-                       QStringLiteral("Protokoll l\u00f6schen"), int(ProtocolGlyph::pgClear));
-    for (QToolButton *button : {loadButton, saveButton, printButton, pageButton, spreadsheetButton, clearButton})
+                             QStringLiteral("Protokoll l\u00f6schen"), int(ProtocolGlyph::pgClear));
+    for (QToolButton *button :
+         {loadButton, saveButton, printButton, pageButton, spreadsheetButton, clearButton})
         button->setParent(heading);
 
     auto *bar = new QHBoxLayout(heading);
@@ -150,8 +151,8 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
     m_fixedPitch = QFontInfo(gridFont).fixedPitch();
     grid->setDefaultRowHeight(20);
     grid->setDefaultColWidth(52);
-    grid->setOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine
-                          | goDrawFocusSelected | goColSizing | goEditing);
+    grid->setOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goDrawFocusSelected
+                     | goColSizing | goEditing);
     grid->setScrollBars(GridBase::ssVertical);
     grid->setAlignmentHorz(taRightJustify);
     grid->setAlignmentVert(taTopJustify);
@@ -195,8 +196,8 @@ ProtocolPanel::~ProtocolPanel()
     }
 }
 
-QToolButton *ProtocolPanel::makeButton(const QString &name, const QString &hint,
-                                        const QString &accessible, int glyph)
+QToolButton *ProtocolPanel::makeButton(const QString &name, const QString &hint, const QString &accessible,
+                                       int glyph)
 {
     auto *button = new QToolButton(this);
     button->setObjectName(name);
@@ -219,8 +220,7 @@ void ProtocolPanel::setShell(ProtocolShell *value)
 void ProtocolPanel::findSpreadsheetApplication()
 {
     const int query = ++m_applicationQuery;
-    m_shell->findApplication(XlsxMimeType, [this, guard = QPointer<ProtocolPanel>(this),
-                                           query](bool found) {
+    m_shell->findApplication(XlsxMimeType, [this, guard = QPointer<ProtocolPanel>(this), query](bool found) {
         if (!guard || query != m_applicationQuery)
             return;
         m_spreadsheetApplication = found;
@@ -306,9 +306,8 @@ void ProtocolPanel::layoutProtocolColumns()
     grid->setColWidths(2, 80);
     grid->setColWidths(3, 47);
     grid->setColWidths(4, 47);
-    const int rest = grid->viewport()->width() - grid->colWidths(0)
-                     - grid->colWidths(4) - grid->colWidths(2) - grid->colWidths(3)
-                     - grid->colCount();
+    const int rest = grid->viewport()->width() - grid->colWidths(0) - grid->colWidths(4) - grid->colWidths(2)
+        - grid->colWidths(3) - grid->colCount();
     grid->setColWidths(1, rest);
 }
 
@@ -320,14 +319,16 @@ void ProtocolPanel::updateProtocolCommands()
     clearButton->setEnabled(enabled);
     pageButton->setEnabled(enabled);
     selectAllAction->setEnabled(enabled);
-    spreadsheetButton->setEnabled(enabled && isAutomationServerInstalled(QStringLiteral("Excel.Application")));
+    spreadsheetButton->setEnabled(enabled
+                                  && isAutomationServerInstalled(QStringLiteral("Excel.Application")));
     loadButton->setEnabled(true);
 }
 
 void ProtocolPanel::setExportEnabled(bool enabled)
 {
     pageButton->setEnabled(enabled);
-    spreadsheetButton->setEnabled(enabled && isAutomationServerInstalled(QStringLiteral("Excel.Application")));
+    spreadsheetButton->setEnabled(enabled
+                                  && isAutomationServerInstalled(QStringLiteral("Excel.Application")));
 }
 
 bool ProtocolPanel::isAutomationServerInstalled(const QString &progId) const
@@ -425,8 +426,8 @@ void ProtocolPanel::setAutosaveError(const QString &error)
         autosaveWarningLabel->clear();
     } else {
         autosaveWarningLabel->setText(QStringLiteral("Automatische Sicherung fehlgeschlagen: ")
-                               + QDir::toNativeSeparators(autosaveFileName())
-                               + QStringLiteral(" (") + error + QLatin1Char(')'));
+                                      + QDir::toNativeSeparators(autosaveFileName()) + QStringLiteral(" (")
+                                      + error + QLatin1Char(')'));
         autosaveWarningLabel->show();
     }
     if (changed)
@@ -503,8 +504,7 @@ bool ProtocolPanel::loadProtocolText(const QString &fileName)
 bool ProtocolPanel::writeProtocolPage(const QString &fileName)
 {
     QString error;
-    if (ProtocolPage::writeProtocolPage(*m_table, ProtocolColumns::applicationTitle(), fileName,
-                                         &error))
+    if (ProtocolPage::writeProtocolPage(*m_table, ProtocolColumns::applicationTitle(), fileName, &error))
         return true;
     reportWriteError(fileName, error);
     return false;
@@ -513,8 +513,8 @@ bool ProtocolPanel::writeProtocolPage(const QString &fileName)
 QString ProtocolPanel::newWorkbookName() const
 {
     QDir().mkpath(m_workbookFolder);
-    const QString base = QDir(m_workbookFolder).filePath(
-        ProtocolFiles::timestampFileName(QDateTime::currentDateTime()));
+    const QString base
+        = QDir(m_workbookFolder).filePath(ProtocolFiles::timestampFileName(QDateTime::currentDateTime()));
     QString name = base + QLatin1String(".xlsx");
     for (int i = 2; QFileInfo::exists(name); ++i)
         name = base + QLatin1Char('-') + QString::number(i) + QLatin1String(".xlsx");
@@ -526,18 +526,18 @@ bool ProtocolPanel::exportToSpreadsheet(const QString &fileName, bool show)
     const QString name = show ? newWorkbookName() : fileName;
     QString error;
     if (!SpreadsheetBridge::exportToSpreadsheet(*m_table, name, ProtocolColumns::applicationTitle(),
-                                                 &error)) {
+                                                &error)) {
         reportWriteError(name, error);
         return false;
     }
     if (show) {
-        m_shell->openDocumentOrReport(name, [this, guard = QPointer<ProtocolPanel>(this),
-                                            name](const QString &reason) {
-            if (guard)
-                report(QStringLiteral("Die Arbeitsmappe wurde gespeichert, l\u00e4sst sich aber "
-                                      "nicht \u00f6ffnen (%1):\n%2")
-                           .arg(reason, name));
-        });
+        m_shell->openDocumentOrReport(
+            name, [this, guard = QPointer<ProtocolPanel>(this), name](const QString &reason) {
+                if (guard)
+                    report(QStringLiteral("Die Arbeitsmappe wurde gespeichert, l\u00e4sst sich aber "
+                                          "nicht \u00f6ffnen (%1):\n%2")
+                               .arg(reason, name));
+            });
     }
     return true;
 }
@@ -592,9 +592,15 @@ void ProtocolPanel::saveAs()
     if (QFileInfo(name).suffix().isEmpty())
         name += type.extension();
     switch (type.kind) {
-    case ProtocolFileKind::pkText: saveProtocolText(name); break;
-    case ProtocolFileKind::pkSpreadsheet: exportToSpreadsheet(name, false); break;
-    case ProtocolFileKind::pkWebPage: writeProtocolPage(name); break;
+    case ProtocolFileKind::pkText:
+        saveProtocolText(name);
+        break;
+    case ProtocolFileKind::pkSpreadsheet:
+        exportToSpreadsheet(name, false);
+        break;
+    case ProtocolFileKind::pkWebPage:
+        writeProtocolPage(name);
+        break;
     }
 }
 
@@ -607,9 +613,14 @@ void ProtocolPanel::openFile()
     if (index < 1 || index > m_filters.openTypes.size())
         return;
     switch (m_filters.openTypes.at(index - 1).kind) {
-    case ProtocolFileKind::pkText: loadProtocolText(name); break;
-    case ProtocolFileKind::pkSpreadsheet: importFromSpreadsheet(name); break;
-    case ProtocolFileKind::pkWebPage: break;
+    case ProtocolFileKind::pkText:
+        loadProtocolText(name);
+        break;
+    case ProtocolFileKind::pkSpreadsheet:
+        importFromSpreadsheet(name);
+        break;
+    case ProtocolFileKind::pkWebPage:
+        break;
     }
 }
 

@@ -148,8 +148,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QToolButton *makeButton(const QString &name, const QString &hint, const QString &accessible,
-                            int glyph);
+    QToolButton *makeButton(const QString &name, const QString &hint, const QString &accessible, int glyph);
     void finishLoad();
     // Measures the widest text of column 0 below the title for the layout.
     void measureNumberColumn();

@@ -25,8 +25,8 @@ public:
     virtual void discardRowsFrom(int row) = 0;
 
     // Brackets a long run of writes; the grid suspends painting meanwhile.
-    virtual void beginUpdate() {}
-    virtual void endUpdate() {}
+    virtual void beginUpdate() { }
+    virtual void endUpdate() { }
 
     // Empties every cell of the row.
     void clearRow(int row);

@@ -1,8 +1,8 @@
 #include "protocol/ProtocolText.h"
 
 #include "platform/AtomicFileWriter.h"
-#include "protocol/ProtocolColumns.h"
 #include "platform/TextCodec.h"
+#include "protocol/ProtocolColumns.h"
 
 #include <QFile>
 
@@ -139,8 +139,7 @@ QByteArray ProtocolText::encode(const ProtocolTable &table)
     return out.take();
 }
 
-bool ProtocolText::saveProtocolText(const ProtocolTable &table, const QString &fileName,
-                                     QString *error)
+bool ProtocolText::saveProtocolText(const ProtocolTable &table, const QString &fileName, QString *error)
 {
     AtomicFileWriter writer;
     if (writer.write(fileName, encode(table)))
@@ -182,8 +181,7 @@ void ProtocolText::decode(ProtocolTable &table, QByteArrayView bytes)
     repairTitles(table);
 }
 
-bool ProtocolText::loadProtocolText(ProtocolTable &table, const QString &fileName,
-                                     QString *error)
+bool ProtocolText::loadProtocolText(ProtocolTable &table, const QString &fileName, QString *error)
 {
     QFile file(fileName);
     auto fail = [&] {

@@ -26,8 +26,7 @@ public:
 
     // Reads a protocol file into the table. Returns false without touching the table and
     // sets *error when the file cannot be opened or read.
-    static bool loadProtocolText(ProtocolTable &table, const QString &fileName,
-                                 QString *error = nullptr);
+    static bool loadProtocolText(ProtocolTable &table, const QString &fileName, QString *error = nullptr);
 
     // Fills empty (after trimming) title cells from the column titles.
     static void repairTitles(ProtocolTable &table);

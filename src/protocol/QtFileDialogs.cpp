@@ -5,8 +5,7 @@
 
 namespace {
 
-bool runDialog(QFileDialog &dialog, const QList<ProtocolFileType> &types, int &filterIndex,
-               QString &fileName)
+bool runDialog(QFileDialog &dialog, const QList<ProtocolFileType> &types, int &filterIndex, QString &fileName)
 {
     QStringList filters;
     for (const ProtocolFileType &type : types)
@@ -34,8 +33,7 @@ bool runDialog(QFileDialog &dialog, const QList<ProtocolFileType> &types, int &f
 } // namespace
 
 bool QtFileDialogs::getOpenFileName(QWidget *parent, const QString &folder,
-                                     const QList<ProtocolFileType> &types, int &filterIndex,
-                                     QString &fileName)
+                                    const QList<ProtocolFileType> &types, int &filterIndex, QString &fileName)
 {
     QFileDialog dialog(parent, QString(), folder);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -46,8 +44,7 @@ bool QtFileDialogs::getOpenFileName(QWidget *parent, const QString &folder,
 }
 
 bool QtFileDialogs::getSaveFileName(QWidget *parent, const QString &folder,
-                                     const QList<ProtocolFileType> &types, int &filterIndex,
-                                     QString &fileName)
+                                    const QList<ProtocolFileType> &types, int &filterIndex, QString &fileName)
 {
     QFileDialog dialog(parent, QString(), folder);
     dialog.setAcceptMode(QFileDialog::AcceptSave);

@@ -1,9 +1,8 @@
 #include "protocol/SpreadsheetBridge.h"
 
-#include "platform/MakerInfo.h"
-
 #include "platform/AtomicFileWriter.h"
 #include "platform/IsolatedCall.h"
+#include "platform/MakerInfo.h"
 #include "protocol/WorkbookCellText.h"
 #include "protocol/WorkbookReader.h"
 
@@ -11,9 +10,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <xlsxwriter.h>
-
 #include <memory>
+#include <xlsxwriter.h>
 
 namespace {
 
@@ -41,7 +39,7 @@ double fittedWidth(qsizetype longest)
 } // namespace
 
 bool SpreadsheetBridge::exportToSpreadsheet(const ProtocolTable &table, const QString &fileName,
-                                             const QString &title, QString *error)
+                                            const QString &title, QString *error)
 {
     QTemporaryDir work;
     if (!work.isValid()) {
@@ -52,8 +50,7 @@ bool SpreadsheetBridge::exportToSpreadsheet(const ProtocolTable &table, const QS
     const QByteArray workFile = QFile::encodeName(work.filePath(QStringLiteral("book.xlsx")));
     lxw_workbook_options options = {};
     options.tmpdir = const_cast<char *>(workFolder.constData());
-    std::unique_ptr<lxw_workbook, WorkbookCloser> book(
-        workbook_new_opt(workFile.constData(), &options));
+    std::unique_ptr<lxw_workbook, WorkbookCloser> book(workbook_new_opt(workFile.constData(), &options));
     if (!book) {
         setError(error, QStringLiteral("Die Arbeitsmappe kann nicht angelegt werden."));
         return false;
@@ -131,8 +128,8 @@ constexpr qint64 WorkbookParseMemory = qint64(2) << 30;
 
 } // namespace
 
-bool SpreadsheetBridge::readWorkbook(const QString &fileName, int colCount,
-                                      QList<QStringList> &rows, QString *error)
+bool SpreadsheetBridge::readWorkbook(const QString &fileName, int colCount, QList<QStringList> &rows,
+                                     QString *error)
 {
     rows.clear();
     QFile file(fileName);
@@ -161,12 +158,14 @@ bool SpreadsheetBridge::readWorkbook(const QString &fileName, int colCount,
     case IsolatedResult::Status::Done:
         break;
     case IsolatedResult::Status::Crashed:
-        setError(error, QStringLiteral("Die Arbeitsmappe ist besch\u00e4digt; das Lesen brach ab (")
-                            + run.detail + QStringLiteral(")."));
+        setError(error,
+                 QStringLiteral("Die Arbeitsmappe ist besch\u00e4digt; das Lesen brach ab (") + run.detail
+                     + QStringLiteral(")."));
         return false;
     case IsolatedResult::Status::TimedOut:
-        setError(error, QStringLiteral("Das Lesen der Arbeitsmappe dauerte zu lange und wurde "
-                                       "abgebrochen."));
+        setError(error,
+                 QStringLiteral("Das Lesen der Arbeitsmappe dauerte zu lange und wurde "
+                                "abgebrochen."));
         return false;
     case IsolatedResult::Status::NotRun:
         setError(error, run.detail);

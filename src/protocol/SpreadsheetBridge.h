@@ -15,8 +15,8 @@ public:
     // workbook: row 1 bold with a medium border, thin borders on every cell, columns
     // fitted to their longest text, author "Korvano Software", subject and sheet name
     // `title`. The file appears complete or not at all. Returns false and sets *error.
-    static bool exportToSpreadsheet(const ProtocolTable &table, const QString &fileName,
-                                    const QString &title, QString *error = nullptr);
+    static bool exportToSpreadsheet(const ProtocolTable &table, const QString &fileName, const QString &title,
+                                    QString *error = nullptr);
 
     // Reads the first `colCount` columns of the first worksheet up to the first row whose
     // column A is empty. Returns at least one row (the sheet's first row) of `colCount`

@@ -29,8 +29,7 @@ bool isElapsedUnit(QStringView bracket)
 }
 
 // Reads an unsigned decimal of at most `maxDigits` digits at `pos`; false without one.
-bool readDigits(QStringView text, qsizetype &pos, int maxDigits, qint64 &value,
-                int *count = nullptr)
+bool readDigits(QStringView text, qsizetype &pos, int maxDigits, qint64 &value, int *count = nullptr)
 {
     value = 0;
     int digits = 0;
@@ -78,8 +77,7 @@ bool isHex(QChar ch)
 bool escapeAt(QStringView text, qsizetype pos)
 {
     return pos + 6 < text.size() && text[pos] == u'_' && text[pos + 1] == u'x' && isHex(text[pos + 2])
-           && isHex(text[pos + 3]) && isHex(text[pos + 4]) && isHex(text[pos + 5])
-           && text[pos + 6] == u'_';
+        && isHex(text[pos + 3]) && isHex(text[pos + 4]) && isHex(text[pos + 5]) && text[pos + 6] == u'_';
 }
 
 } // namespace
@@ -103,13 +101,21 @@ NumberKind kindOfFormatCode(QStringView code)
             i = end < 0 ? code.size() : end;
             break;
         }
-        case u'\\': case u'_': case u'*': // escaped, spacing and fill characters
+        case u'\\':
+        case u'_':
+        case u'*': // escaped, spacing and fill characters
             ++i;
             break;
-        case u'd': case u'D': case u'y': case u'Y':
+        case u'd':
+        case u'D':
+        case u'y':
+        case u'Y':
             date = true;
             break;
-        case u'h': case u'H': case u's': case u'S':
+        case u'h':
+        case u'H':
+        case u's':
+        case u'S':
             time = true;
             break;
         default:
@@ -127,8 +133,7 @@ NumberKind kindOfFormatCode(QStringView code)
 
 NumberKind kindOfBuiltinFormat(int id)
 {
-    if ((id >= 14 && id <= 17) || (id >= 27 && id <= 31) || (id >= 34 && id <= 36)
-        || (id >= 50 && id <= 58))
+    if ((id >= 14 && id <= 17) || (id >= 27 && id <= 31) || (id >= 34 && id <= 36) || (id >= 50 && id <= 58))
         return NumberKind::nkDate;
     if (id == 22)
         return NumberKind::nkDateTime;
@@ -145,8 +150,8 @@ std::optional<QString> number(double value)
         return QStringLiteral("0");
     // 15 significant digits, as spreadsheets keep them: d.dddddddddddddde±x
     char buffer[32];
-    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, std::abs(value),
-                                         std::chars_format::scientific, 14);
+    const auto [end, ec]
+        = std::to_chars(buffer, buffer + sizeof buffer, std::abs(value), std::chars_format::scientific, 14);
     if (ec != std::errc())
         return std::nullopt;
     const char *e = std::find(buffer, end, 'e');
@@ -177,8 +182,7 @@ std::optional<QString> number(double value)
             text += i < int(digits.size()) ? QChar(digits[size_t(i)]) : QChar(u'0');
         if (int(digits.size()) > integerDigits) {
             text += u',';
-            text += QLatin1String(digits.data() + integerDigits,
-                                  qsizetype(digits.size()) - integerDigits);
+            text += QLatin1String(digits.data() + integerDigits, qsizetype(digits.size()) - integerDigits);
         }
     }
     return text;
@@ -244,8 +248,7 @@ std::optional<QString> isoDate(QStringView value)
     qint64 year = 0, month = 0, day = 0;
     int yearDigits = 0;
     if (!readDigits(value, pos, 4, year, &yearDigits) || yearDigits != 4 || !expect(value, pos, u'-')
-        || !readDigits(value, pos, 2, month) || !expect(value, pos, u'-')
-        || !readDigits(value, pos, 2, day))
+        || !readDigits(value, pos, 2, month) || !expect(value, pos, u'-') || !readDigits(value, pos, 2, day))
         return std::nullopt;
     qint64 hundredths = 0;
     if (expect(value, pos, u'T')) {

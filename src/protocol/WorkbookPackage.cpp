@@ -1,8 +1,7 @@
 #include "protocol/WorkbookPackage.h"
 
-#include <zip.h>
-
 #include <algorithm>
+#include <zip.h>
 
 namespace {
 
@@ -29,8 +28,7 @@ void WorkbookPackage::ArchiveCloser::operator()(zip *archive) const
 
 WorkbookPackage::WorkbookPackage(const QByteArray &bytes)
     : m_bytes(bytes)
-{
-}
+{ }
 
 WorkbookPackage::WorkbookPackage(WorkbookPackage &&) noexcept = default;
 WorkbookPackage &WorkbookPackage::operator=(WorkbookPackage &&) noexcept = default;
@@ -49,8 +47,9 @@ std::optional<WorkbookPackage> WorkbookPackage::open(const QByteArray &bytes, QS
             zip_source_free(source);
     }
     if (!package.m_archive) {
-        setError(error, QStringLiteral("Die Datei ist kein Zip-Archiv (") + zipErrorText(&zipError)
-                            + QStringLiteral(")."));
+        setError(error,
+                 QStringLiteral("Die Datei ist kein Zip-Archiv (") + zipErrorText(&zipError)
+                     + QStringLiteral(")."));
         zip_error_fini(&zipError);
         return std::nullopt;
     }
@@ -77,8 +76,9 @@ std::optional<QByteArray> WorkbookPackage::read(const QString &name, QString *er
     }
     zip_file_t *file = zip_fopen_index(m_archive.get(), zip_uint64_t(index), 0);
     if (!file) {
-        setError(error, QStringLiteral("Der Teil %1 kann nicht entpackt werden (%2).")
-                            .arg(name, zipErrorText(zip_get_error(m_archive.get()))));
+        setError(error,
+                 QStringLiteral("Der Teil %1 kann nicht entpackt werden (%2).")
+                     .arg(name, zipErrorText(zip_get_error(m_archive.get()))));
         return std::nullopt;
     }
     // The size in the archive's directory is only the archive's claim: it sets the first

@@ -28,7 +28,7 @@ public:
 
     // Walks the XML part with `walk(XmlPullReader &)`, which answers false when it has
     // failed and set *error; damage to the XML itself is reported here, with the part.
-    template <typename Walk>
+    template<typename Walk>
     bool readXml(const QString &name, QString *error, Walk walk) const
     {
         const std::optional<QByteArray> bytes = read(name, error);

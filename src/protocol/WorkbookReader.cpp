@@ -11,8 +11,7 @@ const QLatin1StringView NotAWorkbook("Die Datei ist keine Arbeitsmappe (.xlsx od
 
 } // namespace
 
-bool WorkbookReader::parse(const QByteArray &bytes, int colCount, QList<QStringList> &rows,
-                            QString *error)
+bool WorkbookReader::parse(const QByteArray &bytes, int colCount, QList<QStringList> &rows, QString *error)
 {
     rows.clear();
     QString packageError;

@@ -14,6 +14,5 @@ public:
     // column A is empty; at least the first row. False with *error set when the bytes are
     // no workbook, the workbook is damaged, or a cell of the table cannot be converted (the
     // error then names the cell, "Zelle B7: ...").
-    static bool parse(const QByteArray &bytes, int colCount, QList<QStringList> &rows,
-                      QString *error);
+    static bool parse(const QByteArray &bytes, int colCount, QList<QStringList> &rows, QString *error);
 };

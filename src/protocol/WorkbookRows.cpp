@@ -4,8 +4,7 @@
 
 WorkbookRows::WorkbookRows(int colCount)
     : m_colCount(std::max(colCount, 1))
-{
-}
+{ }
 
 bool WorkbookRows::beginRow(qint64 row)
 {

@@ -3,14 +3,12 @@
 #include "protocol/WorkbookCellText.h"
 #include "protocol/WorkbookPackage.h"
 #include "protocol/WorkbookRows.h"
-
 #include "protocol/XmlPullReader.h"
 
 #include <QHash>
 
 #include <cctype>
 #include <charconv>
-
 #include <vector>
 
 namespace {
@@ -18,12 +16,11 @@ namespace {
 using WorkbookCellText::NumberKind;
 
 const QLatin1StringView RelationshipTypeSuffixes[] = {
-    QLatin1StringView("/officeDocument"), QLatin1StringView("/sharedStrings"),
-    QLatin1StringView("/styles")};
+    QLatin1StringView("/officeDocument"), QLatin1StringView("/sharedStrings"), QLatin1StringView("/styles")};
 // The namespace of relationship identifiers, transitional and strict.
-constexpr std::string_view RelationshipNamespaces[] = {
-    "http://schemas.openxmlformats.org/officeDocument/2006/relationships",
-    "http://purl.oclc.org/ooxml/officeDocument/relationships"};
+constexpr std::string_view RelationshipNamespaces[]
+    = {"http://schemas.openxmlformats.org/officeDocument/2006/relationships",
+       "http://purl.oclc.org/ooxml/officeDocument/relationships"};
 
 struct WorkbookParts
 {
@@ -84,19 +81,18 @@ bool readRelationships(const WorkbookPackage &package, const QString &part,
                        QHash<QString, Relationship> &relationships, QString *error)
 {
     const qsizetype slash = part.lastIndexOf(u'/');
-    const QString relsPart = folderOf(part) + QLatin1String("_rels/") + part.mid(slash + 1)
-                             + QLatin1String(".rels");
+    const QString relsPart
+        = folderOf(part) + QLatin1String("_rels/") + part.mid(slash + 1) + QLatin1String(".rels");
     if (!package.contains(relsPart))
         return true;
     return package.readXml(relsPart, error, [&](XmlPullReader &reader) {
         while (!reader.atEnd()) {
-            if (reader.readNext() != XmlPullReader::Token::tkStartElement
-                || reader.name() != "Relationship"
+            if (reader.readNext() != XmlPullReader::Token::tkStartElement || reader.name() != "Relationship"
                 || reader.attribute({}, "TargetMode") == QLatin1StringView("External"))
                 continue;
-            relationships.insert(reader.attribute({}, "Id"),
-                                 {reader.attribute({}, "Type"),
-                                  resolveTarget(part, reader.attribute({}, "Target"))});
+            relationships.insert(
+                reader.attribute({}, "Id"),
+                {reader.attribute({}, "Type"), resolveTarget(part, reader.attribute({}, "Target"))});
         }
         return true;
     });
@@ -190,8 +186,8 @@ qint64 numberOf(std::string_view text, qint64 fallback)
     return ec == std::errc() && end == text.data() + text.size() ? value : fallback;
 }
 
-bool readFormatKinds(const WorkbookPackage &package, const QString &part,
-                     std::vector<NumberKind> &kinds, QString *error)
+bool readFormatKinds(const WorkbookPackage &package, const QString &part, std::vector<NumberKind> &kinds,
+                     QString *error)
 {
     if (part.isEmpty())
         return true;
@@ -235,7 +231,6 @@ qint64 columnOf(std::string_view reference)
     return i == 0 ? -1 : col - 1;
 }
 
-
 struct CellData
 {
     std::string_view type;
@@ -262,8 +257,8 @@ std::optional<QString> cellText(const CellData &cell, const SheetContext &contex
             return std::nullopt;
         }
         const NumberKind kind = cell.style >= 0 && size_t(cell.style) < context.formatKinds.size()
-                                     ? context.formatKinds[size_t(cell.style)]
-                                     : NumberKind::nkNumber;
+            ? context.formatKinds[size_t(cell.style)]
+            : NumberKind::nkNumber;
         std::optional<QString> text = WorkbookCellText::serial(number, kind, context.origin);
         if (!text)
             *reason = QStringLiteral("Der Wert %1 ist als Zahl, Datum oder Zeit nicht darstellbar.")
@@ -304,8 +299,8 @@ std::optional<QString> cellText(const CellData &cell, const SheetContext &contex
 }
 
 // Reads the cells of one <row>; the reader stands on its start and ends on its end.
-bool readRow(XmlPullReader &reader, qint64 row, const SheetContext &context,
-             WorkbookRows &rows, QString *error)
+bool readRow(XmlPullReader &reader, qint64 row, const SheetContext &context, WorkbookRows &rows,
+             QString *error)
 {
     qint64 col = -1;
     while (reader.readNextStartElement()) {
@@ -374,8 +369,7 @@ bool readSheet(const WorkbookPackage &package, const QString &part, const SheetC
 
 } // namespace
 
-bool XlsxWorkbookReader::readFirstSheet(const WorkbookPackage &package, WorkbookRows &rows,
-                                         QString *error)
+bool XlsxWorkbookReader::readFirstSheet(const WorkbookPackage &package, WorkbookRows &rows, QString *error)
 {
     WorkbookParts parts;
     if (!locateParts(package, parts, error))

@@ -13,6 +13,5 @@ class XlsxWorkbookReader
 public:
     // False with *error set when the package is damaged or a cell cannot be converted
     // (the error then names the cell).
-    static bool readFirstSheet(const WorkbookPackage &package, WorkbookRows &rows,
-                               QString *error);
+    static bool readFirstSheet(const WorkbookPackage &package, WorkbookRows &rows, QString *error);
 };

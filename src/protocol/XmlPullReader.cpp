@@ -24,8 +24,8 @@ bool endsName(char ch)
 
 bool isXmlChar(char32_t c)
 {
-    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF)
-           || (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD)
+        || (c >= 0x10000 && c <= 0x10FFFF);
 }
 
 // The character a reference such as "amp" or "#x41" stands for.
@@ -333,8 +333,8 @@ XmlPullReader::Token XmlPullReader::readStartTag()
         }
     }
     const size_t colon = qualifiedName.find(':');
-    const std::string_view prefix = colon == std::string_view::npos ? std::string_view()
-                                                                    : qualifiedName.substr(0, colon);
+    const std::string_view prefix
+        = colon == std::string_view::npos ? std::string_view() : qualifiedName.substr(0, colon);
     m_name = colon == std::string_view::npos ? qualifiedName : qualifiedName.substr(colon + 1);
     if (!resolve(prefix, m_namespace)) {
         m_pos = p;
@@ -425,8 +425,7 @@ bool XmlPullReader::readInside(size_t depth)
 void XmlPullReader::skipCurrentElement()
 {
     const size_t level = depth();
-    while (readInside(level)) {
-    }
+    while (readInside(level)) { }
 }
 
 QString XmlPullReader::readElementText()

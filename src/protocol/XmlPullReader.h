@@ -31,10 +31,7 @@ public:
     // The element of the current start or end: its local name and namespace.
     std::string_view name() const { return m_name; }
     std::string_view namespaceUri() const { return m_namespace; }
-    bool is(std::string_view ns, std::string_view name) const
-    {
-        return m_name == name && m_namespace == ns;
-    }
+    bool is(std::string_view ns, std::string_view name) const { return m_name == name && m_namespace == ns; }
 
     // The attributes of the current start element, by namespace (empty for an unprefixed
     // attribute) and local name.
@@ -101,6 +98,6 @@ private:
     std::deque<Binding> m_bindings; // a deque keeps the URIs in place while it grows
     std::vector<OpenElement> m_open;
     bool m_emptyPending = false; // <a/>: the end follows the start
-    bool m_popPending = false;   // the element just ended leaves the stack on the next read
+    bool m_popPending = false; // the element just ended leaves the stack on the next read
     bool m_rootSeen = false;
 };

@@ -9,7 +9,7 @@
 // the line has changed back before anybody looked.
 struct ModemLook
 {
-    quint32 status = 0;   // ModemLine bits
+    quint32 status = 0; // ModemLine bits
     bool counted = false; // the counters below are valid
     quint32 cts = 0;
     quint32 dsr = 0;
@@ -17,7 +17,7 @@ struct ModemLook
     quint32 rlsd = 0;
     quint32 breaks = 0;
     quint32 errors = 0;
-    quint32 events = 0;   // other events (ComEvent bits) seen since the last look
+    quint32 events = 0; // other events (ComEvent bits) seen since the last look
 };
 
 // At most this many changes of one line between two looks are listed one by

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "serial/SerialBackend.h"
 #include "serial/ModemTransitions.h"
+#include "serial/SerialBackend.h"
 
 // What the modem watch needs of a device.
 class ModemLineAccess

@@ -64,8 +64,7 @@ qint64 parentOf(qint64 pid)
 
 PosixPortLock::PosixPortLock(const QString &folder, const QString &devicePath)
     : m_path(QDir(folder).filePath(QStringLiteral("LCK..") + deviceName(devicePath)))
-{
-}
+{ }
 
 QString PosixPortLock::holderDescription() const
 {

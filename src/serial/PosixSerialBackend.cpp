@@ -72,8 +72,7 @@ void requestLowLatency(int fd)
 
 PosixSerialBackend::PosixSerialBackend(const SerialDeviceMap &map)
     : m_map(map)
-{
-}
+{ }
 
 std::unique_ptr<SerialDevice> PosixSerialBackend::open(int port, QString *error)
 {

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "serial/PosixPortLock.h"
+#include "serial/PosixSerialDevice.h"
 #include "serial/SerialBackend.h"
 #include "serial/SerialDeviceMap.h"
-#include "serial/PosixSerialDevice.h"
-#include "serial/PosixPortLock.h"
 
 // Serial ports of a POSIX system (Linux): "COM" n is the device the map names,
 // opened exclusively (TIOCEXCL and an exclusive flock). A port that another

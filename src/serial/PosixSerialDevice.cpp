@@ -21,8 +21,7 @@
 namespace {
 
 constexpr quint32 ModemEvents = ComEvent::Cts | ComEvent::Dsr | ComEvent::Ring | ComEvent::Rlsd;
-constexpr quint32 ReceiveEvents = ComEvent::RxChar | ComEvent::RxFlag | ComEvent::Break
-                                  | ComEvent::Error;
+constexpr quint32 ReceiveEvents = ComEvent::RxChar | ComEvent::RxFlag | ComEvent::Break | ComEvent::Error;
 
 QString errorText(int error)
 {
@@ -48,37 +47,62 @@ int wakeSignal()
 speed_t standardSpeed(quint32 rate)
 {
     switch (rate) {
-    case 50: return B50;
-    case 75: return B75;
-    case 110: return B110;
-    case 134: return B134;
-    case 150: return B150;
-    case 200: return B200;
-    case 300: return B300;
-    case 600: return B600;
-    case 1200: return B1200;
-    case 1800: return B1800;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    case 230400: return B230400;
-    case 460800: return B460800;
-    case 921600: return B921600;
-    default: return B0;
+    case 50:
+        return B50;
+    case 75:
+        return B75;
+    case 110:
+        return B110;
+    case 134:
+        return B134;
+    case 150:
+        return B150;
+    case 200:
+        return B200;
+    case 300:
+        return B300;
+    case 600:
+        return B600;
+    case 1200:
+        return B1200;
+    case 1800:
+        return B1800;
+    case 2400:
+        return B2400;
+    case 4800:
+        return B4800;
+    case 9600:
+        return B9600;
+    case 19200:
+        return B19200;
+    case 38400:
+        return B38400;
+    case 57600:
+        return B57600;
+    case 115200:
+        return B115200;
+    case 230400:
+        return B230400;
+    case 460800:
+        return B460800;
+    case 921600:
+        return B921600;
+    default:
+        return B0;
     }
 }
 
 tcflag_t characterSize(int dataBits)
 {
     switch (dataBits) {
-    case 5: return CS5;
-    case 6: return CS6;
-    case 7: return CS7;
-    default: return CS8;
+    case 5:
+        return CS5;
+    case 6:
+        return CS6;
+    case 7:
+        return CS7;
+    default:
+        return CS8;
     }
 }
 
@@ -183,11 +207,20 @@ bool PosixSerialDevice::configure(const SerialLineSettings &settings, QString *e
     // CLOCAL: the carrier line never hangs the port up. CREAD follows the events.
     tio.c_cflag = CLOCAL | CREAD | HUPCL | characterSize(settings.dataBits);
     switch (settings.parity) {
-    case prNone: break;
-    case prOdd: tio.c_cflag |= PARENB | PARODD; break;
-    case prEven: tio.c_cflag |= PARENB; break;
-    case prMark: tio.c_cflag |= PARENB | CMSPAR | PARODD; break;
-    case prSpace: tio.c_cflag |= PARENB | CMSPAR; break;
+    case prNone:
+        break;
+    case prOdd:
+        tio.c_cflag |= PARENB | PARODD;
+        break;
+    case prEven:
+        tio.c_cflag |= PARENB;
+        break;
+    case prMark:
+        tio.c_cflag |= PARENB | CMSPAR | PARODD;
+        break;
+    case prSpace:
+        tio.c_cflag |= PARENB | CMSPAR;
+        break;
     }
     // With five data bits the UART sends 1.5 stop bits for CSTOPB.
     if (settings.stopBits != sbOneStopBit)
@@ -220,8 +253,7 @@ bool PosixSerialDevice::configure(const SerialLineSettings &settings, QString *e
     // DTR raised while open when enabled; RTS is the handshake line under
     // RTS/CTS and otherwise held low.
     if (!setModemOutput(m_fd, TIOCM_DTR, settings.enableDTR, &failure)
-        || (settings.flowControl != fcRtsCts
-            && !setModemOutput(m_fd, TIOCM_RTS, false, &failure))) {
+        || (settings.flowControl != fcRtsCts && !setModemOutput(m_fd, TIOCM_RTS, false, &failure))) {
         *error = errorText(failure);
         return false;
     }
@@ -330,8 +362,8 @@ bool PosixSerialDevice::look(ModemLook *look, SerialFailure *failure)
             look->ring = quint32(counters.rng);
             look->rlsd = quint32(counters.dcd);
             look->breaks = quint32(counters.brk);
-            look->errors = quint32(counters.frame) + quint32(counters.overrun)
-                           + quint32(counters.parity) + quint32(counters.buf_overrun);
+            look->errors = quint32(counters.frame) + quint32(counters.overrun) + quint32(counters.parity)
+                + quint32(counters.buf_overrun);
         }
         look->events = 0;
         if (m_received) {
@@ -453,8 +485,7 @@ SerialWaitResult PosixSerialDevice::waitEvent(SerialWaitReport *report)
         m_receivedReported = false;
     }
     const quint32 mask = m_mask.load();
-    const bool watchLines =
-        m_hasModemLines && (mask & (ModemEvents | ComEvent::Break | ComEvent::Error));
+    const bool watchLines = m_hasModemLines && (mask & (ModemEvents | ComEvent::Break | ComEvent::Error));
     const SerialWaitResult result = watchLines ? m_watch.wait(*this, mask, report) : waitInput(report);
     // The input is emptied before the next wait, perhaps before the
     // interface thread runs the report: count it now.

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "serial/SerialBackend.h"
 #include "serial/ModemWatch.h"
+#include "serial/SerialBackend.h"
 
 #include <QString>
 
@@ -25,7 +25,7 @@ class PosixSerialDevice final : public SerialDevice, private ModemLineAccess
 {
 public:
     enum class WaitMode {
-        Auto,   // TIOCMIWAIT where the driver supports it, else polling
+        Auto, // TIOCMIWAIT where the driver supports it, else polling
         Polling // always poll the lines
     };
 
@@ -71,7 +71,7 @@ private:
     bool m_forcedPolling = false;
     bool m_hasModemLines = true;
     bool m_hasCounters = false;
-    bool m_received = false;         // input arrived; reported with the next look
+    bool m_received = false; // input arrived; reported with the next look
     bool m_receivedReported = false; // input reported; emptied before the next wait
     int m_lastLines = 0;
     ModemWatch m_watch;

@@ -8,15 +8,15 @@
 #include <vector>
 
 enum class SerialWaitResult {
-    Events,      // one or more watched events occurred
+    Events, // one or more watched events occurred
     Interrupted, // wakeWaiter ended the wait, or nothing watched happened
-    Failed       // the device is gone or the wait itself failed
+    Failed // the device is gone or the wait itself failed
 };
 
 // Why a wait failed.
 struct SerialFailure
 {
-    QString text;              // the system's text
+    QString text; // the system's text
     bool disconnected = false; // the device is gone (an unplugged adapter)
 };
 

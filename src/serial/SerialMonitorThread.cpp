@@ -6,7 +6,7 @@
 #include <algorithm>
 
 SerialMonitorThread::SerialMonitorThread(SerialPort &port, SerialDevice &device, const ClockSource &clocks,
-                       quint32 eventMask, quint64 generation)
+                                         quint32 eventMask, quint64 generation)
     : m_port(port)
     , m_device(device)
     , m_clocks(clocks)
@@ -90,8 +90,7 @@ void SerialMonitorThread::run()
             reportFailure(report.failure);
             break;
         }
-        if (result == SerialWaitResult::Events
-            && (!report.notifications.empty() || report.unlisted != 0)) {
+        if (result == SerialWaitResult::Events && (!report.notifications.empty() || report.unlisted != 0)) {
             for (SerialNotification &notification : report.notifications)
                 notification.stamp = stamp;
             handOver(report.notifications, report.unlisted);

@@ -28,7 +28,7 @@ public:
 
     // Created on the interface thread; selects the events and starts running.
     SerialMonitorThread(SerialPort &port, SerialDevice &device, const ClockSource &clocks, quint32 eventMask,
-               quint64 generation);
+                        quint64 generation);
     ~SerialMonitorThread() override;
 
     quint64 generation() const { return m_generation; }

@@ -8,15 +8,13 @@
 SerialPortError::SerialPortError(const QString &message)
     : m_message(message)
     , m_what(message.toStdString())
-{
-}
+{ }
 
 SerialPort::SerialPort(QObject *parent, SerialBackend *backend)
     : QObject(parent)
     , m_backend(backend ? backend : &defaultComBackend())
     , m_clocks(&defaultClockSource())
-{
-}
+{ }
 
 SerialPort::~SerialPort()
 {
@@ -71,8 +69,8 @@ void SerialPort::open()
 
     m_device = std::move(device);
     m_lostEvents = 0;
-    m_thread = std::make_unique<SerialMonitorThread>(*this, *m_device, *m_clocks,
-                                            platformEventMask(m_events), ++m_generation);
+    m_thread = std::make_unique<SerialMonitorThread>(*this, *m_device, *m_clocks, platformEventMask(m_events),
+                                                     ++m_generation);
     m_connected = true;
     Q_EMIT opened();
 }

@@ -37,7 +37,10 @@ enum SerialEvent { evRxChar, evTxEmpty, evRxFlag, evRing, evBreak, evCTS, evDSR,
 // A set of SerialEvent: bit i stands for the i-th value of SerialEvent.
 using SerialEvents = quint16;
 
-inline constexpr SerialEvents eventSet(SerialEvent event) { return SerialEvents(1u << event); }
+inline constexpr SerialEvents eventSet(SerialEvent event)
+{
+    return SerialEvents(1u << event);
+}
 inline constexpr SerialEvents AllEvents = 0x01FF;
 
 // The platform's line-event bits, as the monitor thread reports them.

@@ -22,9 +22,9 @@ struct SimulatedSerialBackend::Line
     bool unplugged = false;
     QString unplugError;
     quint32 status = 0;
-    ModemLook counters;               // the change counters kept as a driver does
+    ModemLook counters; // the change counters kept as a driver does
     std::optional<quint32> gapStatus; // applied right after the next look
-    quint32 pending = 0;              // events raised without a line change
+    quint32 pending = 0; // events raised without a line change
     quint32 mask = 0;
     quint32 inQue = 0;
     SerialLineSettings settings;
@@ -36,8 +36,7 @@ public:
     Device(SimulatedSerialBackend &backend, int port)
         : m_backend(backend)
         , m_port(port)
-    {
-    }
+    { }
 
     ~Device() override
     {
@@ -154,13 +153,12 @@ private:
         const auto changed = [&line, &begin, watchedLines] {
             const ModemLook &now = line.counters;
             return ((watchedLines & ModemLine::CtsOn) && now.cts != begin.cts)
-                   || ((watchedLines & ModemLine::DsrOn) && now.dsr != begin.dsr)
-                   || ((watchedLines & ModemLine::RingOn) && now.ring != begin.ring)
-                   || ((watchedLines & ModemLine::RlsdOn) && now.rlsd != begin.rlsd);
+                || ((watchedLines & ModemLine::DsrOn) && now.dsr != begin.dsr)
+                || ((watchedLines & ModemLine::RingOn) && now.ring != begin.ring)
+                || ((watchedLines & ModemLine::RlsdOn) && now.rlsd != begin.rlsd);
         };
         const auto ends = [&] {
-            return line.wake || line.unplugged || (line.pending & line.mask) != 0
-                   || (!poll && changed());
+            return line.wake || line.unplugged || (line.pending & line.mask) != 0 || (!poll && changed());
         };
         const int limit = poll ? ModemWatch::PollMicroseconds : ModemWatch::MaxWaitMicroseconds;
         m_backend.m_changed.wait_for(lock, std::chrono::microseconds(limit), ends);
@@ -326,8 +324,7 @@ int SimulatedSerialBackend::waitCount(int port) const
     return lineOf(port).waitCount;
 }
 
-bool SimulatedSerialBackend::waitUntilCounted(int port, int Line::*counter, int count,
-                                           int timeoutMs) const
+bool SimulatedSerialBackend::waitUntilCounted(int port, int Line::*counter, int count, int timeoutMs) const
 {
     std::unique_lock lock(m_mutex);
     const Line &line = lineOf(port);

@@ -1,15 +1,25 @@
 #include "settings/ColorComboBox.h"
 
 #include <QPainter>
-#include <QStyledItemDelegate>
 #include <QStylePainter>
+#include <QStyledItemDelegate>
 
 const std::array<ColorComboBox::NamedColour, ColorComboBox::FixedColourCount> ColorComboBox::FixedColours = {{
-    {"Black", Colors::clBlack},   {"Maroon", Colors::clMaroon}, {"Green", Colors::clGreen},
-    {"Olive", Colors::clOlive},   {"Navy", Colors::clNavy},     {"Purple", Colors::clPurple},
-    {"Teal", Colors::clTeal},     {"Gray", Colors::clGray},     {"Silver", Colors::clSilver},
-    {"Red", Colors::clRed},       {"Lime", Colors::clLime},     {"Yellow", Colors::clYellow},
-    {"Blue", Colors::clBlue},     {"Fuchsia", Colors::clFuchsia}, {"Aqua", Colors::clAqua},
+    {"Black", Colors::clBlack},
+    {"Maroon", Colors::clMaroon},
+    {"Green", Colors::clGreen},
+    {"Olive", Colors::clOlive},
+    {"Navy", Colors::clNavy},
+    {"Purple", Colors::clPurple},
+    {"Teal", Colors::clTeal},
+    {"Gray", Colors::clGray},
+    {"Silver", Colors::clSilver},
+    {"Red", Colors::clRed},
+    {"Lime", Colors::clLime},
+    {"Yellow", Colors::clYellow},
+    {"Blue", Colors::clBlue},
+    {"Fuchsia", Colors::clFuchsia},
+    {"Aqua", Colors::clAqua},
     {"White", Colors::clWhite},
 }};
 
@@ -25,13 +35,11 @@ class SwatchDelegate : public QStyledItemDelegate
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    void paint(QPainter *painter, const QStyleOptionViewItem &option,
-               const QModelIndex &index) const override
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         painter->save();
         const bool selected = option.state & QStyle::State_Selected;
-        painter->fillRect(option.rect, option.palette.color(selected ? QPalette::Highlight
-                                                                     : QPalette::Base));
+        painter->fillRect(option.rect, option.palette.color(selected ? QPalette::Highlight : QPalette::Base));
         paintColourSwatch(*painter, option.rect, ColorValue(index.data(ColourRole).toUInt()));
         painter->restore();
     }
@@ -116,8 +124,8 @@ void ColorComboBox::paintEvent(QPaintEvent *)
     option.currentText.clear();
     option.currentIcon = QIcon();
     painter.drawComplexControl(QStyle::CC_ComboBox, option);
-    const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option,
-                                                QStyle::SC_ComboBoxEditField, this);
+    const QRect field
+        = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
     if (currentIndex() >= 0)
         paintColourSwatch(painter, field, entryColour(currentIndex()));
 }

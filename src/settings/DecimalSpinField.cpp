@@ -110,8 +110,8 @@ QString DecimalSpinField::formatValue(double value) const
 std::optional<double> DecimalSpinField::parseNumber(const QString &text) const
 {
     const QString separator = QRegularExpression::escape(QString(decimalSeparator()));
-    const QRegularExpression number(QStringLiteral("^[+-]?(\\d+(%1\\d*)?|%1\\d+)([eE][+-]?\\d+)?$")
-                                        .arg(separator));
+    const QRegularExpression number(
+        QStringLiteral("^[+-]?(\\d+(%1\\d*)?|%1\\d+)([eE][+-]?\\d+)?$").arg(separator));
     const QString trimmed = text.trimmed();
     if (!number.match(trimmed).hasMatch())
         return std::nullopt;
@@ -191,7 +191,8 @@ bool DecimalSpinField::eventFilter(QObject *watched, QEvent *event)
             left();
             return true;
         }
-        default: break;
+        default:
+            break;
         }
     }
     return QWidget::eventFilter(watched, event);
@@ -211,7 +212,7 @@ bool DecimalSpinField::filterKey(QKeyEvent *event)
     const QChar ch = typed.front();
     const QChar separator = decimalSeparator();
     const bool allowed = (ch >= QLatin1Char('0') && ch <= QLatin1Char('9')) || ch == QLatin1Char('-')
-                         || ch == QLatin1Char('e') || ch == QLatin1Char('E') || ch == separator;
+        || ch == QLatin1Char('e') || ch == QLatin1Char('E') || ch == separator;
     if (!allowed)
         return true;
 

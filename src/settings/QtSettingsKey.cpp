@@ -78,8 +78,7 @@ std::unique_ptr<QtSettingsKey> QtSettingsKey::open(const SettingsLocation &locat
 
 QtSettingsKey::QtSettingsKey(std::unique_ptr<QSettings> settings)
     : m_settings(std::move(settings))
-{
-}
+{ }
 
 std::optional<qint32> QtSettingsKey::readInteger(const QString &name) const
 {

@@ -15,13 +15,13 @@
 
 #include <cmath>
 
-const std::array<QString, 3> SettingsDialog::PrecisionNames = {
-    QStringLiteral("HH:MM.SS,ms"), QStringLiteral("HH:MM.SS,s"), QStringLiteral("HH:MM.SS")};
+const std::array<QString, 3> SettingsDialog::PrecisionNames
+    = {QStringLiteral("HH:MM.SS,ms"), QStringLiteral("HH:MM.SS,s"), QStringLiteral("HH:MM.SS")};
 const QString SettingsDialog::NoPortEntry = QStringLiteral("Keine");
 const QString SettingsDialog::PortHint = QStringLiteral("START (4-6), FINISH (7-8)");
-const QString SettingsDialog::CtsWarningText = QStringLiteral(
-    "Achtung: Dieser Anschluss (ttyACM) hat keine CTS-Leitung;\n"
-    "eine Ziel-Lichtschranke an CTS (7-8) funktioniert dort nicht.");
+const QString SettingsDialog::CtsWarningText
+    = QStringLiteral("Achtung: Dieser Anschluss (ttyACM) hat keine CTS-Leitung;\n"
+                     "eine Ziel-Lichtschranke an CTS (7-8) funktioniert dort nicht.");
 
 namespace {
 
@@ -185,9 +185,8 @@ bool SettingsDialog::portLacksCts(int port)
 void SettingsDialog::selectPort(int port)
 {
     // A stored port that is not present selects nothing.
-    portBox->setCurrentIndex(port > 0 ? portBox->findText(QStringLiteral("COM") + QString::number(port),
-                                                          Qt::MatchExactly)
-                                      : 0);
+    portBox->setCurrentIndex(
+        port > 0 ? portBox->findText(QStringLiteral("COM") + QString::number(port), Qt::MatchExactly) : 0);
 }
 
 void SettingsDialog::setSettings(const Settings &current)

@@ -2,17 +2,17 @@
 
 #include "settings/SettingsKey.h"
 
-const std::array<QString, 5> FinishButtonCaptions = {
-    QStringLiteral("ZIEL"), QStringLiteral("LAP"), QStringLiteral("FINISH"),
-    QStringLiteral("START"), QString()};
+const std::array<QString, 5> FinishButtonCaptions
+    = {QStringLiteral("ZIEL"), QStringLiteral("LAP"), QStringLiteral("FINISH"), QStringLiteral("START"),
+       QString()};
 
-const std::array<const char *, 15> SettingsReadOrder = {
-    "Port", "Alg", "Left", "Top", "Width", "Height", "Sound", "C1",
-    "C2", "C3", "Acc", "C4", "FilterInd", "Wait", "ButtonLap"};
+const std::array<const char *, 15> SettingsReadOrder
+    = {"Port", "Alg", "Left", "Top", "Width",     "Height", "Sound",    "C1",
+       "C2",   "C3",  "Acc",  "C4",  "FilterInd", "Wait",   "ButtonLap"};
 
-const std::array<const char *, 15> SettingsWriteOrder = {
-    "Left", "Top", "Width", "Height", "Sound", "Port", "Alg", "C1",
-    "C2", "C3", "Acc", "C4", "FilterInd", "Wait", "ButtonLap"};
+const std::array<const char *, 15> SettingsWriteOrder
+    = {"Left", "Top", "Width", "Height", "Sound",     "Port", "Alg",      "C1",
+       "C2",   "C3",  "Acc",   "C4",     "FilterInd", "Wait", "ButtonLap"};
 
 namespace {
 
@@ -24,39 +24,66 @@ bool is(const char *name, const char *wanted)
 // Puts one integer value read from the store where it belongs.
 void applyInteger(Settings &s, const char *name, qint32 v)
 {
-    if (is(name, "Port")) s.port = v & 0xFF;
-    else if (is(name, "Alg")) s.polarity = v;
-    else if (is(name, "Left")) s.left = v;
-    else if (is(name, "Top")) s.top = v;
-    else if (is(name, "Width")) s.width = v;
-    else if (is(name, "Height")) s.height = v;
-    else if (is(name, "C1")) s.backgroundColor = ColorValue(v);
-    else if (is(name, "C2")) s.runningColor = ColorValue(v);
-    else if (is(name, "C3")) s.dimColor = ColorValue(v);
-    else if (is(name, "Acc")) s.precision = (v >= 0 && v <= 2) ? v : Settings::DefaultPrecision;
-    else if (is(name, "C4")) s.finishColor = ColorValue(v);
-    else if (is(name, "FilterInd")) s.saveFilterIndex = v;
-    else if (is(name, "Wait")) s.lockoutMs = qBound(0, v, Settings::MaxWait);
+    if (is(name, "Port"))
+        s.port = v & 0xFF;
+    else if (is(name, "Alg"))
+        s.polarity = v;
+    else if (is(name, "Left"))
+        s.left = v;
+    else if (is(name, "Top"))
+        s.top = v;
+    else if (is(name, "Width"))
+        s.width = v;
+    else if (is(name, "Height"))
+        s.height = v;
+    else if (is(name, "C1"))
+        s.backgroundColor = ColorValue(v);
+    else if (is(name, "C2"))
+        s.runningColor = ColorValue(v);
+    else if (is(name, "C3"))
+        s.dimColor = ColorValue(v);
+    else if (is(name, "Acc"))
+        s.precision = (v >= 0 && v <= 2) ? v : Settings::DefaultPrecision;
+    else if (is(name, "C4"))
+        s.finishColor = ColorValue(v);
+    else if (is(name, "FilterInd"))
+        s.saveFilterIndex = v;
+    else if (is(name, "Wait"))
+        s.lockoutMs = qBound(0, v, Settings::MaxWait);
     else if (is(name, "ButtonLap"))
-        s.finishCaptionIndex = (v >= 0 && v < int(FinishButtonCaptions.size())) ? v : Settings::DefaultButtonLap;
+        s.finishCaptionIndex
+            = (v >= 0 && v < int(FinishButtonCaptions.size())) ? v : Settings::DefaultButtonLap;
 }
 
 // The integer written for one value.
 qint32 integerOf(const Settings &s, const char *name)
 {
-    if (is(name, "Left")) return s.left.value_or(0);
-    if (is(name, "Top")) return s.top.value_or(0);
-    if (is(name, "Width")) return s.width;
-    if (is(name, "Height")) return s.height;
-    if (is(name, "Port")) return s.port;
-    if (is(name, "Alg")) return s.polarity;
-    if (is(name, "C1")) return qint32(s.backgroundColor);
-    if (is(name, "C2")) return qint32(s.runningColor);
-    if (is(name, "C3")) return qint32(s.dimColor);
-    if (is(name, "Acc")) return s.precision;
-    if (is(name, "C4")) return qint32(s.finishColor);
-    if (is(name, "FilterInd")) return s.saveFilterIndex;
-    if (is(name, "Wait")) return s.lockoutMs;
+    if (is(name, "Left"))
+        return s.left.value_or(0);
+    if (is(name, "Top"))
+        return s.top.value_or(0);
+    if (is(name, "Width"))
+        return s.width;
+    if (is(name, "Height"))
+        return s.height;
+    if (is(name, "Port"))
+        return s.port;
+    if (is(name, "Alg"))
+        return s.polarity;
+    if (is(name, "C1"))
+        return qint32(s.backgroundColor);
+    if (is(name, "C2"))
+        return qint32(s.runningColor);
+    if (is(name, "C3"))
+        return qint32(s.dimColor);
+    if (is(name, "Acc"))
+        return s.precision;
+    if (is(name, "C4"))
+        return qint32(s.finishColor);
+    if (is(name, "FilterInd"))
+        return s.saveFilterIndex;
+    if (is(name, "Wait"))
+        return s.lockoutMs;
     return s.finishCaptionIndex; // "ButtonLAP"
 }
 

@@ -25,21 +25,21 @@ struct Settings
     static constexpr int MaxWait = 10000; // the settings dialog's limit, 10 s
     static constexpr int DefaultButtonLap = 0;
 
-    int port = 0;                       // "Port": 0 = no port, else COM n (low 8 bits)
-    int polarity = 0;                        // "Alg": 0 "Ein", 1 "Aus", 2 finish only, < 0 locks the port
-    std::optional<int> left;            // "Left": none = the platform places the window
-    std::optional<int> top;             // "Top"
-    int width = DefaultWidth;           // "Width"
-    int height = DefaultHeight;         // "Height"
-    bool sound = true;                  // "Sound": kept and written back only
-    ColorValue backgroundColor = Colors::clBlack;        // "C1": display background, unlit segments
-    ColorValue runningColor = Colors::clYellow;       // "C2": upper row lit, labels
-    ColorValue dimColor = Colors::clDkGray;       // "C3": leading zeros
-    int precision = DefaultPrecision;         // "Acc": 0 seconds, 1 tenths, 2 hundredths
-    ColorValue finishColor = Colors::clLime;         // "C4": lower row lit
+    int port = 0; // "Port": 0 = no port, else COM n (low 8 bits)
+    int polarity = 0; // "Alg": 0 "Ein", 1 "Aus", 2 finish only, < 0 locks the port
+    std::optional<int> left; // "Left": none = the platform places the window
+    std::optional<int> top; // "Top"
+    int width = DefaultWidth; // "Width"
+    int height = DefaultHeight; // "Height"
+    bool sound = true; // "Sound": kept and written back only
+    ColorValue backgroundColor = Colors::clBlack; // "C1": display background, unlit segments
+    ColorValue runningColor = Colors::clYellow; // "C2": upper row lit, labels
+    ColorValue dimColor = Colors::clDkGray; // "C3": leading zeros
+    int precision = DefaultPrecision; // "Acc": 0 seconds, 1 tenths, 2 hundredths
+    ColorValue finishColor = Colors::clLime; // "C4": lower row lit
     int saveFilterIndex = DefaultFilterIndex; // "FilterInd": 1-based save dialog filter
-    int lockoutMs = DefaultWait;             // "Wait": lockout in milliseconds, 0 .. MaxWait
-    int finishCaptionIndex = DefaultButtonLap;   // "ButtonLAP": index into FinishButtonCaptions
+    int lockoutMs = DefaultWait; // "Wait": lockout in milliseconds, 0 .. MaxWait
+    int finishCaptionIndex = DefaultButtonLap; // "ButtonLAP": index into FinishButtonCaptions
 
     QString finishCaption() const { return FinishButtonCaptions[size_t(finishCaptionIndex)]; }
 

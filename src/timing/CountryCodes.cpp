@@ -15,8 +15,8 @@ QStringList parseCountryCodes(const QByteArray &content)
         const QChar c = text[i];
         if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
             entries.append(text.mid(start, i - start));
-            const bool crlf = c == QLatin1Char('\r') && i + 1 < text.size()
-                              && text[i + 1] == QLatin1Char('\n');
+            const bool crlf
+                = c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n');
             i += crlf ? 2 : 1;
             start = i;
         } else {

@@ -6,8 +6,14 @@
 
 // Digits of one display row, from tens of hours down to hundredths.
 enum DisplayDigit {
-    HourTens, HourUnits, MinuteTens, MinuteUnits,
-    SecondTens, SecondUnits, Tenths, Hundredths,
+    HourTens,
+    HourUnits,
+    MinuteTens,
+    MinuteUnits,
+    SecondTens,
+    SecondUnits,
+    Tenths,
+    Hundredths,
     DisplayDigitCount
 };
 

@@ -6,8 +6,7 @@
 SerialTriggers::SerialTriggers(RaceClock &clock, QObject *parent)
     : QObject(parent)
     , m_clock(clock)
-{
-}
+{ }
 
 void SerialTriggers::listenTo(const SerialPort &port)
 {

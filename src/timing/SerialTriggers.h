@@ -18,7 +18,7 @@ public:
     // serial event is always evaluated.
     static constexpr quint32 InitialModemStatus = 0x55555555;
     static constexpr quint32 FinishLine = 0x10; // CTS on
-    static constexpr quint32 StartLine = 0x20;  // DSR on
+    static constexpr quint32 StartLine = 0x20; // DSR on
 
     // Polarity "Alg": act when a line turns on, when it turns off, or only on
     // the finish line turning on.

@@ -29,12 +29,10 @@ struct Area
     Area(QPoint position, QSize size)
         : x{position.x(), qint64(position.x()) + size.width()}
         , y{position.y(), qint64(position.y()) + size.height()}
-    {
-    }
+    { }
     explicit Area(const QRect &r)
         : Area(r.topLeft(), r.size())
-    {
-    }
+    { }
     qint64 overlap(const Area &other) const { return x.overlap(other.x) * y.overlap(other.y); }
     // In floating point: the squares of gaps across the whole int range overflow 64 bits.
     double gapSquared(const Area &other) const
@@ -52,7 +50,7 @@ const QRect &chooseScreen(const Area &wanted, const QList<QRect> &screens)
         const qint64 overlap = wanted.overlap(Area(screen));
         const qint64 bestOverlap = wanted.overlap(Area(*best));
         const bool nearer = overlap == 0 && bestOverlap == 0
-                            && wanted.gapSquared(Area(screen)) < wanted.gapSquared(Area(*best));
+            && wanted.gapSquared(Area(screen)) < wanted.gapSquared(Area(*best));
         if (overlap > bestOverlap || nearer)
             best = &screen;
     }
@@ -79,8 +77,10 @@ QRect keepOnScreen(QPoint position, QSize size, const QList<QRect> &screens, int
     size = size.boundedTo(screen.size());
     const int shownWidth = onScreen ? visible : size.width();
     const int shownHeight = onScreen ? visible : size.height();
-    const int left = clamp(position.x(), size.width(), screen.left(), screen.left() + screen.width(), shownWidth);
-    const int top = clamp(position.y(), size.height(), screen.top(), screen.top() + screen.height(), shownHeight);
+    const int left
+        = clamp(position.x(), size.width(), screen.left(), screen.left() + screen.width(), shownWidth);
+    const int top
+        = clamp(position.y(), size.height(), screen.top(), screen.top() + screen.height(), shownHeight);
     // The title bar runs along the top edge: that edge stays on the screen.
     return QRect(QPoint(left, qMax(top, screen.top())), size);
 }

@@ -13,7 +13,7 @@
 namespace {
 
 constexpr ColorValue TextHighlight = Colors::clWhite; // embossed caption, lower-right copy
-constexpr ColorValue TextShadow = Colors::clGray;     // embossed caption, in place
+constexpr ColorValue TextShadow = Colors::clGray; // embossed caption, in place
 
 void drawLine(QPainter &painter, ColorValue colour, QPoint from, QPoint to)
 {
@@ -48,12 +48,18 @@ struct KindDefaults
 KindDefaults defaultsOf(CommandButton::ButtonKind kind)
 {
     switch (kind) {
-    case CommandButton::bkOK: return {"OK", 1, true, false, QStyle::SP_DialogOkButton};
-    case CommandButton::bkCancel: return {"Abbrechen", 2, false, true, QStyle::SP_DialogCancelButton};
-    case CommandButton::bkYes: return {"&Ja", 6, true, false, QStyle::SP_DialogYesButton};
-    case CommandButton::bkNo: return {"&Nein", 7, false, true, QStyle::SP_DialogNoButton};
-    case CommandButton::bkClose: return {"&Schließen", 0, false, false, QStyle::SP_DialogCloseButton};
-    case CommandButton::bkCustom: break;
+    case CommandButton::bkOK:
+        return {"OK", 1, true, false, QStyle::SP_DialogOkButton};
+    case CommandButton::bkCancel:
+        return {"Abbrechen", 2, false, true, QStyle::SP_DialogCancelButton};
+    case CommandButton::bkYes:
+        return {"&Ja", 6, true, false, QStyle::SP_DialogYesButton};
+    case CommandButton::bkNo:
+        return {"&Nein", 7, false, true, QStyle::SP_DialogNoButton};
+    case CommandButton::bkClose:
+        return {"&Schließen", 0, false, false, QStyle::SP_DialogCloseButton};
+    case CommandButton::bkCustom:
+        break;
     }
     return {nullptr, 0, false, false, QStyle::SP_CustomBase};
 }
@@ -62,8 +68,7 @@ KindDefaults defaultsOf(CommandButton::ButtonKind kind)
 
 CommandButton::CommandButton(QWidget *parent)
     : CommandButton(QString(), parent)
-{
-}
+{ }
 
 CommandButton::CommandButton(const QString &caption, QWidget *parent)
     : QPushButton(caption, parent)
@@ -184,8 +189,8 @@ bool CommandButton::isActiveDefault() const
     if (!m_default)
         return false;
     const QWidget *focused = window()->focusWidget();
-    const bool otherButtonFocused = focused && focused != this && focused->hasFocus()
-                                    && qobject_cast<const QAbstractButton *>(focused);
+    const bool otherButtonFocused
+        = focused && focused != this && focused->hasFocus() && qobject_cast<const QAbstractButton *>(focused);
     return !otherButtonFocused;
 }
 
@@ -249,8 +254,8 @@ bool CommandButton::event(QEvent *event)
         // The second click of a double click is one more press.
         const auto *click = static_cast<QMouseEvent *>(event);
         QMouseEvent press(QEvent::MouseButtonPress, click->position(), click->scenePosition(),
-                          click->globalPosition(), click->button(), click->buttons(),
-                          click->modifiers(), click->pointingDevice());
+                          click->globalPosition(), click->button(), click->buttons(), click->modifiers(),
+                          click->pointingDevice());
         QCoreApplication::sendEvent(this, &press);
         event->setAccepted(press.isAccepted());
         return true;
@@ -364,7 +369,8 @@ void CommandButton::paintEvent(QPaintEvent *)
             textRect = QRect(glyphAt.x() + glyph.width() + spacing, r.top(), textExtent, r.height());
             break;
         case blGlyphRight:
-            glyphAt = QPoint(r.right() + 1 - margin - glyph.width(), r.top() + (r.height() - glyph.height()) / 2);
+            glyphAt
+                = QPoint(r.right() + 1 - margin - glyph.width(), r.top() + (r.height() - glyph.height()) / 2);
             textRect = QRect(glyphAt.x() - spacing - textExtent, r.top(), textExtent, r.height());
             break;
         case blGlyphTop:
@@ -372,7 +378,8 @@ void CommandButton::paintEvent(QPaintEvent *)
             textRect = QRect(r.left(), glyphAt.y() + glyph.height() + spacing, r.width(), textExtent);
             break;
         case blGlyphBottom:
-            glyphAt = QPoint(r.left() + (r.width() - glyph.width()) / 2, r.bottom() + 1 - margin - glyph.height());
+            glyphAt = QPoint(r.left() + (r.width() - glyph.width()) / 2,
+                             r.bottom() + 1 - margin - glyph.height());
             textRect = QRect(r.left(), glyphAt.y() - spacing - textExtent, r.width(), textExtent);
             break;
         }

@@ -5,7 +5,6 @@
 #include <QPixmap>
 #include <QPushButton>
 
-
 class QShortcut;
 
 // A push button that draws itself with the face colour `Color`: raised edge,

@@ -10,8 +10,9 @@ const QString ConfirmDialog::YesCaption = QStringLiteral("Ja");
 const QString ConfirmDialog::NoCaption = QStringLiteral("Nein");
 
 ConfirmDialog::ConfirmDialog(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint)
+    : QDialog(parent,
+              Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
+                  | Qt::WindowStaysOnTopHint)
 {
     setObjectName(QStringLiteral("FDlgYesNo"));
     setWindowTitle(QGuiApplication::applicationDisplayName());

@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QPixmap>
 
-
 // The flat toolbar button: a glyph, a hint, a raised highlight while the
 // pointer is over it, a sunken frame while pressed. It never takes the focus.
 class FlatToolButton : public QAbstractButton

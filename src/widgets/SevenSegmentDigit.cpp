@@ -1,10 +1,10 @@
 #include "widgets/SevenSegmentDigit.h"
 
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 
-const std::array<quint8, 10> SevenSegmentDigit::SegmentCodes = {0x7D, 0x50, 0x37, 0x57, 0x5A,
-                                                     0x4F, 0x6F, 0x51, 0x7F, 0x5F};
+const std::array<quint8, 10> SevenSegmentDigit::SegmentCodes
+    = {0x7D, 0x50, 0x37, 0x57, 0x5A, 0x4F, 0x6F, 0x51, 0x7F, 0x5F};
 
 SevenSegmentDigit::SevenSegmentDigit(QWidget *parent)
     : QWidget(parent)
@@ -95,29 +95,36 @@ QPolygon SevenSegmentDigit::segmentPolygon(Segment segment, QSize size, int t, i
                          QPoint(2 * t + s, b + 2 * t)});
     };
     auto vertical = [&](int e, int b) {
-        return QPolygon({QPoint(e, b + 2 * t + s), QPoint(e + t, b + t + s),
-                         QPoint(e + 2 * t, b + 2 * t + s), QPoint(e + 2 * t, b + m - t - s),
-                         QPoint(e + t, b + m - s), QPoint(e, b + m - t - s)});
+        return QPolygon({QPoint(e, b + 2 * t + s), QPoint(e + t, b + t + s), QPoint(e + 2 * t, b + 2 * t + s),
+                         QPoint(e + 2 * t, b + m - t - s), QPoint(e + t, b + m - s),
+                         QPoint(e, b + m - t - s)});
     };
 
     switch (segment) {
-    case SegTop: return horizontal(0);
-    case SegMiddle: return horizontal(m - t);
-    case SegBottom: return horizontal(h - 2 * t);
-    case SegUpperLeft: return vertical(0, 0);
-    case SegUpperRight: return vertical(w - 2 * t, 0);
-    case SegLowerLeft: return vertical(0, m - t);
-    case SegLowerRight: return vertical(w - 2 * t, m - t);
-    case SegPoint: return QPolygon({QPoint(w, h), QPoint(w - 2 * t + s, h), QPoint(w, h - 2 * t + s)});
+    case SegTop:
+        return horizontal(0);
+    case SegMiddle:
+        return horizontal(m - t);
+    case SegBottom:
+        return horizontal(h - 2 * t);
+    case SegUpperLeft:
+        return vertical(0, 0);
+    case SegUpperRight:
+        return vertical(w - 2 * t, 0);
+    case SegLowerLeft:
+        return vertical(0, m - t);
+    case SegLowerRight:
+        return vertical(w - 2 * t, m - t);
+    case SegPoint:
+        return QPolygon({QPoint(w, h), QPoint(w - 2 * t + s, h), QPoint(w, h - 2 * t + s)});
     }
     return {};
 }
 
 void SevenSegmentDigit::paintEvent(QPaintEvent *event)
 {
-    static constexpr Segment drawingOrder[] = {SegTop,        SegMiddle,    SegBottom,
-                                               SegUpperLeft,  SegUpperRight, SegLowerLeft,
-                                               SegLowerRight, SegPoint};
+    static constexpr Segment drawingOrder[]
+        = {SegTop, SegMiddle, SegBottom, SegUpperLeft, SegUpperRight, SegLowerLeft, SegLowerRight, SegPoint};
 
     QPainter painter(this);
     const QColor background = toQColor(m_color);

@@ -154,8 +154,8 @@ void StatusLed::mousePressEvent(QMouseEvent *event)
 
 void StatusLed::mouseReleaseEvent(QMouseEvent *event)
 {
-    const bool click = m_pressed && event->button() == Qt::LeftButton
-                       && rect().contains(event->position().toPoint());
+    const bool click
+        = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
     m_pressed = false;
     QWidget::mouseReleaseEvent(event);
     if (click)

@@ -1,16 +1,16 @@
 // The whole program through its main window: real keys and mouse presses,
 // real files in a temporary folder, the serial port on the simulated backend.
-#include "serial/SerialPort.h"
-#include "app/CountryCodeBox.h"
-#include "widgets/StatusLed.h"
 #include "ProgramFixture.h"
-#include "protocol/ProtocolPanel.h"
-#include "timing/SerialTriggers.h"
-#include "grid/SortGrid.h"
+#include "TwoScreenDesktop.h"
+#include "app/CountryCodeBox.h"
 #include "app/StartNumberEdit.h"
 #include "app/TimeDisplay.h"
-#include "TwoScreenDesktop.h"
+#include "grid/SortGrid.h"
+#include "protocol/ProtocolPanel.h"
+#include "serial/SerialPort.h"
+#include "timing/SerialTriggers.h"
 #include "widgets/SevenSegmentDigit.h"
+#include "widgets/StatusLed.h"
 
 #include <QLabel>
 
@@ -69,8 +69,7 @@ private Q_SLOTS:
             names << name;
         }
         for (const char *expected : {"Als Webseite", "Protokoll öffnen", "START", "STOPP", "ZIEL",
-                                     "Hilfe (F1)", "Einstellungen (F2)", "Info (F3)",
-                                     "Startnummer:", "LKZ:"})
+                                     "Hilfe (F1)", "Einstellungen (F2)", "Info (F3)", "Startnummer:", "LKZ:"})
             QVERIFY2(names.contains(QString::fromUtf8(expected)), expected);
     }
 
@@ -112,11 +111,10 @@ private Q_SLOTS:
             QVERIFY(!window.clock().running());
             QVERIFY(window.commandButton(RaceCommand::Reset)->isEnabled());
 
-            const QByteArray expected =
-                "Nr.\tStoppzeit\tLKZ\tStNr.\tStat\t\r\n"
-                "00001\t10:00.03,47\tGER\t18\t \t\r\n"
-                "00002\t10:00.04,47\tAUT\t345\t \t\r\n"
-                "00003\t10:00.05,47\tAUT\t2\t \t\r\n";
+            const QByteArray expected = "Nr.\tStoppzeit\tLKZ\tStNr.\tStat\t\r\n"
+                                        "00001\t10:00.03,47\tGER\t18\t \t\r\n"
+                                        "00002\t10:00.04,47\tAUT\t345\t \t\r\n"
+                                        "00003\t10:00.05,47\tAUT\t2\t \t\r\n";
             QCOMPARE(fixture.autosave(), expected);
 
             window.resize(900, 500);
@@ -178,8 +176,7 @@ private Q_SLOTS:
         QuestionAnswerer answerer;
         answerer.answerNext(false);
         QVERIFY(!window.close());
-        QCOMPARE(answerer.questions,
-                 QStringList{QStringLiteral("Wollen Sie Tivano wirklich beenden? ")});
+        QCOMPARE(answerer.questions, QStringList{QStringLiteral("Wollen Sie Tivano wirklich beenden? ")});
         QVERIFY(window.isVisible());
         QVERIFY(window.clock().running());
     }
@@ -271,16 +268,17 @@ private Q_SLOTS:
         QTest::addColumn<int>("precision");
         QTest::addColumn<ColorValue>("background");
 
-        QVariantMap allButSound{{"Port", 0}, {"Alg", 1}, {"Left", 10}, {"Top", 20},
-                                {"Width", 1000}, {"Height", 600}, {"C1", 0x800000},
-                                {"C2", 0xFFFFFF}, {"C3", 0x111111}, {"Acc", 0}, {"C4", 0xFF},
-                                {"FilterInd", 1}, {"Wait", 500}, {"ButtonLap", 2}};
+        QVariantMap allButSound{{"Port", 0},      {"Alg", 1},      {"Left", 10},     {"Top", 20},
+                                {"Width", 1000},  {"Height", 600}, {"C1", 0x800000}, {"C2", 0xFFFFFF},
+                                {"C3", 0x111111}, {"Acc", 0},      {"C4", 0xFF},     {"FilterInd", 1},
+                                {"Wait", 500},    {"ButtonLap", 2}};
         QTest::newRow("every value but Sound") << allButSound << 0 << "ZIEL" << 2 << ColorValue(0);
-        QTest::newRow("Port 258 is port 2") << QVariantMap{{"Port", 258}} << 2 << "ZIEL" << 2 << ColorValue(0);
-        QVariantMap emptyWord{{"Port", 0}, {"Alg", 0}, {"Left", 0}, {"Top", 0}, {"Width", 822},
-                              {"Height", 434}, {"Sound", 1}, {"C1", 0x800000}, {"C2", 0xFFFF},
-                              {"C3", 0x404040}, {"Acc", 1}, {"C4", 0xFF00}, {"FilterInd", 2},
-                              {"Wait", 200}, {"ButtonLap", 4}};
+        QTest::newRow("Port 258 is port 2")
+            << QVariantMap{{"Port", 258}} << 2 << "ZIEL" << 2 << ColorValue(0);
+        QVariantMap emptyWord{{"Port", 0},      {"Alg", 0},       {"Left", 0},     {"Top", 0},
+                              {"Width", 822},   {"Height", 434},  {"Sound", 1},    {"C1", 0x800000},
+                              {"C2", 0xFFFF},   {"C3", 0x404040}, {"Acc", 1},      {"C4", 0xFF00},
+                              {"FilterInd", 2}, {"Wait", 200},    {"ButtonLap", 4}};
         QTest::newRow("ButtonLap 4") << emptyWord << 0 << "" << 1 << ColorValue(0x800000);
     }
 

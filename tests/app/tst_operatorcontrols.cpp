@@ -2,15 +2,15 @@
 // in "Startnummer:", the LKZ drop-down, the pressed face of the command buttons,
 // the focus of the yes/no questions and where the window opens. Real key and
 // mouse events on the real window, on a desktop of two screens.
-#include "widgets/CommandButton.h"
-#include "app/CountryCodeBox.h"
 #include "ProgramFixture.h"
-#include "protocol/ProtocolPanel.h"
-#include "grid/SortGrid.h"
+#include "TwoScreenDesktop.h"
+#include "app/CountryCodeBox.h"
 #include "app/StartNumberEdit.h"
 #include "app/TimeDisplay.h"
-#include "TwoScreenDesktop.h"
+#include "grid/SortGrid.h"
+#include "protocol/ProtocolPanel.h"
 #include "timing/WindowPlacement.h"
+#include "widgets/CommandButton.h"
 
 #include <QAbstractItemView>
 #include <QClipboard>
@@ -98,7 +98,7 @@ void answerNextWithEnter(QObject *context, QuestionSeen &seen)
         seen.question = dialog->questionLabel->text();
         seen.focused = focused ? focused->text() : QString();
         seen.defaultIsFocused = focused && focused->isDefault()
-                                && dialog->yesButton->isDefault() != dialog->noButton->isDefault();
+            && dialog->yesButton->isDefault() != dialog->noButton->isDefault();
         QTest::keyClick(focused, Qt::Key_Return);
     });
     timer->start(5);
@@ -125,22 +125,28 @@ private Q_SLOTS:
         QTest::addColumn<QSize>("size");
         QTest::addColumn<QRect>("expected");
         // Two screens side by side, the second one shorter.
-        QTest::newRow("on the second screen, kept") << QPoint(1500, 300) << QSize(822, 434) << QRect(1500, 300, 822, 434);
-        QTest::newRow("a sliver on the screen") << QPoint(-800, 100) << QSize(822, 434) << QRect(-722, 100, 822, 434);
-        QTest::newRow("title bar just above") << QPoint(200, -1) << QSize(822, 434) << QRect(200, 0, 822, 434);
+        QTest::newRow("on the second screen, kept")
+            << QPoint(1500, 300) << QSize(822, 434) << QRect(1500, 300, 822, 434);
+        QTest::newRow("a sliver on the screen")
+            << QPoint(-800, 100) << QSize(822, 434) << QRect(-722, 100, 822, 434);
+        QTest::newRow("title bar just above")
+            << QPoint(200, -1) << QSize(822, 434) << QRect(200, 0, 822, 434);
         QTest::newRow("bottom edge") << QPoint(300, 1000) << QSize(822, 434) << QRect(300, 924, 822, 434);
         QTest::newRow("far right") << QPoint(90000, 100) << QSize(822, 434) << QRect(1482, 100, 822, 434);
-        QTest::newRow("below the shorter screen") << QPoint(1500, 900) << QSize(822, 434) << QRect(1482, 334, 822, 434);
-        QTest::newRow("largest numbers") << QPoint(INT_MAX, INT_MAX) << QSize(INT_MAX, INT_MAX)
-                                          << QRect(1280, 0, 1024, 768);
-        QTest::newRow("smallest numbers") << QPoint(INT_MIN, INT_MIN) << QSize(822, 434) << QRect(0, 0, 822, 434);
+        QTest::newRow("below the shorter screen")
+            << QPoint(1500, 900) << QSize(822, 434) << QRect(1482, 334, 822, 434);
+        QTest::newRow("largest numbers")
+            << QPoint(INT_MAX, INT_MAX) << QSize(INT_MAX, INT_MAX) << QRect(1280, 0, 1024, 768);
+        QTest::newRow("smallest numbers")
+            << QPoint(INT_MIN, INT_MIN) << QSize(822, 434) << QRect(0, 0, 822, 434);
     }
 
     void keepOnScreen()
     {
         QFETCH(QPoint, position);
         QFETCH(QSize, size);
-        QTEST(::keepOnScreen(position, size, {QRect(0, 0, 1280, 1024), QRect(1280, 0, 1024, 768)}), "expected");
+        QTEST(::keepOnScreen(position, size, {QRect(0, 0, 1280, 1024), QRect(1280, 0, 1024, 768)}),
+              "expected");
     }
 
     void storedPositionOffEveryScreen_data()
@@ -165,9 +171,12 @@ private Q_SLOTS:
         QFETCH(int, height);
         Fixture fixture;
         // The store reads its values in order up to the first missing one.
-        fixture.writeSettings({{QStringLiteral("Port"), 0}, {QStringLiteral("Alg"), 0},
-                               {QStringLiteral("Left"), left}, {QStringLiteral("Top"), top},
-                               {QStringLiteral("Width"), width}, {QStringLiteral("Height"), height}});
+        fixture.writeSettings({{QStringLiteral("Port"), 0},
+                               {QStringLiteral("Alg"), 0},
+                               {QStringLiteral("Left"), left},
+                               {QStringLiteral("Top"), top},
+                               {QStringLiteral("Width"), width},
+                               {QStringLiteral("Height"), height}});
         Program program(fixture.environment());
         MainWindow &window = *program.window;
         QVERIFY(program.show());
@@ -192,48 +201,101 @@ private Q_SLOTS:
         QTest::addColumn<int>("questions");
 
         // Command buttons: the clock's state before and after, and the reset questions asked.
-        QTest::newRow("Enter on START") << "bSTART" << "Ready" << "" << KeyStrokes{Enter} << "Running/0" << 0;
-        QTest::newRow("keypad Enter on START") << "bSTART" << "Ready" << "" << KeyStrokes{KeypadEnter} << "Running/0" << 0;
-        QTest::newRow("Space on START") << "bSTART" << "Ready" << "" << KeyStrokes{Space} << "Running/0" << 0;
-        QTest::newRow("Enter on STOPP") << "bSTOP" << "Running" << "" << KeyStrokes{Enter} << "Stopped/0" << 0;
-        QTest::newRow("keypad Enter on STOPP") << "bSTOP" << "Running" << "" << KeyStrokes{KeypadEnter} << "Stopped/0" << 0;
-        QTest::newRow("Space on STOPP") << "bSTOP" << "Running" << "" << KeyStrokes{Space} << "Stopped/0" << 0;
-        QTest::newRow("Enter on reset") << "bRESET" << "Stopped" << "" << KeyStrokes{Enter} << "Ready/0" << 1;
-        QTest::newRow("keypad Enter on reset") << "bRESET" << "Stopped" << "" << KeyStrokes{KeypadEnter} << "Ready/0" << 1;
-        QTest::newRow("Space on reset") << "bRESET" << "Stopped" << "" << KeyStrokes{Space} << "Ready/0" << 1;
-        QTest::newRow("Enter on ZIEL records nothing") << "bLAP" << "Running" << "" << KeyStrokes{Enter} << "Running/0" << 0;
+        QTest::newRow("Enter on START") << "bSTART"
+                                        << "Ready"
+                                        << "" << KeyStrokes{Enter} << "Running/0" << 0;
+        QTest::newRow("keypad Enter on START") << "bSTART"
+                                               << "Ready"
+                                               << "" << KeyStrokes{KeypadEnter} << "Running/0" << 0;
+        QTest::newRow("Space on START") << "bSTART"
+                                        << "Ready"
+                                        << "" << KeyStrokes{Space} << "Running/0" << 0;
+        QTest::newRow("Enter on STOPP") << "bSTOP"
+                                        << "Running"
+                                        << "" << KeyStrokes{Enter} << "Stopped/0" << 0;
+        QTest::newRow("keypad Enter on STOPP") << "bSTOP"
+                                               << "Running"
+                                               << "" << KeyStrokes{KeypadEnter} << "Stopped/0" << 0;
+        QTest::newRow("Space on STOPP") << "bSTOP"
+                                        << "Running"
+                                        << "" << KeyStrokes{Space} << "Stopped/0" << 0;
+        QTest::newRow("Enter on reset") << "bRESET"
+                                        << "Stopped"
+                                        << "" << KeyStrokes{Enter} << "Ready/0" << 1;
+        QTest::newRow("keypad Enter on reset") << "bRESET"
+                                               << "Stopped"
+                                               << "" << KeyStrokes{KeypadEnter} << "Ready/0" << 1;
+        QTest::newRow("Space on reset") << "bRESET"
+                                        << "Stopped"
+                                        << "" << KeyStrokes{Space} << "Ready/0" << 1;
+        QTest::newRow("Enter on ZIEL records nothing") << "bLAP"
+                                                       << "Running"
+                                                       << "" << KeyStrokes{Enter} << "Running/0" << 0;
         KeyStroke held = Enter;
         held.autoRepeat = true;
         QTest::newRow("Enter held on STOPP does not reach reset")
-            << "bSTOP" << "Running" << "" << KeyStrokes{Enter, held, held} << "Stopped/0" << 0;
+            << "bSTOP"
+            << "Running"
+            << "" << KeyStrokes{Enter, held, held} << "Stopped/0" << 0;
 
         // "Startnummer:": the text with the caret before and after.
-        QTest::newRow("Delete") << "EditPred" << "1,2|3" << "" << KeyStrokes{Delete} << "1,2|" << 0;
-        QTest::newRow("Backspace") << "EditPred" << "12|3" << "" << KeyStrokes{Backspace} << "1|3" << 0;
-        QTest::newRow("Left, then a digit") << "EditPred" << "12|" << "" << KeyStrokes{Left, typed('5')} << "15|2" << 0;
-        QTest::newRow("Home, then a digit") << "EditPred" << "1,2|" << "" << KeyStrokes{Home, typed('7')} << "7|1,2" << 0;
-        QTest::newRow("End, then a comma") << "EditPred" << "|1,2" << "" << KeyStrokes{End, typed(',')} << "1,2,|" << 0;
+        QTest::newRow("Delete") << "EditPred"
+                                << "1,2|3"
+                                << "" << KeyStrokes{Delete} << "1,2|" << 0;
+        QTest::newRow("Backspace") << "EditPred"
+                                   << "12|3"
+                                   << "" << KeyStrokes{Backspace} << "1|3" << 0;
+        QTest::newRow("Left, then a digit") << "EditPred"
+                                            << "12|"
+                                            << "" << KeyStrokes{Left, typed('5')} << "15|2" << 0;
+        QTest::newRow("Home, then a digit") << "EditPred"
+                                            << "1,2|"
+                                            << "" << KeyStrokes{Home, typed('7')} << "7|1,2" << 0;
+        QTest::newRow("End, then a comma") << "EditPred"
+                                           << "|1,2"
+                                           << "" << KeyStrokes{End, typed(',')} << "1,2,|" << 0;
         QTest::newRow("letter, blank and minus are not typed")
-            << "EditPred" << "1|" << "" << KeyStrokes{typed('a'), Space, typed('-'), typed('4')} << "14|" << 0;
+            << "EditPred"
+            << "1|"
+            << "" << KeyStrokes{typed('a'), Space, typed('-'), typed('4')} << "14|" << 0;
         QTest::newRow("Shift+Home selects, a digit replaces")
-            << "EditPred" << "1,2|" << "" << KeyStrokes{ShiftHome, typed('9')} << "9|" << 0;
-        QTest::newRow("Ctrl+A selects all") << "EditPred" << "1,2|" << "" << KeyStrokes{control('a'), typed('5')} << "5|" << 0;
+            << "EditPred"
+            << "1,2|"
+            << "" << KeyStrokes{ShiftHome, typed('9')} << "9|" << 0;
+        QTest::newRow("Ctrl+A selects all") << "EditPred"
+                                            << "1,2|"
+                                            << "" << KeyStrokes{control('a'), typed('5')} << "5|" << 0;
         KeyStroke printableSelectAll = control('a');
         printableSelectAll.text = QStringLiteral("a");
         QTest::newRow("Ctrl+A with a printable text")
-            << "EditPred" << "1,2|" << "" << KeyStrokes{printableSelectAll, typed('5')} << "5|" << 0;
+            << "EditPred"
+            << "1,2|"
+            << "" << KeyStrokes{printableSelectAll, typed('5')} << "5|" << 0;
         QTest::newRow("Ctrl+X, Ctrl+V twice")
-            << "EditPred" << "1,2|" << "" << KeyStrokes{ShiftHome, control('x'), control('v'), control('v')} << "1,21,2|" << 0;
+            << "EditPred"
+            << "1,2|"
+            << "" << KeyStrokes{ShiftHome, control('x'), control('v'), control('v')} << "1,21,2|" << 0;
         QTest::newRow("Ctrl+C, End, Ctrl+V")
-            << "EditPred" << "1,2|" << "" << KeyStrokes{ShiftHome, control('c'), End, typed(','), control('v')} << "1,2,1,2|" << 0;
-        QTest::newRow("Ctrl+Z") << "EditPred" << "1,2|" << "" << KeyStrokes{typed('3'), control('z')} << "1,2|" << 0;
+            << "EditPred"
+            << "1,2|"
+            << "" << KeyStrokes{ShiftHome, control('c'), End, typed(','), control('v')} << "1,2,1,2|" << 0;
+        QTest::newRow("Ctrl+Z") << "EditPred"
+                                << "1,2|"
+                                << "" << KeyStrokes{typed('3'), control('z')} << "1,2|" << 0;
         QTest::newRow("paste keeps digits and commas")
-            << "EditPred" << "|" << "18, 345;2" << KeyStrokes{control('v')} << "18,345,2|" << 0;
+            << "EditPred"
+            << "|"
+            << "18, 345;2" << KeyStrokes{control('v')} << "18,345,2|" << 0;
         QTest::newRow("pasted separator between two numbers")
-            << "EditPred" << "5|" << " 7" << KeyStrokes{control('v')} << "5,7|" << 0;
-        QTest::newRow("pasted separator inside a number")
-            << "EditPred" << "1|2" << ";" << KeyStrokes{control('v')} << "1,|2" << 0;
-        QTest::newRow("pasted text without digits") << "EditPred" << "5|" << "x; " << KeyStrokes{control('v')} << "5|" << 0;
+            << "EditPred"
+            << "5|"
+            << " 7" << KeyStrokes{control('v')} << "5,7|" << 0;
+        QTest::newRow("pasted separator inside a number") << "EditPred"
+                                                          << "1|2"
+                                                          << ";" << KeyStrokes{control('v')} << "1,|2" << 0;
+        QTest::newRow("pasted text without digits") << "EditPred"
+                                                    << "5|"
+                                                    << "x; " << KeyStrokes{control('v')} << "5|" << 0;
     }
 
     void keys()
@@ -268,7 +330,8 @@ private Q_SLOTS:
             QTRY_VERIFY(QApplication::focusWidget());
             QWidget *focused = QApplication::focusWidget();
             QTest::simulateEvent(focused, true, stroke.key, stroke.modifiers, stroke.text, stroke.autoRepeat);
-            QTest::simulateEvent(focused, false, stroke.key, stroke.modifiers, stroke.text, stroke.autoRepeat);
+            QTest::simulateEvent(focused, false, stroke.key, stroke.modifiers, stroke.text,
+                                 stroke.autoRepeat);
         }
         QCOMPARE(widget == edit ? textWithCaret(*edit) : raceState(window), after);
         QCOMPARE(answerer.questions.size(), questions);
@@ -400,7 +463,7 @@ private Q_SLOTS:
         const QRect field(box->mapToGlobal(QPoint(0, 0)), box->size());
         const QRect display(window.display().mapToGlobal(QPoint(0, 0)), window.display().size());
         const int rows = view->indexAt(QPoint(1, view->viewport()->height() - 1)).row()
-                         - view->indexAt(QPoint(1, 1)).row() + 1;
+            - view->indexAt(QPoint(1, 1)).row() + 1;
         if (rowsShown > 0)
             QCOMPARE(rows, rowsShown);
         else

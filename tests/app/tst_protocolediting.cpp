@@ -1,21 +1,21 @@
 // Editing the protocol in the running program: open edits and pick lists while
 // finishes arrive, typing, the mouse, Esc, the cursor keys and the pick list's place.
-#include "widgets/CommandButton.h"
-#include "settings/SettingsDialog.h"
-#include "app/CountryCodeBox.h"
-#include "widgets/ConfirmDialog.h"
-#include "app/MainWindow.h"
 #include "ManualClock.h"
+#include "app/CountryCodeBox.h"
+#include "app/MainWindow.h"
+#include "app/StartNumberEdit.h"
+#include "grid/SortGrid.h"
 #include "protocol/ProtocolPanel.h"
 #include "serial/SimulatedSerialBackend.h"
-#include "grid/SortGrid.h"
-#include "app/StartNumberEdit.h"
+#include "settings/SettingsDialog.h"
+#include "widgets/CommandButton.h"
+#include "widgets/ConfirmDialog.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QListWidget>
-#include <QPushButton>
 #include <QMenu>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -44,7 +44,8 @@ struct Race
             .setValue(QStringLiteral("Port"), 1);
         QFile codes(home.filePath(QStringLiteral("LKZ.txt")));
         if (codes.open(QIODevice::WriteOnly))
-            codes.write("GER\r\nAUT\r\nSUI\r\nITA\r\nFRA\r\nNOR\r\nSWE\r\nFIN\r\nCZE\r\nSLO\r\nPOL\r\nUSA\r\n");
+            codes.write(
+                "GER\r\nAUT\r\nSUI\r\nITA\r\nFRA\r\nNOR\r\nSWE\r\nFIN\r\nCZE\r\nSLO\r\nPOL\r\nUSA\r\n");
         codes.close();
         window = std::make_unique<MainWindow>(MainWindowEnvironment{
             .clocks = &clocks,
@@ -261,10 +262,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("text");
-        QTest::newRow("Esc") << "Esc" << "GER";
-        QTest::newRow("wheel over the grid") << "wheel" << "GER";
-        QTest::newRow("click elsewhere chooses") << "click" << "AUT";
-        QTest::newRow("right button") << "right" << "GER";
+        QTest::newRow("Esc") << "Esc"
+                             << "GER";
+        QTest::newRow("wheel over the grid") << "wheel"
+                                             << "GER";
+        QTest::newRow("click elsewhere chooses") << "click"
+                                                 << "AUT";
+        QTest::newRow("right button") << "right"
+                                      << "GER";
     }
 
     void pickListCloses()

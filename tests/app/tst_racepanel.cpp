@@ -19,12 +19,18 @@ private Q_SLOTS:
         QTest::addColumn<int>("loadedResults");
         QTest::addColumn<QString>("idle");
         QTest::addColumn<QString>("running");
-        QTest::newRow("ZIEL") << "ZIEL" << 0 << "ZIEL" << "ZIEL 1";
-        QTest::newRow("after a loaded protocol") << "ZIEL" << 3 << "ZIEL" << "ZIEL 4";
-        QTest::newRow("LAP") << "LAP" << 0 << "LAP" << "LAP 1";
-        QTest::newRow("FINISH") << "FINISH" << 9 << "FINISH" << "FINISH 10";
-        QTest::newRow("START") << "START" << 0 << "START" << "START 1";
-        QTest::newRow("empty word") << "" << 0 << "" << " 1";
+        QTest::newRow("ZIEL") << "ZIEL" << 0 << "ZIEL"
+                              << "ZIEL 1";
+        QTest::newRow("after a loaded protocol") << "ZIEL" << 3 << "ZIEL"
+                                                 << "ZIEL 4";
+        QTest::newRow("LAP") << "LAP" << 0 << "LAP"
+                             << "LAP 1";
+        QTest::newRow("FINISH") << "FINISH" << 9 << "FINISH"
+                                << "FINISH 10";
+        QTest::newRow("START") << "START" << 0 << "START"
+                               << "START 1";
+        QTest::newRow("empty word") << "" << 0 << ""
+                                    << " 1";
     }
 
     void finishCaption()
@@ -61,8 +67,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("label");
         QTest::newRow("hand") << int(BarrierStatus::Hand) << "" << int(StatusLed::lkRed) << "&Hand";
         QTest::newRow("auto") << int(BarrierStatus::Auto) << "" << int(StatusLed::lkGreen) << "&Auto";
-        QTest::newRow("finish only, warned") << int(BarrierStatus::FinishOnly) << "nur Ziel"
-                                             << int(StatusLed::lkYellow) << "&Auto";
+        QTest::newRow("finish only, warned")
+            << int(BarrierStatus::FinishOnly) << "nur Ziel" << int(StatusLed::lkYellow) << "&Auto";
     }
 
     void barrierStatus()

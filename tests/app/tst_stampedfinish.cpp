@@ -3,17 +3,17 @@
 // lockout read from the settings stays within the dialog's range, the mode
 // and the warning line tell the truth about the barriers, and a pulled-out
 // adapter is reconnected by confirming the settings dialog.
-#include "settings/SettingsDialog.h"
+#include "ManualClock.h"
+#include "app/MainWindow.h"
+#include "grid/SortGrid.h"
+#include "protocol/ProtocolPanel.h"
 #include "serial/SerialPort.h"
+#include "serial/SimulatedSerialBackend.h"
+#include "settings/DecimalSpinField.h"
+#include "settings/SettingsDialog.h"
+#include "timing/SerialTriggers.h"
 #include "widgets/ConfirmDialog.h"
 #include "widgets/StatusLed.h"
-#include "app/MainWindow.h"
-#include "ManualClock.h"
-#include "protocol/ProtocolPanel.h"
-#include "timing/SerialTriggers.h"
-#include "serial/SimulatedSerialBackend.h"
-#include "grid/SortGrid.h"
-#include "settings/DecimalSpinField.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -46,10 +46,10 @@ public:
         clocks.timeOfDay = 9 * 3600 * 1000;
         clocks.tick = 1000;
         QSettings raw(settingsFile(), QSettings::IniFormat);
-        const std::pair<const char *, int> values[] = {
-            {"Port", Port}, {"Alg", alg}, {"Left", 10}, {"Top", 10}, {"Width", 822},
-            {"Height", 434}, {"Sound", 1}, {"C1", 0}, {"C2", 0xFFFF}, {"C3", 0x404040},
-            {"Acc", 2}, {"C4", 0xFF00}, {"FilterInd", 2}, {"Wait", wait}, {"ButtonLap", 0}};
+        const std::pair<const char *, int> values[]
+            = {{"Port", Port},  {"Alg", alg},   {"Left", 10},     {"Top", 10},    {"Width", 822},
+               {"Height", 434}, {"Sound", 1},   {"C1", 0},        {"C2", 0xFFFF}, {"C3", 0x404040},
+               {"Acc", 2},      {"C4", 0xFF00}, {"FilterInd", 2}, {"Wait", wait}, {"ButtonLap", 0}};
         for (const auto &[name, value] : values)
             raw.setValue(QLatin1String(name), value);
     }
@@ -67,10 +67,10 @@ public:
     {
         window = std::make_unique<MainWindow>(
             MainWindowEnvironment{.clocks = &clocks,
-                                .serialBackend = &serial,
-                                .settings = SettingsLocation::file(settingsFile()),
-                                .programFolder = home.path(),
-                                .autosaveFolder = home.path()});
+                                  .serialBackend = &serial,
+                                  .settings = SettingsLocation::file(settingsFile()),
+                                  .programFolder = home.path(),
+                                  .autosaveFolder = home.path()});
         settingsDialog = std::make_unique<SettingsDialog>(window.get());
         question = std::make_unique<ConfirmDialog>(window.get());
         window->setDialogs(settingsDialog.get(), question.get());
@@ -80,10 +80,7 @@ public:
     }
 
     // Blocks until the monitor has stamped and queued every change made so far.
-    bool seen()
-    {
-        return serial.waitUntilLooked(Port, serial.lookCount(Port) + 3);
-    }
+    bool seen() { return serial.waitUntilLooked(Port, serial.lookCount(Port) + 3); }
 
     bool cross(void (SimulatedSerialBackend::*line)(int, bool))
     {

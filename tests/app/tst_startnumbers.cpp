@@ -1,6 +1,6 @@
 #include "app/CountryCodeBox.h"
-#include "timing/CountryCodes.h"
 #include "app/StartNumberEdit.h"
+#include "timing/CountryCodes.h"
 #include "timing/StartNumbers.h"
 
 #include <QTemporaryDir>
@@ -78,7 +78,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("entries");
         QTest::newRow("CR LF") << QByteArray("GER\r\nAUT\r\nSUI\r\n") << QStringList{"GER", "AUT", "SUI"};
         QTest::newRow("LF and CR mixed") << QByteArray("GER\nAUT\rSUI") << QStringList{"GER", "AUT", "SUI"};
-        QTest::newRow("empty line is an entry") << QByteArray("GER\r\n\r\nAUT") << QStringList{"GER", "", "AUT"};
+        QTest::newRow("empty line is an entry")
+            << QByteArray("GER\r\n\r\nAUT") << QStringList{"GER", "", "AUT"};
         QTest::newRow("untrimmed") << QByteArray(" GER \r\n") << QStringList{" GER "};
         QTest::newRow("Windows-1252") << QByteArray("\xC4GY\r\n") << QStringList{QStringLiteral("ÄGY")};
         QTest::newRow("empty file") << QByteArray() << QStringList{};

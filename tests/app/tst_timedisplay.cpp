@@ -17,8 +17,8 @@ QString litPattern(const TimeDisplay &display, DisplayRow row)
     const ColorValue lit = table[row == DisplayRow::Upper ? 1 : 3];
     QString pattern;
     for (int i = 0; i < DisplayDigitCount; ++i)
-        pattern += display.digit(row, DisplayDigit(i))->colorOn() == lit ? QLatin1Char('L')
-                                                                          : QLatin1Char('d');
+        pattern
+            += display.digit(row, DisplayDigit(i))->colorOn() == lit ? QLatin1Char('L') : QLatin1Char('d');
     return pattern;
 }
 
@@ -53,14 +53,22 @@ private Q_SLOTS:
         QTest::addColumn<qint32>("ms");
         QTest::addColumn<QString>("values");
         QTest::addColumn<QString>("lit");
-        QTest::newRow("upper zero") << true << 0 << "00000000" << "dddddLLL";
-        QTest::newRow("lower zero") << false << 0 << "00000000" << "dddddddd";
-        QTest::newRow("upper 9:05.03,47") << true << time(9, 5, 3, 47) << "09050347" << "dLLLLLLL";
-        QTest::newRow("upper 0:01.00,00") << true << time(0, 1, 0, 0) << "00010000" << "dddLLLLL";
-        QTest::newRow("lower 0,07") << false << time(0, 0, 0, 7) << "00000007" << "dddddLLL";
-        QTest::newRow("lower 12:34.56,78") << false << time(12, 34, 56, 78) << "12345678" << "LLLLLLLL";
-        QTest::newRow("hours modulo 100") << true << time(123, 0, 0, 0) << "23000000" << "LLLLLLLL";
-        QTest::newRow("milliseconds truncate") << false << 999 << "00000099" << "dddddLLL";
+        QTest::newRow("upper zero") << true << 0 << "00000000"
+                                    << "dddddLLL";
+        QTest::newRow("lower zero") << false << 0 << "00000000"
+                                    << "dddddddd";
+        QTest::newRow("upper 9:05.03,47") << true << time(9, 5, 3, 47) << "09050347"
+                                          << "dLLLLLLL";
+        QTest::newRow("upper 0:01.00,00") << true << time(0, 1, 0, 0) << "00010000"
+                                          << "dddLLLLL";
+        QTest::newRow("lower 0,07") << false << time(0, 0, 0, 7) << "00000007"
+                                    << "dddddLLL";
+        QTest::newRow("lower 12:34.56,78") << false << time(12, 34, 56, 78) << "12345678"
+                                           << "LLLLLLLL";
+        QTest::newRow("hours modulo 100") << true << time(123, 0, 0, 0) << "23000000"
+                                          << "LLLLLLLL";
+        QTest::newRow("milliseconds truncate") << false << 999 << "00000099"
+                                               << "dddddLLL";
     }
 
     void rows()

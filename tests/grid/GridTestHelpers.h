@@ -21,7 +21,7 @@ public:
     QSet<int> ellipsisColumns;
     ComboChoices choices;
     QMap<int, SortStyle> sortStyles; // sortStyle's answers for these columns
-    int sortKeyColumnAnswer = -1;    // sortKeyColumn's answer unless -1
+    int sortKeyColumnAnswer = -1; // sortKeyColumn's answer unless -1
     // A row passes the filter when its text in filterColumn is one of filterTexts.
     int filterColumn = 0;
     QStringList filterTexts;
@@ -34,7 +34,7 @@ public:
     mutable QList<int> sortStylesAsked;
     mutable QList<QStringList> filterAsked;
     mutable QList<std::tuple<int, int, QString, QString>> validations; // col, row, old, new
-    QList<QPair<int, int>> painted;                                     // col, row
+    QList<QPair<int, int>> painted; // col, row
     int dragsStarted = 0;
 
     CellFormat cellFormat(int col, int row, GridDrawState state) const override
@@ -58,7 +58,8 @@ public:
         return filterTexts.contains(cells.value(filterColumn));
     }
     ComboChoices comboChoices(int, int) const override { return choices; }
-    CellValidation validateCell(int col, int row, const QString &oldText, const QString &newText) const override
+    CellValidation validateCell(int col, int row, const QString &oldText,
+                                const QString &newText) const override
     {
         validations << std::make_tuple(col, row, oldText, newText);
         return {acceptEdits, replacement.isEmpty() ? newText : replacement};

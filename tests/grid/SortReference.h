@@ -69,10 +69,12 @@ inline QList<int> referenceOrder(const QStringList &keys, SortStyle style, SortD
         bool converted = false;
         switch (style) {
         case ssNumeric:
-            converted = SortCompare::tryStrToFloat(a, locale, va) && SortCompare::tryStrToFloat(b, locale, vb);
+            converted
+                = SortCompare::tryStrToFloat(a, locale, va) && SortCompare::tryStrToFloat(b, locale, vb);
             break;
         case ssDateTime:
-            converted = SortCompare::tryStrToDateTime(a, locale, va) && SortCompare::tryStrToDateTime(b, locale, vb);
+            converted = SortCompare::tryStrToDateTime(a, locale, va)
+                && SortCompare::tryStrToDateTime(b, locale, vb);
             break;
         case ssTime:
             converted = SortCompare::tryStrToTime(a, locale, va) && SortCompare::tryStrToTime(b, locale, vb);

@@ -236,7 +236,8 @@ private Q_SLOTS:
     {
         GridGeometry geometry = layout();
         geometry.moveColumn(0, 3);
-        QCOMPARE((QList<int>{geometry.colWidth(0), geometry.colWidth(1), geometry.colWidth(2), geometry.colWidth(3)}),
+        QCOMPARE((QList<int>{geometry.colWidth(0), geometry.colWidth(1), geometry.colWidth(2),
+                             geometry.colWidth(3)}),
                  (QList<int>{40, -1, 50, 30}));
         geometry.insertColumn(1);
         QCOMPARE(geometry.colWidth(1), geometry.defaultColWidth());

@@ -125,8 +125,8 @@ void TestGridModel::viewAdd_data()
     QTest::addColumn<QStringList>("after");
     QTest::newRow("first empty") << QStringList{"a", "", "c", "", ""} << "x" << 1
                                  << QStringList{"a", "x", "c", "", ""};
-    QTest::newRow("empty text writes blank") << QStringList{"a", "b", "", "", ""} << "" << 2
-                                             << QStringList{"a", "b", " ", "", ""};
+    QTest::newRow("empty text writes blank")
+        << QStringList{"a", "b", "", "", ""} << "" << 2 << QStringList{"a", "b", " ", "", ""};
     QTest::newRow("full row") << QStringList{"a", "b", "c", "d", "e"} << "x" << -1
                               << QStringList{"a", "b", "c", "d", "e"};
 }

@@ -51,7 +51,8 @@ std::unique_ptr<TestGrid> TestGridWidget::makeGrid(int rows)
     grid->setRowCount(rows);
     grid->rowStrings(0) = QStringList{"Nr.", "Name", "Zeit", "Land", "Stat"};
     for (int r = 1; r < rows; ++r)
-        grid->rowStrings(r) = QStringList{QString::number(r), QStringLiteral("n%1").arg((r * 7) % rows), QString(), QString(), QString()};
+        grid->rowStrings(r) = QStringList{QString::number(r), QStringLiteral("n%1").arg((r * 7) % rows),
+                                          QString(), QString(), QString()};
     grid->endUpdate();
     grid->setModified(false);
     grid->show();
@@ -124,7 +125,8 @@ void TestGridWidget::dragColumnBorderResizes()
     QVERIFY(widthEvents.count() > 0);
     // Sizing is no title click.
     QCOMPARE(grid->sortOptions()->sortCol(), 0);
-    QCOMPARE(grid->cellRect(2, 0).left(), grid->cellRect(1, 0).left() + oldWidth + 25 + grid->gridLineWidth());
+    QCOMPARE(grid->cellRect(2, 0).left(),
+             grid->cellRect(1, 0).left() + oldWidth + 25 + grid->gridLineWidth());
 }
 
 void TestGridWidget::editCellCommitsWithEnter()
@@ -185,7 +187,8 @@ void TestGridWidget::keyboardNavigation_data()
     QTest::addColumn<bool>("tabs");
     QTest::addColumn<int>("col");
     QTest::addColumn<int>("row");
-    QTest::newRow("down down right") << QList<int>{Qt::Key_Down, Qt::Key_Down, Qt::Key_Right} << false << 2 << 3;
+    QTest::newRow("down down right") << QList<int>{Qt::Key_Down, Qt::Key_Down, Qt::Key_Right} << false << 2
+                                     << 3;
     QTest::newRow("up stops at first data row") << QList<int>{Qt::Key_Up, Qt::Key_Up} << false << 1 << 1;
     QTest::newRow("left stops at column 0") << QList<int>{Qt::Key_Left, Qt::Key_Left} << false << 0 << 1;
     QTest::newRow("end") << QList<int>{Qt::Key_End} << false << 4 << 1;
@@ -193,8 +196,8 @@ void TestGridWidget::keyboardNavigation_data()
     QTest::newRow("page down") << QList<int>{Qt::Key_PageDown} << false << 1 << 11;
     QTest::newRow("down past the end") << QList<int>(60, Qt::Key_Down) << false << 1 << 49;
     QTest::newRow("tab moves right") << QList<int>{Qt::Key_Tab, Qt::Key_Tab} << true << 3 << 1;
-    QTest::newRow("tab wraps to next row") << QList<int>{Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Tab} << true
-                                           << 0 << 2;
+    QTest::newRow("tab wraps to next row")
+        << QList<int>{Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Tab} << true << 0 << 2;
 }
 
 void TestGridWidget::keyboardNavigation()
@@ -315,7 +318,7 @@ void TestGridWidget::doubleClickTitleBorderAutoSizes()
     const QRect title = grid->cellRect(1, 0);
     const QFontMetrics fm(grid->font());
     const int expected = fm.horizontalAdvance(QStringLiteral("a much longer name than before"))
-                         + fm.horizontalAdvance(QStringLiteral("X"));
+        + fm.horizontalAdvance(QStringLiteral("X"));
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, QPoint(title.left() + title.width() - 1, 5));
     QCOMPARE(grid->colWidths(1), expected);
     // Near the left edge of the next column's title: the previous column is sized.
@@ -344,12 +347,12 @@ void TestGridWidget::wheelMovesOneDownThreeUp()
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     grid->setTopRow(20);
     const QPoint p = grid->cellRect(1, 22).center();
-    QWheelEvent down(p, grid->viewport()->mapToGlobal(p), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
-                     Qt::NoScrollPhase, false);
+    QWheelEvent down(p, grid->viewport()->mapToGlobal(p), QPoint(), QPoint(0, -120), Qt::NoButton,
+                     Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(grid->viewport(), &down);
     QCOMPARE(grid->topRow(), 21);
-    QWheelEvent up(p, grid->viewport()->mapToGlobal(p), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
-                   Qt::NoScrollPhase, false);
+    QWheelEvent up(p, grid->viewport()->mapToGlobal(p), QPoint(), QPoint(0, 120), Qt::NoButton,
+                   Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(grid->viewport(), &up);
     QCOMPARE(grid->topRow(), 18);
 }

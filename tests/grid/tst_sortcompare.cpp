@@ -1,5 +1,4 @@
 #include "SortReference.h"
-
 #include "grid/SortCompare.h"
 
 #include <QRandomGenerator>
@@ -35,17 +34,25 @@ void TestSortCompare::ordinal_data()
     QTest::addColumn<QString>("a");
     QTest::addColumn<QString>("b");
     QTest::addColumn<int>("expected");
-    QTest::newRow("equal") << "abc" << "abc" << 0;
-    QTest::newRow("prefix first") << "ab" << "abc" << -1;
-    QTest::newRow("longer after") << "abc" << "ab" << 1;
-    QTest::newRow("upper before lower") << "B" << "a" << -1;
+    QTest::newRow("equal") << "abc"
+                           << "abc" << 0;
+    QTest::newRow("prefix first") << "ab"
+                                  << "abc" << -1;
+    QTest::newRow("longer after") << "abc"
+                                  << "ab" << 1;
+    QTest::newRow("upper before lower") << "B"
+                                        << "a" << -1;
     QTest::newRow("umlaut after z") << QString::fromUtf8("Ä") << "z" << 1;
-    QTest::newRow("upper umlaut before lower umlaut") << QString::fromUtf8("Ä") << QString::fromUtf8("ä") << -1;
+    QTest::newRow("upper umlaut before lower umlaut")
+        << QString::fromUtf8("Ä") << QString::fromUtf8("ä") << -1;
     // The euro sign is 0x80 in Windows-1252 and so comes before every Latin-1 letter.
     QTest::newRow("euro before A umlaut") << QString::fromUtf8("€") << QString::fromUtf8("Ä") << -1;
-    QTest::newRow("empty first") << "" << "a" << -1;
-    QTest::newRow("both empty") << "" << "" << 0;
-    QTest::newRow("digits by byte") << "10" << "9" << -1;
+    QTest::newRow("empty first") << ""
+                                 << "a" << -1;
+    QTest::newRow("both empty") << ""
+                                << "" << 0;
+    QTest::newRow("digits by byte") << "10"
+                                    << "9" << -1;
 }
 
 void TestSortCompare::ordinal()
@@ -62,19 +69,32 @@ void TestSortCompare::numericExtended_data()
     QTest::addColumn<QString>("a");
     QTest::addColumn<QString>("b");
     QTest::addColumn<int>("expected");
-    QTest::newRow("9 before 10") << "Lauf 9" << "Lauf 10" << -1;
-    QTest::newRow("10 after 9") << "Lauf 10" << "Lauf 9" << 1;
-    QTest::newRow("plain numbers") << "9" << "10" << -1;
-    QTest::newRow("01 against 1") << "01" << "1" << 1;
-    QTest::newRow("1 against 01") << "1" << "01" << 1;
-    QTest::newRow("empty left") << "" << "abc" << -1;
-    QTest::newRow("empty right") << "abc" << "" << -1;
-    QTest::newRow("both empty") << "" << "" << -1;
-    QTest::newRow("equal text") << "abc" << "abc" << 0;
-    QTest::newRow("number inside") << "A2x" << "A11x" << -1;
-    QTest::newRow("letters ordinal") << "Xa" << "Xb" << -1;
-    QTest::newRow("same number text") << "R12" << "R12" << 0;
-    QTest::newRow("trailing equal suffix") << "7km" << "12km" << -1;
+    QTest::newRow("9 before 10") << "Lauf 9"
+                                 << "Lauf 10" << -1;
+    QTest::newRow("10 after 9") << "Lauf 10"
+                                << "Lauf 9" << 1;
+    QTest::newRow("plain numbers") << "9"
+                                   << "10" << -1;
+    QTest::newRow("01 against 1") << "01"
+                                  << "1" << 1;
+    QTest::newRow("1 against 01") << "1"
+                                  << "01" << 1;
+    QTest::newRow("empty left") << ""
+                                << "abc" << -1;
+    QTest::newRow("empty right") << "abc"
+                                 << "" << -1;
+    QTest::newRow("both empty") << ""
+                                << "" << -1;
+    QTest::newRow("equal text") << "abc"
+                                << "abc" << 0;
+    QTest::newRow("number inside") << "A2x"
+                                   << "A11x" << -1;
+    QTest::newRow("letters ordinal") << "Xa"
+                                     << "Xb" << -1;
+    QTest::newRow("same number text") << "R12"
+                                      << "R12" << 0;
+    QTest::newRow("trailing equal suffix") << "7km"
+                                           << "12km" << -1;
 }
 
 void TestSortCompare::numericExtended()
@@ -88,14 +108,48 @@ void TestSortCompare::numericExtended()
 void TestSortCompare::numericExtendedMatchesReference_data()
 {
     QTest::addColumn<QStringList>("texts");
-    QTest::newRow("hand-picked")
-        << QStringList{"Lauf 9", "Lauf 10", "Lauf 100", "lauf 9a", "9", "10", "01", "1", "+1", "-1", " 1", "1 ",
-                       "", "abc", "ab", "abcd", "A2x", "A11x", "7km", "12km", "12 km", "R12x3km", "R1x30km",
-                       "1:02,3", "1:2,30", "12.03.2024", "1.3.24", "x1y2z3", "x12y2z3", "2147483647",
-                       "2147483648", "-2147483648", "99999999999", QString::fromUtf8("Ä1"), QString::fromUtf8("ä1"),
-                       QString::fromUtf8("€2"), QString::fromUtf8("ł3"), QString::fromUtf8("ő3"),
-                       QString(70, QLatin1Char('a')) + "5", QString(70, QLatin1Char('a')) + "12",
-                       QString(80, QLatin1Char('7')), QString(80, QLatin1Char('7')) + "x"};
+    QTest::newRow("hand-picked") << QStringList{"Lauf 9",
+                                                "Lauf 10",
+                                                "Lauf 100",
+                                                "lauf 9a",
+                                                "9",
+                                                "10",
+                                                "01",
+                                                "1",
+                                                "+1",
+                                                "-1",
+                                                " 1",
+                                                "1 ",
+                                                "",
+                                                "abc",
+                                                "ab",
+                                                "abcd",
+                                                "A2x",
+                                                "A11x",
+                                                "7km",
+                                                "12km",
+                                                "12 km",
+                                                "R12x3km",
+                                                "R1x30km",
+                                                "1:02,3",
+                                                "1:2,30",
+                                                "12.03.2024",
+                                                "1.3.24",
+                                                "x1y2z3",
+                                                "x12y2z3",
+                                                "2147483647",
+                                                "2147483648",
+                                                "-2147483648",
+                                                "99999999999",
+                                                QString::fromUtf8("Ä1"),
+                                                QString::fromUtf8("ä1"),
+                                                QString::fromUtf8("€2"),
+                                                QString::fromUtf8("ł3"),
+                                                QString::fromUtf8("ő3"),
+                                                QString(70, QLatin1Char('a')) + "5",
+                                                QString(70, QLatin1Char('a')) + "12",
+                                                QString(80, QLatin1Char('7')),
+                                                QString(80, QLatin1Char('7')) + "x"};
     // Short texts over a few letters, digits, signs and blanks: every kind of
     // alignment of equal and differing characters and digit runs.
     const QString alphabet = QStringLiteral("ab019 -+x");
@@ -123,9 +177,11 @@ void TestSortCompare::lowerCase_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("ascii") << "AbC" << "abc";
+    QTest::newRow("ascii") << "AbC"
+                           << "abc";
     QTest::newRow("umlaut kept") << QString::fromUtf8("ÄÖÜ ß") << QString::fromUtf8("ÄÖÜ ß");
-    QTest::newRow("digits kept") << "X1Y2" << "x1y2";
+    QTest::newRow("digits kept") << "X1Y2"
+                                 << "x1y2";
 }
 
 void TestSortCompare::lowerCase()

@@ -71,14 +71,14 @@ void TestSortGrid::styles_data()
     QTest::addColumn<SortStyle>("style");
     QTest::addColumn<QStringList>("keys");
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("normal by bytes") << ssNormal << QStringList{"b", "10", "a", "9"} << QStringList{"10", "9", "a", "b"};
+    QTest::newRow("normal by bytes") << ssNormal << QStringList{"b", "10", "a", "9"}
+                                     << QStringList{"10", "9", "a", "b"};
     QTest::newRow("numeric decimal comma")
         << ssNumeric << QStringList{"10", "9", "8,5", "-1"} << QStringList{"-1", "8,5", "9", "10"};
     QTest::newRow("numeric falls back to ordinal")
         << ssNumeric << QStringList{"x", "10", "9"} << QStringList{"9", "10", "x"};
-    QTest::newRow("numeric extended")
-        << ssNumericExtended << QStringList{"Lauf 10", "Lauf 9", "Lauf 1"}
-        << QStringList{"Lauf 1", "Lauf 9", "Lauf 10"};
+    QTest::newRow("numeric extended") << ssNumericExtended << QStringList{"Lauf 10", "Lauf 9", "Lauf 1"}
+                                      << QStringList{"Lauf 1", "Lauf 9", "Lauf 10"};
     QTest::newRow("numeric extended empties first")
         << ssNumericExtended << QStringList{"R2", "", "R1", ""} << QStringList{"", "", "R1", "R2"};
     QTest::newRow("time") << ssTime << QStringList{"12:00", "9:30", "10:15"}
@@ -114,9 +114,10 @@ namespace {
 // inside, case variants, umlauts, characters outside the code page, blanks, empties.
 QStringList mixedKeys(int count)
 {
-    const QStringList patterns{"", "%1", "-%1,%2", "00%1", "%1:%2:%3,%4", "%1.%2.%3", "%1.%2.%3 %4:%5",
-                               "Lauf %1", "lauf %1a", "R%1x%2km", "ABC%1", "abc%1", "Ärger %1", "ärger %1",
-                               "Łódź", "Œuvre€", " %1", " %1 ", "+%1E%2", "DNF"};
+    const QStringList patterns{
+        "",        "%1",       "-%1,%2",   "00%1",  "%1:%2:%3,%4", "%1.%2.%3", "%1.%2.%3 %4:%5",
+        "Lauf %1", "lauf %1a", "R%1x%2km", "ABC%1", "abc%1",       "Ärger %1", "ärger %1",
+        "Łódź",    "Œuvre€",   " %1",      " %1 ",  "+%1E%2",      "DNF"};
     QRandomGenerator random(20240301);
     QStringList keys;
     for (int i = 0; i < count; ++i) {
@@ -144,9 +145,8 @@ void TestSortGrid::orderMatchesReference_data()
     QTest::addColumn<SortCompareFunction>("custom");
     QTest::addColumn<bool>("caseSensitive");
     QTest::addColumn<QStringList>("keys");
-    const SortCompareFunction byLength = [](const QString &a, const QString &b) {
-        return int(a.size()) - int(b.size());
-    };
+    const SortCompareFunction byLength
+        = [](const QString &a, const QString &b) { return int(a.size()) - int(b.size()); };
     const struct
     {
         const char *name;
@@ -159,17 +159,59 @@ void TestSortGrid::orderMatchesReference_data()
                   {"time", ssTime, {}},
                   {"custom by length", ssCustom, byLength},
                   {"custom without comparison", ssCustom, {}}};
-    const QStringList handPicked{"Lauf 10", "lauf 9", "", "Lauf 9", "LAUF 10", "Lauf", "-1,5", "-1,50", "10", "9",
-                                 "", "8,5", "1:02:03,5", "1:2:3", "01.03.2024", "1.3.24 12:00", "1.3.2024", "6:00",
-                                 "01", "1", "+1", " 1", "1 ", "7km", "12km", "A2x", "A11x", "Xa", "xa",
-                                 QString::fromUtf8("ä"), QString::fromUtf8("Ä"), QString::fromUtf8("€"),
-                                 QString::fromUtf8("ł"), QString::fromUtf8("ő"), "abd", "abc", "ABC", "ab", "abc1",
-                                 "99999999999", "2147483648", "-2147483648", "1e3", "1,5E3", ",", "DNF", "dnf"};
+    const QStringList handPicked{"Lauf 10",
+                                 "lauf 9",
+                                 "",
+                                 "Lauf 9",
+                                 "LAUF 10",
+                                 "Lauf",
+                                 "-1,5",
+                                 "-1,50",
+                                 "10",
+                                 "9",
+                                 "",
+                                 "8,5",
+                                 "1:02:03,5",
+                                 "1:2:3",
+                                 "01.03.2024",
+                                 "1.3.24 12:00",
+                                 "1.3.2024",
+                                 "6:00",
+                                 "01",
+                                 "1",
+                                 "+1",
+                                 " 1",
+                                 "1 ",
+                                 "7km",
+                                 "12km",
+                                 "A2x",
+                                 "A11x",
+                                 "Xa",
+                                 "xa",
+                                 QString::fromUtf8("ä"),
+                                 QString::fromUtf8("Ä"),
+                                 QString::fromUtf8("€"),
+                                 QString::fromUtf8("ł"),
+                                 QString::fromUtf8("ő"),
+                                 "abd",
+                                 "abc",
+                                 "ABC",
+                                 "ab",
+                                 "abc1",
+                                 "99999999999",
+                                 "2147483648",
+                                 "-2147483648",
+                                 "1e3",
+                                 "1,5E3",
+                                 ",",
+                                 "DNF",
+                                 "dnf"};
     const QStringList generated = mixedKeys(400);
     for (const auto &[name, style, custom] : styles) {
         for (const bool caseSensitive : {false, true}) {
             const char *suffix = caseSensitive ? ", case sensitive" : "";
-            QTest::addRow("%s, hand-picked%s", name, suffix) << style << custom << caseSensitive << handPicked;
+            QTest::addRow("%s, hand-picked%s", name, suffix)
+                << style << custom << caseSensitive << handPicked;
             QTest::addRow("%s, generated%s", name, suffix) << style << custom << caseSensitive << generated;
         }
     }
@@ -218,8 +260,8 @@ void TestSortGrid::automaticDetection_data()
     QTest::newRow("one empty cell") << QStringList{"9", "", "10"} << ssNormal << QStringList{"", "10", "9"};
     QTest::newRow("dates") << QStringList{"02.01.2020", "01.02.2020"} << ssDateTime
                            << QStringList{"02.01.2020", "01.02.2020"};
-    QTest::newRow("times count as dates") << QStringList{"10:00", "9:00"} << ssDateTime
-                                          << QStringList{"9:00", "10:00"};
+    QTest::newRow("times count as dates")
+        << QStringList{"10:00", "9:00"} << ssDateTime << QStringList{"9:00", "10:00"};
     QTest::newRow("text") << QStringList{"b", "a"} << ssNormal << QStringList{"a", "b"};
 }
 
@@ -244,11 +286,12 @@ void TestSortGrid::automaticDetection()
 void TestSortGrid::caseInsensitiveKeepsUmlautBytes()
 {
     SortGrid grid;
-    fillGrid(grid, {{"Key", "Tag"},
-                    {QString::fromUtf8("ä"), "1"},
-                    {"ABC", "2"},
-                    {QString::fromUtf8("Ä"), "3"},
-                    {"abc", "4"}});
+    fillGrid(grid,
+             {{"Key", "Tag"},
+              {QString::fromUtf8("ä"), "1"},
+              {"ABC", "2"},
+              {QString::fromUtf8("Ä"), "3"},
+              {"abc", "4"}});
     grid.sortByColumn(0);
     // abc and ABC are equal and keep their order; Ä (0xC4) comes before ä (0xE4).
     QCOMPARE(dataColumn(grid, 1), (QStringList{"2", "4", "3", "1"}));
@@ -280,11 +323,12 @@ void TestSortGrid::secondaryKeys()
     QFETCH(QStringList, expectedTags);
     SortGrid grid;
     grid.setColCount(4);
-    fillGrid(grid, {{"A", "B", "C", "Tag"},
-                    {"x", "2", "a", "1"},
-                    {"y", "1", "a", "2"},
-                    {"x", "1", "b", "3"},
-                    {"x", "3", "c", "4"}});
+    fillGrid(grid,
+             {{"A", "B", "C", "Tag"},
+              {"x", "2", "a", "1"},
+              {"y", "1", "a", "2"},
+              {"x", "1", "b", "3"},
+              {"x", "3", "c", "4"}});
     grid.sortOptions()->setSecondaryIndex(secondary);
     grid.sortByColumn(0);
     QCOMPARE(dataColumn(grid, 3), expectedTags);

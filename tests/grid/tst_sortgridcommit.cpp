@@ -41,7 +41,8 @@ void TestSortGridCommit::init()
     m_grid = new TestGrid(m_host);
     layout->addWidget(m_grid);
     m_grid->setOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goEditing);
-    fillGrid(*m_grid, {{"Nr.", "Name", "LKZ"}, {"1", "anna", "GER"}, {"2", "berta", "AUT"}, {"3", "carl", "SUI"}});
+    fillGrid(*m_grid,
+             {{"Nr.", "Name", "LKZ"}, {"1", "anna", "GER"}, {"2", "berta", "AUT"}, {"3", "carl", "SUI"}});
     m_grid->comboBoxColumns = {2};
     m_grid->choices.items = QStringList{"AUT", "GER", "SUI"};
     m_host->show();

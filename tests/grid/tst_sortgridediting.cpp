@@ -52,20 +52,20 @@ void TestSortGridEditing::init()
     m_grid->setOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goDrawFocusSelected
                        | goEditing);
     m_grid->sortOptions()->setCanSort(false);
-    fillGrid(*m_grid, {{"Nr.", "Name", "LKZ", "Ok", "Mehr"},
-                       {"1", "anna", "GER", "V", ""},
-                       {"2", "berta", "XYZ", "1", ""},
-                       {"3", "bernd", "aut", "v", ""},
-                       {"4", "carl", "", "", ""}});
+    fillGrid(*m_grid,
+             {{"Nr.", "Name", "LKZ", "Ok", "Mehr"},
+              {"1", "anna", "GER", "V", ""},
+              {"2", "berta", "XYZ", "1", ""},
+              {"3", "bernd", "aut", "v", ""},
+              {"4", "carl", "", "", ""}});
     m_grid->setModified(false);
     m_grid->choices.items = QStringList{"SUI", "AUT", "GER"};
     m_chosen.clear();
     m_grid->comboBoxColumns = {2};
     m_grid->checkBoxColumns = {3};
     m_grid->ellipsisColumns = {4};
-    connect(m_grid, &SortGrid::comboEntryChosen, this, [this](int col, int row, const QString &text) {
-        m_chosen << qMakePair(QPoint(col, row), text);
-    });
+    connect(m_grid, &SortGrid::comboEntryChosen, this,
+            [this](int col, int row, const QString &text) { m_chosen << qMakePair(QPoint(col, row), text); });
     m_host->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_host));
     m_grid->setFocus();
@@ -290,9 +290,11 @@ void TestSortGridEditing::validation_data()
     QTest::addColumn<QString>("result");
     QTest::addColumn<bool>("modified");
     QTest::newRow("accepted") << true << QString() << "Xa" << true;
-    QTest::newRow("accepted with a new value") << true << "XA!" << "XA!" << true;
+    QTest::newRow("accepted with a new value") << true << "XA!"
+                                               << "XA!" << true;
     QTest::newRow("refused restores") << false << QString() << "anna" << false;
-    QTest::newRow("refused with a new value") << false << "fixed" << "fixed" << false;
+    QTest::newRow("refused with a new value") << false << "fixed"
+                                              << "fixed" << false;
 }
 
 void TestSortGridEditing::validation()

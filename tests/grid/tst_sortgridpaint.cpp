@@ -1,5 +1,5 @@
-#include "grid/GridImages.h"
 #include "GridTestHelpers.h"
+#include "grid/GridImages.h"
 
 #include <QPainter>
 #include <QScrollBar>
@@ -36,7 +36,8 @@ private Q_SLOTS:
 private:
     std::unique_ptr<TestGrid> makeGrid();
     QImage render(SortGrid &grid);
-    QImage expectedImage(SortGrid &grid, const QRect &cell, ColorValue brush, const QString &text, int dx, int dy);
+    QImage expectedImage(SortGrid &grid, const QRect &cell, ColorValue brush, const QString &text, int dx,
+                         int dy);
 };
 
 void TestSortGridPaint::initTestCase()
@@ -64,8 +65,8 @@ QImage TestSortGridPaint::render(SortGrid &grid)
     return image;
 }
 
-QImage TestSortGridPaint::expectedImage(SortGrid &grid, const QRect &cell, ColorValue brush, const QString &text, int dx,
-                                   int dy)
+QImage TestSortGridPaint::expectedImage(SortGrid &grid, const QRect &cell, ColorValue brush,
+                                        const QString &text, int dx, int dy)
 {
     QImage image(cell.size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(toQColor(brush));

@@ -352,8 +352,9 @@ void TestSortGridRows::dragStartsAfterTenPixels()
     QWidget *vp = grid->viewport();
     const QPoint from = grid->cellRect(0, 2).center();
     QTest::mousePress(vp, Qt::LeftButton, {}, from);
-    QMouseEvent move(QEvent::MouseMove, QPointF(from + QPoint(0, distance)), vp->mapToGlobal(QPointF(from + QPoint(0, distance))),
-                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(from + QPoint(0, distance)),
+                     vp->mapToGlobal(QPointF(from + QPoint(0, distance))), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(vp, &move);
     QTest::mouseRelease(vp, Qt::LeftButton, {}, from + QPoint(0, distance));
     QCOMPARE(grid->dragsStarted, drags ? 1 : 0);

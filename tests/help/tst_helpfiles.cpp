@@ -25,12 +25,18 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("executable");
         QTest::addColumn<QString>("helpFile");
-        QTest::newRow("no extension") << "/opt/tivano/bin/tivano" << "/opt/tivano/bin/tivano.hlp";
-        QTest::newRow("Windows program") << "C:/Tivano/Tivano.exe" << "C:/Tivano/Tivano.hlp";
-        QTest::newRow("dot in a folder") << "/home/a.b/bin/tivano" << "/home/a.b/bin/tivano.hlp";
-        QTest::newRow("last extension only") << "/x/tivano.1.1" << "/x/tivano.1.hlp";
-        QTest::newRow("relative") << "build/tivano" << "build/tivano.hlp";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("no extension") << "/opt/tivano/bin/tivano"
+                                      << "/opt/tivano/bin/tivano.hlp";
+        QTest::newRow("Windows program") << "C:/Tivano/Tivano.exe"
+                                         << "C:/Tivano/Tivano.hlp";
+        QTest::newRow("dot in a folder") << "/home/a.b/bin/tivano"
+                                         << "/home/a.b/bin/tivano.hlp";
+        QTest::newRow("last extension only") << "/x/tivano.1.1"
+                                             << "/x/tivano.1.hlp";
+        QTest::newRow("relative") << "build/tivano"
+                                  << "build/tivano.hlp";
+        QTest::newRow("empty") << ""
+                               << "";
     }
 
     void helpFileName()
@@ -80,7 +86,8 @@ private Q_SLOTS:
 
     void moduleFileNameIsTheBuiltModule()
     {
-        QVERIFY(QFileInfo::exists(QDir(QStringLiteral(TIVANO_HELP_MODULE_DIR)).filePath(helpModuleFileName())));
+        QVERIFY(
+            QFileInfo::exists(QDir(QStringLiteral(TIVANO_HELP_MODULE_DIR)).filePath(helpModuleFileName())));
     }
 
     void resolveHelpFile_data()
@@ -89,13 +96,34 @@ private Q_SLOTS:
         QTest::addColumn<QString>("current");
         QTest::addColumn<QString>("application");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("requested file") << "a.hlp" << "b.hlp" << "c.hlp" << "a.hlp";
-        QTest::newRow("current help file") << "" << "b.hlp" << "c.hlp" << "b.hlp";
-        QTest::newRow("application's help file") << "" << "" << "c.hlp" << "c.hlp";
-        QTest::newRow("requested file missing") << "x.hlp" << "b.hlp" << "c.hlp" << "";
-        QTest::newRow("current file missing") << "" << "x.hlp" << "c.hlp" << "";
-        QTest::newRow("application's file missing") << "" << "" << "x.hlp" << "";
-        QTest::newRow("no file at all") << "" << "" << "" << "";
+        QTest::newRow("requested file") << "a.hlp"
+                                        << "b.hlp"
+                                        << "c.hlp"
+                                        << "a.hlp";
+        QTest::newRow("current help file") << ""
+                                           << "b.hlp"
+                                           << "c.hlp"
+                                           << "b.hlp";
+        QTest::newRow("application's help file") << ""
+                                                 << ""
+                                                 << "c.hlp"
+                                                 << "c.hlp";
+        QTest::newRow("requested file missing") << "x.hlp"
+                                                << "b.hlp"
+                                                << "c.hlp"
+                                                << "";
+        QTest::newRow("current file missing") << ""
+                                              << "x.hlp"
+                                              << "c.hlp"
+                                              << "";
+        QTest::newRow("application's file missing") << ""
+                                                    << ""
+                                                    << "x.hlp"
+                                                    << "";
+        QTest::newRow("no file at all") << ""
+                                        << ""
+                                        << ""
+                                        << "";
     }
 
     void resolveHelpFile()
@@ -108,9 +136,8 @@ private Q_SLOTS:
         const QDir dir(folder.path());
         for (const char *name : {"a.hlp", "b.hlp", "c.hlp"})
             QVERIFY(touch(dir.filePath(QString::fromLatin1(name))));
-        const auto inFolder = [&dir](const QString &name) {
-            return name.isEmpty() ? QString() : dir.filePath(name);
-        };
+        const auto inFolder
+            = [&dir](const QString &name) { return name.isEmpty() ? QString() : dir.filePath(name); };
 
         HelpLauncher help;
         help.setCurrentHelpFile(inFolder(current));

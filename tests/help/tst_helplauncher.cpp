@@ -1,6 +1,6 @@
+#include "HelpTestSupport.h"
 #include "help/HelpContext.h"
 #include "help/HelpFiles.h"
-#include "HelpTestSupport.h"
 #include "help/HelpLauncher.h"
 
 #include <QAction>
@@ -50,10 +50,7 @@ private:
     }
 
 private Q_SLOTS:
-    void cleanup()
-    {
-        QTRY_VERIFY(visibleHelpWindows().isEmpty());
-    }
+    void cleanup() { QTRY_VERIFY(visibleHelpWindows().isEmpty()); }
 
     void warningText()
     {
@@ -133,11 +130,21 @@ private Q_SLOTS:
         MessageBoxWatcher boxes;
         QWidget *shown = nullptr;
         switch (request) {
-        case 0: shown = help.showContents(); break;
-        case 1: shown = help.showKeyword(QStringLiteral("LKZ")); break;
-        case 2: shown = help.showTopic(QStringLiteral("ueberblick.html")); break;
-        case 3: shown = help.showContext(hcxOverview); break;
-        default: QTest::keyClick(&main.window, Qt::Key_F1); break;
+        case 0:
+            shown = help.showContents();
+            break;
+        case 1:
+            shown = help.showKeyword(QStringLiteral("LKZ"));
+            break;
+        case 2:
+            shown = help.showTopic(QStringLiteral("ueberblick.html"));
+            break;
+        case 3:
+            shown = help.showContext(hcxOverview);
+            break;
+        default:
+            QTest::keyClick(&main.window, Qt::Key_F1);
+            break;
         }
         QVERIFY(!shown);
         QCoreApplication::processEvents();
@@ -199,12 +206,18 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("keyword");
         QTest::addColumn<QString>("page");
-        QTest::newRow("LKZ") << "LKZ" << "startnummern.html";
-        QTest::newRow("letter case ignored") << "lkz" << "startnummern.html";
-        QTest::newRow("umlaut") << "Tastenkürzel" << "tastenkuerzel.html";
-        QTest::newRow("pins") << "Pinbelegung" << "lichtschranken.html";
-        QTest::newRow("cdc_acm devices") << "ttyACM" << "fehlerbehebung.html";
-        QTest::newRow("web page") << "Webseite" << "protokoll.html";
+        QTest::newRow("LKZ") << "LKZ"
+                             << "startnummern.html";
+        QTest::newRow("letter case ignored") << "lkz"
+                                             << "startnummern.html";
+        QTest::newRow("umlaut") << "Tastenkürzel"
+                                << "tastenkuerzel.html";
+        QTest::newRow("pins") << "Pinbelegung"
+                              << "lichtschranken.html";
+        QTest::newRow("cdc_acm devices") << "ttyACM"
+                                         << "fehlerbehebung.html";
+        QTest::newRow("web page") << "Webseite"
+                                  << "protokoll.html";
     }
 
     void keywordOpensTheMatchingPage()
@@ -272,12 +285,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("topic");
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("text");
-        QTest::newRow("page") << "lichtschranken.html" << "lichtschranken.html"
+        QTest::newRow("page") << "lichtschranken.html"
+                              << "lichtschranken.html"
                               << "Pin 4 (DTR) und Pin 6 (DSR)";
-        QTest::newRow("leading slash") << "/tastenkuerzel.html" << "tastenkuerzel.html" << "Alt+B";
-        QTest::newRow("with anchor") << "protokoll.html#x" << "protokoll.html" << "Arbeitsmappe";
-        QTest::newRow("missing page") << "gibtsnicht.html" << "" << "gibtsnicht.html";
-        QTest::newRow("unknown context") << "" << "" << "nicht enthalten";
+        QTest::newRow("leading slash") << "/tastenkuerzel.html"
+                                       << "tastenkuerzel.html"
+                                       << "Alt+B";
+        QTest::newRow("with anchor") << "protokoll.html#x"
+                                     << "protokoll.html"
+                                     << "Arbeitsmappe";
+        QTest::newRow("missing page") << "gibtsnicht.html"
+                                      << ""
+                                      << "gibtsnicht.html";
+        QTest::newRow("unknown context") << ""
+                                         << ""
+                                         << "nicht enthalten";
     }
 
     void topicOpensThePage()

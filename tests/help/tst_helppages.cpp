@@ -17,7 +17,7 @@ private:
     struct Project
     {
         QStringList files;
-        QStringList refs;        // of contents entries and keywords
+        QStringList refs; // of contents entries and keywords
         QStringList identifiers; // of keywords
         QStringList keywords;
     };
@@ -65,8 +65,8 @@ private Q_SLOTS:
         QVERIFY(!project.files.isEmpty());
         for (const QString &name : project.files)
             QVERIFY2(QFileInfo(sources().filePath(name)).isFile(), qPrintable(name));
-        const QStringList pages =
-            sources().entryList({QStringLiteral("*.html"), QStringLiteral("*.css")}, QDir::Files);
+        const QStringList pages
+            = sources().entryList({QStringLiteral("*.html"), QStringLiteral("*.css")}, QDir::Files);
         for (const QString &page : pages)
             QVERIFY2(project.files.contains(page), qPrintable(page + " is not in tivano.qhp"));
     }
@@ -134,23 +134,28 @@ private Q_SLOTS:
         QTest::addColumn<QString>("page");
         QTest::addColumn<QStringList>("texts");
         QTest::newRow("race") << "rennablauf.html"
-                              << QStringList{"START (F5)", "ZIEL (F4)", "STOPP (F9)", "Protokoll wird gelöscht!"};
-        QTest::newRow("start numbers") << "startnummern.html"
-                                       << QStringList{"18,345,2,44", "LKZ.txt", "Doppelklick"};
+                              << QStringList{"START (F5)", "ZIEL (F4)", "STOPP (F9)",
+                                             "Protokoll wird gelöscht!"};
+        QTest::newRow("start numbers")
+            << "startnummern.html" << QStringList{"18,345,2,44", "LKZ.txt", "Doppelklick"};
         QTest::newRow("wiring") << "lichtschranken.html"
-                                << QStringList{"Pin 4 (DTR) und Pin 6 (DSR)", "Pin 7 (RTS) und Pin 8 (CTS)",
-                                               "START (4-6), FINISH (7-8)", "<b>Ein</b>", "<b>Aus</b>",
-                                               "nur Ziel", "LS-Sperrzeit"};
+                                << QStringList{"Pin 4 (DTR) und Pin 6 (DSR)",
+                                               "Pin 7 (RTS) und Pin 8 (CTS)",
+                                               "START (4-6), FINISH (7-8)",
+                                               "<b>Ein</b>",
+                                               "<b>Aus</b>",
+                                               "nur Ziel",
+                                               "LS-Sperrzeit"};
         QTest::newRow("settings") << "einstellungen.html"
                                   << QStringList{"HH:MM.SS,ms", "HH:MM.SS,s", "Taste Ziel", "Alt+E"};
         QTest::newRow("protocol") << "protokoll.html"
-                                  << QStringList{"Speichern unter", "Öffnen", "Drucken", "Webseite",
-                                                 "Arbeitsmappe", "Tivano.txt"};
+                                  << QStringList{"Speichern unter", "Öffnen",       "Drucken",
+                                                 "Webseite",        "Arbeitsmappe", "Tivano.txt"};
         QTest::newRow("keys") << "tastenkuerzel.html"
                               << QStringList{">F5<", ">F4<", ">F9<", ">F1<", ">Alt+E<", ">Alt+D<", ">Alt+B<"};
-        QTest::newRow("troubleshooting") << "fehlerbehebung.html"
-                                         << QStringList{"FTDI", "pl2303", "ch341", "cp210x", "cdc_acm",
-                                                        "kein CTS", "dialout"};
+        QTest::newRow("troubleshooting")
+            << "fehlerbehebung.html"
+            << QStringList{"FTDI", "pl2303", "ch341", "cp210x", "cdc_acm", "kein CTS", "dialout"};
     }
 
     void manualCovers()

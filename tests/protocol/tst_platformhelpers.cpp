@@ -32,14 +32,12 @@ private Q_SLOTS:
         QTest::newRow("ascii") << QStringLiteral("Nr.\t00001\r\n") << QByteArray("Nr.\t00001\r\n");
         QTest::newRow("umlauts") << QStringLiteral("\u00c4\u00f6\u00fc\u00df")
                                  << QByteArray("\xc4\xf6\xfc\xdf");
-        QTest::newRow("euro and quotes") << QStringLiteral("\u20ac\u201e\u201c")
-                                         << QByteArray("\x80\x84\x93");
+        QTest::newRow("euro and quotes")
+            << QStringLiteral("\u20ac\u201e\u201c") << QByteArray("\x80\x84\x93");
         QTest::newRow("not in code page") << QStringLiteral("a\u0101b") << QByteArray("a?b");
-        QTest::newRow("outside basic plane is one ?")
-            << QStringLiteral("x\U0001F600y") << QByteArray("x?y");
+        QTest::newRow("outside basic plane is one ?") << QStringLiteral("x\U0001F600y") << QByteArray("x?y");
         QTest::newRow("cyrillic word") << QStringLiteral("\u041c\u0438\u0440") << QByteArray("???");
-        QTest::newRow("SUB itself survives") << QStringLiteral("\u001a\u0101")
-                                             << QByteArray("\x1a?");
+        QTest::newRow("SUB itself survives") << QStringLiteral("\u001a\u0101") << QByteArray("\x1a?");
     }
 
     void encode()

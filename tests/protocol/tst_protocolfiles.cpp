@@ -14,8 +14,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::newRow("morning") << QDateTime(QDate(2025, 5, 7), QTime(9, 5, 59))
                                  << QStringLiteral("2025-05-07-09-05");
-        QTest::newRow("afternoon is 24-hour") << QDateTime(QDate(2024, 12, 31), QTime(23, 59))
-                                              << QStringLiteral("2024-12-31-23-59");
+        QTest::newRow("afternoon is 24-hour")
+            << QDateTime(QDate(2024, 12, 31), QTime(23, 59)) << QStringLiteral("2024-12-31-23-59");
         QTest::newRow("midnight") << QDateTime(QDate(2026, 1, 1), QTime(0, 0))
                                   << QStringLiteral("2026-01-01-00-00");
     }
@@ -32,8 +32,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("name");
         QTest::newRow("plain") << QStringLiteral("/opt/tivano") << QStringLiteral("/opt/tivano/Tivano.txt");
-        QTest::newRow("trailing separator") << QStringLiteral("/opt/tivano/")
-                                            << QStringLiteral("/opt/tivano/Tivano.txt");
+        QTest::newRow("trailing separator")
+            << QStringLiteral("/opt/tivano/") << QStringLiteral("/opt/tivano/Tivano.txt");
     }
 
     void autosaveFileName()
@@ -48,7 +48,8 @@ private Q_SLOTS:
         const ProtocolFileFilters filters = ProtocolFiles::buildProtocolFileFilters(FileTypeNames());
         // Both workbook types the program reads for opening; the one it writes for saving.
         QCOMPARE(filters.openFilter(),
-                 QStringLiteral("Textdatei (*.txt)|*.txt|MS Excel (*.xlsx)|*.xlsx|OpenDocument-Tabelle (*.ods)|*.ods"));
+                 QStringLiteral(
+                     "Textdatei (*.txt)|*.txt|MS Excel (*.xlsx)|*.xlsx|OpenDocument-Tabelle (*.ods)|*.ods"));
         QCOMPARE(filters.saveFilter(),
                  QStringLiteral("Textdatei (*.txt)|*.txt|MS Excel (*.xlsx)|*.xlsx|Webseite (*.html)|*.html"));
         QCOMPARE(filters.saveTypes.back().kind, ProtocolFileKind::pkWebPage);
@@ -57,11 +58,10 @@ private Q_SLOTS:
         QCOMPARE(filters.openTypes.at(2).kind, ProtocolFileKind::pkSpreadsheet);
     }
 
-
     void qtFilterKeepsPatternParseable()
     {
         const ProtocolFileType type{QStringLiteral("Text (plain)"), QStringLiteral("*.txt"),
-                                     ProtocolFileKind::pkText};
+                                    ProtocolFileKind::pkText};
         QCOMPARE(type.qtFilter(), QStringLiteral("Text [plain] (*.txt)"));
         QCOMPARE(type.description(), QStringLiteral("Text (plain) (*.txt)"));
     }

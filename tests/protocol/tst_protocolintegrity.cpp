@@ -2,13 +2,13 @@
 // back, a load replaces the table and counts as a change, a failed write or read is shown
 // and does nothing else, the result number always fits its column, and writes keep
 // symbolic links and say why a folder refuses them.
-#include "protocol/MemoryProtocolTable.h"
 #include "ProgramFixture.h"
 #include "ProtocolFakes.h"
+#include "grid/SortGrid.h"
+#include "protocol/MemoryProtocolTable.h"
 #include "protocol/ProtocolFiles.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/ProtocolText.h"
-#include "grid/SortGrid.h"
 #include "protocol/SpreadsheetBridge.h"
 
 #include <QDir>
@@ -25,7 +25,7 @@ namespace {
 
 const QString CloseQuestion = QStringLiteral("Wollen Sie Tivano wirklich beenden? ");
 constexpr QFile::Permissions ReadAndLookIn = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup
-                                             | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+    | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
 
 QByteArray readFile(const QString &name)
 {
@@ -179,10 +179,7 @@ class TestProtocolIntegrity : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QApplication::setApplicationName(QStringLiteral("Tivano"));
-    }
+    void initTestCase() { QApplication::setApplicationName(QStringLiteral("Tivano")); }
 
     void clearAndResetLeaveNothingBehind_data()
     {
@@ -386,8 +383,8 @@ private Q_SLOTS:
         QVERIFY(home.mkpath(QStringLiteral("elsewhere")));
         const QString target = home.filePath(QStringLiteral("elsewhere/protocol.txt"));
         writeFile(target, "old");
-        const QFile::Permissions shared = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
-                                          | QFile::WriteGroup | QFile::ReadOther;
+        const QFile::Permissions shared
+            = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther;
         QVERIFY(QFile::setPermissions(target, shared));
         // The last link is the name written to; the first points at the target.
         QStringList chain{target};
@@ -436,12 +433,13 @@ private Q_SLOTS:
         QVERIFY(s.start());
         s.finish(2);
         const QString folder = s.sharedFolder();
-        const QString name = QDir(folder).filePath(autosave ? QStringLiteral("Tivano.txt")
-                                                             : QStringLiteral("result.txt"));
+        const QString name
+            = QDir(folder).filePath(autosave ? QStringLiteral("Tivano.txt") : QStringLiteral("result.txt"));
         // The file itself may be written by anyone; the folder refuses new files.
         writeFile(name, "old");
-        QFile::setPermissions(name, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
-                                        | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther);
+        QFile::setPermissions(name,
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup
+                                  | QFile::ReadOther | QFile::WriteOther);
         if (autosave)
             s.panel().setAutosaveFolder(folder);
         {
@@ -457,7 +455,7 @@ private Q_SLOTS:
         const QString shown = autosave ? s.panel().autosaveWarningLabel->text() : s.errors.value(0);
         QVERIFY2(shown.contains(QDir::toNativeSeparators(name)), qPrintable(shown));
         const QString reason = QStringLiteral("Der Ordner ") + QDir::toNativeSeparators(folder)
-                               + QStringLiteral(" ist nicht beschreibbar: ");
+            + QStringLiteral(" ist nicht beschreibbar: ");
         QVERIFY2(shown.contains(reason), qPrintable(shown));
         QVERIFY2(!shown.endsWith(reason), qPrintable(shown));
         QCOMPARE(readFile(name), QByteArray("old"));
@@ -495,7 +493,8 @@ private Q_SLOTS:
             QTest::mouseClick(s.panel().loadButton, Qt::LeftButton);
         }
         QCOMPARE(s.errors.size(), 1);
-        const QString prefix = QStringLiteral("Die Datei kann nicht gelesen werden: ") + name + QLatin1Char('\n');
+        const QString prefix
+            = QStringLiteral("Die Datei kann nicht gelesen werden: ") + name + QLatin1Char('\n');
         QVERIFY2(s.errors[0].startsWith(prefix) && s.errors[0].size() > prefix.size(),
                  qPrintable(s.errors[0]));
         QCOMPARE(s.grid().rowCount(), 4);

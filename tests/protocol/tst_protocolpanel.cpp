@@ -1,16 +1,16 @@
-#include "protocol/ProtocolColumns.h"
 #include "ProtocolFakes.h"
+#include "grid/SortGrid.h"
+#include "protocol/ProtocolColumns.h"
 #include "protocol/ProtocolFiles.h"
 #include "protocol/ProtocolPanel.h"
-#include "grid/SortGrid.h"
 #include "protocol/SpreadsheetBridge.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QAction>
 #include <QListWidget>
 #include <QPrinter>
 #include <QProcess>
@@ -51,7 +51,8 @@ private:
     // One finish as the main window records it, with the next start number of the list.
     void finish(const QString &time, const QString &country)
     {
-        panel().recordFinish(time, country, m_startNumbers.isEmpty() ? QString() : m_startNumbers.takeFirst());
+        panel().recordFinish(time, country,
+                             m_startNumbers.isEmpty() ? QString() : m_startNumbers.takeFirst());
     }
 
     QStringList row(int row)
@@ -113,10 +114,11 @@ private Q_SLOTS:
 
     void headingBar()
     {
-        const QList<QToolButton *> buttons{panel().loadButton, panel().saveButton, panel().printButton,
-                                           panel().pageButton, panel().spreadsheetButton, panel().clearButton};
-        const QStringList hints{"Protokoll \u00f6ffnen", "Protokoll speichern unter",
-                                "Protokoll drucken", "Als Webseite", "Datei in MS Excel", "F8"};
+        const QList<QToolButton *> buttons{panel().loadButton,        panel().saveButton,
+                                           panel().printButton,       panel().pageButton,
+                                           panel().spreadsheetButton, panel().clearButton};
+        const QStringList hints{"Protokoll \u00f6ffnen", "Protokoll speichern unter", "Protokoll drucken",
+                                "Als Webseite",          "Datei in MS Excel",         "F8"};
         for (int i = 0; i < buttons.size(); ++i) {
             QCOMPARE(buttons[i]->size(), QSize(36, 36));
             QCOMPARE(buttons[i]->toolTip(), hints[i]);
@@ -156,8 +158,8 @@ private Q_SLOTS:
         QCOMPARE(row(1), (QStringList{"00001", "9:05.12,34", "AT", "18", ""}));
         QCOMPARE(grid().rowCount(), 2);
         // One result: the commands stay off.
-        for (QToolButton *b : {panel().saveButton, panel().printButton, panel().clearButton, panel().pageButton,
-                               panel().spreadsheetButton})
+        for (QToolButton *b : {panel().saveButton, panel().printButton, panel().clearButton,
+                               panel().pageButton, panel().spreadsheetButton})
             QVERIFY(!b->isEnabled());
         QVERIFY(panel().loadButton->isEnabled());
 
@@ -166,8 +168,8 @@ private Q_SLOTS:
         finish(QStringLiteral("9:06.00,00"), QString());
         QCOMPARE(row(2), (QStringList{"00002", "9:06.00,00", "", "345", ""}));
         QCOMPARE(grid().rowCount(), 3);
-        for (QToolButton *b : {panel().saveButton, panel().printButton, panel().clearButton, panel().pageButton,
-                               panel().spreadsheetButton})
+        for (QToolButton *b : {panel().saveButton, panel().printButton, panel().clearButton,
+                               panel().pageButton, panel().spreadsheetButton})
             QVERIFY(b->isEnabled());
 
         finish(QStringLiteral("9:07"), QStringLiteral("GER"));
@@ -199,7 +201,8 @@ private Q_SLOTS:
         // The program reads and writes workbooks itself: their types stay offered.
         panel().buildProtocolFileFilters(FileTypeNames());
         QCOMPARE(panel().fileFilters().openFilter(),
-                 QStringLiteral("Textdatei (*.txt)|*.txt|MS Excel (*.xlsx)|*.xlsx|OpenDocument-Tabelle (*.ods)|*.ods"));
+                 QStringLiteral(
+                     "Textdatei (*.txt)|*.txt|MS Excel (*.xlsx)|*.xlsx|OpenDocument-Tabelle (*.ods)|*.ods"));
     }
 
     void exportCommandsWithoutRows()
@@ -261,9 +264,10 @@ private Q_SLOTS:
         QVERIFY(panel().autosave());
         const QString name = m_dir->filePath(QStringLiteral("Tivano.txt"));
         QCOMPARE(panel().autosaveFileName(), name);
-        QCOMPARE(readFile(name), QByteArray("Nr.\tStoppzeit\tLKZ\tStNr.\tStat\t\r\n"
-                                            "00001\t9:05.12,34\t\xd6S\t18\t \t\r\n"
-                                            "00002\t9:06\t \t345\t \t\r\n"));
+        QCOMPARE(readFile(name),
+                 QByteArray("Nr.\tStoppzeit\tLKZ\tStNr.\tStat\t\r\n"
+                            "00001\t9:05.12,34\t\xd6S\t18\t \t\r\n"
+                            "00002\t9:06\t \t345\t \t\r\n"));
 
         ProtocolPanel next;
         next.setAutosaveFolder(m_dir->path());
@@ -310,11 +314,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("written");
         QTest::addColumn<QByteArray>("start");
-        QTest::newRow("text, no extension") << 1 << "result" << "result.txt" << QByteArray("Nr.\t");
-        QTest::newRow("workbook") << 2 << "result" << "result.xlsx" << QByteArray("PK");
-        QTest::newRow("web page") << 3 << "result" << "result.html" << QByteArray("<HTML>\r\n");
-        QTest::newRow("type wins over extension")
-            << 3 << "result.txt" << "result.txt" << QByteArray("<HTML>\r\n");
+        QTest::newRow("text, no extension") << 1 << "result"
+                                            << "result.txt" << QByteArray("Nr.\t");
+        QTest::newRow("workbook") << 2 << "result"
+                                  << "result.xlsx" << QByteArray("PK");
+        QTest::newRow("web page") << 3 << "result"
+                                  << "result.html" << QByteArray("<HTML>\r\n");
+        QTest::newRow("type wins over extension") << 3 << "result.txt"
+                                                  << "result.txt" << QByteArray("<HTML>\r\n");
     }
 
     void saveCommandDispatchesByType()
@@ -462,7 +469,7 @@ private Q_SLOTS:
         panel().publishPage();
         QCOMPARE(m_errors.size(), 1);
         QVERIFY2(m_errors[0].startsWith(QStringLiteral("Der Schreibfehler der Datei: ") + page
-                                       + QLatin1Char('\n')),
+                                        + QLatin1Char('\n')),
                  qPrintable(m_errors[0]));
         QVERIFY(m_shell.opened.isEmpty());
     }
@@ -588,8 +595,7 @@ private Q_SLOTS:
         panel().selectAllAction->trigger();
         QCOMPARE(grid().selection(), (GridRect{1, 1, 4, 2}));
         panel().copyAction->trigger();
-        QCOMPARE(QGuiApplication::clipboard()->text(),
-                 QStringLiteral("1,5\tGER\t18\t\r\n2,5\t\t345\t\r\n"));
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("1,5\tGER\t18\t\r\n2,5\t\t345\t\r\n"));
     }
 
     void pickListOnlyWhileEditing()

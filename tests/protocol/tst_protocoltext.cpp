@@ -53,10 +53,11 @@ private Q_SLOTS:
     void savedBytesAreExact()
     {
         MemoryProtocolTable table;
-        fill(table, {ProtocolColumns::columnTitles(),
-                     {"00001", "9:05.12,34", "AT", "18", ""},
-                     {"", "lost", "row", "", ""},
-                     {"00002", "9:06.00,10", QStringLiteral("\u00d6S"), "", QStringLiteral("DNF\u20ac\t\u0101")}});
+        fill(table,
+             {ProtocolColumns::columnTitles(),
+              {"00001", "9:05.12,34", "AT", "18", ""},
+              {"", "lost", "row", "", ""},
+              {"00002", "9:06.00,10", QStringLiteral("\u00d6S"), "", QStringLiteral("DNF\u20ac\t\u0101")}});
         const QString name = m_dir.filePath(QStringLiteral("exact.txt"));
         QVERIFY(ProtocolText::saveProtocolText(table, name));
         QCOMPARE(readFile(name),
@@ -101,8 +102,8 @@ private Q_SLOTS:
         for (int i = 1; i <= 250; ++i)
             rows.append({QStringLiteral("%1").arg(i, 5, 10, QLatin1Char('0')),
                          QStringLiteral("1:%1.00,%2").arg(i % 60).arg(i % 100),
-                         i % 3 ? QStringLiteral("D") : QStringLiteral("\u00c4G"),
-                         QString::number(i * 7), i % 10 ? QString() : QStringLiteral("DSQ")});
+                         i % 3 ? QStringLiteral("D") : QStringLiteral("\u00c4G"), QString::number(i * 7),
+                         i % 10 ? QString() : QStringLiteral("DSQ")});
         fill(table, rows);
         const QString name = m_dir.filePath(QStringLiteral("round.txt"));
         QVERIFY(ProtocolText::saveProtocolText(table, name));
@@ -130,8 +131,8 @@ private Q_SLOTS:
             << QByteArray("a;;b") << QStringList{"a", " ", "b", "", ""};
         QTest::newRow("tab wins over semicolon")
             << QByteArray("x;y\tz") << QStringList{"x;y", "z", "", "", ""};
-        QTest::newRow("seven fields") << QByteArray("1\t2\t3\t4\t5\t6\t7")
-                                      << QStringList{"1", "2", "3", "4", "5"};
+        QTest::newRow("seven fields")
+            << QByteArray("1\t2\t3\t4\t5\t6\t7") << QStringList{"1", "2", "3", "4", "5"};
         QTest::newRow("trailing tab adds nothing")
             << QByteArray("a\tb\t") << QStringList{"a", "b", "", "", ""};
         QTest::newRow("blank cells") << QByteArray("00001\t \t \t \t \t")

@@ -9,6 +9,7 @@
 
 #include <ixion/cell_access.hpp>
 #include <ixion/model_context.hpp>
+#include <memory>
 #include <orcus/orcus_xlsx.hpp>
 #include <orcus/spreadsheet/document.hpp>
 #include <orcus/spreadsheet/factory.hpp>
@@ -17,8 +18,6 @@
 #include <orcus/zip_archive.hpp>
 #include <orcus/zip_archive_stream.hpp>
 #include <xlsxwriter.h>
-
-#include <memory>
 
 using Rows = QList<QStringList>;
 
@@ -38,8 +37,8 @@ struct LoadedBook
 
     QString text(int row, int col) const
     {
-        const ixion::cell_access cell =
-            doc.get_model_context().get_cell_access(ixion::abs_address_t(0, row, col));
+        const ixion::cell_access cell
+            = doc.get_model_context().get_cell_access(ixion::abs_address_t(0, row, col));
         if (cell.get_value_type() != ixion::cell_value_t::string)
             return QString();
         const std::string_view s = cell.get_string_value();
@@ -108,10 +107,11 @@ private Q_SLOTS:
     void exportReadsBack()
     {
         MemoryProtocolTable table;
-        fill(table, {ProtocolColumns::columnTitles(),
-                     {"00001", "9:05.12,34", QStringLiteral("\u00d6S"), "18", ""},
-                     {"", "", "", "", ""},
-                     {"00003", "1:00:00,00", "D", "4711", "DNF"}});
+        fill(table,
+             {ProtocolColumns::columnTitles(),
+              {"00001", "9:05.12,34", QStringLiteral("\u00d6S"), "18", ""},
+              {"", "", "", "", ""},
+              {"00003", "1:00:00,00", "D", "4711", "DNF"}});
         const QString name = m_dir.filePath(QStringLiteral("export.xlsx"));
         QString error;
         QVERIFY2(SpreadsheetBridge::exportToSpreadsheet(table, name, QStringLiteral("Tivano"), &error),
@@ -152,8 +152,10 @@ private Q_SLOTS:
     void exportThenImportRoundTrips()
     {
         MemoryProtocolTable table;
-        fill(table, {ProtocolColumns::columnTitles(), {"00001", "1,00", "AT", "7", "ok"},
-                     {"00002", "2,00", "", "8", ""}});
+        fill(table,
+             {ProtocolColumns::columnTitles(),
+              {"00001", "1,00", "AT", "7", "ok"},
+              {"00002", "2,00", "", "8", ""}});
         const QString name = m_dir.filePath(QStringLiteral("round.xlsx"));
         QVERIFY(SpreadsheetBridge::exportToSpreadsheet(table, name, QStringLiteral("Tivano")));
         Rows rows;
@@ -175,8 +177,7 @@ private Q_SLOTS:
     {
         const QString name = m_dir.filePath(QStringLiteral("made.xlsx"));
         {
-            std::unique_ptr<lxw_workbook, BookCloser> book(
-                workbook_new(QFile::encodeName(name).constData()));
+            std::unique_ptr<lxw_workbook, BookCloser> book(workbook_new(QFile::encodeName(name).constData()));
             lxw_worksheet *sheet = workbook_add_worksheet(book.get(), "Erste");
             lxw_worksheet *other = workbook_add_worksheet(book.get(), "Zweite");
             worksheet_write_string(other, 0, 0, "not this sheet", nullptr);
@@ -226,8 +227,7 @@ private Q_SLOTS:
     {
         const QString name = m_dir.filePath(QStringLiteral("emptyA1.xlsx"));
         {
-            std::unique_ptr<lxw_workbook, BookCloser> book(
-                workbook_new(QFile::encodeName(name).constData()));
+            std::unique_ptr<lxw_workbook, BookCloser> book(workbook_new(QFile::encodeName(name).constData()));
             lxw_worksheet *sheet = workbook_add_worksheet(book.get(), nullptr);
             worksheet_write_string(sheet, 0, 1, "Zeit", nullptr);
             worksheet_write_string(sheet, 1, 0, "00001", nullptr);

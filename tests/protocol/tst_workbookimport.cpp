@@ -3,14 +3,14 @@
 // by hand as OpenDocument, and by LibreOffice Calc; every imported cell is compared
 // with its rule. Then the cells that cannot be converted, the structures workbooks use,
 // a round trip of 10,000 rows, and the spreadsheet command with the desktop's shell.
+#include "WorkbookPackages.h"
+#include "grid/SortGrid.h"
 #include "protocol/DesktopShell.h"
 #include "protocol/MemoryProtocolTable.h"
 #include "protocol/ProtocolColumns.h"
 #include "protocol/ProtocolFileDialogs.h"
 #include "protocol/ProtocolPanel.h"
-#include "grid/SortGrid.h"
 #include "protocol/SpreadsheetBridge.h"
-#include "WorkbookPackages.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,17 +21,25 @@
 #include <QToolButton>
 #include <QUrl>
 
-#include <xlsxwriter.h>
-
 #include <memory>
+#include <xlsxwriter.h>
 
 using Rows = QList<QStringList>;
 
 namespace {
 
 enum class Value {
-    vText, vNumber, vPercent, vCurrency, vBoolean, vTime, vDate,
-    vFormulaNumber, vFormulaText, vFormulaError, vFormulaTime
+    vText,
+    vNumber,
+    vPercent,
+    vCurrency,
+    vBoolean,
+    vTime,
+    vDate,
+    vFormulaNumber,
+    vFormulaText,
+    vFormulaError,
+    vFormulaTime
 };
 
 // Who can store a rule's value: libxlsxwriter, the hand-made OpenDocument file, and
@@ -43,12 +51,12 @@ struct Rule
     const char *name;
     Value kind;
     QString expected;
-    QString text = {};      // a text, or a formula's text result
-    double number = 0;      // a number, or a boolean as 0 and 1
-    qint64 hundredths = 0;  // a time, or the time of day of a date
+    QString text = {}; // a text, or a formula's text result
+    double number = 0; // a number, or a boolean as 0 and 1
+    qint64 hundredths = 0; // a time, or the time of day of a date
     QDate date = {};
     int makers = mkAll;
-    QString xlsxText = {};  // the text as .xlsx stores it, where that differs
+    QString xlsxText = {}; // the text as .xlsx stores it, where that differs
 };
 
 const QDate Day(2025, 5, 7);
@@ -62,8 +70,24 @@ const QList<Rule> &rules()
         // LibreOffice Calc drops a tab in a cell when it reads one.
         {"Tabulator", Value::vText, "a\tb", "a\tb", 0, 0, {}, mkXlsxWriter | mkOds},
         // XML cannot carry control characters; .xlsx escapes them as _x0001_.
-        {"Steuerzeichen", Value::vText, "a\x01" "b\x1f", "a\x01" "b\x1f", 0, 0, {}, mkXlsxWriter},
-        {"Escape-Muster als Text", Value::vText, "_x0041_ bleibt", "_x0041_ bleibt", 0, 0, {}, mkAll,
+        {"Steuerzeichen",
+         Value::vText,
+         "a\x01"
+         "b\x1f",
+         "a\x01"
+         "b\x1f",
+         0,
+         0,
+         {},
+         mkXlsxWriter},
+        {"Escape-Muster als Text",
+         Value::vText,
+         "_x0041_ bleibt",
+         "_x0041_ bleibt",
+         0,
+         0,
+         {},
+         mkAll,
          "_x005F_x0041_ bleibt"},
         {"Zeichen", Value::vText, QStringLiteral("Gr\u00fc\u00dfe, \u20ac <&> \"'"),
          QStringLiteral("Gr\u00fc\u00dfe, \u20ac <&> \"'")},
@@ -140,10 +164,18 @@ bool writeWithXlsxWriter(const QString &fileName, bool streaming)
                 if (!text.isEmpty())
                     worksheet_write_string(sheet, row, 1, text.constData(), nullptr);
                 break;
-            case Value::vNumber: worksheet_write_number(sheet, row, 1, rule.number, nullptr); break;
-            case Value::vPercent: worksheet_write_number(sheet, row, 1, rule.number, percent); break;
-            case Value::vCurrency: worksheet_write_number(sheet, row, 1, rule.number, currency); break;
-            case Value::vBoolean: worksheet_write_boolean(sheet, row, 1, int(rule.number), nullptr); break;
+            case Value::vNumber:
+                worksheet_write_number(sheet, row, 1, rule.number, nullptr);
+                break;
+            case Value::vPercent:
+                worksheet_write_number(sheet, row, 1, rule.number, percent);
+                break;
+            case Value::vCurrency:
+                worksheet_write_number(sheet, row, 1, rule.number, currency);
+                break;
+            case Value::vBoolean:
+                worksheet_write_boolean(sheet, row, 1, int(rule.number), nullptr);
+                break;
             case Value::vTime:
                 worksheet_write_number(sheet, row, 1, double(rule.hundredths) / 8640000.0, time);
                 break;
@@ -206,36 +238,41 @@ QByteArray duration(qint64 hundredths)
 }
 
 // The data styles Calc needs to keep the number formats when it converts the file.
-const QByteArray OdsStyles =
-    "<number:time-style style:name=\"Ntime\" number:truncate-on-overflow=\"false\">"
-    "<number:hours number:style=\"long\"/><number:text>:</number:text>"
-    "<number:minutes number:style=\"long\"/><number:text>:</number:text>"
-    "<number:seconds number:style=\"long\" number:decimal-places=\"2\"/></number:time-style>"
-    "<number:date-style style:name=\"Ndate\"><number:day number:style=\"long\"/><number:text>.</number:text>"
-    "<number:month number:style=\"long\"/><number:text>.</number:text><number:year number:style=\"long\"/>"
-    "</number:date-style>"
-    "<number:date-style style:name=\"Ndatetime\"><number:day number:style=\"long\"/><number:text>.</number:text>"
-    "<number:month number:style=\"long\"/><number:text>.</number:text><number:year number:style=\"long\"/>"
-    "<number:text> </number:text><number:hours number:style=\"long\"/><number:text>:</number:text>"
-    "<number:minutes number:style=\"long\"/><number:text>:</number:text>"
-    "<number:seconds number:style=\"long\" number:decimal-places=\"2\"/></number:date-style>"
-    "<number:percentage-style style:name=\"Npercent\"><number:number number:decimal-places=\"0\" "
-    "number:min-integer-digits=\"1\"/><number:text>%</number:text></number:percentage-style>"
-    "<number:currency-style style:name=\"Ncurrency\"><number:number number:decimal-places=\"2\" "
-    "number:min-integer-digits=\"1\" number:grouping=\"true\"/><number:text> </number:text>"
-    "<number:currency-symbol>\xe2\x82\xac</number:currency-symbol></number:currency-style>"
-    "<number:boolean-style style:name=\"Nboolean\"><number:boolean/></number:boolean-style>"
-    "<style:style style:name=\"ceTime\" style:family=\"table-cell\" style:data-style-name=\"Ntime\"/>"
-    "<style:style style:name=\"ceDate\" style:family=\"table-cell\" style:data-style-name=\"Ndate\"/>"
-    "<style:style style:name=\"ceDateTime\" style:family=\"table-cell\" style:data-style-name=\"Ndatetime\"/>"
-    "<style:style style:name=\"cePercent\" style:family=\"table-cell\" style:data-style-name=\"Npercent\"/>"
-    "<style:style style:name=\"ceCurrency\" style:family=\"table-cell\" style:data-style-name=\"Ncurrency\"/>"
-    "<style:style style:name=\"ceBoolean\" style:family=\"table-cell\" style:data-style-name=\"Nboolean\"/>";
+const QByteArray OdsStyles
+    = "<number:time-style style:name=\"Ntime\" number:truncate-on-overflow=\"false\">"
+      "<number:hours number:style=\"long\"/><number:text>:</number:text>"
+      "<number:minutes number:style=\"long\"/><number:text>:</number:text>"
+      "<number:seconds number:style=\"long\" number:decimal-places=\"2\"/></number:time-style>"
+      "<number:date-style style:name=\"Ndate\"><number:day "
+      "number:style=\"long\"/><number:text>.</number:text>"
+      "<number:month number:style=\"long\"/><number:text>.</number:text><number:year number:style=\"long\"/>"
+      "</number:date-style>"
+      "<number:date-style style:name=\"Ndatetime\"><number:day "
+      "number:style=\"long\"/><number:text>.</number:text>"
+      "<number:month number:style=\"long\"/><number:text>.</number:text><number:year number:style=\"long\"/>"
+      "<number:text> </number:text><number:hours number:style=\"long\"/><number:text>:</number:text>"
+      "<number:minutes number:style=\"long\"/><number:text>:</number:text>"
+      "<number:seconds number:style=\"long\" number:decimal-places=\"2\"/></number:date-style>"
+      "<number:percentage-style style:name=\"Npercent\"><number:number number:decimal-places=\"0\" "
+      "number:min-integer-digits=\"1\"/><number:text>%</number:text></number:percentage-style>"
+      "<number:currency-style style:name=\"Ncurrency\"><number:number number:decimal-places=\"2\" "
+      "number:min-integer-digits=\"1\" number:grouping=\"true\"/><number:text> </number:text>"
+      "<number:currency-symbol>\xe2\x82\xac</number:currency-symbol></number:currency-style>"
+      "<number:boolean-style style:name=\"Nboolean\"><number:boolean/></number:boolean-style>"
+      "<style:style style:name=\"ceTime\" style:family=\"table-cell\" style:data-style-name=\"Ntime\"/>"
+      "<style:style style:name=\"ceDate\" style:family=\"table-cell\" style:data-style-name=\"Ndate\"/>"
+      "<style:style style:name=\"ceDateTime\" style:family=\"table-cell\" "
+      "style:data-style-name=\"Ndatetime\"/>"
+      "<style:style style:name=\"cePercent\" style:family=\"table-cell\" style:data-style-name=\"Npercent\"/>"
+      "<style:style style:name=\"ceCurrency\" style:family=\"table-cell\" "
+      "style:data-style-name=\"Ncurrency\"/>"
+      "<style:style style:name=\"ceBoolean\" style:family=\"table-cell\" "
+      "style:data-style-name=\"Nboolean\"/>";
 
 QByteArray odsStringCell(const QString &text)
 {
     return "<table:table-cell office:value-type=\"string\" calcext:value-type=\"string\">"
-           + odsParagraphs(text) + "</table:table-cell>";
+        + odsParagraphs(text) + "</table:table-cell>";
 }
 
 QByteArray odsValueCell(const Rule &rule)
@@ -246,20 +283,22 @@ QByteArray odsValueCell(const Rule &rule)
         return rule.text.isEmpty() ? QByteArray("<table:table-cell/>") : odsStringCell(rule.text);
     case Value::vNumber:
         return "<table:table-cell office:value-type=\"float\" office:value=\"" + number
-               + "\"><text:p>x</text:p></table:table-cell>";
+            + "\"><text:p>x</text:p></table:table-cell>";
     case Value::vPercent:
         return "<table:table-cell table:style-name=\"cePercent\" office:value-type=\"percentage\" "
-               "office:value=\"" + number + "\"><text:p>50%</text:p></table:table-cell>";
+               "office:value=\""
+            + number + "\"><text:p>50%</text:p></table:table-cell>";
     case Value::vCurrency:
         return "<table:table-cell table:style-name=\"ceCurrency\" office:value-type=\"currency\" "
-               "office:currency=\"EUR\" office:value=\"" + number + "\"><text:p>x</text:p></table:table-cell>";
+               "office:currency=\"EUR\" office:value=\""
+            + number + "\"><text:p>x</text:p></table:table-cell>";
     case Value::vBoolean:
         return QByteArray("<table:table-cell table:style-name=\"ceBoolean\" office:value-type=\"boolean\" "
                           "office:boolean-value=\"")
-               + (rule.number != 0 ? "true" : "false") + "\"><text:p>x</text:p></table:table-cell>";
+            + (rule.number != 0 ? "true" : "false") + "\"><text:p>x</text:p></table:table-cell>";
     case Value::vTime:
         return "<table:table-cell table:style-name=\"ceTime\" office:value-type=\"time\" office:time-value=\""
-               + duration(rule.hundredths) + "\"><text:p>x</text:p></table:table-cell>";
+            + duration(rule.hundredths) + "\"><text:p>x</text:p></table:table-cell>";
     case Value::vDate: {
         QByteArray value = rule.date.toString(Qt::ISODate).toLatin1();
         if (rule.hundredths)
@@ -269,24 +308,26 @@ QByteArray odsValueCell(const Rule &rule)
                          .arg(rule.hundredths / 100 % 60, 2, 10, QLatin1Char('0'))
                          .arg(rule.hundredths % 100, 2, 10, QLatin1Char('0'))
                          .toLatin1();
-        return QByteArray("<table:table-cell table:style-name=\"") + (rule.hundredths ? "ceDateTime" : "ceDate")
-               + "\" office:value-type=\"date\" office:date-value=\"" + value
-               + "\"><text:p>x</text:p></table:table-cell>";
+        return QByteArray("<table:table-cell table:style-name=\"")
+            + (rule.hundredths ? "ceDateTime" : "ceDate")
+            + "\" office:value-type=\"date\" office:date-value=\"" + value
+            + "\"><text:p>x</text:p></table:table-cell>";
     }
     case Value::vFormulaNumber:
-        return "<table:table-cell table:formula=\"of:=1+2\" office:value-type=\"float\" office:value=\"" + number
-               + "\"><text:p>3</text:p></table:table-cell>";
+        return "<table:table-cell table:formula=\"of:=1+2\" office:value-type=\"float\" office:value=\""
+            + number + "\"><text:p>3</text:p></table:table-cell>";
     case Value::vFormulaText:
         return "<table:table-cell table:formula=\"of:=&quot;a&quot;&amp;&quot;b&quot;\" "
-               "office:value-type=\"string\" office:string-value=\"" + escaped(rule.text)
-               + "\" calcext:value-type=\"string\"><text:p>ab</text:p></table:table-cell>";
+               "office:value-type=\"string\" office:string-value=\""
+            + escaped(rule.text) + "\" calcext:value-type=\"string\"><text:p>ab</text:p></table:table-cell>";
     case Value::vFormulaError:
         return "<table:table-cell table:formula=\"of:=1/0\" office:value-type=\"string\" "
-               "office:string-value=\"\" calcext:value-type=\"error\"><text:p>#DIV/0!</text:p></table:table-cell>";
+               "office:string-value=\"\" "
+               "calcext:value-type=\"error\"><text:p>#DIV/0!</text:p></table:table-cell>";
     case Value::vFormulaTime:
         return "<table:table-cell table:formula=\"of:=TIME(0;25;13)\" table:style-name=\"ceTime\" "
-               "office:value-type=\"time\" office:time-value=\"" + duration(rule.hundredths)
-               + "\"><text:p>x</text:p></table:table-cell>";
+               "office:value-type=\"time\" office:time-value=\""
+            + duration(rule.hundredths) + "\"><text:p>x</text:p></table:table-cell>";
     }
     return {};
 }
@@ -335,8 +376,8 @@ QString convertWithCalc(const QString &source, const QString &extension, const Q
         qWarning("LibreOffice Calc did not convert %s to %s", qPrintable(source), qPrintable(extension));
         return QString();
     }
-    const QString converted =
-        QDir(outFolder).filePath(QFileInfo(source).completeBaseName() + QLatin1Char('.') + extension);
+    const QString converted
+        = QDir(outFolder).filePath(QFileInfo(source).completeBaseName() + QLatin1Char('.') + extension);
     return QFileInfo::exists(converted) ? converted : QString();
 }
 
@@ -360,14 +401,14 @@ public:
     bool choosePrinter(QPrinter &, QWidget *) override { return false; }
     void findApplication(const QString &mimeType, std::function<void(bool)> answer) override
     {
-        QCOMPARE(mimeType, QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet"));
+        QCOMPARE(mimeType,
+                 QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet"));
         if (answerAtOnce)
             answer(application);
         else
             pendingAnswer = answer;
     }
-    void openDocumentOrReport(const QString &fileName,
-                              std::function<void(const QString &)> failed) override
+    void openDocumentOrReport(const QString &fileName, std::function<void(const QString &)> failed) override
     {
         opened.append(fileName);
         if (!failureReason.isEmpty())
@@ -382,8 +423,8 @@ public:
     int chosenIndex = 1;
     QList<ProtocolFileType> offeredTypes;
 
-    bool getOpenFileName(QWidget *, const QString &, const QList<ProtocolFileType> &types,
-                         int &filterIndex, QString &fileName) override
+    bool getOpenFileName(QWidget *, const QString &, const QList<ProtocolFileType> &types, int &filterIndex,
+                         QString &fileName) override
     {
         offeredTypes = types;
         filterIndex = chosenIndex;
@@ -404,15 +445,15 @@ public:
     static bool toolsInstalled()
     {
         return !QStandardPaths::findExecutable(QStringLiteral("xdg-mime")).isEmpty()
-               && !QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty();
+            && !QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty();
     }
 
     XdgEnvironment()
     {
         const QString root = m_root.path();
-        for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_DIRS",
-                                 "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
-                                 "GNOME_DESKTOP_SESSION_ID", "DISPLAY", "BROWSER"})
+        for (const char *name :
+             {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_DIRS", "XDG_CURRENT_DESKTOP",
+              "DESKTOP_SESSION", "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID", "DISPLAY", "BROWSER"})
             m_saved.append({name, qgetenv(name), qEnvironmentVariableIsSet(name)});
         for (const char *name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
                                  "GNOME_DESKTOP_SESSION_ID", "BROWSER"})
@@ -433,10 +474,10 @@ public:
     bool associate(const QByteArray &mimeType, const QByteArray &exec) const
     {
         return writeFile(filePath(QStringLiteral("data/applications/tivano-opener.desktop")),
-                         "[Desktop Entry]\nType=Application\nName=Opener\nExec=" + exec + "\nMimeType="
-                             + mimeType + ";\n")
-               && writeFile(filePath(QStringLiteral("config/mimeapps.list")),
-                            "[Default Applications]\n" + mimeType + "=tivano-opener.desktop\n");
+                         "[Desktop Entry]\nType=Application\nName=Opener\nExec=" + exec
+                             + "\nMimeType=" + mimeType + ";\n")
+            && writeFile(filePath(QStringLiteral("config/mimeapps.list")),
+                         "[Default Applications]\n" + mimeType + "=tivano-opener.desktop\n");
     }
     ~XdgEnvironment()
     {
@@ -473,7 +514,8 @@ private:
     {
         Imported imported;
         imported.makers = makers;
-        if (!SpreadsheetBridge::readWorkbook(fileName, ProtocolColumns::Count, imported.cells, &imported.error)
+        if (!SpreadsheetBridge::readWorkbook(fileName, ProtocolColumns::Count, imported.cells,
+                                             &imported.error)
             && imported.error.isEmpty())
             imported.error = QStringLiteral("failed without a reason");
         m_imported.insert(variant, imported);
@@ -486,7 +528,7 @@ private:
         QByteArray out = "<row r=\"" + QByteArray::number(row) + "\">";
         for (int c = 0; c < cells.size(); ++c)
             out += QByteArray("<c r=\"") + char('A' + c) + QByteArray::number(row)
-                   + "\" t=\"inlineStr\"><is><t>" + escaped(cells[c]) + "</t></is></c>";
+                + "\" t=\"inlineStr\"><is><t>" + escaped(cells[c]) + "</t></is></c>";
         return out + "</row>";
     }
 
@@ -512,9 +554,11 @@ private Q_SLOTS:
             const QString converted = convertWithCalc(ods, extension, m_dir.path());
             if (converted.isEmpty())
                 continue;
-            import(extension + QStringLiteral(" von LibreOffice, jetzt umgewandelt"), converted, mkLibreOffice);
+            import(extension + QStringLiteral(" von LibreOffice, jetzt umgewandelt"), converted,
+                   mkLibreOffice);
             if (qEnvironmentVariableIsSet("TIVANO_UPDATE_WORKBOOK_FIXTURES")) {
-                const QString kept = QStringLiteral(TIVANO_WORKBOOK_FIXTURES "/libreoffice-rules.") + extension;
+                const QString kept
+                    = QStringLiteral(TIVANO_WORKBOOK_FIXTURES "/libreoffice-rules.") + extension;
                 QFile::remove(kept);
                 QVERIFY(QFile::copy(converted, kept));
             }
@@ -531,7 +575,8 @@ private Q_SLOTS:
             for (int i = 0; i < rules().size(); ++i) {
                 const Rule &rule = rules()[i];
                 if (rule.makers & it->makers)
-                    QTest::addRow("%s: %s", qPrintable(it.key()), rule.name) << it.key() << i + 1 << rule.expected;
+                    QTest::addRow("%s: %s", qPrintable(it.key()), rule.name)
+                        << it.key() << i + 1 << rule.expected;
             }
         }
     }
@@ -557,7 +602,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("cell");
         const QByteArray titles = inlineRow(1, Titles);
         const QByteArray a2 = "<c r=\"A2\" t=\"inlineStr\"><is><t>00001</t></is></c>";
-        auto xlsxRow = [&](const QByteArray &cells) { return titles + "<row r=\"2\">" + a2 + cells + "</row>"; };
+        auto xlsxRow
+            = [&](const QByteArray &cells) { return titles + "<row r=\"2\">" + a2 + cells + "</row>"; };
         QTest::newRow("xlsx: Zahl ist keine") << xlsx(xlsxRow("<c r=\"B2\"><v>abc</v></c>")) << "B2";
         QTest::newRow("xlsx: gemeinsamer Text fehlt")
             << xlsx(xlsxRow("<c r=\"C2\" t=\"s\"><v>7</v></c>"), "<si><t>x</t></si>") << "C2";
@@ -569,19 +615,23 @@ private Q_SLOTS:
         QTest::newRow("xlsx: Wahrheitswert 2") << xlsx(xlsxRow("<c r=\"B2\" t=\"b\"><v>2</v></c>")) << "B2";
         QTest::newRow("xlsx: Zahl ist unendlich") << xlsx(xlsxRow("<c r=\"B2\"><v>inf</v></c>")) << "B2";
 
-        const QByteArray odsTitles = "<table:table-row>" + odsStringCell(QStringLiteral("Nr.")) + "</table:table-row>";
+        const QByteArray odsTitles
+            = "<table:table-row>" + odsStringCell(QStringLiteral("Nr.")) + "</table:table-row>";
         auto odsRow = [&](const QByteArray &cell) {
             return ods(odsContent(odsTitles + "<table:table-row>" + odsStringCell(QStringLiteral("00001"))
                                   + cell + "</table:table-row>"));
         };
-        QTest::newRow("ods: Dauer")
-            << odsRow("<table:table-cell office:value-type=\"time\" office:time-value=\"PT12X\"/>") << "B2";
+        QTest::newRow("ods: Dauer") << odsRow(
+            "<table:table-cell office:value-type=\"time\" office:time-value=\"PT12X\"/>")
+                                    << "B2";
         QTest::newRow("ods: Jahre in einer Dauer")
             << odsRow("<table:table-cell office:value-type=\"time\" office:time-value=\"P1Y\"/>") << "B2";
-        QTest::newRow("ods: Datum")
-            << odsRow("<table:table-cell office:value-type=\"date\" office:date-value=\"2025-13-45\"/>") << "B2";
-        QTest::newRow("ods: Zahl")
-            << odsRow("<table:table-cell office:value-type=\"float\" office:value=\"abc\"/>") << "B2";
+        QTest::newRow("ods: Datum") << odsRow(
+            "<table:table-cell office:value-type=\"date\" office:date-value=\"2025-13-45\"/>")
+                                    << "B2";
+        QTest::newRow("ods: Zahl") << odsRow(
+            "<table:table-cell office:value-type=\"float\" office:value=\"abc\"/>")
+                                   << "B2";
         QTest::newRow("ods: Werttyp") << odsRow("<table:table-cell office:value-type=\"fancy\"/>") << "B2";
         QTest::newRow("ods: Wahrheitswert")
             << odsRow("<table:table-cell/><table:table-cell office:value-type=\"boolean\" "
@@ -615,31 +665,34 @@ private Q_SLOTS:
             return out;
         };
 
-        QTest::newRow("xlsx: Zellen ohne Adresse")
-            << xlsx("<row><c t=\"inlineStr\"><is><t>Nr.</t></is></c><c t=\"inlineStr\"><is><t>Zeit</t></is></c></row>"
-                    "<row><c><v>1</v></c><c t=\"inlineStr\"><is><t>a</t></is></c><c><v>2.5</v></c></row>")
-            << Rows{row({"Nr.", "Zeit"}), row({"1", "a", "2,5"})};
+        QTest::newRow("xlsx: Zellen ohne Adresse") << xlsx(
+            "<row><c t=\"inlineStr\"><is><t>Nr.</t></is></c><c t=\"inlineStr\"><is><t>Zeit</t></is></c></row>"
+            "<row><c><v>1</v></c><c t=\"inlineStr\"><is><t>a</t></is></c><c><v>2.5</v></c></row>")
+                                                   << Rows{row({"Nr.", "Zeit"}), row({"1", "a", "2,5"})};
         QTest::newRow("xlsx: Rich Text und Lautschrift")
             << xlsx(inlineRow(1, titles) + "<row r=\"2\"><c r=\"A2\" t=\"s\"><v>0</v></c></row>",
                     "<si><r><rPr><b/></rPr><t>fett</t></r><r><t xml:space=\"preserve\"> normal</t></r>"
                     "<rPh sb=\"0\" eb=\"1\"><t>x</t></rPh></si>")
             << Rows{titles, row({"fett normal"})};
-        QTest::newRow("xlsx: Datumssystem 1904")
-            << xlsx(inlineRow(1, titles) + "<row r=\"2\"><c r=\"A2\" s=\"1\"><v>0</v></c><c r=\"B2\" s=\"1\"><v>1.5</v></c></row>",
-                    {}, "<cellXfs count=\"2\"><xf numFmtId=\"0\"/><xf numFmtId=\"22\"/></cellXfs>",
-                    "<workbookPr date1904=\"1\"/>")
-            << Rows{titles, row({"01.01.1904", "02.01.1904 12:00:00"})};
+        QTest::newRow("xlsx: Datumssystem 1904") << xlsx(
+            inlineRow(1, titles)
+                + "<row r=\"2\"><c r=\"A2\" s=\"1\"><v>0</v></c><c r=\"B2\" s=\"1\"><v>1.5</v></c></row>",
+            {}, "<cellXfs count=\"2\"><xf numFmtId=\"0\"/><xf numFmtId=\"22\"/></cellXfs>",
+            "<workbookPr date1904=\"1\"/>") << Rows{titles, row({"01.01.1904", "02.01.1904 12:00:00"})};
         QTest::newRow("xlsx: Datum als ISO-Text und Fehler")
             << xlsx(inlineRow(1, titles)
-                    + "<row r=\"2\"><c r=\"A2\" t=\"d\"><v>2025-05-07T09:05:30.45</v></c><c r=\"B2\" t=\"e\"><v>#N/A</v></c></row>")
+                    + "<row r=\"2\"><c r=\"A2\" t=\"d\"><v>2025-05-07T09:05:30.45</v></c><c r=\"B2\" "
+                      "t=\"e\"><v>#N/A</v></c></row>")
             << Rows{titles, row({"07.05.2025 09:05:30,45", "#FEHLER"})};
         QTest::newRow("xlsx: eigene Formate")
             << xlsx(inlineRow(1, titles)
-                        + "<row r=\"2\"><c r=\"A2\" s=\"1\"><v>0.5</v></c><c r=\"B2\" s=\"2\"><v>0.0000578703703703704</v></c>"
+                        + "<row r=\"2\"><c r=\"A2\" s=\"1\"><v>0.5</v></c><c r=\"B2\" "
+                          "s=\"2\"><v>0.0000578703703703704</v></c>"
                           "<c r=\"C2\" s=\"3\"><v>4.5</v></c><c r=\"D2\" s=\"4\"><v>1.5</v></c></row>",
                     {},
                     "<numFmts count=\"4\"><numFmt numFmtId=\"164\" formatCode=\"[Red]0.00\"/>"
-                    "<numFmt numFmtId=\"165\" formatCode=\"[mm]:ss.00\"/><numFmt numFmtId=\"166\" formatCode=\"&quot;Tag &quot;0\"/>"
+                    "<numFmt numFmtId=\"165\" formatCode=\"[mm]:ss.00\"/><numFmt numFmtId=\"166\" "
+                    "formatCode=\"&quot;Tag &quot;0\"/>"
                     "<numFmt numFmtId=\"167\" formatCode=\"[$-407]dd/mm/yyyy\\ hh:mm\"/></numFmts>"
                     "<cellXfs count=\"5\"><xf numFmtId=\"0\"/><xf numFmtId=\"164\"/><xf numFmtId=\"165\"/>"
                     "<xf numFmtId=\"166\"/><xf numFmtId=\"167\"/></cellXfs>")
@@ -652,43 +705,50 @@ private Q_SLOTS:
             << Rows{titles, row({"1"})};
         QTest::newRow("xlsx: Spalten nach E und A1 leer")
             << xlsx("<row r=\"1\"><c r=\"B1\" t=\"inlineStr\"><is><t>Zeit</t></is></c>"
-                    "<c r=\"F1\" t=\"q\"><v>x</v></c></row>" + inlineRow(2, {"1"}))
+                    "<c r=\"F1\" t=\"q\"><v>x</v></c></row>"
+                    + inlineRow(2, {"1"}))
             << Rows{row({"", "Zeit"})};
         QTest::newRow("xlsx: leere Tabelle") << xlsx({}) << Rows{row({})};
 
-        const QByteArray odsTitles = "<table:table-row>" + odsStringCell(QStringLiteral("Nr.")) + "</table:table-row>";
+        const QByteArray odsTitles
+            = "<table:table-row>" + odsStringCell(QStringLiteral("Nr.")) + "</table:table-row>";
         QTest::newRow("ods: wiederholte Zellen und Zeilen")
-            << ods(odsContent(odsTitles
-                              + "<table:table-row table:number-rows-repeated=\"2\"><table:table-cell "
-                                "table:number-columns-repeated=\"3\" office:value-type=\"float\" office:value=\"4\"/>"
-                                "<table:covered-table-cell/><table:table-cell office:value-type=\"string\">"
-                                "<text:p>e</text:p></table:table-cell></table:table-row>"
-                                "<table:table-row table:number-rows-repeated=\"1048000\"><table:table-cell "
-                                "table:number-columns-repeated=\"16384\"/></table:table-row>"))
+            << ods(odsContent(
+                   odsTitles
+                   + "<table:table-row table:number-rows-repeated=\"2\"><table:table-cell "
+                     "table:number-columns-repeated=\"3\" office:value-type=\"float\" office:value=\"4\"/>"
+                     "<table:covered-table-cell/><table:table-cell office:value-type=\"string\">"
+                     "<text:p>e</text:p></table:table-cell></table:table-row>"
+                     "<table:table-row table:number-rows-repeated=\"1048000\"><table:table-cell "
+                     "table:number-columns-repeated=\"16384\"/></table:table-row>"))
             << Rows{row({"Nr."}), row({"4", "4", "4", "", "e"}), row({"4", "4", "4", "", "e"})};
-        QTest::newRow("ods: Kopfzeilen und Zeilengruppen")
-            << ods(odsContent("<table:table-column table:number-columns-repeated=\"5\"/><table:table-header-rows>"
-                              + odsTitles + "</table:table-header-rows><table:table-row-group><table:table-rows>"
-                              "<table:table-row>" + odsStringCell(QStringLiteral("1"))
-                              + "</table:table-row></table:table-rows></table:table-row-group>"))
-            << Rows{row({"Nr."}), row({"1"})};
-        QTest::newRow("ods: Absatzinhalt")
-            << ods(odsContent(odsTitles
-                              + "<table:table-row><table:table-cell office:value-type=\"string\">"
-                                "<office:annotation><text:p>Notiz</text:p></office:annotation>"
-                                "<text:p>a<text:s text:c=\"3\"/>b<text:span text:style-name=\"T1\">fett</text:span>"
-                                "<text:line-break/><text:a xlink:href=\"x\" xmlns:xlink=\"http://www.w3.org/1999/xlink\">"
-                                "Link</text:a><![CDATA[<&>]]>&#x20AC;&amp;</text:p><text:h>Kopf</text:h>"
-                                "</table:table-cell></table:table-row>"))
-            << Rows{row({"Nr."}), row({QStringLiteral("a   bfett\nLink<&>\u20ac&\nKopf")})};
-        QTest::newRow("ods: Text ohne Werttyp und negative Dauer")
-            << ods(odsContent(odsTitles
-                              + "<table:table-row><table:table-cell><text:p>frei</text:p></table:table-cell>"
-                                "<table:table-cell office:value-type=\"time\" office:time-value=\"-PT1H30M\"/>"
-                                "<table:table-cell office:value-type=\"time\" office:time-value=\"P1DT2H0.999S\"/>"
-                                "<table:table-cell office:value-type=\"date\" office:date-value=\"2025-05-07T24:00:00\"/>"
-                                "</table:table-row>"))
-            << Rows{row({"Nr."}), row({"frei", "-01:30:00", "26:00:01", "08.05.2025"})};
+        QTest::newRow("ods: Kopfzeilen und Zeilengruppen") << ods(odsContent(
+            "<table:table-column table:number-columns-repeated=\"5\"/><table:table-header-rows>" + odsTitles
+            + "</table:table-header-rows><table:table-row-group><table:table-rows>"
+              "<table:table-row>"
+            + odsStringCell(QStringLiteral("1"))
+            + "</table:table-row></table:table-rows></table:table-row-group>"))
+                                                           << Rows{row({"Nr."}), row({"1"})};
+        QTest::newRow("ods: Absatzinhalt") << ods(odsContent(
+            odsTitles
+            + "<table:table-row><table:table-cell office:value-type=\"string\">"
+              "<office:annotation><text:p>Notiz</text:p></office:annotation>"
+              "<text:p>a<text:s text:c=\"3\"/>b<text:span text:style-name=\"T1\">fett</text:span>"
+              "<text:line-break/><text:a xlink:href=\"x\" xmlns:xlink=\"http://www.w3.org/1999/xlink\">"
+              "Link</text:a><![CDATA[<&>]]>&#x20AC;&amp;</text:p><text:h>Kopf</text:h>"
+              "</table:table-cell></table:table-row>"))
+                                           << Rows{row({"Nr."}),
+                                                   row({QStringLiteral("a   bfett\nLink<&>\u20ac&\nKopf")})};
+        QTest::newRow("ods: Text ohne Werttyp und negative Dauer") << ods(odsContent(
+            odsTitles
+            + "<table:table-row><table:table-cell><text:p>frei</text:p></table:table-cell>"
+              "<table:table-cell office:value-type=\"time\" office:time-value=\"-PT1H30M\"/>"
+              "<table:table-cell office:value-type=\"time\" office:time-value=\"P1DT2H0.999S\"/>"
+              "<table:table-cell office:value-type=\"date\" office:date-value=\"2025-05-07T24:00:00\"/>"
+              "</table:table-row>"))
+                                                                   << Rows{row({"Nr."}),
+                                                                           row({"frei", "-01:30:00",
+                                                                                "26:00:01", "08.05.2025"})};
         QTest::newRow("ods: ohne Medientyp")
             << zipPackage({{QStringLiteral("content.xml"), odsContent(odsTitles)}}) << Rows{row({"Nr."})};
         QTest::newRow("ods: A1 leer")
@@ -706,7 +766,8 @@ private Q_SLOTS:
         QVERIFY(writeFile(name, workbook));
         Rows rows;
         QString error;
-        QVERIFY2(SpreadsheetBridge::readWorkbook(name, ProtocolColumns::Count, rows, &error), qPrintable(error));
+        QVERIFY2(SpreadsheetBridge::readWorkbook(name, ProtocolColumns::Count, rows, &error),
+                 qPrintable(error));
         QCOMPARE(rows, expected);
     }
 
@@ -717,13 +778,18 @@ private Q_SLOTS:
         for (int c = 0; c < table.colCount(); ++c)
             table.setCells(c, 0, ProtocolColumns::columnTitles().at(c));
         const QStringList oddTexts{QStringLiteral(" f\u00fchrend"), QStringLiteral("zwei  Blanks "),
-                                   QStringLiteral("Zeile\r\nneu"), QStringLiteral("_x0041_"),
-                                   QStringLiteral("=1+2"), QStringLiteral("a\tb\x01"), QStringLiteral("<&>"),
-                                   QStringLiteral("\uFFFE"), QStringLiteral("DNF"), QString()};
+                                   QStringLiteral("Zeile\r\nneu"),  QStringLiteral("_x0041_"),
+                                   QStringLiteral("=1+2"),          QStringLiteral("a\tb\x01"),
+                                   QStringLiteral("<&>"),           QStringLiteral("\uFFFE"),
+                                   QStringLiteral("DNF"),           QString()};
         for (int r = 1; r <= 10000; ++r) {
             table.setCells(0, r, QStringLiteral("%1").arg(r, 5, 10, QLatin1Char('0')));
-            table.setCells(1, r, QStringLiteral("%1:%2.%3,%4").arg(r / 3600).arg(r / 60 % 60)
-                                     .arg(r % 60, 2, 10, QLatin1Char('0')).arg(r % 100, 2, 10, QLatin1Char('0')));
+            table.setCells(1, r,
+                           QStringLiteral("%1:%2.%3,%4")
+                               .arg(r / 3600)
+                               .arg(r / 60 % 60)
+                               .arg(r % 60, 2, 10, QLatin1Char('0'))
+                               .arg(r % 100, 2, 10, QLatin1Char('0')));
             table.setCells(2, r, r % 3 ? QStringLiteral("GER") : QStringLiteral("\u00d6ST"));
             table.setCells(3, r, QString::number(r * 7));
             table.setCells(4, r, oddTexts[r % oddTexts.size()]);
@@ -733,7 +799,8 @@ private Q_SLOTS:
         QVERIFY2(SpreadsheetBridge::exportToSpreadsheet(table, name, QStringLiteral("Tivano"), &error),
                  qPrintable(error));
         Rows rows;
-        QVERIFY2(SpreadsheetBridge::readWorkbook(name, ProtocolColumns::Count, rows, &error), qPrintable(error));
+        QVERIFY2(SpreadsheetBridge::readWorkbook(name, ProtocolColumns::Count, rows, &error),
+                 qPrintable(error));
         const Rows expected = table.rows();
         QCOMPARE(rows.size(), expected.size());
         for (int r = 0; r < rows.size(); ++r)
@@ -747,8 +814,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<int>("typeIndex");
         QTest::addColumn<QStringList>("row");
-        QTest::newRow("xlsx, nur Inline-Texte") << QStringLiteral("inline.xlsx") << 2
-                                                 << QStringList{"Blanks", "  zwei  Blanks  ", "", "", ""};
+        QTest::newRow("xlsx, nur Inline-Texte")
+            << QStringLiteral("inline.xlsx") << 2 << QStringList{"Blanks", "  zwei  Blanks  ", "", "", ""};
         QTest::newRow("ods") << QStringLiteral("rules.ods") << 3
                              << QStringList{"Blanks", "  zwei  Blanks  ", "", "", ""};
     }
@@ -800,20 +867,25 @@ private Q_SLOTS:
         panel.initProtocolTable();
         for (int i = 1; i <= 3; ++i) {
             panel.setLastResultRow(i);
-            panel.addResultRow(QStringLiteral("9:05.1%1,00").arg(i), QStringLiteral("GER"), QStringLiteral("7"));
+            panel.addResultRow(QStringLiteral("9:05.1%1,00").arg(i), QStringLiteral("GER"),
+                               QStringLiteral("7"));
         }
         const QStringList before{"00003", "9:05.13,00", "GER", "7", ""};
         const QString name = path(QStringLiteral("bad-time.ods"));
-        QVERIFY(writeFile(name, WorkbookPackages::ods(WorkbookPackages::odsContent(
-                                    "<table:table-row>" + odsStringCell(QStringLiteral("Nr.")) + "</table:table-row>"
-                                    "<table:table-row>" + odsStringCell(QStringLiteral("1"))
-                                    + "<table:table-cell office:value-type=\"time\" office:time-value=\"soon\"/>"
-                                      "</table:table-row>"))));
+        QVERIFY(writeFile(name,
+                          WorkbookPackages::ods(WorkbookPackages::odsContent(
+                              "<table:table-row>" + odsStringCell(QStringLiteral("Nr."))
+                              + "</table:table-row>"
+                                "<table:table-row>"
+                              + odsStringCell(QStringLiteral("1"))
+                              + "<table:table-cell office:value-type=\"time\" office:time-value=\"soon\"/>"
+                                "</table:table-row>"))));
         dialogs.answer = name;
         dialogs.chosenIndex = 3;
         panel.openFile();
         QCOMPARE(errors.size(), 1);
-        QVERIFY2(errors[0].contains(name) && errors[0].contains(QStringLiteral("Zelle B2")), qPrintable(errors[0]));
+        QVERIFY2(errors[0].contains(name) && errors[0].contains(QStringLiteral("Zelle B2")),
+                 qPrintable(errors[0]));
         QCOMPARE(panel.grid->rowCount(), 4);
         QCOMPARE(panel.lastResultRow(), 3);
         for (int c = 0; c < before.size(); ++c)

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "RaceRows.h"
 #include "protocol/MemoryProtocolTable.h"
 #include "protocol/ProtocolColumns.h"
 #include "protocol/ProtocolText.h"
 #include "timing/RaceClock.h"
-#include "RaceRows.h"
 
 #include <QObject>
 
@@ -17,8 +17,7 @@ public:
     AutosavingProtocol(MemoryProtocolTable &table, QString file)
         : m_table(table)
         , m_file(std::move(file))
-    {
-    }
+    { }
 
     bool lastSaveOk = false;
     // Writes the autosave after every n-th finish only (1: after each, as the program).

@@ -1,6 +1,5 @@
 // The country-code file on any bytes: one entry per line, no line break inside an entry.
 #include "FuzzTarget.h"
-
 #include "timing/CountryCodes.h"
 
 extern "C" int llvmFuzzerInitialize(int *, char ***)
@@ -8,7 +7,8 @@ extern "C" int llvmFuzzerInitialize(int *, char ***)
     return 0;
 }
 
-void fuzzTeardown() {}
+void fuzzTeardown()
+{ }
 
 std::vector<std::string> fuzzSeeds()
 {

@@ -9,15 +9,15 @@
 #include "FuzzTarget.h"
 
 #include <algorithm>
-#include <csignal>
-#include <fcntl.h>
-#include <unistd.h>
 #include <chrono>
+#include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <unistd.h>
 
 namespace {
 
@@ -88,8 +88,7 @@ class Mutator
 public:
     explicit Mutator(uint32_t seed)
         : m_random(seed)
-    {
-    }
+    { }
 
     size_t below(size_t n) { return n == 0 ? 0 : std::uniform_int_distribution<size_t>(0, n - 1)(m_random); }
 
@@ -106,7 +105,8 @@ public:
 
     void mutate(std::string &s, const std::vector<std::string> &pool)
     {
-        static const char interesting[] = {'\0', '\t', '\r', '\n', ';', ' ', '\x7f', '\x80', '\x81', '\xff', 'P', 'K'};
+        static const char interesting[]
+            = {'\0', '\t', '\r', '\n', ';', ' ', '\x7f', '\x80', '\x81', '\xff', 'P', 'K'};
         const size_t ops = 1 + below(8);
         for (size_t i = 0; i < ops; ++i) {
             switch (below(9)) {
@@ -158,7 +158,8 @@ public:
                 break;
             default: // overwrite a 32-bit value (sizes and offsets in binary formats)
                 if (s.size() >= 4) {
-                    static const uint32_t words[] = {0, 1, 0x7fffffff, 0x80000000u, 0xffffffffu, 0xffff, 0x10000};
+                    static const uint32_t words[]
+                        = {0, 1, 0x7fffffff, 0x80000000u, 0xffffffffu, 0xffff, 0x10000};
                     const uint32_t w = words[below(sizeof words / sizeof words[0])];
                     std::memcpy(&s[below(s.size() - 3)], &w, 4);
                 }
@@ -218,9 +219,7 @@ int main(int argc, char **argv)
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
     const auto end = start + std::chrono::duration<double>(seconds);
-    auto more = [&](long executions) {
-        return seconds > 0 ? Clock::now() < end : executions < runs;
-    };
+    auto more = [&](long executions) { return seconds > 0 ? Clock::now() < end : executions < runs; };
     long executions = 0;
     for (const std::string &seed : seeds) {
         run(seed);
@@ -245,8 +244,8 @@ int main(int argc, char **argv)
                 pool[seeds.size() + mutator.below(32)] = input;
         }
     }
-    std::printf("%s: %ld executions in %.1f s, %d regression inputs replayed\n", FUZZ_NAME,
-                executions, std::chrono::duration<double>(Clock::now() - start).count(), replayed);
+    std::printf("%s: %ld executions in %.1f s, %d regression inputs replayed\n", FUZZ_NAME, executions,
+                std::chrono::duration<double>(Clock::now() - start).count(), replayed);
     std::fflush(stdout);
     fuzzTeardown();
     return 0;

@@ -1,21 +1,22 @@
 // The protocol text reader on any bytes: it must not crash, must leave a title row
 // without blank titles, and what it read must come back unchanged through the writer.
 #include "FuzzTarget.h"
-
 #include "protocol/MemoryProtocolTable.h"
 #include "protocol/ProtocolColumns.h"
 #include "protocol/ProtocolText.h"
 
 #include <QFile>
-#include <algorithm>
 #include <QTemporaryDir>
+
+#include <algorithm>
 
 extern "C" int llvmFuzzerInitialize(int *, char ***)
 {
     return 0;
 }
 
-void fuzzTeardown() {}
+void fuzzTeardown()
+{ }
 
 std::vector<std::string> fuzzSeeds()
 {

@@ -2,7 +2,6 @@
 // from a settings file full of garbage: the values the program uses as indexes or
 // ranges must come out usable, and what is read must write back and read the same.
 #include "FuzzScratch.h"
-
 #include "settings/SettingsKey.h"
 #include "settings/SettingsStore.h"
 
@@ -10,6 +9,7 @@
 #include <QFile>
 #include <QMap>
 #include <QTemporaryDir>
+
 #include <climits>
 
 namespace {
@@ -39,9 +39,28 @@ public:
 
 qint32 extreme(FuzzBytes &in)
 {
-    static const qint32 values[] = {0, 1, -1, 2, 3, 4, 5, 16, 255, 256, 65535, INT_MAX, INT_MIN,
-                                    INT_MAX - 1, INT_MIN + 1, qint32(0xFF000000u), qint32(0xFF00001Fu),
-                                    qint32(0x80000000u), 0x00FFFFFF, -200, 200, 100000};
+    static const qint32 values[] = {0,
+                                    1,
+                                    -1,
+                                    2,
+                                    3,
+                                    4,
+                                    5,
+                                    16,
+                                    255,
+                                    256,
+                                    65535,
+                                    INT_MAX,
+                                    INT_MIN,
+                                    INT_MAX - 1,
+                                    INT_MIN + 1,
+                                    qint32(0xFF000000u),
+                                    qint32(0xFF00001Fu),
+                                    qint32(0x80000000u),
+                                    0x00FFFFFF,
+                                    -200,
+                                    200,
+                                    100000};
     const uint8_t pick = in.byte();
     if (pick < 2 * sizeof values / sizeof values[0])
         return values[pick % (sizeof values / sizeof values[0])];

@@ -2,13 +2,13 @@
 // leaves text the field would not accept, and leaving the field always leaves a value
 // inside the limits, written as the field writes it.
 #include "FuzzTarget.h"
-
 #include "settings/DecimalSpinField.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QTest>
 #include <QVBoxLayout>
+
 #include <cmath>
 #include <memory>
 
@@ -50,9 +50,8 @@ struct Limits
 };
 
 const Limits kLimits[] = {
-    {0.0, 10.0, 1, 0.1},     {0.0, 2000.0, 0, 10.0}, {-5.0, 5.0, 3, 0.001},
-    {0.001, 1e6, 9, 0.5},    {-1e300, 1e300, 2, 1e299}, {3.0, 3.0, 1, 1.0},
-    {-0.5, -0.1, 2, 0.05},   {0.0, 1.0, 12, 0.25},
+    {0.0, 10.0, 1, 0.1},       {0.0, 2000.0, 0, 10.0}, {-5.0, 5.0, 3, 0.001}, {0.001, 1e6, 9, 0.5},
+    {-1e300, 1e300, 2, 1e299}, {3.0, 3.0, 1, 1.0},     {-0.5, -0.1, 2, 0.05}, {0.0, 1.0, 12, 0.25},
 };
 
 void focusField(Field &f)
@@ -99,8 +98,17 @@ void fuzzTeardown()
 
 std::vector<std::string> fuzzSeeds()
 {
-    return {"", std::string("\x00" "12.5\x20", 6), std::string("\x01-.\x21\x22" "9e9\x20", 9),
-            std::string("\x02\x30\x30\x31\x32\x20", 6), std::string("\x04" "1e309\x20", 7)};
+    return {"",
+            std::string("\x00"
+                        "12.5\x20",
+                        6),
+            std::string("\x01-.\x21\x22"
+                        "9e9\x20",
+                        9),
+            std::string("\x02\x30\x30\x31\x32\x20", 6),
+            std::string("\x04"
+                        "1e309\x20",
+                        7)};
 }
 
 extern "C" int llvmFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -130,28 +138,63 @@ extern "C" int llvmFuzzerTestOneInput(const uint8_t *data, size_t size)
             const QString after = spin.text();
             if (after != before) {
                 const QString separator(QLocale().decimalPoint());
-                const bool special = after == QStringLiteral("-0") || after == QLatin1String("0") + separator + QLatin1String("0");
-                FUZZ_CHECK(special || spin.acceptsTypedText(after), "a typed character let in text the field rejects");
+                const bool special = after == QStringLiteral("-0")
+                    || after == QLatin1String("0") + separator + QLatin1String("0");
+                FUZZ_CHECK(special || spin.acceptsTypedText(after),
+                           "a typed character let in text the field rejects");
             }
             continue;
         }
         switch (op % 16) {
-        case 0: QTest::keyClick(editor, Qt::Key_Backspace); break;
-        case 1: QTest::keyClick(editor, Qt::Key_Delete); break;
-        case 2: QTest::keyClick(editor, Qt::Key_Left); break;
-        case 3: QTest::keyClick(editor, Qt::Key_Right, Qt::ShiftModifier); break;
-        case 4: QTest::keyClick(editor, Qt::Key_Home); break;
-        case 5: QTest::keyClick(editor, Qt::Key_End, Qt::ShiftModifier); break;
-        case 6: QTest::keyClick(editor, Qt::Key_Up); break;
-        case 7: QTest::keyClick(editor, Qt::Key_Down); break;
-        case 8: QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier); break;
-        case 9: QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier); break;
-        case 10: QTest::keyClick(editor, Qt::Key_Return); break;
-        case 11: QTest::keyClick(editor, Qt::Key_PageUp); break;
-        case 12: leaveField(f); focusField(f); break;
-        case 13: spin.setValue(double(qint8(in.byte())) * limits.increment); break;
-        case 14: QTest::keyClick(editor, Qt::Key_X, Qt::ControlModifier); break;
-        default: QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier); break;
+        case 0:
+            QTest::keyClick(editor, Qt::Key_Backspace);
+            break;
+        case 1:
+            QTest::keyClick(editor, Qt::Key_Delete);
+            break;
+        case 2:
+            QTest::keyClick(editor, Qt::Key_Left);
+            break;
+        case 3:
+            QTest::keyClick(editor, Qt::Key_Right, Qt::ShiftModifier);
+            break;
+        case 4:
+            QTest::keyClick(editor, Qt::Key_Home);
+            break;
+        case 5:
+            QTest::keyClick(editor, Qt::Key_End, Qt::ShiftModifier);
+            break;
+        case 6:
+            QTest::keyClick(editor, Qt::Key_Up);
+            break;
+        case 7:
+            QTest::keyClick(editor, Qt::Key_Down);
+            break;
+        case 8:
+            QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+            break;
+        case 9:
+            QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
+            break;
+        case 10:
+            QTest::keyClick(editor, Qt::Key_Return);
+            break;
+        case 11:
+            QTest::keyClick(editor, Qt::Key_PageUp);
+            break;
+        case 12:
+            leaveField(f);
+            focusField(f);
+            break;
+        case 13:
+            spin.setValue(double(qint8(in.byte())) * limits.increment);
+            break;
+        case 14:
+            QTest::keyClick(editor, Qt::Key_X, Qt::ControlModifier);
+            break;
+        default:
+            QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+            break;
         }
         const double value = spin.value();
         FUZZ_CHECK(!std::isnan(value) && value >= spin.minValue() && value <= spin.maxValue(),

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QtGlobal>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -28,13 +29,13 @@ inline void quietQtMessages(QtMsgType type, const QMessageLogContext &, const QS
 }
 
 // A broken promise ends the process, so both the driver and libFuzzer report the input.
-#define FUZZ_CHECK(condition, what)                                                        \
-    do {                                                                                   \
-        if (!(condition)) {                                                                \
-            std::fprintf(stderr, "fuzz check failed at %s:%d: %s (%s)\n", __FILE__, __LINE__, \
-                         what, #condition);                                                \
-            std::abort();                                                                  \
-        }                                                                                  \
+#define FUZZ_CHECK(condition, what)                                                                          \
+    do {                                                                                                     \
+        if (!(condition)) {                                                                                  \
+            std::fprintf(stderr, "fuzz check failed at %s:%d: %s (%s)\n", __FILE__, __LINE__, what,          \
+                         #condition);                                                                        \
+            std::abort();                                                                                    \
+        }                                                                                                    \
     } while (false)
 
 // Takes bytes off the front of a fuzz input.
@@ -44,13 +45,9 @@ public:
     FuzzBytes(const uint8_t *data, size_t size)
         : m_data(data)
         , m_size(size)
-    {
-    }
+    { }
     bool empty() const { return m_pos >= m_size; }
-    uint8_t byte()
-    {
-        return m_pos < m_size ? m_data[m_pos++] : 0;
-    }
+    uint8_t byte() { return m_pos < m_size ? m_data[m_pos++] : 0; }
     uint32_t word()
     {
         uint32_t value = 0;

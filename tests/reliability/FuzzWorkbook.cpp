@@ -5,11 +5,10 @@
 // the mutations reach the XML readers and not only the zip layer. No crash, a reason for
 // every failure, and rows of exactly the protocol's columns.
 #include "FuzzScratch.h"
-
+#include "WorkbookPackages.h"
 #include "protocol/MemoryProtocolTable.h"
 #include "protocol/ProtocolColumns.h"
 #include "protocol/SpreadsheetBridge.h"
-#include "WorkbookPackages.h"
 #include "protocol/WorkbookReader.h"
 
 #include <QCoreApplication>
@@ -94,31 +93,33 @@ std::vector<std::string> fuzzSeeds()
     std::vector<std::string> seeds{"", "PK\x03\x04", std::string("PK\x05\x06", 4) + std::string(18, '\0')};
     for (int rows : {1, 12})
         seeds.push_back(exportedWorkbook(rows));
-    seeds.push_back(XlsxMarker
-                    + "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t xml:space=\"preserve\"> Nr._x0009_</t></is></c>"
-                      "<c r=\"B1\" t=\"s\"><v>0</v></c><c r=\"C1\" s=\"1\"><v>0.0175167824074074</v></c>"
-                      "<c r=\"D1\" s=\"2\"><v>45784.5</v></c><c r=\"E1\" t=\"b\"><v>1</v></c></row>\n"
-                      "<row><c t=\"e\"><v>#DIV/0!</v></c><c t=\"str\"><f>1</f><v>ab</v></c><c t=\"d\">"
-                      "<v>2025-05-07T09:05:30.45</v></c><c><v>1e20</v></c></row>\n--\n"
-                      "<si><r><t>fett</t></r><rPh><t>x</t></rPh></si><si><t>&amp;&#x20AC;</t></si>\n--\n"
-                      "<numFmts><numFmt numFmtId=\"164\" formatCode=\"[hh]:mm:ss.00\"/></numFmts>"
-                      "<cellXfs><xf numFmtId=\"0\"/><xf numFmtId=\"164\"/><xf numFmtId=\"22\"/></cellXfs>\n");
-    seeds.push_back(OdsMarker
-                    + WorkbookPackages::odsContent(
-                          "<table:table-header-rows><table:table-row><table:table-cell office:value-type=\"string\">"
-                          "<text:p><text:s text:c=\"2\"/>Nr.<text:tab/><text:span>x</text:span></text:p>"
-                          "<text:p>2<text:line-break/></text:p></table:table-cell></table:table-row>"
-                          "</table:table-header-rows><table:table-row table:number-rows-repeated=\"3\">"
-                          "<table:table-cell office:value-type=\"time\" office:time-value=\"PT25H13M07.45S\"/>"
-                          "<table:table-cell office:value-type=\"date\" office:date-value=\"2025-05-07T09:05:30.45\"/>"
-                          "<table:table-cell table:number-columns-repeated=\"2\" office:value-type=\"percentage\" "
-                          "office:value=\"0.5\"/><table:covered-table-cell/><table:table-cell "
-                          "office:value-type=\"boolean\" office:boolean-value=\"true\"/></table:table-row>"
-                          "<table:table-row><table:table-cell table:formula=\"of:=1/0\" office:value-type=\"string\" "
-                          "office:string-value=\"\" calcext:value-type=\"error\"/><table:table-cell "
-                          "office:value-type=\"currency\" office:value=\"12.5\"/></table:table-row>"
-                          "<table:table-row table:number-rows-repeated=\"1048000\"><table:table-cell/></table:table-row>")
-                          .toStdString());
+    seeds.push_back(
+        XlsxMarker
+        + "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t xml:space=\"preserve\"> Nr._x0009_</t></is></c>"
+          "<c r=\"B1\" t=\"s\"><v>0</v></c><c r=\"C1\" s=\"1\"><v>0.0175167824074074</v></c>"
+          "<c r=\"D1\" s=\"2\"><v>45784.5</v></c><c r=\"E1\" t=\"b\"><v>1</v></c></row>\n"
+          "<row><c t=\"e\"><v>#DIV/0!</v></c><c t=\"str\"><f>1</f><v>ab</v></c><c t=\"d\">"
+          "<v>2025-05-07T09:05:30.45</v></c><c><v>1e20</v></c></row>\n--\n"
+          "<si><r><t>fett</t></r><rPh><t>x</t></rPh></si><si><t>&amp;&#x20AC;</t></si>\n--\n"
+          "<numFmts><numFmt numFmtId=\"164\" formatCode=\"[hh]:mm:ss.00\"/></numFmts>"
+          "<cellXfs><xf numFmtId=\"0\"/><xf numFmtId=\"164\"/><xf numFmtId=\"22\"/></cellXfs>\n");
+    seeds.push_back(
+        OdsMarker
+        + WorkbookPackages::odsContent(
+              "<table:table-header-rows><table:table-row><table:table-cell office:value-type=\"string\">"
+              "<text:p><text:s text:c=\"2\"/>Nr.<text:tab/><text:span>x</text:span></text:p>"
+              "<text:p>2<text:line-break/></text:p></table:table-cell></table:table-row>"
+              "</table:table-header-rows><table:table-row table:number-rows-repeated=\"3\">"
+              "<table:table-cell office:value-type=\"time\" office:time-value=\"PT25H13M07.45S\"/>"
+              "<table:table-cell office:value-type=\"date\" office:date-value=\"2025-05-07T09:05:30.45\"/>"
+              "<table:table-cell table:number-columns-repeated=\"2\" office:value-type=\"percentage\" "
+              "office:value=\"0.5\"/><table:covered-table-cell/><table:table-cell "
+              "office:value-type=\"boolean\" office:boolean-value=\"true\"/></table:table-row>"
+              "<table:table-row><table:table-cell table:formula=\"of:=1/0\" office:value-type=\"string\" "
+              "office:string-value=\"\" calcext:value-type=\"error\"/><table:table-cell "
+              "office:value-type=\"currency\" office:value=\"12.5\"/></table:table-row>"
+              "<table:table-row table:number-rows-repeated=\"1048000\"><table:table-cell/></table:table-row>")
+              .toStdString());
     return seeds;
 }
 
@@ -147,7 +148,8 @@ extern "C" int llvmFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
         QList<QStringList> isolatedRows;
         QString isolatedError;
-        const bool ok = SpreadsheetBridge::readWorkbook(path, ProtocolColumns::Count, isolatedRows, &isolatedError);
+        const bool ok
+            = SpreadsheetBridge::readWorkbook(path, ProtocolColumns::Count, isolatedRows, &isolatedError);
         checkRows(ok, isolatedError, isolatedRows);
     }
     return 0;

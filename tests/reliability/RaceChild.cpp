@@ -7,17 +7,16 @@
 // its protocol panel writes the autosave; the window's start-up reads it back.
 //
 // Usage: reliability_race_child <autosave file> <report fd> [window]
+#include "AutosavingProtocol.h"
 #include "ManualClock.h"
+#include "RaceRows.h"
+#include "app/MainWindow.h"
 #include "protocol/MemoryProtocolTable.h"
 #include "protocol/ProtocolColumns.h"
-#include "protocol/ProtocolText.h"
-#include "timing/RaceClock.h"
-#include "RaceRows.h"
-#include "AutosavingProtocol.h"
-
-#include "app/MainWindow.h"
 #include "protocol/ProtocolPanel.h"
+#include "protocol/ProtocolText.h"
 #include "serial/SimulatedSerialBackend.h"
+#include "timing/RaceClock.h"
 
 #include <QApplication>
 #include <QDir>
@@ -89,7 +88,8 @@ int raceWindow(const QString &file, int reportFd)
     environment.autosaveFolder = folder;
     MainWindow window(environment);
     if (window.protocol().autosaveFileName() != QFileInfo(file).absoluteFilePath()) {
-        std::fprintf(stderr, "the window saves elsewhere: %s\n", qPrintable(window.protocol().autosaveFileName()));
+        std::fprintf(stderr, "the window saves elsewhere: %s\n",
+                     qPrintable(window.protocol().autosaveFileName()));
         return 5;
     }
     window.clock().start();

@@ -22,9 +22,8 @@ inline QString number(int row)
 
 inline QString countryCode(int row)
 {
-    static const QStringList codes{QStringLiteral("AUT"), QStringLiteral("GER"),
-                                   QStringLiteral("SUI"), QStringLiteral("ITA"),
-                                   QStringLiteral("Ö\u00e4ß")};
+    static const QStringList codes{QStringLiteral("AUT"), QStringLiteral("GER"), QStringLiteral("SUI"),
+                                   QStringLiteral("ITA"), QStringLiteral("Ö\u00e4ß")};
     return codes.at(row % codes.size());
 }
 

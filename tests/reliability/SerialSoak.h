@@ -1,12 +1,12 @@
 #pragma once
 
 #include "AutosavingProtocol.h"
-#include "platform/ClockSource.h"
-#include "serial/SerialPort.h"
 #include "EventWait.h"
 #include "ManualClock.h"
-#include "timing/SerialTriggers.h"
+#include "platform/ClockSource.h"
+#include "serial/SerialPort.h"
 #include "serial/SimulatedSerialBackend.h"
+#include "timing/SerialTriggers.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -36,10 +36,7 @@ public:
         clock.setLockoutInterval(lockoutMs);
     }
 
-    ~SerialSoak()
-    {
-        port.close();
-    }
+    ~SerialSoak() { port.close(); }
 
     // Opens the port (Auto) and starts the clock; false when the port does not open.
     bool begin()
@@ -68,7 +65,6 @@ public:
             return false;
         return protocol.lastResultRow() == before + 1 && (protocol.saveEvery != 1 || protocol.lastSaveOk);
     }
-
 
     SimulatedSerialBackend backend;
     SerialPort port;

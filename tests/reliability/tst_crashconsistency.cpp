@@ -1,9 +1,9 @@
 // Kills a racing child process at random moments and checks after every kill that the
 // autosave file is a complete protocol holding every finish reported before the kill.
+#include "RaceRows.h"
 #include "protocol/MemoryProtocolTable.h"
 #include "protocol/ProtocolColumns.h"
 #include "protocol/ProtocolText.h"
-#include "RaceRows.h"
 #include "timing/RaceTime.h"
 
 #include <QFile>
@@ -95,8 +95,7 @@ struct ChildRun
     {
         ::kill(pid, SIGKILL);
         int status = 0;
-        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
         // Everything the child wrote before it died is still in the pipe.
         while (read(0) && pending.size() >= 0) {
             pollfd p{fd, POLLIN, 0};
@@ -146,7 +145,9 @@ private:
             for (int c = 0; c < checked; ++c) {
                 if (table.cells(c, r) != expected.at(c)) {
                     *problem = QStringLiteral("row %1 cell %2 is '%3', written '%4'")
-                                   .arg(r).arg(c).arg(table.cells(c, r), expected.at(c));
+                                   .arg(r)
+                                   .arg(c)
+                                   .arg(table.cells(c, r), expected.at(c));
                     return -1;
                 }
             }
@@ -219,13 +220,16 @@ private Q_SLOTS:
             // At most the finish in flight can be on disk without its report.
             QVERIFY2(rows <= std::max(run.lastReported, onDisk) + 1,
                      qPrintable(QStringLiteral("kill %1: %2 rows on disk, %3 reported")
-                                    .arg(k).arg(rows).arg(run.lastReported)));
+                                    .arg(k)
+                                    .arg(rows)
+                                    .arg(run.lastReported)));
             QVERIFY2(rows >= onDisk, qPrintable(QStringLiteral("kill %1: the file shrank").arg(k)));
             onDisk = rows;
             ++survived;
         }
-        std::printf("crash consistency (%s): kills survived %d of %d, finishes on disk %d, finishes lost %d\n",
-                    QTest::currentDataTag(), survived, kills, onDisk, lost);
+        std::printf(
+            "crash consistency (%s): kills survived %d of %d, finishes on disk %d, finishes lost %d\n",
+            QTest::currentDataTag(), survived, kills, onDisk, lost);
         QCOMPARE(lost, 0);
         QVERIFY2(onDisk > kills, "the children recorded too few finishes to mean anything");
     }

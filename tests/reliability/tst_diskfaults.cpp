@@ -3,11 +3,11 @@
 // memory is intact, the previous autosave file is intact, and the next autosave after
 // the fault is gone writes everything. A read-only program folder sends the operator's
 // files to the per-user folder.
+#include "grid/SortGrid.h"
 #include "protocol/MemoryProtocolTable.h"
 #include "protocol/ProtocolFiles.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/ProtocolText.h"
-#include "grid/SortGrid.h"
 
 #include <QDir>
 #include <QLabel>
@@ -59,8 +59,7 @@ public:
     FaultInjector(Fault fault, QString folder)
         : m_fault(fault)
         , m_folder(std::move(folder))
-    {
-    }
+    { }
     ~FaultInjector()
     {
         remove();
@@ -88,7 +87,8 @@ public:
             // Permissions do not stop the superuser; a read-only bind mount does.
             if (::mount(path.constData(), path.constData(), nullptr, MS_BIND, nullptr) == 0) {
                 m_mounted = true;
-                if (::mount(nullptr, path.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
+                if (::mount(nullptr, path.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr)
+                    != 0)
                     return QStringLiteral("cannot remount read-only");
             } else {
                 QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::ExeOwner);
@@ -109,8 +109,7 @@ public:
             if (!filler.open(QIODevice::WriteOnly))
                 return QStringLiteral("cannot fill the file system");
             const QByteArray block(512, 'x');
-            while (filler.write(block) == block.size() && filler.flush()) {
-            }
+            while (filler.write(block) == block.size() && filler.flush()) { }
             return QString();
         }
         case Fault::PathIsFolder:

@@ -1,17 +1,18 @@
 // The program started on outside data that is wrong in every way it can be: settings
 // with extreme numbers, a country-code file and an autosave file of garbage. The window
 // must come up, time a race and go down again without crashing.
-#include "widgets/StatusLed.h"
-#include "app/MainWindow.h"
 #include "ManualClock.h"
+#include "app/MainWindow.h"
+#include "grid/SortGrid.h"
 #include "protocol/ProtocolPanel.h"
 #include "serial/SimulatedSerialBackend.h"
-#include "grid/SortGrid.h"
+#include "widgets/StatusLed.h"
 
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
+
 #include <climits>
 #include <random>
 
@@ -62,8 +63,8 @@ private Q_SLOTS:
         const QString settingsPath = home.filePath(QStringLiteral("settings.ini"));
         {
             QSettings raw(settingsPath, QSettings::IniFormat);
-            for (const char *name : {"Port", "Alg", "Left", "Top", "Width", "Height", "C1", "C2", "C3",
-                                     "Acc", "C4", "FilterInd", "Wait", "ButtonLap"})
+            for (const char *name : {"Port", "Alg", "Left", "Top", "Width", "Height", "C1", "C2", "C3", "Acc",
+                                     "C4", "FilterInd", "Wait", "ButtonLap"})
                 raw.setValue(QLatin1String(name), extreme);
             raw.setValue(QStringLiteral("Sound"), extreme != 0);
         }

@@ -2,18 +2,18 @@
 // out during a race, a port that vanishes between the probe and the opening, and the
 // port reopened by the settings dialog's logic while barrier events keep arriving.
 // Whatever happens, the mode shows the truth and no recorded finish is lost.
-#include "serial/SerialPort.h"
-#include "widgets/StatusLed.h"
-#include "app/MainWindow.h"
 #include "EventWait.h"
 #include "ManualClock.h"
+#include "app/MainWindow.h"
+#include "grid/SortGrid.h"
 #include "protocol/MemoryProtocolTable.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/ProtocolText.h"
-#include "timing/SerialTriggers.h"
+#include "serial/SerialPort.h"
 #include "serial/SerialProbe.h"
 #include "serial/SimulatedSerialBackend.h"
-#include "grid/SortGrid.h"
+#include "timing/SerialTriggers.h"
+#include "widgets/StatusLed.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -43,10 +43,10 @@ public:
         // Port 3, finish on the line turning on, no lockout: every crossing counts. The
         // values are read in order up to the first missing one, so all are written.
         QSettings raw(home.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
-        const std::pair<const char *, int> values[] = {
-            {"Port", Port}, {"Alg", 0}, {"Left", 0}, {"Top", 0}, {"Width", 822}, {"Height", 434},
-            {"Sound", 1}, {"C1", 0}, {"C2", 0xFFFF}, {"C3", 0x808080}, {"Acc", 2}, {"C4", 0xFF00},
-            {"FilterInd", 2}, {"Wait", 0}, {"ButtonLap", 0}};
+        const std::pair<const char *, int> values[]
+            = {{"Port", Port},  {"Alg", 0},     {"Left", 0},      {"Top", 0},     {"Width", 822},
+               {"Height", 434}, {"Sound", 1},   {"C1", 0},        {"C2", 0xFFFF}, {"C3", 0x808080},
+               {"Acc", 2},      {"C4", 0xFF00}, {"FilterInd", 2}, {"Wait", 0},    {"ButtonLap", 0}};
         for (const auto &[name, value] : values)
             raw.setValue(QLatin1String(name), value);
     }
@@ -69,12 +69,12 @@ public:
     bool showsAuto() const
     {
         return window->modeLabel()->text() == QLatin1String("&Auto")
-               && window->modeLed()->kind() == StatusLed::lkGreen;
+            && window->modeLed()->kind() == StatusLed::lkGreen;
     }
     bool showsHand() const
     {
         return window->modeLabel()->text() == QLatin1String("&Hand")
-               && window->modeLed()->kind() == StatusLed::lkRed;
+            && window->modeLed()->kind() == StatusLed::lkRed;
     }
 
     // One barrier crossing while the port is open; waits for its finish.
@@ -87,7 +87,6 @@ public:
         serial.setCts(Port, false);
         return arrived && processUntil([&] { return window->triggers().lastModemStatus() == 0; });
     }
-
 
     // The grid and the autosave file both hold results 1..Results(), numbered in order.
     void verifyKept(int expected)

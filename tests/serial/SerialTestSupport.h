@@ -3,7 +3,6 @@
 #include "EventWait.h"
 #include "serial/SerialPort.h"
 
-
 // Opens the port; the message of the failure, empty when it opened.
 inline QString openError(SerialPort &port)
 {

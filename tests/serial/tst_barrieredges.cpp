@@ -2,14 +2,14 @@
 // lines, and the whole road from a simulated port through the monitor thread,
 // the queue, the trigger decision and the race clock, with the interface thread
 // kept away while the edges come.
-#include "serial/SerialPort.h"
 #include "ManualClock.h"
-#include "serial/ModemTransitions.h"
-#include "timing/RaceClock.h"
 #include "RaceClockRecorder.h"
 #include "SerialTestSupport.h"
-#include "timing/SerialTriggers.h"
+#include "serial/ModemTransitions.h"
+#include "serial/SerialPort.h"
 #include "serial/SimulatedSerialBackend.h"
+#include "timing/RaceClock.h"
+#include "timing/SerialTriggers.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -114,11 +114,10 @@ private Q_SLOTS:
 
         const quint32 both = ComEvent::Cts | ComEvent::Dsr;
         QTest::newRow("nothing") << counted(0, 3) << counted(0, 3) << Notifications{} << 0u;
-        QTest::newRow("one change") << counted(0, 3) << counted(Cts, 4)
-                                    << Notifications{{ComEvent::Cts, Cts}} << 0u;
-        QTest::newRow("pulse: off, on, off")
-            << counted(0, 4) << counted(0, 6)
-            << Notifications{{ComEvent::Cts, Cts}, {ComEvent::Cts, 0}} << 0u;
+        QTest::newRow("one change") << counted(0, 3) << counted(Cts, 4) << Notifications{{ComEvent::Cts, Cts}}
+                                    << 0u;
+        QTest::newRow("pulse: off, on, off") << counted(0, 4) << counted(0, 6)
+                                             << Notifications{{ComEvent::Cts, Cts}, {ComEvent::Cts, 0}} << 0u;
         QTest::newRow("on, off, on") << counted(0, 4) << counted(Cts, 7)
                                      << Notifications{{ComEvent::Cts, Cts},
                                                       {ComEvent::Cts, 0},
@@ -126,18 +125,16 @@ private Q_SLOTS:
                                      << 0u;
         // Seen together, CTS and DSR share one notification with the word read.
         QTest::newRow("CTS and DSR together")
-            << counted(0, 1, 1) << counted(Cts | Dsr, 2, 2)
-            << Notifications{{both, Cts | Dsr}} << 0u;
-        QTest::newRow("CTS pulse, DSR change")
-            << counted(0, 0, 0) << counted(Dsr, 2, 1)
-            << Notifications{{ComEvent::Cts, Cts}, {both, Dsr}} << 0u;
+            << counted(0, 1, 1) << counted(Cts | Dsr, 2, 2) << Notifications{{both, Cts | Dsr}} << 0u;
+        QTest::newRow("CTS pulse, DSR change") << counted(0, 0, 0) << counted(Dsr, 2, 1)
+                                               << Notifications{{ComEvent::Cts, Cts}, {both, Dsr}} << 0u;
         QTest::newRow("count and level disagree: a pulse")
-            << counted(Cts, 9) << counted(Cts, 10)
-            << Notifications{{ComEvent::Cts, 0}, {ComEvent::Cts, Cts}} << 0u;
+            << counted(Cts, 9) << counted(Cts, 10) << Notifications{{ComEvent::Cts, 0}, {ComEvent::Cts, Cts}}
+            << 0u;
         QTest::newRow("no counters: the level alone")
             << uncounted(0) << uncounted(Cts) << Notifications{{ComEvent::Cts, Cts}} << 0u;
-        QTest::newRow("counter went back") << counted(0, 50) << counted(Cts, 2)
-                                           << Notifications{{ComEvent::Cts, Cts}} << 0u;
+        QTest::newRow("counter went back")
+            << counted(0, 50) << counted(Cts, 2) << Notifications{{ComEvent::Cts, Cts}} << 0u;
         QTest::newRow("unwatched ring") << counted(0, 0) << [] {
             ModemLook ring = counted(ModemLine::RingOn, 0);
             ring.ring = 1;
@@ -158,8 +155,7 @@ private Q_SLOTS:
         QFETCH(Notifications, expected);
         QFETCH(quint32, unlisted);
         std::vector<SerialNotification> out;
-        QCOMPARE(appendModemTransitions(before, after, ComEvent::Cts | ComEvent::Dsr, &out),
-                 unlisted);
+        QCOMPARE(appendModemTransitions(before, after, ComEvent::Cts | ComEvent::Dsr, &out), unlisted);
         Notifications seen;
         for (const SerialNotification &notification : out)
             seen.append({notification.events, notification.modemStatus});
@@ -174,8 +170,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("alg");
         QTest::addColumn<QString>("crossing");
         for (int alg : {0, 1}) {
-            for (const char *crossing : {"ordinary", "edges in the gap", "counted pulse",
-                                         "sampled pulse without counters"})
+            for (const char *crossing :
+                 {"ordinary", "edges in the gap", "counted pulse", "sampled pulse without counters"})
                 QTest::addRow("Alg %d, %s", alg, crossing) << alg << QString::fromLatin1(crossing);
         }
     }

@@ -2,10 +2,10 @@
 // program announced itself with a UUCP lock file or just has the device open;
 // while Tivano has the port it holds a lock file of its own. On pseudo-
 // terminals and a lock folder of the test's own.
-#include "serial/SerialPort.h"
-#include "serial/PosixSerialBackend.h"
 #include "PseudoTerminal.h"
 #include "SerialTestSupport.h"
+#include "serial/PosixSerialBackend.h"
+#include "serial/SerialPort.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,9 +32,9 @@ public:
         : m_device(device)
     {
         QProcess shell;
-        shell.start(QStringLiteral("/bin/sh"),
-                    {QStringLiteral("-c"),
-                     QStringLiteral("sleep 60 < \"$0\" > /dev/null 2>&1 & echo $!"), device});
+        shell.start(
+            QStringLiteral("/bin/sh"),
+            {QStringLiteral("-c"), QStringLiteral("sleep 60 < \"$0\" > /dev/null 2>&1 & echo $!"), device});
         if (shell.waitForFinished(5000))
             m_pid = shell.readAllStandardOutput().trimmed().toInt();
     }
@@ -44,6 +44,13 @@ public:
     bool holdsOpen() const
     {
         return QFile::symLinkTarget(QStringLiteral("/proc/%1/fd/0").arg(m_pid)) == m_device;
+    }
+    // The background shell opens the device before it becomes `sleep`: the
+    // program named in a busy message is only sure once that has happened.
+    bool isSleeping() const
+    {
+        QFile comm(QStringLiteral("/proc/%1/comm").arg(m_pid));
+        return comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == "sleep";
     }
     // Not our child, so nothing here reaps it: it has let go once its open
     // files are gone.
@@ -60,7 +67,6 @@ private:
     QString m_device;
     int m_pid = 0;
 };
-
 
 // A PID no process has: a child that has ended and been reaped.
 int endedPid()
@@ -171,13 +177,14 @@ private Q_SLOTS:
     {
         Squatter squatter(m_pty->slave());
         QVERIFY(squatter.pid() > 0);
-        QTRY_VERIFY(squatter.holdsOpen());
+        QTRY_VERIFY(squatter.holdsOpen() && squatter.isSleeping());
 
         SerialPort port(nullptr, m_backend.get());
         port.setPort(PortNo);
         const QString error = openError(port);
-        QCOMPARE(error, QStringLiteral("Unable to open com port: Device or resource busy (sleep, PID %1)")
-                            .arg(squatter.pid()));
+        QCOMPARE(error,
+                 QStringLiteral("Unable to open com port: Device or resource busy (sleep, PID %1)")
+                     .arg(squatter.pid()));
         QVERIFY(!port.connected());
         QVERIFY(!QFile::exists(lockFile()));
 

@@ -1,9 +1,9 @@
-#include "serial/SerialPort.h"
+#include "PseudoTerminal.h"
+#include "SerialTestSupport.h"
 #include "serial/PosixBaudRate.h"
 #include "serial/PosixSerialBackend.h"
-#include "PseudoTerminal.h"
+#include "serial/SerialPort.h"
 #include "serial/SerialProbe.h"
-#include "SerialTestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,7 +20,6 @@
 namespace {
 
 constexpr int PortNo = 7;
-
 
 } // namespace
 
@@ -84,24 +83,19 @@ private Q_SLOTS:
         QTest::addColumn<bool>("cstopb");
         QTest::addColumn<bool>("crtscts");
         QTest::addColumn<bool>("xonxoff");
-        QTest::newRow("9600 8N1") << int(br9600) << 0 << 0 << int(fcNone) << 9600u << false
-                                  << false << false;
-        QTest::newRow("RTS/CTS") << int(br9600) << 0 << 0 << int(fcRtsCts) << 9600u << false
-                                 << true << false;
-        QTest::newRow("XON/XOFF") << int(br115200) << 0 << 0 << int(fcXonXoff) << 115200u
-                                  << false << false << true;
-        QTest::newRow("two stop bits") << int(br110) << 0 << int(sbTwoStopBits) << int(fcNone)
-                                       << 110u << true << false << false;
-        QTest::newRow("1.5 stop bits") << int(br2400) << 0 << int(sbOne5StopBits) << int(fcNone)
-                                       << 2400u << true << false << false;
+        QTest::newRow("9600 8N1") << int(br9600) << 0 << 0 << int(fcNone) << 9600u << false << false << false;
+        QTest::newRow("RTS/CTS") << int(br9600) << 0 << 0 << int(fcRtsCts) << 9600u << false << true << false;
+        QTest::newRow("XON/XOFF") << int(br115200) << 0 << 0 << int(fcXonXoff) << 115200u << false << false
+                                  << true;
+        QTest::newRow("two stop bits")
+            << int(br110) << 0 << int(sbTwoStopBits) << int(fcNone) << 110u << true << false << false;
+        QTest::newRow("1.5 stop bits")
+            << int(br2400) << 0 << int(sbOne5StopBits) << int(fcNone) << 2400u << true << false << false;
         QTest::newRow("14400") << int(br14400) << 0 << 0 << 0 << 14400u << false << false << false;
         QTest::newRow("56000") << int(br56000) << 0 << 0 << 0 << 56000u << false << false << false;
-        QTest::newRow("128000") << int(br128000) << 0 << 0 << 0 << 128000u << false << false
-                                << false;
-        QTest::newRow("256000") << int(br256000) << 0 << 0 << 0 << 256000u << false << false
-                                << false;
-        QTest::newRow("brUser 28800") << int(brUser) << 28800 << 0 << 0 << 28800u << false
-                                      << false << false;
+        QTest::newRow("128000") << int(br128000) << 0 << 0 << 0 << 128000u << false << false << false;
+        QTest::newRow("256000") << int(br256000) << 0 << 0 << 0 << 256000u << false << false << false;
+        QTest::newRow("brUser 28800") << int(brUser) << 28800 << 0 << 0 << 28800u << false << false << false;
     }
 
     void lineSettings()
@@ -163,8 +157,7 @@ private Q_SLOTS:
                                  << "Unable to open com port: No such file or directory";
         QTest::newRow("not a tty") << "/dev/null"
                                    << "Unable to open com port: Inappropriate ioctl for device";
-        QTest::newRow("no port chosen") << QString()
-                                        << "Unable to open com port: No such file or directory";
+        QTest::newRow("no port chosen") << QString() << "Unable to open com port: No such file or directory";
     }
 
     void openErrors()

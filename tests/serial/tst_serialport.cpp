@@ -1,6 +1,6 @@
-#include "serial/SerialPort.h"
 #include "ManualClock.h"
 #include "SerialTestSupport.h"
+#include "serial/SerialPort.h"
 #include "serial/SimulatedSerialBackend.h"
 
 #include <QDialog>
@@ -25,7 +25,8 @@ private:
     // Records every signal of the port in m_calls, in the order they come.
     void record(SerialPort &port)
     {
-        const auto add = [this](const char *name) { return [this, name] { m_calls << QLatin1String(name); }; };
+        const auto add
+            = [this](const char *name) { return [this, name] { m_calls << QLatin1String(name); }; };
         connect(&port, &SerialPort::charactersReceived, this,
                 [this](quint32 queued) { m_calls << QStringLiteral("RxChar %1").arg(queued); });
         connect(&port, &SerialPort::breakReceived, this, add("Break"));
@@ -214,9 +215,8 @@ private Q_SLOTS:
                                 << "Unable to open com port: No such file or directory" << false;
         QTest::newRow("in use") << true << "Device or resource busy" << QString()
                                 << "Unable to open com port: Device or resource busy" << false;
-        QTest::newRow("programming")
-            << true << QString() << "Invalid argument"
-            << "Unable to set com state: Invalid argument" << true;
+        QTest::newRow("programming") << true << QString() << "Invalid argument"
+                                     << "Unable to set com state: Invalid argument" << true;
     }
 
     void openFailures()
@@ -270,16 +270,18 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("signature");
         QTest::addColumn<int>("firstArgument"); // -1: the stamp is the only one
         QTest::newRow("RxChar") << ComEvent::RxChar << "RxChar 7"
-                                << QByteArray(SIGNAL(charactersReceived(quint32,ClockStamp))) << 7;
+                                << QByteArray(SIGNAL(charactersReceived(quint32, ClockStamp))) << 7;
         QTest::newRow("Break") << ComEvent::Break << "Break" << QByteArray(SIGNAL(breakReceived(ClockStamp)))
                                << -1;
-        QTest::newRow("Ring") << ComEvent::Ring << "Ring" << QByteArray(SIGNAL(ringChanged(quint32,ClockStamp)))
+        QTest::newRow("Ring") << ComEvent::Ring << "Ring"
+                              << QByteArray(SIGNAL(ringChanged(quint32, ClockStamp)))
                               << int(ModemLine::DsrOn);
-        QTest::newRow("CTS") << ComEvent::Cts << "CTS" << QByteArray(SIGNAL(ctsChanged(quint32,ClockStamp)))
+        QTest::newRow("CTS") << ComEvent::Cts << "CTS" << QByteArray(SIGNAL(ctsChanged(quint32, ClockStamp)))
                              << int(ModemLine::DsrOn);
-        QTest::newRow("DSR") << ComEvent::Dsr << "DSR" << QByteArray(SIGNAL(dsrChanged(quint32,ClockStamp)))
+        QTest::newRow("DSR") << ComEvent::Dsr << "DSR" << QByteArray(SIGNAL(dsrChanged(quint32, ClockStamp)))
                              << int(ModemLine::DsrOn);
-        QTest::newRow("RLSD") << ComEvent::Rlsd << "RLSD" << QByteArray(SIGNAL(rlsdChanged(quint32,ClockStamp)))
+        QTest::newRow("RLSD") << ComEvent::Rlsd << "RLSD"
+                              << QByteArray(SIGNAL(rlsdChanged(quint32, ClockStamp)))
                               << int(ModemLine::DsrOn);
         QTest::newRow("Error") << ComEvent::Error << "Error"
                                << QByteArray(SIGNAL(lineErrorOccurred(ClockStamp))) << -1;

@@ -1,10 +1,10 @@
-#include "serial/SerialPort.h"
 #include "ManualClock.h"
-#include "timing/RaceClock.h"
 #include "RaceClockRecorder.h"
 #include "SerialTestSupport.h"
-#include "timing/SerialTriggers.h"
+#include "serial/SerialPort.h"
 #include "serial/SimulatedSerialBackend.h"
+#include "timing/RaceClock.h"
+#include "timing/SerialTriggers.h"
 
 #include <QStringList>
 #include <QTest>
@@ -134,8 +134,7 @@ private Q_SLOTS:
             rig.clock.recordFinish();
             rig.clocks.advance(50);
         }
-        QCOMPARE(rig.recorder.timeTexts,
-                 (QStringList{"10:00.00,00", "10:00.00,05", "10:00.00,10"}));
+        QCOMPARE(rig.recorder.timeTexts, (QStringList{"10:00.00,00", "10:00.00,05", "10:00.00,10"}));
     }
 
     void finishKeyInLockoutRecordsButLineDoesNot()
@@ -297,7 +296,7 @@ private Q_SLOTS:
         Rig rig;
         rig.open();
         rig.clock.start(); // switches the lockout on
-        rig.clock.stop();  // does not touch it
+        rig.clock.stop(); // does not touch it
         rig.clock.reset();
         QVERIFY(rig.clock.enabled(RaceCommand::Start));
         QVERIFY(rig.clock.locked());

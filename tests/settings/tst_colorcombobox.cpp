@@ -13,9 +13,9 @@ private Q_SLOTS:
     {
         ColorComboBox combo;
         QCOMPARE(combo.count(), 17);
-        const ColorValue expected[] = {0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080,
-                                   0x808000, 0x808080, 0xC0C0C0, 0x0000FF, 0x00FF00, 0x00FFFF,
-                                   0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF};
+        const ColorValue expected[]
+            = {0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080, 0x808000, 0x808080,
+               0xC0C0C0, 0x0000FF, 0x00FF00, 0x00FFFF, 0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF};
         for (int i = 0; i < 16; ++i)
             QCOMPARE(combo.entryColour(i), expected[i]);
         QCOMPARE(combo.itemText(16), QStringLiteral("Other..."));
@@ -102,11 +102,11 @@ private Q_SLOTS:
             QPainter painter(&image);
             paintColourSwatch(painter, image.rect(), 0x0000FF);
         }
-        QCOMPARE(image.pixelColor(1, 1), QColor(Qt::white));    // 2 pixels inset
-        QCOMPARE(image.pixelColor(2, 2), QColor(Qt::black));    // frame
-        QCOMPARE(image.pixelColor(17, 9), QColor(Qt::black));   // frame, far corner
+        QCOMPARE(image.pixelColor(1, 1), QColor(Qt::white)); // 2 pixels inset
+        QCOMPARE(image.pixelColor(2, 2), QColor(Qt::black)); // frame
+        QCOMPARE(image.pixelColor(17, 9), QColor(Qt::black)); // frame, far corner
         QCOMPARE(image.pixelColor(18, 10), QColor(Qt::white));
-        QCOMPARE(image.pixelColor(10, 6), QColor(255, 0, 0));   // $0000FF is red
+        QCOMPARE(image.pixelColor(10, 6), QColor(255, 0, 0)); // $0000FF is red
     }
 
     void closedFieldShowsTheSwatch()

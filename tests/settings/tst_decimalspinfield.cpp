@@ -58,22 +58,54 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         QTest::addColumn<QString>("selected");
 
-        QTest::newRow("digit replaces selection") << "0,2" << 0 << 3 << "5" << "5" << "";
-        QTest::newRow("lone minus becomes -0") << "0,2" << 0 << 3 << "-" << "-0" << "0";
-        QTest::newRow("lone separator becomes 0,0") << "0,2" << 0 << 3 << "," << "0,0" << "0";
-        QTest::newRow("second decimal refused") << "0,2" << -1 << 3 << "5" << "0,2" << "";
-        QTest::newRow("above maximum refused") << "1" << -1 << 1 << "1" << "1" << "";
-        QTest::newRow("maximum accepted") << "1" << -1 << 1 << "0" << "10" << "";
-        QTest::newRow("trailing separator accepted") << "10" << -1 << 2 << "," << "10," << "";
-        QTest::newRow("letter refused") << "1" << -1 << 1 << "a" << "1" << "";
-        QTest::newRow("foreign separator refused") << "1" << -1 << 1 << "." << "1" << "";
-        QTest::newRow("plus refused") << "1" << -1 << 0 << "+" << "1" << "";
-        QTest::newRow("incomplete exponent refused") << "1" << -1 << 1 << "e" << "1" << "";
-        QTest::newRow("exponent inside a number") << "11" << -1 << 1 << "e" << "1e1" << "";
-        QTest::newRow("negative number refused") << "5" << -1 << 0 << "-" << "5" << "";
-        QTest::newRow("digit into empty field") << "" << -1 << 0 << "7" << "7" << "";
-        QTest::newRow("digit after -0 selection") << "-0" << 1 << 2 << "0" << "-0" << "";
-        QTest::newRow("digit after 0,0 selection") << "0,0" << 2 << 3 << "5" << "0,5" << "";
+        QTest::newRow("digit replaces selection") << "0,2" << 0 << 3 << "5"
+                                                  << "5"
+                                                  << "";
+        QTest::newRow("lone minus becomes -0") << "0,2" << 0 << 3 << "-"
+                                               << "-0"
+                                               << "0";
+        QTest::newRow("lone separator becomes 0,0") << "0,2" << 0 << 3 << ","
+                                                    << "0,0"
+                                                    << "0";
+        QTest::newRow("second decimal refused") << "0,2" << -1 << 3 << "5"
+                                                << "0,2"
+                                                << "";
+        QTest::newRow("above maximum refused") << "1" << -1 << 1 << "1"
+                                               << "1"
+                                               << "";
+        QTest::newRow("maximum accepted") << "1" << -1 << 1 << "0"
+                                          << "10"
+                                          << "";
+        QTest::newRow("trailing separator accepted") << "10" << -1 << 2 << ","
+                                                     << "10,"
+                                                     << "";
+        QTest::newRow("letter refused") << "1" << -1 << 1 << "a"
+                                        << "1"
+                                        << "";
+        QTest::newRow("foreign separator refused") << "1" << -1 << 1 << "."
+                                                   << "1"
+                                                   << "";
+        QTest::newRow("plus refused") << "1" << -1 << 0 << "+"
+                                      << "1"
+                                      << "";
+        QTest::newRow("incomplete exponent refused") << "1" << -1 << 1 << "e"
+                                                     << "1"
+                                                     << "";
+        QTest::newRow("exponent inside a number") << "11" << -1 << 1 << "e"
+                                                  << "1e1"
+                                                  << "";
+        QTest::newRow("negative number refused") << "5" << -1 << 0 << "-"
+                                                 << "5"
+                                                 << "";
+        QTest::newRow("digit into empty field") << "" << -1 << 0 << "7"
+                                                << "7"
+                                                << "";
+        QTest::newRow("digit after -0 selection") << "-0" << 1 << 2 << "0"
+                                                  << "-0"
+                                                  << "";
+        QTest::newRow("digit after 0,0 selection") << "0,0" << 2 << 3 << "5"
+                                                   << "0,5"
+                                                   << "";
     }
 
     void typing()
@@ -117,18 +149,30 @@ private Q_SLOTS:
         QTest::addColumn<double>("value");
         QTest::addColumn<bool>("changed"); // valueChanged(value) once, else not at all
 
-        QTest::newRow("whole number reformatted") << 0.2 << "3" << "3,0" << false << 3.0 << true;
-        QTest::newRow("-0 becomes 0,0") << 0.2 << "-0" << "0,0" << false << 0.0 << true;
-        QTest::newRow("trailing separator") << 0.2 << "7," << "7,0" << false << 7.0 << true;
-        QTest::newRow("leading separator") << 0.2 << ",5" << "0,5" << false << 0.5 << true;
-        QTest::newRow("exponent") << 0.2 << "1e1" << "10,0" << false << 10.0 << true;
-        QTest::newRow("two decimals rounded") << 0.2 << "0,25" << "0,3" << false << 0.3 << true;
-        QTest::newRow("same number retyped") << 0.2 << "0,20" << "0,2" << false << 0.2 << false;
-        QTest::newRow("not a number restored") << 0.2 << "abc" << "0,2" << true << 0.2 << false;
-        QTest::newRow("empty restored") << 1.5 << "" << "1,5" << true << 1.5 << false;
-        QTest::newRow("above limit restored") << 0.2 << "12" << "0,2" << true << 0.2 << false;
-        QTest::newRow("below limit restored") << 4.0 << "-1" << "4,0" << true << 4.0 << false;
-        QTest::newRow("foreign separator restored") << 0.2 << "0.5" << "0,2" << true << 0.2 << false;
+        QTest::newRow("whole number reformatted") << 0.2 << "3"
+                                                  << "3,0" << false << 3.0 << true;
+        QTest::newRow("-0 becomes 0,0") << 0.2 << "-0"
+                                        << "0,0" << false << 0.0 << true;
+        QTest::newRow("trailing separator") << 0.2 << "7,"
+                                            << "7,0" << false << 7.0 << true;
+        QTest::newRow("leading separator") << 0.2 << ",5"
+                                           << "0,5" << false << 0.5 << true;
+        QTest::newRow("exponent") << 0.2 << "1e1"
+                                  << "10,0" << false << 10.0 << true;
+        QTest::newRow("two decimals rounded") << 0.2 << "0,25"
+                                              << "0,3" << false << 0.3 << true;
+        QTest::newRow("same number retyped") << 0.2 << "0,20"
+                                             << "0,2" << false << 0.2 << false;
+        QTest::newRow("not a number restored") << 0.2 << "abc"
+                                               << "0,2" << true << 0.2 << false;
+        QTest::newRow("empty restored") << 1.5 << ""
+                                        << "1,5" << true << 1.5 << false;
+        QTest::newRow("above limit restored") << 0.2 << "12"
+                                              << "0,2" << true << 0.2 << false;
+        QTest::newRow("below limit restored") << 4.0 << "-1"
+                                              << "4,0" << true << 4.0 << false;
+        QTest::newRow("foreign separator restored") << 0.2 << "0.5"
+                                                    << "0,2" << true << 0.2 << false;
     }
 
     void leaving()
@@ -216,10 +260,18 @@ private Q_SLOTS:
         QSignalSpy changed(m_field, &DecimalSpinField::valueChanged);
         for (int i = 0; i < times; ++i) {
             switch (how) {
-            case 0: QTest::keyClick(editor(), Qt::Key_Up); break;
-            case 1: QTest::keyClick(editor(), Qt::Key_Down); break;
-            case 2: QTest::mouseClick(m_field->upButton(), Qt::LeftButton); break;
-            case 3: QTest::mouseClick(m_field->downButton(), Qt::LeftButton); break;
+            case 0:
+                QTest::keyClick(editor(), Qt::Key_Up);
+                break;
+            case 1:
+                QTest::keyClick(editor(), Qt::Key_Down);
+                break;
+            case 2:
+                QTest::mouseClick(m_field->upButton(), Qt::LeftButton);
+                break;
+            case 3:
+                QTest::mouseClick(m_field->downButton(), Qt::LeftButton);
+                break;
             }
         }
         QCOMPARE(editor()->text(), text);

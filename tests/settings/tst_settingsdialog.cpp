@@ -1,6 +1,6 @@
-#include "settings/SettingsDialog.h"
 #include "settings/ColorComboBox.h"
 #include "settings/DecimalSpinField.h"
+#include "settings/SettingsDialog.h"
 
 #include <QAbstractItemView>
 #include <QColorDialog>
@@ -26,13 +26,13 @@ char *toString(const Settings &settings)
                              .arg(settings.runningColor, 6, 16, QLatin1Char('0'))
                              .arg(settings.dimColor, 6, 16, QLatin1Char('0'))
                              .arg(settings.finishColor, 6, 16, QLatin1Char('0'))
-                         + QStringLiteral("Left %1 Top %2 Width %3 Height %4 Sound %5 FilterInd %6")
-                               .arg(settings.left.value_or(-1))
-                               .arg(settings.top.value_or(-1))
-                               .arg(settings.width)
-                               .arg(settings.height)
-                               .arg(settings.sound)
-                               .arg(settings.saveFilterIndex);
+        + QStringLiteral("Left %1 Top %2 Width %3 Height %4 Sound %5 FilterInd %6")
+              .arg(settings.left.value_or(-1))
+              .arg(settings.top.value_or(-1))
+              .arg(settings.width)
+              .arg(settings.height)
+              .arg(settings.sound)
+              .arg(settings.saveFilterIndex);
     return qstrdup(qPrintable(text));
 }
 
@@ -163,10 +163,10 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("ports");
         QTest::addColumn<QString>("selected"); // with port 3 set before
         QTest::newRow("no ports") << quint32(0) << QStringList{"Keine"} << "";
-        QTest::newRow("COM1, COM3, COM13") << portMask({1, 3, 13})
-                                           << QStringList{"Keine", "COM1", "COM3", "COM13"} << "COM3";
-        QTest::newRow("bit above the highest port") << (quint32(3) << 16 | 1u | 1u << 7)
-                                                    << QStringList{"Keine", "COM1"} << "";
+        QTest::newRow("COM1, COM3, COM13")
+            << portMask({1, 3, 13}) << QStringList{"Keine", "COM1", "COM3", "COM13"} << "COM3";
+        QTest::newRow("bit above the highest port")
+            << (quint32(3) << 16 | 1u | 1u << 7) << QStringList{"Keine", "COM1"} << "";
         QTest::newRow("highest without bits") << (quint32(5) << 16) << QStringList{"Keine"} << "";
         QTest::newRow("COM16") << portMask({16}) << QStringList{"Keine", "COM16"} << "";
     }
@@ -209,25 +209,22 @@ private Q_SLOTS:
         QTest::addColumn<int>("captionIndex");
         QTest::addColumn<bool>("ctsWarning");
 
-        QTest::newRow("defaults") << 2 << 0 << 0 << 200 << 0
-                                  << 0 << "Keine" << 0 << false << true << "0,2" << 0 << false;
-        QTest::newRow("present port, Aus") << 0 << 3 << 1 << 1500 << 4
-                                           << 2 << "COM3" << 1 << true << true << "1,5" << 4 << false;
-        QTest::newRow("absent port") << 1 << 5 << 0 << 0 << 1
-                                     << 1 << "" << 0 << true << true << "0,0" << 1 << false;
-        QTest::newRow("Alg 2 selects nothing") << 2 << 3 << 2 << 10000 << 2
-                                               << 0 << "COM3" << -1 << true << true << "10,0" << 2 << false;
-        QTest::newRow("negative Alg locks the port list") << 2 << 3 << -1 << 200 << 0
-                                                          << 0 << "COM3" << -1 << true << false << "0,2" << 0
-                                                          << false;
-        QTest::newRow("Wait beyond the limit") << 2 << 0 << 0 << 20000 << 3
-                                               << 0 << "Keine" << 0 << false << true << "10,0" << 3 << false;
-        QTest::newRow("Acc and ButtonLAP out of range") << 7 << 0 << 0 << 200 << 9
-                                                        << -1 << "Keine" << 0 << false << true << "0,2" << 0
-                                                        << false;
-        QTest::newRow("port without CTS warns at once") << 2 << 13 << 0 << 200 << 0
-                                                        << 0 << "COM13" << 0 << true << true << "0,2" << 0
-                                                        << true;
+        QTest::newRow("defaults") << 2 << 0 << 0 << 200 << 0 << 0 << "Keine" << 0 << false << true << "0,2"
+                                  << 0 << false;
+        QTest::newRow("present port, Aus")
+            << 0 << 3 << 1 << 1500 << 4 << 2 << "COM3" << 1 << true << true << "1,5" << 4 << false;
+        QTest::newRow("absent port") << 1 << 5 << 0 << 0 << 1 << 1 << "" << 0 << true << true << "0,0" << 1
+                                     << false;
+        QTest::newRow("Alg 2 selects nothing")
+            << 2 << 3 << 2 << 10000 << 2 << 0 << "COM3" << -1 << true << true << "10,0" << 2 << false;
+        QTest::newRow("negative Alg locks the port list")
+            << 2 << 3 << -1 << 200 << 0 << 0 << "COM3" << -1 << true << false << "0,2" << 0 << false;
+        QTest::newRow("Wait beyond the limit")
+            << 2 << 0 << 0 << 20000 << 3 << 0 << "Keine" << 0 << false << true << "10,0" << 3 << false;
+        QTest::newRow("Acc and ButtonLAP out of range")
+            << 7 << 0 << 0 << 200 << 9 << -1 << "Keine" << 0 << false << true << "0,2" << 0 << false;
+        QTest::newRow("port without CTS warns at once")
+            << 2 << 13 << 0 << 200 << 0 << 0 << "COM13" << 0 << true << true << "0,2" << 0 << true;
     }
 
     void settingsFillTheControls()
@@ -283,13 +280,15 @@ private Q_SLOTS:
 
         QTest::newRow("defaults") << 2 << 0 << 0 << 200 << 0 << 2 << 0 << 0 << 200 << 0;
         QTest::newRow("present port, Aus") << 0 << 3 << 1 << 1500 << 4 << 0 << 3 << 1 << 1500 << 4;
-        QTest::newRow("absent port gives 0, Alg from its box") << 1 << 5 << 1 << 0 << 1
-                                                               << 1 << 0 << 1 << 0 << 1;
-        QTest::newRow("Alg 2 with a port gives -1") << 2 << 3 << 2 << 10000 << 2 << 2 << 3 << -1 << 10000 << 2;
+        QTest::newRow("absent port gives 0, Alg from its box")
+            << 1 << 5 << 1 << 0 << 1 << 1 << 0 << 1 << 0 << 1;
+        QTest::newRow("Alg 2 with a port gives -1")
+            << 2 << 3 << 2 << 10000 << 2 << 2 << 3 << -1 << 10000 << 2;
         QTest::newRow("Alg 2 without a port stays") << 2 << 0 << 2 << 200 << 0 << 2 << 0 << 2 << 200 << 0;
         QTest::newRow("negative Alg with a port") << 2 << 3 << -1 << 200 << 0 << 2 << 3 << -1 << 200 << 0;
         QTest::newRow("negative Alg without a port") << 2 << 0 << -1 << 200 << 0 << 2 << 0 << -1 << 200 << 0;
-        QTest::newRow("Wait rounded to the shown tenth") << 2 << 0 << 0 << 1234 << 0 << 2 << 0 << 0 << 1200 << 0;
+        QTest::newRow("Wait rounded to the shown tenth")
+            << 2 << 0 << 0 << 1234 << 0 << 2 << 0 << 0 << 1200 << 0;
         QTest::newRow("Wait 0") << 2 << 0 << 0 << 0 << 0 << 2 << 0 << 0 << 0 << 0;
         QTest::newRow("Wait beyond the limit") << 2 << 0 << 0 << 20000 << 0 << 2 << 0 << 0 << 10000 << 0;
         QTest::newRow("Acc out of range") << 7 << 0 << 0 << 200 << 0 << 2 << 0 << 0 << 200 << 0;
@@ -398,10 +397,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("objectName");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<int>("defaultIndex"); // for the default colour
-        QTest::newRow("C1") << int(Background) << "cbColorFon" << "Fenster:" << 0; // black
-        QTest::newRow("C2") << int(Running) << "cbColorCifra" << "Start:" << 11;   // yellow
-        QTest::newRow("C3") << int(Dim) << "cbColorCifraF" << "Sonst:" << int(ColorComboBox::UserEntry); // $404040
-        QTest::newRow("C4") << int(Finish) << "cbColorCifra2" << "Stopp:" << 10;   // lime
+        QTest::newRow("C1") << int(Background) << "cbColorFon"
+                            << "Fenster:" << 0; // black
+        QTest::newRow("C2") << int(Running) << "cbColorCifra"
+                            << "Start:" << 11; // yellow
+        QTest::newRow("C3") << int(Dim) << "cbColorCifraF"
+                            << "Sonst:" << int(ColorComboBox::UserEntry); // $404040
+        QTest::newRow("C4") << int(Finish) << "cbColorCifra2"
+                            << "Stopp:" << 10; // lime
     }
 
     void colourBoxes()
@@ -442,14 +445,16 @@ private Q_SLOTS:
         QTest::addColumn<QList<int>>("previews");
         QTest::addColumn<int>("precision"); // in the result; -1 for none
 
-        QTest::newRow("Abbrechen after two previews") << QList<int>{Qt::Key_Down, Qt::Key_Down} << 1
-                                                      << QList<int>{1, 0} << -1;
-        QTest::newRow("Escape cancels") << QList<int>{Qt::Key_Down} << int(Qt::Key_Escape) << QList<int>{1} << -1;
+        QTest::newRow("Abbrechen after two previews")
+            << QList<int>{Qt::Key_Down, Qt::Key_Down} << 1 << QList<int>{1, 0} << -1;
+        QTest::newRow("Escape cancels")
+            << QList<int>{Qt::Key_Down} << int(Qt::Key_Escape) << QList<int>{1} << -1;
         QTest::newRow("OK takes the previewed format") << QList<int>{Qt::Key_Down} << 0 << QList<int>{1} << 1;
         QTest::newRow("End previews seconds") << QList<int>{Qt::Key_End} << 0 << QList<int>{0} << 0;
-        QTest::newRow("the shown format again previews nothing") << QList<int>{Qt::Key_Home} << 0
-                                                                 << QList<int>{} << 2;
-        QTest::newRow("Return takes OK") << QList<int>{Qt::Key_Down} << int(Qt::Key_Return) << QList<int>{1} << 1;
+        QTest::newRow("the shown format again previews nothing")
+            << QList<int>{Qt::Key_Home} << 0 << QList<int>{} << 2;
+        QTest::newRow("Return takes OK")
+            << QList<int>{Qt::Key_Down} << int(Qt::Key_Return) << QList<int>{1} << 1;
     }
 
     void precisionPreviewAndClosing()
@@ -489,9 +494,9 @@ private Q_SLOTS:
             QVERIFY(!m_dialog->polarityBox->isEnabled());
             pressKeys(m_dialog->portBox, {Qt::Key_Down, Qt::Key_Down}); // COM3
             QVERIFY(m_dialog->polarityBox->isEnabled());
-            pressKeys(m_dialog->polarityBox, {Qt::Key_Down});     // "Aus"
+            pressKeys(m_dialog->polarityBox, {Qt::Key_Down}); // "Aus"
             pressKeys(m_dialog->finishCaptionBox, {Qt::Key_Down}); // "LAP"
-            pressKeys(m_dialog->precisionBox, {Qt::Key_Down});    // tenths, previewed
+            pressKeys(m_dialog->precisionBox, {Qt::Key_Down}); // tenths, previewed
             m_dialog->lockoutField->setFocus();
             m_dialog->lockoutField->editor()->selectAll();
             QTest::keyClicks(m_dialog->lockoutField->editor(), QStringLiteral("2,5"));
@@ -523,14 +528,14 @@ private Q_SLOTS:
 
         QTest::newRow("Keine kept") << 0 << QList<int>{} << false << false << 0 << 1;
         QTest::newRow("COM3") << 0 << QList<int>{Qt::Key_Down, Qt::Key_Down} << true << false << 3 << 1;
-        QTest::newRow("COM13 is ttyACM0") << 0 << QList<int>{Qt::Key_Down, Qt::Key_Down, Qt::Key_Down}
-                                          << true << true << 13 << 1;
+        QTest::newRow("COM13 is ttyACM0")
+            << 0 << QList<int>{Qt::Key_Down, Qt::Key_Down, Qt::Key_Down} << true << true << 13 << 1;
         QTest::newRow("COM16 is ttyACM3") << 0 << QList<int>{Qt::Key_End} << true << true << 16 << 1;
         QTest::newRow("COM13 kept") << 13 << QList<int>{} << true << true << 13 << 1;
         QTest::newRow("COM13 to COM3") << 13 << QList<int>{Qt::Key_Up} << true << false << 3 << 1;
         QTest::newRow("back to Keine") << 3 << QList<int>{Qt::Key_Home} << false << false << 0 << 1;
-        QTest::newRow("absent port to COM1") << 5 << QList<int>{Qt::Key_Home, Qt::Key_Down}
-                                             << true << false << 1 << 1;
+        QTest::newRow("absent port to COM1")
+            << 5 << QList<int>{Qt::Key_Home, Qt::Key_Down} << true << false << 1 << 1;
     }
 
     void choosingAPort()
@@ -591,12 +596,12 @@ private Q_SLOTS:
         QTest::newRow("a colour of its own") << int(Background) << false << QColor(0x56, 0x34, 0x12)
                                              << int(ColorComboBox::UserEntry) << 0x123456u;
         QTest::newRow("a fixed colour") << int(Background) << false << QColor(255, 0, 0) << 9 << 0x0000FFu;
-        QTest::newRow("picker cancelled") << int(Background) << false << QColor()
-                                          << int(ColorComboBox::UserEntry) << uint(Colors::clWhite);
-        QTest::newRow("Other... chosen again") << int(Dim) << true << QColor(0x56, 0x34, 0x12)
-                                               << int(ColorComboBox::UserEntry) << 0x123456u;
-        QTest::newRow("Other... again, cancelled") << int(Dim) << true << QColor()
-                                                   << int(ColorComboBox::UserEntry) << uint(Colors::clDkGray);
+        QTest::newRow("picker cancelled")
+            << int(Background) << false << QColor() << int(ColorComboBox::UserEntry) << uint(Colors::clWhite);
+        QTest::newRow("Other... chosen again")
+            << int(Dim) << true << QColor(0x56, 0x34, 0x12) << int(ColorComboBox::UserEntry) << 0x123456u;
+        QTest::newRow("Other... again, cancelled")
+            << int(Dim) << true << QColor() << int(ColorComboBox::UserEntry) << uint(Colors::clDkGray);
     }
 
     void otherColour()
@@ -670,8 +675,8 @@ private Q_SLOTS:
         const QList<QWidget *> controls = m_dialog->findChildren<QWidget *>();
         int checked = 0;
         for (QWidget *control : controls) {
-            const bool interactive = qobject_cast<QComboBox *>(control) || qobject_cast<QAbstractButton *>(control)
-                                     || qobject_cast<QLineEdit *>(control);
+            const bool interactive = qobject_cast<QComboBox *>(control)
+                || qobject_cast<QAbstractButton *>(control) || qobject_cast<QLineEdit *>(control);
             if (!interactive || control->window() != m_dialog.get())
                 continue;
             ++checked;

@@ -53,16 +53,15 @@ public:
     bool close() override { return true; }
 };
 
-const QStringList AllNames = {"Port", "Alg", "Left", "Top", "Width", "Height", "Sound", "C1",
-                              "C2", "C3", "Acc", "C4", "FilterInd", "Wait", "ButtonLap"};
+const QStringList AllNames = {"Port", "Alg", "Left", "Top", "Width",     "Height", "Sound",    "C1",
+                              "C2",   "C3",  "Acc",  "C4",  "FilterInd", "Wait",   "ButtonLap"};
 
 // A complete store whose every value differs from the default.
 QVariantMap fullStore()
 {
-    return {{"Port", 3},      {"Alg", 1},        {"Left", 10},   {"Top", 20},
-            {"Width", 900},   {"Height", 500},   {"Sound", 0},   {"C1", 0x112233},
-            {"C2", 0x445566}, {"C3", 0x778899},  {"Acc", 1},     {"C4", 0xAABBCC},
-            {"FilterInd", 3}, {"Wait", 1500},    {"ButtonLap", 2}};
+    return {{"Port", 3},     {"Alg", 1},       {"Left", 10},     {"Top", 20},      {"Width", 900},
+            {"Height", 500}, {"Sound", 0},     {"C1", 0x112233}, {"C2", 0x445566}, {"C3", 0x778899},
+            {"Acc", 1},      {"C4", 0xAABBCC}, {"FilterInd", 3}, {"Wait", 1500},   {"ButtonLap", 2}};
 }
 
 } // namespace
@@ -124,10 +123,10 @@ private Q_SLOTS:
         noSound.remove("Sound");
         QTest::newRow("every value but Sound")
             << noSound << 6
-            << QVariantMap{{"Port", 3}, {"Alg", 1}, {"Left", 10}, {"Top", 20}, {"Width", 900},
-                           {"Height", 500}, {"Sound", true}, {"C1", 0x000000}, {"C2", 0x00FFFF},
-                           {"C3", 0x404040}, {"Acc", 2}, {"C4", 0x00FF00}, {"FilterInd", 2},
-                           {"Wait", 200}, {"ButtonLap", 0}};
+            << QVariantMap{{"Port", 3},      {"Alg", 1},       {"Left", 10},    {"Top", 20},
+                           {"Width", 900},   {"Height", 500},  {"Sound", true}, {"C1", 0x000000},
+                           {"C2", 0x00FFFF}, {"C3", 0x404040}, {"Acc", 2},      {"C4", 0x00FF00},
+                           {"FilterInd", 2}, {"Wait", 200},    {"ButtonLap", 0}};
 
         QVariantMap port258 = fullStore();
         port258["Port"] = 258;
@@ -139,8 +138,8 @@ private Q_SLOTS:
 
         QVariantMap lap9 = fullStore();
         lap9["ButtonLap"] = 9;
-        QTest::newRow("ButtonLap 9 falls back") << lap9 << 15
-                                                << QVariantMap{{"ButtonLap", 0}, {"Caption", "ZIEL"}};
+        QTest::newRow("ButtonLap 9 falls back")
+            << lap9 << 15 << QVariantMap{{"ButtonLap", 0}, {"Caption", "ZIEL"}};
 
         QVariantMap lapNegative = fullStore();
         lapNegative["ButtonLap"] = -1;
@@ -208,31 +207,48 @@ private Q_SLOTS:
         for (auto it = expected.begin(); it != expected.end(); ++it) {
             const QString name = it.key();
             const QVariant want = it.value();
-            if (name == "Port") QCOMPARE(s.port, want.toInt());
-            else if (name == "Alg") QCOMPARE(s.polarity, want.toInt());
-            else if (name == "Left") QCOMPARE(s.left.value_or(-99999), want.toInt());
-            else if (name == "Top") QCOMPARE(s.top.has_value() ? QVariant(*s.top) : QVariant(), want);
-            else if (name == "Width") QCOMPARE(s.width, want.toInt());
-            else if (name == "Height") QCOMPARE(s.height, want.toInt());
-            else if (name == "Sound") QCOMPARE(s.sound, want.toBool());
-            else if (name == "C1") QCOMPARE(s.backgroundColor, ColorValue(want.toUInt()));
-            else if (name == "C2") QCOMPARE(s.runningColor, ColorValue(want.toUInt()));
-            else if (name == "C3") QCOMPARE(s.dimColor, ColorValue(want.toUInt()));
-            else if (name == "C4") QCOMPARE(s.finishColor, ColorValue(want.toUInt()));
-            else if (name == "Acc") QCOMPARE(s.precision, want.toInt());
-            else if (name == "FilterInd") QCOMPARE(s.saveFilterIndex, want.toInt());
-            else if (name == "Wait") QCOMPARE(s.lockoutMs, want.toInt());
-            else if (name == "ButtonLap") QCOMPARE(s.finishCaptionIndex, want.toInt());
-            else if (name == "Caption") QCOMPARE(s.finishCaption(), want.toString());
-            else QFAIL(qPrintable("unknown field " + name));
+            if (name == "Port")
+                QCOMPARE(s.port, want.toInt());
+            else if (name == "Alg")
+                QCOMPARE(s.polarity, want.toInt());
+            else if (name == "Left")
+                QCOMPARE(s.left.value_or(-99999), want.toInt());
+            else if (name == "Top")
+                QCOMPARE(s.top.has_value() ? QVariant(*s.top) : QVariant(), want);
+            else if (name == "Width")
+                QCOMPARE(s.width, want.toInt());
+            else if (name == "Height")
+                QCOMPARE(s.height, want.toInt());
+            else if (name == "Sound")
+                QCOMPARE(s.sound, want.toBool());
+            else if (name == "C1")
+                QCOMPARE(s.backgroundColor, ColorValue(want.toUInt()));
+            else if (name == "C2")
+                QCOMPARE(s.runningColor, ColorValue(want.toUInt()));
+            else if (name == "C3")
+                QCOMPARE(s.dimColor, ColorValue(want.toUInt()));
+            else if (name == "C4")
+                QCOMPARE(s.finishColor, ColorValue(want.toUInt()));
+            else if (name == "Acc")
+                QCOMPARE(s.precision, want.toInt());
+            else if (name == "FilterInd")
+                QCOMPARE(s.saveFilterIndex, want.toInt());
+            else if (name == "Wait")
+                QCOMPARE(s.lockoutMs, want.toInt());
+            else if (name == "ButtonLap")
+                QCOMPARE(s.finishCaptionIndex, want.toInt());
+            else if (name == "Caption")
+                QCOMPARE(s.finishCaption(), want.toString());
+            else
+                QFAIL(qPrintable("unknown field " + name));
         }
     }
 
     void readStopsAtFirstMissingValue()
     {
         RecordingKey key;
-        key.values = {{"Port", 1}, {"Alg", 0}, {"Left", 1}, {"Top", 2}, {"Width", 900},
-                      {"Height", 450}, {"Sound", false}, {"C1", 5}, {"C3", 7}, {"Acc", 1}};
+        key.values = {{"Port", 1},     {"Alg", 0},       {"Left", 1}, {"Top", 2}, {"Width", 900},
+                      {"Height", 450}, {"Sound", false}, {"C1", 5},   {"C3", 7},  {"Acc", 1}};
         Settings s;
         QCOMPARE(readSettings(key, s), 8);
         QCOMPARE(key.reads, AllNames.mid(0, 9)); // nothing is asked after "C2"
@@ -249,9 +265,9 @@ private Q_SLOTS:
         s.left = 5;
         s.top = 6;
         QVERIFY(writeSettings(key, s));
-        QCOMPARE(key.writes, (QStringList{"Left", "Top", "Width", "Height", "Sound", "Port", "Alg",
-                                          "C1", "C2", "C3", "Acc", "C4", "FilterInd", "Wait",
-                                          "ButtonLap"}));
+        QCOMPARE(key.writes,
+                 (QStringList{"Left", "Top", "Width", "Height", "Sound", "Port", "Alg", "C1", "C2", "C3",
+                              "Acc", "C4", "FilterInd", "Wait", "ButtonLap"}));
         QCOMPARE(key.values.value("Sound").toBool(), true);
 
         RecordingKey failing;
@@ -276,8 +292,8 @@ private Q_SLOTS:
         written.left = 0;
         written.top = 0;
         if (!defaults) {
-            written = {7, -1, 12, -34, 1000, 600, false, 0xFF00000F, 0x123456, 0x654321,
-                       0, 0x00FF00, 3, 10000, 4};
+            written = {7,        -1,       12, -34,      1000, 600,   false, 0xFF00000F,
+                       0x123456, 0x654321, 0,  0x00FF00, 3,    10000, 4};
         }
         const QString path = newStorePath();
         QVERIFY(saveSettings(written, SettingsLocation::file(path)));
@@ -327,10 +343,11 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("answers"); // "-" = the class is unknown
         QTest::addColumn<QStringList>("expected"); // Html, Text, Excel, Ods
-        QTest::newRow("all known") << QStringList{"HTML-Dokument", "Textdokument", "Arbeitsmappe", "ODS-Tabelle"}
-                                   << QStringList{"HTML-Dokument", "Textdokument", "Arbeitsmappe", "ODS-Tabelle"};
-        QTest::newRow("none known") << QStringList{"-", "-", "-", "-"}
-                                    << QStringList{"Webseite", "Textdatei", "MS Excel", "OpenDocument-Tabelle"};
+        QTest::newRow("all known") << QStringList{
+            "HTML-Dokument", "Textdokument", "Arbeitsmappe",
+            "ODS-Tabelle"} << QStringList{"HTML-Dokument", "Textdokument", "Arbeitsmappe", "ODS-Tabelle"};
+        QTest::newRow("none known") << QStringList{
+            "-", "-", "-", "-"} << QStringList{"Webseite", "Textdatei", "MS Excel", "OpenDocument-Tabelle"};
         QTest::newRow("text unknown ends the asking")
             << QStringList{"HTML-Dokument", "-", "Arbeitsmappe", "ODS-Tabelle"}
             << QStringList{"HTML-Dokument", "Textdatei", "MS Excel", "OpenDocument-Tabelle"};
@@ -345,16 +362,19 @@ private Q_SLOTS:
         QFETCH(QStringList, answers);
         QFETCH(QStringList, expected);
         QStringList asked;
-        const FileTypeNames names = loadFileTypeNames([&](const QString &fileClass) -> std::optional<QString> {
-            asked << fileClass;
-            const QString answer = answers.at(asked.size() - 1);
-            if (answer == "-")
-                return std::nullopt;
-            return answer;
-        });
+        const FileTypeNames names
+            = loadFileTypeNames([&](const QString &fileClass) -> std::optional<QString> {
+                  asked << fileClass;
+                  const QString answer = answers.at(asked.size() - 1);
+                  if (answer == "-")
+                      return std::nullopt;
+                  return answer;
+              });
         QCOMPARE((QStringList{names.html, names.text, names.excel, names.ods}), expected);
         const qsizetype firstUnknown = answers.indexOf("-");
-        QCOMPARE(asked, (QStringList{"htmlfile", "txtfile", "MS Excel", "odsfile"}.mid(0, firstUnknown < 0 ? 4 : firstUnknown + 1)));
+        QCOMPARE(asked,
+                 (QStringList{"htmlfile", "txtfile", "MS Excel", "odsfile"}.mid(
+                     0, firstUnknown < 0 ? 4 : firstUnknown + 1)));
     }
 
     void mimeDescriptionsAnswerEveryClass()

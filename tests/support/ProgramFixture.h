@@ -2,12 +2,12 @@
 
 // One run of the whole program for tests through its main window: real keys and mouse
 // presses, real files in a temporary folder, the serial port on the simulated backend.
-#include "widgets/CommandButton.h"
-#include "settings/SettingsDialog.h"
-#include "widgets/ConfirmDialog.h"
-#include "app/MainWindow.h"
 #include "ManualClock.h"
+#include "app/MainWindow.h"
 #include "serial/SimulatedSerialBackend.h"
+#include "settings/SettingsDialog.h"
+#include "widgets/CommandButton.h"
+#include "widgets/ConfirmDialog.h"
 
 #include <QApplication>
 #include <QFile>

@@ -37,8 +37,8 @@ public:
     QString presetName;
     QList<ProtocolFileType> offeredTypes;
 
-    bool getOpenFileName(QWidget *, const QString &, const QList<ProtocolFileType> &types,
-                         int &filterIndex, QString &fileName) override
+    bool getOpenFileName(QWidget *, const QString &, const QList<ProtocolFileType> &types, int &filterIndex,
+                         QString &fileName) override
     {
         offeredTypes = types;
         presetIndex = filterIndex;
@@ -46,8 +46,8 @@ public:
         fileName = answer;
         return accept;
     }
-    bool getSaveFileName(QWidget *, const QString &, const QList<ProtocolFileType> &types,
-                         int &filterIndex, QString &fileName) override
+    bool getSaveFileName(QWidget *, const QString &, const QList<ProtocolFileType> &types, int &filterIndex,
+                         QString &fileName) override
     {
         offeredTypes = types;
         presetIndex = filterIndex;

@@ -19,13 +19,13 @@ inline QByteArray twoScreenDesktop(const QTemporaryDir &folder)
     return "offscreen:configfile=" + QFile::encodeName(configuration.fileName());
 }
 
-#define TIVANO_TEST_MAIN_TWO_SCREENS(TestObject)                                    \
-    int main(int argc, char **argv)                                                 \
-    {                                                                               \
-        QTemporaryDir folder;                                                       \
-        qputenv("QT_QPA_PLATFORM", twoScreenDesktop(folder));                       \
-        QApplication application(argc, argv);                                       \
-        TestObject test;                                                            \
-        QTEST_SET_MAIN_SOURCE_PATH                                                  \
-        return QTest::qExec(&test, argc, argv);                                     \
+#define TIVANO_TEST_MAIN_TWO_SCREENS(TestObject)                                                             \
+    int main(int argc, char **argv)                                                                          \
+    {                                                                                                        \
+        QTemporaryDir folder;                                                                                \
+        qputenv("QT_QPA_PLATFORM", twoScreenDesktop(folder));                                                \
+        QApplication application(argc, argv);                                                                \
+        TestObject test;                                                                                     \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                           \
+        return QTest::qExec(&test, argc, argv);                                                              \
     }

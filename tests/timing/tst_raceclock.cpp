@@ -1,6 +1,6 @@
 #include "ManualClock.h"
-#include "timing/RaceClock.h"
 #include "RaceClockRecorder.h"
+#include "timing/RaceClock.h"
 
 #include <QTest>
 
@@ -102,8 +102,8 @@ private Q_SLOTS:
         host.shown.clear();
         clock.stop();
         QCOMPARE(clock.elapsedMs(), 90061230);
-        QCOMPARE(host.shown, (QList<QPair<DisplayRow, qint32>>{{DisplayRow::Upper, 90061230},
-                                                               {DisplayRow::Lower, 0}}));
+        QCOMPARE(host.shown,
+                 (QList<QPair<DisplayRow, qint32>>{{DisplayRow::Upper, 90061230}, {DisplayRow::Lower, 0}}));
         QCOMPARE(host.calls.last(), QStringLiteral("stopped"));
     }
 
@@ -146,7 +146,8 @@ private Q_SLOTS:
         host.shown.clear();
         clock.reset();
         QCOMPARE(host.calls, (QStringList{"timeShown", "timeShown", "commandStatesChanged", "wasReset"}));
-        QCOMPARE(host.shown, (QList<QPair<DisplayRow, qint32>>{{DisplayRow::Upper, 0}, {DisplayRow::Lower, 0}}));
+        QCOMPARE(host.shown,
+                 (QList<QPair<DisplayRow, qint32>>{{DisplayRow::Upper, 0}, {DisplayRow::Lower, 0}}));
         QCOMPARE(clock.stopTick(), clock.startTick());
         QVERIFY(clock.settingsEnabled());
         clock.start();

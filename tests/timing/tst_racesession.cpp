@@ -48,7 +48,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("openBefore");
         QTest::addColumn<int>("portChosen");
         QTest::addColumn<QString>("openError");
-        QTest::addColumn<int>("opensExpected");   // opens of the chosen port during the choice
+        QTest::addColumn<int>("opensExpected"); // opens of the chosen port during the choice
         QTest::addColumn<bool>("openAfter");
         QTest::addColumn<bool>("errorReported");
         // Announcements of the mode: closing an open port says Hand first.
@@ -57,8 +57,10 @@ private Q_SLOTS:
         QTest::newRow("none to COM3") << 0 << false << 3 << QString() << 1 << true << false << 1;
         QTest::newRow("COM1 to COM3") << 1 << true << 3 << QString() << 1 << true << false << 2;
         QTest::newRow("COM1 to none") << 1 << true << 0 << QString() << 0 << false << false << 2;
-        QTest::newRow("same port, open: left alone") << 3 << true << 3 << QString() << 0 << true << false << 1;
-        QTest::newRow("same port, closed meanwhile: reopened") << 3 << false << 3 << QString() << 1 << true << false << 1;
+        QTest::newRow("same port, open: left alone")
+            << 3 << true << 3 << QString() << 0 << true << false << 1;
+        QTest::newRow("same port, closed meanwhile: reopened")
+            << 3 << false << 3 << QString() << 1 << true << false << 1;
         QTest::newRow("new port busy") << 1 << true << 3 << Busy << 0 << false << true << 1;
     }
 

@@ -80,10 +80,14 @@ private Q_SLOTS:
         QTest::addColumn<QPoint>("at");
         QTest::addColumn<uint>("expected");
         // Released: raised edge (light, white; dark, shadow), then the face.
-        QTest::newRow("outer edge top-left") << 0x008000u << false << QPoint(0, 20) << uint(Colors::cl3DLight);
-        QTest::newRow("inner edge top-left") << 0x008000u << false << QPoint(1, 20) << uint(Colors::clBtnHighlight);
-        QTest::newRow("outer edge bottom") << 0x008000u << false << QPoint(60, 41) << uint(Colors::cl3DDkShadow);
-        QTest::newRow("inner edge bottom") << 0x008000u << false << QPoint(60, 40) << uint(Colors::clBtnShadow);
+        QTest::newRow("outer edge top-left")
+            << 0x008000u << false << QPoint(0, 20) << uint(Colors::cl3DLight);
+        QTest::newRow("inner edge top-left")
+            << 0x008000u << false << QPoint(1, 20) << uint(Colors::clBtnHighlight);
+        QTest::newRow("outer edge bottom")
+            << 0x008000u << false << QPoint(60, 41) << uint(Colors::cl3DDkShadow);
+        QTest::newRow("inner edge bottom")
+            << 0x008000u << false << QPoint(60, 40) << uint(Colors::clBtnShadow);
         QTest::newRow("face frame in the face colour") << 0x008000u << false << QPoint(2, 20) << 0x008000u;
         QTest::newRow("face") << 0x0000FFu << false << QPoint(5, 5) << 0x0000FFu;
         // Pressed: no edge, the face frame in the shadow colour.
@@ -164,7 +168,7 @@ private Q_SLOTS:
         QImage image = button->grab().toImage();
         QCOMPARE(image.pixelColor(0, 20).rgb(), toQColor(Colors::clWindowText).rgb()); // outer frame
         const int dots = magentaOnLeftLine(image); // white XOR lime
-        QVERIFY(dots >= 10 && dots <= 18);         // dotted, not solid
+        QVERIFY(dots >= 10 && dots <= 18); // dotted, not solid
 
         other->setFocus();
         QTRY_VERIFY(other->hasFocus());
@@ -249,7 +253,7 @@ private Q_SLOTS:
         strip.fill(Qt::transparent);
         {
             QPainter painter(&strip);
-            painter.fillRect(4, 4, 8, 8, Qt::red);   // the normal image
+            painter.fillRect(4, 4, 8, 8, Qt::red); // the normal image
             painter.fillRect(20, 4, 8, 8, Qt::blue); // the disabled image
         }
         CommandButton button;

@@ -48,7 +48,7 @@ private Q_SLOTS:
     {
         const QImage icon = ConfirmDialog::questionIcon().toImage();
         QCOMPARE(icon.size(), QSize(32, 32));
-        QCOMPARE(icon.pixelColor(31, 0).alpha(), 0);  // transparent outside the bubble
+        QCOMPARE(icon.pixelColor(31, 0).alpha(), 0); // transparent outside the bubble
         QCOMPARE(icon.pixelColor(6, 6).alpha(), 255); // inside the bubble
         int blue = 0;
         for (int y = 0; y < 32; ++y)
@@ -80,11 +80,21 @@ private Q_SLOTS:
             dialog.setActiveControl(dialog.noButton);
         whileShown(&dialog, [&dialog, how] {
             switch (how) {
-            case 0: QTest::mouseClick(dialog.yesButton, Qt::LeftButton); break;
-            case 1: QTest::mouseClick(dialog.noButton, Qt::LeftButton); break;
-            case 2: QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); break;
-            case 3: dialog.close(); break;
-            case 4: QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); break;
+            case 0:
+                QTest::mouseClick(dialog.yesButton, Qt::LeftButton);
+                break;
+            case 1:
+                QTest::mouseClick(dialog.noButton, Qt::LeftButton);
+                break;
+            case 2:
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+                break;
+            case 3:
+                dialog.close();
+                break;
+            case 4:
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+                break;
             }
         });
         QTEST(dialog.ask(QStringLiteral("Zeitenprotokoll  löschen?")), "yes");
@@ -127,7 +137,8 @@ private Q_SLOTS:
     void longQuestionIsClipped()
     {
         ConfirmDialog dialog;
-        dialog.questionLabel->setText(QString(40, QLatin1Char('W')) + QStringLiteral(" wirklich ") + QString(300, QLatin1Char('x')));
+        dialog.questionLabel->setText(QString(40, QLatin1Char('W')) + QStringLiteral(" wirklich ")
+                                      + QString(300, QLatin1Char('x')));
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QCOMPARE(dialog.questionLabel->geometry(), QRect(40, 6, 169, 49));

@@ -1,6 +1,5 @@
-#include "widgets/FlatToolButton.h"
-
 #include "platform/ColorValue.h"
+#include "widgets/FlatToolButton.h"
 
 #include <QEnterEvent>
 #include <QPainter>

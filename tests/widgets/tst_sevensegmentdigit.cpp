@@ -54,8 +54,10 @@ private Q_SLOTS:
         QCOMPARE(digit.separation(), 1);
         // A fresh digit shows a zero in yellow on black.
         const QImage image = render(digit);
-        const QPoint top = inside(SevenSegmentDigit::segmentPolygon(SevenSegmentDigit::SegTop, digit.size(), 2, 1));
-        const QPoint middle = inside(SevenSegmentDigit::segmentPolygon(SevenSegmentDigit::SegMiddle, digit.size(), 2, 1));
+        const QPoint top
+            = inside(SevenSegmentDigit::segmentPolygon(SevenSegmentDigit::SegTop, digit.size(), 2, 1));
+        const QPoint middle
+            = inside(SevenSegmentDigit::segmentPolygon(SevenSegmentDigit::SegMiddle, digit.size(), 2, 1));
         QCOMPARE(image.pixelColor(top), QColor(255, 255, 0));
         QCOMPARE(image.pixelColor(middle), QColor(0, 0, 0));
     }
@@ -86,7 +88,8 @@ private Q_SLOTS:
     {
         QFETCH(int, segment);
         QFETCH(QPolygon, expected);
-        QCOMPARE(SevenSegmentDigit::segmentPolygon(SevenSegmentDigit::Segment(segment), QSize(45, 89), 5, 1), expected);
+        QCOMPARE(SevenSegmentDigit::segmentPolygon(SevenSegmentDigit::Segment(segment), QSize(45, 89), 5, 1),
+                 expected);
     }
 
     // Every digit value lights exactly the segments of its code, in the colours set.
@@ -130,9 +133,11 @@ private Q_SLOTS:
         digit.setValueBinary(0x80);
         QCOMPARE(digit.value(), 0);
         const QImage image = render(digit);
-        const QPoint point = inside(SevenSegmentDigit::segmentPolygon(SevenSegmentDigit::SegPoint, digit.size(), 5, 1));
+        const QPoint point
+            = inside(SevenSegmentDigit::segmentPolygon(SevenSegmentDigit::SegPoint, digit.size(), 5, 1));
         QCOMPARE(image.pixelColor(point), QColor(255, 255, 0));
-        const QPoint top = inside(SevenSegmentDigit::segmentPolygon(SevenSegmentDigit::SegTop, digit.size(), 5, 1));
+        const QPoint top
+            = inside(SevenSegmentDigit::segmentPolygon(SevenSegmentDigit::SegTop, digit.size(), 5, 1));
         QCOMPARE(image.pixelColor(top), QColor(0, 0, 255));
     }
 
@@ -206,7 +211,8 @@ private Q_SLOTS:
         digit.setThickness(5);
         digit.setValue(1);
         const QImage image = render(digit);
-        const QPoint top = inside(SevenSegmentDigit::segmentPolygon(SevenSegmentDigit::SegTop, digit.size(), 5, 1));
+        const QPoint top
+            = inside(SevenSegmentDigit::segmentPolygon(SevenSegmentDigit::SegTop, digit.size(), 5, 1));
         QCOMPARE(image.pixelColor(top), QColor(0, 0, 0));
     }
 };

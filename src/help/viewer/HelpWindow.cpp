@@ -2,6 +2,7 @@
 
 #include "help/viewer/HelpBrowser.h"
 
+#include <QHBoxLayout>
 #include <QHelpContentItem>
 #include <QHelpContentModel>
 #include <QHelpContentWidget>
@@ -9,7 +10,6 @@
 #include <QHelpIndexModel>
 #include <QHelpIndexWidget>
 #include <QHelpLink>
-#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QSplitter>
 #include <QTabWidget>
@@ -51,8 +51,7 @@ HelpWindow::HelpWindow(QHelpEngine *engine, QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(splitter);
 
-    connect(m_engine->contentWidget(), &QHelpContentWidget::linkActivated, this,
-            &HelpWindow::openPage);
+    connect(m_engine->contentWidget(), &QHelpContentWidget::linkActivated, this, &HelpWindow::openPage);
     connect(m_engine->indexWidget(), &QHelpIndexWidget::documentActivated, this,
             [this](const QHelpLink &document, const QString &) { openPage(document.url); });
     connect(m_engine->indexWidget(), &QHelpIndexWidget::documentsActivated, this,
@@ -141,8 +140,8 @@ void HelpWindow::showTopic(const QString &topic)
 
 void HelpWindow::showContext(int contextId)
 {
-    const QList<QHelpLink> links =
-        m_engine->documentsForIdentifier(QStringLiteral("context.%1").arg(contextId));
+    const QList<QHelpLink> links
+        = m_engine->documentsForIdentifier(QStringLiteral("context.%1").arg(contextId));
     if (links.isEmpty()) {
         showMissing(QString::number(contextId));
         return;
@@ -182,9 +181,9 @@ void HelpWindow::openPage(const QUrl &url)
 
 void HelpWindow::showMissing(const QString &what)
 {
-    m_browser->setHtml(QStringLiteral("<p>%1</p>")
-                           .arg(tr("Das Thema „%1“ ist in dieser Hilfe nicht enthalten.")
-                                    .arg(what.toHtmlEscaped())));
+    m_browser->setHtml(
+        QStringLiteral("<p>%1</p>")
+            .arg(tr("Das Thema „%1“ ist in dieser Hilfe nicht enthalten.").arg(what.toHtmlEscaped())));
     updateTitle();
 }
 

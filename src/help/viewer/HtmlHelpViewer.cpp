@@ -9,16 +9,14 @@
 
 HelpViewer::HelpViewer(QObject *parent)
     : QObject(parent)
-{
-}
+{ }
 
 HelpViewer::~HelpViewer()
 {
     closeAll();
 }
 
-QWidget *HelpViewer::htmlHelp(QWidget *caller, const QString &file, HelpCommand command,
-                                   const QVariant &data)
+QWidget *HelpViewer::htmlHelp(QWidget *caller, const QString &file, HelpCommand command, const QVariant &data)
 {
     if (command == HelpCommand::hcCloseAll) {
         closeAll();
@@ -49,11 +47,20 @@ QWidget *HelpViewer::htmlHelp(QWidget *caller, const QString &file, HelpCommand 
         return nullptr;
 
     switch (command) {
-    case HelpCommand::hcDisplayTopic: window->showTopic(topic); break;
-    case HelpCommand::hcDisplayToc: window->showContents(); break;
-    case HelpCommand::hcDisplayIndex: window->showIndex(data.toString()); break;
-    case HelpCommand::hcHelpContext: window->showContext(data.toInt()); break;
-    default: break;
+    case HelpCommand::hcDisplayTopic:
+        window->showTopic(topic);
+        break;
+    case HelpCommand::hcDisplayToc:
+        window->showContents();
+        break;
+    case HelpCommand::hcDisplayIndex:
+        window->showIndex(data.toString());
+        break;
+    case HelpCommand::hcHelpContext:
+        window->showContext(data.toInt());
+        break;
+    default:
+        break;
     }
 
     if (!window->isVisible()) {
@@ -91,8 +98,7 @@ HelpWindow *HelpViewer::windowFor(const QString &helpFile)
     if (!m_collections.isValid())
         return nullptr;
 
-    const QString collection =
-        m_collections.filePath(QStringLiteral("help%1.qhc").arg(++m_collectionCount));
+    const QString collection = m_collections.filePath(QStringLiteral("help%1.qhc").arg(++m_collectionCount));
     auto *engine = new QHelpEngine(collection);
     // The collection is created here and written once, on registration.
     engine->setReadOnly(false);

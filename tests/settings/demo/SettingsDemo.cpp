@@ -1,7 +1,7 @@
 // Shows the settings dialog, the yes/no dialog and the coloured buttons on a
 // real display, for a look by eye: settings_demo [cfg|yesno|buttons] [acm]
-#include "widgets/CommandButton.h"
 #include "settings/SettingsDialog.h"
+#include "widgets/CommandButton.h"
 #include "widgets/ConfirmDialog.h"
 #include "widgets/FlatToolButton.h"
 
@@ -10,8 +10,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QStyle>
-#include <QTimer>
 #include <QTextStream>
+#include <QTimer>
 
 int main(int argc, char *argv[])
 {
@@ -65,8 +65,8 @@ int main(int argc, char *argv[])
             if (const std::optional<Settings> edited = dialog.edit(settings))
                 out << "OK: precision " << edited->precision << ", port " << edited->port << ", Alg "
                     << edited->polarity << ", wait " << edited->lockoutMs << " ms, finish key \""
-                    << edited->finishCaption() << "\", colours " << Qt::hex << edited->backgroundColor
-                    << ' ' << edited->runningColor << ' ' << edited->dimColor << ' ' << edited->finishColor
+                    << edited->finishCaption() << "\", colours " << Qt::hex << edited->backgroundColor << ' '
+                    << edited->runningColor << ' ' << edited->dimColor << ' ' << edited->finishColor
                     << Qt::endl;
             else
                 out << "Cancel" << Qt::endl;
