@@ -42,13 +42,13 @@ run)
     install_packages "${BUILD_PACKAGES[@]}"
     build build
     if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
-        exec build/src/timing/tivano
+        exec build/src/app/tivano
     fi
     install_packages "${TEST_PACKAGES[@]}"
     shot="$PWD/build/tivano-screenshot.png"
     echo "No display: starting Tivano under Xvfb; the screenshot goes to $shot"
     xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
-        build/src/timing/tivano & pid=$!
+        build/src/app/tivano & pid=$!
         sleep 3
         import -window root "$0"
         kill $pid' "$shot"

@@ -2,7 +2,7 @@
 // of the same keys, painting a viewport at 100 and 100,000 rows, and the peak
 // memory of a 100,000 x 5 grid of short texts. Prints figures only.
 
-#include "SortGrid.h"
+#include "grid/SortGrid.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -18,7 +18,7 @@ namespace {
 
 constexpr int Rows = 100000;
 
-long PeakRssKb()
+long peakRssKb()
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
@@ -29,7 +29,7 @@ long PeakRssKb()
     return -1;
 }
 
-QString ShortText(QRandomGenerator &random, int col)
+QString shortText(QRandomGenerator &random, int col)
 {
     switch (col) {
     case 0:
@@ -47,62 +47,63 @@ QString ShortText(QRandomGenerator &random, int col)
     }
 }
 
-void Fill(TSortGrid &grid, int rows, quint32 seed)
+void fill(SortGrid &grid, int rows, quint32 seed)
 {
     QRandomGenerator random(seed);
-    grid.BeginUpdate();
+    grid.beginUpdate();
     grid.setRowCount(rows);
-    grid.Rows(0) = QStringList{"Nr.", "Stoppzeit", "LKZ", "StNr.", "Stat"};
+    grid.rowStrings(0) = QStringList{"Nr.", "Stoppzeit", "LKZ", "StNr.", "Stat"};
     for (int r = 1; r < rows; ++r)
         for (int c = 0; c < 5; ++c)
-            grid.setCells(c, r, ShortText(random, c));
-    grid.EndUpdate();
+            grid.setCells(c, r, shortText(random, c));
+    grid.endUpdate();
 }
 
 // Best of three runs of each, on fresh grids of the same content.
-void BenchSort(TSortStyle style, const char *name, int col)
+void benchSort(SortStyle style, const char *name, int col)
 {
     double plainMs = 1e9;
     double gridMs = 1e9;
     for (int run = 0; run < 3; ++run) {
-        TSortGrid grid;
-        Fill(grid, Rows, 7);
+        SortGrid grid;
+        fill(grid, Rows, 7);
         std::vector<QString> keys;
         keys.reserve(Rows);
         for (int r = 1; r < Rows; ++r)
-            keys.push_back(grid.Cells(col, r));
+            keys.push_back(grid.cells(col, r));
 
         QElapsedTimer timer;
         timer.start();
         std::stable_sort(keys.begin(), keys.end());
         plainMs = std::min(plainMs, double(timer.nsecsElapsed()) / 1e6);
 
-        grid.SortOptions()->setSortStyle(style);
+        grid.sortOptions()->setSortStyle(style);
         timer.restart();
-        grid.SortByColumn(col);
+        grid.sortByColumn(col);
         gridMs = std::min(gridMs, double(timer.nsecsElapsed()) / 1e6);
     }
-    std::printf("sort %d rows x 5 by column %d, %-18s: %8.1f ms; plain std::stable_sort of the keys %7.1f ms; "
-                "ratio %.2f\n",
-                Rows, col, name, gridMs, plainMs, gridMs / plainMs);
+    std::printf(
+        "sort %d rows x 5 by column %d, %-18s: %8.1f ms; plain std::stable_sort of the keys %7.1f ms; "
+        "ratio %.2f\n",
+        Rows, col, name, gridMs, plainMs, gridMs / plainMs);
 }
 
-double PaintMs(int rows)
+double paintMs(int rows)
 {
-    TSortGrid grid;
+    SortGrid grid;
     grid.resize(800, 600);
-    Fill(grid, rows, 11);
-    grid.SortOptions()->setSortCol(1);
+    fill(grid, rows, 11);
+    grid.sortOptions()->setSortCol(1);
     grid.show();
     QApplication::processEvents();
     QImage image(grid.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
-    constexpr int Repeats = 50;
+    constexpr int repeats = 50;
     grid.viewport()->render(&image); // warm up fonts and images
     QElapsedTimer timer;
     timer.start();
-    for (int i = 0; i < Repeats; ++i)
+    for (int i = 0; i < repeats; ++i)
         grid.viewport()->render(&image);
-    return double(timer.nsecsElapsed()) / 1e6 / Repeats;
+    return double(timer.nsecsElapsed()) / 1e6 / repeats;
 }
 
 } // namespace
@@ -113,22 +114,23 @@ int main(int argc, char **argv)
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
 
     {
-        const long before = PeakRssKb();
-        TSortGrid grid;
-        Fill(grid, Rows, 3);
-        const long after = PeakRssKb();
+        const long before = peakRssKb();
+        SortGrid grid;
+        fill(grid, Rows, 3);
+        const long after = peakRssKb();
         std::printf("peak RSS with a %d x 5 grid of short texts: %.1f MB (process before the grid: %.1f MB, "
                     "grid share %.1f MB)\n",
                     Rows, after / 1024.0, before / 1024.0, (after - before) / 1024.0);
     }
 
-    BenchSort(ssNormal, "ssNormal", 3);
-    BenchSort(ssNumericExtended, "ssNumericExtended", 3);
-    BenchSort(ssNormal, "ssNormal", 0);
+    benchSort(ssNormal, "ssNormal", 3);
+    benchSort(ssNumericExtended, "ssNumericExtended", 3);
+    benchSort(ssNormal, "ssNormal", 0);
+    benchSort(ssNumeric, "ssNumeric", 0);
 
-    const double small = PaintMs(100);
-    const double large = PaintMs(Rows);
-    std::printf("paint a full 800 x 600 viewport: %d rows %.3f ms, %d rows %.3f ms, ratio %.2f\n", 100, small, Rows,
-                large, large / small);
+    const double small = paintMs(100);
+    const double large = paintMs(Rows);
+    std::printf("paint a full 800 x 600 viewport: %d rows %.3f ms, %d rows %.3f ms, ratio %.2f\n", 100, small,
+                Rows, large, large / small);
     return 0;
 }

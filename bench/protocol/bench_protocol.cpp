@@ -1,11 +1,11 @@
 // Figures for the protocol files: text save against one plain write of the same bytes,
 // text load against decoding and splitting the same bytes, one autosave, workbook export
 // and import.
-#include "MemoryProtocolTable.h"
-#include "ProtocolColumns.h"
-#include "ProtocolText.h"
-#include "SpreadsheetBridge.h"
-#include "TextCodec.h"
+#include "platform/TextCodec.h"
+#include "protocol/MemoryProtocolTable.h"
+#include "protocol/ProtocolColumns.h"
+#include "protocol/ProtocolText.h"
+#include "protocol/SpreadsheetBridge.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -16,27 +16,30 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <vector>
-
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
-void FillTable(TMemoryProtocolTable &table, int results)
+void fillTable(MemoryProtocolTable &table, int results)
 {
     table.setRowCount(results + 1);
-    const QStringList &titles = ProtocolColumns::ColumnTitles();
+    const QStringList &titles = ProtocolColumns::columnTitles();
     for (int c = 0; c < titles.size(); ++c)
         table.setCells(c, 0, titles.at(c));
     for (int r = 1; r <= results; ++r) {
         table.setCells(0, r, QStringLiteral("%1").arg(r, 5, 10, QLatin1Char('0')));
-        table.setCells(1, r, QStringLiteral("1:%1.%2,%3").arg(r % 60).arg(r % 60, 2, 10, QLatin1Char('0')).arg(r % 100, 2, 10, QLatin1Char('0')));
+        table.setCells(1, r,
+                       QStringLiteral("1:%1.%2,%3")
+                           .arg(r % 60)
+                           .arg(r % 60, 2, 10, QLatin1Char('0'))
+                           .arg(r % 100, 2, 10, QLatin1Char('0')));
         table.setCells(2, r, r % 2 ? QStringLiteral("GER") : QStringLiteral("\u00d6ST"));
         table.setCells(3, r, QString::number(r * 3));
     }
 }
 
-double Milliseconds(const std::function<void()> &work)
+double milliseconds(const std::function<void()> &work)
 {
     QElapsedTimer timer;
     timer.start();
@@ -44,33 +47,33 @@ double Milliseconds(const std::function<void()> &work)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-double MedianOf(std::vector<double> times)
+double medianOf(std::vector<double> times)
 {
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
 }
 
 // Median of several runs, in milliseconds.
-double Median(int runs, const std::function<void()> &work)
+double median(int runs, const std::function<void()> &work)
 {
     std::vector<double> times;
     for (int i = 0; i < runs; ++i)
-        times.push_back(Milliseconds(work));
-    return MedianOf(times);
+        times.push_back(milliseconds(work));
+    return medianOf(times);
 }
 
 // Medians of two pieces of work run by turns, so that a figure and its reference meet the
 // same load of the machine; in milliseconds.
-std::pair<double, double> MediansByTurns(int runs, const std::function<void()> &work,
+std::pair<double, double> mediansByTurns(int runs, const std::function<void()> &work,
                                          const std::function<void()> &reference)
 {
     std::vector<double> workTimes;
     std::vector<double> referenceTimes;
     for (int i = 0; i < runs; ++i) {
-        workTimes.push_back(Milliseconds(work));
-        referenceTimes.push_back(Milliseconds(reference));
+        workTimes.push_back(milliseconds(work));
+        referenceTimes.push_back(milliseconds(reference));
     }
-    return {MedianOf(workTimes), MedianOf(referenceTimes)};
+    return {medianOf(workTimes), medianOf(referenceTimes)};
 }
 
 } // namespace
@@ -82,18 +85,18 @@ int main(int argc, char **argv)
     const QString textName = dir.filePath(QStringLiteral("bench.txt"));
     const QString plainName = dir.filePath(QStringLiteral("plain.txt"));
 
-    TMemoryProtocolTable big;
-    FillTable(big, 100000);
-    const QByteArray bytes = TProtocolText::Encode(big);
+    MemoryProtocolTable big;
+    fillTable(big, 100000);
+    const QByteArray bytes = ProtocolText::encode(big);
 
-    const auto [save, plainWrite] = MediansByTurns(
-        9, [&] { TProtocolText::SaveProtocolText(big, textName); },
+    const auto [save, plainWrite] = mediansByTurns(
+        9, [&] { ProtocolText::saveProtocolText(big, textName); },
         [&] {
             QFile file(plainName);
             if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
                 file.write(bytes);
         });
-    const double plainSyncedWrite = Median(5, [&] {
+    const double plainSyncedWrite = median(5, [&] {
         QFile file(plainName);
         if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
             file.write(bytes);
@@ -101,22 +104,22 @@ int main(int argc, char **argv)
             ::fsync(file.handle());
         }
     });
-    const double plainRead = Median(5, [&] {
+    const double plainRead = median(5, [&] {
         QFile file(plainName);
         if (file.open(QIODevice::ReadOnly))
             file.readAll();
     });
-    const double encode = Median(5, [&] { TProtocolText::Encode(big); });
+    const double encode = median(5, [&] { ProtocolText::encode(big); });
     // The reference does what any reader of the file has to do: decode the bytes and split
     // them into rows of cells.
-    const auto [load, reference] = MediansByTurns(
+    const auto [load, reference] = mediansByTurns(
         5,
         [&] {
-            TMemoryProtocolTable table;
-            TProtocolText::LoadProtocolText(table, textName);
+            MemoryProtocolTable table;
+            ProtocolText::loadProtocolText(table, textName);
         },
         [&] {
-            const QString text = TextCodec::Decode(bytes);
+            const QString text = TextCodec::decode(bytes);
             QList<QStringList> rows;
             for (const QStringView line : qTokenize(text, u"\r\n", Qt::SkipEmptyParts)) {
                 QStringList cells;
@@ -135,12 +138,11 @@ int main(int argc, char **argv)
                 "plain read %.1f ms\n",
                 load, reference, load / reference, plainRead);
 
-    TMemoryProtocolTable autosave;
-    FillTable(autosave, 10000);
-    const double autosaveTime =
-        Median(9, [&] { TProtocolText::SaveProtocolText(autosave, textName); });
-    const double encodeTime = Median(9, [&] { TProtocolText::Encode(autosave); });
-    const double syncTime = Median(9, [&] {
+    MemoryProtocolTable autosave;
+    fillTable(autosave, 10000);
+    const double autosaveTime = median(9, [&] { ProtocolText::saveProtocolText(autosave, textName); });
+    const double encodeTime = median(9, [&] { ProtocolText::encode(autosave); });
+    const double syncTime = median(9, [&] {
         QFile file(plainName);
         if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
             file.write(bytes.left(300000));
@@ -155,11 +157,10 @@ int main(int argc, char **argv)
     if (app.arguments().contains(QStringLiteral("--text-only")))
         return 0;
     const QString bookName = dir.filePath(QStringLiteral("bench.xlsx"));
-    const double exportTime = Median(3, [&] {
-        TSpreadsheetBridge::ExportToSpreadsheet(big, bookName, QStringLiteral("Tivano"));
-    });
+    const double exportTime
+        = median(3, [&] { SpreadsheetBridge::exportToSpreadsheet(big, bookName, QStringLiteral("Tivano")); });
     QList<QStringList> rows;
-    const double importTime = Median(3, [&] { TSpreadsheetBridge::ReadWorkbook(bookName, 5, rows); });
+    const double importTime = median(3, [&] { SpreadsheetBridge::readWorkbook(bookName, 5, rows); });
     std::printf("workbook, 100000 rows: export %.0f ms, import %.0f ms (targets < 1500 ms), "
                 "%lld rows read back\n",
                 exportTime, importTime, static_cast<long long>(rows.size()));

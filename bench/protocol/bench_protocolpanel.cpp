@@ -1,6 +1,6 @@
 // Figures for the protocol as the operator has it: the grid behind the protocol panel.
 // Loading a 100,000-row protocol file, and one finish with its autosave at 10,000 rows.
-#include "ProtocolPanel.h"
+#include "protocol/ProtocolPanel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -14,7 +14,7 @@
 namespace {
 
 // Median of several runs of work, each after an untimed prepare, in milliseconds.
-double Median(int runs, const std::function<void()> &work, const std::function<void()> &prepare = {})
+double median(int runs, const std::function<void()> &work, const std::function<void()> &prepare = {})
 {
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
@@ -29,10 +29,10 @@ double Median(int runs, const std::function<void()> &work, const std::function<v
     return times[times.size() / 2];
 }
 
-void Finish(TProtocolPanel &panel, int n)
+void recordFinish(ProtocolPanel &panel, int n)
 {
-    panel.setResultCount(panel.ResultCount() + 1);
-    panel.AddResultRow(QStringLiteral("1:%1,%2").arg(n % 60).arg(n % 100, 2, 10, QLatin1Char('0')),
+    panel.setLastResultRow(panel.lastResultRow() + 1);
+    panel.addResultRow(QStringLiteral("1:%1,%2").arg(n % 60).arg(n % 100, 2, 10, QLatin1Char('0')),
                        n % 2 ? QStringLiteral("GER") : QStringLiteral("AUT"));
 }
 
@@ -42,28 +42,29 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QTemporaryDir dir;
-    TProtocolPanel panel;
+    ProtocolPanel panel;
     panel.setAutosaveFolder(dir.path());
     panel.resize(600, 400);
-    panel.InitProtocolTable();
+    panel.initProtocolTable();
     panel.show();
 
     for (int n = 1; n <= 100000; ++n)
-        Finish(panel, n);
+        recordFinish(panel, n);
     const QString file = dir.filePath(QStringLiteral("big.txt"));
-    panel.SaveProtocolText(file);
+    panel.saveProtocolText(file);
 
     // Into an empty protocol, as after a start of the program.
-    const double load = Median(5, [&] { panel.LoadProtocolText(file); }, [&] { panel.ResetProtocol(); });
+    const double load = median(
+        5, [&] { panel.loadProtocolText(file); }, [&] { panel.resetProtocol(); });
     std::printf("protocol panel, load of a 100000-row file into the grid: %.1f ms\n", load);
 
-    panel.ResetProtocol();
+    panel.resetProtocol();
     for (int n = 1; n < 10000; ++n)
-        Finish(panel, n);
+        recordFinish(panel, n);
     int n = 10000;
-    const double finish = Median(9, [&] { Finish(panel, n++); });
-    const double autosave = Median(9, [&] { panel.Autosave(); });
+    const double finishMs = median(9, [&] { recordFinish(panel, n++); });
+    const double autosave = median(9, [&] { panel.autosave(); });
     std::printf("protocol panel at 10000 rows: one finish into the grid %.3f ms, its autosave %.2f ms\n",
-                finish, autosave);
+                finishMs, autosave);
     return 0;
 }

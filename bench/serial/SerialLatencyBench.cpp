@@ -4,13 +4,14 @@
 // every finish (a slow autosave); then the cost of closing the port, the
 // sampling interval without counters, and the CPU the waits cost.
 
-#include "ClockSource.h"
-#include "Comms.h"
-#include "PosixComBackend.h"
-#include "RaceClock.h"
-#include "RecordingRaceClockHost.h"
-#include "SerialTriggers.h"
-#include "SimulatedComBackend.h"
+#include "EventWait.h"
+#include "RaceClockRecorder.h"
+#include "platform/ClockSource.h"
+#include "serial/PosixSerialBackend.h"
+#include "serial/SerialPort.h"
+#include "serial/SimulatedSerialBackend.h"
+#include "timing/RaceClock.h"
+#include "timing/SerialTriggers.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -19,6 +20,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <thread>
@@ -39,66 +41,58 @@ public:
     mutable std::atomic<qint64> readAt{0};
     mutable std::atomic<int> reads{0};
 
-    quint32 TickCount() const override { return DefaultClockSource().TickCount(); }
-    qint32 TimeOfDayMs() const override
+    quint32 tickCount() const override { return defaultClockSource().tickCount(); }
+    qint32 timeOfDayMs() const override
     {
         readAt.store(SteadyClock::now().time_since_epoch().count());
         reads.fetch_add(1);
-        return DefaultClockSource().TimeOfDayMs();
+        return defaultClockSource().timeOfDayMs();
     }
 };
 
-double Percentile(std::vector<double> values, double fraction)
+double percentile(std::vector<double> values, double fraction)
 {
     std::sort(values.begin(), values.end());
     const size_t index = std::min(values.size() - 1, size_t(fraction * double(values.size())));
     return values[index];
 }
 
-void PrintFigures(const char *what, const std::vector<double> &values, const char *unit)
+void printFigures(const char *what, const std::vector<double> &values, const char *unit)
 {
-    std::printf("  %-44s p50 %8.1f %s   p99 %8.1f %s   max %8.1f %s\n", what,
-                Percentile(values, 0.50), unit, Percentile(values, 0.99), unit,
-                *std::max_element(values.begin(), values.end()), unit);
-}
-
-template<typename Predicate>
-void SpinUntil(Predicate done)
-{
-    while (!done())
-        std::this_thread::yield();
+    std::printf("  %-44s p50 %8.1f %s   p99 %8.1f %s   max %8.1f %s\n", what, percentile(values, 0.50), unit,
+                percentile(values, 0.99), unit, *std::max_element(values.begin(), values.end()), unit);
 }
 
 // `crossings` finish crossings `apartMs` apart; the interface thread is blocked
 // `busyMs` after every finish.
-void MeasureStamps(QCoreApplication &app, int crossings, int apartMs, int busyMs)
+void measureStamps(QCoreApplication &app, int crossings, int apartMs, int busyMs)
 {
-    SimulatedComBackend backend;
+    SimulatedSerialBackend backend;
     StampRecordingClock stampClock;
-    RecordingRaceClockHost host;
-    RaceClock clock(host, DefaultClockSource());
+    RaceClock clock(defaultClockSource());
+    RaceClockRecorder host(clock);
     clock.setLockoutInterval(0);
     SerialTriggers triggers(clock);
     std::atomic<int> handled{0};
     std::vector<qint32> handledAt; // time of day when the interface thread got to the finish
 
-    TComPort port(nullptr, &backend);
+    SerialPort port(nullptr, &backend);
     port.setPort(PortNo);
-    port.setEvents(EventSet(evCTS) | EventSet(evDSR));
+    port.setEvents(eventSet(evCTS) | eventSet(evDSR));
     port.setClockSource(&stampClock);
-    port.OnCTS = [&](TComPort *sender) {
-        const quint32 status = sender->ModemStatus();
-        triggers.ComPortCTS(status, sender->EventStamp());
+    triggers.listenTo(port);
+    // After the triggers have recorded the finish.
+    QObject::connect(&port, &SerialPort::ctsChanged, &triggers, [&](quint32 status) {
         if (status & ModemLine::CtsOn) {
-            handledAt.push_back(DefaultClockSource().TimeOfDayMs());
+            handledAt.push_back(defaultClockSource().timeOfDayMs());
             if (busyMs > 0)
                 std::this_thread::sleep_for(std::chrono::milliseconds(busyMs));
         }
         handled.fetch_add(1);
-    };
-    port.Open();
+    });
+    port.open();
     triggers.setAuto(true);
-    clock.mStartClick();
+    clock.start();
 
     std::vector<double> stampUs;
     std::vector<qint32> edges;
@@ -106,10 +100,11 @@ void MeasureStamps(QCoreApplication &app, int crossings, int apartMs, int busyMs
         for (int i = 0; i < crossings; ++i) {
             for (bool on : {true, false}) {
                 const int reads = stampClock.reads.load();
-                const qint32 edgeTime = DefaultClockSource().TimeOfDayMs();
+                const qint32 edgeTime = defaultClockSource().timeOfDayMs();
                 const qint64 edgeAt = SteadyClock::now().time_since_epoch().count();
-                backend.SetCts(PortNo, on);
-                SpinUntil([&] { return stampClock.reads.load() > reads; });
+                backend.setCts(PortNo, on);
+                if (!spinUntil([&] { return stampClock.reads.load() > reads; }, 60000))
+                    std::abort(); // the monitor thread never stamped the edge
                 if (on) {
                     const auto ns = std::chrono::nanoseconds(stampClock.readAt.load() - edgeAt);
                     stampUs.push_back(std::chrono::duration<double, std::micro>(ns).count());
@@ -118,12 +113,13 @@ void MeasureStamps(QCoreApplication &app, int crossings, int apartMs, int busyMs
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(apartMs));
         }
-        SpinUntil([&] { return handled.load() == 2 * crossings; });
+        if (!spinUntil([&] { return handled.load() == 2 * crossings; }, 60000))
+            std::abort(); // the interface thread never took the finishes
         QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection);
     });
     app.exec();
     driver.join();
-    port.Close();
+    port.close();
 
     // The lower row shows each finish's recorded time.
     std::vector<qint32> recorded;
@@ -137,55 +133,53 @@ void MeasureStamps(QCoreApplication &app, int crossings, int apartMs, int busyMs
         errorMs.push_back(double(recorded[i] - edges[i]));
         lateMs.push_back(double(handledAt[i] - edges[i]));
     }
-    std::printf("%d finish crossings %d ms apart, interface thread %s (%d recorded, %llu lost):\n",
-                crossings, apartMs,
+    std::printf("%d finish crossings %d ms apart, interface thread %s (%d recorded, %llu lost):\n", crossings,
+                apartMs,
                 busyMs > 0 ? qPrintable(QStringLiteral("blocked %1 ms after each finish").arg(busyMs))
                            : "idle",
-                host.resultCount, static_cast<unsigned long long>(port.LostEvents()));
-    PrintFigures("edge -> stamp on the monitor thread", stampUs, "us");
-    PrintFigures("recorded finish time - edge time of day", errorMs, "ms");
-    PrintFigures("(the interface thread got to it after)", lateMs, "ms");
+                host.resultCount, static_cast<unsigned long long>(port.lostEvents()));
+    printFigures("edge -> stamp on the monitor thread", stampUs, "us");
+    printFigures("recorded finish time - edge time of day", errorMs, "ms");
+    printFigures("(the interface thread got to it after)", lateMs, "ms");
 }
 
 // Without counters the monitor samples the lines: looks per second.
-void MeasureSampling()
+void measureSampling()
 {
-    SimulatedComBackend backend;
+    SimulatedSerialBackend backend;
     backend.setCounters(PortNo, false);
-    TComPort port(nullptr, &backend);
+    SerialPort port(nullptr, &backend);
     port.setPort(PortNo);
-    port.setEvents(EventSet(evCTS) | EventSet(evDSR));
-    port.Open();
-    const int before = backend.LookCount(PortNo);
+    port.setEvents(eventSet(evCTS) | eventSet(evDSR));
+    port.open();
+    const int before = backend.lookCount(PortNo);
     const auto start = SteadyClock::now();
     std::this_thread::sleep_for(std::chrono::seconds(1));
-    const int looks = backend.LookCount(PortNo) - before;
+    const int looks = backend.lookCount(PortNo) - before;
     const double seconds = std::chrono::duration<double>(SteadyClock::now() - start).count();
-    port.Close();
+    port.close();
     std::printf("sampling without counters: %.0f looks/s, one every %.0f us (a 2 ms pulse "
                 "spans at least %d)\n",
                 looks / seconds, 1e6 * seconds / looks, int(2000.0 / (1e6 * seconds / looks)));
 }
 
-void MeasureClose(ComBackend &backend, const char *what)
+void measureClose(SerialBackend &backend, const char *what)
 {
-    TComPort port(nullptr, &backend);
+    SerialPort port(nullptr, &backend);
     port.setPort(PortNo);
-    port.setEvents(EventSet(evCTS) | EventSet(evDSR));
+    port.setEvents(eventSet(evCTS) | eventSet(evDSR));
     std::vector<double> durations;
     for (int i = 0; i < 200; ++i) {
-        port.Open();
+        port.open();
         const auto start = SteadyClock::now();
-        port.Close();
-        durations.push_back(
-            std::chrono::duration<double, std::milli>(SteadyClock::now() - start).count());
+        port.close();
+        durations.push_back(std::chrono::duration<double, std::milli>(SteadyClock::now() - start).count());
     }
-    std::printf("Close with the monitor waiting, %s, 200 rounds: p50 %.3f ms   max %.3f ms\n",
-                what, Percentile(durations, 0.5),
-                *std::max_element(durations.begin(), durations.end()));
+    std::printf("Close with the monitor waiting, %s, 200 rounds: p50 %.3f ms   max %.3f ms\n", what,
+                percentile(durations, 0.5), *std::max_element(durations.begin(), durations.end()));
 }
 
-double ProcessCpuMs()
+double processCpuMs()
 {
     timespec ts;
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
@@ -194,37 +188,37 @@ double ProcessCpuMs()
 
 // CPU per second of the whole process while the port waits and the interface
 // thread sleeps.
-double IdleCpuPerSecond(PosixComBackend &backend, bool open)
+double idleCpuPerSecond(PosixSerialBackend &backend, bool open)
 {
-    TComPort port(nullptr, &backend);
+    SerialPort port(nullptr, &backend);
     port.setPort(PortNo);
-    port.setEvents(EventSet(evCTS) | EventSet(evDSR));
+    port.setEvents(eventSet(evCTS) | eventSet(evDSR));
     if (open)
-        port.Open();
-    const double before = ProcessCpuMs();
+        port.open();
+    const double before = processCpuMs();
     std::this_thread::sleep_for(std::chrono::seconds(2));
-    const double used = ProcessCpuMs() - before;
-    port.Close();
+    const double used = processCpuMs() - before;
+    port.close();
     return used / 2.0;
 }
 
-void MeasurePollingCost()
+void measurePollingCost()
 {
     const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
         std::printf("polling cost: no pseudo-terminal available\n");
         return;
     }
-    ComDeviceMap map;
+    SerialDeviceMap map;
     map.setPath(PortNo, QString::fromLocal8Bit(ptsname(master)));
-    PosixComBackend backend(map);
-    MeasureClose(backend, "pty");
+    PosixSerialBackend backend(map);
+    measureClose(backend, "pty");
 
-    const double idle = IdleCpuPerSecond(backend, false);
-    backend.setWaitMode(PosixComDevice::WaitMode::Polling);
-    const double polling = IdleCpuPerSecond(backend, true);
-    backend.setWaitMode(PosixComDevice::WaitMode::Auto);
-    const double blocking = IdleCpuPerSecond(backend, true);
+    const double idle = idleCpuPerSecond(backend, false);
+    backend.setWaitMode(PosixSerialDevice::WaitMode::Polling);
+    const double polling = idleCpuPerSecond(backend, true);
+    backend.setWaitMode(PosixSerialDevice::WaitMode::Auto);
+    const double blocking = idleCpuPerSecond(backend, true);
     std::printf("CPU while waiting (pty, 2 s each): nothing open %.2f ms/s, polling every "
                 "0.5 ms %.2f ms/s, blocking wait %.2f ms/s\n",
                 idle, polling, blocking);
@@ -236,11 +230,11 @@ void MeasurePollingCost()
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    MeasureStamps(app, 1000, 1, 0);
-    MeasureStamps(app, 20, 100, 300);
-    MeasureSampling();
-    SimulatedComBackend simulated;
-    MeasureClose(simulated, "simulated");
-    MeasurePollingCost();
+    measureStamps(app, 1000, 1, 0);
+    measureStamps(app, 20, 100, 300);
+    measureSampling();
+    SimulatedSerialBackend simulated;
+    measureClose(simulated, "simulated");
+    measurePollingCost();
     return 0;
 }

@@ -1,9 +1,9 @@
-#include "GridImages.h"
+#include "grid/GridImages.h"
 
 #include <QString>
 
 // The images live in this static library; register them before the first use.
-static void EnsureGridResources()
+static void ensureGridResources()
 {
     static const bool registered = [] {
         Q_INIT_RESOURCE(grid);
@@ -12,8 +12,8 @@ static void EnsureGridResources()
     (void)registered;
 }
 
-QPixmap GridImage(const char *name)
+QPixmap gridImage(const char *name)
 {
-    EnsureGridResources();
+    ensureGridResources();
     return QPixmap(QStringLiteral(":/grid/") + QLatin1String(name));
 }

@@ -6,7 +6,7 @@
 #include <string>
 
 // Options of the grid base, one bit each.
-enum TGridOption : unsigned {
+enum GridOption : unsigned {
     goFixedVertLine = 0x0001,
     goFixedHorzLine = 0x0002,
     goVertLine = 0x0004,
@@ -23,47 +23,46 @@ enum TGridOption : unsigned {
     goAlwaysShowEditor = 0x2000,
     goThumbTracking = 0x4000,
 };
-Q_DECLARE_FLAGS(TGridOptions, TGridOption)
-Q_DECLARE_OPERATORS_FOR_FLAGS(TGridOptions)
+Q_DECLARE_FLAGS(GridOptions, GridOption)
+Q_DECLARE_OPERATORS_FOR_FLAGS(GridOptions)
 
 // How a cell is painted: selected, focused, fixed.
-enum TGridDrawStateFlag : unsigned {
+enum GridDrawStateFlag : unsigned {
     gdSelected = 0x1,
     gdFocused = 0x2,
     gdFixed = 0x4,
 };
-Q_DECLARE_FLAGS(TGridDrawState, TGridDrawStateFlag)
-Q_DECLARE_OPERATORS_FOR_FLAGS(TGridDrawState)
+Q_DECLARE_FLAGS(GridDrawState, GridDrawStateFlag)
+Q_DECLARE_OPERATORS_FOR_FLAGS(GridDrawState)
 
 // A rectangle of cells given by its column and row indexes, both corners inclusive.
-struct TGridRect
+struct GridRect
 {
-    int Left = 0;
-    int Top = 0;
-    int Right = 0;
-    int Bottom = 0;
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
 
-    bool Contains(int col, int row) const
+    bool contains(int col, int row) const
     {
-        return col >= Left && col <= Right && row >= Top && row <= Bottom;
+        return col >= left && col <= right && row >= top && row <= bottom;
     }
-    friend bool operator==(const TGridRect &, const TGridRect &) = default;
+    friend bool operator==(const GridRect &, const GridRect &) = default;
 };
 
 // A cell position; -1 in either field for a point outside the cells.
-struct TGridCoord
+struct GridCoord
 {
-    int X = -1;
-    int Y = -1;
-    friend bool operator==(const TGridCoord &, const TGridCoord &) = default;
+    int x = -1;
+    int y = -1;
+    friend bool operator==(const GridCoord &, const GridCoord &) = default;
 };
 
 // Raised for operations the grid refuses, such as inserting into a row view.
-class EInvalidGridOperation : public std::runtime_error
+class InvalidGridOperation : public std::runtime_error
 {
 public:
-    explicit EInvalidGridOperation(const std::string &message)
+    explicit InvalidGridOperation(const std::string &message)
         : std::runtime_error(message)
-    {
-    }
+    { }
 };

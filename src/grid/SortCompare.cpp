@@ -1,4 +1,4 @@
-#include "SortCompare.h"
+#include "grid/SortCompare.h"
 
 #include <QDate>
 #include <QVarLengthArray>
@@ -13,22 +13,22 @@ namespace SortCompare {
 namespace {
 
 // Windows-1252 positions 0x80 to 0x9F as Unicode; 0 marks an unused position.
-constexpr std::array<char16_t, 32> Ansi80 = {
-    0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0, 0x017D, 0, 0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
+constexpr std::array<char16_t, 32> Ansi80
+    = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+       0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+       0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
-bool IsDigit(QChar ch)
+bool isDigit(QChar ch)
 {
     return ch.unicode() >= '0' && ch.unicode() <= '9';
 }
 
 // Reads a run of decimal digits at pos; false when there is none.
-bool ScanNumber(const QString &s, qsizetype &pos, int &value, int &digits)
+bool scanNumber(QStringView s, qsizetype &pos, int &value, int &digits)
 {
     value = 0;
     digits = 0;
-    while (pos < s.size() && IsDigit(s.at(pos))) {
+    while (pos < s.size() && isDigit(s.at(pos))) {
         if (value > 100000000)
             return false;
         value = value * 10 + (s.at(pos).unicode() - '0');
@@ -38,15 +38,15 @@ bool ScanNumber(const QString &s, qsizetype &pos, int &value, int &digits)
     return digits > 0;
 }
 
-void SkipBlanks(QStringView s, qsizetype &pos)
+void skipBlanks(QStringView s, qsizetype &pos)
 {
     while (pos < s.size() && s.at(pos) == QLatin1Char(' '))
         ++pos;
 }
 
-bool ScanChar(const QString &s, qsizetype &pos, QChar ch)
+bool scanChar(QStringView s, qsizetype &pos, QChar ch)
 {
-    SkipBlanks(s, pos);
+    skipBlanks(s, pos);
     if (pos < s.size() && s.at(pos) == ch) {
         ++pos;
         return true;
@@ -54,13 +54,13 @@ bool ScanChar(const QString &s, qsizetype &pos, QChar ch)
     return false;
 }
 
-QChar DecimalSeparator(const QLocale &locale)
+QChar decimalSeparator(const QLocale &locale)
 {
     const QString d = locale.decimalPoint();
     return d.isEmpty() ? QLatin1Char('.') : d.at(0);
 }
 
-QChar TimeSeparator(const QLocale &locale)
+QChar timeSeparator(const QLocale &locale)
 {
     const QString format = locale.timeFormat(QLocale::ShortFormat);
     for (QChar ch : format)
@@ -76,7 +76,7 @@ struct DateOrder
     QChar separator = QLatin1Char('.');
 };
 
-DateOrder DateOrderOf(const QLocale &locale)
+DateOrder dateOrderOf(const QLocale &locale)
 {
     DateOrder order;
     const QString format = locale.dateFormat(QLocale::ShortFormat);
@@ -96,24 +96,24 @@ DateOrder DateOrderOf(const QLocale &locale)
     return order;
 }
 
-bool ScanTime(const QString &s, qsizetype &pos, const QLocale &locale, double &value)
+bool scanTime(QStringView s, qsizetype &pos, const QLocale &locale, double &value)
 {
     int hour = 0, minute = 0, second = 0, msec = 0, digits = 0;
-    SkipBlanks(s, pos);
-    if (!ScanNumber(s, pos, hour, digits))
+    skipBlanks(s, pos);
+    if (!scanNumber(s, pos, hour, digits))
         return false;
-    const QChar sep = TimeSeparator(locale);
-    if (ScanChar(s, pos, sep)) {
-        SkipBlanks(s, pos);
-        if (!ScanNumber(s, pos, minute, digits))
+    const QChar sep = timeSeparator(locale);
+    if (scanChar(s, pos, sep)) {
+        skipBlanks(s, pos);
+        if (!scanNumber(s, pos, minute, digits))
             return false;
-        if (ScanChar(s, pos, sep)) {
-            SkipBlanks(s, pos);
-            if (!ScanNumber(s, pos, second, digits))
+        if (scanChar(s, pos, sep)) {
+            skipBlanks(s, pos);
+            if (!scanNumber(s, pos, second, digits))
                 return false;
-            if (ScanChar(s, pos, DecimalSeparator(locale))) {
-                SkipBlanks(s, pos);
-                if (!ScanNumber(s, pos, msec, digits))
+            if (scanChar(s, pos, decimalSeparator(locale))) {
+                skipBlanks(s, pos);
+                if (!scanNumber(s, pos, msec, digits))
                     return false;
             }
         }
@@ -124,21 +124,21 @@ bool ScanTime(const QString &s, qsizetype &pos, const QLocale &locale, double &v
     return true;
 }
 
-bool ScanDate(const QString &s, qsizetype &pos, const QLocale &locale, double &value)
+bool scanDate(QStringView s, qsizetype &pos, const QLocale &locale, double &value)
 {
-    const DateOrder order = DateOrderOf(locale);
+    const DateOrder order = dateOrderOf(locale);
     int n[3] = {0, 0, 0};
     int digits[3] = {0, 0, 0};
-    SkipBlanks(s, pos);
-    if (!ScanNumber(s, pos, n[0], digits[0]) || !ScanChar(s, pos, order.separator))
+    skipBlanks(s, pos);
+    if (!scanNumber(s, pos, n[0], digits[0]) || !scanChar(s, pos, order.separator))
         return false;
-    SkipBlanks(s, pos);
-    if (!ScanNumber(s, pos, n[1], digits[1]))
+    skipBlanks(s, pos);
+    if (!scanNumber(s, pos, n[1], digits[1]))
         return false;
     int count = 2;
-    if (ScanChar(s, pos, order.separator)) {
-        SkipBlanks(s, pos);
-        if (ScanNumber(s, pos, n[2], digits[2]))
+    if (scanChar(s, pos, order.separator)) {
+        skipBlanks(s, pos);
+        if (scanNumber(s, pos, n[2], digits[2]))
             count = 3;
     }
     int day = 0, month = 0, year = 0, yearDigits = 0;
@@ -181,7 +181,7 @@ bool ScanDate(const QString &s, qsizetype &pos, const QLocale &locale, double &v
 
 } // namespace
 
-unsigned char AnsiByte(QChar ch)
+unsigned char ansiByte(QChar ch)
 {
     const char16_t u = ch.unicode();
     if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
@@ -192,7 +192,7 @@ unsigned char AnsiByte(QChar ch)
     return '?';
 }
 
-int CompareOrdinal(QStringView a, QStringView b)
+int compareOrdinal(QStringView a, QStringView b)
 {
     const qsizetype n = std::min(a.size(), b.size());
     const char16_t *pa = a.utf16();
@@ -217,15 +217,15 @@ int CompareOrdinal(QStringView a, QStringView b)
     }
     const char16_t ca = pa[i];
     const char16_t cb = pb[i];
-    const unsigned char ba = ca < 0x80 ? static_cast<unsigned char>(ca) : AnsiByte(QChar(ca));
-    const unsigned char bb = cb < 0x80 ? static_cast<unsigned char>(cb) : AnsiByte(QChar(cb));
+    const unsigned char ba = ca < 0x80 ? static_cast<unsigned char>(ca) : ansiByte(QChar(ca));
+    const unsigned char bb = cb < 0x80 ? static_cast<unsigned char>(cb) : ansiByte(QChar(cb));
     if (ba != bb)
         return ba < bb ? -1 : 1;
     // Two characters outside the code page share the byte '?': compare the rest.
-    return CompareOrdinal(a.mid(i + 1), b.mid(i + 1));
+    return compareOrdinal(a.mid(i + 1), b.mid(i + 1));
 }
 
-QString LowerCaseAZ(const QString &text)
+QString lowerCaseAZ(const QString &text)
 {
     QString result = text;
     QChar *p = nullptr;
@@ -240,53 +240,52 @@ QString LowerCaseAZ(const QString &text)
     return result;
 }
 
-int CompareNumericExtended(const QString &a, const QString &b)
+int compareNumericExtended(QStringView a, QStringView b)
 {
     if (a.isEmpty() || b.isEmpty())
         return -1;
+    // The differing parts: the characters at the positions where the texts differ
+    // or hold a digit; when the last common position is one of them, the rest of
+    // each text from there on. Collected in one pass into buffers that hold them
+    // whole, since this runs for every comparison of a sort.
     const qsizetype n = std::min(a.size(), b.size());
-    QVarLengthArray<char16_t, 64> ra;
-    QVarLengthArray<char16_t, 64> rb;
-    for (qsizetype p = 0; p < n; ++p) {
-        const QChar ca = a.at(p);
-        const QChar cb = b.at(p);
-        if (ca == cb && !IsDigit(ca))
+    const char16_t *pa = a.utf16();
+    const char16_t *pb = b.utf16();
+    QVarLengthArray<char16_t, 64> ra(a.size());
+    QVarLengthArray<char16_t, 64> rb(b.size());
+    qsizetype la = 0;
+    qsizetype lb = 0;
+    for (qsizetype p = 0; p < n - 1; ++p) {
+        if (pa[p] == pb[p] && !isDigit(QChar(pa[p])))
             continue;
-        if (p == n - 1) {
-            ra.append(reinterpret_cast<const char16_t *>(a.constData()) + p, a.size() - p);
-            rb.append(reinterpret_cast<const char16_t *>(b.constData()) + p, b.size() - p);
-        } else {
-            ra.append(ca.unicode());
-            rb.append(cb.unicode());
-        }
+        ra[la++] = pa[p];
+        rb[lb++] = pb[p];
     }
-    // Trailing trim, judged on fixed copies, applied to the working texts' ends.
-    const QVarLengthArray<char16_t, 64> fa = ra;
-    const QVarLengthArray<char16_t, 64> fb = rb;
-    const qsizetype m = std::min(fa.size(), fb.size());
-    for (qsizetype k = 0; k < m; ++k) {
-        const char16_t ca = fa[fa.size() - 1 - k];
-        const char16_t cb = fb[fb.size() - 1 - k];
-        if (ca == cb && !IsDigit(QChar(ca))) {
-            ra.removeLast();
-            rb.removeLast();
-        }
+    if (pa[n - 1] != pb[n - 1] || isDigit(QChar(pa[n - 1]))) {
+        la = std::copy(pa + n - 1, pa + a.size(), ra.data() + la) - ra.data();
+        lb = std::copy(pb + n - 1, pb + b.size(), rb.data() + lb) - rb.data();
     }
-    const QStringView va(ra.constData(), ra.size());
-    const QStringView vb(rb.constData(), rb.size());
+    // Every position, counted from the ends of the parts as collected, where both
+    // hold the same non-digit shortens both parts by one at their ends.
+    qsizetype trim = 0;
+    for (qsizetype k = 1; k <= std::min(la, lb); ++k)
+        if (ra[la - k] == rb[lb - k] && !isDigit(QChar(ra[la - k])))
+            ++trim;
+    const QStringView va(ra.constData(), la - trim);
+    const QStringView vb(rb.constData(), lb - trim);
     if (va == vb)
         return 0;
     int ia = 0;
     int ib = 0;
-    if (TryStrToInt(va, ia) && TryStrToInt(vb, ib))
+    if (tryStrToInt(va, ia) && tryStrToInt(vb, ib))
         return ia < ib ? -1 : 1;
-    return CompareOrdinal(va, vb);
+    return compareOrdinal(va, vb);
 }
 
-bool TryStrToInt(QStringView text, int &value)
+bool tryStrToInt(QStringView text, int &value)
 {
     qsizetype pos = 0;
-    SkipBlanks(text, pos);
+    skipBlanks(text, pos);
     bool negative = false;
     if (pos < text.size() && (text.at(pos) == QLatin1Char('-') || text.at(pos) == QLatin1Char('+'))) {
         negative = text.at(pos) == QLatin1Char('-');
@@ -296,7 +295,7 @@ bool TryStrToInt(QStringView text, int &value)
         return false;
     qint64 v = 0;
     for (; pos < text.size(); ++pos) {
-        if (!IsDigit(text.at(pos)))
+        if (!isDigit(text.at(pos)))
             return false;
         v = v * 10 + (text.at(pos).unicode() - '0');
         if (v > qint64(std::numeric_limits<int>::max()) + 1)
@@ -310,26 +309,26 @@ bool TryStrToInt(QStringView text, int &value)
     return true;
 }
 
-bool TryStrToFloat(const QString &text, const QLocale &locale, double &value)
+bool tryStrToFloat(QStringView text, const QLocale &locale, double &value)
 {
-    const QString s = text.trimmed();
+    const QStringView s = text.trimmed();
     if (s.isEmpty())
         return false;
-    const QChar dec = DecimalSeparator(locale);
+    const QChar dec = decimalSeparator(locale);
     QByteArray plain;
     plain.reserve(s.size());
     qsizetype i = 0;
     if (s.at(i) == QLatin1Char('+') || s.at(i) == QLatin1Char('-'))
         plain += char(s.at(i++).unicode());
     bool mantissaDigits = false;
-    while (i < s.size() && IsDigit(s.at(i))) {
+    while (i < s.size() && isDigit(s.at(i))) {
         plain += char(s.at(i++).unicode());
         mantissaDigits = true;
     }
     if (i < s.size() && s.at(i) == dec) {
         plain += '.';
         ++i;
-        while (i < s.size() && IsDigit(s.at(i))) {
+        while (i < s.size() && isDigit(s.at(i))) {
             plain += char(s.at(i++).unicode());
             mantissaDigits = true;
         }
@@ -342,7 +341,7 @@ bool TryStrToFloat(const QString &text, const QLocale &locale, double &value)
         if (i < s.size() && (s.at(i) == QLatin1Char('+') || s.at(i) == QLatin1Char('-')))
             plain += char(s.at(i++).unicode());
         bool expDigits = false;
-        while (i < s.size() && IsDigit(s.at(i))) {
+        while (i < s.size() && isDigit(s.at(i))) {
             plain += char(s.at(i++).unicode());
             expDigits = true;
         }
@@ -359,39 +358,39 @@ bool TryStrToFloat(const QString &text, const QLocale &locale, double &value)
     return true;
 }
 
-bool TryStrToTime(const QString &text, const QLocale &locale, double &value)
+bool tryStrToTime(QStringView text, const QLocale &locale, double &value)
 {
     qsizetype pos = 0;
     double v = 0;
-    if (!ScanTime(text, pos, locale, v))
+    if (!scanTime(text, pos, locale, v))
         return false;
-    SkipBlanks(text, pos);
+    skipBlanks(text, pos);
     if (pos != text.size())
         return false;
     value = v;
     return true;
 }
 
-bool TryStrToDateTime(const QString &text, const QLocale &locale, double &value)
+bool tryStrToDateTime(QStringView text, const QLocale &locale, double &value)
 {
     qsizetype pos = 0;
     double date = 0;
-    if (ScanDate(text, pos, locale, date)) {
-        SkipBlanks(text, pos);
+    if (scanDate(text, pos, locale, date)) {
+        skipBlanks(text, pos);
         if (pos == text.size()) {
             value = date;
             return true;
         }
         double time = 0;
-        if (ScanTime(text, pos, locale, time)) {
-            SkipBlanks(text, pos);
+        if (scanTime(text, pos, locale, time)) {
+            skipBlanks(text, pos);
             if (pos == text.size()) {
                 value = date + (date < 0 ? -time : time);
                 return true;
             }
         }
     }
-    return TryStrToTime(text, locale, value);
+    return tryStrToTime(text, locale, value);
 }
 
 } // namespace SortCompare

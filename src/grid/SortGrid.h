@@ -1,10 +1,9 @@
 #pragma once
 
-#include "FormatOptions.h"
-#include "MyGrids.h"
-#include "PrintOptions.h"
-#include "SortOptions.h"
-#include "SortedList.h"
+#include "grid/CellFormat.h"
+#include "grid/SortOptions.h"
+#include "grid/SortedList.h"
+#include "grid/StringGrid.h"
 
 #include <QListWidget>
 #include <QPixmap>
@@ -15,151 +14,161 @@
 
 class QMenu;
 
+// The entries a drop-down cell offers.
+struct ComboChoices
+{
+    QStringList items;
+    int width = 0; // 0: as wide as the cell
+    int height = 0; // 0: as tall as up to ten entries need; else ten entries tall
+    bool sorted = true;
+};
+
+// The verdict on an edited text.
+struct CellValidation
+{
+    bool valid = true;
+    // The text the cell keeps; a refused edit whose text is unchanged gets back the
+    // text it started with.
+    QString text;
+};
+
 // The string grid that holds the results protocol: sorting by one column and
 // secondary columns, a sort marker in the title, an update bracket that stops
 // sorting and painting, a modified flag, filtering and hidden rows, a row
 // selection list, per-cell formats with check-box, drop-down and ellipsis cells,
 // and validation of edited text. Row 0 is the title; data rows start at 1.
-class TSortGrid : public TMyStringGrid
+class SortGrid : public StringGrid
 {
     Q_OBJECT
 
 public:
-    explicit TSortGrid(QWidget *parent = nullptr);
-    ~TSortGrid() override;
+    explicit SortGrid(QWidget *parent = nullptr);
+    ~SortGrid() override;
 
     // ---- sort settings, modified flag, update bracket
-    TSortOptions *SortOptions() const { return m_sortOptions.get(); }
-    void setSortOptions(const TSortOptions &value) { *m_sortOptions = value; }
-    const TPrintOptions &PrintOptions() const { return m_printOptions; }
-    void setPrintOptions(const TPrintOptions &value) { m_printOptions = value; }
-    QStringList UserSettings() const { return m_userSettings; }
+    SortOptions *sortOptions() const { return m_sortOptions.get(); }
+    void setSortOptions(const SortOptions &value) { *m_sortOptions = value; }
+    QStringList userSettings() const { return m_userSettings; }
     void setUserSettings(const QStringList &value);
-    QMenu *PopupMenu() const { return m_popupMenu; }
+    QMenu *popupMenu() const { return m_popupMenu; }
     void setPopupMenu(QMenu *value) { m_popupMenu = value; }
 
-    bool Modified() const { return m_modified; }
+    bool modified() const { return m_modified; }
     void setModified(bool value);
 
-    void SortByColumn(int ACol);
-    void BeginUpdate() override;
-    void EndUpdate() override;
-    void Clear();
+    void sortByColumn(int col);
+    void beginUpdate() override;
+    void endUpdate() override;
+    void clear();
 
     // ---- filtering, hidden rows, row selection and row editing
-    bool Filtered() const { return m_filtered; }
+    bool filtered() const { return m_filtered; }
     void setFiltered(bool value);
-    bool HideRows() const { return m_hideRows; }
+    bool hideRows() const { return m_hideRows; }
     void setHideRows(bool value);
-    bool MultiSelect() const { return m_multiSelect; }
+    bool multiSelect() const { return m_multiSelect; }
     void setMultiSelect(bool value);
-    bool ExtendedKeys() const { return m_extendedKeys; }
+    bool extendedKeys() const { return m_extendedKeys; }
     void setExtendedKeys(bool value) { m_extendedKeys = value; }
-    int HiddenCount() const { return m_hiddenCount; }
+    int hiddenCount() const { return m_hiddenCount; }
     // Selected data rows as decimal texts, in the order they were added.
-    QStringList SelectedRows() const { return m_selectedRows; }
+    QStringList selectedRows() const { return m_selectedRows; }
     // Rows in the order the user picked them; the first is the anchor.
-    QStringList AnchorRows() const { return m_anchorRows; }
-    bool SelectFollowsCursor() const { return m_selectFollowsCursor; }
+    QStringList anchorRows() const { return m_anchorRows; }
+    bool selectFollowsCursor() const { return m_selectFollowsCursor; }
     void setSelectFollowsCursor(bool value) { m_selectFollowsCursor = value; }
 
-    void ClearSelection();
-    bool IsRowSelected(int ARow) const;
-    bool IsRowEmpty(int ARow) const;
-    void GotoCell(int ACol, int ARow, bool Scroll);
-    void ScrollToCell(int ACol, int ARow);
-    void InsertRow(int ARow);
-    void DeleteRow(int ARow) override;
-    void InsertColumn(int ACol);
-    void DeleteColumn(int ACol) override;
-    void MoveRow(int FromIndex, int ToIndex);
-    void SwapRows(int A, int B);
+    void clearSelection();
+    bool isRowSelected(int row) const;
+    bool isRowEmpty(int row) const;
+    void gotoCell(int col, int row, bool scroll);
+    void scrollToCell(int col, int row);
+    void insertRow(int row);
+    void deleteRow(int row) override;
+    void insertColumn(int col);
+    void deleteColumn(int col) override;
+    void moveRow(int fromIndex, int toIndex);
+    void swapRows(int a, int b);
 
     // ---- cell format and painting
-    TAlignment AlignmentHorz() const { return m_alignmentHorz; }
-    void setAlignmentHorz(TAlignment value);
-    TVertAlignment AlignmentVert() const { return m_alignmentVert; }
-    void setAlignmentVert(TVertAlignment value);
-    TCellBevelStyle BevelStyle() const { return m_bevelStyle; }
-    void setBevelStyle(TCellBevelStyle value);
-    bool ProportionalScrollBars() const { return m_proportionalScrollBars; }
+    HorizontalAlignment alignmentHorz() const { return m_alignmentHorz; }
+    void setAlignmentHorz(HorizontalAlignment value);
+    VerticalAlignment alignmentVert() const { return m_alignmentVert; }
+    void setAlignmentVert(VerticalAlignment value);
+    CellBevelStyle bevelStyle() const { return m_bevelStyle; }
+    void setBevelStyle(CellBevelStyle value);
+    bool proportionalScrollBars() const { return m_proportionalScrollBars; }
     void setProportionalScrollBars(bool value);
 
-    void GetCellFormat(int Col, int Row, TFormatOptions &FormatOptions, bool &CheckBox, bool &Combobox,
-                       bool &Ellipsis);
-    void AutoSizeColumn(int ACol, bool Force);
-    void AutoSizeAllColumns(bool Force);
-    TFontList &ColFormats() { return m_colFormats; }
-    TFontList &RowFormats() { return m_rowFormats; }
+    void autoSizeColumn(int col, bool force);
+    void autoSizeAllColumns(bool force);
+    FontList &colFormats() { return m_colFormats; }
+    FontList &rowFormats() { return m_rowFormats; }
 
     // ---- in-cell editing
-    void SetChecked(int ACol, int ARow, bool State);
-    bool IsChecked(int ACol, int ARow);
-    bool ShowComboList(int ACol, int ARow);
-    QListWidget *ComboList() const { return m_comboList; }
+    void setChecked(int col, int row, bool state);
+    bool isChecked(int col, int row);
+    bool showComboList(int col, int row);
+    QListWidget *comboList() const { return m_comboList; }
     // Commits an open drop-down list into its own cell as well as an open edit.
-    void CommitEditing() override;
+    void commitEditing() override;
     // Whether a typed character first searches the sort column (on by default).
-    bool TypeAheadSearch() const { return m_typeAheadSearch; }
+    bool typeAheadSearch() const { return m_typeAheadSearch; }
     void setTypeAheadSearch(bool value) { m_typeAheadSearch = value; }
-
-    // ---- events
-    std::function<void(TSortGrid *Sender)> OnModified;
-    std::function<void(TSortGrid *Sender)> OnEndUpdate;
-    std::function<void(TSortGrid *Sender, int Col, TSortStyle &SortStyle)> OnGetSortStyle;
-    std::function<void(TSortGrid *Sender, int OldColCount, int OldRowCount)> OnSizeChanged;
-    std::function<void(TSortGrid *Sender)> OnColumnWidthsChanged;
-    std::function<void(TSortGrid *Sender)> OnRowHeightsChanged;
-    // Fired at the start of a sort (the handler may change the column) and at its end.
-    std::function<void(TSortGrid *Sender, int &Col)> OnBeginSort;
-    std::function<void(TSortGrid *Sender, int Col)> OnEndSort;
-
-    std::function<void(const QStringList &ARows, bool &Accept)> OnSetFilter;
-    std::function<void(const QStringList &ARows, bool &Accept)> OnSearch;
-    std::function<void(TSortGrid *Sender)> OnRowSelected;
-    std::function<void(TSortGrid *Sender, int ARow)> OnRowInsert;
-    std::function<void(TSortGrid *Sender, int ARow)> OnRowDelete;
-    std::function<void(TSortGrid *Sender, int ARow)> OnColumnInsert;
-    std::function<void(TSortGrid *Sender, int ARow)> OnColumnDelete;
-
-    std::function<void(TSortGrid *Sender, int Col, int Row, TGridDrawState State, TFormatOptions &FormatOptions,
-                       bool &CheckBox, bool &Combobox, bool &Ellipsis)>
-        OnGetCellFormat;
-
-    std::function<void(TSortGrid *Sender, int ACol, int ARow, QStringList &Strs, int &Width, int &Height,
-                       bool &Sorted)>
-        OnGetComboBox;
-    std::function<void(TSortGrid *Sender, int ACol, int ARow, const QString &Str)> OnSetComboBox;
-    std::function<void(TSortGrid *Sender, int ACol, int ARow, bool State)> OnSetChecked;
-    std::function<void(TSortGrid *Sender, int ACol, int ARow)> OnSetEllipsis;
-    std::function<void(TSortGrid *Sender, int ACol, int ARow, const QString &OldValue, QString &NewValue,
-                       bool &Valid)>
-        OnCellValidate;
-
-    // Shows the grid's messages ("Rowsize too small"); a message box unless replaced.
-    std::function<void(const QString &)> ShowMessage;
-    // Starts the drag of selected rows; a drag of their numbers as text unless replaced.
-    std::function<void(TSortGrid *Sender)> OnStartDrag;
 
     // The offset from a cell's grid coordinates to the drop-down list's position
     // on the grid's window: the grid's client origin there.
-    QPoint ComboListOffset() const;
+    QPoint comboListOffset() const;
+
+    // ---- what a subclass answers
+    // How a cell is painted and which control it has. The default gives the grid's
+    // colours, font, alignment and bevel and no control; `state` tells whether the
+    // cell is focused and selected.
+    virtual CellFormat cellFormat(int col, int row, GridDrawState state) const;
+    // The style a sort by col uses; the default is the style of the sort options, or
+    // the one the column's texts suggest when that is ssAutomatic.
+    virtual SortStyle sortStyle(int col) const;
+    // The column a sort by col really sorts by; col unless a subclass knows better.
+    virtual int sortKeyColumn(int col) const;
+    // Whether a data row stays in view while the grid is filtered; the default hides all.
+    virtual bool filterAcceptsRow(const QStringList &cells) const;
+    // The entries of a drop-down cell's list; none by default, and then no list opens.
+    virtual ComboChoices comboChoices(int col, int row) const;
+    // The verdict on an edit of a cell from oldText to newText; the default accepts it.
+    virtual CellValidation validateCell(int col, int row, const QString &oldText,
+                                        const QString &newText) const;
+
+Q_SIGNALS:
+    // The grid was marked modified (also when it already was).
+    void markedModified();
+    void sortFinished(int col);
+    // The selected rows changed.
+    void rowSelected();
+    void rowInserted(int row);
+    void rowDeleted(int row);
+    void columnInserted(int col);
+    void columnDeleted(int col);
+    // An entry of a drop-down list was written into its cell.
+    void comboEntryChosen(int col, int row, const QString &text);
+    // A check-box cell was set, by the user or by setChecked.
+    void checkedSet(int col, int row, bool checked);
+    void ellipsisClicked(int col, int row);
+    // A message for the user, such as "Rowsize too small".
+    void messageRaised(const QString &text);
 
 protected:
-    void DrawCell(QPainter &painter, int col, int row, const QRect &rect, TGridDrawState state) override;
-    bool SelectCell(int col, int row) override;
-    void SizeChanged(int oldColCount, int oldRowCount) override;
-    void ColumnMoved(int fromIndex, int toIndex) override;
-    void RowMoved(int fromIndex, int toIndex) override;
-    void ColWidthsChanged() override;
-    void RowHeightsChanged() override;
-    void SetEditText(int col, int row, const QString &value) override;
-    bool CanEditShow() const override;
-    void EditStarted() override;
-    void EditEnding() override;
-    void EditCancelled() override;
-    void Click() override;
-    void TopLeftChanged() override;
+    void drawCell(QPainter &painter, int col, int row, const QRect &rect, GridDrawState state) override;
+    bool selectCell(int col, int row) override;
+    void adjustToSize(int oldColCount, int oldRowCount) override;
+    void moveColumnData(int fromIndex, int toIndex) override;
+    void cellSizesChanged() override;
+    void setEditText(int col, int row, const QString &value) override;
+    bool canEditShow() const override;
+    void editStarted() override;
+    void editEnding() override;
+    void editCancelled() override;
+    void click() override;
+    void topLeftChanged() override;
 
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
@@ -169,35 +178,35 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
-    void focusInEvent(QFocusEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-private:
-    int CompareEntries(const TSortedListEntry &a, const TSortedListEntry &b) const;
-    TSortStyle DetectSortStyle(int col) const;
-    void FitLastColumn();
-    void UpdateProportionalScrollBars();
-    void ChooseComboEntry();
-    void HideComboList();
-    void RememberEdit();
-    void ValidateEdit();
-    bool IsCheckedText(const QString &text) const;
-    void CellKinds(int col, int row, bool &checkBox, bool &combobox, bool &ellipsis);
-    void TitleClick(int col, int x, Qt::MouseButton button);
-    void TypeAhead(QChar key);
-    void SelectRangeRows();
-    void AddSelected(int row);
-    TFontSetting RowFormatFromCell(int row) const;
-    TGridCoord CellAtPoint(const QPoint &p) const;
+    // Starts the drag of the selected rows: by default a drag of their numbers as text.
+    virtual void startDrag();
 
-    std::unique_ptr<TSortOptions> m_sortOptions;
-    TPrintOptions m_printOptions;
+private:
+    SortStyle detectSortStyle(int col) const;
+    void fitLastColumn();
+    void updateProportionalScrollBars();
+    void chooseComboEntry();
+    void hideComboList();
+    void rememberEdit();
+    void validateEdit();
+    bool isCheckedText(const QString &text) const;
+    // The cell's format as cellFormat answers it for the cell's present state.
+    CellFormat currentFormat(int col, int row) const;
+    void titleClick(int col, int x, Qt::MouseButton button);
+    void typeAhead(QChar key);
+    void selectRangeRows();
+    void addSelected(int row);
+    FontSetting rowFormatFromCell(int row) const;
+    GridCoord cellAtPoint(const QPoint &p) const;
+
+    std::unique_ptr<SortOptions> m_sortOptions;
     QStringList m_userSettings;
     QMenu *m_popupMenu = nullptr;
     bool m_modified = false;
     bool m_savedUpdateOnSizeChange = false;
-    TSortedList m_sortedList;
+    SortedList m_sortedList;
 
     bool m_filtered = false;
     bool m_hideRows = false;
@@ -209,24 +218,24 @@ private:
     bool m_selectFollowsCursor = true;
     bool m_rangeSelect = false;
 
-    TAlignment m_alignmentHorz = taLeftJustify;
-    TVertAlignment m_alignmentVert = taTopJustify;
-    TCellBevelStyle m_bevelStyle = cbNone;
+    HorizontalAlignment m_alignmentHorz = taLeftJustify;
+    VerticalAlignment m_alignmentVert = taTopJustify;
+    CellBevelStyle m_bevelStyle = cbNone;
     bool m_proportionalScrollBars = false;
-    TFontList m_colFormats;
-    TFontList m_rowFormats;
+    FontList m_colFormats;
+    FontList m_rowFormats;
     QPixmap m_upImage;
     QPixmap m_downImage;
 
     QPointer<QListWidget> m_comboList;
     QMetaObject::Connection m_focusConnection;
-    TGridCoord m_pressCell;
+    GridCoord m_pressCell;
     QPoint m_dragPoint{-1, -1};
     bool m_dragging = false;
     bool m_tabDown = false;
     bool m_pressSizing = false;
     bool m_closingList = false; // the list is going away; its losing the focus chooses nothing
-    TGridCoord m_comboCell;
+    GridCoord m_comboCell;
     bool m_typeAheadSearch = true;
 
     int m_editCol = -1;

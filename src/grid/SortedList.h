@@ -4,30 +4,36 @@
 
 #include <vector>
 
-class TSortOptions;
+class QLocale;
+class SortOptions;
 
-// One key of the sort: the key text, the working row it came from and the
-// options it is compared by.
-struct TSortedListEntry
-{
-    QString Key;
-    int Row = 0;
-    TSortOptions *Options = nullptr;
-    double Value = 0;  // the converted key for the numeric, date and time styles
-    bool Valid = false; // whether Value holds a converted key
-};
-
-// The entries of one sort pass; emptied at the start of each pass.
-class TSortedList
+// The keys of one sort pass. The key texts are kept side by side in one buffer,
+// and sort() converts each key once - to lower case, for the numeric, date and
+// time styles to its value - so that the comparisons of the sort only compare.
+class SortedList
 {
 public:
-    void Clear() { m_entries.clear(); }
-    void Add(TSortedListEntry entry) { m_entries.push_back(std::move(entry)); }
-    int Count() const { return int(m_entries.size()); }
-    const TSortedListEntry &Entry(int index) const { return m_entries[size_t(index)]; }
-    std::vector<TSortedListEntry> &Entries() { return m_entries; }
-    void Reserve(int count) { m_entries.reserve(size_t(count)); }
+    void clear();
+    void reserve(int count) { m_keys.reserve(size_t(count)); }
+    // Adds the key text of a working row; rows are added in ascending order.
+    void add(int row, QStringView text);
+    int count() const { return int(m_keys.size()); }
+    // Sorts by the options' style, direction, case sensitivity and comparison;
+    // keys that compare equal keep their row order in either direction.
+    void sort(const SortOptions &options, const QLocale &locale);
+    // The working row of the key at a position, in sorted order after sort().
+    int row(int index) const { return m_keys[size_t(index)].row; }
 
 private:
-    std::vector<TSortedListEntry> m_entries;
+    struct Key
+    {
+        int offset = 0; // of the text in m_texts
+        int size = 0;
+        int row = 0;
+        bool valid = false; // whether value holds the converted key
+        double value = 0;
+    };
+
+    QString m_texts;
+    std::vector<Key> m_keys;
 };

@@ -1,8 +1,8 @@
 #pragma once
 
 // Context ids of the operator's manual. Each page of the help carries the
-// identifier "context.<id>", which ShowContext opens.
-enum THelpContext : int {
+// identifier "context.<id>", which showContext opens.
+enum HelpContext : int {
     hcxOverview = 1,
     hcxRace = 2,
     hcxStartNumbers = 3,

@@ -1,4 +1,4 @@
-#include "HelpFiles.h"
+#include "help/HelpFiles.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -13,7 +13,7 @@
 #define TIVANO_REL_MODULEDIR "../lib/tivano"
 #endif
 
-QString HelpFileName(const QString &executablePath)
+QString helpFileName(const QString &executablePath)
 {
     if (executablePath.isEmpty())
         return QString();
@@ -26,35 +26,35 @@ QString HelpFileName(const QString &executablePath)
     return path + QStringLiteral(".hlp");
 }
 
-QString LocateHelpFile(const QString &executablePath)
+QString locateHelpFile(const QString &executablePath)
 {
-    const QString beside = HelpFileName(executablePath);
+    const QString beside = helpFileName(executablePath);
     if (beside.isEmpty() || QFileInfo(beside).isFile())
         return beside;
     const QFileInfo info(beside);
-    const QString installed =
-        QDir(InstalledDataFolder(QFileInfo(executablePath).absolutePath())).filePath(info.fileName());
+    const QString installed
+        = QDir(installedDataFolder(QFileInfo(executablePath).absolutePath())).filePath(info.fileName());
     if (QFileInfo(installed).isFile())
         return installed;
     return beside;
 }
 
-QString InstalledDataFolder(const QString &executableFolder)
+QString installedDataFolder(const QString &executableFolder)
 {
     return QDir::cleanPath(QDir(executableFolder).filePath(QStringLiteral(TIVANO_REL_DATADIR)));
 }
 
-QStringList HelpModuleFolders(const QString &executableFolder)
+QStringList helpModuleFolders(const QString &executableFolder)
 {
     QStringList folders{QDir::cleanPath(executableFolder)};
-    const QString installed =
-        QDir::cleanPath(QDir(executableFolder).filePath(QStringLiteral(TIVANO_REL_MODULEDIR)));
+    const QString installed
+        = QDir::cleanPath(QDir(executableFolder).filePath(QStringLiteral(TIVANO_REL_MODULEDIR)));
     if (installed != folders.first())
         folders.append(installed);
     return folders;
 }
 
-QString HelpModuleFileName()
+QString helpModuleFileName()
 {
     return QStringLiteral(TIVANO_HELP_MODULE_FILE);
 }

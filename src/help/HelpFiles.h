@@ -7,21 +7,21 @@
 
 // The help file of a program: its full path with the extension replaced by
 // ".hlp" (appended when the program file has none).
-QString HelpFileName(const QString &executablePath);
+QString helpFileName(const QString &executablePath);
 
-// The help file the program uses: the file named by HelpFileName beside the
+// The help file the program uses: the file named by helpFileName beside the
 // executable when it exists, else the file of that name in the installed data
 // folder when that exists, else the name beside the executable (which then
 // makes every help request do nothing).
-QString LocateHelpFile(const QString &executablePath);
+QString locateHelpFile(const QString &executablePath);
 
 // The installed data folder seen from the executable's folder
 // (<prefix>/share/tivano for <prefix>/bin).
-QString InstalledDataFolder(const QString &executableFolder);
+QString installedDataFolder(const QString &executableFolder);
 
 // The folders searched for the viewer module, in order: the executable's
 // folder, then the installed module folder (<prefix>/<libdir>/tivano).
-QStringList HelpModuleFolders(const QString &executableFolder);
+QStringList helpModuleFolders(const QString &executableFolder);
 
 // The file name of the viewer module ("libtivanohelpviewer.so" on Linux).
-QString HelpModuleFileName();
+QString helpModuleFileName();

@@ -1,4 +1,4 @@
-#include "AtomicFileWriter.h"
+#include "platform/AtomicFileWriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,12 +18,12 @@
 
 namespace {
 
-QString SystemError()
+QString systemError()
 {
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
-bool SyncHandle(int handle)
+bool syncHandle(int handle)
 {
 #ifdef Q_OS_WIN
     return ::_commit(handle) == 0;
@@ -36,19 +36,20 @@ bool SyncHandle(int handle)
 #endif
 }
 
-bool ReplaceFile(const QString &from, const QString &to)
+bool replaceFile(const QString &from, const QString &to)
 {
 #ifdef Q_OS_WIN
     return ::MoveFileExW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(from).utf16()),
                          reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(to).utf16()),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+        != 0;
 #else
     // Renaming over a large file frees its blocks inside the rename, for milliseconds. Held
     // open across the rename, the old file is freed when that handle closes, which a pool
     // thread does. Opened without blocking, so that a pipe of that name cannot stall.
     const int old = ::open(QFile::encodeName(to).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    const bool renamed =
-        ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+    const bool renamed
+        = ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
     const int renameError = errno;
     if (old >= 0)
         QThreadPool::globalInstance()->start([old] { ::close(old); });
@@ -59,7 +60,7 @@ bool ReplaceFile(const QString &from, const QString &to)
 
 // The file that a chain of symbolic links finally names; at most 40 links are followed,
 // as the system does.
-QString ResolveLinks(const QString &fileName)
+QString resolveLinks(const QString &fileName)
 {
     QFileInfo info(fileName);
     for (int links = 0; links < 40 && info.isSymbolicLink(); ++links)
@@ -69,21 +70,20 @@ QString ResolveLinks(const QString &fileName)
 
 } // namespace
 
-bool AtomicFileWriter::Write(const QString &fileName, const QByteArray &data)
+bool AtomicFileWriter::write(const QString &fileName, const QByteArray &data)
 {
-    FError.clear();
+    m_error.clear();
     // Renaming over a link would replace the link: the new file goes beside its target.
-    const QFileInfo target(ResolveLinks(fileName));
+    const QFileInfo target(resolveLinks(fileName));
     const QString folder = target.absolutePath();
     const QString tempName = folder + QLatin1String("/.") + target.fileName() + QLatin1String(".tmp");
 
     QFile temp(tempName);
     if (!temp.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         // The file itself may be writable, but its replacement is made in the folder.
-        FError = QFileInfo(folder).isDir()
-                     ? QStringLiteral("Der Ordner %1 ist nicht beschreibbar: %2")
-                           .arg(QDir::toNativeSeparators(folder), temp.errorString())
-                     : temp.errorString();
+        m_error = QFileInfo(folder).isDir() ? QStringLiteral("Der Ordner %1 ist nicht beschreibbar: %2")
+                                                  .arg(QDir::toNativeSeparators(folder), temp.errorString())
+                                            : temp.errorString();
         return false;
     }
     // The replacement keeps the access rights of the file it replaces, so that a file
@@ -91,7 +91,7 @@ bool AtomicFileWriter::Write(const QString &fileName, const QByteArray &data)
     if (target.exists())
         temp.setPermissions(target.permissions());
     auto fail = [&](const QString &reason) {
-        FError = reason;
+        m_error = reason;
         temp.close();
         QFile::remove(tempName);
         return false;
@@ -100,15 +100,15 @@ bool AtomicFileWriter::Write(const QString &fileName, const QByteArray &data)
         return fail(temp.errorString());
     if (!temp.flush())
         return fail(temp.errorString());
-    if (!SyncHandle(temp.handle()))
-        return fail(SystemError());
+    if (!syncHandle(temp.handle()))
+        return fail(systemError());
     temp.close();
     if (temp.error() != QFileDevice::NoError)
         return fail(temp.errorString());
-    if (OnBeforeRename && !OnBeforeRename(tempName))
+    if (beforeRename && !beforeRename(tempName))
         return fail(QStringLiteral("aborted before rename"));
-    if (!ReplaceFile(tempName, target.absoluteFilePath()))
-        return fail(SystemError());
+    if (!replaceFile(tempName, target.absoluteFilePath()))
+        return fail(systemError());
     // The folder itself is not synced: after a power loss the rename may be missing,
     // which leaves the previous complete file, and the sync would double the cost.
     return true;

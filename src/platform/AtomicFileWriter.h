@@ -14,15 +14,15 @@ class AtomicFileWriter
 {
 public:
     // Writes `data` to `fileName`. On failure the target is untouched, the temporary file
-    // is removed and ErrorString() tells why.
-    bool Write(const QString &fileName, const QByteArray &data);
+    // is removed and errorString() tells why.
+    bool write(const QString &fileName, const QByteArray &data);
 
-    QString ErrorString() const { return FError; }
+    QString errorString() const { return m_error; }
 
     // Runs after the temporary file is complete and synced, right before the rename.
     // Returning false aborts the write as a failure. Tests use it to inject failures.
-    std::function<bool(const QString &tempFileName)> OnBeforeRename;
+    std::function<bool(const QString &tempFileName)> beforeRename;
 
 private:
-    QString FError;
+    QString m_error;
 };

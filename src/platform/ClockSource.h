@@ -6,8 +6,8 @@
 // for what is recorded.
 struct ClockStamp
 {
-    quint32 Tick = 0;
-    qint32 TimeOfDayMs = 0;
+    quint32 tick = 0;
+    qint32 timeOfDayMs = 0;
 };
 
 // The two clocks the race clock reads. Tests replace them to set midnight,
@@ -17,22 +17,22 @@ class ClockSource
 public:
     virtual ~ClockSource() = default;
 
-    ClockStamp Now() const { return {TickCount(), TimeOfDayMs()}; }
+    ClockStamp now() const { return {tickCount(), timeOfDayMs()}; }
 
     // Milliseconds from a monotonic clock, wrapping at 2^32 like a tick counter.
-    virtual quint32 TickCount() const = 0;
+    virtual quint32 tickCount() const = 0;
 
     // Local time of day: (h * 3600 + m * 60 + s) * 1000 + ms, 0 .. 86 399 999.
-    virtual qint32 TimeOfDayMs() const = 0;
+    virtual qint32 timeOfDayMs() const = 0;
 };
 
 // The clocks of the machine.
 class SystemClockSource final : public ClockSource
 {
 public:
-    quint32 TickCount() const override;
-    qint32 TimeOfDayMs() const override;
+    quint32 tickCount() const override;
+    qint32 timeOfDayMs() const override;
 };
 
 // The clock source the program uses unless a test installs its own.
-ClockSource &DefaultClockSource();
+ClockSource &defaultClockSource();

@@ -1,11 +1,11 @@
-#include "FileTypeNames.h"
+#include "platform/FileTypeNames.h"
 
 #include <QMimeDatabase>
 #include <QMimeType>
 
 #include <iterator>
 
-std::optional<QString> MimeFileTypeDescription(const QString &fileClass)
+std::optional<QString> mimeFileTypeDescription(const QString &fileClass)
 {
     QString mimeName;
     if (fileClass == QLatin1String("htmlfile"))
@@ -25,12 +25,12 @@ std::optional<QString> MimeFileTypeDescription(const QString &fileClass)
     return type.comment();
 }
 
-FileTypeNames LoadFileTypeNames(const FileTypeLookup &lookup)
+FileTypeNames loadFileTypeNames(const FileTypeLookup &lookup)
 {
     FileTypeNames names;
-    QString *const targets[] = {&names.Html, &names.Text, &names.Excel, &names.Ods};
-    const QString classes[] = {QStringLiteral("htmlfile"), QStringLiteral("txtfile"), names.Excel,
-                               QStringLiteral("odsfile")};
+    QString *const targets[] = {&names.html, &names.text, &names.excel, &names.ods};
+    const QString classes[]
+        = {QStringLiteral("htmlfile"), QStringLiteral("txtfile"), names.excel, QStringLiteral("odsfile")};
     for (size_t i = 0; i < std::size(classes); ++i) {
         const std::optional<QString> description = lookup(classes[i]);
         if (!description)

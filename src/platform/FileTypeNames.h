@@ -8,10 +8,10 @@
 // The names that label the HTML, text and workbook filters of the file dialogs.
 struct FileTypeNames
 {
-    QString Html = QStringLiteral("Webseite");
-    QString Text = QStringLiteral("Textdatei");
-    QString Excel = QStringLiteral("MS Excel");
-    QString Ods = QStringLiteral("OpenDocument-Tabelle");
+    QString html = QStringLiteral("Webseite");
+    QString text = QStringLiteral("Textdatei");
+    QString excel = QStringLiteral("MS Excel");
+    QString ods = QStringLiteral("OpenDocument-Tabelle");
 };
 
 // Answers the description of a file class ("htmlfile", "txtfile", "MS Excel",
@@ -20,9 +20,9 @@ using FileTypeLookup = std::function<std::optional<QString>(const QString &fileC
 
 // The desktop's descriptions: the comments of the MIME database for
 // text/html, text/plain and the xlsx and ods workbook types.
-std::optional<QString> MimeFileTypeDescription(const QString &fileClass);
+std::optional<QString> mimeFileTypeDescription(const QString &fileClass);
 
 // Starts from the fallback names and asks `lookup` for "htmlfile", "txtfile",
 // "MS Excel" and "odsfile" in that order; the first class it cannot answer ends
 // the asking, names already replaced stay replaced.
-FileTypeNames LoadFileTypeNames(const FileTypeLookup &lookup = MimeFileTypeDescription);
+FileTypeNames loadFileTypeNames(const FileTypeLookup &lookup = mimeFileTypeDescription);

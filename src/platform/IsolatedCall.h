@@ -11,11 +11,11 @@
 struct IsolatedResult
 {
     enum class Status {
-        Done,     // the work returned; `output` holds what it returned
-        Crashed,  // the process died or ended abnormally; `output` is empty, `detail`
-                  // names the signal or exit code ("Signal 6")
+        Done, // the work returned; `output` holds what it returned
+        Crashed, // the process died or ended abnormally; `output` is empty, `detail`
+                 // names the signal or exit code ("Signal 6")
         TimedOut, // the work did not finish in time and was killed; `output` is empty
-        NotRun    // no process could be started; `detail` says why
+        NotRun // no process could be started; `detail` says why
     };
     Status status = Status::NotRun;
     QByteArray output;
@@ -27,5 +27,4 @@ struct IsolatedResult
 // allocate up to `memoryHeadroom` bytes beyond what the process held when it started;
 // past that its allocations fail, so a file that unpacks to gigabytes ends the work
 // instead of exhausting the machine.
-IsolatedResult RunIsolated(const std::function<QByteArray()> &work, int timeoutMs,
-                           qint64 memoryHeadroom);
+IsolatedResult runIsolated(const std::function<QByteArray()> &work, int timeoutMs, qint64 memoryHeadroom);

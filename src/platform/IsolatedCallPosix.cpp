@@ -1,10 +1,10 @@
-#include "IsolatedCall.h"
+#include "platform/IsolatedCall.h"
 
 #include <QElapsedTimer>
 
 #include <cerrno>
-#include <cstdlib>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -17,7 +17,7 @@ namespace {
 constexpr int ExitDone = 0;
 constexpr int ExitFailed = 111;
 
-bool WriteAll(int fd, const char *data, size_t size)
+bool writeAll(int fd, const char *data, size_t size)
 {
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size);
@@ -32,7 +32,7 @@ bool WriteAll(int fd, const char *data, size_t size)
 }
 
 // The process's data size (heap and private writable mappings) in bytes, or -1.
-qint64 DataSize()
+qint64 dataSize()
 {
     const int fd = ::open("/proc/self/status", O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -47,7 +47,7 @@ qint64 DataSize()
     return line ? std::strtoll(line + 7, nullptr, 10) * 1024 : -1;
 }
 
-[[noreturn]] void RunChild(const std::function<QByteArray()> &work, int fd, qint64 memoryHeadroom)
+[[noreturn]] void runChild(const std::function<QByteArray()> &work, int fd, qint64 memoryHeadroom)
 {
     // A crash here is an expected outcome that the parent reports: no core file, and
     // none of the parent's crash handlers.
@@ -55,7 +55,7 @@ qint64 DataSize()
     ::setrlimit(RLIMIT_CORE, &noCore);
     // Relative to what the process holds already: the address sanitizer's own mappings
     // count as data too.
-    if (const qint64 held = DataSize(); held >= 0) {
+    if (const qint64 held = dataSize(); held >= 0) {
         const rlim_t limit = rlim_t(held + memoryHeadroom);
         const rlimit data{limit, limit};
         ::setrlimit(RLIMIT_DATA, &data);
@@ -66,16 +66,15 @@ qint64 DataSize()
     int code = ExitFailed;
     try {
         const QByteArray output = work();
-        if (WriteAll(fd, output.constData(), size_t(output.size())))
+        if (writeAll(fd, output.constData(), size_t(output.size())))
             code = ExitDone;
-    } catch (...) {
-    }
+    } catch (...) { }
     // _exit: the child must not run the parent's exit handlers or flush its buffers.
     ::_exit(code);
 }
 
 // Reads until the child closes the pipe or the deadline passes. False on timeout.
-bool ReadUntilClosed(int fd, QByteArray &output, int timeoutMs)
+bool readUntilClosed(int fd, QByteArray &output, int timeoutMs)
 {
     QElapsedTimer clock;
     clock.start();
@@ -101,18 +100,16 @@ bool ReadUntilClosed(int fd, QByteArray &output, int timeoutMs)
     }
 }
 
-int WaitForChild(pid_t child)
+int waitForChild(pid_t child)
 {
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) { }
     return status;
 }
 
 } // namespace
 
-IsolatedResult RunIsolated(const std::function<QByteArray()> &work, int timeoutMs,
-                           qint64 memoryHeadroom)
+IsolatedResult runIsolated(const std::function<QByteArray()> &work, int timeoutMs, qint64 memoryHeadroom)
 {
     IsolatedResult result;
     int fds[2];
@@ -129,19 +126,19 @@ IsolatedResult RunIsolated(const std::function<QByteArray()> &work, int timeoutM
     }
     if (child == 0) {
         ::close(fds[0]);
-        RunChild(work, fds[1], memoryHeadroom);
+        runChild(work, fds[1], memoryHeadroom);
     }
     ::close(fds[1]);
     QByteArray output;
-    const bool finished = ReadUntilClosed(fds[0], output, timeoutMs);
+    const bool finished = readUntilClosed(fds[0], output, timeoutMs);
     ::close(fds[0]);
     if (!finished) {
         ::kill(child, SIGKILL);
-        WaitForChild(child);
+        waitForChild(child);
         result.status = IsolatedResult::Status::TimedOut;
         return result;
     }
-    const int status = WaitForChild(child);
+    const int status = waitForChild(child);
     if (WIFEXITED(status) && WEXITSTATUS(status) == ExitDone) {
         result.status = IsolatedResult::Status::Done;
         result.output = output;

@@ -5,6 +5,12 @@
 // Who makes the program: shown in the info box, the web page's footer and the
 // workbook properties, and opened from the logo.
 namespace MakerInfo {
-inline QString Name() { return QStringLiteral("Korvano Software"); }
-inline QString WebAddress() { return QStringLiteral("http://www.korvano-software.de"); }
+inline QString name()
+{
+    return QStringLiteral("Korvano Software");
+}
+inline QString webAddress()
+{
+    return QStringLiteral("http://www.korvano-software.de");
+}
 } // namespace MakerInfo

@@ -1,4 +1,4 @@
-#include "TextCodec.h"
+#include "platform/TextCodec.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -8,7 +8,7 @@ namespace {
 constexpr const char *CodePageName = "windows-1252";
 
 // Encodes one character at a time; only used when the whole text did not encode cleanly.
-QByteArray EncodeWithReplacement(QStringView text)
+QByteArray encodeWithReplacement(QStringView text)
 {
     QByteArray out;
     out.reserve(text.size());
@@ -32,7 +32,7 @@ QByteArray EncodeWithReplacement(QStringView text)
 }
 
 // Latin-1 and Windows-1252 agree on every code point but U+0080 to U+009F.
-bool SameAsLatin1(QStringView text)
+bool sameAsLatin1(QStringView text)
 {
     for (QChar ch : text) {
         const char16_t u = ch.unicode();
@@ -42,7 +42,7 @@ bool SameAsLatin1(QStringView text)
     return true;
 }
 
-bool SameAsLatin1(QByteArrayView bytes)
+bool sameAsLatin1(QByteArrayView bytes)
 {
     for (char b : bytes) {
         const auto u = static_cast<unsigned char>(b);
@@ -54,20 +54,20 @@ bool SameAsLatin1(QByteArrayView bytes)
 
 } // namespace
 
-QByteArray TextCodec::Encode(QStringView text)
+QByteArray TextCodec::encode(QStringView text)
 {
-    if (SameAsLatin1(text))
+    if (sameAsLatin1(text))
         return text.toLatin1();
     QStringEncoder encoder(CodePageName);
     QByteArray out = encoder.encode(text);
     if (!encoder.hasError())
         return out;
-    return EncodeWithReplacement(text);
+    return encodeWithReplacement(text);
 }
 
-QString TextCodec::Decode(QByteArrayView bytes)
+QString TextCodec::decode(QByteArrayView bytes)
 {
-    if (SameAsLatin1(bytes))
+    if (sameAsLatin1(bytes))
         return QString::fromLatin1(bytes);
     QStringDecoder decoder(CodePageName);
     return decoder.decode(bytes);

@@ -10,6 +10,6 @@
 class TextCodec
 {
 public:
-    static QByteArray Encode(QStringView text);
-    static QString Decode(QByteArrayView bytes);
+    static QByteArray encode(QStringView text);
+    static QString decode(QByteArrayView bytes);
 };

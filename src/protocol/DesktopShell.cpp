@@ -1,4 +1,4 @@
-#include "DesktopShell.h"
+#include "protocol/DesktopShell.h"
 
 #include <QDesktopServices>
 #include <QPrintDialog>
@@ -14,7 +14,7 @@ constexpr int QueryTimeoutMs = 5000;
 
 // A tool process whose streams lead nowhere: an application it starts must not write
 // into a pipe of this program, which may end before it does.
-QProcess *StartTool(QObject *parent, const QString &program, const QStringList &arguments)
+QProcess *startTool(QObject *parent, const QString &program, const QStringList &arguments)
 {
     auto *process = new QProcess(parent);
     process->setProgram(program);
@@ -26,31 +26,31 @@ QProcess *StartTool(QObject *parent, const QString &program, const QStringList &
 
 } // namespace
 
-TDesktopShell::~TDesktopShell()
+DesktopShell::~DesktopShell()
 {
     // Stopping the tools must not report to callers that are going away themselves. An
     // application that xdg-open started keeps running: it is not a child of this program.
-    for (QProcess *process : FProcesses.findChildren<QProcess *>()) {
+    for (QProcess *process : m_processes.findChildren<QProcess *>()) {
         process->disconnect();
         process->kill();
         process->waitForFinished(1000);
     }
 }
 
-void TDesktopShell::OpenDocument(const QString &fileName)
+void DesktopShell::openDocument(const QString &fileName)
 {
     QDesktopServices::openUrl(QUrl::fromLocalFile(fileName));
 }
 
-bool TDesktopShell::ChoosePrinter(QPrinter &printer, QWidget *parent)
+bool DesktopShell::choosePrinter(QPrinter &printer, QWidget *parent)
 {
     QPrintDialog dialog(&printer, parent);
     return dialog.exec() == QDialog::Accepted;
 }
 
-void TDesktopShell::FindApplication(const QString &mimeType, std::function<void(bool found)> answer)
+void DesktopShell::findApplication(const QString &mimeType, std::function<void(bool found)> answer)
 {
-    QProcess *process = StartTool(&FProcesses, QStringLiteral("xdg-mime"),
+    QProcess *process = startTool(&m_processes, QStringLiteral("xdg-mime"),
                                   {QStringLiteral("query"), QStringLiteral("default"), mimeType});
     QObject::connect(process, &QProcess::finished, process,
                      [process, answer](int code, QProcess::ExitStatus status) {
@@ -69,10 +69,10 @@ void TDesktopShell::FindApplication(const QString &mimeType, std::function<void(
     process->start();
 }
 
-void TDesktopShell::OpenDocumentOrReport(const QString &fileName,
-                                         std::function<void(const QString &reason)> failed)
+void DesktopShell::openDocumentOrReport(const QString &fileName,
+                                        std::function<void(const QString &reason)> failed)
 {
-    QProcess *process = StartTool(&FProcesses, QStringLiteral("xdg-open"), {fileName});
+    QProcess *process = startTool(&m_processes, QStringLiteral("xdg-open"), {fileName});
     process->setStandardOutputFile(QProcess::nullDevice());
     QObject::connect(process, &QProcess::finished, process,
                      [process, failed](int code, QProcess::ExitStatus status) {

@@ -1,26 +1,26 @@
 #pragma once
 
-#include "ProtocolShell.h"
+#include "protocol/ProtocolShell.h"
 
 #include <QObject>
 
 // The shell of the running desktop: the freedesktop.org tools xdg-mime and xdg-open,
 // QDesktopServices and the print dialog. The tools run as processes of their own; the
 // interface thread never waits for them.
-class TDesktopShell : public TProtocolShell
+class DesktopShell : public ProtocolShell
 {
 public:
-    ~TDesktopShell() override;
+    ~DesktopShell() override;
 
-    void OpenDocument(const QString &fileName) override;
-    bool ChoosePrinter(QPrinter &printer, QWidget *parent) override;
+    void openDocument(const QString &fileName) override;
+    bool choosePrinter(QPrinter &printer, QWidget *parent) override;
     // "xdg-mime query default <type>" names a desktop entry.
-    void FindApplication(const QString &mimeType, std::function<void(bool found)> answer) override;
+    void findApplication(const QString &mimeType, std::function<void(bool found)> answer) override;
     // "xdg-open <file>" ends with a failure code.
-    void OpenDocumentOrReport(const QString &fileName,
+    void openDocumentOrReport(const QString &fileName,
                               std::function<void(const QString &reason)> failed) override;
 
 private:
     // Parent of the tool processes still running; they are stopped with the shell.
-    QObject FProcesses;
+    QObject m_processes;
 };

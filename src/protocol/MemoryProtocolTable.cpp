@@ -1,69 +1,68 @@
-#include "MemoryProtocolTable.h"
+#include "protocol/MemoryProtocolTable.h"
 
-TMemoryProtocolTable::TMemoryProtocolTable(int colCount, int rowCount)
-    : FColCount(std::max(colCount, 1))
-    , FRowCount(std::max(rowCount, 1))
+MemoryProtocolTable::MemoryProtocolTable(int colCount, int rowCount)
+    : m_colCount(std::max(colCount, 1))
+    , m_rowCount(std::max(rowCount, 1))
+{ }
+
+void MemoryProtocolTable::setRowCount(int value)
 {
+    m_rowCount = std::max(value, 1);
 }
 
-void TMemoryProtocolTable::setRowCount(int value)
+QString MemoryProtocolTable::cells(int col, int row) const
 {
-    FRowCount = std::max(value, 1);
-}
-
-QString TMemoryProtocolTable::Cells(int col, int row) const
-{
-    if (row < 0 || row >= FStore.size() || col < 0)
+    if (row < 0 || row >= m_store.size() || col < 0)
         return QString();
-    const QStringList &cells = FStore.at(row);
+    const QStringList &cells = m_store.at(row);
     return col < cells.size() ? cells.at(col) : QString();
 }
 
-QStringView TMemoryProtocolTable::CellView(int col, int row) const
+QStringView MemoryProtocolTable::cellView(int col, int row) const
 {
-    if (row < 0 || row >= FStore.size() || col < 0)
+    if (row < 0 || row >= m_store.size() || col < 0)
         return {};
-    const QStringList &cells = FStore.at(row);
+    const QStringList &cells = m_store.at(row);
     return col < cells.size() ? QStringView(cells.at(col)) : QStringView();
 }
 
-void TMemoryProtocolTable::setCells(int col, int row, const QString &value)
+void MemoryProtocolTable::setCells(int col, int row, const QString &value)
 {
     if (row < 0 || col < 0)
         return;
-    if (row >= FStore.size()) {
+    if (row >= m_store.size()) {
         if (value.isEmpty())
             return;
-        if (FStore.capacity() <= row)
-            FStore.reserve(std::max<qsizetype>(row + 1, FStore.capacity() * 2));
-        FStore.resize(row + 1);
+        if (m_store.capacity() <= row)
+            m_store.reserve(std::max<qsizetype>(row + 1, m_store.capacity() * 2));
+        m_store.resize(row + 1);
     }
-    QStringList &cells = FStore[row];
+    QStringList &cells = m_store[row];
     if (col >= cells.size()) {
         if (value.isEmpty())
             return;
         // Rows are filled from the left; one allocation for the whole row.
         if (cells.isEmpty())
-            cells.reserve(std::max(FColCount, col + 1));
+            cells.reserve(std::max(m_colCount, col + 1));
         cells.resize(col + 1);
     }
     cells[col] = value;
 }
 
-void TMemoryProtocolTable::DiscardRowsFrom(int row)
+void MemoryProtocolTable::discardRowsFrom(int row)
 {
-    if (row < FStore.size())
-        FStore.resize(std::max(row, 0));
+    if (row < m_store.size())
+        m_store.resize(std::max(row, 0));
 }
 
-QList<QStringList> TMemoryProtocolTable::Rows() const
+QList<QStringList> MemoryProtocolTable::rows() const
 {
     QList<QStringList> rows;
-    rows.reserve(FRowCount);
-    for (int r = 0; r < FRowCount; ++r) {
+    rows.reserve(m_rowCount);
+    for (int r = 0; r < m_rowCount; ++r) {
         QStringList row;
-        for (int c = 0; c < FColCount; ++c)
-            row.append(Cells(c, r));
+        for (int c = 0; c < m_colCount; ++c)
+            row.append(cells(c, r));
         rows.append(row);
     }
     return rows;

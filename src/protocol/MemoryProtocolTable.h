@@ -1,28 +1,28 @@
 #pragma once
 
-#include "ProtocolTable.h"
+#include "protocol/ProtocolTable.h"
 
 #include <QList>
 
 // A protocol table held in memory, with the same sparse-store behaviour as the grid.
-class TMemoryProtocolTable : public TProtocolTable
+class MemoryProtocolTable : public ProtocolTable
 {
 public:
-    explicit TMemoryProtocolTable(int colCount = 5, int rowCount = 2);
+    explicit MemoryProtocolTable(int colCount = 5, int rowCount = 2);
 
-    int ColCount() const override { return FColCount; }
-    int RowCount() const override { return FRowCount; }
+    int colCount() const override { return m_colCount; }
+    int rowCount() const override { return m_rowCount; }
     void setRowCount(int value) override;
-    QString Cells(int col, int row) const override;
-    QStringView CellView(int col, int row) const override;
+    QString cells(int col, int row) const override;
+    QStringView cellView(int col, int row) const override;
     void setCells(int col, int row, const QString &value) override;
-    void DiscardRowsFrom(int row) override;
+    void discardRowsFrom(int row) override;
 
-    // Rows as lists of ColCount texts, for comparisons in tests.
-    QList<QStringList> Rows() const;
+    // Rows as lists of colCount texts, for comparisons in tests.
+    QList<QStringList> rows() const;
 
 private:
-    int FColCount;
-    int FRowCount;
-    QList<QStringList> FStore;
+    int m_colCount;
+    int m_rowCount;
+    QList<QStringList> m_store;
 };

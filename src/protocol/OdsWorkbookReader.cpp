@@ -1,10 +1,9 @@
-#include "OdsWorkbookReader.h"
+#include "protocol/OdsWorkbookReader.h"
 
-#include "WorkbookCellText.h"
-#include "WorkbookPackage.h"
-#include "WorkbookRows.h"
-
-#include "XmlPullReader.h"
+#include "protocol/WorkbookCellText.h"
+#include "protocol/WorkbookPackage.h"
+#include "protocol/WorkbookRows.h"
+#include "protocol/XmlPullReader.h"
 
 #include <algorithm>
 #include <charconv>
@@ -22,16 +21,16 @@ constexpr qint64 MaxSpaceRun = 32767;
 // Columns a repeated cell may span; a worksheet has at most 16,384.
 constexpr qint64 MaxColumnRepeat = 1 << 20;
 
-void SetError(QString *error, const QString &text)
+void setError(QString *error, const QString &text)
 {
     if (error)
         *error = text;
 }
 
 // A count attribute such as a repeat: 1 when absent or not a positive number.
-qint64 CountOf(const TXmlPullReader &reader, std::string_view ns, std::string_view name, qint64 most)
+qint64 countOf(const XmlPullReader &reader, std::string_view ns, std::string_view name, qint64 most)
 {
-    const std::string_view text = reader.RawAttribute(ns, name);
+    const std::string_view text = reader.rawAttribute(ns, name);
     qint64 count = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), count);
     return ec == std::errc() && end == text.data() + text.size() && count > 0 ? std::min(count, most) : 1;
@@ -40,43 +39,43 @@ qint64 CountOf(const TXmlPullReader &reader, std::string_view ns, std::string_vi
 // Appends the text of a paragraph: its characters, the spaces of <text:s>, tabs and
 // line breaks, and the text of spans and links; notes and annotations are left out.
 // The reader stands on the paragraph's start and ends on its end.
-void ReadParagraph(TXmlPullReader &reader, QString &text)
+void readParagraph(XmlPullReader &reader, QString &text)
 {
-    const size_t paragraph = reader.Depth();
-    while (reader.ReadInside(paragraph)) {
-        if (reader.Token() == TXmlPullReader::TToken::tkCharacters) {
-            reader.AppendText(text);
+    const size_t paragraph = reader.depth();
+    while (reader.readInside(paragraph)) {
+        if (reader.token() == XmlPullReader::Token::tkCharacters) {
+            reader.appendText(text);
             continue;
         }
-        if (reader.Token() != TXmlPullReader::TToken::tkStartElement)
+        if (reader.token() != XmlPullReader::Token::tkStartElement)
             continue;
         // Spans, links and other markup are entered: their text counts.
-        if (reader.Is(TextNs, "s"))
-            text += QString(qsizetype(CountOf(reader, TextNs, "c", MaxSpaceRun)), u' ');
-        else if (reader.Is(TextNs, "tab"))
+        if (reader.is(TextNs, "s"))
+            text += QString(qsizetype(countOf(reader, TextNs, "c", MaxSpaceRun)), u' ');
+        else if (reader.is(TextNs, "tab"))
             text += u'\t';
-        else if (reader.Is(TextNs, "line-break"))
+        else if (reader.is(TextNs, "line-break"))
             text += u'\n';
-        else if (!reader.Is(TextNs, "note") && !reader.Is(OfficeNs, "annotation"))
+        else if (!reader.is(TextNs, "note") && !reader.is(OfficeNs, "annotation"))
             continue;
-        reader.SkipCurrentElement();
+        reader.skipCurrentElement();
     }
 }
 
 // The cell's paragraphs, one line each. The reader stands on the cell's start and ends
 // on its end.
-QString ReadCellParagraphs(TXmlPullReader &reader)
+QString readCellParagraphs(XmlPullReader &reader)
 {
     QString text;
     bool first = true;
-    while (reader.ReadNextStartElement()) {
-        if (reader.Is(TextNs, "p") || reader.Is(TextNs, "h")) {
+    while (reader.readNextStartElement()) {
+        if (reader.is(TextNs, "p") || reader.is(TextNs, "h")) {
             if (!first)
                 text += u'\n';
             first = false;
-            ReadParagraph(reader, text);
+            readParagraph(reader, text);
         } else {
-            reader.SkipCurrentElement();
+            reader.skipCurrentElement();
         }
     }
     return text;
@@ -84,46 +83,46 @@ QString ReadCellParagraphs(TXmlPullReader &reader)
 
 // The protocol text of the cell the reader stands on, or std::nullopt with the reason in
 // *reason. The reader ends on the cell's end.
-std::optional<QString> ReadCellText(TXmlPullReader &reader, QString *reason)
+std::optional<QString> readCellText(XmlPullReader &reader, QString *reason)
 {
-    const std::string_view type = reader.RawAttribute(OfficeNs, "value-type");
+    const std::string_view type = reader.rawAttribute(OfficeNs, "value-type");
     auto typeText = [type] { return QString::fromUtf8(type.data(), qsizetype(type.size())); };
     std::optional<QString> text;
     QString value;
-    if (reader.RawAttribute(CalcExtNs, "value-type") == "error") {
-        text = WorkbookCellText::Error();
+    if (reader.rawAttribute(CalcExtNs, "value-type") == "error") {
+        text = WorkbookCellText::error();
     } else if (type == "float" || type == "percentage" || type == "currency") {
-        value = reader.Attribute(OfficeNs, "value").trimmed();
+        value = reader.attribute(OfficeNs, "value").trimmed();
         bool ok = false;
         const double number = value.toDouble(&ok);
         if (ok)
-            text = WorkbookCellText::Number(number);
+            text = WorkbookCellText::number(number);
     } else if (type == "date") {
-        value = reader.Attribute(OfficeNs, "date-value").trimmed();
-        text = WorkbookCellText::IsoDate(value);
+        value = reader.attribute(OfficeNs, "date-value").trimmed();
+        text = WorkbookCellText::isoDate(value);
     } else if (type == "time") {
-        value = reader.Attribute(OfficeNs, "time-value").trimmed();
-        text = WorkbookCellText::IsoDuration(value);
+        value = reader.attribute(OfficeNs, "time-value").trimmed();
+        text = WorkbookCellText::isoDuration(value);
     } else if (type == "boolean") {
-        value = reader.Attribute(OfficeNs, "boolean-value").trimmed();
+        value = reader.attribute(OfficeNs, "boolean-value").trimmed();
         if (value == QLatin1StringView("true") || value == QLatin1StringView("1"))
-            text = WorkbookCellText::Boolean(true);
+            text = WorkbookCellText::boolean(true);
         else if (value == QLatin1StringView("false") || value == QLatin1StringView("0"))
-            text = WorkbookCellText::Boolean(false);
+            text = WorkbookCellText::boolean(false);
     } else if (type == "string" || type.empty() || type == "void") {
         // A formula's text result is its string value; a typed-in text is its paragraphs.
-        if (reader.HasAttribute(OfficeNs, "string-value")) {
-            text = reader.Attribute(OfficeNs, "string-value");
-            reader.SkipCurrentElement();
+        if (reader.hasAttribute(OfficeNs, "string-value")) {
+            text = reader.attribute(OfficeNs, "string-value");
+            reader.skipCurrentElement();
             return text;
         }
-        return ReadCellParagraphs(reader);
+        return readCellParagraphs(reader);
     } else {
         *reason = QStringLiteral("Der Werttyp \u201e%1\u201c ist unbekannt.").arg(typeText());
-        reader.SkipCurrentElement();
+        reader.skipCurrentElement();
         return std::nullopt;
     }
-    reader.SkipCurrentElement();
+    reader.skipCurrentElement();
     if (!text)
         *reason = QStringLiteral("Der Wert \u201e%1\u201c passt nicht zum Werttyp \u201e%2\u201c.")
                       .arg(value, typeText());
@@ -131,55 +130,55 @@ std::optional<QString> ReadCellText(TXmlPullReader &reader, QString *reason)
 }
 
 // Reads the cells of one row; the reader stands on its start and ends on its end.
-bool ReadRow(TXmlPullReader &reader, qint64 row, TWorkbookRows &rows, QString *error)
+bool readRow(XmlPullReader &reader, qint64 row, WorkbookRows &rows, QString *error)
 {
     qint64 col = 0;
-    while (reader.ReadNextStartElement()) {
-        if (!reader.Is(TableNs, "table-cell") && !reader.Is(TableNs, "covered-table-cell")) {
-            reader.SkipCurrentElement();
+    while (reader.readNextStartElement()) {
+        if (!reader.is(TableNs, "table-cell") && !reader.is(TableNs, "covered-table-cell")) {
+            reader.skipCurrentElement();
             continue;
         }
-        const qint64 repeat = CountOf(reader, TableNs, "number-columns-repeated", MaxColumnRepeat);
-        if (!rows.Wants(col)) {
-            reader.SkipCurrentElement();
+        const qint64 repeat = countOf(reader, TableNs, "number-columns-repeated", MaxColumnRepeat);
+        if (!rows.wants(col)) {
+            reader.skipCurrentElement();
             col += repeat;
             continue;
         }
         QString reason;
-        const std::optional<QString> text = ReadCellText(reader, &reason);
-        if (reader.HasError())
+        const std::optional<QString> text = readCellText(reader, &reason);
+        if (reader.hasError())
             return true; // reported by the caller with the part's name
         if (!text) {
-            SetError(error, TWorkbookRows::CellError(row, col, reason));
+            setError(error, WorkbookRows::cellError(row, col, reason));
             return false;
         }
-        for (qint64 c = col; c < col + repeat && rows.Wants(c); ++c)
-            rows.SetCell(int(c), *text);
+        for (qint64 c = col; c < col + repeat && rows.wants(c); ++c)
+            rows.setCell(int(c), *text);
         col += repeat;
     }
     return true;
 }
 
 // Reads the rows of the table the reader stands on, through row groups and header rows.
-bool ReadTable(TXmlPullReader &reader, TWorkbookRows &rows, QString *error)
+bool readTable(XmlPullReader &reader, WorkbookRows &rows, QString *error)
 {
     qint64 row = 0;
-    const size_t table = reader.Depth();
-    while (!rows.Ended() && reader.ReadInside(table)) {
-        if (reader.Token() != TXmlPullReader::TToken::tkStartElement)
+    const size_t table = reader.depth();
+    while (!rows.ended() && reader.readInside(table)) {
+        if (reader.token() != XmlPullReader::Token::tkStartElement)
             continue;
-        if (reader.Is(TableNs, "table-row")) {
-            const qint64 repeat = CountOf(reader, TableNs, "number-rows-repeated", TWorkbookRows::MaxRows);
-            if (!rows.BeginRow(row))
+        if (reader.is(TableNs, "table-row")) {
+            const qint64 repeat = countOf(reader, TableNs, "number-rows-repeated", WorkbookRows::MaxRows);
+            if (!rows.beginRow(row))
                 break;
-            if (!ReadRow(reader, row, rows, error))
+            if (!readRow(reader, row, rows, error))
                 return false;
-            rows.EndRow(repeat);
+            rows.endRow(repeat);
             row += repeat;
             // Row groups and header rows are entered; columns, shapes and the like skipped.
-        } else if (!reader.Is(TableNs, "table-header-rows") && !reader.Is(TableNs, "table-rows")
-                   && !reader.Is(TableNs, "table-row-group")) {
-            reader.SkipCurrentElement();
+        } else if (!reader.is(TableNs, "table-header-rows") && !reader.is(TableNs, "table-rows")
+                   && !reader.is(TableNs, "table-row-group")) {
+            reader.skipCurrentElement();
         }
     }
     return true;
@@ -187,30 +186,28 @@ bool ReadTable(TXmlPullReader &reader, TWorkbookRows &rows, QString *error)
 
 } // namespace
 
-bool TOdsWorkbookReader::IsSpreadsheet(const TWorkbookPackage &package)
+bool OdsWorkbookReader::isSpreadsheet(const WorkbookPackage &package)
 {
     // A package without its media type is taken by its content part.
-    if (!package.Contains(QStringLiteral("mimetype")))
-        return package.Contains(ContentPart) && !package.Contains(QStringLiteral("[Content_Types].xml"));
-    const std::optional<QByteArray> type = package.Read(QStringLiteral("mimetype"), nullptr);
+    if (!package.contains(QStringLiteral("mimetype")))
+        return package.contains(ContentPart) && !package.contains(QStringLiteral("[Content_Types].xml"));
+    const std::optional<QByteArray> type = package.read(QStringLiteral("mimetype"), nullptr);
     return type && type->trimmed() == "application/vnd.oasis.opendocument.spreadsheet";
 }
 
-bool TOdsWorkbookReader::ReadFirstSheet(const TWorkbookPackage &package, TWorkbookRows &rows,
-                                        QString *error)
+bool OdsWorkbookReader::readFirstSheet(const WorkbookPackage &package, WorkbookRows &rows, QString *error)
 {
     bool found = false;
-    const bool read = package.ReadXml(ContentPart, error, [&](TXmlPullReader &reader) {
-        while (!reader.AtEnd() && !found) {
-            found = reader.ReadNext() == TXmlPullReader::TToken::tkStartElement
-                    && reader.Is(TableNs, "table");
+    const bool read = package.readXml(ContentPart, error, [&](XmlPullReader &reader) {
+        while (!reader.atEnd() && !found) {
+            found = reader.readNext() == XmlPullReader::Token::tkStartElement && reader.is(TableNs, "table");
         }
-        return !found || ReadTable(reader, rows, error);
+        return !found || readTable(reader, rows, error);
     });
     if (!read)
         return false;
     if (!found) {
-        SetError(error, QStringLiteral("Die Arbeitsmappe enth\u00e4lt kein Tabellenblatt."));
+        setError(error, QStringLiteral("Die Arbeitsmappe enth\u00e4lt kein Tabellenblatt."));
         return false;
     }
     return true;

@@ -2,20 +2,19 @@
 
 #include <QString>
 
-class TWorkbookPackage;
-class TWorkbookRows;
+class WorkbookPackage;
+class WorkbookRows;
 
 // Reads the first table of an OpenDocument spreadsheet (.ods) cell by cell: texts with
 // their blanks, tabs and line breaks, numbers, percentages and currencies, dates, times
 // and durations, booleans, and formula results including errors.
-class TOdsWorkbookReader
+class OdsWorkbookReader
 {
 public:
     // True by the package's media type, stored as its "mimetype" part.
-    static bool IsSpreadsheet(const TWorkbookPackage &package);
+    static bool isSpreadsheet(const WorkbookPackage &package);
 
     // False with *error set when the package is damaged or a cell cannot be converted
     // (the error then names the cell).
-    static bool ReadFirstSheet(const TWorkbookPackage &package, TWorkbookRows &rows,
-                               QString *error);
+    static bool readFirstSheet(const WorkbookPackage &package, WorkbookRows &rows, QString *error);
 };

@@ -1,16 +1,16 @@
-#include "ProtocolColumns.h"
+#include "protocol/ProtocolColumns.h"
 
 namespace ProtocolColumns {
 
-const QStringList &ColumnTitles()
+const QStringList &columnTitles()
 {
-    static const QStringList titles = {QStringLiteral("Nr."), QStringLiteral("Stoppzeit"),
-                                       QStringLiteral("LKZ"), QStringLiteral("StNr."),
-                                       QStringLiteral("Stat")};
+    static const QStringList titles
+        = {QStringLiteral("Nr."), QStringLiteral("Stoppzeit"), QStringLiteral("LKZ"), QStringLiteral("StNr."),
+           QStringLiteral("Stat")};
     return titles;
 }
 
-QString ApplicationTitle()
+QString applicationTitle()
 {
     return QStringLiteral("Tivano");
 }

@@ -14,9 +14,9 @@ inline constexpr int ColStatus = 4;
 inline constexpr int Count = 5;
 
 // Titles of the columns, in column order.
-const QStringList &ColumnTitles();
+const QStringList &columnTitles();
 
 // The product name used for the autosave file, the web page and the workbook.
-QString ApplicationTitle();
+QString applicationTitle();
 
 } // namespace ProtocolColumns

@@ -1,55 +1,54 @@
-#include "ProtocolFiles.h"
+#include "protocol/ProtocolFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
-QString TProtocolFileType::Description() const
+QString ProtocolFileType::description() const
 {
-    return Name + QLatin1String(" (") + Pattern + QLatin1Char(')');
+    return name + QLatin1String(" (") + pattern + QLatin1Char(')');
 }
 
-QString TProtocolFileType::Extension() const
+QString ProtocolFileType::extension() const
 {
-    return Pattern.mid(1);
+    return pattern.mid(1);
 }
 
-QString TProtocolFileType::QtFilter() const
+QString ProtocolFileType::qtFilter() const
 {
     // Qt takes the patterns from the parentheses; parentheses inside the name would confuse it.
-    QString name = Name;
-    name.replace(QLatin1Char('('), QLatin1Char('['));
-    name.replace(QLatin1Char(')'), QLatin1Char(']'));
-    return name + QLatin1String(" (") + Pattern + QLatin1Char(')');
+    QString shownName = name;
+    shownName.replace(QLatin1Char('('), QLatin1Char('['));
+    shownName.replace(QLatin1Char(')'), QLatin1Char(']'));
+    return shownName + QLatin1String(" (") + pattern + QLatin1Char(')');
 }
-
 
 namespace {
 
-QString JoinTypes(const QList<TProtocolFileType> &types)
+QString joinTypes(const QList<ProtocolFileType> &types)
 {
     QStringList pieces;
-    for (const TProtocolFileType &type : types) {
-        pieces.append(type.Description());
-        pieces.append(type.Pattern);
+    for (const ProtocolFileType &type : types) {
+        pieces.append(type.description());
+        pieces.append(type.pattern);
     }
     return pieces.join(QLatin1Char('|'));
 }
 
 } // namespace
 
-QString TProtocolFileFilters::OpenFilter() const
+QString ProtocolFileFilters::openFilter() const
 {
-    return JoinTypes(OpenTypes);
+    return joinTypes(openTypes);
 }
 
-QString TProtocolFileFilters::SaveFilter() const
+QString ProtocolFileFilters::saveFilter() const
 {
-    return JoinTypes(SaveTypes);
+    return joinTypes(saveTypes);
 }
 
-QString TProtocolFiles::AutosaveFileName(const QString &folder, const QString &title)
+QString ProtocolFiles::autosaveFileName(const QString &folder, const QString &title)
 {
     QString path = folder;
     if (!path.isEmpty() && !path.endsWith(QLatin1Char('/')))
@@ -57,7 +56,7 @@ QString TProtocolFiles::AutosaveFileName(const QString &folder, const QString &t
     return path + title + QLatin1String(".txt");
 }
 
-QString TProtocolFiles::WritableProgramFolder(const QString &programFolder)
+QString ProtocolFiles::writableProgramFolder(const QString &programFolder)
 {
     const QFileInfo info(programFolder);
     if (!programFolder.isEmpty() && info.isDir() && info.isWritable())
@@ -67,19 +66,19 @@ QString TProtocolFiles::WritableProgramFolder(const QString &programFolder)
     return data;
 }
 
-QString TProtocolFiles::DefaultAutosaveFolder()
+QString ProtocolFiles::defaultAutosaveFolder()
 {
-    return WritableProgramFolder(QCoreApplication::applicationDirPath());
+    return writableProgramFolder(QCoreApplication::applicationDirPath());
 }
 
-QString TProtocolFiles::TimestampFileName(const QDateTime &when)
+QString ProtocolFiles::timestampFileName(const QDateTime &when)
 {
     QString name = when.toString(QStringLiteral("yyyy-MM-dd-HH-mm"));
     name.replace(QLatin1Char(' '), QLatin1Char('0'));
     return name;
 }
 
-QString TProtocolFiles::ProtocolPageFileName()
+QString ProtocolFiles::protocolPageFileName()
 {
     QString base = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
     if (base.isEmpty())
@@ -87,14 +86,12 @@ QString TProtocolFiles::ProtocolPageFileName()
     return base + QLatin1String(".html");
 }
 
-TProtocolFileFilters TProtocolFiles::BuildProtocolFileFilters(const FileTypeNames &names)
+ProtocolFileFilters ProtocolFiles::buildProtocolFileFilters(const FileTypeNames &names)
 {
-    const TProtocolFileType text{names.Text, QStringLiteral("*.txt"), TProtocolFileKind::pkText};
-    const TProtocolFileType xlsx{names.Excel, QStringLiteral("*.xlsx"), TProtocolFileKind::pkSpreadsheet};
-    TProtocolFileFilters filters;
-    filters.OpenTypes = {text, xlsx,
-                         {names.Ods, QStringLiteral("*.ods"), TProtocolFileKind::pkSpreadsheet}};
-    filters.SaveTypes = {text, xlsx,
-                         {names.Html, QStringLiteral("*.html"), TProtocolFileKind::pkWebPage}};
+    const ProtocolFileType text{names.text, QStringLiteral("*.txt"), ProtocolFileKind::pkText};
+    const ProtocolFileType xlsx{names.excel, QStringLiteral("*.xlsx"), ProtocolFileKind::pkSpreadsheet};
+    ProtocolFileFilters filters;
+    filters.openTypes = {text, xlsx, {names.ods, QStringLiteral("*.ods"), ProtocolFileKind::pkSpreadsheet}};
+    filters.saveTypes = {text, xlsx, {names.html, QStringLiteral("*.html"), ProtocolFileKind::pkWebPage}};
     return filters;
 }

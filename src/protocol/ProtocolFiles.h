@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FileTypeNames.h"
+#include "platform/FileTypeNames.h"
 
 #include <QDateTime>
 #include <QList>
@@ -8,55 +8,55 @@
 
 // The kinds of file the protocol commands read and write; the commands dispatch on the
 // kind of the type chosen in a file dialog, not on the file's extension.
-enum class TProtocolFileKind { pkText, pkSpreadsheet, pkWebPage };
+enum class ProtocolFileKind { pkText, pkSpreadsheet, pkWebPage };
 
 // One entry of a file dialog's type list.
-struct TProtocolFileType
+struct ProtocolFileType
 {
-    QString Name;      // e.g. "Textdatei"
-    QString Pattern;   // e.g. "*.txt"
-    TProtocolFileKind Kind = TProtocolFileKind::pkText;
+    QString name; // e.g. "Textdatei"
+    QString pattern; // e.g. "*.txt"
+    ProtocolFileKind kind = ProtocolFileKind::pkText;
 
     // "Name (*.ext)" as the dialog shows it.
-    QString Description() const;
+    QString description() const;
     // The pattern's extension with its dot, e.g. ".txt".
-    QString Extension() const;
+    QString extension() const;
     // The filter text a Qt file dialog takes: "Name (*.ext)".
-    QString QtFilter() const;
+    QString qtFilter() const;
 };
 
 // The type lists of the open and save dialogs.
-struct TProtocolFileFilters
+struct ProtocolFileFilters
 {
-    QList<TProtocolFileType> OpenTypes;
-    QList<TProtocolFileType> SaveTypes;
+    QList<ProtocolFileType> openTypes;
+    QList<ProtocolFileType> saveTypes;
 
     // The lists as "description|pattern" pairs separated by "|".
-    QString OpenFilter() const;
-    QString SaveFilter() const;
+    QString openFilter() const;
+    QString saveFilter() const;
 };
 
-class TProtocolFiles
+class ProtocolFiles
 {
 public:
     // Folder + application title + ".txt".
-    static QString AutosaveFileName(const QString &folder, const QString &title);
+    static QString autosaveFileName(const QString &folder, const QString &title);
 
     // `programFolder` when it is a writable folder, else the per-user data folder (created).
     // An installed program's folder belongs to the system; the operator's files go to
     // the per-user folder instead.
-    static QString WritableProgramFolder(const QString &programFolder);
+    static QString writableProgramFolder(const QString &programFolder);
 
     // The autosave's and the file dialogs' folder: the executable's folder by the rule above.
-    static QString DefaultAutosaveFolder();
+    static QString defaultAutosaveFolder();
 
     // "yyyy-MM-dd-hh-mm" of the given local time, blanks replaced by "0"; no extension.
-    static QString TimestampFileName(const QDateTime &when);
+    static QString timestampFileName(const QDateTime &when);
 
     // The executable's name with ".html" in place of its extension, without a folder.
-    static QString ProtocolPageFileName();
+    static QString protocolPageFileName();
 
     // Open list: the text type and the two workbook types the program reads (.xlsx and
     // .ods); save list: the text type, the .xlsx workbook it writes and the web page.
-    static TProtocolFileFilters BuildProtocolFileFilters(const FileTypeNames &names);
+    static ProtocolFileFilters buildProtocolFileFilters(const FileTypeNames &names);
 };

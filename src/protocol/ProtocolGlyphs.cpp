@@ -1,4 +1,4 @@
-#include "ProtocolGlyphs.h"
+#include "protocol/ProtocolGlyphs.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -10,7 +10,7 @@ namespace {
 
 constexpr int GlyphSize = 24;
 
-void DrawOpen(QPainter &p)
+void drawOpen(QPainter &p)
 {
     // A folder with its lid swung open.
     p.setPen(QPen(QColor(0x80, 0x60, 0x00), 1));
@@ -27,7 +27,7 @@ void DrawOpen(QPainter &p)
     p.drawPath(lid);
 }
 
-void DrawSave(QPainter &p)
+void drawSave(QPainter &p)
 {
     // A disk: body, label and shutter.
     p.setPen(QPen(QColor(0x10, 0x20, 0x60), 1));
@@ -41,7 +41,7 @@ void DrawSave(QPainter &p)
     p.drawRect(9, 15, 3, 5);
 }
 
-void DrawPrint(QPainter &p)
+void drawPrint(QPainter &p)
 {
     // A printer with a sheet coming out.
     p.setPen(QPen(Qt::black, 1));
@@ -57,7 +57,7 @@ void DrawPrint(QPainter &p)
     p.drawEllipse(18, 11, 2, 2);
 }
 
-void DrawWebPage(QPainter &p)
+void drawWebPage(QPainter &p)
 {
     // A globe with meridians.
     p.setPen(QPen(QColor(0x00, 0x40, 0x80), 1));
@@ -71,7 +71,7 @@ void DrawWebPage(QPainter &p)
     p.drawLine(4, 17, 20, 17);
 }
 
-void DrawSpreadsheet(QPainter &p)
+void drawSpreadsheet(QPainter &p)
 {
     // A green sheet of cells with a cross.
     p.setPen(QPen(QColor(0x10, 0x60, 0x30), 1));
@@ -88,7 +88,7 @@ void DrawSpreadsheet(QPainter &p)
     p.drawLine(10, 5, 5, 10);
 }
 
-void DrawClear(QPainter &p)
+void drawClear(QPainter &p)
 {
     // A sheet struck out by a red cross.
     p.setPen(QPen(Qt::black, 1));
@@ -101,19 +101,31 @@ void DrawClear(QPainter &p)
     p.drawLine(21, 9, 9, 21);
 }
 
-QIcon Draw(TProtocolGlyph glyph)
+QIcon draw(ProtocolGlyph glyph)
 {
     QPixmap pixmap(GlyphSize, GlyphSize);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing, true);
     switch (glyph) {
-    case TProtocolGlyph::pgOpen: DrawOpen(painter); break;
-    case TProtocolGlyph::pgSave: DrawSave(painter); break;
-    case TProtocolGlyph::pgPrint: DrawPrint(painter); break;
-    case TProtocolGlyph::pgWebPage: DrawWebPage(painter); break;
-    case TProtocolGlyph::pgSpreadsheet: DrawSpreadsheet(painter); break;
-    case TProtocolGlyph::pgClear: DrawClear(painter); break;
+    case ProtocolGlyph::pgOpen:
+        drawOpen(painter);
+        break;
+    case ProtocolGlyph::pgSave:
+        drawSave(painter);
+        break;
+    case ProtocolGlyph::pgPrint:
+        drawPrint(painter);
+        break;
+    case ProtocolGlyph::pgWebPage:
+        drawWebPage(painter);
+        break;
+    case ProtocolGlyph::pgSpreadsheet:
+        drawSpreadsheet(painter);
+        break;
+    case ProtocolGlyph::pgClear:
+        drawClear(painter);
+        break;
     }
     painter.end();
     return QIcon(pixmap);
@@ -121,11 +133,11 @@ QIcon Draw(TProtocolGlyph glyph)
 
 } // namespace
 
-QIcon ProtocolGlyph(TProtocolGlyph glyph)
+QIcon protocolGlyph(ProtocolGlyph glyph)
 {
     static std::array<QIcon, 6> cache;
     QIcon &icon = cache[static_cast<size_t>(glyph)];
     if (icon.isNull())
-        icon = Draw(glyph);
+        icon = draw(glyph);
     return icon;
 }

@@ -3,6 +3,6 @@
 #include <QIcon>
 
 // The pictures of the six protocol buttons, drawn once and kept.
-enum class TProtocolGlyph { pgOpen, pgSave, pgPrint, pgWebPage, pgSpreadsheet, pgClear };
+enum class ProtocolGlyph { pgOpen, pgSave, pgPrint, pgWebPage, pgSpreadsheet, pgClear };
 
-QIcon ProtocolGlyph(TProtocolGlyph glyph);
+QIcon protocolGlyph(ProtocolGlyph glyph);

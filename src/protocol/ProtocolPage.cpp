@@ -1,8 +1,8 @@
-#include "ProtocolPage.h"
+#include "protocol/ProtocolPage.h"
 
-#include "AtomicFileWriter.h"
-#include "MakerInfo.h"
-#include "TextCodec.h"
+#include "platform/AtomicFileWriter.h"
+#include "platform/MakerInfo.h"
+#include "platform/TextCodec.h"
 
 namespace {
 
@@ -13,23 +13,32 @@ const QLatin1String MakerSoftwarePage("http://www.korvano-software.de/sport/");
 
 } // namespace
 
-QString TProtocolPage::Escape(const QString &text)
+QString ProtocolPage::escape(const QString &text)
 {
     QString out;
     out.reserve(text.size());
     for (QChar ch : text) {
         switch (ch.unicode()) {
-        case '&': out += QLatin1String("&amp;"); break;
-        case '<': out += QLatin1String("&lt;"); break;
-        case '>': out += QLatin1String("&gt;"); break;
-        case '"': out += QLatin1String("&quot;"); break;
-        default: out += ch;
+        case '&':
+            out += QLatin1String("&amp;");
+            break;
+        case '<':
+            out += QLatin1String("&lt;");
+            break;
+        case '>':
+            out += QLatin1String("&gt;");
+            break;
+        case '"':
+            out += QLatin1String("&quot;");
+            break;
+        default:
+            out += ch;
         }
     }
     return out;
 }
 
-QString TProtocolPage::CellText(const QString &text)
+QString ProtocolPage::cellText(const QString &text)
 {
     QString out = text;
     const qsizetype comma = out.indexOf(QLatin1Char(','));
@@ -38,23 +47,25 @@ QString TProtocolPage::CellText(const QString &text)
     return out;
 }
 
-QString TProtocolPage::BuildText(const TProtocolTable &table, const QString &title)
+QString ProtocolPage::buildText(const ProtocolTable &table, const QString &title)
 {
-    const QString t = Escape(title);
+    const QString t = escape(title);
     const QLatin1String eol("\r\n");
     QString page;
-    page.reserve(2048 + table.RowCount() * table.ColCount() * 16);
-    auto line = [&](const QString &text) { page += text; page += eol; };
+    page.reserve(2048 + table.rowCount() * table.colCount() * 16);
+    auto line = [&](const QString &text) {
+        page += text;
+        page += eol;
+    };
 
     line(QStringLiteral("<HTML>"));
     line(QStringLiteral("<HEAD>"));
-    line(QLatin1String("<!--") + MakerInfo::WebAddress() + QLatin1String(" software -->"));
+    line(QLatin1String("<!--") + MakerInfo::webAddress() + QLatin1String(" software -->"));
     line(QLatin1String("<TITLE>Zeitenprotokoll ") + t + QLatin1String("</TITLE>"));
-    line(QLatin1String("<META name=description content=\"") + Escape(MakerDescription)
+    line(QLatin1String("<META name=description content=\"") + escape(MakerDescription)
          + QLatin1String("\">"));
     line(QStringLiteral("<META http-equiv=Content-Type content=\"text/html; charset=iso-8859-1\">"));
-    line(QLatin1String("<META name=\"Webdesign\" content=\"") + DesignerAddress
-         + QLatin1String("\">"));
+    line(QLatin1String("<META name=\"Webdesign\" content=\"") + DesignerAddress + QLatin1String("\">"));
     line(QStringLiteral("</HEAD>"));
     line(QStringLiteral("<STYLE type=text/css>"));
     line(QStringLiteral(" body {font-family: Arial}"));
@@ -62,8 +73,8 @@ QString TProtocolPage::BuildText(const TProtocolTable &table, const QString &tit
     line(QStringLiteral(".kv   {line-height: 4px; width: 28px}"));
     line(QStringLiteral("</STYLE>"));
     line(QStringLiteral("<BODY bgcolor=#FFFFFF text=#000000>"));
-    line(QLatin1String("<DIV style=\"FILTER: Blur(direction=225, strength=6); WIDTH:100%\"><H2>&nbsp;")
-         + t + QLatin1String("</H2>"));
+    line(QLatin1String("<DIV style=\"FILTER: Blur(direction=225, strength=6); WIDTH:100%\"><H2>&nbsp;") + t
+         + QLatin1String("</H2>"));
     line(QStringLiteral("</div>"));
     line(QStringLiteral("<H4>Zeitenprotokoll</H4>"));
     line(QStringLiteral("<table style=\"BORDER-COLLAPSE: collapse\" bgcolor=#FFFFFF "
@@ -76,42 +87,41 @@ QString TProtocolPage::BuildText(const TProtocolTable &table, const QString &tit
     static const char *const headerWidths[] = {"5%", "10%", "10%", "5%", "5%"};
     for (int c = 0; c < 5; ++c) {
         line(QLatin1String("<th width=") + QLatin1String(headerWidths[c]) + QLatin1Char('>')
-             + Escape(table.Cells(c, 0)));
+             + escape(table.cells(c, 0)));
     }
     line(QStringLiteral("<th width=60%>"));
     line(QStringLiteral("</tr></thead>"));
-    const int rows = table.RowCount();
-    const int cols = table.ColCount();
+    const int rows = table.rowCount();
+    const int cols = table.colCount();
     for (int r = 1; r < rows; ++r) {
         page += QLatin1String("<tr>");
         for (int c = 0; c < cols; ++c) {
             page += QLatin1String("<td>");
-            page += Escape(CellText(table.Cells(c, r)));
+            page += escape(cellText(table.cells(c, r)));
         }
         page += QLatin1String("</tr>");
         page += eol;
     }
     line(QStringLiteral("</table>"));
-    line(QLatin1String("<P align=right><a href=\"") + MakerSoftwarePage
-         + QLatin1String("\" title=\"") + t
+    line(QLatin1String("<P align=right><a href=\"") + MakerSoftwarePage + QLatin1String("\" title=\"") + t
          + QLatin1String("\"><FONT color=#FF0000>Kor</FONT><FONT color=#009900>va</FONT>"
                          "<FONT color=#999999>no</FONT><FONT color=#666600>&nbsp; Sport Software "
                          "</FONT>&gt;&gt;</A></P></body></html>"));
     return page;
 }
 
-QByteArray TProtocolPage::Build(const TProtocolTable &table, const QString &title)
+QByteArray ProtocolPage::build(const ProtocolTable &table, const QString &title)
 {
-    return TextCodec::Encode(BuildText(table, title));
+    return TextCodec::encode(buildText(table, title));
 }
 
-bool TProtocolPage::WriteProtocolPage(const TProtocolTable &table, const QString &title,
-                                      const QString &fileName, QString *error)
+bool ProtocolPage::writeProtocolPage(const ProtocolTable &table, const QString &title,
+                                     const QString &fileName, QString *error)
 {
     AtomicFileWriter writer;
-    if (writer.Write(fileName, Build(table, title)))
+    if (writer.write(fileName, build(table, title)))
         return true;
     if (error)
-        *error = writer.ErrorString();
+        *error = writer.errorString();
     return false;
 }

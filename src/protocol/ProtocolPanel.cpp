@@ -1,29 +1,28 @@
-#include "ProtocolPanel.h"
+#include "protocol/ProtocolPanel.h"
 
-#include "DesktopShell.h"
-#include "ProtocolColumns.h"
-#include "ProtocolGlyphs.h"
-#include "ProtocolPage.h"
-#include "ProtocolText.h"
-#include "QtFileDialogs.h"
-#include "SortGrid.h"
-#include "SortGridTable.h"
-#include "SpreadsheetBridge.h"
-#include "TextCodec.h"
+#include "grid/SortGrid.h"
+#include "platform/TextCodec.h"
+#include "protocol/DesktopShell.h"
+#include "protocol/GridProtocolTable.h"
+#include "protocol/ProtocolColumns.h"
+#include "protocol/ProtocolGlyphs.h"
+#include "protocol/ProtocolPage.h"
+#include "protocol/ProtocolText.h"
+#include "protocol/QtFileDialogs.h"
+#include "protocol/SpreadsheetBridge.h"
 
 #include <QClipboard>
-#include <QGuiApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPointer>
 #include <QPrinter>
 #include <QRegularExpression>
@@ -38,7 +37,6 @@ namespace {
 const QLatin1String WriteErrorText("Der Schreibfehler der Datei: ");
 const QLatin1String ReadErrorText("Die Datei kann nicht gelesen werden: ");
 const QLatin1String KeptAsideText("Sie bleibt erhalten als: ");
-const QLatin1String ClearQuestion("Zeitenprotokoll  l\xf6schen?");
 const QLatin1String XlsxMimeType("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet");
 constexpr int ButtonSize = 36;
 constexpr int HeadingHeight = 41;
@@ -49,7 +47,7 @@ constexpr int CellTextMargins = 4;
 
 // Moves a file (or whatever stands in its place) to a free name beside it, "<name>.unlesbar"
 // or "<name>.unlesbar-2" and so on; the new name, or empty when it could not be moved.
-QString MoveAside(const QString &fileName)
+QString moveAside(const QString &fileName)
 {
     const QString base = fileName + QLatin1String(".unlesbar");
     QString aside = base;
@@ -60,19 +58,18 @@ QString MoveAside(const QString &fileName)
 
 } // namespace
 
-TProtocolPanel::TProtocolPanel(QWidget *parent)
+const QString ProtocolPanel::ClearQuestion = QStringLiteral("Zeitenprotokoll  l\u00f6schen?");
+
+ProtocolPanel::ProtocolPanel(QWidget *parent)
     : QWidget(parent)
-    , FDefaultShell(std::make_unique<TDesktopShell>())
-    , FDefaultDialogs(std::make_unique<TQtFileDialogs>())
+    , m_defaultShell(std::make_unique<DesktopShell>())
+    , m_defaultDialogs(std::make_unique<QtFileDialogs>())
 {
-    FShell = FDefaultShell.get();
-    FDialogs = FDefaultDialogs.get();
-    FAutosaveFolder = TProtocolFiles::DefaultAutosaveFolder();
-    FDialogFolder = FAutosaveFolder;
-    FWorkbookFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    ShowError = [this](const QString &message) {
-        QMessageBox::critical(this, ProtocolColumns::ApplicationTitle(), message, QMessageBox::Ok);
-    };
+    m_shell = m_defaultShell.get();
+    m_dialogs = m_defaultDialogs.get();
+    m_autosaveFolder = ProtocolFiles::defaultAutosaveFolder();
+    m_dialogFolder = m_autosaveFolder;
+    m_workbookFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
 
     // Heading bar with the caption and the six commands.
     auto *heading = new QWidget(this);
@@ -80,499 +77,494 @@ TProtocolPanel::TProtocolPanel(QWidget *parent)
     heading->setFixedHeight(HeadingHeight);
     heading->setAutoFillBackground(true);
     QPalette headingPalette = heading->palette();
-    headingPalette.setColor(QPalette::Window, ToQColor(Colors::clBtnShadow));
+    headingPalette.setColor(QPalette::Window, toQColor(Colors::clBtnShadow));
     heading->setPalette(headingPalette);
 
-    LabelProtokoll = new QLabel(QStringLiteral("Protokoll"), heading);
-    QFont captionFont = LabelProtokoll->font();
+    headingLabel = new QLabel(QStringLiteral("Protokoll"), heading);
+    QFont captionFont = headingLabel->font();
     captionFont.setPixelSize(19);
-    LabelProtokoll->setFont(captionFont);
+    headingLabel->setFont(captionFont);
 
-    sbLoad = MakeButton(QStringLiteral("sbLoad"), QStringLiteral("Protokoll \u00f6ffnen"),
-                        QStringLiteral("Protokoll \u00f6ffnen"), int(TProtocolGlyph::pgOpen));
-    sbSave = MakeButton(QStringLiteral("sbSave"), QStringLiteral("Protokoll speichern unter"),
-                        QStringLiteral("Protokoll speichern unter"), int(TProtocolGlyph::pgSave));
-    sbPrint = MakeButton(QStringLiteral("sbPrint"), QStringLiteral("Protokoll drucken"),
-                         QStringLiteral("Protokoll drucken"), int(TProtocolGlyph::pgPrint));
-    sbHTML = MakeButton(QStringLiteral("sbHTML"), QStringLiteral("Als Webseite"),
-                        QStringLiteral("Als Webseite"), int(TProtocolGlyph::pgWebPage));
-    sbExcel = MakeButton(QStringLiteral("sbExcel"), QStringLiteral("Datei in MS Excel"),
-                         QStringLiteral("Datei in MS Excel"), int(TProtocolGlyph::pgSpreadsheet));
-    sbCLS = MakeButton(QStringLiteral("sbCLS"), QStringLiteral("F8"),
-                       QStringLiteral("Protokoll l\u00f6schen"), int(TProtocolGlyph::pgClear));
-    for (QToolButton *button : {sbLoad, sbSave, sbPrint, sbHTML, sbExcel, sbCLS})
+    loadButton = makeButton(QStringLiteral("sbLoad"), QStringLiteral("Protokoll \u00f6ffnen"),
+                            QStringLiteral("Protokoll \u00f6ffnen"), int(ProtocolGlyph::pgOpen));
+    saveButton = makeButton(QStringLiteral("sbSave"), QStringLiteral("Protokoll speichern unter"),
+                            QStringLiteral("Protokoll speichern unter"), int(ProtocolGlyph::pgSave));
+    printButton = makeButton(QStringLiteral("sbPrint"), QStringLiteral("Protokoll drucken"),
+                             QStringLiteral("Protokoll drucken"), int(ProtocolGlyph::pgPrint));
+    pageButton = makeButton(QStringLiteral("sbHTML"), QStringLiteral("Als Webseite"),
+                            QStringLiteral("Als Webseite"), int(ProtocolGlyph::pgWebPage));
+    spreadsheetButton = makeButton(QStringLiteral("sbExcel"), QStringLiteral("Datei in MS Excel"),
+                                   QStringLiteral("Datei in MS Excel"), int(ProtocolGlyph::pgSpreadsheet));
+    clearButton = makeButton(QStringLiteral("sbCLS"), QStringLiteral("F8"),
+                             QStringLiteral("Protokoll l\u00f6schen"), int(ProtocolGlyph::pgClear));
+    for (QToolButton *button :
+         {loadButton, saveButton, printButton, pageButton, spreadsheetButton, clearButton})
         button->setParent(heading);
 
     auto *bar = new QHBoxLayout(heading);
     bar->setContentsMargins(2, 2, 2, 2);
     bar->setSpacing(2);
-    bar->addWidget(sbLoad);
-    bar->addWidget(sbSave);
-    bar->addWidget(sbPrint);
+    bar->addWidget(loadButton);
+    bar->addWidget(saveButton);
+    bar->addWidget(printButton);
     bar->addSpacing(8);
-    bar->addWidget(LabelProtokoll);
+    bar->addWidget(headingLabel);
     bar->addStretch(1);
-    bar->addWidget(sbHTML);
-    bar->addWidget(sbExcel);
-    bar->addWidget(sbCLS);
+    bar->addWidget(pageButton);
+    bar->addWidget(spreadsheetButton);
+    bar->addWidget(clearButton);
 
-    connect(sbLoad, &QToolButton::clicked, this, [this] { sbLoadClick(); });
-    connect(sbSave, &QToolButton::clicked, this, [this] { sbSaveClick(); });
-    connect(sbPrint, &QToolButton::clicked, this, [this] { sbPrintClick(); });
-    connect(sbHTML, &QToolButton::clicked, this, [this] { sbHTMLClick(); });
-    connect(sbExcel, &QToolButton::clicked, this, [this] { sbExcelClick(); });
-    connect(sbCLS, &QToolButton::clicked, this, [this] { sbCLSClick(); });
+    connect(loadButton, &QToolButton::clicked, this, [this] { openFile(); });
+    connect(saveButton, &QToolButton::clicked, this, [this] { saveAs(); });
+    connect(printButton, &QToolButton::clicked, this, [this] { printPage(); });
+    connect(pageButton, &QToolButton::clicked, this, [this] { publishPage(); });
+    connect(spreadsheetButton, &QToolButton::clicked, this, [this] { openInSpreadsheet(); });
+    connect(clearButton, &QToolButton::clicked, this, &ProtocolPanel::clearRequested);
 
     // Shown while the latest autosave failed.
-    LabelAutosave = new QLabel(this);
-    LabelAutosave->setObjectName(QStringLiteral("LabelAutosave"));
-    LabelAutosave->setWordWrap(true);
-    LabelAutosave->setAutoFillBackground(true);
-    QPalette warningPalette = LabelAutosave->palette();
-    warningPalette.setColor(QPalette::Window, ToQColor(Colors::clYellow));
-    warningPalette.setColor(QPalette::WindowText, ToQColor(Colors::clMaroon));
-    LabelAutosave->setPalette(warningPalette);
-    LabelAutosave->setContentsMargins(4, 2, 4, 2);
-    LabelAutosave->hide();
+    autosaveWarningLabel = new QLabel(this);
+    autosaveWarningLabel->setObjectName(QStringLiteral("LabelAutosave"));
+    autosaveWarningLabel->setWordWrap(true);
+    autosaveWarningLabel->setAutoFillBackground(true);
+    QPalette warningPalette = autosaveWarningLabel->palette();
+    warningPalette.setColor(QPalette::Window, toQColor(Colors::clYellow));
+    warningPalette.setColor(QPalette::WindowText, toQColor(Colors::clMaroon));
+    autosaveWarningLabel->setPalette(warningPalette);
+    autosaveWarningLabel->setContentsMargins(4, 2, 4, 2);
+    autosaveWarningLabel->hide();
 
-    SortGrid1 = new TSortGrid(this);
-    SortGrid1->setObjectName(QStringLiteral("SortGrid1"));
+    grid = new ProtocolGrid(this);
+    grid->setObjectName(QStringLiteral("SortGrid1"));
     // The grid's designed size is no change by the user: set inside the update
     // bracket, it leaves the protocol unmodified, so closing an untouched
     // program asks nothing.
-    SortGrid1->BeginUpdate();
-    SortGrid1->setColCount(ProtocolColumns::Count);
-    SortGrid1->setRowCount(2);
-    SortGrid1->EndUpdate();
-    SortGrid1->setFixedCols(0);
+    grid->beginUpdate();
+    grid->setColCount(ProtocolColumns::Count);
+    grid->setRowCount(2);
+    grid->endUpdate();
+    grid->setFixedCols(0);
     // A character height of 15 pixels includes the font's internal leading, which
     // leaves an em of 13 pixels: five digits then fit the 40-pixel "Nr." column.
     QFont gridFont(QStringLiteral("Courier New"));
     gridFont.setPixelSize(13);
-    SortGrid1->setFont(gridFont);
-    FFixedPitch = QFontInfo(gridFont).fixedPitch();
-    SortGrid1->setDefaultRowHeight(20);
-    SortGrid1->setDefaultColWidth(52);
-    SortGrid1->setOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine
-                          | goDrawFocusSelected | goColSizing | goEditing);
-    SortGrid1->setScrollBars(TMyCustomGrid::ssVertical);
-    SortGrid1->setAlignmentHorz(taRightJustify);
-    SortGrid1->setAlignmentVert(taTopJustify);
-    SortGrid1->SortOptions()->setCanSort(false);
+    grid->setFont(gridFont);
+    m_fixedPitch = QFontInfo(gridFont).fixedPitch();
+    grid->setDefaultRowHeight(20);
+    grid->setDefaultColWidth(52);
+    grid->setOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goDrawFocusSelected
+                     | goColSizing | goEditing);
+    grid->setScrollBars(GridBase::ssVertical);
+    grid->setAlignmentHorz(taRightJustify);
+    grid->setAlignmentVert(taTopJustify);
+    grid->sortOptions()->setCanSort(false);
     // A typed character edits the cell under the cursor; it never searches "Nr.".
-    SortGrid1->setTypeAheadSearch(false);
-    SortGrid1->setMultiSelect(false);
-    SortGrid1->setFiltered(false);
-    SortGrid1->OnGetCellFormat = [this](TSortGrid *Sender, int Col, int Row, TGridDrawState State,
-                                        TFormatOptions &FormatOptions, bool &CheckBox,
-                                        bool &Combobox, bool &Ellipsis) {
-        SortGrid1GetCellFormat(Sender, Col, Row, State, FormatOptions, CheckBox, Combobox, Ellipsis);
-    };
-    SortGrid1->OnGetComboBox = [this](TSortGrid *Sender, int ACol, int ARow, QStringList &Strs,
-                                      int &Width, int &Height, bool &Sorted) {
-        SortGrid1GetComboBox(Sender, ACol, ARow, Strs, Width, Height, Sorted);
-    };
-    SortGrid1->OnSetComboBox = [this](TSortGrid *Sender, int ACol, int ARow, const QString &Str) {
-        SortGrid1SetComboBox(Sender, ACol, ARow, Str);
-    };
-    SortGrid1->OnSelectCell = [this](TMyCustomGrid *Sender, int ACol, int ARow, bool &CanSelect) {
-        SortGrid1SelectCell(Sender, ACol, ARow, CanSelect);
-    };
-    PopupMenu1 = new QMenu(this);
-    mSelectAll = PopupMenu1->addAction(QStringLiteral("Alles markieren"));
-    mCopy = PopupMenu1->addAction(QStringLiteral("Kopieren"));
-    connect(mSelectAll, &QAction::triggered, this, [this] { mSelectAllClick(); });
-    connect(mCopy, &QAction::triggered, this, [this] { mCopyClick(); });
-    SortGrid1->setPopupMenu(PopupMenu1);
-    SortGrid1->ShowMessage = [this](const QString &message) { Report(message); };
+    grid->setTypeAheadSearch(false);
+    grid->setMultiSelect(false);
+    grid->setFiltered(false);
+    contextMenu = new QMenu(this);
+    selectAllAction = contextMenu->addAction(QStringLiteral("Alles markieren"));
+    copyAction = contextMenu->addAction(QStringLiteral("Kopieren"));
+    connect(selectAllAction, &QAction::triggered, this, [this] { selectAllResults(); });
+    connect(copyAction, &QAction::triggered, this, [this] { copySelection(); });
+    grid->setPopupMenu(contextMenu);
+    connect(grid, &SortGrid::messageRaised, this, &ProtocolPanel::report);
     // The grid fits its last column to a new width itself; the protocol's layout follows
     // once that is done.
-    SortGrid1->installEventFilter(this);
-    FTable = std::make_unique<TSortGridTable>(SortGrid1);
+    grid->installEventFilter(this);
+    m_table = std::make_unique<GridProtocolTable>(grid);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(heading);
-    layout->addWidget(LabelAutosave);
-    layout->addWidget(SortGrid1, 1);
-    setFocusProxy(SortGrid1);
+    layout->addWidget(autosaveWarningLabel);
+    layout->addWidget(grid, 1);
+    setFocusProxy(grid);
 
-    BuildProtocolFileFilters(LoadFileTypeNames());
-    UpdateProtocolCommands();
-    FindSpreadsheetApplication();
+    buildProtocolFileFilters(loadFileTypeNames());
+    updateProtocolCommands();
+    findSpreadsheetApplication();
 }
 
-TProtocolPanel::~TProtocolPanel()
+ProtocolPanel::~ProtocolPanel()
 {
     // The grid watches its drop-down list and would be asked about it while the list is
     // being destroyed together with the grid; stop the watching first.
-    if (QListWidget *list = SortGrid1->ComboList()) {
-        list->removeEventFilter(SortGrid1);
-        list->viewport()->removeEventFilter(SortGrid1);
+    if (QListWidget *list = grid->comboList()) {
+        list->removeEventFilter(grid);
+        list->viewport()->removeEventFilter(grid);
     }
 }
 
-QToolButton *TProtocolPanel::MakeButton(const QString &name, const QString &hint,
-                                        const QString &accessible, int glyph)
+QToolButton *ProtocolPanel::makeButton(const QString &name, const QString &hint, const QString &accessible,
+                                       int glyph)
 {
     auto *button = new QToolButton(this);
     button->setObjectName(name);
     button->setToolTip(hint);
     button->setAccessibleName(accessible);
     button->setFixedSize(ButtonSize, ButtonSize);
-    button->setIcon(ProtocolGlyph(static_cast<TProtocolGlyph>(glyph)));
+    button->setIcon(protocolGlyph(static_cast<ProtocolGlyph>(glyph)));
     button->setIconSize(QSize(24, 24));
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
     return button;
 }
 
-void TProtocolPanel::setShell(TProtocolShell *value)
+void ProtocolPanel::setShell(ProtocolShell *value)
 {
-    FShell = value ? value : FDefaultShell.get();
-    FindSpreadsheetApplication();
+    m_shell = value ? value : m_defaultShell.get();
+    findSpreadsheetApplication();
 }
 
-void TProtocolPanel::FindSpreadsheetApplication()
+void ProtocolPanel::findSpreadsheetApplication()
 {
-    const int query = ++FApplicationQuery;
-    FShell->FindApplication(XlsxMimeType, [this, guard = QPointer<TProtocolPanel>(this),
-                                           query](bool found) {
-        if (!guard || query != FApplicationQuery)
+    const int query = ++m_applicationQuery;
+    m_shell->findApplication(XlsxMimeType, [this, guard = QPointer<ProtocolPanel>(this), query](bool found) {
+        if (!guard || query != m_applicationQuery)
             return;
-        FSpreadsheetApplication = found;
+        m_spreadsheetApplication = found;
         // The spreadsheet command is enabled exactly when the web-page command is and an
         // application is there.
-        sbExcel->setEnabled(found && sbHTML->isEnabled());
+        spreadsheetButton->setEnabled(found && pageButton->isEnabled());
     });
 }
 
-void TProtocolPanel::setFileDialogs(TProtocolFileDialogs *value)
+void ProtocolPanel::setFileDialogs(ProtocolFileDialogs *value)
 {
-    FDialogs = value ? value : FDefaultDialogs.get();
+    m_dialogs = value ? value : m_defaultDialogs.get();
 }
 
-void TProtocolPanel::Report(const QString &message)
+void ProtocolPanel::report(const QString &message)
 {
-    if (ShowError)
-        ShowError(message);
+    Q_EMIT errorOccurred(message);
 }
 
 // ---- the table
 
-void TProtocolPanel::InitProtocolTable()
+void ProtocolPanel::initProtocolTable()
 {
-    const QStringList &titles = ProtocolColumns::ColumnTitles();
-    for (int c = 0; c < SortGrid1->ColCount() && c < titles.size(); ++c)
-        SortGrid1->setCells(c, 0, titles.at(c));
-    LayoutProtocolColumns();
+    const QStringList &titles = ProtocolColumns::columnTitles();
+    for (int c = 0; c < grid->colCount() && c < titles.size(); ++c)
+        grid->setCells(c, 0, titles.at(c));
+    layoutProtocolColumns();
 }
 
-void TProtocolPanel::AddResultRow(const QString &TimeText, const QString &CountryCode)
+void ProtocolPanel::recordFinish(const QString &timeText, const QString &countryCode,
+                                 const QString &startNumber)
+{
+    ++m_lastResultRow;
+    addResultRow(timeText, countryCode, startNumber);
+    grid->setFixedCols(1);
+    selectResultRow(m_lastResultRow);
+    // The new result is the last visible row.
+    if (grid->visibleRowCount() < m_lastResultRow)
+        grid->setTopRow(m_lastResultRow - grid->visibleRowCount() + 1);
+    autosave();
+}
+
+void ProtocolPanel::addResultRow(const QString &timeText, const QString &countryCode,
+                                 const QString &startNumber)
 {
     // An edit or pick list still open ends in its own row before the new result arrives.
-    SortGrid1->CommitEditing();
-    const QString startNumber = TakeNextStartNumber ? TakeNextStartNumber() : QString();
-    QString number = QString::number(FResultCount);
+    grid->commitEditing();
+    QString number = QString::number(m_lastResultRow);
     while (number.size() < 5)
         number.prepend(QLatin1Char('0'));
     // The status starts empty: a new result owns its whole row.
-    const QStringList items{number, TimeText, CountryCode, startNumber, QString()};
-    if (SortGrid1->RowCount() <= FResultCount)
-        SortGrid1->setRowCount(FResultCount + 1);
-    SortGrid1->Rows(FResultCount).Assign(items);
-    WidenNumberColumn(number);
-    UpdateProtocolCommands();
-    LayoutProtocolColumns();
+    const QStringList items{number, timeText, countryCode, startNumber, QString()};
+    if (grid->rowCount() <= m_lastResultRow)
+        grid->setRowCount(m_lastResultRow + 1);
+    grid->rowStrings(m_lastResultRow).assign(items);
+    widenNumberColumn(number);
+    updateProtocolCommands();
+    layoutProtocolColumns();
 }
 
-void TProtocolPanel::WidenNumberColumn(const QString &number)
+void ProtocolPanel::widenNumberColumn(const QString &number)
 {
     // Measuring shapes the text, which adds up over 100,000 rows; in a fixed-pitch font a
     // text no longer than one measured before cannot be wider.
-    if (FFixedPitch && number.size() <= FNumberLength)
+    if (m_fixedPitch && number.size() <= m_numberLength)
         return;
-    FNumberLength = std::max(FNumberLength, number.size());
-    FNumberWidth = std::max(FNumberWidth, QFontMetrics(SortGrid1->font()).horizontalAdvance(number));
+    m_numberLength = std::max(m_numberLength, number.size());
+    m_numberWidth = std::max(m_numberWidth, QFontMetrics(grid->font()).horizontalAdvance(number));
 }
 
-void TProtocolPanel::MeasureNumberColumn()
+void ProtocolPanel::measureNumberColumn()
 {
-    FNumberWidth = 0;
-    FNumberLength = 0;
-    for (int r = 1; r < SortGrid1->RowCount(); ++r)
-        WidenNumberColumn(SortGrid1->Cells(0, r));
+    m_numberWidth = 0;
+    m_numberLength = 0;
+    for (int r = 1; r < grid->rowCount(); ++r)
+        widenNumberColumn(grid->cells(0, r));
 }
 
-void TProtocolPanel::LayoutProtocolColumns()
+void ProtocolPanel::layoutProtocolColumns()
 {
     // The result numbers stay readable: column 0 widens to the widest of them.
-    SortGrid1->setColWidths(0, std::max(NumberColumnMinWidth, FNumberWidth + CellTextMargins));
-    SortGrid1->setColWidths(2, 80);
-    SortGrid1->setColWidths(3, 47);
-    SortGrid1->setColWidths(4, 47);
-    const int rest = SortGrid1->viewport()->width() - SortGrid1->ColWidths(0)
-                     - SortGrid1->ColWidths(4) - SortGrid1->ColWidths(2) - SortGrid1->ColWidths(3)
-                     - SortGrid1->ColCount();
-    SortGrid1->setColWidths(1, rest);
+    grid->setColWidths(0, std::max(NumberColumnMinWidth, m_numberWidth + CellTextMargins));
+    grid->setColWidths(2, 80);
+    grid->setColWidths(3, 47);
+    grid->setColWidths(4, 47);
+    const int rest = grid->viewport()->width() - grid->colWidths(0) - grid->colWidths(4) - grid->colWidths(2)
+        - grid->colWidths(3) - grid->colCount();
+    grid->setColWidths(1, rest);
 }
 
-void TProtocolPanel::UpdateProtocolCommands()
+void ProtocolPanel::updateProtocolCommands()
 {
-    const bool enabled = SortGrid1->RowCount() > 2;
-    sbPrint->setEnabled(enabled);
-    sbSave->setEnabled(enabled);
-    sbCLS->setEnabled(enabled);
-    sbHTML->setEnabled(enabled);
-    mSelectAll->setEnabled(enabled);
-    sbExcel->setEnabled(enabled && IsAutomationServerInstalled(QStringLiteral("Excel.Application")));
-    sbLoad->setEnabled(true);
+    const bool enabled = grid->rowCount() > 2;
+    printButton->setEnabled(enabled);
+    saveButton->setEnabled(enabled);
+    clearButton->setEnabled(enabled);
+    pageButton->setEnabled(enabled);
+    selectAllAction->setEnabled(enabled);
+    spreadsheetButton->setEnabled(enabled
+                                  && isAutomationServerInstalled(QStringLiteral("Excel.Application")));
+    loadButton->setEnabled(true);
 }
 
-void TProtocolPanel::EnableExportCommands(bool Disable)
+void ProtocolPanel::setExportEnabled(bool enabled)
 {
-    sbHTML->setEnabled(!Disable);
-    sbExcel->setEnabled(!Disable && IsAutomationServerInstalled(QStringLiteral("Excel.Application")));
+    pageButton->setEnabled(enabled);
+    spreadsheetButton->setEnabled(enabled
+                                  && isAutomationServerInstalled(QStringLiteral("Excel.Application")));
 }
 
-bool TProtocolPanel::IsAutomationServerInstalled(const QString &ProgId) const
+bool ProtocolPanel::isAutomationServerInstalled(const QString &progId) const
 {
-    return FSpreadsheetApplication && ProgId == QLatin1String("Excel.Application");
+    return m_spreadsheetApplication && progId == QLatin1String("Excel.Application");
 }
 
-void TProtocolPanel::SelectResultRow(int row)
+void ProtocolPanel::selectResultRow(int row)
 {
-    SortGrid1->setSelection(TGridRect{1, row, SortGrid1->ColCount() - 1, row});
+    grid->setSelection(GridRect{1, row, grid->colCount() - 1, row});
 }
 
-void TProtocolPanel::mSelectAllClick()
+void ProtocolPanel::selectAllResults()
 {
-    SortGrid1->setSelection(TGridRect{1, 1, SortGrid1->ColCount() - 1, SortGrid1->RowCount() - 1});
+    grid->setSelection(GridRect{1, 1, grid->colCount() - 1, grid->rowCount() - 1});
 }
 
-QString TProtocolPanel::SelectionText() const
+QString ProtocolPanel::selectionText() const
 {
-    const TGridRect rect = SortGrid1->Selection();
+    const GridRect rect = grid->selection();
     QString text;
-    for (int r = rect.Top; r <= rect.Bottom; ++r) {
-        for (int c = rect.Left; c <= rect.Right; ++c) {
-            if (c > rect.Left)
+    for (int r = rect.top; r <= rect.bottom; ++r) {
+        for (int c = rect.left; c <= rect.right; ++c) {
+            if (c > rect.left)
                 text += QLatin1Char('\t');
-            text += SortGrid1->Cells(c, r);
+            text += grid->cells(c, r);
         }
         text += QLatin1String("\r\n");
     }
     return text;
 }
 
-void TProtocolPanel::mCopyClick()
+void ProtocolPanel::copySelection()
 {
-    QGuiApplication::clipboard()->setText(SelectionText());
+    QGuiApplication::clipboard()->setText(selectionText());
 }
 
-void TProtocolPanel::sbCLSClick()
+void ProtocolPanel::clearProtocol()
 {
-    if (!AskYesNo || AskYesNo(ClearQuestion) != 6)
-        return;
     try {
-        SortGrid1->setRowCount(2);
+        grid->setRowCount(2);
     } catch (...) {
-        SortGrid1->setRowCount(2);
+        grid->setRowCount(2);
     }
-    SortGrid1->DiscardRowsFrom(1);
-    MeasureNumberColumn();
-    LayoutProtocolColumns();
-    UpdateProtocolCommands();
-    FResultCount = 0;
+    grid->discardRowsFrom(1);
+    measureNumberColumn();
+    layoutProtocolColumns();
+    updateProtocolCommands();
+    m_lastResultRow = 0;
 }
 
-void TProtocolPanel::ClearTable()
+void ProtocolPanel::clearTable()
 {
-    SortGrid1->Clear();
-    SortGrid1->DiscardRowsFrom(1);
-    MeasureNumberColumn();
+    grid->clear();
+    grid->discardRowsFrom(1);
+    measureNumberColumn();
 }
 
-void TProtocolPanel::ResetProtocol()
+void ProtocolPanel::resetProtocol()
 {
-    ClearTable();
-    FResultCount = 0;
-    LayoutProtocolColumns();
-    UpdateProtocolCommands();
+    clearTable();
+    m_lastResultRow = 0;
+    layoutProtocolColumns();
+    updateProtocolCommands();
 }
 
-void TProtocolPanel::resizeEvent(QResizeEvent *event)
+void ProtocolPanel::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    LayoutProtocolColumns();
+    layoutProtocolColumns();
 }
 
-bool TProtocolPanel::eventFilter(QObject *watched, QEvent *event)
+bool ProtocolPanel::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == SortGrid1 && event->type() == QEvent::Resize)
-        QTimer::singleShot(0, this, [this] { LayoutProtocolColumns(); });
+    if (watched == grid && event->type() == QEvent::Resize)
+        QTimer::singleShot(0, this, [this] { layoutProtocolColumns(); });
     return QWidget::eventFilter(watched, event);
 }
 
 // ---- files
 
-QString TProtocolPanel::AutosaveFileName() const
+QString ProtocolPanel::autosaveFileName() const
 {
-    return TProtocolFiles::AutosaveFileName(FAutosaveFolder, ProtocolColumns::ApplicationTitle());
+    return ProtocolFiles::autosaveFileName(m_autosaveFolder, ProtocolColumns::applicationTitle());
 }
 
-void TProtocolPanel::SetAutosaveError(const QString &error)
+void ProtocolPanel::setAutosaveError(const QString &error)
 {
-    if (error == FAutosaveError)
+    if (error == m_autosaveError)
         return;
-    const bool changed = error.isEmpty() != FAutosaveError.isEmpty();
-    FAutosaveError = error;
+    const bool changed = error.isEmpty() != m_autosaveError.isEmpty();
+    m_autosaveError = error;
     if (error.isEmpty()) {
-        LabelAutosave->hide();
-        LabelAutosave->clear();
+        autosaveWarningLabel->hide();
+        autosaveWarningLabel->clear();
     } else {
-        LabelAutosave->setText(QStringLiteral("Automatische Sicherung fehlgeschlagen: ")
-                               + QDir::toNativeSeparators(AutosaveFileName())
-                               + QStringLiteral(" (") + error + QLatin1Char(')'));
-        LabelAutosave->show();
+        autosaveWarningLabel->setText(QStringLiteral("Automatische Sicherung fehlgeschlagen: ")
+                                      + QDir::toNativeSeparators(autosaveFileName()) + QStringLiteral(" (")
+                                      + error + QLatin1Char(')'));
+        autosaveWarningLabel->show();
     }
-    if (changed && OnAutosaveStateChanged)
-        OnAutosaveStateChanged(this);
+    if (changed)
+        Q_EMIT autosaveStateChanged();
 }
 
-bool TProtocolPanel::Autosave()
+bool ProtocolPanel::autosave()
 {
     QString error;
-    if (TProtocolText::SaveProtocolText(*FTable, AutosaveFileName(), &error)) {
-        SetAutosaveError(QString());
+    if (ProtocolText::saveProtocolText(*m_table, autosaveFileName(), &error)) {
+        setAutosaveError(QString());
         return true;
     }
-    SetAutosaveError(error.isEmpty() ? QStringLiteral("Schreibfehler") : error);
+    setAutosaveError(error.isEmpty() ? QStringLiteral("Schreibfehler") : error);
     return false;
 }
 
-void TProtocolPanel::LoadAutosave()
+void ProtocolPanel::loadAutosave()
 {
-    const QString name = AutosaveFileName();
+    const QString name = autosaveFileName();
     if (!QFileInfo::exists(name))
         return; // the first start
     QString error;
-    if (!TProtocolText::LoadProtocolText(*FTable, name, &error)) {
+    if (!ProtocolText::loadProtocolText(*m_table, name, &error)) {
         // The next autosave would replace a protocol that may still be recovered by hand.
-        const QString aside = MoveAside(name);
-        Report(ReadErrorText + name + QLatin1Char('\n') + error
+        const QString aside = moveAside(name);
+        report(ReadErrorText + name + QLatin1Char('\n') + error
                + (aside.isEmpty() ? QString() : QLatin1Char('\n') + KeptAsideText + aside));
         return;
     }
-    FinishLoad();
+    finishLoad();
     // Results of an earlier run are not to be dropped by a close without a question.
-    SortGrid1->setModified(FResultCount > 0);
+    grid->setModified(m_lastResultRow > 0);
 }
 
-void TProtocolPanel::ReportWriteError(const QString &FileName, const QString &error)
+void ProtocolPanel::reportWriteError(const QString &fileName, const QString &error)
 {
-    Report(WriteErrorText + FileName + QLatin1Char('\n') + error);
+    report(WriteErrorText + fileName + QLatin1Char('\n') + error);
 }
 
-bool TProtocolPanel::SaveProtocolText(const QString &FileName)
+bool ProtocolPanel::saveProtocolText(const QString &fileName)
 {
     QString error;
-    if (TProtocolText::SaveProtocolText(*FTable, FileName, &error))
+    if (ProtocolText::saveProtocolText(*m_table, fileName, &error))
         return true;
-    ReportWriteError(FileName, error);
+    reportWriteError(fileName, error);
     return false;
 }
 
-void TProtocolPanel::FinishLoad()
+void ProtocolPanel::finishLoad()
 {
-    FResultCount = FTable->ResultCountFromTable();
-    MeasureNumberColumn();
-    SortGrid1->setFixedCols(1);
-    SelectResultRow(SortGrid1->RowCount() - 1);
-    LayoutProtocolColumns();
-    EnableExportCommands(false);
-    UpdateProtocolCommands();
+    m_lastResultRow = m_table->lastResultRowFromTable();
+    measureNumberColumn();
+    grid->setFixedCols(1);
+    selectResultRow(grid->rowCount() - 1);
+    layoutProtocolColumns();
+    setExportEnabled(true);
+    updateProtocolCommands();
     // The table is no longer what the autosave holds: closing asks first.
-    SortGrid1->setModified(true);
+    grid->setModified(true);
 }
 
-bool TProtocolPanel::LoadProtocolText(const QString &FileName)
+bool ProtocolPanel::loadProtocolText(const QString &fileName)
 {
     QString error;
-    if (!TProtocolText::LoadProtocolText(*FTable, FileName, &error)) {
-        Report(ReadErrorText + FileName + QLatin1Char('\n') + error);
+    if (!ProtocolText::loadProtocolText(*m_table, fileName, &error)) {
+        report(ReadErrorText + fileName + QLatin1Char('\n') + error);
         return false;
     }
-    FinishLoad();
+    finishLoad();
     return true;
 }
 
-bool TProtocolPanel::WriteProtocolPage(const QString &FileName)
+bool ProtocolPanel::writeProtocolPage(const QString &fileName)
 {
     QString error;
-    if (TProtocolPage::WriteProtocolPage(*FTable, ProtocolColumns::ApplicationTitle(), FileName,
-                                         &error))
+    if (ProtocolPage::writeProtocolPage(*m_table, ProtocolColumns::applicationTitle(), fileName, &error))
         return true;
-    ReportWriteError(FileName, error);
+    reportWriteError(fileName, error);
     return false;
 }
 
-QString TProtocolPanel::NewWorkbookName() const
+QString ProtocolPanel::newWorkbookName() const
 {
-    QDir().mkpath(FWorkbookFolder);
-    const QString base = QDir(FWorkbookFolder).filePath(
-        TProtocolFiles::TimestampFileName(QDateTime::currentDateTime()));
+    QDir().mkpath(m_workbookFolder);
+    const QString base
+        = QDir(m_workbookFolder).filePath(ProtocolFiles::timestampFileName(QDateTime::currentDateTime()));
     QString name = base + QLatin1String(".xlsx");
     for (int i = 2; QFileInfo::exists(name); ++i)
         name = base + QLatin1Char('-') + QString::number(i) + QLatin1String(".xlsx");
     return name;
 }
 
-bool TProtocolPanel::ExportToSpreadsheet(const QString &FileName, bool Show)
+bool ProtocolPanel::exportToSpreadsheet(const QString &fileName, bool show)
 {
-    const QString name = Show ? NewWorkbookName() : FileName;
+    const QString name = show ? newWorkbookName() : fileName;
     QString error;
-    if (!TSpreadsheetBridge::ExportToSpreadsheet(*FTable, name, ProtocolColumns::ApplicationTitle(),
-                                                 &error)) {
-        ReportWriteError(name, error);
+    if (!SpreadsheetBridge::exportToSpreadsheet(*m_table, name, ProtocolColumns::applicationTitle(),
+                                                &error)) {
+        reportWriteError(name, error);
         return false;
     }
-    if (Show) {
-        FShell->OpenDocumentOrReport(name, [this, guard = QPointer<TProtocolPanel>(this),
-                                            name](const QString &reason) {
-            if (guard)
-                Report(QStringLiteral("Die Arbeitsmappe wurde gespeichert, l\u00e4sst sich aber "
-                                      "nicht \u00f6ffnen (%1):\n%2")
-                           .arg(reason, name));
-        });
+    if (show) {
+        m_shell->openDocumentOrReport(
+            name, [this, guard = QPointer<ProtocolPanel>(this), name](const QString &reason) {
+                if (guard)
+                    report(QStringLiteral("Die Arbeitsmappe wurde gespeichert, l\u00e4sst sich aber "
+                                          "nicht \u00f6ffnen (%1):\n%2")
+                               .arg(reason, name));
+            });
     }
     return true;
 }
 
-bool TProtocolPanel::ImportFromSpreadsheet(const QString &FileName)
+bool ProtocolPanel::importFromSpreadsheet(const QString &fileName)
 {
     QList<QStringList> rows;
     QString error;
-    if (!TSpreadsheetBridge::ReadWorkbook(FileName, SortGrid1->ColCount(), rows, &error)) {
-        Report(QStringLiteral("Die Arbeitsmappe kann nicht gelesen werden: ") + FileName
+    if (!SpreadsheetBridge::readWorkbook(fileName, grid->colCount(), rows, &error)) {
+        report(QStringLiteral("Die Arbeitsmappe kann nicht gelesen werden: ") + fileName
                + QStringLiteral("\n") + error);
         return false;
     }
-    TSpreadsheetBridge::ApplyWorkbookRows(*FTable, rows);
-    FinishLoad();
+    SpreadsheetBridge::applyWorkbookRows(*m_table, rows);
+    finishLoad();
     return true;
 }
 
-bool TProtocolPanel::PrintProtocolPage(const QString &FileName, QPrinter &printer)
+bool ProtocolPanel::printProtocolPage(const QString &fileName, QPrinter &printer)
 {
-    QFile file(FileName);
+    QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return false;
     // The page's header widths are percentages that a browser widens to fit a cell's
     // longest word; the text document would break the words instead, so it sizes the
     // columns from their content.
-    QString html = TextCodec::Decode(file.readAll());
+    QString html = TextCodec::decode(file.readAll());
     html.replace(QRegularExpression(QStringLiteral("<th width=\\d+%>")), QStringLiteral("<th>"));
     QTextDocument document;
     document.setHtml(html);
@@ -580,105 +572,79 @@ bool TProtocolPanel::PrintProtocolPage(const QString &FileName, QPrinter &printe
     return true;
 }
 
-void TProtocolPanel::BuildProtocolFileFilters(const FileTypeNames &names)
+void ProtocolPanel::buildProtocolFileFilters(const FileTypeNames &names)
 {
-    FFilters = TProtocolFiles::BuildProtocolFileFilters(names);
+    m_filters = ProtocolFiles::buildProtocolFileFilters(names);
 }
 
 // ---- commands
 
-void TProtocolPanel::sbSaveClick()
+void ProtocolPanel::saveAs()
 {
-    QString name = TProtocolFiles::TimestampFileName(QDateTime::currentDateTime());
-    int index = std::clamp(FFilterInd, 1, std::max<int>(FFilters.SaveTypes.size(), 1));
-    if (!FDialogs->GetSaveFileName(this, FDialogFolder, FFilters.SaveTypes, index, name))
+    QString name = ProtocolFiles::timestampFileName(QDateTime::currentDateTime());
+    int index = std::clamp(m_filterInd, 1, std::max<int>(m_filters.saveTypes.size(), 1));
+    if (!m_dialogs->getSaveFileName(this, m_dialogFolder, m_filters.saveTypes, index, name))
         return;
-    if (index < 1 || index > FFilters.SaveTypes.size())
+    if (index < 1 || index > m_filters.saveTypes.size())
         return;
-    FFilterInd = index;
-    const TProtocolFileType &type = FFilters.SaveTypes.at(index - 1);
+    m_filterInd = index;
+    const ProtocolFileType &type = m_filters.saveTypes.at(index - 1);
     if (QFileInfo(name).suffix().isEmpty())
-        name += type.Extension();
-    switch (type.Kind) {
-    case TProtocolFileKind::pkText: SaveProtocolText(name); break;
-    case TProtocolFileKind::pkSpreadsheet: ExportToSpreadsheet(name, false); break;
-    case TProtocolFileKind::pkWebPage: WriteProtocolPage(name); break;
+        name += type.extension();
+    switch (type.kind) {
+    case ProtocolFileKind::pkText:
+        saveProtocolText(name);
+        break;
+    case ProtocolFileKind::pkSpreadsheet:
+        exportToSpreadsheet(name, false);
+        break;
+    case ProtocolFileKind::pkWebPage:
+        writeProtocolPage(name);
+        break;
     }
 }
 
-void TProtocolPanel::sbLoadClick()
+void ProtocolPanel::openFile()
 {
     QString name;
     int index = 1;
-    if (!FDialogs->GetOpenFileName(this, FDialogFolder, FFilters.OpenTypes, index, name))
+    if (!m_dialogs->getOpenFileName(this, m_dialogFolder, m_filters.openTypes, index, name))
         return;
-    if (index < 1 || index > FFilters.OpenTypes.size())
+    if (index < 1 || index > m_filters.openTypes.size())
         return;
-    switch (FFilters.OpenTypes.at(index - 1).Kind) {
-    case TProtocolFileKind::pkText: LoadProtocolText(name); break;
-    case TProtocolFileKind::pkSpreadsheet: ImportFromSpreadsheet(name); break;
-    case TProtocolFileKind::pkWebPage: break;
+    switch (m_filters.openTypes.at(index - 1).kind) {
+    case ProtocolFileKind::pkText:
+        loadProtocolText(name);
+        break;
+    case ProtocolFileKind::pkSpreadsheet:
+        importFromSpreadsheet(name);
+        break;
+    case ProtocolFileKind::pkWebPage:
+        break;
     }
 }
 
 // After a failed write, a page of that name is an older protocol's: it is neither
 // opened nor printed.
-void TProtocolPanel::sbHTMLClick()
+void ProtocolPanel::publishPage()
 {
-    const QString name = TProtocolFiles::ProtocolPageFileName();
-    if (WriteProtocolPage(name))
-        FShell->OpenDocument(QFileInfo(name).absoluteFilePath());
+    const QString name = ProtocolFiles::protocolPageFileName();
+    if (writeProtocolPage(name))
+        m_shell->openDocument(QFileInfo(name).absoluteFilePath());
 }
 
-void TProtocolPanel::sbPrintClick()
+void ProtocolPanel::printPage()
 {
-    const QString name = TProtocolFiles::ProtocolPageFileName();
-    if (!WriteProtocolPage(name))
+    const QString name = ProtocolFiles::protocolPageFileName();
+    if (!writeProtocolPage(name))
         return;
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("Zeitenprotokoll ") + ProtocolColumns::ApplicationTitle());
-    if (FShell->ChoosePrinter(printer, this))
-        PrintProtocolPage(name, printer);
+    printer.setDocName(QStringLiteral("Zeitenprotokoll ") + ProtocolColumns::applicationTitle());
+    if (m_shell->choosePrinter(printer, this))
+        printProtocolPage(name, printer);
 }
 
-void TProtocolPanel::sbExcelClick()
+void ProtocolPanel::openInSpreadsheet()
 {
-    ExportToSpreadsheet(QString(), true);
-}
-
-// ---- the grid's questions
-
-void TProtocolPanel::SortGrid1GetCellFormat(TSortGrid *, int Col, int Row, TGridDrawState,
-                                            TFormatOptions &FormatOptions, bool &, bool &Combobox,
-                                            bool &)
-{
-    Combobox = Col == ProtocolColumns::ColCountry;
-    if (Col == ProtocolColumns::ColStatus)
-        FormatOptions.AlignmentHorz = taCenter;
-    else if (Row == 0 || Col == ProtocolColumns::ColCountry)
-        FormatOptions.AlignmentHorz = taLeftJustify;
-}
-
-void TProtocolPanel::SortGrid1GetComboBox(TSortGrid *Sender, int, int, QStringList &Strs, int &,
-                                          int &, bool &Sorted)
-{
-    if (!Sender->Options().testFlag(goEditing))
-        return;
-    Strs = FCountryCodes;
-    Sorted = false;
-}
-
-void TProtocolPanel::SortGrid1SetComboBox(TSortGrid *Sender, int ACol, int ARow, const QString &Str)
-{
-    if (ACol == ProtocolColumns::ColCountry)
-        Sender->setCells(ACol, ARow, Str);
-}
-
-void TProtocolPanel::SortGrid1SelectCell(TMyCustomGrid *Sender, int ACol, int ARow, bool &CanSelect)
-{
-    if (ACol < 2) {
-        // The row shows as selected; the cell cursor stays where it was.
-        Sender->HighlightCells(TGridRect{1, ARow, Sender->ColCount() - 1, ARow});
-        CanSelect = false;
-    }
+    exportToSpreadsheet(QString(), true);
 }

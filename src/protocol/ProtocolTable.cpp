@@ -1,15 +1,15 @@
-#include "ProtocolTable.h"
+#include "protocol/ProtocolTable.h"
 
-void TProtocolTable::ClearRow(int row)
+void ProtocolTable::clearRow(int row)
 {
-    const int cols = ColCount();
+    const int cols = colCount();
     for (int c = 0; c < cols; ++c) {
-        if (!Cells(c, row).isEmpty())
+        if (!cells(c, row).isEmpty())
             setCells(c, row, QString());
     }
 }
 
-int TProtocolTable::ResultCountFromTable() const
+int ProtocolTable::lastResultRowFromTable() const
 {
-    return Cells(0, 1).isEmpty() ? 0 : RowCount() - 1;
+    return cells(0, 1).isEmpty() ? 0 : rowCount() - 1;
 }

@@ -1,8 +1,8 @@
-#include "ProtocolText.h"
+#include "protocol/ProtocolText.h"
 
-#include "AtomicFileWriter.h"
-#include "ProtocolColumns.h"
-#include "TextCodec.h"
+#include "platform/AtomicFileWriter.h"
+#include "platform/TextCodec.h"
+#include "protocol/ProtocolColumns.h"
 
 #include <QFile>
 
@@ -18,15 +18,15 @@ public:
     explicit ByteWriter(qsizetype expected) { m_bytes.resize(expected); }
 
     // A place for `count` more bytes; Advance then tells how many of them were used.
-    char *Room(qsizetype count)
+    char *room(qsizetype count)
     {
         if (m_bytes.size() - m_used < count)
             m_bytes.resize(std::max(m_bytes.size() * 2, m_used + count));
         return m_bytes.data() + m_used;
     }
-    void Advance(qsizetype count) { m_used += count; }
+    void advance(qsizetype count) { m_used += count; }
 
-    QByteArray Take()
+    QByteArray take()
     {
         m_bytes.truncate(m_used);
         return std::move(m_bytes);
@@ -39,29 +39,29 @@ private:
 
 // A TAB, CR or LF inside a cell would split the cell or the row when read back, so each
 // becomes a blank.
-bool IsLineOrCellBreak(char16_t u)
+bool isLineOrCellBreak(char16_t u)
 {
     return u == '\t' || u == '\r' || u == '\n';
 }
 
-void WriteEncodedCell(ByteWriter &out, QStringView cell)
+void writeEncodedCell(ByteWriter &out, QStringView cell)
 {
     QString clean = cell.toString();
     for (QChar &c : clean) {
-        if (IsLineOrCellBreak(c.unicode()))
+        if (isLineOrCellBreak(c.unicode()))
             c = QLatin1Char(' ');
     }
-    const QByteArray encoded = TextCodec::Encode(clean);
-    char *dst = out.Room(encoded.size() + 1);
+    const QByteArray encoded = TextCodec::encode(clean);
+    char *dst = out.room(encoded.size() + 1);
     std::copy(encoded.cbegin(), encoded.cend(), dst);
     dst[encoded.size()] = '\t';
-    out.Advance(encoded.size() + 1);
+    out.advance(encoded.size() + 1);
 }
 
 // Writes a cell followed by its TAB; an empty cell is written as a single blank.
-void WriteCell(ByteWriter &out, QStringView cell)
+void writeCell(ByteWriter &out, QStringView cell)
 {
-    char *const start = out.Room(cell.size() + 2);
+    char *const start = out.room(cell.size() + 2);
     char *dst = start;
     if (cell.isEmpty())
         *dst++ = ' ';
@@ -69,17 +69,17 @@ void WriteCell(ByteWriter &out, QStringView cell)
     for (QChar ch : cell) {
         const char16_t u = ch.unicode();
         if (u > 0xFF || (u >= 0x80 && u <= 0x9F)) {
-            WriteEncodedCell(out, cell);
+            writeEncodedCell(out, cell);
             return;
         }
-        *dst++ = IsLineOrCellBreak(u) ? ' ' : char(u);
+        *dst++ = isLineOrCellBreak(u) ? ' ' : char(u);
     }
     *dst++ = '\t';
-    out.Advance(dst - start);
+    out.advance(dst - start);
 }
 
 // Collapses every run of TABs to one TAB.
-QString CollapseTabs(QStringView line)
+QString collapseTabs(QStringView line)
 {
     QString out;
     out.reserve(line.size());
@@ -95,13 +95,13 @@ QString CollapseTabs(QStringView line)
 // then each part goes into the next cell (an empty part as a single blank); a separator
 // at the very end gives no extra part, an empty line gives none, parts beyond the last
 // column are dropped.
-void AssignLine(TProtocolTable &table, int row, QStringView line)
+void assignLine(ProtocolTable &table, int row, QStringView line)
 {
-    table.ClearRow(row);
+    table.clearRow(row);
     if (line.isEmpty())
         return;
     const QChar sep = line.contains(QLatin1Char('\t')) ? QLatin1Char('\t') : QLatin1Char(';');
-    const int cols = table.ColCount();
+    const int cols = table.colCount();
     const QString blank = QStringLiteral(" ");
     qsizetype start = 0;
     for (int col = 0; col < cols; ++col) {
@@ -118,41 +118,40 @@ void AssignLine(TProtocolTable &table, int row, QStringView line)
 
 } // namespace
 
-QByteArray TProtocolText::Encode(const TProtocolTable &table)
+QByteArray ProtocolText::encode(const ProtocolTable &table)
 {
-    if (table.Cells(0, 1).isEmpty())
+    if (table.cells(0, 1).isEmpty())
         return QByteArray();
-    const int rows = table.RowCount();
-    const int cols = table.ColCount();
+    const int rows = table.rowCount();
+    const int cols = table.colCount();
     ByteWriter out(qsizetype(rows) * 36);
     for (int r = 0; r < rows; ++r) {
-        const QStringView first = table.CellView(0, r);
+        const QStringView first = table.cellView(0, r);
         if (first.isEmpty())
             continue;
         for (int c = 0; c < cols; ++c)
-            WriteCell(out, c == 0 ? first : table.CellView(c, r));
-        char *lineEnd = out.Room(2);
+            writeCell(out, c == 0 ? first : table.cellView(c, r));
+        char *lineEnd = out.room(2);
         lineEnd[0] = '\r';
         lineEnd[1] = '\n';
-        out.Advance(2);
+        out.advance(2);
     }
-    return out.Take();
+    return out.take();
 }
 
-bool TProtocolText::SaveProtocolText(const TProtocolTable &table, const QString &fileName,
-                                     QString *error)
+bool ProtocolText::saveProtocolText(const ProtocolTable &table, const QString &fileName, QString *error)
 {
     AtomicFileWriter writer;
-    if (writer.Write(fileName, Encode(table)))
+    if (writer.write(fileName, encode(table)))
         return true;
     if (error)
-        *error = writer.ErrorString();
+        *error = writer.errorString();
     return false;
 }
 
-void TProtocolText::Decode(TProtocolTable &table, QByteArrayView bytes)
+void ProtocolText::decode(ProtocolTable &table, QByteArrayView bytes)
 {
-    const QString text = TextCodec::Decode(bytes);
+    const QString text = TextCodec::decode(bytes);
     const QStringView all(text);
     const qsizetype size = all.size();
     qsizetype pos = 0;
@@ -169,21 +168,20 @@ void TProtocolText::Decode(TProtocolTable &table, QByteArrayView bytes)
 
         QString collapsed;
         if (line.contains(QLatin1String("\t\t"))) {
-            collapsed = CollapseTabs(line);
+            collapsed = collapseTabs(line);
             line = collapsed;
         }
-        AssignLine(table, lineNo, line);
+        assignLine(table, lineNo, line);
         ++lineNo;
     }
     // The file replaces the whole table: no row of the table before stays behind. The
     // title row and at least one data row remain, empty when the file has none.
-    table.DiscardRowsFrom(lineNo);
+    table.discardRowsFrom(lineNo);
     table.setRowCount(std::max(lineNo, 2));
-    RepairTitles(table);
+    repairTitles(table);
 }
 
-bool TProtocolText::LoadProtocolText(TProtocolTable &table, const QString &fileName,
-                                     QString *error)
+bool ProtocolText::loadProtocolText(ProtocolTable &table, const QString &fileName, QString *error)
 {
     QFile file(fileName);
     auto fail = [&] {
@@ -197,18 +195,18 @@ bool TProtocolText::LoadProtocolText(TProtocolTable &table, const QString &fileN
     if (file.error() != QFileDevice::NoError)
         return fail();
     file.close();
-    table.BeginUpdate();
-    Decode(table, bytes);
-    table.EndUpdate();
+    table.beginUpdate();
+    decode(table, bytes);
+    table.endUpdate();
     return true;
 }
 
-void TProtocolText::RepairTitles(TProtocolTable &table)
+void ProtocolText::repairTitles(ProtocolTable &table)
 {
-    const QStringList &titles = ProtocolColumns::ColumnTitles();
-    const int cols = table.ColCount();
+    const QStringList &titles = ProtocolColumns::columnTitles();
+    const int cols = table.colCount();
     for (int c = 0; c < cols; ++c) {
-        const QString cell = table.Cells(c, 0);
+        const QString cell = table.cells(c, 0);
         bool blank = true;
         for (QChar ch : cell) {
             if (ch.unicode() > 0x20) {

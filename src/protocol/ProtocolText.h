@@ -1,34 +1,33 @@
 #pragma once
 
-#include "ProtocolTable.h"
+#include "protocol/ProtocolTable.h"
 
 #include <QByteArray>
 #include <QString>
 
 // The protocol's tab-separated text file (Windows-1252, CR LF).
-class TProtocolText
+class ProtocolText
 {
 public:
     // The file's bytes: one line per row whose "Nr." cell holds text, each cell (a single
     // blank when empty) followed by a TAB. Empty when cell (0, 1) is empty.
-    static QByteArray Encode(const TProtocolTable &table);
+    static QByteArray encode(const ProtocolTable &table);
 
     // Writes the table to the file through a temporary file, so the previous file survives
     // any failure. Returns false and sets *error when the file could not be written.
-    static bool SaveProtocolText(const TProtocolTable &table, const QString &fileName,
+    static bool saveProtocolText(const ProtocolTable &table, const QString &fileName,
                                  QString *error = nullptr);
 
     // Replaces the table with the bytes of a protocol file: each line into the row of its
     // number (runs of TABs collapse; ";" separates when the line has no TAB), as many rows
     // as lines but at least the title row and one data row, then empty title cells
     // repaired from the column titles.
-    static void Decode(TProtocolTable &table, QByteArrayView bytes);
+    static void decode(ProtocolTable &table, QByteArrayView bytes);
 
     // Reads a protocol file into the table. Returns false without touching the table and
     // sets *error when the file cannot be opened or read.
-    static bool LoadProtocolText(TProtocolTable &table, const QString &fileName,
-                                 QString *error = nullptr);
+    static bool loadProtocolText(ProtocolTable &table, const QString &fileName, QString *error = nullptr);
 
     // Fills empty (after trimming) title cells from the column titles.
-    static void RepairTitles(TProtocolTable &table);
+    static void repairTitles(ProtocolTable &table);
 };

@@ -1,27 +1,26 @@
-#include "QtFileDialogs.h"
+#include "protocol/QtFileDialogs.h"
 
 #include <QDir>
 #include <QFileDialog>
 
 namespace {
 
-bool RunDialog(QFileDialog &dialog, const QList<TProtocolFileType> &types, int &filterIndex,
-               QString &fileName)
+bool runDialog(QFileDialog &dialog, const QList<ProtocolFileType> &types, int &filterIndex, QString &fileName)
 {
     QStringList filters;
-    for (const TProtocolFileType &type : types)
-        filters.append(type.QtFilter());
+    for (const ProtocolFileType &type : types)
+        filters.append(type.qtFilter());
     dialog.setNameFilters(filters);
     const int preset = std::clamp(filterIndex, 1, std::max<int>(filters.size(), 1)) - 1;
     if (preset < filters.size()) {
         dialog.selectNameFilter(filters.at(preset));
-        dialog.setDefaultSuffix(types.at(preset).Extension().mid(1));
+        dialog.setDefaultSuffix(types.at(preset).extension().mid(1));
     }
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
                      [&dialog, &types, filters](const QString &filter) {
                          const qsizetype i = filters.indexOf(filter);
                          if (i >= 0)
-                             dialog.setDefaultSuffix(types.at(i).Extension().mid(1));
+                             dialog.setDefaultSuffix(types.at(i).extension().mid(1));
                      });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
@@ -33,21 +32,19 @@ bool RunDialog(QFileDialog &dialog, const QList<TProtocolFileType> &types, int &
 
 } // namespace
 
-bool TQtFileDialogs::GetOpenFileName(QWidget *parent, const QString &folder,
-                                     const QList<TProtocolFileType> &types, int &filterIndex,
-                                     QString &fileName)
+bool QtFileDialogs::getOpenFileName(QWidget *parent, const QString &folder,
+                                    const QList<ProtocolFileType> &types, int &filterIndex, QString &fileName)
 {
     QFileDialog dialog(parent, QString(), folder);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::ReadOnly, false);
     dialog.setSizeGripEnabled(true);
-    return RunDialog(dialog, types, filterIndex, fileName);
+    return runDialog(dialog, types, filterIndex, fileName);
 }
 
-bool TQtFileDialogs::GetSaveFileName(QWidget *parent, const QString &folder,
-                                     const QList<TProtocolFileType> &types, int &filterIndex,
-                                     QString &fileName)
+bool QtFileDialogs::getSaveFileName(QWidget *parent, const QString &folder,
+                                    const QList<ProtocolFileType> &types, int &filterIndex, QString &fileName)
 {
     QFileDialog dialog(parent, QString(), folder);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -55,5 +52,5 @@ bool TQtFileDialogs::GetSaveFileName(QWidget *parent, const QString &folder,
     dialog.setSizeGripEnabled(true);
     if (!fileName.isEmpty())
         dialog.selectFile(fileName);
-    return RunDialog(dialog, types, filterIndex, fileName);
+    return runDialog(dialog, types, filterIndex, fileName);
 }

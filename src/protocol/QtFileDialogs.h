@@ -1,15 +1,13 @@
 #pragma once
 
-#include "ProtocolFileDialogs.h"
+#include "protocol/ProtocolFileDialogs.h"
 
 // The file dialogs through QFileDialog.
-class TQtFileDialogs : public TProtocolFileDialogs
+class QtFileDialogs : public ProtocolFileDialogs
 {
 public:
-    bool GetOpenFileName(QWidget *parent, const QString &folder,
-                         const QList<TProtocolFileType> &types, int &filterIndex,
-                         QString &fileName) override;
-    bool GetSaveFileName(QWidget *parent, const QString &folder,
-                         const QList<TProtocolFileType> &types, int &filterIndex,
-                         QString &fileName) override;
+    bool getOpenFileName(QWidget *parent, const QString &folder, const QList<ProtocolFileType> &types,
+                         int &filterIndex, QString &fileName) override;
+    bool getSaveFileName(QWidget *parent, const QString &folder, const QList<ProtocolFileType> &types,
+                         int &filterIndex, QString &fileName) override;
 };

@@ -1,19 +1,17 @@
-#include "SpreadsheetBridge.h"
+#include "protocol/SpreadsheetBridge.h"
 
-#include "MakerInfo.h"
-
-#include "AtomicFileWriter.h"
-#include "IsolatedCall.h"
-#include "WorkbookCellText.h"
-#include "WorkbookReader.h"
+#include "platform/AtomicFileWriter.h"
+#include "platform/IsolatedCall.h"
+#include "platform/MakerInfo.h"
+#include "protocol/WorkbookCellText.h"
+#include "protocol/WorkbookReader.h"
 
 #include <QDataStream>
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <xlsxwriter.h>
-
 #include <memory>
+#include <xlsxwriter.h>
 
 namespace {
 
@@ -26,42 +24,41 @@ struct WorkbookCloser
     }
 };
 
-void SetError(QString *error, const QString &text)
+void setError(QString *error, const QString &text)
 {
     if (error)
         *error = text;
 }
 
 // The text length a column is fitted to, in characters.
-double FittedWidth(qsizetype longest)
+double fittedWidth(qsizetype longest)
 {
     return std::max<double>(static_cast<double>(longest) * 1.1 + 1.5, 3.0);
 }
 
 } // namespace
 
-bool TSpreadsheetBridge::ExportToSpreadsheet(const TProtocolTable &table, const QString &fileName,
-                                             const QString &title, QString *error)
+bool SpreadsheetBridge::exportToSpreadsheet(const ProtocolTable &table, const QString &fileName,
+                                            const QString &title, QString *error)
 {
     QTemporaryDir work;
     if (!work.isValid()) {
-        SetError(error, work.errorString());
+        setError(error, work.errorString());
         return false;
     }
     const QByteArray workFolder = QFile::encodeName(work.path());
     const QByteArray workFile = QFile::encodeName(work.filePath(QStringLiteral("book.xlsx")));
     lxw_workbook_options options = {};
     options.tmpdir = const_cast<char *>(workFolder.constData());
-    std::unique_ptr<lxw_workbook, WorkbookCloser> book(
-        workbook_new_opt(workFile.constData(), &options));
+    std::unique_ptr<lxw_workbook, WorkbookCloser> book(workbook_new_opt(workFile.constData(), &options));
     if (!book) {
-        SetError(error, QStringLiteral("Die Arbeitsmappe kann nicht angelegt werden."));
+        setError(error, QStringLiteral("Die Arbeitsmappe kann nicht angelegt werden."));
         return false;
     }
     const QByteArray sheetName = title.left(31).toUtf8();
     lxw_worksheet *sheet = workbook_add_worksheet(book.get(), sheetName.constData());
     if (!sheet) {
-        SetError(error, QStringLiteral("Das Tabellenblatt kann nicht angelegt werden."));
+        setError(error, QStringLiteral("Das Tabellenblatt kann nicht angelegt werden."));
         return false;
     }
     lxw_format *header = workbook_add_format(book.get());
@@ -70,53 +67,53 @@ bool TSpreadsheetBridge::ExportToSpreadsheet(const TProtocolTable &table, const 
     lxw_format *body = workbook_add_format(book.get());
     format_set_border(body, LXW_BORDER_THIN);
 
-    const int rows = table.RowCount();
-    const int cols = table.ColCount();
+    const int rows = table.rowCount();
+    const int cols = table.colCount();
     std::vector<qsizetype> longest(cols, 0);
     for (int r = 0; r < rows; ++r) {
         lxw_format *format = r == 0 ? header : body;
         for (int c = 0; c < cols; ++c) {
-            const QString text = table.Cells(c, r);
+            const QString text = table.cells(c, r);
             lxw_error rc;
             if (text.isEmpty()) {
                 rc = worksheet_write_blank(sheet, r, c, format);
             } else {
                 longest[c] = std::max(longest[c], text.size());
                 rc = worksheet_write_string(
-                    sheet, r, c, WorkbookCellText::EncodeEscapes(text).toUtf8().constData(), format);
+                    sheet, r, c, WorkbookCellText::encodeEscapes(text).toUtf8().constData(), format);
             }
             if (rc != LXW_NO_ERROR) {
-                SetError(error, QString::fromUtf8(lxw_strerror(rc)));
+                setError(error, QString::fromUtf8(lxw_strerror(rc)));
                 return false;
             }
         }
     }
     for (int c = 0; c < cols; ++c)
-        worksheet_set_column(sheet, c, c, FittedWidth(longest[c]), nullptr);
+        worksheet_set_column(sheet, c, c, fittedWidth(longest[c]), nullptr);
 
     const QByteArray titleUtf8 = title.toUtf8();
     lxw_doc_properties properties = {};
     properties.title = const_cast<char *>(titleUtf8.constData());
     properties.subject = const_cast<char *>(titleUtf8.constData());
-    const QByteArray author = MakerInfo::Name().toUtf8();
+    const QByteArray author = MakerInfo::name().toUtf8();
     properties.author = const_cast<char *>(author.constData());
     workbook_set_properties(book.get(), &properties);
 
     const lxw_error rc = workbook_close(book.release());
     if (rc != LXW_NO_ERROR) {
-        SetError(error, QString::fromUtf8(lxw_strerror(rc)));
+        setError(error, QString::fromUtf8(lxw_strerror(rc)));
         return false;
     }
     QFile written(work.filePath(QStringLiteral("book.xlsx")));
     if (!written.open(QIODevice::ReadOnly)) {
-        SetError(error, written.errorString());
+        setError(error, written.errorString());
         return false;
     }
     const QByteArray bytes = written.readAll();
     written.close();
     AtomicFileWriter writer;
-    if (!writer.Write(fileName, bytes)) {
-        SetError(error, writer.ErrorString());
+    if (!writer.write(fileName, bytes)) {
+        setError(error, writer.errorString());
         return false;
     }
     return true;
@@ -131,13 +128,13 @@ constexpr qint64 WorkbookParseMemory = qint64(2) << 30;
 
 } // namespace
 
-bool TSpreadsheetBridge::ReadWorkbook(const QString &fileName, int colCount,
-                                      QList<QStringList> &rows, QString *error)
+bool SpreadsheetBridge::readWorkbook(const QString &fileName, int colCount, QList<QStringList> &rows,
+                                     QString *error)
 {
     rows.clear();
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
-        SetError(error, file.errorString());
+        setError(error, file.errorString());
         return false;
     }
     const QByteArray bytes = file.readAll();
@@ -145,11 +142,11 @@ bool TSpreadsheetBridge::ReadWorkbook(const QString &fileName, int colCount,
 
     // A damaged or hostile file that crashes the parse, runs it out of memory or keeps it
     // busy ends only the import, in a process of its own.
-    const IsolatedResult run = RunIsolated(
+    const IsolatedResult run = runIsolated(
         [&] {
             QList<QStringList> parsed;
             QString parseError;
-            const bool ok = TWorkbookReader::Parse(bytes, colCount, parsed, &parseError);
+            const bool ok = WorkbookReader::parse(bytes, colCount, parsed, &parseError);
             QByteArray out;
             QDataStream stream(&out, QIODevice::WriteOnly);
             stream.setByteOrder(QDataStream::LittleEndian); // texts go over as they are held
@@ -161,15 +158,17 @@ bool TSpreadsheetBridge::ReadWorkbook(const QString &fileName, int colCount,
     case IsolatedResult::Status::Done:
         break;
     case IsolatedResult::Status::Crashed:
-        SetError(error, QStringLiteral("Die Arbeitsmappe ist besch\u00e4digt; das Lesen brach ab (")
-                            + run.detail + QStringLiteral(")."));
+        setError(error,
+                 QStringLiteral("Die Arbeitsmappe ist besch\u00e4digt; das Lesen brach ab (") + run.detail
+                     + QStringLiteral(")."));
         return false;
     case IsolatedResult::Status::TimedOut:
-        SetError(error, QStringLiteral("Das Lesen der Arbeitsmappe dauerte zu lange und wurde "
-                                       "abgebrochen."));
+        setError(error,
+                 QStringLiteral("Das Lesen der Arbeitsmappe dauerte zu lange und wurde "
+                                "abgebrochen."));
         return false;
     case IsolatedResult::Status::NotRun:
-        SetError(error, run.detail);
+        setError(error, run.detail);
         return false;
     }
     bool ok = false;
@@ -179,30 +178,30 @@ bool TSpreadsheetBridge::ReadWorkbook(const QString &fileName, int colCount,
     stream >> ok >> parseError >> rows;
     if (stream.status() != QDataStream::Ok) {
         rows.clear();
-        SetError(error, QStringLiteral("Die Arbeitsmappe kann nicht gelesen werden."));
+        setError(error, QStringLiteral("Die Arbeitsmappe kann nicht gelesen werden."));
         return false;
     }
     if (!ok) {
         rows.clear();
-        SetError(error, parseError);
+        setError(error, parseError);
     }
     return ok;
 }
 
-void TSpreadsheetBridge::ApplyWorkbookRows(TProtocolTable &table, const QList<QStringList> &rows)
+void SpreadsheetBridge::applyWorkbookRows(ProtocolTable &table, const QList<QStringList> &rows)
 {
     // The row count is set outside the update bracket so the grid runs its size handling
     // (and warns about a table without data rows).
     const int count = std::max<int>(rows.size(), 1);
     table.setRowCount(count);
-    table.BeginUpdate();
-    const int cols = table.ColCount();
+    table.beginUpdate();
+    const int cols = table.colCount();
     for (int r = 0; r < rows.size(); ++r) {
         const QStringList &row = rows.at(r);
         for (int c = 0; c < cols; ++c)
             table.setCells(c, r, c < row.size() ? row.at(c) : QString());
     }
     // The workbook replaces the whole table: no row of the table before stays behind.
-    table.DiscardRowsFrom(int(rows.size()));
-    table.EndUpdate();
+    table.discardRowsFrom(int(rows.size()));
+    table.endUpdate();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProtocolTable.h"
+#include "protocol/ProtocolTable.h"
 
 #include <QList>
 #include <QString>
@@ -8,15 +8,15 @@
 
 // Workbook files for the protocol: export writes an .xlsx workbook, import reads the
 // first worksheet of an .xlsx or .ods workbook.
-class TSpreadsheetBridge
+class SpreadsheetBridge
 {
 public:
     // Writes the whole table (title row first, empty data rows included) into a new
     // workbook: row 1 bold with a medium border, thin borders on every cell, columns
     // fitted to their longest text, author "Korvano Software", subject and sheet name
     // `title`. The file appears complete or not at all. Returns false and sets *error.
-    static bool ExportToSpreadsheet(const TProtocolTable &table, const QString &fileName,
-                                    const QString &title, QString *error = nullptr);
+    static bool exportToSpreadsheet(const ProtocolTable &table, const QString &fileName, const QString &title,
+                                    QString *error = nullptr);
 
     // Reads the first `colCount` columns of the first worksheet up to the first row whose
     // column A is empty. Returns at least one row (the sheet's first row) of `colCount`
@@ -24,10 +24,10 @@ public:
     // "07.05.2025"). Returns false and sets *error when the file cannot be read as a
     // workbook or a cell of the table cannot be converted. The file is parsed in a
     // separate process with a time and memory limit.
-    static bool ReadWorkbook(const QString &fileName, int colCount, QList<QStringList> &rows,
+    static bool readWorkbook(const QString &fileName, int colCount, QList<QStringList> &rows,
                              QString *error = nullptr);
 
-    // Replaces the table with rows read by ReadWorkbook: RowCount becomes the number of
+    // Replaces the table with rows read by readWorkbook: rowCount becomes the number of
     // rows, the cells of every column are overwritten and no row beyond them keeps text.
-    static void ApplyWorkbookRows(TProtocolTable &table, const QList<QStringList> &rows);
+    static void applyWorkbookRows(ProtocolTable &table, const QList<QStringList> &rows);
 };

@@ -1,4 +1,4 @@
-#include "WorkbookCellText.h"
+#include "protocol/WorkbookCellText.h"
 
 #include <algorithm>
 #include <charconv>
@@ -15,7 +15,7 @@ constexpr qint64 HundredthsPerDay = 8640000;
 // duration a race can have; they are not converted.
 constexpr double MaxSerialDays = 3.0e6;
 
-bool IsElapsedUnit(QStringView bracket)
+bool isElapsedUnit(QStringView bracket)
 {
     if (bracket.isEmpty())
         return false;
@@ -29,8 +29,7 @@ bool IsElapsedUnit(QStringView bracket)
 }
 
 // Reads an unsigned decimal of at most `maxDigits` digits at `pos`; false without one.
-bool ReadDigits(QStringView text, qsizetype &pos, int maxDigits, qint64 &value,
-                int *count = nullptr)
+bool readDigits(QStringView text, qsizetype &pos, int maxDigits, qint64 &value, int *count = nullptr)
 {
     value = 0;
     int digits = 0;
@@ -46,7 +45,7 @@ bool ReadDigits(QStringView text, qsizetype &pos, int maxDigits, qint64 &value,
 }
 
 // A decimal fraction after its separator, rounded to hundredths (0 to 100).
-int ReadHundredths(QStringView text, qsizetype &pos)
+int readHundredths(QStringView text, qsizetype &pos)
 {
     int digits[3] = {0, 0, 0};
     int n = 0;
@@ -59,7 +58,7 @@ int ReadHundredths(QStringView text, qsizetype &pos)
     return digits[0] * 10 + digits[1] + (digits[2] >= 5 ? 1 : 0);
 }
 
-bool Expect(QStringView text, qsizetype &pos, char16_t ch)
+bool expect(QStringView text, qsizetype &pos, char16_t ch)
 {
     if (pos < text.size() && text[pos] == ch) {
         ++pos;
@@ -68,23 +67,22 @@ bool Expect(QStringView text, qsizetype &pos, char16_t ch)
     return false;
 }
 
-bool IsHex(QChar ch)
+bool isHex(QChar ch)
 {
     const char16_t c = ch.unicode();
     return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
 }
 
 // True when an escape "_xHHHH_" starts at `pos`.
-bool EscapeAt(QStringView text, qsizetype pos)
+bool escapeAt(QStringView text, qsizetype pos)
 {
-    return pos + 6 < text.size() && text[pos] == u'_' && text[pos + 1] == u'x' && IsHex(text[pos + 2])
-           && IsHex(text[pos + 3]) && IsHex(text[pos + 4]) && IsHex(text[pos + 5])
-           && text[pos + 6] == u'_';
+    return pos + 6 < text.size() && text[pos] == u'_' && text[pos + 1] == u'x' && isHex(text[pos + 2])
+        && isHex(text[pos + 3]) && isHex(text[pos + 4]) && isHex(text[pos + 5]) && text[pos + 6] == u'_';
 }
 
 } // namespace
 
-TNumberKind KindOfFormatCode(QStringView code)
+NumberKind kindOfFormatCode(QStringView code)
 {
     bool date = false;
     bool time = false;
@@ -99,17 +97,25 @@ TNumberKind KindOfFormatCode(QStringView code)
             // Colours, conditions and locales in brackets; [h], [mm] and [ss] are elapsed time.
             const qsizetype end = code.indexOf(u']', i + 1);
             const QStringView bracket = code.mid(i + 1, (end < 0 ? code.size() : end) - i - 1);
-            time = time || IsElapsedUnit(bracket);
+            time = time || isElapsedUnit(bracket);
             i = end < 0 ? code.size() : end;
             break;
         }
-        case u'\\': case u'_': case u'*': // escaped, spacing and fill characters
+        case u'\\':
+        case u'_':
+        case u'*': // escaped, spacing and fill characters
             ++i;
             break;
-        case u'd': case u'D': case u'y': case u'Y':
+        case u'd':
+        case u'D':
+        case u'y':
+        case u'Y':
             date = true;
             break;
-        case u'h': case u'H': case u's': case u'S':
+        case u'h':
+        case u'H':
+        case u's':
+        case u'S':
             time = true;
             break;
         default:
@@ -117,27 +123,26 @@ TNumberKind KindOfFormatCode(QStringView code)
         }
     }
     if (date && time)
-        return TNumberKind::nkDateTime;
+        return NumberKind::nkDateTime;
     if (date)
-        return TNumberKind::nkDate;
+        return NumberKind::nkDate;
     if (time)
-        return TNumberKind::nkTime;
-    return TNumberKind::nkNumber;
+        return NumberKind::nkTime;
+    return NumberKind::nkNumber;
 }
 
-TNumberKind KindOfBuiltinFormat(int id)
+NumberKind kindOfBuiltinFormat(int id)
 {
-    if ((id >= 14 && id <= 17) || (id >= 27 && id <= 31) || (id >= 34 && id <= 36)
-        || (id >= 50 && id <= 58))
-        return TNumberKind::nkDate;
+    if ((id >= 14 && id <= 17) || (id >= 27 && id <= 31) || (id >= 34 && id <= 36) || (id >= 50 && id <= 58))
+        return NumberKind::nkDate;
     if (id == 22)
-        return TNumberKind::nkDateTime;
+        return NumberKind::nkDateTime;
     if ((id >= 18 && id <= 21) || (id >= 45 && id <= 47) || id == 32 || id == 33)
-        return TNumberKind::nkTime;
-    return TNumberKind::nkNumber;
+        return NumberKind::nkTime;
+    return NumberKind::nkNumber;
 }
 
-std::optional<QString> Number(double value)
+std::optional<QString> number(double value)
 {
     if (!std::isfinite(value))
         return std::nullopt;
@@ -145,8 +150,8 @@ std::optional<QString> Number(double value)
         return QStringLiteral("0");
     // 15 significant digits, as spreadsheets keep them: d.dddddddddddddde±x
     char buffer[32];
-    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, std::abs(value),
-                                         std::chars_format::scientific, 14);
+    const auto [end, ec]
+        = std::to_chars(buffer, buffer + sizeof buffer, std::abs(value), std::chars_format::scientific, 14);
     if (ec != std::errc())
         return std::nullopt;
     const char *e = std::find(buffer, end, 'e');
@@ -177,24 +182,23 @@ std::optional<QString> Number(double value)
             text += i < int(digits.size()) ? QChar(digits[size_t(i)]) : QChar(u'0');
         if (int(digits.size()) > integerDigits) {
             text += u',';
-            text += QLatin1String(digits.data() + integerDigits,
-                                  qsizetype(digits.size()) - integerDigits);
+            text += QLatin1String(digits.data() + integerDigits, qsizetype(digits.size()) - integerDigits);
         }
     }
     return text;
 }
 
-QString Boolean(bool value)
+QString boolean(bool value)
 {
     return value ? QStringLiteral("True") : QStringLiteral("False");
 }
 
-QString Error()
+QString error()
 {
     return QStringLiteral("#FEHLER");
 }
 
-QString Duration(qint64 hundredths)
+QString duration(qint64 hundredths)
 {
     const bool negative = hundredths < 0;
     const quint64 total = negative ? quint64(0) - quint64(hundredths) : quint64(hundredths);
@@ -209,65 +213,64 @@ QString Duration(qint64 hundredths)
     return text;
 }
 
-std::optional<QString> Date(const QDate &date, qint64 hundredthsOfDay)
+std::optional<QString> dateText(const QDate &date, qint64 hundredthsOfDay)
 {
     if (!date.isValid() || date.year() < 1 || date.year() > 9999 || hundredthsOfDay < 0
         || hundredthsOfDay >= HundredthsPerDay)
         return std::nullopt;
     QString text = QString::asprintf("%02d.%02d.%04d", date.day(), date.month(), date.year());
     if (hundredthsOfDay != 0)
-        text += u' ' + Duration(hundredthsOfDay);
+        text += u' ' + duration(hundredthsOfDay);
     return text;
 }
 
-std::optional<QString> Serial(double serial, TNumberKind kind, const QDate &origin)
+std::optional<QString> serial(double serial, NumberKind kind, const QDate &origin)
 {
-    if (kind == TNumberKind::nkNumber)
-        return Number(serial);
+    if (kind == NumberKind::nkNumber)
+        return number(serial);
     if (!std::isfinite(serial) || std::abs(serial) > MaxSerialDays)
         return std::nullopt;
     const qint64 total = std::llround(serial * double(HundredthsPerDay));
-    if (kind == TNumberKind::nkTime)
-        return Duration(total);
+    if (kind == NumberKind::nkTime)
+        return duration(total);
     qint64 days = total / HundredthsPerDay;
     qint64 rest = total % HundredthsPerDay;
     if (rest < 0) {
         rest += HundredthsPerDay;
         --days;
     }
-    return Date(origin.addDays(days), rest);
+    return dateText(origin.addDays(days), rest);
 }
 
-std::optional<QString> IsoDate(QStringView value)
+std::optional<QString> isoDate(QStringView value)
 {
     qsizetype pos = 0;
     qint64 year = 0, month = 0, day = 0;
     int yearDigits = 0;
-    if (!ReadDigits(value, pos, 4, year, &yearDigits) || yearDigits != 4 || !Expect(value, pos, u'-')
-        || !ReadDigits(value, pos, 2, month) || !Expect(value, pos, u'-')
-        || !ReadDigits(value, pos, 2, day))
+    if (!readDigits(value, pos, 4, year, &yearDigits) || yearDigits != 4 || !expect(value, pos, u'-')
+        || !readDigits(value, pos, 2, month) || !expect(value, pos, u'-') || !readDigits(value, pos, 2, day))
         return std::nullopt;
     qint64 hundredths = 0;
-    if (Expect(value, pos, u'T')) {
+    if (expect(value, pos, u'T')) {
         qint64 hour = 0, minute = 0, second = 0;
-        if (!ReadDigits(value, pos, 2, hour) || !Expect(value, pos, u':')
-            || !ReadDigits(value, pos, 2, minute))
+        if (!readDigits(value, pos, 2, hour) || !expect(value, pos, u':')
+            || !readDigits(value, pos, 2, minute))
             return std::nullopt;
-        if (Expect(value, pos, u':') && !ReadDigits(value, pos, 2, second))
+        if (expect(value, pos, u':') && !readDigits(value, pos, 2, second))
             return std::nullopt;
         int fraction = 0;
-        if (Expect(value, pos, u'.') || Expect(value, pos, u','))
-            fraction = ReadHundredths(value, pos);
+        if (expect(value, pos, u'.') || expect(value, pos, u','))
+            fraction = readHundredths(value, pos);
         if (hour > 24 || minute > 59 || second > 60)
             return std::nullopt;
         hundredths = ((hour * 60 + minute) * 60 + second) * 100 + fraction;
         // A zone, if any, is left as written: the protocol shows local times.
-        if (Expect(value, pos, u'Z')) {
+        if (expect(value, pos, u'Z')) {
         } else if (pos < value.size() && (value[pos] == u'+' || value[pos] == u'-')) {
             qint64 zone = 0;
             ++pos;
-            if (!ReadDigits(value, pos, 2, zone) || !Expect(value, pos, u':')
-                || !ReadDigits(value, pos, 2, zone))
+            if (!readDigits(value, pos, 2, zone) || !expect(value, pos, u':')
+                || !readDigits(value, pos, 2, zone))
                 return std::nullopt;
         }
     }
@@ -277,14 +280,14 @@ std::optional<QString> IsoDate(QStringView value)
     if (!date.isValid())
         return std::nullopt;
     date = date.addDays(hundredths / HundredthsPerDay);
-    return Date(date, hundredths % HundredthsPerDay);
+    return dateText(date, hundredths % HundredthsPerDay);
 }
 
-std::optional<QString> IsoDuration(QStringView value)
+std::optional<QString> isoDuration(QStringView value)
 {
     qsizetype pos = 0;
-    const bool negative = Expect(value, pos, u'-');
-    if (!Expect(value, pos, u'P'))
+    const bool negative = expect(value, pos, u'-');
+    if (!expect(value, pos, u'P'))
         return std::nullopt;
     qint64 hundredths = 0;
     bool any = false;
@@ -294,7 +297,7 @@ std::optional<QString> IsoDuration(QStringView value)
     const char16_t timeUnits[] = {u'H', u'M', u'S'};
     int nextUnit = 0;
     while (pos < value.size()) {
-        if (!inTime && Expect(value, pos, u'T')) {
+        if (!inTime && expect(value, pos, u'T')) {
             inTime = true;
             nextUnit = 0;
             if (pos == value.size())
@@ -302,12 +305,12 @@ std::optional<QString> IsoDuration(QStringView value)
             continue;
         }
         qint64 number = 0;
-        if (!ReadDigits(value, pos, 12, number))
+        if (!readDigits(value, pos, 12, number))
             return std::nullopt;
         int fraction = 0;
-        const bool hasFraction = Expect(value, pos, u'.') || Expect(value, pos, u',');
+        const bool hasFraction = expect(value, pos, u'.') || expect(value, pos, u',');
         if (hasFraction)
-            fraction = ReadHundredths(value, pos);
+            fraction = readHundredths(value, pos);
         if (pos == value.size())
             return std::nullopt;
         const char16_t unit = value[pos++].unicode();
@@ -333,17 +336,17 @@ std::optional<QString> IsoDuration(QStringView value)
     }
     if (!any)
         return std::nullopt;
-    return Duration(negative ? -hundredths : hundredths);
+    return duration(negative ? -hundredths : hundredths);
 }
 
-QString DecodeEscapes(QStringView text)
+QString decodeEscapes(QStringView text)
 {
     if (!text.contains(QLatin1String("_x")))
         return text.toString();
     QString out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (EscapeAt(text, i)) {
+        if (escapeAt(text, i)) {
             out += QChar(char16_t(text.mid(i + 2, 4).toUShort(nullptr, 16)));
             i += 6;
         } else {
@@ -353,13 +356,13 @@ QString DecodeEscapes(QStringView text)
     return out;
 }
 
-QString EncodeEscapes(QStringView text)
+QString encodeEscapes(QStringView text)
 {
     QString out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar ch = text[i];
-        if (EscapeAt(text, i))
+        if (escapeAt(text, i))
             out += QLatin1String("_x005F_");
         else if (ch.unicode() == 0xFFFE || ch.unicode() == 0xFFFF)
             out += QString::asprintf("_x%04X_", ch.unicode());

@@ -13,42 +13,42 @@
 namespace WorkbookCellText {
 
 // What a cell's number format makes of its number.
-enum class TNumberKind { nkNumber, nkDate, nkTime, nkDateTime };
+enum class NumberKind { nkNumber, nkDate, nkTime, nkDateTime };
 
 // The kind of a number format code such as "[hh]:mm:ss.00" or "dd\.mm\.yyyy"; quoted
 // text, escaped characters and bracketed colours or locales do not count.
-TNumberKind KindOfFormatCode(QStringView code);
+NumberKind kindOfFormatCode(QStringView code);
 // The kind of a built-in number format, which workbooks name only by its identifier.
-TNumberKind KindOfBuiltinFormat(int id);
+NumberKind kindOfBuiltinFormat(int id);
 
 // German form with 15 significant digits, decimal comma, no thousands separator and no
 // exponent: "1234,5", "7", "0,125", "100000000000000000000".
-std::optional<QString> Number(double value);
+std::optional<QString> number(double value);
 // "True" or "False".
-QString Boolean(bool value);
+QString boolean(bool value);
 // The text of every error value: "#FEHLER".
-QString Error();
+QString error();
 
 // A duration in hundredths of a second: "HH:mm:ss" with the total hours (at least two
 // digits, "25:13:07"), then ",hh" when the hundredths are not zero ("00:25:13,45").
-QString Duration(qint64 hundredths);
+QString duration(qint64 hundredths);
 // "dd.MM.yyyy", and when the time of day (hundredths since midnight) is not zero
 // " HH:mm:ss" with ",hh" as above. Years 1 to 9999.
-std::optional<QString> Date(const QDate &date, qint64 hundredthsOfDay);
+std::optional<QString> date(const QDate &date, qint64 hundredthsOfDay);
 // A serial number (days since `origin`, the fraction being the time of day) read as its
 // number format says: a time or duration, or a date with its time of day.
-std::optional<QString> Serial(double serial, TNumberKind kind, const QDate &origin);
+std::optional<QString> serial(double serial, NumberKind kind, const QDate &origin);
 
 // The ISO 8601 forms OpenDocument stores: a date or date-time ("2025-05-07",
 // "2025-05-07T09:05:30.45") and a duration ("PT25H13M07.45S", "-PT1H").
-std::optional<QString> IsoDate(QStringView value);
-std::optional<QString> IsoDuration(QStringView value);
+std::optional<QString> isoDate(QStringView value);
+std::optional<QString> isoDuration(QStringView value);
 
 // Office Open XML strings carry characters that XML cannot hold as "_xHHHH_";
 // "_x005F_" stands for a literal underscore before such a pattern.
-QString DecodeEscapes(QStringView text);
+QString decodeEscapes(QStringView text);
 // The inverse for text written into a workbook: literal "_xHHHH_" patterns and the
 // non-characters U+FFFE and U+FFFF are escaped so the text reads back unchanged.
-QString EncodeEscapes(QStringView text);
+QString encodeEscapes(QStringView text);
 
 } // namespace WorkbookCellText

@@ -1,20 +1,19 @@
-#include "WorkbookPackage.h"
-
-#include <zip.h>
+#include "protocol/WorkbookPackage.h"
 
 #include <algorithm>
+#include <zip.h>
 
 namespace {
 
 // No part of a protocol workbook comes near this; a larger one is an unpacking bomb.
 constexpr zip_uint64_t MaxPartSize = zip_uint64_t(1) << 30;
 
-QString ZipErrorText(zip_error_t *error)
+QString zipErrorText(zip_error_t *error)
 {
     return QString::fromLocal8Bit(zip_error_strerror(error));
 }
 
-void SetError(QString *error, const QString &text)
+void setError(QString *error, const QString &text)
 {
     if (error)
         *error = text;
@@ -22,35 +21,35 @@ void SetError(QString *error, const QString &text)
 
 } // namespace
 
-void TWorkbookPackage::ArchiveCloser::operator()(zip *archive) const
+void WorkbookPackage::ArchiveCloser::operator()(zip *archive) const
 {
     zip_discard(archive);
 }
 
-TWorkbookPackage::TWorkbookPackage(const QByteArray &bytes)
-    : FBytes(bytes)
-{
-}
+WorkbookPackage::WorkbookPackage(const QByteArray &bytes)
+    : m_bytes(bytes)
+{ }
 
-TWorkbookPackage::TWorkbookPackage(TWorkbookPackage &&) noexcept = default;
-TWorkbookPackage &TWorkbookPackage::operator=(TWorkbookPackage &&) noexcept = default;
-TWorkbookPackage::~TWorkbookPackage() = default;
+WorkbookPackage::WorkbookPackage(WorkbookPackage &&) noexcept = default;
+WorkbookPackage &WorkbookPackage::operator=(WorkbookPackage &&) noexcept = default;
+WorkbookPackage::~WorkbookPackage() = default;
 
-std::optional<TWorkbookPackage> TWorkbookPackage::Open(const QByteArray &bytes, QString *error)
+std::optional<WorkbookPackage> WorkbookPackage::open(const QByteArray &bytes, QString *error)
 {
-    TWorkbookPackage package(bytes);
+    WorkbookPackage package(bytes);
     zip_error_t zipError;
     zip_error_init(&zipError);
-    zip_source_t *source = zip_source_buffer_create(package.FBytes.constData(),
-                                                    zip_uint64_t(package.FBytes.size()), 0, &zipError);
+    zip_source_t *source = zip_source_buffer_create(package.m_bytes.constData(),
+                                                    zip_uint64_t(package.m_bytes.size()), 0, &zipError);
     if (source) {
-        package.FArchive.reset(zip_open_from_source(source, ZIP_RDONLY, &zipError));
-        if (!package.FArchive)
+        package.m_archive.reset(zip_open_from_source(source, ZIP_RDONLY, &zipError));
+        if (!package.m_archive)
             zip_source_free(source);
     }
-    if (!package.FArchive) {
-        SetError(error, QStringLiteral("Die Datei ist kein Zip-Archiv (") + ZipErrorText(&zipError)
-                            + QStringLiteral(")."));
+    if (!package.m_archive) {
+        setError(error,
+                 QStringLiteral("Die Datei ist kein Zip-Archiv (") + zipErrorText(&zipError)
+                     + QStringLiteral(")."));
         zip_error_fini(&zipError);
         return std::nullopt;
     }
@@ -58,27 +57,28 @@ std::optional<TWorkbookPackage> TWorkbookPackage::Open(const QByteArray &bytes, 
     return package;
 }
 
-QString TWorkbookPackage::DamagedPart(const QString &part, const QString &detail)
+QString WorkbookPackage::damagedPart(const QString &part, const QString &detail)
 {
     return QStringLiteral("Der Teil %1 ist besch\u00e4digt (%2).").arg(part, detail);
 }
 
-bool TWorkbookPackage::Contains(const QString &name) const
+bool WorkbookPackage::contains(const QString &name) const
 {
-    return zip_name_locate(FArchive.get(), name.toUtf8().constData(), ZIP_FL_NOCASE) >= 0;
+    return zip_name_locate(m_archive.get(), name.toUtf8().constData(), ZIP_FL_NOCASE) >= 0;
 }
 
-std::optional<QByteArray> TWorkbookPackage::Read(const QString &name, QString *error) const
+std::optional<QByteArray> WorkbookPackage::read(const QString &name, QString *error) const
 {
-    const zip_int64_t index = zip_name_locate(FArchive.get(), name.toUtf8().constData(), ZIP_FL_NOCASE);
+    const zip_int64_t index = zip_name_locate(m_archive.get(), name.toUtf8().constData(), ZIP_FL_NOCASE);
     if (index < 0) {
-        SetError(error, QStringLiteral("Der Teil %1 fehlt.").arg(name));
+        setError(error, QStringLiteral("Der Teil %1 fehlt.").arg(name));
         return std::nullopt;
     }
-    zip_file_t *file = zip_fopen_index(FArchive.get(), zip_uint64_t(index), 0);
+    zip_file_t *file = zip_fopen_index(m_archive.get(), zip_uint64_t(index), 0);
     if (!file) {
-        SetError(error, QStringLiteral("Der Teil %1 kann nicht entpackt werden (%2).")
-                            .arg(name, ZipErrorText(zip_get_error(FArchive.get()))));
+        setError(error,
+                 QStringLiteral("Der Teil %1 kann nicht entpackt werden (%2).")
+                     .arg(name, zipErrorText(zip_get_error(m_archive.get()))));
         return std::nullopt;
     }
     // The size in the archive's directory is only the archive's claim: it sets the first
@@ -86,28 +86,28 @@ std::optional<QByteArray> TWorkbookPackage::Read(const QString &name, QString *e
     QByteArray bytes;
     zip_stat_t stat;
     zip_stat_init(&stat);
-    if (zip_stat_index(FArchive.get(), zip_uint64_t(index), 0, &stat) == 0 && (stat.valid & ZIP_STAT_SIZE))
+    if (zip_stat_index(m_archive.get(), zip_uint64_t(index), 0, &stat) == 0 && (stat.valid & ZIP_STAT_SIZE))
         bytes.reserve(qsizetype(std::min(stat.size, MaxPartSize)));
-    constexpr qsizetype Piece = 1 << 16;
+    constexpr qsizetype piece = 1 << 16;
     zip_int64_t n = 0;
     for (;;) {
         const qsizetype filled = bytes.size();
-        if (zip_uint64_t(filled) + Piece > MaxPartSize + Piece) {
+        if (zip_uint64_t(filled) + piece > MaxPartSize + piece) {
             zip_fclose(file);
-            SetError(error, QStringLiteral("Der Teil %1 ist zu gro\u00df.").arg(name));
+            setError(error, QStringLiteral("Der Teil %1 ist zu gro\u00df.").arg(name));
             return std::nullopt;
         }
-        bytes.resize(filled + Piece);
-        n = zip_fread(file, bytes.data() + filled, Piece);
+        bytes.resize(filled + piece);
+        n = zip_fread(file, bytes.data() + filled, piece);
         bytes.resize(filled + std::max<qsizetype>(n, 0));
         if (n <= 0)
             break;
     }
     const bool failed = n < 0;
-    const QString reason = failed ? ZipErrorText(zip_file_get_error(file)) : QString();
+    const QString reason = failed ? zipErrorText(zip_file_get_error(file)) : QString();
     zip_fclose(file);
     if (failed) {
-        SetError(error, DamagedPart(name, reason));
+        setError(error, damagedPart(name, reason));
         return std::nullopt;
     }
     return bytes;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "XmlPullReader.h"
+#include "protocol/XmlPullReader.h"
 
 #include <QByteArray>
 #include <QString>
@@ -11,42 +11,42 @@
 struct zip;
 
 // The zip package an .xlsx or .ods workbook is stored in, read from memory.
-class TWorkbookPackage
+class WorkbookPackage
 {
 public:
     // Opens the package; std::nullopt with *error set when the bytes are no zip archive.
-    static std::optional<TWorkbookPackage> Open(const QByteArray &bytes, QString *error);
+    static std::optional<WorkbookPackage> open(const QByteArray &bytes, QString *error);
 
-    TWorkbookPackage(TWorkbookPackage &&) noexcept;
-    TWorkbookPackage &operator=(TWorkbookPackage &&) noexcept;
-    ~TWorkbookPackage();
+    WorkbookPackage(WorkbookPackage &&) noexcept;
+    WorkbookPackage &operator=(WorkbookPackage &&) noexcept;
+    ~WorkbookPackage();
 
     // Part names compare without regard to case, as the package formats ask.
-    bool Contains(const QString &name) const;
+    bool contains(const QString &name) const;
     // The unpacked part; std::nullopt with *error set when it is missing or damaged.
-    std::optional<QByteArray> Read(const QString &name, QString *error) const;
+    std::optional<QByteArray> read(const QString &name, QString *error) const;
 
-    // Walks the XML part with `walk(TXmlPullReader &)`, which answers false when it has
+    // Walks the XML part with `walk(XmlPullReader &)`, which answers false when it has
     // failed and set *error; damage to the XML itself is reported here, with the part.
-    template <typename Walk>
-    bool ReadXml(const QString &name, QString *error, Walk walk) const
+    template<typename Walk>
+    bool readXml(const QString &name, QString *error, Walk walk) const
     {
-        const std::optional<QByteArray> bytes = Read(name, error);
+        const std::optional<QByteArray> bytes = read(name, error);
         if (!bytes)
             return false;
-        TXmlPullReader reader(std::string_view(bytes->constData(), size_t(bytes->size())));
+        XmlPullReader reader(std::string_view(bytes->constData(), size_t(bytes->size())));
         if (!walk(reader))
             return false;
-        if (reader.HasError()) {
+        if (reader.hasError()) {
             if (error)
-                *error = DamagedPart(name, reader.ErrorString());
+                *error = damagedPart(name, reader.errorString());
             return false;
         }
         return true;
     }
 
     // "Der Teil <part> ist beschädigt (<detail>).": the message for a damaged part.
-    static QString DamagedPart(const QString &part, const QString &detail);
+    static QString damagedPart(const QString &part, const QString &detail);
 
 private:
     struct ArchiveCloser
@@ -54,8 +54,8 @@ private:
         void operator()(zip *archive) const;
     };
 
-    explicit TWorkbookPackage(const QByteArray &bytes);
+    explicit WorkbookPackage(const QByteArray &bytes);
 
-    QByteArray FBytes; // the archive reads from this buffer
-    std::unique_ptr<zip, ArchiveCloser> FArchive;
+    QByteArray m_bytes; // the archive reads from this buffer
+    std::unique_ptr<zip, ArchiveCloser> m_archive;
 };

@@ -1,9 +1,9 @@
-#include "WorkbookReader.h"
+#include "protocol/WorkbookReader.h"
 
-#include "OdsWorkbookReader.h"
-#include "WorkbookPackage.h"
-#include "WorkbookRows.h"
-#include "XlsxWorkbookReader.h"
+#include "protocol/OdsWorkbookReader.h"
+#include "protocol/WorkbookPackage.h"
+#include "protocol/WorkbookRows.h"
+#include "protocol/XlsxWorkbookReader.h"
 
 namespace {
 
@@ -11,29 +11,28 @@ const QLatin1StringView NotAWorkbook("Die Datei ist keine Arbeitsmappe (.xlsx od
 
 } // namespace
 
-bool TWorkbookReader::Parse(const QByteArray &bytes, int colCount, QList<QStringList> &rows,
-                            QString *error)
+bool WorkbookReader::parse(const QByteArray &bytes, int colCount, QList<QStringList> &rows, QString *error)
 {
     rows.clear();
     QString packageError;
-    const std::optional<TWorkbookPackage> package = TWorkbookPackage::Open(bytes, &packageError);
+    const std::optional<WorkbookPackage> package = WorkbookPackage::open(bytes, &packageError);
     if (!package) {
         if (error)
             *error = NotAWorkbook + u' ' + packageError;
         return false;
     }
-    TWorkbookRows table(colCount);
+    WorkbookRows table(colCount);
     bool ok = false;
-    if (TOdsWorkbookReader::IsSpreadsheet(*package)) {
-        ok = TOdsWorkbookReader::ReadFirstSheet(*package, table, error);
-    } else if (package->Contains(QStringLiteral("[Content_Types].xml"))) {
-        ok = TXlsxWorkbookReader::ReadFirstSheet(*package, table, error);
+    if (OdsWorkbookReader::isSpreadsheet(*package)) {
+        ok = OdsWorkbookReader::readFirstSheet(*package, table, error);
+    } else if (package->contains(QStringLiteral("[Content_Types].xml"))) {
+        ok = XlsxWorkbookReader::readFirstSheet(*package, table, error);
     } else {
         if (error)
             *error = NotAWorkbook;
         return false;
     }
     if (ok)
-        rows = table.TakeRows();
+        rows = table.takeRows();
     return ok;
 }

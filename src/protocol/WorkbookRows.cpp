@@ -1,65 +1,64 @@
-#include "WorkbookRows.h"
+#include "protocol/WorkbookRows.h"
 
 #include <algorithm>
 
-TWorkbookRows::TWorkbookRows(int colCount)
-    : FColCount(std::max(colCount, 1))
-{
-}
+WorkbookRows::WorkbookRows(int colCount)
+    : m_colCount(std::max(colCount, 1))
+{ }
 
-bool TWorkbookRows::BeginRow(qint64 row)
+bool WorkbookRows::beginRow(qint64 row)
 {
-    while (!FEnded && FNextRow < row)
-        Keep(QStringList(FColCount)); // a row the worksheet leaves out is empty
-    if (FEnded)
+    while (!m_ended && m_nextRow < row)
+        keep(QStringList(m_colCount)); // a row the worksheet leaves out is empty
+    if (m_ended)
         return false;
-    FCurrent = QStringList(FColCount);
+    m_current = QStringList(m_colCount);
     return true;
 }
 
-bool TWorkbookRows::Wants(qint64 col) const
+bool WorkbookRows::wants(qint64 col) const
 {
-    if (FEnded || col < 0 || col >= FColCount)
+    if (m_ended || col < 0 || col >= m_colCount)
         return false;
     // A data row whose column A is empty ends the table; its other cells are not read.
-    return col == 0 || FNextRow == 0 || !FCurrent.constFirst().isEmpty();
+    return col == 0 || m_nextRow == 0 || !m_current.constFirst().isEmpty();
 }
 
-void TWorkbookRows::SetCell(int col, const QString &text)
+void WorkbookRows::setCell(int col, const QString &text)
 {
-    FCurrent[col] = text;
+    m_current[col] = text;
 }
 
-void TWorkbookRows::EndRow(qint64 repeat)
+void WorkbookRows::endRow(qint64 repeat)
 {
-    for (qint64 i = 0; i < repeat && !FEnded; ++i)
-        Keep(FCurrent);
+    for (qint64 i = 0; i < repeat && !m_ended; ++i)
+        keep(m_current);
 }
 
-void TWorkbookRows::Keep(const QStringList &cells)
+void WorkbookRows::keep(const QStringList &cells)
 {
-    if (FNextRow > 0 && cells.constFirst().isEmpty()) {
-        FEnded = true;
+    if (m_nextRow > 0 && cells.constFirst().isEmpty()) {
+        m_ended = true;
         return;
     }
-    FRows.append(cells);
-    ++FNextRow;
-    FEnded = FNextRow >= MaxRows || cells.constFirst().isEmpty();
+    m_rows.append(cells);
+    ++m_nextRow;
+    m_ended = m_nextRow >= MaxRows || cells.constFirst().isEmpty();
 }
 
-QList<QStringList> TWorkbookRows::TakeRows()
+QList<QStringList> WorkbookRows::takeRows()
 {
-    if (FRows.isEmpty())
-        FRows.append(QStringList(FColCount)); // an empty worksheet still has its first row
-    return std::move(FRows);
+    if (m_rows.isEmpty())
+        m_rows.append(QStringList(m_colCount)); // an empty worksheet still has its first row
+    return std::move(m_rows);
 }
 
-QString TWorkbookRows::CellError(qint64 row, qint64 col, const QString &reason)
+QString WorkbookRows::cellError(qint64 row, qint64 col, const QString &reason)
 {
-    return QStringLiteral("Zelle %1: %2").arg(CellName(row, col), reason);
+    return QStringLiteral("Zelle %1: %2").arg(cellName(row, col), reason);
 }
 
-QString TWorkbookRows::CellName(qint64 row, qint64 col)
+QString WorkbookRows::cellName(qint64 row, qint64 col)
 {
     QString letters;
     for (qint64 c = col + 1; c > 0; c = (c - 1) / 26)

@@ -1,63 +1,60 @@
-#include "XlsxWorkbookReader.h"
+#include "protocol/XlsxWorkbookReader.h"
 
-#include "WorkbookCellText.h"
-#include "WorkbookPackage.h"
-#include "WorkbookRows.h"
-
-#include "XmlPullReader.h"
+#include "protocol/WorkbookCellText.h"
+#include "protocol/WorkbookPackage.h"
+#include "protocol/WorkbookRows.h"
+#include "protocol/XmlPullReader.h"
 
 #include <QHash>
 
 #include <cctype>
 #include <charconv>
-
 #include <vector>
 
 namespace {
 
-using WorkbookCellText::TNumberKind;
+using WorkbookCellText::NumberKind;
 
 const QLatin1StringView RelationshipTypeSuffixes[] = {
-    QLatin1StringView("/officeDocument"), QLatin1StringView("/sharedStrings"),
-    QLatin1StringView("/styles")};
+    QLatin1StringView("/officeDocument"), QLatin1StringView("/sharedStrings"), QLatin1StringView("/styles")};
 // The namespace of relationship identifiers, transitional and strict.
-constexpr std::string_view RelationshipNamespaces[] = {
-    "http://schemas.openxmlformats.org/officeDocument/2006/relationships",
-    "http://purl.oclc.org/ooxml/officeDocument/relationships"};
+constexpr std::string_view RelationshipNamespaces[]
+    = {"http://schemas.openxmlformats.org/officeDocument/2006/relationships",
+       "http://purl.oclc.org/ooxml/officeDocument/relationships"};
 
-struct TWorkbookParts
+struct WorkbookParts
 {
-    QString Sheet;
-    QString SharedStrings;
-    QString Styles;
-    QDate Origin{1899, 12, 30};
+    QString sheet;
+    QString sharedStrings;
+    QString styles;
+    QDate origin{1899, 12, 30};
 };
 
 // Everything but the cells: the shared strings and the number-format kind of every
 // cell format, by the index a cell's "s" attribute names.
-struct TSheetContext
+struct SheetContext
 {
-    QStringList SharedStrings;
-    std::vector<TNumberKind> FormatKinds;
-    QDate Origin;
+    QStringList sharedStrings;
+    std::vector<NumberKind> formatKinds;
+    QDate origin;
 };
 
-void SetError(QString *error, const QString &text)
+void setError(QString *error, const QString &text)
 {
     if (error)
         *error = text;
 }
 
-QString FolderOf(const QString &part)
+QString folderOf(const QString &part)
 {
     return part.left(part.lastIndexOf(u'/') + 1);
 }
 
 // A relationship's target as a part name: relative to the source part's folder, or
 // from the package root when it starts with "/".
-QString ResolveTarget(const QString &sourcePart, const QString &target)
+QString resolveTarget(const QString &sourcePart, const QString &target)
 {
-    const QString path = target.startsWith(u'/') ? target.mid(1) : FolderOf(sourcePart) + target;
+    const QString path = target.startsWith(u'/') ? target.mid(1) : folderOf(sourcePart) + target;
     QStringList pieces;
     for (const QString &piece : path.split(u'/')) {
         if (piece.isEmpty() || piece == QLatin1String("."))
@@ -72,149 +69,148 @@ QString ResolveTarget(const QString &sourcePart, const QString &target)
     return pieces.join(u'/');
 }
 
-struct TRelationship
+struct Relationship
 {
-    QString Type;
-    QString Target; // resolved part name
+    QString type;
+    QString target; // resolved part name
 };
 
 // The relationships of `part` by their identifiers; none when the package has no
 // relationship part for it.
-bool ReadRelationships(const TWorkbookPackage &package, const QString &part,
-                       QHash<QString, TRelationship> &relationships, QString *error)
+bool readRelationships(const WorkbookPackage &package, const QString &part,
+                       QHash<QString, Relationship> &relationships, QString *error)
 {
     const qsizetype slash = part.lastIndexOf(u'/');
-    const QString relsPart = FolderOf(part) + QLatin1String("_rels/") + part.mid(slash + 1)
-                             + QLatin1String(".rels");
-    if (!package.Contains(relsPart))
+    const QString relsPart
+        = folderOf(part) + QLatin1String("_rels/") + part.mid(slash + 1) + QLatin1String(".rels");
+    if (!package.contains(relsPart))
         return true;
-    return package.ReadXml(relsPart, error, [&](TXmlPullReader &reader) {
-        while (!reader.AtEnd()) {
-            if (reader.ReadNext() != TXmlPullReader::TToken::tkStartElement
-                || reader.Name() != "Relationship"
-                || reader.Attribute({}, "TargetMode") == QLatin1StringView("External"))
+    return package.readXml(relsPart, error, [&](XmlPullReader &reader) {
+        while (!reader.atEnd()) {
+            if (reader.readNext() != XmlPullReader::Token::tkStartElement || reader.name() != "Relationship"
+                || reader.attribute({}, "TargetMode") == QLatin1StringView("External"))
                 continue;
-            relationships.insert(reader.Attribute({}, "Id"),
-                                 {reader.Attribute({}, "Type"),
-                                  ResolveTarget(part, reader.Attribute({}, "Target"))});
+            relationships.insert(
+                reader.attribute({}, "Id"),
+                {reader.attribute({}, "Type"), resolveTarget(part, reader.attribute({}, "Target"))});
         }
         return true;
     });
 }
 
 // The first relationship whose type ends in `suffix`.
-QString TargetOfType(const QHash<QString, TRelationship> &relationships, QLatin1StringView suffix)
+QString targetOfType(const QHash<QString, Relationship> &relationships, QLatin1StringView suffix)
 {
-    for (const TRelationship &relationship : relationships)
-        if (relationship.Type.endsWith(suffix))
-            return relationship.Target;
+    for (const Relationship &relationship : relationships)
+        if (relationship.type.endsWith(suffix))
+            return relationship.target;
     return QString();
 }
 
-bool LocateParts(const TWorkbookPackage &package, TWorkbookParts &parts, QString *error)
+bool locateParts(const WorkbookPackage &package, WorkbookParts &parts, QString *error)
 {
-    QHash<QString, TRelationship> packageRelationships;
-    if (!ReadRelationships(package, QString(), packageRelationships, error))
+    QHash<QString, Relationship> packageRelationships;
+    if (!readRelationships(package, QString(), packageRelationships, error))
         return false;
-    QString workbookPart = TargetOfType(packageRelationships, RelationshipTypeSuffixes[0]);
+    QString workbookPart = targetOfType(packageRelationships, RelationshipTypeSuffixes[0]);
     if (workbookPart.isEmpty())
         workbookPart = QStringLiteral("xl/workbook.xml");
     QString firstSheetId;
-    const bool read = package.ReadXml(workbookPart, error, [&](TXmlPullReader &reader) {
-        while (!reader.AtEnd() && firstSheetId.isEmpty()) {
-            if (reader.ReadNext() != TXmlPullReader::TToken::tkStartElement)
+    const bool read = package.readXml(workbookPart, error, [&](XmlPullReader &reader) {
+        while (!reader.atEnd() && firstSheetId.isEmpty()) {
+            if (reader.readNext() != XmlPullReader::Token::tkStartElement)
                 continue;
-            if (reader.Name() == "workbookPr") {
-                const std::string_view date1904 = reader.RawAttribute({}, "date1904");
+            if (reader.name() == "workbookPr") {
+                const std::string_view date1904 = reader.rawAttribute({}, "date1904");
                 if (date1904 == "1" || date1904 == "true")
-                    parts.Origin = QDate(1904, 1, 1);
-            } else if (reader.Name() == "sheet") {
+                    parts.origin = QDate(1904, 1, 1);
+            } else if (reader.name() == "sheet") {
                 for (std::string_view ns : RelationshipNamespaces)
-                    if (reader.HasAttribute(ns, "id"))
-                        firstSheetId = reader.Attribute(ns, "id");
+                    if (reader.hasAttribute(ns, "id"))
+                        firstSheetId = reader.attribute(ns, "id");
             }
         }
         return true;
     });
     if (!read)
         return false;
-    QHash<QString, TRelationship> workbookRelationships;
-    if (!ReadRelationships(package, workbookPart, workbookRelationships, error))
+    QHash<QString, Relationship> workbookRelationships;
+    if (!readRelationships(package, workbookPart, workbookRelationships, error))
         return false;
-    parts.Sheet = workbookRelationships.value(firstSheetId).Target;
-    if (firstSheetId.isEmpty() || parts.Sheet.isEmpty()) {
-        SetError(error, QStringLiteral("Die Arbeitsmappe enth\u00e4lt kein Tabellenblatt."));
+    parts.sheet = workbookRelationships.value(firstSheetId).target;
+    if (firstSheetId.isEmpty() || parts.sheet.isEmpty()) {
+        setError(error, QStringLiteral("Die Arbeitsmappe enth\u00e4lt kein Tabellenblatt."));
         return false;
     }
-    parts.SharedStrings = TargetOfType(workbookRelationships, RelationshipTypeSuffixes[1]);
-    parts.Styles = TargetOfType(workbookRelationships, RelationshipTypeSuffixes[2]);
+    parts.sharedStrings = targetOfType(workbookRelationships, RelationshipTypeSuffixes[1]);
+    parts.styles = targetOfType(workbookRelationships, RelationshipTypeSuffixes[2]);
     return true;
 }
 
 // The text of a string item (<si>, <is>): its <t> pieces, rich-text runs included,
 // phonetic hints left out. The reader stands on the item's start and ends on its end.
-QString ReadStringItem(TXmlPullReader &reader)
+QString readStringItem(XmlPullReader &reader)
 {
     QString text;
-    const size_t item = reader.Depth();
-    while (reader.ReadInside(item)) {
-        if (reader.Token() != TXmlPullReader::TToken::tkStartElement)
+    const size_t item = reader.depth();
+    while (reader.readInside(item)) {
+        if (reader.token() != XmlPullReader::Token::tkStartElement)
             continue;
-        if (reader.Name() == "t")
-            text += reader.ReadElementText();
-        else if (reader.Name() == "rPh")
-            reader.SkipCurrentElement();
+        if (reader.name() == "t")
+            text += reader.readElementText();
+        else if (reader.name() == "rPh")
+            reader.skipCurrentElement();
     }
-    return WorkbookCellText::DecodeEscapes(text);
+    return WorkbookCellText::decodeEscapes(text);
 }
 
-bool ReadSharedStrings(const TWorkbookPackage &package, const QString &part, QStringList &strings,
+bool readSharedStrings(const WorkbookPackage &package, const QString &part, QStringList &strings,
                        QString *error)
 {
     if (part.isEmpty())
         return true;
-    return package.ReadXml(part, error, [&](TXmlPullReader &reader) {
-        while (!reader.AtEnd()) {
-            if (reader.ReadNext() == TXmlPullReader::TToken::tkStartElement && reader.Name() == "si")
-                strings.append(ReadStringItem(reader));
+    return package.readXml(part, error, [&](XmlPullReader &reader) {
+        while (!reader.atEnd()) {
+            if (reader.readNext() == XmlPullReader::Token::tkStartElement && reader.name() == "si")
+                strings.append(readStringItem(reader));
         }
         return true;
     });
 }
 
 // A whole number written plainly, or `fallback`.
-qint64 NumberOf(std::string_view text, qint64 fallback)
+qint64 numberOf(std::string_view text, qint64 fallback)
 {
     qint64 value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     return ec == std::errc() && end == text.data() + text.size() ? value : fallback;
 }
 
-bool ReadFormatKinds(const TWorkbookPackage &package, const QString &part,
-                     std::vector<TNumberKind> &kinds, QString *error)
+bool readFormatKinds(const WorkbookPackage &package, const QString &part, std::vector<NumberKind> &kinds,
+                     QString *error)
 {
     if (part.isEmpty())
         return true;
-    QHash<int, TNumberKind> customKinds;
-    enum class TSection { scOther, scNumberFormats, scCellFormats } section = TSection::scOther;
-    return package.ReadXml(part, error, [&](TXmlPullReader &reader) {
-        while (!reader.AtEnd()) {
-            const TXmlPullReader::TToken token = reader.ReadNext();
-            const std::string_view name = reader.Name();
-            if (token == TXmlPullReader::TToken::tkEndElement && (name == "numFmts" || name == "cellXfs"))
-                section = TSection::scOther;
-            if (token != TXmlPullReader::TToken::tkStartElement)
+    QHash<int, NumberKind> customKinds;
+    enum class Section { scOther, scNumberFormats, scCellFormats } section = Section::scOther;
+    return package.readXml(part, error, [&](XmlPullReader &reader) {
+        while (!reader.atEnd()) {
+            const XmlPullReader::Token token = reader.readNext();
+            const std::string_view name = reader.name();
+            if (token == XmlPullReader::Token::tkEndElement && (name == "numFmts" || name == "cellXfs"))
+                section = Section::scOther;
+            if (token != XmlPullReader::Token::tkStartElement)
                 continue;
             if (name == "numFmts") {
-                section = TSection::scNumberFormats;
+                section = Section::scNumberFormats;
             } else if (name == "cellXfs") {
-                section = TSection::scCellFormats;
-            } else if (name == "numFmt" && section == TSection::scNumberFormats) {
-                customKinds.insert(int(NumberOf(reader.RawAttribute({}, "numFmtId"), 0)),
-                                   WorkbookCellText::KindOfFormatCode(reader.Attribute({}, "formatCode")));
-            } else if (name == "xf" && section == TSection::scCellFormats) {
-                const int id = int(NumberOf(reader.RawAttribute({}, "numFmtId"), 0));
-                kinds.push_back(customKinds.value(id, WorkbookCellText::KindOfBuiltinFormat(id)));
+                section = Section::scCellFormats;
+            } else if (name == "numFmt" && section == Section::scNumberFormats) {
+                customKinds.insert(int(numberOf(reader.rawAttribute({}, "numFmtId"), 0)),
+                                   WorkbookCellText::kindOfFormatCode(reader.attribute({}, "formatCode")));
+            } else if (name == "xf" && section == Section::scCellFormats) {
+                const int id = int(numberOf(reader.rawAttribute({}, "numFmtId"), 0));
+                kinds.push_back(customKinds.value(id, WorkbookCellText::kindOfBuiltinFormat(id)));
             }
         }
         return true;
@@ -222,7 +218,7 @@ bool ReadFormatKinds(const TWorkbookPackage &package, const QString &part,
 }
 
 // The 0-based column of a cell reference such as "AB12"; -1 when it has no letters.
-qint64 ColumnOf(std::string_view reference)
+qint64 columnOf(std::string_view reference)
 {
     qint64 col = 0;
     size_t i = 0;
@@ -235,67 +231,66 @@ qint64 ColumnOf(std::string_view reference)
     return i == 0 ? -1 : col - 1;
 }
 
-
-struct TCellData
+struct CellData
 {
-    std::string_view Type;
-    int Style = 0;
-    QString Value;
-    bool HasValue = false;
-    QString InlineText;
-    bool HasInlineText = false;
+    std::string_view type;
+    int style = 0;
+    QString value;
+    bool hasValue = false;
+    QString inlineText;
+    bool hasInlineText = false;
 };
 
 // The protocol text of one cell, or std::nullopt with the reason in *reason.
-std::optional<QString> CellText(const TCellData &cell, const TSheetContext &context, QString *reason)
+std::optional<QString> cellText(const CellData &cell, const SheetContext &context, QString *reason)
 {
-    const std::string_view type = cell.Type;
+    const std::string_view type = cell.type;
     if (type == "inlineStr")
-        return cell.HasInlineText ? cell.InlineText : WorkbookCellText::DecodeEscapes(cell.Value);
-    if (!cell.HasValue)
+        return cell.hasInlineText ? cell.inlineText : WorkbookCellText::decodeEscapes(cell.value);
+    if (!cell.hasValue)
         return QString(); // a formatted cell without a value, or a formula never calculated
     if (type.empty() || type == "n") {
         bool ok = false;
-        const double number = QStringView(cell.Value).trimmed().toDouble(&ok);
+        const double number = QStringView(cell.value).trimmed().toDouble(&ok);
         if (!ok) {
-            *reason = QStringLiteral("\u201e%1\u201c ist keine Zahl.").arg(cell.Value);
+            *reason = QStringLiteral("\u201e%1\u201c ist keine Zahl.").arg(cell.value);
             return std::nullopt;
         }
-        const TNumberKind kind = cell.Style >= 0 && size_t(cell.Style) < context.FormatKinds.size()
-                                     ? context.FormatKinds[size_t(cell.Style)]
-                                     : TNumberKind::nkNumber;
-        std::optional<QString> text = WorkbookCellText::Serial(number, kind, context.Origin);
+        const NumberKind kind = cell.style >= 0 && size_t(cell.style) < context.formatKinds.size()
+            ? context.formatKinds[size_t(cell.style)]
+            : NumberKind::nkNumber;
+        std::optional<QString> text = WorkbookCellText::serial(number, kind, context.origin);
         if (!text)
             *reason = QStringLiteral("Der Wert %1 ist als Zahl, Datum oder Zeit nicht darstellbar.")
-                          .arg(cell.Value);
+                          .arg(cell.value);
         return text;
     }
     if (type == "s") {
         bool ok = false;
-        const int index = QStringView(cell.Value).trimmed().toInt(&ok);
-        if (!ok || index < 0 || index >= context.SharedStrings.size()) {
-            *reason = QStringLiteral("Der gemeinsame Text Nr. %1 fehlt.").arg(cell.Value);
+        const int index = QStringView(cell.value).trimmed().toInt(&ok);
+        if (!ok || index < 0 || index >= context.sharedStrings.size()) {
+            *reason = QStringLiteral("Der gemeinsame Text Nr. %1 fehlt.").arg(cell.value);
             return std::nullopt;
         }
-        return context.SharedStrings.at(index);
+        return context.sharedStrings.at(index);
     }
     if (type == "str")
-        return WorkbookCellText::DecodeEscapes(cell.Value);
+        return WorkbookCellText::decodeEscapes(cell.value);
     if (type == "b") {
-        const QStringView value = QStringView(cell.Value).trimmed();
+        const QStringView value = QStringView(cell.value).trimmed();
         if (value == QLatin1StringView("1") || value == QLatin1StringView("true"))
-            return WorkbookCellText::Boolean(true);
+            return WorkbookCellText::boolean(true);
         if (value == QLatin1StringView("0") || value == QLatin1StringView("false"))
-            return WorkbookCellText::Boolean(false);
-        *reason = QStringLiteral("\u201e%1\u201c ist kein Wahrheitswert.").arg(cell.Value);
+            return WorkbookCellText::boolean(false);
+        *reason = QStringLiteral("\u201e%1\u201c ist kein Wahrheitswert.").arg(cell.value);
         return std::nullopt;
     }
     if (type == "e")
-        return WorkbookCellText::Error();
+        return WorkbookCellText::error();
     if (type == "d") {
-        std::optional<QString> text = WorkbookCellText::IsoDate(QStringView(cell.Value).trimmed());
+        std::optional<QString> text = WorkbookCellText::isoDate(QStringView(cell.value).trimmed());
         if (!text)
-            *reason = QStringLiteral("\u201e%1\u201c ist kein Datum.").arg(cell.Value);
+            *reason = QStringLiteral("\u201e%1\u201c ist kein Datum.").arg(cell.value);
         return text;
     }
     *reason = QStringLiteral("Der Zelltyp \u201e%1\u201c ist unbekannt.")
@@ -304,69 +299,69 @@ std::optional<QString> CellText(const TCellData &cell, const TSheetContext &cont
 }
 
 // Reads the cells of one <row>; the reader stands on its start and ends on its end.
-bool ReadRow(TXmlPullReader &reader, qint64 row, const TSheetContext &context,
-             TWorkbookRows &rows, QString *error)
+bool readRow(XmlPullReader &reader, qint64 row, const SheetContext &context, WorkbookRows &rows,
+             QString *error)
 {
     qint64 col = -1;
-    while (reader.ReadNextStartElement()) {
-        if (reader.Name() != "c") {
-            reader.SkipCurrentElement();
+    while (reader.readNextStartElement()) {
+        if (reader.name() != "c") {
+            reader.skipCurrentElement();
             continue;
         }
-        const qint64 named = ColumnOf(reader.RawAttribute({}, "r"));
+        const qint64 named = columnOf(reader.rawAttribute({}, "r"));
         col = named >= 0 ? named : col + 1;
-        if (!rows.Wants(col)) {
-            reader.SkipCurrentElement();
+        if (!rows.wants(col)) {
+            reader.skipCurrentElement();
             continue;
         }
-        TCellData cell;
-        cell.Type = reader.RawAttribute({}, "t");
-        cell.Style = int(NumberOf(reader.RawAttribute({}, "s"), 0));
-        while (reader.ReadNextStartElement()) {
-            if (reader.Name() == "v") {
-                cell.Value = reader.ReadElementText();
-                cell.HasValue = true;
-            } else if (reader.Name() == "is") {
-                cell.InlineText = ReadStringItem(reader);
-                cell.HasInlineText = true;
+        CellData cell;
+        cell.type = reader.rawAttribute({}, "t");
+        cell.style = int(numberOf(reader.rawAttribute({}, "s"), 0));
+        while (reader.readNextStartElement()) {
+            if (reader.name() == "v") {
+                cell.value = reader.readElementText();
+                cell.hasValue = true;
+            } else if (reader.name() == "is") {
+                cell.inlineText = readStringItem(reader);
+                cell.hasInlineText = true;
             } else {
-                reader.SkipCurrentElement();
+                reader.skipCurrentElement();
             }
         }
-        if (reader.HasError())
+        if (reader.hasError())
             return true; // reported by the caller with the part's name
         QString reason;
-        const std::optional<QString> text = CellText(cell, context, &reason);
+        const std::optional<QString> text = cellText(cell, context, &reason);
         if (!text) {
-            SetError(error, TWorkbookRows::CellError(row, col, reason));
+            setError(error, WorkbookRows::cellError(row, col, reason));
             return false;
         }
-        rows.SetCell(int(col), *text);
+        rows.setCell(int(col), *text);
     }
     return true;
 }
 
-bool ReadSheet(const TWorkbookPackage &package, const QString &part, const TSheetContext &context,
-               TWorkbookRows &rows, QString *error)
+bool readSheet(const WorkbookPackage &package, const QString &part, const SheetContext &context,
+               WorkbookRows &rows, QString *error)
 {
-    return package.ReadXml(part, error, [&](TXmlPullReader &reader) {
-        while (!reader.AtEnd()) {
-            if (reader.ReadNext() == TXmlPullReader::TToken::tkStartElement && reader.Name() == "sheetData")
+    return package.readXml(part, error, [&](XmlPullReader &reader) {
+        while (!reader.atEnd()) {
+            if (reader.readNext() == XmlPullReader::Token::tkStartElement && reader.name() == "sheetData")
                 break;
         }
         qint64 row = -1;
-        while (!rows.Ended() && reader.ReadNextStartElement()) {
-            if (reader.Name() != "row") {
-                reader.SkipCurrentElement();
+        while (!rows.ended() && reader.readNextStartElement()) {
+            if (reader.name() != "row") {
+                reader.skipCurrentElement();
                 continue;
             }
-            const qint64 named = NumberOf(reader.RawAttribute({}, "r"), 0);
+            const qint64 named = numberOf(reader.rawAttribute({}, "r"), 0);
             row = named > 0 ? named - 1 : row + 1;
-            if (!rows.BeginRow(row))
+            if (!rows.beginRow(row))
                 break;
-            if (!ReadRow(reader, row, context, rows, error))
+            if (!readRow(reader, row, context, rows, error))
                 return false;
-            rows.EndRow();
+            rows.endRow();
         }
         return true;
     });
@@ -374,16 +369,15 @@ bool ReadSheet(const TWorkbookPackage &package, const QString &part, const TShee
 
 } // namespace
 
-bool TXlsxWorkbookReader::ReadFirstSheet(const TWorkbookPackage &package, TWorkbookRows &rows,
-                                         QString *error)
+bool XlsxWorkbookReader::readFirstSheet(const WorkbookPackage &package, WorkbookRows &rows, QString *error)
 {
-    TWorkbookParts parts;
-    if (!LocateParts(package, parts, error))
+    WorkbookParts parts;
+    if (!locateParts(package, parts, error))
         return false;
-    TSheetContext context;
-    context.Origin = parts.Origin;
-    if (!ReadSharedStrings(package, parts.SharedStrings, context.SharedStrings, error)
-        || !ReadFormatKinds(package, parts.Styles, context.FormatKinds, error))
+    SheetContext context;
+    context.origin = parts.origin;
+    if (!readSharedStrings(package, parts.sharedStrings, context.sharedStrings, error)
+        || !readFormatKinds(package, parts.styles, context.formatKinds, error))
         return false;
-    return ReadSheet(package, parts.Sheet, context, rows, error);
+    return readSheet(package, parts.sheet, context, rows, error);
 }

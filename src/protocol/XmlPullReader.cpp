@@ -1,4 +1,4 @@
-#include "XmlPullReader.h"
+#include "protocol/XmlPullReader.h"
 
 #include <algorithm>
 #include <cctype>
@@ -12,24 +12,24 @@ constexpr std::string_view XmlnsNamespace("http://www.w3.org/2000/xmlns/");
 // Deeper nesting than any workbook part has; it would only cost memory.
 constexpr size_t MaxDepth = 100000;
 
-bool IsSpace(char ch)
+bool isSpace(char ch)
 {
     return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r';
 }
 
-bool EndsName(char ch)
+bool endsName(char ch)
 {
-    return IsSpace(ch) || ch == '/' || ch == '>' || ch == '=' || ch == '<' || ch == '"' || ch == '\'';
+    return isSpace(ch) || ch == '/' || ch == '>' || ch == '=' || ch == '<' || ch == '"' || ch == '\'';
 }
 
-bool IsXmlChar(char32_t c)
+bool isXmlChar(char32_t c)
 {
-    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF)
-           || (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD)
+        || (c >= 0x10000 && c <= 0x10FFFF);
 }
 
 // The character a reference such as "amp" or "#x41" stands for.
-std::optional<char32_t> Reference(std::string_view name)
+std::optional<char32_t> reference(std::string_view name)
 {
     if (name == "lt")
         return U'<';
@@ -60,14 +60,14 @@ std::optional<char32_t> Reference(std::string_view name)
             return std::nullopt;
         value = value * (hex ? 16 : 10) + char32_t(digit);
     }
-    if (!IsXmlChar(value))
+    if (!isXmlChar(value))
         return std::nullopt;
     return value;
 }
 
 // Appends raw XML text: references resolved and line ends read as one line feed; in an
 // attribute value, tabs and line ends read as blanks.
-void AppendDecoded(std::string_view raw, bool attribute, bool cdata, QString &out)
+void appendDecoded(std::string_view raw, bool attribute, bool cdata, QString &out)
 {
     size_t start = 0;
     auto flush = [&](size_t end) {
@@ -90,7 +90,7 @@ void AppendDecoded(std::string_view raw, bool attribute, bool cdata, QString &ou
             const size_t semicolon = raw.find(';', i + 1);
             if (semicolon == std::string_view::npos || semicolon - i > 12)
                 continue;
-            const std::optional<char32_t> c = Reference(raw.substr(i + 1, semicolon - i - 1));
+            const std::optional<char32_t> c = reference(raw.substr(i + 1, semicolon - i - 1));
             if (!c)
                 continue;
             flush(i);
@@ -105,40 +105,40 @@ void AppendDecoded(std::string_view raw, bool attribute, bool cdata, QString &ou
 
 } // namespace
 
-TXmlPullReader::TXmlPullReader(std::string_view document)
-    : FDoc(document)
+XmlPullReader::XmlPullReader(std::string_view document)
+    : m_doc(document)
 {
-    if (FDoc.substr(0, 3) == "\xEF\xBB\xBF")
-        FPos = 3;
+    if (m_doc.substr(0, 3) == "\xEF\xBB\xBF")
+        m_pos = 3;
 }
 
-TXmlPullReader::TToken TXmlPullReader::Fail(const char *reason)
+XmlPullReader::Token XmlPullReader::fail(const char *reason)
 {
-    FError = reason;
-    FErrorPos = FPos;
-    FToken = TToken::tkError;
-    return FToken;
+    m_error = reason;
+    m_errorPos = m_pos;
+    m_token = Token::tkError;
+    return m_token;
 }
 
-QString TXmlPullReader::ErrorString() const
+QString XmlPullReader::errorString() const
 {
-    if (!FError)
+    if (!m_error)
         return QString();
-    const size_t end = std::min(FErrorPos, FDoc.size());
-    const qint64 line = std::count(FDoc.begin(), FDoc.begin() + qsizetype(end), '\n') + 1;
-    return QStringLiteral("Zeile %1: %2").arg(line).arg(QString::fromUtf8(FError));
+    const size_t end = std::min(m_errorPos, m_doc.size());
+    const qint64 line = std::count(m_doc.begin(), m_doc.begin() + qsizetype(end), '\n') + 1;
+    return QStringLiteral("Zeile %1: %2").arg(line).arg(QString::fromUtf8(m_error));
 }
 
-bool TXmlPullReader::SkipPast(std::string_view terminator)
+bool XmlPullReader::skipPast(std::string_view terminator)
 {
-    const size_t end = FDoc.find(terminator, FPos);
+    const size_t end = m_doc.find(terminator, m_pos);
     if (end == std::string_view::npos)
         return false;
-    FPos = end + terminator.size();
+    m_pos = end + terminator.size();
     return true;
 }
 
-bool TXmlPullReader::CheckDeclaration(std::string_view declaration)
+bool XmlPullReader::checkDeclaration(std::string_view declaration)
 {
     const size_t at = declaration.find("encoding");
     if (at == std::string_view::npos)
@@ -155,15 +155,15 @@ bool TXmlPullReader::CheckDeclaration(std::string_view declaration)
     return encoding == "utf-8" || encoding == "utf8";
 }
 
-bool TXmlPullReader::Resolve(std::string_view prefix, std::string_view &ns) const
+bool XmlPullReader::resolve(std::string_view prefix, std::string_view &ns) const
 {
     if (prefix == "xml") {
         ns = XmlNamespace;
         return true;
     }
-    for (auto binding = FBindings.rbegin(); binding != FBindings.rend(); ++binding) {
-        if (binding->Prefix == prefix) {
-            ns = binding->Uri;
+    for (auto binding = m_bindings.rbegin(); binding != m_bindings.rend(); ++binding) {
+        if (binding->prefix == prefix) {
+            ns = binding->uri;
             return true;
         }
     }
@@ -171,243 +171,243 @@ bool TXmlPullReader::Resolve(std::string_view prefix, std::string_view &ns) cons
     return prefix.empty(); // no default namespace: the name has none
 }
 
-TXmlPullReader::TToken TXmlPullReader::ReadNext()
+XmlPullReader::Token XmlPullReader::readNext()
 {
-    if (AtEnd())
-        return FToken;
-    if (FPopPending) {
-        FBindings.resize(FOpen.back().Bindings);
-        FOpen.pop_back();
-        FPopPending = false;
+    if (atEnd())
+        return m_token;
+    if (m_popPending) {
+        m_bindings.resize(m_open.back().bindings);
+        m_open.pop_back();
+        m_popPending = false;
     }
-    if (FEmptyPending) {
-        FEmptyPending = false;
-        FPopPending = true;
-        FToken = TToken::tkEndElement;
-        return FToken;
+    if (m_emptyPending) {
+        m_emptyPending = false;
+        m_popPending = true;
+        m_token = Token::tkEndElement;
+        return m_token;
     }
-    if (FPos == 0 && FDoc.size() >= 2
-        && ((FDoc[0] == '\xFE' && FDoc[1] == '\xFF') || (FDoc[0] == '\xFF' && FDoc[1] == '\xFE')))
-        return Fail("nur UTF-8 wird gelesen");
-    const size_t declarationPos = FPos;
-    while (FPos < FDoc.size()) {
-        if (FDoc[FPos] != '<') {
-            const void *next = std::memchr(FDoc.data() + FPos, '<', FDoc.size() - FPos);
-            const size_t end = next ? size_t(static_cast<const char *>(next) - FDoc.data()) : FDoc.size();
-            const std::string_view text = FDoc.substr(FPos, end - FPos);
-            if (FOpen.empty()) {
-                if (!std::all_of(text.begin(), text.end(), IsSpace))
-                    return Fail("Text au\u00dferhalb des Wurzelelements");
-                FPos = end;
+    if (m_pos == 0 && m_doc.size() >= 2
+        && ((m_doc[0] == '\xFE' && m_doc[1] == '\xFF') || (m_doc[0] == '\xFF' && m_doc[1] == '\xFE')))
+        return fail("nur UTF-8 wird gelesen");
+    const size_t declarationPos = m_pos;
+    while (m_pos < m_doc.size()) {
+        if (m_doc[m_pos] != '<') {
+            const void *next = std::memchr(m_doc.data() + m_pos, '<', m_doc.size() - m_pos);
+            const size_t end = next ? size_t(static_cast<const char *>(next) - m_doc.data()) : m_doc.size();
+            const std::string_view text = m_doc.substr(m_pos, end - m_pos);
+            if (m_open.empty()) {
+                if (!std::all_of(text.begin(), text.end(), isSpace))
+                    return fail("Text au\u00dferhalb des Wurzelelements");
+                m_pos = end;
                 continue;
             }
-            FPos = end;
-            FText = text;
-            FTextIsCData = false;
-            FToken = TToken::tkCharacters;
-            return FToken;
+            m_pos = end;
+            m_text = text;
+            m_textIsCData = false;
+            m_token = Token::tkCharacters;
+            return m_token;
         }
-        const std::string_view rest = FDoc.substr(FPos);
+        const std::string_view rest = m_doc.substr(m_pos);
         if (rest.substr(0, 2) == "<?") {
-            const size_t start = FPos;
-            if (!SkipPast("?>"))
-                return Fail("Verarbeitungsanweisung endet nicht");
-            const std::string_view instruction = FDoc.substr(start, FPos - start);
+            const size_t start = m_pos;
+            if (!skipPast("?>"))
+                return fail("Verarbeitungsanweisung endet nicht");
+            const std::string_view instruction = m_doc.substr(start, m_pos - start);
             if (start == declarationPos && instruction.substr(0, 6) == "<?xml "
-                && !CheckDeclaration(instruction))
-                return Fail("die Zeichenkodierung wird nicht unterst\u00fctzt (nur UTF-8)");
+                && !checkDeclaration(instruction))
+                return fail("die Zeichenkodierung wird nicht unterst\u00fctzt (nur UTF-8)");
             continue;
         }
         if (rest.substr(0, 4) == "<!--") {
-            if (!SkipPast("-->"))
-                return Fail("Kommentar endet nicht");
+            if (!skipPast("-->"))
+                return fail("Kommentar endet nicht");
             continue;
         }
         if (rest.substr(0, 9) == "<![CDATA[") {
-            const size_t start = FPos + 9;
-            if (!SkipPast("]]>"))
-                return Fail("CDATA-Abschnitt endet nicht");
-            if (FOpen.empty())
-                return Fail("Text au\u00dferhalb des Wurzelelements");
-            FText = FDoc.substr(start, FPos - 3 - start);
-            FTextIsCData = true;
-            FToken = TToken::tkCharacters;
-            return FToken;
+            const size_t start = m_pos + 9;
+            if (!skipPast("]]>"))
+                return fail("CDATA-Abschnitt endet nicht");
+            if (m_open.empty())
+                return fail("Text au\u00dferhalb des Wurzelelements");
+            m_text = m_doc.substr(start, m_pos - 3 - start);
+            m_textIsCData = true;
+            m_token = Token::tkCharacters;
+            return m_token;
         }
         if (rest.substr(0, 2) == "<!")
-            return Fail("Dokumenttypdeklarationen sind nicht erlaubt");
+            return fail("Dokumenttypdeklarationen sind nicht erlaubt");
         if (rest.substr(0, 2) == "</")
-            return ReadEndTag();
-        return ReadStartTag();
+            return readEndTag();
+        return readStartTag();
     }
-    if (!FRootSeen)
-        return Fail("kein Wurzelelement");
-    if (!FOpen.empty())
-        return Fail("das Dokument endet vor dem Ende seiner Elemente");
-    FToken = TToken::tkEndDocument;
-    return FToken;
+    if (!m_rootSeen)
+        return fail("kein Wurzelelement");
+    if (!m_open.empty())
+        return fail("das Dokument endet vor dem Ende seiner Elemente");
+    m_token = Token::tkEndDocument;
+    return m_token;
 }
 
-TXmlPullReader::TToken TXmlPullReader::ReadStartTag()
+XmlPullReader::Token XmlPullReader::readStartTag()
 {
-    if (FOpen.empty() && FRootSeen)
-        return Fail("ein zweites Wurzelelement");
-    if (FOpen.size() >= MaxDepth)
-        return Fail("zu tief verschachtelt");
-    size_t p = FPos + 1;
+    if (m_open.empty() && m_rootSeen)
+        return fail("ein zweites Wurzelelement");
+    if (m_open.size() >= MaxDepth)
+        return fail("zu tief verschachtelt");
+    size_t p = m_pos + 1;
     auto readName = [&]() {
         const size_t start = p;
-        while (p < FDoc.size() && !EndsName(FDoc[p]))
+        while (p < m_doc.size() && !endsName(m_doc[p]))
             ++p;
-        return FDoc.substr(start, p - start);
+        return m_doc.substr(start, p - start);
     };
     auto skipSpace = [&]() {
-        while (p < FDoc.size() && IsSpace(FDoc[p]))
+        while (p < m_doc.size() && isSpace(m_doc[p]))
             ++p;
     };
     const std::string_view qualifiedName = readName();
     if (qualifiedName.empty())
-        return Fail("Elementname fehlt");
-    FAttributes.clear();
+        return fail("Elementname fehlt");
+    m_attributes.clear();
     bool empty = false;
     for (;;) {
         skipSpace();
-        if (p >= FDoc.size())
-            return Fail("Start-Tag endet nicht");
-        if (FDoc[p] == '>') {
+        if (p >= m_doc.size())
+            return fail("Start-Tag endet nicht");
+        if (m_doc[p] == '>') {
             ++p;
             break;
         }
-        if (FDoc[p] == '/') {
-            if (p + 1 >= FDoc.size() || FDoc[p + 1] != '>')
-                return Fail("Start-Tag endet nicht");
+        if (m_doc[p] == '/') {
+            if (p + 1 >= m_doc.size() || m_doc[p + 1] != '>')
+                return fail("Start-Tag endet nicht");
             p += 2;
             empty = true;
             break;
         }
         const std::string_view name = readName();
         if (name.empty())
-            return Fail("Attributname fehlt");
+            return fail("Attributname fehlt");
         skipSpace();
-        if (p >= FDoc.size() || FDoc[p] != '=')
-            return Fail("Attribut ohne Wert");
+        if (p >= m_doc.size() || m_doc[p] != '=')
+            return fail("Attribut ohne Wert");
         ++p;
         skipSpace();
-        if (p >= FDoc.size() || (FDoc[p] != '"' && FDoc[p] != '\''))
-            return Fail("Attributwert ohne Anf\u00fchrungszeichen");
-        const size_t close = FDoc.find(FDoc[p], p + 1);
+        if (p >= m_doc.size() || (m_doc[p] != '"' && m_doc[p] != '\''))
+            return fail("Attributwert ohne Anf\u00fchrungszeichen");
+        const size_t close = m_doc.find(m_doc[p], p + 1);
         if (close == std::string_view::npos)
-            return Fail("Attributwert endet nicht");
-        const std::string_view raw = FDoc.substr(p + 1, close - p - 1);
+            return fail("Attributwert endet nicht");
+        const std::string_view raw = m_doc.substr(p + 1, close - p - 1);
         if (raw.find('<') != std::string_view::npos)
-            return Fail("\u201e<\u201c in einem Attributwert");
+            return fail("\u201e<\u201c in einem Attributwert");
         p = close + 1;
         const size_t colon = name.find(':');
-        TAttribute attribute;
-        attribute.Prefix = colon == std::string_view::npos ? std::string_view() : name.substr(0, colon);
-        attribute.Name = colon == std::string_view::npos ? name : name.substr(colon + 1);
-        attribute.Raw = raw;
-        FAttributes.push_back(attribute);
+        Attribute attribute;
+        attribute.prefix = colon == std::string_view::npos ? std::string_view() : name.substr(0, colon);
+        attribute.name = colon == std::string_view::npos ? name : name.substr(colon + 1);
+        attribute.raw = raw;
+        m_attributes.push_back(attribute);
     }
 
     // Namespace declarations first: they count for the element's own names.
-    const size_t bindingsBefore = FBindings.size();
-    for (TAttribute &attribute : FAttributes) {
-        const bool declaresDefault = attribute.Prefix.empty() && attribute.Name == "xmlns";
-        if (!declaresDefault && attribute.Prefix != "xmlns")
+    const size_t bindingsBefore = m_bindings.size();
+    for (Attribute &attribute : m_attributes) {
+        const bool declaresDefault = attribute.prefix.empty() && attribute.name == "xmlns";
+        if (!declaresDefault && attribute.prefix != "xmlns")
             continue;
-        TBinding binding;
-        binding.Prefix = declaresDefault ? std::string_view() : attribute.Name;
+        Binding binding;
+        binding.prefix = declaresDefault ? std::string_view() : attribute.name;
         QString uri;
-        AppendDecoded(attribute.Raw, true, false, uri);
-        binding.Uri = uri.toStdString();
-        FBindings.push_back(std::move(binding));
-        attribute.Namespace = XmlnsNamespace;
+        appendDecoded(attribute.raw, true, false, uri);
+        binding.uri = uri.toStdString();
+        m_bindings.push_back(std::move(binding));
+        attribute.namespaceUri = XmlnsNamespace;
     }
-    for (TAttribute &attribute : FAttributes) {
-        if (attribute.Namespace == XmlnsNamespace || attribute.Prefix.empty())
+    for (Attribute &attribute : m_attributes) {
+        if (attribute.namespaceUri == XmlnsNamespace || attribute.prefix.empty())
             continue;
-        if (!Resolve(attribute.Prefix, attribute.Namespace)) {
-            FPos = p;
-            return Fail("ein Namensraum-Pr\u00e4fix ist nicht deklariert");
+        if (!resolve(attribute.prefix, attribute.namespaceUri)) {
+            m_pos = p;
+            return fail("ein Namensraum-Pr\u00e4fix ist nicht deklariert");
         }
     }
     const size_t colon = qualifiedName.find(':');
-    const std::string_view prefix = colon == std::string_view::npos ? std::string_view()
-                                                                    : qualifiedName.substr(0, colon);
-    FName = colon == std::string_view::npos ? qualifiedName : qualifiedName.substr(colon + 1);
-    if (!Resolve(prefix, FNamespace)) {
-        FPos = p;
-        return Fail("ein Namensraum-Pr\u00e4fix ist nicht deklariert");
+    const std::string_view prefix
+        = colon == std::string_view::npos ? std::string_view() : qualifiedName.substr(0, colon);
+    m_name = colon == std::string_view::npos ? qualifiedName : qualifiedName.substr(colon + 1);
+    if (!resolve(prefix, m_namespace)) {
+        m_pos = p;
+        return fail("ein Namensraum-Pr\u00e4fix ist nicht deklariert");
     }
-    FOpen.push_back({qualifiedName, FName, FNamespace, bindingsBefore});
-    FRootSeen = true;
-    FEmptyPending = empty;
-    FPos = p;
-    FToken = TToken::tkStartElement;
-    return FToken;
+    m_open.push_back({qualifiedName, m_name, m_namespace, bindingsBefore});
+    m_rootSeen = true;
+    m_emptyPending = empty;
+    m_pos = p;
+    m_token = Token::tkStartElement;
+    return m_token;
 }
 
-TXmlPullReader::TToken TXmlPullReader::ReadEndTag()
+XmlPullReader::Token XmlPullReader::readEndTag()
 {
-    size_t p = FPos + 2;
+    size_t p = m_pos + 2;
     const size_t start = p;
-    while (p < FDoc.size() && !EndsName(FDoc[p]))
+    while (p < m_doc.size() && !endsName(m_doc[p]))
         ++p;
-    const std::string_view qualifiedName = FDoc.substr(start, p - start);
-    while (p < FDoc.size() && IsSpace(FDoc[p]))
+    const std::string_view qualifiedName = m_doc.substr(start, p - start);
+    while (p < m_doc.size() && isSpace(m_doc[p]))
         ++p;
-    if (p >= FDoc.size() || FDoc[p] != '>')
-        return Fail("End-Tag endet nicht");
-    if (FOpen.empty() || FOpen.back().QualifiedName != qualifiedName)
-        return Fail("End-Tag passt nicht zum Start-Tag");
-    FPos = p + 1;
-    FName = FOpen.back().Name;
-    FNamespace = FOpen.back().Namespace;
-    FPopPending = true;
-    FToken = TToken::tkEndElement;
-    return FToken;
+    if (p >= m_doc.size() || m_doc[p] != '>')
+        return fail("End-Tag endet nicht");
+    if (m_open.empty() || m_open.back().qualifiedName != qualifiedName)
+        return fail("End-Tag passt nicht zum Start-Tag");
+    m_pos = p + 1;
+    m_name = m_open.back().name;
+    m_namespace = m_open.back().namespaceUri;
+    m_popPending = true;
+    m_token = Token::tkEndElement;
+    return m_token;
 }
 
-bool TXmlPullReader::HasAttribute(std::string_view ns, std::string_view name) const
+bool XmlPullReader::hasAttribute(std::string_view ns, std::string_view name) const
 {
-    return std::any_of(FAttributes.begin(), FAttributes.end(), [&](const TAttribute &attribute) {
-        return attribute.Name == name && attribute.Namespace == ns;
+    return std::any_of(m_attributes.begin(), m_attributes.end(), [&](const Attribute &attribute) {
+        return attribute.name == name && attribute.namespaceUri == ns;
     });
 }
 
-QString TXmlPullReader::Attribute(std::string_view ns, std::string_view name) const
+QString XmlPullReader::attribute(std::string_view ns, std::string_view name) const
 {
     QString value;
-    for (const TAttribute &attribute : FAttributes) {
-        if (attribute.Name == name && attribute.Namespace == ns) {
-            AppendDecoded(attribute.Raw, true, false, value);
+    for (const Attribute &attribute : m_attributes) {
+        if (attribute.name == name && attribute.namespaceUri == ns) {
+            appendDecoded(attribute.raw, true, false, value);
             break;
         }
     }
     return value;
 }
 
-std::string_view TXmlPullReader::RawAttribute(std::string_view ns, std::string_view name) const
+std::string_view XmlPullReader::rawAttribute(std::string_view ns, std::string_view name) const
 {
-    for (const TAttribute &attribute : FAttributes)
-        if (attribute.Name == name && attribute.Namespace == ns)
-            return attribute.Raw;
+    for (const Attribute &attribute : m_attributes)
+        if (attribute.name == name && attribute.namespaceUri == ns)
+            return attribute.raw;
     return std::string_view();
 }
 
-void TXmlPullReader::AppendText(QString &text) const
+void XmlPullReader::appendText(QString &text) const
 {
-    AppendDecoded(FText, false, FTextIsCData, text);
+    appendDecoded(m_text, false, m_textIsCData, text);
 }
 
-bool TXmlPullReader::ReadNextStartElement()
+bool XmlPullReader::readNextStartElement()
 {
     for (;;) {
-        switch (ReadNext()) {
-        case TToken::tkStartElement:
+        switch (readNext()) {
+        case Token::tkStartElement:
             return true;
-        case TToken::tkCharacters:
+        case Token::tkCharacters:
             continue;
         default:
             return false;
@@ -415,26 +415,25 @@ bool TXmlPullReader::ReadNextStartElement()
     }
 }
 
-bool TXmlPullReader::ReadInside(size_t depth)
+bool XmlPullReader::readInside(size_t depth)
 {
-    const TToken token = ReadNext();
+    const Token token = readNext();
     // An element's end token comes while it is still open.
-    return !AtEnd() && !(token == TToken::tkEndElement && FOpen.size() == depth);
+    return !atEnd() && !(token == Token::tkEndElement && m_open.size() == depth);
 }
 
-void TXmlPullReader::SkipCurrentElement()
+void XmlPullReader::skipCurrentElement()
 {
-    const size_t depth = Depth();
-    while (ReadInside(depth)) {
-    }
+    const size_t level = depth();
+    while (readInside(level)) { }
 }
 
-QString TXmlPullReader::ReadElementText()
+QString XmlPullReader::readElementText()
 {
     QString text;
-    const size_t depth = Depth();
-    while (ReadInside(depth))
-        if (FToken == TToken::tkCharacters)
-            AppendText(text);
+    const size_t level = depth();
+    while (readInside(level))
+        if (m_token == Token::tkCharacters)
+            appendText(text);
     return text;
 }

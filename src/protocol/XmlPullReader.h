@@ -14,93 +14,90 @@
 // document type declaration (workbooks have none; it could only expand entities) and
 // any structural damage end the reading with an error. A reference it does not know
 // ("&foo;") stays in the text as written.
-class TXmlPullReader
+class XmlPullReader
 {
 public:
-    enum class TToken { tkNone, tkStartElement, tkEndElement, tkCharacters, tkEndDocument, tkError };
+    enum class Token { tkNone, tkStartElement, tkEndElement, tkCharacters, tkEndDocument, tkError };
 
-    explicit TXmlPullReader(std::string_view document);
+    explicit XmlPullReader(std::string_view document);
 
-    TToken ReadNext();
-    TToken Token() const { return FToken; }
-    bool AtEnd() const { return FToken == TToken::tkEndDocument || FToken == TToken::tkError; }
-    bool HasError() const { return FToken == TToken::tkError; }
+    Token readNext();
+    Token token() const { return m_token; }
+    bool atEnd() const { return m_token == Token::tkEndDocument || m_token == Token::tkError; }
+    bool hasError() const { return m_token == Token::tkError; }
     // The reason and the line it was found in.
-    QString ErrorString() const;
+    QString errorString() const;
 
     // The element of the current start or end: its local name and namespace.
-    std::string_view Name() const { return FName; }
-    std::string_view NamespaceUri() const { return FNamespace; }
-    bool Is(std::string_view ns, std::string_view name) const
-    {
-        return FName == name && FNamespace == ns;
-    }
+    std::string_view name() const { return m_name; }
+    std::string_view namespaceUri() const { return m_namespace; }
+    bool is(std::string_view ns, std::string_view name) const { return m_name == name && m_namespace == ns; }
 
     // The attributes of the current start element, by namespace (empty for an unprefixed
     // attribute) and local name.
-    bool HasAttribute(std::string_view ns, std::string_view name) const;
-    QString Attribute(std::string_view ns, std::string_view name) const;
+    bool hasAttribute(std::string_view ns, std::string_view name) const;
+    QString attribute(std::string_view ns, std::string_view name) const;
     // The attribute as written, references not resolved: for names, types and numbers,
     // which workbooks write plainly. Empty when absent.
-    std::string_view RawAttribute(std::string_view ns, std::string_view name) const;
+    std::string_view rawAttribute(std::string_view ns, std::string_view name) const;
 
     // The text of the current characters token, references resolved.
-    void AppendText(QString &text) const;
+    void appendText(QString &text) const;
 
     // How many elements are open, the current one included.
-    size_t Depth() const { return FOpen.size(); }
+    size_t depth() const { return m_open.size(); }
     // Reads the next token inside the element that was current at `depth`; false once
     // that element has ended (or the document is damaged).
-    bool ReadInside(size_t depth);
+    bool readInside(size_t depth);
 
     // As QXmlStreamReader's: the next start element inside the current element, false at
     // its end; skipping the rest of the current element; the text of the current element.
-    bool ReadNextStartElement();
-    void SkipCurrentElement();
-    QString ReadElementText();
+    bool readNextStartElement();
+    void skipCurrentElement();
+    QString readElementText();
 
 private:
-    struct TAttribute
+    struct Attribute
     {
-        std::string_view Prefix;
-        std::string_view Name;
-        std::string_view Raw;
-        std::string_view Namespace;
+        std::string_view prefix;
+        std::string_view name;
+        std::string_view raw;
+        std::string_view namespaceUri;
     };
-    struct TBinding
+    struct Binding
     {
-        std::string_view Prefix;
-        std::string Uri;
+        std::string_view prefix;
+        std::string uri;
     };
-    struct TOpenElement
+    struct OpenElement
     {
-        std::string_view QualifiedName;
-        std::string_view Name;
-        std::string_view Namespace;
-        size_t Bindings; // bindings in force before this element
+        std::string_view qualifiedName;
+        std::string_view name;
+        std::string_view namespaceUri;
+        size_t bindings; // bindings in force before this element
     };
 
-    TToken Fail(const char *reason);
-    bool SkipPast(std::string_view terminator);
-    TToken ReadStartTag();
-    TToken ReadEndTag();
-    bool CheckDeclaration(std::string_view declaration);
-    bool Resolve(std::string_view prefix, std::string_view &ns) const;
+    Token fail(const char *reason);
+    bool skipPast(std::string_view terminator);
+    Token readStartTag();
+    Token readEndTag();
+    bool checkDeclaration(std::string_view declaration);
+    bool resolve(std::string_view prefix, std::string_view &ns) const;
 
-    std::string_view FDoc;
-    size_t FPos = 0;
-    TToken FToken = TToken::tkNone;
-    const char *FError = nullptr;
-    size_t FErrorPos = 0;
+    std::string_view m_doc;
+    size_t m_pos = 0;
+    Token m_token = Token::tkNone;
+    const char *m_error = nullptr;
+    size_t m_errorPos = 0;
 
-    std::string_view FName;
-    std::string_view FNamespace;
-    std::string_view FText;
-    bool FTextIsCData = false;
-    std::vector<TAttribute> FAttributes;
-    std::deque<TBinding> FBindings; // a deque keeps the URIs in place while it grows
-    std::vector<TOpenElement> FOpen;
-    bool FEmptyPending = false; // <a/>: the end follows the start
-    bool FPopPending = false;   // the element just ended leaves the stack on the next read
-    bool FRootSeen = false;
+    std::string_view m_name;
+    std::string_view m_namespace;
+    std::string_view m_text;
+    bool m_textIsCData = false;
+    std::vector<Attribute> m_attributes;
+    std::deque<Binding> m_bindings; // a deque keeps the URIs in place while it grows
+    std::vector<OpenElement> m_open;
+    bool m_emptyPending = false; // <a/>: the end follows the start
+    bool m_popPending = false; // the element just ended leaves the stack on the next read
+    bool m_rootSeen = false;
 };

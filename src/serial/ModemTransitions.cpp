@@ -1,4 +1,4 @@
-#include "ModemTransitions.h"
+#include "serial/ModemTransitions.h"
 
 #include <array>
 
@@ -13,20 +13,20 @@ struct LineOfLook
 
 // In the order of the fixed dispatch order: CTS before DSR.
 const std::array<LineOfLook, 4> Lines = {{
-    {ComEvent::Ring, ModemLine::RingOn, &ModemLook::Ring},
-    {ComEvent::Cts, ModemLine::CtsOn, &ModemLook::Cts},
-    {ComEvent::Dsr, ModemLine::DsrOn, &ModemLook::Dsr},
-    {ComEvent::Rlsd, ModemLine::RlsdOn, &ModemLook::Rlsd},
+    {ComEvent::Ring, ModemLine::RingOn, &ModemLook::ring},
+    {ComEvent::Cts, ModemLine::CtsOn, &ModemLook::cts},
+    {ComEvent::Dsr, ModemLine::DsrOn, &ModemLook::dsr},
+    {ComEvent::Rlsd, ModemLine::RlsdOn, &ModemLook::rlsd},
 }};
 
 // How often a line changed between two looks. The counters and the levels
 // must agree: an odd count changes the level, an even one leaves it. Where they
 // disagree (a driver that missed an interrupt) one change more is assumed.
-quint32 Changes(const ModemLook &before, const ModemLook &after, const LineOfLook &line)
+quint32 changes(const ModemLook &before, const ModemLook &after, const LineOfLook &line)
 {
-    const bool levelChanged = ((before.Status ^ after.Status) & line.statusBit) != 0;
+    const bool levelChanged = ((before.status ^ after.status) & line.statusBit) != 0;
     quint32 counted = 0;
-    if (before.Counted && after.Counted) {
+    if (before.counted && after.counted) {
         counted = after.*line.counter - before.*line.counter;
         // A counter that went back was reset; only the level tells anything then.
         if (counted > 0x7FFFFFFFu)
@@ -39,40 +39,40 @@ quint32 Changes(const ModemLook &before, const ModemLook &after, const LineOfLoo
 
 } // namespace
 
-quint32 AppendModemTransitions(const ModemLook &before, const ModemLook &after, quint32 mask,
-                               std::vector<ComNotification> *out)
+quint32 appendModemTransitions(const ModemLook &before, const ModemLook &after, quint32 mask,
+                               std::vector<SerialNotification> *out)
 {
     quint32 unlisted = 0;
-    quint32 finalEvents = after.Events & mask;
-    if (before.Counted && after.Counted) {
-        if (after.Breaks != before.Breaks)
+    quint32 finalEvents = after.events & mask;
+    if (before.counted && after.counted) {
+        if (after.breaks != before.breaks)
             finalEvents |= ComEvent::Break & mask;
-        if (after.Errors != before.Errors)
+        if (after.errors != before.errors)
             finalEvents |= ComEvent::Error & mask;
     }
 
-    quint32 status = before.Status;
+    quint32 status = before.status;
     for (const LineOfLook &line : Lines) {
         if (!(mask & line.event))
             continue;
-        quint32 changes = Changes(before, after, line);
-        if (changes == 0)
+        quint32 changed = changes(before, after, line);
+        if (changed == 0)
             continue;
-        if (changes > MaxListedChanges) {
+        if (changed > MaxListedChanges) {
             // Keep the parity so the listed changes still end at the level read.
-            const quint32 kept = MaxListedChanges - ((changes - MaxListedChanges) % 2);
-            unlisted += changes - kept;
-            changes = kept;
+            const quint32 kept = MaxListedChanges - ((changed - MaxListedChanges) % 2);
+            unlisted += changed - kept;
+            changed = kept;
         }
         // The line's last change goes into the final notification; its level
         // before that change is what the next line's earlier changes see.
-        for (quint32 i = 1; i < changes; ++i) {
+        for (quint32 i = 1; i < changed; ++i) {
             status ^= line.statusBit;
             out->push_back({line.event, status, {}, 0});
         }
         finalEvents |= line.event;
     }
     if (finalEvents != 0)
-        out->push_back({finalEvents, after.Status, {}, 0});
+        out->push_back({finalEvents, after.status, {}, 0});
     return unlisted;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ComTypes.h"
+#include "serial/SerialTypes.h"
 
 #include <vector>
 
@@ -9,15 +9,15 @@
 // the line has changed back before anybody looked.
 struct ModemLook
 {
-    quint32 Status = 0;   // ModemLine bits
-    bool Counted = false; // the counters below are valid
-    quint32 Cts = 0;
-    quint32 Dsr = 0;
-    quint32 Ring = 0;
-    quint32 Rlsd = 0;
-    quint32 Breaks = 0;
-    quint32 Errors = 0;
-    quint32 Events = 0;   // other events (ComEvent bits) seen since the last look
+    quint32 status = 0; // ModemLine bits
+    bool counted = false; // the counters below are valid
+    quint32 cts = 0;
+    quint32 dsr = 0;
+    quint32 ring = 0;
+    quint32 rlsd = 0;
+    quint32 breaks = 0;
+    quint32 errors = 0;
+    quint32 events = 0; // other events (ComEvent bits) seen since the last look
 };
 
 // At most this many changes of one line between two looks are listed one by
@@ -32,5 +32,5 @@ inline constexpr quint32 MaxListedChanges = 256;
 // so changes of CTS and DSR seen together are reported together. A line that
 // reads as before but has counted changes was pulsed: off, on, off is two
 // changes. Returns the number of changes that were not listed.
-quint32 AppendModemTransitions(const ModemLook &before, const ModemLook &after, quint32 mask,
-                               std::vector<ComNotification> *out);
+quint32 appendModemTransitions(const ModemLook &before, const ModemLook &after, quint32 mask,
+                               std::vector<SerialNotification> *out);

@@ -1,6 +1,6 @@
-#include "ModemWatch.h"
+#include "serial/ModemWatch.h"
 
-quint32 WatchedModemLines(quint32 mask)
+quint32 watchedModemLines(quint32 mask)
 {
     quint32 lines = 0;
     if (mask & ComEvent::Cts)
@@ -14,30 +14,30 @@ quint32 WatchedModemLines(quint32 mask)
     return lines;
 }
 
-bool ModemWatch::Start(ModemLineAccess &device, ComFailure *failure)
+bool ModemWatch::start(ModemLineAccess &device, SerialFailure *failure)
 {
-    m_started = device.Look(&m_last, failure);
+    m_started = device.look(&m_last, failure);
     // Events noted before the start are not reported.
-    m_last.Events = 0;
+    m_last.events = 0;
     return m_started;
 }
 
-ComWaitResult ModemWatch::Wait(ModemLineAccess &device, quint32 mask, ComWaitReport *report)
+SerialWaitResult ModemWatch::wait(ModemLineAccess &device, quint32 mask, SerialWaitReport *report)
 {
-    if (!m_started && !Start(device, &report->Failure))
-        return ComWaitResult::Failed;
+    if (!m_started && !start(device, &report->failure))
+        return SerialWaitResult::Failed;
     for (;;) {
         ModemLook look;
-        if (!device.Look(&look, &report->Failure))
-            return ComWaitResult::Failed;
-        report->Unlisted += AppendModemTransitions(m_last, look, mask, &report->Notifications);
+        if (!device.look(&look, &report->failure))
+            return SerialWaitResult::Failed;
+        report->unlisted += appendModemTransitions(m_last, look, mask, &report->notifications);
         m_last = look;
-        m_last.Events = 0;
-        if (!report->Notifications.empty())
-            return ComWaitResult::Events;
-        if (device.WakeRequested())
-            return ComWaitResult::Interrupted;
-        if (!device.AwaitLineChange(WatchedModemLines(mask), !look.Counted, &report->Failure))
-            return ComWaitResult::Failed;
+        m_last.events = 0;
+        if (!report->notifications.empty())
+            return SerialWaitResult::Events;
+        if (device.wakeRequested())
+            return SerialWaitResult::Interrupted;
+        if (!device.awaitLineChange(watchedModemLines(mask), !look.counted, &report->failure))
+            return SerialWaitResult::Failed;
     }
 }

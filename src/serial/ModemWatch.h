@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ComBackend.h"
-#include "ModemTransitions.h"
+#include "serial/ModemTransitions.h"
+#include "serial/SerialBackend.h"
 
 // What the modem watch needs of a device.
 class ModemLineAccess
@@ -11,17 +11,17 @@ public:
 
     // Reads the lines and the counters as one consistent look. False with
     // `failure` filled when the device cannot be read.
-    virtual bool Look(ModemLook *look, ComFailure *failure) = 0;
+    virtual bool look(ModemLook *look, SerialFailure *failure) = 0;
 
     // Blocks until one of `watchedLines` (ModemLine bits) changes, for at
     // most ModemWatch::MaxWaitMicroseconds, or, with `poll`, for
     // ModemWatch::PollMicroseconds whatever happens on the lines. A wake or
     // an event the device notes itself may end it early. False with
     // `failure` filled when the device failed.
-    virtual bool AwaitLineChange(quint32 watchedLines, bool poll, ComFailure *failure) = 0;
+    virtual bool awaitLineChange(quint32 watchedLines, bool poll, SerialFailure *failure) = 0;
 
-    // Whether WakeWaiter has been called.
-    virtual bool WakeRequested() const = 0;
+    // Whether wakeWaiter has been called.
+    virtual bool wakeRequested() const = 0;
 };
 
 // Watches the modem lines of one device so that no change is lost: after
@@ -38,11 +38,11 @@ public:
     static constexpr int PollMicroseconds = 500;
 
     // Takes the look from which changes are counted.
-    bool Start(ModemLineAccess &device, ComFailure *failure);
+    bool start(ModemLineAccess &device, SerialFailure *failure);
 
     // Waits for a change of a line watched by `mask` (ComEvent bits), an
     // event the device notes, a wake or a failure.
-    ComWaitResult Wait(ModemLineAccess &device, quint32 mask, ComWaitReport *report);
+    SerialWaitResult wait(ModemLineAccess &device, quint32 mask, SerialWaitReport *report);
 
 private:
     ModemLook m_last;
@@ -50,4 +50,4 @@ private:
 };
 
 // The ModemLine bits of the lines whose changes `mask` (ComEvent bits) watches.
-quint32 WatchedModemLines(quint32 mask);
+quint32 watchedModemLines(quint32 mask);

@@ -1,11 +1,11 @@
-#include "PosixBaudRate.h"
+#include "serial/PosixBaudRate.h"
 
 #include <asm/ioctls.h>
 #include <asm/termbits.h>
 #include <cerrno>
 #include <sys/ioctl.h>
 
-int SetPosixBaudRate(int fd, quint32 rate)
+int setPosixBaudRate(int fd, quint32 rate)
 {
     struct termios2 tio;
     if (ioctl(fd, TCGETS2, &tio) != 0)
@@ -19,7 +19,7 @@ int SetPosixBaudRate(int fd, quint32 rate)
     return 0;
 }
 
-quint32 ReadPosixBaudRate(int fd)
+quint32 readPosixBaudRate(int fd)
 {
     struct termios2 tio;
     if (ioctl(fd, TCGETS2, &tio) != 0)

@@ -7,7 +7,7 @@
 // header cannot be included beside the C library's <termios.h>.
 
 // Sets input and output rate of the tty `fd` to `rate` bit/s. Returns 0 or errno.
-int SetPosixBaudRate(int fd, quint32 rate);
+int setPosixBaudRate(int fd, quint32 rate);
 
 // The output rate of the tty `fd` in bit/s, 0 when it cannot be read.
-quint32 ReadPosixBaudRate(int fd);
+quint32 readPosixBaudRate(int fd);

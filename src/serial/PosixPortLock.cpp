@@ -1,4 +1,4 @@
-#include "PosixPortLock.h"
+#include "serial/PosixPortLock.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,7 +14,7 @@
 namespace {
 
 // The name of the device under /dev with "/" as "_" (pts/3 gives pts_3).
-QString DeviceName(const QString &devicePath)
+QString deviceName(const QString &devicePath)
 {
     const QString resolved = QFileInfo(devicePath).canonicalFilePath();
     const QString path = resolved.isEmpty() ? devicePath : resolved;
@@ -24,13 +24,13 @@ QString DeviceName(const QString &devicePath)
     return QFileInfo(path).fileName();
 }
 
-bool Alive(qint64 pid)
+bool alive(qint64 pid)
 {
     return pid > 0 && (kill(pid_t(pid), 0) == 0 || errno == EPERM);
 }
 
 // The PID a lock file names: ASCII (HDB UUCP) or a binary int (older ones).
-qint64 LockOwner(const QString &path)
+qint64 lockOwner(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -49,7 +49,7 @@ qint64 LockOwner(const QString &path)
 }
 
 // The parent of a running process; 0 when unknown.
-qint64 ParentOf(qint64 pid)
+qint64 parentOf(qint64 pid)
 {
     QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
     if (!stat.open(QIODevice::ReadOnly))
@@ -63,25 +63,24 @@ qint64 ParentOf(qint64 pid)
 } // namespace
 
 PosixPortLock::PosixPortLock(const QString &folder, const QString &devicePath)
-    : m_path(QDir(folder).filePath(QStringLiteral("LCK..") + DeviceName(devicePath)))
-{
-}
+    : m_path(QDir(folder).filePath(QStringLiteral("LCK..") + deviceName(devicePath)))
+{ }
 
-QString PosixPortLock::Holder() const
+QString PosixPortLock::holderDescription() const
 {
     if (!QFileInfo::exists(m_path))
         return QString();
-    const qint64 pid = LockOwner(m_path);
+    const qint64 pid = lockOwner(m_path);
     if (pid == qint64(getpid()))
         return QString();
-    if (Alive(pid))
-        return DescribeProcess(pid);
+    if (alive(pid))
+        return describeProcess(pid);
     // Its owner has ended (or it names nobody): stale.
     QFile::remove(m_path);
     return QString();
 }
 
-bool PosixPortLock::Take(QString *holder, bool *taken) const
+bool PosixPortLock::take(QString *holder, bool *taken) const
 {
     *taken = false;
     const QByteArray name = QFile::encodeName(m_path);
@@ -94,9 +93,9 @@ bool PosixPortLock::Take(QString *holder, bool *taken) const
         if (errno != EEXIST)
             return true;
         // This process's own lock belongs to whoever took it here.
-        if (LockOwner(m_path) == qint64(getpid()))
+        if (lockOwner(m_path) == qint64(getpid()))
             return true;
-        *holder = Holder();
+        *holder = holderDescription();
         if (!holder->isEmpty())
             return false;
     }
@@ -113,7 +112,7 @@ bool PosixPortLock::Take(QString *holder, bool *taken) const
     return true;
 }
 
-QString DescribeProcess(qint64 pid)
+QString describeProcess(qint64 pid)
 {
     QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
     QString name;
@@ -123,7 +122,7 @@ QString DescribeProcess(qint64 pid)
     return name.isEmpty() ? id : name + QStringLiteral(", ") + id;
 }
 
-QString OtherProcessUsing(const QString &devicePath)
+QString otherProcessUsing(const QString &devicePath)
 {
     const QString resolved = QFileInfo(devicePath).canonicalFilePath();
     if (resolved.isEmpty())
@@ -159,8 +158,8 @@ QString OtherProcessUsing(const QString &devicePath)
         closedir(fds);
         // A child forked while the port was open (an isolated parse) holds
         // it by inheritance only.
-        if (holds && ParentOf(pid) != self)
-            found = DescribeProcess(pid);
+        if (holds && parentOf(pid) != self)
+            found = describeProcess(pid);
     }
     closedir(proc);
     return found;

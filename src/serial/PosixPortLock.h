@@ -9,21 +9,21 @@
 class PosixPortLock
 {
 public:
-    static QString DefaultFolder() { return QStringLiteral("/run/lock"); }
+    static QString defaultFolder() { return QStringLiteral("/run/lock"); }
 
     // The lock file of `devicePath` in `folder`.
     PosixPortLock(const QString &folder, const QString &devicePath);
 
-    QString Path() const { return m_path; }
+    QString path() const { return m_path; }
 
     // The other process that holds the lock ("minicom, PID 1234"), empty
     // when nobody does. A lock left by a process that has ended is removed.
-    QString Holder() const;
+    QString holderDescription() const;
 
     // Creates the lock file for this process. False, with `holder` telling
     // who, when another process took it first; true without a lock file when
     // the folder cannot be written (the port is then used unlocked).
-    bool Take(QString *holder, bool *taken) const;
+    bool take(QString *holder, bool *taken) const;
 
 private:
     QString m_path;
@@ -32,7 +32,7 @@ private:
 // Another process that has `devicePath` open, as "name, PID n"; empty when
 // none is found. Only processes whose open files this user may see count;
 // this process and its children do not.
-QString OtherProcessUsing(const QString &devicePath);
+QString otherProcessUsing(const QString &devicePath);
 
 // "name, PID n" for a running process.
-QString DescribeProcess(qint64 pid);
+QString describeProcess(qint64 pid);

@@ -1,4 +1,4 @@
-#include "QtSettingsKey.h"
+#include "settings/QtSettingsKey.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -9,14 +9,14 @@ namespace {
 
 // A 32-bit value as the store keeps it: signed or unsigned 32-bit numbers are
 // both accepted (colours use the full unsigned range); anything wider is not.
-std::optional<qint32> To32Bit(qlonglong value)
+std::optional<qint32> to32Bit(qlonglong value)
 {
     if (value < std::numeric_limits<qint32>::min() || value > qlonglong(std::numeric_limits<quint32>::max()))
         return std::nullopt;
     return qint32(quint32(value));
 }
 
-std::optional<qint32> IntegerFromVariant(const QVariant &value)
+std::optional<qint32> integerFromVariant(const QVariant &value)
 {
     bool ok = false;
     switch (value.typeId()) {
@@ -27,7 +27,7 @@ std::optional<qint32> IntegerFromVariant(const QVariant &value)
     case QMetaType::LongLong:
     case QMetaType::Short:
     case QMetaType::UShort:
-        return To32Bit(value.toLongLong());
+        return to32Bit(value.toLongLong());
     case QMetaType::ULongLong: {
         const qulonglong unsignedValue = value.toULongLong();
         if (unsignedValue > std::numeric_limits<quint32>::max())
@@ -43,7 +43,7 @@ std::optional<qint32> IntegerFromVariant(const QVariant &value)
         const qlonglong parsed = text.toLongLong(&ok, 10);
         if (!ok)
             return std::nullopt;
-        return To32Bit(parsed);
+        return to32Bit(parsed);
     }
     default:
         return std::nullopt;
@@ -52,7 +52,7 @@ std::optional<qint32> IntegerFromVariant(const QVariant &value)
 
 } // namespace
 
-QString ExecutableBaseName()
+QString executableBaseName()
 {
     QString name = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
     if (name.isEmpty())
@@ -60,11 +60,11 @@ QString ExecutableBaseName()
     return name;
 }
 
-std::unique_ptr<QtSettingsKey> QtSettingsKey::Open(const SettingsLocation &location, bool create)
+std::unique_ptr<QtSettingsKey> QtSettingsKey::open(const SettingsLocation &location, bool create)
 {
     std::unique_ptr<QSettings> settings;
     if (location.filePath.isEmpty()) {
-        const QString name = ExecutableBaseName();
+        const QString name = executableBaseName();
         settings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, name, name);
     } else {
         settings = std::make_unique<QSettings>(location.filePath, QSettings::IniFormat);
@@ -78,25 +78,24 @@ std::unique_ptr<QtSettingsKey> QtSettingsKey::Open(const SettingsLocation &locat
 
 QtSettingsKey::QtSettingsKey(std::unique_ptr<QSettings> settings)
     : m_settings(std::move(settings))
-{
-}
+{ }
 
-std::optional<qint32> QtSettingsKey::ReadInteger(const QString &name) const
+std::optional<qint32> QtSettingsKey::readInteger(const QString &name) const
 {
     const QVariant value = m_settings->value(name);
     if (!value.isValid())
         return std::nullopt;
-    return IntegerFromVariant(value);
+    return integerFromVariant(value);
 }
 
-std::optional<bool> QtSettingsKey::ReadBool(const QString &name) const
+std::optional<bool> QtSettingsKey::readBool(const QString &name) const
 {
     const QVariant value = m_settings->value(name);
     if (!value.isValid())
         return std::nullopt;
     if (value.typeId() == QMetaType::Bool)
         return value.toBool();
-    if (const std::optional<qint32> number = IntegerFromVariant(value))
+    if (const std::optional<qint32> number = integerFromVariant(value))
         return *number != 0;
     if (value.typeId() == QMetaType::QString) {
         const QString text = value.toString();
@@ -108,7 +107,7 @@ std::optional<bool> QtSettingsKey::ReadBool(const QString &name) const
     return std::nullopt;
 }
 
-std::optional<QString> QtSettingsKey::ReadString(const QString &name) const
+std::optional<QString> QtSettingsKey::readString(const QString &name) const
 {
     const QVariant value = m_settings->value(name);
     if (value.typeId() != QMetaType::QString)
@@ -116,7 +115,7 @@ std::optional<QString> QtSettingsKey::ReadString(const QString &name) const
     return value.toString();
 }
 
-bool QtSettingsKey::WriteInteger(const QString &name, qint32 value)
+bool QtSettingsKey::writeInteger(const QString &name, qint32 value)
 {
     if (!m_settings->isWritable())
         return false;
@@ -124,12 +123,12 @@ bool QtSettingsKey::WriteInteger(const QString &name, qint32 value)
     return true;
 }
 
-bool QtSettingsKey::WriteBool(const QString &name, bool value)
+bool QtSettingsKey::writeBool(const QString &name, bool value)
 {
-    return WriteInteger(name, value ? 1 : 0);
+    return writeInteger(name, value ? 1 : 0);
 }
 
-bool QtSettingsKey::Close()
+bool QtSettingsKey::close()
 {
     m_settings->sync();
     return m_settings->status() == QSettings::NoError;

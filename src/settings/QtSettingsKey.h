@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SettingsKey.h"
+#include "settings/SettingsKey.h"
 
 #include <QSettings>
 
@@ -14,12 +14,12 @@ struct SettingsLocation
 {
     QString filePath; // empty: the user's native store
 
-    static SettingsLocation UserStore() { return {}; }
-    static SettingsLocation File(const QString &path) { return {path}; }
+    static SettingsLocation userStore() { return {}; }
+    static SettingsLocation file(const QString &path) { return {path}; }
 };
 
 // The executable's file name without its extension.
-QString ExecutableBaseName();
+QString executableBaseName();
 
 // A SettingsKey over QSettings. Integers are stored as 32-bit numbers and the
 // boolean as 0 or 1; a text that does not read as such a number counts as a
@@ -28,18 +28,18 @@ class QtSettingsKey final : public SettingsKey
 {
 public:
     // Opens the key; `create` false leaves a missing store missing.
-    static std::unique_ptr<QtSettingsKey> Open(const SettingsLocation &location, bool create);
+    static std::unique_ptr<QtSettingsKey> open(const SettingsLocation &location, bool create);
 
     explicit QtSettingsKey(std::unique_ptr<QSettings> settings);
 
-    std::optional<qint32> ReadInteger(const QString &name) const override;
-    std::optional<bool> ReadBool(const QString &name) const override;
-    std::optional<QString> ReadString(const QString &name) const override;
-    bool WriteInteger(const QString &name, qint32 value) override;
-    bool WriteBool(const QString &name, bool value) override;
-    bool Close() override;
+    std::optional<qint32> readInteger(const QString &name) const override;
+    std::optional<bool> readBool(const QString &name) const override;
+    std::optional<QString> readString(const QString &name) const override;
+    bool writeInteger(const QString &name, qint32 value) override;
+    bool writeBool(const QString &name, bool value) override;
+    bool close() override;
 
-    QSettings &Settings() { return *m_settings; }
+    QSettings &settings() { return *m_settings; }
 
 private:
     std::unique_ptr<QSettings> m_settings;

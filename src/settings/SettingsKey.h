@@ -13,11 +13,11 @@ class SettingsKey
 public:
     virtual ~SettingsKey() = default;
 
-    virtual std::optional<qint32> ReadInteger(const QString &name) const = 0;
-    virtual std::optional<bool> ReadBool(const QString &name) const = 0;
-    virtual std::optional<QString> ReadString(const QString &name) const = 0;
-    virtual bool WriteInteger(const QString &name, qint32 value) = 0;
-    virtual bool WriteBool(const QString &name, bool value) = 0;
+    virtual std::optional<qint32> readInteger(const QString &name) const = 0;
+    virtual std::optional<bool> readBool(const QString &name) const = 0;
+    virtual std::optional<QString> readString(const QString &name) const = 0;
+    virtual bool writeInteger(const QString &name, qint32 value) = 0;
+    virtual bool writeBool(const QString &name, bool value) = 0;
     // Makes the written values permanent; false when that failed.
-    virtual bool Close() = 0;
+    virtual bool close() = 0;
 };

@@ -1,111 +1,138 @@
-#include "SettingsStore.h"
+#include "settings/SettingsStore.h"
 
-#include "SettingsKey.h"
+#include "settings/SettingsKey.h"
 
-const std::array<QString, 5> FinishButtonCaptions = {
-    QStringLiteral("ZIEL"), QStringLiteral("LAP"), QStringLiteral("FINISH"),
-    QStringLiteral("START"), QString()};
+const std::array<QString, 5> FinishButtonCaptions
+    = {QStringLiteral("ZIEL"), QStringLiteral("LAP"), QStringLiteral("FINISH"), QStringLiteral("START"),
+       QString()};
 
-const std::array<const char *, 15> SettingsReadOrder = {
-    "Port", "Alg", "Left", "Top", "Width", "Height", "Sound", "C1",
-    "C2", "C3", "Acc", "C4", "FilterInd", "Wait", "ButtonLap"};
+const std::array<const char *, 15> SettingsReadOrder
+    = {"Port", "Alg", "Left", "Top", "Width",     "Height", "Sound",    "C1",
+       "C2",   "C3",  "Acc",  "C4",  "FilterInd", "Wait",   "ButtonLap"};
 
-const std::array<const char *, 15> SettingsWriteOrder = {
-    "Left", "Top", "Width", "Height", "Sound", "Port", "Alg", "C1",
-    "C2", "C3", "Acc", "C4", "FilterInd", "Wait", "ButtonLap"};
+const std::array<const char *, 15> SettingsWriteOrder
+    = {"Left", "Top", "Width", "Height", "Sound",     "Port", "Alg",      "C1",
+       "C2",   "C3",  "Acc",   "C4",     "FilterInd", "Wait", "ButtonLap"};
 
 namespace {
 
-bool Is(const char *name, const char *wanted)
+bool is(const char *name, const char *wanted)
 {
     return qstrcmp(name, wanted) == 0;
 }
 
 // Puts one integer value read from the store where it belongs.
-void ApplyInteger(TivanoSettings &s, const char *name, qint32 v)
+void applyInteger(Settings &s, const char *name, qint32 v)
 {
-    if (Is(name, "Port")) s.Port = v & 0xFF;
-    else if (Is(name, "Alg")) s.Alg = v;
-    else if (Is(name, "Left")) s.Left = v;
-    else if (Is(name, "Top")) s.Top = v;
-    else if (Is(name, "Width")) s.Width = v;
-    else if (Is(name, "Height")) s.Height = v;
-    else if (Is(name, "C1")) s.C1 = TColor(v);
-    else if (Is(name, "C2")) s.C2 = TColor(v);
-    else if (Is(name, "C3")) s.C3 = TColor(v);
-    else if (Is(name, "Acc")) s.Acc = (v >= 0 && v <= 2) ? v : TivanoSettings::DefaultPrecision;
-    else if (Is(name, "C4")) s.C4 = TColor(v);
-    else if (Is(name, "FilterInd")) s.FilterInd = v;
-    else if (Is(name, "Wait")) s.Wait = qBound(0, v, TivanoSettings::MaxWait);
-    else if (Is(name, "ButtonLap"))
-        s.ButtonLap = (v >= 0 && v < int(FinishButtonCaptions.size())) ? v : TivanoSettings::DefaultButtonLap;
+    if (is(name, "Port"))
+        s.port = v & 0xFF;
+    else if (is(name, "Alg"))
+        s.polarity = v;
+    else if (is(name, "Left"))
+        s.left = v;
+    else if (is(name, "Top"))
+        s.top = v;
+    else if (is(name, "Width"))
+        s.width = v;
+    else if (is(name, "Height"))
+        s.height = v;
+    else if (is(name, "C1"))
+        s.backgroundColor = ColorValue(v);
+    else if (is(name, "C2"))
+        s.runningColor = ColorValue(v);
+    else if (is(name, "C3"))
+        s.dimColor = ColorValue(v);
+    else if (is(name, "Acc"))
+        s.precision = (v >= 0 && v <= 2) ? v : Settings::DefaultPrecision;
+    else if (is(name, "C4"))
+        s.finishColor = ColorValue(v);
+    else if (is(name, "FilterInd"))
+        s.saveFilterIndex = v;
+    else if (is(name, "Wait"))
+        s.lockoutMs = qBound(0, v, Settings::MaxWait);
+    else if (is(name, "ButtonLap"))
+        s.finishCaptionIndex
+            = (v >= 0 && v < int(FinishButtonCaptions.size())) ? v : Settings::DefaultButtonLap;
 }
 
 // The integer written for one value.
-qint32 IntegerOf(const TivanoSettings &s, const char *name)
+qint32 integerOf(const Settings &s, const char *name)
 {
-    if (Is(name, "Left")) return s.Left.value_or(0);
-    if (Is(name, "Top")) return s.Top.value_or(0);
-    if (Is(name, "Width")) return s.Width;
-    if (Is(name, "Height")) return s.Height;
-    if (Is(name, "Port")) return s.Port;
-    if (Is(name, "Alg")) return s.Alg;
-    if (Is(name, "C1")) return qint32(s.C1);
-    if (Is(name, "C2")) return qint32(s.C2);
-    if (Is(name, "C3")) return qint32(s.C3);
-    if (Is(name, "Acc")) return s.Acc;
-    if (Is(name, "C4")) return qint32(s.C4);
-    if (Is(name, "FilterInd")) return s.FilterInd;
-    if (Is(name, "Wait")) return s.Wait;
-    return s.ButtonLap; // "ButtonLap"
+    if (is(name, "Left"))
+        return s.left.value_or(0);
+    if (is(name, "Top"))
+        return s.top.value_or(0);
+    if (is(name, "Width"))
+        return s.width;
+    if (is(name, "Height"))
+        return s.height;
+    if (is(name, "Port"))
+        return s.port;
+    if (is(name, "Alg"))
+        return s.polarity;
+    if (is(name, "C1"))
+        return qint32(s.backgroundColor);
+    if (is(name, "C2"))
+        return qint32(s.runningColor);
+    if (is(name, "C3"))
+        return qint32(s.dimColor);
+    if (is(name, "Acc"))
+        return s.precision;
+    if (is(name, "C4"))
+        return qint32(s.finishColor);
+    if (is(name, "FilterInd"))
+        return s.saveFilterIndex;
+    if (is(name, "Wait"))
+        return s.lockoutMs;
+    return s.finishCaptionIndex; // "ButtonLAP"
 }
 
 } // namespace
 
-int ReadSettings(const SettingsKey &key, TivanoSettings &settings)
+int readSettings(const SettingsKey &key, Settings &settings)
 {
     int read = 0;
     for (const char *name : SettingsReadOrder) {
         const QString valueName = QLatin1String(name);
-        if (Is(name, "Sound")) {
-            const std::optional<bool> sound = key.ReadBool(valueName);
+        if (is(name, "Sound")) {
+            const std::optional<bool> sound = key.readBool(valueName);
             if (!sound)
                 break;
-            settings.Sound = *sound;
+            settings.sound = *sound;
         } else {
-            const std::optional<qint32> value = key.ReadInteger(valueName);
+            const std::optional<qint32> value = key.readInteger(valueName);
             if (!value)
                 break;
-            ApplyInteger(settings, name, *value);
+            applyInteger(settings, name, *value);
         }
         ++read;
     }
     return read;
 }
 
-bool WriteSettings(SettingsKey &key, const TivanoSettings &settings)
+bool writeSettings(SettingsKey &key, const Settings &settings)
 {
     for (const char *name : SettingsWriteOrder) {
         const QString valueName = QLatin1String(name);
-        const bool written = Is(name, "Sound") ? key.WriteBool(valueName, settings.Sound)
-                                               : key.WriteInteger(valueName, IntegerOf(settings, name));
+        const bool written = is(name, "Sound") ? key.writeBool(valueName, settings.sound)
+                                               : key.writeInteger(valueName, integerOf(settings, name));
         if (!written)
             return false;
     }
     return true;
 }
 
-int LoadSettings(TivanoSettings &settings, const SettingsLocation &location)
+int loadSettings(Settings &settings, const SettingsLocation &location)
 {
-    const std::unique_ptr<QtSettingsKey> key = QtSettingsKey::Open(location, false);
-    return key ? ReadSettings(*key, settings) : 0;
+    const std::unique_ptr<QtSettingsKey> key = QtSettingsKey::open(location, false);
+    return key ? readSettings(*key, settings) : 0;
 }
 
-bool SaveSettings(const TivanoSettings &settings, const SettingsLocation &location)
+bool saveSettings(const Settings &settings, const SettingsLocation &location)
 {
-    const std::unique_ptr<QtSettingsKey> key = QtSettingsKey::Open(location, true);
+    const std::unique_ptr<QtSettingsKey> key = QtSettingsKey::open(location, true);
     if (!key)
         return false;
-    const bool written = WriteSettings(*key, settings);
-    return key->Close() && written;
+    const bool written = writeSettings(*key, settings);
+    return key->close() && written;
 }

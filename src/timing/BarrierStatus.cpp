@@ -1,6 +1,6 @@
-#include "BarrierStatus.h"
+#include "timing/BarrierStatus.h"
 
-#include "SerialTriggers.h"
+#include "timing/SerialTriggers.h"
 
 namespace {
 
@@ -8,17 +8,16 @@ const QString ChooseAlgorithm = QStringLiteral("In den Einstellungen „Ein“ o
 
 } // namespace
 
-BarrierStatus BarrierStatus::Of(const Port &port)
+BarrierStatus BarrierStatus::of(const Port &port)
 {
     BarrierStatus status;
     if (!port.open) {
         // A port the monitor closed on a failed wait; one closed by choice says nothing.
         if (port.number != 0 && !port.waitFailure.isEmpty()) {
-            const QString reason = port.disconnected ? QStringLiteral("Gerät getrennt")
-                                                     : port.waitFailure;
+            const QString reason = port.disconnected ? QStringLiteral("Gerät getrennt") : port.waitFailure;
             status.warning = QStringLiteral("Lichtschranken aus: ") + reason
-                             + QStringLiteral(". Nach dem Anschließen die Einstellungen mit "
-                                              "OK bestätigen.");
+                + QStringLiteral(". Nach dem Anschließen die Einstellungen mit "
+                                 "OK bestätigen.");
         }
         return status;
     }
@@ -29,12 +28,12 @@ BarrierStatus BarrierStatus::Of(const Port &port)
         break;
     case SerialTriggers::AlgFinishOnly:
         status.mode = FinishOnly;
-        status.warning = QStringLiteral("Start-Lichtschranke inaktiv (Algorithmus 2: nur Ziel). ")
-                         + ChooseAlgorithm;
+        status.warning
+            = QStringLiteral("Start-Lichtschranke inaktiv (Algorithmus 2: nur Ziel). ") + ChooseAlgorithm;
         break;
     default:
-        status.warning = QStringLiteral("Lichtschranken inaktiv: kein gültiger Algorithmus. ")
-                         + ChooseAlgorithm;
+        status.warning
+            = QStringLiteral("Lichtschranken inaktiv: kein gültiger Algorithmus. ") + ChooseAlgorithm;
         break;
     }
     if (port.lostEvents != 0) {

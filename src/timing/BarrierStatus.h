@@ -8,8 +8,8 @@
 struct BarrierStatus
 {
     enum Mode {
-        Hand,      // no barrier acts (red LED, "Hand")
-        Auto,      // both barriers act (green LED, "Auto")
+        Hand, // no barrier acts (red LED, "Hand")
+        Auto, // both barriers act (green LED, "Auto")
         FinishOnly // the port is open but only the finish barrier acts (yellow LED, "Auto")
     };
 
@@ -19,13 +19,13 @@ struct BarrierStatus
     struct Port
     {
         bool open = false;
-        int number = 0;            // "Port"; 0 = no port chosen
-        int alg = 0;               // "Alg"
-        QString waitFailure;       // why the monitor closed the port, if it did
+        int number = 0; // "Port"; 0 = no port chosen
+        int alg = 0; // "Alg"
+        QString waitFailure; // why the monitor closed the port, if it did
         bool disconnected = false; // the failure was the device going away
-        quint64 lostEvents = 0;    // events the program could not take in time
+        quint64 lostEvents = 0; // events the program could not take in time
     };
 
     // The status for the port as it is.
-    static BarrierStatus Of(const Port &port);
+    static BarrierStatus of(const Port &port);
 };

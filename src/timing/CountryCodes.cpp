@@ -1,9 +1,9 @@
-#include "CountryCodes.h"
+#include "timing/CountryCodes.h"
 
 #include <QFile>
 #include <QStringDecoder>
 
-QStringList ParseCountryCodes(const QByteArray &content)
+QStringList parseCountryCodes(const QByteArray &content)
 {
     QStringDecoder decoder("windows-1252");
     const QString text = decoder.decode(content);
@@ -15,8 +15,8 @@ QStringList ParseCountryCodes(const QByteArray &content)
         const QChar c = text[i];
         if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
             entries.append(text.mid(start, i - start));
-            const bool crlf = c == QLatin1Char('\r') && i + 1 < text.size()
-                              && text[i + 1] == QLatin1Char('\n');
+            const bool crlf
+                = c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n');
             i += crlf ? 2 : 1;
             start = i;
         } else {
@@ -28,10 +28,10 @@ QStringList ParseCountryCodes(const QByteArray &content)
     return entries;
 }
 
-QStringList LoadCountryCodes(const QString &path)
+QStringList loadCountryCodes(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    return ParseCountryCodes(file.readAll());
+    return parseCountryCodes(file.readAll());
 }

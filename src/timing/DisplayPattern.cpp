@@ -1,6 +1,6 @@
-#include "DisplayPattern.h"
+#include "timing/DisplayPattern.h"
 
-DisplayPattern SplitDisplayTime(qint32 milliseconds, bool upperRow)
+DisplayPattern splitDisplayTime(qint32 milliseconds, bool upperRow)
 {
     const qint32 c = milliseconds / 10;
     const int hundredths = int(c % 100);
@@ -9,8 +9,7 @@ DisplayPattern SplitDisplayTime(qint32 milliseconds, bool upperRow)
     const int h = int((c / 360000) % 100);
 
     DisplayPattern pattern;
-    pattern.values = {h / 10, h % 10, m / 10, m % 10, s / 10, s % 10, hundredths / 10,
-                      hundredths % 10};
+    pattern.values = {h / 10, h % 10, m / 10, m % 10, s / 10, s % 10, hundredths / 10, hundredths % 10};
 
     pattern.lit[HourTens] = h > 9;
     pattern.lit[HourUnits] = h > 0;

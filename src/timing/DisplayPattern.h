@@ -6,12 +6,18 @@
 
 // Digits of one display row, from tens of hours down to hundredths.
 enum DisplayDigit {
-    HourTens, HourUnits, MinuteTens, MinuteUnits,
-    SecondTens, SecondUnits, Tenths, Hundredths,
+    HourTens,
+    HourUnits,
+    MinuteTens,
+    MinuteUnits,
+    SecondTens,
+    SecondUnits,
+    Tenths,
+    Hundredths,
     DisplayDigitCount
 };
 
-// What ShowTime puts on one row: the value of every digit and whether it is lit.
+// What showTime puts on one row: the value of every digit and whether it is lit.
 // Digits whose colour the row does not set have `colourSet` false.
 struct DisplayPattern
 {
@@ -22,4 +28,4 @@ struct DisplayPattern
 
 // Splits a millisecond value down to hundredths (hours modulo 100) and applies
 // the dimming rule of the upper (`upperRow`) or lower row.
-DisplayPattern SplitDisplayTime(qint32 milliseconds, bool upperRow);
+DisplayPattern splitDisplayTime(qint32 milliseconds, bool upperRow);

@@ -1,175 +1,158 @@
-#include "RaceClock.h"
+#include "timing/RaceClock.h"
 
-#include "ClockSource.h"
-#include "RaceTime.h"
+#include "platform/ClockSource.h"
+#include "timing/RaceTime.h"
 
 #include <algorithm>
 
-RaceClock::RaceClock(RaceClockHost &host, ClockSource &clocks, QObject *parent)
+RaceClock::RaceClock(ClockSource &clocks, QObject *parent)
     : QObject(parent)
-    , m_host(host)
     , m_clocks(clocks)
 {
     m_clock.setInterval(10);
     m_clock.setTimerType(Qt::PreciseTimer);
-    connect(&m_clock, &QTimer::timeout, this, &RaceClock::ClockTimer);
+    connect(&m_clock, &QTimer::timeout, this, &RaceClock::showTimeOfDay);
 
     m_lockout.setSingleShot(true);
     m_lockout.setTimerType(Qt::PreciseTimer);
-    connect(&m_lockout, &QTimer::timeout, this, &RaceClock::TimerGesperrtTimer);
+    connect(&m_lockout, &QTimer::timeout, this, &RaceClock::lockoutTimeReached);
 
     // Ready: only START is enabled.
-    ButtonRef(RaceCommand::Start) = {true, Colors::clGreen};
+    buttonRef(RaceCommand::Start) = {true, Colors::clGreen};
 }
 
-const CommandButtonState &RaceClock::Button(RaceCommand command) const
+const CommandButtonState &RaceClock::button(RaceCommand command) const
 {
     return m_buttons[size_t(command)];
 }
 
-CommandButtonState &RaceClock::ButtonRef(RaceCommand command)
+CommandButtonState &RaceClock::buttonRef(RaceCommand command)
 {
     return m_buttons[size_t(command)];
-}
-
-QString RaceClock::RunningLapCaption() const
-{
-    return m_finishWord + QLatin1Char(' ') + QString::number(m_host.ResultCount() + 1);
 }
 
 void RaceClock::setFinishWord(const QString &word)
 {
     m_finishWord = word;
-    m_lapCaption = Enabled(RaceCommand::Lap) ? RunningLapCaption() : m_finishWord;
-    m_host.CommandStatesChanged();
+    Q_EMIT commandStatesChanged();
 }
 
-QString RaceClock::FormatRaceTime(qint32 milliseconds) const
+QString RaceClock::formatRaceTime(qint32 milliseconds) const
 {
-    return ::FormatRaceTime(milliseconds, m_precision);
+    return ::formatRaceTime(milliseconds, m_precision);
 }
 
-void RaceClock::mStartClick()
+void RaceClock::start()
 {
-    if (Enabled(RaceCommand::Start))
-        mStartClickAt(m_clocks.TickCount());
+    if (enabled(RaceCommand::Start))
+        startAt(m_clocks.tickCount());
 }
 
-void RaceClock::mStartClickAt(quint32 tick)
+void RaceClock::startAt(quint32 tick)
 {
-    if (!Enabled(RaceCommand::Start))
+    if (!enabled(RaceCommand::Start))
         return;
     m_startTick = tick;
     m_clock.start();
-    if (m_lockoutInterval > 0 && !LockedAt(m_startTick))
-        StartLockout(m_startTick);
+    if (m_lockoutInterval > 0 && !lockedAt(m_startTick))
+        startLockout(m_startTick);
     m_settingsEnabled = false;
-    ButtonRef(RaceCommand::Start) = {false, Colors::clBtnFace};
-    ButtonRef(RaceCommand::Lap) = {true, Colors::clYellow};
-    ButtonRef(RaceCommand::Stop) = {true, Colors::clRed};
-    ButtonRef(RaceCommand::Reset).enabled = false;
-    m_lapCaption = RunningLapCaption();
-    m_host.CommandStatesChanged();
-    m_host.FocusControl(FocusTarget::StartNumbers);
+    buttonRef(RaceCommand::Start) = {false, Colors::clBtnFace};
+    buttonRef(RaceCommand::Lap) = {true, Colors::clYellow};
+    buttonRef(RaceCommand::Stop) = {true, Colors::clRed};
+    buttonRef(RaceCommand::Reset).enabled = false;
+    Q_EMIT commandStatesChanged();
+    Q_EMIT started();
 }
 
-void RaceClock::mLAPClick()
+void RaceClock::recordFinish()
 {
-    if (Enabled(RaceCommand::Lap))
-        mLAPClickAt(m_clocks.TimeOfDayMs());
+    if (enabled(RaceCommand::Lap))
+        recordFinishAt(m_clocks.timeOfDayMs());
 }
 
-void RaceClock::mLAPClickAt(qint32 timeOfDayMs)
+void RaceClock::recordFinishAt(qint32 timeOfDayMs, FinishSource source)
 {
-    if (!Enabled(RaceCommand::Lap))
+    if (!enabled(RaceCommand::Lap))
         return;
-    m_host.setResultCount(m_host.ResultCount() + 1);
-    m_host.ShowTime(DisplayRow::Lower, timeOfDayMs);
-    m_host.AddResultRow(FormatRaceTime(timeOfDayMs), m_host.CurrentCountryCode());
-    m_lapCaption = RunningLapCaption();
-    m_host.CommandStatesChanged();
-    m_host.ShowResultRow(m_host.ResultCount());
-    m_host.FocusControl(FocusTarget::StartNumbers);
-    m_host.SaveAutosave();
+    Q_EMIT timeShown(DisplayRow::Lower, timeOfDayMs);
+    Q_EMIT finishRecorded(timeOfDayMs, formatRaceTime(timeOfDayMs), source);
+    // The finish button counts the finishes: its caption changes with each one.
+    Q_EMIT commandStatesChanged();
 }
 
-void RaceClock::mStopClick()
+void RaceClock::stop()
 {
-    if (!Enabled(RaceCommand::Stop))
+    if (!enabled(RaceCommand::Stop))
         return;
-    m_stopTick = m_clocks.TickCount();
+    m_stopTick = m_clocks.tickCount();
     m_clock.stop();
-    ButtonRef(RaceCommand::Start).enabled = false;
-    ButtonRef(RaceCommand::Lap) = {false, Colors::clBtnFace};
-    ButtonRef(RaceCommand::Stop) = {false, Colors::clBtnFace};
-    ButtonRef(RaceCommand::Reset) = {true, Colors::clBlack};
-    m_host.EnableExportCommands(false);
-    m_host.ShowTime(DisplayRow::Upper, ElapsedMs());
-    m_host.ShowTime(DisplayRow::Lower, 0);
-    m_lapCaption = m_finishWord;
-    m_host.CommandStatesChanged();
-    m_host.FocusControl(FocusTarget::ResetButton);
+    buttonRef(RaceCommand::Start).enabled = false;
+    buttonRef(RaceCommand::Lap) = {false, Colors::clBtnFace};
+    buttonRef(RaceCommand::Stop) = {false, Colors::clBtnFace};
+    buttonRef(RaceCommand::Reset) = {true, Colors::clBlack};
+    Q_EMIT timeShown(DisplayRow::Upper, elapsedMs());
+    Q_EMIT timeShown(DisplayRow::Lower, 0);
+    Q_EMIT commandStatesChanged();
+    Q_EMIT stopped();
 }
 
-void RaceClock::mResetClick()
+void RaceClock::reset()
 {
-    if (!Enabled(RaceCommand::Reset))
+    if (!enabled(RaceCommand::Reset))
         return;
-    const int answer = m_host.AskYesNo(QStringLiteral("Protokoll wird gelöscht!"),
-                                       QStringLiteral("OK"), QStringLiteral("Abbrechen"));
-    if (answer != 6)
-        return;
-    m_host.ClearProtocol();
-    m_host.setResultCount(0);
-    m_host.LayoutProtocolColumns();
-    m_host.ShowTime(DisplayRow::Upper, 0);
-    m_host.ShowTime(DisplayRow::Lower, 0);
+    Q_EMIT timeShown(DisplayRow::Upper, 0);
+    Q_EMIT timeShown(DisplayRow::Lower, 0);
     m_settingsEnabled = true;
-    ButtonRef(RaceCommand::Start) = {true, Colors::clGreen};
-    ButtonRef(RaceCommand::Reset) = {false, Colors::clBtnFace};
+    buttonRef(RaceCommand::Start) = {true, Colors::clGreen};
+    buttonRef(RaceCommand::Reset) = {false, Colors::clBtnFace};
     m_stopTick = m_startTick;
-    m_host.CommandStatesChanged();
-    m_host.FocusControl(FocusTarget::StartButton);
-    m_host.UpdateProtocolCommands();
+    Q_EMIT commandStatesChanged();
+    Q_EMIT wasReset();
 }
 
-void RaceClock::ClockTimer()
+void RaceClock::showTimeOfDay()
 {
-    m_host.ShowTime(DisplayRow::Upper, m_clocks.TimeOfDayMs());
+    Q_EMIT timeShown(DisplayRow::Upper, m_clocks.timeOfDayMs());
 }
 
-void RaceClock::TimerGesperrtTimer()
+void RaceClock::endLockout()
 {
     m_lockout.stop();
+    lockoutTimeReached();
+}
+
+void RaceClock::lockoutTimeReached()
+{
     // Ends the lockout now; when the timer fires on time that is its end anyway.
-    const quint32 now = m_clocks.TickCount();
+    const quint32 now = m_clocks.tickCount();
     if (qint32(now - m_lockoutEnd) < 0)
         m_lockoutEnd = now;
 }
 
-bool RaceClock::LockedAt(quint32 tick) const
+bool RaceClock::lockedAt(quint32 tick) const
 {
     return qint32(tick - m_lockoutStart) >= 0 && qint32(tick - m_lockoutEnd) < 0;
 }
 
-void RaceClock::StartLockout(quint32 tick)
+void RaceClock::startLockout(quint32 tick)
 {
     m_lockoutStart = tick;
     m_lockoutEnd = tick + quint32(m_lockoutInterval);
-    const qint32 remaining = qint32(m_lockoutEnd - m_clocks.TickCount());
+    const qint32 remaining = qint32(m_lockoutEnd - m_clocks.tickCount());
     if (remaining > 0)
         m_lockout.start(std::min(remaining, m_lockoutInterval));
     else
         m_lockout.stop();
 }
 
-void RaceClock::ArmLockout()
+void RaceClock::armLockout()
 {
-    ArmLockoutAt(m_clocks.TickCount());
+    armLockoutAt(m_clocks.tickCount());
 }
 
-void RaceClock::ArmLockoutAt(quint32 tick)
+void RaceClock::armLockoutAt(quint32 tick)
 {
-    if (!LockedAt(tick) && Enabled(RaceCommand::Stop) && m_lockoutInterval > 0)
-        StartLockout(tick);
+    if (!lockedAt(tick) && enabled(RaceCommand::Stop) && m_lockoutInterval > 0)
+        startLockout(tick);
 }

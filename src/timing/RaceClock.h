@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ClockSource.h"
-#include "ColorValue.h"
+#include "platform/ClockSource.h"
+#include "platform/ColorValue.h"
 
 #include <QObject>
 #include <QString>
@@ -11,46 +11,21 @@
 
 enum class DisplayRow { Upper, Lower };
 enum class RaceCommand { Start, Lap, Stop, Reset };
-enum class FocusTarget { StartNumbers, StartButton, ResetButton };
+// Who recorded a finish: the operator (mouse, F4) or a light barrier's edge.
+enum class FinishSource { Operator, LightBarrier };
 
 // What one command button (and its menu command) shows: the clock's state
 // lives in these flags.
 struct CommandButtonState
 {
     bool enabled = false;
-    TColor color = Colors::clBtnFace;
-};
-
-// The operations the race clock needs from the main window.
-class RaceClockHost
-{
-public:
-    virtual ~RaceClockHost() = default;
-
-    virtual void ShowTime(DisplayRow row, qint32 milliseconds) = 0;
-    virtual QString CurrentCountryCode() const = 0;
-    virtual void AddResultRow(const QString &timeText, const QString &countryCode) = 0;
-    // Selects data row `row` of the protocol and scrolls it into view as the last visible row.
-    virtual void ShowResultRow(int row) = 0;
-    virtual void SaveAutosave() = 0;
-    virtual void EnableExportCommands(bool disable) = 0;
-    virtual void ClearProtocol() = 0;
-    virtual void LayoutProtocolColumns() = 0;
-    virtual void UpdateProtocolCommands() = 0;
-    // The yes/no question with the given button captions, "no" active;
-    // returns 6 for yes, 2 for no. The captions are restored afterwards.
-    virtual int AskYesNo(const QString &question, const QString &yesCaption,
-                         const QString &noCaption) = 0;
-    virtual void FocusControl(FocusTarget target) = 0;
-    // The row index of the latest result, kept with the protocol.
-    virtual qint32 ResultCount() const = 0;
-    virtual void setResultCount(qint32 value) = 0;
-    // The enabled flags, colours or the finish caption changed.
-    virtual void CommandStatesChanged() = 0;
+    ColorValue color = Colors::clBtnFace;
 };
 
 // The race clock: states Ready, Running and Stopped carried by the command
-// flags, the four commands, the 10 ms display tick and the lockout.
+// flags, the four commands, the 10 ms display tick and the lockout. It asks
+// nothing and knows no widget: it says what happened through its signals, and
+// whoever shows the race connects to them.
 class RaceClock : public QObject
 {
     Q_OBJECT
@@ -58,66 +33,75 @@ class RaceClock : public QObject
 public:
     static constexpr int DefaultLockoutMs = 200;
 
-    RaceClock(RaceClockHost &host, ClockSource &clocks, QObject *parent = nullptr);
+    explicit RaceClock(ClockSource &clocks, QObject *parent = nullptr);
 
     // Commands; a disabled command does nothing.
-    void mStartClick();
+    void start();
     // START at `tick`, when a light barrier's edge came.
-    void mStartClickAt(quint32 tick);
-    void mLAPClick();
+    void startAt(quint32 tick);
+    void recordFinish();
     // ZIEL for a finish that happened at `timeOfDayMs` (a light barrier's
     // edge), not when the command runs.
-    void mLAPClickAt(qint32 timeOfDayMs);
-    void mStopClick();
-    void mResetClick();
-    void ClockTimer();
-    void TimerGesperrtTimer();
+    void recordFinishAt(qint32 timeOfDayMs, FinishSource source = FinishSource::Operator);
+    void stop();
+    // Back to Ready. Whoever offers the reset asks the operator first.
+    void reset();
+    void showTimeOfDay();
+    void endLockout();
 
     // Switches the lockout on after a serial finish: only when it is off,
-    // the clock runs and the interval is above 0. ArmLockoutAt starts it at
+    // the clock runs and the interval is above 0. armLockoutAt starts it at
     // `tick`, when the finish happened, so it ends one interval after that.
-    void ArmLockout();
-    void ArmLockoutAt(quint32 tick);
+    void armLockout();
+    void armLockoutAt(quint32 tick);
     // Whether the lockout is on now, or was on at `tick`. A light-barrier
     // event is judged by the time it happened, not by when it is handled.
-    bool Locked() const { return LockedAt(m_clocks.TickCount()); }
-    bool LockedAt(quint32 tick) const;
+    bool locked() const { return lockedAt(m_clocks.tickCount()); }
+    bool lockedAt(quint32 tick) const;
 
-    const CommandButtonState &Button(RaceCommand command) const;
-    bool Enabled(RaceCommand command) const { return Button(command).enabled; }
-    bool SettingsEnabled() const { return m_settingsEnabled; }
-    bool Running() const { return m_clock.isActive(); }
-    QString LapCaption() const { return m_lapCaption; }
+    const CommandButtonState &button(RaceCommand command) const;
+    bool enabled(RaceCommand command) const { return button(command).enabled; }
+    bool settingsEnabled() const { return m_settingsEnabled; }
+    bool running() const { return m_clock.isActive(); }
 
-    int Precision() const { return m_precision; }
+    int precision() const { return m_precision; }
     void setPrecision(int value) { m_precision = value; }
 
-    // The word that labels the finish button; the caption follows at once.
-    QString FinishWord() const { return m_finishWord; }
+    // The word that labels the finish button; while the clock runs the
+    // button adds the number of the next finish.
+    QString finishWord() const { return m_finishWord; }
     void setFinishWord(const QString &word);
 
-    int LockoutInterval() const { return m_lockoutInterval; }
+    int lockoutInterval() const { return m_lockoutInterval; }
     void setLockoutInterval(int ms) { m_lockoutInterval = ms; }
 
-    quint32 StartTick() const { return m_startTick; }
-    quint32 StopTick() const { return m_stopTick; }
+    quint32 startTick() const { return m_startTick; }
+    quint32 stopTick() const { return m_stopTick; }
     // Elapsed milliseconds from START to STOPP, in 32-bit tick arithmetic.
-    qint32 ElapsedMs() const { return qint32(m_stopTick - m_startTick); }
+    qint32 elapsedMs() const { return qint32(m_stopTick - m_startTick); }
 
-    QString FormatRaceTime(qint32 milliseconds) const;
+    QString formatRaceTime(qint32 milliseconds) const;
 
-    const ClockSource &Clocks() const { return m_clocks; }
+    QTimer &displayTimer() { return m_clock; }
+    QTimer &lockoutTimer() { return m_lockout; }
 
-    QTimer &ClockTimerObject() { return m_clock; }
-    QTimer &LockoutTimerObject() { return m_lockout; }
+Q_SIGNALS:
+    // A row of the display is to show `milliseconds` (a time of day or a race time).
+    void timeShown(DisplayRow row, qint32 milliseconds);
+    void started();
+    // A finish at `timeOfDayMs`, as `timeText` in the chosen precision.
+    void finishRecorded(qint32 timeOfDayMs, const QString &timeText, FinishSource source);
+    void stopped();
+    void wasReset();
+    // The enabled flags or colours of the commands, or the finish word, changed.
+    void commandStatesChanged();
 
 private:
-    CommandButtonState &ButtonRef(RaceCommand command);
-    QString RunningLapCaption() const;
+    CommandButtonState &buttonRef(RaceCommand command);
     // Locks from `tick` for one interval; the timer ends it on time.
-    void StartLockout(quint32 tick);
+    void startLockout(quint32 tick);
+    void lockoutTimeReached();
 
-    RaceClockHost &m_host;
     ClockSource &m_clocks;
     QTimer m_clock;
     // The lockout covers the ticks from m_lockoutStart up to m_lockoutEnd;
@@ -128,7 +112,6 @@ private:
     quint32 m_lockoutEnd = 0;
     std::array<CommandButtonState, 4> m_buttons;
     bool m_settingsEnabled = true;
-    QString m_lapCaption;
     quint32 m_startTick = 0;
     quint32 m_stopTick = 0;
     int m_precision = 2;

@@ -1,28 +1,28 @@
-#include "RaceTime.h"
+#include "timing/RaceTime.h"
 
 namespace {
 
-QString TwoDigits(qint32 value)
+QString twoDigits(qint32 value)
 {
     return QString::number(value).rightJustified(2, QLatin1Char('0'));
 }
 
 } // namespace
 
-QString FormatRaceTime(qint32 milliseconds, int precision)
+QString formatRaceTime(qint32 milliseconds, int precision)
 {
     const qint32 hundredths = milliseconds / 10;
 
-    QString text = TwoDigits((hundredths / 100) % 60);
+    QString text = twoDigits((hundredths / 100) % 60);
     if (precision == 1)
         text += QLatin1Char(',') + QString::number((hundredths / 10) % 10);
     else if (precision == 2)
-        text += QLatin1Char(',') + TwoDigits(hundredths % 100);
+        text += QLatin1Char(',') + twoDigits(hundredths % 100);
 
     const qint32 seconds = hundredths / 100;
     const qint32 minutes = seconds / 60;
-    text = TwoDigits(minutes % 60) + QLatin1Char('.') + text;
-    text = TwoDigits((minutes / 60) % 100) + QLatin1Char(':') + text;
+    text = twoDigits(minutes % 60) + QLatin1Char('.') + text;
+    text = twoDigits((minutes / 60) % 100) + QLatin1Char(':') + text;
 
     constexpr qsizetype maxCut = 7;
     qsizetype cut = maxCut;

@@ -1,33 +1,30 @@
-#include "SerialTriggers.h"
+#include "timing/SerialTriggers.h"
 
-#include "RaceClock.h"
+#include "serial/SerialPort.h"
+#include "timing/RaceClock.h"
 
-SerialTriggers::SerialTriggers(RaceClock &clock)
-    : m_clock(clock)
+SerialTriggers::SerialTriggers(RaceClock &clock, QObject *parent)
+    : QObject(parent)
+    , m_clock(clock)
+{ }
+
+void SerialTriggers::listenTo(const SerialPort &port)
 {
+    connect(&port, &SerialPort::ctsChanged, this, &SerialTriggers::finishLineChanged);
+    connect(&port, &SerialPort::dsrChanged, this, &SerialTriggers::startLineChanged);
 }
 
-void SerialTriggers::ComPortDSR(quint32 status)
-{
-    ComPortDSR(status, m_clock.Clocks().Now());
-}
-
-void SerialTriggers::ComPortCTS(quint32 status)
-{
-    ComPortCTS(status, m_clock.Clocks().Now());
-}
-
-void SerialTriggers::ComPortDSR(quint32 status, const ClockStamp &at)
+void SerialTriggers::startLineChanged(quint32 status, const ClockStamp &at)
 {
     if (status == m_lastModemStatus)
         return;
     m_lastModemStatus = status;
     const bool on = (status & StartLine) != 0;
     if ((m_alg == AlgOn && on) || (m_alg == AlgOff && !on))
-        SerialStartTrigger(at);
+        triggerStart(at);
 }
 
-void SerialTriggers::ComPortCTS(quint32 status, const ClockStamp &at)
+void SerialTriggers::finishLineChanged(quint32 status, const ClockStamp &at)
 {
     if (status == m_lastModemStatus)
         return;
@@ -36,17 +33,17 @@ void SerialTriggers::ComPortCTS(quint32 status, const ClockStamp &at)
     switch (m_alg) {
     case AlgOn:
         if (on)
-            SerialFinishTrigger(at);
+            triggerFinish(at);
         break;
     case AlgOff:
         if (!on)
-            SerialFinishTrigger(at);
+            triggerFinish(at);
         break;
     case AlgFinishOnly:
         // The finish line alone, acted on whatever the mode.
-        if (on && m_clock.Enabled(RaceCommand::Lap) && !m_clock.LockedAt(at.Tick)) {
-            m_clock.mLAPClickAt(at.TimeOfDayMs);
-            m_clock.ArmLockoutAt(at.Tick);
+        if (on && m_clock.enabled(RaceCommand::Lap) && !m_clock.lockedAt(at.tick)) {
+            m_clock.recordFinishAt(at.timeOfDayMs, FinishSource::LightBarrier);
+            m_clock.armLockoutAt(at.tick);
         }
         break;
     default:
@@ -54,19 +51,19 @@ void SerialTriggers::ComPortCTS(quint32 status, const ClockStamp &at)
     }
 }
 
-void SerialTriggers::SerialStartTrigger(const ClockStamp &at)
+void SerialTriggers::triggerStart(const ClockStamp &at)
 {
-    if (!m_auto || m_clock.LockedAt(at.Tick))
+    if (!m_auto || m_clock.lockedAt(at.tick))
         return;
-    if (m_clock.Enabled(RaceCommand::Start))
-        m_clock.mStartClickAt(at.Tick);
+    if (m_clock.enabled(RaceCommand::Start))
+        m_clock.startAt(at.tick);
 }
 
-void SerialTriggers::SerialFinishTrigger(const ClockStamp &at)
+void SerialTriggers::triggerFinish(const ClockStamp &at)
 {
-    if (!m_auto || m_clock.LockedAt(at.Tick))
+    if (!m_auto || m_clock.lockedAt(at.tick))
         return;
-    if (m_clock.Enabled(RaceCommand::Lap))
-        m_clock.mLAPClickAt(at.TimeOfDayMs);
-    m_clock.ArmLockoutAt(at.Tick);
+    if (m_clock.enabled(RaceCommand::Lap))
+        m_clock.recordFinishAt(at.timeOfDayMs, FinishSource::LightBarrier);
+    m_clock.armLockoutAt(at.tick);
 }

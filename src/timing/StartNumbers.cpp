@@ -1,37 +1,37 @@
-#include "StartNumbers.h"
+#include "timing/StartNumbers.h"
 
 namespace {
 
-bool IsDigit(QChar character)
+bool isDigit(QChar character)
 {
     return character >= QLatin1Char('0') && character <= QLatin1Char('9');
 }
 
-bool IsListCharacter(QChar character)
+bool isListCharacter(QChar character)
 {
-    return IsDigit(character) || character == QLatin1Char(',');
+    return isDigit(character) || character == QLatin1Char(',');
 }
 
 } // namespace
 
-QString TakeNextStartNumber(QString &list)
+QString takeNextStartNumber(QString &list)
 {
     qsizetype i = 0;
-    while (i < list.size() && IsDigit(list[i]))
+    while (i < list.size() && isDigit(list[i]))
         ++i;
     const QString number = list.left(i);
-    while (i < list.size() && !IsDigit(list[i]))
+    while (i < list.size() && !isDigit(list[i]))
         ++i;
     list.remove(0, i);
     return number;
 }
 
-bool IsStartNumberCharacter(QChar character)
+bool isStartNumberCharacter(QChar character)
 {
-    return IsDigit(character) || character == QLatin1Char(',') || character == QChar(8);
+    return isDigit(character) || character == QLatin1Char(',') || character == QChar(8);
 }
 
-QString KeepStartNumberCharacters(const QString &text, qsizetype *cursor)
+QString keepStartNumberCharacters(const QString &text, qsizetype *cursor)
 {
     QString kept;
     kept.reserve(text.size());
@@ -40,14 +40,14 @@ QString KeepStartNumberCharacters(const QString &text, qsizetype *cursor)
     while (i < text.size()) {
         if (cursor && *cursor == i)
             keptCursor = kept.size();
-        if (IsListCharacter(text[i])) {
+        if (isListCharacter(text[i])) {
             kept += text[i++];
             continue;
         }
         qsizetype end = i;
-        while (end < text.size() && !IsListCharacter(text[end]))
+        while (end < text.size() && !isListCharacter(text[end]))
             ++end;
-        if (!kept.isEmpty() && IsDigit(kept.back()) && end < text.size() && IsDigit(text[end]))
+        if (!kept.isEmpty() && isDigit(kept.back()) && end < text.size() && isDigit(text[end]))
             kept += QLatin1Char(',');
         if (cursor && *cursor > i && *cursor <= end)
             keptCursor = kept.size();

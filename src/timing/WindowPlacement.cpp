@@ -1,4 +1,4 @@
-#include "WindowPlacement.h"
+#include "timing/WindowPlacement.h"
 
 #include <QtGlobal>
 
@@ -11,11 +11,11 @@ struct Span
     qint64 begin;
     qint64 end;
 
-    qint64 Overlap(const Span &other) const
+    qint64 overlap(const Span &other) const
     {
         return qMax<qint64>(0, qMin(end, other.end) - qMax(begin, other.begin));
     }
-    qint64 Gap(const Span &other) const
+    qint64 gap(const Span &other) const
     {
         return qMax<qint64>(0, qMax(other.begin - end, begin - other.end));
     }
@@ -29,30 +29,28 @@ struct Area
     Area(QPoint position, QSize size)
         : x{position.x(), qint64(position.x()) + size.width()}
         , y{position.y(), qint64(position.y()) + size.height()}
-    {
-    }
+    { }
     explicit Area(const QRect &r)
         : Area(r.topLeft(), r.size())
-    {
-    }
-    qint64 Overlap(const Area &other) const { return x.Overlap(other.x) * y.Overlap(other.y); }
+    { }
+    qint64 overlap(const Area &other) const { return x.overlap(other.x) * y.overlap(other.y); }
     // In floating point: the squares of gaps across the whole int range overflow 64 bits.
-    double GapSquared(const Area &other) const
+    double gapSquared(const Area &other) const
     {
-        const double dx = double(x.Gap(other.x));
-        const double dy = double(y.Gap(other.y));
+        const double dx = double(x.gap(other.x));
+        const double dy = double(y.gap(other.y));
         return dx * dx + dy * dy;
     }
 };
 
-const QRect &ChooseScreen(const Area &wanted, const QList<QRect> &screens)
+const QRect &chooseScreen(const Area &wanted, const QList<QRect> &screens)
 {
     const QRect *best = &screens.first();
     for (const QRect &screen : screens) {
-        const qint64 overlap = wanted.Overlap(Area(screen));
-        const qint64 bestOverlap = wanted.Overlap(Area(*best));
+        const qint64 overlap = wanted.overlap(Area(screen));
+        const qint64 bestOverlap = wanted.overlap(Area(*best));
         const bool nearer = overlap == 0 && bestOverlap == 0
-                            && wanted.GapSquared(Area(screen)) < wanted.GapSquared(Area(*best));
+            && wanted.gapSquared(Area(screen)) < wanted.gapSquared(Area(*best));
         if (overlap > bestOverlap || nearer)
             best = &screen;
     }
@@ -61,7 +59,7 @@ const QRect &ChooseScreen(const Area &wanted, const QList<QRect> &screens)
 
 // `start` moved so that at least `visible` of `length` pixels lie in [low, high),
 // where length <= high - low.
-int Clamp(int start, int length, int low, int high, int visible)
+int clamp(int start, int length, int low, int high, int visible)
 {
     const int shown = qMin(visible, length);
     return int(qBound<qint64>(qint64(low) + shown - length, start, qint64(high) - shown));
@@ -69,18 +67,26 @@ int Clamp(int start, int length, int low, int high, int visible)
 
 } // namespace
 
-QRect KeepOnScreen(QPoint position, QSize size, const QList<QRect> &screens, int visible)
+QRect keepOnScreen(QPoint position, QSize size, const QList<QRect> &screens, int visible)
 {
     if (screens.isEmpty())
         return QRect(QPoint(0, 0), size);
     const Area wanted(position, size);
-    const QRect &screen = ChooseScreen(wanted, screens);
-    const bool onScreen = wanted.Overlap(Area(screen)) > 0;
+    const QRect &screen = chooseScreen(wanted, screens);
+    const bool onScreen = wanted.overlap(Area(screen)) > 0;
     size = size.boundedTo(screen.size());
     const int shownWidth = onScreen ? visible : size.width();
     const int shownHeight = onScreen ? visible : size.height();
-    const int left = Clamp(position.x(), size.width(), screen.left(), screen.left() + screen.width(), shownWidth);
-    const int top = Clamp(position.y(), size.height(), screen.top(), screen.top() + screen.height(), shownHeight);
+    const int left
+        = clamp(position.x(), size.width(), screen.left(), screen.left() + screen.width(), shownWidth);
+    const int top
+        = clamp(position.y(), size.height(), screen.top(), screen.top() + screen.height(), shownHeight);
     // The title bar runs along the top edge: that edge stays on the screen.
     return QRect(QPoint(left, qMax(top, screen.top())), size);
+}
+
+QRect openingBounds(std::optional<QPoint> stored, QSize size, const QList<QRect> &screens)
+{
+    const QPoint position = stored ? *stored : screens.isEmpty() ? QPoint() : screens.first().topLeft();
+    return keepOnScreen(position, size, screens);
 }

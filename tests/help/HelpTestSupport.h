@@ -36,7 +36,7 @@ public:
         m_timer.start();
     }
 
-    const QList<SeenMessageBox> &Seen() const { return m_seen; }
+    const QList<SeenMessageBox> &seen() const { return m_seen; }
 
 private:
     QTimer m_timer;
@@ -44,7 +44,7 @@ private:
 };
 
 // The visible top-level windows that show help pages.
-inline QList<QWidget *> VisibleHelpWindows()
+inline QList<QWidget *> visibleHelpWindows()
 {
     QList<QWidget *> windows;
     const auto topLevels = QApplication::topLevelWidgets();
@@ -56,7 +56,7 @@ inline QList<QWidget *> VisibleHelpWindows()
 }
 
 // The file name of the page a help window shows, empty when none.
-inline QString ShownPage(QWidget *helpWindow)
+inline QString shownPage(QWidget *helpWindow)
 {
     auto *browser = helpWindow ? helpWindow->findChild<QTextBrowser *>() : nullptr;
     return browser ? browser->source().fileName() : QString();

@@ -1,5 +1,5 @@
-#include "HelpFiles.h"
-#include "SPHTMLHelp.h"
+#include "help/HelpFiles.h"
+#include "help/HelpLauncher.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,7 +13,7 @@ class TestHelpFiles : public QObject
     Q_OBJECT
 
 private:
-    static bool Touch(const QString &path)
+    static bool touch(const QString &path)
     {
         QDir().mkpath(QFileInfo(path).absolutePath());
         QFile file(path);
@@ -25,19 +25,25 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("executable");
         QTest::addColumn<QString>("helpFile");
-        QTest::newRow("no extension") << "/opt/tivano/bin/tivano" << "/opt/tivano/bin/tivano.hlp";
-        QTest::newRow("Windows program") << "C:/Tivano/Tivano.exe" << "C:/Tivano/Tivano.hlp";
-        QTest::newRow("dot in a folder") << "/home/a.b/bin/tivano" << "/home/a.b/bin/tivano.hlp";
-        QTest::newRow("last extension only") << "/x/tivano.1.1" << "/x/tivano.1.hlp";
-        QTest::newRow("relative") << "build/tivano" << "build/tivano.hlp";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("no extension") << "/opt/tivano/bin/tivano"
+                                      << "/opt/tivano/bin/tivano.hlp";
+        QTest::newRow("Windows program") << "C:/Tivano/Tivano.exe"
+                                         << "C:/Tivano/Tivano.hlp";
+        QTest::newRow("dot in a folder") << "/home/a.b/bin/tivano"
+                                         << "/home/a.b/bin/tivano.hlp";
+        QTest::newRow("last extension only") << "/x/tivano.1.1"
+                                             << "/x/tivano.1.hlp";
+        QTest::newRow("relative") << "build/tivano"
+                                  << "build/tivano.hlp";
+        QTest::newRow("empty") << ""
+                               << "";
     }
 
     void helpFileName()
     {
         QFETCH(QString, executable);
         QFETCH(QString, helpFile);
-        QCOMPARE(HelpFileName(executable), helpFile);
+        QCOMPARE(::helpFileName(executable), helpFile);
     }
 
     void locateHelpFile_data()
@@ -59,28 +65,29 @@ private Q_SLOTS:
         QTemporaryDir prefix;
         QVERIFY(prefix.isValid());
         const QDir root(prefix.path());
-        QVERIFY(Touch(root.filePath(QStringLiteral("bin/tivano"))));
+        QVERIFY(touch(root.filePath(QStringLiteral("bin/tivano"))));
         if (beside)
-            QVERIFY(Touch(root.filePath(QStringLiteral("bin/tivano.hlp"))));
+            QVERIFY(touch(root.filePath(QStringLiteral("bin/tivano.hlp"))));
         if (installed)
-            QVERIFY(Touch(root.filePath(QStringLiteral("share/tivano/tivano.hlp"))));
-        QCOMPARE(QDir::cleanPath(LocateHelpFile(root.filePath(QStringLiteral("bin/tivano")))),
+            QVERIFY(touch(root.filePath(QStringLiteral("share/tivano/tivano.hlp"))));
+        QCOMPARE(QDir::cleanPath(::locateHelpFile(root.filePath(QStringLiteral("bin/tivano")))),
                  root.filePath(expected));
     }
 
     void moduleFolders()
     {
-        const QStringList folders = HelpModuleFolders(QStringLiteral("/opt/t/bin"));
+        const QStringList folders = helpModuleFolders(QStringLiteral("/opt/t/bin"));
         QVERIFY(folders.size() == 2);
         QCOMPARE(folders.first(), QStringLiteral("/opt/t/bin"));
         QVERIFY2(folders.last().startsWith(QStringLiteral("/opt/t/lib")), qPrintable(folders.last()));
         QVERIFY(folders.last().endsWith(QStringLiteral("/tivano")));
-        QCOMPARE(InstalledDataFolder(QStringLiteral("/opt/t/bin/")), QStringLiteral("/opt/t/share/tivano"));
+        QCOMPARE(installedDataFolder(QStringLiteral("/opt/t/bin/")), QStringLiteral("/opt/t/share/tivano"));
     }
 
     void moduleFileNameIsTheBuiltModule()
     {
-        QVERIFY(QFileInfo::exists(QDir(QStringLiteral(TIVANO_HELP_MODULE_DIR)).filePath(HelpModuleFileName())));
+        QVERIFY(
+            QFileInfo::exists(QDir(QStringLiteral(TIVANO_HELP_MODULE_DIR)).filePath(helpModuleFileName())));
     }
 
     void resolveHelpFile_data()
@@ -89,13 +96,34 @@ private Q_SLOTS:
         QTest::addColumn<QString>("current");
         QTest::addColumn<QString>("application");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("requested file") << "a.hlp" << "b.hlp" << "c.hlp" << "a.hlp";
-        QTest::newRow("current help file") << "" << "b.hlp" << "c.hlp" << "b.hlp";
-        QTest::newRow("application's help file") << "" << "" << "c.hlp" << "c.hlp";
-        QTest::newRow("requested file missing") << "x.hlp" << "b.hlp" << "c.hlp" << "";
-        QTest::newRow("current file missing") << "" << "x.hlp" << "c.hlp" << "";
-        QTest::newRow("application's file missing") << "" << "" << "x.hlp" << "";
-        QTest::newRow("no file at all") << "" << "" << "" << "";
+        QTest::newRow("requested file") << "a.hlp"
+                                        << "b.hlp"
+                                        << "c.hlp"
+                                        << "a.hlp";
+        QTest::newRow("current help file") << ""
+                                           << "b.hlp"
+                                           << "c.hlp"
+                                           << "b.hlp";
+        QTest::newRow("application's help file") << ""
+                                                 << ""
+                                                 << "c.hlp"
+                                                 << "c.hlp";
+        QTest::newRow("requested file missing") << "x.hlp"
+                                                << "b.hlp"
+                                                << "c.hlp"
+                                                << "";
+        QTest::newRow("current file missing") << ""
+                                              << "x.hlp"
+                                              << "c.hlp"
+                                              << "";
+        QTest::newRow("application's file missing") << ""
+                                                    << ""
+                                                    << "x.hlp"
+                                                    << "";
+        QTest::newRow("no file at all") << ""
+                                        << ""
+                                        << ""
+                                        << "";
     }
 
     void resolveHelpFile()
@@ -107,15 +135,14 @@ private Q_SLOTS:
         QTemporaryDir folder;
         const QDir dir(folder.path());
         for (const char *name : {"a.hlp", "b.hlp", "c.hlp"})
-            QVERIFY(Touch(dir.filePath(QString::fromLatin1(name))));
-        const auto inFolder = [&dir](const QString &name) {
-            return name.isEmpty() ? QString() : dir.filePath(name);
-        };
+            QVERIFY(touch(dir.filePath(QString::fromLatin1(name))));
+        const auto inFolder
+            = [&dir](const QString &name) { return name.isEmpty() ? QString() : dir.filePath(name); };
 
-        SPHTMLHelp help;
+        HelpLauncher help;
         help.setCurrentHelpFile(inFolder(current));
         help.setHelpFile(inFolder(application));
-        QCOMPARE(help.ResolveHelpFile(inFolder(requested)), inFolder(expected));
+        QCOMPARE(help.resolveHelpFile(inFolder(requested)), inFolder(expected));
     }
 };
 

@@ -17,25 +17,25 @@ private:
     struct Project
     {
         QStringList files;
-        QStringList refs;        // of contents entries and keywords
+        QStringList refs; // of contents entries and keywords
         QStringList identifiers; // of keywords
         QStringList keywords;
     };
 
-    static QDir Sources() { return QDir(QStringLiteral(TIVANO_HELP_SOURCE_DIR)); }
+    static QDir sources() { return QDir(QStringLiteral(TIVANO_HELP_SOURCE_DIR)); }
 
-    static QString ReadPage(const QString &name)
+    static QString readPage(const QString &name)
     {
-        QFile file(Sources().filePath(name));
+        QFile file(sources().filePath(name));
         if (!file.open(QIODevice::ReadOnly))
             return QString();
         return QString::fromUtf8(file.readAll());
     }
 
-    static Project ReadProject()
+    static Project readProject()
     {
         Project project;
-        QFile file(Sources().filePath(QStringLiteral("tivano.qhp")));
+        QFile file(sources().filePath(QStringLiteral("tivano.qhp")));
         if (!file.open(QIODevice::ReadOnly))
             return project;
         QXmlStreamReader xml(&file);
@@ -61,19 +61,19 @@ private:
 private Q_SLOTS:
     void projectNamesEveryPageAndEveryFileExists()
     {
-        const Project project = ReadProject();
+        const Project project = readProject();
         QVERIFY(!project.files.isEmpty());
         for (const QString &name : project.files)
-            QVERIFY2(QFileInfo(Sources().filePath(name)).isFile(), qPrintable(name));
-        const QStringList pages =
-            Sources().entryList({QStringLiteral("*.html"), QStringLiteral("*.css")}, QDir::Files);
+            QVERIFY2(QFileInfo(sources().filePath(name)).isFile(), qPrintable(name));
+        const QStringList pages
+            = sources().entryList({QStringLiteral("*.html"), QStringLiteral("*.css")}, QDir::Files);
         for (const QString &page : pages)
             QVERIFY2(project.files.contains(page), qPrintable(page + " is not in tivano.qhp"));
     }
 
     void referencesLeadToPagesOfTheProject()
     {
-        const Project project = ReadProject();
+        const Project project = readProject();
         QVERIFY(!project.refs.isEmpty());
         for (const QString &ref : project.refs) {
             const QString page = ref.section(QLatin1Char('#'), 0, 0);
@@ -83,7 +83,7 @@ private Q_SLOTS:
 
     void keywordsAndIdentifiersAreUnique()
     {
-        const Project project = ReadProject();
+        const Project project = readProject();
         QCOMPARE(QSet<QString>(project.keywords.begin(), project.keywords.end()).size(),
                  project.keywords.size());
         QCOMPARE(QSet<QString>(project.identifiers.begin(), project.identifiers.end()).size(),
@@ -92,13 +92,13 @@ private Q_SLOTS:
 
     void linksBetweenPagesResolve()
     {
-        const Project project = ReadProject();
+        const Project project = readProject();
         static const QRegularExpression link(QStringLiteral("(?:href|src)\\s*=\\s*\"([^\"]*)\""));
         int checked = 0;
         for (const QString &page : project.files) {
             if (!page.endsWith(QLatin1String(".html")))
                 continue;
-            const QString text = ReadPage(page);
+            const QString text = readPage(page);
             QVERIFY2(!text.isEmpty(), qPrintable(page));
             auto matches = link.globalMatch(text);
             while (matches.hasNext()) {
@@ -117,11 +117,11 @@ private Q_SLOTS:
 
     void pagesCarryTheirTitleAndEncoding()
     {
-        const Project project = ReadProject();
+        const Project project = readProject();
         for (const QString &page : project.files) {
             if (!page.endsWith(QLatin1String(".html")))
                 continue;
-            const QString text = ReadPage(page);
+            const QString text = readPage(page);
             QVERIFY2(text.contains(QLatin1String("<meta charset=\"utf-8\">")), qPrintable(page));
             QVERIFY2(QRegularExpression(QStringLiteral("<title>[^<]+</title>")).match(text).hasMatch(),
                      qPrintable(page));
@@ -134,30 +134,35 @@ private Q_SLOTS:
         QTest::addColumn<QString>("page");
         QTest::addColumn<QStringList>("texts");
         QTest::newRow("race") << "rennablauf.html"
-                              << QStringList{"START (F5)", "ZIEL (F4)", "STOPP (F9)", "Protokoll wird gelöscht!"};
-        QTest::newRow("start numbers") << "startnummern.html"
-                                       << QStringList{"18,345,2,44", "LKZ.txt", "Doppelklick"};
+                              << QStringList{"START (F5)", "ZIEL (F4)", "STOPP (F9)",
+                                             "Protokoll wird gelöscht!"};
+        QTest::newRow("start numbers")
+            << "startnummern.html" << QStringList{"18,345,2,44", "LKZ.txt", "Doppelklick"};
         QTest::newRow("wiring") << "lichtschranken.html"
-                                << QStringList{"Pin 4 (DTR) und Pin 6 (DSR)", "Pin 7 (RTS) und Pin 8 (CTS)",
-                                               "START (4-6), FINISH (7-8)", "<b>Ein</b>", "<b>Aus</b>",
-                                               "nur Ziel", "LS-Sperrzeit"};
+                                << QStringList{"Pin 4 (DTR) und Pin 6 (DSR)",
+                                               "Pin 7 (RTS) und Pin 8 (CTS)",
+                                               "START (4-6), FINISH (7-8)",
+                                               "<b>Ein</b>",
+                                               "<b>Aus</b>",
+                                               "nur Ziel",
+                                               "LS-Sperrzeit"};
         QTest::newRow("settings") << "einstellungen.html"
                                   << QStringList{"HH:MM.SS,ms", "HH:MM.SS,s", "Taste Ziel", "Alt+E"};
         QTest::newRow("protocol") << "protokoll.html"
-                                  << QStringList{"Speichern unter", "Öffnen", "Drucken", "Webseite",
-                                                 "Arbeitsmappe", "Tivano.txt"};
+                                  << QStringList{"Speichern unter", "Öffnen",       "Drucken",
+                                                 "Webseite",        "Arbeitsmappe", "Tivano.txt"};
         QTest::newRow("keys") << "tastenkuerzel.html"
                               << QStringList{">F5<", ">F4<", ">F9<", ">F1<", ">Alt+E<", ">Alt+D<", ">Alt+B<"};
-        QTest::newRow("troubleshooting") << "fehlerbehebung.html"
-                                         << QStringList{"FTDI", "pl2303", "ch341", "cp210x", "cdc_acm",
-                                                        "kein CTS", "dialout"};
+        QTest::newRow("troubleshooting")
+            << "fehlerbehebung.html"
+            << QStringList{"FTDI", "pl2303", "ch341", "cp210x", "cdc_acm", "kein CTS", "dialout"};
     }
 
     void manualCovers()
     {
         QFETCH(QString, page);
         QFETCH(QStringList, texts);
-        const QString text = ReadPage(page);
+        const QString text = readPage(page);
         for (const QString &expected : texts)
             QVERIFY2(text.contains(expected), qPrintable(page + ": " + expected));
     }

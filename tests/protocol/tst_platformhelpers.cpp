@@ -1,6 +1,6 @@
-#include "AtomicFileWriter.h"
-#include "IsolatedCall.h"
-#include "TextCodec.h"
+#include "platform/AtomicFileWriter.h"
+#include "platform/IsolatedCall.h"
+#include "platform/TextCodec.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,7 +18,7 @@ class TestPlatformHelpers : public QObject
     Q_OBJECT
 
 private:
-    static QByteArray ReadFile(const QString &name)
+    static QByteArray readFile(const QString &name)
     {
         QFile file(name);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
@@ -32,21 +32,19 @@ private Q_SLOTS:
         QTest::newRow("ascii") << QStringLiteral("Nr.\t00001\r\n") << QByteArray("Nr.\t00001\r\n");
         QTest::newRow("umlauts") << QStringLiteral("\u00c4\u00f6\u00fc\u00df")
                                  << QByteArray("\xc4\xf6\xfc\xdf");
-        QTest::newRow("euro and quotes") << QStringLiteral("\u20ac\u201e\u201c")
-                                         << QByteArray("\x80\x84\x93");
+        QTest::newRow("euro and quotes")
+            << QStringLiteral("\u20ac\u201e\u201c") << QByteArray("\x80\x84\x93");
         QTest::newRow("not in code page") << QStringLiteral("a\u0101b") << QByteArray("a?b");
-        QTest::newRow("outside basic plane is one ?")
-            << QStringLiteral("x\U0001F600y") << QByteArray("x?y");
+        QTest::newRow("outside basic plane is one ?") << QStringLiteral("x\U0001F600y") << QByteArray("x?y");
         QTest::newRow("cyrillic word") << QStringLiteral("\u041c\u0438\u0440") << QByteArray("???");
-        QTest::newRow("SUB itself survives") << QStringLiteral("\u001a\u0101")
-                                             << QByteArray("\x1a?");
+        QTest::newRow("SUB itself survives") << QStringLiteral("\u001a\u0101") << QByteArray("\x1a?");
     }
 
     void encode()
     {
         QFETCH(QString, text);
         QFETCH(QByteArray, bytes);
-        QCOMPARE(TextCodec::Encode(text), bytes);
+        QCOMPARE(TextCodec::encode(text), bytes);
     }
 
     void everyByteRoundTrips()
@@ -54,11 +52,11 @@ private Q_SLOTS:
         QByteArray all;
         for (int b = 0; b < 256; ++b)
             all.append(char(b));
-        const QString text = TextCodec::Decode(all);
+        const QString text = TextCodec::decode(all);
         QCOMPARE(text.size(), 256);
         QCOMPARE(text.at(0x80), QChar(0x20AC));
         QCOMPARE(text.at(0xE4), QChar(0xE4));
-        QCOMPARE(TextCodec::Encode(text), all);
+        QCOMPARE(TextCodec::encode(text), all);
     }
 
     void writerReplacesTarget()
@@ -66,9 +64,9 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString name = dir.filePath(QStringLiteral("Tivano.txt"));
         AtomicFileWriter writer;
-        QVERIFY(writer.Write(name, "first"));
-        QVERIFY(writer.Write(name, "second, longer"));
-        QCOMPARE(ReadFile(name), QByteArray("second, longer"));
+        QVERIFY(writer.write(name, "first"));
+        QVERIFY(writer.write(name, "second, longer"));
+        QCOMPARE(readFile(name), QByteArray("second, longer"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
 
@@ -77,15 +75,15 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString name = dir.filePath(QStringLiteral("Tivano.txt"));
         AtomicFileWriter writer;
-        QVERIFY(writer.Write(name, "previous"));
+        QVERIFY(writer.write(name, "previous"));
         QString seenTemp;
-        writer.OnBeforeRename = [&](const QString &temp) {
+        writer.beforeRename = [&](const QString &temp) {
             seenTemp = temp;
-            return ReadFile(temp) == QByteArray("next") ? false : true;
+            return readFile(temp) == QByteArray("next") ? false : true;
         };
-        QVERIFY(!writer.Write(name, "next"));
-        QVERIFY(!writer.ErrorString().isEmpty());
-        QCOMPARE(ReadFile(name), QByteArray("previous"));
+        QVERIFY(!writer.write(name, "next"));
+        QVERIFY(!writer.errorString().isEmpty());
+        QCOMPARE(readFile(name), QByteArray("previous"));
         QVERIFY(!seenTemp.isEmpty());
         QVERIFY(!QFile::exists(seenTemp));
     }
@@ -95,29 +93,29 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString name = dir.filePath(QStringLiteral("Tivano.txt"));
         AtomicFileWriter first;
-        QVERIFY(first.Write(name, "00001\t1:00,00\t \t \t \t\r\n"));
+        QVERIFY(first.write(name, "00001\t1:00,00\t \t \t \t\r\n"));
         const QByteArray big(4 * 1024 * 1024, 'x');
         const pid_t child = fork();
         QVERIFY(child >= 0);
         if (child == 0) {
             AtomicFileWriter writer;
-            writer.OnBeforeRename = [](const QString &) {
+            writer.beforeRename = [](const QString &) {
                 ::raise(SIGKILL);
                 return true;
             };
-            writer.Write(name, big);
+            writer.write(name, big);
             ::_exit(0);
         }
         int status = 0;
         QCOMPARE(::waitpid(child, &status, 0), child);
         QVERIFY(WIFSIGNALED(status));
         QCOMPARE(WTERMSIG(status), SIGKILL);
-        QCOMPARE(ReadFile(name), QByteArray("00001\t1:00,00\t \t \t \t\r\n"));
+        QCOMPARE(readFile(name), QByteArray("00001\t1:00,00\t \t \t \t\r\n"));
 
         // The next write after the crash succeeds over the stale temporary file.
         AtomicFileWriter after;
-        QVERIFY(after.Write(name, "fresh"));
-        QCOMPARE(ReadFile(name), QByteArray("fresh"));
+        QVERIFY(after.write(name, "fresh"));
+        QCOMPARE(readFile(name), QByteArray("fresh"));
     }
 
     void renameFailureIsReported()
@@ -127,8 +125,8 @@ private Q_SLOTS:
         const QString name = dir.filePath(QStringLiteral("Tivano.txt"));
         QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("Tivano.txt/inner")));
         AtomicFileWriter writer;
-        QVERIFY(!writer.Write(name, "data"));
-        QVERIFY(!writer.ErrorString().isEmpty());
+        QVERIFY(!writer.write(name, "data"));
+        QVERIFY(!writer.errorString().isEmpty());
         QVERIFY(QFileInfo(name).isDir());
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
     }
@@ -137,8 +135,8 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         AtomicFileWriter writer;
-        QVERIFY(!writer.Write(dir.filePath(QStringLiteral("no/such/folder/x.txt")), "data"));
-        QVERIFY(!writer.ErrorString().isEmpty());
+        QVERIFY(!writer.write(dir.filePath(QStringLiteral("no/such/folder/x.txt")), "data"));
+        QVERIFY(!writer.errorString().isEmpty());
     }
 
     void isolatedCallOutcomes_data()
@@ -163,7 +161,7 @@ private Q_SLOTS:
         QByteArray big(3 * 1024 * 1024 + 17, '\0');
         for (qsizetype i = 0; i < big.size(); ++i)
             big[i] = char(i * 7);
-        const IsolatedResult result = RunIsolated(
+        const IsolatedResult result = runIsolated(
             [&]() -> QByteArray {
                 switch (behaviour) {
                 case 1:

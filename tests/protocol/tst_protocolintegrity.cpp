@@ -2,14 +2,14 @@
 // back, a load replaces the table and counts as a change, a failed write or read is shown
 // and does nothing else, the result number always fits its column, and writes keep
 // symbolic links and say why a folder refuses them.
-#include "MemoryProtocolTable.h"
 #include "ProgramFixture.h"
 #include "ProtocolFakes.h"
-#include "ProtocolFiles.h"
-#include "ProtocolPanel.h"
-#include "ProtocolText.h"
-#include "SortGrid.h"
-#include "SpreadsheetBridge.h"
+#include "grid/SortGrid.h"
+#include "protocol/MemoryProtocolTable.h"
+#include "protocol/ProtocolFiles.h"
+#include "protocol/ProtocolPanel.h"
+#include "protocol/ProtocolText.h"
+#include "protocol/SpreadsheetBridge.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -25,15 +25,15 @@ namespace {
 
 const QString CloseQuestion = QStringLiteral("Wollen Sie Tivano wirklich beenden? ");
 constexpr QFile::Permissions ReadAndLookIn = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup
-                                             | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+    | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
 
-QByteArray ReadFile(const QString &name)
+QByteArray readFile(const QString &name)
 {
     QFile file(name);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-void WriteFile(const QString &name, const QByteArray &bytes)
+void writeFile(const QString &name, const QByteArray &bytes)
 {
     QFile file(name);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -41,9 +41,9 @@ void WriteFile(const QString &name, const QByteArray &bytes)
 }
 
 // A protocol of two results with every cell filled, as another race left it.
-TMemoryProtocolTable OtherProtocol()
+MemoryProtocolTable otherProtocol()
 {
-    TMemoryProtocolTable table(5, 3);
+    MemoryProtocolTable table(5, 3);
     const QList<QStringList> rows{{"Nr.", "Stoppzeit", "LKZ", "StNr.", "Stat"},
                                   {"00001", "9:00.01,00", "GER", "7", "DNF"},
                                   {"00002", "9:00.02,50", "AUT", "12", "DSQ"}};
@@ -89,7 +89,7 @@ class MessageCloser : public QObject
 public:
     QStringList texts;
 
-    void CloseNext()
+    void closeNext()
     {
         auto *timer = new QTimer(this);
         connect(timer, &QTimer::timeout, this, [this, timer] {
@@ -115,51 +115,54 @@ public:
     QStringList errors;
     std::unique_ptr<Program> program;
 
-    bool Start()
+    bool start()
     {
-        program = std::make_unique<Program>(fixture.Environment());
-        Panel().setShell(&shell);
-        Panel().setFileDialogs(&dialogs);
-        Panel().ShowError = [this](const QString &message) { errors << message; };
-        return program->Show();
+        program = std::make_unique<Program>(fixture.environment());
+        panel().setShell(&shell);
+        panel().setFileDialogs(&dialogs);
+        // The window's error box gives way to a list of the messages.
+        QObject::disconnect(&panel(), &ProtocolPanel::errorOccurred, &window(), nullptr);
+        QObject::connect(&panel(), &ProtocolPanel::errorOccurred, &panel(),
+                         [this](const QString &message) { errors << message; });
+        return program->show();
     }
 
-    TFormMain &Window() { return *program->window; }
-    TProtocolPanel &Panel() { return Window().Protocol(); }
-    TSortGrid &Grid() { return *Panel().SortGrid1; }
+    MainWindow &window() { return *program->window; }
+    ProtocolPanel &panel() { return window().protocol(); }
+    SortGrid &grid() { return *panel().grid; }
 
     // Starts the clock when it stands, then records the finishes by F4.
-    void Finish(int finishes)
+    void finish(int finishes)
     {
-        if (!Window().Clock().Running())
-            QTest::keyClick(&Window(), Qt::Key_F5);
+        if (!window().clock().running())
+            QTest::keyClick(&window(), Qt::Key_F5);
         for (int i = 0; i < finishes; ++i) {
-            fixture.clocks.Advance(1000);
-            QTest::keyClick(&Window(), Qt::Key_F4);
+            fixture.clocks.advance(1000);
+            QTest::keyClick(&window(), Qt::Key_F4);
         }
     }
 
-    QStringList Row(int row)
+    QStringList row(int row)
     {
         QStringList cells;
-        for (int c = 0; c < Grid().ColCount(); ++c)
-            cells << Grid().Cells(c, row);
+        for (int c = 0; c < grid().colCount(); ++c)
+            cells << grid().cells(c, row);
         return cells;
     }
 
     // Closes the window, answering a question with yes, and ends the program (which
     // writes the autosave). Returns the questions asked.
-    QStringList Close()
+    QStringList close()
     {
         QuestionAnswerer answerer;
-        answerer.AnswerNext(true);
-        Window().close();
+        answerer.answerNext(true);
+        window().close();
         program.reset();
         return answerer.questions;
     }
 
     // A folder inside the fixture's home that an ordinary user can look into.
-    QString SharedFolder()
+    QString sharedFolder()
     {
         QFile::setPermissions(fixture.home.path(), ReadAndLookIn | QFile::WriteOwner);
         const QString folder = fixture.home.filePath(QStringLiteral("shared"));
@@ -176,10 +179,7 @@ class TestProtocolIntegrity : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QApplication::setApplicationName(QStringLiteral("Tivano"));
-    }
+    void initTestCase() { QApplication::setApplicationName(QStringLiteral("Tivano")); }
 
     void clearAndResetLeaveNothingBehind_data()
     {
@@ -192,31 +192,31 @@ private Q_SLOTS:
     {
         QFETCH(bool, reset);
         Session s;
-        QVERIFY(s.Start());
-        s.Finish(3);
+        QVERIFY(s.start());
+        s.finish(3);
         const QStringList markers{"DNF", "DSQ", "DNS"};
         for (int r = 1; r <= 3; ++r)
-            s.Grid().setCells(4, r, markers[r - 1]);
+            s.grid().setCells(4, r, markers[r - 1]);
 
         QuestionAnswerer answerer;
-        answerer.AnswerNext(true);
+        answerer.answerNext(true);
         if (reset) {
-            QTest::keyClick(&s.Window(), Qt::Key_F9);
-            PressButton(s.Window(), RaceCommand::Reset);
+            QTest::keyClick(&s.window(), Qt::Key_F9);
+            pressButton(s.window(), RaceCommand::Reset);
         } else {
-            QTest::mouseClick(s.Panel().sbCLS, Qt::LeftButton);
+            QTest::mouseClick(s.panel().clearButton, Qt::LeftButton);
         }
         QCOMPARE(answerer.questions.size(), 1);
-        QCOMPARE(s.Grid().RowCount(), 2);
+        QCOMPARE(s.grid().rowCount(), 2);
         // Nothing stays behind, not even beyond the row count.
         for (int r = 1; r <= 4; ++r)
-            QCOMPARE(s.Row(r), (QStringList{"", "", "", "", ""}));
+            QCOMPARE(s.row(r), (QStringList{"", "", "", "", ""}));
 
-        s.Finish(3);
+        s.finish(3);
         for (int r = 1; r <= 3; ++r)
-            QCOMPARE(s.Grid().Cells(4, r), QString());
+            QCOMPARE(s.grid().cells(4, r), QString());
         for (const QString &marker : markers)
-            QVERIFY(!s.fixture.Autosave().contains(marker.toLatin1()));
+            QVERIFY(!s.fixture.autosave().contains(marker.toLatin1()));
     }
 
     void loadReplacesTheTable_data()
@@ -236,38 +236,38 @@ private Q_SLOTS:
         QFETCH(QString, fileName);
         QFETCH(int, resultsBefore);
         Session s;
-        QVERIFY(s.Start());
+        QVERIFY(s.start());
         if (resultsBefore > 0) {
-            s.Finish(resultsBefore);
-            QTest::keyClick(&s.Window(), Qt::Key_F9);
+            s.finish(resultsBefore);
+            QTest::keyClick(&s.window(), Qt::Key_F9);
         }
-        const TMemoryProtocolTable other = OtherProtocol();
+        const MemoryProtocolTable other = otherProtocol();
         const QString name = s.fixture.home.filePath(fileName);
         if (type == 1)
-            QVERIFY(TProtocolText::SaveProtocolText(other, name));
+            QVERIFY(ProtocolText::saveProtocolText(other, name));
         else
-            QVERIFY(TSpreadsheetBridge::ExportToSpreadsheet(other, name, QStringLiteral("Tivano")));
+            QVERIFY(SpreadsheetBridge::exportToSpreadsheet(other, name, QStringLiteral("Tivano")));
 
-        s.dialogs.Answer = name;
-        s.dialogs.ChosenIndex = type;
-        QTest::mouseClick(s.Panel().sbLoad, Qt::LeftButton);
+        s.dialogs.answer = name;
+        s.dialogs.chosenIndex = type;
+        QTest::mouseClick(s.panel().loadButton, Qt::LeftButton);
         QVERIFY2(s.errors.isEmpty(), qPrintable(s.errors.join(QLatin1Char('\n'))));
-        QCOMPARE(s.Grid().RowCount(), 3);
-        QCOMPARE(s.Panel().ResultCount(), 2);
+        QCOMPARE(s.grid().rowCount(), 3);
+        QCOMPARE(s.panel().lastResultRow(), 2);
         for (int r = 0; r < 3; ++r)
-            QCOMPARE(s.Row(r), other.Rows().at(r));
+            QCOMPARE(s.row(r), other.rows().at(r));
         for (int r = 3; r <= resultsBefore + 1; ++r)
-            QCOMPARE(s.Row(r), (QStringList{"", "", "", "", ""}));
+            QCOMPARE(s.row(r), (QStringList{"", "", "", "", ""}));
 
-        QCOMPARE(s.Close(), QStringList{CloseQuestion});
-        QCOMPARE(s.fixture.Autosave(), TProtocolText::Encode(other));
+        QCOMPARE(s.close(), QStringList{CloseQuestion});
+        QCOMPARE(s.fixture.autosave(), ProtocolText::encode(other));
     }
 
     void startUpWithResultsAsksBeforeClosing_data()
     {
         QTest::addColumn<QByteArray>("autosave");
         QTest::addColumn<bool>("asks");
-        QTest::newRow("autosave with results") << TProtocolText::Encode(OtherProtocol()) << true;
+        QTest::newRow("autosave with results") << ProtocolText::encode(otherProtocol()) << true;
         QTest::newRow("empty autosave") << QByteArray("") << false;
         QTest::newRow("no autosave") << QByteArray() << false;
     }
@@ -278,12 +278,12 @@ private Q_SLOTS:
         QFETCH(bool, asks);
         Session s;
         if (!autosave.isNull())
-            WriteFile(s.fixture.AutosavePath(), autosave);
-        QVERIFY(s.Start());
-        QCOMPARE(s.Close().size(), asks ? 1 : 0);
+            writeFile(s.fixture.autosavePath(), autosave);
+        QVERIFY(s.start());
+        QCOMPARE(s.close().size(), asks ? 1 : 0);
         QVERIFY(s.errors.isEmpty());
         if (!autosave.isNull())
-            QCOMPARE(s.fixture.Autosave(), autosave);
+            QCOMPARE(s.fixture.autosave(), autosave);
     }
 
     void failedPageWriteOnlyShowsTheError_data()
@@ -297,23 +297,23 @@ private Q_SLOTS:
     {
         QFETCH(QString, button);
         Session s;
-        QVERIFY(s.Start());
-        s.Finish(2);
-        const QString folder = s.SharedFolder();
-        const QString pageName = TProtocolFiles::ProtocolPageFileName();
+        QVERIFY(s.start());
+        s.finish(2);
+        const QString folder = s.sharedFolder();
+        const QString pageName = ProtocolFiles::protocolPageFileName();
         const QByteArray yesterday("<HTML>yesterday's race</HTML>\r\n");
-        WriteFile(QDir(folder).filePath(pageName), yesterday);
+        writeFile(QDir(folder).filePath(pageName), yesterday);
         QDir::setCurrent(folder);
         {
             Withheld readOnly(folder, ReadAndLookIn);
-            QTest::mouseClick(s.Panel().findChild<QToolButton *>(button), Qt::LeftButton);
+            QTest::mouseClick(s.panel().findChild<QToolButton *>(button), Qt::LeftButton);
         }
         QDir::setCurrent(QDir::tempPath());
 
         // Yesterday's page stays where it is, unopened and unprinted.
-        QVERIFY(s.shell.Opened.isEmpty());
-        QCOMPARE(s.shell.PrinterQuestions, 0);
-        QCOMPARE(ReadFile(QDir(folder).filePath(pageName)), yesterday);
+        QVERIFY(s.shell.opened.isEmpty());
+        QCOMPARE(s.shell.printerQuestions, 0);
+        QCOMPARE(readFile(QDir(folder).filePath(pageName)), yesterday);
         QCOMPARE(s.errors.size(), 1);
         const QString prefix = QStringLiteral("Der Schreibfehler der Datei: ") + pageName + QLatin1Char('\n');
         QVERIFY2(s.errors[0].startsWith(prefix), qPrintable(s.errors[0]));
@@ -336,31 +336,31 @@ private Q_SLOTS:
         QFETCH(int, resultsBefore);
         QFETCH(QString, number);
         Session s;
-        QVERIFY(s.Start());
+        QVERIFY(s.start());
         int row = resultsBefore + 1;
         if (loaded) {
             const QString name = s.fixture.home.filePath(QStringLiteral("long.txt"));
-            WriteFile(name, "Nr.\tStoppzeit\t\r\n00001\t1,00\t\r\n" + number.toLatin1() + "\t2,00\t\r\n");
-            s.dialogs.Answer = name;
-            QTest::mouseClick(s.Panel().sbLoad, Qt::LeftButton);
+            writeFile(name, "Nr.\tStoppzeit\t\r\n00001\t1,00\t\r\n" + number.toLatin1() + "\t2,00\t\r\n");
+            s.dialogs.answer = name;
+            QTest::mouseClick(s.panel().loadButton, Qt::LeftButton);
             row = 2;
         } else {
-            QTest::keyClick(&s.Window(), Qt::Key_F5);
-            s.Panel().setResultCount(resultsBefore);
-            QTest::keyClick(&s.Window(), Qt::Key_F4);
+            QTest::keyClick(&s.window(), Qt::Key_F5);
+            s.panel().setLastResultRow(resultsBefore);
+            QTest::keyClick(&s.window(), Qt::Key_F4);
         }
-        QCOMPARE(s.Grid().Cells(0, row), number);
+        QCOMPARE(s.grid().cells(0, row), number);
 
         // The grid keeps 2 pixels between the text and each edge of the cell.
-        const int needed = QFontMetrics(s.Grid().font()).horizontalAdvance(number) + 4;
-        QVERIFY2(s.Grid().ColWidths(0) >= needed,
-                 qPrintable(QStringLiteral("%1 < %2").arg(s.Grid().ColWidths(0)).arg(needed)));
-        QVERIFY(s.Grid().ColWidths(0) >= 40);
+        const int needed = QFontMetrics(s.grid().font()).horizontalAdvance(number) + 4;
+        QVERIFY2(s.grid().colWidths(0) >= needed,
+                 qPrintable(QStringLiteral("%1 < %2").arg(s.grid().colWidths(0)).arg(needed)));
+        QVERIFY(s.grid().colWidths(0) >= 40);
         // The time column gives up the room: the columns still fill the grid.
-        int total = s.Grid().ColCount();
-        for (int c = 0; c < s.Grid().ColCount(); ++c)
-            total += s.Grid().ColWidths(c);
-        QCOMPARE(total, s.Grid().viewport()->width());
+        int total = s.grid().colCount();
+        for (int c = 0; c < s.grid().colCount(); ++c)
+            total += s.grid().colWidths(c);
+        QCOMPARE(total, s.grid().viewport()->width());
     }
 
     void writesFollowSymbolicLinks_data()
@@ -377,39 +377,39 @@ private Q_SLOTS:
         QFETCH(bool, autosave);
         QFETCH(int, links);
         Session s;
-        QVERIFY(s.Start());
-        s.Finish(2);
+        QVERIFY(s.start());
+        s.finish(2);
         QDir home(s.fixture.home.path());
         QVERIFY(home.mkpath(QStringLiteral("elsewhere")));
         const QString target = home.filePath(QStringLiteral("elsewhere/protocol.txt"));
-        WriteFile(target, "old");
-        const QFile::Permissions shared = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
-                                          | QFile::WriteGroup | QFile::ReadOther;
+        writeFile(target, "old");
+        const QFile::Permissions shared
+            = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther;
         QVERIFY(QFile::setPermissions(target, shared));
         // The last link is the name written to; the first points at the target.
         QStringList chain{target};
         for (int i = 1; i < links; ++i)
             chain.prepend(home.filePath(QStringLiteral("hop%1.txt").arg(i)));
-        chain.prepend(autosave ? s.fixture.AutosavePath() : home.filePath(QStringLiteral("link.txt")));
+        chain.prepend(autosave ? s.fixture.autosavePath() : home.filePath(QStringLiteral("link.txt")));
         for (int i = chain.size() - 2; i >= 0; --i) {
             QFile::remove(chain[i]);
             QVERIFY(QFile::link(chain[i + 1], chain[i]));
         }
 
         if (autosave) {
-            s.Finish(1);
+            s.finish(1);
         } else {
-            s.dialogs.Answer = chain.first();
-            s.dialogs.ChosenIndex = 1;
-            QTest::mouseClick(s.Panel().sbSave, Qt::LeftButton);
+            s.dialogs.answer = chain.first();
+            s.dialogs.chosenIndex = 1;
+            QTest::mouseClick(s.panel().saveButton, Qt::LeftButton);
         }
         QVERIFY2(s.errors.isEmpty(), qPrintable(s.errors.join(QLatin1Char('\n'))));
-        QVERIFY(!s.Panel().AutosaveFailed());
+        QVERIFY(!s.panel().autosaveFailed());
         for (int i = 0; i + 1 < chain.size(); ++i) {
             QVERIFY2(QFileInfo(chain[i]).isSymLink(), qPrintable(chain[i]));
             QCOMPARE(QFileInfo(chain[i]).symLinkTarget(), chain[i + 1]);
         }
-        const QByteArray written = ReadFile(target);
+        const QByteArray written = readFile(target);
         QVERIFY2(written.startsWith("Nr.\tStoppzeit\t") && written.contains("\r\n00002\t"),
                  written.constData());
         // The "user" permissions repeat the owner's or the others' for whoever asks.
@@ -430,34 +430,35 @@ private Q_SLOTS:
     {
         QFETCH(bool, autosave);
         Session s;
-        QVERIFY(s.Start());
-        s.Finish(2);
-        const QString folder = s.SharedFolder();
-        const QString name = QDir(folder).filePath(autosave ? QStringLiteral("Tivano.txt")
-                                                             : QStringLiteral("result.txt"));
+        QVERIFY(s.start());
+        s.finish(2);
+        const QString folder = s.sharedFolder();
+        const QString name
+            = QDir(folder).filePath(autosave ? QStringLiteral("Tivano.txt") : QStringLiteral("result.txt"));
         // The file itself may be written by anyone; the folder refuses new files.
-        WriteFile(name, "old");
-        QFile::setPermissions(name, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
-                                        | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther);
+        writeFile(name, "old");
+        QFile::setPermissions(name,
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup
+                                  | QFile::ReadOther | QFile::WriteOther);
         if (autosave)
-            s.Panel().setAutosaveFolder(folder);
+            s.panel().setAutosaveFolder(folder);
         {
             Withheld readOnly(folder, ReadAndLookIn);
             if (autosave) {
-                s.Finish(1);
+                s.finish(1);
             } else {
-                s.dialogs.Answer = name;
-                s.dialogs.ChosenIndex = 1;
-                QTest::mouseClick(s.Panel().sbSave, Qt::LeftButton);
+                s.dialogs.answer = name;
+                s.dialogs.chosenIndex = 1;
+                QTest::mouseClick(s.panel().saveButton, Qt::LeftButton);
             }
         }
-        const QString shown = autosave ? s.Panel().LabelAutosave->text() : s.errors.value(0);
+        const QString shown = autosave ? s.panel().autosaveWarningLabel->text() : s.errors.value(0);
         QVERIFY2(shown.contains(QDir::toNativeSeparators(name)), qPrintable(shown));
         const QString reason = QStringLiteral("Der Ordner ") + QDir::toNativeSeparators(folder)
-                               + QStringLiteral(" ist nicht beschreibbar: ");
+            + QStringLiteral(" ist nicht beschreibbar: ");
         QVERIFY2(shown.contains(reason), qPrintable(shown));
         QVERIFY2(!shown.endsWith(reason), qPrintable(shown));
-        QCOMPARE(ReadFile(name), QByteArray("old"));
+        QCOMPARE(readFile(name), QByteArray("old"));
     }
 
     void unreadableFileIsReported_data()
@@ -471,34 +472,35 @@ private Q_SLOTS:
     {
         QFETCH(bool, folder);
         Session s;
-        QVERIFY(s.Start());
-        s.Finish(3);
-        QTest::keyClick(&s.Window(), Qt::Key_F9);
+        QVERIFY(s.start());
+        s.finish(3);
+        QTest::keyClick(&s.window(), Qt::Key_F9);
         QList<QStringList> before;
-        for (int r = 0; r < s.Grid().RowCount(); ++r)
-            before << s.Row(r);
-        const QString name = QDir(s.SharedFolder()).filePath(QStringLiteral("protocol.txt"));
+        for (int r = 0; r < s.grid().rowCount(); ++r)
+            before << s.row(r);
+        const QString name = QDir(s.sharedFolder()).filePath(QStringLiteral("protocol.txt"));
         if (folder)
             QVERIFY(QDir().mkpath(name));
         else
-            WriteFile(name, TProtocolText::Encode(OtherProtocol()));
+            writeFile(name, ProtocolText::encode(otherProtocol()));
 
-        s.dialogs.Answer = name;
-        s.dialogs.ChosenIndex = 1;
+        s.dialogs.answer = name;
+        s.dialogs.chosenIndex = 1;
         {
             std::unique_ptr<Withheld> unreadable;
             if (!folder)
                 unreadable = std::make_unique<Withheld>(name, QFile::Permissions());
-            QTest::mouseClick(s.Panel().sbLoad, Qt::LeftButton);
+            QTest::mouseClick(s.panel().loadButton, Qt::LeftButton);
         }
         QCOMPARE(s.errors.size(), 1);
-        const QString prefix = QStringLiteral("Die Datei kann nicht gelesen werden: ") + name + QLatin1Char('\n');
+        const QString prefix
+            = QStringLiteral("Die Datei kann nicht gelesen werden: ") + name + QLatin1Char('\n');
         QVERIFY2(s.errors[0].startsWith(prefix) && s.errors[0].size() > prefix.size(),
                  qPrintable(s.errors[0]));
-        QCOMPARE(s.Grid().RowCount(), 4);
-        QCOMPARE(s.Panel().ResultCount(), 3);
+        QCOMPARE(s.grid().rowCount(), 4);
+        QCOMPARE(s.panel().lastResultRow(), 3);
         for (int r = 0; r < before.size(); ++r)
-            QCOMPARE(s.Row(r), before[r]);
+            QCOMPARE(s.row(r), before[r]);
     }
 
     void unreadableAutosaveIsKeptAside_data()
@@ -514,21 +516,21 @@ private Q_SLOTS:
     {
         QFETCH(bool, folder);
         Session s;
-        const QString name = s.fixture.AutosavePath();
-        const QByteArray earlier = TProtocolText::Encode(OtherProtocol());
+        const QString name = s.fixture.autosavePath();
+        const QByteArray earlier = ProtocolText::encode(otherProtocol());
         if (folder)
             QVERIFY(QDir().mkpath(name));
         else
-            WriteFile(name, earlier);
+            writeFile(name, earlier);
         MessageCloser closer;
-        closer.CloseNext();
+        closer.closeNext();
         {
             std::unique_ptr<Withheld> unreadable;
             if (!folder) {
                 QFile::setPermissions(s.fixture.home.path(), QFile::Permissions(0x7777));
                 unreadable = std::make_unique<Withheld>(name, QFile::Permissions());
             }
-            QVERIFY(s.Start());
+            QVERIFY(s.start());
         }
         QCOMPARE(closer.texts.size(), 1);
         const QString aside = name + QStringLiteral(".unlesbar");
@@ -536,15 +538,15 @@ private Q_SLOTS:
                  qPrintable(closer.texts[0]));
         QVERIFY2(closer.texts[0].endsWith(QStringLiteral("Sie bleibt erhalten als: ") + aside),
                  qPrintable(closer.texts[0]));
-        QCOMPARE(s.Grid().RowCount(), 2);
-        QCOMPARE(s.Panel().ResultCount(), 0);
+        QCOMPARE(s.grid().rowCount(), 2);
+        QCOMPARE(s.panel().lastResultRow(), 0);
 
-        s.Finish(1);
-        QVERIFY2(ReadFile(name).contains("00001"), ReadFile(name).constData());
+        s.finish(1);
+        QVERIFY2(readFile(name).contains("00001"), readFile(name).constData());
         if (folder)
             QVERIFY(QFileInfo(aside).isDir());
         else
-            QCOMPARE(ReadFile(aside), earlier);
+            QCOMPARE(readFile(aside), earlier);
     }
 };
 

@@ -1,16 +1,16 @@
-#include "ProtocolColumns.h"
 #include "ProtocolFakes.h"
-#include "ProtocolFiles.h"
-#include "ProtocolPanel.h"
-#include "SortGrid.h"
-#include "SpreadsheetBridge.h"
+#include "grid/SortGrid.h"
+#include "protocol/ProtocolColumns.h"
+#include "protocol/ProtocolFiles.h"
+#include "protocol/ProtocolPanel.h"
+#include "protocol/SpreadsheetBridge.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QAction>
 #include <QListWidget>
 #include <QPrinter>
 #include <QProcess>
@@ -22,7 +22,7 @@
 
 namespace {
 
-QByteArray ReadFile(const QString &name)
+QByteArray readFile(const QString &name)
 {
     QFile file(name);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
@@ -35,151 +35,150 @@ class TestProtocolPanel : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<TProtocolPanel> FPanel;
-    std::unique_ptr<QTemporaryDir> FDir;
-    FakeShell FShell;
-    FakeDialogs FDialogs;
-    QStringList FStartNumbers;
-    QStringList FQuestions;
-    QStringList FErrors;
-    int FAnswer = 6;
-    int FAutosaveEvents = 0;
+    std::unique_ptr<ProtocolPanel> m_panel;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    FakeShell m_shell;
+    FakeDialogs m_dialogs;
+    QStringList m_startNumbers;
+    QStringList m_questions;
+    QStringList m_errors;
+    int m_answer = 6;
+    int m_autosaveEvents = 0;
 
-    TProtocolPanel &Panel() { return *FPanel; }
-    TSortGrid &Grid() { return *FPanel->SortGrid1; }
+    ProtocolPanel &panel() { return *m_panel; }
+    ProtocolGrid &grid() { return *m_panel->grid; }
 
-    // One finish as the race clock records it.
-    void Finish(const QString &time, const QString &country)
+    // One finish as the main window records it, with the next start number of the list.
+    void finish(const QString &time, const QString &country)
     {
-        Panel().setResultCount(Panel().ResultCount() + 1);
-        Panel().AddResultRow(time, country);
-        Grid().setFixedCols(1);
+        panel().recordFinish(time, country,
+                             m_startNumbers.isEmpty() ? QString() : m_startNumbers.takeFirst());
     }
 
-    QStringList Row(int row)
+    QStringList row(int row)
     {
         QStringList cells;
-        for (int c = 0; c < Grid().ColCount(); ++c)
-            cells.append(Grid().Cells(c, row));
+        for (int c = 0; c < grid().colCount(); ++c)
+            cells.append(grid().cells(c, row));
         return cells;
     }
 
-    void ClickCell(int col, int row)
+    void clickCell(int col, int row)
     {
-        const QRect rect = Grid().CellRect(col, row);
+        const QRect rect = grid().cellRect(col, row);
         QVERIFY(!rect.isEmpty());
-        QTest::mouseClick(Grid().viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+        QTest::mouseClick(grid().viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
     }
 
 private Q_SLOTS:
     void init()
     {
-        FDir = std::make_unique<QTemporaryDir>();
-        QDir::setCurrent(FDir->path());
-        FShell = FakeShell();
-        FShell.PdfName = FDir->filePath(QStringLiteral("print.pdf"));
-        FDialogs = FakeDialogs();
-        FStartNumbers = {QStringLiteral("18"), QStringLiteral("345")};
-        FQuestions.clear();
-        FErrors.clear();
-        FAnswer = 6;
-        FAutosaveEvents = 0;
+        m_dir = std::make_unique<QTemporaryDir>();
+        QDir::setCurrent(m_dir->path());
+        m_shell = FakeShell();
+        m_shell.pdfName = m_dir->filePath(QStringLiteral("print.pdf"));
+        m_dialogs = FakeDialogs();
+        m_startNumbers = {QStringLiteral("18"), QStringLiteral("345")};
+        m_questions.clear();
+        m_errors.clear();
+        m_answer = 6;
+        m_autosaveEvents = 0;
 
-        FPanel = std::make_unique<TProtocolPanel>();
-        Panel().setShell(&FShell);
-        Panel().setFileDialogs(&FDialogs);
-        Panel().setAutosaveFolder(FDir->path());
-        Panel().setWorkbookFolder(FDir->filePath(QStringLiteral("books")));
-        Panel().setCountryCodes({QStringLiteral("GER"), QStringLiteral("AUT"), QStringLiteral("SUI")});
-        Panel().TakeNextStartNumber = [this] {
-            return FStartNumbers.isEmpty() ? QString() : FStartNumbers.takeFirst();
-        };
-        Panel().AskYesNo = [this](const QString &question) {
-            FQuestions.append(question);
-            return FAnswer;
-        };
-        Panel().ShowError = [this](const QString &message) { FErrors.append(message); };
-        Panel().OnAutosaveStateChanged = [this](TProtocolPanel *) { ++FAutosaveEvents; };
-        Panel().resize(400, 300);
-        Panel().InitProtocolTable();
-        Panel().UpdateProtocolCommands();
-        Panel().show();
-        QVERIFY(QTest::qWaitForWindowExposed(&Panel()));
+        m_panel = std::make_unique<ProtocolPanel>();
+        panel().setShell(&m_shell);
+        panel().setFileDialogs(&m_dialogs);
+        panel().setAutosaveFolder(m_dir->path());
+        panel().setWorkbookFolder(m_dir->filePath(QStringLiteral("books")));
+        panel().setCountryCodes({QStringLiteral("GER"), QStringLiteral("AUT"), QStringLiteral("SUI")});
+        connect(&panel(), &ProtocolPanel::clearRequested, this, [this] {
+            m_questions.append(ProtocolPanel::ClearQuestion);
+            if (m_answer == 6)
+                panel().clearProtocol();
+        });
+        connect(&panel(), &ProtocolPanel::errorOccurred, this,
+                [this](const QString &message) { m_errors.append(message); });
+        connect(&panel(), &ProtocolPanel::autosaveStateChanged, this, [this] { ++m_autosaveEvents; });
+        panel().resize(400, 300);
+        panel().initProtocolTable();
+        panel().updateProtocolCommands();
+        panel().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel()));
     }
 
     void cleanup()
     {
-        FPanel.reset();
+        m_panel.reset();
         QDir::setCurrent(QDir::tempPath());
-        FDir.reset();
+        m_dir.reset();
     }
 
     void headingBar()
     {
-        const QList<QToolButton *> buttons{Panel().sbLoad, Panel().sbSave, Panel().sbPrint,
-                                           Panel().sbHTML, Panel().sbExcel, Panel().sbCLS};
-        const QStringList hints{"Protokoll \u00f6ffnen", "Protokoll speichern unter",
-                                "Protokoll drucken", "Als Webseite", "Datei in MS Excel", "F8"};
+        const QList<QToolButton *> buttons{panel().loadButton,        panel().saveButton,
+                                           panel().printButton,       panel().pageButton,
+                                           panel().spreadsheetButton, panel().clearButton};
+        const QStringList hints{"Protokoll \u00f6ffnen", "Protokoll speichern unter", "Protokoll drucken",
+                                "Als Webseite",          "Datei in MS Excel",         "F8"};
         for (int i = 0; i < buttons.size(); ++i) {
             QCOMPARE(buttons[i]->size(), QSize(36, 36));
             QCOMPARE(buttons[i]->toolTip(), hints[i]);
             QVERIFY(!buttons[i]->accessibleName().isEmpty());
             QVERIFY(!buttons[i]->icon().isNull());
         }
-        QCOMPARE(Panel().LabelProtokoll->text(), QStringLiteral("Protokoll"));
-        QCOMPARE(Panel().LabelProtokoll->parentWidget()->height(), 41);
+        QCOMPARE(panel().headingLabel->text(), QStringLiteral("Protokoll"));
+        QCOMPARE(panel().headingLabel->parentWidget()->height(), 41);
         // Load, save and print at the left, the other three at the right edge.
-        QVERIFY(Panel().sbPrint->x() < Panel().LabelProtokoll->x());
-        QVERIFY(Panel().sbCLS->geometry().right() >= Panel().width() - 4);
-        QVERIFY(Panel().sbHTML->x() > Panel().LabelProtokoll->geometry().right());
-        QCOMPARE(Row(0), ProtocolColumns::ColumnTitles());
-        QCOMPARE(Grid().RowCount(), 2);
-        QCOMPARE(Grid().FixedCols(), 0);
+        QVERIFY(panel().printButton->x() < panel().headingLabel->x());
+        QVERIFY(panel().clearButton->geometry().right() >= panel().width() - 4);
+        QVERIFY(panel().pageButton->x() > panel().headingLabel->geometry().right());
+        QCOMPARE(row(0), ProtocolColumns::columnTitles());
+        QCOMPARE(grid().rowCount(), 2);
+        QCOMPARE(grid().fixedCols(), 0);
     }
 
     void columnLayoutFillsTheWidth()
     {
-        QTRY_COMPARE(Grid().ColWidths(4), 47);
-        QCOMPARE(Grid().ColWidths(0), 40);
-        QCOMPARE(Grid().ColWidths(2), 80);
-        QCOMPARE(Grid().ColWidths(3), 47);
-        int total = Grid().ColCount();
-        for (int c = 0; c < Grid().ColCount(); ++c)
-            total += Grid().ColWidths(c);
-        QCOMPARE(total, Grid().viewport()->width());
-        Panel().resize(600, 300);
-        QTRY_COMPARE(Grid().ColWidths(1), Grid().viewport()->width() - 40 - 80 - 47 - 47 - 5);
-        QTRY_COMPARE(Grid().ColWidths(4), 47);
+        QTRY_COMPARE(grid().colWidths(4), 47);
+        QCOMPARE(grid().colWidths(0), 40);
+        QCOMPARE(grid().colWidths(2), 80);
+        QCOMPARE(grid().colWidths(3), 47);
+        int total = grid().colCount();
+        for (int c = 0; c < grid().colCount(); ++c)
+            total += grid().colWidths(c);
+        QCOMPARE(total, grid().viewport()->width());
+        panel().resize(600, 300);
+        QTRY_COMPARE(grid().colWidths(1), grid().viewport()->width() - 40 - 80 - 47 - 47 - 5);
+        QTRY_COMPARE(grid().colWidths(4), 47);
     }
 
     void resultRows()
     {
-        QVERIFY(!Panel().sbSave->isEnabled());
-        Finish(QStringLiteral("9:05.12,34"), QStringLiteral("AT"));
-        QCOMPARE(Row(1), (QStringList{"00001", "9:05.12,34", "AT", "18", ""}));
-        QCOMPARE(Grid().RowCount(), 2);
+        QVERIFY(!panel().saveButton->isEnabled());
+        finish(QStringLiteral("9:05.12,34"), QStringLiteral("AT"));
+        QCOMPARE(row(1), (QStringList{"00001", "9:05.12,34", "AT", "18", ""}));
+        QCOMPARE(grid().rowCount(), 2);
         // One result: the commands stay off.
-        for (QToolButton *b : {Panel().sbSave, Panel().sbPrint, Panel().sbCLS, Panel().sbHTML,
-                               Panel().sbExcel})
+        for (QToolButton *b : {panel().saveButton, panel().printButton, panel().clearButton,
+                               panel().pageButton, panel().spreadsheetButton})
             QVERIFY(!b->isEnabled());
-        QVERIFY(Panel().sbLoad->isEnabled());
+        QVERIFY(panel().loadButton->isEnabled());
 
         // A new result's status starts empty, whatever the store held in its row.
-        Grid().setCells(4, 2, QStringLiteral("DNF"));
-        Finish(QStringLiteral("9:06.00,00"), QString());
-        QCOMPARE(Row(2), (QStringList{"00002", "9:06.00,00", "", "345", ""}));
-        QCOMPARE(Grid().RowCount(), 3);
-        for (QToolButton *b : {Panel().sbSave, Panel().sbPrint, Panel().sbCLS, Panel().sbHTML,
-                               Panel().sbExcel})
+        grid().setCells(4, 2, QStringLiteral("DNF"));
+        finish(QStringLiteral("9:06.00,00"), QString());
+        QCOMPARE(row(2), (QStringList{"00002", "9:06.00,00", "", "345", ""}));
+        QCOMPARE(grid().rowCount(), 3);
+        for (QToolButton *b : {panel().saveButton, panel().printButton, panel().clearButton,
+                               panel().pageButton, panel().spreadsheetButton})
             QVERIFY(b->isEnabled());
 
-        Finish(QStringLiteral("9:07"), QStringLiteral("GER"));
-        QCOMPARE(Grid().Cells(3, 3), QString());
+        finish(QStringLiteral("9:07"), QStringLiteral("GER"));
+        QCOMPARE(grid().cells(3, 3), QString());
 
-        Panel().setResultCount(123455);
-        Finish(QStringLiteral("1"), QString());
-        QCOMPARE(Grid().Cells(0, 123456), QStringLiteral("123456"));
-        QCOMPARE(Grid().RowCount(), 123457);
+        panel().setLastResultRow(123455);
+        finish(QStringLiteral("1"), QString());
+        QCOMPARE(grid().cells(0, 123456), QStringLiteral("123456"));
+        QCOMPARE(grid().rowCount(), 123457);
     }
 
     void workbookCommandFollowsSupport()
@@ -187,34 +186,35 @@ private Q_SLOTS:
         // A desktop without an application for workbooks.
         struct NoApplicationShell : FakeShell
         {
-            void FindApplication(const QString &, std::function<void(bool)> answer) override
+            void findApplication(const QString &, std::function<void(bool)> answer) override
             {
                 answer(false);
             }
         } shell;
-        Panel().setShell(&shell);
-        Finish(QStringLiteral("1"), QString());
-        Finish(QStringLiteral("2"), QString());
-        QVERIFY(Panel().sbSave->isEnabled());
-        QVERIFY(!Panel().sbExcel->isEnabled());
-        Panel().EnableExportCommands(false);
-        QVERIFY(!Panel().sbExcel->isEnabled());
+        panel().setShell(&shell);
+        finish(QStringLiteral("1"), QString());
+        finish(QStringLiteral("2"), QString());
+        QVERIFY(panel().saveButton->isEnabled());
+        QVERIFY(!panel().spreadsheetButton->isEnabled());
+        panel().setExportEnabled(true);
+        QVERIFY(!panel().spreadsheetButton->isEnabled());
         // The program reads and writes workbooks itself: their types stay offered.
-        Panel().BuildProtocolFileFilters(FileTypeNames());
-        QCOMPARE(Panel().FileFilters().OpenFilter(),
-                 QStringLiteral("Textdatei (*.txt)|*.txt|MS Excel (*.xlsx)|*.xlsx|OpenDocument-Tabelle (*.ods)|*.ods"));
+        panel().buildProtocolFileFilters(FileTypeNames());
+        QCOMPARE(panel().fileFilters().openFilter(),
+                 QStringLiteral(
+                     "Textdatei (*.txt)|*.txt|MS Excel (*.xlsx)|*.xlsx|OpenDocument-Tabelle (*.ods)|*.ods"));
     }
 
     void exportCommandsWithoutRows()
     {
-        QVERIFY(!Panel().sbHTML->isEnabled());
-        Panel().EnableExportCommands(false);
-        QVERIFY(Panel().sbHTML->isEnabled());
-        QVERIFY(Panel().sbExcel->isEnabled());
-        QVERIFY(!Panel().sbPrint->isEnabled());
-        Panel().EnableExportCommands(true);
-        QVERIFY(!Panel().sbHTML->isEnabled());
-        QVERIFY(!Panel().sbExcel->isEnabled());
+        QVERIFY(!panel().pageButton->isEnabled());
+        panel().setExportEnabled(true);
+        QVERIFY(panel().pageButton->isEnabled());
+        QVERIFY(panel().spreadsheetButton->isEnabled());
+        QVERIFY(!panel().printButton->isEnabled());
+        panel().setExportEnabled(false);
+        QVERIFY(!panel().pageButton->isEnabled());
+        QVERIFY(!panel().spreadsheetButton->isEnabled());
     }
 
     void clearAsksFirst_data()
@@ -232,79 +232,80 @@ private Q_SLOTS:
         QFETCH(int, rowsAfter);
         QFETCH(int, resultCountAfter);
         for (int i = 0; i < 3; ++i)
-            Finish(QStringLiteral("1:00"), QStringLiteral("AT"));
-        FAnswer = answer;
-        QTest::mouseClick(Panel().sbCLS, Qt::LeftButton);
-        QCOMPARE(FQuestions, QStringList{QStringLiteral("Zeitenprotokoll  l\u00f6schen?")});
-        QCOMPARE(Grid().RowCount(), rowsAfter);
-        QCOMPARE(Panel().ResultCount(), resultCountAfter);
-        QCOMPARE(Row(0), ProtocolColumns::ColumnTitles());
-        QCOMPARE(Grid().Cells(0, 1).isEmpty(), answer == 6);
-        QCOMPARE(Panel().sbSave->isEnabled(), answer != 6);
+            finish(QStringLiteral("1:00"), QStringLiteral("AT"));
+        m_answer = answer;
+        QTest::mouseClick(panel().clearButton, Qt::LeftButton);
+        QCOMPARE(m_questions, QStringList{QStringLiteral("Zeitenprotokoll  l\u00f6schen?")});
+        QCOMPARE(grid().rowCount(), rowsAfter);
+        QCOMPARE(panel().lastResultRow(), resultCountAfter);
+        QCOMPARE(row(0), ProtocolColumns::columnTitles());
+        QCOMPARE(grid().cells(0, 1).isEmpty(), answer == 6);
+        QCOMPARE(panel().saveButton->isEnabled(), answer != 6);
     }
 
     void resetEmptiesWithoutAsking()
     {
         for (int i = 0; i < 3; ++i)
-            Finish(QStringLiteral("1:00"), QStringLiteral("AT"));
-        Panel().ResetProtocol();
-        QVERIFY(FQuestions.isEmpty());
-        QCOMPARE(Grid().RowCount(), 2);
-        QCOMPARE(Panel().ResultCount(), 0);
-        QCOMPARE(Row(1), (QStringList{"", "", "", "", ""}));
-        QVERIFY(!Panel().sbSave->isEnabled());
-        Finish(QStringLiteral("2:00"), QString());
-        QCOMPARE(Grid().Cells(0, 1), QStringLiteral("00001"));
+            finish(QStringLiteral("1:00"), QStringLiteral("AT"));
+        panel().resetProtocol();
+        QVERIFY(m_questions.isEmpty());
+        QCOMPARE(grid().rowCount(), 2);
+        QCOMPARE(panel().lastResultRow(), 0);
+        QCOMPARE(row(1), (QStringList{"", "", "", "", ""}));
+        QVERIFY(!panel().saveButton->isEnabled());
+        finish(QStringLiteral("2:00"), QString());
+        QCOMPARE(grid().cells(0, 1), QStringLiteral("00001"));
     }
 
     void autosaveRoundTrip()
     {
-        Finish(QStringLiteral("9:05.12,34"), QStringLiteral("\u00d6S"));
-        Finish(QStringLiteral("9:06"), QString());
-        QVERIFY(Panel().Autosave());
-        const QString name = FDir->filePath(QStringLiteral("Tivano.txt"));
-        QCOMPARE(Panel().AutosaveFileName(), name);
-        QCOMPARE(ReadFile(name), QByteArray("Nr.\tStoppzeit\tLKZ\tStNr.\tStat\t\r\n"
-                                            "00001\t9:05.12,34\t\xd6S\t18\t \t\r\n"
-                                            "00002\t9:06\t \t345\t \t\r\n"));
+        finish(QStringLiteral("9:05.12,34"), QStringLiteral("\u00d6S"));
+        finish(QStringLiteral("9:06"), QString());
+        QVERIFY(panel().autosave());
+        const QString name = m_dir->filePath(QStringLiteral("Tivano.txt"));
+        QCOMPARE(panel().autosaveFileName(), name);
+        QCOMPARE(readFile(name),
+                 QByteArray("Nr.\tStoppzeit\tLKZ\tStNr.\tStat\t\r\n"
+                            "00001\t9:05.12,34\t\xd6S\t18\t \t\r\n"
+                            "00002\t9:06\t \t345\t \t\r\n"));
 
-        TProtocolPanel next;
-        next.setAutosaveFolder(FDir->path());
-        next.InitProtocolTable();
-        next.LoadAutosave();
-        QCOMPARE(next.ResultCount(), 2);
-        QCOMPARE(next.SortGrid1->RowCount(), 3);
-        QCOMPARE(next.SortGrid1->Cells(2, 1), QStringLiteral("\u00d6S"));
-        QCOMPARE(next.SortGrid1->FixedCols(), 1);
-        QCOMPARE(next.SortGrid1->Selection(), (TGridRect{1, 2, 4, 2}));
-        QVERIFY(next.sbHTML->isEnabled());
+        ProtocolPanel next;
+        next.setAutosaveFolder(m_dir->path());
+        next.initProtocolTable();
+        next.loadAutosave();
+        QCOMPARE(next.lastResultRow(), 2);
+        QCOMPARE(next.grid->rowCount(), 3);
+        QCOMPARE(next.grid->cells(2, 1), QStringLiteral("\u00d6S"));
+        QCOMPARE(next.grid->fixedCols(), 1);
+        QCOMPARE(next.grid->selection(), (GridRect{1, 2, 4, 2}));
+        QVERIFY(next.pageButton->isEnabled());
     }
 
     void failingAutosaveWarnsUntilItWorksAgain()
     {
-        Finish(QStringLiteral("1"), QString());
-        QVERIFY(Panel().Autosave());
-        const QByteArray before = ReadFile(Panel().AutosaveFileName());
+        finish(QStringLiteral("1"), QString());
+        QVERIFY(panel().autosave());
+        const QByteArray before = readFile(panel().autosaveFileName());
         // A folder of the autosave file's name makes the write fail.
-        const QString blocked = FDir->filePath(QStringLiteral("blocked"));
+        const QString blocked = m_dir->filePath(QStringLiteral("blocked"));
         QVERIFY(QDir().mkpath(blocked + QStringLiteral("/Tivano.txt/x")));
-        Panel().setAutosaveFolder(blocked);
-        Finish(QStringLiteral("2"), QString());
-        QVERIFY(!Panel().Autosave());
-        QVERIFY(Panel().AutosaveFailed());
-        QTRY_VERIFY(Panel().LabelAutosave->isVisible());
-        QVERIFY(Panel().LabelAutosave->text().contains(QStringLiteral("blocked")));
-        QCOMPARE(FAutosaveEvents, 1);
-        QVERIFY(FErrors.isEmpty());
-        QVERIFY(!Panel().Autosave());
-        QCOMPARE(FAutosaveEvents, 1);
+        panel().setAutosaveFolder(blocked);
+        finish(QStringLiteral("2"), QString());
+        QVERIFY(!panel().autosave());
+        QVERIFY(panel().autosaveFailed());
+        QTRY_VERIFY(panel().autosaveWarningLabel->isVisible());
+        QVERIFY(panel().autosaveWarningLabel->text().contains(QStringLiteral("blocked")));
+        QCOMPARE(m_autosaveEvents, 1);
+        QVERIFY(m_errors.isEmpty());
+        QVERIFY(!panel().autosave());
+        QCOMPARE(m_autosaveEvents, 1);
 
-        Panel().setAutosaveFolder(FDir->path());
-        QVERIFY(Panel().Autosave());
-        QVERIFY(!Panel().AutosaveFailed());
-        QVERIFY(!Panel().LabelAutosave->isVisible());
-        QCOMPARE(FAutosaveEvents, 2);
-        QVERIFY(ReadFile(Panel().AutosaveFileName()) != before);
+        panel().setAutosaveFolder(m_dir->path());
+        QVERIFY(panel().autosave());
+        QVERIFY(!panel().autosaveFailed());
+        QVERIFY(!panel().autosaveWarningLabel->isVisible());
+        QCOMPARE(m_autosaveEvents, 2);
+        QVERIFY(readFile(panel().autosaveFileName()) != before);
     }
 
     void saveCommandDispatchesByType_data()
@@ -313,11 +314,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("written");
         QTest::addColumn<QByteArray>("start");
-        QTest::newRow("text, no extension") << 1 << "result" << "result.txt" << QByteArray("Nr.\t");
-        QTest::newRow("workbook") << 2 << "result" << "result.xlsx" << QByteArray("PK");
-        QTest::newRow("web page") << 3 << "result" << "result.html" << QByteArray("<HTML>\r\n");
-        QTest::newRow("type wins over extension")
-            << 3 << "result.txt" << "result.txt" << QByteArray("<HTML>\r\n");
+        QTest::newRow("text, no extension") << 1 << "result"
+                                            << "result.txt" << QByteArray("Nr.\t");
+        QTest::newRow("workbook") << 2 << "result"
+                                  << "result.xlsx" << QByteArray("PK");
+        QTest::newRow("web page") << 3 << "result"
+                                  << "result.html" << QByteArray("<HTML>\r\n");
+        QTest::newRow("type wins over extension") << 3 << "result.txt"
+                                                  << "result.txt" << QByteArray("<HTML>\r\n");
     }
 
     void saveCommandDispatchesByType()
@@ -326,161 +330,161 @@ private Q_SLOTS:
         QFETCH(QString, typed);
         QFETCH(QString, written);
         QFETCH(QByteArray, start);
-        Finish(QStringLiteral("1"), QString());
-        Finish(QStringLiteral("2"), QString());
-        FDialogs.Answer = FDir->filePath(typed);
-        FDialogs.ChosenIndex = filterIndex;
-        QTest::mouseClick(Panel().sbSave, Qt::LeftButton);
-        QCOMPARE(FDialogs.PresetIndex, 2);
+        finish(QStringLiteral("1"), QString());
+        finish(QStringLiteral("2"), QString());
+        m_dialogs.answer = m_dir->filePath(typed);
+        m_dialogs.chosenIndex = filterIndex;
+        QTest::mouseClick(panel().saveButton, Qt::LeftButton);
+        QCOMPARE(m_dialogs.presetIndex, 2);
         QVERIFY2(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d-\\d\\d-\\d\\d$"))
-                     .match(FDialogs.PresetName)
+                     .match(m_dialogs.presetName)
                      .hasMatch(),
-                 qPrintable(FDialogs.PresetName));
-        QCOMPARE(FDialogs.OfferedTypes.size(), 3);
-        QVERIFY(ReadFile(FDir->filePath(written)).startsWith(start));
-        QCOMPARE(Panel().FilterInd(), filterIndex);
-        QVERIFY(FErrors.isEmpty());
+                 qPrintable(m_dialogs.presetName));
+        QCOMPARE(m_dialogs.offeredTypes.size(), 3);
+        QVERIFY(readFile(m_dir->filePath(written)).startsWith(start));
+        QCOMPARE(panel().filterInd(), filterIndex);
+        QVERIFY(m_errors.isEmpty());
     }
 
     void cancelledSaveWritesNothing()
     {
-        Finish(QStringLiteral("1"), QString());
-        Finish(QStringLiteral("2"), QString());
-        FDialogs.Answer = FDir->filePath(QStringLiteral("never"));
-        FDialogs.Accept = false;
-        Panel().setFilterInd(1);
-        Panel().sbSaveClick();
-        QVERIFY(!QFile::exists(FDir->filePath(QStringLiteral("never.txt"))));
-        QCOMPARE(Panel().FilterInd(), 1);
+        finish(QStringLiteral("1"), QString());
+        finish(QStringLiteral("2"), QString());
+        m_dialogs.answer = m_dir->filePath(QStringLiteral("never"));
+        m_dialogs.accept = false;
+        panel().setFilterInd(1);
+        panel().saveAs();
+        QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("never.txt"))));
+        QCOMPARE(panel().filterInd(), 1);
     }
 
     void failedSaveAsIsReported()
     {
-        Finish(QStringLiteral("1"), QString());
-        Finish(QStringLiteral("2"), QString());
-        const QString name = FDir->filePath(QStringLiteral("missing/result.txt"));
-        FDialogs.Answer = name;
-        FDialogs.ChosenIndex = 1;
-        Panel().sbSaveClick();
-        QCOMPARE(FErrors.size(), 1);
+        finish(QStringLiteral("1"), QString());
+        finish(QStringLiteral("2"), QString());
+        const QString name = m_dir->filePath(QStringLiteral("missing/result.txt"));
+        m_dialogs.answer = name;
+        m_dialogs.chosenIndex = 1;
+        panel().saveAs();
+        QCOMPARE(m_errors.size(), 1);
         // The file name, then the reason.
         const QString prefix = QStringLiteral("Der Schreibfehler der Datei: ") + name + QLatin1Char('\n');
-        QVERIFY2(FErrors[0].startsWith(prefix) && FErrors[0].size() > prefix.size(),
-                 qPrintable(FErrors[0]));
+        QVERIFY2(m_errors[0].startsWith(prefix) && m_errors[0].size() > prefix.size(),
+                 qPrintable(m_errors[0]));
     }
 
     void loadCommandDispatchesByType()
     {
-        Finish(QStringLiteral("1"), QString());
-        Finish(QStringLiteral("2"), QString());
+        finish(QStringLiteral("1"), QString());
+        finish(QStringLiteral("2"), QString());
         // A workbook under a .txt name, opened with the workbook type.
-        const QString book = FDir->filePath(QStringLiteral("book.txt"));
-        QVERIFY(Panel().ExportToSpreadsheet(book, false));
-        FDialogs.Answer = book;
-        FDialogs.ChosenIndex = 2;
-        QCOMPARE(Panel().FileFilters().OpenTypes.at(1).Kind, TProtocolFileKind::pkSpreadsheet);
-        Grid().setRowCount(6);
-        QTest::mouseClick(Panel().sbLoad, Qt::LeftButton);
-        QVERIFY(FErrors.isEmpty());
-        QCOMPARE(Grid().RowCount(), 3);
-        QCOMPARE(Panel().ResultCount(), 2);
-        QCOMPARE(Row(2), (QStringList{"00002", "2", "", "345", ""}));
+        const QString book = m_dir->filePath(QStringLiteral("book.txt"));
+        QVERIFY(panel().exportToSpreadsheet(book, false));
+        m_dialogs.answer = book;
+        m_dialogs.chosenIndex = 2;
+        QCOMPARE(panel().fileFilters().openTypes.at(1).kind, ProtocolFileKind::pkSpreadsheet);
+        grid().setRowCount(6);
+        QTest::mouseClick(panel().loadButton, Qt::LeftButton);
+        QVERIFY(m_errors.isEmpty());
+        QCOMPARE(grid().rowCount(), 3);
+        QCOMPARE(panel().lastResultRow(), 2);
+        QCOMPARE(row(2), (QStringList{"00002", "2", "", "345", ""}));
 
         // Protocol text opened with the workbook type goes to the workbook import and fails.
-        const QString text = FDir->filePath(QStringLiteral("protocol.txt"));
-        QVERIFY(Panel().SaveProtocolText(text));
-        Finish(QStringLiteral("3"), QString());
-        FDialogs.Answer = text;
-        Panel().sbLoadClick();
-        QCOMPARE(FErrors.size(), 1);
-        QVERIFY(FErrors[0].contains(text));
-        QCOMPARE(Grid().RowCount(), 4);
+        const QString text = m_dir->filePath(QStringLiteral("protocol.txt"));
+        QVERIFY(panel().saveProtocolText(text));
+        finish(QStringLiteral("3"), QString());
+        m_dialogs.answer = text;
+        panel().openFile();
+        QCOMPARE(m_errors.size(), 1);
+        QVERIFY(m_errors[0].contains(text));
+        QCOMPARE(grid().rowCount(), 4);
 
         // The same file with the text type loads.
-        FDialogs.ChosenIndex = 1;
-        Grid().setRowCount(2);
-        Panel().sbLoadClick();
-        QCOMPARE(Grid().RowCount(), 3);
-        QCOMPARE(Panel().ResultCount(), 2);
+        m_dialogs.chosenIndex = 1;
+        grid().setRowCount(2);
+        panel().openFile();
+        QCOMPARE(grid().rowCount(), 3);
+        QCOMPARE(panel().lastResultRow(), 2);
     }
 
     void damagedWorkbookKeepsTheProtocol()
     {
-        Finish(QStringLiteral("1"), QString());
-        Finish(QStringLiteral("2"), QString());
-        const QStringList before = Row(2);
-        FDialogs.Answer = QStringLiteral(TIVANO_WORKBOOK_REGRESSIONS "/col-element-without-range.xlsx");
-        FDialogs.ChosenIndex = 2;
-        QTest::mouseClick(Panel().sbLoad, Qt::LeftButton);
-        QCOMPARE(FErrors.size(), 1);
-        QVERIFY2(FErrors[0].contains(QStringLiteral("besch\u00e4digt")), qPrintable(FErrors[0]));
-        QCOMPARE(Grid().RowCount(), 3);
-        QCOMPARE(Panel().ResultCount(), 2);
-        QCOMPARE(Row(2), before);
+        finish(QStringLiteral("1"), QString());
+        finish(QStringLiteral("2"), QString());
+        const QStringList before = row(2);
+        m_dialogs.answer = QStringLiteral(TIVANO_WORKBOOK_REGRESSIONS "/col-element-without-range.xlsx");
+        m_dialogs.chosenIndex = 2;
+        QTest::mouseClick(panel().loadButton, Qt::LeftButton);
+        QCOMPARE(m_errors.size(), 1);
+        QVERIFY2(m_errors[0].contains(QStringLiteral("besch\u00e4digt")), qPrintable(m_errors[0]));
+        QCOMPARE(grid().rowCount(), 3);
+        QCOMPARE(panel().lastResultRow(), 2);
+        QCOMPARE(row(2), before);
     }
 
     void importWithEmptyA1()
     {
-        Finish(QStringLiteral("1"), QString());
-        Finish(QStringLiteral("2"), QString());
-        Grid().setCells(0, 0, QString());
-        const QString book = FDir->filePath(QStringLiteral("a1.xlsx"));
-        QVERIFY(Panel().ExportToSpreadsheet(book, false));
-        QVERIFY(Panel().ImportFromSpreadsheet(book));
-        QVERIFY(Grid().RowCount() <= 2);
-        QCOMPARE(FErrors, QStringList{QStringLiteral("Rowsize too small")});
-        QCOMPARE(Grid().Cells(1, 0), QStringLiteral("Stoppzeit"));
-        QCOMPARE(Grid().Cells(0, 0), QString());
+        finish(QStringLiteral("1"), QString());
+        finish(QStringLiteral("2"), QString());
+        grid().setCells(0, 0, QString());
+        const QString book = m_dir->filePath(QStringLiteral("a1.xlsx"));
+        QVERIFY(panel().exportToSpreadsheet(book, false));
+        QVERIFY(panel().importFromSpreadsheet(book));
+        QVERIFY(grid().rowCount() <= 2);
+        QCOMPARE(m_errors, QStringList{QStringLiteral("Rowsize too small")});
+        QCOMPARE(grid().cells(1, 0), QStringLiteral("Stoppzeit"));
+        QCOMPARE(grid().cells(0, 0), QString());
     }
 
     void spreadsheetCommandOpensWorkbook()
     {
-        Finish(QStringLiteral("1"), QString());
-        Finish(QStringLiteral("2"), QString());
-        QTest::mouseClick(Panel().sbExcel, Qt::LeftButton);
-        QCOMPARE(FShell.Opened.size(), 1);
-        QVERIFY(FShell.Opened[0].startsWith(FDir->filePath(QStringLiteral("books/"))));
-        QVERIFY(FShell.Opened[0].endsWith(QStringLiteral(".xlsx")));
-        QVERIFY(ReadFile(FShell.Opened[0]).startsWith("PK"));
-        Panel().sbExcelClick();
-        QCOMPARE(FShell.Opened.size(), 2);
-        QVERIFY(FShell.Opened[1] != FShell.Opened[0]);
+        finish(QStringLiteral("1"), QString());
+        finish(QStringLiteral("2"), QString());
+        QTest::mouseClick(panel().spreadsheetButton, Qt::LeftButton);
+        QCOMPARE(m_shell.opened.size(), 1);
+        QVERIFY(m_shell.opened[0].startsWith(m_dir->filePath(QStringLiteral("books/"))));
+        QVERIFY(m_shell.opened[0].endsWith(QStringLiteral(".xlsx")));
+        QVERIFY(readFile(m_shell.opened[0]).startsWith("PK"));
+        panel().openInSpreadsheet();
+        QCOMPARE(m_shell.opened.size(), 2);
+        QVERIFY(m_shell.opened[1] != m_shell.opened[0]);
     }
 
     void webPageCommand()
     {
-        Finish(QStringLiteral("1:02.03,04"), QStringLiteral("A&B"));
-        Finish(QStringLiteral("2"), QString());
-        QTest::mouseClick(Panel().sbHTML, Qt::LeftButton);
-        const QString page = QDir::current().absoluteFilePath(TProtocolFiles::ProtocolPageFileName());
-        QCOMPARE(FShell.Opened, QStringList{page});
-        const QByteArray bytes = ReadFile(page);
+        finish(QStringLiteral("1:02.03,04"), QStringLiteral("A&B"));
+        finish(QStringLiteral("2"), QString());
+        QTest::mouseClick(panel().pageButton, Qt::LeftButton);
+        const QString page = QDir::current().absoluteFilePath(ProtocolFiles::protocolPageFileName());
+        QCOMPARE(m_shell.opened, QStringList{page});
+        const QByteArray bytes = readFile(page);
         QVERIFY(bytes.contains("<tr><td>00001<td>1:02.03.04<td>A&amp;B<td>18<td></tr>\r\n"));
     }
 
     void webPageFailureIsReported()
     {
-        const QString page = TProtocolFiles::ProtocolPageFileName();
+        const QString page = ProtocolFiles::protocolPageFileName();
         QVERIFY(QDir().mkpath(page + QStringLiteral("/x")));
-        Panel().sbHTMLClick();
-        QCOMPARE(FErrors.size(), 1);
-        QVERIFY2(FErrors[0].startsWith(QStringLiteral("Der Schreibfehler der Datei: ") + page
-                                       + QLatin1Char('\n')),
-                 qPrintable(FErrors[0]));
-        QVERIFY(FShell.Opened.isEmpty());
+        panel().publishPage();
+        QCOMPARE(m_errors.size(), 1);
+        QVERIFY2(m_errors[0].startsWith(QStringLiteral("Der Schreibfehler der Datei: ") + page
+                                        + QLatin1Char('\n')),
+                 qPrintable(m_errors[0]));
+        QVERIFY(m_shell.opened.isEmpty());
     }
 
     void printCommandPrintsThePage()
     {
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
             QSKIP("pdftotext is not installed");
-        Finish(QStringLiteral("1:02.03,04"), QStringLiteral("GER"));
-        Finish(QStringLiteral("0:59.00,10"), QStringLiteral("AUT"));
-        QTest::mouseClick(Panel().sbPrint, Qt::LeftButton);
-        QCOMPARE(FShell.PrinterQuestions, 1);
-        QVERIFY(QFileInfo(FShell.PdfName).size() > 0);
+        finish(QStringLiteral("1:02.03,04"), QStringLiteral("GER"));
+        finish(QStringLiteral("0:59.00,10"), QStringLiteral("AUT"));
+        QTest::mouseClick(panel().printButton, Qt::LeftButton);
+        QCOMPARE(m_shell.printerQuestions, 1);
+        QVERIFY(QFileInfo(m_shell.pdfName).size() > 0);
         QProcess pdftotext;
-        pdftotext.start(QStringLiteral("pdftotext"), {FShell.PdfName, QStringLiteral("-")});
+        pdftotext.start(QStringLiteral("pdftotext"), {m_shell.pdfName, QStringLiteral("-")});
         QVERIFY(pdftotext.waitForFinished(30000));
         const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
         QVERIFY2(text.contains(QStringLiteral("Zeitenprotokoll")), qPrintable(text));
@@ -492,12 +496,12 @@ private Q_SLOTS:
 
     void cancelledPrintPrintsNothing()
     {
-        Finish(QStringLiteral("1"), QString());
-        Finish(QStringLiteral("2"), QString());
-        FShell.AcceptPrinter = false;
-        Panel().sbPrintClick();
-        QCOMPARE(FShell.PrinterQuestions, 1);
-        QVERIFY(!QFile::exists(FShell.PdfName));
+        finish(QStringLiteral("1"), QString());
+        finish(QStringLiteral("2"), QString());
+        m_shell.acceptPrinter = false;
+        panel().printPage();
+        QCOMPARE(m_shell.printerQuestions, 1);
+        QVERIFY(!QFile::exists(m_shell.pdfName));
     }
 
     void cellFormat_data()
@@ -522,13 +526,11 @@ private Q_SLOTS:
         QFETCH(int, row);
         QFETCH(int, alignment);
         QFETCH(bool, combobox);
-        TFormatOptions options;
-        bool checkBox = false, comboBox = false, ellipsis = false;
-        Grid().GetCellFormat(col, row, options, checkBox, comboBox, ellipsis);
-        QCOMPARE(int(options.AlignmentHorz), alignment);
-        QCOMPARE(comboBox, combobox);
-        QVERIFY(!checkBox);
-        QVERIFY(!ellipsis);
+        const CellFormat format = grid().cellFormat(col, row, GridDrawState());
+        QCOMPARE(int(format.alignmentHorz), alignment);
+        QCOMPARE(format.comboBox, combobox);
+        QVERIFY(!format.checkBox);
+        QVERIFY(!format.ellipsis);
     }
 
     void clickOnNumberOrTimeSelectsTheRow_data()
@@ -541,75 +543,70 @@ private Q_SLOTS:
     void clickOnNumberOrTimeSelectsTheRow()
     {
         QFETCH(int, col);
-        Finish(QStringLiteral("1"), QString());
-        Finish(QStringLiteral("2"), QString());
-        Finish(QStringLiteral("3"), QString());
-        Grid().setFixedCols(0);
-        ClickCell(3, 1);
-        QCOMPARE(Grid().Col(), 3);
-        QCOMPARE(Grid().Row(), 1);
-        ClickCell(col, 2);
-        QCOMPARE(Grid().Selection(), (TGridRect{1, 2, 4, 2}));
+        finish(QStringLiteral("1"), QString());
+        finish(QStringLiteral("2"), QString());
+        finish(QStringLiteral("3"), QString());
+        grid().setFixedCols(0);
+        clickCell(3, 1);
+        QCOMPARE(grid().currentCol(), 3);
+        QCOMPARE(grid().currentRow(), 1);
+        clickCell(col, 2);
+        QCOMPARE(grid().selection(), (GridRect{1, 2, 4, 2}));
         // The row shows as selected; the cell cursor stays where it was.
-        QCOMPARE(Grid().Col(), 3);
-        QCOMPARE(Grid().Row(), 1);
-        QVERIFY(!Grid().EditorShowing());
-        ClickCell(4, 3);
-        QCOMPARE(Grid().Col(), 4);
-        QCOMPARE(Grid().Row(), 3);
+        QCOMPARE(grid().currentCol(), 3);
+        QCOMPARE(grid().currentRow(), 1);
+        QVERIFY(!grid().editorShowing());
+        clickCell(4, 3);
+        QCOMPARE(grid().currentCol(), 4);
+        QCOMPARE(grid().currentRow(), 3);
     }
 
     void countryPickList()
     {
-        Finish(QStringLiteral("1"), QStringLiteral("GER"));
-        Finish(QStringLiteral("2"), QStringLiteral("GER"));
-        QVERIFY(Grid().ShowComboList(2, 2));
-        QListWidget *list = Grid().ComboList();
+        finish(QStringLiteral("1"), QStringLiteral("GER"));
+        finish(QStringLiteral("2"), QStringLiteral("GER"));
+        QVERIFY(grid().showComboList(2, 2));
+        QListWidget *list = grid().comboList();
         QTRY_VERIFY(list->isVisible());
         QCOMPARE(list->count(), 3);
         QCOMPARE(list->item(0)->text(), QStringLiteral("GER"));
         QCOMPARE(list->item(2)->text(), QStringLiteral("SUI"));
         const QRect item = list->visualItemRect(list->item(2));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, item.center());
-        QTRY_COMPARE(Grid().Cells(2, 2), QStringLiteral("SUI"));
-        QCOMPARE(Grid().Cells(2, 1), QStringLiteral("GER"));
+        QTRY_COMPARE(grid().cells(2, 2), QStringLiteral("SUI"));
+        QCOMPARE(grid().cells(2, 1), QStringLiteral("GER"));
     }
 
     void emptyPickList()
     {
-        Panel().setCountryCodes({});
-        Finish(QStringLiteral("1"), QStringLiteral("X"));
-        Grid().ShowComboList(2, 1);
-        QCOMPARE(Grid().ComboList()->count(), 0);
-        QCOMPARE(Grid().Cells(2, 1), QStringLiteral("X"));
+        panel().setCountryCodes({});
+        finish(QStringLiteral("1"), QStringLiteral("X"));
+        grid().showComboList(2, 1);
+        QCOMPARE(grid().comboList()->count(), 0);
+        QCOMPARE(grid().cells(2, 1), QStringLiteral("X"));
     }
 
     void selectAllAndCopy()
     {
-        Finish(QStringLiteral("1,5"), QStringLiteral("GER"));
-        QVERIFY(!Panel().mSelectAll->isEnabled());
-        Finish(QStringLiteral("2,5"), QString());
-        QVERIFY(Panel().mSelectAll->isEnabled());
-        Panel().mSelectAll->trigger();
-        QCOMPARE(Grid().Selection(), (TGridRect{1, 1, 4, 2}));
-        Panel().mCopy->trigger();
-        QCOMPARE(QGuiApplication::clipboard()->text(),
-                 QStringLiteral("1,5\tGER\t18\t\r\n2,5\t\t345\t\r\n"));
+        finish(QStringLiteral("1,5"), QStringLiteral("GER"));
+        QVERIFY(!panel().selectAllAction->isEnabled());
+        finish(QStringLiteral("2,5"), QString());
+        QVERIFY(panel().selectAllAction->isEnabled());
+        panel().selectAllAction->trigger();
+        QCOMPARE(grid().selection(), (GridRect{1, 1, 4, 2}));
+        panel().copyAction->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("1,5\tGER\t18\t\r\n2,5\t\t345\t\r\n"));
     }
 
     void pickListOnlyWhileEditing()
     {
-        QStringList strs{QStringLiteral("keep")};
-        int width = 0, height = 0;
-        bool sorted = true;
-        Grid().setOptions(Grid().Options() & ~TGridOptions(goEditing));
-        Panel().SortGrid1GetComboBox(&Grid(), 2, 1, strs, width, height, sorted);
-        QCOMPARE(strs, QStringList{QStringLiteral("keep")});
-        QVERIFY(sorted);
-        Grid().setOptions(Grid().Options() | goEditing);
-        Panel().SortGrid1GetComboBox(&Grid(), 2, 1, strs, width, height, sorted);
-        QCOMPARE(strs.size(), 3);
-        QVERIFY(!sorted);
+        grid().setOptions(grid().options() & ~GridOptions(goEditing));
+        QVERIFY(grid().comboChoices(2, 1).items.isEmpty());
+        grid().setOptions(grid().options() | goEditing);
+        const ComboChoices choices = grid().comboChoices(2, 1);
+        QCOMPARE(choices.items, panel().countryCodes());
+        QCOMPARE(choices.items.size(), 3);
+        QVERIFY(!choices.sorted);
     }
 };
 

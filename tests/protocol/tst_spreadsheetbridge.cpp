@@ -1,7 +1,7 @@
-#include "MemoryProtocolTable.h"
-#include "ProtocolColumns.h"
-#include "SpreadsheetBridge.h"
-#include "WorkbookCellText.h"
+#include "protocol/MemoryProtocolTable.h"
+#include "protocol/ProtocolColumns.h"
+#include "protocol/SpreadsheetBridge.h"
+#include "protocol/WorkbookCellText.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -9,6 +9,7 @@
 
 #include <ixion/cell_access.hpp>
 #include <ixion/model_context.hpp>
+#include <memory>
 #include <orcus/orcus_xlsx.hpp>
 #include <orcus/spreadsheet/document.hpp>
 #include <orcus/spreadsheet/factory.hpp>
@@ -17,8 +18,6 @@
 #include <orcus/zip_archive.hpp>
 #include <orcus/zip_archive_stream.hpp>
 #include <xlsxwriter.h>
-
-#include <memory>
 
 using Rows = QList<QStringList>;
 
@@ -36,37 +35,37 @@ struct LoadedBook
         loader.read_file(QFile::encodeName(fileName).toStdString());
     }
 
-    QString Text(int row, int col) const
+    QString text(int row, int col) const
     {
-        const ixion::cell_access cell =
-            doc.get_model_context().get_cell_access(ixion::abs_address_t(0, row, col));
+        const ixion::cell_access cell
+            = doc.get_model_context().get_cell_access(ixion::abs_address_t(0, row, col));
         if (cell.get_value_type() != ixion::cell_value_t::string)
             return QString();
         const std::string_view s = cell.get_string_value();
         return QString::fromUtf8(s.data(), qsizetype(s.size()));
     }
 
-    const orcus::spreadsheet::cell_format_t *Format(int row, int col) const
+    const orcus::spreadsheet::cell_format_t *format(int row, int col) const
     {
         return doc.get_styles().get_cell_format(doc.get_sheet(0)->get_cell_format(row, col));
     }
 
-    bool Bold(int row, int col) const
+    bool bold(int row, int col) const
     {
-        const auto *xf = Format(row, col);
+        const auto *xf = format(row, col);
         const auto *font = xf ? doc.get_styles().get_font(xf->font) : nullptr;
         return font && font->bold;
     }
 
-    orcus::spreadsheet::border_style_t TopBorder(int row, int col) const
+    orcus::spreadsheet::border_style_t topBorder(int row, int col) const
     {
-        const auto *xf = Format(row, col);
+        const auto *xf = format(row, col);
         const auto *border = xf ? doc.get_styles().get_border(xf->border) : nullptr;
         return border ? border->top.style : orcus::spreadsheet::border_style_t::unknown;
     }
 };
 
-QByteArray ZipEntry(const QString &fileName, const char *entry)
+QByteArray zipEntry(const QString &fileName, const char *entry)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
@@ -94,9 +93,9 @@ class TestSpreadsheetBridge : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir FDir;
+    QTemporaryDir m_dir;
 
-    static void Fill(TProtocolTable &table, const Rows &rows)
+    static void fill(ProtocolTable &table, const Rows &rows)
     {
         table.setRowCount(rows.size());
         for (int r = 0; r < rows.size(); ++r)
@@ -107,14 +106,15 @@ private:
 private Q_SLOTS:
     void exportReadsBack()
     {
-        TMemoryProtocolTable table;
-        Fill(table, {ProtocolColumns::ColumnTitles(),
-                     {"00001", "9:05.12,34", QStringLiteral("\u00d6S"), "18", ""},
-                     {"", "", "", "", ""},
-                     {"00003", "1:00:00,00", "D", "4711", "DNF"}});
-        const QString name = FDir.filePath(QStringLiteral("export.xlsx"));
+        MemoryProtocolTable table;
+        fill(table,
+             {ProtocolColumns::columnTitles(),
+              {"00001", "9:05.12,34", QStringLiteral("\u00d6S"), "18", ""},
+              {"", "", "", "", ""},
+              {"00003", "1:00:00,00", "D", "4711", "DNF"}});
+        const QString name = m_dir.filePath(QStringLiteral("export.xlsx"));
         QString error;
-        QVERIFY2(TSpreadsheetBridge::ExportToSpreadsheet(table, name, QStringLiteral("Tivano"), &error),
+        QVERIFY2(SpreadsheetBridge::exportToSpreadsheet(table, name, QStringLiteral("Tivano"), &error),
                  qPrintable(error));
 
         LoadedBook book(name);
@@ -122,22 +122,22 @@ private Q_SLOTS:
         QCOMPARE(book.doc.get_sheet_name(0), std::string_view("Tivano"));
         for (int r = 0; r < 4; ++r)
             for (int c = 0; c < 5; ++c)
-                QCOMPARE(book.Text(r, c), table.Cells(c, r));
-        QVERIFY(book.Bold(0, 0));
-        QVERIFY(book.Bold(0, 4));
-        QVERIFY(!book.Bold(1, 0));
+                QCOMPARE(book.text(r, c), table.cells(c, r));
+        QVERIFY(book.bold(0, 0));
+        QVERIFY(book.bold(0, 4));
+        QVERIFY(!book.bold(1, 0));
         using orcus::spreadsheet::border_style_t;
-        QCOMPARE(book.TopBorder(0, 2), border_style_t::medium);
-        QCOMPARE(book.TopBorder(1, 1), border_style_t::thin);
+        QCOMPARE(book.topBorder(0, 2), border_style_t::medium);
+        QCOMPARE(book.topBorder(1, 1), border_style_t::thin);
         // The empty row is written too, with its borders.
-        QCOMPARE(book.TopBorder(2, 4), border_style_t::thin);
+        QCOMPARE(book.topBorder(2, 4), border_style_t::thin);
 
-        const QByteArray core = ZipEntry(name, "docProps/core.xml");
+        const QByteArray core = zipEntry(name, "docProps/core.xml");
         QVERIFY(core.contains("<dc:creator>Korvano Software</dc:creator>"));
         QVERIFY(core.contains("<dc:subject>Tivano</dc:subject>"));
 
         // Columns are fitted to their longest text: "1:00:00,00" is wider than "Nr.".
-        const QByteArray sheet = ZipEntry(name, "xl/worksheets/sheet1.xml");
+        const QByteArray sheet = zipEntry(name, "xl/worksheets/sheet1.xml");
         QVERIFY(sheet.contains("<cols>"));
         const qsizetype col1 = sheet.indexOf("<col min=\"1\"");
         const qsizetype col2 = sheet.indexOf("<col min=\"2\"");
@@ -151,32 +151,33 @@ private Q_SLOTS:
 
     void exportThenImportRoundTrips()
     {
-        TMemoryProtocolTable table;
-        Fill(table, {ProtocolColumns::ColumnTitles(), {"00001", "1,00", "AT", "7", "ok"},
-                     {"00002", "2,00", "", "8", ""}});
-        const QString name = FDir.filePath(QStringLiteral("round.xlsx"));
-        QVERIFY(TSpreadsheetBridge::ExportToSpreadsheet(table, name, QStringLiteral("Tivano")));
+        MemoryProtocolTable table;
+        fill(table,
+             {ProtocolColumns::columnTitles(),
+              {"00001", "1,00", "AT", "7", "ok"},
+              {"00002", "2,00", "", "8", ""}});
+        const QString name = m_dir.filePath(QStringLiteral("round.xlsx"));
+        QVERIFY(SpreadsheetBridge::exportToSpreadsheet(table, name, QStringLiteral("Tivano")));
         Rows rows;
-        QVERIFY(TSpreadsheetBridge::ReadWorkbook(name, 5, rows));
-        QCOMPARE(rows, table.Rows());
+        QVERIFY(SpreadsheetBridge::readWorkbook(name, 5, rows));
+        QCOMPARE(rows, table.rows());
     }
 
     void exportFailureLeavesNoFile()
     {
-        TMemoryProtocolTable table;
-        const QString name = FDir.filePath(QStringLiteral("no/folder/x.xlsx"));
+        MemoryProtocolTable table;
+        const QString name = m_dir.filePath(QStringLiteral("no/folder/x.xlsx"));
         QString error;
-        QVERIFY(!TSpreadsheetBridge::ExportToSpreadsheet(table, name, QStringLiteral("Tivano"), &error));
+        QVERIFY(!SpreadsheetBridge::exportToSpreadsheet(table, name, QStringLiteral("Tivano"), &error));
         QVERIFY(!error.isEmpty());
         QVERIFY(!QFile::exists(name));
     }
 
     void importNumbersAndDates()
     {
-        const QString name = FDir.filePath(QStringLiteral("made.xlsx"));
+        const QString name = m_dir.filePath(QStringLiteral("made.xlsx"));
         {
-            std::unique_ptr<lxw_workbook, BookCloser> book(
-                workbook_new(QFile::encodeName(name).constData()));
+            std::unique_ptr<lxw_workbook, BookCloser> book(workbook_new(QFile::encodeName(name).constData()));
             lxw_worksheet *sheet = workbook_add_worksheet(book.get(), "Erste");
             lxw_worksheet *other = workbook_add_worksheet(book.get(), "Zweite");
             worksheet_write_string(other, 0, 0, "not this sheet", nullptr);
@@ -208,39 +209,38 @@ private Q_SLOTS:
         }
         Rows rows;
         QString error;
-        QVERIFY2(TSpreadsheetBridge::ReadWorkbook(name, 5, rows, &error), qPrintable(error));
+        QVERIFY2(SpreadsheetBridge::readWorkbook(name, 5, rows, &error), qPrintable(error));
         const Rows expected{{"Nr.", "Zeit", "LKZ", "StNr.", "Stat"},
                             {"1", "12,5", "07.05.2025", "09:05:30", ""},
                             {"00002", "-0,25", "31.12.2024", "True", "100000000000000000000"}};
         QCOMPARE(rows, expected);
 
-        TMemoryProtocolTable table(5, 10);
+        MemoryProtocolTable table(5, 10);
         table.setCells(0, 9, QStringLiteral("old"));
-        TSpreadsheetBridge::ApplyWorkbookRows(table, rows);
-        QCOMPARE(table.RowCount(), 3);
-        QCOMPARE(table.ResultCountFromTable(), 2);
-        QCOMPARE(table.Cells(3, 1), QStringLiteral("09:05:30"));
+        SpreadsheetBridge::applyWorkbookRows(table, rows);
+        QCOMPARE(table.rowCount(), 3);
+        QCOMPARE(table.lastResultRowFromTable(), 2);
+        QCOMPARE(table.cells(3, 1), QStringLiteral("09:05:30"));
     }
 
     void importWithEmptyA1KeepsTitleRowOnly()
     {
-        const QString name = FDir.filePath(QStringLiteral("emptyA1.xlsx"));
+        const QString name = m_dir.filePath(QStringLiteral("emptyA1.xlsx"));
         {
-            std::unique_ptr<lxw_workbook, BookCloser> book(
-                workbook_new(QFile::encodeName(name).constData()));
+            std::unique_ptr<lxw_workbook, BookCloser> book(workbook_new(QFile::encodeName(name).constData()));
             lxw_worksheet *sheet = workbook_add_worksheet(book.get(), nullptr);
             worksheet_write_string(sheet, 0, 1, "Zeit", nullptr);
             worksheet_write_string(sheet, 1, 0, "00001", nullptr);
         }
         Rows rows;
-        QVERIFY(TSpreadsheetBridge::ReadWorkbook(name, 5, rows));
+        QVERIFY(SpreadsheetBridge::readWorkbook(name, 5, rows));
         QCOMPARE(rows, (Rows{{"", "Zeit", "", "", ""}}));
-        TMemoryProtocolTable table(5, 4);
-        TSpreadsheetBridge::ApplyWorkbookRows(table, rows);
-        QCOMPARE(table.RowCount(), 1);
-        QCOMPARE(table.Cells(1, 0), QStringLiteral("Zeit"));
+        MemoryProtocolTable table(5, 4);
+        SpreadsheetBridge::applyWorkbookRows(table, rows);
+        QCOMPARE(table.rowCount(), 1);
+        QCOMPARE(table.cells(1, 0), QStringLiteral("Zeit"));
         // Empty title cells are not repaired by the import.
-        QCOMPARE(table.Cells(0, 0), QString());
+        QCOMPARE(table.cells(0, 0), QString());
     }
 
     void notAWorkbook_data()
@@ -254,30 +254,30 @@ private Q_SLOTS:
     void notAWorkbook()
     {
         QFETCH(QByteArray, bytes);
-        const QString name = FDir.filePath(QStringLiteral("bad.xlsx"));
+        const QString name = m_dir.filePath(QStringLiteral("bad.xlsx"));
         QFile file(name);
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(bytes);
         file.close();
         Rows rows{{"keep"}};
         QString error;
-        QVERIFY(!TSpreadsheetBridge::ReadWorkbook(name, 5, rows, &error));
+        QVERIFY(!SpreadsheetBridge::readWorkbook(name, 5, rows, &error));
         QVERIFY(!error.isEmpty());
         QVERIFY(rows.isEmpty());
     }
 
     void truncatedRealWorkbook()
     {
-        TMemoryProtocolTable table;
-        const QString name = FDir.filePath(QStringLiteral("cut.xlsx"));
-        QVERIFY(TSpreadsheetBridge::ExportToSpreadsheet(table, name, QStringLiteral("Tivano")));
+        MemoryProtocolTable table;
+        const QString name = m_dir.filePath(QStringLiteral("cut.xlsx"));
+        QVERIFY(SpreadsheetBridge::exportToSpreadsheet(table, name, QStringLiteral("Tivano")));
         QFile file(name);
         QVERIFY(file.open(QIODevice::ReadWrite));
         file.resize(file.size() / 2);
         file.close();
         Rows rows;
         QString error;
-        QVERIFY(!TSpreadsheetBridge::ReadWorkbook(name, 5, rows, &error));
+        QVERIFY(!SpreadsheetBridge::readWorkbook(name, 5, rows, &error));
         QVERIFY(!error.isEmpty());
     }
 
@@ -289,15 +289,15 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(name));
         Rows rows{{"keep"}};
         QString error;
-        QVERIFY(!TSpreadsheetBridge::ReadWorkbook(name, 5, rows, &error));
+        QVERIFY(!SpreadsheetBridge::readWorkbook(name, 5, rows, &error));
         QVERIFY2(error.contains(QStringLiteral("besch\u00e4digt")), qPrintable(error));
         QVERIFY(rows.isEmpty());
 
         // The import still works afterwards.
-        TMemoryProtocolTable table;
-        const QString good = FDir.filePath(QStringLiteral("after-crash.xlsx"));
-        QVERIFY(TSpreadsheetBridge::ExportToSpreadsheet(table, good, QStringLiteral("Tivano")));
-        QVERIFY2(TSpreadsheetBridge::ReadWorkbook(good, 5, rows, &error), qPrintable(error));
+        MemoryProtocolTable table;
+        const QString good = m_dir.filePath(QStringLiteral("after-crash.xlsx"));
+        QVERIFY(SpreadsheetBridge::exportToSpreadsheet(table, good, QStringLiteral("Tivano")));
+        QVERIFY2(SpreadsheetBridge::readWorkbook(good, 5, rows, &error), qPrintable(error));
         QCOMPARE(rows.size(), 1);
     }
 
@@ -316,7 +316,7 @@ private Q_SLOTS:
     {
         QFETCH(double, value);
         QFETCH(QString, text);
-        QCOMPARE(WorkbookCellText::Number(value), text);
+        QCOMPARE(WorkbookCellText::number(value), text);
     }
 };
 

@@ -1,24 +1,24 @@
 // The country-code file on any bytes: one entry per line, no line break inside an entry.
 #include "FuzzTarget.h"
+#include "timing/CountryCodes.h"
 
-#include "CountryCodes.h"
-
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
+extern "C" int llvmFuzzerInitialize(int *, char ***)
 {
     return 0;
 }
 
-void FuzzTeardown() {}
+void fuzzTeardown()
+{ }
 
-std::vector<std::string> FuzzSeeds()
+std::vector<std::string> fuzzSeeds()
 {
     return {"", "AUT\r\nGER\r\nSUI\r\n", "A\nB\rC\r\n\r\nD", "\xd6sterreich\r\n\x80\x81\xff", "\r\r\n\n"};
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+extern "C" int llvmFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
-    const QStringList codes = ParseCountryCodes(bytes);
+    const QStringList codes = parseCountryCodes(bytes);
     qsizetype breaks = 0;
     for (size_t i = 0; i < size; ++i)
         breaks += data[i] == '\r' || data[i] == '\n';

@@ -1,23 +1,24 @@
 // The protocol text reader on any bytes: it must not crash, must leave a title row
 // without blank titles, and what it read must come back unchanged through the writer.
 #include "FuzzTarget.h"
-
-#include "MemoryProtocolTable.h"
-#include "ProtocolColumns.h"
-#include "ProtocolText.h"
+#include "protocol/MemoryProtocolTable.h"
+#include "protocol/ProtocolColumns.h"
+#include "protocol/ProtocolText.h"
 
 #include <QFile>
-#include <algorithm>
 #include <QTemporaryDir>
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
+#include <algorithm>
+
+extern "C" int llvmFuzzerInitialize(int *, char ***)
 {
     return 0;
 }
 
-void FuzzTeardown() {}
+void fuzzTeardown()
+{ }
 
-std::vector<std::string> FuzzSeeds()
+std::vector<std::string> fuzzSeeds()
 {
     return {
         "",
@@ -29,31 +30,31 @@ std::vector<std::string> FuzzSeeds()
     };
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+extern "C" int llvmFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     FuzzBytes in(data, size);
     // The reader also runs into a table that already holds rows.
-    TMemoryProtocolTable table(ProtocolColumns::Count, 1 + in.Byte() % 6);
-    for (int r = 1; r < table.RowCount(); ++r)
+    MemoryProtocolTable table(ProtocolColumns::Count, 1 + in.byte() % 6);
+    for (int r = 1; r < table.rowCount(); ++r)
         table.setCells(0, r, QStringLiteral("old"));
-    const QByteArrayView bytes(reinterpret_cast<const char *>(in.Rest()), qsizetype(in.RestSize()));
-    TProtocolText::Decode(table, bytes);
+    const QByteArrayView bytes(reinterpret_cast<const char *>(in.rest()), qsizetype(in.restSize()));
+    ProtocolText::decode(table, bytes);
 
-    FUZZ_CHECK(table.RowCount() >= 1, "the title row is gone");
-    for (int c = 0; c < table.ColCount(); ++c) {
+    FUZZ_CHECK(table.rowCount() >= 1, "the title row is gone");
+    for (int c = 0; c < table.colCount(); ++c) {
         // Blank here means only blanks and control characters, as the repair reads it.
-        const QString title = table.Cells(c, 0);
+        const QString title = table.cells(c, 0);
         FUZZ_CHECK(std::any_of(title.begin(), title.end(), [](QChar ch) { return ch.unicode() > 0x20; }),
                    "a blank title survived the repair");
     }
-    const int count = table.ResultCountFromTable();
-    FUZZ_CHECK(count >= 0 && count < table.RowCount(), "result count outside the table");
+    const int count = table.lastResultRowFromTable();
+    FUZZ_CHECK(count >= 0 && count < table.rowCount(), "result count outside the table");
 
     // Written and read back, the protocol is stable: no cell splits, merges or moves.
-    const QByteArray first = TProtocolText::Encode(table);
-    TMemoryProtocolTable again;
-    TProtocolText::Decode(again, first);
-    const QByteArray second = TProtocolText::Encode(again);
+    const QByteArray first = ProtocolText::encode(table);
+    MemoryProtocolTable again;
+    ProtocolText::decode(again, first);
+    const QByteArray second = ProtocolText::encode(again);
     FUZZ_CHECK(first == second, "the protocol changed on its way through the file");
     if (!first.isEmpty()) {
         FUZZ_CHECK(first.endsWith("\t\r\n"), "a written line does not end with TAB CR LF");

@@ -9,30 +9,30 @@
 // when the target starts and removed in order when it ends.
 namespace FuzzScratch {
 
-inline QTemporaryDir &Folder()
+inline QTemporaryDir &folder()
 {
     static QTemporaryDir dir;
     return dir;
 }
 
-inline QCoreApplication *&Application()
+inline QCoreApplication *&application()
 {
     static QCoreApplication *application = nullptr;
     return application;
 }
 
-inline int Start(int *argc, char ***argv)
+inline int start(int *argc, char ***argv)
 {
-    qInstallMessageHandler(QuietQtMessages);
-    Application() = new QCoreApplication(*argc, *argv);
-    return Folder().isValid() ? 0 : 1;
+    qInstallMessageHandler(quietQtMessages);
+    application() = new QCoreApplication(*argc, *argv);
+    return folder().isValid() ? 0 : 1;
 }
 
-inline void Stop()
+inline void stop()
 {
-    Folder().remove();
-    delete Application();
-    Application() = nullptr;
+    folder().remove();
+    delete application();
+    application() = nullptr;
 }
 
 } // namespace FuzzScratch

@@ -2,14 +2,14 @@
 // from a settings file full of garbage: the values the program uses as indexes or
 // ranges must come out usable, and what is read must write back and read the same.
 #include "FuzzScratch.h"
-
-#include "SettingsKey.h"
-#include "SettingsStore.h"
+#include "settings/SettingsKey.h"
+#include "settings/SettingsStore.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QMap>
 #include <QTemporaryDir>
+
 #include <climits>
 
 namespace {
@@ -21,57 +21,76 @@ public:
     QMap<QString, std::optional<qint32>> integers;
     QMap<QString, std::optional<bool>> bools;
 
-    std::optional<qint32> ReadInteger(const QString &name) const override { return integers.value(name); }
-    std::optional<bool> ReadBool(const QString &name) const override { return bools.value(name); }
-    std::optional<QString> ReadString(const QString &) const override { return std::nullopt; }
-    bool WriteInteger(const QString &name, qint32 value) override
+    std::optional<qint32> readInteger(const QString &name) const override { return integers.value(name); }
+    std::optional<bool> readBool(const QString &name) const override { return bools.value(name); }
+    std::optional<QString> readString(const QString &) const override { return std::nullopt; }
+    bool writeInteger(const QString &name, qint32 value) override
     {
         integers[name] = value;
         return true;
     }
-    bool WriteBool(const QString &name, bool value) override
+    bool writeBool(const QString &name, bool value) override
     {
         bools[name] = value;
         return true;
     }
-    bool Close() override { return true; }
+    bool close() override { return true; }
 };
 
-qint32 Extreme(FuzzBytes &in)
+qint32 extreme(FuzzBytes &in)
 {
-    static const qint32 values[] = {0, 1, -1, 2, 3, 4, 5, 16, 255, 256, 65535, INT_MAX, INT_MIN,
-                                    INT_MAX - 1, INT_MIN + 1, qint32(0xFF000000u), qint32(0xFF00001Fu),
-                                    qint32(0x80000000u), 0x00FFFFFF, -200, 200, 100000};
-    const uint8_t pick = in.Byte();
+    static const qint32 values[] = {0,
+                                    1,
+                                    -1,
+                                    2,
+                                    3,
+                                    4,
+                                    5,
+                                    16,
+                                    255,
+                                    256,
+                                    65535,
+                                    INT_MAX,
+                                    INT_MIN,
+                                    INT_MAX - 1,
+                                    INT_MIN + 1,
+                                    qint32(0xFF000000u),
+                                    qint32(0xFF00001Fu),
+                                    qint32(0x80000000u),
+                                    0x00FFFFFF,
+                                    -200,
+                                    200,
+                                    100000};
+    const uint8_t pick = in.byte();
     if (pick < 2 * sizeof values / sizeof values[0])
         return values[pick % (sizeof values / sizeof values[0])];
-    return qint32(in.Word());
+    return qint32(in.word());
 }
 
-void CheckUsable(const TivanoSettings &s)
+void checkUsable(const Settings &s)
 {
-    FUZZ_CHECK(s.Acc >= 0 && s.Acc <= 2, "precision outside 0..2");
-    FUZZ_CHECK(s.ButtonLap >= 0 && s.ButtonLap < int(FinishButtonCaptions.size()),
+    FUZZ_CHECK(s.precision >= 0 && s.precision <= 2, "precision outside 0..2");
+    FUZZ_CHECK(s.finishCaptionIndex >= 0 && s.finishCaptionIndex < int(FinishButtonCaptions.size()),
                "finish caption index outside the captions");
-    FUZZ_CHECK(s.Port >= 0 && s.Port <= 255, "port number outside a byte");
-    (void)s.FinishCaption();
+    FUZZ_CHECK(s.port >= 0 && s.port <= 255, "port number outside a byte");
+    (void)s.finishCaption();
 }
 
-using FuzzScratch::Folder;
+using FuzzScratch::folder;
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+extern "C" int llvmFuzzerInitialize(int *argc, char ***argv)
 {
-    return FuzzScratch::Start(argc, argv);
+    return FuzzScratch::start(argc, argv);
 }
 
-void FuzzTeardown()
+void fuzzTeardown()
 {
-    FuzzScratch::Stop();
+    FuzzScratch::stop();
 }
 
-std::vector<std::string> FuzzSeeds()
+std::vector<std::string> fuzzSeeds()
 {
     return {
         std::string(64, '\0'),
@@ -83,7 +102,7 @@ std::vector<std::string> FuzzSeeds()
     };
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+extern "C" int llvmFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     FuzzBytes in(data, size);
 
@@ -91,40 +110,40 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FuzzKey key;
     for (const char *name : SettingsReadOrder) {
         const QString valueName = QLatin1String(name);
-        const uint8_t kind = in.Byte() % 4;
+        const uint8_t kind = in.byte() % 4;
         if (qstrcmp(name, "Sound") == 0) {
             if (kind != 0)
                 key.bools[valueName] = kind == 1 ? std::optional<bool>() : std::optional<bool>(kind == 2);
         } else if (kind == 1) {
             key.integers[valueName] = std::nullopt; // present, but not a number
         } else if (kind >= 2) {
-            key.integers[valueName] = Extreme(in);
+            key.integers[valueName] = extreme(in);
         }
     }
-    TivanoSettings settings;
-    const int read = ReadSettings(key, settings);
+    Settings settings;
+    const int read = readSettings(key, settings);
     FUZZ_CHECK(read >= 0 && read <= int(SettingsReadOrder.size()), "read count out of range");
-    CheckUsable(settings);
+    checkUsable(settings);
 
     // What was read writes back and reads the same.
     FuzzKey written;
-    FUZZ_CHECK(WriteSettings(written, settings), "writing to a fresh key failed");
-    TivanoSettings back;
-    FUZZ_CHECK(ReadSettings(written, back) == int(SettingsReadOrder.size()), "a written value is missing");
-    if (settings.Left && settings.Top)
+    FUZZ_CHECK(writeSettings(written, settings), "writing to a fresh key failed");
+    Settings back;
+    FUZZ_CHECK(readSettings(written, back) == int(SettingsReadOrder.size()), "a written value is missing");
+    if (settings.left && settings.top)
         FUZZ_CHECK(back == settings, "settings changed through the store");
 
     // 2. The rest of the input as a settings file.
-    const QString path = Folder().filePath(QStringLiteral("settings.ini"));
+    const QString path = folder().filePath(QStringLiteral("settings.ini"));
     {
         QFile file(path);
         FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate), "cannot write the file");
-        file.write(reinterpret_cast<const char *>(in.Rest()), qint64(in.RestSize()));
+        file.write(reinterpret_cast<const char *>(in.rest()), qint64(in.restSize()));
     }
-    TivanoSettings fromFile;
-    const int fileRead = LoadSettings(fromFile, SettingsLocation::File(path));
+    Settings fromFile;
+    const int fileRead = loadSettings(fromFile, SettingsLocation::file(path));
     FUZZ_CHECK(fileRead >= 0 && fileRead <= int(SettingsReadOrder.size()), "read count out of range");
-    CheckUsable(fromFile);
+    checkUsable(fromFile);
     QFile::remove(path);
     return 0;
 }

@@ -7,17 +7,16 @@
 // its protocol panel writes the autosave; the window's start-up reads it back.
 //
 // Usage: reliability_race_child <autosave file> <report fd> [window]
+#include "AutosavingProtocol.h"
 #include "ManualClock.h"
-#include "MemoryProtocolTable.h"
-#include "ProtocolColumns.h"
-#include "ProtocolText.h"
-#include "RaceClock.h"
 #include "RaceRows.h"
-#include "AutosavingHost.h"
-
-#include "FMain.h"
-#include "ProtocolPanel.h"
-#include "SimulatedComBackend.h"
+#include "app/MainWindow.h"
+#include "protocol/MemoryProtocolTable.h"
+#include "protocol/ProtocolColumns.h"
+#include "protocol/ProtocolPanel.h"
+#include "protocol/ProtocolText.h"
+#include "serial/SimulatedSerialBackend.h"
+#include "timing/RaceClock.h"
 
 #include <QApplication>
 #include <QDir>
@@ -29,7 +28,7 @@
 
 namespace {
 
-bool WriteAll(int fd, const char *data, size_t size)
+bool writeAll(int fd, const char *data, size_t size)
 {
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size);
@@ -41,72 +40,74 @@ bool WriteAll(int fd, const char *data, size_t size)
     return true;
 }
 
-int RaceCore(const QString &file, int reportFd)
+int raceCore(const QString &file, int reportFd)
 {
     // Start-up as the program does it: the title row laid out, the autosave file read
     // back into the protocol, the result counter taken from the table.
-    TMemoryProtocolTable table;
-    AutosavingHost::InitTitles(table);
-    TProtocolText::LoadProtocolText(table, file);
-    AutosavingHost host(table, file);
-    host.setResultCount(table.ResultCountFromTable());
+    MemoryProtocolTable table;
+    AutosavingProtocol::initTitles(table);
+    ProtocolText::loadProtocolText(table, file);
+    AutosavingProtocol host(table, file);
+    host.setLastResultRow(table.lastResultRowFromTable());
 
     ManualClock clocks;
-    RaceClock clock(host, clocks);
+    RaceClock clock(clocks);
+    host.listenTo(clock);
     clock.setLockoutInterval(0);
-    clock.mStartClick();
+    clock.start();
 
     char line[32];
-    const int len = std::snprintf(line, sizeof line, "S%d\n", host.ResultCount());
-    if (!WriteAll(reportFd, line, size_t(len)))
+    const int len = std::snprintf(line, sizeof line, "S%d\n", host.lastResultRow());
+    if (!writeAll(reportFd, line, size_t(len)))
         return 3;
     for (;;) {
-        const int row = host.ResultCount() + 1;
-        clocks.timeOfDay = RaceRows::TimeOfDay(row);
+        const int row = host.lastResultRow() + 1;
+        clocks.timeOfDay = RaceRows::timeOfDay(row);
         host.lastSaveOk = false;
-        clock.mLAPClick();
+        clock.recordFinish();
         if (!host.lastSaveOk) {
             std::fprintf(stderr, "autosave of row %d failed\n", row);
             return 4;
         }
-        const int n = std::snprintf(line, sizeof line, "%d\n", host.ResultCount());
-        if (!WriteAll(reportFd, line, size_t(n)))
+        const int n = std::snprintf(line, sizeof line, "%d\n", host.lastResultRow());
+        if (!writeAll(reportFd, line, size_t(n)))
             return 3;
     }
 }
 
-int RaceWindow(const QString &file, int reportFd)
+int raceWindow(const QString &file, int reportFd)
 {
     ManualClock clocks;
-    SimulatedComBackend serial;
+    SimulatedSerialBackend serial;
     const QString folder = QFileInfo(file).absolutePath();
-    FormMainEnvironment environment;
+    MainWindowEnvironment environment;
     environment.clocks = &clocks;
     environment.serialBackend = &serial;
-    environment.settings = SettingsLocation::File(QDir(folder).filePath(QStringLiteral("settings.ini")));
+    environment.settings = SettingsLocation::file(QDir(folder).filePath(QStringLiteral("settings.ini")));
     environment.programFolder = folder;
     environment.autosaveFolder = folder;
-    TFormMain window(environment);
-    if (window.Protocol().AutosaveFileName() != QFileInfo(file).absoluteFilePath()) {
-        std::fprintf(stderr, "the window saves elsewhere: %s\n", qPrintable(window.Protocol().AutosaveFileName()));
+    MainWindow window(environment);
+    if (window.protocol().autosaveFileName() != QFileInfo(file).absoluteFilePath()) {
+        std::fprintf(stderr, "the window saves elsewhere: %s\n",
+                     qPrintable(window.protocol().autosaveFileName()));
         return 5;
     }
-    window.Clock().mStartClick();
+    window.clock().start();
 
     char line[32];
-    const int len = std::snprintf(line, sizeof line, "S%d\n", window.Protocol().ResultCount());
-    if (!WriteAll(reportFd, line, size_t(len)))
+    const int len = std::snprintf(line, sizeof line, "S%d\n", window.protocol().lastResultRow());
+    if (!writeAll(reportFd, line, size_t(len)))
         return 3;
     for (;;) {
-        const int row = window.Protocol().ResultCount() + 1;
-        clocks.timeOfDay = RaceRows::TimeOfDay(row);
-        window.Clock().mLAPClick();
-        if (window.Protocol().ResultCount() != row || window.Protocol().AutosaveFailed()) {
+        const int row = window.protocol().lastResultRow() + 1;
+        clocks.timeOfDay = RaceRows::timeOfDay(row);
+        window.clock().recordFinish();
+        if (window.protocol().lastResultRow() != row || window.protocol().autosaveFailed()) {
             std::fprintf(stderr, "finish %d not recorded or not saved\n", row);
             return 4;
         }
         const int n = std::snprintf(line, sizeof line, "%d\n", row);
-        if (!WriteAll(reportFd, line, size_t(n)))
+        if (!writeAll(reportFd, line, size_t(n)))
             return 3;
     }
 }
@@ -123,8 +124,8 @@ int main(int argc, char **argv)
     const int reportFd = std::atoi(argv[2]);
     if (argc > 3 && qstrcmp(argv[3], "window") == 0) {
         QApplication app(argc, argv);
-        return RaceWindow(file, reportFd);
+        return raceWindow(file, reportFd);
     }
     QCoreApplication app(argc, argv);
-    return RaceCore(file, reportFd);
+    return raceCore(file, reportFd);
 }

@@ -1,17 +1,17 @@
 #pragma once
 
-#include "AutosavingHost.h"
-#include "ClockSource.h"
-#include "Comms.h"
+#include "AutosavingProtocol.h"
+#include "EventWait.h"
 #include "ManualClock.h"
-#include "SerialTriggers.h"
-#include "SimulatedComBackend.h"
+#include "platform/ClockSource.h"
+#include "serial/SerialPort.h"
+#include "serial/SimulatedSerialBackend.h"
+#include "timing/SerialTriggers.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <functional>
 
 // A long race through the serial path: a simulated finish barrier on CTS, the port's
 // monitor thread, the trigger decision with its lockout, the race clock and an autosave
@@ -22,67 +22,55 @@ public:
     static constexpr int Port = 3;
 
     SerialSoak(const QString &autosaveFile, int lockoutMs)
-        : host(table, autosaveFile)
-        , clock(host, clocks)
+        : protocol(table, autosaveFile)
+        , clock(clocks)
         , triggers(clock)
     {
-        AutosavingHost::InitTitles(table);
+        AutosavingProtocol::initTitles(table);
+        protocol.listenTo(clock);
         port.setBackend(&backend);
         port.setPort(Port);
-        port.OnCTS = [this](TComPort *sender) { triggers.ComPortCTS(sender->ModemStatus()); };
+        // As the main window: the edges are stamped with the race clock's clocks.
+        port.setClockSource(&clocks);
+        triggers.listenTo(port);
         clock.setLockoutInterval(lockoutMs);
     }
 
-    ~SerialSoak()
-    {
-        port.Close();
-    }
+    ~SerialSoak() { port.close(); }
 
     // Opens the port (Auto) and starts the clock; false when the port does not open.
-    bool Begin()
+    bool begin()
     {
         try {
-            port.Open();
-        } catch (const EComException &) {
+            port.open();
+        } catch (const SerialPortError &) {
             return false;
         }
         triggers.setAuto(true);
-        clock.mStartClick();
-        return WaitFor([this] { return !clock.Locked(); });
+        clock.start();
+        return processUntil([this] { return !clock.locked(); }, 10000);
     }
 
     // One competitor: the barrier interrupted and released. Returns false when the
     // finish did not arrive or the autosave failed.
-    bool Cross()
+    bool cross()
     {
-        const int before = host.ResultCount();
-        clocks.Advance(37);
-        backend.SetCts(Port, true);
-        if (!WaitFor([&] { return host.ResultCount() != before; }))
+        const int before = protocol.lastResultRow();
+        clocks.advance(37);
+        backend.setCts(Port, true);
+        if (!processUntil([&] { return protocol.lastResultRow() != before; }, 10000))
             return false;
-        backend.SetCts(Port, false);
-        if (!WaitFor([&] { return triggers.LastModemStatus() == 0 && !clock.Locked(); }))
+        backend.setCts(Port, false);
+        if (!processUntil([&] { return triggers.lastModemStatus() == 0 && !clock.locked(); }, 10000))
             return false;
-        return host.ResultCount() == before + 1 && (host.saveEvery != 1 || host.lastSaveOk);
+        return protocol.lastResultRow() == before + 1 && (protocol.saveEvery != 1 || protocol.lastSaveOk);
     }
 
-    template<typename Predicate>
-    static bool WaitFor(Predicate done, int timeoutMs = 10000)
-    {
-        QDeadlineTimer deadline(timeoutMs);
-        while (!done()) {
-            if (deadline.hasExpired())
-                return false;
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-        }
-        return true;
-    }
-
-    SimulatedComBackend backend;
-    TComPort port;
-    TMemoryProtocolTable table;
+    SimulatedSerialBackend backend;
+    SerialPort port;
+    MemoryProtocolTable table;
     ManualClock clocks;
-    AutosavingHost host;
+    AutosavingProtocol protocol;
     RaceClock clock;
     SerialTriggers triggers;
 };

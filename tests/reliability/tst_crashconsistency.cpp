@@ -1,10 +1,10 @@
 // Kills a racing child process at random moments and checks after every kill that the
 // autosave file is a complete protocol holding every finish reported before the kill.
-#include "MemoryProtocolTable.h"
-#include "ProtocolColumns.h"
-#include "ProtocolText.h"
 #include "RaceRows.h"
-#include "RaceTime.h"
+#include "protocol/MemoryProtocolTable.h"
+#include "protocol/ProtocolColumns.h"
+#include "protocol/ProtocolText.h"
+#include "timing/RaceTime.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -20,7 +20,7 @@
 
 namespace {
 
-int EnvInt(const char *name, int fallback)
+int envInt(const char *name, int fallback)
 {
     bool ok = false;
     const int value = qEnvironmentVariableIntValue(name, &ok);
@@ -36,7 +36,7 @@ struct ChildRun
     int startedWith = -1; // rows the child loaded from the autosave file
     int lastReported = 0; // latest row whose autosave the child reported complete
 
-    bool Start(const QString &file, const QByteArray &mode)
+    bool start(const QString &file, const QByteArray &mode)
     {
         int fds[2];
         if (::pipe(fds) != 0)
@@ -61,7 +61,7 @@ struct ChildRun
     }
 
     // Reads what is there, waiting at most `timeoutMs`; false at end of the pipe.
-    bool Read(int timeoutMs)
+    bool read(int timeoutMs)
     {
         pollfd p{fd, POLLIN, 0};
         const int rc = ::poll(&p, 1, timeoutMs);
@@ -88,17 +88,16 @@ struct ChildRun
     ~ChildRun()
     {
         if (pid > 0)
-            KillAndReap();
+            killAndReap();
     }
 
-    int KillAndReap()
+    int killAndReap()
     {
         ::kill(pid, SIGKILL);
         int status = 0;
-        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
         // Everything the child wrote before it died is still in the pipe.
-        while (Read(0) && pending.size() >= 0) {
+        while (read(0) && pending.size() >= 0) {
             pollfd p{fd, POLLIN, 0};
             if (::poll(&p, 1, 0) <= 0)
                 break;
@@ -119,34 +118,36 @@ private:
     // Checks the autosave file with the program's reader; returns its row count or -1.
     // The core race writes every cell from the row number; in the window's rows the
     // number and the time are checked, the rest through the byte comparison below.
-    int CheckAutosave(const QString &file, bool window, QString *problem)
+    int checkAutosave(const QString &file, bool window, QString *problem)
     {
-        TMemoryProtocolTable table;
+        MemoryProtocolTable table;
         QFile f(file);
         if (!f.exists())
             return 0;
-        if (!TProtocolText::LoadProtocolText(table, file)) {
+        if (!ProtocolText::loadProtocolText(table, file)) {
             *problem = QStringLiteral("the autosave file does not load");
             return -1;
         }
-        const QStringList &titles = ProtocolColumns::ColumnTitles();
-        for (int c = 0; c < table.ColCount(); ++c) {
-            if (table.Cells(c, 0) != titles.at(c)) {
-                *problem = QStringLiteral("title %1 is '%2'").arg(c).arg(table.Cells(c, 0));
+        const QStringList &titles = ProtocolColumns::columnTitles();
+        for (int c = 0; c < table.colCount(); ++c) {
+            if (table.cells(c, 0) != titles.at(c)) {
+                *problem = QStringLiteral("title %1 is '%2'").arg(c).arg(table.cells(c, 0));
                 return -1;
             }
         }
-        const int rows = table.ResultCountFromTable();
+        const int rows = table.lastResultRowFromTable();
         for (int r = 1; r <= rows; ++r) {
             const QString blank = QStringLiteral(" ");
-            const QStringList expected{RaceRows::Number(r), FormatRaceTime(RaceRows::TimeOfDay(r), 2),
-                                       RaceRows::CountryCode(r), RaceRows::StartNumber(r), blank};
+            const QStringList expected{RaceRows::number(r), formatRaceTime(RaceRows::timeOfDay(r), 2),
+                                       RaceRows::countryCode(r), RaceRows::startNumber(r), blank};
             // The window's own country code and start number are not the test's to choose.
-            const int checked = window ? 2 : table.ColCount();
+            const int checked = window ? 2 : table.colCount();
             for (int c = 0; c < checked; ++c) {
-                if (table.Cells(c, r) != expected.at(c)) {
+                if (table.cells(c, r) != expected.at(c)) {
                     *problem = QStringLiteral("row %1 cell %2 is '%3', written '%4'")
-                                   .arg(r).arg(c).arg(table.Cells(c, r), expected.at(c));
+                                   .arg(r)
+                                   .arg(c)
+                                   .arg(table.cells(c, r), expected.at(c));
                     return -1;
                 }
             }
@@ -154,7 +155,7 @@ private:
         // Byte for byte what the writer makes of the rows read: no torn line, no stray
         // bytes after the last row.
         f.open(QIODevice::ReadOnly);
-        if (f.readAll() != TProtocolText::Encode(table)) {
+        if (f.readAll() != ProtocolText::encode(table)) {
             *problem = QStringLiteral("the file holds more than its %1 rows").arg(rows);
             return -1;
         }
@@ -169,8 +170,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("earlyKillUs");
         // TIVANO_CRASH_KILLS sets the number of kills of the core race (for longer runs).
         QTest::newRow("race clock, protocol text, autosave")
-            << false << EnvInt("TIVANO_CRASH_KILLS", 200) << 40000;
-        QTest::newRow("main window") << true << EnvInt("TIVANO_CRASH_WINDOW_KILLS", 40) << 400000;
+            << false << envInt("TIVANO_CRASH_KILLS", 200) << 40000;
+        QTest::newRow("main window") << true << envInt("TIVANO_CRASH_WINDOW_KILLS", 40) << 400000;
     }
 
     void randomKillsLoseNoFinish()
@@ -192,40 +193,43 @@ private Q_SLOTS:
         int onDisk = 0; // rows in the autosave file after the previous kill
         for (int k = 0; k < kills; ++k) {
             ChildRun run;
-            QVERIFY(run.Start(file, window ? QByteArray("window") : QByteArray()));
+            QVERIFY(run.start(file, window ? QByteArray("window") : QByteArray()));
             if (percent(random) < 10) {
                 // Some kills land in the start-up, while the autosave is being read.
                 ::usleep(useconds_t(earlyUs(random)));
             } else {
                 QDeadlineTimer started(20000);
                 while (run.startedWith < 0 && !started.hasExpired())
-                    QVERIFY(run.Read(50));
+                    QVERIFY(run.read(50));
                 QVERIFY2(run.startedWith >= 0, "the child did not start");
                 QDeadlineTimer racing(runMs(random));
                 while (!racing.hasExpired())
-                    run.Read(int(std::max<qint64>(0, racing.remainingTime())));
+                    run.read(int(std::max<qint64>(0, racing.remainingTime())));
             }
-            const int status = run.KillAndReap();
+            const int status = run.killAndReap();
             QVERIFY2(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL,
                      qPrintable(QStringLiteral("child ended on its own, status %1").arg(status)));
             if (run.startedWith >= 0)
                 QCOMPARE(run.startedWith, onDisk); // each restart continues from the file
 
             QString problem;
-            const int rows = CheckAutosave(file, window, &problem);
+            const int rows = checkAutosave(file, window, &problem);
             QVERIFY2(rows >= 0, qPrintable(QStringLiteral("kill %1: %2").arg(k).arg(problem)));
             if (rows < run.lastReported)
                 lost += run.lastReported - rows;
             // At most the finish in flight can be on disk without its report.
             QVERIFY2(rows <= std::max(run.lastReported, onDisk) + 1,
                      qPrintable(QStringLiteral("kill %1: %2 rows on disk, %3 reported")
-                                    .arg(k).arg(rows).arg(run.lastReported)));
+                                    .arg(k)
+                                    .arg(rows)
+                                    .arg(run.lastReported)));
             QVERIFY2(rows >= onDisk, qPrintable(QStringLiteral("kill %1: the file shrank").arg(k)));
             onDisk = rows;
             ++survived;
         }
-        std::printf("crash consistency (%s): kills survived %d of %d, finishes on disk %d, finishes lost %d\n",
-                    QTest::currentDataTag(), survived, kills, onDisk, lost);
+        std::printf(
+            "crash consistency (%s): kills survived %d of %d, finishes on disk %d, finishes lost %d\n",
+            QTest::currentDataTag(), survived, kills, onDisk, lost);
         QCOMPARE(lost, 0);
         QVERIFY2(onDisk > kills, "the children recorded too few finishes to mean anything");
     }

@@ -3,17 +3,17 @@
 // memory is intact, the previous autosave file is intact, and the next autosave after
 // the fault is gone writes everything. A read-only program folder sends the operator's
 // files to the per-user folder.
-#include "MemoryProtocolTable.h"
-#include "ProtocolFiles.h"
-#include "ProtocolPanel.h"
-#include "ProtocolText.h"
-#include "SortGrid.h"
+#include "grid/SortGrid.h"
+#include "protocol/MemoryProtocolTable.h"
+#include "protocol/ProtocolFiles.h"
+#include "protocol/ProtocolPanel.h"
+#include "protocol/ProtocolText.h"
 
 #include <QDir>
 #include <QLabel>
 #include <QStandardPaths>
-#include <QThreadPool>
 #include <QTemporaryDir>
+#include <QThreadPool>
 #include <QtTest>
 
 #include <csignal>
@@ -25,27 +25,27 @@ namespace {
 
 enum class Fault { ReadOnlyFolder, FileSizeLimit, FullFileSystem, PathIsFolder, FolderGone };
 
-QString Number(int row)
+QString number(int row)
 {
     return QStringLiteral("%1").arg(row, 5, 10, QLatin1Char('0'));
 }
 
 // One finish as the race clock records it: counter, row, autosave.
-bool Finish(TProtocolPanel &panel)
+bool finish(ProtocolPanel &panel)
 {
-    const int row = panel.ResultCount() + 1;
-    panel.setResultCount(row);
-    panel.AddResultRow(QStringLiteral("1:%1,%2").arg(row % 60).arg(row % 100), QStringLiteral("AUT"));
-    return panel.Autosave();
+    const int row = panel.lastResultRow() + 1;
+    panel.setLastResultRow(row);
+    panel.addResultRow(QStringLiteral("1:%1,%2").arg(row % 60).arg(row % 100), QStringLiteral("AUT"));
+    return panel.autosave();
 }
 
-QByteArray ReadAll(const QString &path)
+QByteArray readAll(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool CanCreateFileIn(const QString &folder)
+bool canCreateFileIn(const QString &folder)
 {
     QFile probe(QDir(folder).filePath(QStringLiteral("probe")));
     const bool created = probe.open(QIODevice::WriteOnly);
@@ -60,16 +60,15 @@ public:
     FaultInjector(Fault fault, QString folder)
         : m_fault(fault)
         , m_folder(std::move(folder))
-    {
-    }
+    { }
     ~FaultInjector()
     {
-        Remove();
-        Unmount();
+        remove();
+        unmount();
     }
 
     // Prepares what has to exist before the first autosave (a small file system).
-    QString Prepare()
+    QString prepare()
     {
         if (m_fault != Fault::FullFileSystem)
             return {};
@@ -81,7 +80,7 @@ public:
     }
 
     // Returns why the fault cannot be produced here, or an empty text.
-    QString Inject(const QString &autosaveFile)
+    QString inject(const QString &autosaveFile)
     {
         const QByteArray path = QFile::encodeName(m_folder);
         switch (m_fault) {
@@ -89,13 +88,14 @@ public:
             // Permissions do not stop the superuser; a read-only bind mount does.
             if (::mount(path.constData(), path.constData(), nullptr, MS_BIND, nullptr) == 0) {
                 m_mounted = true;
-                if (::mount(nullptr, path.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
+                if (::mount(nullptr, path.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr)
+                    != 0)
                     return QStringLiteral("cannot remount read-only");
             } else {
                 QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::ExeOwner);
                 m_chmod = true;
             }
-            return CanCreateFileIn(m_folder) ? QStringLiteral("the folder stays writable here") : QString();
+            return canCreateFileIn(m_folder) ? QStringLiteral("the folder stays writable here") : QString();
         case Fault::FileSizeLimit: {
             // The disk is full as far as this process is concerned.
             ::getrlimit(RLIMIT_FSIZE, &m_oldLimit);
@@ -110,8 +110,7 @@ public:
             if (!filler.open(QIODevice::WriteOnly))
                 return QStringLiteral("cannot fill the file system");
             const QByteArray block(512, 'x');
-            while (filler.write(block) == block.size() && filler.flush()) {
-            }
+            while (filler.write(block) == block.size() && filler.flush()) { }
             return QString();
         }
         case Fault::PathIsFolder:
@@ -125,7 +124,7 @@ public:
         return QString();
     }
 
-    void Remove()
+    void remove()
     {
         const QByteArray path = QFile::encodeName(m_folder);
         if (m_limited) {
@@ -149,7 +148,7 @@ public:
             QDir().mkpath(m_folder);
     }
 
-    void Unmount()
+    void unmount()
     {
         if (m_mounted) {
             ::umount2(QFile::encodeName(m_folder).constData(), MNT_DETACH);
@@ -194,55 +193,55 @@ private Q_SLOTS:
         const QString folder = home.filePath(QStringLiteral("race"));
         QVERIFY(QDir().mkpath(folder));
         FaultInjector injector(fault, folder);
-        const QString prepared = injector.Prepare();
+        const QString prepared = injector.prepare();
         if (!prepared.isEmpty())
             QSKIP(qPrintable(prepared));
 
-        TProtocolPanel panel;
+        ProtocolPanel panel;
         panel.setAutosaveFolder(folder);
-        panel.InitProtocolTable();
+        panel.initProtocolTable();
         int warnings = 0;
-        panel.OnAutosaveStateChanged = [&](TProtocolPanel *) { ++warnings; };
-        const QString file = panel.AutosaveFileName();
+        QObject::connect(&panel, &ProtocolPanel::autosaveStateChanged, &panel, [&] { ++warnings; });
+        const QString file = panel.autosaveFileName();
         for (int i = 0; i < 3; ++i)
-            QVERIFY(Finish(panel));
-        QVERIFY(!panel.AutosaveFailed());
-        const QByteArray before = ReadAll(file);
+            QVERIFY(finish(panel));
+        QVERIFY(!panel.autosaveFailed());
+        const QByteArray before = readAll(file);
         QVERIFY(!before.isEmpty());
 
         // The file each autosave replaced is freed by a pool thread; freed after the disk
         // is filled, its blocks would make room for the next autosave.
         QThreadPool::globalInstance()->waitForDone();
-        const QString why = injector.Inject(file);
+        const QString why = injector.inject(file);
         if (!why.isEmpty())
             QSKIP(qPrintable(why));
-        QVERIFY(!Finish(panel));
-        QVERIFY(!Finish(panel));
-        injector.Remove();
+        QVERIFY(!finish(panel));
+        QVERIFY(!finish(panel));
+        injector.remove();
 
-        QVERIFY(panel.AutosaveFailed());
+        QVERIFY(panel.autosaveFailed());
         QCOMPARE(warnings, 1);
-        QVERIFY(panel.LabelAutosave->isVisibleTo(&panel));
-        QVERIFY(panel.LabelAutosave->text().contains(QDir::toNativeSeparators(file)));
+        QVERIFY(panel.autosaveWarningLabel->isVisibleTo(&panel));
+        QVERIFY(panel.autosaveWarningLabel->text().contains(QDir::toNativeSeparators(file)));
         // The protocol in memory holds every finish.
-        QCOMPARE(panel.ResultCount(), 5);
+        QCOMPARE(panel.lastResultRow(), 5);
         for (int r = 1; r <= 5; ++r)
-            QCOMPARE(panel.SortGrid1->Cells(0, r), Number(r));
+            QCOMPARE(panel.grid->cells(0, r), number(r));
         if (previousFileKept)
-            QCOMPARE(ReadAll(file), before);
+            QCOMPARE(readAll(file), before);
         QVERIFY(!QFileInfo::exists(QDir(folder).filePath(QStringLiteral(".Tivano.txt.tmp"))));
 
         // The fault gone, the next finish writes them all and the warning goes away.
-        QVERIFY(Finish(panel));
-        QVERIFY(!panel.AutosaveFailed());
+        QVERIFY(finish(panel));
+        QVERIFY(!panel.autosaveFailed());
         QCOMPARE(warnings, 2);
-        QVERIFY(!panel.LabelAutosave->isVisibleTo(&panel));
-        TMemoryProtocolTable saved;
-        QVERIFY(TProtocolText::LoadProtocolText(saved, file));
-        QCOMPARE(saved.ResultCountFromTable(), 6);
+        QVERIFY(!panel.autosaveWarningLabel->isVisibleTo(&panel));
+        MemoryProtocolTable saved;
+        QVERIFY(ProtocolText::loadProtocolText(saved, file));
+        QCOMPARE(saved.lastResultRowFromTable(), 6);
         for (int r = 1; r <= 6; ++r)
-            QCOMPARE(saved.Cells(0, r), Number(r));
-        injector.Unmount();
+            QCOMPARE(saved.cells(0, r), number(r));
+        injector.unmount();
     }
 
     // An installed program's folder is read-only for the operator: the autosave and the
@@ -253,18 +252,18 @@ private Q_SLOTS:
         QTemporaryDir home;
         const QString folder = home.filePath(QStringLiteral("bin"));
         QVERIFY(QDir().mkpath(folder));
-        QCOMPARE(TProtocolFiles::WritableProgramFolder(folder), folder);
+        QCOMPARE(ProtocolFiles::writableProgramFolder(folder), folder);
 
         FaultInjector injector(Fault::ReadOnlyFolder, folder);
-        const QString why = injector.Inject(QString());
+        const QString why = injector.inject(QString());
         if (!why.isEmpty())
             QSKIP(qPrintable(why));
-        const QString user = TProtocolFiles::WritableProgramFolder(folder);
+        const QString user = ProtocolFiles::writableProgramFolder(folder);
         QCOMPARE(user, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
-        QVERIFY(CanCreateFileIn(user));
-        QCOMPARE(TProtocolFiles::WritableProgramFolder(home.filePath(QStringLiteral("missing"))), user);
-        injector.Remove();
-        injector.Unmount();
+        QVERIFY(canCreateFileIn(user));
+        QCOMPARE(ProtocolFiles::writableProgramFolder(home.filePath(QStringLiteral("missing"))), user);
+        injector.remove();
+        injector.unmount();
         QStandardPaths::setTestModeEnabled(false);
     }
 };

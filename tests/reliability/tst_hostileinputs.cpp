@@ -1,30 +1,31 @@
 // The program started on outside data that is wrong in every way it can be: settings
 // with extreme numbers, a country-code file and an autosave file of garbage. The window
 // must come up, time a race and go down again without crashing.
-#include "Dmn_led.h"
-#include "FMain.h"
 #include "ManualClock.h"
-#include "ProtocolPanel.h"
-#include "SimulatedComBackend.h"
-#include "SortGrid.h"
+#include "app/MainWindow.h"
+#include "grid/SortGrid.h"
+#include "protocol/ProtocolPanel.h"
+#include "serial/SimulatedSerialBackend.h"
+#include "widgets/StatusLed.h"
 
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
+
 #include <climits>
 #include <random>
 
 namespace {
 
-void WriteFile(const QString &path, const QByteArray &bytes)
+void writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(bytes);
 }
 
-QByteArray Garbage(unsigned seed, int size)
+QByteArray garbage(unsigned seed, int size)
 {
     std::mt19937 random(seed);
     QByteArray bytes(size, '\0');
@@ -62,44 +63,44 @@ private Q_SLOTS:
         const QString settingsPath = home.filePath(QStringLiteral("settings.ini"));
         {
             QSettings raw(settingsPath, QSettings::IniFormat);
-            for (const char *name : {"Port", "Alg", "Left", "Top", "Width", "Height", "C1", "C2", "C3",
-                                     "Acc", "C4", "FilterInd", "Wait", "ButtonLap"})
+            for (const char *name : {"Port", "Alg", "Left", "Top", "Width", "Height", "C1", "C2", "C3", "Acc",
+                                     "C4", "FilterInd", "Wait", "ButtonLap"})
                 raw.setValue(QLatin1String(name), extreme);
             raw.setValue(QStringLiteral("Sound"), extreme != 0);
         }
-        WriteFile(home.filePath(QStringLiteral("LKZ.txt")), Garbage(garbageSeed, 3000));
-        WriteFile(home.filePath(QStringLiteral("Tivano.txt")), Garbage(garbageSeed + 100, 20000));
+        writeFile(home.filePath(QStringLiteral("LKZ.txt")), garbage(garbageSeed, 3000));
+        writeFile(home.filePath(QStringLiteral("Tivano.txt")), garbage(garbageSeed + 100, 20000));
 
         ManualClock clocks;
         clocks.timeOfDay = 23 * 3600 * 1000 + 59 * 60 * 1000;
-        SimulatedComBackend serial;
-        FormMainEnvironment environment;
+        SimulatedSerialBackend serial;
+        MainWindowEnvironment environment;
         environment.clocks = &clocks;
         environment.serialBackend = &serial;
-        environment.settings = SettingsLocation::File(settingsPath);
+        environment.settings = SettingsLocation::file(settingsPath);
         environment.programFolder = home.path();
         environment.autosaveFolder = home.path();
         {
-            TFormMain window(environment);
+            MainWindow window(environment);
             window.show();
             QVERIFY(QTest::qWaitForWindowExposed(&window));
             // A stored size beyond any backing store is cut to one that paints.
             QVERIFY(window.width() <= 4096 && window.height() <= 4096);
             QVERIFY(!window.grab().isNull());
-            const int loaded = window.Protocol().ResultCount();
-            window.Clock().mStartClick();
+            const int loaded = window.protocol().lastResultRow();
+            window.clock().start();
             for (int i = 0; i < 5; ++i) {
-                clocks.Advance(30000);
-                window.Clock().mLAPClick();
+                clocks.advance(30000);
+                window.clock().recordFinish();
             }
-            QCOMPARE(window.Protocol().ResultCount(), loaded + 5);
-            window.Clock().mStopClick();
-            QVERIFY(!window.Protocol().AutosaveFailed());
+            QCOMPARE(window.protocol().lastResultRow(), loaded + 5);
+            window.clock().stop();
+            QVERIFY(!window.protocol().autosaveFailed());
             window.hide();
         }
         // The window wrote its autosave and settings on the way out; they start it again.
-        TFormMain again(environment);
-        QVERIFY(again.Protocol().ResultCount() >= 5);
+        MainWindow again(environment);
+        QVERIFY(again.protocol().lastResultRow() >= 5);
     }
 };
 

@@ -2,17 +2,18 @@
 // out during a race, a port that vanishes between the probe and the opening, and the
 // port reopened by the settings dialog's logic while barrier events keep arriving.
 // Whatever happens, the mode shows the truth and no recorded finish is lost.
-#include "CfgDialogHost.h"
-#include "Comms.h"
-#include "Dmn_led.h"
-#include "FMain.h"
+#include "EventWait.h"
 #include "ManualClock.h"
-#include "MemoryProtocolTable.h"
-#include "ProtocolPanel.h"
-#include "ProtocolText.h"
-#include "SerialTriggers.h"
-#include "SimulatedComBackend.h"
-#include "SortGrid.h"
+#include "app/MainWindow.h"
+#include "grid/SortGrid.h"
+#include "protocol/MemoryProtocolTable.h"
+#include "protocol/ProtocolPanel.h"
+#include "protocol/ProtocolText.h"
+#include "serial/SerialPort.h"
+#include "serial/SerialProbe.h"
+#include "serial/SimulatedSerialBackend.h"
+#include "timing/SerialTriggers.h"
+#include "widgets/StatusLed.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -33,8 +34,8 @@ class Race
 public:
     QTemporaryDir home;
     ManualClock clocks;
-    SimulatedComBackend serial;
-    std::unique_ptr<TFormMain> window;
+    SimulatedSerialBackend serial;
+    std::unique_ptr<MainWindow> window;
 
     Race()
     {
@@ -42,80 +43,68 @@ public:
         // Port 3, finish on the line turning on, no lockout: every crossing counts. The
         // values are read in order up to the first missing one, so all are written.
         QSettings raw(home.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
-        const std::pair<const char *, int> values[] = {
-            {"Port", Port}, {"Alg", 0}, {"Left", 0}, {"Top", 0}, {"Width", 822}, {"Height", 434},
-            {"Sound", 1}, {"C1", 0}, {"C2", 0xFFFF}, {"C3", 0x808080}, {"Acc", 2}, {"C4", 0xFF00},
-            {"FilterInd", 2}, {"Wait", 0}, {"ButtonLap", 0}};
+        const std::pair<const char *, int> values[]
+            = {{"Port", Port},  {"Alg", 0},     {"Left", 0},      {"Top", 0},     {"Width", 822},
+               {"Height", 434}, {"Sound", 1},   {"C1", 0},        {"C2", 0xFFFF}, {"C3", 0x808080},
+               {"Acc", 2},      {"C4", 0xFF00}, {"FilterInd", 2}, {"Wait", 0},    {"ButtonLap", 0}};
         for (const auto &[name, value] : values)
             raw.setValue(QLatin1String(name), value);
     }
 
-    void Open()
+    void open()
     {
-        FormMainEnvironment environment;
+        MainWindowEnvironment environment;
         environment.clocks = &clocks;
         environment.serialBackend = &serial;
-        environment.settings = SettingsLocation::File(home.filePath(QStringLiteral("settings.ini")));
+        environment.settings = SettingsLocation::file(home.filePath(QStringLiteral("settings.ini")));
         environment.programFolder = home.path();
         environment.autosaveFolder = home.path();
-        window = std::make_unique<TFormMain>(environment);
+        window = std::make_unique<MainWindow>(environment);
     }
 
-    CfgDialogHost &Dialog() { return *window; }
-    TProtocolPanel &Protocol() { return window->Protocol(); }
-    int Results() { return window->Protocol().ResultCount(); }
+    RaceSession &session() { return window->session(); }
+    ProtocolPanel &protocol() { return window->protocol(); }
+    int results() { return window->protocol().lastResultRow(); }
 
-    bool ShowsAuto() const
+    bool showsAuto() const
     {
-        return window->LabelModus()->text() == QLatin1String("&Auto")
-               && window->LedModus()->Kind() == TLed::lkGreen;
+        return window->modeLabel()->text() == QLatin1String("&Auto")
+            && window->modeLed()->kind() == StatusLed::lkGreen;
     }
-    bool ShowsHand() const
+    bool showsHand() const
     {
-        return window->LabelModus()->text() == QLatin1String("&Hand")
-               && window->LedModus()->Kind() == TLed::lkRed;
+        return window->modeLabel()->text() == QLatin1String("&Hand")
+            && window->modeLed()->kind() == StatusLed::lkRed;
     }
 
     // One barrier crossing while the port is open; waits for its finish.
-    bool Cross()
+    bool cross()
     {
-        const int before = Results();
-        clocks.Advance(410);
-        serial.SetCts(Port, true);
-        const bool arrived = WaitFor([&] { return Results() == before + 1; });
-        serial.SetCts(Port, false);
-        return arrived && WaitFor([&] { return window->Triggers().LastModemStatus() == 0; });
-    }
-
-    template<typename Predicate>
-    static bool WaitFor(Predicate done, int timeoutMs = 5000)
-    {
-        QDeadlineTimer deadline(timeoutMs);
-        while (!done()) {
-            if (deadline.hasExpired())
-                return false;
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-        }
-        return true;
+        const int before = results();
+        clocks.advance(410);
+        serial.setCts(Port, true);
+        const bool arrived = processUntil([&] { return results() == before + 1; });
+        serial.setCts(Port, false);
+        return arrived && processUntil([&] { return window->triggers().lastModemStatus() == 0; });
     }
 
     // The grid and the autosave file both hold results 1..Results(), numbered in order.
-    void VerifyKept(int expected)
+    void verifyKept(int expected)
     {
-        QCOMPARE(Results(), expected);
-        TSortGrid &grid = *Protocol().SortGrid1;
-        QVERIFY(grid.RowCount() > expected);
+        QCOMPARE(results(), expected);
+        SortGrid &grid = *protocol().grid;
+        QVERIFY(grid.rowCount() > expected);
         for (int r = 1; r <= expected; ++r)
-            QCOMPARE(grid.Cells(0, r), QStringLiteral("%1").arg(r, 5, 10, QLatin1Char('0')));
-        QVERIFY(!Protocol().AutosaveFailed());
-        TMemoryProtocolTable saved;
-        QVERIFY(TProtocolText::LoadProtocolText(saved, Protocol().AutosaveFileName()));
-        QCOMPARE(saved.ResultCountFromTable(), expected);
+            QCOMPARE(grid.cells(0, r), QStringLiteral("%1").arg(r, 5, 10, QLatin1Char('0')));
+        QVERIFY(!protocol().autosaveFailed());
+        MemoryProtocolTable saved;
+        QVERIFY(ProtocolText::loadProtocolText(saved, protocol().autosaveFileName()));
+        QCOMPARE(saved.lastResultRowFromTable(), expected);
         // An empty cell is written as a single blank.
         for (int r = 1; r <= expected; ++r) {
             for (int c = 0; c < 4; ++c) {
-                const QString cell = grid.Cells(c, r);
-                QCOMPARE(saved.Cells(c, r), cell.isEmpty() ? QStringLiteral(" ") : cell);
+                const QString cell = grid.cells(c, r);
+                QCOMPARE(saved.cells(c, r), cell.isEmpty() ? QStringLiteral(" ") : cell);
             }
         }
     }
@@ -131,38 +120,38 @@ private Q_SLOTS:
     void adapterUnpluggedDuringRace()
     {
         Race race;
-        race.Open();
-        QCOMPARE(race.window->CurrentSettings().Wait, 0);
-        QVERIFY(race.window->ComPort().Connected());
-        QVERIFY(race.ShowsAuto());
-        race.window->Clock().mStartClick();
+        race.open();
+        QCOMPARE(race.window->currentSettings().lockoutMs, 0);
+        QVERIFY(race.window->comPort().connected());
+        QVERIFY(race.showsAuto());
+        race.window->clock().start();
         for (int i = 0; i < 6; ++i)
-            QVERIFY(race.Cross());
+            QVERIFY(race.cross());
 
-        race.serial.Unplug(Port);
-        QVERIFY(race.WaitFor([&] { return !race.window->ComPort().Connected(); }));
-        QVERIFY(race.ShowsHand());
-        race.VerifyKept(6);
+        race.serial.unplug(Port);
+        QVERIFY(processUntil([&] { return !race.window->comPort().connected(); }));
+        QVERIFY(race.showsHand());
+        race.verifyKept(6);
 
         // Crossings while the adapter is away record nothing, and break nothing.
-        race.serial.SetCts(Port, true);
-        race.serial.SetCts(Port, false);
+        race.serial.setCts(Port, true);
+        race.serial.setCts(Port, false);
         QTest::qWait(20);
-        QCOMPARE(race.Results(), 6);
+        QCOMPARE(race.results(), 6);
 
         // The operator keeps timing by hand.
-        race.window->Clock().mLAPClick();
-        race.VerifyKept(7);
+        race.window->clock().recordFinish();
+        race.verifyKept(7);
 
         // Plugged back and reopened from the settings dialog: Auto again.
-        race.serial.Replug(Port);
-        race.Dialog().ClosePort();
-        QVERIFY(!race.Dialog().OpenPort().has_value());
-        race.Dialog().SetModeIndicator(race.Dialog().PortConnected());
-        QVERIFY(race.ShowsAuto());
+        race.serial.replug(Port);
+        race.session().closePort();
+        QVERIFY(!race.session().openPort().has_value());
+        race.session().setAutomatic(race.session().portConnected());
+        QVERIFY(race.showsAuto());
         for (int i = 0; i < 3; ++i)
-            QVERIFY(race.Cross());
-        race.VerifyKept(10);
+            QVERIFY(race.cross());
+        race.verifyKept(10);
     }
 
     void portVanishesBetweenProbeAndOpening()
@@ -170,41 +159,41 @@ private Q_SLOTS:
         Race race;
         // Present for the probe, gone when the window opens it.
         race.serial.setOpenError(Port, QStringLiteral("No such file or directory"));
-        race.Open();
-        QVERIFY(race.Dialog().PortPresenceMask() & (1u << (Port - 1)));
-        QVERIFY(!race.window->ComPort().Connected());
-        QVERIFY(race.ShowsHand());
+        race.open();
+        QVERIFY(::PortPresenceMask & (1u << (Port - 1)));
+        QVERIFY(!race.window->comPort().connected());
+        QVERIFY(race.showsHand());
 
-        race.window->Clock().mStartClick();
-        race.serial.SetCts(Port, true);
+        race.window->clock().start();
+        race.serial.setCts(Port, true);
         QTest::qWait(20);
-        QCOMPARE(race.Results(), 0);
-        race.window->Clock().mLAPClick();
-        race.VerifyKept(1);
+        QCOMPARE(race.results(), 0);
+        race.window->clock().recordFinish();
+        race.verifyKept(1);
 
         // The settings dialog's reopening while the port is still gone: an error text,
         // Hand stays; once it is back, Auto.
         race.serial.setOpenError(Port, QStringLiteral("No such file or directory"));
-        race.Dialog().ClosePort();
-        const std::optional<QString> error = race.Dialog().OpenPort();
+        race.session().closePort();
+        const std::optional<QString> error = race.session().openPort();
         QVERIFY(error.has_value());
         QVERIFY(!error->isEmpty());
-        QVERIFY(race.ShowsHand());
+        QVERIFY(race.showsHand());
         race.serial.setOpenError(Port, QString());
-        race.serial.SetCts(Port, false);
-        QVERIFY(!race.Dialog().OpenPort().has_value());
-        race.Dialog().SetModeIndicator(race.Dialog().PortConnected());
-        QVERIFY(race.ShowsAuto());
-        QVERIFY(race.Cross());
-        race.VerifyKept(2);
+        race.serial.setCts(Port, false);
+        QVERIFY(!race.session().openPort().has_value());
+        race.session().setAutomatic(race.session().portConnected());
+        QVERIFY(race.showsAuto());
+        QVERIFY(race.cross());
+        race.verifyKept(2);
     }
 
     void reopenedWhileEventsArrive()
     {
         Race race;
-        race.Open();
-        QVERIFY(race.ShowsAuto());
-        race.window->Clock().mStartClick();
+        race.open();
+        QVERIFY(race.showsAuto());
+        race.window->clock().start();
 
         // The barrier flickers from another thread the whole time.
         std::atomic<bool> stop{false};
@@ -212,42 +201,42 @@ private Q_SLOTS:
             bool on = false;
             while (!stop.load()) {
                 on = !on;
-                race.serial.SetCts(Port, on);
+                race.serial.setCts(Port, on);
                 std::this_thread::sleep_for(std::chrono::microseconds(300));
             }
         });
         int reopened = 0;
         for (int cycle = 0; cycle < 40; ++cycle) {
-            const int before = race.Results();
-            race.WaitFor([&] { return race.Results() > before + 2; }, 2000);
-            race.Dialog().ClosePort();
-            QVERIFY(race.ShowsHand());
-            QVERIFY(!race.window->ComPort().Connected());
+            const int before = race.results();
+            processUntil([&] { return race.results() > before + 2; }, 2000);
+            race.session().closePort();
+            QVERIFY(race.showsHand());
+            QVERIFY(!race.window->comPort().connected());
             if (cycle % 4 == 3)
                 race.serial.setOpenError(Port, QStringLiteral("Device or resource busy"));
-            const std::optional<QString> error = race.Dialog().OpenPort();
+            const std::optional<QString> error = race.session().openPort();
             race.serial.setOpenError(Port, QString());
-            race.Dialog().SetModeIndicator(race.Dialog().PortConnected());
+            race.session().setAutomatic(race.session().portConnected());
             QCOMPARE(error.has_value(), cycle % 4 == 3);
-            QCOMPARE(race.ShowsAuto(), race.window->ComPort().Connected());
-            QCOMPARE(race.ShowsHand(), !race.window->ComPort().Connected());
+            QCOMPARE(race.showsAuto(), race.window->comPort().connected());
+            QCOMPARE(race.showsHand(), !race.window->comPort().connected());
             reopened += error ? 0 : 1;
             if (error) {
-                QVERIFY(!race.Dialog().OpenPort().has_value());
-                race.Dialog().SetModeIndicator(race.Dialog().PortConnected());
-                QVERIFY(race.ShowsAuto());
+                QVERIFY(!race.session().openPort().has_value());
+                race.session().setAutomatic(race.session().portConnected());
+                QVERIFY(race.showsAuto());
             }
         }
         stop = true;
         barrier.join();
-        race.serial.SetCts(Port, false);
+        race.serial.setCts(Port, false);
         QCoreApplication::processEvents();
-        race.Dialog().ClosePort();
-        QVERIFY(race.ShowsHand());
-        QVERIFY2(race.Results() > 40, "the flickering barrier recorded too few finishes to mean anything");
-        race.VerifyKept(race.Results());
+        race.session().closePort();
+        QVERIFY(race.showsHand());
+        QVERIFY2(race.results() > 40, "the flickering barrier recorded too few finishes to mean anything");
+        race.verifyKept(race.results());
         std::printf("reopened %d times while the barrier flickered; %d finishes recorded and kept\n",
-                    reopened, race.Results());
+                    reopened, race.results());
     }
 };
 

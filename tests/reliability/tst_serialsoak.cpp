@@ -22,32 +22,32 @@ private Q_SLOTS:
         const QString file = dir.filePath(QStringLiteral("Tivano.txt"));
         {
             SerialSoak soak(file, 1);
-            QVERIFY(soak.Begin());
+            QVERIFY(soak.begin());
             for (int i = 1; i <= finishes; ++i)
-                QVERIFY2(soak.Cross(), qPrintable(QStringLiteral("finish %1").arg(i)));
-            QCOMPARE(soak.host.ResultCount(), finishes);
-            QCOMPARE(soak.host.saves, finishes);
+                QVERIFY2(soak.cross(), qPrintable(QStringLiteral("finish %1").arg(i)));
+            QCOMPARE(soak.protocol.lastResultRow(), finishes);
+            QCOMPARE(soak.protocol.saves, finishes);
             // A crossing while the lockout runs is one crossing: no second finish.
             soak.clock.setLockoutInterval(60000);
-            soak.backend.SetCts(SerialSoak::Port, true);
-            QVERIFY(soak.WaitFor([&] { return soak.host.ResultCount() == finishes + 1; }));
+            soak.backend.setCts(SerialSoak::Port, true);
+            QVERIFY(processUntil([&] { return soak.protocol.lastResultRow() == finishes + 1; }, 10000));
             for (int bounce = 0; bounce < 5; ++bounce) {
-                soak.backend.SetCts(SerialSoak::Port, false);
-                QVERIFY(soak.WaitFor([&] { return soak.triggers.LastModemStatus() == 0; }));
-                soak.backend.SetCts(SerialSoak::Port, true);
-                QVERIFY(soak.WaitFor([&] { return soak.triggers.LastModemStatus() != 0; }));
+                soak.backend.setCts(SerialSoak::Port, false);
+                QVERIFY(processUntil([&] { return soak.triggers.lastModemStatus() == 0; }, 10000));
+                soak.backend.setCts(SerialSoak::Port, true);
+                QVERIFY(processUntil([&] { return soak.triggers.lastModemStatus() != 0; }, 10000));
             }
-            QCOMPARE(soak.host.ResultCount(), finishes + 1);
+            QCOMPARE(soak.protocol.lastResultRow(), finishes + 1);
             finishes += 1;
         }
 
-        TMemoryProtocolTable loaded;
-        QVERIFY(TProtocolText::LoadProtocolText(loaded, file));
-        QCOMPARE(loaded.ResultCountFromTable(), finishes);
+        MemoryProtocolTable loaded;
+        QVERIFY(ProtocolText::loadProtocolText(loaded, file));
+        QCOMPARE(loaded.lastResultRowFromTable(), finishes);
         for (int r : {1, finishes / 2, finishes}) {
-            QCOMPARE(loaded.Cells(0, r), RaceRows::Number(r));
-            QCOMPARE(loaded.Cells(2, r), RaceRows::CountryCode(r));
-            QCOMPARE(loaded.Cells(3, r), RaceRows::StartNumber(r));
+            QCOMPARE(loaded.cells(0, r), RaceRows::number(r));
+            QCOMPARE(loaded.cells(2, r), RaceRows::countryCode(r));
+            QCOMPARE(loaded.cells(3, r), RaceRows::startNumber(r));
         }
     }
 };

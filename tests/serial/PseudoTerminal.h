@@ -16,13 +16,13 @@ public:
         if (m_master >= 0 && grantpt(m_master) == 0 && unlockpt(m_master) == 0)
             m_slave = QString::fromLocal8Bit(ptsname(m_master));
     }
-    ~Pty() { CloseMaster(); }
+    ~Pty() { closeMaster(); }
 
-    bool Valid() const { return !m_slave.isEmpty(); }
-    QString Slave() const { return m_slave; }
-    int Master() const { return m_master; }
+    bool valid() const { return !m_slave.isEmpty(); }
+    QString slave() const { return m_slave; }
+    int master() const { return m_master; }
     // Closing the master is what an unplugged adapter looks like to the slave.
-    void CloseMaster()
+    void closeMaster()
     {
         if (m_master >= 0)
             ::close(m_master);

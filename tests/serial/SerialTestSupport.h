@@ -1,50 +1,15 @@
 #pragma once
 
-#include "Comms.h"
-
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QEventLoop>
-#include <QThread>
-#include <QTimer>
-
-// Runs the event loop until `done` holds, waking for every posted event (a
-// dispatch from the monitor thread) instead of sleeping in fixed steps.
-// Returns false when `timeoutMs` passes first.
-template<typename Predicate>
-bool ProcessUntil(Predicate done, int timeoutMs = 5000)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    QTimer wake;
-    wake.start(20);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
-
-// Waits without running the event loop, for state another thread changes.
-template<typename Predicate>
-bool SpinUntil(Predicate done, int timeoutMs = 5000)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QThread::yieldCurrentThread();
-    }
-    return true;
-}
+#include "EventWait.h"
+#include "serial/SerialPort.h"
 
 // Opens the port; the message of the failure, empty when it opened.
-inline QString OpenError(TComPort &port)
+inline QString openError(SerialPort &port)
 {
     try {
-        port.Open();
-    } catch (const EComException &e) {
-        return e.Message();
+        port.open();
+    } catch (const SerialPortError &e) {
+        return e.message();
     }
     return QString();
 }

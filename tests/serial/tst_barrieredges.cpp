@@ -2,15 +2,16 @@
 // lines, and the whole road from a simulated port through the monitor thread,
 // the queue, the trigger decision and the race clock, with the interface thread
 // kept away while the edges come.
-#include "Comms.h"
 #include "ManualClock.h"
-#include "ModemTransitions.h"
-#include "RaceClock.h"
-#include "RecordingRaceClockHost.h"
+#include "RaceClockRecorder.h"
 #include "SerialTestSupport.h"
-#include "SerialTriggers.h"
-#include "SimulatedComBackend.h"
+#include "serial/ModemTransitions.h"
+#include "serial/SerialPort.h"
+#include "serial/SimulatedSerialBackend.h"
+#include "timing/RaceClock.h"
+#include "timing/SerialTriggers.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 Q_DECLARE_METATYPE(ModemLook)
@@ -24,79 +25,76 @@ constexpr qint32 Noon = 12 * 3600 * 1000;
 
 using Notifications = QList<QPair<quint32, quint32>>; // events, status word
 
-ModemLook Counted(quint32 status, quint32 cts, quint32 dsr = 0)
+ModemLook counted(quint32 status, quint32 cts, quint32 dsr = 0)
 {
     ModemLook look;
-    look.Status = status;
-    look.Counted = true;
-    look.Cts = cts;
-    look.Dsr = dsr;
+    look.status = status;
+    look.counted = true;
+    look.cts = cts;
+    look.dsr = dsr;
     return look;
 }
 
-ModemLook Uncounted(quint32 status)
+ModemLook uncounted(quint32 status)
 {
     ModemLook look;
-    look.Status = status;
+    look.status = status;
     return look;
 }
 
-// The port as the main window wires it: handlers pass the event's status word
-// and stamp on, and both the port and the race clock read one manual clock.
+// The port as the main window wires it: the triggers listen to its edges, and
+// both the port and the race clock read one manual clock.
 struct Rig
 {
-    SimulatedComBackend backend;
+    SimulatedSerialBackend backend;
     ManualClock clocks;
-    RecordingRaceClockHost host;
-    RaceClock clock{host, clocks};
+    RaceClock clock{clocks};
+    RaceClockRecorder recorder{clock};
     SerialTriggers triggers{clock};
-    TComPort port{nullptr, &backend};
     int handled = 0;
+    // Last, so it closes while everything its signals reach is still there.
+    SerialPort port{nullptr, &backend};
 
     explicit Rig(int alg, int lockoutMs = 0)
     {
         clocks.timeOfDay = Noon;
         clocks.tick = 5000;
         port.setPort(PortNo);
-        port.setEvents(EventSet(evCTS) | EventSet(evDSR));
+        port.setEvents(eventSet(evCTS) | eventSet(evDSR));
         port.setClockSource(&clocks);
-        port.OnCTS = [this](TComPort *sender) {
-            ++handled;
-            triggers.ComPortCTS(sender->ModemStatus(), sender->EventStamp());
-        };
-        port.OnDSR = [this](TComPort *sender) {
-            ++handled;
-            triggers.ComPortDSR(sender->ModemStatus(), sender->EventStamp());
-        };
+        triggers.listenTo(port);
+        const auto count = [this] { ++handled; };
+        QObject::connect(&port, &SerialPort::ctsChanged, &triggers, count);
+        QObject::connect(&port, &SerialPort::dsrChanged, &triggers, count);
         triggers.setAlg(alg);
         clock.setLockoutInterval(lockoutMs);
     }
 
-    bool OpenAndStart()
+    bool openAndStart()
     {
-        port.Open();
+        port.open();
         triggers.setAuto(true);
-        clock.mStartClick();
-        clock.TimerGesperrtTimer(); // the lockout after START is not what is tested
-        return backend.WaitUntilWaiting(PortNo, backend.WaitCount(PortNo) + 1);
+        clock.start();
+        clock.endLockout(); // the lockout after START is not what is tested
+        return backend.waitUntilWaiting(PortNo, backend.waitCount(PortNo) + 1);
     }
 
     // Blocks until the monitor has looked at the lines after everything done
     // so far, so the changes are queued and stamped with the clock as it is.
-    bool Seen()
+    bool seen()
     {
         // The look that saw them may have begun just before; the one after
         // it comes once they are stamped and queued.
-        return backend.WaitUntilLooked(PortNo, backend.LookCount(PortNo) + 3);
+        return backend.waitUntilLooked(PortNo, backend.lookCount(PortNo) + 3);
     }
 
-    bool Crossing(quint32 lines)
+    bool crossing(quint32 lines)
     {
-        backend.SetModemStatus(PortNo, backend.LastStatus(PortNo) | lines);
-        if (!Seen())
+        backend.setModemStatus(PortNo, backend.lastStatus(PortNo) | lines);
+        if (!seen())
             return false;
-        backend.SetModemStatus(PortNo, backend.LastStatus(PortNo) & ~lines);
-        return Seen();
+        backend.setModemStatus(PortNo, backend.lastStatus(PortNo) & ~lines);
+        return seen();
     }
 };
 
@@ -115,34 +113,31 @@ private Q_SLOTS:
         QTest::addColumn<quint32>("unlisted");
 
         const quint32 both = ComEvent::Cts | ComEvent::Dsr;
-        QTest::newRow("nothing") << Counted(0, 3) << Counted(0, 3) << Notifications{} << 0u;
-        QTest::newRow("one change") << Counted(0, 3) << Counted(Cts, 4)
-                                    << Notifications{{ComEvent::Cts, Cts}} << 0u;
-        QTest::newRow("pulse: off, on, off")
-            << Counted(0, 4) << Counted(0, 6)
-            << Notifications{{ComEvent::Cts, Cts}, {ComEvent::Cts, 0}} << 0u;
-        QTest::newRow("on, off, on") << Counted(0, 4) << Counted(Cts, 7)
+        QTest::newRow("nothing") << counted(0, 3) << counted(0, 3) << Notifications{} << 0u;
+        QTest::newRow("one change") << counted(0, 3) << counted(Cts, 4) << Notifications{{ComEvent::Cts, Cts}}
+                                    << 0u;
+        QTest::newRow("pulse: off, on, off") << counted(0, 4) << counted(0, 6)
+                                             << Notifications{{ComEvent::Cts, Cts}, {ComEvent::Cts, 0}} << 0u;
+        QTest::newRow("on, off, on") << counted(0, 4) << counted(Cts, 7)
                                      << Notifications{{ComEvent::Cts, Cts},
                                                       {ComEvent::Cts, 0},
                                                       {ComEvent::Cts, Cts}}
                                      << 0u;
         // Seen together, CTS and DSR share one notification with the word read.
         QTest::newRow("CTS and DSR together")
-            << Counted(0, 1, 1) << Counted(Cts | Dsr, 2, 2)
-            << Notifications{{both, Cts | Dsr}} << 0u;
-        QTest::newRow("CTS pulse, DSR change")
-            << Counted(0, 0, 0) << Counted(Dsr, 2, 1)
-            << Notifications{{ComEvent::Cts, Cts}, {both, Dsr}} << 0u;
+            << counted(0, 1, 1) << counted(Cts | Dsr, 2, 2) << Notifications{{both, Cts | Dsr}} << 0u;
+        QTest::newRow("CTS pulse, DSR change") << counted(0, 0, 0) << counted(Dsr, 2, 1)
+                                               << Notifications{{ComEvent::Cts, Cts}, {both, Dsr}} << 0u;
         QTest::newRow("count and level disagree: a pulse")
-            << Counted(Cts, 9) << Counted(Cts, 10)
-            << Notifications{{ComEvent::Cts, 0}, {ComEvent::Cts, Cts}} << 0u;
+            << counted(Cts, 9) << counted(Cts, 10) << Notifications{{ComEvent::Cts, 0}, {ComEvent::Cts, Cts}}
+            << 0u;
         QTest::newRow("no counters: the level alone")
-            << Uncounted(0) << Uncounted(Cts) << Notifications{{ComEvent::Cts, Cts}} << 0u;
-        QTest::newRow("counter went back") << Counted(0, 50) << Counted(Cts, 2)
-                                           << Notifications{{ComEvent::Cts, Cts}} << 0u;
-        QTest::newRow("unwatched ring") << Counted(0, 0) << [] {
-            ModemLook ring = Counted(ModemLine::RingOn, 0);
-            ring.Ring = 1;
+            << uncounted(0) << uncounted(Cts) << Notifications{{ComEvent::Cts, Cts}} << 0u;
+        QTest::newRow("counter went back")
+            << counted(0, 50) << counted(Cts, 2) << Notifications{{ComEvent::Cts, Cts}} << 0u;
+        QTest::newRow("unwatched ring") << counted(0, 0) << [] {
+            ModemLook ring = counted(ModemLine::RingOn, 0);
+            ring.ring = 1;
             return ring;
         }() << Notifications{} << 0u;
         Notifications capped;
@@ -150,7 +145,7 @@ private Q_SLOTS:
             capped.append({ComEvent::Cts, (i % 2) ? Cts : 0});
         capped.append({ComEvent::Cts, 0});
         QTest::newRow("noise beyond the listed limit")
-            << Counted(0, 0) << Counted(0, 1000) << capped << (1000u - MaxListedChanges);
+            << counted(0, 0) << counted(0, 1000) << capped << (1000u - MaxListedChanges);
     }
 
     void transitions()
@@ -159,12 +154,11 @@ private Q_SLOTS:
         QFETCH(ModemLook, after);
         QFETCH(Notifications, expected);
         QFETCH(quint32, unlisted);
-        std::vector<ComNotification> out;
-        QCOMPARE(AppendModemTransitions(before, after, ComEvent::Cts | ComEvent::Dsr, &out),
-                 unlisted);
+        std::vector<SerialNotification> out;
+        QCOMPARE(appendModemTransitions(before, after, ComEvent::Cts | ComEvent::Dsr, &out), unlisted);
         Notifications seen;
-        for (const ComNotification &notification : out)
-            seen.append({notification.Events, notification.ModemStatus});
+        for (const SerialNotification &notification : out)
+            seen.append({notification.events, notification.modemStatus});
         QCOMPARE(seen, expected);
     }
 
@@ -176,8 +170,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("alg");
         QTest::addColumn<QString>("crossing");
         for (int alg : {0, 1}) {
-            for (const char *crossing : {"ordinary", "edges in the gap", "counted pulse",
-                                         "sampled pulse without counters"})
+            for (const char *crossing :
+                 {"ordinary", "edges in the gap", "counted pulse", "sampled pulse without counters"})
                 QTest::addRow("Alg %d, %s", alg, crossing) << alg << QString::fromLatin1(crossing);
         }
     }
@@ -188,33 +182,33 @@ private Q_SLOTS:
         QFETCH(QString, crossing);
         Rig rig(alg);
         rig.backend.setCounters(PortNo, crossing != QLatin1String("sampled pulse without counters"));
-        QVERIFY(rig.OpenAndStart());
+        QVERIFY(rig.openAndStart());
 
         if (crossing == QLatin1String("ordinary")) {
-            QVERIFY(rig.Crossing(Cts));
+            QVERIFY(rig.crossing(Cts));
         } else if (crossing == QLatin1String("edges in the gap")) {
             // Each edge comes after the monitor's look and before its wait
             // begins; nothing else happens on the line afterwards.
-            rig.backend.SetModemStatusInGap(PortNo, Cts);
-            QVERIFY(rig.Seen());
-            rig.backend.SetModemStatusInGap(PortNo, 0);
-            QVERIFY(rig.Seen());
+            rig.backend.setModemStatusInGap(PortNo, Cts);
+            QVERIFY(rig.seen());
+            rig.backend.setModemStatusInGap(PortNo, 0);
+            QVERIFY(rig.seen());
         } else if (crossing == QLatin1String("counted pulse")) {
-            rig.backend.Pulse(PortNo, Cts);
+            rig.backend.pulse(PortNo, Cts);
         } else {
             // Sampling every half millisecond: a line on across two looks is
             // on at one of them, as a 2 ms pulse always is.
-            rig.backend.SetCts(PortNo, true);
-            QVERIFY(rig.Seen());
-            rig.backend.SetCts(PortNo, false);
+            rig.backend.setCts(PortNo, true);
+            QVERIFY(rig.seen());
+            rig.backend.setCts(PortNo, false);
         }
-        QVERIFY(ProcessUntil([&] { return rig.host.timeTexts.size() == 1 && rig.handled == 2; }));
-        QCOMPARE(rig.triggers.LastModemStatus(), 0u);
-        QCOMPARE(rig.port.LostEvents(), 0u);
+        QVERIFY(processUntil([&] { return rig.recorder.timeTexts.size() == 1 && rig.handled == 2; }));
+        QCOMPARE(rig.triggers.lastModemStatus(), 0u);
+        QCOMPARE(rig.port.lostEvents(), 0u);
         // Nothing more comes.
-        QVERIFY(rig.Seen());
+        QVERIFY(rig.seen());
         QCoreApplication::processEvents();
-        QCOMPARE(rig.host.timeTexts.size(), 1);
+        QCOMPARE(rig.recorder.timeTexts.size(), 1);
         QCOMPARE(rig.handled, 2);
     }
 
@@ -235,44 +229,44 @@ private Q_SLOTS:
         QFETCH(int, apart);
         QFETCH(QStringList, recorded);
         Rig rig(SerialTriggers::AlgOn, 200);
-        QVERIFY(rig.OpenAndStart());
+        QVERIFY(rig.openAndStart());
 
         // No event is processed from here on until both crossings are queued.
-        QVERIFY(rig.Crossing(Cts));
-        rig.clocks.Advance(apart);
-        QVERIFY(rig.Crossing(Cts));
-        rig.clocks.Advance(300);
-        QVERIFY(rig.port.DispatchPending());
+        QVERIFY(rig.crossing(Cts));
+        rig.clocks.advance(apart);
+        QVERIFY(rig.crossing(Cts));
+        rig.clocks.advance(300);
+        QVERIFY(rig.port.dispatchPending());
         QCOMPARE(rig.handled, 0);
 
-        QVERIFY(ProcessUntil([&] { return rig.handled == 4; }));
-        QCOMPARE(rig.host.timeTexts, recorded);
-        QCOMPARE(rig.port.LostEvents(), 0u);
+        QVERIFY(processUntil([&] { return rig.handled == 4; }));
+        QCOMPARE(rig.recorder.timeTexts, recorded);
+        QCOMPARE(rig.port.lostEvents(), 0u);
         // The lockout of the last finish began at its edge.
-        QCOMPARE(rig.clock.Locked(), false);
+        QCOMPARE(rig.clock.locked(), false);
     }
 
     // The start barrier too is judged by the time of its edge.
     void startEdgeWithinLockoutIsIgnored()
     {
         Rig rig(SerialTriggers::AlgOn, 200);
-        rig.port.Open();
+        rig.port.open();
         rig.triggers.setAuto(true);
-        QVERIFY(rig.backend.WaitUntilWaiting(PortNo, 1));
-        QVERIFY(rig.Crossing(Dsr)); // starts at its edge, and START locks for 200 ms
-        rig.clocks.Advance(100);
-        QVERIFY(ProcessUntil([&] { return rig.handled == 2; }));
-        QVERIFY(rig.clock.Running());
-        QCOMPARE(rig.clock.StartTick(), 5000u);
-        rig.clock.mStopClick();
-        rig.clock.mResetClick();
-        QVERIFY(rig.Crossing(Dsr)); // at +100: still locked
-        QVERIFY(ProcessUntil([&] { return rig.handled == 4; }));
-        QVERIFY(!rig.clock.Running());
-        rig.clocks.Advance(100);
-        QVERIFY(rig.Crossing(Dsr)); // at +200: free
-        QVERIFY(ProcessUntil([&] { return rig.handled == 6; }));
-        QVERIFY(rig.clock.Running());
+        QVERIFY(rig.backend.waitUntilWaiting(PortNo, 1));
+        QVERIFY(rig.crossing(Dsr)); // starts at its edge, and START locks for 200 ms
+        rig.clocks.advance(100);
+        QVERIFY(processUntil([&] { return rig.handled == 2; }));
+        QVERIFY(rig.clock.running());
+        QCOMPARE(rig.clock.startTick(), 5000u);
+        rig.clock.stop();
+        rig.clock.reset();
+        QVERIFY(rig.crossing(Dsr)); // at +100: still locked
+        QVERIFY(processUntil([&] { return rig.handled == 4; }));
+        QVERIFY(!rig.clock.running());
+        rig.clocks.advance(100);
+        QVERIFY(rig.crossing(Dsr)); // at +200: free
+        QVERIFY(processUntil([&] { return rig.handled == 6; }));
+        QVERIFY(rig.clock.running());
     }
 
     // A flood the interface thread cannot take in time fills the queue; what
@@ -280,16 +274,15 @@ private Q_SLOTS:
     void overflowIsReported()
     {
         Rig rig(SerialTriggers::AlgOn, 0);
-        int overflows = 0;
-        rig.port.OnOverflow = [&overflows](TComPort *) { ++overflows; };
-        QVERIFY(rig.OpenAndStart());
-        constexpr int Pulses = 3000;
-        for (int i = 0; i < Pulses; ++i)
-            rig.backend.Pulse(PortNo, Cts);
-        QVERIFY(rig.Seen());
-        QVERIFY(ProcessUntil([&] { return overflows > 0 && !rig.port.DispatchPending(); }));
-        QVERIFY(rig.port.LostEvents() > 0);
-        QCOMPARE(quint64(rig.handled) + rig.port.LostEvents(), quint64(2 * Pulses));
+        QSignalSpy overflows(&rig.port, &SerialPort::eventsLost);
+        QVERIFY(rig.openAndStart());
+        constexpr int pulses = 3000;
+        for (int i = 0; i < pulses; ++i)
+            rig.backend.pulse(PortNo, Cts);
+        QVERIFY(rig.seen());
+        QVERIFY(processUntil([&] { return !overflows.isEmpty() && !rig.port.dispatchPending(); }));
+        QVERIFY(rig.port.lostEvents() > 0);
+        QCOMPARE(quint64(rig.handled) + rig.port.lostEvents(), quint64(2 * pulses));
     }
 };
 

@@ -2,10 +2,10 @@
 // program announced itself with a UUCP lock file or just has the device open;
 // while Tivano has the port it holds a lock file of its own. On pseudo-
 // terminals and a lock folder of the test's own.
-#include "Comms.h"
-#include "PosixComBackend.h"
 #include "PseudoTerminal.h"
 #include "SerialTestSupport.h"
+#include "serial/PosixSerialBackend.h"
+#include "serial/SerialPort.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,26 +32,33 @@ public:
         : m_device(device)
     {
         QProcess shell;
-        shell.start(QStringLiteral("/bin/sh"),
-                    {QStringLiteral("-c"),
-                     QStringLiteral("sleep 60 < \"$0\" > /dev/null 2>&1 & echo $!"), device});
+        shell.start(
+            QStringLiteral("/bin/sh"),
+            {QStringLiteral("-c"), QStringLiteral("sleep 60 < \"$0\" > /dev/null 2>&1 & echo $!"), device});
         if (shell.waitForFinished(5000))
             m_pid = shell.readAllStandardOutput().trimmed().toInt();
     }
-    ~Squatter() { End(); }
+    ~Squatter() { end(); }
 
-    int Pid() const { return m_pid; }
-    bool HoldsOpen() const
+    int pid() const { return m_pid; }
+    bool holdsOpen() const
     {
         return QFile::symLinkTarget(QStringLiteral("/proc/%1/fd/0").arg(m_pid)) == m_device;
     }
+    // The background shell opens the device before it becomes `sleep`: the
+    // program named in a busy message is only sure once that has happened.
+    bool isSleeping() const
+    {
+        QFile comm(QStringLiteral("/proc/%1/comm").arg(m_pid));
+        return comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == "sleep";
+    }
     // Not our child, so nothing here reaps it: it has let go once its open
     // files are gone.
-    bool End()
+    bool end()
     {
         if (m_pid > 0)
             kill(m_pid, SIGKILL);
-        const bool ended = QTest::qWaitFor([this] { return m_pid <= 0 || !HoldsOpen(); });
+        const bool ended = QTest::qWaitFor([this] { return m_pid <= 0 || !holdsOpen(); });
         m_pid = 0;
         return ended;
     }
@@ -61,9 +68,8 @@ private:
     int m_pid = 0;
 };
 
-
 // A PID no process has: a child that has ended and been reaped.
-int EndedPid()
+int endedPid()
 {
     const pid_t child = fork();
     if (child == 0)
@@ -81,18 +87,18 @@ class TestPortLock : public QObject
 private:
     std::unique_ptr<Pty> m_pty;
     std::unique_ptr<QTemporaryDir> m_locks;
-    std::unique_ptr<PosixComBackend> m_backend;
+    std::unique_ptr<PosixSerialBackend> m_backend;
 
-    QString LockFile() const
+    QString lockFile() const
     {
         // /dev/pts/N locks as LCK..pts_N.
-        const QString name = m_pty->Slave().mid(5).replace(QLatin1Char('/'), QLatin1Char('_'));
+        const QString name = m_pty->slave().mid(5).replace(QLatin1Char('/'), QLatin1Char('_'));
         return m_locks->filePath(QStringLiteral("LCK..") + name);
     }
 
-    void WriteLock(const QByteArray &content)
+    void writeLock(const QByteArray &content)
     {
-        QFile lock(LockFile());
+        QFile lock(lockFile());
         QVERIFY(lock.open(QIODevice::WriteOnly));
         lock.write(content);
     }
@@ -101,11 +107,11 @@ private Q_SLOTS:
     void init()
     {
         m_pty = std::make_unique<Pty>();
-        QVERIFY(m_pty->Valid());
+        QVERIFY(m_pty->valid());
         m_locks = std::make_unique<QTemporaryDir>();
-        ComDeviceMap map;
-        map.setPath(PortNo, m_pty->Slave());
-        m_backend = std::make_unique<PosixComBackend>(map);
+        SerialDeviceMap map;
+        map.setPath(PortNo, m_pty->slave());
+        m_backend = std::make_unique<PosixSerialBackend>(map);
         m_backend->setLockFolder(m_locks->path());
     }
 
@@ -118,15 +124,15 @@ private Q_SLOTS:
 
     void openPortHoldsItsLockFile()
     {
-        TComPort port(nullptr, m_backend.get());
+        SerialPort port(nullptr, m_backend.get());
         port.setPort(PortNo);
-        QCOMPARE(OpenError(port), QString());
-        QFile lock(LockFile());
+        QCOMPARE(openError(port), QString());
+        QFile lock(lockFile());
         QVERIFY(lock.open(QIODevice::ReadOnly));
         // HDB UUCP format: the PID in ten characters and a line break.
         QCOMPARE(lock.readAll(), QByteArray::number(getpid()).rightJustified(10, ' ') + '\n');
-        port.Close();
-        QVERIFY(!QFile::exists(LockFile()));
+        port.close();
+        QVERIFY(!QFile::exists(lockFile()));
     }
 
     void lockFileOfAnotherProgram_data()
@@ -143,25 +149,25 @@ private Q_SLOTS:
         QFETCH(bool, living);
         QFETCH(bool, binary);
         // PID 1 always runs and is never this test.
-        const int owner = living ? 1 : EndedPid();
+        const int owner = living ? 1 : endedPid();
         if (binary)
-            WriteLock(QByteArray(reinterpret_cast<const char *>(&owner), sizeof owner));
+            writeLock(QByteArray(reinterpret_cast<const char *>(&owner), sizeof owner));
         else
-            WriteLock(QByteArray::number(owner).rightJustified(10, ' ') + '\n');
+            writeLock(QByteArray::number(owner).rightJustified(10, ' ') + '\n');
 
-        TComPort port(nullptr, m_backend.get());
+        SerialPort port(nullptr, m_backend.get());
         port.setPort(PortNo);
-        const QString error = OpenError(port);
+        const QString error = openError(port);
         if (living) {
             QVERIFY2(error.startsWith(QLatin1String("Unable to open com port: ")), qPrintable(error));
             QVERIFY2(error.contains(QLatin1String("PID 1)")), qPrintable(error));
-            QVERIFY(!port.Connected());
-            QVERIFY(QFile::exists(LockFile())); // another program's lock stays
+            QVERIFY(!port.connected());
+            QVERIFY(QFile::exists(lockFile())); // another program's lock stays
         } else {
             // A stale lock is taken over.
             QCOMPARE(error, QString());
-            QVERIFY(port.Connected());
-            QFile lock(LockFile());
+            QVERIFY(port.connected());
+            QFile lock(lockFile());
             QVERIFY(lock.open(QIODevice::ReadOnly));
             QCOMPARE(lock.readAll().trimmed().toInt(), int(getpid()));
         }
@@ -169,22 +175,23 @@ private Q_SLOTS:
 
     void deviceOpenInAnotherProgram()
     {
-        Squatter squatter(m_pty->Slave());
-        QVERIFY(squatter.Pid() > 0);
-        QTRY_VERIFY(squatter.HoldsOpen());
+        Squatter squatter(m_pty->slave());
+        QVERIFY(squatter.pid() > 0);
+        QTRY_VERIFY(squatter.holdsOpen() && squatter.isSleeping());
 
-        TComPort port(nullptr, m_backend.get());
+        SerialPort port(nullptr, m_backend.get());
         port.setPort(PortNo);
-        const QString error = OpenError(port);
-        QCOMPARE(error, QStringLiteral("Unable to open com port: Device or resource busy (sleep, PID %1)")
-                            .arg(squatter.Pid()));
-        QVERIFY(!port.Connected());
-        QVERIFY(!QFile::exists(LockFile()));
+        const QString error = openError(port);
+        QCOMPARE(error,
+                 QStringLiteral("Unable to open com port: Device or resource busy (sleep, PID %1)")
+                     .arg(squatter.pid()));
+        QVERIFY(!port.connected());
+        QVERIFY(!QFile::exists(lockFile()));
 
         // Once the other program has let go, the port opens.
-        QVERIFY(squatter.End());
-        QCOMPARE(OpenError(port), QString());
-        QVERIFY(port.Connected());
+        QVERIFY(squatter.end());
+        QCOMPARE(openError(port), QString());
+        QVERIFY(port.connected());
     }
 };
 

@@ -1,10 +1,10 @@
-#include "Comms.h"
 #include "ManualClock.h"
-#include "RaceClock.h"
-#include "RecordingRaceClockHost.h"
+#include "RaceClockRecorder.h"
 #include "SerialTestSupport.h"
-#include "SerialTriggers.h"
-#include "SimulatedComBackend.h"
+#include "serial/SerialPort.h"
+#include "serial/SimulatedSerialBackend.h"
+#include "timing/RaceClock.h"
+#include "timing/SerialTriggers.h"
 
 #include <QStringList>
 #include <QTest>
@@ -19,61 +19,60 @@ constexpr quint32 Dsr = ModemLine::DsrOn;
 // monitor thread, the trigger decision and the race clock.
 struct Rig
 {
-    SimulatedComBackend backend;
-    TComPort port{nullptr, &backend};
-    RecordingRaceClockHost host;
+    SimulatedSerialBackend backend;
     ManualClock clocks;
-    RaceClock clock{host, clocks};
+    RaceClock clock{clocks};
+    RaceClockRecorder recorder{clock};
     SerialTriggers triggers{clock};
     int handled = 0;
+    // Last, so it closes while everything its signals reach is still there.
+    SerialPort port{nullptr, &backend};
 
     Rig()
     {
         port.setPort(PortNo);
         port.setFlowControl(fcRtsCts);
-        port.setEvents(EventSet(evCTS) | EventSet(evDSR));
-        port.OnCTS = [this](TComPort *sender) {
-            ++handled;
-            triggers.ComPortCTS(sender->ModemStatus());
-        };
-        port.OnDSR = [this](TComPort *sender) {
-            ++handled;
-            triggers.ComPortDSR(sender->ModemStatus());
-        };
+        port.setEvents(eventSet(evCTS) | eventSet(evDSR));
+        // As the main window: the edges are stamped with the race clock's clocks.
+        port.setClockSource(&clocks);
+        triggers.listenTo(port);
+        const auto count = [this] { ++handled; };
+        QObject::connect(&port, &SerialPort::ctsChanged, &triggers, count);
+        QObject::connect(&port, &SerialPort::dsrChanged, &triggers, count);
         // The mode follows the port: Auto exactly while it is open.
-        port.OnOpen = [this](TComPort *) { triggers.setAuto(true); };
-        port.OnClose = [this](TComPort *) { triggers.setAuto(false); };
+        QObject::connect(&port, &SerialPort::opened, &triggers, [this] { triggers.setAuto(true); });
+        QObject::connect(&port, &SerialPort::closed, &triggers, [this] { triggers.setAuto(false); });
         clocks.timeOfDay = 10 * 3600 * 1000;
     }
 
-    void Open()
+    void open()
     {
-        const int waits = backend.WaitCount(PortNo);
-        port.Open();
-        QVERIFY(backend.WaitUntilWaiting(PortNo, waits + 1));
+        const int waits = backend.waitCount(PortNo);
+        port.open();
+        QVERIFY(backend.waitUntilWaiting(PortNo, waits + 1));
     }
 
     // Sets the lines and waits until the handlers for every changed line have
     // run and the monitor waits again.
-    void Lines(quint32 status)
+    void lines(quint32 status)
     {
-        const quint32 changed = (status ^ backend.LastStatus(PortNo)) & (Cts | Dsr);
+        const quint32 changed = (status ^ backend.lastStatus(PortNo)) & (Cts | Dsr);
         const int expected = handled + ((changed & Cts) ? 1 : 0) + ((changed & Dsr) ? 1 : 0);
-        const int waits = backend.WaitCount(PortNo);
-        backend.SetModemStatus(PortNo, status);
+        const int waits = backend.waitCount(PortNo);
+        backend.setModemStatus(PortNo, status);
         if (expected == handled)
             return;
-        QVERIFY(ProcessUntil([&] { return handled == expected; }));
-        QVERIFY(backend.WaitUntilWaiting(PortNo, waits + 1));
+        QVERIFY(processUntil([&] { return handled == expected; }));
+        QVERIFY(backend.waitUntilWaiting(PortNo, waits + 1));
     }
 
     // START, then the lockout that START switched on runs out.
-    void StartRunning()
+    void startRunning()
     {
-        clock.mStartClick();
-        clock.TimerGesperrtTimer();
-        QVERIFY(clock.Enabled(RaceCommand::Lap));
-        QVERIFY(!clock.Locked());
+        clock.start();
+        clock.endLockout();
+        QVERIFY(clock.enabled(RaceCommand::Lap));
+        QVERIFY(!clock.locked());
     }
 };
 
@@ -87,86 +86,86 @@ private Q_SLOTS:
     void firstEventIsAlwaysEvaluated()
     {
         Rig rig;
-        QCOMPARE(rig.triggers.LastModemStatus(), 0x55555555u);
-        rig.Open();
-        rig.Lines(Dsr);
-        QCOMPARE(rig.triggers.LastModemStatus(), Dsr);
-        QVERIFY(rig.clock.Running());
+        QCOMPARE(rig.triggers.lastModemStatus(), 0x55555555u);
+        rig.open();
+        rig.lines(Dsr);
+        QCOMPARE(rig.triggers.lastModemStatus(), Dsr);
+        QVERIFY(rig.clock.running());
     }
 
     void threeFinishChangesInLockoutRecordOne()
     {
         Rig rig;
         rig.clock.setLockoutInterval(200);
-        rig.Open();
-        rig.StartRunning();
+        rig.open();
+        rig.startRunning();
         // Three crossings 50 ms apart: on, off, on, off, on.
-        rig.Lines(Cts);
-        QCOMPARE(rig.host.timeTexts.size(), 1);
-        QVERIFY(rig.clock.Locked());
+        rig.lines(Cts);
+        QCOMPARE(rig.recorder.timeTexts.size(), 1);
+        QVERIFY(rig.clock.locked());
         for (quint32 status : {0u, Cts, 0u, Cts}) {
-            rig.clocks.Advance(25);
-            rig.Lines(status);
-            QVERIFY(rig.clock.Locked());
+            rig.clocks.advance(25);
+            rig.lines(status);
+            QVERIFY(rig.clock.locked());
         }
-        QCOMPARE(rig.host.timeTexts.size(), 1);
-        QCOMPARE(rig.host.timeTexts.first(), QStringLiteral("10:00.00,00"));
-        QCOMPARE(rig.triggers.LastModemStatus(), Cts);
+        QCOMPARE(rig.recorder.timeTexts.size(), 1);
+        QCOMPARE(rig.recorder.timeTexts.first(), QStringLiteral("10:00.00,00"));
+        QCOMPARE(rig.recorder.sources.first(), FinishSource::LightBarrier);
+        QCOMPARE(rig.triggers.lastModemStatus(), Cts);
         // The line is still on when the lockout ends: nothing more happens.
-        rig.clock.TimerGesperrtTimer();
+        rig.clock.endLockout();
         QCoreApplication::processEvents();
-        QCOMPARE(rig.host.timeTexts.size(), 1);
+        QCOMPARE(rig.recorder.timeTexts.size(), 1);
         // The next crossing counts again.
-        rig.Lines(0);
-        rig.clocks.Advance(1000);
-        rig.Lines(Cts);
-        QCOMPARE(rig.host.timeTexts.size(), 2);
-        QCOMPARE(rig.host.timeTexts.last(), QStringLiteral("10:00.01,10"));
+        rig.lines(0);
+        rig.clocks.advance(1000);
+        rig.lines(Cts);
+        QCOMPARE(rig.recorder.timeTexts.size(), 2);
+        QCOMPARE(rig.recorder.timeTexts.last(), QStringLiteral("10:00.01,10"));
     }
 
     void threeFinishKeysRecordThree()
     {
         Rig rig;
-        rig.Open();
-        rig.clock.mStartClick();
-        QVERIFY(rig.clock.Locked()); // the lockout does not stop the operator
+        rig.open();
+        rig.clock.start();
+        QVERIFY(rig.clock.locked()); // the lockout does not stop the operator
         for (int i = 0; i < 3; ++i) {
-            rig.clock.mLAPClick();
-            rig.clocks.Advance(50);
+            rig.clock.recordFinish();
+            rig.clocks.advance(50);
         }
-        QCOMPARE(rig.host.timeTexts,
-                 (QStringList{"10:00.00,00", "10:00.00,05", "10:00.00,10"}));
+        QCOMPARE(rig.recorder.timeTexts, (QStringList{"10:00.00,00", "10:00.00,05", "10:00.00,10"}));
     }
 
     void finishKeyInLockoutRecordsButLineDoesNot()
     {
         Rig rig;
-        rig.Open();
-        rig.StartRunning();
-        rig.Lines(Cts);
-        QVERIFY(rig.clock.Locked());
-        rig.Lines(0);
-        rig.Lines(Cts);
-        rig.clock.mLAPClick();
-        QCOMPARE(rig.host.timeTexts.size(), 2);
-        QCOMPARE(rig.host.resultCount, 2);
+        rig.open();
+        rig.startRunning();
+        rig.lines(Cts);
+        QVERIFY(rig.clock.locked());
+        rig.lines(0);
+        rig.lines(Cts);
+        rig.clock.recordFinish();
+        QCOMPARE(rig.recorder.timeTexts.size(), 2);
+        QCOMPARE(rig.recorder.resultCount, 2);
     }
 
     void ctsAndDsrInOneNotification()
     {
         Rig rig;
-        rig.Open();
+        rig.open();
         // Both lines in one notification: the finish handler records the word,
         // the start handler sees it unchanged and the start is lost.
-        rig.Lines(Cts | Dsr);
+        rig.lines(Cts | Dsr);
         QCOMPARE(rig.handled, 2);
-        QCOMPARE(rig.triggers.LastModemStatus(), Cts | Dsr);
-        QVERIFY(!rig.clock.Running());
-        QVERIFY(rig.host.timeTexts.isEmpty());
+        QCOMPARE(rig.triggers.lastModemStatus(), Cts | Dsr);
+        QVERIFY(!rig.clock.running());
+        QVERIFY(rig.recorder.timeTexts.isEmpty());
         // The start line alone works.
-        rig.Lines(Cts);
-        rig.Lines(Cts | Dsr);
-        QVERIFY(rig.clock.Running());
+        rig.lines(Cts);
+        rig.lines(Cts | Dsr);
+        QVERIFY(rig.clock.running());
     }
 
     void startLine_data()
@@ -190,10 +189,10 @@ private Q_SLOTS:
         Rig rig;
         rig.triggers.setAlg(alg);
         rig.clock.setLockoutInterval(0);
-        rig.Open();
+        rig.open();
         for (int i = 0; i < statuses.size(); ++i) {
-            rig.Lines(statuses[i]);
-            QCOMPARE(rig.clock.Running(), startedAt >= 0 && i >= startedAt);
+            rig.lines(statuses[i]);
+            QCOMPARE(rig.clock.running(), startedAt >= 0 && i >= startedAt);
         }
     }
 
@@ -217,12 +216,12 @@ private Q_SLOTS:
         Rig rig;
         rig.triggers.setAlg(alg);
         rig.clock.setLockoutInterval(0); // no lockout: every finish counts
-        rig.Open();
-        rig.clock.mStartClick();
+        rig.open();
+        rig.clock.start();
         for (int i = 0; i < statuses.size(); ++i) {
-            rig.Lines(statuses[i]);
-            QCOMPARE(rig.host.timeTexts.size(), rows[i]);
-            QVERIFY(!rig.clock.Locked());
+            rig.lines(statuses[i]);
+            QCOMPARE(rig.recorder.timeTexts.size(), rows[i]);
+            QVERIFY(!rig.clock.locked());
         }
     }
 
@@ -241,26 +240,26 @@ private Q_SLOTS:
         QFETCH(quint32, trigger);
         Rig rig;
         rig.triggers.setAlg(alg);
-        rig.Open();
+        rig.open();
         if (trigger == 0)
-            rig.Lines(Cts);
-        rig.StartRunning();
-        rig.Lines(trigger);
-        QCOMPARE(rig.host.timeTexts.size(), 1);
-        QVERIFY(rig.clock.Locked());
-        rig.Lines(trigger ^ Cts);
-        rig.Lines(trigger);
-        QCOMPARE(rig.host.timeTexts.size(), 1);
+            rig.lines(Cts);
+        rig.startRunning();
+        rig.lines(trigger);
+        QCOMPARE(rig.recorder.timeTexts.size(), 1);
+        QVERIFY(rig.clock.locked());
+        rig.lines(trigger ^ Cts);
+        rig.lines(trigger);
+        QCOMPARE(rig.recorder.timeTexts.size(), 1);
     }
 
     void finishWhileNotRunningDoesNothing()
     {
         Rig rig;
-        rig.Open();
-        rig.Lines(Cts);
-        QVERIFY(rig.host.timeTexts.isEmpty());
-        QVERIFY(!rig.clock.Locked()); // the lockout only arms while the clock runs
-        QCOMPARE(rig.host.resultCount, 0);
+        rig.open();
+        rig.lines(Cts);
+        QVERIFY(rig.recorder.timeTexts.isEmpty());
+        QVERIFY(!rig.clock.locked()); // the lockout only arms while the clock runs
+        QCOMPARE(rig.recorder.resultCount, 0);
     }
 
     void handModeIgnoresTriggers_data()
@@ -280,47 +279,47 @@ private Q_SLOTS:
         Rig rig;
         rig.clock.setLockoutInterval(0);
         rig.triggers.setAlg(alg);
-        rig.clock.mStartClick();
-        QVERIFY(!rig.triggers.Auto());
-        rig.triggers.ComPortCTS(Cts);
-        rig.triggers.ComPortCTS(0);
-        QCOMPARE(rig.host.timeTexts.size(), rows);
-        rig.clock.mStopClick();
-        rig.clock.mResetClick();
-        rig.triggers.ComPortDSR(Dsr);
-        rig.triggers.ComPortDSR(0);
-        QVERIFY(!rig.clock.Running());
+        rig.clock.start();
+        QVERIFY(!rig.triggers.isAuto());
+        rig.triggers.finishLineChanged(Cts, rig.clocks.now());
+        rig.triggers.finishLineChanged(0, rig.clocks.now());
+        QCOMPARE(rig.recorder.timeTexts.size(), rows);
+        rig.clock.stop();
+        rig.clock.reset();
+        rig.triggers.startLineChanged(Dsr, rig.clocks.now());
+        rig.triggers.startLineChanged(0, rig.clocks.now());
+        QVERIFY(!rig.clock.running());
     }
 
     void startIgnoredWhileLocked()
     {
         Rig rig;
-        rig.Open();
-        rig.clock.mStartClick(); // switches the lockout on
-        rig.clock.mStopClick();  // does not touch it
-        rig.clock.mResetClick();
-        QVERIFY(rig.clock.Enabled(RaceCommand::Start));
-        QVERIFY(rig.clock.Locked());
-        rig.Lines(Dsr);
-        QVERIFY(!rig.clock.Running());
-        rig.clock.TimerGesperrtTimer();
-        rig.Lines(0);
-        rig.Lines(Dsr);
-        QVERIFY(rig.clock.Running());
+        rig.open();
+        rig.clock.start(); // switches the lockout on
+        rig.clock.stop(); // does not touch it
+        rig.clock.reset();
+        QVERIFY(rig.clock.enabled(RaceCommand::Start));
+        QVERIFY(rig.clock.locked());
+        rig.lines(Dsr);
+        QVERIFY(!rig.clock.running());
+        rig.clock.endLockout();
+        rig.lines(0);
+        rig.lines(Dsr);
+        QVERIFY(rig.clock.running());
     }
 
     void unplugReturnsToHand()
     {
         Rig rig;
         rig.clock.setLockoutInterval(0);
-        rig.Open();
-        QVERIFY(rig.triggers.Auto());
-        rig.clock.mStartClick();
-        rig.backend.Unplug(PortNo);
-        QVERIFY(ProcessUntil([&] { return !rig.port.Connected(); }));
-        QVERIFY(!rig.triggers.Auto());
-        rig.triggers.ComPortCTS(Cts);
-        QVERIFY(rig.host.timeTexts.isEmpty());
+        rig.open();
+        QVERIFY(rig.triggers.isAuto());
+        rig.clock.start();
+        rig.backend.unplug(PortNo);
+        QVERIFY(processUntil([&] { return !rig.port.connected(); }));
+        QVERIFY(!rig.triggers.isAuto());
+        rig.triggers.finishLineChanged(Cts, rig.clocks.now());
+        QVERIFY(rig.recorder.timeTexts.isEmpty());
     }
 };
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ClockSource.h"
+#include "platform/ClockSource.h"
 
 #include <atomic>
 
@@ -12,10 +12,10 @@ public:
     std::atomic<quint32> tick{0};
     std::atomic<qint32> timeOfDay{0};
 
-    quint32 TickCount() const override { return tick; }
-    qint32 TimeOfDayMs() const override { return timeOfDay; }
+    quint32 tickCount() const override { return tick; }
+    qint32 timeOfDayMs() const override { return timeOfDay; }
 
-    void Advance(qint32 ms)
+    void advance(qint32 ms)
     {
         tick += quint32(ms);
         timeOfDay = (timeOfDay + ms) % 86400000;

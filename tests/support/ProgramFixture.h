@@ -2,12 +2,12 @@
 
 // One run of the whole program for tests through its main window: real keys and mouse
 // presses, real files in a temporary folder, the serial port on the simulated backend.
-#include "ButtonWithColor.h"
-#include "Cfg.h"
-#include "DlgYesNo.h"
-#include "FMain.h"
 #include "ManualClock.h"
-#include "SimulatedComBackend.h"
+#include "app/MainWindow.h"
+#include "serial/SimulatedSerialBackend.h"
+#include "settings/SettingsDialog.h"
+#include "widgets/CommandButton.h"
+#include "widgets/ConfirmDialog.h"
 
 #include <QApplication>
 #include <QFile>
@@ -24,14 +24,14 @@ constexpr qint32 TenOClock = 10 * 3600 * 1000;
 // The window and the two dialogs the program entry creates.
 struct Program
 {
-    std::unique_ptr<TFormMain> window;
-    std::unique_ptr<TCfgDialog> cfgDialog;
-    std::unique_ptr<TFDlgYesNo> yesNo;
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<SettingsDialog> cfgDialog;
+    std::unique_ptr<ConfirmDialog> yesNo;
 
-    explicit Program(const FormMainEnvironment &environment)
-        : window(std::make_unique<TFormMain>(environment))
-        , cfgDialog(std::make_unique<TCfgDialog>(*window, window.get()))
-        , yesNo(std::make_unique<TFDlgYesNo>(window.get()))
+    explicit Program(const MainWindowEnvironment &environment)
+        : window(std::make_unique<MainWindow>(environment))
+        , cfgDialog(std::make_unique<SettingsDialog>(window.get()))
+        , yesNo(std::make_unique<ConfirmDialog>(window.get()))
     {
         window->setDialogs(cfgDialog.get(), yesNo.get());
     }
@@ -43,7 +43,7 @@ struct Program
         yesNo.release();
     }
 
-    bool Show()
+    bool show()
     {
         window->show();
         window->activateWindow();
@@ -57,17 +57,17 @@ class QuestionAnswerer : public QObject
 public:
     QStringList questions;
 
-    void AnswerNext(bool yes)
+    void answerNext(bool yes)
     {
         auto *timer = new QTimer(this);
         connect(timer, &QTimer::timeout, this, [this, timer, yes] {
-            auto *dialog = qobject_cast<TFDlgYesNo *>(QApplication::activeModalWidget());
+            auto *dialog = qobject_cast<ConfirmDialog *>(QApplication::activeModalWidget());
             if (!dialog)
                 return;
             timer->stop();
             timer->deleteLater();
-            questions << dialog->Label1->text();
-            QTest::mouseClick(yes ? dialog->OKBtn : dialog->CancelBtn, Qt::LeftButton);
+            questions << dialog->questionLabel->text();
+            QTest::mouseClick(yes ? dialog->yesButton : dialog->noButton, Qt::LeftButton);
         });
         timer->start(5);
     }
@@ -79,47 +79,47 @@ class Fixture
 public:
     QTemporaryDir home;
     ManualClock clocks;
-    SimulatedComBackend serial;
+    SimulatedSerialBackend serial;
 
     Fixture() { clocks.timeOfDay = TenOClock; }
 
-    FormMainEnvironment Environment()
+    MainWindowEnvironment environment()
     {
-        FormMainEnvironment environment;
+        MainWindowEnvironment environment;
         environment.clocks = &clocks;
         environment.serialBackend = &serial;
-        environment.settings = SettingsLocation::File(SettingsPath());
+        environment.settings = SettingsLocation::file(settingsPath());
         environment.programFolder = home.path();
         environment.autosaveFolder = home.path();
         return environment;
     }
 
-    QString SettingsPath() const { return home.filePath(QStringLiteral("settings.ini")); }
-    QString AutosavePath() const { return home.filePath(QStringLiteral("Tivano.txt")); }
+    QString settingsPath() const { return home.filePath(QStringLiteral("settings.ini")); }
+    QString autosavePath() const { return home.filePath(QStringLiteral("Tivano.txt")); }
 
-    void WriteSettings(const QVariantMap &values)
+    void writeSettings(const QVariantMap &values)
     {
-        QSettings raw(SettingsPath(), QSettings::IniFormat);
+        QSettings raw(settingsPath(), QSettings::IniFormat);
         for (auto it = values.cbegin(); it != values.cend(); ++it)
             raw.setValue(it.key(), it.value());
     }
 
-    void WriteCountryCodes(const QByteArray &content)
+    void writeCountryCodes(const QByteArray &content)
     {
         QFile file(home.filePath(QStringLiteral("LKZ.txt")));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(content);
     }
 
-    QByteArray Autosave() const
+    QByteArray autosave() const
     {
-        QFile file(AutosavePath());
+        QFile file(autosavePath());
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 };
 
-inline void PressButton(TFormMain &window, RaceCommand command, Qt::MouseButton button = Qt::LeftButton)
+inline void pressButton(MainWindow &window, RaceCommand command, Qt::MouseButton button = Qt::LeftButton)
 {
-    QTest::mousePress(window.CommandButton(command), button);
-    QTest::mouseRelease(window.CommandButton(command), button);
+    QTest::mousePress(window.commandButton(command), button);
+    QTest::mouseRelease(window.commandButton(command), button);
 }

@@ -1,59 +1,59 @@
 #pragma once
 
 // Stand-ins for the desktop shell and the file dialogs of the protocol panel.
-#include "ProtocolFileDialogs.h"
-#include "ProtocolShell.h"
+#include "protocol/ProtocolFileDialogs.h"
+#include "protocol/ProtocolShell.h"
 
 #include <QPrinter>
 #include <QStringList>
 
 // Records the documents it is asked to open; "prints" into a PDF file.
-class FakeShell : public TProtocolShell
+class FakeShell : public ProtocolShell
 {
 public:
-    QStringList Opened;
-    QString PdfName;
-    int PrinterQuestions = 0;
-    bool AcceptPrinter = true;
+    QStringList opened;
+    QString pdfName;
+    int printerQuestions = 0;
+    bool acceptPrinter = true;
 
-    void OpenDocument(const QString &fileName) override { Opened.append(fileName); }
-    bool ChoosePrinter(QPrinter &printer, QWidget *) override
+    void openDocument(const QString &fileName) override { opened.append(fileName); }
+    bool choosePrinter(QPrinter &printer, QWidget *) override
     {
-        ++PrinterQuestions;
+        ++printerQuestions;
         printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(PdfName);
-        return AcceptPrinter;
+        printer.setOutputFileName(pdfName);
+        return acceptPrinter;
     }
 };
 
 // Answers the file dialogs with a prepared name and type, and remembers what they offered.
-class FakeDialogs : public TProtocolFileDialogs
+class FakeDialogs : public ProtocolFileDialogs
 {
 public:
-    QString Answer;
-    int ChosenIndex = 1;
-    bool Accept = true;
-    int PresetIndex = 0;
-    QString PresetName;
-    QList<TProtocolFileType> OfferedTypes;
+    QString answer;
+    int chosenIndex = 1;
+    bool accept = true;
+    int presetIndex = 0;
+    QString presetName;
+    QList<ProtocolFileType> offeredTypes;
 
-    bool GetOpenFileName(QWidget *, const QString &, const QList<TProtocolFileType> &types,
-                         int &filterIndex, QString &fileName) override
+    bool getOpenFileName(QWidget *, const QString &, const QList<ProtocolFileType> &types, int &filterIndex,
+                         QString &fileName) override
     {
-        OfferedTypes = types;
-        PresetIndex = filterIndex;
-        filterIndex = ChosenIndex;
-        fileName = Answer;
-        return Accept;
+        offeredTypes = types;
+        presetIndex = filterIndex;
+        filterIndex = chosenIndex;
+        fileName = answer;
+        return accept;
     }
-    bool GetSaveFileName(QWidget *, const QString &, const QList<TProtocolFileType> &types,
-                         int &filterIndex, QString &fileName) override
+    bool getSaveFileName(QWidget *, const QString &, const QList<ProtocolFileType> &types, int &filterIndex,
+                         QString &fileName) override
     {
-        OfferedTypes = types;
-        PresetIndex = filterIndex;
-        PresetName = fileName;
-        filterIndex = ChosenIndex;
-        fileName = Answer;
-        return Accept;
+        offeredTypes = types;
+        presetIndex = filterIndex;
+        presetName = fileName;
+        filterIndex = chosenIndex;
+        fileName = answer;
+        return accept;
     }
 };

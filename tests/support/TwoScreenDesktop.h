@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-inline QByteArray TwoScreenDesktop(const QTemporaryDir &folder)
+inline QByteArray twoScreenDesktop(const QTemporaryDir &folder)
 {
     QFile configuration(folder.filePath(QStringLiteral("screens.json")));
     if (!configuration.open(QIODevice::WriteOnly))
@@ -19,13 +19,13 @@ inline QByteArray TwoScreenDesktop(const QTemporaryDir &folder)
     return "offscreen:configfile=" + QFile::encodeName(configuration.fileName());
 }
 
-#define TIVANO_TEST_MAIN_TWO_SCREENS(TestObject)                                    \
-    int main(int argc, char **argv)                                                 \
-    {                                                                               \
-        QTemporaryDir folder;                                                       \
-        qputenv("QT_QPA_PLATFORM", TwoScreenDesktop(folder));                       \
-        QApplication application(argc, argv);                                       \
-        TestObject test;                                                            \
-        QTEST_SET_MAIN_SOURCE_PATH                                                  \
-        return QTest::qExec(&test, argc, argv);                                     \
+#define TIVANO_TEST_MAIN_TWO_SCREENS(TestObject)                                                             \
+    int main(int argc, char **argv)                                                                          \
+    {                                                                                                        \
+        QTemporaryDir folder;                                                                                \
+        qputenv("QT_QPA_PLATFORM", twoScreenDesktop(folder));                                                \
+        QApplication application(argc, argv);                                                                \
+        TestObject test;                                                                                     \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                           \
+        return QTest::qExec(&test, argc, argv);                                                              \
     }

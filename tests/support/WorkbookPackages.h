@@ -15,7 +15,7 @@ using Parts = QList<QPair<QString, QByteArray>>;
 
 // A zip archive of the parts, in their order; the first is stored uncompressed (the
 // "mimetype" part of an OpenDocument package must be). Empty when libzip fails.
-inline QByteArray Zip(const Parts &parts)
+inline QByteArray zipPackage(const Parts &parts)
 {
     zip_error_t error;
     zip_error_init(&error);
@@ -33,8 +33,8 @@ inline QByteArray Zip(const Parts &parts)
     for (qsizetype i = 0; i < parts.size() && ok; ++i) {
         const QByteArray &bytes = parts[i].second;
         zip_source_t *part = zip_source_buffer(archive, bytes.constData(), zip_uint64_t(bytes.size()), 0);
-        const zip_int64_t index =
-            part ? zip_file_add(archive, parts[i].first.toUtf8().constData(), part, ZIP_FL_ENC_UTF_8) : -1;
+        const zip_int64_t index
+            = part ? zip_file_add(archive, parts[i].first.toUtf8().constData(), part, ZIP_FL_ENC_UTF_8) : -1;
         if (index < 0) {
             zip_source_free(part);
             ok = false;
@@ -60,50 +60,53 @@ inline QByteArray Zip(const Parts &parts)
 }
 
 // An .xlsx package around a worksheet part; shared strings and styles only when given.
-inline QByteArray Xlsx(const QByteArray &sheet, const QByteArray &sharedStrings = {},
+inline QByteArray xlsx(const QByteArray &sheet, const QByteArray &sharedStrings = {},
                        const QByteArray &styles = {}, const QByteArray &workbookProperties = {})
 {
     const QByteArray relationshipType("http://schemas.openxmlformats.org/officeDocument/2006/relationships/");
-    QByteArray workbookRelationships =
-        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-        "<Relationship Id=\"rId1\" Type=\"" + relationshipType + "worksheet\" Target=\"worksheets/sheet1.xml\"/>";
+    QByteArray workbookRelationships
+        = "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+          "<Relationship Id=\"rId1\" Type=\""
+        + relationshipType + "worksheet\" Target=\"worksheets/sheet1.xml\"/>";
     if (!sharedStrings.isEmpty())
         workbookRelationships += "<Relationship Id=\"rId2\" Type=\"" + relationshipType
-                                 + "sharedStrings\" Target=\"sharedStrings.xml\"/>";
+            + "sharedStrings\" Target=\"sharedStrings.xml\"/>";
     if (!styles.isEmpty())
         workbookRelationships += "<Relationship Id=\"rId3\" Type=\"" + relationshipType
-                                 + "styles\" Target=\"/xl/styles.xml\"/>";
+            + "styles\" Target=\"/xl/styles.xml\"/>";
     workbookRelationships += "</Relationships>";
-    Parts parts{
-        {QStringLiteral("[Content_Types].xml"),
-         "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-         "<Default Extension=\"xml\" ContentType=\"application/xml\"/></Types>"},
-        {QStringLiteral("_rels/.rels"),
-         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-         "<Relationship Id=\"rId1\" Type=\"" + relationshipType + "officeDocument\" Target=\"xl/workbook.xml\"/>"
-         "</Relationships>"},
-        {QStringLiteral("xl/workbook.xml"),
-         "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
-         "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
-         + workbookProperties + "<sheets><sheet name=\"Tivano\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
-        {QStringLiteral("xl/_rels/workbook.xml.rels"), workbookRelationships},
-        {QStringLiteral("xl/worksheets/sheet1.xml"),
-         "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>" + sheet
-             + "</sheetData></worksheet>"}};
+    Parts parts{{QStringLiteral("[Content_Types].xml"),
+                 "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+                 "<Default Extension=\"xml\" ContentType=\"application/xml\"/></Types>"},
+                {QStringLiteral("_rels/.rels"),
+                 "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                 "<Relationship Id=\"rId1\" Type=\""
+                     + relationshipType
+                     + "officeDocument\" Target=\"xl/workbook.xml\"/>"
+                       "</Relationships>"},
+                {QStringLiteral("xl/workbook.xml"),
+                 "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+                 "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+                     + workbookProperties
+                     + "<sheets><sheet name=\"Tivano\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
+                {QStringLiteral("xl/_rels/workbook.xml.rels"), workbookRelationships},
+                {QStringLiteral("xl/worksheets/sheet1.xml"),
+                 "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>"
+                     + sheet + "</sheetData></worksheet>"}};
     if (!sharedStrings.isEmpty())
         parts.append({QStringLiteral("xl/sharedStrings.xml"),
-                      "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">" + sharedStrings
-                          + "</sst>"});
+                      "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+                          + sharedStrings + "</sst>"});
     if (!styles.isEmpty())
         parts.append({QStringLiteral("xl/styles.xml"),
-                      "<styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">" + styles
-                          + "</styleSheet>"});
-    return Zip(parts);
+                      "<styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+                          + styles + "</styleSheet>"});
+    return zipPackage(parts);
 }
 
 // The content part of an .ods package around the rows of its first table, with the
 // namespaces and (optional) automatic styles LibreOffice Calc writes.
-inline QByteArray OdsContent(const QByteArray &rows, const QByteArray &automaticStyles = {})
+inline QByteArray odsContent(const QByteArray &rows, const QByteArray &automaticStyles = {})
 {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<office:document-content xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
@@ -114,22 +117,23 @@ inline QByteArray OdsContent(const QByteArray &rows, const QByteArray &automatic
            "xmlns:of=\"urn:oasis:names:tc:opendocument:xmlns:of:1.2\" "
            "xmlns:calcext=\"urn:org:documentfoundation:names:experimental:calc:xmlns:calcext:1.0\" "
            "office:version=\"1.3\"><office:automatic-styles>"
-           + automaticStyles
-           + "</office:automatic-styles><office:body><office:spreadsheet><table:table table:name=\"Tivano\">"
-           + rows + "</table:table></office:spreadsheet></office:body></office:document-content>";
+        + automaticStyles
+        + "</office:automatic-styles><office:body><office:spreadsheet><table:table table:name=\"Tivano\">"
+        + rows + "</table:table></office:spreadsheet></office:body></office:document-content>";
 }
 
 // An .ods package around a content part.
-inline QByteArray Ods(const QByteArray &content)
+inline QByteArray ods(const QByteArray &content)
 {
-    return Zip({{QStringLiteral("mimetype"), "application/vnd.oasis.opendocument.spreadsheet"},
-                {QStringLiteral("content.xml"), content},
-                {QStringLiteral("META-INF/manifest.xml"),
-                 "<manifest:manifest xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\" "
-                 "manifest:version=\"1.3\"><manifest:file-entry manifest:full-path=\"/\" "
-                 "manifest:media-type=\"application/vnd.oasis.opendocument.spreadsheet\"/>"
-                 "<manifest:file-entry manifest:full-path=\"content.xml\" manifest:media-type=\"text/xml\"/>"
-                 "</manifest:manifest>"}});
+    return zipPackage(
+        {{QStringLiteral("mimetype"), "application/vnd.oasis.opendocument.spreadsheet"},
+         {QStringLiteral("content.xml"), content},
+         {QStringLiteral("META-INF/manifest.xml"),
+          "<manifest:manifest xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\" "
+          "manifest:version=\"1.3\"><manifest:file-entry manifest:full-path=\"/\" "
+          "manifest:media-type=\"application/vnd.oasis.opendocument.spreadsheet\"/>"
+          "<manifest:file-entry manifest:full-path=\"content.xml\" manifest:media-type=\"text/xml\"/>"
+          "</manifest:manifest>"}});
 }
 
 } // namespace WorkbookPackages

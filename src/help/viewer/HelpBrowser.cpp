@@ -1,9 +1,9 @@
-#include "HelpBrowser.h"
+#include "help/viewer/HelpBrowser.h"
 
 #include <QDesktopServices>
 #include <QHelpEngineCore>
 
-THelpBrowser::THelpBrowser(QHelpEngineCore *engine, QWidget *parent)
+HelpBrowser::HelpBrowser(QHelpEngineCore *engine, QWidget *parent)
     : QTextBrowser(parent)
     , m_engine(engine)
 {
@@ -11,7 +11,7 @@ THelpBrowser::THelpBrowser(QHelpEngineCore *engine, QWidget *parent)
     setOpenExternalLinks(false);
 }
 
-QVariant THelpBrowser::loadResource(int type, const QUrl &name)
+QVariant HelpBrowser::loadResource(int type, const QUrl &name)
 {
     if (name.scheme() == QLatin1String("qthelp")) {
         const QByteArray data = m_engine->fileData(name);
@@ -22,7 +22,7 @@ QVariant THelpBrowser::loadResource(int type, const QUrl &name)
     return QTextBrowser::loadResource(type, name);
 }
 
-void THelpBrowser::doSetSource(const QUrl &name, QTextDocument::ResourceType type)
+void HelpBrowser::doSetSource(const QUrl &name, QTextDocument::ResourceType type)
 {
     if (name.scheme() == QLatin1String("qthelp") || name.isRelative()) {
         QTextBrowser::doSetSource(name, type);

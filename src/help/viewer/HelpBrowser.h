@@ -6,12 +6,12 @@ class QHelpEngineCore;
 
 // The page view of the help window: reads qthelp:// pages and their images
 // from the help engine; other links go to the desktop's browser.
-class THelpBrowser : public QTextBrowser
+class HelpBrowser : public QTextBrowser
 {
     Q_OBJECT
 
 public:
-    THelpBrowser(QHelpEngineCore *engine, QWidget *parent = nullptr);
+    HelpBrowser(QHelpEngineCore *engine, QWidget *parent = nullptr);
 
     QVariant loadResource(int type, const QUrl &name) override;
 

@@ -1,7 +1,8 @@
-#include "HelpWindow.h"
+#include "help/viewer/HelpWindow.h"
 
-#include "HelpBrowser.h"
+#include "help/viewer/HelpBrowser.h"
 
+#include <QHBoxLayout>
 #include <QHelpContentItem>
 #include <QHelpContentModel>
 #include <QHelpContentWidget>
@@ -9,13 +10,12 @@
 #include <QHelpIndexModel>
 #include <QHelpIndexWidget>
 #include <QHelpLink>
-#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-THelpWindow::THelpWindow(QHelpEngine *engine, QWidget *parent)
+HelpWindow::HelpWindow(QHelpEngine *engine, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_engine(engine)
 {
@@ -41,7 +41,7 @@ THelpWindow::THelpWindow(QHelpEngine *engine, QWidget *parent)
     indexLayout->addWidget(m_engine->indexWidget());
     m_tabs->addTab(indexPage, tr("Index"));
 
-    m_browser = new THelpBrowser(m_engine, splitter);
+    m_browser = new HelpBrowser(m_engine, splitter);
     splitter->addWidget(m_tabs);
     splitter->addWidget(m_browser);
     splitter->setStretchFactor(1, 1);
@@ -51,14 +51,13 @@ THelpWindow::THelpWindow(QHelpEngine *engine, QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(splitter);
 
-    connect(m_engine->contentWidget(), &QHelpContentWidget::linkActivated, this,
-            &THelpWindow::OpenPage);
+    connect(m_engine->contentWidget(), &QHelpContentWidget::linkActivated, this, &HelpWindow::openPage);
     connect(m_engine->indexWidget(), &QHelpIndexWidget::documentActivated, this,
-            [this](const QHelpLink &document, const QString &) { OpenPage(document.url); });
+            [this](const QHelpLink &document, const QString &) { openPage(document.url); });
     connect(m_engine->indexWidget(), &QHelpIndexWidget::documentsActivated, this,
             [this](const QList<QHelpLink> &documents, const QString &) {
                 if (!documents.isEmpty())
-                    OpenPage(documents.first().url);
+                    openPage(documents.first().url);
             });
     connect(m_indexFilter, &QLineEdit::textChanged, this,
             [this](const QString &text) { m_engine->indexWidget()->filterIndices(text); });
@@ -68,52 +67,52 @@ THelpWindow::THelpWindow(QHelpEngine *engine, QWidget *parent)
         if (!m_indexFilter->text().isEmpty())
             m_engine->indexWidget()->filterIndices(m_indexFilter->text());
         if (!m_pendingKeyword.isEmpty())
-            OpenKeyword(std::exchange(m_pendingKeyword, QString()));
+            openKeyword(std::exchange(m_pendingKeyword, QString()));
     });
     connect(m_engine->contentModel(), &QHelpContentModel::contentsCreated, this, [this] {
         // The manual is short: show every chapter at once.
         m_engine->contentWidget()->expandAll();
-        SyncContents();
+        syncContents();
         if (m_openFirstPage) {
             m_openFirstPage = false;
-            OpenPage(FirstPage());
+            openPage(firstPage());
         }
     });
     connect(m_browser, &QTextBrowser::sourceChanged, this, [this] {
-        UpdateTitle();
-        SyncContents();
+        updateTitle();
+        syncContents();
     });
 }
 
-THelpWindow::~THelpWindow() = default;
+HelpWindow::~HelpWindow() = default;
 
-QUrl THelpWindow::CurrentPage() const
+QUrl HelpWindow::currentPage() const
 {
     return m_browser->source();
 }
 
-void THelpWindow::ShowContents()
+void HelpWindow::showContents()
 {
     m_tabs->setCurrentIndex(0);
     if (!m_browser->source().isEmpty())
         return;
-    const QUrl first = FirstPage();
+    const QUrl first = firstPage();
     if (first.isValid())
-        OpenPage(first);
+        openPage(first);
     else
         m_openFirstPage = true;
 }
 
-void THelpWindow::ShowIndex(const QString &keyword)
+void HelpWindow::showIndex(const QString &keyword)
 {
     m_tabs->setCurrentIndex(1);
     m_indexFilter->setText(keyword);
     m_indexFilter->setFocus();
     if (!keyword.isEmpty())
-        OpenKeyword(keyword);
+        openKeyword(keyword);
 }
 
-void THelpWindow::ShowTopic(const QString &topic)
+void HelpWindow::showTopic(const QString &topic)
 {
     QString path = topic.trimmed();
     QString fragment;
@@ -131,26 +130,26 @@ void THelpWindow::ShowTopic(const QString &topic)
             if (url.path().endsWith(tail, Qt::CaseInsensitive)) {
                 if (!fragment.isEmpty())
                     url.setFragment(fragment);
-                OpenPage(url);
+                openPage(url);
                 return;
             }
         }
     }
-    ShowMissing(topic);
+    showMissing(topic);
 }
 
-void THelpWindow::ShowContext(int contextId)
+void HelpWindow::showContext(int contextId)
 {
-    const QList<QHelpLink> links =
-        m_engine->documentsForIdentifier(QStringLiteral("context.%1").arg(contextId));
+    const QList<QHelpLink> links
+        = m_engine->documentsForIdentifier(QStringLiteral("context.%1").arg(contextId));
     if (links.isEmpty()) {
-        ShowMissing(QString::number(contextId));
+        showMissing(QString::number(contextId));
         return;
     }
-    OpenPage(links.first().url);
+    openPage(links.first().url);
 }
 
-void THelpWindow::OpenKeyword(const QString &keyword)
+void HelpWindow::openKeyword(const QString &keyword)
 {
     QList<QHelpLink> links = m_engine->documentsForKeyword(keyword);
     if (links.isEmpty()) {
@@ -169,10 +168,10 @@ void THelpWindow::OpenKeyword(const QString &keyword)
         }
     }
     if (!links.isEmpty())
-        OpenPage(links.first().url);
+        openPage(links.first().url);
 }
 
-void THelpWindow::OpenPage(const QUrl &url)
+void HelpWindow::openPage(const QUrl &url)
 {
     if (!url.isValid())
         return;
@@ -180,15 +179,15 @@ void THelpWindow::OpenPage(const QUrl &url)
     m_browser->setSource(url);
 }
 
-void THelpWindow::ShowMissing(const QString &what)
+void HelpWindow::showMissing(const QString &what)
 {
-    m_browser->setHtml(QStringLiteral("<p>%1</p>")
-                           .arg(tr("Das Thema „%1“ ist in dieser Hilfe nicht enthalten.")
-                                    .arg(what.toHtmlEscaped())));
-    UpdateTitle();
+    m_browser->setHtml(
+        QStringLiteral("<p>%1</p>")
+            .arg(tr("Das Thema „%1“ ist in dieser Hilfe nicht enthalten.").arg(what.toHtmlEscaped())));
+    updateTitle();
 }
 
-QUrl THelpWindow::FirstPage() const
+QUrl HelpWindow::firstPage() const
 {
     QHelpContentModel *contents = m_engine->contentModel();
     if (contents->isCreatingContents() || contents->rowCount() == 0)
@@ -197,7 +196,7 @@ QUrl THelpWindow::FirstPage() const
     return item ? item->url() : QUrl();
 }
 
-void THelpWindow::SyncContents()
+void HelpWindow::syncContents()
 {
     QHelpContentWidget *contents = m_engine->contentWidget();
     QUrl page = m_browser->source();
@@ -207,7 +206,7 @@ void THelpWindow::SyncContents()
         contents->setCurrentIndex(index);
 }
 
-void THelpWindow::UpdateTitle()
+void HelpWindow::updateTitle()
 {
     const QString page = m_browser->documentTitle();
     setWindowTitle(page.isEmpty() ? tr("Hilfe") : page + tr(" - Hilfe"));

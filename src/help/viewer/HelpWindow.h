@@ -6,52 +6,52 @@
 class QHelpEngine;
 class QLineEdit;
 class QTabWidget;
-class THelpBrowser;
+class HelpBrowser;
 
 // The window of one help file: table of contents and keyword index on the
 // left, the page on the right. The window owns its help engine.
-class THelpWindow : public QWidget
+class HelpWindow : public QWidget
 {
     Q_OBJECT
 
 public:
     // `engine` must already hold the help file; the window takes it over.
-    explicit THelpWindow(QHelpEngine *engine, QWidget *parent = nullptr);
-    ~THelpWindow() override;
+    explicit HelpWindow(QHelpEngine *engine, QWidget *parent = nullptr);
+    ~HelpWindow() override;
 
     // The help file's namespace.
-    QString Namespace() const { return m_namespace; }
+    QString helpNamespace() const { return m_namespace; }
 
     // Contents tab; opens the first page when none is shown yet.
-    void ShowContents();
+    void showContents();
     // Index tab filtered by the keyword; opens the keyword's first page when
     // the index holds the keyword (letter case ignored).
-    void ShowIndex(const QString &keyword);
+    void showIndex(const QString &keyword);
     // Opens the page whose path within the help file is `topic`.
-    void ShowTopic(const QString &topic);
+    void showTopic(const QString &topic);
     // Opens the page that carries the identifier "context.<id>".
-    void ShowContext(int contextId);
+    void showContext(int contextId);
 
-    THelpBrowser *Browser() const { return m_browser; }
-    QTabWidget *Tabs() const { return m_tabs; }
-    QLineEdit *IndexFilter() const { return m_indexFilter; }
-    QUrl CurrentPage() const;
-    QHelpEngine *Engine() const { return m_engine; }
+    HelpBrowser *browser() const { return m_browser; }
+    QTabWidget *tabs() const { return m_tabs; }
+    QLineEdit *indexFilter() const { return m_indexFilter; }
+    QUrl currentPage() const;
+    QHelpEngine *engine() const { return m_engine; }
 
 private:
-    void OpenKeyword(const QString &keyword);
-    void OpenPage(const QUrl &url);
-    void ShowMissing(const QString &what);
-    QUrl FirstPage() const;
-    void UpdateTitle();
+    void openKeyword(const QString &keyword);
+    void openPage(const QUrl &url);
+    void showMissing(const QString &what);
+    QUrl firstPage() const;
+    void updateTitle();
     // Marks the shown page in the table of contents.
-    void SyncContents();
+    void syncContents();
 
     QHelpEngine *m_engine;
     QString m_namespace;
     QTabWidget *m_tabs = nullptr;
     QLineEdit *m_indexFilter = nullptr;
-    THelpBrowser *m_browser = nullptr;
+    HelpBrowser *m_browser = nullptr;
     QString m_pendingKeyword;
     bool m_openFirstPage = false;
 };

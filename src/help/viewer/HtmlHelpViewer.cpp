@@ -1,33 +1,31 @@
-#include "HtmlHelpViewer.h"
+#include "help/viewer/HtmlHelpViewer.h"
 
-#include "HelpWindow.h"
+#include "help/viewer/HelpWindow.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHelpEngine>
 #include <QScreen>
 
-THtmlHelpViewer::THtmlHelpViewer(QObject *parent)
+HelpViewer::HelpViewer(QObject *parent)
     : QObject(parent)
+{ }
+
+HelpViewer::~HelpViewer()
 {
+    closeAll();
 }
 
-THtmlHelpViewer::~THtmlHelpViewer()
+QWidget *HelpViewer::htmlHelp(QWidget *caller, const QString &file, HelpCommand command, const QVariant &data)
 {
-    CloseAll();
-}
-
-QWidget *THtmlHelpViewer::HtmlHelp(QWidget *caller, const QString &file, THelpCommand command,
-                                   const QVariant &data)
-{
-    if (command == THelpCommand::hcCloseAll) {
-        CloseAll();
+    if (command == HelpCommand::hcCloseAll) {
+        closeAll();
         return nullptr;
     }
 
     QString helpFile = file;
     QString topic;
-    if (command == THelpCommand::hcDisplayTopic) {
+    if (command == HelpCommand::hcDisplayTopic) {
         const qsizetype separator = file.indexOf(QLatin1String("::/"));
         if (separator >= 0) {
             topic = file.mid(separator + 3);
@@ -35,25 +33,34 @@ QWidget *THtmlHelpViewer::HtmlHelp(QWidget *caller, const QString &file, THelpCo
         }
     }
     switch (command) {
-    case THelpCommand::hcDisplayTopic:
-    case THelpCommand::hcDisplayToc:
-    case THelpCommand::hcDisplayIndex:
-    case THelpCommand::hcHelpContext:
+    case HelpCommand::hcDisplayTopic:
+    case HelpCommand::hcDisplayToc:
+    case HelpCommand::hcDisplayIndex:
+    case HelpCommand::hcHelpContext:
         break;
     default:
         return nullptr;
     }
 
-    THelpWindow *window = WindowFor(helpFile);
+    HelpWindow *window = windowFor(helpFile);
     if (!window)
         return nullptr;
 
     switch (command) {
-    case THelpCommand::hcDisplayTopic: window->ShowTopic(topic); break;
-    case THelpCommand::hcDisplayToc: window->ShowContents(); break;
-    case THelpCommand::hcDisplayIndex: window->ShowIndex(data.toString()); break;
-    case THelpCommand::hcHelpContext: window->ShowContext(data.toInt()); break;
-    default: break;
+    case HelpCommand::hcDisplayTopic:
+        window->showTopic(topic);
+        break;
+    case HelpCommand::hcDisplayToc:
+        window->showContents();
+        break;
+    case HelpCommand::hcDisplayIndex:
+        window->showIndex(data.toString());
+        break;
+    case HelpCommand::hcHelpContext:
+        window->showContext(data.toInt());
+        break;
+    default:
+        break;
     }
 
     if (!window->isVisible()) {
@@ -80,19 +87,18 @@ QWidget *THtmlHelpViewer::HtmlHelp(QWidget *caller, const QString &file, THelpCo
     return window;
 }
 
-THelpWindow *THtmlHelpViewer::WindowFor(const QString &helpFile)
+HelpWindow *HelpViewer::windowFor(const QString &helpFile)
 {
     const QFileInfo info(helpFile);
     if (!info.isFile())
         return nullptr;
     const QString key = info.canonicalFilePath();
-    if (THelpWindow *window = m_windows.value(key))
+    if (HelpWindow *window = m_windows.value(key))
         return window;
     if (!m_collections.isValid())
         return nullptr;
 
-    const QString collection =
-        m_collections.filePath(QStringLiteral("help%1.qhc").arg(++m_collectionCount));
+    const QString collection = m_collections.filePath(QStringLiteral("help%1.qhc").arg(++m_collectionCount));
     auto *engine = new QHelpEngine(collection);
     // The collection is created here and written once, on registration.
     engine->setReadOnly(false);
@@ -101,7 +107,7 @@ THelpWindow *THtmlHelpViewer::WindowFor(const QString &helpFile)
         delete engine;
         return nullptr;
     }
-    auto *window = new THelpWindow(engine);
+    auto *window = new HelpWindow(engine);
     // An open help window must not keep the program running once its main
     // window has closed.
     window->setAttribute(Qt::WA_QuitOnClose, false);
@@ -109,9 +115,9 @@ THelpWindow *THtmlHelpViewer::WindowFor(const QString &helpFile)
     return window;
 }
 
-void THtmlHelpViewer::CloseAll()
+void HelpViewer::closeAll()
 {
     const auto windows = std::exchange(m_windows, {});
-    for (const QPointer<THelpWindow> &window : windows)
+    for (const QPointer<HelpWindow> &window : windows)
         delete window.data();
 }

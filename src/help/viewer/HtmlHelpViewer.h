@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HelpViewerModule.h"
+#include "help/HelpViewerModule.h"
 
 #include <QMap>
 #include <QObject>
@@ -8,29 +8,29 @@
 #include <QTemporaryDir>
 
 class QHelpEngine;
-class THelpWindow;
+class HelpWindow;
 
 // The viewer module: one help window per help file, fed by a Qt help engine
 // whose collection lives in a private temporary folder.
-class THtmlHelpViewer : public QObject, public THelpViewerModule
+class HelpViewer : public QObject, public HelpViewerModule
 {
     Q_OBJECT
-    Q_PLUGIN_METADATA(IID THelpViewerModule_iid)
-    Q_INTERFACES(THelpViewerModule)
+    Q_PLUGIN_METADATA(IID HelpViewerModuleIid)
+    Q_INTERFACES(HelpViewerModule)
 
 public:
-    explicit THtmlHelpViewer(QObject *parent = nullptr);
-    ~THtmlHelpViewer() override;
+    explicit HelpViewer(QObject *parent = nullptr);
+    ~HelpViewer() override;
 
-    QWidget *HtmlHelp(QWidget *caller, const QString &file, THelpCommand command,
+    QWidget *htmlHelp(QWidget *caller, const QString &file, HelpCommand command,
                       const QVariant &data) override;
 
 private:
-    THelpWindow *WindowFor(const QString &helpFile);
-    void CloseAll();
+    HelpWindow *windowFor(const QString &helpFile);
+    void closeAll();
 
     QTemporaryDir m_collections;
     int m_collectionCount = 0;
     // Canonical help file path -> its window.
-    QMap<QString, QPointer<THelpWindow>> m_windows;
+    QMap<QString, QPointer<HelpWindow>> m_windows;
 };

@@ -1,18 +1,17 @@
 // Shows the settings dialog, the yes/no dialog and the coloured buttons on a
 // real display, for a look by eye: settings_demo [cfg|yesno|buttons] [acm]
-#include "ButtonWithColor.h"
-#include "Cfg.h"
-#include "DlgYesNo.h"
-#include "FakeCfgHost.h"
-#include "SpeedButton.h"
+#include "settings/SettingsDialog.h"
+#include "widgets/CommandButton.h"
+#include "widgets/ConfirmDialog.h"
+#include "widgets/FlatToolButton.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QStyle>
-#include <QTimer>
 #include <QTextStream>
+#include <QTimer>
 
 int main(int argc, char *argv[])
 {
@@ -27,9 +26,9 @@ int main(int argc, char *argv[])
     mainWindow.setGeometry(40, 40, 822, 434);
     auto *layout = new QHBoxLayout(&mainWindow);
     const char *captions[] = {"START", "ZIEL", "STOPP", "00:00"};
-    const TColor colours[] = {Colors::clGreen, Colors::clBtnFace, Colors::clRed, Colors::clNavy};
+    const ColorValue colours[] = {Colors::clGreen, Colors::clBtnFace, Colors::clRed, Colors::clNavy};
     for (int i = 0; i < 4; ++i) {
-        auto *button = new TBitBtnWithColor(QLatin1String(captions[i]), &mainWindow);
+        auto *button = new CommandButton(QLatin1String(captions[i]), &mainWindow);
         QFont font(QStringLiteral("Arial"));
         font.setPixelSize(24);
         font.setBold(true);
@@ -43,25 +42,34 @@ int main(int argc, char *argv[])
         button->setDefault(i == 0);
         layout->addWidget(button);
     }
-    auto *help = new TLbSpeedButton(&mainWindow);
+    auto *help = new FlatToolButton(&mainWindow);
     help->setGlyph(mainWindow.style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(24, 24));
     help->setHint(QStringLiteral("Hilfe (F1)"));
     layout->addWidget(help);
     mainWindow.show();
 
-    FakeCfgHost host;
-    host.mask = arguments.contains(QStringLiteral("acm")) ? (13u << 16 | 1u | 1u << 12) : (3u << 16 | 1u | 4u);
-    host.port = arguments.contains(QStringLiteral("acm")) ? 13 : 1;
-    TCfgDialog dialog(host, &mainWindow);
-    TFDlgYesNo yesNo(&mainWindow);
+    const bool acm = arguments.contains(QStringLiteral("acm"));
+    SettingsDialog dialog(&mainWindow);
+    dialog.setPortPresenceMask(acm ? (13u << 16 | 1u | 1u << 12) : (3u << 16 | 1u | 4u));
+    Settings settings;
+    settings.port = acm ? 13 : 1;
+    QTextStream out(stdout);
+    QObject::connect(&dialog, &SettingsDialog::precisionPreviewed, &dialog,
+                     [&out](int precision) { out << "precision previewed " << precision << Qt::endl; });
+    ConfirmDialog yesNo(&mainWindow);
 
     QTimer::singleShot(200, &mainWindow, [&] {
         if (what == QLatin1String("yesno")) {
-            yesNo.Label1->setText(QStringLiteral("Wollen Sie Tivano wirklich beenden? "));
-            yesNo.ShowModal();
+            yesNo.ask(QStringLiteral("Wollen Sie Tivano wirklich beenden? "));
         } else if (what == QLatin1String("cfg")) {
-            dialog.Execute();
-            QTextStream(stdout) << host.log.join(QLatin1Char('\n')) << Qt::endl;
+            if (const std::optional<Settings> edited = dialog.edit(settings))
+                out << "OK: precision " << edited->precision << ", port " << edited->port << ", Alg "
+                    << edited->polarity << ", wait " << edited->lockoutMs << " ms, finish key \""
+                    << edited->finishCaption() << "\", colours " << Qt::hex << edited->backgroundColor << ' '
+                    << edited->runningColor << ' ' << edited->dimColor << ' ' << edited->finishColor
+                    << Qt::endl;
+            else
+                out << "Cancel" << Qt::endl;
         } else {
             return;
         }

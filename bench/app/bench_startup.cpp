@@ -1,0 +1,77 @@
+// Start-up to the first painted main window with a 10,000-row autosave file.
+#include "app/MainWindow.h"
+#include "protocol/ProtocolPanel.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+// Notes the first paint of the window's widgets.
+class FirstPaint : public QObject
+{
+public:
+    qint64 at = -1;
+    const QElapsedTimer *clock = nullptr;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && at < 0)
+            at = clock->nsecsElapsed();
+        return false;
+    }
+};
+
+void writeAutosave(const QString &path, int rows)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    file.write("Nr.\tStoppzeit\tLKZ\tStNr.\tStat\t\r\n");
+    for (int row = 1; row <= rows; ++row) {
+        const int hundredths = 3600000 + row * 37;
+        file.write(QStringLiteral("%1\t%2:%3.%4,%5\tGER\t%6\t \t\r\n")
+                       .arg(row, 5, 10, QLatin1Char('0'))
+                       .arg(hundredths / 360000)
+                       .arg(hundredths / 6000 % 60, 2, 10, QLatin1Char('0'))
+                       .arg(hundredths / 100 % 60, 2, 10, QLatin1Char('0'))
+                       .arg(hundredths % 100, 2, 10, QLatin1Char('0'))
+                       .arg(row)
+                       .toLatin1());
+    }
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tivano"));
+    const int rows = argc > 1 ? std::atoi(argv[1]) : 10000;
+
+    QTemporaryDir home;
+    writeAutosave(home.filePath(QStringLiteral("Tivano.txt")), rows);
+    MainWindowEnvironment environment;
+    environment.settings = SettingsLocation::file(home.filePath(QStringLiteral("settings.conf")));
+    environment.autosaveFolder = home.path();
+
+    QElapsedTimer clock;
+    FirstPaint paint;
+    paint.clock = &clock;
+    clock.start();
+    MainWindow window(environment);
+    const qint64 created = clock.nsecsElapsed();
+    window.installEventFilter(&paint);
+    window.show();
+    while (paint.at < 0)
+        QApplication::processEvents();
+
+    std::printf("protocol rows loaded: %d\n", window.protocol().lastResultRow());
+    std::printf("window created: %.1f ms\n", double(created) / 1e6);
+    std::printf("first paint: %.1f ms (target < 500 ms)\n", double(paint.at) / 1e6);
+    return 0;
+}

@@ -1,0 +1,104 @@
+#pragma once
+
+#include "app/RacePanel.h"
+#include "settings/QtSettingsKey.h"
+#include "settings/SettingsStore.h"
+#include "timing/RaceSession.h"
+
+#include <QMainWindow>
+#include <QString>
+
+#include <array>
+
+class ClockSource;
+class ConfirmDialog;
+class ProtocolPanel;
+class QAction;
+class SerialBackend;
+class SettingsDialog;
+class ToolStrip;
+
+// What the main window takes from its surroundings; tests replace each part.
+struct MainWindowEnvironment
+{
+    ClockSource *clocks = nullptr; // the machine's clocks when null
+    SerialBackend *serialBackend = nullptr; // the platform's serial ports when null
+    SettingsLocation settings = SettingsLocation::userStore();
+    QString programFolder; // folder of LKZ.txt and help; the executable's when empty
+    QString autosaveFolder; // the protocol's choice when empty
+};
+
+// The main window: the tool strip on top, the race panel on the left and the
+// protocol on the right, showing one race session. It is the one place that
+// connects them, and the one that asks the operator.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    static const QString LayoutCaption;
+
+    explicit MainWindow(const MainWindowEnvironment &environment = {}, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // The dialogs the program entry creates after the window. Without a
+    // confirmation dialog every question is answered no.
+    void setDialogs(SettingsDialog *settingsDialog, ConfirmDialog *confirmDialog);
+
+    RaceSession &session() { return m_session; }
+    RaceClock &clock() { return m_session.clock(); }
+    SerialPort &comPort() { return m_session.port(); }
+    SerialTriggers &triggers() { return m_session.triggers(); }
+    ProtocolPanel &protocol() { return *m_protocol; }
+    TimeDisplay &display() { return *m_racePanel->display(); }
+    StartNumberEdit *startNumberEdit() const { return m_racePanel->startNumberEdit(); }
+    CountryCodeBox *countryCodeBox() const { return m_racePanel->countryCodeBox(); }
+    CommandButton *commandButton(RaceCommand command) const { return m_racePanel->commandButton(command); }
+    QAction *commandAction(RaceCommand command) const { return m_actions[size_t(command)]; }
+    StatusLed *modeLed() const { return m_racePanel->modeLed(); }
+    QLabel *modeLabel() const { return m_racePanel->modeLabel(); }
+    QLabel *modeCaption() const { return m_racePanel->modeCaption(); }
+    QLabel *barrierWarningLabel() const { return m_racePanel->barrierWarningLabel(); }
+    // The settings as the running objects hold them now.
+    Settings currentSettings() const;
+
+    void showSettings();
+    void showHelp();
+    void showInfo();
+    void exitProgram();
+    void openMakerWebSite();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void createActions();
+    void connectParts();
+    void setUp();
+    void loadCountryCodes();
+    void applySettings(const Settings &settings);
+    void applyEditedSettings(const Settings &edited);
+    void placeWindow(const Settings &settings);
+    void setFinishCaption(int index, const QString &caption);
+    void setDisplayColours(const Settings &settings);
+    bool ask(const QString &question);
+
+    void resetAfterQuestion();
+    void clearAfterQuestion();
+    void recordFinish(const QString &timeText);
+    void showCommandStates();
+
+    MainWindowEnvironment m_environment;
+    ClockSource &m_clocks;
+    RaceSession m_session;
+    Settings m_storedSettings; // values kept only to be written back ("Sound")
+    int m_finishCaptionIndex = 0;
+
+    ToolStrip *m_toolStrip = nullptr;
+    RacePanel *m_racePanel = nullptr;
+    ProtocolPanel *m_protocol = nullptr;
+    std::array<QAction *, 4> m_actions{};
+    SettingsDialog *m_settingsDialog = nullptr;
+    ConfirmDialog *m_confirmDialog = nullptr;
+};

@@ -1,0 +1,53 @@
+#include "app/MainWindow.h"
+#include "protocol/ProtocolPanel.h"
+#include "widgets/CommandButton.h"
+
+#include <QAction>
+
+// The hidden menu: the window carries the commands' shortcuts; no menu bar is shown.
+void MainWindow::createActions()
+{
+    auto addAction = [this](const char *name, const QString &caption, const QList<QKeySequence> &keys) {
+        auto *action = new QAction(caption, this);
+        action->setObjectName(QLatin1String(name));
+        action->setShortcuts(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        QMainWindow::addAction(action);
+        return action;
+    };
+    RaceClock &clock = m_session.clock();
+    m_actions = {addAction("mStart", QStringLiteral("Start"), {QKeySequence(Qt::Key_F5)}),
+                 addAction("mLAP", QStringLiteral("Sp&lit"), {QKeySequence(Qt::Key_F4)}),
+                 addAction("mStop", QStringLiteral("Sto&pp"), {QKeySequence(Qt::Key_F9)}),
+                 addAction("mReset", QStringLiteral("0,00"), {})};
+    connect(m_actions[0], &QAction::triggered, &clock, &RaceClock::start);
+    connect(m_actions[1], &QAction::triggered, &clock, &RaceClock::recordFinish);
+    connect(m_actions[2], &QAction::triggered, &clock, &RaceClock::stop);
+    connect(m_actions[3], &QAction::triggered, this, &MainWindow::resetAfterQuestion);
+    for (size_t i = 0; i < m_actions.size(); ++i) {
+        QAction *action = m_actions[i];
+        CommandButton *button = m_racePanel->commandButton(RaceCommand(i));
+        // The button acts on the press of any mouse button, through its menu
+        // command, so that a disabled command does nothing.
+        connect(button, &CommandButton::mousePressed, action, &QAction::trigger);
+        // Space or Enter on a focused START, STOPP or reset button; ZIEL has no click.
+        if (RaceCommand(i) != RaceCommand::Lap)
+            connect(button, &CommandButton::clicked, action, &QAction::trigger);
+    }
+
+    connect(
+        addAction("EinstellunGen1", QStringLiteral("&Einstellungen"), {QKeySequence(Qt::ALT | Qt::Key_E)}),
+        &QAction::triggered, this, &MainWindow::showSettings);
+    connect(addAction("mHilfe", QStringLiteral("Hilfe"), {QKeySequence(Qt::Key_F1)}), &QAction::triggered,
+            this, &MainWindow::showHelp);
+    connect(addAction("Hilfe1", QStringLiteral("H&ilfe"), {QKeySequence(Qt::ALT | Qt::Key_I)}),
+            &QAction::triggered, this, &MainWindow::showHelp);
+    connect(addAction("Drucker1", QStringLiteral("&Drucker"), {QKeySequence(Qt::ALT | Qt::Key_D)}),
+            &QAction::triggered, m_protocol, &ProtocolPanel::printPage);
+    connect(addAction("Beenden1", QStringLiteral("&Beenden"), {QKeySequence(Qt::ALT | Qt::Key_B)}),
+            &QAction::triggered, this, &MainWindow::exitProgram);
+    // The mode commands only show the mode; they are never enabled.
+    addAction("Modus1", QStringLiteral("Modus"), {QKeySequence(Qt::ALT | Qt::Key_M)})->setEnabled(false);
+    addAction("Auto1", QStringLiteral("&Auto"), {QKeySequence(Qt::ALT | Qt::Key_H)})->setEnabled(false);
+    addAction("Hand1", QStringLiteral("&Hand"), {QKeySequence(Qt::ALT | Qt::Key_A)})->setEnabled(false);
+}

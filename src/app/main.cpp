@@ -1,0 +1,69 @@
+#include "app/GermanQtTranslation.h"
+#include "app/MainWindow.h"
+#include "help/HelpLauncher.h"
+#include "settings/SettingsDialog.h"
+#include "widgets/ConfirmDialog.h"
+
+#include <QApplication>
+#include <QLocale>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr const char *Usage = "Aufruf: tivano [--version | --help]\n"
+                              "\n"
+                              "Tivano misst die Zeiten am Ziel: START (F5), ZIEL (F4), STOPP (F9).\n"
+                              "Ohne Argumente startet das Programmfenster.\n"
+                              "\n"
+                              "  --version  zeigt die Version und endet\n"
+                              "  --help     zeigt diese Hilfe und endet\n";
+
+// Answers --version and --help without opening a window; -1 when the
+// program should start.
+int answerCommandLine(int argc, char *argv[])
+{
+    if (argc < 2)
+        return -1;
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::printf("Tivano %s\n", TIVANO_VERSION);
+        return 0;
+    }
+    if (std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(Usage, stdout);
+        return 0;
+    }
+    return -1;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (const int answered = answerCommandLine(argc, argv); answered >= 0)
+        return answered;
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tivano"));
+    // The interface is German whatever the desktop's language: decimal commas
+    // in the settings and German number and date forms in the protocol.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    installGermanQtTranslation(application);
+    // Qt takes its own options (-platform and so on); anything left is not ours.
+    if (application.arguments().size() > 1) {
+        std::fprintf(stderr, "tivano: unbekanntes Argument: %s\n\n%s",
+                     qPrintable(application.arguments().at(1)), Usage);
+        return 2;
+    }
+
+    HelpLauncher help;
+    help.start();
+
+    MainWindow window;
+    SettingsDialog settingsDialog(&window);
+    ConfirmDialog yesNoDialog(&window);
+    window.setDialogs(&settingsDialog, &yesNoDialog);
+    window.show();
+    return application.exec();
+}

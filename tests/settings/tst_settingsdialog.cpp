@@ -1,0 +1,690 @@
+#include "settings/ColorComboBox.h"
+#include "settings/DecimalSpinField.h"
+#include "settings/SettingsDialog.h"
+
+#include <QAbstractItemView>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+// Lets QCOMPARE print settings that differ.
+char *toString(const Settings &settings)
+{
+    const QString text = QStringLiteral("Acc %1 Port %2 Alg %3 Wait %4 ButtonLAP %5 C1 %6 C2 %7 C3 %8 C4 %9 ")
+                             .arg(settings.precision)
+                             .arg(settings.port)
+                             .arg(settings.polarity)
+                             .arg(settings.lockoutMs)
+                             .arg(settings.finishCaptionIndex)
+                             .arg(settings.backgroundColor, 6, 16, QLatin1Char('0'))
+                             .arg(settings.runningColor, 6, 16, QLatin1Char('0'))
+                             .arg(settings.dimColor, 6, 16, QLatin1Char('0'))
+                             .arg(settings.finishColor, 6, 16, QLatin1Char('0'))
+        + QStringLiteral("Left %1 Top %2 Width %3 Height %4 Sound %5 FilterInd %6")
+              .arg(settings.left.value_or(-1))
+              .arg(settings.top.value_or(-1))
+              .arg(settings.width)
+              .arg(settings.height)
+              .arg(settings.sound)
+              .arg(settings.saveFilterIndex);
+    return qstrdup(qPrintable(text));
+}
+
+namespace {
+
+constexpr quint32 portMask(std::initializer_list<int> ports)
+{
+    quint32 mask = 0;
+    int highest = 0;
+    for (int n : ports) {
+        mask |= 1u << (n - 1);
+        highest = std::max(highest, n);
+    }
+    return mask | (quint32(highest) << 16);
+}
+
+// Settings whose fields the dialog does not edit all differ from the defaults,
+// so a dialog that loses one of them is caught.
+Settings givenSettings()
+{
+    Settings settings;
+    settings.left = 17;
+    settings.top = 23;
+    settings.width = 1000;
+    settings.height = 600;
+    settings.sound = false;
+    settings.saveFilterIndex = 3;
+    return settings;
+}
+
+// The colour boxes and the settings they edit.
+struct ColourBox
+{
+    ColorComboBox *SettingsDialog::*box;
+    ColorValue Settings::*colour;
+};
+const ColourBox ColourBoxes[] = {
+    {&SettingsDialog::backgroundColorBox, &Settings::backgroundColor},
+    {&SettingsDialog::runningColorBox, &Settings::runningColor},
+    {&SettingsDialog::dimColorBox, &Settings::dimColor},
+    {&SettingsDialog::finishColorBox, &Settings::finishColor},
+};
+enum ColourBoxIndex { Background, Running, Dim, Finish };
+
+// Runs `action` once the dialog is on screen; a dialog the action left open is cancelled.
+void whileShown(QDialog *dialog, std::function<void()> action)
+{
+    QTimer::singleShot(0, dialog, [dialog, action] {
+        if (QTest::qWaitForWindowExposed(dialog))
+            action();
+        if (dialog->isVisible())
+            dialog->reject();
+    });
+}
+
+// Answers the colour picker each time it opens: picks `colour`, or cancels when it is invalid.
+class PickerAnswerer : public QObject
+{
+public:
+    int opened = 0;
+
+    PickerAnswerer(QColorDialog *picker, QColor colour)
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this, picker, colour] {
+            if (!picker->isVisible() || QApplication::activeModalWidget() != picker)
+                return;
+            ++opened;
+            if (colour.isValid()) {
+                picker->setCurrentColor(colour);
+                picker->accept();
+            } else {
+                picker->reject();
+            }
+        });
+        m_timer.start(5);
+    }
+
+private:
+    QTimer m_timer;
+};
+
+void pressKeys(QWidget *control, const QList<int> &keys)
+{
+    control->setFocus();
+    for (int key : keys)
+        QTest::keyClick(control, Qt::Key(key));
+}
+
+QList<int> previewed(const QSignalSpy &spy)
+{
+    QList<int> precisions;
+    for (const QList<QVariant> &arguments : spy)
+        precisions << arguments.at(0).toInt();
+    return precisions;
+}
+
+} // namespace
+
+class TestSettingsDialog : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<SettingsDialog> m_dialog;
+
+    void create(quint32 mask)
+    {
+        m_dialog = std::make_unique<SettingsDialog>();
+        m_dialog->setPortPresenceMask(mask);
+    }
+
+    static QStringList entries(const QComboBox *combo)
+    {
+        QStringList entries;
+        for (int i = 0; i < combo->count(); ++i)
+            entries << combo->itemText(i);
+        return entries;
+    }
+
+private Q_SLOTS:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
+
+    void cleanup() { m_dialog.reset(); }
+
+    void portListShowsPresentPorts_data()
+    {
+        QTest::addColumn<quint32>("mask");
+        QTest::addColumn<QStringList>("ports");
+        QTest::addColumn<QString>("selected"); // with port 3 set before
+        QTest::newRow("no ports") << quint32(0) << QStringList{"Keine"} << "";
+        QTest::newRow("COM1, COM3, COM13")
+            << portMask({1, 3, 13}) << QStringList{"Keine", "COM1", "COM3", "COM13"} << "COM3";
+        QTest::newRow("bit above the highest port")
+            << (quint32(3) << 16 | 1u | 1u << 7) << QStringList{"Keine", "COM1"} << "";
+        QTest::newRow("highest without bits") << (quint32(5) << 16) << QStringList{"Keine"} << "";
+        QTest::newRow("COM16") << portMask({16}) << QStringList{"Keine", "COM16"} << "";
+    }
+
+    void portListShowsPresentPorts()
+    {
+        QFETCH(quint32, mask);
+        QFETCH(QStringList, ports);
+        m_dialog = std::make_unique<SettingsDialog>();
+        QCOMPARE(entries(m_dialog->portBox), QStringList{"Keine"});
+        Settings settings;
+        settings.port = 3;
+        m_dialog->setSettings(settings);
+        m_dialog->setPortPresenceMask(portMask({2, 3, 4}));
+        m_dialog->setPortPresenceMask(mask); // replaces the list
+        QCOMPARE(entries(m_dialog->portBox), ports);
+        QTEST(m_dialog->portBox->currentText(), "selected");
+
+        QCOMPARE(entries(m_dialog->finishCaptionBox), (QStringList{"ZIEL", "LAP", "FINISH", "START", ""}));
+        QCOMPARE(entries(m_dialog->precisionBox), (QStringList{"HH:MM.SS,ms", "HH:MM.SS,s", "HH:MM.SS"}));
+        QCOMPARE(entries(m_dialog->polarityBox), (QStringList{"Ein", "Aus"}));
+        QCOMPARE(m_dialog->objectName(), QStringLiteral("CfgDialog"));
+        QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Einstellungen"));
+        QCOMPARE(m_dialog->portBox->toolTip(), QStringLiteral("START (4-6), FINISH (7-8)"));
+    }
+
+    void settingsFillTheControls_data()
+    {
+        QTest::addColumn<int>("precision");
+        QTest::addColumn<int>("port");
+        QTest::addColumn<int>("polarity");
+        QTest::addColumn<int>("lockoutMs");
+        QTest::addColumn<int>("caption");
+        QTest::addColumn<int>("precisionIndex");
+        QTest::addColumn<QString>("portText");
+        QTest::addColumn<int>("polarityIndex");
+        QTest::addColumn<bool>("polarityEnabled");
+        QTest::addColumn<bool>("portListEnabled");
+        QTest::addColumn<QString>("lockoutText");
+        QTest::addColumn<int>("captionIndex");
+        QTest::addColumn<bool>("ctsWarning");
+
+        QTest::newRow("defaults") << 2 << 0 << 0 << 200 << 0 << 0 << "Keine" << 0 << false << true << "0,2"
+                                  << 0 << false;
+        QTest::newRow("present port, Aus")
+            << 0 << 3 << 1 << 1500 << 4 << 2 << "COM3" << 1 << true << true << "1,5" << 4 << false;
+        QTest::newRow("absent port") << 1 << 5 << 0 << 0 << 1 << 1 << "" << 0 << true << true << "0,0" << 1
+                                     << false;
+        QTest::newRow("Alg 2 selects nothing")
+            << 2 << 3 << 2 << 10000 << 2 << 0 << "COM3" << -1 << true << true << "10,0" << 2 << false;
+        QTest::newRow("negative Alg locks the port list")
+            << 2 << 3 << -1 << 200 << 0 << 0 << "COM3" << -1 << true << false << "0,2" << 0 << false;
+        QTest::newRow("Wait beyond the limit")
+            << 2 << 0 << 0 << 20000 << 3 << 0 << "Keine" << 0 << false << true << "10,0" << 3 << false;
+        QTest::newRow("Acc and ButtonLAP out of range")
+            << 7 << 0 << 0 << 200 << 9 << -1 << "Keine" << 0 << false << true << "0,2" << 0 << false;
+        QTest::newRow("port without CTS warns at once")
+            << 2 << 13 << 0 << 200 << 0 << 0 << "COM13" << 0 << true << true << "0,2" << 0 << true;
+    }
+
+    void settingsFillTheControls()
+    {
+        QFETCH(int, precision);
+        QFETCH(int, port);
+        QFETCH(int, polarity);
+        QFETCH(int, lockoutMs);
+        QFETCH(int, caption);
+        create(portMask({1, 3, 13}));
+        QSignalSpy previews(m_dialog.get(), &SettingsDialog::precisionPreviewed);
+        // Other settings first, so that every control must be set again.
+        Settings before;
+        before.precision = 1;
+        before.port = 1;
+        before.polarity = 1;
+        before.lockoutMs = 5000;
+        before.finishCaptionIndex = 3;
+        m_dialog->setSettings(before);
+
+        Settings settings;
+        settings.precision = precision;
+        settings.port = port;
+        settings.polarity = polarity;
+        settings.lockoutMs = lockoutMs;
+        settings.finishCaptionIndex = caption;
+        m_dialog->setSettings(settings);
+
+        QTEST(m_dialog->precisionBox->currentIndex(), "precisionIndex");
+        QTEST(m_dialog->portBox->currentText(), "portText");
+        QTEST(m_dialog->polarityBox->currentIndex(), "polarityIndex");
+        QTEST(m_dialog->polarityBox->isEnabled(), "polarityEnabled");
+        QTEST(m_dialog->portBox->isEnabled(), "portListEnabled");
+        QTEST(m_dialog->lockoutField->text(), "lockoutText");
+        QTEST(m_dialog->finishCaptionBox->currentIndex(), "captionIndex");
+        QTEST(!m_dialog->ctsWarningLabel->isHidden(), "ctsWarning");
+        QCOMPARE(previews.count(), 0); // filling previews nothing
+    }
+
+    // setSettings, then editedSettings without touching a control.
+    void settingsComeBackAsTheControlsShowThem_data()
+    {
+        QTest::addColumn<int>("precision");
+        QTest::addColumn<int>("port");
+        QTest::addColumn<int>("polarity");
+        QTest::addColumn<int>("lockoutMs");
+        QTest::addColumn<int>("caption");
+        QTest::addColumn<int>("editedPrecision");
+        QTest::addColumn<int>("editedPort");
+        QTest::addColumn<int>("editedPolarity");
+        QTest::addColumn<int>("editedLockoutMs");
+        QTest::addColumn<int>("editedCaption");
+
+        QTest::newRow("defaults") << 2 << 0 << 0 << 200 << 0 << 2 << 0 << 0 << 200 << 0;
+        QTest::newRow("present port, Aus") << 0 << 3 << 1 << 1500 << 4 << 0 << 3 << 1 << 1500 << 4;
+        QTest::newRow("absent port gives 0, Alg from its box")
+            << 1 << 5 << 1 << 0 << 1 << 1 << 0 << 1 << 0 << 1;
+        QTest::newRow("Alg 2 with a port gives -1")
+            << 2 << 3 << 2 << 10000 << 2 << 2 << 3 << -1 << 10000 << 2;
+        QTest::newRow("Alg 2 without a port stays") << 2 << 0 << 2 << 200 << 0 << 2 << 0 << 2 << 200 << 0;
+        QTest::newRow("negative Alg with a port") << 2 << 3 << -1 << 200 << 0 << 2 << 3 << -1 << 200 << 0;
+        QTest::newRow("negative Alg without a port") << 2 << 0 << -1 << 200 << 0 << 2 << 0 << -1 << 200 << 0;
+        QTest::newRow("Wait rounded to the shown tenth")
+            << 2 << 0 << 0 << 1234 << 0 << 2 << 0 << 0 << 1200 << 0;
+        QTest::newRow("Wait 0") << 2 << 0 << 0 << 0 << 0 << 2 << 0 << 0 << 0 << 0;
+        QTest::newRow("Wait beyond the limit") << 2 << 0 << 0 << 20000 << 0 << 2 << 0 << 0 << 10000 << 0;
+        QTest::newRow("Acc out of range") << 7 << 0 << 0 << 200 << 0 << 2 << 0 << 0 << 200 << 0;
+        QTest::newRow("ButtonLAP out of range") << 2 << 0 << 0 << 200 << 9 << 2 << 0 << 0 << 200 << 0;
+    }
+
+    void settingsComeBackAsTheControlsShowThem()
+    {
+        QFETCH(int, precision);
+        QFETCH(int, port);
+        QFETCH(int, polarity);
+        QFETCH(int, lockoutMs);
+        QFETCH(int, caption);
+        QFETCH(int, editedPrecision);
+        QFETCH(int, editedPort);
+        QFETCH(int, editedPolarity);
+        QFETCH(int, editedLockoutMs);
+        QFETCH(int, editedCaption);
+        create(portMask({1, 3}));
+        Settings settings = givenSettings();
+        settings.precision = precision;
+        settings.port = port;
+        settings.polarity = polarity;
+        settings.lockoutMs = lockoutMs;
+        settings.finishCaptionIndex = caption;
+        m_dialog->setSettings(settings);
+
+        Settings expected = settings;
+        expected.precision = editedPrecision;
+        expected.port = editedPort;
+        expected.polarity = editedPolarity;
+        expected.lockoutMs = editedLockoutMs;
+        expected.finishCaptionIndex = editedCaption;
+        QCOMPARE(m_dialog->editedSettings(), expected);
+    }
+
+    // Port 3 with "Aus" given; the controls set as a row says.
+    void controlsGiveTheEditedSettings_data()
+    {
+        QTest::addColumn<int>("precisionIndex");
+        QTest::addColumn<int>("portIndex");
+        QTest::addColumn<int>("polarityIndex");
+        QTest::addColumn<double>("lockout");
+        QTest::addColumn<int>("captionIndex");
+        QTest::addColumn<int>("precision");
+        QTest::addColumn<int>("port");
+        QTest::addColumn<int>("polarity");
+        QTest::addColumn<int>("lockoutMs");
+        QTest::addColumn<int>("caption");
+
+        QTest::newRow("as given") << 0 << 2 << 1 << 0.2 << 0 << 2 << 3 << 1 << 200 << 0;
+        QTest::newRow("tenths") << 1 << 2 << 1 << 0.2 << 0 << 1 << 3 << 1 << 200 << 0;
+        QTest::newRow("seconds") << 2 << 2 << 1 << 0.2 << 0 << 0 << 3 << 1 << 200 << 0;
+        QTest::newRow("no format selected") << -1 << 2 << 1 << 0.2 << 0 << 2 << 3 << 1 << 200 << 0;
+        QTest::newRow("Keine keeps the given Alg") << 0 << 0 << 0 << 0.2 << 0 << 2 << 0 << 1 << 200 << 0;
+        QTest::newRow("COM1 with Ein") << 0 << 1 << 0 << 0.2 << 0 << 2 << 1 << 0 << 200 << 0;
+        QTest::newRow("no port selected") << 0 << -1 << 0 << 0.2 << 0 << 2 << 0 << 0 << 200 << 0;
+        QTest::newRow("no Alg selected") << 0 << 2 << -1 << 0.2 << 0 << 2 << 3 << -1 << 200 << 0;
+        QTest::newRow("lockout 4,1 s") << 0 << 2 << 1 << 4.1 << 0 << 2 << 3 << 1 << 4100 << 0;
+        QTest::newRow("lockout 0") << 0 << 2 << 1 << 0.0 << 0 << 2 << 3 << 1 << 0 << 0;
+        QTest::newRow("lockout 10 s") << 0 << 2 << 1 << 10.0 << 0 << 2 << 3 << 1 << 10000 << 0;
+        QTest::newRow("finish key START") << 0 << 2 << 1 << 0.2 << 3 << 2 << 3 << 1 << 200 << 3;
+        QTest::newRow("no finish key selected") << 0 << 2 << 1 << 0.2 << -1 << 2 << 3 << 1 << 200 << 0;
+    }
+
+    void controlsGiveTheEditedSettings()
+    {
+        QFETCH(int, precisionIndex);
+        QFETCH(int, portIndex);
+        QFETCH(int, polarityIndex);
+        QFETCH(double, lockout);
+        QFETCH(int, captionIndex);
+        QFETCH(int, precision);
+        QFETCH(int, port);
+        QFETCH(int, polarity);
+        QFETCH(int, lockoutMs);
+        QFETCH(int, caption);
+        create(portMask({1, 3}));
+        Settings settings = givenSettings();
+        settings.port = 3;
+        settings.polarity = 1;
+        settings.lockoutMs = 1500;
+        settings.finishCaptionIndex = 2;
+        m_dialog->setSettings(settings);
+
+        m_dialog->precisionBox->setCurrentIndex(precisionIndex);
+        m_dialog->portBox->setCurrentIndex(portIndex);
+        m_dialog->polarityBox->setCurrentIndex(polarityIndex);
+        m_dialog->lockoutField->setValue(lockout);
+        m_dialog->finishCaptionBox->setCurrentIndex(captionIndex);
+
+        Settings expected = settings;
+        expected.precision = precision;
+        expected.port = port;
+        expected.polarity = polarity;
+        expected.lockoutMs = lockoutMs;
+        expected.finishCaptionIndex = caption;
+        const Settings edited = m_dialog->editedSettings();
+        QCOMPARE(edited, expected);
+        QCOMPARE(edited.finishCaption(), FinishButtonCaptions[size_t(caption)]);
+    }
+
+    void colourBoxes_data()
+    {
+        QTest::addColumn<int>("which");
+        QTest::addColumn<QString>("objectName");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<int>("defaultIndex"); // for the default colour
+        QTest::newRow("C1") << int(Background) << "cbColorFon"
+                            << "Fenster:" << 0; // black
+        QTest::newRow("C2") << int(Running) << "cbColorCifra"
+                            << "Start:" << 11; // yellow
+        QTest::newRow("C3") << int(Dim) << "cbColorCifraF"
+                            << "Sonst:" << int(ColorComboBox::UserEntry); // $404040
+        QTest::newRow("C4") << int(Finish) << "cbColorCifra2"
+                            << "Stopp:" << 10; // lime
+    }
+
+    void colourBoxes()
+    {
+        QFETCH(int, which);
+        QFETCH(QString, objectName);
+        QFETCH(int, defaultIndex);
+        const ColourBox &entry = ColourBoxes[which];
+        create(0);
+        ColorComboBox *box = m_dialog.get()->*entry.box;
+        QCOMPARE(m_dialog->findChild<ColorComboBox *>(objectName), box);
+        QTEST(box->accessibleName(), "caption");
+
+        m_dialog->setSettings(Settings());
+        QCOMPARE(box->currentIndex(), defaultIndex);
+
+        QSignalSpy pickerClosed(m_dialog->colorDialog, &QDialog::finished);
+        Settings settings = givenSettings();
+        settings.backgroundColor = 0x010203;
+        settings.runningColor = 0x040506;
+        settings.dimColor = 0x070809;
+        settings.finishColor = 0x0A0B0C;
+        m_dialog->setSettings(settings);
+        QCOMPARE(box->colorValue(), settings.*entry.colour);
+        QCOMPARE(box->currentIndex(), int(ColorComboBox::UserEntry));
+        QCOMPARE(pickerClosed.count(), 0); // filling never asks for a colour
+
+        box->setColorValue(Colors::clRed);
+        Settings expected = settings;
+        expected.*entry.colour = Colors::clRed;
+        QCOMPARE(m_dialog->editedSettings(), expected);
+    }
+
+    void precisionPreviewAndClosing_data()
+    {
+        QTest::addColumn<QList<int>>("keys"); // in the format box, from "HH:MM.SS,ms"
+        QTest::addColumn<int>("close"); // a key in the format box, or 0 for OK, 1 for Abbrechen
+        QTest::addColumn<QList<int>>("previews");
+        QTest::addColumn<int>("precision"); // in the result; -1 for none
+
+        QTest::newRow("Abbrechen after two previews")
+            << QList<int>{Qt::Key_Down, Qt::Key_Down} << 1 << QList<int>{1, 0} << -1;
+        QTest::newRow("Escape cancels")
+            << QList<int>{Qt::Key_Down} << int(Qt::Key_Escape) << QList<int>{1} << -1;
+        QTest::newRow("OK takes the previewed format") << QList<int>{Qt::Key_Down} << 0 << QList<int>{1} << 1;
+        QTest::newRow("End previews seconds") << QList<int>{Qt::Key_End} << 0 << QList<int>{0} << 0;
+        QTest::newRow("the shown format again previews nothing")
+            << QList<int>{Qt::Key_Home} << 0 << QList<int>{} << 2;
+        QTest::newRow("Return takes OK")
+            << QList<int>{Qt::Key_Down} << int(Qt::Key_Return) << QList<int>{1} << 1;
+    }
+
+    void precisionPreviewAndClosing()
+    {
+        QFETCH(QList<int>, keys);
+        QFETCH(int, close);
+        QFETCH(QList<int>, previews);
+        QFETCH(int, precision);
+        create(0);
+        QSignalSpy previewSpy(m_dialog.get(), &SettingsDialog::precisionPreviewed);
+        whileShown(m_dialog.get(), [this, keys, close] {
+            pressKeys(m_dialog->precisionBox, keys);
+            if (close == 0)
+                QTest::mouseClick(m_dialog->yesButton, Qt::LeftButton);
+            else if (close == 1)
+                QTest::mouseClick(m_dialog->noButton, Qt::LeftButton);
+            else
+                QTest::keyClick(m_dialog->precisionBox, Qt::Key(close));
+            QVERIFY(!m_dialog->isVisible());
+        });
+        const Settings given = givenSettings();
+        const std::optional<Settings> result = m_dialog->edit(given);
+        QCOMPARE(previewed(previewSpy), previews);
+        QCOMPARE(result.has_value(), precision >= 0);
+        if (result) {
+            Settings expected = given;
+            expected.precision = precision;
+            QCOMPARE(*result, expected);
+        }
+    }
+
+    void okGivesTheKeyboardEdits()
+    {
+        create(portMask({1, 3}));
+        QSignalSpy previewSpy(m_dialog.get(), &SettingsDialog::precisionPreviewed);
+        whileShown(m_dialog.get(), [this] {
+            QVERIFY(!m_dialog->polarityBox->isEnabled());
+            pressKeys(m_dialog->portBox, {Qt::Key_Down, Qt::Key_Down}); // COM3
+            QVERIFY(m_dialog->polarityBox->isEnabled());
+            pressKeys(m_dialog->polarityBox, {Qt::Key_Down}); // "Aus"
+            pressKeys(m_dialog->finishCaptionBox, {Qt::Key_Down}); // "LAP"
+            pressKeys(m_dialog->precisionBox, {Qt::Key_Down}); // tenths, previewed
+            m_dialog->lockoutField->setFocus();
+            m_dialog->lockoutField->editor()->selectAll();
+            QTest::keyClicks(m_dialog->lockoutField->editor(), QStringLiteral("2,5"));
+            QTest::mouseClick(m_dialog->yesButton, Qt::LeftButton);
+        });
+        const Settings given = givenSettings();
+        const std::optional<Settings> result = m_dialog->edit(given);
+        QVERIFY(result);
+        Settings expected = given;
+        expected.port = 3;
+        expected.polarity = 1;
+        expected.finishCaptionIndex = 1;
+        expected.precision = 1;
+        expected.lockoutMs = 2500;
+        QCOMPARE(*result, expected);
+        QCOMPARE(result->finishCaption(), QStringLiteral("LAP"));
+        QCOMPARE(previewed(previewSpy), QList<int>{1});
+    }
+
+    // Ports COM1, COM3, COM13 and COM16; "Aus" given.
+    void choosingAPort_data()
+    {
+        QTest::addColumn<int>("given");
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<bool>("polarityEnabled");
+        QTest::addColumn<bool>("ctsWarning");
+        QTest::addColumn<int>("port");
+        QTest::addColumn<int>("polarity");
+
+        QTest::newRow("Keine kept") << 0 << QList<int>{} << false << false << 0 << 1;
+        QTest::newRow("COM3") << 0 << QList<int>{Qt::Key_Down, Qt::Key_Down} << true << false << 3 << 1;
+        QTest::newRow("COM13 is ttyACM0")
+            << 0 << QList<int>{Qt::Key_Down, Qt::Key_Down, Qt::Key_Down} << true << true << 13 << 1;
+        QTest::newRow("COM16 is ttyACM3") << 0 << QList<int>{Qt::Key_End} << true << true << 16 << 1;
+        QTest::newRow("COM13 kept") << 13 << QList<int>{} << true << true << 13 << 1;
+        QTest::newRow("COM13 to COM3") << 13 << QList<int>{Qt::Key_Up} << true << false << 3 << 1;
+        QTest::newRow("back to Keine") << 3 << QList<int>{Qt::Key_Home} << false << false << 0 << 1;
+        QTest::newRow("absent port to COM1")
+            << 5 << QList<int>{Qt::Key_Home, Qt::Key_Down} << true << false << 1 << 1;
+    }
+
+    void choosingAPort()
+    {
+        QFETCH(int, given);
+        QFETCH(QList<int>, keys);
+        QFETCH(bool, polarityEnabled);
+        QFETCH(bool, ctsWarning);
+        QFETCH(int, port);
+        QFETCH(int, polarity);
+        create(portMask({1, 3, 13, 16}));
+        whileShown(m_dialog.get(), [this, keys, polarityEnabled, ctsWarning] {
+            pressKeys(m_dialog->portBox, keys);
+            QCOMPARE(m_dialog->polarityBox->isEnabled(), polarityEnabled);
+            QCOMPARE(m_dialog->ctsWarningLabel->isVisible(), ctsWarning);
+            QTest::mouseClick(m_dialog->yesButton, Qt::LeftButton);
+        });
+        Settings settings = givenSettings();
+        settings.port = given;
+        settings.polarity = 1;
+        const std::optional<Settings> result = m_dialog->edit(settings);
+        QVERIFY(result);
+        QCOMPARE(result->port, port);
+        QCOMPARE(result->polarity, polarity);
+    }
+
+    // Alg 2 with a port is taken back as -1, which locks the port list at the next opening.
+    void negativeAlgLocksThePortListAtTheNextOpening()
+    {
+        create(portMask({3}));
+        Settings settings = givenSettings();
+        settings.port = 3;
+        settings.polarity = 2;
+        whileShown(m_dialog.get(), [this] {
+            QVERIFY(m_dialog->portBox->isEnabled());
+            QTest::mouseClick(m_dialog->yesButton, Qt::LeftButton);
+        });
+        const std::optional<Settings> first = m_dialog->edit(settings);
+        QVERIFY(first);
+        QCOMPARE(first->polarity, -1);
+
+        bool portListEnabled = true;
+        whileShown(m_dialog.get(), [this, &portListEnabled] {
+            portListEnabled = m_dialog->portBox->isEnabled();
+            QTest::mouseClick(m_dialog->noButton, Qt::LeftButton);
+        });
+        QVERIFY(!m_dialog->edit(*first));
+        QVERIFY(!portListEnabled);
+    }
+
+    void otherColour_data()
+    {
+        QTest::addColumn<int>("which");
+        QTest::addColumn<bool>("fromTheList"); // chosen in the open list, else by the End key
+        QTest::addColumn<QColor>("picked");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<uint>("value");
+        QTest::newRow("a colour of its own") << int(Background) << false << QColor(0x56, 0x34, 0x12)
+                                             << int(ColorComboBox::UserEntry) << 0x123456u;
+        QTest::newRow("a fixed colour") << int(Background) << false << QColor(255, 0, 0) << 9 << 0x0000FFu;
+        QTest::newRow("picker cancelled")
+            << int(Background) << false << QColor() << int(ColorComboBox::UserEntry) << uint(Colors::clWhite);
+        QTest::newRow("Other... chosen again")
+            << int(Dim) << true << QColor(0x56, 0x34, 0x12) << int(ColorComboBox::UserEntry) << 0x123456u;
+        QTest::newRow("Other... again, cancelled")
+            << int(Dim) << true << QColor() << int(ColorComboBox::UserEntry) << uint(Colors::clDkGray);
+    }
+
+    void otherColour()
+    {
+        QFETCH(int, which);
+        QFETCH(bool, fromTheList);
+        QFETCH(QColor, picked);
+        QFETCH(int, index);
+        QFETCH(uint, value);
+        const ColourBox &entry = ColourBoxes[which];
+        create(0);
+        ColorComboBox *box = m_dialog.get()->*entry.box;
+        PickerAnswerer picker(m_dialog->colorDialog, picked);
+        whileShown(m_dialog.get(), [this, box, fromTheList] {
+            if (fromTheList) {
+                QCOMPARE(box->currentIndex(), int(ColorComboBox::UserEntry));
+                box->showPopup();
+                QTRY_VERIFY(box->view()->isVisible());
+                QTest::keyClick(box->view(), Qt::Key_Return);
+            } else {
+                pressKeys(box, {Qt::Key_End}); // "Other..."
+            }
+            QTest::mouseClick(m_dialog->yesButton, Qt::LeftButton);
+        });
+        const Settings given = givenSettings();
+        const std::optional<Settings> result = m_dialog->edit(given);
+        QCOMPARE(picker.opened, 1); // the field's own change does not reopen it
+        QCOMPARE(box->currentIndex(), index);
+        QVERIFY(result);
+        Settings expected = given;
+        expected.*entry.colour = ColorValue(value);
+        QCOMPARE(*result, expected);
+    }
+
+    void portFromEntry_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<int>("port");
+        QTest::newRow("COM7") << "COM7" << 7;
+        QTest::newRow("COM16") << "COM16" << 16;
+        QTest::newRow("Keine") << "Keine" << 0;
+        QTest::newRow("empty") << "" << 0;
+    }
+
+    void portFromEntry()
+    {
+        QFETCH(QString, entry);
+        QTEST(SettingsDialog::portFromEntry(entry), "port");
+    }
+
+    void portLacksCts_data()
+    {
+        QTest::addColumn<int>("port");
+        QTest::addColumn<bool>("lacksCts");
+        QTest::newRow("COM1") << 1 << false;
+        QTest::newRow("COM12") << 12 << false;
+        QTest::newRow("COM13 is ttyACM0") << 13 << true;
+        QTest::newRow("COM16 is ttyACM3") << 16 << true;
+        QTest::newRow("COM17") << 17 << false;
+    }
+
+    void portLacksCts()
+    {
+        QFETCH(int, port);
+        QTEST(SettingsDialog::portLacksCts(port), "lacksCts");
+    }
+
+    void everyControlHasAnAccessibleName()
+    {
+        create(portMask({1}));
+        const QList<QWidget *> controls = m_dialog->findChildren<QWidget *>();
+        int checked = 0;
+        for (QWidget *control : controls) {
+            const bool interactive = qobject_cast<QComboBox *>(control)
+                || qobject_cast<QAbstractButton *>(control) || qobject_cast<QLineEdit *>(control);
+            if (!interactive || control->window() != m_dialog.get())
+                continue;
+            ++checked;
+            QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(control->objectName()));
+        }
+        QVERIFY(checked >= 13);
+    }
+};
+
+QTEST_MAIN(TestSettingsDialog)
+#include "tst_settingsdialog.moc"
