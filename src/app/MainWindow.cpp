@@ -132,7 +132,7 @@ void MainWindow::setUp()
     m_protocol->initProtocolTable();
     TimeDisplay *display = m_racePanel->display();
     display->applyDisplayPrecision(clock().precision());
-    probeSerialPorts(comPort().backend());
+    probeSerialPorts(serialPort().backend());
     display->applyDisplayColours();
     display->showTime(DisplayRow::Upper, 0);
     display->showTime(DisplayRow::Lower, 0);

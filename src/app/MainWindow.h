@@ -47,7 +47,7 @@ public:
 
     RaceSession &session() { return m_session; }
     RaceClock &clock() { return m_session.clock(); }
-    SerialPort &comPort() { return m_session.port(); }
+    SerialPort &serialPort() { return m_session.port(); }
     SerialTriggers &triggers() { return m_session.triggers(); }
     ProtocolPanel &protocol() { return *m_protocol; }
     TimeDisplay &display() { return *m_racePanel->display(); }

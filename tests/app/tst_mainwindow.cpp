@@ -48,7 +48,7 @@ private Q_SLOTS:
         QCOMPARE(window.commandButton(RaceCommand::Lap)->text(), QStringLiteral("ZIEL"));
         QCOMPARE(window.modeLabel()->text(), QStringLiteral("&Hand"));
         QCOMPARE(window.modeLed()->kind(), StatusLed::lkRed);
-        QVERIFY(!window.comPort().connected());
+        QVERIFY(!window.serialPort().connected());
         QCOMPARE(window.protocol().grid->rowCount(), 2);
         QCOMPARE(cell(window, 1, 0), QStringLiteral("Stoppzeit"));
         QVERIFY(window.commandButton(RaceCommand::Start)->isEnabled());
@@ -201,7 +201,7 @@ private Q_SLOTS:
         Program program(fixture.environment());
         MainWindow &window = *program.window;
         QVERIFY(program.show());
-        QVERIFY(window.comPort().connected());
+        QVERIFY(window.serialPort().connected());
         QCOMPARE(window.modeLabel()->text(), QStringLiteral("&Auto"));
         QCOMPARE(window.modeLed()->kind(), StatusLed::lkGreen);
         QCOMPARE(window.modeCaption()->text(), QStringLiteral("&Modus:"));
@@ -246,7 +246,7 @@ private Q_SLOTS:
         QTRY_COMPARE(window.modeLabel()->text(), QStringLiteral("&Hand"));
         QCOMPARE(window.modeLed()->kind(), StatusLed::lkRed);
         QCOMPARE(window.modeCaption()->text(), QStringLiteral("Modus:"));
-        QVERIFY(!window.comPort().connected());
+        QVERIFY(!window.serialPort().connected());
     }
 
     void portThatDoesNotOpenLeavesHand()
@@ -257,7 +257,7 @@ private Q_SLOTS:
         fixture.writeSettings({{QStringLiteral("Port"), 2}});
         Program program(fixture.environment());
         QCOMPARE(program.window->modeLabel()->text(), QStringLiteral("&Hand"));
-        QVERIFY(!program.window->comPort().connected());
+        QVERIFY(!program.window->serialPort().connected());
     }
 
     void settingsEdgeCases_data()
@@ -293,7 +293,7 @@ private Q_SLOTS:
         fixture.writeSettings(stored);
         Program program(fixture.environment());
         MainWindow &window = *program.window;
-        QCOMPARE(int(window.comPort().port()), port);
+        QCOMPARE(int(window.serialPort().port()), port);
         QCOMPARE(window.commandButton(RaceCommand::Lap)->text(), lapCaption);
         QCOMPARE(window.clock().precision(), precision);
         QCOMPARE(window.display().displayColours().background, background);

@@ -229,7 +229,7 @@ private Q_SLOTS:
         QFETCH(bool, finishBarrierWorks);
         BarrierRace race(alg);
         QVERIFY(race.open());
-        QVERIFY(race.window->comPort().connected());
+        QVERIFY(race.window->serialPort().connected());
         QCOMPARE(int(race.window->modeLed()->kind()), led);
         QCOMPARE(race.window->modeLabel()->text(), mode);
         QCOMPARE(race.warning()->text(), warning);
@@ -238,7 +238,7 @@ private Q_SLOTS:
         // What the display says is what the barriers do. "Aus" acts as the
         // line turns off, the others as it turns on; a crossing is both.
         QVERIFY(race.cross(&SimulatedSerialBackend::setDsr));
-        QTRY_VERIFY(!race.window->comPort().dispatchPending());
+        QTRY_VERIFY(!race.window->serialPort().dispatchPending());
         QCOMPARE(race.window->triggers().lastModemStatus(), 0u);
         QCOMPARE(race.window->clock().running(), startBarrierWorks);
         if (!startBarrierWorks)
@@ -246,7 +246,7 @@ private Q_SLOTS:
         race.window->clock().endLockout();
         race.clocks.advance(1000);
         QVERIFY(race.cross(&SimulatedSerialBackend::setCts));
-        QTRY_VERIFY(!race.window->comPort().dispatchPending());
+        QTRY_VERIFY(!race.window->serialPort().dispatchPending());
         QCOMPARE(race.window->triggers().lastModemStatus(), 0u);
         QCOMPARE(race.results(), finishBarrierWorks ? 1 : 0);
     }
@@ -275,7 +275,7 @@ private Q_SLOTS:
         // Plugged in again and confirmed with the same port: Auto, and barriers count.
         race.serial.replug(Port);
         QCOMPARE(race.confirmSettings(), QString());
-        QVERIFY(race.window->comPort().connected());
+        QVERIFY(race.window->serialPort().connected());
         QCOMPARE(race.window->modeLabel()->text(), QStringLiteral("&Auto"));
         QCOMPARE(race.window->modeLed()->kind(), StatusLed::lkGreen);
         QVERIFY(race.warning()->isHidden());

@@ -42,7 +42,7 @@ private:
     QStringList m_startNumbers;
     QStringList m_questions;
     QStringList m_errors;
-    int m_answer = 6;
+    bool m_answerYes = true; // how the window's question is answered
     int m_autosaveEvents = 0;
 
     ProtocolPanel &panel() { return *m_panel; }
@@ -81,7 +81,7 @@ private Q_SLOTS:
         m_startNumbers = {QStringLiteral("18"), QStringLiteral("345")};
         m_questions.clear();
         m_errors.clear();
-        m_answer = 6;
+        m_answerYes = true;
         m_autosaveEvents = 0;
 
         m_panel = std::make_unique<ProtocolPanel>();
@@ -92,7 +92,7 @@ private Q_SLOTS:
         panel().setCountryCodes({QStringLiteral("GER"), QStringLiteral("AUT"), QStringLiteral("SUI")});
         connect(&panel(), &ProtocolPanel::clearRequested, this, [this] {
             m_questions.append(ProtocolPanel::ClearQuestion);
-            if (m_answer == 6)
+            if (m_answerYes)
                 panel().clearProtocol();
         });
         connect(&panel(), &ProtocolPanel::errorOccurred, this,
@@ -219,28 +219,28 @@ private Q_SLOTS:
 
     void clearAsksFirst_data()
     {
-        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("yes");
         QTest::addColumn<int>("rowsAfter");
         QTest::addColumn<int>("resultCountAfter");
-        QTest::newRow("no") << 2 << 4 << 3;
-        QTest::newRow("yes") << 6 << 2 << 0;
+        QTest::newRow("no") << false << 4 << 3;
+        QTest::newRow("yes") << true << 2 << 0;
     }
 
     void clearAsksFirst()
     {
-        QFETCH(int, answer);
+        QFETCH(bool, yes);
         QFETCH(int, rowsAfter);
         QFETCH(int, resultCountAfter);
         for (int i = 0; i < 3; ++i)
             finish(QStringLiteral("1:00"), QStringLiteral("AT"));
-        m_answer = answer;
+        m_answerYes = yes;
         QTest::mouseClick(panel().clearButton, Qt::LeftButton);
         QCOMPARE(m_questions, QStringList{QStringLiteral("Zeitenprotokoll  l\u00f6schen?")});
         QCOMPARE(grid().rowCount(), rowsAfter);
         QCOMPARE(panel().lastResultRow(), resultCountAfter);
         QCOMPARE(row(0), ProtocolColumns::columnTitles());
-        QCOMPARE(grid().cells(0, 1).isEmpty(), answer == 6);
-        QCOMPARE(panel().saveButton->isEnabled(), answer != 6);
+        QCOMPARE(grid().cells(0, 1).isEmpty(), yes);
+        QCOMPARE(panel().saveButton->isEnabled(), !yes);
     }
 
     void resetEmptiesWithoutAsking()

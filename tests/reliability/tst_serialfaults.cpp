@@ -122,14 +122,14 @@ private Q_SLOTS:
         Race race;
         race.open();
         QCOMPARE(race.window->currentSettings().lockoutMs, 0);
-        QVERIFY(race.window->comPort().connected());
+        QVERIFY(race.window->serialPort().connected());
         QVERIFY(race.showsAuto());
         race.window->clock().start();
         for (int i = 0; i < 6; ++i)
             QVERIFY(race.cross());
 
         race.serial.unplug(Port);
-        QVERIFY(processUntil([&] { return !race.window->comPort().connected(); }));
+        QVERIFY(processUntil([&] { return !race.window->serialPort().connected(); }));
         QVERIFY(race.showsHand());
         race.verifyKept(6);
 
@@ -161,7 +161,7 @@ private Q_SLOTS:
         race.serial.setOpenError(Port, QStringLiteral("No such file or directory"));
         race.open();
         QVERIFY(::PortPresenceMask & (1u << (Port - 1)));
-        QVERIFY(!race.window->comPort().connected());
+        QVERIFY(!race.window->serialPort().connected());
         QVERIFY(race.showsHand());
 
         race.window->clock().start();
@@ -211,15 +211,15 @@ private Q_SLOTS:
             processUntil([&] { return race.results() > before + 2; }, 2000);
             race.session().closePort();
             QVERIFY(race.showsHand());
-            QVERIFY(!race.window->comPort().connected());
+            QVERIFY(!race.window->serialPort().connected());
             if (cycle % 4 == 3)
                 race.serial.setOpenError(Port, QStringLiteral("Device or resource busy"));
             const std::optional<QString> error = race.session().openPort();
             race.serial.setOpenError(Port, QString());
             race.session().setAutomatic(race.session().portConnected());
             QCOMPARE(error.has_value(), cycle % 4 == 3);
-            QCOMPARE(race.showsAuto(), race.window->comPort().connected());
-            QCOMPARE(race.showsHand(), !race.window->comPort().connected());
+            QCOMPARE(race.showsAuto(), race.window->serialPort().connected());
+            QCOMPARE(race.showsHand(), !race.window->serialPort().connected());
             reopened += error ? 0 : 1;
             if (error) {
                 QVERIFY(!race.session().openPort().has_value());
