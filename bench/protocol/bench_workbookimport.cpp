@@ -1,6 +1,7 @@
 // Workbook import of a protocol of 100,000 rows, as the program runs it (parsed in its
 // isolated process): from the .xlsx the program writes and from an .ods as LibreOffice
 // Calc writes one. Prints wall time and processor time, this process's and the parse's.
+#include "BenchTable.h"
 #include "WorkbookPackages.h"
 #include "protocol/MemoryProtocolTable.h"
 #include "protocol/ProtocolColumns.h"
@@ -21,24 +22,6 @@ namespace {
 
 constexpr int Results = 100000;
 constexpr int Runs = 3;
-
-void fillTable(MemoryProtocolTable &table)
-{
-    table.setRowCount(Results + 1);
-    const QStringList &titles = ProtocolColumns::columnTitles();
-    for (int c = 0; c < titles.size(); ++c)
-        table.setCells(c, 0, titles.at(c));
-    for (int r = 1; r <= Results; ++r) {
-        table.setCells(0, r, QStringLiteral("%1").arg(r, 5, 10, QLatin1Char('0')));
-        table.setCells(1, r,
-                       QStringLiteral("1:%1.%2,%3")
-                           .arg(r % 60)
-                           .arg(r % 60, 2, 10, QLatin1Char('0'))
-                           .arg(r % 100, 2, 10, QLatin1Char('0')));
-        table.setCells(2, r, r % 2 ? QStringLiteral("GER") : QStringLiteral("\u00d6ST"));
-        table.setCells(3, r, QString::number(r * 3));
-    }
-}
 
 // The protocol as LibreOffice Calc stores it in an .ods file: every cell a text cell
 // with Calc's attributes, then one row repeated to the sheet's end.
@@ -83,7 +66,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     MemoryProtocolTable table;
-    fillTable(table);
+    fillTable(table, Results);
     const QString xlsx = dir.filePath(QStringLiteral("protocol.xlsx"));
     const QString ods = dir.filePath(QStringLiteral("protocol.ods"));
     QFile odsFile(ods);
