@@ -61,8 +61,12 @@ MainWindow::MainWindow(const MainWindowEnvironment &environment, QWidget *parent
     m_protocol->setObjectName(QStringLiteral("PanelProtocol"));
     if (!m_environment.autosaveFolder.isEmpty())
         m_protocol->setAutosaveFolder(m_environment.autosaveFolder);
+    // The journal lies beside the autosave.
+    m_journal = std::make_unique<RaceJournal>(m_protocol->table(), m_environment.journalClock);
+    m_journal->setFolder(m_protocol->autosaveFolder());
     createActions();
     connectParts();
+    connectJournal();
 
     setMinimumSize(MinimumWidth, MinimumHeight);
     resize(MinimumWidth, MinimumHeight);
@@ -72,6 +76,7 @@ MainWindow::MainWindow(const MainWindowEnvironment &environment, QWidget *parent
 MainWindow::~MainWindow()
 {
     m_protocol->autosave();
+    m_journal->recordProgramExit();
     saveSettings(currentSettings(), m_environment.settings);
     m_session.closePort();
 }
@@ -91,8 +96,7 @@ void MainWindow::connectParts()
 {
     RaceClock &clock = m_session.clock();
     connect(&clock, &RaceClock::timeShown, m_racePanel->display(), &TimeDisplay::showTime);
-    connect(&m_session, &RaceSession::finishRecorded, this,
-            [this](qint32, const QString &timeText) { recordFinish(timeText); });
+    connect(&m_session, &RaceSession::finishRecorded, this, &MainWindow::recordFinish);
     connect(&m_session, &RaceSession::stateChanged, this, &MainWindow::showCommandStates);
     connect(&m_session, &RaceSession::modeChanged, m_racePanel, &RacePanel::showBarrierStatus);
     connect(&m_session, &RaceSession::portOpened, m_racePanel, [this] { m_racePanel->showPortOpen(true); });
@@ -104,6 +108,7 @@ void MainWindow::connectParts()
     });
     connect(&clock, &RaceClock::wasReset, this, [this] {
         m_protocol->resetProtocol();
+        noteJournal(m_journal->recordReset());
         commandButton(RaceCommand::Start)->setFocus();
     });
 
@@ -136,6 +141,9 @@ void MainWindow::setUp()
     display->applyDisplayColours();
     display->showTime(DisplayRow::Upper, 0);
     display->showTime(DisplayRow::Lower, 0);
+    m_protocol->loadAutosave();
+    // The journal begins with the protocol as it opened, before the port's first event.
+    noteJournal(m_journal->recordProgramStart(LayoutCaption));
     // A port that does not open at start leaves the program in Hand.
     if (m_session.portNumber() != 0) {
         m_session.openPort();
@@ -143,7 +151,6 @@ void MainWindow::setUp()
             m_session.setAutomatic(true);
     }
 
-    m_protocol->loadAutosave();
     m_protocol->updateProtocolCommands();
     showCommandStates();
     m_protocol->grid->setFocus();
@@ -230,8 +237,10 @@ void MainWindow::showSettings()
     if (!m_settingsDialog)
         return;
     const Settings before = currentSettings();
-    if (const std::optional<Settings> edited = m_settingsDialog->edit(before))
+    if (const std::optional<Settings> edited = m_settingsDialog->edit(before)) {
         applyEditedSettings(*edited);
+        recordSettingsChange(before, currentSettings());
+    }
     // The preview ends either way: the display shows the clock's precision again.
     m_racePanel->display()->applyDisplayPrecision(clock().precision());
     m_racePanel->setFocus();
@@ -269,14 +278,23 @@ void MainWindow::resetAfterQuestion()
 
 void MainWindow::clearAfterQuestion()
 {
-    if (ask(ProtocolPanel::ClearQuestion))
+    if (ask(ProtocolPanel::ClearQuestion)) {
         m_protocol->clearProtocol();
+        noteJournal(m_journal->recordClear());
+    }
 }
 
-void MainWindow::recordFinish(const QString &timeText)
+void MainWindow::recordFinish(qint32 timeOfDayMs, const QString &timeText, FinishSource source)
 {
-    m_protocol->recordFinish(timeText, m_racePanel->countryCodeBox()->currentText(),
-                             m_racePanel->startNumberEdit()->takeNextStartNumber());
+    JournalFinish finish;
+    finish.timeText = timeText;
+    finish.timeOfDayMs = timeOfDayMs;
+    finish.input = source == FinishSource::LightBarrier ? FinishInput::LightBarrier : m_operatorInput;
+    finish.countryCode = m_racePanel->countryCodeBox()->currentText();
+    finish.startNumber = m_racePanel->startNumberEdit()->takeNextStartNumber();
+    m_protocol->recordFinish(timeText, finish.countryCode, finish.startNumber);
+    finish.row = m_protocol->lastResultRow();
+    noteJournal(m_journal->recordFinish(finish));
     m_racePanel->startNumberEdit()->setFocus();
 }
 

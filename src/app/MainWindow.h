@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/RacePanel.h"
+#include "journal/RaceJournal.h"
 #include "settings/QtSettingsKey.h"
 #include "settings/SettingsStore.h"
 #include "timing/RaceSession.h"
@@ -9,6 +10,7 @@
 #include <QString>
 
 #include <array>
+#include <memory>
 
 class ClockSource;
 class ConfirmDialog;
@@ -26,6 +28,7 @@ struct MainWindowEnvironment
     SettingsLocation settings = SettingsLocation::userStore();
     QString programFolder; // folder of LKZ.txt and help; the executable's when empty
     QString autosaveFolder; // the protocol's choice when empty
+    JournalFile::Clock journalClock; // the machine's local time when null
 };
 
 // The main window: the tool strip on top, the race panel on the left and the
@@ -50,6 +53,7 @@ public:
     SerialPort &serialPort() { return m_session.port(); }
     SerialTriggers &triggers() { return m_session.triggers(); }
     ProtocolPanel &protocol() { return *m_protocol; }
+    RaceJournal &journal() { return *m_journal; }
     TimeDisplay &display() { return *m_racePanel->display(); }
     StartNumberEdit *startNumberEdit() const { return m_racePanel->startNumberEdit(); }
     CountryCodeBox *countryCodeBox() const { return m_racePanel->countryCodeBox(); }
@@ -67,6 +71,9 @@ public:
     void showInfo();
     void exitProgram();
     void openMakerWebSite();
+    // Asks for a point of the journal, then for consent, and puts the protocol back as it
+    // stood there.
+    void restoreFromJournal();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -86,18 +93,29 @@ private:
 
     void resetAfterQuestion();
     void clearAfterQuestion();
-    void recordFinish(const QString &timeText);
+    void recordFinish(qint32 timeOfDayMs, const QString &timeText, FinishSource source);
     void showCommandStates();
+
+    // The journal's side of the window (MainWindowJournal.cpp).
+    void connectJournal();
+    void recordSettingsChange(const Settings &before, const Settings &after);
+    // Shows whether the latest journal write failed.
+    void noteJournal(bool written);
+    // The time of day at `tick`, read back from the clocks now.
+    qint32 timeOfDayAt(quint32 tick) const;
 
     MainWindowEnvironment m_environment;
     ClockSource &m_clocks;
     RaceSession m_session;
     Settings m_storedSettings; // values kept only to be written back ("Sound")
     int m_finishCaptionIndex = 0;
+    // Who pressed ZIEL: the mouse while its button's press is handled, else a key.
+    FinishInput m_operatorInput = FinishInput::Key;
 
     ToolStrip *m_toolStrip = nullptr;
     RacePanel *m_racePanel = nullptr;
     ProtocolPanel *m_protocol = nullptr;
+    std::unique_ptr<RaceJournal> m_journal;
     std::array<QAction *, 4> m_actions{};
     SettingsDialog *m_settingsDialog = nullptr;
     ConfirmDialog *m_confirmDialog = nullptr;

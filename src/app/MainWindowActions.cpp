@@ -29,7 +29,11 @@ void MainWindow::createActions()
         CommandButton *button = m_racePanel->commandButton(RaceCommand(i));
         // The button acts on the press of any mouse button, through its menu
         // command, so that a disabled command does nothing.
-        connect(button, &CommandButton::mousePressed, action, &QAction::trigger);
+        connect(button, &CommandButton::mousePressed, action, [this, action] {
+            m_operatorInput = FinishInput::Mouse;
+            action->trigger();
+            m_operatorInput = FinishInput::Key;
+        });
         // Space or Enter on a focused START, STOPP or reset button; ZIEL has no click.
         if (RaceCommand(i) != RaceCommand::Lap)
             connect(button, &CommandButton::clicked, action, &QAction::trigger);

@@ -1,5 +1,6 @@
 #include "app/GermanQtTranslation.h"
 #include "app/MainWindow.h"
+#include "app/ReplayCommand.h"
 #include "help/HelpLauncher.h"
 #include "settings/SettingsDialog.h"
 #include "widgets/ConfirmDialog.h"
@@ -12,13 +13,17 @@
 
 namespace {
 
-constexpr const char *Usage = "Aufruf: tivano [--version | --help]\n"
-                              "\n"
-                              "Tivano misst die Zeiten am Ziel: START (F5), ZIEL (F4), STOPP (F9).\n"
-                              "Ohne Argumente startet das Programmfenster.\n"
-                              "\n"
-                              "  --version  zeigt die Version und endet\n"
-                              "  --help     zeigt diese Hilfe und endet\n";
+constexpr const char *Usage
+    = "Aufruf: tivano [--version | --help | --replay JOURNAL [--until N] [-o DATEI]]\n"
+      "\n"
+      "Tivano misst die Zeiten am Ziel: START (F5), ZIEL (F4), STOPP (F9).\n"
+      "Ohne Argumente startet das Programmfenster.\n"
+      "\n"
+      "  --version  zeigt die Version und endet\n"
+      "  --help     zeigt diese Hilfe und endet\n"
+      "  --replay   stellt das Protokoll aus dem Journal wieder her, wie es vor\n"
+      "             Ereignis N stand (ohne --until: nach dem letzten), und\n"
+      "             schreibt es als Textdatei nach DATEI (ohne -o: auf die Ausgabe)\n";
 
 // Answers --version and --help without opening a window; -1 when the
 // program should start.
@@ -33,6 +38,12 @@ int answerCommandLine(int argc, char *argv[])
     if (std::strcmp(argv[1], "--help") == 0) {
         std::fputs(Usage, stdout);
         return 0;
+    }
+    if (std::strcmp(argv[1], "--replay") == 0) {
+        QStringList arguments;
+        for (int i = 2; i < argc; ++i)
+            arguments << QString::fromLocal8Bit(argv[i]);
+        return runReplayCommand(arguments, stdout, stderr);
     }
     return -1;
 }

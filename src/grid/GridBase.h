@@ -128,6 +128,8 @@ Q_SIGNALS:
     void sizeChanged(int oldColCount, int oldRowCount);
     void columnMoved(int fromIndex, int toIndex);
     void columnWidthsChanged();
+    // An edit of a cell by the user ended with other text than the cell had before.
+    void cellEdited(int col, int row, const QString &oldText, const QString &newText);
 
 protected:
     // Painting of one cell with the painter's pen and brush prepared by paintCell.
@@ -240,6 +242,8 @@ private:
     bool m_editorMode = false;
     GridCoord m_editCell{-1, -1}; // the cell the editor's text belongs to
     QString m_editStartText;
+    // Tells what the edit of m_editCell changed, when it changed anything.
+    void reportEdit();
 
     bool m_nowUpdating = false;
     bool m_hadFocusBeforeUpdate = false;

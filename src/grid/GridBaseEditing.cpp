@@ -39,8 +39,19 @@ void GridBase::showEditor()
     updateEditor();
 }
 
+void GridBase::reportEdit()
+{
+    if (m_editCell.x < 0)
+        return;
+    const QString text = getEditText(m_editCell.x, m_editCell.y);
+    if (text != m_editStartText)
+        Q_EMIT cellEdited(m_editCell.x, m_editCell.y, m_editStartText, text);
+}
+
 void GridBase::loadEditor()
 {
+    // The editor leaves one cell for another: that edit has ended.
+    reportEdit();
     m_editCell = m_current;
     m_editStartText = getEditText(m_current.x, m_current.y);
     m_editor->setText(m_editStartText);
@@ -72,6 +83,7 @@ void GridBase::hideEditor()
     if (!m_editorMode)
         return;
     m_editorMode = false;
+    reportEdit();
     const GridCoord cell = m_editCell;
     m_editCell = GridCoord{-1, -1};
     // The grid takes the focus before the editor goes, so that it never passes to
@@ -130,6 +142,7 @@ void GridBase::updateEditor()
         }
         if (!canEditShow() && !m_nowUpdating) {
             m_editorMode = false;
+            reportEdit();
             m_editCell = GridCoord{-1, -1};
         }
         return;

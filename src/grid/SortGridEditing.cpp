@@ -138,6 +138,7 @@ void SortGrid::chooseComboEntry()
     QListWidgetItem *item = m_comboList->currentItem();
     const QString text = item ? item->text() : QString();
     const GridCoord cell = m_comboCell;
+    const QString oldText = cells(cell.x, cell.y);
     if (item)
         setCells(cell.x, cell.y, text);
     // A list that lost the focus to another control leaves the focus there.
@@ -148,6 +149,8 @@ void SortGrid::chooseComboEntry()
     m_closingList = false;
     if (item)
         Q_EMIT comboEntryChosen(cell.x, cell.y, text);
+    if (item && text != oldText)
+        Q_EMIT cellEdited(cell.x, cell.y, oldText, text);
 }
 
 void SortGrid::commitEditing()

@@ -101,6 +101,27 @@ void drawClear(QPainter &p)
     p.drawLine(21, 9, 9, 21);
 }
 
+void drawRestore(QPainter &p)
+{
+    // A sheet with an arrow turning back anticlockwise.
+    p.setPen(QPen(Qt::black, 1));
+    p.setBrush(Qt::white);
+    p.drawRect(2, 2, 13, 17);
+    for (int y = 6; y < 17; y += 3)
+        p.drawLine(5, y, 12, y);
+    p.setPen(QPen(QColor(0x00, 0x70, 0x20), 3, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(9, 9, 12, 12), 150 * 16, -260 * 16);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x00, 0x70, 0x20));
+    QPainterPath head;
+    head.moveTo(6, 9);
+    head.lineTo(13, 11);
+    head.lineTo(8, 16);
+    head.closeSubpath();
+    p.drawPath(head);
+}
+
 QIcon draw(ProtocolGlyph glyph)
 {
     QPixmap pixmap(GlyphSize, GlyphSize);
@@ -126,6 +147,9 @@ QIcon draw(ProtocolGlyph glyph)
     case ProtocolGlyph::pgClear:
         drawClear(painter);
         break;
+    case ProtocolGlyph::pgRestore:
+        drawRestore(painter);
+        break;
     }
     painter.end();
     return QIcon(pixmap);
@@ -135,7 +159,7 @@ QIcon draw(ProtocolGlyph glyph)
 
 QIcon protocolGlyph(ProtocolGlyph glyph)
 {
-    static std::array<QIcon, 6> cache;
+    static std::array<QIcon, 7> cache;
     QIcon &icon = cache[static_cast<size_t>(glyph)];
     if (icon.isNull())
         icon = draw(glyph);

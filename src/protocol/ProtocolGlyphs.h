@@ -2,7 +2,7 @@
 
 #include <QIcon>
 
-// The pictures of the six protocol buttons, drawn once and kept.
-enum class ProtocolGlyph { pgOpen, pgSave, pgPrint, pgWebPage, pgSpreadsheet, pgClear };
+// The pictures of the seven protocol buttons, drawn once and kept.
+enum class ProtocolGlyph { pgOpen, pgSave, pgPrint, pgWebPage, pgSpreadsheet, pgClear, pgRestore };
 
 QIcon protocolGlyph(ProtocolGlyph glyph);

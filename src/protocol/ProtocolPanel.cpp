@@ -7,6 +7,7 @@
 #include "protocol/ProtocolColumns.h"
 #include "protocol/ProtocolGlyphs.h"
 #include "protocol/ProtocolPage.h"
+#include "protocol/ProtocolResults.h"
 #include "protocol/ProtocolText.h"
 #include "protocol/QtFileDialogs.h"
 #include "protocol/SpreadsheetBridge.h"
@@ -37,6 +38,7 @@ namespace {
 const QLatin1String WriteErrorText("Der Schreibfehler der Datei: ");
 const QLatin1String ReadErrorText("Die Datei kann nicht gelesen werden: ");
 const QLatin1String KeptAsideText("Sie bleibt erhalten als: ");
+const QString RestoreCaption = QStringLiteral("Protokoll wiederherstellen \u2026");
 const QLatin1String XlsxMimeType("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet");
 constexpr int ButtonSize = 36;
 constexpr int HeadingHeight = 41;
@@ -97,8 +99,10 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
                                    QStringLiteral("Datei in MS Excel"), int(ProtocolGlyph::pgSpreadsheet));
     clearButton = makeButton(QStringLiteral("sbCLS"), QStringLiteral("F8"),
                              QStringLiteral("Protokoll l\u00f6schen"), int(ProtocolGlyph::pgClear));
+    restoreButton = makeButton(QStringLiteral("sbRestore"), RestoreCaption, RestoreCaption,
+                               int(ProtocolGlyph::pgRestore));
     for (QToolButton *button :
-         {loadButton, saveButton, printButton, pageButton, spreadsheetButton, clearButton})
+         {loadButton, saveButton, printButton, pageButton, spreadsheetButton, clearButton, restoreButton})
         button->setParent(heading);
 
     auto *bar = new QHBoxLayout(heading);
@@ -107,6 +111,7 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
     bar->addWidget(loadButton);
     bar->addWidget(saveButton);
     bar->addWidget(printButton);
+    bar->addWidget(restoreButton);
     bar->addSpacing(8);
     bar->addWidget(headingLabel);
     bar->addStretch(1);
@@ -120,6 +125,7 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
     connect(pageButton, &QToolButton::clicked, this, [this] { publishPage(); });
     connect(spreadsheetButton, &QToolButton::clicked, this, [this] { openInSpreadsheet(); });
     connect(clearButton, &QToolButton::clicked, this, &ProtocolPanel::clearRequested);
+    connect(restoreButton, &QToolButton::clicked, this, &ProtocolPanel::restoreRequested);
 
     // Shown while the latest autosave failed.
     autosaveWarningLabel = new QLabel(this);
@@ -166,8 +172,12 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
     copyAction = contextMenu->addAction(QStringLiteral("Kopieren"));
     connect(selectAllAction, &QAction::triggered, this, [this] { selectAllResults(); });
     connect(copyAction, &QAction::triggered, this, [this] { copySelection(); });
+    contextMenu->addSeparator();
+    restoreAction = contextMenu->addAction(RestoreCaption);
+    connect(restoreAction, &QAction::triggered, this, &ProtocolPanel::restoreRequested);
     grid->setPopupMenu(contextMenu);
     connect(grid, &SortGrid::messageRaised, this, &ProtocolPanel::report);
+    connect(grid, &GridBase::cellEdited, this, &ProtocolPanel::cellEdited);
     // The grid fits its last column to a new width itself; the protocol's layout follows
     // once that is done.
     grid->installEventFilter(this);
@@ -242,6 +252,20 @@ void ProtocolPanel::report(const QString &message)
 
 // ---- the table
 
+const ProtocolTable &ProtocolPanel::table() const
+{
+    return *m_table;
+}
+
+void ProtocolPanel::replaceTable(const ProtocolTable &from)
+{
+    // An open edit ends in its own cell before the table it belongs to goes.
+    grid->commitEditing();
+    ProtocolResults::copyTable(from, *m_table);
+    finishLoad();
+    autosave();
+}
+
 void ProtocolPanel::initProtocolTable()
 {
     const QStringList &titles = ProtocolColumns::columnTitles();
@@ -268,15 +292,12 @@ void ProtocolPanel::addResultRow(const QString &timeText, const QString &country
 {
     // An edit or pick list still open ends in its own row before the new result arrives.
     grid->commitEditing();
-    QString number = QString::number(m_lastResultRow);
-    while (number.size() < 5)
-        number.prepend(QLatin1Char('0'));
-    // The status starts empty: a new result owns its whole row.
-    const QStringList items{number, timeText, countryCode, startNumber, QString()};
+    const QStringList items
+        = ProtocolResults::resultCells(m_lastResultRow, timeText, countryCode, startNumber);
     if (grid->rowCount() <= m_lastResultRow)
         grid->setRowCount(m_lastResultRow + 1);
     grid->rowStrings(m_lastResultRow).assign(items);
-    widenNumberColumn(number);
+    widenNumberColumn(items.first());
     updateProtocolCommands();
     layoutProtocolColumns();
 }
@@ -421,17 +442,33 @@ void ProtocolPanel::setAutosaveError(const QString &error)
         return;
     const bool changed = error.isEmpty() != m_autosaveError.isEmpty();
     m_autosaveError = error;
-    if (error.isEmpty()) {
-        autosaveWarningLabel->hide();
-        autosaveWarningLabel->clear();
-    } else {
-        autosaveWarningLabel->setText(QStringLiteral("Automatische Sicherung fehlgeschlagen: ")
-                                      + QDir::toNativeSeparators(autosaveFileName()) + QStringLiteral(" (")
-                                      + error + QLatin1Char(')'));
-        autosaveWarningLabel->show();
-    }
+    showWarnings();
     if (changed)
         Q_EMIT autosaveStateChanged();
+}
+
+void ProtocolPanel::setJournalError(const QString &fileName, const QString &error)
+{
+    if (error == m_journalError && fileName == m_journalFileName)
+        return;
+    m_journalError = error;
+    m_journalFileName = fileName;
+    showWarnings();
+}
+
+void ProtocolPanel::showWarnings()
+{
+    QStringList lines;
+    if (!m_autosaveError.isEmpty())
+        lines << QStringLiteral("Automatische Sicherung fehlgeschlagen: ")
+                + QDir::toNativeSeparators(autosaveFileName()) + QStringLiteral(" (") + m_autosaveError
+                + QLatin1Char(')');
+    if (!m_journalError.isEmpty())
+        lines << QStringLiteral("Journal kann nicht geschrieben werden: ")
+                + QDir::toNativeSeparators(m_journalFileName) + QStringLiteral(" (") + m_journalError
+                + QLatin1Char(')');
+    autosaveWarningLabel->setText(lines.join(QLatin1Char('\n')));
+    autosaveWarningLabel->setVisible(!lines.isEmpty());
 }
 
 bool ProtocolPanel::autosave()
@@ -498,6 +535,7 @@ bool ProtocolPanel::loadProtocolText(const QString &fileName)
         return false;
     }
     finishLoad();
+    Q_EMIT protocolLoaded(false, fileName);
     return true;
 }
 
@@ -553,6 +591,7 @@ bool ProtocolPanel::importFromSpreadsheet(const QString &fileName)
     }
     SpreadsheetBridge::applyWorkbookRows(*m_table, rows);
     finishLoad();
+    Q_EMIT protocolLoaded(true, fileName);
     return true;
 }
 

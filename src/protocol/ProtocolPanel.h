@@ -16,8 +16,9 @@ class QToolButton;
 class ProtocolFileDialogs;
 class ProtocolShell;
 class GridProtocolTable;
+class ProtocolTable;
 
-// The right-hand part of the main window: the heading bar "Protokoll" with the six
+// The right-hand part of the main window: the heading bar "Protokoll" with the seven
 // protocol commands and the grid `grid` holding the results protocol. Row 0 is the
 // title row; data rows start at 1. The panel owns `lastResultRow`, the row index of the
 // latest result.
@@ -52,6 +53,11 @@ public:
 
     // ---- the table
     ProtocolGrid *grid = nullptr;
+    // The protocol's cells as the file formats see them.
+    const ProtocolTable &table() const;
+    // Replaces the protocol with a copy of `from` and runs the load's final steps, then
+    // the autosave.
+    void replaceTable(const ProtocolTable &from);
     int lastResultRow() const { return m_lastResultRow; }
     void setLastResultRow(int value) { m_lastResultRow = value; }
 
@@ -84,6 +90,9 @@ public:
     bool autosave();
     bool autosaveFailed() const { return !m_autosaveError.isEmpty(); }
     QString autosaveError() const { return m_autosaveError; }
+    // A journal that cannot be written is shown as a failing autosave is; empty: written.
+    void setJournalError(const QString &fileName, const QString &error);
+    QString journalError() const { return m_journalError; }
     // Reads the autosave file, if any, with the load's final steps; the protocol counts as
     // modified when it holds results. An autosave that cannot be read is reported and moved
     // aside, so that the next autosave does not replace it.
@@ -123,11 +132,13 @@ public:
     QToolButton *pageButton = nullptr;
     QToolButton *spreadsheetButton = nullptr;
     QToolButton *clearButton = nullptr;
+    QToolButton *restoreButton = nullptr;
     QLabel *headingLabel = nullptr;
-    // The grid's context menu: "Alles markieren" and "Kopieren".
+    // The grid's context menu: "Alles markieren", "Kopieren" and the restore command.
     QMenu *contextMenu = nullptr;
     QAction *selectAllAction = nullptr;
     QAction *copyAction = nullptr;
+    QAction *restoreAction = nullptr;
     // Selects every data row, columns 1 to the last.
     void selectAllResults();
     // The selected cells as text, TAB between cells and CR LF after each row.
@@ -138,6 +149,12 @@ public:
 Q_SIGNALS:
     // The clear command was chosen; whoever answers asks the operator, then clears.
     void clearRequested();
+    // "Protokoll wiederherstellen" was chosen.
+    void restoreRequested();
+    // The operator changed a cell's text.
+    void cellEdited(int col, int row, const QString &oldText, const QString &newText);
+    // A protocol text file was loaded or a workbook imported into the table.
+    void protocolLoaded(bool workbook, const QString &fileName);
     // A file could not be read or written; the message names it and says why.
     void errorOccurred(const QString &message);
     // An autosave failed, or one succeeded again after a failure.
@@ -156,6 +173,7 @@ private:
     void report(const QString &message);
     void reportWriteError(const QString &fileName, const QString &error);
     void setAutosaveError(const QString &error);
+    void showWarnings();
     QString newWorkbookName() const;
 
     std::unique_ptr<GridProtocolTable> m_table;
@@ -170,6 +188,8 @@ private:
     QString m_dialogFolder;
     QString m_workbookFolder;
     QString m_autosaveError;
+    QString m_journalError;
+    QString m_journalFileName;
     int m_lastResultRow = 0;
     int m_filterInd = 2;
     // Pixel width and length of the widest and the longest text in column 0 below the title.

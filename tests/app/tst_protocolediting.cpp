@@ -52,7 +52,8 @@ struct Race
             .serialBackend = &serial,
             .settings = SettingsLocation::file(home.filePath(QStringLiteral("settings.ini"))),
             .programFolder = home.path(),
-            .autosaveFolder = home.path()});
+            .autosaveFolder = home.path(),
+            .journalClock = {}});
         yesNo = new ConfirmDialog(window.get());
         window->setDialogs(new SettingsDialog(window.get()), yesNo);
     }

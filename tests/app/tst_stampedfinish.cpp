@@ -70,7 +70,8 @@ public:
                                   .serialBackend = &serial,
                                   .settings = SettingsLocation::file(settingsFile()),
                                   .programFolder = home.path(),
-                                  .autosaveFolder = home.path()});
+                                  .autosaveFolder = home.path(),
+                                  .journalClock = {}});
         settingsDialog = std::make_unique<SettingsDialog>(window.get());
         question = std::make_unique<ConfirmDialog>(window.get());
         window->setDialogs(settingsDialog.get(), question.get());

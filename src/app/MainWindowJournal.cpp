@@ -1,0 +1,89 @@
+#include "app/MainWindow.h"
+#include "journal/JournalReader.h"
+#include "journal/JournalReplay.h"
+#include "journal/JournalRestoreDialog.h"
+#include "protocol/ProtocolPanel.h"
+#include "serial/SerialPort.h"
+#include "widgets/ConfirmDialog.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace {
+
+constexpr qint32 DayMs = 24 * 60 * 60 * 1000;
+
+} // namespace
+
+void MainWindow::connectJournal()
+{
+    RaceClock &raceClock = m_session.clock();
+    connect(&raceClock, &RaceClock::started, this, [this] {
+        noteJournal(m_journal->recordStart(timeOfDayAt(clock().startTick()), clock().startTick()));
+    });
+    connect(&raceClock, &RaceClock::stopped, this, [this] {
+        noteJournal(m_journal->recordStop(timeOfDayAt(clock().stopTick()), clock().stopTick(),
+                                          clock().formatRaceTime(clock().elapsedMs())));
+    });
+    connect(&m_session, &RaceSession::portOpened, this,
+            [this] { noteJournal(m_journal->recordPortOpened(m_session.portNumber())); });
+    connect(&m_session, &RaceSession::portClosed, this, [this] {
+        const SerialPort &port = m_session.port();
+        noteJournal(m_journal->recordPortClosed(m_session.portNumber(), port.lastWaitDisconnected(),
+                                                port.lastWaitError()));
+    });
+    connect(m_protocol, &ProtocolPanel::cellEdited, this,
+            [this](int col, int row, const QString &oldText, const QString &newText) {
+                noteJournal(m_journal->recordCellEdit(col, row, oldText, newText));
+            });
+    connect(m_protocol, &ProtocolPanel::protocolLoaded, this, [this](bool workbook, const QString &fileName) {
+        noteJournal(m_journal->recordLoad(workbook, fileName));
+    });
+    connect(m_protocol, &ProtocolPanel::restoreRequested, this, &MainWindow::restoreFromJournal);
+}
+
+qint32 MainWindow::timeOfDayAt(quint32 tick) const
+{
+    const ClockStamp now = m_clocks.now();
+    const qint32 since = qint32(now.tick - tick);
+    return ((now.timeOfDayMs - since) % DayMs + DayMs) % DayMs;
+}
+
+void MainWindow::noteJournal(bool written)
+{
+    m_protocol->setJournalError(m_journal->fileName(), written ? QString() : m_journal->errorString());
+}
+
+void MainWindow::recordSettingsChange(const Settings &before, const Settings &after)
+{
+    if (before.precision == after.precision && before.lockoutMs == after.lockoutMs
+        && before.port == after.port && before.polarity == after.polarity)
+        return;
+    noteJournal(m_journal->recordSettings(after.precision, after.lockoutMs, after.port, after.polarity));
+}
+
+void MainWindow::restoreFromJournal()
+{
+    JournalRestoreDialog dialog(this);
+    const std::optional<JournalRestoreDialog::Choice> choice = dialog.choose(m_protocol->autosaveFolder());
+    if (!choice)
+        return;
+    const JournalEntry &event = choice->point.entry;
+    if (!ask(QStringLiteral("Das Protokoll wird durch den Stand vor Ereignis %1 (%2) mit %3 Ergebnissen "
+                            "ersetzt. Fortfahren?")
+                 .arg(event.sequence)
+                 .arg(JournalRestoreDialog::describe(event))
+                 .arg(choice->point.resultsBefore)))
+        return;
+    QString error;
+    const std::optional<JournalContents> contents = JournalReader::readFile(choice->journal, &error);
+    if (!contents) {
+        QMessageBox::critical(this, QApplication::applicationName(),
+                              QStringLiteral("Das Journal kann nicht gelesen werden: ") + choice->journal
+                                  + QLatin1Char('\n') + error);
+        return;
+    }
+    m_protocol->replaceTable(JournalReplay::replay(contents->entries, event.sequence));
+    noteJournal(m_journal->recordRestore(choice->journal, event.sequence));
+    showCommandStates();
+}

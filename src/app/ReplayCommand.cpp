@@ -1,0 +1,73 @@
+#include "app/ReplayCommand.h"
+
+#include "journal/JournalReader.h"
+#include "journal/JournalReplay.h"
+#include "protocol/ProtocolText.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr const char *ReplayUsage = "Aufruf: tivano --replay JOURNAL [--until N] [-o DATEI]\n";
+
+int wrongCall(std::FILE *err, const QString &why)
+{
+    std::fprintf(err, "tivano: %s\n%s", qPrintable(why), ReplayUsage);
+    return 2;
+}
+
+} // namespace
+
+int runReplayCommand(const QStringList &arguments, std::FILE *out, std::FILE *err)
+{
+    QString journal;
+    QString output;
+    qint64 until = 0;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        const bool hasValue = i + 1 < arguments.size();
+        if (argument == QLatin1String("--until")) {
+            bool ok = false;
+            until = hasValue ? arguments.at(++i).toLongLong(&ok) : 0;
+            if (!ok || until < 1)
+                return wrongCall(err, QStringLiteral("--until verlangt eine Ereignisnummer ab 1"));
+        } else if (argument == QLatin1String("-o")) {
+            if (!hasValue || arguments.at(i + 1).isEmpty())
+                return wrongCall(err, QStringLiteral("-o verlangt einen Dateinamen"));
+            output = arguments.at(++i);
+        } else if (journal.isEmpty() && !argument.startsWith(QLatin1Char('-'))) {
+            journal = argument;
+        } else {
+            return wrongCall(err, QStringLiteral("unbekanntes Argument: ") + argument);
+        }
+    }
+    if (journal.isEmpty())
+        return wrongCall(err, QStringLiteral("kein Journal angegeben"));
+
+    QString error;
+    const std::optional<JournalContents> contents = JournalReader::readFile(journal, &error);
+    if (!contents) {
+        std::fprintf(err, "tivano: %s: %s\n", qPrintable(journal), qPrintable(error));
+        return 1;
+    }
+    if (contents->damagedLines > 0)
+        std::fprintf(err, "tivano: %d besch\u00e4digte Zeilen \u00fcbergangen\n", contents->damagedLines);
+    const MemoryProtocolTable table = JournalReplay::replay(contents->entries, until);
+    if (output.isEmpty()) {
+        const QByteArray bytes = ProtocolText::encode(table);
+        if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), out) != size_t(bytes.size())
+            || std::fflush(out) != 0) {
+            std::fprintf(err, "tivano: Schreibfehler der Ausgabe\n");
+            return 1;
+        }
+    } else if (!ProtocolText::saveProtocolText(table, output, &error)) {
+        std::fprintf(err, "tivano: %s: %s\n", qPrintable(output), qPrintable(error));
+        return 1;
+    }
+    const auto replayed
+        = std::count_if(contents->entries.cbegin(), contents->entries.cend(),
+                        [until](const JournalEntry &entry) { return until == 0 || entry.sequence < until; });
+    std::fprintf(err, "tivano: %d Ergebnisse aus %lld Ereignissen\n", table.lastResultRowFromTable(),
+                 static_cast<long long>(replayed));
+    return 0;
+}

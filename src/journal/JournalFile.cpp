@@ -1,0 +1,152 @@
+#include "journal/JournalFile.h"
+
+#include "journal/JournalLine.h"
+#include "platform/AtomicFileWriter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+const QString JournalFile::FileName = QStringLiteral("Tivano-Journal.txt");
+
+namespace {
+
+const QString KeptPrefix = QStringLiteral("Tivano-Journal-");
+
+// The first line of the file, read without the rest.
+QByteArray firstLine(QFile &file)
+{
+    return file.readLine(4096).trimmed();
+}
+
+// The number of the file's last complete event, read from its end; the events before
+// a torn last line are read further back.
+qint64 lastSequenceIn(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const qint64 size = file.size();
+    for (qint64 window = 64 * 1024;; window *= 2) {
+        const qint64 from = std::max<qint64>(0, size - window);
+        file.seek(from);
+        const QByteArray tail = file.read(size - from);
+        qsizetype end = tail.lastIndexOf('\n');
+        while (end > 0) {
+            const qsizetype start = tail.lastIndexOf('\n', end - 1) + 1;
+            // A line cut by the window's start is not read as a whole.
+            if (start == 0 && from > 0)
+                break;
+            if (const std::optional<JournalEntry> entry
+                = JournalLine::decode(QByteArrayView(tail).sliced(start, end - start)))
+                return entry->sequence;
+            end = start - 1;
+        }
+        if (from == 0)
+            return 0;
+    }
+}
+
+} // namespace
+
+JournalFile::JournalFile(Clock now)
+    : m_now(now ? std::move(now) : Clock([] { return QDateTime::currentDateTime(); }))
+{ }
+
+void JournalFile::setFolder(const QString &folder)
+{
+    if (folder == m_folder)
+        return;
+    m_file.close();
+    m_folder = folder;
+}
+
+QString JournalFile::fileName() const
+{
+    return QDir(m_folder).filePath(FileName);
+}
+
+QString JournalFile::keepAside(const QDateTime &begun)
+{
+    const QString base
+        = QDir(m_folder).filePath(KeptPrefix + begun.date().toString(QStringLiteral("yyyy-MM-dd")));
+    QString kept = base + QLatin1String(".txt");
+    for (int n = 2; QFileInfo::exists(kept); ++n)
+        kept = base + QLatin1Char('-') + QString::number(n) + QLatin1String(".txt");
+    return QDir().rename(fileName(), kept) ? kept : QString();
+}
+
+bool JournalFile::begin()
+{
+    QDir().mkpath(m_folder);
+    AtomicFileWriter writer;
+    if (!writer.write(fileName(), JournalLine::header(m_now()))) {
+        m_error = writer.errorString();
+        return false;
+    }
+    m_sequence = 0;
+    return true;
+}
+
+JournalFile::Opening JournalFile::openForToday()
+{
+    m_file.close();
+    const QString name = fileName();
+    bool begun = false;
+    QFile existing(name);
+    if (existing.open(QIODevice::ReadOnly)) {
+        const std::optional<JournalLine::Header> header = JournalLine::parseHeader(firstLine(existing));
+        const QDateTime begunAt
+            = header && header->created.isValid() ? header->created : QFileInfo(existing).lastModified();
+        existing.close();
+        if (!header || header->version != JournalLine::FormatVersion || begunAt.date() != m_now().date()) {
+            if (keepAside(begunAt).isEmpty()) {
+                m_error
+                    = QStringLiteral("%1 kann nicht umbenannt werden").arg(QDir::toNativeSeparators(name));
+                return Opening::Failed;
+            }
+            begun = true;
+        }
+    } else if (QFileInfo::exists(name)) {
+        m_error = existing.errorString();
+        return Opening::Failed;
+    } else {
+        begun = true;
+    }
+    if (begun && !begin())
+        return Opening::Failed;
+    if (!m_file.open(name)) {
+        m_error = m_file.errorString();
+        return Opening::Failed;
+    }
+    if (!begun)
+        m_sequence = lastSequenceIn(name);
+    m_error.clear();
+    return begun ? Opening::Begun : Opening::Continued;
+}
+
+bool JournalFile::append(JournalEntry entry)
+{
+    entry.sequence = m_sequence + 1;
+    entry.time = m_now().toString(QLatin1String(JournalLine::TimeFormat));
+    if (!m_file.append(JournalLine::encode(entry))) {
+        m_error = m_file.errorString();
+        return false;
+    }
+    m_sequence = entry.sequence;
+    m_error.clear();
+    return true;
+}
+
+QStringList JournalFile::journalsIn(const QString &folder)
+{
+    QStringList names;
+    const QDir dir(folder);
+    if (dir.exists(FileName))
+        names << dir.filePath(FileName);
+    QStringList kept = dir.entryList({KeptPrefix + QLatin1String("*.txt")}, QDir::Files, QDir::Name);
+    std::sort(kept.begin(), kept.end(), std::greater<>());
+    for (const QString &name : kept)
+        names << dir.filePath(name);
+    return names;
+}

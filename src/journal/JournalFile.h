@@ -1,0 +1,53 @@
+#pragma once
+
+#include "journal/JournalEntry.h"
+#include "platform/AppendOnlyFile.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// The journal's file in its folder: "Tivano-Journal.txt" holds the current day's
+// events. A file begun on an earlier day is kept beside it as
+// "Tivano-Journal-<yyyy-MM-dd>.txt" when the next day's journal begins. Events are
+// numbered from 1 in each file and stamped with the local time.
+class JournalFile
+{
+public:
+    static const QString FileName;
+    using Clock = std::function<QDateTime()>;
+
+    // `now` null: the machine's local time.
+    explicit JournalFile(Clock now = {});
+
+    QString folder() const { return m_folder; }
+    void setFolder(const QString &folder);
+    QString fileName() const;
+
+    enum class Opening { Failed, Continued, Begun };
+    // Opens the current day's file for appending. A file of an earlier day is kept
+    // aside first and a new one begun; so is a file that is no journal at all.
+    Opening openForToday();
+    bool isOpen() const { return m_file.isOpen(); }
+    void close() { m_file.close(); }
+
+    // Numbers, stamps and appends the event; on the disk when it returns true.
+    bool append(JournalEntry entry);
+    qint64 lastSequence() const { return m_sequence; }
+    QString errorString() const { return m_error; }
+
+    // The journals in `folder`: the current one first, then the kept ones, newest first.
+    static QStringList journalsIn(const QString &folder);
+
+private:
+    QString keepAside(const QDateTime &begun);
+    bool begin();
+
+    Clock m_now;
+    QString m_folder;
+    AppendOnlyFile m_file;
+    qint64 m_sequence = 0;
+    QString m_error;
+};

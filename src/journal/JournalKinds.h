@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QLatin1StringView>
+
+// The kinds of event the race journal records, and the names of their values.
+namespace JournalKinds {
+
+// The program began; the protocol it opened with follows as a snapshot.
+inline constexpr QLatin1StringView ProgramStart("PROGRAMMSTART");
+inline constexpr QLatin1StringView ProgramExit("PROGRAMMENDE");
+// A new day's file begun while the program ran; the protocol follows as a snapshot.
+inline constexpr QLatin1StringView Continued("FORTSETZUNG");
+inline constexpr QLatin1StringView Start("START");
+inline constexpr QLatin1StringView Finish("ZIEL");
+inline constexpr QLatin1StringView Stop("STOPP");
+inline constexpr QLatin1StringView Reset("RUECKSETZEN");
+inline constexpr QLatin1StringView Clear("LOESCHEN");
+inline constexpr QLatin1StringView Load("LADEN");
+inline constexpr QLatin1StringView Import("IMPORT");
+inline constexpr QLatin1StringView Restore("WIEDERHERSTELLEN");
+inline constexpr QLatin1StringView CellEdit("AENDERUNG");
+inline constexpr QLatin1StringView Settings("EINSTELLUNGEN");
+inline constexpr QLatin1StringView PortOpened("PORT-OFFEN");
+inline constexpr QLatin1StringView PortClosed("PORT-ZU");
+// The port closed because its adapter went away.
+inline constexpr QLatin1StringView PortLost("PORT-WEG");
+
+namespace Field {
+inline constexpr QLatin1StringView Version("version");
+inline constexpr QLatin1StringView TimeOfDay("tageszeit");
+inline constexpr QLatin1StringView Tick("tick");
+inline constexpr QLatin1StringView RaceTime("laufzeit");
+inline constexpr QLatin1StringView Number("nr");
+inline constexpr QLatin1StringView TimeText("zeit");
+inline constexpr QLatin1StringView Stamp("stempel");
+inline constexpr QLatin1StringView Source("quelle");
+inline constexpr QLatin1StringView StartNumber("stnr");
+inline constexpr QLatin1StringView CountryCode("lkz");
+inline constexpr QLatin1StringView File("datei");
+inline constexpr QLatin1StringView Rows("zeilen");
+inline constexpr QLatin1StringView Table("tabelle");
+inline constexpr QLatin1StringView Row("zeile");
+inline constexpr QLatin1StringView Column("spalte");
+inline constexpr QLatin1StringView OldText("alt");
+inline constexpr QLatin1StringView NewText("neu");
+inline constexpr QLatin1StringView Precision("genauigkeit");
+inline constexpr QLatin1StringView Lockout("sperrzeit");
+inline constexpr QLatin1StringView Port("port");
+inline constexpr QLatin1StringView Polarity("polaritaet");
+inline constexpr QLatin1StringView Reason("grund");
+inline constexpr QLatin1StringView Before("vor");
+} // namespace Field
+
+} // namespace JournalKinds

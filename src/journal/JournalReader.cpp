@@ -1,0 +1,67 @@
+#include "journal/JournalReader.h"
+
+#include "journal/JournalLine.h"
+
+#include <QFile>
+
+namespace JournalReader {
+
+std::optional<JournalContents> read(QByteArrayView bytes, QString *error)
+{
+    auto fail = [error](const QString &why) -> std::optional<JournalContents> {
+        if (error)
+            *error = why;
+        return std::nullopt;
+    };
+    const qsizetype headerEnd = bytes.indexOf('\n');
+    const std::optional<JournalLine::Header> header
+        = JournalLine::parseHeader(headerEnd < 0 ? bytes : bytes.first(headerEnd));
+    if (!header)
+        return fail(QStringLiteral("Die Datei ist kein Tivano-Journal."));
+    if (header->version > JournalLine::FormatVersion)
+        return fail(QStringLiteral("Das Journal hat die Version %1; gelesen wird bis Version %2.")
+                        .arg(header->version)
+                        .arg(JournalLine::FormatVersion));
+
+    JournalContents contents;
+    contents.version = header->version;
+    contents.created = header->created;
+    qsizetype start = headerEnd < 0 ? bytes.size() : headerEnd + 1;
+    while (start < bytes.size()) {
+        const qsizetype end = bytes.indexOf('\n', start);
+        // A torn line is the last one, or one the writer ended with an empty line before
+        // it went on.
+        const bool torn = end < 0 || end + 1 >= bytes.size() || bytes[end + 1] == '\n';
+        const QByteArrayView line = bytes.sliced(start, (end < 0 ? bytes.size() : end) - start);
+        start = end < 0 ? bytes.size() : end + 1;
+        if (line.isEmpty())
+            continue; // the writer's way of ending a torn line before the next event
+        std::optional<JournalEntry> entry = end < 0 ? std::nullopt : JournalLine::decode(line);
+        if (entry)
+            contents.entries.append(std::move(*entry));
+        else if (torn)
+            ++contents.tornLines;
+        else
+            ++contents.damagedLines;
+    }
+    return contents;
+}
+
+std::optional<JournalContents> readFile(const QString &fileName, QString *error)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = file.errorString();
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        if (error)
+            *error = file.errorString();
+        return std::nullopt;
+    }
+    return read(bytes, error);
+}
+
+} // namespace JournalReader

@@ -1,0 +1,91 @@
+#include "journal/JournalReplay.h"
+
+#include "journal/JournalKinds.h"
+#include "journal/ProtocolSnapshot.h"
+#include "protocol/ProtocolColumns.h"
+#include "protocol/ProtocolResults.h"
+
+namespace JournalReplay {
+
+namespace K = JournalKinds;
+namespace F = JournalKinds::Field;
+
+namespace {
+
+bool carriesSnapshot(const JournalEntry &entry)
+{
+    return entry.hasField(F::Table)
+        && (entry.kind == K::ProgramStart || entry.kind == K::Continued || entry.kind == K::Load
+            || entry.kind == K::Import || entry.kind == K::Restore);
+}
+
+} // namespace
+
+MemoryProtocolTable emptyProtocol()
+{
+    MemoryProtocolTable table(ProtocolColumns::Count, 2);
+    const QStringList &titles = ProtocolColumns::columnTitles();
+    for (int c = 0; c < table.colCount() && c < titles.size(); ++c)
+        table.setCells(c, 0, titles.at(c));
+    return table;
+}
+
+void apply(const JournalEntry &entry, ProtocolTable &table)
+{
+    if (carriesSnapshot(entry)) {
+        ProtocolSnapshot::apply(entry.field(F::Table), table);
+    } else if (entry.kind == K::Finish) {
+        bool ok = false;
+        const int row = entry.field(F::Number).toInt(&ok);
+        if (ok && row > 0)
+            ProtocolResults::writeResult(table, row, entry.field(F::TimeText), entry.field(F::CountryCode),
+                                         entry.field(F::StartNumber));
+    } else if (entry.kind == K::CellEdit) {
+        bool rowOk = false;
+        bool colOk = false;
+        const int row = entry.field(F::Row).toInt(&rowOk);
+        const int col = entry.field(F::Column).toInt(&colOk);
+        // An edit is made in a cell the operator sees, inside the table.
+        if (rowOk && colOk && row >= 0 && row < table.rowCount() && col >= 0 && col < table.colCount())
+            table.setCells(col, row, entry.field(F::NewText));
+    } else if (entry.kind == K::Clear || entry.kind == K::Reset) {
+        ProtocolResults::emptyResults(table);
+    }
+}
+
+MemoryProtocolTable replay(const QList<JournalEntry> &entries, qint64 before)
+{
+    MemoryProtocolTable table = emptyProtocol();
+    for (const JournalEntry &entry : entries) {
+        if (before > 0 && entry.sequence >= before)
+            break;
+        apply(entry, table);
+    }
+    return table;
+}
+
+bool isKeyEvent(const JournalEntry &entry)
+{
+    static const QLatin1StringView keys[]
+        = {K::ProgramStart, K::ProgramExit, K::Continued, K::Start,  K::Stop,
+           K::Reset,        K::Clear,       K::Load,      K::Import, K::Restore};
+    for (const QLatin1StringView key : keys) {
+        if (entry.kind == key)
+            return true;
+    }
+    return false;
+}
+
+QList<RestorePoint> restorePoints(const QList<JournalEntry> &entries)
+{
+    QList<RestorePoint> points;
+    MemoryProtocolTable table = emptyProtocol();
+    for (const JournalEntry &entry : entries) {
+        if (isKeyEvent(entry))
+            points.append({entry, table.lastResultRowFromTable()});
+        apply(entry, table);
+    }
+    return points;
+}
+
+} // namespace JournalReplay

@@ -1,0 +1,181 @@
+#include "journal/JournalRestoreDialog.h"
+
+#include "journal/JournalFile.h"
+#include "journal/JournalKinds.h"
+#include "journal/JournalReader.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace K = JournalKinds;
+namespace F = JournalKinds::Field;
+
+JournalRestoreDialog::JournalRestoreDialog(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("JournalRestoreDialog"));
+    setWindowTitle(QStringLiteral("Protokoll wiederherstellen"));
+    resize(620, 420);
+
+    auto *intro = new QLabel(QStringLiteral("Das Protokoll wird aus dem Journal so wiederhergestellt, wie es "
+                                            "unmittelbar vor dem gew\u00e4hlten Ereignis war."),
+                             this);
+    intro->setWordWrap(true);
+    journalBox = new QComboBox(this);
+    journalBox->setObjectName(QStringLiteral("JournalBox"));
+    journalBox->setAccessibleName(QStringLiteral("Journal"));
+    eventList = new QTreeWidget(this);
+    eventList->setObjectName(QStringLiteral("EventList"));
+    eventList->setAccessibleName(QStringLiteral("Ereignisse"));
+    eventList->setRootIsDecorated(false);
+    eventList->setUniformRowHeights(true);
+    eventList->setHeaderLabels({QStringLiteral("Nr."), QStringLiteral("Zeit"), QStringLiteral("Ereignis"),
+                                QStringLiteral("Ergebnisse davor")});
+    eventList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    eventList->header()->setStretchLastSection(false);
+    eventList->header()->setSectionResizeMode(2, QHeaderView::Stretch);
+    noteLabel = new QLabel(this);
+    noteLabel->setObjectName(QStringLiteral("JournalNote"));
+    noteLabel->setWordWrap(true);
+    noteLabel->hide();
+
+    auto *buttons = new QDialogButtonBox(this);
+    restoreButton = buttons->addButton(QStringLiteral("Wiederherstellen"), QDialogButtonBox::AcceptRole);
+    restoreButton->setObjectName(QStringLiteral("RestoreButton"));
+    restoreButton->setDefault(true);
+    buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(intro);
+    layout->addWidget(journalBox);
+    layout->addWidget(eventList, 1);
+    layout->addWidget(noteLabel);
+    layout->addWidget(buttons);
+
+    connect(journalBox, &QComboBox::currentIndexChanged, this, &JournalRestoreDialog::showEvents);
+    connect(eventList, &QTreeWidget::itemSelectionChanged, this,
+            [this] { restoreButton->setEnabled(currentChoice().has_value()); });
+    connect(eventList, &QTreeWidget::itemDoubleClicked, this, [this] {
+        if (currentChoice())
+            accept();
+    });
+}
+
+QString JournalRestoreDialog::describe(const JournalEntry &entry)
+{
+    const QString file = QFileInfo(entry.field(F::File)).fileName();
+    if (entry.kind == K::ProgramStart)
+        return QStringLiteral("Programmstart");
+    if (entry.kind == K::ProgramExit)
+        return QStringLiteral("Programmende");
+    if (entry.kind == K::Continued)
+        return QStringLiteral("Neues Journal des Tages");
+    if (entry.kind == K::Start)
+        return QStringLiteral("START um ") + entry.field(F::TimeOfDay);
+    if (entry.kind == K::Stop)
+        return QStringLiteral("STOPP um %1, Laufzeit %2")
+            .arg(entry.field(F::TimeOfDay), entry.field(F::RaceTime));
+    if (entry.kind == K::Reset)
+        return QStringLiteral("Zur\u00fcckgesetzt (0,00)");
+    if (entry.kind == K::Clear)
+        return QStringLiteral("Protokoll gel\u00f6scht");
+    if (entry.kind == K::Load)
+        return QStringLiteral("Geladen: ") + file;
+    if (entry.kind == K::Import)
+        return QStringLiteral("Importiert: ") + file;
+    if (entry.kind == K::Restore)
+        return QStringLiteral("Wiederhergestellt aus %1 vor Nr. %2").arg(file, entry.field(F::Before));
+    return entry.kind;
+}
+
+void JournalRestoreDialog::showJournals(const QString &folder)
+{
+    m_folder = folder;
+    const QSignalBlocker blocker(journalBox);
+    journalBox->clear();
+    for (const QString &name : JournalFile::journalsIn(folder))
+        journalBox->addItem(QFileInfo(name).fileName(), name);
+    journalBox->setCurrentIndex(journalBox->count() > 0 ? 0 : -1);
+    showEvents(journalBox->currentIndex());
+}
+
+void JournalRestoreDialog::showEvents(int journalIndex)
+{
+    eventList->clear();
+    m_points.clear();
+    noteLabel->hide();
+    if (journalIndex < 0) {
+        noteLabel->setText(
+            QStringLiteral("Im Ordner %1 gibt es kein Journal.").arg(QDir::toNativeSeparators(m_folder)));
+        noteLabel->show();
+        restoreButton->setEnabled(false);
+        return;
+    }
+    QString error;
+    const std::optional<JournalContents> contents
+        = JournalReader::readFile(journalBox->itemData(journalIndex).toString(), &error);
+    if (!contents) {
+        noteLabel->setText(QStringLiteral("Das Journal kann nicht gelesen werden: ") + error);
+        noteLabel->show();
+        restoreButton->setEnabled(false);
+        return;
+    }
+    if (contents->damagedLines > 0) {
+        noteLabel->setText(QStringLiteral("%1 besch\u00e4digte Zeilen des Journals wurden \u00fcbergangen; "
+                                          "der wiederhergestellte Stand kann davon abweichen.")
+                               .arg(contents->damagedLines));
+        noteLabel->show();
+    }
+    m_points = JournalReplay::restorePoints(contents->entries);
+    QTreeWidgetItem *preferred = nullptr;
+    for (int i = 0; i < m_points.size(); ++i) {
+        const JournalEntry &entry = m_points.at(i).entry;
+        auto *item = new QTreeWidgetItem(eventList,
+                                         {QString::number(entry.sequence), entry.time.mid(11, 8),
+                                          describe(entry), QString::number(m_points.at(i).resultsBefore)});
+        item->setData(0, Qt::UserRole, i);
+        item->setTextAlignment(0, Qt::AlignRight | Qt::AlignVCenter);
+        item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+        item->setToolTip(1, entry.time);
+        // Going back is mostly going back before the latest loss of results.
+        if (entry.kind == K::Clear || entry.kind == K::Reset || entry.kind == K::Load
+            || entry.kind == K::Import || entry.kind == K::Restore)
+            preferred = item;
+    }
+    if (!preferred && eventList->topLevelItemCount() > 0)
+        preferred = eventList->topLevelItem(eventList->topLevelItemCount() - 1);
+    if (preferred) {
+        eventList->setCurrentItem(preferred);
+        eventList->scrollToItem(preferred);
+    }
+    restoreButton->setEnabled(currentChoice().has_value());
+}
+
+std::optional<JournalRestoreDialog::Choice> JournalRestoreDialog::currentChoice() const
+{
+    const QTreeWidgetItem *item = eventList->currentItem();
+    if (!item || !item->isSelected() || journalBox->currentIndex() < 0)
+        return std::nullopt;
+    const int index = item->data(0, Qt::UserRole).toInt();
+    if (index < 0 || index >= m_points.size())
+        return std::nullopt;
+    return Choice{journalBox->currentData().toString(), m_points.at(index)};
+}
+
+std::optional<JournalRestoreDialog::Choice> JournalRestoreDialog::choose(const QString &folder)
+{
+    showJournals(folder);
+    eventList->setFocus();
+    if (exec() != QDialog::Accepted)
+        return std::nullopt;
+    return currentChoice();
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "journal/JournalReplay.h"
+
+#include <QDialog>
+
+#include <optional>
+
+class QComboBox;
+class QDialogButtonBox;
+class QLabel;
+class QPushButton;
+class QTreeWidget;
+
+// "Protokoll wiederherstellen": lists the journals of a folder and the key events of
+// the chosen one (program start, START, STOPP, clears, resets, loads, restores) with
+// the results the protocol held just before each. The operator picks the event to go
+// back to; the latest clear, reset or load is picked to begin with.
+class JournalRestoreDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit JournalRestoreDialog(QWidget *parent = nullptr);
+
+    struct Choice
+    {
+        QString journal;
+        JournalReplay::RestorePoint point;
+    };
+
+    // Shows the journals in `folder` modally; the event chosen, or nothing.
+    std::optional<Choice> choose(const QString &folder);
+
+    // Fills the lists without showing the dialog.
+    void showJournals(const QString &folder);
+    // The event's description as the list shows it, e.g. "Protokoll gelöscht".
+    static QString describe(const JournalEntry &entry);
+
+    QComboBox *journalBox = nullptr;
+    QTreeWidget *eventList = nullptr;
+    QLabel *noteLabel = nullptr;
+    QPushButton *restoreButton = nullptr;
+
+private:
+    void showEvents(int journalIndex);
+    std::optional<Choice> currentChoice() const;
+
+    QString m_folder;
+    QList<JournalReplay::RestorePoint> m_points;
+};

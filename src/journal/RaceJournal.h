@@ -1,0 +1,70 @@
+#pragma once
+
+#include "journal/JournalFile.h"
+
+#include <QString>
+
+class ProtocolTable;
+
+// How a finish was recorded.
+enum class FinishInput { Key, Mouse, LightBarrier };
+
+// What the journal records of one finish.
+struct JournalFinish
+{
+    int row = 0; // the result number
+    QString timeText;
+    qint32 timeOfDayMs = 0; // when it happened, to the millisecond
+    FinishInput input = FinishInput::Key;
+    QString startNumber;
+    QString countryCode;
+};
+
+// The race journal: every event of the race appended to the journal file and on the
+// disk before the call returns. The protocol table it is given is the one the program
+// shows; a file begun while the program runs (a new day, a journal that could not be
+// written before) starts with a snapshot of it, so that every file replays on its own.
+// A failed write leaves the race going on; errorString() says why until a write
+// succeeds again.
+class RaceJournal
+{
+public:
+    explicit RaceJournal(const ProtocolTable &protocol, JournalFile::Clock now = {});
+
+    void setFolder(const QString &folder) { m_file.setFolder(folder); }
+    QString fileName() const { return m_file.fileName(); }
+    bool failed() const { return !m_error.isEmpty(); }
+    QString errorString() const { return m_error; }
+    qint64 lastSequence() const { return m_file.lastSequence(); }
+
+    // The program's start, with the protocol it opened with; the current day's file.
+    bool recordProgramStart(const QString &version);
+    bool recordProgramExit();
+    // START at a time of day and a monotonic tick; the current day's file.
+    bool recordStart(qint32 timeOfDayMs, quint32 tick);
+    bool recordFinish(const JournalFinish &finish);
+    bool recordStop(qint32 timeOfDayMs, quint32 tick, const QString &raceTime);
+    bool recordReset();
+    bool recordClear();
+    // A protocol text file loaded or a workbook imported: the protocol afterwards.
+    bool recordLoad(bool workbook, const QString &fileName);
+    bool recordCellEdit(int col, int row, const QString &oldText, const QString &newText);
+    bool recordSettings(int precision, int lockoutMs, int port, int polarity);
+    bool recordPortOpened(int port);
+    // `lost`: the port's adapter went away; `reason` what the monitor saw.
+    bool recordPortClosed(int port, bool lost, const QString &reason);
+    // The protocol rebuilt from `journal` as it stood before event `before`.
+    bool recordRestore(const QString &journal, qint64 before);
+
+    static QString timeOfDayText(qint32 timeOfDayMs);
+
+private:
+    bool openForToday(bool programStart);
+    bool write(JournalEntry entry);
+    JournalEntry snapshot(const QString &kind) const;
+    bool finish(bool ok);
+
+    const ProtocolTable &m_protocol;
+    JournalFile m_file;
+    QString m_error;
+};
