@@ -3,10 +3,10 @@
 #include <QByteArray>
 #include <QString>
 
-// A file that only grows: every append goes to its end (also when another handle
-// appends too) and is on the disk before append() returns. A failed append leaves at
-// most a partial line behind; the next append starts on a line of its own, so one
-// failure never spoils the next record.
+// A file of lines that only grows: every append goes to its end (also when another
+// handle appends too) and is on the disk before append() returns. A failed append or
+// a crash leaves at most a partial line behind; the next append ends it with an empty
+// line and starts on a line of its own, so one failure never spoils the next record.
 class AppendOnlyFile
 {
 public:
@@ -28,6 +28,7 @@ public:
 
 private:
     bool writeAll(const char *data, qsizetype size);
+    bool endsInPartialLine() const;
 
     int m_fd = -1;
     QString m_fileName;

@@ -35,9 +35,7 @@ bool AppendOnlyFile::open(const QString &fileName)
     }
     m_error.clear();
     // Whatever the file's last writer left unfinished ends before the first record.
-    const off_t size = ::lseek(m_fd, 0, SEEK_END);
-    char last = '\n';
-    m_partialLine = size > 0 && (::pread(m_fd, &last, 1, size - 1) != 1 || last != '\n');
+    m_partialLine = true;
     return true;
 }
 
@@ -46,6 +44,13 @@ void AppendOnlyFile::close()
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
+}
+
+bool AppendOnlyFile::endsInPartialLine() const
+{
+    const off_t size = ::lseek(m_fd, 0, SEEK_END);
+    char last = '\n';
+    return size > 0 && (::pread(m_fd, &last, 1, size - 1) != 1 || last != '\n');
 }
 
 bool AppendOnlyFile::writeAll(const char *data, qsizetype size)
@@ -76,10 +81,11 @@ bool AppendOnlyFile::append(const QByteArray &bytes)
     }
     QByteArray record;
     const QByteArray *out = &bytes;
-    if (m_partialLine) {
-        // An empty line costs nothing to a reader; a record glued to a torn one is lost.
-        record.reserve(bytes.size() + 1);
-        record.append('\n').append(bytes);
+    if (m_partialLine && endsInPartialLine()) {
+        // A record glued to a torn line would be lost with it. The torn line is ended and
+        // an empty line after it tells a reader that it was torn, not damaged later.
+        record.reserve(bytes.size() + 2);
+        record.append("\n\n").append(bytes);
         out = &record;
     }
     if (!writeAll(out->constData(), out->size())) {

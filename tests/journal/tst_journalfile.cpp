@@ -1,0 +1,203 @@
+// The journal's file: numbering across restarts, a new file per day with the old one
+// kept, a file begun mid-session starting with the protocol, and failures that never
+// spoil the records written after them.
+#include "journal/JournalKinds.h"
+#include "journal/JournalLine.h"
+#include "journal/JournalReader.h"
+#include "journal/JournalReplay.h"
+#include "journal/RaceJournal.h"
+#include "platform/AppendOnlyFile.h"
+#include "protocol/ProtocolResults.h"
+#include "protocol/ProtocolText.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// The journal's clock, set by the test.
+struct TestClock
+{
+    QDateTime now{QDate(2026, 12, 8), QTime(10, 0)};
+    JournalFile::Clock function()
+    {
+        return [this] { return now; };
+    }
+};
+
+JournalContents readJournal(const QString &fileName)
+{
+    QString error;
+    const std::optional<JournalContents> contents = JournalReader::readFile(fileName, &error);
+    if (!contents)
+        qWarning("%s: %s", qPrintable(fileName), qPrintable(error));
+    return contents.value_or(JournalContents{});
+}
+
+QStringList kinds(const JournalContents &contents)
+{
+    QStringList list;
+    for (const JournalEntry &entry : contents.entries)
+        list << entry.kind;
+    return list;
+}
+
+QByteArray fileBytes(const QString &fileName)
+{
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestJournalFile : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void eventsAreNumberedOnAcrossRestarts()
+    {
+        QTemporaryDir dir;
+        TestClock clock;
+        MemoryProtocolTable table = JournalReplay::emptyProtocol();
+        {
+            RaceJournal journal(table, clock.function());
+            journal.setFolder(dir.path());
+            QVERIFY(journal.recordProgramStart(QStringLiteral("1.1")));
+            QVERIFY(journal.recordStart(TenAm, 5000));
+            QVERIFY(journal.recordProgramExit());
+        }
+        RaceJournal again(table, clock.function());
+        again.setFolder(dir.path());
+        QVERIFY(again.recordProgramStart(QStringLiteral("1.1")));
+        QVERIFY(again.recordClear());
+        const JournalContents contents = readJournal(dir.filePath(JournalFile::FileName));
+        QCOMPARE(kinds(contents),
+                 (QStringList{"PROGRAMMSTART", "START", "PROGRAMMENDE", "PROGRAMMSTART", "LOESCHEN"}));
+        for (int i = 0; i < contents.entries.size(); ++i)
+            QCOMPARE(contents.entries.at(i).sequence, i + 1);
+        QCOMPARE(contents.entries.at(1).field(JournalKinds::Field::TimeOfDay),
+                 QStringLiteral("10:00:00.000"));
+        QCOMPARE(contents.entries.at(1).field(JournalKinds::Field::Tick), QStringLiteral("5000"));
+    }
+
+    void aNewDayKeepsTheOldJournalAndTheRaceInOneFile()
+    {
+        QTemporaryDir dir;
+        TestClock clock;
+        MemoryProtocolTable table = JournalReplay::emptyProtocol();
+        RaceJournal journal(table, clock.function());
+        journal.setFolder(dir.path());
+        QVERIFY(journal.recordProgramStart(QStringLiteral("1.1")));
+        ProtocolResults::writeResult(table, 1, QStringLiteral("1:00,00"), QStringLiteral("AUT"),
+                                     QStringLiteral("7"));
+        QVERIFY(journal.recordFinish({1, QStringLiteral("1:00,00"), TenAm, FinishInput::Key, "7", "AUT"}));
+
+        // Past midnight the running session goes on in the same file ...
+        clock.now = QDateTime(QDate(2026, 12, 9), QTime(0, 5));
+        QVERIFY(journal.recordStop(TenAm, 9000, QStringLiteral("1:00,00")));
+        QCOMPARE(QDir(dir.path()).entryList({"Tivano-Journal*"}).size(), 1);
+        // ... until the next race starts: yesterday's journal is kept under its date.
+        QVERIFY(journal.recordStart(TenAm, 10000));
+        const QString kept = dir.filePath(QStringLiteral("Tivano-Journal-2026-12-08.txt"));
+        QCOMPARE(kinds(readJournal(kept)), (QStringList{"PROGRAMMSTART", "ZIEL", "STOPP"}));
+        const JournalContents today = readJournal(dir.filePath(JournalFile::FileName));
+        QCOMPARE(kinds(today), (QStringList{"FORTSETZUNG", "START"}));
+        QCOMPARE(today.created.date(), QDate(2026, 12, 9));
+        // The new file replays on its own to the protocol it continues.
+        QCOMPARE(JournalReplay::replay(today.entries).rows(), table.rows());
+        QCOMPARE(JournalFile::journalsIn(dir.path()),
+                 (QStringList{dir.filePath(JournalFile::FileName), kept}));
+
+        // A second file of the same day is kept beside the first.
+        clock.now = QDateTime(QDate(2026, 12, 10), QTime(8, 0));
+        QFile::copy(kept, dir.filePath(QStringLiteral("Tivano-Journal-2026-12-09.txt")));
+        QVERIFY(journal.recordProgramStart(QStringLiteral("1.1")));
+        QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("Tivano-Journal-2026-12-09-2.txt"))));
+    }
+
+    void whatIsNoJournalIsKeptAsideNotAppendedTo()
+    {
+        QTemporaryDir dir;
+        TestClock clock;
+        const QByteArray foreign("Nr.\tStoppzeit\r\n00001\t1,00\r\n");
+        {
+            QFile file(dir.filePath(JournalFile::FileName));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(foreign);
+        }
+        MemoryProtocolTable table = JournalReplay::emptyProtocol();
+        RaceJournal journal(table, clock.function());
+        journal.setFolder(dir.path());
+        QVERIFY(journal.recordProgramStart(QStringLiteral("1.1")));
+        QCOMPARE(kinds(readJournal(dir.filePath(JournalFile::FileName))), QStringList{"PROGRAMMSTART"});
+        const QStringList kept = QDir(dir.path()).entryList({"Tivano-Journal-*"});
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(fileBytes(dir.filePath(kept.first())), foreign);
+    }
+
+    void aJournalThatCannotBeWrittenIsTriedAgain()
+    {
+        QTemporaryDir dir;
+        TestClock clock;
+        MemoryProtocolTable table = JournalReplay::emptyProtocol();
+        RaceJournal journal(table, clock.function());
+        journal.setFolder(dir.path());
+        // Something that is no file stands where the journal goes.
+        QVERIFY(QDir(dir.path()).mkdir(JournalFile::FileName));
+        QVERIFY(!journal.recordProgramStart(QStringLiteral("1.1")));
+        QVERIFY(journal.failed());
+        QVERIFY(!journal.errorString().isEmpty());
+        ProtocolResults::writeResult(table, 1, QStringLiteral("0,50"), QString(), QString());
+        QVERIFY(!journal.recordFinish({1, QStringLiteral("0,50"), TenAm, FinishInput::Mouse, {}, {}}));
+
+        QVERIFY(QDir(dir.path()).rmdir(JournalFile::FileName));
+        ProtocolResults::writeResult(table, 2, QStringLiteral("0,70"), QString(), QString());
+        QVERIFY(journal.recordFinish({2, QStringLiteral("0,70"), TenAm, FinishInput::LightBarrier, {}, {}}));
+        QVERIFY(!journal.failed());
+        // What the lost events did is in the protocol the new file begins with.
+        const JournalContents contents = readJournal(dir.filePath(JournalFile::FileName));
+        QCOMPARE(kinds(contents), (QStringList{"FORTSETZUNG", "ZIEL"}));
+        QCOMPARE(contents.entries.at(1).field(JournalKinds::Field::Source), QStringLiteral("lichtschranke"));
+        QCOMPARE(JournalReplay::replay(contents.entries).rows(), table.rows());
+    }
+
+    void aFailedAppendNeverSpoilsTheNextRecord()
+    {
+        AppendOnlyFile full;
+        QVERIFY(full.open(QStringLiteral("/dev/full")));
+        QVERIFY(!full.append("1\tx\tZIEL\t#00000000\n"));
+        QVERIFY(!full.errorString().isEmpty());
+
+        // A line torn by a crash or a full disk ends before the next record begins.
+        QTemporaryDir dir;
+        const QString name = dir.filePath(QStringLiteral("j.txt"));
+        {
+            QFile file(name);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("Tivano-Journal\t1\t2026-12-08T10:00:00.000\n1\t2026-12-08T10:00");
+        }
+        AppendOnlyFile file;
+        QVERIFY(file.open(name));
+        JournalEntry entry;
+        entry.sequence = 1;
+        entry.time = QStringLiteral("2026-12-08T10:00:01.000");
+        entry.kind = QStringLiteral("START");
+        QVERIFY(file.append(JournalLine::encode(entry)));
+        entry.sequence = 2;
+        QVERIFY(file.append(JournalLine::encode(entry)));
+        const JournalContents contents = readJournal(name);
+        QCOMPARE(contents.entries.size(), 2);
+        QCOMPARE(contents.tornLines, 1);
+        QCOMPARE(contents.damagedLines, 0);
+        // A complete file gets no empty line.
+        QVERIFY(!fileBytes(name).endsWith("\n\n"));
+        QCOMPARE(fileBytes(name).count("\n\n"), 1);
+    }
+
+private:
+    static constexpr qint32 TenAm = 10 * 3600 * 1000;
+};
+
+QTEST_GUILESS_MAIN(TestJournalFile)
+#include "tst_journalfile.moc"
