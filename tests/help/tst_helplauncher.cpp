@@ -218,6 +218,8 @@ private Q_SLOTS:
                                          << "fehlerbehebung.html";
         QTest::newRow("web page") << "Webseite"
                                   << "protokoll.html";
+        QTest::newRow("journal") << "Wiederherstellen"
+                                 << "journal.html";
     }
 
     void keywordOpensTheMatchingPage()

@@ -151,6 +151,13 @@ private Q_SLOTS:
         QTest::newRow("protocol") << "protokoll.html"
                                   << QStringList{"Speichern unter", "Öffnen",       "Drucken",
                                                  "Webseite",        "Arbeitsmappe", "Tivano.txt"};
+        QTest::newRow("journal") << "journal.html"
+                                 << QStringList{"Tivano-Journal.txt",
+                                                "Protokoll wiederherstellen …",
+                                                "--replay",
+                                                "--until",
+                                                "CRC-32",
+                                                "Journal kann nicht geschrieben werden:"};
         QTest::newRow("keys") << "tastenkuerzel.html"
                               << QStringList{">F5<", ">F4<", ">F9<", ">F1<", ">Alt+E<", ">Alt+D<", ">Alt+B<"};
         QTest::newRow("troubleshooting")

@@ -1,0 +1,402 @@
+// The race journal through the whole program: a scripted race whose journal replays to
+// the autosave at every point, the restore command and dialog, the journal's warning,
+// and "tivano --replay".
+#include "ProgramFixture.h"
+#include "app/CountryCodeBox.h"
+#include "app/StartNumberEdit.h"
+#include "journal/JournalKinds.h"
+#include "journal/JournalReader.h"
+#include "journal/JournalReplay.h"
+#include "journal/JournalRestoreDialog.h"
+#include "protocol/ProtocolPanel.h"
+#include "protocol/ProtocolText.h"
+
+#include <QComboBox>
+#include <QMenu>
+#include <QProcess>
+#include <QPushButton>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace K = JournalKinds;
+namespace F = JournalKinds::Field;
+
+namespace {
+
+class JournalFixture : public Fixture
+{
+public:
+    QString journalPath() const { return home.filePath(QStringLiteral("Tivano-Journal.txt")); }
+
+    JournalContents journal() const
+    {
+        const std::optional<JournalContents> contents = JournalReader::readFile(journalPath());
+        return contents.value_or(JournalContents{});
+    }
+
+    // The protocol text the journal's replay gives, before event `before` (0: all).
+    QByteArray replayed(qint64 before = 0) const
+    {
+        return ProtocolText::encode(JournalReplay::replay(journal().entries, before));
+    }
+
+    const JournalEntry *last(QLatin1StringView kind) const
+    {
+        static JournalContents contents;
+        contents = journal();
+        for (auto it = contents.entries.crbegin(); it != contents.entries.crend(); ++it) {
+            if (it->kind == kind)
+                return &*it;
+        }
+        return nullptr;
+    }
+};
+
+SortGrid &gridOf(MainWindow &window)
+{
+    return *window.protocol().grid;
+}
+
+void clickCell(MainWindow &window, int col, int row)
+{
+    QTest::mouseClick(gridOf(window).viewport(), Qt::LeftButton, {},
+                      gridOf(window).cellRect(col, row).center());
+}
+
+// Types `text` into a cell through its in-place editor, leaving the editor open.
+bool typeIntoCell(MainWindow &window, int col, int row, const QString &text)
+{
+    clickCell(window, col, row);
+    clickCell(window, col, row);
+    if (!QTest::qWaitFor([&] { return gridOf(window).editorShowing(); }))
+        return false;
+    QTest::keyClicks(gridOf(window).inplaceEditor(), text);
+    return true;
+}
+
+// Picks the event described as `description` in the restore dialog when it opens and
+// presses "Wiederherstellen".
+void pickInRestoreDialog(QObject *owner, const QString &description)
+{
+    auto *timer = new QTimer(owner);
+    QObject::connect(timer, &QTimer::timeout, owner, [timer, description] {
+        auto *dialog = qobject_cast<JournalRestoreDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        const QList<QTreeWidgetItem *> items = dialog->eventList->findItems(description, Qt::MatchExactly, 2);
+        if (items.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        dialog->eventList->setCurrentItem(items.last());
+        QTest::mouseClick(dialog->restoreButton, Qt::LeftButton);
+    });
+    timer->start(5);
+}
+
+} // namespace
+
+class TestRaceJournal : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void replayEqualsTheAutosaveThroughoutARace()
+    {
+        JournalFixture fixture;
+        fixture.writeCountryCodes("GER\r\nAUT\r\nSUI\r\n");
+        fixture.serial.setPresent(1, true);
+        fixture.writeSettings({{QStringLiteral("Port"), 1}});
+        Program program(fixture.environment());
+        MainWindow &window = *program.window;
+        QVERIFY(program.show());
+        QuestionAnswerer answerer;
+        // Every step ends with the autosave written and compared with the replay.
+        auto checkpoint = [&](const char *step) {
+            window.protocol().autosave();
+            const QByteArray replayed = fixture.replayed();
+            if (replayed != fixture.autosave())
+                qWarning("after %s:\nreplay:\n%s\nautosave:\n%s", step, replayed.constData(),
+                         fixture.autosave().constData());
+            return replayed == fixture.autosave();
+        };
+        QVERIFY(checkpoint("start"));
+
+        QTest::keyClick(&window, Qt::Key_F5);
+        QTest::mouseDClick(window.startNumberEdit(), Qt::LeftButton);
+        QTest::keyClicks(window.startNumberEdit(), QStringLiteral("18,345,2,7"));
+        fixture.clocks.advance(3470);
+        QTest::keyClick(&window, Qt::Key_F4);
+        fixture.clocks.advance(1000);
+        window.countryCodeBox()->setCurrentIndex(1);
+        pressButton(window, RaceCommand::Lap);
+        fixture.clocks.advance(1000);
+        QTest::keyClick(&window, Qt::Key_F4);
+        QVERIFY(checkpoint("three finishes"));
+        const JournalEntry *mouse = fixture.last(K::Finish);
+        QVERIFY(mouse);
+        QCOMPARE(mouse->field(F::Number), QStringLiteral("3"));
+        QCOMPARE(mouse->field(F::Stamp), QStringLiteral("10:00:05.470"));
+        QCOMPARE(mouse->field(F::StartNumber), QStringLiteral("2"));
+        QCOMPARE(mouse->field(F::CountryCode), QStringLiteral("AUT"));
+        const QList<JournalEntry> entries = fixture.journal().entries;
+        QStringList sources;
+        for (const JournalEntry &entry : entries)
+            if (entry.kind == K::Finish)
+                sources << entry.field(F::Source);
+        QCOMPARE(sources, (QStringList{"taste", "maus", "taste"}));
+        QCOMPARE(entries.at(1).kind, QString(K::PortOpened));
+
+        // A status typed and confirmed, then one still open when the next finish comes.
+        QVERIFY(typeIntoCell(window, 4, 2, QStringLiteral("DNF")));
+        QTest::keyClick(gridOf(window).inplaceEditor(), Qt::Key_Return);
+        QVERIFY(checkpoint("an edit"));
+        const JournalEntry *edit = fixture.last(K::CellEdit);
+        QVERIFY(edit);
+        QCOMPARE((QStringList{edit->field(F::Row), edit->field(F::Column), edit->field(F::OldText),
+                              edit->field(F::NewText)}),
+                 (QStringList{"2", "4", "", "DNF"}));
+        // A country picked from the list.
+        clickCell(window, 2, 1);
+        QTRY_VERIFY(gridOf(window).comboList()->hasFocus());
+        QTest::keyClick(gridOf(window).comboList(), Qt::Key_Down);
+        QTest::keyClick(gridOf(window).comboList(), Qt::Key_Return);
+        QCOMPARE(gridOf(window).cells(2, 1), QStringLiteral("AUT"));
+        QVERIFY(checkpoint("a pick from the list"));
+        QCOMPARE(fixture.last(K::CellEdit)->field(F::OldText), QStringLiteral("GER"));
+        QVERIFY(typeIntoCell(window, 3, 1, QStringLiteral("99")));
+        fixture.clocks.advance(250);
+        QTest::keyClick(&window, Qt::Key_F4);
+        QCOMPARE(gridOf(window).cells(3, 1), QStringLiteral("99"));
+        QVERIFY(checkpoint("an edit ended by a finish"));
+        // An edit given up with Esc changes nothing and is not recorded.
+        const qint64 beforeEscape = fixture.journal().entries.size();
+        QVERIFY(typeIntoCell(window, 4, 3, QStringLiteral("DSQ")));
+        QTest::keyClick(gridOf(window).inplaceEditor(), Qt::Key_Escape);
+        QCOMPARE(fixture.journal().entries.size(), beforeEscape);
+        QVERIFY(checkpoint("an edit given up"));
+
+        answerer.answerNext(true);
+        QTest::mouseClick(window.protocol().clearButton, Qt::LeftButton);
+        QCOMPARE(window.protocol().lastResultRow(), 0);
+        QVERIFY(checkpoint("clear"));
+        // The window takes the keys again once the question has gone.
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+
+        fixture.clocks.advance(1000);
+        QTest::keyClick(&window, Qt::Key_F4);
+        QVERIFY(checkpoint("a finish after the clear"));
+
+        const QString loaded = fixture.home.filePath(QStringLiteral("Vorlauf.txt"));
+        {
+            QFile file(loaded);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("Nr.\tStoppzeit\tLKZ\tStNr.\tStat\t\r\n00001\t1:02,34\tSUI\t5\t \t\r\n"
+                       "00002\t1:05,00\tGER\t9\tDNS\t\r\n");
+        }
+        QVERIFY(window.protocol().loadProtocolText(loaded));
+        QVERIFY(checkpoint("a load"));
+        QCOMPARE(fixture.last(K::Load)->field(F::File), QDir::toNativeSeparators(loaded));
+
+        fixture.clocks.advance(1000);
+        QTest::keyClick(&window, Qt::Key_F9);
+        QVERIFY(checkpoint("stop"));
+        const JournalEntry *stop = fixture.last(K::Stop);
+        QVERIFY(stop);
+        QCOMPARE(stop->field(F::TimeOfDay), QStringLiteral("10:00:07.720"));
+        answerer.answerNext(true);
+        QTest::mouseClick(window.commandButton(RaceCommand::Reset), Qt::LeftButton);
+        QVERIFY(!window.commandButton(RaceCommand::Stop)->isEnabled());
+        QVERIFY(checkpoint("reset"));
+
+        // Back to the protocol just before the clear: every finish and edit of the race.
+        const qint64 clearEvent = fixture.last(K::Clear)->sequence;
+        const QByteArray beforeClear = fixture.replayed(clearEvent);
+        QVERIFY(beforeClear.contains("00004\t"));
+        QVERIFY(beforeClear.contains("\tDNF\t"));
+        QVERIFY(beforeClear.contains("\t99\t"));
+        pickInRestoreDialog(this, QStringLiteral("Protokoll gel\u00f6scht"));
+        answerer.answerNext(true);
+        QTest::mouseClick(window.protocol().restoreButton, Qt::LeftButton);
+        QCOMPARE(answerer.questions.last(),
+                 QStringLiteral(
+                     "Das Protokoll wird durch den Stand vor Ereignis %1 (Protokoll gel\u00f6scht) mit 4 "
+                     "Ergebnissen ersetzt. Fortfahren?")
+                     .arg(clearEvent));
+        QCOMPARE(fixture.autosave(), beforeClear);
+        QCOMPARE(window.protocol().lastResultRow(), 4);
+        QVERIFY(checkpoint("restore"));
+        const JournalEntry *restore = fixture.last(K::Restore);
+        QVERIFY(restore);
+        QCOMPARE(restore->field(F::Before), QString::number(clearEvent));
+
+        // The next finish goes on after the restored results.
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::keyClick(&window, Qt::Key_F5);
+        QTest::keyClick(&window, Qt::Key_F4);
+        QCOMPARE(window.protocol().lastResultRow(), 5);
+        QVERIFY(checkpoint("a finish after the restore"));
+    }
+
+    void restoreCanBeDeclinedAtEitherStep_data()
+    {
+        QTest::addColumn<bool>("dialogAccepted");
+        QTest::newRow("dialog cancelled") << false;
+        QTest::newRow("question answered no") << true;
+    }
+
+    void restoreCanBeDeclinedAtEitherStep()
+    {
+        QFETCH(bool, dialogAccepted);
+        JournalFixture fixture;
+        Program program(fixture.environment());
+        MainWindow &window = *program.window;
+        QVERIFY(program.show());
+        QTest::keyClick(&window, Qt::Key_F5);
+        QTest::keyClick(&window, Qt::Key_F4);
+        QTest::keyClick(&window, Qt::Key_F4);
+        QuestionAnswerer answerer;
+        answerer.answerNext(true);
+        QTest::mouseClick(window.protocol().clearButton, Qt::LeftButton);
+        const QByteArray cleared = (window.protocol().autosave(), fixture.autosave());
+        const qint64 events = fixture.journal().entries.size();
+
+        // The context menu offers the command too.
+        QVERIFY(window.protocol().contextMenu->actions().contains(window.protocol().restoreAction));
+        if (dialogAccepted) {
+            pickInRestoreDialog(this, QStringLiteral("Protokoll gel\u00f6scht"));
+            answerer.answerNext(false);
+        } else {
+            pickInRestoreDialog(this, QStringLiteral("no such event"));
+        }
+        window.protocol().restoreAction->trigger();
+        QCOMPARE(window.protocol().lastResultRow(), 0);
+        window.protocol().autosave();
+        QCOMPARE(fixture.autosave(), cleared);
+        QCOMPARE(fixture.journal().entries.size(), events);
+    }
+
+    void dialogListsKeyEventsAndPicksTheLatestLoss()
+    {
+        JournalFixture fixture;
+        {
+            Program program(fixture.environment());
+            MainWindow &window = *program.window;
+            QVERIFY(program.show());
+            QTest::keyClick(&window, Qt::Key_F5);
+            QTest::keyClick(&window, Qt::Key_F4);
+            QTest::keyClick(&window, Qt::Key_F4);
+            QTest::keyClick(&window, Qt::Key_F9);
+            QuestionAnswerer answerer;
+            answerer.answerNext(true);
+            QTest::mouseClick(window.commandButton(RaceCommand::Reset), Qt::LeftButton);
+        }
+        JournalRestoreDialog dialog;
+        dialog.showJournals(fixture.home.path());
+        QCOMPARE(dialog.journalBox->currentText(), QStringLiteral("Tivano-Journal.txt"));
+        QStringList shown;
+        for (int i = 0; i < dialog.eventList->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem *item = dialog.eventList->topLevelItem(i);
+            shown << item->text(2) + QLatin1Char('/') + item->text(3);
+        }
+        QCOMPARE(shown,
+                 (QStringList{"Programmstart/0", "START um 10:00:00.000/0",
+                              "STOPP um 10:00:00.000, Laufzeit 0,00/2", "Zur\u00fcckgesetzt (0,00)/2",
+                              "Programmende/0"}));
+        QCOMPARE(dialog.eventList->currentItem()->text(2), QStringLiteral("Zur\u00fcckgesetzt (0,00)"));
+        QVERIFY(dialog.restoreButton->isEnabled());
+
+        JournalRestoreDialog empty;
+        QTemporaryDir nothing;
+        empty.showJournals(nothing.path());
+        QVERIFY(!empty.restoreButton->isEnabled());
+        QVERIFY(empty.noteLabel->text().contains(QStringLiteral("kein Journal")));
+    }
+
+    void aJournalThatCannotBeWrittenIsShownAndTheRaceGoesOn()
+    {
+        JournalFixture fixture;
+        QVERIFY(QDir(fixture.home.path()).mkdir(QStringLiteral("Tivano-Journal.txt")));
+        Program program(fixture.environment());
+        MainWindow &window = *program.window;
+        QVERIFY(program.show());
+        QLabel *warning = window.protocol().autosaveWarningLabel;
+        QVERIFY(warning->isVisible());
+        QVERIFY2(warning->text().startsWith(QStringLiteral("Journal kann nicht geschrieben werden: ")),
+                 qPrintable(warning->text()));
+        QTest::keyClick(&window, Qt::Key_F5);
+        QTest::keyClick(&window, Qt::Key_F4);
+        QCOMPARE(window.protocol().lastResultRow(), 1);
+        QVERIFY(!window.protocol().autosaveFailed());
+
+        QVERIFY(QDir(fixture.home.path()).rmdir(QStringLiteral("Tivano-Journal.txt")));
+        QTest::keyClick(&window, Qt::Key_F4);
+        QVERIFY(!warning->isVisible());
+        window.protocol().autosave();
+        QCOMPARE(fixture.replayed(), fixture.autosave());
+    }
+
+    void replayCommandWritesTheProtocolWithoutAWindow()
+    {
+        JournalFixture fixture;
+        {
+            Program program(fixture.environment());
+            MainWindow &window = *program.window;
+            QVERIFY(program.show());
+            QTest::keyClick(&window, Qt::Key_F5);
+            for (int i = 0; i < 3; ++i) {
+                fixture.clocks.advance(1230);
+                QTest::keyClick(&window, Qt::Key_F4);
+            }
+            QuestionAnswerer answerer;
+            answerer.answerNext(true);
+            QTest::mouseClick(window.protocol().clearButton, Qt::LeftButton);
+        }
+        const qint64 clearEvent = fixture.last(K::Clear)->sequence;
+        auto run = [&](const QStringList &arguments, QByteArray *out = nullptr, QByteArray *err = nullptr) {
+            QProcess process;
+            process.start(QStringLiteral(TIVANO_EXECUTABLE), arguments);
+            if (!process.waitForFinished(60000))
+                return -1;
+            if (out)
+                *out = process.readAllStandardOutput();
+            if (err)
+                *err = process.readAllStandardError();
+            return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        };
+        const QString journal = fixture.journalPath();
+        const QString written = fixture.home.filePath(QStringLiteral("vor-dem-loeschen.txt"));
+        QCOMPARE(run({"--replay", journal, "--until", QString::number(clearEvent), "-o", written}), 0);
+        QFile file(written);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray beforeClear = file.readAll();
+        QCOMPARE(beforeClear, fixture.replayed(clearEvent));
+        QCOMPARE(beforeClear.count("\r\n"), 4);
+        QVERIFY(beforeClear.contains("00003\t10:00.03,69\t"));
+
+        QByteArray out;
+        QByteArray err;
+        QCOMPARE(run({"--replay", journal}, &out, &err), 0);
+        QCOMPARE(out, fixture.autosave());
+        QVERIFY2(err.contains("0 Ergebnisse"), err.constData());
+
+        const QStringList wrongCalls[] = {{"--replay"},
+                                          {"--replay", journal, "--until"},
+                                          {"--replay", journal, "--until", "0"},
+                                          {"--replay", journal, "-o"},
+                                          {"--replay", journal, "--zeit"}};
+        for (const QStringList &arguments : wrongCalls)
+            QCOMPARE(run(arguments, nullptr, &err), 2);
+        QVERIFY(err.contains("Aufruf: tivano --replay"));
+        QCOMPARE(run({"--replay", fixture.home.filePath(QStringLiteral("fehlt.txt"))}), 1);
+        QCOMPARE(run({"--replay", fixture.autosavePath()}, nullptr, &err), 1);
+        QVERIFY(err.contains("kein Tivano-Journal"));
+    }
+};
+
+QTEST_MAIN(TestRaceJournal)
+#include "tst_racejournal.moc"
