@@ -69,10 +69,9 @@ void MainWindow::restoreFromJournal()
     if (!choice)
         return;
     const JournalEntry &event = choice->point.entry;
-    if (!ask(QStringLiteral("Das Protokoll wird durch den Stand vor Ereignis %1 (%2) mit %3 Ergebnissen "
-                            "ersetzt. Fortfahren?")
+    // The question fits the confirmation dialog's three lines; the list said the rest.
+    if (!ask(QStringLiteral("Protokoll vor Ereignis %1 (%2 Ergebnisse) wiederherstellen?")
                  .arg(event.sequence)
-                 .arg(JournalRestoreDialog::describe(event))
                  .arg(choice->point.resultsBefore)))
         return;
     QString error;

@@ -190,6 +190,7 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
     layout->addWidget(autosaveWarningLabel);
     layout->addWidget(grid, 1);
     setFocusProxy(grid);
+    m_headingWidth = bar->sizeHint().width();
 
     buildProtocolFileFilters(loadFileTypeNames());
     updateProtocolCommands();
@@ -419,6 +420,8 @@ void ProtocolPanel::resetProtocol()
 void ProtocolPanel::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    // The caption gives way to the commands where the panel is too narrow for both.
+    headingLabel->setVisible(width() >= m_headingWidth);
     layoutProtocolColumns();
 }
 

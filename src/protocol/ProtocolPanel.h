@@ -196,4 +196,6 @@ private:
     int m_numberWidth = 0;
     qsizetype m_numberLength = 0;
     bool m_fixedPitch = false;
+    // The heading bar's width with the caption beside all commands.
+    int m_headingWidth = 0;
 };

@@ -221,11 +221,9 @@ private Q_SLOTS:
         pickInRestoreDialog(this, QStringLiteral("Protokoll gel\u00f6scht"));
         answerer.answerNext(true);
         QTest::mouseClick(window.protocol().restoreButton, Qt::LeftButton);
-        QCOMPARE(answerer.questions.last(),
-                 QStringLiteral(
-                     "Das Protokoll wird durch den Stand vor Ereignis %1 (Protokoll gel\u00f6scht) mit 4 "
-                     "Ergebnissen ersetzt. Fortfahren?")
-                     .arg(clearEvent));
+        QCOMPARE(
+            answerer.questions.last(),
+            QStringLiteral("Protokoll vor Ereignis %1 (4 Ergebnisse) wiederherstellen?").arg(clearEvent));
         QCOMPARE(fixture.autosave(), beforeClear);
         QCOMPARE(window.protocol().lastResultRow(), 4);
         QVERIFY(checkpoint("restore"));
@@ -315,6 +313,25 @@ private Q_SLOTS:
         empty.showJournals(nothing.path());
         QVERIFY(!empty.restoreButton->isEnabled());
         QVERIFY(empty.noteLabel->text().contains(QStringLiteral("kein Journal")));
+    }
+
+    // At the window's smallest width the caption gives way rather than be cut by the
+    // restore command; a wider window shows both.
+    void restoreCommandFitsTheSmallestWindow()
+    {
+        JournalFixture fixture;
+        Program program(fixture.environment());
+        MainWindow &window = *program.window;
+        QVERIFY(program.show());
+        const ProtocolPanel &panel = window.protocol();
+        window.resize(window.minimumSize());
+        QTRY_VERIFY(panel.headingLabel->isHidden());
+        QVERIFY(panel.restoreButton->isVisible());
+        QVERIFY(panel.restoreButton->geometry().right() < panel.pageButton->x());
+        window.resize(1100, 500);
+        QTRY_VERIFY(panel.headingLabel->isVisible());
+        QVERIFY(panel.restoreButton->geometry().right() < panel.headingLabel->x());
+        QVERIFY(panel.headingLabel->geometry().right() < panel.pageButton->x());
     }
 
     void aJournalThatCannotBeWrittenIsShownAndTheRaceGoesOn()

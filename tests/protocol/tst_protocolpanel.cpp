@@ -114,11 +114,16 @@ private Q_SLOTS:
 
     void headingBar()
     {
-        const QList<QToolButton *> buttons{panel().loadButton,        panel().saveButton,
-                                           panel().printButton,       panel().pageButton,
-                                           panel().spreadsheetButton, panel().clearButton};
-        const QStringList hints{"Protokoll \u00f6ffnen", "Protokoll speichern unter", "Protokoll drucken",
-                                "Als Webseite",          "Datei in MS Excel",         "F8"};
+        const QList<QToolButton *> buttons{
+            panel().loadButton, panel().saveButton,        panel().printButton, panel().restoreButton,
+            panel().pageButton, panel().spreadsheetButton, panel().clearButton};
+        const QStringList hints{"Protokoll \u00f6ffnen",
+                                "Protokoll speichern unter",
+                                "Protokoll drucken",
+                                "Protokoll wiederherstellen \u2026",
+                                "Als Webseite",
+                                "Datei in MS Excel",
+                                "F8"};
         for (int i = 0; i < buttons.size(); ++i) {
             QCOMPARE(buttons[i]->size(), QSize(36, 36));
             QCOMPARE(buttons[i]->toolTip(), hints[i]);
@@ -127,8 +132,8 @@ private Q_SLOTS:
         }
         QCOMPARE(panel().headingLabel->text(), QStringLiteral("Protokoll"));
         QCOMPARE(panel().headingLabel->parentWidget()->height(), 41);
-        // Load, save and print at the left, the other three at the right edge.
-        QVERIFY(panel().printButton->x() < panel().headingLabel->x());
+        // Load, save, print and restore at the left, the other three at the right edge.
+        QVERIFY(panel().restoreButton->geometry().right() < panel().headingLabel->x());
         QVERIFY(panel().clearButton->geometry().right() >= panel().width() - 4);
         QVERIFY(panel().pageButton->x() > panel().headingLabel->geometry().right());
         QCOMPARE(row(0), ProtocolColumns::columnTitles());
