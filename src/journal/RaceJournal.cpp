@@ -63,11 +63,13 @@ bool RaceJournal::finish(bool ok)
 
 bool RaceJournal::openForToday(bool programStart)
 {
+    // Events lost to a failed write are in the protocol; the journal takes it up again.
+    const bool recovering = failed();
     const JournalFile::Opening opening = m_file.openForToday();
     if (opening == JournalFile::Opening::Failed)
         return finish(false);
     // A file begun while the program runs holds the protocol first.
-    if (opening == JournalFile::Opening::Begun && !programStart)
+    if ((opening == JournalFile::Opening::Begun || recovering) && !programStart)
         return finish(m_file.append(snapshot(K::Continued)));
     return true;
 }

@@ -13,6 +13,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace {
 
 // The journal's clock, set by the test.
@@ -159,6 +162,45 @@ private Q_SLOTS:
         const JournalContents contents = readJournal(dir.filePath(JournalFile::FileName));
         QCOMPARE(kinds(contents), (QStringList{"FORTSETZUNG", "ZIEL"}));
         QCOMPARE(contents.entries.at(1).field(JournalKinds::Field::Source), QStringLiteral("lichtschranke"));
+        QCOMPARE(JournalReplay::replay(contents.entries).rows(), table.rows());
+    }
+
+    // The disk fills in the middle of a line: the events after it are read, and the
+    // replay is the protocol again, the lost finish included.
+    void aDiskThatFillsMidLineLosesNothingShown()
+    {
+        QTemporaryDir dir;
+        TestClock clock;
+        MemoryProtocolTable table = JournalReplay::emptyProtocol();
+        RaceJournal journal(table, clock.function());
+        journal.setFolder(dir.path());
+        QVERIFY(journal.recordProgramStart(QStringLiteral("1.1")));
+        auto finish = [&](int row) {
+            ProtocolResults::writeResult(table, row, QStringLiteral("0:%1,00").arg(row),
+                                         QStringLiteral("AUT"), QString::number(row));
+            return journal.recordFinish({row, QStringLiteral("0:%1,00").arg(row), TenAm, FinishInput::Key,
+                                         QString::number(row), QStringLiteral("AUT")});
+        };
+        QVERIFY(finish(1));
+
+        rlimit old{};
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit full = old;
+        full.rlim_cur = rlim_t(QFileInfo(journal.fileName()).size() + 20);
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &full) == 0);
+        const bool lostWritten = finish(2);
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+        QVERIFY(!lostWritten);
+        QVERIFY(journal.failed());
+
+        QVERIFY(finish(3));
+        QVERIFY(!journal.failed());
+        const JournalContents contents = readJournal(journal.fileName());
+        QCOMPARE(kinds(contents), (QStringList{"PROGRAMMSTART", "ZIEL", "FORTSETZUNG", "ZIEL"}));
+        QCOMPARE(contents.tornLines, 1);
+        QCOMPARE(contents.damagedLines, 0);
         QCOMPARE(JournalReplay::replay(contents.entries).rows(), table.rows());
     }
 
