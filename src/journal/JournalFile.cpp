@@ -144,8 +144,8 @@ QStringList JournalFile::journalsIn(const QString &folder)
     const QDir dir(folder);
     if (dir.exists(FileName))
         names << dir.filePath(FileName);
-    QStringList kept = dir.entryList({KeptPrefix + QLatin1String("*.txt")}, QDir::Files, QDir::Name);
-    std::sort(kept.begin(), kept.end(), std::greater<>());
+    // The last written first: a second file of one day ("-2") is newer than the first.
+    const QStringList kept = dir.entryList({KeptPrefix + QLatin1String("*.txt")}, QDir::Files, QDir::Time);
     for (const QString &name : kept)
         names << dir.filePath(name);
     return names;
