@@ -3,8 +3,10 @@
 // after each one exactly as the main window does, and reports every finish whose
 // autosave completed. It is killed at random moments by tst_crashconsistency.
 //
-// With "window" the real main window races instead, on the simulated serial port, and
-// its protocol panel writes the autosave; the window's start-up reads it back.
+// With "window" the real main window races instead, on the simulated serial port: its
+// protocol panel writes the autosave, then the window appends the finish to the race
+// journal beside it; the window's start-up reads the autosave back. A finish is reported
+// once both writes returned.
 //
 // Usage: reliability_race_child <autosave file> <report fd> [window]
 #include "AutosavingProtocol.h"
@@ -19,6 +21,7 @@
 #include "timing/RaceClock.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 
@@ -86,11 +89,17 @@ int raceWindow(const QString &file, int reportFd)
     environment.settings = SettingsLocation::file(QDir(folder).filePath(QStringLiteral("settings.ini")));
     environment.programFolder = folder;
     environment.autosaveFolder = folder;
+    // One day for the whole test, so that a run past midnight does not begin a new journal.
+    environment.journalClock = [] { return QDateTime(QDate(2026, 12, 8), QTime::currentTime()); };
     MainWindow window(environment);
     if (window.protocol().autosaveFileName() != QFileInfo(file).absoluteFilePath()) {
         std::fprintf(stderr, "the window saves elsewhere: %s\n",
                      qPrintable(window.protocol().autosaveFileName()));
         return 5;
+    }
+    if (window.journal().failed()) {
+        std::fprintf(stderr, "the journal did not begin: %s\n", qPrintable(window.journal().errorString()));
+        return 6;
     }
     window.clock().start();
 
@@ -102,8 +111,9 @@ int raceWindow(const QString &file, int reportFd)
         const int row = window.protocol().lastResultRow() + 1;
         clocks.timeOfDay = RaceRows::timeOfDay(row);
         window.clock().recordFinish();
-        if (window.protocol().lastResultRow() != row || window.protocol().autosaveFailed()) {
-            std::fprintf(stderr, "finish %d not recorded or not saved\n", row);
+        if (window.protocol().lastResultRow() != row || window.protocol().autosaveFailed()
+            || window.journal().failed()) {
+            std::fprintf(stderr, "finish %d not recorded, saved or journaled\n", row);
             return 4;
         }
         const int n = std::snprintf(line, sizeof line, "%d\n", row);

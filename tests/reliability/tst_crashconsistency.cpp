@@ -1,11 +1,18 @@
 // Kills a racing child process at random moments and checks after every kill that the
 // autosave file is a complete protocol holding every finish reported before the kill.
+// The main window's race journal is checked too: replayed, it gives the autosave's
+// protocol, and bytes left by a torn write never become an event nor hide the next one.
 #include "RaceRows.h"
+#include "journal/JournalFile.h"
+#include "journal/JournalKinds.h"
+#include "journal/JournalReader.h"
+#include "journal/JournalReplay.h"
 #include "protocol/MemoryProtocolTable.h"
 #include "protocol/ProtocolColumns.h"
 #include "protocol/ProtocolText.h"
 #include "timing/RaceTime.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -115,27 +122,18 @@ class TestCrashConsistency : public QObject
     Q_OBJECT
 
 private:
-    // Checks the autosave file with the program's reader; returns its row count or -1.
-    // The core race writes every cell from the row number; in the window's rows the
-    // number and the time are checked, the rest through the byte comparison below.
-    int checkAutosave(const QString &file, bool window, QString *problem)
+    // Checks the title row and rows 1..rows as the race wrote them; the core race writes
+    // every cell from the row number, in the window's rows the number and the time are
+    // checked, the rest through the byte comparisons.
+    static bool checkRows(const MemoryProtocolTable &table, int rows, bool window, QString *problem)
     {
-        MemoryProtocolTable table;
-        QFile f(file);
-        if (!f.exists())
-            return 0;
-        if (!ProtocolText::loadProtocolText(table, file)) {
-            *problem = QStringLiteral("the autosave file does not load");
-            return -1;
-        }
         const QStringList &titles = ProtocolColumns::columnTitles();
         for (int c = 0; c < table.colCount(); ++c) {
             if (table.cells(c, 0) != titles.at(c)) {
                 *problem = QStringLiteral("title %1 is '%2'").arg(c).arg(table.cells(c, 0));
-                return -1;
+                return false;
             }
         }
-        const int rows = table.lastResultRowFromTable();
         for (int r = 1; r <= rows; ++r) {
             const QString blank = QStringLiteral(" ");
             const QStringList expected{RaceRows::number(r), formatRaceTime(RaceRows::timeOfDay(r), 2),
@@ -148,10 +146,27 @@ private:
                                    .arg(r)
                                    .arg(c)
                                    .arg(table.cells(c, r), expected.at(c));
-                    return -1;
+                    return false;
                 }
             }
         }
+        return true;
+    }
+
+    // Checks the autosave file with the program's reader into `table`; returns its row
+    // count or -1.
+    int checkAutosave(const QString &file, bool window, MemoryProtocolTable &table, QString *problem)
+    {
+        QFile f(file);
+        if (!f.exists())
+            return 0;
+        if (!ProtocolText::loadProtocolText(table, file)) {
+            *problem = QStringLiteral("the autosave file does not load");
+            return -1;
+        }
+        const int rows = table.lastResultRowFromTable();
+        if (!checkRows(table, rows, window, problem))
+            return -1;
         // Byte for byte what the writer makes of the rows read: no torn line, no stray
         // bytes after the last row.
         f.open(QIODevice::ReadOnly);
@@ -160,6 +175,87 @@ private:
             return -1;
         }
         return rows;
+    }
+
+    // What the journal held after a kill.
+    struct JournalState
+    {
+        int programStarts = 0;
+        int linesLeftOut = 0; // torn or damaged
+        // The autosave held the finish in flight, written before the journal's line.
+        bool oneBehind = false;
+    };
+
+    // Reads and replays the journal beside the autosave. Its events must be numbered
+    // without gap or repeat (a torn line neither counts nor hides the next event), the
+    // replay must hold every finish reported so far and equal the autosave's protocol, or lack
+    // only the autosave's last row: the finish whose journal line the kill prevented.
+    static std::optional<JournalState>
+    checkJournal(const QString &folder, const MemoryProtocolTable &autosave, int reported, QString *problem)
+    {
+        JournalState state;
+        const QString name = QDir(folder).filePath(JournalFile::FileName);
+        QList<JournalEntry> entries;
+        if (QFile::exists(name)) {
+            QString error;
+            const std::optional<JournalContents> contents = JournalReader::readFile(name, &error);
+            if (!contents) {
+                *problem = QStringLiteral("the journal does not read: ") + error;
+                return std::nullopt;
+            }
+            entries = contents->entries;
+            state.linesLeftOut = contents->tornLines + contents->damagedLines;
+        }
+        for (qsizetype i = 0; i < entries.size(); ++i) {
+            if (entries.at(i).sequence != i + 1) {
+                *problem = QStringLiteral("event %1 of the journal is numbered %2")
+                               .arg(i + 1)
+                               .arg(entries.at(i).sequence);
+                return std::nullopt;
+            }
+            if (entries.at(i).kind == JournalKinds::ProgramStart)
+                ++state.programStarts;
+        }
+        const MemoryProtocolTable replayed = JournalReplay::replay(entries);
+        if (!checkRows(replayed, reported, true, problem)) {
+            problem->prepend(QStringLiteral("journal: "));
+            return std::nullopt;
+        }
+        const QByteArray journalText = ProtocolText::encode(replayed);
+        if (journalText == ProtocolText::encode(autosave))
+            return state;
+        const int autosaveRows = autosave.lastResultRowFromTable();
+        if (autosaveRows > reported) {
+            MemoryProtocolTable withoutLast = autosave;
+            withoutLast.clearRow(autosaveRows);
+            state.oneBehind = journalText == ProtocolText::encode(withoutLast);
+            if (state.oneBehind)
+                return state;
+        }
+        *problem = QStringLiteral("the journal replays to %1 results, the autosave holds %2, not the same")
+                       .arg(replayed.lastResultRowFromTable())
+                       .arg(autosave.lastResultRowFromTable());
+        return std::nullopt;
+    }
+
+    // Ends the journal with a few bytes and no LF, as a write torn by a power cut leaves
+    // it; only after a complete line, since that is where a write begins.
+    static bool tearJournal(const QString &folder, std::mt19937 &random)
+    {
+        QFile file(QDir(folder).filePath(JournalFile::FileName));
+        if (!file.open(QIODevice::ReadWrite) || file.size() == 0)
+            return false;
+        file.seek(file.size() - 1);
+        if (file.read(1) != "\n")
+            return false;
+        std::uniform_int_distribution<int> length(1, 40);
+        std::uniform_int_distribution<int> byte(0, 255);
+        QByteArray bytes;
+        for (int n = length(random); n > 0; --n) {
+            const char ch = char(byte(random));
+            bytes.append(ch == '\n' ? '\t' : ch);
+        }
+        return file.write(bytes) == bytes.size();
     }
 
 private Q_SLOTS:
@@ -191,9 +287,15 @@ private Q_SLOTS:
         int survived = 0;
         int lost = 0;
         int onDisk = 0; // rows in the autosave file after the previous kill
+        int reported = 0; // the latest finish any child reported
+        int childrenStarted = 0;
+        int startsReported = 0;
+        int tears = 0;
+        int journalBehind = 0;
         for (int k = 0; k < kills; ++k) {
             ChildRun run;
             QVERIFY(run.start(file, window ? QByteArray("window") : QByteArray()));
+            ++childrenStarted;
             if (percent(random) < 10) {
                 // Some kills land in the start-up, while the autosave is being read.
                 ::usleep(useconds_t(earlyUs(random)));
@@ -209,11 +311,15 @@ private Q_SLOTS:
             const int status = run.killAndReap();
             QVERIFY2(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL,
                      qPrintable(QStringLiteral("child ended on its own, status %1").arg(status)));
-            if (run.startedWith >= 0)
+            if (run.startedWith >= 0) {
                 QCOMPARE(run.startedWith, onDisk); // each restart continues from the file
+                ++startsReported;
+            }
+            reported = std::max(reported, run.lastReported);
 
             QString problem;
-            const int rows = checkAutosave(file, window, &problem);
+            MemoryProtocolTable autosave;
+            const int rows = checkAutosave(file, window, autosave, &problem);
             QVERIFY2(rows >= 0, qPrintable(QStringLiteral("kill %1: %2").arg(k).arg(problem)));
             if (rows < run.lastReported)
                 lost += run.lastReported - rows;
@@ -226,12 +332,35 @@ private Q_SLOTS:
             QVERIFY2(rows >= onDisk, qPrintable(QStringLiteral("kill %1: the file shrank").arg(k)));
             onDisk = rows;
             ++survived;
+
+            if (window) {
+                const std::optional<JournalState> journal
+                    = checkJournal(dir.path(), autosave, reported, &problem);
+                QVERIFY2(journal, qPrintable(QStringLiteral("kill %1: %2").arg(k).arg(problem)));
+                journalBehind += journal->oneBehind;
+                // Every child that reported its start began with its own event.
+                QVERIFY(journal->programStarts >= startsReported);
+                QVERIFY(journal->programStarts <= childrenStarted);
+                // Each torn end is left out once; beyond them only a write the kill cut.
+                QVERIFY2(journal->linesLeftOut >= tears && journal->linesLeftOut <= tears + k + 1,
+                         qPrintable(QStringLiteral("kill %1: %2 lines left out, %3 torn by the test")
+                                        .arg(k)
+                                        .arg(journal->linesLeftOut)
+                                        .arg(tears)));
+                if (percent(random) < 30 && tearJournal(dir.path(), random))
+                    ++tears;
+            }
         }
         std::printf(
             "crash consistency (%s): kills survived %d of %d, finishes on disk %d, finishes lost %d\n",
             QTest::currentDataTag(), survived, kills, onDisk, lost);
+        if (window)
+            std::printf("  journal: %d torn ends added, %d kills between autosave and journal line\n", tears,
+                        journalBehind);
         QCOMPARE(lost, 0);
         QVERIFY2(onDisk > kills, "the children recorded too few finishes to mean anything");
+        if (window)
+            QVERIFY2(tears > 0, "no torn end was tried");
     }
 };
 
