@@ -29,13 +29,11 @@ std::optional<JournalContents> read(QByteArrayView bytes, QString *error)
     qsizetype start = headerEnd < 0 ? bytes.size() : headerEnd + 1;
     while (start < bytes.size()) {
         const qsizetype end = bytes.indexOf('\n', start);
-        // A torn line is the last one, or one the writer ended with an empty line before
-        // it went on.
-        const bool torn = end < 0 || end + 1 >= bytes.size() || bytes[end + 1] == '\n';
+        const bool torn = end < 0 || end + 1 >= bytes.size();
         const QByteArrayView line = bytes.sliced(start, (end < 0 ? bytes.size() : end) - start);
         start = end < 0 ? bytes.size() : end + 1;
         if (line.isEmpty())
-            continue; // the writer's way of ending a torn line before the next event
+            continue;
         std::optional<JournalEntry> entry = end < 0 ? std::nullopt : JournalLine::decode(line);
         if (entry)
             contents.entries.append(std::move(*entry));

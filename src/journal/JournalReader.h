@@ -9,10 +9,10 @@
 
 #include <optional>
 
-// A journal file as read: its events in order. A line torn while it was written (the
-// last one, without its LF or with a failing checksum, or one the writer ended with an
-// empty line) never counted as recorded: it is left out. Any other damaged line (the
-// disk, a hand edit) is left out and counted.
+// A journal file as read: its events in order. The last line, when it lacks its LF or
+// its checksum fails, was torn while it was written and never counted as recorded: it
+// is left out (the writer cuts it away before its next event). Any other damaged line
+// (the disk, a hand edit) is left out and counted.
 struct JournalContents
 {
     int version = 0;

@@ -37,7 +37,9 @@ void apply(const JournalEntry &entry, ProtocolTable &table)
     } else if (entry.kind == K::Finish) {
         bool ok = false;
         const int row = entry.field(F::Number).toInt(&ok);
-        if (ok && row > 0)
+        // A finish takes the row after the last result, which is inside the table or
+        // the first beyond it; any other number is no finish the program recorded.
+        if (ok && row > 0 && row <= table.rowCount())
             ProtocolResults::writeResult(table, row, entry.field(F::TimeText), entry.field(F::CountryCode),
                                          entry.field(F::StartNumber));
     } else if (entry.kind == K::CellEdit) {

@@ -3,10 +3,10 @@
 #include <QByteArray>
 #include <QString>
 
-// A file of lines that only grows: every append goes to its end (also when another
-// handle appends too) and is on the disk before append() returns. A failed append or
-// a crash leaves at most a partial line behind; the next append ends it with an empty
-// line and starts on a line of its own, so one failure never spoils the next record.
+// A file of lines that only grows by whole lines: every append goes to its end and is
+// on the disk before append() returns. A failed append or a crash may leave a partial
+// line behind (even one complete but for its line feed); it never counted, and the next
+// append cuts it away first, so one failure never spoils or adds a record.
 class AppendOnlyFile
 {
 public:
@@ -28,7 +28,8 @@ public:
 
 private:
     bool writeAll(const char *data, qsizetype size);
-    bool endsInPartialLine() const;
+    // Cuts the file back to its last line feed: what follows it never counted.
+    bool cutPartialLine();
 
     int m_fd = -1;
     QString m_fileName;

@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -46,11 +47,31 @@ void AppendOnlyFile::close()
     m_fd = -1;
 }
 
-bool AppendOnlyFile::endsInPartialLine() const
+bool AppendOnlyFile::cutPartialLine()
 {
     const off_t size = ::lseek(m_fd, 0, SEEK_END);
-    char last = '\n';
-    return size > 0 && (::pread(m_fd, &last, 1, size - 1) != 1 || last != '\n');
+    off_t keep = size;
+    char block[4096];
+    for (off_t end = size; end > 0;) {
+        const off_t begin = std::max<off_t>(0, end - off_t(sizeof block));
+        const ssize_t n = ::pread(m_fd, block, size_t(end - begin), begin);
+        if (n != end - begin) {
+            m_error = systemError(n < 0 ? errno : EIO);
+            return false;
+        }
+        const char *lineFeed = static_cast<const char *>(::memrchr(block, '\n', size_t(n)));
+        if (lineFeed) {
+            keep = begin + (lineFeed - block) + 1;
+            break;
+        }
+        end = begin;
+    }
+    // Without any line feed the file is no file of lines; it is left as it is.
+    if (keep < size && keep > 0 && (::ftruncate(m_fd, keep) != 0 || ::fdatasync(m_fd) != 0)) {
+        m_error = systemError(errno);
+        return false;
+    }
+    return true;
 }
 
 bool AppendOnlyFile::writeAll(const char *data, qsizetype size)
@@ -79,16 +100,11 @@ bool AppendOnlyFile::append(const QByteArray &bytes)
         m_error = QStringLiteral("nicht ge\u00f6ffnet");
         return false;
     }
-    QByteArray record;
-    const QByteArray *out = &bytes;
-    if (m_partialLine && endsInPartialLine()) {
-        // A record glued to a torn line would be lost with it. The torn line is ended and
-        // an empty line after it tells a reader that it was torn, not damaged later.
-        record.reserve(bytes.size() + 2);
-        record.append("\n\n").append(bytes);
-        out = &record;
-    }
-    if (!writeAll(out->constData(), out->size())) {
+    // A record glued to a torn line would be lost with it, and a torn line that happens
+    // to be complete but for its line feed would count after all: it is cut away.
+    if (m_partialLine && !cutPartialLine())
+        return false;
+    if (!writeAll(bytes.constData(), bytes.size())) {
         m_partialLine = true;
         return false;
     }

@@ -199,42 +199,64 @@ private Q_SLOTS:
         QVERIFY(!journal.failed());
         const JournalContents contents = readJournal(journal.fileName());
         QCOMPARE(kinds(contents), (QStringList{"PROGRAMMSTART", "ZIEL", "FORTSETZUNG", "ZIEL"}));
-        QCOMPARE(contents.tornLines, 1);
+        QCOMPARE(contents.tornLines, 0);
         QCOMPARE(contents.damagedLines, 0);
         QCOMPARE(JournalReplay::replay(contents.entries).rows(), table.rows());
     }
 
-    void aFailedAppendNeverSpoilsTheNextRecord()
+    void aFailedAppendIsReported()
     {
         AppendOnlyFile full;
         QVERIFY(full.open(QStringLiteral("/dev/full")));
         QVERIFY(!full.append("1\tx\tZIEL\t#00000000\n"));
         QVERIFY(!full.errorString().isEmpty());
+    }
 
-        // A line torn by a crash or a full disk ends before the next record begins.
+    // What a crash left after the last complete line never counted; the next event takes
+    // its place and its number, even when the torn line lacks only its line feed.
+    void aTornEndIsCutAwayBeforeTheNextEvent_data()
+    {
+        QTest::addColumn<QByteArray>("tornEnd");
+        QTest::newRow("a few bytes") << QByteArray("2\t2026-12-08T10:00");
+        JournalEntry finish;
+        finish.sequence = 2;
+        finish.time = QStringLiteral("2026-12-08T10:00:01.000");
+        finish.kind = QStringLiteral("ZIEL");
+        finish.add(QStringLiteral("nr"), QStringLiteral("1"));
+        QTest::newRow("all but the line feed") << JournalLine::encode(finish).chopped(1);
+    }
+
+    void aTornEndIsCutAwayBeforeTheNextEvent()
+    {
+        QFETCH(QByteArray, tornEnd);
         QTemporaryDir dir;
-        const QString name = dir.filePath(QStringLiteral("j.txt"));
+        TestClock clock;
+        MemoryProtocolTable table = JournalReplay::emptyProtocol();
+        {
+            RaceJournal journal(table, clock.function());
+            journal.setFolder(dir.path());
+            QVERIFY(journal.recordProgramStart(QStringLiteral("1.1")));
+        }
+        const QString name = dir.filePath(JournalFile::FileName);
+        const QByteArray complete = fileBytes(name);
         {
             QFile file(name);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("Tivano-Journal\t1\t2026-12-08T10:00:00.000\n1\t2026-12-08T10:00");
+            QVERIFY(file.open(QIODevice::Append));
+            file.write(tornEnd);
         }
-        AppendOnlyFile file;
-        QVERIFY(file.open(name));
-        JournalEntry entry;
-        entry.sequence = 1;
-        entry.time = QStringLiteral("2026-12-08T10:00:01.000");
-        entry.kind = QStringLiteral("START");
-        QVERIFY(file.append(JournalLine::encode(entry)));
-        entry.sequence = 2;
-        QVERIFY(file.append(JournalLine::encode(entry)));
+        QCOMPARE(readJournal(name).tornLines, 1);
+
+        RaceJournal journal(table, clock.function());
+        journal.setFolder(dir.path());
+        QVERIFY(journal.recordProgramStart(QStringLiteral("1.1")));
+        QVERIFY(journal.recordClear());
+        const QByteArray bytes = fileBytes(name);
+        QVERIFY(bytes.startsWith(complete));
         const JournalContents contents = readJournal(name);
-        QCOMPARE(contents.entries.size(), 2);
-        QCOMPARE(contents.tornLines, 1);
-        QCOMPARE(contents.damagedLines, 0);
-        // A complete file gets no empty line.
-        QVERIFY(!fileBytes(name).endsWith("\n\n"));
-        QCOMPARE(fileBytes(name).count("\n\n"), 1);
+        QCOMPARE(kinds(contents), (QStringList{"PROGRAMMSTART", "PROGRAMMSTART", "LOESCHEN"}));
+        QCOMPARE(contents.entries.at(1).sequence, 2);
+        QCOMPARE(contents.entries.at(2).sequence, 3);
+        QCOMPARE(contents.tornLines + contents.damagedLines, 0);
     }
 
 private:

@@ -174,9 +174,8 @@ private Q_SLOTS:
         QTest::newRow("complete") << third << 3 << 0 << 0;
         QTest::newRow("last line without LF") << third.chopped(1) << 2 << 1 << 0;
         QTest::newRow("last line cut in half") << third.first(9) << 2 << 1 << 0;
-        QTest::newRow("torn, ended by the writer, then an event")
-            << third.first(9) + "\n\n" + JournalLine::encode(entry(3, QStringLiteral("STOPP"))) << 3 << 1
-            << 0;
+        QTest::newRow("torn line inside the file")
+            << third.first(9) + "\n" + JournalLine::encode(entry(3, QStringLiteral("STOPP"))) << 3 << 0 << 1;
         QByteArray rotten = third;
         rotten[2] = 'Q';
         QTest::newRow("damaged line in the middle")
