@@ -2,6 +2,7 @@
 // read back unchanged, and what was torn or damaged is never read as an event.
 #include "journal/JournalLine.h"
 #include "journal/JournalReader.h"
+#include "journal/JournalReplay.h"
 #include "journal/ProtocolSnapshot.h"
 #include "protocol/MemoryProtocolTable.h"
 
@@ -198,6 +199,55 @@ private Q_SLOTS:
         QCOMPARE(contents->damagedLines, damaged);
         for (qsizetype i = 1; i < contents->entries.size(); ++i)
             QVERIFY(contents->entries.at(i).sequence > contents->entries.at(i - 1).sequence);
+    }
+
+    // Events no race can have recorded (a hand edit with a fresh checksum) leave the
+    // protocol as it was instead of growing it without bound.
+    void replayIgnoresImpossibleRowsAndCells_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("largest finish number") << "ZIEL"
+                                               << "nr"
+                                               << "2147483647";
+        QTest::newRow("finish far beyond the table") << "ZIEL"
+                                                     << "nr"
+                                                     << "300000000";
+        QTest::newRow("finish number 0") << "ZIEL"
+                                         << "nr"
+                                         << "0";
+        QTest::newRow("negative finish number") << "ZIEL"
+                                                << "nr"
+                                                << "-4";
+        QTest::newRow("finish number not a number") << "ZIEL"
+                                                    << "nr"
+                                                    << "drei";
+        QTest::newRow("edit below the table") << "AENDERUNG"
+                                              << "zeile"
+                                              << "3";
+        QTest::newRow("edit above the title") << "AENDERUNG"
+                                              << "zeile"
+                                              << "-1";
+    }
+
+    void replayIgnoresImpossibleRowsAndCells()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        const JournalEntry first = entry(1, QStringLiteral("ZIEL"),
+                                         {{"nr", "1"}, {"zeit", "0,50"}, {"lkz", "AUT"}, {"stnr", "7"}});
+        const MemoryProtocolTable before = JournalReplay::replay({first});
+        JournalEntry odd
+            = entry(2, kind, {{"zeit", "1,00"}, {"spalte", "4"}, {"zeile", "1"}, {"neu", "DNF"}});
+        odd.fields.prepend({key, value});
+        QCOMPARE(JournalReplay::replay({first, odd}).rows(), before.rows());
+        // The same event with a number the race can have written does change it.
+        odd.fields.first().second = QStringLiteral("2");
+        if (kind == QLatin1String("AENDERUNG"))
+            odd.fields.first().second = QStringLiteral("1");
+        QVERIFY(JournalReplay::replay({first, odd}).rows() != before.rows());
     }
 
     void snapshotKeepsEveryCell_data()
