@@ -18,6 +18,8 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include <functional>
+
 namespace K = JournalKinds;
 namespace F = JournalKinds::Field;
 
@@ -329,6 +331,40 @@ private Q_SLOTS:
         QTRY_VERIFY(panel.headingLabel->isVisible());
         QVERIFY(panel.restoreButton->geometry().right() < panel.headingLabel->x());
         QVERIFY(panel.headingLabel->geometry().right() < panel.pageButton->x());
+    }
+
+    // Only what changes the timing is journaled: precision, lockout, port, polarity.
+    void timingSettingsAreJournaled()
+    {
+        JournalFixture fixture;
+        Program program(fixture.environment());
+        MainWindow &window = *program.window;
+        QVERIFY(program.show());
+        auto editSettings = [&](const std::function<void(SettingsDialog &)> &change) {
+            QTimer::singleShot(0, &window, [&] {
+                auto *dialog = qobject_cast<SettingsDialog *>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                change(*dialog);
+                QTest::mouseClick(dialog->yesButton, Qt::LeftButton);
+            });
+            window.showSettings();
+        };
+        const int precision = window.clock().precision();
+        editSettings([](SettingsDialog &dialog) {
+            dialog.precisionBox->setCurrentIndex((dialog.precisionBox->currentIndex() + 1) % 3);
+        });
+        QVERIFY(window.clock().precision() != precision);
+        const JournalEntry *settings = fixture.last(K::Settings);
+        QVERIFY(settings);
+        QCOMPARE(settings->field(F::Precision), QString::number(window.clock().precision()));
+        QCOMPARE(settings->field(F::Lockout), QString::number(window.clock().lockoutInterval()));
+        QCOMPARE(settings->field(F::Port), QStringLiteral("0"));
+        const qint64 events = fixture.journal().entries.size();
+
+        editSettings([](SettingsDialog &dialog) {
+            dialog.finishCaptionBox->setCurrentIndex((dialog.finishCaptionBox->currentIndex() + 1) % 5);
+        });
+        QCOMPARE(fixture.journal().entries.size(), events);
     }
 
     void aJournalThatCannotBeWrittenIsShownAndTheRaceGoesOn()
