@@ -10,6 +10,7 @@
 #include "journal/JournalRestoreDialog.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/ProtocolText.h"
+#include "serial/SerialPort.h"
 
 #include <QComboBox>
 #include <QMenu>
@@ -365,6 +366,32 @@ private Q_SLOTS:
             dialog.finishCaptionBox->setCurrentIndex((dialog.finishCaptionBox->currentIndex() + 1) % 5);
         });
         QCOMPARE(fixture.journal().entries.size(), events);
+    }
+
+    void portEventsAreJournaled()
+    {
+        JournalFixture fixture;
+        fixture.serial.setPresent(1, true);
+        fixture.writeSettings({{QStringLiteral("Port"), 1}});
+        Program program(fixture.environment());
+        MainWindow &window = *program.window;
+        QVERIFY(program.show());
+        QVERIFY(window.serialPort().connected());
+
+        fixture.serial.unplug(1);
+        QTRY_VERIFY(!window.serialPort().connected());
+        const JournalEntry *lost = fixture.last(K::PortLost);
+        QVERIFY(lost);
+        QCOMPARE(lost->field(F::Port), QStringLiteral("1"));
+        QVERIFY(!lost->field(F::Reason).isEmpty());
+
+        fixture.serial.replug(1);
+        QVERIFY(!window.session().openPort().has_value());
+        window.session().closePort();
+        QStringList kinds;
+        for (const JournalEntry &entry : fixture.journal().entries)
+            kinds << entry.kind;
+        QCOMPARE(kinds, (QStringList{"PROGRAMMSTART", "PORT-OFFEN", "PORT-WEG", "PORT-OFFEN", "PORT-ZU"}));
     }
 
     void aJournalThatCannotBeWrittenIsShownAndTheRaceGoesOn()
