@@ -21,73 +21,70 @@ constexpr std::array<quint32, 256> makeCrcTable()
 constexpr std::array<quint32, 256> CrcTable = makeCrcTable();
 constexpr QByteArrayView ChecksumMark = "\t#";
 
-void appendEscaped(QByteArray &out, const QString &text)
-{
-    const QByteArray utf8 = text.toUtf8();
-    for (const char ch : utf8) {
-        switch (ch) {
-        case '\\':
-            out.append("\\\\");
-            break;
-        case '\t':
-            out.append("\\t");
-            break;
-        case '\n':
-            out.append("\\n");
-            break;
-        case '\r':
-            out.append("\\r");
-            break;
-        default:
-            out.append(ch);
-        }
-    }
-}
-
-// False for an escape the writer never makes.
-bool unescape(QByteArrayView text, QString &out)
-{
-    if (!text.contains('\\')) {
-        out = QString::fromUtf8(text);
-        return true;
-    }
-    QByteArray bytes;
-    bytes.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char ch = text[i];
-        if (ch != '\\') {
-            bytes.append(ch);
-            continue;
-        }
-        if (++i >= text.size())
-            return false;
-        switch (text[i]) {
-        case '\\':
-            bytes.append('\\');
-            break;
-        case 't':
-            bytes.append('\t');
-            break;
-        case 'n':
-            bytes.append('\n');
-            break;
-        case 'r':
-            bytes.append('\r');
-            break;
-        default:
-            return false;
-        }
-    }
-    out = QString::fromUtf8(bytes);
-    return true;
-}
-
 QByteArray checksumText(quint32 crc)
 {
     return QByteArray::number(crc, 16).rightJustified(8, '0');
 }
 
 } // namespace
+
+QString escape(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar ch : text) {
+        switch (ch.unicode()) {
+        case '\\':
+            out += QLatin1String("\\\\");
+            break;
+        case '\t':
+            out += QLatin1String("\\t");
+            break;
+        case '\n':
+            out += QLatin1String("\\n");
+            break;
+        case '\r':
+            out += QLatin1String("\\r");
+            break;
+        default:
+            out += ch;
+        }
+    }
+    return out;
+}
+
+std::optional<QString> unescape(QStringView text)
+{
+    if (!text.contains(QLatin1Char('\\')))
+        return text.toString();
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != QLatin1Char('\\')) {
+            out += text[i];
+            continue;
+        }
+        if (++i >= text.size())
+            return std::nullopt;
+        switch (text[i].unicode()) {
+        case '\\':
+            out += QLatin1Char('\\');
+            break;
+        case 't':
+            out += QLatin1Char('\t');
+            break;
+        case 'n':
+            out += QLatin1Char('\n');
+            break;
+        case 'r':
+            out += QLatin1Char('\r');
+            break;
+        default:
+            return std::nullopt;
+        }
+    }
+    return out;
+}
 
 quint32 crc32(QByteArrayView bytes)
 {
@@ -125,15 +122,9 @@ QByteArray encode(const JournalEntry &entry)
     QByteArray line;
     line.reserve(64);
     line.append(QByteArray::number(entry.sequence)).append('\t');
-    appendEscaped(line, entry.time);
-    line.append('\t');
-    appendEscaped(line, entry.kind);
-    for (const auto &[key, value] : entry.fields) {
-        line.append('\t');
-        appendEscaped(line, key);
-        line.append('=');
-        appendEscaped(line, value);
-    }
+    line.append(escape(entry.time).toUtf8()).append('\t').append(escape(entry.kind).toUtf8());
+    for (const auto &[key, value] : entry.fields)
+        line.append('\t').append(escape(key).toUtf8()).append('=').append(escape(value).toUtf8());
     const quint32 crc = crc32(line);
     line.append(ChecksumMark).append(checksumText(crc)).append('\n');
     return line;
@@ -165,20 +156,22 @@ std::optional<JournalEntry> decode(QByteArrayView line)
             break;
         }
         case 1:
-            if (!unescape(part, entry.time))
+        case 2: {
+            std::optional<QString> text = unescape(QString::fromUtf8(part));
+            if (!text || (index == 2 && text->isEmpty()))
                 return std::nullopt;
+            (index == 1 ? entry.time : entry.kind) = std::move(*text);
             break;
-        case 2:
-            if (!unescape(part, entry.kind) || entry.kind.isEmpty())
-                return std::nullopt;
-            break;
+        }
         default: {
             const qsizetype equals = part.indexOf('=');
-            QString key;
-            QString value;
-            if (equals < 0 || !unescape(part.first(equals), key) || !unescape(part.sliced(equals + 1), value))
+            if (equals < 0)
                 return std::nullopt;
-            entry.fields.append({key, value});
+            std::optional<QString> key = unescape(QString::fromUtf8(part.first(equals)));
+            std::optional<QString> value = unescape(QString::fromUtf8(part.sliced(equals + 1)));
+            if (!key || !value)
+                return std::nullopt;
+            entry.fields.append({std::move(*key), std::move(*value)});
         }
         }
         ++index;

@@ -26,6 +26,12 @@ inline constexpr char TimeFormat[] = "yyyy-MM-ddTHH:mm:ss.zzz";
 
 quint32 crc32(QByteArrayView bytes);
 
+// The text with a backslash, TAB, LF and CR written \\, \t, \n and \r: the keys and
+// values of a line, and the cells of a protocol snapshot.
+QString escape(QStringView text);
+// The escaped text read back; nothing for an escape that escape() never makes.
+std::optional<QString> unescape(QStringView text);
+
 // The first line, with its LF.
 QByteArray header(const QDateTime &created);
 

@@ -1,60 +1,8 @@
 #include "journal/ProtocolSnapshot.h"
 
+#include "journal/JournalLine.h"
+
 namespace ProtocolSnapshot {
-
-namespace {
-
-void appendCell(QString &out, QStringView cell)
-{
-    for (const QChar ch : cell) {
-        switch (ch.unicode()) {
-        case '\\':
-            out += QLatin1String("\\\\");
-            break;
-        case '\t':
-            out += QLatin1String("\\t");
-            break;
-        case '\n':
-            out += QLatin1String("\\n");
-            break;
-        case '\r':
-            out += QLatin1String("\\r");
-            break;
-        default:
-            out += ch;
-        }
-    }
-}
-
-QString unescapeCell(QStringView cell)
-{
-    if (!cell.contains(QLatin1Char('\\')))
-        return cell.toString();
-    QString out;
-    out.reserve(cell.size());
-    for (qsizetype i = 0; i < cell.size(); ++i) {
-        QChar ch = cell[i];
-        if (ch == QLatin1Char('\\') && i + 1 < cell.size()) {
-            switch (cell[++i].unicode()) {
-            case 't':
-                ch = QLatin1Char('\t');
-                break;
-            case 'n':
-                ch = QLatin1Char('\n');
-                break;
-            case 'r':
-                ch = QLatin1Char('\r');
-                break;
-            default:
-                ch = cell[i];
-            }
-        }
-        out += ch;
-    }
-    return out;
-}
-
-} // namespace
 
 QString encode(const ProtocolTable &table)
 {
@@ -66,7 +14,7 @@ QString encode(const ProtocolTable &table)
         for (int c = 0; c < cols; ++c) {
             if (c > 0)
                 out += QLatin1Char('\t');
-            appendCell(out, table.cellView(c, r));
+            out += JournalLine::escape(table.cellView(c, r));
         }
     }
     return out;
@@ -87,7 +35,7 @@ void apply(QStringView text, ProtocolTable &table)
             if (c >= cols)
                 break;
             if (!cell.isEmpty())
-                table.setCells(c, r, unescapeCell(cell));
+                table.setCells(c, r, JournalLine::unescape(cell).value_or(cell.toString()));
             ++c;
         }
     }

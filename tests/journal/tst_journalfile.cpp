@@ -18,13 +18,19 @@
 
 namespace {
 
-// The journal's clock, set by the test.
-struct TestClock
+// A folder for journals, the protocol they record and their clock, set by the test.
+struct JournalFolder
 {
+    QTemporaryDir dir;
     QDateTime now{QDate(2026, 12, 8), QTime(10, 0)};
-    JournalFile::Clock function()
+    MemoryProtocolTable table = JournalReplay::emptyProtocol();
+
+    // A journal as one run of the program keeps it.
+    std::unique_ptr<RaceJournal> open()
     {
-        return [this] { return now; };
+        auto journal = std::make_unique<RaceJournal>(table, [this] { return now; });
+        journal->setFolder(dir.path());
+        return journal;
     }
 };
 
@@ -60,21 +66,17 @@ class TestJournalFile : public QObject
 private Q_SLOTS:
     void eventsAreNumberedOnAcrossRestarts()
     {
-        QTemporaryDir dir;
-        TestClock clock;
-        MemoryProtocolTable table = JournalReplay::emptyProtocol();
+        JournalFolder folder;
         {
-            RaceJournal journal(table, clock.function());
-            journal.setFolder(dir.path());
-            QVERIFY(journal.recordProgramStart(QStringLiteral("1.1")));
-            QVERIFY(journal.recordStart(TenAm, 5000));
-            QVERIFY(journal.recordProgramExit());
+            const std::unique_ptr<RaceJournal> journal = folder.open();
+            QVERIFY(journal->recordProgramStart(QStringLiteral("1.1")));
+            QVERIFY(journal->recordStart(TenAm, 5000));
+            QVERIFY(journal->recordProgramExit());
         }
-        RaceJournal again(table, clock.function());
-        again.setFolder(dir.path());
-        QVERIFY(again.recordProgramStart(QStringLiteral("1.1")));
-        QVERIFY(again.recordClear());
-        const JournalContents contents = readJournal(dir.filePath(JournalFile::FileName));
+        const std::unique_ptr<RaceJournal> again = folder.open();
+        QVERIFY(again->recordProgramStart(QStringLiteral("1.1")));
+        QVERIFY(again->recordClear());
+        const JournalContents contents = readJournal(folder.dir.filePath(JournalFile::FileName));
         QCOMPARE(kinds(contents),
                  (QStringList{"PROGRAMMSTART", "START", "PROGRAMMENDE", "PROGRAMMSTART", "LOESCHEN"}));
         for (int i = 0; i < contents.entries.size(); ++i)
@@ -86,100 +88,89 @@ private Q_SLOTS:
 
     void aNewDayKeepsTheOldJournalAndTheRaceInOneFile()
     {
-        QTemporaryDir dir;
-        TestClock clock;
-        MemoryProtocolTable table = JournalReplay::emptyProtocol();
-        RaceJournal journal(table, clock.function());
-        journal.setFolder(dir.path());
-        QVERIFY(journal.recordProgramStart(QStringLiteral("1.1")));
-        ProtocolResults::writeResult(table, 1, QStringLiteral("1:00,00"), QStringLiteral("AUT"),
+        JournalFolder folder;
+        const std::unique_ptr<RaceJournal> journal = folder.open();
+        QVERIFY(journal->recordProgramStart(QStringLiteral("1.1")));
+        ProtocolResults::writeResult(folder.table, 1, QStringLiteral("1:00,00"), QStringLiteral("AUT"),
                                      QStringLiteral("7"));
-        QVERIFY(journal.recordFinish({1, QStringLiteral("1:00,00"), TenAm, FinishInput::Key, "7", "AUT"}));
+        QVERIFY(journal->recordFinish({1, QStringLiteral("1:00,00"), TenAm, FinishInput::Key, "7", "AUT"}));
 
         // Past midnight the running session goes on in the same file ...
-        clock.now = QDateTime(QDate(2026, 12, 9), QTime(0, 5));
-        QVERIFY(journal.recordStop(TenAm, 9000, QStringLiteral("1:00,00")));
-        QCOMPARE(QDir(dir.path()).entryList({"Tivano-Journal*"}).size(), 1);
+        folder.now = QDateTime(QDate(2026, 12, 9), QTime(0, 5));
+        QVERIFY(journal->recordStop(TenAm, 9000, QStringLiteral("1:00,00")));
+        QCOMPARE(QDir(folder.dir.path()).entryList({"Tivano-Journal*"}).size(), 1);
         // ... until the next race starts: yesterday's journal is kept under its date.
-        QVERIFY(journal.recordStart(TenAm, 10000));
-        const QString kept = dir.filePath(QStringLiteral("Tivano-Journal-2026-12-08.txt"));
+        QVERIFY(journal->recordStart(TenAm, 10000));
+        const QString kept = folder.dir.filePath(QStringLiteral("Tivano-Journal-2026-12-08.txt"));
         QCOMPARE(kinds(readJournal(kept)), (QStringList{"PROGRAMMSTART", "ZIEL", "STOPP"}));
-        const JournalContents today = readJournal(dir.filePath(JournalFile::FileName));
+        const JournalContents today = readJournal(folder.dir.filePath(JournalFile::FileName));
         QCOMPARE(kinds(today), (QStringList{"FORTSETZUNG", "START"}));
         QCOMPARE(today.created.date(), QDate(2026, 12, 9));
         // The new file replays on its own to the protocol it continues.
-        QCOMPARE(JournalReplay::replay(today.entries).rows(), table.rows());
-        QCOMPARE(JournalFile::journalsIn(dir.path()),
-                 (QStringList{dir.filePath(JournalFile::FileName), kept}));
+        QCOMPARE(JournalReplay::replay(today.entries).rows(), folder.table.rows());
+        QCOMPARE(JournalFile::journalsIn(folder.dir.path()),
+                 (QStringList{folder.dir.filePath(JournalFile::FileName), kept}));
 
         // A second file of the same day is kept beside the first.
-        clock.now = QDateTime(QDate(2026, 12, 10), QTime(8, 0));
-        QFile::copy(kept, dir.filePath(QStringLiteral("Tivano-Journal-2026-12-09.txt")));
-        QVERIFY(journal.recordProgramStart(QStringLiteral("1.1")));
-        QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("Tivano-Journal-2026-12-09-2.txt"))));
+        folder.now = QDateTime(QDate(2026, 12, 10), QTime(8, 0));
+        QFile::copy(kept, folder.dir.filePath(QStringLiteral("Tivano-Journal-2026-12-09.txt")));
+        QVERIFY(journal->recordProgramStart(QStringLiteral("1.1")));
+        QVERIFY(QFileInfo::exists(folder.dir.filePath(QStringLiteral("Tivano-Journal-2026-12-09-2.txt"))));
     }
 
     void whatIsNoJournalIsKeptAsideNotAppendedTo()
     {
-        QTemporaryDir dir;
-        TestClock clock;
+        JournalFolder folder;
         const QByteArray foreign("Nr.\tStoppzeit\r\n00001\t1,00\r\n");
         {
-            QFile file(dir.filePath(JournalFile::FileName));
+            QFile file(folder.dir.filePath(JournalFile::FileName));
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(foreign);
         }
-        MemoryProtocolTable table = JournalReplay::emptyProtocol();
-        RaceJournal journal(table, clock.function());
-        journal.setFolder(dir.path());
-        QVERIFY(journal.recordProgramStart(QStringLiteral("1.1")));
-        QCOMPARE(kinds(readJournal(dir.filePath(JournalFile::FileName))), QStringList{"PROGRAMMSTART"});
-        const QStringList kept = QDir(dir.path()).entryList({"Tivano-Journal-*"});
+        const std::unique_ptr<RaceJournal> journal = folder.open();
+        QVERIFY(journal->recordProgramStart(QStringLiteral("1.1")));
+        QCOMPARE(kinds(readJournal(folder.dir.filePath(JournalFile::FileName))),
+                 QStringList{"PROGRAMMSTART"});
+        const QStringList kept = QDir(folder.dir.path()).entryList({"Tivano-Journal-*"});
         QCOMPARE(kept.size(), 1);
-        QCOMPARE(fileBytes(dir.filePath(kept.first())), foreign);
+        QCOMPARE(fileBytes(folder.dir.filePath(kept.first())), foreign);
     }
 
     void aJournalThatCannotBeWrittenIsTriedAgain()
     {
-        QTemporaryDir dir;
-        TestClock clock;
-        MemoryProtocolTable table = JournalReplay::emptyProtocol();
-        RaceJournal journal(table, clock.function());
-        journal.setFolder(dir.path());
+        JournalFolder folder;
+        const std::unique_ptr<RaceJournal> journal = folder.open();
         // Something that is no file stands where the journal goes.
-        QVERIFY(QDir(dir.path()).mkdir(JournalFile::FileName));
-        QVERIFY(!journal.recordProgramStart(QStringLiteral("1.1")));
-        QVERIFY(journal.failed());
-        QVERIFY(!journal.errorString().isEmpty());
-        ProtocolResults::writeResult(table, 1, QStringLiteral("0,50"), QString(), QString());
-        QVERIFY(!journal.recordFinish({1, QStringLiteral("0,50"), TenAm, FinishInput::Mouse, {}, {}}));
+        QVERIFY(QDir(folder.dir.path()).mkdir(JournalFile::FileName));
+        QVERIFY(!journal->recordProgramStart(QStringLiteral("1.1")));
+        QVERIFY(journal->failed());
+        QVERIFY(!journal->errorString().isEmpty());
+        ProtocolResults::writeResult(folder.table, 1, QStringLiteral("0,50"), QString(), QString());
+        QVERIFY(!journal->recordFinish({1, QStringLiteral("0,50"), TenAm, FinishInput::Mouse, {}, {}}));
 
-        QVERIFY(QDir(dir.path()).rmdir(JournalFile::FileName));
-        ProtocolResults::writeResult(table, 2, QStringLiteral("0,70"), QString(), QString());
-        QVERIFY(journal.recordFinish({2, QStringLiteral("0,70"), TenAm, FinishInput::LightBarrier, {}, {}}));
-        QVERIFY(!journal.failed());
+        QVERIFY(QDir(folder.dir.path()).rmdir(JournalFile::FileName));
+        ProtocolResults::writeResult(folder.table, 2, QStringLiteral("0,70"), QString(), QString());
+        QVERIFY(journal->recordFinish({2, QStringLiteral("0,70"), TenAm, FinishInput::LightBarrier, {}, {}}));
+        QVERIFY(!journal->failed());
         // What the lost events did is in the protocol the new file begins with.
-        const JournalContents contents = readJournal(dir.filePath(JournalFile::FileName));
+        const JournalContents contents = readJournal(folder.dir.filePath(JournalFile::FileName));
         QCOMPARE(kinds(contents), (QStringList{"FORTSETZUNG", "ZIEL"}));
         QCOMPARE(contents.entries.at(1).field(JournalKinds::Field::Source), QStringLiteral("lichtschranke"));
-        QCOMPARE(JournalReplay::replay(contents.entries).rows(), table.rows());
+        QCOMPARE(JournalReplay::replay(contents.entries).rows(), folder.table.rows());
     }
 
     // The disk fills in the middle of a line: the events after it are read, and the
     // replay is the protocol again, the lost finish included.
     void aDiskThatFillsMidLineLosesNothingShown()
     {
-        QTemporaryDir dir;
-        TestClock clock;
-        MemoryProtocolTable table = JournalReplay::emptyProtocol();
-        RaceJournal journal(table, clock.function());
-        journal.setFolder(dir.path());
-        QVERIFY(journal.recordProgramStart(QStringLiteral("1.1")));
+        JournalFolder folder;
+        const std::unique_ptr<RaceJournal> journal = folder.open();
+        QVERIFY(journal->recordProgramStart(QStringLiteral("1.1")));
         auto finish = [&](int row) {
-            ProtocolResults::writeResult(table, row, QStringLiteral("0:%1,00").arg(row),
+            ProtocolResults::writeResult(folder.table, row, QStringLiteral("0:%1,00").arg(row),
                                          QStringLiteral("AUT"), QString::number(row));
-            return journal.recordFinish({row, QStringLiteral("0:%1,00").arg(row), TenAm, FinishInput::Key,
-                                         QString::number(row), QStringLiteral("AUT")});
+            return journal->recordFinish({row, QStringLiteral("0:%1,00").arg(row), TenAm, FinishInput::Key,
+                                          QString::number(row), QStringLiteral("AUT")});
         };
         QVERIFY(finish(1));
 
@@ -187,21 +178,21 @@ private Q_SLOTS:
         ::getrlimit(RLIMIT_FSIZE, &old);
         const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
         rlimit full = old;
-        full.rlim_cur = rlim_t(QFileInfo(journal.fileName()).size() + 20);
+        full.rlim_cur = rlim_t(QFileInfo(journal->fileName()).size() + 20);
         QVERIFY(::setrlimit(RLIMIT_FSIZE, &full) == 0);
         const bool lostWritten = finish(2);
         ::setrlimit(RLIMIT_FSIZE, &old);
         std::signal(SIGXFSZ, oldHandler);
         QVERIFY(!lostWritten);
-        QVERIFY(journal.failed());
+        QVERIFY(journal->failed());
 
         QVERIFY(finish(3));
-        QVERIFY(!journal.failed());
-        const JournalContents contents = readJournal(journal.fileName());
+        QVERIFY(!journal->failed());
+        const JournalContents contents = readJournal(journal->fileName());
         QCOMPARE(kinds(contents), (QStringList{"PROGRAMMSTART", "ZIEL", "FORTSETZUNG", "ZIEL"}));
         QCOMPARE(contents.tornLines, 0);
         QCOMPARE(contents.damagedLines, 0);
-        QCOMPARE(JournalReplay::replay(contents.entries).rows(), table.rows());
+        QCOMPARE(JournalReplay::replay(contents.entries).rows(), folder.table.rows());
     }
 
     void aFailedAppendIsReported()
@@ -229,15 +220,9 @@ private Q_SLOTS:
     void aTornEndIsCutAwayBeforeTheNextEvent()
     {
         QFETCH(QByteArray, tornEnd);
-        QTemporaryDir dir;
-        TestClock clock;
-        MemoryProtocolTable table = JournalReplay::emptyProtocol();
-        {
-            RaceJournal journal(table, clock.function());
-            journal.setFolder(dir.path());
-            QVERIFY(journal.recordProgramStart(QStringLiteral("1.1")));
-        }
-        const QString name = dir.filePath(JournalFile::FileName);
+        JournalFolder folder;
+        QVERIFY(folder.open()->recordProgramStart(QStringLiteral("1.1")));
+        const QString name = folder.dir.filePath(JournalFile::FileName);
         const QByteArray complete = fileBytes(name);
         {
             QFile file(name);
@@ -246,10 +231,9 @@ private Q_SLOTS:
         }
         QCOMPARE(readJournal(name).tornLines, 1);
 
-        RaceJournal journal(table, clock.function());
-        journal.setFolder(dir.path());
-        QVERIFY(journal.recordProgramStart(QStringLiteral("1.1")));
-        QVERIFY(journal.recordClear());
+        const std::unique_ptr<RaceJournal> journal = folder.open();
+        QVERIFY(journal->recordProgramStart(QStringLiteral("1.1")));
+        QVERIFY(journal->recordClear());
         const QByteArray bytes = fileBytes(name);
         QVERIFY(bytes.startsWith(complete));
         const JournalContents contents = readJournal(name);
