@@ -76,9 +76,10 @@ MainWindow::MainWindow(const MainWindowEnvironment &environment, QWidget *parent
 MainWindow::~MainWindow()
 {
     m_protocol->autosave();
-    m_journal->recordProgramExit();
     saveSettings(currentSettings(), m_environment.settings);
     m_session.closePort();
+    // The port's closing is the last event before the end.
+    m_journal->recordProgramExit();
 }
 
 void MainWindow::setDialogs(SettingsDialog *settingsDialog, ConfirmDialog *confirmDialog)

@@ -387,11 +387,12 @@ private Q_SLOTS:
 
         fixture.serial.replug(1);
         QVERIFY(!window.session().openPort().has_value());
-        window.session().closePort();
+        program.window.reset();
         QStringList kinds;
         for (const JournalEntry &entry : fixture.journal().entries)
             kinds << entry.kind;
-        QCOMPARE(kinds, (QStringList{"PROGRAMMSTART", "PORT-OFFEN", "PORT-WEG", "PORT-OFFEN", "PORT-ZU"}));
+        QCOMPARE(kinds, (QStringList{"PROGRAMMSTART", "PORT-OFFEN", "PORT-WEG", "PORT-OFFEN", "PORT-ZU",
+                                     "PROGRAMMENDE"}));
     }
 
     void aJournalThatCannotBeWrittenIsShownAndTheRaceGoesOn()
