@@ -53,10 +53,10 @@ QString escape(QStringView text)
     return out;
 }
 
-std::optional<QString> unescape(QStringView text)
+std::optional<QString> unescape(QString text)
 {
     if (!text.contains(QLatin1Char('\\')))
-        return text.toString();
+        return text;
     QString out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {

@@ -30,7 +30,7 @@ quint32 crc32(QByteArrayView bytes);
 // values of a line, and the cells of a protocol snapshot.
 QString escape(QStringView text);
 // The escaped text read back; nothing for an escape that escape() never makes.
-std::optional<QString> unescape(QStringView text);
+std::optional<QString> unescape(QString text);
 
 // The first line, with its LF.
 QByteArray header(const QDateTime &created);

@@ -35,7 +35,7 @@ void apply(QStringView text, ProtocolTable &table)
             if (c >= cols)
                 break;
             if (!cell.isEmpty())
-                table.setCells(c, r, JournalLine::unescape(cell).value_or(cell.toString()));
+                table.setCells(c, r, JournalLine::unescape(cell.toString()).value_or(cell.toString()));
             ++c;
         }
     }
