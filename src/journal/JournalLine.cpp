@@ -28,28 +28,39 @@ QByteArray checksumText(quint32 crc)
 
 } // namespace
 
+void appendEscaped(QString &out, QStringView text)
+{
+    qsizetype plain = 0; // start of the run of characters copied as they are
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        QLatin1StringView escaped;
+        switch (text[i].unicode()) {
+        case '\\':
+            escaped = QLatin1StringView("\\\\");
+            break;
+        case '\t':
+            escaped = QLatin1StringView("\\t");
+            break;
+        case '\n':
+            escaped = QLatin1StringView("\\n");
+            break;
+        case '\r':
+            escaped = QLatin1StringView("\\r");
+            break;
+        default:
+            continue;
+        }
+        out += text.sliced(plain, i - plain);
+        out += escaped;
+        plain = i + 1;
+    }
+    out += text.sliced(plain);
+}
+
 QString escape(QStringView text)
 {
     QString out;
     out.reserve(text.size());
-    for (const QChar ch : text) {
-        switch (ch.unicode()) {
-        case '\\':
-            out += QLatin1String("\\\\");
-            break;
-        case '\t':
-            out += QLatin1String("\\t");
-            break;
-        case '\n':
-            out += QLatin1String("\\n");
-            break;
-        case '\r':
-            out += QLatin1String("\\r");
-            break;
-        default:
-            out += ch;
-        }
-    }
+    appendEscaped(out, text);
     return out;
 }
 

@@ -29,6 +29,7 @@ quint32 crc32(QByteArrayView bytes);
 // The text with a backslash, TAB, LF and CR written \\, \t, \n and \r: the keys and
 // values of a line, and the cells of a protocol snapshot.
 QString escape(QStringView text);
+void appendEscaped(QString &out, QStringView text);
 // The escaped text read back; nothing for an escape that escape() never makes.
 std::optional<QString> unescape(QString text);
 

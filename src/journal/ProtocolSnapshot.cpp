@@ -14,7 +14,7 @@ QString encode(const ProtocolTable &table)
         for (int c = 0; c < cols; ++c) {
             if (c > 0)
                 out += QLatin1Char('\t');
-            out += JournalLine::escape(table.cellView(c, r));
+            JournalLine::appendEscaped(out, table.cellView(c, r));
         }
     }
     return out;
