@@ -12,6 +12,7 @@
 #include "settings/DecimalSpinField.h"
 #include "settings/SettingsDialog.h"
 #include "timing/SerialTriggers.h"
+#include "widgets/CommandButton.h"
 #include "widgets/ConfirmDialog.h"
 #include "widgets/StatusLed.h"
 
@@ -121,9 +122,9 @@ public:
             }
         });
         operatorHand.start(5);
-        window->activateWindow();
-        if (QTest::qWaitForWindowActive(window.get()))
-            QTest::keyClick(window.get(), Qt::Key_E, Qt::AltModifier);
+        // Opened as Alt+E opens it; a key could be lost to a window a dialog has just
+        // handed back.
+        window->showSettings();
         return shown;
     }
 };
@@ -280,7 +281,9 @@ private Q_SLOTS:
         QCOMPARE(race.window->modeLabel()->text(), QStringLiteral("&Auto"));
         QCOMPARE(race.window->modeLed()->kind(), StatusLed::lkGreen);
         QVERIFY(race.warning()->isHidden());
-        QVERIFY(race.key(Qt::Key_F5));
+        // START by its button: keys sent to a window that a dialog has just handed back are
+        // lost now and then on the offscreen platform.
+        QTest::mousePress(race.window->commandButton(RaceCommand::Start), Qt::LeftButton);
         QVERIFY(race.window->clock().running());
         race.window->clock().endLockout();
         QVERIFY(race.cross(&SimulatedSerialBackend::setCts));
