@@ -1,9 +1,10 @@
 #include "grid/SortCompare.h"
 
+#include "platform/TextCodec.h"
+
 #include <QDate>
 #include <QVarLengthArray>
 
-#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -11,12 +12,6 @@
 namespace SortCompare {
 
 namespace {
-
-// Windows-1252 positions 0x80 to 0x9F as Unicode; 0 marks an unused position.
-constexpr std::array<char16_t, 32> Ansi80
-    = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-       0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-       0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 bool isDigit(QChar ch)
 {
@@ -183,13 +178,11 @@ bool scanDate(QStringView s, qsizetype &pos, const QLocale &locale, double &valu
 
 unsigned char ansiByte(QChar ch)
 {
+    // The code page's undefined positions sort as "?", like every character it lacks.
     const char16_t u = ch.unicode();
-    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
-        return static_cast<unsigned char>(u);
-    for (size_t i = 0; i < Ansi80.size(); ++i)
-        if (Ansi80[i] == u && u != 0)
-            return static_cast<unsigned char>(0x80 + i);
-    return '?';
+    if (u >= 0x80 && u <= 0x9F)
+        return '?';
+    return TextCodec::byteOf(ch).value_or('?');
 }
 
 int compareOrdinal(QStringView a, QStringView b)

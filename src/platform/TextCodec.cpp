@@ -1,74 +1,55 @@
 #include "platform/TextCodec.h"
 
-#include <QStringDecoder>
-#include <QStringEncoder>
+#include <array>
 
 namespace {
 
-constexpr const char *CodePageName = "windows-1252";
+// Windows-1252 bytes 0x80 to 0x9F as Unicode; the five bytes the code page leaves
+// undefined stand for the control characters of the same number. Every other byte is
+// the Latin-1 character of its number.
+constexpr std::array<char16_t, 32> HighControls
+    = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+       0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+       0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-// Encodes one character at a time; only used when the whole text did not encode cleanly.
-QByteArray encodeWithReplacement(QStringView text)
+} // namespace
+
+std::optional<unsigned char> TextCodec::byteOf(QChar ch)
+{
+    const char16_t u = ch.unicode();
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
+        return static_cast<unsigned char>(u);
+    for (size_t i = 0; i < HighControls.size(); ++i)
+        if (HighControls[i] == u)
+            return static_cast<unsigned char>(0x80 + i);
+    return std::nullopt;
+}
+
+QByteArray TextCodec::encode(QStringView text)
 {
     QByteArray out;
     out.reserve(text.size());
-    QStringEncoder encoder(CodePageName);
-    qsizetype i = 0;
-    while (i < text.size()) {
-        qsizetype len = 1;
-        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-            len = 2;
-        // The converter keeps its error flag once set, so a failed character is told by
-        // its substitute byte (SUB) standing for anything but SUB itself.
-        const QByteArray piece = encoder.encode(text.mid(i, len));
-        const bool substituted = piece == QByteArrayView("\x1a") && text[i] != QChar(0x1a);
-        if (substituted || piece.size() != 1)
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text[i];
+        // A character outside the basic plane is one character: one "?".
+        if (ch.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
             out.append('?');
-        else
-            out.append(piece);
-        i += len;
+            ++i;
+            continue;
+        }
+        const std::optional<unsigned char> byte = byteOf(ch);
+        out.append(byte ? char(*byte) : '?');
     }
     return out;
 }
 
-// Latin-1 and Windows-1252 agree on every code point but U+0080 to U+009F.
-bool sameAsLatin1(QStringView text)
-{
-    for (QChar ch : text) {
-        const char16_t u = ch.unicode();
-        if (u > 0xFF || (u >= 0x80 && u <= 0x9F))
-            return false;
-    }
-    return true;
-}
-
-bool sameAsLatin1(QByteArrayView bytes)
-{
-    for (char b : bytes) {
-        const auto u = static_cast<unsigned char>(b);
-        if (u >= 0x80 && u <= 0x9F)
-            return false;
-    }
-    return true;
-}
-
-} // namespace
-
-QByteArray TextCodec::encode(QStringView text)
-{
-    if (sameAsLatin1(text))
-        return text.toLatin1();
-    QStringEncoder encoder(CodePageName);
-    QByteArray out = encoder.encode(text);
-    if (!encoder.hasError())
-        return out;
-    return encodeWithReplacement(text);
-}
-
 QString TextCodec::decode(QByteArrayView bytes)
 {
-    if (sameAsLatin1(bytes))
-        return QString::fromLatin1(bytes);
-    QStringDecoder decoder(CodePageName);
-    return decoder.decode(bytes);
+    QString out(bytes.size(), Qt::Uninitialized);
+    QChar *dst = out.data();
+    for (char b : bytes) {
+        const auto u = static_cast<unsigned char>(b);
+        *dst++ = u >= 0x80 && u <= 0x9F ? QChar(HighControls[u - 0x80]) : QChar(u);
+    }
+    return out;
 }

@@ -1,12 +1,12 @@
 #include "timing/CountryCodes.h"
 
+#include "platform/TextCodec.h"
+
 #include <QFile>
-#include <QStringDecoder>
 
 QStringList parseCountryCodes(const QByteArray &content)
 {
-    QStringDecoder decoder("windows-1252");
-    const QString text = decoder.decode(content);
+    const QString text = TextCodec::decode(content);
 
     QStringList entries;
     qsizetype start = 0;
