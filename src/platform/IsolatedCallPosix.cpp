@@ -47,7 +47,7 @@ qint64 dataSize()
     return line ? std::strtoll(line + 7, nullptr, 10) * 1024 : -1;
 }
 
-[[noreturn]] void runChild(const std::function<QByteArray()> &work, int fd, qint64 memoryHeadroom)
+[[noreturn]] void runChild(const IsolatedTask &task, const QByteArray &input, int fd, qint64 memoryHeadroom)
 {
     // A crash here is an expected outcome that the parent reports: no core file, and
     // none of the parent's crash handlers.
@@ -65,7 +65,7 @@ qint64 dataSize()
     std::signal(SIGPIPE, SIG_IGN);
     int code = ExitFailed;
     try {
-        const QByteArray output = work();
+        const QByteArray output = task.run(input);
         if (writeAll(fd, output.constData(), size_t(output.size())))
             code = ExitDone;
     } catch (...) { }
@@ -109,7 +109,8 @@ int waitForChild(pid_t child)
 
 } // namespace
 
-IsolatedResult runIsolated(const std::function<QByteArray()> &work, int timeoutMs, qint64 memoryHeadroom)
+IsolatedResult runIsolated(const IsolatedTask &task, const QByteArray &input, int timeoutMs,
+                           qint64 memoryHeadroom)
 {
     IsolatedResult result;
     int fds[2];
@@ -126,7 +127,7 @@ IsolatedResult runIsolated(const std::function<QByteArray()> &work, int timeoutM
     }
     if (child == 0) {
         ::close(fds[0]);
-        runChild(work, fds[1], memoryHeadroom);
+        runChild(task, input, fds[1], memoryHeadroom);
     }
     ::close(fds[1]);
     QByteArray output;
@@ -148,4 +149,10 @@ IsolatedResult runIsolated(const std::function<QByteArray()> &work, int timeoutM
                                             : QStringLiteral("Exitcode %1").arg(WEXITSTATUS(status));
     }
     return result;
+}
+
+std::optional<int> serveIsolatedTask(int, char **, std::initializer_list<IsolatedTask>)
+{
+    // The work runs in a fork of the caller: no process is ever started as a worker.
+    return std::nullopt;
 }

@@ -128,6 +128,23 @@ constexpr qint64 WorkbookParseMemory = qint64(2) << 30;
 
 } // namespace
 
+IsolatedTask SpreadsheetBridge::workbookParseTask()
+{
+    return {"workbook", [](const QByteArray &request) {
+                qint32 colCount = 0;
+                QByteArray bytes;
+                QDataStream(request) >> colCount >> bytes;
+                QList<QStringList> parsed;
+                QString parseError;
+                const bool ok = WorkbookReader::parse(bytes, colCount, parsed, &parseError);
+                QByteArray out;
+                QDataStream stream(&out, QIODevice::WriteOnly);
+                stream.setByteOrder(QDataStream::LittleEndian); // texts go over as they are held
+                stream << ok << parseError << parsed;
+                return out;
+            }};
+}
+
 bool SpreadsheetBridge::readWorkbook(const QString &fileName, int colCount, QList<QStringList> &rows,
                                      QString *error)
 {
@@ -142,18 +159,10 @@ bool SpreadsheetBridge::readWorkbook(const QString &fileName, int colCount, QLis
 
     // A damaged or hostile file that crashes the parse, runs it out of memory or keeps it
     // busy ends only the import, in a process of its own.
-    const IsolatedResult run = runIsolated(
-        [&] {
-            QList<QStringList> parsed;
-            QString parseError;
-            const bool ok = WorkbookReader::parse(bytes, colCount, parsed, &parseError);
-            QByteArray out;
-            QDataStream stream(&out, QIODevice::WriteOnly);
-            stream.setByteOrder(QDataStream::LittleEndian); // texts go over as they are held
-            stream << ok << parseError << parsed;
-            return out;
-        },
-        WorkbookParseTimeoutMs, WorkbookParseMemory);
+    QByteArray request;
+    QDataStream(&request, QIODevice::WriteOnly) << qint32(colCount) << bytes;
+    const IsolatedResult run
+        = runIsolated(workbookParseTask(), request, WorkbookParseTimeoutMs, WorkbookParseMemory);
     switch (run.status) {
     case IsolatedResult::Status::Done:
         break;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/IsolatedCall.h"
 #include "protocol/ProtocolTable.h"
 
 #include <QList>
@@ -26,6 +27,10 @@ public:
     // separate process with a time and memory limit.
     static bool readWorkbook(const QString &fileName, int colCount, QList<QStringList> &rows,
                              QString *error = nullptr);
+
+    // The parse that readWorkbook runs isolated; a program that imports workbooks serves it
+    // (serveIsolatedTask) first thing in main().
+    static IsolatedTask workbookParseTask();
 
     // Replaces the table with rows read by readWorkbook: rowCount becomes the number of
     // rows, the cells of every column are overwritten and no row beyond them keeps text.

@@ -5,13 +5,88 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "TestMainServing.h"
+
 #include <csignal>
 #include <stdexcept>
+#include <thread>
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
 #include <sys/wait.h>
-#include <unistd.h>
+#endif
+
+namespace {
+
+// What the isolated work does with the payload that follows its first byte.
+enum Behaviour : char {
+    Returns,
+    Aborts,
+    WritesNowhere,
+    Throws,
+    NeverEnds,
+    TakesTooMuchMemory,
+    TakesSomeMemory
+};
+
+QByteArray behave(const QByteArray &input)
+{
+    switch (Behaviour(input.at(0))) {
+    case Aborts:
+        std::abort();
+    case WritesNowhere: {
+        // Not page zero: Wine, run as root, may have it mapped.
+        int *volatile nowhere = reinterpret_cast<int *>(~quintptr(0xFFF));
+        *nowhere = 1;
+        return {};
+    }
+    case Throws:
+        throw std::runtime_error("bad input");
+    case NeverEnds:
+        for (;;)
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+    case TakesTooMuchMemory:
+    case TakesSomeMemory: {
+        // Every page is used, so the limit holds whether a system refuses the allocation
+        // or watches what is used.
+        const size_t size = input.at(0) == TakesTooMuchMemory ? size_t(1) << 30 : size_t(64) << 20;
+        char *volatile block = new char[size];
+        for (size_t i = 0; i < size; i += 4096)
+            block[i] = 1;
+        delete[] block;
+        break;
+    }
+    case Returns:
+        break;
+    }
+    return input.mid(1);
+}
+
+// Writes the file named by the input and dies between the write and the rename.
+QByteArray writeAndDie(const QByteArray &input)
+{
+    AtomicFileWriter writer;
+    writer.beforeRename = [](const QString &) {
+#ifdef Q_OS_WIN
+        ::TerminateProcess(::GetCurrentProcess(), 9);
+#else
+        ::raise(SIGKILL);
+#endif
+        return true;
+    };
+    writer.write(QString::fromUtf8(input), QByteArray(4 * 1024 * 1024, 'x'));
+    return {};
+}
+
+const IsolatedTask BehaviourTask{"behaviour", behave};
+const IsolatedTask KilledWriterTask{"killed-writer", writeAndDie};
+
+} // namespace
 
 class TestPlatformHelpers : public QObject
 {
@@ -59,6 +134,28 @@ private Q_SLOTS:
         QCOMPARE(TextCodec::encode(text), all);
     }
 
+    // The program's table against the system's code page converter, where Qt has one
+    // (ICU on Linux): every byte and every character of the basic plane.
+    void tableAgreesWithSystemCodePage()
+    {
+        QStringDecoder decoder("windows-1252");
+        if (!decoder.isValid())
+            QSKIP("no system converter for Windows-1252 here");
+        QByteArray all;
+        for (int b = 0; b < 256; ++b)
+            all.append(char(b));
+        QCOMPARE(TextCodec::decode(all), decoder.decode(all));
+        for (char16_t u = 1; u < 0xD800; ++u) {
+            QStringEncoder encoder("windows-1252");
+            const QByteArray system = encoder.encode(QStringView(&u, 1));
+            // The converter writes SUB (0x1a) for what it cannot hold.
+            const bool unheld = encoder.hasError() || (system == "\x1a" && u != 0x1a);
+            const QByteArray expected = unheld ? QByteArray("?") : system;
+            if (TextCodec::encode(QStringView(&u, 1)) != expected)
+                QFAIL(qPrintable(QStringLiteral("U+%1").arg(int(u), 4, 16, QLatin1Char('0'))));
+        }
+    }
+
     void writerReplacesTarget()
     {
         QTemporaryDir dir;
@@ -94,22 +191,8 @@ private Q_SLOTS:
         const QString name = dir.filePath(QStringLiteral("Tivano.txt"));
         AtomicFileWriter first;
         QVERIFY(first.write(name, "00001\t1:00,00\t \t \t \t\r\n"));
-        const QByteArray big(4 * 1024 * 1024, 'x');
-        const pid_t child = fork();
-        QVERIFY(child >= 0);
-        if (child == 0) {
-            AtomicFileWriter writer;
-            writer.beforeRename = [](const QString &) {
-                ::raise(SIGKILL);
-                return true;
-            };
-            writer.write(name, big);
-            ::_exit(0);
-        }
-        int status = 0;
-        QCOMPARE(::waitpid(child, &status, 0), child);
-        QVERIFY(WIFSIGNALED(status));
-        QCOMPARE(WTERMSIG(status), SIGKILL);
+        const IsolatedResult killed = runIsolated(KilledWriterTask, name.toUtf8(), 30000, qint64(256) << 20);
+        QCOMPARE(int(killed.status), int(IsolatedResult::Status::Crashed));
         QCOMPARE(readFile(name), QByteArray("00001\t1:00,00\t \t \t \t\r\n"));
 
         // The next write after the crash succeeds over the stale temporary file.
@@ -144,59 +227,40 @@ private Q_SLOTS:
         using Status = IsolatedResult::Status;
         QTest::addColumn<int>("behaviour");
         QTest::addColumn<int>("status");
-        QTest::newRow("returns") << 0 << int(Status::Done);
-        QTest::newRow("aborts") << 1 << int(Status::Crashed);
-        QTest::newRow("segmentation fault") << 2 << int(Status::Crashed);
-        QTest::newRow("throws") << 3 << int(Status::Crashed);
-        QTest::newRow("never ends") << 4 << int(Status::TimedOut);
-        QTest::newRow("more memory than allowed") << 5 << int(Status::Crashed);
-        QTest::newRow("memory within the limit") << 6 << int(Status::Done);
+        QTest::newRow("returns") << int(Returns) << int(Status::Done);
+        QTest::newRow("aborts") << int(Aborts) << int(Status::Crashed);
+        QTest::newRow("segmentation fault") << int(WritesNowhere) << int(Status::Crashed);
+        QTest::newRow("throws") << int(Throws) << int(Status::Crashed);
+        QTest::newRow("never ends") << int(NeverEnds) << int(Status::TimedOut);
+        QTest::newRow("more memory than allowed") << int(TakesTooMuchMemory) << int(Status::Crashed);
+        QTest::newRow("memory within the limit") << int(TakesSomeMemory) << int(Status::Done);
     }
 
     void isolatedCallOutcomes()
     {
         QFETCH(int, behaviour);
         QFETCH(int, status);
-        // More than a pipe holds, so the parent must read while the child writes.
-        QByteArray big(3 * 1024 * 1024 + 17, '\0');
-        for (qsizetype i = 0; i < big.size(); ++i)
-            big[i] = char(i * 7);
-        const IsolatedResult result = runIsolated(
-            [&]() -> QByteArray {
-                switch (behaviour) {
-                case 1:
-                    std::abort();
-                case 2:
-                    ::raise(SIGSEGV);
-                    return {};
-                case 3:
-                    throw std::runtime_error("bad input");
-                case 4:
-                    for (;;)
-                        ::pause();
-                case 5:
-                case 6: {
-                    // Untouched, so it costs no real memory where the limit allows it.
-                    char *volatile block = new char[behaviour == 5 ? size_t(1) << 30 : size_t(64) << 20];
-                    block[0] = 1;
-                    delete[] block;
-                    return big;
-                }
-                default:
-                    return big;
-                }
-            },
-            behaviour == 4 ? 300 : 30000, qint64(256) << 20);
+        // More than a pipe holds, both ways, so neither side may wait for the other.
+        QByteArray payload(3 * 1024 * 1024 + 17, '\0');
+        for (qsizetype i = 0; i < payload.size(); ++i)
+            payload[i] = char(i * 7);
+        const IsolatedResult result = runIsolated(BehaviourTask, char(behaviour) + payload,
+                                                  behaviour == NeverEnds ? 300 : 30000, qint64(256) << 20);
         QCOMPARE(int(result.status), status);
-        QCOMPARE(result.output, status == int(IsolatedResult::Status::Done) ? big : QByteArray());
-        if (behaviour == 1)
+        QCOMPARE(result.output, status == int(IsolatedResult::Status::Done) ? payload : QByteArray());
+#ifdef Q_OS_WIN
+        if (behaviour == Aborts)
+            QCOMPARE(result.detail, QStringLiteral("Exitcode 3"));
+#else
+        if (behaviour == Aborts)
             QCOMPARE(result.detail, QStringLiteral("Signal %1").arg(SIGABRT));
-        if (behaviour == 3)
-            QVERIFY(result.detail.startsWith(QStringLiteral("Exitcode ")));
         // No child is left behind, finished or not.
         QCOMPARE(::waitpid(-1, nullptr, WNOHANG), -1);
+#endif
+        if (behaviour == Throws)
+            QVERIFY(result.detail.startsWith(QStringLiteral("Exitcode ")));
     }
 };
 
-QTEST_GUILESS_MAIN(TestPlatformHelpers)
+TIVANO_GUILESS_TEST_MAIN_SERVING(TestPlatformHelpers, BehaviourTask, KilledWriterTask)
 #include "tst_platformhelpers.moc"

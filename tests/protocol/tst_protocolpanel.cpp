@@ -1,9 +1,10 @@
-#include "ProtocolFakes.h"
 #include "grid/SortGrid.h"
 #include "protocol/ProtocolColumns.h"
 #include "protocol/ProtocolFiles.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/SpreadsheetBridge.h"
+#include "ProtocolFakes.h"
+#include "TestMainServing.h"
 
 #include <QAction>
 #include <QApplication>
@@ -615,5 +616,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestProtocolPanel)
+TIVANO_TEST_MAIN_SERVING(TestProtocolPanel, SpreadsheetBridge::workbookParseTask())
 #include "tst_protocolpanel.moc"

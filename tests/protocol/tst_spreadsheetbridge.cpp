@@ -2,6 +2,7 @@
 #include "protocol/ProtocolColumns.h"
 #include "protocol/SpreadsheetBridge.h"
 #include "protocol/WorkbookCellText.h"
+#include "TestMainServing.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -320,5 +321,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSpreadsheetBridge)
+TIVANO_GUILESS_TEST_MAIN_SERVING(TestSpreadsheetBridge, SpreadsheetBridge::workbookParseTask())
 #include "tst_spreadsheetbridge.moc"

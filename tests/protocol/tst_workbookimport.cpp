@@ -3,7 +3,6 @@
 // by hand as OpenDocument, and by LibreOffice Calc; every imported cell is compared
 // with its rule. Then the cells that cannot be converted, the structures workbooks use,
 // a round trip of 10,000 rows, and the spreadsheet command with the desktop's shell.
-#include "WorkbookPackages.h"
 #include "grid/SortGrid.h"
 #include "protocol/DesktopShell.h"
 #include "protocol/MemoryProtocolTable.h"
@@ -11,6 +10,8 @@
 #include "protocol/ProtocolFileDialogs.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/SpreadsheetBridge.h"
+#include "TestMainServing.h"
+#include "WorkbookPackages.h"
 
 #include <QDir>
 #include <QFile>
@@ -1019,5 +1020,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestWorkbookImport)
+TIVANO_TEST_MAIN_SERVING(TestWorkbookImport, SpreadsheetBridge::workbookParseTask())
 #include "tst_workbookimport.moc"

@@ -80,6 +80,10 @@ void checkRows(bool ok, const QString &error, const QList<QStringList> &rows)
 
 extern "C" int llvmFuzzerInitialize(int *argc, char ***argv)
 {
+    // On Windows the isolated parse runs in this program, started again for it.
+    if (const std::optional<int> served
+        = serveIsolatedTask(*argc, *argv, {SpreadsheetBridge::workbookParseTask()}))
+        std::exit(*served);
     return FuzzScratch::start(argc, argv);
 }
 
