@@ -2,6 +2,9 @@
 #include "app/MainWindow.h"
 #include "app/ReplayCommand.h"
 #include "help/HelpLauncher.h"
+#include "platform/IsolatedCall.h"
+#include "platform/StandardStreams.h"
+#include "protocol/SpreadsheetBridge.h"
 #include "settings/SettingsDialog.h"
 #include "widgets/ConfirmDialog.h"
 
@@ -31,6 +34,7 @@ int answerCommandLine(int argc, char *argv[])
 {
     if (argc < 2)
         return -1;
+    prepareStandardStreams();
     if (std::strcmp(argv[1], "--version") == 0) {
         std::printf("Tivano %s\n", TIVANO_VERSION);
         return 0;
@@ -52,6 +56,10 @@ int answerCommandLine(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
+    // Started again to parse a workbook in isolation (Windows): nothing else runs.
+    if (const std::optional<int> served
+        = serveIsolatedTask(argc, argv, {SpreadsheetBridge::workbookParseTask()}))
+        return *served;
     if (const int answered = answerCommandLine(argc, argv); answered >= 0)
         return answered;
 

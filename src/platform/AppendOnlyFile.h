@@ -18,7 +18,7 @@ public:
     // Opens an existing file for appending; false and errorString() when it cannot.
     bool open(const QString &fileName);
     void close();
-    bool isOpen() const { return m_fd >= 0; }
+    bool isOpen() const { return m_handle != -1; }
     QString fileName() const { return m_fileName; }
 
     // Writes the bytes at the end and syncs the data to the disk.
@@ -31,7 +31,8 @@ private:
     // Cuts the file back to its last line feed: what follows it never counted.
     bool cutPartialLine();
 
-    int m_fd = -1;
+    // The file descriptor, or the Windows file handle; -1 when closed.
+    qintptr m_handle = -1;
     QString m_fileName;
     QString m_error;
     // A failed append may have left a partial line at the end.

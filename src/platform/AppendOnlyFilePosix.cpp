@@ -28,9 +28,9 @@ bool AppendOnlyFile::open(const QString &fileName)
     m_fileName = fileName;
     const QByteArray path = QFile::encodeName(fileName);
     do {
-        m_fd = ::open(path.constData(), O_RDWR | O_APPEND | O_CLOEXEC);
-    } while (m_fd < 0 && errno == EINTR);
-    if (m_fd < 0) {
+        m_handle = ::open(path.constData(), O_RDWR | O_APPEND | O_CLOEXEC);
+    } while (m_handle < 0 && errno == EINTR);
+    if (m_handle < 0) {
         m_error = systemError(errno);
         return false;
     }
@@ -42,19 +42,19 @@ bool AppendOnlyFile::open(const QString &fileName)
 
 void AppendOnlyFile::close()
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
-    m_fd = -1;
+    if (m_handle >= 0)
+        ::close(m_handle);
+    m_handle = -1;
 }
 
 bool AppendOnlyFile::cutPartialLine()
 {
-    const off_t size = ::lseek(m_fd, 0, SEEK_END);
+    const off_t size = ::lseek(m_handle, 0, SEEK_END);
     off_t keep = size;
     char block[4096];
     for (off_t end = size; end > 0;) {
         const off_t begin = std::max<off_t>(0, end - off_t(sizeof block));
-        const ssize_t n = ::pread(m_fd, block, size_t(end - begin), begin);
+        const ssize_t n = ::pread(m_handle, block, size_t(end - begin), begin);
         if (n != end - begin) {
             m_error = systemError(n < 0 ? errno : EIO);
             return false;
@@ -67,7 +67,7 @@ bool AppendOnlyFile::cutPartialLine()
         end = begin;
     }
     // Without any line feed the file is no file of lines; it is left as it is.
-    if (keep < size && keep > 0 && (::ftruncate(m_fd, keep) != 0 || ::fdatasync(m_fd) != 0)) {
+    if (keep < size && keep > 0 && (::ftruncate(m_handle, keep) != 0 || ::fdatasync(m_handle) != 0)) {
         m_error = systemError(errno);
         return false;
     }
@@ -77,7 +77,7 @@ bool AppendOnlyFile::cutPartialLine()
 bool AppendOnlyFile::writeAll(const char *data, qsizetype size)
 {
     while (size > 0) {
-        const ssize_t n = ::write(m_fd, data, size_t(size));
+        const ssize_t n = ::write(m_handle, data, size_t(size));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -96,7 +96,7 @@ bool AppendOnlyFile::writeAll(const char *data, qsizetype size)
 
 bool AppendOnlyFile::append(const QByteArray &bytes)
 {
-    if (m_fd < 0) {
+    if (m_handle < 0) {
         m_error = QStringLiteral("nicht ge\u00f6ffnet");
         return false;
     }
@@ -110,7 +110,7 @@ bool AppendOnlyFile::append(const QByteArray &bytes)
     }
     int rc;
     do {
-        rc = ::fdatasync(m_fd);
+        rc = ::fdatasync(m_handle);
     } while (rc != 0 && errno == EINTR);
     if (rc != 0) {
         m_error = systemError(errno);

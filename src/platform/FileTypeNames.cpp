@@ -1,28 +1,19 @@
 #include "platform/FileTypeNames.h"
 
-#include <QMimeDatabase>
-#include <QMimeType>
-
 #include <iterator>
 
-std::optional<QString> mimeFileTypeDescription(const QString &fileClass)
+std::optional<QString> fallbackFileTypeName(const QString &fileClass)
 {
-    QString mimeName;
+    const FileTypeNames fallback;
     if (fileClass == QLatin1String("htmlfile"))
-        mimeName = QStringLiteral("text/html");
-    else if (fileClass == QLatin1String("txtfile"))
-        mimeName = QStringLiteral("text/plain");
-    else if (fileClass == QLatin1String("MS Excel"))
-        mimeName = QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet");
-    else if (fileClass == QLatin1String("odsfile"))
-        mimeName = QStringLiteral("application/vnd.oasis.opendocument.spreadsheet");
-    else
-        return std::nullopt;
-
-    const QMimeType type = QMimeDatabase().mimeTypeForName(mimeName);
-    if (!type.isValid())
-        return std::nullopt;
-    return type.comment();
+        return fallback.html;
+    if (fileClass == QLatin1String("txtfile"))
+        return fallback.text;
+    if (fileClass == QLatin1String("MS Excel"))
+        return fallback.excel;
+    if (fileClass == QLatin1String("odsfile"))
+        return fallback.ods;
+    return std::nullopt;
 }
 
 FileTypeNames loadFileTypeNames(const FileTypeLookup &lookup)

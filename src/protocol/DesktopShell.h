@@ -4,9 +4,10 @@
 
 #include <QObject>
 
-// The shell of the running desktop: the freedesktop.org tools xdg-mime and xdg-open,
-// QDesktopServices and the print dialog. The tools run as processes of their own; the
-// interface thread never waits for them.
+// The shell of the running desktop and the print dialog. On Windows the shell's open
+// action and file associations (ShellExecuteEx, AssocQueryString), run on a pool thread;
+// elsewhere the freedesktop.org tools xdg-mime and xdg-open, run as processes of their
+// own. The interface thread never waits for either.
 class DesktopShell : public ProtocolShell
 {
 public:
@@ -14,13 +15,15 @@ public:
 
     void openDocument(const QString &fileName) override;
     bool choosePrinter(QPrinter &printer, QWidget *parent) override;
-    // "xdg-mime query default <type>" names a desktop entry.
+    // The desktop names an application that opens files of the type (Windows: an "open"
+    // command for its extension; elsewhere "xdg-mime query default <type>").
     void findApplication(const QString &mimeType, std::function<void(bool found)> answer) override;
-    // "xdg-open <file>" ends with a failure code.
+    // The open action (ShellExecuteEx, "xdg-open <file>") reports a failure.
     void openDocumentOrReport(const QString &fileName,
                               std::function<void(const QString &reason)> failed) override;
 
 private:
-    // Parent of the tool processes still running; they are stopped with the shell.
-    QObject m_processes;
+    // Parent of the work still running (tool processes, answers on their way back); it is
+    // stopped or dropped with the shell.
+    QObject m_pending;
 };

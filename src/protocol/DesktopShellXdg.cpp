@@ -1,8 +1,6 @@
 #include "protocol/DesktopShell.h"
 
 #include <QDesktopServices>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QProcess>
 #include <QTimer>
 #include <QUrl>
@@ -30,7 +28,7 @@ DesktopShell::~DesktopShell()
 {
     // Stopping the tools must not report to callers that are going away themselves. An
     // application that xdg-open started keeps running: it is not a child of this program.
-    for (QProcess *process : m_processes.findChildren<QProcess *>()) {
+    for (QProcess *process : m_pending.findChildren<QProcess *>()) {
         process->disconnect();
         process->kill();
         process->waitForFinished(1000);
@@ -42,15 +40,9 @@ void DesktopShell::openDocument(const QString &fileName)
     QDesktopServices::openUrl(QUrl::fromLocalFile(fileName));
 }
 
-bool DesktopShell::choosePrinter(QPrinter &printer, QWidget *parent)
-{
-    QPrintDialog dialog(&printer, parent);
-    return dialog.exec() == QDialog::Accepted;
-}
-
 void DesktopShell::findApplication(const QString &mimeType, std::function<void(bool found)> answer)
 {
-    QProcess *process = startTool(&m_processes, QStringLiteral("xdg-mime"),
+    QProcess *process = startTool(&m_pending, QStringLiteral("xdg-mime"),
                                   {QStringLiteral("query"), QStringLiteral("default"), mimeType});
     QObject::connect(process, &QProcess::finished, process,
                      [process, answer](int code, QProcess::ExitStatus status) {
@@ -72,7 +64,7 @@ void DesktopShell::findApplication(const QString &mimeType, std::function<void(b
 void DesktopShell::openDocumentOrReport(const QString &fileName,
                                         std::function<void(const QString &reason)> failed)
 {
-    QProcess *process = startTool(&m_processes, QStringLiteral("xdg-open"), {fileName});
+    QProcess *process = startTool(&m_pending, QStringLiteral("xdg-open"), {fileName});
     process->setStandardOutputFile(QProcess::nullDevice());
     QObject::connect(process, &QProcess::finished, process,
                      [process, failed](int code, QProcess::ExitStatus status) {

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 QString ProtocolFileType::description() const
 {
@@ -58,10 +59,14 @@ QString ProtocolFiles::autosaveFileName(const QString &folder, const QString &ti
 
 QString ProtocolFiles::writableProgramFolder(const QString &programFolder)
 {
-    const QFileInfo info(programFolder);
-    if (!programFolder.isEmpty() && info.isDir() && info.isWritable())
-        return programFolder;
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    // A file made and removed again is the only sure answer: on Windows a folder under
+    // "Program Files" carries no read-only mark, yet refuses the operator's files.
+    if (!programFolder.isEmpty() && QFileInfo(programFolder).isDir()) {
+        QTemporaryFile probe(QDir(programFolder).filePath(QStringLiteral(".tivano-probe-XXXXXX")));
+        if (probe.open())
+            return programFolder;
+    }
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
     QDir().mkpath(data);
     return data;
 }

@@ -42,9 +42,9 @@ public:
     // Folder + application title + ".txt".
     static QString autosaveFileName(const QString &folder, const QString &title);
 
-    // `programFolder` when it is a writable folder, else the per-user data folder (created).
-    // An installed program's folder belongs to the system; the operator's files go to
-    // the per-user folder instead.
+    // `programFolder` when new files can be made there, else the per-user local data folder
+    // (created). An installed program's folder belongs to the system; the operator's files
+    // go to the per-user folder instead.
     static QString writableProgramFolder(const QString &programFolder);
 
     // The autosave's and the file dialogs' folder: the executable's folder by the rule above.

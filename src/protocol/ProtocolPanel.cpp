@@ -71,7 +71,7 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
     m_dialogs = m_defaultDialogs.get();
     m_autosaveFolder = ProtocolFiles::defaultAutosaveFolder();
     m_dialogFolder = m_autosaveFolder;
-    m_workbookFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    m_workbookFolder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
 
     // Heading bar with the caption and the six commands.
     auto *heading = new QWidget(this);

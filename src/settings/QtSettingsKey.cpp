@@ -1,5 +1,7 @@
 #include "settings/QtSettingsKey.h"
 
+#include "settings/NativeSettings.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
 
@@ -16,9 +18,15 @@ std::optional<qint32> to32Bit(qlonglong value)
     return qint32(quint32(value));
 }
 
-std::optional<qint32> integerFromVariant(const QVariant &value)
+// `fromText`: a store that keeps no types holds every number as its text; a store that
+// keeps them (the registry) holds 32-bit numbers only as such (DWORD).
+std::optional<qint32> integerFromVariant(const QVariant &value, bool fromText)
 {
     bool ok = false;
+    if (!fromText)
+        return value.typeId() == QMetaType::Int || value.typeId() == QMetaType::UInt
+            ? std::optional<qint32>(qint32(value.toUInt()))
+            : std::nullopt;
     switch (value.typeId()) {
     case QMetaType::Int:
     case QMetaType::UInt:
@@ -64,8 +72,7 @@ std::unique_ptr<QtSettingsKey> QtSettingsKey::open(const SettingsLocation &locat
 {
     std::unique_ptr<QSettings> settings;
     if (location.filePath.isEmpty()) {
-        const QString name = executableBaseName();
-        settings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, name, name);
+        settings = openNativeSettings(executableBaseName());
     } else {
         settings = std::make_unique<QSettings>(location.filePath, QSettings::IniFormat);
     }
@@ -78,6 +85,7 @@ std::unique_ptr<QtSettingsKey> QtSettingsKey::open(const SettingsLocation &locat
 
 QtSettingsKey::QtSettingsKey(std::unique_ptr<QSettings> settings)
     : m_settings(std::move(settings))
+    , m_numbersAsText(m_settings->format() != QSettings::NativeFormat || !nativeSettingsKeepTypes())
 { }
 
 std::optional<qint32> QtSettingsKey::readInteger(const QString &name) const
@@ -85,7 +93,7 @@ std::optional<qint32> QtSettingsKey::readInteger(const QString &name) const
     const QVariant value = m_settings->value(name);
     if (!value.isValid())
         return std::nullopt;
-    return integerFromVariant(value);
+    return integerFromVariant(value, m_numbersAsText);
 }
 
 std::optional<bool> QtSettingsKey::readBool(const QString &name) const
@@ -95,9 +103,9 @@ std::optional<bool> QtSettingsKey::readBool(const QString &name) const
         return std::nullopt;
     if (value.typeId() == QMetaType::Bool)
         return value.toBool();
-    if (const std::optional<qint32> number = integerFromVariant(value))
+    if (const std::optional<qint32> number = integerFromVariant(value, m_numbersAsText))
         return *number != 0;
-    if (value.typeId() == QMetaType::QString) {
+    if (m_numbersAsText && value.typeId() == QMetaType::QString) {
         const QString text = value.toString();
         if (text == QLatin1String("true"))
             return true;

@@ -6,10 +6,9 @@
 
 #include <memory>
 
-// Where the settings live: by default QSettings in the native format, user
-// scope, organisation and application both named after the executable
-// (~/.config/<exe>/<exe>.conf on Linux, HKCU\Software\<exe>\<exe> on Windows).
-// Tests give a file of their own.
+// Where the settings live: by default the platform's per-user store named after
+// the executable (~/.config/<exe>/<exe>.conf on Linux, the registry key
+// HKCU\Software\<exe> on Windows). Tests give a file of their own.
 struct SettingsLocation
 {
     QString filePath; // empty: the user's native store
@@ -43,4 +42,6 @@ public:
 
 private:
     std::unique_ptr<QSettings> m_settings;
+    // Numbers may come as their text (a store that keeps no types).
+    bool m_numbersAsText;
 };

@@ -259,7 +259,7 @@ private Q_SLOTS:
         if (!why.isEmpty())
             QSKIP(qPrintable(why));
         const QString user = ProtocolFiles::writableProgramFolder(folder);
-        QCOMPARE(user, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+        QCOMPARE(user, QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation));
         QVERIFY(canCreateFileIn(user));
         QCOMPARE(ProtocolFiles::writableProgramFolder(home.filePath(QStringLiteral("missing"))), user);
         injector.remove();

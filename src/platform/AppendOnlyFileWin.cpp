@@ -1,0 +1,136 @@
+#include "platform/AppendOnlyFile.h"
+
+#include "platform/WindowsError.h"
+
+#include <QDir>
+
+#include <algorithm>
+#include <windows.h>
+
+namespace {
+
+HANDLE handleOf(qintptr handle)
+{
+    return reinterpret_cast<HANDLE>(handle);
+}
+
+} // namespace
+
+AppendOnlyFile::~AppendOnlyFile()
+{
+    close();
+}
+
+bool AppendOnlyFile::open(const QString &fileName)
+{
+    close();
+    m_fileName = fileName;
+    // Others may read the journal and even rename or delete it while it is open.
+    const HANDLE file = ::CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(fileName).utf16()),
+                                      GENERIC_READ | GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        m_error = windowsErrorText(::GetLastError());
+        return false;
+    }
+    m_handle = reinterpret_cast<qintptr>(file);
+    m_error.clear();
+    // Whatever the file's last writer left unfinished ends before the first record.
+    m_partialLine = true;
+    return true;
+}
+
+void AppendOnlyFile::close()
+{
+    if (m_handle != -1)
+        ::CloseHandle(handleOf(m_handle));
+    m_handle = -1;
+}
+
+bool AppendOnlyFile::cutPartialLine()
+{
+    const HANDLE file = handleOf(m_handle);
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file, &size)) {
+        m_error = windowsErrorText(::GetLastError());
+        return false;
+    }
+    qint64 keep = size.QuadPart;
+    char block[4096];
+    for (qint64 end = size.QuadPart; end > 0;) {
+        const qint64 begin = std::max<qint64>(0, end - qint64(sizeof block));
+        OVERLAPPED at{};
+        at.Offset = DWORD(begin);
+        at.OffsetHigh = DWORD(begin >> 32);
+        DWORD n = 0;
+        if (!::ReadFile(file, block, DWORD(end - begin), &n, &at) || n != DWORD(end - begin)) {
+            m_error = windowsErrorText(::GetLastError());
+            return false;
+        }
+        const auto lineFeed = std::find(std::make_reverse_iterator(block + n), std::make_reverse_iterator(block), '\n');
+        if (lineFeed.base() != block) {
+            keep = begin + (lineFeed.base() - block);
+            break;
+        }
+        end = begin;
+    }
+    // Without any line feed the file is no file of lines; it is left as it is.
+    if (keep < size.QuadPart && keep > 0) {
+        LARGE_INTEGER to{};
+        to.QuadPart = keep;
+        if (!::SetFilePointerEx(file, to, nullptr, FILE_BEGIN) || !::SetEndOfFile(file)
+            || !::FlushFileBuffers(file)) {
+            m_error = windowsErrorText(::GetLastError());
+            return false;
+        }
+    }
+    return true;
+}
+
+bool AppendOnlyFile::writeAll(const char *data, qsizetype size)
+{
+    while (size > 0) {
+        // Offsets of all ones write at the end of the file, whoever else wrote there.
+        OVERLAPPED atEnd{};
+        atEnd.Offset = 0xFFFFFFFF;
+        atEnd.OffsetHigh = 0xFFFFFFFF;
+        DWORD written = 0;
+        const DWORD chunk = DWORD(std::min<qsizetype>(size, 1 << 24));
+        if (!::WriteFile(handleOf(m_handle), data, chunk, &written, &atEnd)) {
+            m_error = windowsErrorText(::GetLastError());
+            return false;
+        }
+        if (written == 0) {
+            m_error = windowsErrorText(ERROR_DISK_FULL);
+            return false;
+        }
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+bool AppendOnlyFile::append(const QByteArray &bytes)
+{
+    if (m_handle == -1) {
+        m_error = QStringLiteral("nicht ge\u00f6ffnet");
+        return false;
+    }
+    // A record glued to a torn line would be lost with it, and a torn line that happens
+    // to be complete but for its line feed would count after all: it is cut away.
+    if (m_partialLine && !cutPartialLine())
+        return false;
+    if (!writeAll(bytes.constData(), bytes.size())) {
+        m_partialLine = true;
+        return false;
+    }
+    if (!::FlushFileBuffers(handleOf(m_handle))) {
+        m_error = windowsErrorText(::GetLastError());
+        m_partialLine = true;
+        return false;
+    }
+    m_partialLine = false;
+    m_error.clear();
+    return true;
+}
