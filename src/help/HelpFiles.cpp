@@ -9,9 +9,6 @@
 #ifndef TIVANO_REL_DATADIR
 #define TIVANO_REL_DATADIR "../share/tivano"
 #endif
-#ifndef TIVANO_REL_MODULEDIR
-#define TIVANO_REL_MODULEDIR "../lib/tivano"
-#endif
 
 QString helpFileName(const QString &executablePath)
 {
@@ -42,16 +39,6 @@ QString locateHelpFile(const QString &executablePath)
 QString installedDataFolder(const QString &executableFolder)
 {
     return QDir::cleanPath(QDir(executableFolder).filePath(QStringLiteral(TIVANO_REL_DATADIR)));
-}
-
-QStringList helpModuleFolders(const QString &executableFolder)
-{
-    QStringList folders{QDir::cleanPath(executableFolder)};
-    const QString installed
-        = QDir::cleanPath(QDir(executableFolder).filePath(QStringLiteral(TIVANO_REL_MODULEDIR)));
-    if (installed != folders.first())
-        folders.append(installed);
-    return folders;
 }
 
 QString helpModuleFileName()

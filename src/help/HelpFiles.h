@@ -19,9 +19,12 @@ QString locateHelpFile(const QString &executablePath);
 // (<prefix>/share/tivano for <prefix>/bin).
 QString installedDataFolder(const QString &executableFolder);
 
-// The folders searched for the viewer module, in order: the executable's
-// folder, then the installed module folder (<prefix>/<libdir>/tivano).
+// The folders searched for the viewer module, in order. Linux: the executable's
+// folder, then the installed module folder (<prefix>/<libdir>/tivano). Windows:
+// the system folder only. Defined with the platform's module loading
+// (HelpModuleQt.cpp, HelpModuleWin.cpp).
 QStringList helpModuleFolders(const QString &executableFolder);
 
-// The file name of the viewer module ("libtivanohelpviewer.so" on Linux).
+// The file name of the viewer module ("libtivanohelpviewer.so" on Linux,
+// "HHCTRL.OCX", the system's HTML help control, on Windows).
 QString helpModuleFileName();

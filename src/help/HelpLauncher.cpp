@@ -1,13 +1,12 @@
 #include "help/HelpLauncher.h"
 
 #include "help/HelpFiles.h"
+#include "help/HelpModule.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QEvent>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QPluginLoader>
 
 namespace {
 
@@ -43,20 +42,10 @@ bool HelpLauncher::start()
         const QString path = QDir(folder).filePath(helpModuleFileName());
         if (!QFileInfo(path).isFile())
             continue;
-        auto loader = std::make_unique<QPluginLoader>(path);
-        // Qt keeps type information of loaded libraries in global tables, so
-        // the module's code stays mapped after unloading; unloading drops
-        // the module's objects.
-        loader->setLoadHints(loader->loadHints() | QLibrary::PreventUnloadHint);
         // Any failure to load or to find the entry point counts as no module.
-        if (!loader->load())
-            continue;
-        if (auto *module = qobject_cast<HelpViewerModule *>(loader->instance())) {
-            m_loader = std::move(loader);
-            m_module = module;
+        m_module = HelpModule::load(path);
+        if (m_module)
             return true;
-        }
-        loader->unload();
     }
     showWarning();
     return false;
@@ -67,17 +56,12 @@ void HelpLauncher::shutdown()
     if (!m_module)
         return;
     softShutDown();
-    m_module = nullptr;
-    // Windows of the module that were closed with deleteLater must be gone
-    // before its code is unmapped.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    m_loader->unload();
-    m_loader.reset();
+    m_module.reset();
 }
 
 QString HelpLauncher::modulePath() const
 {
-    return m_loader ? m_loader->fileName() : QString();
+    return m_module ? m_module->path() : QString();
 }
 
 void HelpLauncher::registerHelpFile(QWidget *mainWindow, const QString &helpFile)
@@ -126,7 +110,13 @@ QWidget *HelpLauncher::showTopic(const QString &topic, const QString &helpFile)
     const QString file = resolveHelpFile(helpFile);
     if (file.isEmpty())
         return nullptr;
-    return m_module->htmlHelp(m_mainWindow, file + QStringLiteral(" ::/") + topic,
+    // HTML help's documented notation "<file>::/<topic>": no blank before "::"
+    // (it would belong to the file name unless the viewer trims it), and the
+    // topic without a leading slash of its own.
+    qsizetype start = 0;
+    while (start < topic.size() && topic.at(start) == QLatin1Char('/'))
+        ++start;
+    return m_module->htmlHelp(m_mainWindow, file + QStringLiteral("::/") + topic.mid(start),
                               HelpCommand::hcDisplayTopic, QVariant());
 }
 

@@ -6,18 +6,19 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QWidget>
 
 #include <memory>
 
-class QPluginLoader;
-#include <QWidget>
+class HelpModule;
 
 // The help adapter. Registered once at program start (Start), before the main
-// window exists: it loads the viewer module from beside the executable and
-// warns once when the module is missing. Every help request of the program
-// (the help button, "H&ilfe", F1) goes through showContents, showKeyword,
-// showTopic or showContext; each resolves the help file first and does
-// nothing, silently, when that file does not exist.
+// window exists: it loads the viewer module (Linux: the Qt viewer beside the
+// executable; Windows: the system's HHCTRL.OCX) and warns once when the module
+// is missing. Every help request of the program (the help button, "H&ilfe", F1)
+// goes through showContents, showKeyword, showTopic or showContext; each
+// resolves the help file first and does nothing, silently, when that file does
+// not exist.
 class HelpLauncher : public QObject
 {
     Q_OBJECT
@@ -66,8 +67,9 @@ public:
     // The warning shown when the module is missing.
     static QString warningText();
 
-    // Help requests. Each returns the help window that shows the request, or
-    // null when nothing was shown.
+    // Help requests. Each returns the Qt help window that shows the request,
+    // or null when nothing was shown. On Windows the system's viewer shows the
+    // help in a window of its own, and the requests always return null.
     QWidget *showContents(const QString &helpFile = QString());
     QWidget *showKeyword(const QString &keyword, const QString &helpFile = QString());
     QWidget *showTopic(const QString &topic, const QString &helpFile = QString());
@@ -80,8 +82,7 @@ private:
     void showWarning();
 
     QStringList m_moduleFolders;
-    std::unique_ptr<QPluginLoader> m_loader;
-    HelpViewerModule *m_module = nullptr;
+    std::unique_ptr<HelpModule> m_module;
     bool m_started = false;
     QPointer<QWidget> m_mainWindow;
     QString m_helpFile;

@@ -76,6 +76,9 @@ private Q_SLOTS:
 
     void moduleFolders()
     {
+#ifdef Q_OS_WIN
+        QSKIP("Windows loads HHCTRL.OCX from the system folder; tst_htmlhelpcontrol checks that");
+#endif
         const QStringList folders = helpModuleFolders(QStringLiteral("/opt/t/bin"));
         QVERIFY(folders.size() == 2);
         QCOMPARE(folders.first(), QStringLiteral("/opt/t/bin"));
@@ -86,6 +89,9 @@ private Q_SLOTS:
 
     void moduleFileNameIsTheBuiltModule()
     {
+#ifdef Q_OS_WIN
+        QSKIP("Windows' viewer is the system's HHCTRL.OCX; tst_htmlhelpcontrol checks that");
+#endif
         QVERIFY(
             QFileInfo::exists(QDir(QStringLiteral(TIVANO_HELP_MODULE_DIR)).filePath(helpModuleFileName())));
     }

@@ -1,3 +1,5 @@
+#include "HelpPlatformText.h"
+
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -23,10 +25,12 @@ private:
     };
 
     static QDir sources() { return QDir(QStringLiteral(TIVANO_HELP_SOURCE_DIR)); }
+    // The pages as this build laid them out for its help compiler.
+    static QDir laidOut() { return QDir(QStringLiteral(TIVANO_HELP_STAGE_DIR)); }
 
-    static QString readPage(const QString &name)
+    static QString readPage(const QString &name, const QDir &folder = sources())
     {
-        QFile file(sources().filePath(name));
+        QFile file(folder.filePath(name));
         if (!file.open(QIODevice::ReadOnly))
             return QString();
         return QString::fromUtf8(file.readAll());
@@ -127,6 +131,85 @@ private Q_SLOTS:
                      qPrintable(page));
             QVERIFY2(!text.contains(QChar::ReplacementCharacter), qPrintable(page));
         }
+    }
+
+    void laidOutPagesAreThisPlatformsText_data()
+    {
+        QTest::addColumn<QString>("name");
+        const Project project = readProject();
+        for (const QString &name : project.files) {
+            if (name.endsWith(QLatin1String(".html")))
+                QTest::newRow(qPrintable(name)) << name;
+        }
+        if (helpPlatform() == QLatin1String("linux"))
+            QTest::newRow("tivano.qhp") << "tivano.qhp";
+    }
+
+    void laidOutPagesAreThisPlatformsText()
+    {
+        QFETCH(QString, name);
+        const QString source = readPage(name);
+        const QString page = readPage(name, laidOut());
+        QVERIFY2(!page.isEmpty(), qPrintable(laidOut().filePath(name)));
+        QCOMPARE(page, platformText(source, helpPlatform()));
+        QVERIFY(!page.contains(QLatin1String("nur-linux")));
+        QVERIFY(!page.contains(QLatin1String("nur-windows")));
+    }
+
+    void platformsNameTheirOwnThings_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QStringList>("present");
+        QTest::addColumn<QStringList>("absent");
+        if (helpPlatform() == QLatin1String("windows")) {
+            QTest::newRow("settings in the registry")
+                << "einstellungen.html" << QStringList{"HKEY_CURRENT_USER\\Software\\tivano"}
+                << QStringList{};
+            QTest::newRow("autosave folder")
+                << "protokoll.html" << QStringList{"%LOCALAPPDATA%\\Tivano", "„Programme“"}
+                << QStringList{"~/.local"};
+            QTest::newRow("journal") << "journal.html"
+                                     << QStringList{"<pre>tivano.exe --replay", "%LOCALAPPDATA%\\Tivano"}
+                                     << QStringList{"~/.local", "<pre>tivano --replay"};
+            QTest::newRow("no light barriers yet")
+                << "lichtschranken.html"
+                << QStringList{"unterstützt Lichtschranken noch nicht", "Geräte-Manager",
+                               "Pin 4 (DTR) und Pin 6 (DSR)"}
+                << QStringList{"/dev/tty"};
+            QTest::newRow("troubleshooting")
+                << "fehlerbehebung.html"
+                << QStringList{"HHCTRL.OCX", "Netzlaufwerk", "%LOCALAPPDATA%\\Tivano", "LKZ.txt"}
+                << QStringList{"dialout", "/dev/tty", "sudo", "libqt6sql6-sqlite", "~/.local"};
+            QTest::newRow("country codes beside the program") << "startnummern.html" << QStringList{"LKZ.txt"}
+                                                              << QStringList{"Datenordner der Installation"};
+        } else {
+            QTest::newRow("settings") << "einstellungen.html" << QStringList{"Alt+E"}
+                                      << QStringList{"HKEY_CURRENT_USER", "Registrierung"};
+            QTest::newRow("devices") << "lichtschranken.html" << QStringList{"/dev/ttyUSB0 – /dev/ttyUSB7"}
+                                     << QStringList{"noch nicht", "Geräte-Manager"};
+            QTest::newRow("journal") << "journal.html"
+                                     << QStringList{"<pre>tivano --replay", "~/.local/share/Tivano"}
+                                     << QStringList{"tivano.exe", "%LOCALAPPDATA%"};
+            QTest::newRow("troubleshooting")
+                << "fehlerbehebung.html"
+                << QStringList{"dialout", "~/.local/share/Tivano", "libqt6sql6-sqlite"}
+                << QStringList{"HHCTRL.OCX", "%LOCALAPPDATA%", "Netzlaufwerk"};
+            QTest::newRow("keywords") << "tivano.qhp" << QStringList{"\"dialout\"", "\"ttyACM\""}
+                                      << QStringList{"HHCTRL.OCX", "Registrierung", "COM-Schnittstelle"};
+        }
+    }
+
+    void platformsNameTheirOwnThings()
+    {
+        QFETCH(QString, page);
+        QFETCH(QStringList, present);
+        QFETCH(QStringList, absent);
+        const QString text = readPage(page, laidOut());
+        QVERIFY2(!text.isEmpty(), qPrintable(page));
+        for (const QString &expected : present)
+            QVERIFY2(text.contains(expected), qPrintable(page + ": " + expected));
+        for (const QString &other : absent)
+            QVERIFY2(!text.contains(other), qPrintable(page + " names " + other));
     }
 
     void manualCovers_data()
