@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up, builds and starts Tivano (run) or its test suite (test) on Debian 12.
+# Sets up, builds and starts Tivano (run), its test suite (test) or the Windows setup
+# program with the test suite under Wine (windows) on Debian 12.
 set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")"
 
@@ -9,6 +10,11 @@ BUILD_PACKAGES=(cmake g++ ninja-build pkg-config
     libqt6sql6-sqlite libgl-dev libxlsxwriter-dev libzip-dev liborcus-dev libixion-dev libboost-dev
     qt6-translations-l10n fonts-liberation2 xdg-utils)
 TEST_PACKAGES=(xvfb xauth xdotool imagemagick poppler-utils)
+# The Windows build: MinGW-w64 cross compilers, Debian's sources of the libraries it
+# builds, Wine to run the tests, NSIS for the setup program, Free Pascal for the help
+# compiler (its CHM units).
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev dpkg-dev
+    wine wine64 nsis fp-compiler fp-units-fcl fp-units-misc openbox)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -62,8 +68,12 @@ test)
     build build-asan -DTIVANO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DTIVANO_BUILD_BENCH=OFF
     run_tests build-asan
     ;;
+windows)
+    install_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
+    packaging/windows/build-windows.sh
+    ;;
 *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|windows" >&2
     exit 2
     ;;
 esac

@@ -8,6 +8,11 @@
 #   share/applications/tivano.desktop, share/icons/hicolor/.../tivano.*
 include(GNUInstallDirs)
 
+if(WIN32)
+    include(${CMAKE_CURRENT_LIST_DIR}/TivanoWindowsInstall.cmake)
+    return()
+endif()
+
 if(NOT DEFINED TIVANO_INSTALL_MODULEDIR)
     set(TIVANO_INSTALL_MODULEDIR ${CMAKE_INSTALL_LIBDIR}/tivano)
 endif()

@@ -14,7 +14,9 @@
 #include <QtTest>
 
 #include <csignal>
+#ifndef Q_OS_WIN
 #include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -163,6 +165,9 @@ private Q_SLOTS:
     // replay is the protocol again, the lost finish included.
     void aDiskThatFillsMidLineLosesNothingShown()
     {
+#ifdef Q_OS_WIN
+        QSKIP("the disk is filled by a file size limit, which Windows does not have");
+#else
         JournalFolder folder;
         const std::unique_ptr<RaceJournal> journal = folder.open();
         QVERIFY(journal->recordProgramStart(QStringLiteral("1.1")));
@@ -193,14 +198,19 @@ private Q_SLOTS:
         QCOMPARE(contents.tornLines, 0);
         QCOMPARE(contents.damagedLines, 0);
         QCOMPARE(JournalReplay::replay(contents.entries).rows(), folder.table.rows());
+#endif
     }
 
     void aFailedAppendIsReported()
     {
+#ifdef Q_OS_WIN
+        QSKIP("needs a device that is always full (/dev/full)");
+#else
         AppendOnlyFile full;
         QVERIFY(full.open(QStringLiteral("/dev/full")));
         QVERIFY(!full.append("1\tx\tZIEL\t#00000000\n"));
         QVERIFY(!full.errorString().isEmpty());
+#endif
     }
 
     // What a crash left after the last complete line never counted; the next event takes

@@ -186,8 +186,11 @@ extern "C" __attribute__((weak)) int llvmFuzzerInitialize(int *, char ***)
 
 int main(int argc, char **argv)
 {
-    for (int signal : {SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL})
+    for (int signal : {SIGABRT, SIGSEGV, SIGFPE, SIGILL})
         std::signal(signal, onFatalSignal);
+#ifdef SIGBUS
+    std::signal(SIGBUS, onFatalSignal);
+#endif
     if (__sanitizer_set_death_callback)
         __sanitizer_set_death_callback(saveCurrentInput);
     if (llvmFuzzerInitialize(&argc, &argv) != 0) {

@@ -15,16 +15,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <cerrno>
-#include <csignal>
-#include <fcntl.h>
-#include <poll.h>
 #include <random>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <thread>
 
 namespace {
 
@@ -38,48 +34,34 @@ int envInt(const char *name, int fallback)
 // One run of the child: started, fed its report lines into `reported`, killed.
 struct ChildRun
 {
-    pid_t pid = -1;
-    int fd = -1;
+    QProcess process;
     QByteArray pending;
     int startedWith = -1; // rows the child loaded from the autosave file
     int lastReported = 0; // latest row whose autosave the child reported complete
 
     bool start(const QString &file, const QByteArray &mode)
     {
-        int fds[2];
-        if (::pipe(fds) != 0)
-            return false;
-        pid = ::fork();
-        if (pid < 0)
-            return false;
-        if (pid == 0) {
-            ::close(fds[0]);
-            const QByteArray exe = RELIABILITY_RACE_CHILD;
-            const QByteArray path = QFile::encodeName(file);
-            const QByteArray fdText = QByteArray::number(fds[1]);
-            char *args[] = {const_cast<char *>(exe.constData()), const_cast<char *>(path.constData()),
-                            const_cast<char *>(fdText.constData()),
-                            mode.isEmpty() ? nullptr : const_cast<char *>(mode.constData()), nullptr};
-            ::execv(args[0], args);
-            ::_exit(127);
-        }
-        ::close(fds[1]);
-        fd = fds[0];
-        return true;
+        // The child reports on its standard output (descriptor 1).
+        QStringList arguments{file, QStringLiteral("1")};
+        if (!mode.isEmpty())
+            arguments << QString::fromLatin1(mode);
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(QStringLiteral(RELIABILITY_RACE_CHILD), arguments);
+        return process.waitForStarted(20000);
     }
 
-    // Reads what is there, waiting at most `timeoutMs`; false at end of the pipe.
+    // Reads what is there, waiting at most `timeoutMs`; false once the child has ended.
     bool read(int timeoutMs)
     {
-        pollfd p{fd, POLLIN, 0};
-        const int rc = ::poll(&p, 1, timeoutMs);
-        if (rc <= 0)
-            return true;
-        char buffer[4096];
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n <= 0)
-            return n < 0 && errno == EINTR;
-        pending.append(buffer, n);
+        if (process.bytesAvailable() == 0)
+            process.waitForReadyRead(timeoutMs);
+        take(process.readAllStandardOutput());
+        return process.state() != QProcess::NotRunning;
+    }
+
+    void take(const QByteArray &bytes)
+    {
+        pending.append(bytes);
         qsizetype eol;
         while ((eol = pending.indexOf('\n')) >= 0) {
             const QByteArray line = pending.left(eol);
@@ -89,30 +71,24 @@ struct ChildRun
             else
                 lastReported = line.toInt();
         }
-        return true;
     }
 
     // A test that fails halfway leaves no child racing on.
     ~ChildRun()
     {
-        if (pid > 0)
+        if (process.state() != QProcess::NotRunning)
             killAndReap();
     }
 
-    int killAndReap()
+    // Kills the child (SIGKILL, TerminateProcess); false when it had ended on its own.
+    bool killAndReap()
     {
-        ::kill(pid, SIGKILL);
-        int status = 0;
-        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
+        const bool running = process.state() != QProcess::NotRunning;
+        process.kill();
+        process.waitForFinished(20000);
         // Everything the child wrote before it died is still in the pipe.
-        while (read(0) && pending.size() >= 0) {
-            pollfd p{fd, POLLIN, 0};
-            if (::poll(&p, 1, 0) <= 0)
-                break;
-        }
-        ::close(fd);
-        pid = -1;
-        return status;
+        take(process.readAllStandardOutput());
+        return running && process.exitStatus() == QProcess::CrashExit;
     }
 };
 
@@ -309,7 +285,7 @@ private Q_SLOTS:
             ++childrenStarted;
             if (percent(random) < 10) {
                 // Some kills land in the start-up, while the autosave is being read.
-                ::usleep(useconds_t(earlyUs(random)));
+                std::this_thread::sleep_for(std::chrono::microseconds(earlyUs(random)));
             } else {
                 QDeadlineTimer started(20000);
                 while (run.startedWith < 0 && !started.hasExpired())
@@ -319,9 +295,8 @@ private Q_SLOTS:
                 while (!racing.hasExpired())
                     run.read(int(std::max<qint64>(0, racing.remainingTime())));
             }
-            const int status = run.killAndReap();
-            QVERIFY2(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL,
-                     qPrintable(QStringLiteral("child ended on its own, status %1").arg(status)));
+            QVERIFY2(run.killAndReap(), qPrintable(QStringLiteral("child ended on its own, exit code %1")
+                                                       .arg(run.process.exitCode())));
             if (run.startedWith >= 0) {
                 QCOMPARE(run.startedWith, onDisk); // each restart continues from the file
                 ++startsReported;

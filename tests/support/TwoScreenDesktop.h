@@ -4,6 +4,7 @@
 // window. Tests that place the window run on a desktop of two screens side by
 // side instead: 1280 x 1024 on the left (the primary), 1024 x 768 on the right.
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -16,13 +17,15 @@ inline QByteArray twoScreenDesktop(const QTemporaryDir &folder)
     configuration.write(R"({"screens": [
         {"name": "left", "x": 0, "y": 0, "width": 1280, "height": 1024, "logicalDpi": 96},
         {"name": "right", "x": 1280, "y": 0, "width": 1024, "height": 768, "logicalDpi": 96}]})");
-    return "offscreen:configfile=" + QFile::encodeName(configuration.fileName());
+    // Relative to the working folder: the platform's options are separated by colons, and a
+    // Windows path begins with one after its drive.
+    return "offscreen:configfile=" + QFile::encodeName(QDir::current().relativeFilePath(configuration.fileName()));
 }
 
 #define TIVANO_TEST_MAIN_TWO_SCREENS(TestObject)                                                             \
     int main(int argc, char **argv)                                                                          \
     {                                                                                                        \
-        QTemporaryDir folder;                                                                                \
+        QTemporaryDir folder(QDir::current().filePath(QStringLiteral("screens-XXXXXX")));                      \
         qputenv("QT_QPA_PLATFORM", twoScreenDesktop(folder));                                                \
         QApplication application(argc, argv);                                                                \
         TestObject test;                                                                                     \
