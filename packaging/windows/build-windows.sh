@@ -29,6 +29,8 @@ QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure -j "$(np
 echo "== The setup program"
 rm -rf "$build/stage"
 cmake --install "$build" --prefix "$build/stage" >/dev/null
+# Debian's MinGW runtime carries its debugging symbols; the users' copies need none.
+find "$build/stage" -iname '*.dll' -o -iname '*.exe' | xargs x86_64-w64-mingw32-strip --strip-unneeded
 setup=$(packaging/windows/make-installer.sh "$build/stage" "$version" "$build" | tail -n 1)
 packaging/windows/test-installer.sh "$setup" "$build/stage"
 
