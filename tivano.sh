@@ -14,7 +14,7 @@ TEST_PACKAGES=(xvfb xauth xdotool imagemagick poppler-utils)
 # builds, Wine to run the tests, NSIS for the setup program, Free Pascal for the help
 # compiler (its CHM units).
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev dpkg-dev
-    wine wine64 nsis fp-compiler fp-units-fcl fp-units-misc openbox)
+    wine wine64 nsis fp-compiler fp-units-fcl fp-units-misc openbox x11-utils)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 
 // One moment read from both clocks: the tick for intervals, the time of day
@@ -34,5 +35,23 @@ public:
     qint32 timeOfDayMs() const override;
 };
 
-// The clock source the program uses unless a test installs its own.
+// A clock that stands still at the time of day written in a file ("HH:mm:ss.zzz", read
+// anew at every reading), for scripted end-to-end runs that must record the same times on
+// every machine. The tick counts the milliseconds of that time of day; an unreadable file
+// reads as midnight.
+class ScriptedClockSource final : public ClockSource
+{
+public:
+    explicit ScriptedClockSource(const QString &fileName)
+        : m_fileName(fileName)
+    { }
+    quint32 tickCount() const override { return quint32(timeOfDayMs()); }
+    qint32 timeOfDayMs() const override;
+
+private:
+    QString m_fileName;
+};
+
+// The clock source the program uses unless a test installs its own: the machine's clocks,
+// or the scripted clock when the environment variable TIVANO_SCRIPTED_CLOCK names its file.
 ClockSource &defaultClockSource();
