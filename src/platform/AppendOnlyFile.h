@@ -28,6 +28,8 @@ public:
 
 private:
     bool writeAll(const char *data, qsizetype size);
+    // Forces what was written onto the disk.
+    bool syncData();
     // Cuts the file back to its last line feed: what follows it never counted.
     bool cutPartialLine();
 

@@ -17,11 +17,6 @@ QString systemError(int error)
 
 } // namespace
 
-AppendOnlyFile::~AppendOnlyFile()
-{
-    close();
-}
-
 bool AppendOnlyFile::open(const QString &fileName)
 {
     close();
@@ -94,30 +89,13 @@ bool AppendOnlyFile::writeAll(const char *data, qsizetype size)
     return true;
 }
 
-bool AppendOnlyFile::append(const QByteArray &bytes)
+bool AppendOnlyFile::syncData()
 {
-    if (m_handle < 0) {
-        m_error = QStringLiteral("nicht ge\u00f6ffnet");
-        return false;
-    }
-    // A record glued to a torn line would be lost with it, and a torn line that happens
-    // to be complete but for its line feed would count after all: it is cut away.
-    if (m_partialLine && !cutPartialLine())
-        return false;
-    if (!writeAll(bytes.constData(), bytes.size())) {
-        m_partialLine = true;
-        return false;
-    }
     int rc;
     do {
         rc = ::fdatasync(m_handle);
     } while (rc != 0 && errno == EINTR);
-    if (rc != 0) {
+    if (rc != 0)
         m_error = systemError(errno);
-        m_partialLine = true;
-        return false;
-    }
-    m_partialLine = false;
-    m_error.clear();
-    return true;
+    return rc == 0;
 }

@@ -1,5 +1,4 @@
 #include "platform/AppendOnlyFile.h"
-
 #include "platform/WindowsError.h"
 
 #include <QDir>
@@ -16,20 +15,15 @@ HANDLE handleOf(qintptr handle)
 
 } // namespace
 
-AppendOnlyFile::~AppendOnlyFile()
-{
-    close();
-}
-
 bool AppendOnlyFile::open(const QString &fileName)
 {
     close();
     m_fileName = fileName;
     // Others may read the journal and even rename or delete it while it is open.
-    const HANDLE file = ::CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(fileName).utf16()),
-                                      GENERIC_READ | GENERIC_WRITE,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file
+        = ::CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(fileName).utf16()),
+                        GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         m_error = windowsErrorText(::GetLastError());
         return false;
@@ -68,7 +62,8 @@ bool AppendOnlyFile::cutPartialLine()
             m_error = windowsErrorText(::GetLastError());
             return false;
         }
-        const auto lineFeed = std::find(std::make_reverse_iterator(block + n), std::make_reverse_iterator(block), '\n');
+        const auto lineFeed
+            = std::find(std::make_reverse_iterator(block + n), std::make_reverse_iterator(block), '\n');
         if (lineFeed.base() != block) {
             keep = begin + (lineFeed.base() - block);
             break;
@@ -111,26 +106,10 @@ bool AppendOnlyFile::writeAll(const char *data, qsizetype size)
     return true;
 }
 
-bool AppendOnlyFile::append(const QByteArray &bytes)
+bool AppendOnlyFile::syncData()
 {
-    if (m_handle == -1) {
-        m_error = QStringLiteral("nicht ge\u00f6ffnet");
-        return false;
-    }
-    // A record glued to a torn line would be lost with it, and a torn line that happens
-    // to be complete but for its line feed would count after all: it is cut away.
-    if (m_partialLine && !cutPartialLine())
-        return false;
-    if (!writeAll(bytes.constData(), bytes.size())) {
-        m_partialLine = true;
-        return false;
-    }
-    if (!::FlushFileBuffers(handleOf(m_handle))) {
-        m_error = windowsErrorText(::GetLastError());
-        m_partialLine = true;
-        return false;
-    }
-    m_partialLine = false;
-    m_error.clear();
-    return true;
+    if (::FlushFileBuffers(handleOf(m_handle)))
+        return true;
+    m_error = windowsErrorText(::GetLastError());
+    return false;
 }

@@ -22,7 +22,8 @@ qint32 ScriptedClockSource::timeOfDayMs() const
     QFile file(m_fileName);
     if (!file.open(QIODevice::ReadOnly))
         return 0;
-    const QTime time = QTime::fromString(QString::fromLatin1(file.read(64).trimmed()), QStringLiteral("HH:mm:ss.zzz"));
+    const QTime time
+        = QTime::fromString(QString::fromLatin1(file.read(64).trimmed()), QStringLiteral("HH:mm:ss.zzz"));
     return time.isValid() ? time.msecsSinceStartOfDay() : 0;
 }
 

@@ -1,5 +1,4 @@
 #include "platform/DurableFile.h"
-
 #include "platform/WindowsError.h"
 
 #include <QDir>

@@ -5,8 +5,8 @@
 std::optional<QString> desktopFileTypeDescription(const QString &fileClass)
 {
     HKEY key = nullptr;
-    const LONG opened = ::RegOpenKeyExW(HKEY_CLASSES_ROOT, reinterpret_cast<const wchar_t *>(fileClass.utf16()),
-                                        0, KEY_QUERY_VALUE, &key);
+    const LONG opened = ::RegOpenKeyExW(
+        HKEY_CLASSES_ROOT, reinterpret_cast<const wchar_t *>(fileClass.utf16()), 0, KEY_QUERY_VALUE, &key);
     if (opened == ERROR_FILE_NOT_FOUND)
         return fallbackFileTypeName(fileClass); // the class is not registered: keep the fallback
     if (opened != ERROR_SUCCESS)

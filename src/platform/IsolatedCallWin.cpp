@@ -1,5 +1,4 @@
 #include "platform/IsolatedCall.h"
-
 #include "platform/WindowsError.h"
 
 #include <QDeadlineTimer>
@@ -7,9 +6,12 @@
 #include <algorithm>
 #include <cstring>
 #include <thread>
-#include <windows.h>
 
+// windows.h first: the other system headers build on it.
+// clang-format off
+#include <windows.h>
 #include <psapi.h>
+// clang-format on
 
 // Windows has no fork: the worker is this program started again with the task's name,
 // inside a job object that limits its memory and ends it with the job.
@@ -90,7 +92,8 @@ qint64 memoryInUse(HANDLE process)
 {
     PROCESS_MEMORY_COUNTERS_EX counters{};
     counters.cb = sizeof counters;
-    if (!::GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS *>(&counters), sizeof counters))
+    if (!::GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS *>(&counters),
+                                sizeof counters))
         return 0;
     return qint64(std::max<SIZE_T>(counters.PrivateUsage, counters.PagefileUsage));
 }
@@ -132,8 +135,8 @@ IsolatedResult runIsolated(const IsolatedTask &task, const QByteArray &input, in
     if (!job.h)
         return notRun(::GetLastError());
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_PROCESS_MEMORY | JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE
-        | JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_PROCESS_MEMORY
+        | JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
     limits.ProcessMemoryLimit = SIZE_T(WorkerBaseMemory + memoryHeadroom);
     if (!::SetInformationJobObject(job.h, JobObjectExtendedLimitInformation, &limits, sizeof limits))
         return notRun(::GetLastError());
@@ -236,7 +239,6 @@ std::optional<int> serveIsolatedTask(int argc, char **argv, std::initializer_lis
         const QByteArray output = task->run(input);
         if (writeAll(::GetStdHandle(STD_OUTPUT_HANDLE), output.constData(), output.size()))
             return ExitDone;
-    } catch (...) {
-    }
+    } catch (...) { }
     return ExitFailed;
 }

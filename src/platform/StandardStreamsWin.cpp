@@ -19,7 +19,8 @@ void prepareStandardStreams()
 {
     // A window program has no console; started from one without redirection, it writes
     // to its caller's.
-    if (!hasStream(STD_OUTPUT_HANDLE) && !hasStream(STD_ERROR_HANDLE) && ::AttachConsole(ATTACH_PARENT_PROCESS)) {
+    if (!hasStream(STD_OUTPUT_HANDLE) && !hasStream(STD_ERROR_HANDLE)
+        && ::AttachConsole(ATTACH_PARENT_PROCESS)) {
         std::freopen("CONOUT$", "w", stdout);
         std::freopen("CONOUT$", "w", stderr);
     }

@@ -1,6 +1,5 @@
-#include "protocol/DesktopShell.h"
-
 #include "platform/WindowsError.h"
+#include "protocol/DesktopShell.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -10,16 +9,19 @@
 
 #include <optional>
 
+// windows.h first: the other system headers build on it.
+// clang-format off
+#include <windows.h>
 #include <objbase.h>
 #include <shellapi.h>
 #include <shlwapi.h>
-#include <windows.h>
+// clang-format on
 
 namespace {
 
 // The shell's calls may wait for a handler (a slow viewer, a network drive); they run on a
 // pool thread, in the single-threaded apartment the shell asks for.
-template <typename Work>
+template<typename Work>
 void runInShellThread(Work work)
 {
     QThreadPool::globalInstance()->start([work = std::move(work)]() mutable {
@@ -31,7 +33,7 @@ void runInShellThread(Work work)
 }
 
 // Hands `deliver` back to the interface thread, where it runs unless `guard` is gone by then.
-template <typename Deliver>
+template<typename Deliver>
 void answerOnInterfaceThread(const QPointer<QObject> &guard, Deliver deliver)
 {
     QMetaObject::invokeMethod(

@@ -119,15 +119,6 @@ bool SpreadsheetBridge::exportToSpreadsheet(const ProtocolTable &table, const QS
     return true;
 }
 
-namespace {
-
-// Longest a workbook may take to parse, and the memory the parse may take, before the
-// import gives up on it. A protocol of 100,000 rows parses in about a second.
-constexpr int WorkbookParseTimeoutMs = 60000;
-constexpr qint64 WorkbookParseMemory = qint64(2) << 30;
-
-} // namespace
-
 IsolatedTask SpreadsheetBridge::workbookParseTask()
 {
     return {"workbook", [](const QByteArray &request) {
@@ -146,7 +137,7 @@ IsolatedTask SpreadsheetBridge::workbookParseTask()
 }
 
 bool SpreadsheetBridge::readWorkbook(const QString &fileName, int colCount, QList<QStringList> &rows,
-                                     QString *error)
+                                     QString *error, const WorkbookParseLimits &limits)
 {
     rows.clear();
     QFile file(fileName);
@@ -161,8 +152,7 @@ bool SpreadsheetBridge::readWorkbook(const QString &fileName, int colCount, QLis
     // busy ends only the import, in a process of its own.
     QByteArray request;
     QDataStream(&request, QIODevice::WriteOnly) << qint32(colCount) << bytes;
-    const IsolatedResult run
-        = runIsolated(workbookParseTask(), request, WorkbookParseTimeoutMs, WorkbookParseMemory);
+    const IsolatedResult run = runIsolated(workbookParseTask(), request, limits.timeoutMs, limits.memory);
     switch (run.status) {
     case IsolatedResult::Status::Done:
         break;

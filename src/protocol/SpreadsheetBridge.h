@@ -7,6 +7,14 @@
 #include <QString>
 #include <QStringList>
 
+// How long a workbook's parse may take and how much memory it may take beyond what its
+// process starts with. A protocol of 100,000 rows parses in about a second.
+struct WorkbookParseLimits
+{
+    int timeoutMs = 60000;
+    qint64 memory = qint64(2) << 30;
+};
+
 // Workbook files for the protocol: export writes an .xlsx workbook, import reads the
 // first worksheet of an .xlsx or .ods workbook.
 class SpreadsheetBridge
@@ -24,9 +32,9 @@ public:
     // texts; numbers, times and dates come back as text ("12,5", "00:25:13,45",
     // "07.05.2025"). Returns false and sets *error when the file cannot be read as a
     // workbook or a cell of the table cannot be converted. The file is parsed in a
-    // separate process with a time and memory limit.
+    // separate process within `limits`; a parse that outgrows them ends with an error.
     static bool readWorkbook(const QString &fileName, int colCount, QList<QStringList> &rows,
-                             QString *error = nullptr);
+                             QString *error = nullptr, const WorkbookParseLimits &limits = {});
 
     // The parse that readWorkbook runs isolated; a program that imports workbooks serves it
     // (serveIsolatedTask) first thing in main().

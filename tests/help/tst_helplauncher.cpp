@@ -1,3 +1,4 @@
+#include "HelpContextPages.h"
 #include "HelpTestSupport.h"
 #include "help/HelpContext.h"
 #include "help/HelpFiles.h"
@@ -256,19 +257,7 @@ private Q_SLOTS:
         QCOMPARE(shownPage(window), QString());
     }
 
-    void contextOpensItsPage_data()
-    {
-        QTest::addColumn<int>("context");
-        QTest::addColumn<QString>("page");
-        QTest::newRow("overview") << int(hcxOverview) << "ueberblick.html";
-        QTest::newRow("race") << int(hcxRace) << "rennablauf.html";
-        QTest::newRow("start numbers") << int(hcxStartNumbers) << "startnummern.html";
-        QTest::newRow("light barriers") << int(hcxLightBarriers) << "lichtschranken.html";
-        QTest::newRow("settings") << int(hcxSettings) << "einstellungen.html";
-        QTest::newRow("protocol") << int(hcxProtocol) << "protokoll.html";
-        QTest::newRow("shortcuts") << int(hcxShortcuts) << "tastenkuerzel.html";
-        QTest::newRow("troubleshooting") << int(hcxTroubleshooting) << "fehlerbehebung.html";
-    }
+    void contextOpensItsPage_data() { addContextPageRows(); }
 
     void contextOpensItsPage()
     {

@@ -1,3 +1,4 @@
+#include "HelpContextPages.h"
 #include "HelpPlatformText.h"
 #include "help/HelpContext.h"
 #include "platform/TextCodec.h"
@@ -235,19 +236,7 @@ private Q_SLOTS:
                              [](const Entry &entry) { return entry.name == QStringLiteral("dialout"); }));
     }
 
-    void contextIdsNameTheirPages_data()
-    {
-        QTest::addColumn<int>("context");
-        QTest::addColumn<QString>("page");
-        QTest::newRow("overview") << int(hcxOverview) << "ueberblick.html";
-        QTest::newRow("race") << int(hcxRace) << "rennablauf.html";
-        QTest::newRow("start numbers") << int(hcxStartNumbers) << "startnummern.html";
-        QTest::newRow("light barriers") << int(hcxLightBarriers) << "lichtschranken.html";
-        QTest::newRow("settings") << int(hcxSettings) << "einstellungen.html";
-        QTest::newRow("protocol") << int(hcxProtocol) << "protokoll.html";
-        QTest::newRow("shortcuts") << int(hcxShortcuts) << "tastenkuerzel.html";
-        QTest::newRow("troubleshooting") << int(hcxTroubleshooting) << "fehlerbehebung.html";
-    }
+    void contextIdsNameTheirPages_data() { addContextPageRows(); }
 
     void contextIdsNameTheirPages()
     {

@@ -11,7 +11,8 @@
 
 namespace {
 
-const QString WorkbookType = QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet");
+const QString WorkbookType
+    = QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet");
 const wchar_t *const TestClass = L"Tivano.TestWorkbook";
 
 bool keyExists(const wchar_t *key)

@@ -1,3 +1,4 @@
+#include "TestMainServing.h"
 #include "platform/AtomicFileWriter.h"
 #include "platform/IsolatedCall.h"
 #include "platform/TextCodec.h"
@@ -9,8 +10,6 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include "TestMainServing.h"
 
 #include <csignal>
 #include <stdexcept>

@@ -2,15 +2,15 @@
 // back, a load replaces the table and counts as a change, a failed write or read is shown
 // and does nothing else, the result number always fits its column, and writes keep
 // symbolic links and say why a folder refuses them.
-#include "grid/SortGrid.h"
 #include "ProgramFixture.h"
+#include "ProtocolFakes.h"
+#include "TestMainServing.h"
+#include "grid/SortGrid.h"
 #include "protocol/MemoryProtocolTable.h"
 #include "protocol/ProtocolFiles.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/ProtocolText.h"
 #include "protocol/SpreadsheetBridge.h"
-#include "ProtocolFakes.h"
-#include "TestMainServing.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -77,15 +77,15 @@ MemoryProtocolTable otherProtocol()
 // file-system user id of this thread). Under Wine the program acts as the Unix user
 // running Wine, root here, and nothing is withheld from it: tests skip there.
 #ifdef Q_OS_WIN
-#define TIVANO_SKIP_UNLESS_ACCESS_CAN_BE_WITHHELD() \
+#define TIVANO_SKIP_UNLESS_ACCESS_CAN_BE_WITHHELD()                                                          \
     QSKIP("access cannot be withheld from the user running these tests under Wine")
 struct Withheld
 {
     Withheld(const QString &, QFile::Permissions) { }
 };
 #else
-#define TIVANO_SKIP_UNLESS_ACCESS_CAN_BE_WITHHELD() \
-    do {                                          \
+#define TIVANO_SKIP_UNLESS_ACCESS_CAN_BE_WITHHELD()                                                          \
+    do {                                                                                                     \
     } while (false)
 class Withheld
 {

@@ -1,10 +1,10 @@
+#include "ProtocolFakes.h"
+#include "TestMainServing.h"
 #include "grid/SortGrid.h"
 #include "protocol/ProtocolColumns.h"
 #include "protocol/ProtocolFiles.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/SpreadsheetBridge.h"
-#include "ProtocolFakes.h"
-#include "TestMainServing.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,8 +1,8 @@
+#include "TestMainServing.h"
 #include "protocol/MemoryProtocolTable.h"
 #include "protocol/ProtocolColumns.h"
 #include "protocol/SpreadsheetBridge.h"
 #include "protocol/WorkbookCellText.h"
-#include "TestMainServing.h"
 
 #include <QFile>
 #include <QTemporaryDir>

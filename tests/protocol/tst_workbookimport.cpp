@@ -3,6 +3,8 @@
 // by hand as OpenDocument, and by LibreOffice Calc; every imported cell is compared
 // with its rule. Then the cells that cannot be converted, the structures workbooks use,
 // a round trip of 10,000 rows, and the spreadsheet command with the desktop's shell.
+#include "TestMainServing.h"
+#include "WorkbookPackages.h"
 #include "grid/SortGrid.h"
 #include "protocol/DesktopShell.h"
 #include "protocol/MemoryProtocolTable.h"
@@ -10,8 +12,6 @@
 #include "protocol/ProtocolFileDialogs.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/SpreadsheetBridge.h"
-#include "TestMainServing.h"
-#include "WorkbookPackages.h"
 
 #include <QDir>
 #include <QFile>
@@ -650,6 +650,37 @@ private Q_SLOTS:
         QString error;
         QVERIFY(!SpreadsheetBridge::readWorkbook(name, ProtocolColumns::Count, rows, &error));
         QVERIFY2(error.startsWith(QStringLiteral("Zelle ") + cell + QStringLiteral(": ")), qPrintable(error));
+        QVERIFY(rows.isEmpty());
+    }
+
+    // A workbook that unpacks to far more than the parse may hold, and a parse that
+    // outlasts its time: the parse is ended, the import says why and reads nothing.
+    void hostileWorkbookIsEndedByItsLimits_data()
+    {
+        QTest::addColumn<QByteArray>("workbook");
+        QTest::addColumn<int>("timeoutMs");
+        QTest::addColumn<QString>("message");
+        // 256 MB of blanks in the sheet's data pack into a few hundred kilobytes.
+        QTest::newRow("unpacks beyond its memory")
+            << WorkbookPackages::xlsx(QByteArray(256 << 20, ' ')) << 60000
+            << QStringLiteral("Die Arbeitsmappe ist besch\u00e4digt; das Lesen brach ab (");
+        QTest::newRow("outlasts its time")
+            << WorkbookPackages::xlsx(inlineRow(1, Titles)) << 1
+            << QStringLiteral("Das Lesen der Arbeitsmappe dauerte zu lange und wurde abgebrochen.");
+    }
+
+    void hostileWorkbookIsEndedByItsLimits()
+    {
+        QFETCH(QByteArray, workbook);
+        QFETCH(int, timeoutMs);
+        QFETCH(QString, message);
+        const QString name = path(QStringLiteral("hostile"));
+        QVERIFY(writeFile(name, workbook));
+        Rows rows{{"keep"}};
+        QString error;
+        QVERIFY(!SpreadsheetBridge::readWorkbook(name, ProtocolColumns::Count, rows, &error,
+                                                 {timeoutMs, qint64(64) << 20}));
+        QVERIFY2(error.startsWith(message), qPrintable(error));
         QVERIFY(rows.isEmpty());
     }
 

@@ -295,8 +295,9 @@ private Q_SLOTS:
                 while (!racing.hasExpired())
                     run.read(int(std::max<qint64>(0, racing.remainingTime())));
             }
-            QVERIFY2(run.killAndReap(), qPrintable(QStringLiteral("child ended on its own, exit code %1")
-                                                       .arg(run.process.exitCode())));
+            QVERIFY2(run.killAndReap(),
+                     qPrintable(
+                         QStringLiteral("child ended on its own, exit code %1").arg(run.process.exitCode())));
             if (run.startedWith >= 0) {
                 QCOMPARE(run.startedWith, onDisk); // each restart continues from the file
                 ++startsReported;

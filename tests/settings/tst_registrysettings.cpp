@@ -8,7 +8,6 @@
 
 #include <cstring>
 #include <optional>
-
 #include <windows.h>
 
 namespace {
@@ -117,8 +116,8 @@ private Q_SLOTS:
         QTest::newRow("Alg as text") << "Alg" << int(REG_SZ) << wideText(QStringLiteral("1")) << 1;
         QTest::newRow("Sound as text") << "Sound" << int(REG_SZ) << wideText(QStringLiteral("true")) << 6;
         QTest::newRow("Acc as bytes") << "Acc" << int(REG_BINARY) << QByteArray("\x01\x00\x00\x00", 4) << 10;
-        QTest::newRow("Wait as a QWORD") << "Wait" << int(REG_QWORD)
-                                         << QByteArray("\xe8\x03\x00\x00\x00\x00\x00\x00", 8) << 13;
+        QTest::newRow("Wait as a QWORD")
+            << "Wait" << int(REG_QWORD) << QByteArray("\xe8\x03\x00\x00\x00\x00\x00\x00", 8) << 13;
     }
 
     void aValueOfAnotherTypeEndsTheReading()
@@ -165,12 +164,15 @@ private Q_SLOTS:
         // A class of the test's own, under the classes root itself (the user's own classes
         // show there on Windows, not under Wine).
         if (keyExists
-            && writeValue(HKEY_CLASSES_ROOT, ClassKey, QStringLiteral("Marker"), REG_DWORD, QByteArray(4, '\0'))
+            && writeValue(HKEY_CLASSES_ROOT, ClassKey, QStringLiteral("Marker"), REG_DWORD,
+                          QByteArray(4, '\0'))
                 != ERROR_SUCCESS)
             QSKIP("no file class can be registered without administrator rights");
         if (!defaultValue.isEmpty())
-            QCOMPARE(writeValue(HKEY_CLASSES_ROOT, ClassKey, QString(), REG_SZ, defaultValue), LONG(ERROR_SUCCESS));
-        const std::optional<QString> description = desktopFileTypeDescription(QStringLiteral("Tivano.TestClass"));
+            QCOMPARE(writeValue(HKEY_CLASSES_ROOT, ClassKey, QString(), REG_SZ, defaultValue),
+                     LONG(ERROR_SUCCESS));
+        const std::optional<QString> description
+            = desktopFileTypeDescription(QStringLiteral("Tivano.TestClass"));
         QCOMPARE(description.value_or(QStringLiteral("-")), expected);
     }
 

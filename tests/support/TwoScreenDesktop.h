@@ -19,13 +19,14 @@ inline QByteArray twoScreenDesktop(const QTemporaryDir &folder)
         {"name": "right", "x": 1280, "y": 0, "width": 1024, "height": 768, "logicalDpi": 96}]})");
     // Relative to the working folder: the platform's options are separated by colons, and a
     // Windows path begins with one after its drive.
-    return "offscreen:configfile=" + QFile::encodeName(QDir::current().relativeFilePath(configuration.fileName()));
+    return "offscreen:configfile="
+        + QFile::encodeName(QDir::current().relativeFilePath(configuration.fileName()));
 }
 
 #define TIVANO_TEST_MAIN_TWO_SCREENS(TestObject)                                                             \
     int main(int argc, char **argv)                                                                          \
     {                                                                                                        \
-        QTemporaryDir folder(QDir::current().filePath(QStringLiteral("screens-XXXXXX")));                      \
+        QTemporaryDir folder(QDir::current().filePath(QStringLiteral("screens-XXXXXX")));                    \
         qputenv("QT_QPA_PLATFORM", twoScreenDesktop(folder));                                                \
         QApplication application(argc, argv);                                                                \
         TestObject test;                                                                                     \
