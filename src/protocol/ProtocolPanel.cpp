@@ -40,7 +40,8 @@ const QLatin1String ReadErrorText("Die Datei kann nicht gelesen werden: ");
 const QLatin1String KeptAsideText("Sie bleibt erhalten als: ");
 const QString RestoreCaption = QStringLiteral("Protokoll wiederherstellen \u2026");
 const QLatin1String XlsxMimeType("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet");
-constexpr int ButtonSize = 36;
+// Seven commands and the caption share the heading at the window's smallest width.
+constexpr int ButtonSize = 30;
 constexpr int HeadingHeight = 41;
 // The "Nr." column is never narrower than this.
 constexpr int NumberColumnMinWidth = 40;
@@ -112,7 +113,7 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
     bar->addWidget(saveButton);
     bar->addWidget(printButton);
     bar->addWidget(restoreButton);
-    bar->addSpacing(8);
+    bar->addSpacing(4);
     bar->addWidget(headingLabel);
     bar->addStretch(1);
     bar->addWidget(pageButton);

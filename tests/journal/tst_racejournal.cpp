@@ -315,23 +315,24 @@ private Q_SLOTS:
         QVERIFY(empty.noteLabel->text().contains(QStringLiteral("kein Journal")));
     }
 
-    // At the window's smallest width the caption gives way rather than be cut by the
-    // restore command; a wider window shows both.
-    void restoreCommandFitsTheSmallestWindow()
+    // The caption and all seven commands fit the window's smallest and its default size
+    // side by side.
+    void headingFitsTheSmallestWindow()
     {
         JournalFixture fixture;
         Program program(fixture.environment());
         MainWindow &window = *program.window;
         QVERIFY(program.show());
         const ProtocolPanel &panel = window.protocol();
-        window.resize(window.minimumSize());
-        QTRY_VERIFY(panel.headingLabel->isHidden());
-        QVERIFY(panel.restoreButton->isVisible());
-        QVERIFY(panel.restoreButton->geometry().right() < panel.pageButton->x());
-        window.resize(1100, 500);
-        QTRY_VERIFY(panel.headingLabel->isVisible());
-        QVERIFY(panel.restoreButton->geometry().right() < panel.headingLabel->x());
-        QVERIFY(panel.headingLabel->geometry().right() < panel.pageButton->x());
+        for (const QSize size : {window.minimumSize(), QSize(1100, 500)}) {
+            window.resize(size);
+            QTRY_COMPARE(window.size(), size);
+            QTRY_VERIFY(panel.headingLabel->isVisible());
+            QVERIFY(panel.restoreButton->geometry().right() < panel.headingLabel->x());
+            QVERIFY(panel.headingLabel->x() + panel.headingLabel->fontMetrics().horizontalAdvance(
+                        panel.headingLabel->text())
+                    <= panel.pageButton->x());
+        }
     }
 
     // Only what changes the timing is journaled: precision, lockout, port, polarity.
