@@ -10,6 +10,7 @@
 #include "platform/ClockSource.h"
 #include "platform/FileTypeNames.h"
 #include "platform/MakerInfo.h"
+#include "protocol/ProtocolColumns.h"
 #include "protocol/ProtocolPanel.h"
 #include "serial/SerialPort.h"
 #include "serial/SerialProbe.h"
@@ -87,7 +88,10 @@ void MainWindow::setDialogs(SettingsDialog *settingsDialog, ConfirmDialog *confi
     m_settingsDialog = settingsDialog;
     m_confirmDialog = confirmDialog;
     if (m_settingsDialog) {
-        m_settingsDialog->setPortPresenceMask(::PortPresenceMask);
+        QMap<int, QString> deviceNames;
+        for (const int port : presentPorts(::PortPresenceMask))
+            deviceNames.insert(port, serialPort().backend().deviceName(port));
+        m_settingsDialog->setPortPresenceMask(::PortPresenceMask, deviceNames);
         connect(m_settingsDialog, &SettingsDialog::precisionPreviewed, m_racePanel->display(),
                 &TimeDisplay::applyDisplayPrecision);
     }
@@ -114,6 +118,8 @@ void MainWindow::connectParts()
     });
 
     connect(m_protocol, &ProtocolPanel::clearRequested, this, &MainWindow::clearAfterQuestion);
+    connect(m_protocol, &ProtocolPanel::rowDeleteRequested, this, &MainWindow::deleteRowAfterQuestion);
+    connect(m_protocol, &ProtocolPanel::rowInsertRequested, this, &MainWindow::insertRow);
     connect(m_protocol, &ProtocolPanel::errorOccurred, this, [this](const QString &message) {
         QMessageBox::critical(this, applicationTitle(), message, QMessageBox::Ok);
     });
@@ -138,7 +144,11 @@ void MainWindow::setUp()
     m_protocol->initProtocolTable();
     TimeDisplay *display = m_racePanel->display();
     display->applyDisplayPrecision(clock().precision());
-    probeSerialPorts(serialPort().backend());
+    SerialBackend &ports = serialPort().backend();
+    const QMap<int, QString> deviceMap = loadDeviceMap(m_environment.settings);
+    for (auto it = deviceMap.cbegin(); it != deviceMap.cend(); ++it)
+        ports.mapDevice(it.key(), it.value());
+    probeSerialPorts(ports);
     display->applyDisplayColours();
     display->showTime(DisplayRow::Upper, 0);
     display->showTime(DisplayRow::Lower, 0);
@@ -285,6 +295,25 @@ void MainWindow::clearAfterQuestion()
     }
 }
 
+void MainWindow::deleteRowAfterQuestion(int row)
+{
+    // A finish may have come while the question was open; the row keeps its number.
+    const QString number = m_protocol->grid->cells(ProtocolColumns::ColNr, row);
+    const bool yes = ask(QStringLiteral("Zeile %1 l\u00f6schen?").arg(number));
+    m_protocol->grid->setFocus();
+    if (!yes || row > m_protocol->lastResultRow())
+        return;
+    const QStringList cells = m_protocol->deleteResultRow(row);
+    noteJournal(m_journal->recordRowDeleted(row, cells));
+    showCommandStates();
+}
+
+void MainWindow::insertRow(int row)
+{
+    noteJournal(m_journal->recordRowInserted(m_protocol->insertResultRow(row)));
+    showCommandStates();
+}
+
 void MainWindow::recordFinish(qint32 timeOfDayMs, const QString &timeText, FinishSource source)
 {
     JournalFinish finish;
@@ -296,7 +325,20 @@ void MainWindow::recordFinish(qint32 timeOfDayMs, const QString &timeText, Finis
     m_protocol->recordFinish(timeText, finish.countryCode, finish.startNumber);
     finish.row = m_protocol->lastResultRow();
     noteJournal(m_journal->recordFinish(finish));
+    noteStartNumber(finish.startNumber, finish.row);
     m_racePanel->startNumberEdit()->setFocus();
+}
+
+void MainWindow::noteStartNumber(const QString &startNumber, int row)
+{
+    // The finish stands as recorded; the operator only learns that its start number wants
+    // a look.
+    const auto number = [this](int r) { return m_protocol->grid->cells(ProtocolColumns::ColNr, r); };
+    StartNumberEdit *edit = m_racePanel->startNumberEdit();
+    if (startNumber.isEmpty())
+        edit->showHint(QStringLiteral("Nr. %1 ohne Startnummer").arg(number(row)));
+    else if (const int earlier = m_protocol->resultWithStartNumber(startNumber, row))
+        edit->showHint(QStringLiteral("Startnummer %1 schon bei Nr. %2").arg(startNumber, number(earlier)));
 }
 
 void MainWindow::showCommandStates()

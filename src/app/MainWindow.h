@@ -93,7 +93,12 @@ private:
 
     void resetAfterQuestion();
     void clearAfterQuestion();
+    void deleteRowAfterQuestion(int row);
+    void insertRow(int row);
     void recordFinish(qint32 timeOfDayMs, const QString &timeText, FinishSource source);
+    // A short note in the start-number line when a finish got no start number or one that
+    // an earlier result already has.
+    void noteStartNumber(const QString &startNumber, int row);
     void showCommandStates();
 
     // The journal's side of the window (MainWindowJournal.cpp).

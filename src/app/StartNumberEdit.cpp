@@ -3,11 +3,15 @@
 #include "timing/StartNumbers.h"
 
 #include <QKeyEvent>
+#include <QLabel>
+#include <QTimer>
 #include <QValidator>
 
 #include <algorithm>
 
 namespace {
+
+constexpr int HintShownMs = 5000;
 
 // Text that reaches the field other than by typing (paste, drop, input method)
 // keeps only what typing could have entered.
@@ -95,4 +99,45 @@ void StartNumberEdit::focusInEvent(QFocusEvent *event)
     QLineEdit::focusInEvent(event);
     deselect();
     setCursorPosition(cursor);
+}
+
+void StartNumberEdit::showHint(const QString &text)
+{
+    if (!m_hint) {
+        m_hint = new QLabel(this);
+        m_hint->setObjectName(QStringLiteral("LabelStartnummerHinweis"));
+        m_hint->setAutoFillBackground(true);
+        m_hint->setStyleSheet(QStringLiteral("background: #FFFF80; color: #800000; padding: 0 4px;"));
+        m_hint->setAttribute(Qt::WA_TransparentForMouseEvents);
+        m_hintTimer = new QTimer(this);
+        m_hintTimer->setSingleShot(true);
+        connect(m_hintTimer, &QTimer::timeout, this, &StartNumberEdit::hideHint);
+    }
+    m_hint->setText(text);
+    m_hint->adjustSize();
+    placeHint();
+    m_hint->show();
+    m_hintTimer->start(HintShownMs);
+}
+
+void StartNumberEdit::hideHint()
+{
+    m_hint->hide();
+    setTextMargins(0, 0, 0, 0);
+}
+
+void StartNumberEdit::placeHint()
+{
+    // Inside the frame at the right end; the list's text keeps clear of it.
+    const int width = std::min(m_hint->sizeHint().width(), this->width() / 2);
+    const int height = this->height() - 6;
+    m_hint->setGeometry(this->width() - width - 3, 3, width, height);
+    setTextMargins(0, 0, width + 2, 0);
+}
+
+void StartNumberEdit::resizeEvent(QResizeEvent *event)
+{
+    QLineEdit::resizeEvent(event);
+    if (m_hint && m_hint->isVisible())
+        placeHint();
 }

@@ -52,6 +52,8 @@ public:
     void setUserSettings(const QStringList &value);
     QMenu *popupMenu() const { return m_popupMenu; }
     void setPopupMenu(QMenu *value) { m_popupMenu = value; }
+    // The data row the popup menu was last opened on.
+    int popupRow() const { return m_popupRow; }
 
     bool modified() const { return m_modified; }
     void setModified(bool value);
@@ -204,6 +206,7 @@ private:
     std::unique_ptr<SortOptions> m_sortOptions;
     QStringList m_userSettings;
     QMenu *m_popupMenu = nullptr;
+    int m_popupRow = 0;
     bool m_modified = false;
     bool m_savedUpdateOnSizeChange = false;
     SortedList m_sortedList;

@@ -244,8 +244,10 @@ void SortGrid::mouseReleaseEvent(QMouseEvent *event)
     StringGrid::mouseReleaseEvent(event);
     const QPoint p = event->position().toPoint();
     const GridCoord cell = cellAtPoint(p);
-    if (event->button() == Qt::RightButton && cell.y > 0 && m_popupMenu)
+    if (event->button() == Qt::RightButton && cell.y > 0 && m_popupMenu) {
+        m_popupRow = cell.y;
         m_popupMenu->popup(viewport()->mapToGlobal(p));
+    }
     // Only the left button clicks a cell; the right one shows just the context menu.
     if (event->button() == Qt::LeftButton && cell.x >= 0 && cell.y >= 1 && cell == m_pressCell) {
         const CellFormat format = currentFormat(cell.x, cell.y);

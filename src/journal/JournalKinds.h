@@ -19,6 +19,9 @@ inline constexpr QLatin1StringView Load("LADEN");
 inline constexpr QLatin1StringView Import("IMPORT");
 inline constexpr QLatin1StringView Restore("WIEDERHERSTELLEN");
 inline constexpr QLatin1StringView CellEdit("AENDERUNG");
+// A result row taken out or an empty one put in; the rows after it are numbered anew.
+inline constexpr QLatin1StringView RowDeleted("ZEILE-GELOESCHT");
+inline constexpr QLatin1StringView RowInserted("ZEILE-EINGEFUEGT");
 inline constexpr QLatin1StringView Settings("EINSTELLUNGEN");
 inline constexpr QLatin1StringView PortOpened("PORT-OFFEN");
 inline constexpr QLatin1StringView PortClosed("PORT-ZU");

@@ -50,6 +50,15 @@ void apply(const JournalEntry &entry, ProtocolTable &table)
         // An edit is made in a cell the operator sees, inside the table.
         if (rowOk && colOk && row >= 0 && row < table.rowCount() && col >= 0 && col < table.colCount())
             table.setCells(col, row, entry.field(F::NewText));
+    } else if (entry.kind == K::RowDeleted || entry.kind == K::RowInserted) {
+        bool ok = false;
+        const int row = entry.field(F::Row).toInt(&ok);
+        const int lastResult = table.lastResultRowFromTable();
+        // A result row was deleted; an inserted row took a result's place or followed the last.
+        if (ok && row >= 1 && entry.kind == K::RowDeleted && row <= lastResult)
+            ProtocolResults::deleteResult(table, row, lastResult);
+        else if (ok && row >= 1 && entry.kind == K::RowInserted && lastResult >= 1 && row <= lastResult + 1)
+            ProtocolResults::insertResult(table, row, lastResult);
     } else if (entry.kind == K::Clear || entry.kind == K::Reset) {
         ProtocolResults::emptyResults(table);
     }
@@ -69,8 +78,8 @@ MemoryProtocolTable replay(const QList<JournalEntry> &entries, qint64 before)
 bool isKeyEvent(const JournalEntry &entry)
 {
     static const QLatin1StringView keys[]
-        = {K::ProgramStart, K::ProgramExit, K::Continued, K::Start,  K::Stop,
-           K::Reset,        K::Clear,       K::Load,      K::Import, K::Restore};
+        = {K::ProgramStart, K::ProgramExit, K::Continued, K::Start,   K::Stop,       K::Reset,
+           K::Clear,        K::Load,        K::Import,    K::Restore, K::RowDeleted, K::RowInserted};
     for (const QLatin1StringView key : keys) {
         if (entry.kind == key)
             return true;

@@ -92,6 +92,10 @@ QString JournalRestoreDialog::describe(const JournalEntry &entry)
         return QStringLiteral("Geladen: ") + file;
     if (entry.kind == K::Import)
         return QStringLiteral("Importiert: ") + file;
+    if (entry.kind == K::RowDeleted)
+        return QStringLiteral("Zeile %1 gel\u00f6scht").arg(entry.field(F::Row));
+    if (entry.kind == K::RowInserted)
+        return QStringLiteral("Zeile %1 eingef\u00fcgt").arg(entry.field(F::Row));
     if (entry.kind == K::Restore)
         return QStringLiteral("Wiederhergestellt aus %1 vor Nr. %2").arg(file, entry.field(F::Before));
     return entry.kind;
@@ -148,7 +152,7 @@ void JournalRestoreDialog::showEvents(int journalIndex)
         item->setToolTip(1, entry.time);
         // Going back is mostly going back before the latest loss of results.
         if (entry.kind == K::Clear || entry.kind == K::Reset || entry.kind == K::Load
-            || entry.kind == K::Import || entry.kind == K::Restore)
+            || entry.kind == K::Import || entry.kind == K::Restore || entry.kind == K::RowDeleted)
             preferred = item;
     }
     if (!preferred && eventList->topLevelItemCount() > 0)

@@ -156,6 +156,20 @@ bool RaceJournal::recordCellEdit(int col, int row, const QString &oldText, const
     return write(std::move(entry));
 }
 
+bool RaceJournal::recordRowDeleted(int row, const QStringList &cells)
+{
+    JournalEntry entry = event(K::RowDeleted);
+    entry.add(F::Row, QString::number(row)).add(F::OldText, cells.join(QLatin1Char('\t')));
+    return write(std::move(entry));
+}
+
+bool RaceJournal::recordRowInserted(int row)
+{
+    JournalEntry entry = event(K::RowInserted);
+    entry.add(F::Row, QString::number(row));
+    return write(std::move(entry));
+}
+
 bool RaceJournal::recordSettings(int precision, int lockoutMs, int port, int polarity)
 {
     JournalEntry entry = event(K::Settings);

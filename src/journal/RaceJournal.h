@@ -49,6 +49,9 @@ public:
     // A protocol text file loaded or a workbook imported: the protocol afterwards.
     bool recordLoad(bool workbook, const QString &fileName);
     bool recordCellEdit(int col, int row, const QString &oldText, const QString &newText);
+    // Result `row` deleted, or an empty result inserted at `row`, with the row's old cells.
+    bool recordRowDeleted(int row, const QStringList &cells);
+    bool recordRowInserted(int row);
     bool recordSettings(int precision, int lockoutMs, int port, int polarity);
     bool recordPortOpened(int port);
     // `lost`: the port's adapter went away; `reason` what the monitor saw.

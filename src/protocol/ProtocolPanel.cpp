@@ -43,8 +43,9 @@ const QLatin1String XlsxMimeType("application/vnd.openxmlformats-officedocument.
 // Seven commands and the caption share the heading at the window's smallest width.
 constexpr int ButtonSize = 30;
 constexpr int HeadingHeight = 41;
-// The "Nr." column is never narrower than this.
+// The number columns are never narrower than these.
 constexpr int NumberColumnMinWidth = 40;
+constexpr int StartNumberColumnMinWidth = 47;
 // The grid keeps 2 pixels between a cell's text and each of its edges.
 constexpr int CellTextMargins = 4;
 
@@ -174,11 +175,28 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
     connect(selectAllAction, &QAction::triggered, this, [this] { selectAllResults(); });
     connect(copyAction, &QAction::triggered, this, [this] { copySelection(); });
     contextMenu->addSeparator();
+    insertRowAction = contextMenu->addAction(QStringLiteral("Zeile einf\u00fcgen"));
+    deleteRowAction = contextMenu->addAction(QStringLiteral("Zeile l\u00f6schen"));
+    connect(insertRowAction, &QAction::triggered, this, [this] { Q_EMIT rowInsertRequested(grid->popupRow()); });
+    connect(deleteRowAction, &QAction::triggered, this, [this] { Q_EMIT rowDeleteRequested(grid->popupRow()); });
+    // Rows are put in and taken out among the results only.
+    connect(contextMenu, &QMenu::aboutToShow, this, [this] {
+        const bool onResult = grid->popupRow() >= 1 && grid->popupRow() <= m_lastResultRow;
+        insertRowAction->setEnabled(onResult);
+        deleteRowAction->setEnabled(onResult);
+    });
+    contextMenu->addSeparator();
     restoreAction = contextMenu->addAction(RestoreCaption);
     connect(restoreAction, &QAction::triggered, this, &ProtocolPanel::restoreRequested);
     grid->setPopupMenu(contextMenu);
     connect(grid, &SortGrid::messageRaised, this, &ProtocolPanel::report);
     connect(grid, &GridBase::cellEdited, this, &ProtocolPanel::cellEdited);
+    connect(grid, &GridBase::cellEdited, this, [this](int col, int, const QString &, const QString &text) {
+        if (col == ProtocolColumns::ColStartNumber) {
+            widenColumn(m_startNumberFit, text);
+            layoutProtocolColumns();
+        }
+    });
     // The grid fits its last column to a new width itself; the protocol's layout follows
     // once that is done.
     grid->installEventFilter(this);
@@ -299,35 +317,38 @@ void ProtocolPanel::addResultRow(const QString &timeText, const QString &country
     if (grid->rowCount() <= m_lastResultRow)
         grid->setRowCount(m_lastResultRow + 1);
     grid->rowStrings(m_lastResultRow).assign(items);
-    widenNumberColumn(items.first());
+    widenColumn(m_numberFit, items.first());
+    widenColumn(m_startNumberFit, startNumber);
     updateProtocolCommands();
     layoutProtocolColumns();
 }
 
-void ProtocolPanel::widenNumberColumn(const QString &number)
+void ProtocolPanel::widenColumn(ColumnFit &fit, const QString &text)
 {
     // Measuring shapes the text, which adds up over 100,000 rows; in a fixed-pitch font a
     // text no longer than one measured before cannot be wider.
-    if (m_fixedPitch && number.size() <= m_numberLength)
+    if (m_fixedPitch && text.size() <= fit.length)
         return;
-    m_numberLength = std::max(m_numberLength, number.size());
-    m_numberWidth = std::max(m_numberWidth, QFontMetrics(grid->font()).horizontalAdvance(number));
+    fit.length = std::max(fit.length, text.size());
+    fit.width = std::max(fit.width, QFontMetrics(grid->font()).horizontalAdvance(text));
 }
 
-void ProtocolPanel::measureNumberColumn()
+void ProtocolPanel::measureColumns()
 {
-    m_numberWidth = 0;
-    m_numberLength = 0;
-    for (int r = 1; r < grid->rowCount(); ++r)
-        widenNumberColumn(grid->cells(0, r));
+    m_numberFit = {};
+    m_startNumberFit = {};
+    for (int r = 1; r < grid->rowCount(); ++r) {
+        widenColumn(m_numberFit, grid->cells(ProtocolColumns::ColNr, r));
+        widenColumn(m_startNumberFit, grid->cells(ProtocolColumns::ColStartNumber, r));
+    }
 }
 
 void ProtocolPanel::layoutProtocolColumns()
 {
-    // The result numbers stay readable: column 0 widens to the widest of them.
-    grid->setColWidths(0, std::max(NumberColumnMinWidth, m_numberWidth + CellTextMargins));
+    // Result and start numbers are never cut: their columns widen to the widest of them.
+    grid->setColWidths(0, std::max(NumberColumnMinWidth, m_numberFit.width + CellTextMargins));
     grid->setColWidths(2, 80);
-    grid->setColWidths(3, 47);
+    grid->setColWidths(3, std::max(StartNumberColumnMinWidth, m_startNumberFit.width + CellTextMargins));
     grid->setColWidths(4, 47);
     const int rest = grid->viewport()->width() - grid->colWidths(0) - grid->colWidths(4) - grid->colWidths(2)
         - grid->colWidths(3) - grid->colCount();
@@ -397,7 +418,7 @@ void ProtocolPanel::clearProtocol()
         grid->setRowCount(2);
     }
     grid->discardRowsFrom(1);
-    measureNumberColumn();
+    measureColumns();
     layoutProtocolColumns();
     updateProtocolCommands();
     m_lastResultRow = 0;
@@ -407,7 +428,7 @@ void ProtocolPanel::clearTable()
 {
     grid->clear();
     grid->discardRowsFrom(1);
-    measureNumberColumn();
+    measureColumns();
 }
 
 void ProtocolPanel::resetProtocol()
@@ -521,7 +542,7 @@ bool ProtocolPanel::saveProtocolText(const QString &fileName)
 void ProtocolPanel::finishLoad()
 {
     m_lastResultRow = m_table->lastResultRowFromTable();
-    measureNumberColumn();
+    measureColumns();
     grid->setFixedCols(1);
     selectResultRow(grid->rowCount() - 1);
     layoutProtocolColumns();

@@ -117,6 +117,14 @@ public:
     // Empties the protocol down to one empty result row, asking nothing; the clear
     // command asks through clearRequested first.
     void clearProtocol();
+    // The first result other than `exceptRow` with this start number; 0 when there is none.
+    int resultWithStartNumber(QStringView startNumber, int exceptRow) const;
+    // Result `row` taken out and the rows below numbered anew, then the autosave; returns the
+    // row's cells as they were.
+    QStringList deleteResultRow(int row);
+    // An empty result put in at `row` (after it when it is the last), the rows from there
+    // numbered anew, then the autosave; returns the row it took.
+    int insertResultRow(int row);
     // The race reset's part: the grid emptied through its Clear, lastResultRow 0, the
     // columns laid out and the commands updated. Asks nothing.
     void resetProtocol();
@@ -134,11 +142,15 @@ public:
     QToolButton *clearButton = nullptr;
     QToolButton *restoreButton = nullptr;
     QLabel *headingLabel = nullptr;
-    // The grid's context menu: "Alles markieren", "Kopieren" and the restore command.
+    // The grid's context menu: "Alles markieren", "Kopieren", the row commands and the
+    // restore command.
     QMenu *contextMenu = nullptr;
     QAction *selectAllAction = nullptr;
     QAction *copyAction = nullptr;
     QAction *restoreAction = nullptr;
+    // Offered on result rows: "Zeile einfügen" and "Zeile löschen".
+    QAction *insertRowAction = nullptr;
+    QAction *deleteRowAction = nullptr;
     // Selects every data row, columns 1 to the last.
     void selectAllResults();
     // The selected cells as text, TAB between cells and CR LF after each row.
@@ -149,6 +161,10 @@ public:
 Q_SIGNALS:
     // The clear command was chosen; whoever answers asks the operator, then clears.
     void clearRequested();
+    // "Zeile einfügen" or "Zeile löschen" was chosen on result `row`; whoever answers
+    // asks the operator where needed, then changes the protocol.
+    void rowInsertRequested(int row);
+    void rowDeleteRequested(int row);
     // "Protokoll wiederherstellen" was chosen.
     void restoreRequested();
     // The operator changed a cell's text.
@@ -167,9 +183,15 @@ protected:
 private:
     QToolButton *makeButton(const QString &name, const QString &hint, const QString &accessible, int glyph);
     void finishLoad();
-    // Measures the widest text of column 0 below the title for the layout.
-    void measureNumberColumn();
-    void widenNumberColumn(const QString &number);
+    // Pixel width and length of the widest and the longest text of a column below the title.
+    struct ColumnFit
+    {
+        int width = 0;
+        qsizetype length = 0;
+    };
+    // Measures the widest texts of the number columns below the title for the layout.
+    void measureColumns();
+    void widenColumn(ColumnFit &fit, const QString &text);
     void report(const QString &message);
     void reportWriteError(const QString &fileName, const QString &error);
     void setAutosaveError(const QString &error);
@@ -192,9 +214,8 @@ private:
     QString m_journalFileName;
     int m_lastResultRow = 0;
     int m_filterInd = 2;
-    // Pixel width and length of the widest and the longest text in column 0 below the title.
-    int m_numberWidth = 0;
-    qsizetype m_numberLength = 0;
+    ColumnFit m_numberFit;
+    ColumnFit m_startNumberFit;
     bool m_fixedPitch = false;
     // The heading bar's width with the caption beside all commands.
     int m_headingWidth = 0;

@@ -23,6 +23,58 @@ void writeResult(ProtocolTable &table, int row, const QString &timeText, const Q
         table.setCells(c, row, c < cells.size() ? cells.at(c) : QString());
 }
 
+namespace {
+
+void copyRow(ProtocolTable &table, int from, int to)
+{
+    for (int c = 0; c < table.colCount(); ++c) {
+        const QStringView text = table.cellView(c, from);
+        if (text != table.cellView(c, to))
+            table.setCells(c, to, text.toString());
+    }
+}
+
+void numberResults(ProtocolTable &table, int from, int to)
+{
+    for (int r = from; r <= to; ++r)
+        table.setCells(0, r, resultNumber(r));
+}
+
+} // namespace
+
+int deleteResult(ProtocolTable &table, int row, int lastResult)
+{
+    const int rows = table.rowCount();
+    table.beginUpdate();
+    if (rows <= 2) {
+        table.clearRow(1);
+    } else {
+        for (int r = row; r + 1 < rows; ++r)
+            copyRow(table, r + 1, r);
+        table.setRowCount(rows - 1);
+        table.discardRowsFrom(rows - 1);
+    }
+    numberResults(table, row, lastResult - 1);
+    table.endUpdate();
+    return lastResult - 1;
+}
+
+int insertResult(ProtocolTable &table, int row, int lastResult)
+{
+    // The grid's rule: a row inserted at the last one follows it.
+    if (row >= lastResult)
+        row = lastResult + 1;
+    const int rows = table.rowCount() + 1;
+    table.beginUpdate();
+    table.setRowCount(rows);
+    for (int r = rows - 1; r > row; --r)
+        copyRow(table, r - 1, r);
+    table.clearRow(row);
+    numberResults(table, row, lastResult + 1);
+    table.endUpdate();
+    return row;
+}
+
 void emptyResults(ProtocolTable &table)
 {
     table.setRowCount(2);

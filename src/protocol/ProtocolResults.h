@@ -22,6 +22,15 @@ QStringList resultCells(int row, const QString &timeText, const QString &country
 void writeResult(ProtocolTable &table, int row, const QString &timeText, const QString &countryCode,
                  const QString &startNumber);
 
+// Result `row` (1 to `lastResult`) taken out: the rows below move up and are numbered
+// anew; an only row is emptied. Nothing is kept beyond the new row count. Returns the
+// new last result row.
+int deleteResult(ProtocolTable &table, int row, int lastResult);
+
+// An empty result at `row` (1 to `lastResult`), the rows from there one further down and
+// numbered anew; at the last result the new one follows it. Returns the row it took.
+int insertResult(ProtocolTable &table, int row, int lastResult);
+
 // The title row kept, one empty result row, nothing kept beyond it.
 void emptyResults(ProtocolTable &table);
 

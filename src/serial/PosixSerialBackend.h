@@ -26,6 +26,8 @@ public:
     std::unique_ptr<PosixSerialDevice> openPath(const QString &path, QString *error);
     bool present(int port) override;
     bool ctsInputUsable(int port) override;
+    QString deviceName(int port) const override { return m_map.path(port); }
+    void mapDevice(int port, const QString &path) override { m_map.setPath(port, path); }
 
     // The kernel driver serving "COM" `port` ("8250", "ftdi_sio", "cdc_acm"
     // ...); empty when unknown.

@@ -78,6 +78,14 @@ public:
     // Whether "COM" `port` is present and free: the presence probe.
     virtual bool present(int port) = 0;
 
+    // The device behind "COM" `port` as the operator would look for it (a device path);
+    // empty where the port's name is all there is.
+    virtual QString deviceName(int port) const = 0;
+    // Puts the device at `path` behind "COM" `port`, for a device the fixed numbering does
+    // not reach or one whose name changes with each plugging in. Ignored where ports are
+    // no device paths.
+    virtual void mapDevice(int port, const QString &path) = 0;
+
     // False when the device behind "COM" `port` cannot report its CTS input
     // (it always reads as set), so a finish barrier on CTS cannot work there.
     virtual bool ctsInputUsable(int port) = 0;

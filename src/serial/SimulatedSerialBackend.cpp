@@ -402,3 +402,14 @@ bool SimulatedSerialBackend::ctsInputUsable(int)
     // The simulated CTS input follows setCts.
     return true;
 }
+
+QString SimulatedSerialBackend::deviceName(int port) const
+{
+    const auto found = m_deviceNames.find(port);
+    return found == m_deviceNames.end() ? QString() : found->second;
+}
+
+void SimulatedSerialBackend::mapDevice(int port, const QString &path)
+{
+    m_deviceNames[port] = path;
+}

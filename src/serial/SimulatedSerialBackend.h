@@ -74,6 +74,9 @@ public:
     std::unique_ptr<SerialDevice> open(int port, QString *error) override;
     bool present(int port) override;
     bool ctsInputUsable(int port) override;
+    // The simulated lines have no devices; a mapped name is only remembered and shown.
+    QString deviceName(int port) const override;
+    void mapDevice(int port, const QString &path) override;
 
 private:
     class Device;
@@ -89,4 +92,5 @@ private:
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
     mutable std::map<int, std::unique_ptr<Line>> m_lines;
+    std::map<int, QString> m_deviceNames;
 };

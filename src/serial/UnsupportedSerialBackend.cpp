@@ -15,6 +15,8 @@ public:
     }
     bool present(int) override { return false; }
     bool ctsInputUsable(int) override { return false; }
+    QString deviceName(int) const override { return {}; }
+    void mapDevice(int, const QString &) override { }
 };
 
 } // namespace

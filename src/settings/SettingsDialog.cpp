@@ -3,6 +3,7 @@
 #include "settings/ColorComboBox.h"
 #include "settings/DecimalSpinField.h"
 
+#include <QAbstractItemView>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QGridLayout>
@@ -158,22 +159,30 @@ void SettingsDialog::buildControls()
     connect(portBox, &QComboBox::currentIndexChanged, this, &SettingsDialog::portIndexChanged);
 }
 
-void SettingsDialog::setPortPresenceMask(quint32 mask)
+void SettingsDialog::setPortPresenceMask(quint32 mask, const QMap<int, QString> &deviceNames)
 {
     portBox->clear();
     portBox->addItem(NoPortEntry);
     const int highest = qMin(int(mask >> 16), 16);
     for (int n = 1; n <= highest; ++n) {
-        if (mask & (1u << (n - 1)))
-            portBox->addItem(QStringLiteral("COM") + QString::number(n));
+        if (!(mask & (1u << (n - 1))))
+            continue;
+        const QString device = deviceNames.value(n);
+        portBox->addItem(QStringLiteral("COM") + QString::number(n)
+                         + (device.isEmpty() ? QString() : QStringLiteral("  ") + device));
     }
+    // The box keeps its width; the open list is as wide as its longest device name.
+    portBox->view()->setMinimumWidth(portBox->view()->sizeHintForColumn(0) + 8);
     selectPort(m_settings.port);
 }
 
 int SettingsDialog::portFromEntry(const QString &text)
 {
+    if (!text.startsWith(QLatin1String("COM")))
+        return 0;
+    const qsizetype end = text.indexOf(QLatin1Char(' '));
     bool ok = false;
-    const int port = text.mid(3).toInt(&ok, 10);
+    const int port = QStringView(text).mid(3, end < 0 ? -1 : end - 3).toInt(&ok, 10);
     return ok ? port : 0;
 }
 
@@ -185,8 +194,12 @@ bool SettingsDialog::portLacksCts(int port)
 void SettingsDialog::selectPort(int port)
 {
     // A stored port that is not present selects nothing.
-    portBox->setCurrentIndex(
-        port > 0 ? portBox->findText(QStringLiteral("COM") + QString::number(port), Qt::MatchExactly) : 0);
+    int index = port > 0 ? -1 : 0;
+    for (int i = 1; i < portBox->count() && index < 0; ++i) {
+        if (portFromEntry(portBox->itemText(i)) == port)
+            index = i;
+    }
+    portBox->setCurrentIndex(index);
 }
 
 void SettingsDialog::setSettings(const Settings &current)

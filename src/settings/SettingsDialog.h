@@ -3,6 +3,7 @@
 #include "settings/SettingsStore.h"
 
 #include <QDialog>
+#include <QMap>
 
 #include <array>
 #include <optional>
@@ -32,8 +33,9 @@ public:
     explicit SettingsDialog(QWidget *parent = nullptr);
 
     // Serial ports found at start: bit n - 1 per present COM n, the high 16
-    // bits the highest n. Fills the port list.
-    void setPortPresenceMask(quint32 mask);
+    // bits the highest n. Fills the port list; an entry shows the device behind its
+    // port beside the COM number when `deviceNames` knows it.
+    void setPortPresenceMask(quint32 mask, const QMap<int, QString> &deviceNames = {});
     // Fills the controls from `current`.
     void setSettings(const Settings &current);
     // The settings as the controls hold them now, starting from the last
@@ -43,7 +45,8 @@ public:
     // on OK, nothing on Cancel.
     std::optional<Settings> edit(const Settings &current);
 
-    // The port number of a port-list entry ("COM7" -> 7; 0 when it does not parse).
+    // The port number of a port-list entry ("COM7" or "COM7  /dev/ttyUSB2" -> 7; 0 when
+    // it does not parse).
     static int portFromEntry(const QString &text);
     // Whether COM `port` is a device without a CTS line, on which a finish
     // barrier cannot work (cdc_acm: COM13..COM16 are /dev/ttyACM0..3).

@@ -128,6 +128,18 @@ int loadSettings(Settings &settings, const SettingsLocation &location)
     return key ? readSettings(*key, settings) : 0;
 }
 
+QMap<int, QString> loadDeviceMap(const SettingsLocation &location)
+{
+    QMap<int, QString> map;
+    const std::unique_ptr<QtSettingsKey> key = QtSettingsKey::open(location, false);
+    for (int port = 1; key && port <= 16; ++port) {
+        const std::optional<QString> path = key->readString(QStringLiteral("Schnittstellen/COM%1").arg(port));
+        if (path && !path->trimmed().isEmpty())
+            map.insert(port, path->trimmed());
+    }
+    return map;
+}
+
 bool saveSettings(const Settings &settings, const SettingsLocation &location)
 {
     const std::unique_ptr<QtSettingsKey> key = QtSettingsKey::open(location, true);

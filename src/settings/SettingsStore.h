@@ -3,6 +3,7 @@
 #include "platform/ColorValue.h"
 #include "settings/QtSettingsKey.h"
 
+#include <QMap>
 #include <QString>
 
 #include <array>
@@ -63,6 +64,11 @@ int readSettings(const SettingsKey &key, Settings &settings);
 // have is written as 0. Stops at the first value that cannot be written and
 // returns false; Close() of the key is the caller's.
 bool writeSettings(SettingsKey &key, const Settings &settings);
+
+// The device paths the store puts behind COM numbers, group "Schnittstellen", values
+// "COM1" to "COM16" (for example COM5=/dev/serial/by-id/usb-FTDI_...). Kept apart from
+// the values above: the program only reads them.
+QMap<int, QString> loadDeviceMap(const SettingsLocation &location = SettingsLocation::userStore());
 
 // Load at start: a missing store leaves `settings` as it is.
 int loadSettings(Settings &settings, const SettingsLocation &location = SettingsLocation::userStore());

@@ -260,6 +260,28 @@ private Q_SLOTS:
         QVERIFY(!program.window->serialPort().connected());
     }
 
+    // The settings file puts any device behind a COM number; the port list shows it beside
+    // the number, choosing it takes the port, and saving the settings keeps the mapping.
+    void deviceMapFromTheSettings()
+    {
+        const QString device = QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1-if00-port0");
+        Fixture fixture;
+        fixture.writeSettings({{QStringLiteral("Schnittstellen/COM3"), device},
+                               {QStringLiteral("Schnittstellen/COM5"), QStringLiteral("  ")}});
+        {
+            Program program(fixture.environment());
+            QComboBox *ports = program.cfgDialog->portBox;
+            const int mapped = ports->findText(QStringLiteral("COM3  ") + device);
+            QVERIFY(mapped > 0);
+            QVERIFY(ports->findText(QStringLiteral("COM5")) > 0);
+            program.cfgDialog->setSettings(program.window->currentSettings());
+            ports->setCurrentIndex(mapped);
+            QCOMPARE(program.cfgDialog->editedSettings().port, 3);
+        }
+        QCOMPARE(QSettings(fixture.settingsPath(), QSettings::IniFormat).value(QStringLiteral("Schnittstellen/COM3")),
+                 QVariant(device));
+    }
+
     void settingsEdgeCases_data()
     {
         QTest::addColumn<QVariantMap>("stored");

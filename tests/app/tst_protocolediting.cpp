@@ -5,6 +5,9 @@
 #include "app/MainWindow.h"
 #include "app/StartNumberEdit.h"
 #include "grid/SortGrid.h"
+#include "journal/JournalKinds.h"
+#include "journal/JournalReader.h"
+#include "journal/JournalReplay.h"
 #include "protocol/ProtocolPanel.h"
 #include "serial/SimulatedSerialBackend.h"
 #include "settings/SettingsDialog.h"
@@ -13,6 +16,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -107,6 +111,37 @@ struct Race
             window->clock().endLockout();
             serial.setCts(1, true);
         }
+    }
+
+    // The protocol's data rows as the grid shows them.
+    QList<QStringList> rows()
+    {
+        QList<QStringList> rows;
+        for (int r = 1; r < grid().rowCount(); ++r)
+            rows << grid().rowStrings(r).toStringList();
+        return rows;
+    }
+
+    // Chooses a context-menu entry on a row; a question that follows gets `answer`.
+    void chooseFromMenu(int row, const QString &entry, bool answer)
+    {
+        click(2, row, Qt::RightButton);
+        QMenu *menu = window->protocol().contextMenu;
+        QTRY_VERIFY(menu->isVisible());
+        QAction *action = nullptr;
+        for (QAction *candidate : menu->actions())
+            action = candidate->text() == entry ? candidate : action;
+        QVERIFY(action && action->isEnabled());
+        menu->hide();
+        QTimer::singleShot(0, yesNo, [this, answer] {
+            if (yesNo->isVisible())
+                QTest::mouseClick(answer ? yesNo->yesButton : yesNo->noButton, Qt::LeftButton);
+        });
+        action->trigger();
+        // The offscreen platform leaves the closed question active; a window manager would
+        // give the window back its activation.
+        window->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), window.get());
     }
 
     // Asks to close with the clock stopped; true when the close question came.
@@ -330,6 +365,101 @@ private Q_SLOTS:
             QCOMPARE(list->geometry().bottom(), cell.bottom());
         else
             QCOMPARE(list->geometry().top(), cell.top());
+    }
+
+    // A phantom finish taken out, a missed one put in: the numbers follow the rows, the
+    // next finish numbers on, the autosave holds it and the journal replays it, and the
+    // restore point before it brings the protocol back.
+    void rowCommands_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("answer");
+        QTest::addColumn<QStringList>("startNumbers"); // after the command and one more finish
+        const QString remove = QStringLiteral("Zeile l\u00f6schen");
+        const QString insert = QStringLiteral("Zeile einf\u00fcgen");
+        QTest::newRow("delete inside") << remove << 2 << true << QStringList{"11", "13", "14", "15", "16"};
+        QTest::newRow("delete last") << remove << 5 << true << QStringList{"11", "12", "13", "14", "16"};
+        QTest::newRow("delete declined") << remove << 2 << false
+                                         << QStringList{"11", "12", "13", "14", "15", "16"};
+        QTest::newRow("insert inside") << insert << 2 << true
+                                       << QStringList{"11", "", "12", "13", "14", "15", "16"};
+        QTest::newRow("insert at last") << insert << 5 << true
+                                        << QStringList{"11", "12", "13", "14", "15", "", "16"};
+    }
+
+    void rowCommands()
+    {
+        QFETCH(QString, entry);
+        QFETCH(int, row);
+        QFETCH(bool, answer);
+        QFETCH(QStringList, startNumbers);
+        Race race;
+        QVERIFY(race.run(5));
+        const QList<QStringList> before = race.rows();
+        race.chooseFromMenu(row, entry, answer);
+        race.window->startNumberEdit()->setText(QStringLiteral("16"));
+        race.finish(QStringLiteral("F4"));
+
+        const int results = int(startNumbers.size());
+        QCOMPARE(race.window->protocol().lastResultRow(), results);
+        QCOMPARE(race.grid().rowCount(), results + 1);
+        for (int r = 1; r <= results; ++r) {
+            QCOMPARE(race.cell(0, r), QStringLiteral("%1").arg(r, 5, 10, QLatin1Char('0')));
+            QCOMPARE(race.cell(3, r), startNumbers.at(r - 1));
+            QCOMPARE(race.cell(1, r).isEmpty(), startNumbers.at(r - 1).isEmpty());
+        }
+        QCOMPARE(race.window->commandButton(RaceCommand::Lap)->text(), QStringLiteral("ZIEL %1").arg(results + 1));
+        QVERIFY(race.window->protocol().autosave());
+        QFile autosave(race.home.filePath(QStringLiteral("Tivano.txt")));
+        QVERIFY(autosave.open(QIODevice::ReadOnly));
+        QCOMPARE(autosave.readAll().count("\r\n"), qsizetype(results + 1));
+
+        const std::optional<JournalContents> journal = JournalReader::readFile(race.window->journal().fileName());
+        QVERIFY(journal);
+        MemoryProtocolTable replayed = JournalReplay::replay(journal->entries);
+        QCOMPARE(replayed.rows().mid(1), race.rows());
+        const auto command = std::find_if(journal->entries.cbegin(), journal->entries.cend(), [](const auto &e) {
+            return e.kind == JournalKinds::RowDeleted || e.kind == JournalKinds::RowInserted;
+        });
+        QCOMPARE(command != journal->entries.cend(), answer);
+        if (answer) {
+            const QList<JournalReplay::RestorePoint> points = JournalReplay::restorePoints(journal->entries);
+            QVERIFY(std::any_of(points.cbegin(), points.cend(),
+                                [&](const auto &point) { return point.entry.sequence == command->sequence; }));
+            QCOMPARE(JournalReplay::replay(journal->entries, command->sequence).rows().mid(1), before);
+        }
+    }
+
+    // A start number given twice, or none at all, is recorded as it is and noted beside
+    // the list; a long one widens its column instead of being cut.
+    void startNumberNotes_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("note"); // after the third finish
+        QTest::newRow("fresh") << QStringLiteral("7,8,9") << QString();
+        QTest::newRow("used before") << QStringLiteral("7,8,7") << QStringLiteral("Startnummer 7 schon bei Nr. 00001");
+        QTest::newRow("list empty") << QStringLiteral("7,8") << QStringLiteral("Nr. 00003 ohne Startnummer");
+        QTest::newRow("long") << QStringLiteral("7,8,1234567890123456") << QString();
+    }
+
+    void startNumberNotes()
+    {
+        QFETCH(QString, list);
+        QFETCH(QString, note);
+        Race race;
+        QVERIFY(race.run(0));
+        race.window->startNumberEdit()->setText(list);
+        for (int i = 0; i < 3; ++i)
+            race.finish(QStringLiteral("F4"));
+        QCOMPARE(race.window->protocol().lastResultRow(), 3);
+        const QString third = list.section(QLatin1Char(','), 2, 2);
+        QCOMPARE(race.cell(3, 3), third);
+        const QLabel *hint = race.window->startNumberEdit()->hintLabel();
+        QCOMPARE(hint && hint->isVisible(), !note.isEmpty());
+        if (hint && !note.isEmpty())
+            QCOMPARE(hint->text(), note);
+        QVERIFY(race.grid().colWidths(3) >= race.grid().fontMetrics().horizontalAdvance(third) + 4);
     }
 };
 

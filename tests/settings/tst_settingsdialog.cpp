@@ -642,6 +642,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("port");
         QTest::newRow("COM7") << "COM7" << 7;
         QTest::newRow("COM16") << "COM16" << 16;
+        QTest::newRow("with its device") << "COM5  /dev/ttyUSB0" << 5;
+        QTest::newRow("COM without number") << "COM  /dev/ttyUSB0" << 0;
         QTest::newRow("Keine") << "Keine" << 0;
         QTest::newRow("empty") << "" << 0;
     }
