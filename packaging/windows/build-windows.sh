@@ -24,6 +24,9 @@ cmake --build "$build"
 
 echo "== The test suite under Wine"
 packaging/windows/wine-run --prepare
+# The suite's Wine session ends with the script, with any console host a killed test child
+# left behind.
+trap 'WINEPREFIX=/var/cache/tivano-mingw/wineprefix wineserver -k 2>/dev/null || true' EXIT
 QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
 
 echo "== The setup program"

@@ -129,7 +129,8 @@ void StartNumberEdit::hideHint()
 void StartNumberEdit::placeHint()
 {
     // Inside the frame at the right end; the list's text keeps clear of it.
-    const int width = std::min(m_hint->sizeHint().width(), this->width() / 2);
+    // The list keeps room for a few numbers before the note.
+    const int width = std::min(m_hint->sizeHint().width(), this->width() - 80);
     const int height = this->height() - 6;
     m_hint->setGeometry(this->width() - width - 3, 3, width, height);
     setTextMargins(0, 0, width + 2, 0);
