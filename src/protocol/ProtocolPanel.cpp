@@ -41,7 +41,7 @@ const QLatin1String KeptAsideText("Sie bleibt erhalten als: ");
 const QString RestoreCaption = QStringLiteral("Protokoll wiederherstellen \u2026");
 const QLatin1String XlsxMimeType("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet");
 // Seven commands and the caption share the heading at the window's smallest width.
-constexpr int ButtonSize = 30;
+constexpr int ButtonSize = 28;
 constexpr int HeadingHeight = 41;
 // The number columns are never narrower than these.
 constexpr int NumberColumnMinWidth = 40;
@@ -114,7 +114,6 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
     bar->addWidget(saveButton);
     bar->addWidget(printButton);
     bar->addWidget(restoreButton);
-    bar->addSpacing(4);
     bar->addWidget(headingLabel);
     bar->addStretch(1);
     bar->addWidget(pageButton);

@@ -126,7 +126,7 @@ private Q_SLOTS:
                                 "Datei in MS Excel",
                                 "F8"};
         for (int i = 0; i < buttons.size(); ++i) {
-            QCOMPARE(buttons[i]->size(), QSize(30, 30));
+            QCOMPARE(buttons[i]->size(), QSize(28, 28));
             QCOMPARE(buttons[i]->toolTip(), hints[i]);
             QVERIFY(!buttons[i]->accessibleName().isEmpty());
             QVERIFY(!buttons[i]->icon().isNull());
