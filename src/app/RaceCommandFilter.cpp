@@ -1,5 +1,6 @@
 #include "app/RaceCommandFilter.h"
 
+#include "platform/ForeignWindowKeys.h"
 #include "timing/RaceClock.h"
 #include "widgets/CommandButton.h"
 
@@ -40,6 +41,20 @@ RaceCommandFilter::RaceCommandFilter(QWidget *window, const RaceClock &clock, co
     connect(&clock, &RaceClock::commandStatesChanged, this,
             [this] { QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs, m_clock.running()); });
     qApp->installEventFilter(this);
+    // The system's help viewer and print dialog (Windows) are no Qt windows.
+    ForeignWindowKeys::watch([this](Qt::Key key, bool repeat) {
+        QAction *action = actionFor(QKeySequence(key));
+        if (!action || !action->isEnabled() || !m_clock.running())
+            return false;
+        if (!repeat)
+            action->trigger();
+        return true;
+    });
+}
+
+RaceCommandFilter::~RaceCommandFilter()
+{
+    ForeignWindowKeys::watch({});
 }
 
 bool RaceCommandFilter::eventFilter(QObject *watched, QEvent *event)
