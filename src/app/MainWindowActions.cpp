@@ -1,4 +1,5 @@
 #include "app/MainWindow.h"
+#include "app/RaceCommandFilter.h"
 #include "protocol/ProtocolPanel.h"
 #include "widgets/CommandButton.h"
 
@@ -24,9 +25,11 @@ void MainWindow::createActions()
     connect(m_actions[1], &QAction::triggered, &clock, &RaceClock::recordFinish);
     connect(m_actions[2], &QAction::triggered, &clock, &RaceClock::stop);
     connect(m_actions[3], &QAction::triggered, this, &MainWindow::resetAfterQuestion);
+    QList<CommandButton *> buttons;
     for (size_t i = 0; i < m_actions.size(); ++i) {
         QAction *action = m_actions[i];
         CommandButton *button = m_racePanel->commandButton(RaceCommand(i));
+        buttons << button;
         // The button acts on the press of any mouse button, through its menu
         // command, so that a disabled command does nothing.
         connect(button, &CommandButton::mousePressed, action, [this, action] {
@@ -38,6 +41,8 @@ void MainWindow::createActions()
         if (RaceCommand(i) != RaceCommand::Lap)
             connect(button, &CommandButton::clicked, action, &QAction::trigger);
     }
+    // The commands' keys and presses also come through whatever is in front of the window.
+    new RaceCommandFilter(this, clock, {m_actions.cbegin(), m_actions.cend()}, buttons);
 
     connect(
         addAction("EinstellunGen1", QStringLiteral("&Einstellungen"), {QKeySequence(Qt::ALT | Qt::Key_E)}),

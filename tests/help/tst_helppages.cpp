@@ -242,7 +242,8 @@ private Q_SLOTS:
                                                 "CRC-32",
                                                 "Journal kann nicht geschrieben werden:"};
         QTest::newRow("keys") << "tastenkuerzel.html"
-                              << QStringList{">F5<", ">F4<", ">F9<", ">F1<", ">Alt+E<", ">Alt+D<", ">Alt+B<"};
+                              << QStringList{">F5<", ">F4<", ">F9<", ">F1<", ">Alt+E<", ">Alt+D<", ">Alt+B<",
+                                             "Wo die Tasten wirken", "LKZ-Liste"};
         QTest::newRow("troubleshooting")
             << "fehlerbehebung.html"
             << QStringList{"FTDI", "pl2303", "ch341", "cp210x", "cdc_acm", "kein CTS", "dialout"};
