@@ -8,7 +8,10 @@ namespace JournalKinds {
 // The program began; the protocol it opened with follows as a snapshot.
 inline constexpr QLatin1StringView ProgramStart("PROGRAMMSTART");
 inline constexpr QLatin1StringView ProgramExit("PROGRAMMENDE");
-// A new day's file begun while the program ran; the protocol follows as a snapshot.
+// A file taken up while the program ran, the protocol following as a snapshot: a new
+// day's file, a file written again after a failure, or one begun anew because the file
+// held open was no longer at the journal's name. Field::Reason says which (one of the
+// ContinuedReason values; older journals leave it out).
 inline constexpr QLatin1StringView Continued("FORTSETZUNG");
 inline constexpr QLatin1StringView Start("START");
 inline constexpr QLatin1StringView Finish("ZIEL");
@@ -50,5 +53,11 @@ inline constexpr QLatin1StringView Polarity("polaritaet");
 inline constexpr QLatin1StringView Reason("grund");
 inline constexpr QLatin1StringView Before("vor");
 } // namespace Field
+
+namespace ContinuedReason {
+inline constexpr QLatin1StringView NewDay("neuer-tag");
+inline constexpr QLatin1StringView Resumed("fortgesetzt");
+inline constexpr QLatin1StringView Recreated("neu-angelegt");
+} // namespace ContinuedReason
 
 } // namespace JournalKinds

@@ -32,6 +32,20 @@ QString inputName(FinishInput input)
     return QStringLiteral("taste");
 }
 
+QString continuedReason(JournalFile::Opening opening)
+{
+    switch (opening) {
+    case JournalFile::Opening::NewDay:
+        return K::ContinuedReason::NewDay;
+    case JournalFile::Opening::Begun:
+        return K::ContinuedReason::Recreated;
+    case JournalFile::Opening::Continued:
+    case JournalFile::Opening::Failed:
+        break;
+    }
+    return K::ContinuedReason::Resumed;
+}
+
 } // namespace
 
 RaceJournal::RaceJournal(const ProtocolTable &protocol, JournalFile::Clock now)
@@ -63,21 +77,25 @@ bool RaceJournal::finish(bool ok)
 
 bool RaceJournal::openForToday(bool programStart)
 {
-    // Events lost to a failed write are in the protocol; the journal takes it up again.
-    const bool recovering = failed();
+    // Events lost to a failed write or with a lost file are in the protocol; the journal
+    // takes it up again.
+    const bool recovering = failed() || m_file.isLost();
     const JournalFile::Opening opening = m_file.openForToday();
     if (opening == JournalFile::Opening::Failed)
         return finish(false);
-    // A file begun while the program runs holds the protocol first.
-    if ((opening == JournalFile::Opening::Begun || recovering) && !programStart)
-        return finish(m_file.append(snapshot(K::Continued)));
-    return true;
+    if (programStart || (opening == JournalFile::Opening::Continued && !recovering))
+        return true;
+    // A file taken up while the program runs holds the protocol first.
+    JournalEntry entry = snapshot(K::Continued);
+    entry.fields.prepend({F::Reason, continuedReason(opening)});
+    return finish(m_file.append(std::move(entry)));
 }
 
 bool RaceJournal::write(JournalEntry entry)
 {
-    // A file that could not be opened or written before is tried again.
-    if ((!m_file.isOpen() || failed()) && !openForToday(false))
+    // A file that could not be opened or written before is tried again; one that is no
+    // longer at the journal's name (deleted, moved, replaced) is taken up anew there.
+    if ((!m_file.isOpen() || failed() || m_file.isLost()) && !openForToday(false))
         return false;
     return finish(m_file.append(std::move(entry)));
 }

@@ -23,7 +23,8 @@ struct JournalFinish
 // The race journal: every event of the race appended to the journal file and on the
 // disk before the call returns. The protocol table it is given is the one the program
 // shows; a file begun while the program runs (a new day, a journal that could not be
-// written before) starts with a snapshot of it, so that every file replays on its own.
+// written before, a file no longer at the journal's name) starts with a snapshot of it,
+// so that every file replays on its own.
 // A failed write leaves the race going on; errorString() says why until a write
 // succeeds again.
 class RaceJournal
