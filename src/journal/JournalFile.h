@@ -35,6 +35,7 @@ public:
     bool isOpen() const { return m_file.isOpen(); }
     // Open, but no longer the file at the journal's name: deleted, moved or replaced.
     bool isLost() const { return m_file.isOpen() && !m_file.isStillAtItsName(); }
+    QDateTime now() const { return m_now(); }
     void close() { m_file.close(); }
 
     // Numbers, stamps and appends the event; on the disk when it returns true.

@@ -97,6 +97,8 @@ QString JournalRestoreDialog::describe(const JournalEntry &entry)
         return describeContinued(entry);
     if (entry.kind == K::Start)
         return QStringLiteral("START um ") + entry.field(F::TimeOfDay);
+    if (entry.kind == K::RaceContinued)
+        return QStringLiteral("START um %1 fortgesetzt").arg(entry.field(F::TimeOfDay));
     if (entry.kind == K::Stop)
         return QStringLiteral("STOPP um %1, Laufzeit %2")
             .arg(entry.field(F::TimeOfDay), entry.field(F::RaceTime));

@@ -4,6 +4,7 @@
 #include "journal/ProtocolSnapshot.h"
 #include "protocol/ProtocolTable.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QTime>
 
@@ -46,6 +47,13 @@ QString continuedReason(JournalFile::Opening opening)
     return K::ContinuedReason::Resumed;
 }
 
+// The START of a race: its date and time of day.
+JournalEntry &addRaceStart(JournalEntry &entry, const QDateTime &start)
+{
+    return entry.add(F::Date, start.date().toString(Qt::ISODate))
+        .add(F::TimeOfDay, RaceJournal::timeOfDayText(start.time().msecsSinceStartOfDay()));
+}
+
 } // namespace
 
 RaceJournal::RaceJournal(const ProtocolTable &protocol, JournalFile::Clock now)
@@ -61,9 +69,13 @@ QString RaceJournal::timeOfDayText(qint32 timeOfDayMs)
 JournalEntry RaceJournal::snapshot(const QString &kind) const
 {
     JournalEntry entry = event(kind);
-    entry.add(F::Rows, QString::number(m_protocol.lastResultRowFromTable()));
-    entry.add(F::Table, ProtocolSnapshot::encode(m_protocol));
-    return entry;
+    return addSnapshot(entry);
+}
+
+JournalEntry &RaceJournal::addSnapshot(JournalEntry &entry) const
+{
+    return entry.add(F::Rows, QString::number(m_protocol.lastResultRowFromTable()))
+        .add(F::Table, ProtocolSnapshot::encode(m_protocol));
 }
 
 bool RaceJournal::finish(bool ok)
@@ -85,10 +97,12 @@ bool RaceJournal::openForToday(bool programStart)
         return finish(false);
     if (programStart || (opening == JournalFile::Opening::Continued && !recovering))
         return true;
-    // A file taken up while the program runs holds the protocol first.
-    JournalEntry entry = snapshot(K::Continued);
-    entry.fields.prepend({F::Reason, continuedReason(opening)});
-    return finish(m_file.append(std::move(entry)));
+    // A file taken up while the program runs holds the protocol and the race first.
+    JournalEntry entry = event(K::Continued);
+    entry.add(F::Reason, continuedReason(opening));
+    if (m_race)
+        addRaceStart(entry, m_race->start).add(F::StartNumberList, m_race->startNumbers.value_or(QString()));
+    return finish(m_file.append(std::move(addSnapshot(entry))));
 }
 
 bool RaceJournal::write(JournalEntry entry)
@@ -116,30 +130,61 @@ bool RaceJournal::recordProgramExit()
     return ok;
 }
 
-bool RaceJournal::recordStart(qint32 timeOfDayMs, quint32 tick)
+bool RaceJournal::recordStart(qint32 timeOfDayMs, quint32 tick, const QString &startNumbers)
 {
     // A race that starts on a new day starts the day's file; the race stays in it.
     if (!openForToday(false))
         return false;
+    m_race = RunningRace{nearestWithTimeOfDay(now(), timeOfDayMs), startNumbers};
     JournalEntry entry = event(K::Start);
-    entry.add(F::TimeOfDay, timeOfDayText(timeOfDayMs)).add(F::Tick, QString::number(tick));
+    entry.add(F::TimeOfDay, timeOfDayText(timeOfDayMs))
+        .add(F::Tick, QString::number(tick))
+        .add(F::StartNumberList, startNumbers);
+    return write(std::move(entry));
+}
+
+bool RaceJournal::recordRaceContinued(const QDateTime &start, quint32 tick, const QString &startNumbers)
+{
+    m_race = RunningRace{start, startNumbers};
+    JournalEntry entry = event(K::RaceContinued);
+    addRaceStart(entry, start).add(F::Tick, QString::number(tick)).add(F::StartNumberList, startNumbers);
+    return write(std::move(addSnapshot(entry)));
+}
+
+bool RaceJournal::recordRaceNotContinued(const QDateTime &start)
+{
+    m_race.reset();
+    JournalEntry entry = event(K::RaceNotContinued);
+    return write(addRaceStart(entry, start));
+}
+
+bool RaceJournal::recordStartNumbers(const QString &list)
+{
+    if (m_race)
+        m_race->startNumbers = list;
+    JournalEntry entry = event(K::StartNumbers);
+    entry.add(F::StartNumberList, list);
     return write(std::move(entry));
 }
 
 bool RaceJournal::recordFinish(const JournalFinish &finish)
 {
+    if (m_race)
+        m_race->startNumbers = finish.startNumbersLeft;
     JournalEntry entry = event(K::Finish);
     entry.add(F::Number, QString::number(finish.row))
         .add(F::TimeText, finish.timeText)
         .add(F::Stamp, timeOfDayText(finish.timeOfDayMs))
         .add(F::Source, inputName(finish.input))
         .add(F::StartNumber, finish.startNumber)
-        .add(F::CountryCode, finish.countryCode);
+        .add(F::CountryCode, finish.countryCode)
+        .add(F::StartNumberList, finish.startNumbersLeft);
     return write(std::move(entry));
 }
 
 bool RaceJournal::recordStop(qint32 timeOfDayMs, quint32 tick, const QString &raceTime)
 {
+    m_race.reset();
     JournalEntry entry = event(K::Stop);
     entry.add(F::TimeOfDay, timeOfDayText(timeOfDayMs))
         .add(F::Tick, QString::number(tick))
@@ -149,6 +194,7 @@ bool RaceJournal::recordStop(qint32 timeOfDayMs, quint32 tick, const QString &ra
 
 bool RaceJournal::recordReset()
 {
+    m_race.reset();
     return write(event(K::Reset));
 }
 
