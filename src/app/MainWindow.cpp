@@ -28,6 +28,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTimer>
 #include <QUrl>
 
 const QString MainWindow::LayoutCaption = QStringLiteral("1.1");
@@ -79,6 +80,8 @@ MainWindow::~MainWindow()
     m_protocol->autosave();
     saveSettings(currentSettings(), m_environment.settings);
     m_session.closePort();
+    if (m_startNumbersTyped->isActive())
+        recordStartNumbers();
     // The port's closing is the last event before the end.
     m_journal->recordProgramExit();
 }
@@ -153,6 +156,7 @@ void MainWindow::setUp()
     display->showTime(DisplayRow::Upper, 0);
     display->showTime(DisplayRow::Lower, 0);
     m_protocol->loadAutosave();
+    lookForUnfinishedRace();
     // The journal begins with the protocol as it opened, before the port's first event.
     noteJournal(m_journal->recordProgramStart(LayoutCaption));
     // A port that does not open at start leaves the program in Hand.
@@ -322,6 +326,9 @@ void MainWindow::recordFinish(qint32 timeOfDayMs, const QString &timeText, Finis
     finish.input = source == FinishSource::LightBarrier ? FinishInput::LightBarrier : m_operatorInput;
     finish.countryCode = m_racePanel->countryCodeBox()->currentText();
     finish.startNumber = m_racePanel->startNumberEdit()->takeNextStartNumber();
+    finish.startNumbersLeft = m_racePanel->startNumberEdit()->text();
+    // The finish journals the list, with any edit still waiting for its pause.
+    m_startNumbersTyped->stop();
     m_protocol->recordFinish(timeText, finish.countryCode, finish.startNumber);
     finish.row = m_protocol->lastResultRow();
     noteJournal(m_journal->recordFinish(finish));

@@ -2,6 +2,7 @@
 
 #include "app/RacePanel.h"
 #include "journal/RaceJournal.h"
+#include "journal/RunningRace.h"
 #include "settings/QtSettingsKey.h"
 #include "settings/SettingsStore.h"
 #include "timing/RaceSession.h"
@@ -11,11 +12,13 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 class ClockSource;
 class ConfirmDialog;
 class ProtocolPanel;
 class QAction;
+class QTimer;
 class SerialBackend;
 class SettingsDialog;
 class ToolStrip;
@@ -78,6 +81,7 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void createActions();
@@ -108,6 +112,14 @@ private:
     void noteJournal(bool written);
     // The time of day at `tick`, read back from the clocks now.
     qint32 timeOfDayAt(quint32 tick) const;
+    // A race the journal shows running when the program ended (a crash, a close) is
+    // looked for at start and offered to be continued once the window is active.
+    void lookForUnfinishedRace();
+    void offerToContinueRace();
+    void continueRace(const UnfinishedRace &unfinished);
+    // The start-number list edited during a race is journaled once the typing pauses,
+    // and at the latest when the program ends.
+    void recordStartNumbers();
 
     MainWindowEnvironment m_environment;
     ClockSource &m_clocks;
@@ -121,6 +133,8 @@ private:
     RacePanel *m_racePanel = nullptr;
     ProtocolPanel *m_protocol = nullptr;
     std::unique_ptr<RaceJournal> m_journal;
+    std::optional<UnfinishedRace> m_unfinishedRace;
+    QTimer *m_startNumbersTyped = nullptr; // runs while a list edit is not yet journaled
     std::array<QAction *, 4> m_actions{};
     SettingsDialog *m_settingsDialog = nullptr;
     ConfirmDialog *m_confirmDialog = nullptr;

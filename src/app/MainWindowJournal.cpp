@@ -1,4 +1,5 @@
 #include "app/MainWindow.h"
+#include "app/StartNumberEdit.h"
 #include "journal/JournalReader.h"
 #include "journal/JournalReplay.h"
 #include "journal/JournalRestoreDialog.h"
@@ -8,6 +9,11 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
+
+#include <algorithm>
+#include <limits>
+#include <utility>
 
 namespace {
 
@@ -19,7 +25,16 @@ void MainWindow::connectJournal()
 {
     RaceClock &raceClock = m_session.clock();
     connect(&raceClock, &RaceClock::started, this, [this] {
-        noteJournal(m_journal->recordStart(timeOfDayAt(clock().startTick()), clock().startTick()));
+        noteJournal(m_journal->recordStart(timeOfDayAt(clock().startTick()), clock().startTick(),
+                                           startNumberEdit()->text()));
+    });
+    m_startNumbersTyped = new QTimer(this);
+    m_startNumbersTyped->setSingleShot(true);
+    m_startNumbersTyped->setInterval(1000);
+    connect(m_startNumbersTyped, &QTimer::timeout, this, &MainWindow::recordStartNumbers);
+    connect(startNumberEdit(), &QLineEdit::textEdited, this, [this] {
+        if (clock().running())
+            m_startNumbersTyped->start();
     });
     connect(&raceClock, &RaceClock::stopped, this, [this] {
         noteJournal(m_journal->recordStop(timeOfDayAt(clock().stopTick()), clock().stopTick(),
@@ -85,4 +100,64 @@ void MainWindow::restoreFromJournal()
     m_protocol->replaceTable(JournalReplay::replay(contents->entries, event.sequence));
     noteJournal(m_journal->recordRestore(choice->journal, event.sequence));
     showCommandStates();
+}
+
+void MainWindow::recordStartNumbers()
+{
+    noteJournal(m_journal->recordStartNumbers(startNumberEdit()->text()));
+}
+
+void MainWindow::lookForUnfinishedRace()
+{
+    // Read before the program's start is journaled, which may keep the file aside for a
+    // new day's.
+    if (const std::optional<JournalContents> contents = JournalReader::readFile(m_journal->fileName()))
+        m_unfinishedRace = findUnfinishedRace(contents->entries);
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    // The question comes once the window is placed and active, centred over it.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_unfinishedRace)
+        QTimer::singleShot(0, this, &MainWindow::offerToContinueRace);
+}
+
+void MainWindow::offerToContinueRace()
+{
+    const std::optional<UnfinishedRace> unfinished = std::exchange(m_unfinishedRace, std::nullopt);
+    // A START meanwhile (a light barrier) began a race of its own.
+    if (!unfinished || !clock().enabled(RaceCommand::Start))
+        return;
+    const QDateTime start = unfinished->race.start;
+    const QString when
+        = start.toString(start.date() == m_journal->now().date() ? QStringLiteral("HH:mm:ss")
+                                                                 : QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    if (ask(QStringLiteral("Das Rennen mit START %1 wurde nicht gestoppt. Fortsetzen?").arg(when)))
+        continueRace(*unfinished);
+    else
+        noteJournal(m_journal->recordRaceNotContinued(start));
+}
+
+void MainWindow::continueRace(const UnfinishedRace &unfinished)
+{
+    // The autosave and the journal both record every finish: the one holding more
+    // results missed fewer writes.
+    if (unfinished.protocol.lastResultRowFromTable() > m_protocol->lastResultRow())
+        m_protocol->replaceTable(unfinished.protocol);
+    if (unfinished.race.startNumbers)
+        startNumberEdit()->setText(*unfinished.race.startNumbers);
+    // The ticks of the run that ended count nothing now (the machine may have restarted
+    // since): the time since the START is reckoned from the local dates and times of day,
+    // and the clock counts from the tick that lies that far back. Across midnight the
+    // date carries the count; a change to or from summer time counts as the real time
+    // that passed.
+    const ClockStamp now = m_clocks.now();
+    const QDateTime nowAt = nearestWithTimeOfDay(m_journal->now(), now.timeOfDayMs);
+    const qint64 sinceStart
+        = std::clamp<qint64>(unfinished.race.start.msecsTo(nowAt), 0, std::numeric_limits<qint32>::max());
+    clock().continueAt(now.tick - quint32(sinceStart));
+    noteJournal(m_journal->recordRaceContinued(unfinished.race.start, clock().startTick(),
+                                               startNumberEdit()->text()));
+    startNumberEdit()->setFocus();
 }

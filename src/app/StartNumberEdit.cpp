@@ -88,6 +88,8 @@ void StartNumberEdit::keyPressEvent(QKeyEvent *event)
 void StartNumberEdit::mouseDoubleClickEvent(QMouseEvent *event)
 {
     clear();
+    // An edit by the operator, as typing is.
+    Q_EMIT textEdited(text());
     event->accept();
 }
 

@@ -92,37 +92,38 @@ JournalFile::Opening JournalFile::openForToday()
 {
     m_file.close();
     const QString name = fileName();
-    bool begun = false;
+    Opening opening = Opening::Continued;
     QFile existing(name);
     if (existing.open(QIODevice::ReadOnly)) {
         const std::optional<JournalLine::Header> header = JournalLine::parseHeader(firstLine(existing));
         const QDateTime begunAt
             = header && header->created.isValid() ? header->created : QFileInfo(existing).lastModified();
         existing.close();
-        if (!header || header->version != JournalLine::FormatVersion || begunAt.date() != m_now().date()) {
+        const bool journal = header && header->version == JournalLine::FormatVersion;
+        if (!journal || begunAt.date() != m_now().date()) {
             if (keepAside(begunAt).isEmpty()) {
                 m_error
                     = QStringLiteral("%1 kann nicht umbenannt werden").arg(QDir::toNativeSeparators(name));
                 return Opening::Failed;
             }
-            begun = true;
+            opening = journal ? Opening::NewDay : Opening::Begun;
         }
     } else if (QFileInfo::exists(name)) {
         m_error = existing.errorString();
         return Opening::Failed;
     } else {
-        begun = true;
+        opening = Opening::Begun;
     }
-    if (begun && !begin())
+    if (opening != Opening::Continued && !begin())
         return Opening::Failed;
     if (!m_file.open(name)) {
         m_error = m_file.errorString();
         return Opening::Failed;
     }
-    if (!begun)
+    if (opening == Opening::Continued)
         m_sequence = lastSequenceIn(name);
     m_error.clear();
-    return begun ? Opening::Begun : Opening::Continued;
+    return opening;
 }
 
 bool JournalFile::append(JournalEntry entry)

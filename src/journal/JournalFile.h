@@ -26,11 +26,16 @@ public:
     void setFolder(const QString &folder);
     QString fileName() const;
 
-    enum class Opening { Failed, Continued, Begun };
+    // Continued: the file was there; NewDay: one of an earlier day was kept aside and a
+    // new one begun; Begun: there was none (or no journal at all, which was kept aside).
+    enum class Opening { Failed, Continued, NewDay, Begun };
     // Opens the current day's file for appending. A file of an earlier day is kept
     // aside first and a new one begun; so is a file that is no journal at all.
     Opening openForToday();
     bool isOpen() const { return m_file.isOpen(); }
+    // Open, but no longer the file at the journal's name: deleted, moved or replaced.
+    bool isLost() const { return m_file.isOpen() && !m_file.isStillAtItsName(); }
+    QDateTime now() const { return m_now(); }
     void close() { m_file.close(); }
 
     // Numbers, stamps and appends the event; on the disk when it returns true.

@@ -8,9 +8,20 @@ namespace JournalKinds {
 // The program began; the protocol it opened with follows as a snapshot.
 inline constexpr QLatin1StringView ProgramStart("PROGRAMMSTART");
 inline constexpr QLatin1StringView ProgramExit("PROGRAMMENDE");
-// A new day's file begun while the program ran; the protocol follows as a snapshot.
+// A file taken up while the program ran, the protocol following as a snapshot: a new
+// day's file, a file written again after a failure, or one begun anew because the file
+// held open was no longer at the journal's name. Field::Reason says which (one of the
+// ContinuedReason values; older journals leave it out).
 inline constexpr QLatin1StringView Continued("FORTSETZUNG");
 inline constexpr QLatin1StringView Start("START");
+// A race that was running when the program ended (a crash, a close), taken up again at
+// the next start: its START's date and time of day, the tick the clock counts from now,
+// the start-number list, and the protocol as a snapshot.
+inline constexpr QLatin1StringView RaceContinued("START-FORTGESETZT");
+// The operator chose not to take up such a race; the clock stays ready.
+inline constexpr QLatin1StringView RaceNotContinued("START-VERWORFEN");
+// The start-number list as the operator left it after editing it during a race.
+inline constexpr QLatin1StringView StartNumbers("STARTNUMMERN");
 inline constexpr QLatin1StringView Finish("ZIEL");
 inline constexpr QLatin1StringView Stop("STOPP");
 inline constexpr QLatin1StringView Reset("RUECKSETZEN");
@@ -52,6 +63,15 @@ inline constexpr QLatin1StringView Port("port");
 inline constexpr QLatin1StringView Polarity("polaritaet");
 inline constexpr QLatin1StringView Reason("grund");
 inline constexpr QLatin1StringView Before("vor");
+inline constexpr QLatin1StringView Date("datum");
+// The start-number list left for the next finishes.
+inline constexpr QLatin1StringView StartNumberList("liste");
 } // namespace Field
+
+namespace ContinuedReason {
+inline constexpr QLatin1StringView NewDay("neuer-tag");
+inline constexpr QLatin1StringView Resumed("fortgesetzt");
+inline constexpr QLatin1StringView Recreated("neu-angelegt");
+} // namespace ContinuedReason
 
 } // namespace JournalKinds

@@ -15,8 +15,8 @@ namespace {
 bool carriesSnapshot(const JournalEntry &entry)
 {
     return entry.hasField(F::Table)
-        && (entry.kind == K::ProgramStart || entry.kind == K::Continued || entry.kind == K::Load
-            || entry.kind == K::Import || entry.kind == K::Restore);
+        && (entry.kind == K::ProgramStart || entry.kind == K::Continued || entry.kind == K::RaceContinued
+            || entry.kind == K::Load || entry.kind == K::Import || entry.kind == K::Restore);
 }
 
 } // namespace
@@ -78,8 +78,9 @@ MemoryProtocolTable replay(const QList<JournalEntry> &entries, qint64 before)
 bool isKeyEvent(const JournalEntry &entry)
 {
     static const QLatin1StringView keys[]
-        = {K::ProgramStart, K::ProgramExit, K::Continued, K::Start,   K::Stop,       K::Reset,
-           K::Clear,        K::Load,        K::Import,    K::Restore, K::RowDeleted, K::RowInserted};
+        = {K::ProgramStart, K::ProgramExit, K::Continued, K::Start,   K::RaceContinued, K::Stop,
+           K::Reset,        K::Clear,       K::Load,      K::Import,  K::Restore,       K::RowDeleted,
+           K::RowInserted};
     for (const QLatin1StringView key : keys) {
         if (entry.kind == key)
             return true;

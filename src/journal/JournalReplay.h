@@ -5,8 +5,8 @@
 
 #include <QList>
 
-// Rebuilds the protocol from the journal's events: snapshots (program start, a new
-// day's file, loads, imports, restores) replace it, finishes and cell edits write into
+// Rebuilds the protocol from the journal's events: snapshots (program start, a file
+// taken up, a race continued, loads, imports, restores) replace it, finishes and cell edits write into
 // it, clears and resets empty it. Everything else leaves it as it is.
 namespace JournalReplay {
 
@@ -21,7 +21,8 @@ void apply(const JournalEntry &entry, ProtocolTable &table);
 MemoryProtocolTable replay(const QList<JournalEntry> &entries, qint64 before = 0);
 
 // Whether the event is one the operator picks as a point to go back to: the race's
-// START and STOPP, clears, resets, loads, imports, restores, program start and exit.
+// START (also continued after a restart) and STOPP, clears, resets, loads, imports,
+// restores, program start and exit, and every file taken up.
 bool isKeyEvent(const JournalEntry &entry);
 
 // A key event and the protocol's result count just before it.

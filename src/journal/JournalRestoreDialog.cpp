@@ -17,6 +17,22 @@
 namespace K = JournalKinds;
 namespace F = JournalKinds::Field;
 
+namespace {
+
+// Why the file was taken up while the program ran. Older journals do not say; there the
+// first event of a file began it, any later one wrote it again after a failure.
+QString describeContinued(const JournalEntry &entry)
+{
+    const QString reason = entry.field(F::Reason);
+    if (reason == K::ContinuedReason::NewDay || (reason.isEmpty() && entry.sequence == 1))
+        return QStringLiteral("Neues Journal des Tages");
+    if (reason == K::ContinuedReason::Recreated)
+        return QStringLiteral("Journal neu angelegt");
+    return QStringLiteral("Journal fortgesetzt");
+}
+
+} // namespace
+
 JournalRestoreDialog::JournalRestoreDialog(QWidget *parent)
     : QDialog(parent)
 {
@@ -78,9 +94,11 @@ QString JournalRestoreDialog::describe(const JournalEntry &entry)
     if (entry.kind == K::ProgramExit)
         return QStringLiteral("Programmende");
     if (entry.kind == K::Continued)
-        return QStringLiteral("Neues Journal des Tages");
+        return describeContinued(entry);
     if (entry.kind == K::Start)
         return QStringLiteral("START um ") + entry.field(F::TimeOfDay);
+    if (entry.kind == K::RaceContinued)
+        return QStringLiteral("START um %1 fortgesetzt").arg(entry.field(F::TimeOfDay));
     if (entry.kind == K::Stop)
         return QStringLiteral("STOPP um %1, Laufzeit %2")
             .arg(entry.field(F::TimeOfDay), entry.field(F::RaceTime));

@@ -4,6 +4,7 @@
 #include "journal/ProtocolSnapshot.h"
 #include "protocol/ProtocolTable.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QTime>
 
@@ -32,6 +33,27 @@ QString inputName(FinishInput input)
     return QStringLiteral("taste");
 }
 
+QString continuedReason(JournalFile::Opening opening)
+{
+    switch (opening) {
+    case JournalFile::Opening::NewDay:
+        return K::ContinuedReason::NewDay;
+    case JournalFile::Opening::Begun:
+        return K::ContinuedReason::Recreated;
+    case JournalFile::Opening::Continued:
+    case JournalFile::Opening::Failed:
+        break;
+    }
+    return K::ContinuedReason::Resumed;
+}
+
+// The START of a race: its date and time of day.
+JournalEntry &addRaceStart(JournalEntry &entry, const QDateTime &start)
+{
+    return entry.add(F::Date, start.date().toString(Qt::ISODate))
+        .add(F::TimeOfDay, RaceJournal::timeOfDayText(start.time().msecsSinceStartOfDay()));
+}
+
 } // namespace
 
 RaceJournal::RaceJournal(const ProtocolTable &protocol, JournalFile::Clock now)
@@ -47,9 +69,13 @@ QString RaceJournal::timeOfDayText(qint32 timeOfDayMs)
 JournalEntry RaceJournal::snapshot(const QString &kind) const
 {
     JournalEntry entry = event(kind);
-    entry.add(F::Rows, QString::number(m_protocol.lastResultRowFromTable()));
-    entry.add(F::Table, ProtocolSnapshot::encode(m_protocol));
-    return entry;
+    return addSnapshot(entry);
+}
+
+JournalEntry &RaceJournal::addSnapshot(JournalEntry &entry) const
+{
+    return entry.add(F::Rows, QString::number(m_protocol.lastResultRowFromTable()))
+        .add(F::Table, ProtocolSnapshot::encode(m_protocol));
 }
 
 bool RaceJournal::finish(bool ok)
@@ -63,21 +89,27 @@ bool RaceJournal::finish(bool ok)
 
 bool RaceJournal::openForToday(bool programStart)
 {
-    // Events lost to a failed write are in the protocol; the journal takes it up again.
-    const bool recovering = failed();
+    // Events lost to a failed write or with a lost file are in the protocol; the journal
+    // takes it up again.
+    const bool recovering = failed() || m_file.isLost();
     const JournalFile::Opening opening = m_file.openForToday();
     if (opening == JournalFile::Opening::Failed)
         return finish(false);
-    // A file begun while the program runs holds the protocol first.
-    if ((opening == JournalFile::Opening::Begun || recovering) && !programStart)
-        return finish(m_file.append(snapshot(K::Continued)));
-    return true;
+    if (programStart || (opening == JournalFile::Opening::Continued && !recovering))
+        return true;
+    // A file taken up while the program runs holds the protocol and the race first.
+    JournalEntry entry = event(K::Continued);
+    entry.add(F::Reason, continuedReason(opening));
+    if (m_race)
+        addRaceStart(entry, m_race->start).add(F::StartNumberList, m_race->startNumbers.value_or(QString()));
+    return finish(m_file.append(std::move(addSnapshot(entry))));
 }
 
 bool RaceJournal::write(JournalEntry entry)
 {
-    // A file that could not be opened or written before is tried again.
-    if ((!m_file.isOpen() || failed()) && !openForToday(false))
+    // A file that could not be opened or written before is tried again; one that is no
+    // longer at the journal's name (deleted, moved, replaced) is taken up anew there.
+    if ((!m_file.isOpen() || failed() || m_file.isLost()) && !openForToday(false))
         return false;
     return finish(m_file.append(std::move(entry)));
 }
@@ -98,30 +130,61 @@ bool RaceJournal::recordProgramExit()
     return ok;
 }
 
-bool RaceJournal::recordStart(qint32 timeOfDayMs, quint32 tick)
+bool RaceJournal::recordStart(qint32 timeOfDayMs, quint32 tick, const QString &startNumbers)
 {
     // A race that starts on a new day starts the day's file; the race stays in it.
     if (!openForToday(false))
         return false;
+    m_race = RunningRace{nearestWithTimeOfDay(now(), timeOfDayMs), startNumbers};
     JournalEntry entry = event(K::Start);
-    entry.add(F::TimeOfDay, timeOfDayText(timeOfDayMs)).add(F::Tick, QString::number(tick));
+    entry.add(F::TimeOfDay, timeOfDayText(timeOfDayMs))
+        .add(F::Tick, QString::number(tick))
+        .add(F::StartNumberList, startNumbers);
+    return write(std::move(entry));
+}
+
+bool RaceJournal::recordRaceContinued(const QDateTime &start, quint32 tick, const QString &startNumbers)
+{
+    m_race = RunningRace{start, startNumbers};
+    JournalEntry entry = event(K::RaceContinued);
+    addRaceStart(entry, start).add(F::Tick, QString::number(tick)).add(F::StartNumberList, startNumbers);
+    return write(std::move(addSnapshot(entry)));
+}
+
+bool RaceJournal::recordRaceNotContinued(const QDateTime &start)
+{
+    m_race.reset();
+    JournalEntry entry = event(K::RaceNotContinued);
+    return write(addRaceStart(entry, start));
+}
+
+bool RaceJournal::recordStartNumbers(const QString &list)
+{
+    if (m_race)
+        m_race->startNumbers = list;
+    JournalEntry entry = event(K::StartNumbers);
+    entry.add(F::StartNumberList, list);
     return write(std::move(entry));
 }
 
 bool RaceJournal::recordFinish(const JournalFinish &finish)
 {
+    if (m_race)
+        m_race->startNumbers = finish.startNumbersLeft;
     JournalEntry entry = event(K::Finish);
     entry.add(F::Number, QString::number(finish.row))
         .add(F::TimeText, finish.timeText)
         .add(F::Stamp, timeOfDayText(finish.timeOfDayMs))
         .add(F::Source, inputName(finish.input))
         .add(F::StartNumber, finish.startNumber)
-        .add(F::CountryCode, finish.countryCode);
+        .add(F::CountryCode, finish.countryCode)
+        .add(F::StartNumberList, finish.startNumbersLeft);
     return write(std::move(entry));
 }
 
 bool RaceJournal::recordStop(qint32 timeOfDayMs, quint32 tick, const QString &raceTime)
 {
+    m_race.reset();
     JournalEntry entry = event(K::Stop);
     entry.add(F::TimeOfDay, timeOfDayText(timeOfDayMs))
         .add(F::Tick, QString::number(tick))
@@ -131,6 +194,7 @@ bool RaceJournal::recordStop(qint32 timeOfDayMs, quint32 tick, const QString &ra
 
 bool RaceJournal::recordReset()
 {
+    m_race.reset();
     return write(event(K::Reset));
 }
 

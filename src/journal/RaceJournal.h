@@ -1,6 +1,7 @@
 #pragma once
 
 #include "journal/JournalFile.h"
+#include "journal/RunningRace.h"
 
 #include <QString>
 
@@ -18,12 +19,14 @@ struct JournalFinish
     FinishInput input = FinishInput::Key;
     QString startNumber;
     QString countryCode;
+    QString startNumbersLeft; // the start-number list after this finish took its number
 };
 
 // The race journal: every event of the race appended to the journal file and on the
 // disk before the call returns. The protocol table it is given is the one the program
 // shows; a file begun while the program runs (a new day, a journal that could not be
-// written before) starts with a snapshot of it, so that every file replays on its own.
+// written before, a file no longer at the journal's name) starts with a snapshot of it
+// and the race running, so that every file replays on its own.
 // A failed write leaves the race going on; errorString() says why until a write
 // succeeds again.
 class RaceJournal
@@ -40,9 +43,16 @@ public:
     // The program's start, with the protocol it opened with; the current day's file.
     bool recordProgramStart(const QString &version);
     bool recordProgramExit();
-    // START at a time of day and a monotonic tick; the current day's file.
-    bool recordStart(qint32 timeOfDayMs, quint32 tick);
+    // START at a time of day and a monotonic tick, with the start-number list; the
+    // current day's file.
+    bool recordStart(qint32 timeOfDayMs, quint32 tick, const QString &startNumbers);
+    // A race that ran when the program ended, taken up again: its START at `start`, the
+    // clock counting from `tick` now, the start-number list and the protocol.
+    bool recordRaceContinued(const QDateTime &start, quint32 tick, const QString &startNumbers);
+    bool recordRaceNotContinued(const QDateTime &start);
     bool recordFinish(const JournalFinish &finish);
+    // The start-number list as the operator edited it during the race.
+    bool recordStartNumbers(const QString &list);
     bool recordStop(qint32 timeOfDayMs, quint32 tick, const QString &raceTime);
     bool recordReset();
     bool recordClear();
@@ -60,14 +70,21 @@ public:
     bool recordRestore(const QString &journal, qint64 before);
 
     static QString timeOfDayText(qint32 timeOfDayMs);
+    // The journal's clock: the local date and time its events are stamped with.
+    QDateTime now() const { return m_file.now(); }
 
 private:
     bool openForToday(bool programStart);
     bool write(JournalEntry entry);
     JournalEntry snapshot(const QString &kind) const;
+    // Adds the protocol's result count and table.
+    JournalEntry &addSnapshot(JournalEntry &entry) const;
     bool finish(bool ok);
 
     const ProtocolTable &m_protocol;
     JournalFile m_file;
     QString m_error;
+    // The race between its START and its STOPP or reset, which a file taken up meanwhile
+    // names, so that the race can be continued from that file alone.
+    std::optional<RunningRace> m_race;
 };

@@ -20,6 +20,9 @@ public:
     void close();
     bool isOpen() const { return m_handle != -1; }
     QString fileName() const { return m_fileName; }
+    // Whether the file held open is still the one its name leads to: false once it was
+    // deleted, moved away or replaced by another file.
+    bool isStillAtItsName() const;
 
     // Writes the bytes at the end and syncs the data to the disk.
     bool append(const QByteArray &bytes);

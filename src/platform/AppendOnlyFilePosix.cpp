@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -40,6 +41,17 @@ void AppendOnlyFile::close()
     if (m_handle >= 0)
         ::close(m_handle);
     m_handle = -1;
+}
+
+bool AppendOnlyFile::isStillAtItsName() const
+{
+    // The device and the inode number tell one file from another.
+    struct stat held = {};
+    struct stat named = {};
+    if (!isOpen() || ::fstat(int(m_handle), &held) != 0 || held.st_nlink == 0)
+        return false;
+    return ::stat(QFile::encodeName(m_fileName).constData(), &named) == 0 && named.st_dev == held.st_dev
+        && named.st_ino == held.st_ino;
 }
 
 bool AppendOnlyFile::cutPartialLine()

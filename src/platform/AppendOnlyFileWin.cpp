@@ -13,6 +13,12 @@ HANDLE handleOf(qintptr handle)
     return reinterpret_cast<HANDLE>(handle);
 }
 
+const wchar_t *nativePath(const QString &fileName, QString &buffer)
+{
+    buffer = QDir::toNativeSeparators(fileName);
+    return reinterpret_cast<const wchar_t *>(buffer.utf16());
+}
+
 } // namespace
 
 bool AppendOnlyFile::open(const QString &fileName)
@@ -20,10 +26,10 @@ bool AppendOnlyFile::open(const QString &fileName)
     close();
     m_fileName = fileName;
     // Others may read the journal and even rename or delete it while it is open.
-    const HANDLE file
-        = ::CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(fileName).utf16()),
-                        GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    QString path;
+    const HANDLE file = ::CreateFileW(nativePath(fileName, path), GENERIC_READ | GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         m_error = windowsErrorText(::GetLastError());
         return false;
@@ -40,6 +46,28 @@ void AppendOnlyFile::close()
     if (m_handle != -1)
         ::CloseHandle(handleOf(m_handle));
     m_handle = -1;
+}
+
+bool AppendOnlyFile::isStillAtItsName() const
+{
+    BY_HANDLE_FILE_INFORMATION held{};
+    if (!isOpen() || !::GetFileInformationByHandle(handleOf(m_handle), &held) || held.nNumberOfLinks == 0)
+        return false;
+    // A file deleted while open may keep its name until the last handle closes, but it
+    // can no longer be opened: that counts as gone, too.
+    QString path;
+    const HANDLE named = ::CreateFileW(nativePath(m_fileName, path), FILE_READ_ATTRIBUTES,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (named == INVALID_HANDLE_VALUE)
+        return false;
+    // The volume and the file's index on it tell one file from another.
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool same = ::GetFileInformationByHandle(named, &info)
+        && info.dwVolumeSerialNumber == held.dwVolumeSerialNumber
+        && info.nFileIndexHigh == held.nFileIndexHigh && info.nFileIndexLow == held.nFileIndexLow;
+    ::CloseHandle(named);
+    return same;
 }
 
 bool AppendOnlyFile::cutPartialLine()

@@ -497,6 +497,9 @@ void ProtocolPanel::showWarnings()
 
 bool ProtocolPanel::autosave()
 {
+    // A folder removed during the race is made again, as the journal beside it does;
+    // one that cannot be made (a drive gone) fails the save, which is shown.
+    QDir().mkpath(m_autosaveFolder);
     QString error;
     if (ProtocolText::saveProtocolText(*m_table, autosaveFileName(), &error)) {
         setAutosaveError(QString());

@@ -52,7 +52,20 @@ void RaceClock::startAt(quint32 tick)
 {
     if (!enabled(RaceCommand::Start))
         return;
-    m_startTick = tick;
+    run(tick);
+    Q_EMIT started();
+}
+
+void RaceClock::continueAt(quint32 startTick)
+{
+    if (!enabled(RaceCommand::Start))
+        return;
+    run(startTick);
+}
+
+void RaceClock::run(quint32 startTick)
+{
+    m_startTick = startTick;
     m_clock.start();
     if (m_lockoutInterval > 0 && !lockedAt(m_startTick))
         startLockout(m_startTick);
@@ -62,7 +75,6 @@ void RaceClock::startAt(quint32 tick)
     buttonRef(RaceCommand::Stop) = {true, Colors::clRed};
     buttonRef(RaceCommand::Reset).enabled = false;
     Q_EMIT commandStatesChanged();
-    Q_EMIT started();
 }
 
 void RaceClock::recordFinish()

@@ -39,6 +39,10 @@ public:
     void start();
     // START at `tick`, when a light barrier's edge came.
     void startAt(quint32 tick);
+    // Running again from Ready, for a race whose START was at `startTick` (reckoned on
+    // this run's ticks) in a run of the program that ended meanwhile; no new START, so
+    // started() is not emitted.
+    void continueAt(quint32 startTick);
     void recordFinish();
     // ZIEL for a finish that happened at `timeOfDayMs` (a light barrier's
     // edge), not when the command runs.
@@ -98,6 +102,8 @@ Q_SIGNALS:
 
 private:
     CommandButtonState &buttonRef(RaceCommand command);
+    // From Ready to Running with the START at `startTick`.
+    void run(quint32 startTick);
     // Locks from `tick` for one interval; the timer ends it on time.
     void startLockout(quint32 tick);
     void lockoutTimeReached();

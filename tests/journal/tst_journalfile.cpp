@@ -72,7 +72,7 @@ private Q_SLOTS:
         {
             const std::unique_ptr<RaceJournal> journal = folder.open();
             QVERIFY(journal->recordProgramStart(QStringLiteral("1.1")));
-            QVERIFY(journal->recordStart(TenAm, 5000));
+            QVERIFY(journal->recordStart(TenAm, 5000, {}));
             QVERIFY(journal->recordProgramExit());
         }
         const std::unique_ptr<RaceJournal> again = folder.open();
@@ -95,14 +95,15 @@ private Q_SLOTS:
         QVERIFY(journal->recordProgramStart(QStringLiteral("1.1")));
         ProtocolResults::writeResult(folder.table, 1, QStringLiteral("1:00,00"), QStringLiteral("AUT"),
                                      QStringLiteral("7"));
-        QVERIFY(journal->recordFinish({1, QStringLiteral("1:00,00"), TenAm, FinishInput::Key, "7", "AUT"}));
+        QVERIFY(
+            journal->recordFinish({1, QStringLiteral("1:00,00"), TenAm, FinishInput::Key, "7", "AUT", {}}));
 
         // Past midnight the running session goes on in the same file ...
         folder.now = QDateTime(QDate(2026, 12, 9), QTime(0, 5));
         QVERIFY(journal->recordStop(TenAm, 9000, QStringLiteral("1:00,00")));
         QCOMPARE(QDir(folder.dir.path()).entryList({"Tivano-Journal*"}).size(), 1);
         // ... until the next race starts: yesterday's journal is kept under its date.
-        QVERIFY(journal->recordStart(TenAm, 10000));
+        QVERIFY(journal->recordStart(TenAm, 10000, {}));
         const QString kept = folder.dir.filePath(QStringLiteral("Tivano-Journal-2026-12-08.txt"));
         QCOMPARE(kinds(readJournal(kept)), (QStringList{"PROGRAMMSTART", "ZIEL", "STOPP"}));
         const JournalContents today = readJournal(folder.dir.filePath(JournalFile::FileName));
@@ -148,11 +149,12 @@ private Q_SLOTS:
         QVERIFY(journal->failed());
         QVERIFY(!journal->errorString().isEmpty());
         ProtocolResults::writeResult(folder.table, 1, QStringLiteral("0,50"), QString(), QString());
-        QVERIFY(!journal->recordFinish({1, QStringLiteral("0,50"), TenAm, FinishInput::Mouse, {}, {}}));
+        QVERIFY(!journal->recordFinish({1, QStringLiteral("0,50"), TenAm, FinishInput::Mouse, {}, {}, {}}));
 
         QVERIFY(QDir(folder.dir.path()).rmdir(JournalFile::FileName));
         ProtocolResults::writeResult(folder.table, 2, QStringLiteral("0,70"), QString(), QString());
-        QVERIFY(journal->recordFinish({2, QStringLiteral("0,70"), TenAm, FinishInput::LightBarrier, {}, {}}));
+        QVERIFY(
+            journal->recordFinish({2, QStringLiteral("0,70"), TenAm, FinishInput::LightBarrier, {}, {}, {}}));
         QVERIFY(!journal->failed());
         // What the lost events did is in the protocol the new file begins with.
         const JournalContents contents = readJournal(folder.dir.filePath(JournalFile::FileName));
@@ -174,8 +176,13 @@ private Q_SLOTS:
         auto finish = [&](int row) {
             ProtocolResults::writeResult(folder.table, row, QStringLiteral("0:%1,00").arg(row),
                                          QStringLiteral("AUT"), QString::number(row));
-            return journal->recordFinish({row, QStringLiteral("0:%1,00").arg(row), TenAm, FinishInput::Key,
-                                          QString::number(row), QStringLiteral("AUT")});
+            return journal->recordFinish({row,
+                                          QStringLiteral("0:%1,00").arg(row),
+                                          TenAm,
+                                          FinishInput::Key,
+                                          QString::number(row),
+                                          QStringLiteral("AUT"),
+                                          {}});
         };
         QVERIFY(finish(1));
 

@@ -19,6 +19,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include <filesystem>
 #include <functional>
 
 namespace K = JournalKinds;
@@ -392,8 +393,9 @@ private Q_SLOTS:
         QStringList kinds;
         for (const JournalEntry &entry : fixture.journal().entries)
             kinds << entry.kind;
-        QCOMPARE(kinds, (QStringList{"PROGRAMMSTART", "PORT-OFFEN", "PORT-WEG", "PORT-OFFEN", "PORT-ZU",
-                                     "PROGRAMMENDE"}));
+        QCOMPARE(kinds,
+                 (QStringList{"PROGRAMMSTART", "PORT-OFFEN", "PORT-WEG", "PORT-OFFEN", "PORT-ZU",
+                              "PROGRAMMENDE"}));
     }
 
     void aJournalThatCannotBeWrittenIsShownAndTheRaceGoesOn()
@@ -417,6 +419,75 @@ private Q_SLOTS:
         QVERIFY(!warning->isVisible());
         window.protocol().autosave();
         QCOMPARE(fixture.replayed(), fixture.autosave());
+    }
+
+    // The journal's file, or the whole folder of journal and autosave, goes away during a
+    // race: the next finish begins the journal there again with the whole protocol and
+    // the restore dialog names what happened; the warning shows while that fails.
+    void aLostJournalIsTakenUpAgainWithTheProtocol_data()
+    {
+        QTest::addColumn<QString>("loss");
+        QTest::addColumn<QString>("described");
+        QTest::newRow("deleted") << "deleted"
+                                 << "Journal neu angelegt";
+        QTest::newRow("moved away") << "moved"
+                                    << "Journal neu angelegt";
+        QTest::newRow("replaced by an older copy") << "replaced"
+                                                   << "Journal fortgesetzt";
+        QTest::newRow("folder removed") << "folder removed"
+                                        << "Journal neu angelegt";
+        QTest::newRow("folder blocked, then free") << "folder blocked"
+                                                   << "Journal neu angelegt";
+    }
+
+    void aLostJournalIsTakenUpAgainWithTheProtocol()
+    {
+        QFETCH(QString, loss);
+        QFETCH(QString, described);
+        JournalFixture fixture;
+        const QString journal = fixture.journalPath();
+        const QString copy = fixture.home.filePath(QStringLiteral("copy.txt"));
+        Program program(fixture.environment());
+        MainWindow &window = *program.window;
+        QVERIFY(program.show());
+        QTest::keyClick(&window, Qt::Key_F5);
+        QTest::keyClick(&window, Qt::Key_F4);
+        QVERIFY(QFile::copy(journal, copy));
+        QTest::keyClick(&window, Qt::Key_F4);
+
+        QDir home(fixture.home.path());
+        std::error_code replaceError;
+        if (loss == "deleted")
+            QVERIFY(QFile::remove(journal));
+        else if (loss == "moved")
+            QVERIFY(QFile::rename(journal, home.filePath(QStringLiteral("elsewhere.txt"))));
+        else if (loss == "replaced")
+            std::filesystem::rename(QFileInfo(copy).filesystemFilePath(),
+                                    QFileInfo(journal).filesystemFilePath(), replaceError);
+        else if (!home.removeRecursively())
+            QSKIP("this system keeps a folder that holds an open file");
+        QVERIFY2(!replaceError, replaceError.message().c_str());
+        if (loss == "folder blocked") {
+            QFile blocker(fixture.home.path());
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+            blocker.close();
+            QTest::keyClick(&window, Qt::Key_F4);
+            QLabel *warning = window.protocol().autosaveWarningLabel;
+            QVERIFY(warning->isVisible());
+            QVERIFY2(warning->text().contains(QStringLiteral("Journal kann nicht geschrieben werden")),
+                     qPrintable(warning->text()));
+            QVERIFY(blocker.remove());
+        }
+        QTest::keyClick(&window, Qt::Key_F4);
+        QVERIFY(!window.protocol().autosaveWarningLabel->isVisible());
+        QCOMPARE(window.protocol().lastResultRow(), loss == "folder blocked" ? 4 : 3);
+        QCOMPARE(fixture.replayed(), fixture.autosave());
+
+        JournalRestoreDialog dialog;
+        dialog.showJournals(fixture.home.path());
+        const QList<QTreeWidgetItem *> items = dialog.eventList->findItems(described, Qt::MatchExactly, 2);
+        QCOMPARE(items.size(), 1);
+        QCOMPARE(items.first()->text(0), QString::number(fixture.last(K::Continued)->sequence));
     }
 
     void replayCommandWritesTheProtocolWithoutAWindow()

@@ -8,11 +8,17 @@
 // journal beside it; the window's start-up reads the autosave back. A finish is reported
 // once both writes returned.
 //
-// Usage: reliability_race_child <autosave file> <report fd> [window]
+// With "unfinished", a day and a time of day in milliseconds the real main window starts
+// a race then, takes the finishes of KilledRace.h, reports them and waits to be killed
+// with the race running.
+//
+// Usage: reliability_race_child <autosave file> <report fd> [window | unfinished <day> <ms>]
 #include "AutosavingProtocol.h"
+#include "KilledRace.h"
 #include "ManualClock.h"
 #include "RaceRows.h"
 #include "app/MainWindow.h"
+#include "app/StartNumberEdit.h"
 #include "protocol/MemoryProtocolTable.h"
 #include "protocol/ProtocolColumns.h"
 #include "protocol/ProtocolPanel.h"
@@ -78,10 +84,10 @@ int raceCore(const QString &file, int reportFd)
     }
 }
 
-int raceWindow(const QString &file, int reportFd)
+// The window's surroundings in the autosave file's folder.
+MainWindowEnvironment windowEnvironment(const QString &file, ManualClock &clocks,
+                                        SimulatedSerialBackend &serial)
 {
-    ManualClock clocks;
-    SimulatedSerialBackend serial;
     const QString folder = QFileInfo(file).absolutePath();
     MainWindowEnvironment environment;
     environment.clocks = &clocks;
@@ -89,6 +95,14 @@ int raceWindow(const QString &file, int reportFd)
     environment.settings = SettingsLocation::file(QDir(folder).filePath(QStringLiteral("settings.ini")));
     environment.programFolder = folder;
     environment.autosaveFolder = folder;
+    return environment;
+}
+
+int raceWindow(const QString &file, int reportFd)
+{
+    ManualClock clocks;
+    SimulatedSerialBackend serial;
+    MainWindowEnvironment environment = windowEnvironment(file, clocks, serial);
     // One day for the whole test, so that a run past midnight does not begin a new journal.
     environment.journalClock = [] { return QDateTime(QDate(2026, 12, 8), QTime::currentTime()); };
     MainWindow window(environment);
@@ -122,12 +136,40 @@ int raceWindow(const QString &file, int reportFd)
     }
 }
 
+int raceUnfinished(const QString &file, int reportFd, const QDate &day, qint32 startMs)
+{
+    ManualClock clocks;
+    SimulatedSerialBackend serial;
+    MainWindowEnvironment environment = windowEnvironment(file, clocks, serial);
+    environment.journalClock
+        = [&] { return QDateTime(day, QTime::fromMSecsSinceStartOfDay(clocks.timeOfDay)); };
+    // A tick counter that wraps during the race.
+    clocks.tick = 0xFFFFF000u;
+    clocks.timeOfDay = startMs;
+    MainWindow window(environment);
+    window.startNumberEdit()->setText(KilledRace::StartNumbers);
+    window.clock().start();
+    char line[32];
+    int n = std::snprintf(line, sizeof line, "S%d\n", window.protocol().lastResultRow());
+    if (!writeAll(reportFd, line, size_t(n)))
+        return 3;
+    for (const int step : KilledRace::FinishSteps) {
+        clocks.advance(step);
+        window.clock().recordFinish();
+        n = std::snprintf(line, sizeof line, "%d\n", window.protocol().lastResultRow());
+        if (!writeAll(reportFd, line, size_t(n)))
+            return 3;
+    }
+    return QCoreApplication::exec();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s <autosave file> <report fd> [window]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s <autosave file> <report fd> [window | unfinished <day> <start ms>]\n",
+                     argv[0]);
         return 2;
     }
     const QString file = QString::fromLocal8Bit(argv[1]);
@@ -135,6 +177,11 @@ int main(int argc, char **argv)
     if (argc > 3 && qstrcmp(argv[3], "window") == 0) {
         QApplication app(argc, argv);
         return raceWindow(file, reportFd);
+    }
+    if (argc > 5 && qstrcmp(argv[3], "unfinished") == 0) {
+        QApplication app(argc, argv);
+        return raceUnfinished(file, reportFd, QDate::fromString(QString::fromLatin1(argv[4]), Qt::ISODate),
+                              std::atoi(argv[5]));
     }
     QCoreApplication app(argc, argv);
     return raceCore(file, reportFd);

@@ -2,7 +2,13 @@
 // autosave file is a complete protocol holding every finish reported before the kill.
 // The main window's race journal is checked too: replayed, it gives the autosave's
 // protocol, and bytes left by a torn write never become an event nor hide the next one.
+// A race left running by a killed child, or by a close answered yes, goes on at the next
+// start when the operator wants it to.
+#include "KilledRace.h"
+#include "ProgramFixture.h"
 #include "RaceRows.h"
+#include "app/StartNumberEdit.h"
+#include "grid/SortGrid.h"
 #include "journal/JournalFile.h"
 #include "journal/JournalKinds.h"
 #include "journal/JournalLine.h"
@@ -10,6 +16,7 @@
 #include "journal/JournalReplay.h"
 #include "protocol/MemoryProtocolTable.h"
 #include "protocol/ProtocolColumns.h"
+#include "protocol/ProtocolPanel.h"
 #include "protocol/ProtocolText.h"
 #include "timing/RaceTime.h"
 
@@ -39,12 +46,12 @@ struct ChildRun
     int startedWith = -1; // rows the child loaded from the autosave file
     int lastReported = 0; // latest row whose autosave the child reported complete
 
-    bool start(const QString &file, const QByteArray &mode)
+    bool start(const QString &file, const QByteArray &mode, const QStringList &modeArguments = {})
     {
         // The child reports on its standard output (descriptor 1).
         QStringList arguments{file, QStringLiteral("1")};
         if (!mode.isEmpty())
-            arguments << QString::fromLatin1(mode);
+            arguments << QString::fromLatin1(mode) << modeArguments;
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process.start(QStringLiteral(RELIABILITY_RACE_CHILD), arguments);
         return process.waitForStarted(20000);
@@ -350,7 +357,114 @@ private Q_SLOTS:
         if (window)
             QVERIFY2(tears > 0, "no torn end was tried");
     }
+
+    // The race runs in a killed child or in a window closed with Alt+B (the question
+    // answered yes); the next start, on fresh ticks as after a reboot, asks to go on.
+    void anUnfinishedRaceGoesOnAfterARestart_data()
+    {
+        QTest::addColumn<bool>("killed");
+        QTest::addColumn<bool>("autosaveLost");
+        QTest::addColumn<qint32>("startMs");
+        QTest::addColumn<qint32>("restartMs");
+        QTest::addColumn<int>("daysLater");
+        QTest::addColumn<bool>("continued");
+        const qint32 hour = 3600 * 1000;
+        QTest::newRow("killed, Ja") << true << false << 10 * hour << 10 * hour + 40000 << 0 << true;
+        QTest::newRow("killed, restarted after midnight, Ja")
+            << true << false << 24 * hour - 10000 << 30000 << 1 << true;
+        QTest::newRow("killed, autosave lost, Ja")
+            << true << true << 10 * hour << 10 * hour + 40000 << 0 << true;
+        QTest::newRow("closed with Alt+B, Ja") << false << false << 10 * hour << 11 * hour << 0 << true;
+        QTest::newRow("closed with Alt+B, Nein")
+            << false << false << 10 * hour << 10 * hour + 40000 << 0 << false;
+    }
+
+    void anUnfinishedRaceGoesOnAfterARestart()
+    {
+        QFETCH(bool, killed);
+        QFETCH(bool, autosaveLost);
+        QFETCH(qint32, startMs);
+        QFETCH(qint32, restartMs);
+        QFETCH(int, daysLater);
+        QFETCH(bool, continued);
+        Fixture fixture;
+        QDate day(2026, 12, 8);
+        MainWindowEnvironment environment = fixture.environment();
+        environment.journalClock
+            = [&] { return QDateTime(day, QTime::fromMSecsSinceStartOfDay(fixture.clocks.timeOfDay)); };
+        QString numbersLeft = QStringLiteral("33,41");
+        if (killed) {
+            ChildRun run;
+            const QStringList arguments{day.toString(Qt::ISODate), QString::number(startMs)};
+            QVERIFY(run.start(fixture.autosavePath(), "unfinished", arguments));
+            QDeadlineTimer deadline(20000);
+            while (run.lastReported < 2 && !deadline.hasExpired())
+                QVERIFY(run.read(50));
+            QCOMPARE(run.lastReported, 2);
+            QVERIFY(run.killAndReap());
+        } else {
+            Program program(environment);
+            MainWindow &window = *program.window;
+            QVERIFY(program.show());
+            fixture.clocks.tick = 0xFFFFF000u;
+            fixture.clocks.timeOfDay = startMs;
+            window.startNumberEdit()->setText(KilledRace::StartNumbers);
+            QTest::keyClick(&window, Qt::Key_F5);
+            for (const int step : KilledRace::FinishSteps) {
+                fixture.clocks.advance(step);
+                QTest::keyClick(&window, Qt::Key_F4);
+            }
+            // Numbers typed just before the close are kept too.
+            QTest::keyClicks(window.startNumberEdit(), QStringLiteral(",58"));
+            numbersLeft += QStringLiteral(",58");
+            QuestionAnswerer answerer;
+            answerer.answerNext(true);
+            QTest::keyClick(&window, Qt::Key_B, Qt::AltModifier);
+            QTRY_VERIFY(!window.isVisible());
+        }
+
+        // Then only the journal holds the race's results.
+        if (autosaveLost)
+            QVERIFY(QFile::remove(fixture.autosavePath()));
+        // The machine restarted: the ticks begin anew.
+        day = day.addDays(daysLater);
+        fixture.clocks.tick = 5000;
+        fixture.clocks.timeOfDay = restartMs;
+        QuestionAnswerer answerer;
+        answerer.answerNext(continued);
+        Program program(environment);
+        MainWindow &window = *program.window;
+        QVERIFY(program.show());
+        QTRY_COMPARE(answerer.questions.size(), 1);
+        const QTime start = QTime::fromMSecsSinceStartOfDay(startMs);
+        QVERIFY2(answerer.questions.first().contains(start.toString(QStringLiteral("HH:mm:ss"))),
+                 qPrintable(answerer.questions.first()));
+        QCOMPARE(window.protocol().lastResultRow(), 2);
+        QCOMPARE(window.protocol().grid->cells(3, 2), QStringLiteral("12"));
+        QCOMPARE(window.clock().running(), continued);
+        if (!continued) {
+            program.window.reset();
+            // The race declined is not offered again.
+            answerer.answerNext(true);
+            Program next(environment);
+            QVERIFY(next.show());
+            QCoreApplication::processEvents();
+            QCOMPARE(answerer.questions.size(), 1);
+            return;
+        }
+        QCOMPARE(window.commandButton(RaceCommand::Lap)->text(), QStringLiteral("ZIEL 3"));
+        QCOMPARE(window.startNumberEdit()->text(), numbersLeft);
+        // The buttons: a closed question gives the window its keys back only when the
+        // platform gets round to it.
+        fixture.clocks.advance(1000);
+        pressButton(window, RaceCommand::Lap);
+        QCOMPARE(window.protocol().grid->cells(3, 3), QStringLiteral("33"));
+        fixture.clocks.advance(1000);
+        pressButton(window, RaceCommand::Stop);
+        const qint32 dayMs = 24 * 3600 * 1000;
+        QCOMPARE(window.clock().elapsedMs(), (restartMs - startMs + dayMs) % dayMs + 2000);
+    }
 };
 
-QTEST_GUILESS_MAIN(TestCrashConsistency)
+QTEST_MAIN(TestCrashConsistency)
 #include "tst_crashconsistency.moc"

@@ -117,9 +117,12 @@ public:
             QFile::remove(autosaveFile);
             QDir().mkpath(QDir(autosaveFile).filePath(QStringLiteral("kept")));
             return QString();
-        case Fault::FolderGone:
+        case Fault::FolderGone: {
+            // A removed folder is made again; a file in its place keeps it away.
             QDir(m_folder).removeRecursively();
-            return QString();
+            QFile blocker(m_folder);
+            return blocker.open(QIODevice::WriteOnly) ? QString() : QStringLiteral("cannot block the folder");
+        }
         }
         return QString();
     }
@@ -144,8 +147,9 @@ public:
         }
         if (m_fault == Fault::PathIsFolder)
             QDir(QDir(m_folder).filePath(QStringLiteral("Tivano.txt"))).removeRecursively();
+        // The next autosave makes the folder again.
         if (m_fault == Fault::FolderGone)
-            QDir().mkpath(m_folder);
+            QFile::remove(m_folder);
     }
 
     void unmount()
@@ -181,7 +185,7 @@ private Q_SLOTS:
         QTest::newRow("file size limit") << Fault::FileSizeLimit << true;
         QTest::newRow("full file system") << Fault::FullFileSystem << true;
         QTest::newRow("autosave path is a folder") << Fault::PathIsFolder << false;
-        QTest::newRow("folder removed") << Fault::FolderGone << false;
+        QTest::newRow("folder removed, a file in its place") << Fault::FolderGone << false;
     }
 
     void autosaveSurvivesFault()
