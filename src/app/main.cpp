@@ -3,6 +3,7 @@
 #include "app/ReplayCommand.h"
 #include "help/HelpLauncher.h"
 #include "platform/IsolatedCall.h"
+#include "platform/ScratchFolder.h"
 #include "platform/StandardStreams.h"
 #include "protocol/SpreadsheetBridge.h"
 #include "settings/SettingsDialog.h"
@@ -76,6 +77,8 @@ int main(int argc, char *argv[])
         return 2;
     }
 
+    // Scratch folders of earlier runs that ended without removing theirs.
+    ScratchFolder::removeStale();
     HelpLauncher help;
     help.start();
 

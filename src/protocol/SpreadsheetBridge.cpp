@@ -3,12 +3,12 @@
 #include "platform/AtomicFileWriter.h"
 #include "platform/IsolatedCall.h"
 #include "platform/MakerInfo.h"
+#include "platform/ScratchFolder.h"
 #include "protocol/WorkbookCellText.h"
 #include "protocol/WorkbookReader.h"
 
 #include <QDataStream>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <memory>
 #include <xlsxwriter.h>
@@ -41,7 +41,8 @@ double fittedWidth(qsizetype longest)
 bool SpreadsheetBridge::exportToSpreadsheet(const ProtocolTable &table, const QString &fileName,
                                             const QString &title, QString *error)
 {
-    QTemporaryDir work;
+    // The library writes the workbook and its parts as files of its own.
+    ScratchFolder work;
     if (!work.isValid()) {
         setError(error, work.errorString());
         return false;
