@@ -3,6 +3,7 @@
 #include "platform/AtomicFileWriter.h"
 #include "platform/IsolatedCall.h"
 #include "platform/MakerInfo.h"
+#include "platform/RegularFile.h"
 #include "platform/ScratchFolder.h"
 #include "protocol/WorkbookCellText.h"
 #include "protocol/WorkbookReader.h"
@@ -14,6 +15,10 @@
 #include <xlsxwriter.h>
 
 namespace {
+
+// The library's own workbook, read back whole to be written in place; far beyond any
+// protocol's, but bounded like every read.
+constexpr qint64 WrittenWorkbookLimit = qint64(2) << 30;
 
 struct WorkbookCloser
 {
@@ -105,15 +110,15 @@ bool SpreadsheetBridge::exportToSpreadsheet(const ProtocolTable &table, const QS
         setError(error, QString::fromUtf8(lxw_strerror(rc)));
         return false;
     }
-    QFile written(work.filePath(QStringLiteral("book.xlsx")));
-    if (!written.open(QIODevice::ReadOnly)) {
-        setError(error, written.errorString());
+    QString why;
+    const std::optional<QByteArray> bytes
+        = readRegularFile(work.filePath(QStringLiteral("book.xlsx")), WrittenWorkbookLimit, &why);
+    if (!bytes) {
+        setError(error, why);
         return false;
     }
-    const QByteArray bytes = written.readAll();
-    written.close();
     AtomicFileWriter writer;
-    if (!writer.write(fileName, bytes)) {
+    if (!writer.write(fileName, *bytes)) {
         setError(error, writer.errorString());
         return false;
     }
@@ -141,18 +146,17 @@ bool SpreadsheetBridge::readWorkbook(const QString &fileName, int colCount, QLis
                                      QString *error, const WorkbookParseLimits &limits)
 {
     rows.clear();
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        setError(error, file.errorString());
+    QString why;
+    const std::optional<QByteArray> bytes = readRegularFile(fileName, limits.fileSize, &why);
+    if (!bytes) {
+        setError(error, why);
         return false;
     }
-    const QByteArray bytes = file.readAll();
-    file.close();
 
     // A damaged or hostile file that crashes the parse, runs it out of memory or keeps it
     // busy ends only the import, in a process of its own.
     QByteArray request;
-    QDataStream(&request, QIODevice::WriteOnly) << qint32(colCount) << bytes;
+    QDataStream(&request, QIODevice::WriteOnly) << qint32(colCount) << *bytes;
     const IsolatedResult run = runIsolated(workbookParseTask(), request, limits.timeoutMs, limits.memory);
     switch (run.status) {
     case IsolatedResult::Status::Done:
