@@ -42,9 +42,9 @@ CountryCodeBox::CountryCodeBox(QWidget *parent)
     setInsertPolicy(QComboBox::NoInsert);
 }
 
-void CountryCodeBox::loadCountryCodes(const QString &path)
+void CountryCodeBox::loadCountryCodes(const QString &path, QString *error)
 {
-    const QStringList entries = ::loadCountryCodes(path);
+    const QStringList entries = ::loadCountryCodes(path, error);
     if (entries.isEmpty())
         return;
     clear();

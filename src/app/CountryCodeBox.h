@@ -11,8 +11,9 @@ class CountryCodeBox : public QComboBox
 public:
     explicit CountryCodeBox(QWidget *parent = nullptr);
 
-    // Loads the entries of the country-code file; a missing file changes nothing.
-    void loadCountryCodes(const QString &path);
+    // Loads the entries of the country-code file; a missing file changes nothing, a file
+    // that cannot be read neither, and *error says why.
+    void loadCountryCodes(const QString &path, QString *error = nullptr);
     QStringList entries() const;
 
     // Drops down ten entries below the box (fewer where the screen ends

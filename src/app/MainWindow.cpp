@@ -176,9 +176,13 @@ void MainWindow::loadCountryCodes()
     const QString folder = m_environment.programFolder;
     const QString beside = QDir(folder).filePath(QStringLiteral("LKZ.txt"));
     CountryCodeBox *box = m_racePanel->countryCodeBox();
-    box->loadCountryCodes(QFileInfo::exists(beside)
-                              ? beside
-                              : QDir(installedDataFolder(folder)).filePath(QStringLiteral("LKZ.txt")));
+    const QString path = QFileInfo::exists(beside)
+        ? beside
+        : QDir(installedDataFolder(folder)).filePath(QStringLiteral("LKZ.txt"));
+    QString error;
+    box->loadCountryCodes(path, &error);
+    if (!error.isEmpty())
+        m_protocol->reportReadError(QDir::toNativeSeparators(path), error);
     m_protocol->setCountryCodes(box->entries());
 }
 

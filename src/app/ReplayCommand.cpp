@@ -35,6 +35,9 @@ int runReplayCommand(const QStringList &arguments, std::FILE *out, std::FILE *er
             if (!hasValue || arguments.at(i + 1).isEmpty())
                 return wrongCall(err, QStringLiteral("-o verlangt einen Dateinamen"));
             output = arguments.at(++i);
+            // "-" names the standard output, as it does for most tools.
+            if (output == QLatin1String("-"))
+                output.clear();
         } else if (journal.isEmpty() && !argument.startsWith(QLatin1Char('-'))) {
             journal = argument;
         } else {
@@ -61,6 +64,8 @@ int runReplayCommand(const QStringList &arguments, std::FILE *out, std::FILE *er
             return 1;
         }
     } else if (!ProtocolText::saveProtocolText(table, output, &error)) {
+        // Only a regular file or a new one is written: a device, a pipe or a folder of that
+        // name is refused by the writer, never replaced.
         std::fprintf(err, "tivano: %s: %s\n", qPrintable(output), qPrintable(error));
         return 1;
     }

@@ -3,6 +3,7 @@
 #include "app/ReplayCommand.h"
 #include "help/HelpLauncher.h"
 #include "platform/IsolatedCall.h"
+#include "platform/ScratchFolder.h"
 #include "platform/StandardStreams.h"
 #include "protocol/SpreadsheetBridge.h"
 #include "settings/SettingsDialog.h"
@@ -26,7 +27,8 @@ constexpr const char *Usage
       "  --help     zeigt diese Hilfe und endet\n"
       "  --replay   stellt das Protokoll aus dem Journal wieder her, wie es vor\n"
       "             Ereignis N stand (ohne --until: nach dem letzten), und\n"
-      "             schreibt es als Textdatei nach DATEI (ohne -o: auf die Ausgabe)\n";
+      "             schreibt es als Textdatei nach DATEI (ohne -o oder mit -o -:\n"
+      "             auf die Ausgabe); DATEI ist eine gew\u00f6hnliche Datei oder neu\n";
 
 // Answers --version and --help without opening a window; -1 when the
 // program should start.
@@ -76,6 +78,8 @@ int main(int argc, char *argv[])
         return 2;
     }
 
+    // Scratch folders of earlier runs that ended without removing theirs.
+    ScratchFolder::removeStale();
     HelpLauncher help;
     help.start();
 

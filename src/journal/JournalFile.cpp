@@ -2,6 +2,7 @@
 
 #include "journal/JournalLine.h"
 #include "platform/AtomicFileWriter.h"
+#include "platform/RegularFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,8 +24,9 @@ QByteArray firstLine(QFile &file)
 // a torn last line are read further back.
 qint64 lastSequenceIn(const QString &fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    QString ignored;
+    if (!openRegularFile(file, fileName, &ignored))
         return 0;
     const qint64 size = file.size();
     for (qint64 window = 64 * 1024;; window *= 2) {
@@ -93,26 +95,37 @@ JournalFile::Opening JournalFile::openForToday()
     m_file.close();
     const QString name = fileName();
     Opening opening = Opening::Continued;
-    QFile existing(name);
-    if (existing.open(QIODevice::ReadOnly)) {
+    // When set, the file in the journal's place is kept aside under the date it was begun.
+    std::optional<QDateTime> keepSince;
+    bool foreign = false;
+    QFile existing;
+    QString unreadable;
+    if (openRegularFile(existing, name, &unreadable)) {
         const std::optional<JournalLine::Header> header = JournalLine::parseHeader(firstLine(existing));
         const QDateTime begunAt
             = header && header->created.isValid() ? header->created : QFileInfo(existing).lastModified();
         existing.close();
-        const bool journal = header && header->version == JournalLine::FormatVersion;
-        if (!journal || begunAt.date() != m_now().date()) {
-            if (keepAside(begunAt).isEmpty()) {
-                m_error
-                    = QStringLiteral("%1 kann nicht umbenannt werden").arg(QDir::toNativeSeparators(name));
-                return Opening::Failed;
-            }
-            opening = journal ? Opening::NewDay : Opening::Begun;
-        }
-    } else if (QFileInfo::exists(name)) {
-        m_error = existing.errorString();
+        foreign = !header || header->version != JournalLine::FormatVersion;
+        if (foreign || begunAt.date() != m_now().date())
+            keepSince = begunAt;
+    } else if ((QFileInfo(name).isFile() && !QFileInfo(name).isSymLink()) || QFileInfo(name).isDir()) {
+        // Unreadable for want of rights, or a folder: not to be moved aside.
+        m_error = unreadable;
         return Opening::Failed;
+    } else if (QFileInfo::exists(name)) {
+        // A pipe, a device or a link that may not be followed in the journal's place is no
+        // journal either: the race is journaled all the same.
+        keepSince = QFileInfo(name).lastModified();
+        foreign = true;
     } else {
         opening = Opening::Begun;
+    }
+    if (keepSince) {
+        if (keepAside(*keepSince).isEmpty()) {
+            m_error = QStringLiteral("%1 kann nicht umbenannt werden").arg(QDir::toNativeSeparators(name));
+            return Opening::Failed;
+        }
+        opening = foreign ? Opening::Begun : Opening::NewDay;
     }
     if (opening != Opening::Continued && !begin())
         return Opening::Failed;

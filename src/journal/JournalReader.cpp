@@ -1,8 +1,7 @@
 #include "journal/JournalReader.h"
 
 #include "journal/JournalLine.h"
-
-#include <QFile>
+#include "platform/RegularFile.h"
 
 namespace JournalReader {
 
@@ -47,19 +46,14 @@ std::optional<JournalContents> read(QByteArrayView bytes, QString *error)
 
 std::optional<JournalContents> readFile(const QString &fileName, QString *error)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QString why;
+    const std::optional<QByteArray> bytes = readRegularFile(fileName, MaxFileSize, &why);
+    if (!bytes) {
         if (error)
-            *error = file.errorString();
+            *error = why;
         return std::nullopt;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = file.errorString();
-        return std::nullopt;
-    }
-    return read(bytes, error);
+    return read(*bytes, error);
 }
 
 } // namespace JournalReader

@@ -24,8 +24,12 @@ struct JournalContents
 
 namespace JournalReader {
 
+// The largest journal read: millions of events.
+constexpr qint64 MaxFileSize = qint64(512) << 20;
+
 // Nothing, with *error set, when the bytes are not a journal of a known version.
 std::optional<JournalContents> read(QByteArrayView bytes, QString *error = nullptr);
+// The same for a file, which must be a regular file of at most MaxFileSize bytes.
 std::optional<JournalContents> readFile(const QString &fileName, QString *error = nullptr);
 
 } // namespace JournalReader

@@ -1,5 +1,9 @@
 #include "platform/AppendOnlyFile.h"
 
+#include "platform/ErrnoText.h"
+#include "platform/FileKindPosix.h"
+#include "platform/FileTargetPosix.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -9,25 +13,31 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-QString systemError(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-} // namespace
-
 bool AppendOnlyFile::open(const QString &fileName)
 {
     close();
     m_fileName = fileName;
-    const QByteArray path = QFile::encodeName(fileName);
+    // Links are followed as for every write; the file itself must already exist.
+    FileTarget target;
+    if (!target.resolve(fileName, &m_error))
+        return false;
+    if (!target.exists()) {
+        m_error = errnoText(ENOENT);
+        return false;
+    }
     do {
-        m_handle = ::open(path.constData(), O_RDWR | O_APPEND | O_CLOEXEC);
+        m_handle = ::openat(target.folder(), target.name().constData(),
+                            O_RDWR | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
     } while (m_handle < 0 && errno == EINTR);
     if (m_handle < 0) {
-        m_error = systemError(errno);
+        m_error = errnoText(errno);
+        return false;
+    }
+    // Something else may have taken the regular file's place since the look at it.
+    struct stat status{};
+    if (::fstat(int(m_handle), &status) != 0 || !S_ISREG(status.st_mode)) {
+        m_error = notRegularFileText(fileKindOf(status.st_mode));
+        close();
         return false;
     }
     m_error.clear();
@@ -63,7 +73,7 @@ bool AppendOnlyFile::cutPartialLine()
         const off_t begin = std::max<off_t>(0, end - off_t(sizeof block));
         const ssize_t n = ::pread(m_handle, block, size_t(end - begin), begin);
         if (n != end - begin) {
-            m_error = systemError(n < 0 ? errno : EIO);
+            m_error = errnoText(n < 0 ? errno : EIO);
             return false;
         }
         const char *lineFeed = static_cast<const char *>(::memrchr(block, '\n', size_t(n)));
@@ -75,7 +85,7 @@ bool AppendOnlyFile::cutPartialLine()
     }
     // Without any line feed the file is no file of lines; it is left as it is.
     if (keep < size && keep > 0 && (::ftruncate(m_handle, keep) != 0 || ::fdatasync(m_handle) != 0)) {
-        m_error = systemError(errno);
+        m_error = errnoText(errno);
         return false;
     }
     return true;
@@ -88,11 +98,11 @@ bool AppendOnlyFile::writeAll(const char *data, qsizetype size)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            m_error = systemError(errno);
+            m_error = errnoText(errno);
             return false;
         }
         if (n == 0) {
-            m_error = systemError(ENOSPC);
+            m_error = errnoText(ENOSPC);
             return false;
         }
         data += n;
@@ -108,6 +118,6 @@ bool AppendOnlyFile::syncData()
         rc = ::fdatasync(m_handle);
     } while (rc != 0 && errno == EINTR);
     if (rc != 0)
-        m_error = systemError(errno);
+        m_error = errnoText(errno);
     return rc == 0;
 }

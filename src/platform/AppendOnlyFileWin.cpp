@@ -1,7 +1,7 @@
 #include "platform/AppendOnlyFile.h"
+#include "platform/RegularFile.h"
 #include "platform/WindowsError.h"
-
-#include <QDir>
+#include "platform/FileTargetWin.h"
 
 #include <algorithm>
 #include <windows.h>
@@ -25,9 +25,17 @@ bool AppendOnlyFile::open(const QString &fileName)
 {
     close();
     m_fileName = fileName;
+    // Links are followed as for every write; the file itself must already exist.
+    FileTarget target;
+    if (!target.resolve(fileName, &m_error))
+        return false;
+    if (!target.exists()) {
+        m_error = windowsErrorText(ERROR_FILE_NOT_FOUND);
+        return false;
+    }
     // Others may read the journal and even rename or delete it while it is open.
-    QString path;
-    const HANDLE file = ::CreateFileW(nativePath(fileName, path), GENERIC_READ | GENERIC_WRITE,
+    const HANDLE file = ::CreateFileW(reinterpret_cast<const wchar_t *>(target.filePath().utf16()),
+                                      GENERIC_READ | GENERIC_WRITE,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -35,6 +43,12 @@ bool AppendOnlyFile::open(const QString &fileName)
         return false;
     }
     m_handle = reinterpret_cast<qintptr>(file);
+    // A link or something other than the file may have taken its place since the look at it.
+    if (!target.isSameFile(file)) {
+        m_error = notRegularFileText(FileKind::Other);
+        close();
+        return false;
+    }
     m_error.clear();
     // Whatever the file's last writer left unfinished ends before the first record.
     m_partialLine = true;

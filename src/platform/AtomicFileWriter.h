@@ -6,15 +6,16 @@
 #include <functional>
 
 // Replaces a file so that a crash or power loss leaves either the previous file or the
-// complete new one: the bytes go to a temporary file in the target's folder, which is
-// flushed and synced to disk and then renamed over the target. A symbolic link is
-// followed to its target, which is replaced while the link stays; the new file keeps
-// the access rights of the file it replaces.
+// complete new one (see DurableFile): the bytes go to a new file in the target's folder,
+// made exclusively under an unforeseeable name, which is synced to disk and then renamed
+// over the target. A symbolic link of the operator's own is followed to its target, which
+// is replaced while the link stays; another user's link is refused (see FileTarget). The
+// new file keeps the access rights of the file it replaces.
 class AtomicFileWriter
 {
 public:
     // Writes `data` to `fileName`. On failure the target is untouched, the temporary file
-    // is removed and errorString() tells why.
+    // is removed and errorString() tells why, in German.
     bool write(const QString &fileName, const QByteArray &data);
 
     QString errorString() const { return m_error; }

@@ -1,6 +1,7 @@
 #include "platform/ClockSource.h"
 
-#include <QFile>
+#include "platform/RegularFile.h"
+
 #include <QTime>
 
 #include <chrono>
@@ -19,11 +20,9 @@ qint32 SystemClockSource::timeOfDayMs() const
 
 qint32 ScriptedClockSource::timeOfDayMs() const
 {
-    QFile file(m_fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    const QTime time
-        = QTime::fromString(QString::fromLatin1(file.read(64).trimmed()), QStringLiteral("HH:mm:ss.zzz"));
+    QString ignored;
+    const QByteArray text = readRegularFile(m_fileName, 4096, &ignored).value_or(QByteArray());
+    const QTime time = QTime::fromString(QString::fromLatin1(text.left(64).trimmed()), QStringLiteral("HH:mm:ss.zzz"));
     return time.isValid() ? time.msecsSinceStartOfDay() : 0;
 }
 

@@ -1,5 +1,7 @@
 #include "platform/IsolatedCall.h"
 
+#include "platform/ErrnoText.h"
+
 #include <QElapsedTimer>
 
 #include <cerrno>
@@ -115,12 +117,12 @@ IsolatedResult runIsolated(const IsolatedTask &task, const QByteArray &input, in
     IsolatedResult result;
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
-        result.detail = QString::fromLocal8Bit(std::strerror(errno));
+        result.detail = errnoText(errno);
         return result;
     }
     const pid_t child = ::fork();
     if (child < 0) {
-        result.detail = QString::fromLocal8Bit(std::strerror(errno));
+        result.detail = errnoText(errno);
         ::close(fds[0]);
         ::close(fds[1]);
         return result;

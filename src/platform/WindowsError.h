@@ -2,5 +2,6 @@
 
 #include <QString>
 
-// The system's own text for a Windows error code (GetLastError), in the system's language.
+// The operator reads every system error in German, whatever the system's language: the
+// text for a Windows error code (GetLastError). errno values have errnoText().
 QString windowsErrorText(unsigned long code);

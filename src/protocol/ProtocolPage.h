@@ -9,6 +9,9 @@
 class ProtocolPage
 {
 public:
+    // The largest page read back for printing: each protocol text byte becomes a few.
+    static constexpr qint64 MaxFileSize = qint64(2) << 30;
+
     // The page's bytes for the table; `title` is the application title.
     static QByteArray build(const ProtocolTable &table, const QString &title);
 

@@ -1,6 +1,7 @@
 #include "protocol/ProtocolPanel.h"
 
 #include "grid/SortGrid.h"
+#include "platform/RegularFile.h"
 #include "platform/TextCodec.h"
 #include "protocol/DesktopShell.h"
 #include "protocol/GridProtocolTable.h"
@@ -518,13 +519,17 @@ void ProtocolPanel::loadAutosave()
     if (!ProtocolText::loadProtocolText(*m_table, name, &error)) {
         // The next autosave would replace a protocol that may still be recovered by hand.
         const QString aside = moveAside(name);
-        report(ReadErrorText + name + QLatin1Char('\n') + error
-               + (aside.isEmpty() ? QString() : QLatin1Char('\n') + KeptAsideText + aside));
+        reportReadError(name, aside.isEmpty() ? error : error + QLatin1Char('\n') + KeptAsideText + aside);
         return;
     }
     finishLoad();
     // Results of an earlier run are not to be dropped by a close without a question.
     grid->setModified(m_lastResultRow > 0);
+}
+
+void ProtocolPanel::reportReadError(const QString &fileName, const QString &error)
+{
+    report(ReadErrorText + fileName + QLatin1Char('\n') + error);
 }
 
 void ProtocolPanel::reportWriteError(const QString &fileName, const QString &error)
@@ -558,7 +563,7 @@ bool ProtocolPanel::loadProtocolText(const QString &fileName)
 {
     QString error;
     if (!ProtocolText::loadProtocolText(*m_table, fileName, &error)) {
-        report(ReadErrorText + fileName + QLatin1Char('\n') + error);
+        reportReadError(fileName, error);
         return false;
     }
     finishLoad();
@@ -624,13 +629,14 @@ bool ProtocolPanel::importFromSpreadsheet(const QString &fileName)
 
 bool ProtocolPanel::printProtocolPage(const QString &fileName, QPrinter &printer)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    QString ignored;
+    const std::optional<QByteArray> page = readRegularFile(fileName, ProtocolPage::MaxFileSize, &ignored);
+    if (!page)
         return false;
     // The page's header widths are percentages that a browser widens to fit a cell's
     // longest word; the text document would break the words instead, so it sizes the
     // columns from their content.
-    QString html = TextCodec::decode(file.readAll());
+    QString html = TextCodec::decode(*page);
     html.replace(QRegularExpression(QStringLiteral("<th width=\\d+%>")), QStringLiteral("<th>"));
     QTextDocument document;
     document.setHtml(html);

@@ -104,6 +104,9 @@ public:
     // the protocol modified. A file that cannot be read is reported with its name and
     // leaves the table as it was.
     bool loadProtocolText(const QString &fileName);
+    // Reports outside data that cannot be read: "Die Datei kann nicht gelesen werden: ",
+    // the file's name and the reason.
+    void reportReadError(const QString &fileName, const QString &error);
     bool writeProtocolPage(const QString &fileName);
     bool exportToSpreadsheet(const QString &fileName, bool show);
     bool importFromSpreadsheet(const QString &fileName);

@@ -1,6 +1,7 @@
 #include "protocol/ProtocolText.h"
 
 #include "platform/AtomicFileWriter.h"
+#include "platform/RegularFile.h"
 #include "platform/TextCodec.h"
 #include "protocol/ProtocolColumns.h"
 
@@ -183,20 +184,15 @@ void ProtocolText::decode(ProtocolTable &table, QByteArrayView bytes)
 
 bool ProtocolText::loadProtocolText(ProtocolTable &table, const QString &fileName, QString *error)
 {
-    QFile file(fileName);
-    auto fail = [&] {
+    QString why;
+    const std::optional<QByteArray> bytes = readRegularFile(fileName, MaxFileSize, &why);
+    if (!bytes) {
         if (error)
-            *error = file.errorString();
+            *error = why;
         return false;
-    };
-    if (!file.open(QIODevice::ReadOnly))
-        return fail();
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return fail();
-    file.close();
+    }
     table.beginUpdate();
-    decode(table, bytes);
+    decode(table, *bytes);
     table.endUpdate();
     return true;
 }

@@ -9,6 +9,9 @@
 class ProtocolText
 {
 public:
+    // The largest protocol file read: ten million results and more.
+    static constexpr qint64 MaxFileSize = qint64(512) << 20;
+
     // The file's bytes: one line per row whose "Nr." cell holds text, each cell (a single
     // blank when empty) followed by a TAB. Empty when cell (0, 1) is empty.
     static QByteArray encode(const ProtocolTable &table);
@@ -25,7 +28,8 @@ public:
     static void decode(ProtocolTable &table, QByteArrayView bytes);
 
     // Reads a protocol file into the table. Returns false without touching the table and
-    // sets *error when the file cannot be opened or read.
+    // sets *error when the file cannot be opened or read, is no regular file or is larger
+    // than MaxFileSize.
     static bool loadProtocolText(ProtocolTable &table, const QString &fileName, QString *error = nullptr);
 
     // Fills empty (after trimming) title cells from the column titles.

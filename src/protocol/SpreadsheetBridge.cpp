@@ -3,17 +3,22 @@
 #include "platform/AtomicFileWriter.h"
 #include "platform/IsolatedCall.h"
 #include "platform/MakerInfo.h"
+#include "platform/RegularFile.h"
+#include "platform/ScratchFolder.h"
 #include "protocol/WorkbookCellText.h"
 #include "protocol/WorkbookReader.h"
 
 #include <QDataStream>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <memory>
 #include <xlsxwriter.h>
 
 namespace {
+
+// The library's own workbook, read back whole to be written in place; far beyond any
+// protocol's, but bounded like every read.
+constexpr qint64 WrittenWorkbookLimit = qint64(2) << 30;
 
 struct WorkbookCloser
 {
@@ -41,7 +46,8 @@ double fittedWidth(qsizetype longest)
 bool SpreadsheetBridge::exportToSpreadsheet(const ProtocolTable &table, const QString &fileName,
                                             const QString &title, QString *error)
 {
-    QTemporaryDir work;
+    // The library writes the workbook and its parts as files of its own.
+    ScratchFolder work;
     if (!work.isValid()) {
         setError(error, work.errorString());
         return false;
@@ -104,15 +110,15 @@ bool SpreadsheetBridge::exportToSpreadsheet(const ProtocolTable &table, const QS
         setError(error, QString::fromUtf8(lxw_strerror(rc)));
         return false;
     }
-    QFile written(work.filePath(QStringLiteral("book.xlsx")));
-    if (!written.open(QIODevice::ReadOnly)) {
-        setError(error, written.errorString());
+    QString why;
+    const std::optional<QByteArray> bytes
+        = readRegularFile(work.filePath(QStringLiteral("book.xlsx")), WrittenWorkbookLimit, &why);
+    if (!bytes) {
+        setError(error, why);
         return false;
     }
-    const QByteArray bytes = written.readAll();
-    written.close();
     AtomicFileWriter writer;
-    if (!writer.write(fileName, bytes)) {
+    if (!writer.write(fileName, *bytes)) {
         setError(error, writer.errorString());
         return false;
     }
@@ -140,18 +146,17 @@ bool SpreadsheetBridge::readWorkbook(const QString &fileName, int colCount, QLis
                                      QString *error, const WorkbookParseLimits &limits)
 {
     rows.clear();
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        setError(error, file.errorString());
+    QString why;
+    const std::optional<QByteArray> bytes = readRegularFile(fileName, limits.fileSize, &why);
+    if (!bytes) {
+        setError(error, why);
         return false;
     }
-    const QByteArray bytes = file.readAll();
-    file.close();
 
     // A damaged or hostile file that crashes the parse, runs it out of memory or keeps it
     // busy ends only the import, in a process of its own.
     QByteArray request;
-    QDataStream(&request, QIODevice::WriteOnly) << qint32(colCount) << bytes;
+    QDataStream(&request, QIODevice::WriteOnly) << qint32(colCount) << *bytes;
     const IsolatedResult run = runIsolated(workbookParseTask(), request, limits.timeoutMs, limits.memory);
     switch (run.status) {
     case IsolatedResult::Status::Done:

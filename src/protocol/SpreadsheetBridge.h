@@ -7,12 +7,14 @@
 #include <QString>
 #include <QStringList>
 
-// How long a workbook's parse may take and how much memory it may take beyond what its
-// process starts with. A protocol of 100,000 rows parses in about a second.
+// How long a workbook's parse may take, how much memory it may take beyond what its
+// process starts with, and how large the file may be. A protocol of 100,000 rows parses
+// in about a second.
 struct WorkbookParseLimits
 {
     int timeoutMs = 60000;
     qint64 memory = qint64(2) << 30;
+    qint64 fileSize = qint64(256) << 20;
 };
 
 // Workbook files for the protocol: export writes an .xlsx workbook, import reads the

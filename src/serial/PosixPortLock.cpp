@@ -1,5 +1,7 @@
 #include "serial/PosixPortLock.h"
 
+#include "platform/RegularFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -32,10 +34,9 @@ bool alive(qint64 pid)
 // The PID a lock file names: ASCII (HDB UUCP) or a binary int (older ones).
 qint64 lockOwner(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray content = file.read(64);
+    // The lock folder is open to every user: whatever stands there is read with care.
+    QString ignored;
+    const QByteArray content = readRegularFile(path, 4096, &ignored).value_or(QByteArray()).left(64);
     bool ok = false;
     const qint64 pid = content.trimmed().toLongLong(&ok);
     if (ok)

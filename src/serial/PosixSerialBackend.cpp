@@ -1,5 +1,7 @@
 #include "serial/PosixSerialBackend.h"
 
+#include "platform/ErrnoText.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -15,7 +17,7 @@ namespace {
 
 QString errorText(int error)
 {
-    return QString::fromLocal8Bit(strerror(error));
+    return errnoText(error);
 }
 
 QString heldBy(const QString &holder)

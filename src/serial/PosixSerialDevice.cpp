@@ -1,5 +1,6 @@
 #include "serial/PosixSerialDevice.h"
 
+#include "platform/ErrnoText.h"
 #include "serial/PosixBaudRate.h"
 
 #include <QFile>
@@ -25,7 +26,7 @@ constexpr quint32 ReceiveEvents = ComEvent::RxChar | ComEvent::RxFlag | ComEvent
 
 QString errorText(int error)
 {
-    return QString::fromLocal8Bit(strerror(error));
+    return errnoText(error);
 }
 
 // The signal that ends a TIOCMIWAIT; its handler does nothing.

@@ -1,8 +1,9 @@
 #include "timing/CountryCodes.h"
 
+#include "platform/RegularFile.h"
 #include "platform/TextCodec.h"
 
-#include <QFile>
+#include <QFileInfo>
 
 QStringList parseCountryCodes(const QByteArray &content)
 {
@@ -28,10 +29,14 @@ QStringList parseCountryCodes(const QByteArray &content)
     return entries;
 }
 
-QStringList loadCountryCodes(const QString &path)
+QStringList loadCountryCodes(const QString &path, QString *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QString why;
+    const std::optional<QByteArray> content = readRegularFile(path, CountryCodesMaxFileSize, &why);
+    if (!content) {
+        if (error && QFileInfo::exists(path))
+            *error = why;
         return {};
-    return parseCountryCodes(file.readAll());
+    }
+    return parseCountryCodes(*content);
 }

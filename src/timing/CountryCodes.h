@@ -9,5 +9,10 @@
 // line end counts. Bytes are Windows-1252.
 QStringList parseCountryCodes(const QByteArray &content);
 
-// Reads the country-code file; a missing or unreadable file gives no entries.
-QStringList loadCountryCodes(const QString &path);
+// The largest country-code file read; a real one holds a few hundred codes.
+constexpr qint64 CountryCodesMaxFileSize = qint64(1) << 20;
+
+// Reads the country-code file; a missing or unreadable file gives no entries. *error
+// tells why a file that is there could not be read (no regular file, too large, no
+// access); a missing file is no error.
+QStringList loadCountryCodes(const QString &path, QString *error = nullptr);

@@ -3,15 +3,41 @@
 #include "help/HelpContext.h"
 #include "help/HelpFiles.h"
 #include "help/HelpLauncher.h"
+#include "platform/ScratchFolder.h"
 
 #include <QAction>
 #include <QHelpIndexModel>
 #include <QHelpIndexWidget>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QProcess>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+
+// The user's runtime folder is a temporary one while this lives.
+class RuntimeFolder
+{
+public:
+    RuntimeFolder()
+        : m_previous(qgetenv("XDG_RUNTIME_DIR"))
+    {
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_folder.path()));
+    }
+    ~RuntimeFolder()
+    {
+        if (m_previous.isNull())
+            qunsetenv("XDG_RUNTIME_DIR");
+        else
+            qputenv("XDG_RUNTIME_DIR", m_previous);
+    }
+    QString path() const { return m_folder.path(); }
+    QString filePath(const QString &name) const { return m_folder.filePath(name); }
+
+private:
+    QTemporaryDir m_folder;
+    QByteArray m_previous;
+};
 
 // The adapter with the real viewer module and the compiled manual.
 class TestSPHTMLHelp : public QObject
@@ -343,6 +369,73 @@ private Q_SLOTS:
         QVERIFY(!help.loaded());
         QVERIFY(help.modulePath().isEmpty());
         QVERIFY(!help.showContents());
+    }
+
+    // A run that crashed leaves its scratch folder; the next start removes it, and only
+    // folders of this program's naming whose process no longer runs.
+    void staleScratchFoldersAreRemoved_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("folder");
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("a crashed run's") << "Tivano-%dead-Ab12cd" << true << true;
+        QTest::newRow("this run's") << "Tivano-%own-Ab12cd" << true << false;
+        QTest::newRow("a running process's") << "Tivano-1-Ab12cd" << true << false;
+        QTest::newRow("another program's") << "Tivano2-%dead-Ab12cd" << true << false;
+        QTest::newRow("a file of that name") << "Tivano-%dead-Ab12cd" << false << false;
+        QTest::newRow("a name of another form") << "Tivano-%dead-Ab12cd-x" << true << false;
+    }
+
+    void staleScratchFoldersAreRemoved()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, folder);
+        QFETCH(bool, removed);
+        QProcess ended;
+        ended.start(QStringLiteral("true"), QStringList());
+        QVERIFY(ended.waitForStarted());
+        const qint64 dead = ended.processId();
+        QVERIFY(ended.waitForFinished());
+        name.replace(QLatin1String("%dead"), QString::number(dead))
+            .replace(QLatin1String("%own"), QString::number(QCoreApplication::applicationPid()));
+
+        const RuntimeFolder runtime;
+        QCOMPARE(ScratchFolder::location(), runtime.path());
+        const QString path = runtime.filePath(name);
+        if (folder) {
+            QVERIFY(QDir().mkpath(path + QStringLiteral("/inner")));
+            QFile inside(path + QStringLiteral("/inner/help1.qhc"));
+            QVERIFY(inside.open(QIODevice::WriteOnly));
+        } else {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        ScratchFolder::removeStale();
+        QCOMPARE(QFileInfo::exists(path), !removed);
+    }
+
+    // The viewer keeps its help collection in a scratch folder of the run, in the user's
+    // runtime folder, and leaves nothing behind.
+    void helpCollectionLivesInAScratchFolder()
+    {
+        const RuntimeFolder runtime;
+        const QString scratch = QStringLiteral("Tivano-%1-*").arg(QCoreApplication::applicationPid());
+        {
+            HelpLauncher help;
+            startWithModule(help);
+            HelpMainWindow main(help);
+            help.registerHelpFile(&main.window, helpFile());
+            QVERIFY(QTest::qWaitForWindowExposed(&main.window));
+            // Nothing is made before help is asked for.
+            QCOMPARE(QDir(runtime.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+            QTest::keyClick(&main.window, Qt::Key_F1);
+            QTRY_COMPARE(visibleHelpWindows().size(), 1);
+            const QStringList folders = QDir(runtime.path()).entryList({scratch}, QDir::Dirs);
+            QCOMPARE(folders.size(), 1);
+            QVERIFY(QFileInfo::exists(runtime.filePath(folders.first() + QStringLiteral("/help1.qhc"))));
+            help.shutdown();
+        }
+        QCOMPARE(QDir(runtime.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
     }
 
     void instanceIsTheStartedAdapter()

@@ -211,12 +211,34 @@ private Q_SLOTS:
     void aFailedAppendIsReported()
     {
 #ifdef Q_OS_WIN
-        QSKIP("needs a device that is always full (/dev/full)");
+        QSKIP("needs a file size limit (RLIMIT_FSIZE)");
 #else
+        // Only a regular file is appended to: a device in the journal's place is refused.
+        AppendOnlyFile device;
+        QVERIFY(!device.open(QStringLiteral("/dev/full")));
+        QCOMPARE(device.errorString(), QStringLiteral("Keine gew\u00f6hnliche Datei, sondern ein Ger\u00e4t"));
+
+        JournalFolder folder;
+        const QString name = folder.dir.filePath(JournalFile::FileName);
+        {
+            QFile file(name);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("Tivano-Journal\t1\n");
+        }
         AppendOnlyFile full;
-        QVERIFY(full.open(QStringLiteral("/dev/full")));
-        QVERIFY(!full.append("1\tx\tZIEL\t#00000000\n"));
-        QVERIFY(!full.errorString().isEmpty());
+        QVERIFY(full.open(name));
+        // The disk is full as far as this process is concerned.
+        rlimit old{};
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = old;
+        limit.rlim_cur = rlim_t(QFileInfo(name).size());
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &limit) == 0);
+        const bool appended = full.append("1\tx\tZIEL\t#00000000\n");
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+        QVERIFY(!appended);
+        QCOMPARE(full.errorString(), QStringLiteral("Datei zu gro\u00df"));
 #endif
     }
 

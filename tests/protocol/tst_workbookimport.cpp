@@ -653,33 +653,39 @@ private Q_SLOTS:
         QVERIFY(rows.isEmpty());
     }
 
-    // A workbook that unpacks to far more than the parse may hold, and a parse that
-    // outlasts its time: the parse is ended, the import says why and reads nothing.
+    // A workbook that unpacks to far more than the parse may hold, a parse that outlasts
+    // its time and a file larger than may be read: the import says why and reads nothing.
     void hostileWorkbookIsEndedByItsLimits_data()
     {
         QTest::addColumn<QByteArray>("workbook");
         QTest::addColumn<int>("timeoutMs");
+        QTest::addColumn<qint64>("fileSize");
         QTest::addColumn<QString>("message");
+        const qint64 anySize = WorkbookParseLimits().fileSize;
         // 256 MB of blanks in the sheet's data pack into a few hundred kilobytes.
         QTest::newRow("unpacks beyond its memory")
-            << WorkbookPackages::xlsx(QByteArray(256 << 20, ' ')) << 60000
+            << WorkbookPackages::xlsx(QByteArray(256 << 20, ' ')) << 60000 << anySize
             << QStringLiteral("Die Arbeitsmappe ist besch\u00e4digt; das Lesen brach ab (");
         QTest::newRow("outlasts its time")
-            << WorkbookPackages::xlsx(inlineRow(1, Titles)) << 1
+            << WorkbookPackages::xlsx(inlineRow(1, Titles)) << 1 << anySize
             << QStringLiteral("Das Lesen der Arbeitsmappe dauerte zu lange und wurde abgebrochen.");
+        QTest::newRow("larger than may be read")
+            << WorkbookPackages::xlsx(inlineRow(1, Titles)) << 60000 << qint64(100)
+            << QStringLiteral("Die Datei ist gr\u00f6\u00dfer als die erlaubten 100 Bytes");
     }
 
     void hostileWorkbookIsEndedByItsLimits()
     {
         QFETCH(QByteArray, workbook);
         QFETCH(int, timeoutMs);
+        QFETCH(qint64, fileSize);
         QFETCH(QString, message);
         const QString name = path(QStringLiteral("hostile"));
         QVERIFY(writeFile(name, workbook));
         Rows rows{{"keep"}};
         QString error;
         QVERIFY(!SpreadsheetBridge::readWorkbook(name, ProtocolColumns::Count, rows, &error,
-                                                 {timeoutMs, qint64(64) << 20}));
+                                                 {timeoutMs, qint64(64) << 20, fileSize}));
         QVERIFY2(error.startsWith(message), qPrintable(error));
         QVERIFY(rows.isEmpty());
     }

@@ -1,14 +1,20 @@
 // The country-code file on any bytes: one entry per line, no line break inside an entry.
-#include "FuzzTarget.h"
+// Every sixteenth input also goes through the file reader, every thirty-second one grown
+// past the size limit.
+#include "FuzzScratch.h"
 #include "timing/CountryCodes.h"
 
-extern "C" int llvmFuzzerInitialize(int *, char ***)
+#include <QFile>
+
+extern "C" int llvmFuzzerInitialize(int *argc, char ***argv)
 {
-    return 0;
+    return FuzzScratch::start(argc, argv);
 }
 
 void fuzzTeardown()
-{ }
+{
+    FuzzScratch::stop();
+}
 
 std::vector<std::string> fuzzSeeds()
 {
@@ -31,5 +37,24 @@ extern "C" int llvmFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     // Windows-1252 is one character per byte.
     FUZZ_CHECK(characters + breaks <= qsizetype(size), "entries hold more than the file");
+
+    if (size == 0 || data[0] % 16 != 0)
+        return 0;
+    const QString path = FuzzScratch::folder().filePath(QStringLiteral("LKZ.txt"));
+    const bool pastLimit = data[0] % 32 == 0;
+    {
+        QFile file(path);
+        FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size(),
+                   "the scratch file cannot be written");
+        // Sparse: the size is there without the bytes.
+        if (pastLimit)
+            FUZZ_CHECK(file.resize(CountryCodesMaxFileSize + 1 + data[size - 1]), "the scratch file cannot grow");
+    }
+    QString error;
+    const QStringList read = loadCountryCodes(path, &error);
+    if (pastLimit)
+        FUZZ_CHECK(read.isEmpty() && !error.isEmpty(), "a file past the size limit was read");
+    else
+        FUZZ_CHECK(read == codes && error.isEmpty(), "the file reads otherwise than its bytes");
     return 0;
 }

@@ -16,6 +16,7 @@
 #include <QThreadPool>
 #include <QtTest>
 
+#include <algorithm>
 #include <csignal>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -181,17 +182,25 @@ private Q_SLOTS:
     {
         QTest::addColumn<Fault>("fault");
         QTest::addColumn<bool>("previousFileKept");
-        QTest::newRow("read-only folder") << Fault::ReadOnlyFolder << true;
-        QTest::newRow("file size limit") << Fault::FileSizeLimit << true;
-        QTest::newRow("full file system") << Fault::FullFileSystem << true;
-        QTest::newRow("autosave path is a folder") << Fault::PathIsFolder << false;
-        QTest::newRow("folder removed, a file in its place") << Fault::FolderGone << false;
+        // The warning gives the system's reason in German, whatever the system's language.
+        QTest::addColumn<QStringList>("reasons");
+        QTest::newRow("read-only folder") << Fault::ReadOnlyFolder << true
+                                          << QStringList{"Das Dateisystem ist schreibgesch\u00fctzt",
+                                                         "Zugriff verweigert"};
+        QTest::newRow("file size limit") << Fault::FileSizeLimit << true << QStringList{"Datei zu gro\u00df"};
+        QTest::newRow("full file system") << Fault::FullFileSystem << true
+                                          << QStringList{"Kein Platz mehr auf dem Datentr\u00e4ger"};
+        QTest::newRow("autosave path is a folder") << Fault::PathIsFolder << false
+                                                   << QStringList{"Keine gew\u00f6hnliche Datei, sondern ein Ordner"};
+        QTest::newRow("folder removed, a file in its place") << Fault::FolderGone << false
+                                                             << QStringList{"Ein Teil des Pfades ist kein Ordner"};
     }
 
     void autosaveSurvivesFault()
     {
         QFETCH(Fault, fault);
         QFETCH(bool, previousFileKept);
+        QFETCH(QStringList, reasons);
         QTemporaryDir home;
         QVERIFY(home.isValid());
         const QString folder = home.filePath(QStringLiteral("race"));
@@ -226,14 +235,19 @@ private Q_SLOTS:
         QVERIFY(panel.autosaveFailed());
         QCOMPARE(warnings, 1);
         QVERIFY(panel.autosaveWarningLabel->isVisibleTo(&panel));
-        QVERIFY(panel.autosaveWarningLabel->text().contains(QDir::toNativeSeparators(file)));
+        const QString warning = panel.autosaveWarningLabel->text();
+        QVERIFY(warning.contains(QDir::toNativeSeparators(file)));
+        QVERIFY2(std::any_of(reasons.cbegin(), reasons.cend(),
+                             [&](const QString &reason) { return warning.contains(reason); }),
+                 qPrintable(warning));
         // The protocol in memory holds every finish.
         QCOMPARE(panel.lastResultRow(), 5);
         for (int r = 1; r <= 5; ++r)
             QCOMPARE(panel.grid->cells(0, r), number(r));
         if (previousFileKept)
             QCOMPARE(readAll(file), before);
-        QVERIFY(!QFileInfo::exists(QDir(folder).filePath(QStringLiteral(".Tivano.txt.tmp"))));
+        // No temporary file is left behind.
+        QCOMPARE(QDir(folder).entryList({QStringLiteral(".Tivano.txt.*")}, QDir::Files | QDir::Hidden), QStringList());
 
         // The fault gone, the next finish writes them all and the warning goes away.
         QVERIFY(finish(panel));

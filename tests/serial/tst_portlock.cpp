@@ -183,7 +183,7 @@ private Q_SLOTS:
         port.setPort(PortNo);
         const QString error = openError(port);
         QCOMPARE(error,
-                 QStringLiteral("Unable to open com port: Device or resource busy (sleep, PID %1)")
+                 QStringLiteral("Unable to open com port: Ger\u00e4t oder Ressource belegt (sleep, PID %1)")
                      .arg(squatter.pid()));
         QVERIFY(!port.connected());
         QVERIFY(!QFile::exists(lockFile()));

@@ -154,10 +154,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("message");
         QTest::newRow("missing") << "/nonexistent/ttyUSB9"
-                                 << "Unable to open com port: No such file or directory";
+                                 << "Unable to open com port: Datei oder Ordner nicht gefunden";
         QTest::newRow("not a tty") << "/dev/null"
-                                   << "Unable to open com port: Inappropriate ioctl for device";
-        QTest::newRow("no port chosen") << QString() << "Unable to open com port: No such file or directory";
+                                   << "Unable to open com port: Unpassender Steuerbefehl f\u00fcr das Ger\u00e4t";
+        QTest::newRow("no port chosen") << QString() << "Unable to open com port: Datei oder Ordner nicht gefunden";
     }
 
     void openErrors()
@@ -180,7 +180,7 @@ private Q_SLOTS:
         first.setPort(PortNo);
         second.setPort(PortNo);
         first.open();
-        QCOMPARE(openError(second), QStringLiteral("Unable to open com port: Device or resource busy"));
+        QCOMPARE(openError(second), QStringLiteral("Unable to open com port: Ger\u00e4t oder Ressource belegt"));
         QVERIFY(!second.connected());
         QVERIFY(!m_backend->present(PortNo));
         first.close();
@@ -250,7 +250,7 @@ private Q_SLOTS:
         m_pty->closeMaster();
         QVERIFY(processUntil([&port] { return !port.connected(); }));
         QCOMPARE(closes.size(), 1);
-        QCOMPARE(port.lastWaitError(), QStringLiteral("Input/output error"));
+        QCOMPARE(port.lastWaitError(), QStringLiteral("Ein-/Ausgabefehler"));
     }
 
     void probe()

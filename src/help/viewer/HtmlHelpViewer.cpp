@@ -95,10 +95,12 @@ HelpWindow *HelpViewer::windowFor(const QString &helpFile)
     const QString key = info.canonicalFilePath();
     if (HelpWindow *window = m_windows.value(key))
         return window;
-    if (!m_collections.isValid())
+    if (!m_collections)
+        m_collections = std::make_unique<ScratchFolder>();
+    if (!m_collections->isValid())
         return nullptr;
 
-    const QString collection = m_collections.filePath(QStringLiteral("help%1.qhc").arg(++m_collectionCount));
+    const QString collection = m_collections->filePath(QStringLiteral("help%1.qhc").arg(++m_collectionCount));
     auto *engine = new QHelpEngine(collection);
     // The collection is created here and written once, on registration.
     engine->setReadOnly(false);

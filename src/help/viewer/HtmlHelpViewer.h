@@ -1,17 +1,19 @@
 #pragma once
 
 #include "help/HelpViewerModule.h"
+#include "platform/ScratchFolder.h"
 
 #include <QMap>
 #include <QObject>
 #include <QPointer>
-#include <QTemporaryDir>
+
+#include <memory>
 
 class QHelpEngine;
 class HelpWindow;
 
 // The viewer module: one help window per help file, fed by a Qt help engine
-// whose collection lives in a private temporary folder.
+// whose collection lives in a scratch folder, made when the first help window opens.
 class HelpViewer : public QObject, public HelpViewerModule
 {
     Q_OBJECT
@@ -29,7 +31,7 @@ private:
     HelpWindow *windowFor(const QString &helpFile);
     void closeAll();
 
-    QTemporaryDir m_collections;
+    std::unique_ptr<ScratchFolder> m_collections;
     int m_collectionCount = 0;
     // Canonical help file path -> its window.
     QMap<QString, QPointer<HelpWindow>> m_windows;
