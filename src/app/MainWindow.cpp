@@ -156,9 +156,10 @@ void MainWindow::setUp()
     display->showTime(DisplayRow::Upper, 0);
     display->showTime(DisplayRow::Lower, 0);
     m_protocol->loadAutosave();
-    lookForUnfinishedRace();
+    readJournalAtStart();
     // The journal begins with the protocol as it opened, before the port's first event.
     noteJournal(m_journal->recordProgramStart(LayoutCaption));
+    noteJournalKeptAside();
     // A port that does not open at start leaves the program in Hand.
     if (m_session.portNumber() != 0) {
         m_session.openPort();

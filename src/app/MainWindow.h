@@ -112,11 +112,21 @@ private:
     void noteJournal(bool written);
     // The time of day at `tick`, read back from the clocks now.
     qint32 timeOfDayAt(quint32 tick) const;
-    // A race the journal shows running when the program ended (a crash, a close) is
-    // looked for at start and offered to be continued once the window is active.
-    void lookForUnfinishedRace();
-    void offerToContinueRace();
+    // What the journal holds at start (MainWindowStartRecovery.cpp): a race running when
+    // the program ended (a crash, a close) is offered to be continued, a protocol that the
+    // autosave lacks to be restored, and a journal kept aside is shown, once the window
+    // is active.
+    struct JournalAhead
+    {
+        MemoryProtocolTable protocol; // as the journal ends
+        qint64 endSequence = 0; // one past its last event
+    };
+    void readJournalAtStart();
+    void noteJournalKeptAside();
+    void askStartQuestions();
+    void offerToContinueRace(const UnfinishedRace &unfinished);
     void continueRace(const UnfinishedRace &unfinished);
+    void offerJournalEnd(const JournalAhead &ahead);
     // The start-number list edited during a race is journaled once the typing pauses,
     // and at the latest when the program ends.
     void recordStartNumbers();
@@ -134,6 +144,8 @@ private:
     ProtocolPanel *m_protocol = nullptr;
     std::unique_ptr<RaceJournal> m_journal;
     std::optional<UnfinishedRace> m_unfinishedRace;
+    std::optional<JournalAhead> m_journalAhead;
+    std::optional<JournalFile::KeptAside> m_journalKeptAside;
     QTimer *m_startNumbersTyped = nullptr; // runs while a list edit is not yet journaled
     std::array<QAction *, 4> m_actions{};
     SettingsDialog *m_settingsDialog = nullptr;

@@ -11,10 +11,6 @@
 #include <QMessageBox>
 #include <QTimer>
 
-#include <algorithm>
-#include <limits>
-#include <utility>
-
 namespace {
 
 constexpr qint32 DayMs = 24 * 60 * 60 * 1000;
@@ -85,8 +81,10 @@ void MainWindow::restoreFromJournal()
         return;
     const JournalEntry &event = choice->point.entry;
     // The question fits the confirmation dialog's three lines; the list said the rest.
-    if (!ask(QStringLiteral("Protokoll vor Ereignis %1 (%2 Ergebnisse) wiederherstellen?")
-                 .arg(event.sequence)
+    const QString point = choice->point.atEnd ? QStringLiteral("am Ende des Journals")
+                                              : QStringLiteral("vor Ereignis %1").arg(event.sequence);
+    if (!ask(QStringLiteral("Protokoll %1 (%2 Ergebnisse) wiederherstellen?")
+                 .arg(point)
                  .arg(choice->point.resultsBefore)))
         return;
     QString error;
@@ -105,59 +103,4 @@ void MainWindow::restoreFromJournal()
 void MainWindow::recordStartNumbers()
 {
     noteJournal(m_journal->recordStartNumbers(startNumberEdit()->text()));
-}
-
-void MainWindow::lookForUnfinishedRace()
-{
-    // Read before the program's start is journaled, which may keep the file aside for a
-    // new day's.
-    if (const std::optional<JournalContents> contents = JournalReader::readFile(m_journal->fileName()))
-        m_unfinishedRace = findUnfinishedRace(contents->entries);
-}
-
-void MainWindow::changeEvent(QEvent *event)
-{
-    QMainWindow::changeEvent(event);
-    // The question comes once the window is placed and active, centred over it.
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_unfinishedRace)
-        QTimer::singleShot(0, this, &MainWindow::offerToContinueRace);
-}
-
-void MainWindow::offerToContinueRace()
-{
-    const std::optional<UnfinishedRace> unfinished = std::exchange(m_unfinishedRace, std::nullopt);
-    // A START meanwhile (a light barrier) began a race of its own.
-    if (!unfinished || !clock().enabled(RaceCommand::Start))
-        return;
-    const QDateTime start = unfinished->race.start;
-    const QString when
-        = start.toString(start.date() == m_journal->now().date() ? QStringLiteral("HH:mm:ss")
-                                                                 : QStringLiteral("dd.MM.yyyy HH:mm:ss"));
-    if (ask(QStringLiteral("Das Rennen mit START %1 wurde nicht gestoppt. Fortsetzen?").arg(when)))
-        continueRace(*unfinished);
-    else
-        noteJournal(m_journal->recordRaceNotContinued(start));
-}
-
-void MainWindow::continueRace(const UnfinishedRace &unfinished)
-{
-    // The autosave and the journal both record every finish: the one holding more
-    // results missed fewer writes.
-    if (unfinished.protocol.lastResultRowFromTable() > m_protocol->lastResultRow())
-        m_protocol->replaceTable(unfinished.protocol);
-    if (unfinished.race.startNumbers)
-        startNumberEdit()->setText(*unfinished.race.startNumbers);
-    // The ticks of the run that ended count nothing now (the machine may have restarted
-    // since): the time since the START is reckoned from the local dates and times of day,
-    // and the clock counts from the tick that lies that far back. Across midnight the
-    // date carries the count; a change to or from summer time counts as the real time
-    // that passed.
-    const ClockStamp now = m_clocks.now();
-    const QDateTime nowAt = nearestWithTimeOfDay(m_journal->now(), now.timeOfDayMs);
-    const qint64 sinceStart
-        = std::clamp<qint64>(unfinished.race.start.msecsTo(nowAt), 0, std::numeric_limits<qint32>::max());
-    clock().continueAt(now.tick - quint32(sinceStart));
-    noteJournal(m_journal->recordRaceContinued(unfinished.race.start, clock().startTick(),
-                                               startNumberEdit()->text()));
-    startNumberEdit()->setFocus();
 }

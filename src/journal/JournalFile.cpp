@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <optional>
+
 const QString JournalFile::FileName = QStringLiteral("Tivano-Journal.txt");
 
 namespace {
@@ -20,32 +22,29 @@ QByteArray firstLine(QFile &file)
     return file.readLine(4096).trimmed();
 }
 
-// The number of the file's last complete event, read from its end; the events before
-// a torn last line are read further back.
-qint64 lastSequenceIn(const QString &fileName)
+// The number the next event continues from: that of the file's last complete line, or 0
+// when the header is its only one. Nothing when that line is damaged or its number is
+// the last a journal may use; such a file cannot be continued. A torn end after the last
+// line feed never counted and is cut away before the next event.
+std::optional<qint64> continuableSequence(QFile &file)
 {
-    QFile file;
-    QString ignored;
-    if (!openRegularFile(file, fileName, &ignored))
-        return 0;
     const qint64 size = file.size();
     for (qint64 window = 64 * 1024;; window *= 2) {
         const qint64 from = std::max<qint64>(0, size - window);
-        file.seek(from);
+        if (!file.seek(from))
+            return std::nullopt;
         const QByteArray tail = file.read(size - from);
-        qsizetype end = tail.lastIndexOf('\n');
-        while (end > 0) {
-            const qsizetype start = tail.lastIndexOf('\n', end - 1) + 1;
-            // A line cut by the window's start is not read as a whole.
-            if (start == 0 && from > 0)
-                break;
-            if (const std::optional<JournalEntry> entry
-                = JournalLine::decode(QByteArrayView(tail).sliced(start, end - start)))
-                return entry->sequence;
-            end = start - 1;
-        }
-        if (from == 0)
+        const qsizetype end = tail.lastIndexOf('\n');
+        const qsizetype start = end > 0 ? tail.lastIndexOf('\n', end - 1) + 1 : 0;
+        // A line cut by the window's start is not read as a whole.
+        if (from > 0 && start == 0)
+            continue;
+        if (start == 0)
             return 0;
+        const std::optional<JournalEntry> entry = JournalLine::decode(QByteArrayView(tail).sliced(start, end - start));
+        if (entry && entry->sequence < JournalLine::MaxSequence)
+            return entry->sequence;
+        return std::nullopt;
     }
 }
 
@@ -93,21 +92,28 @@ bool JournalFile::begin()
 JournalFile::Opening JournalFile::openForToday()
 {
     m_file.close();
+    m_keptAside = {};
     const QString name = fileName();
     Opening opening = Opening::Continued;
     // When set, the file in the journal's place is kept aside under the date it was begun.
     std::optional<QDateTime> keepSince;
-    bool foreign = false;
+    KeptAside::Reason reason = KeptAside::Reason::NewDay;
+    qint64 sequence = 0;
     QFile existing;
     QString unreadable;
     if (openRegularFile(existing, name, &unreadable)) {
         const std::optional<JournalLine::Header> header = JournalLine::parseHeader(firstLine(existing));
         const QDateTime begunAt
             = header && header->created.isValid() ? header->created : QFileInfo(existing).lastModified();
+        const std::optional<qint64> last = continuableSequence(existing);
         existing.close();
-        foreign = !header || header->version != JournalLine::FormatVersion;
-        if (foreign || begunAt.date() != m_now().date())
+        if (!header || header->version != JournalLine::FormatVersion)
+            reason = KeptAside::Reason::Foreign;
+        else if (!last)
+            reason = KeptAside::Reason::Damaged;
+        if (reason != KeptAside::Reason::NewDay || begunAt.date() != m_now().date())
             keepSince = begunAt;
+        sequence = last.value_or(0);
     } else if ((QFileInfo(name).isFile() && !QFileInfo(name).isSymLink()) || QFileInfo(name).isDir()) {
         // Unreadable for want of rights, or a folder: not to be moved aside.
         m_error = unreadable;
@@ -116,16 +122,18 @@ JournalFile::Opening JournalFile::openForToday()
         // A pipe, a device or a link that may not be followed in the journal's place is no
         // journal either: the race is journaled all the same.
         keepSince = QFileInfo(name).lastModified();
-        foreign = true;
+        reason = KeptAside::Reason::Foreign;
     } else {
         opening = Opening::Begun;
     }
     if (keepSince) {
-        if (keepAside(*keepSince).isEmpty()) {
+        const QString kept = keepAside(*keepSince);
+        if (kept.isEmpty()) {
             m_error = QStringLiteral("%1 kann nicht umbenannt werden").arg(QDir::toNativeSeparators(name));
             return Opening::Failed;
         }
-        opening = foreign ? Opening::Begun : Opening::NewDay;
+        m_keptAside = {kept, reason};
+        opening = reason == KeptAside::Reason::NewDay ? Opening::NewDay : Opening::Begun;
     }
     if (opening != Opening::Continued && !begin())
         return Opening::Failed;
@@ -134,13 +142,22 @@ JournalFile::Opening JournalFile::openForToday()
         return Opening::Failed;
     }
     if (opening == Opening::Continued)
-        m_sequence = lastSequenceIn(name);
+        m_sequence = sequence;
     m_error.clear();
     return opening;
 }
 
+bool JournalFile::isFull() const
+{
+    return m_sequence >= JournalLine::MaxSequence;
+}
+
 bool JournalFile::append(JournalEntry entry)
 {
+    if (isFull()) {
+        m_error = QStringLiteral("Das Journal hat die h\u00f6chste Ereignisnummer erreicht");
+        return false;
+    }
     entry.sequence = m_sequence + 1;
     entry.time = m_now().toString(QLatin1String(JournalLine::TimeFormat));
     if (!m_file.append(JournalLine::encode(entry))) {

@@ -27,14 +27,25 @@ public:
     QString fileName() const;
 
     // Continued: the file was there; NewDay: one of an earlier day was kept aside and a
-    // new one begun; Begun: there was none (or no journal at all, which was kept aside).
+    // new one begun; Begun: there was none (or none to continue, which was kept aside).
     enum class Opening { Failed, Continued, NewDay, Begun };
     // Opens the current day's file for appending. A file of an earlier day is kept
-    // aside first and a new one begun; so is a file that is no journal at all.
+    // aside first and a new one begun; so is a file that is no journal at all and one
+    // whose last event is damaged or bears the last number a journal may use.
     Opening openForToday();
+    // The file the last opening kept aside, and why; no file name when it kept none.
+    struct KeptAside
+    {
+        enum class Reason { NewDay, Foreign, Damaged };
+        QString fileName;
+        Reason reason = Reason::NewDay;
+    };
+    KeptAside keptAside() const { return m_keptAside; }
     bool isOpen() const { return m_file.isOpen(); }
     // Open, but no longer the file at the journal's name: deleted, moved or replaced.
     bool isLost() const { return m_file.isOpen() && !m_file.isStillAtItsName(); }
+    // Its last event bears the last number a journal may use: the next begins a new file.
+    bool isFull() const;
     QDateTime now() const { return m_now(); }
     void close() { m_file.close(); }
 
@@ -55,4 +66,5 @@ private:
     AppendOnlyFile m_file;
     qint64 m_sequence = 0;
     QString m_error;
+    KeptAside m_keptAside;
 };

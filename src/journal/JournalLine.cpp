@@ -162,7 +162,7 @@ std::optional<JournalEntry> decode(QByteArrayView line)
         case 0: {
             bool ok = false;
             entry.sequence = part.toLongLong(&ok);
-            if (!ok || entry.sequence < 0)
+            if (!ok || entry.sequence < 1 || entry.sequence > MaxSequence)
                 return std::nullopt;
             break;
         }

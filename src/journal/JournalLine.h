@@ -21,6 +21,9 @@ namespace JournalLine {
 
 inline constexpr char FormatName[] = "Tivano-Journal";
 inline constexpr int FormatVersion = 1;
+// Events are numbered from 1; no journal holds more than this, and a line with a higher
+// number is damaged (the numbers stay exact in a double, so any tool reads them).
+inline constexpr qint64 MaxSequence = qint64(1) << 53;
 // The time form of the lines and the header.
 inline constexpr char TimeFormat[] = "yyyy-MM-ddTHH:mm:ss.zzz";
 

@@ -97,6 +97,12 @@ QList<RestorePoint> restorePoints(const QList<JournalEntry> &entries)
             points.append({entry, table.lastResultRowFromTable()});
         apply(entry, table);
     }
+    if (!entries.isEmpty()) {
+        JournalEntry end;
+        end.sequence = entries.last().sequence + 1;
+        end.time = entries.last().time;
+        points.append({end, table.lastResultRowFromTable(), true});
+    }
     return points;
 }
 

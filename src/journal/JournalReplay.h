@@ -25,12 +25,15 @@ MemoryProtocolTable replay(const QList<JournalEntry> &entries, qint64 before = 0
 // restores, program start and exit, and every file taken up.
 bool isKeyEvent(const JournalEntry &entry);
 
-// A key event and the protocol's result count just before it.
+// A key event and the protocol's result count just before it; or, last of all, the
+// journal's end, where `entry` is no event but numbered one past the last.
 struct RestorePoint
 {
     JournalEntry entry;
     int resultsBefore = 0;
+    bool atEnd = false;
 };
+// Every key event, then the end of a journal that has events.
 QList<RestorePoint> restorePoints(const QList<JournalEntry> &entries);
 
 } // namespace JournalReplay

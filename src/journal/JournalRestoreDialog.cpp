@@ -19,6 +19,8 @@ namespace F = JournalKinds::Field;
 
 namespace {
 
+const QString EndOfJournal = QStringLiteral("Stand am Ende des Journals");
+
 // Why the file was taken up while the program ran. Older journals do not say; there the
 // first event of a file began it, any later one wrote it again after a failure.
 QString describeContinued(const JournalEntry &entry)
@@ -160,10 +162,11 @@ void JournalRestoreDialog::showEvents(int journalIndex)
     m_points = JournalReplay::restorePoints(contents->entries);
     QTreeWidgetItem *preferred = nullptr;
     for (int i = 0; i < m_points.size(); ++i) {
-        const JournalEntry &entry = m_points.at(i).entry;
-        auto *item = new QTreeWidgetItem(eventList,
-                                         {QString::number(entry.sequence), entry.time.mid(11, 8),
-                                          describe(entry), QString::number(m_points.at(i).resultsBefore)});
+        const JournalReplay::RestorePoint &point = m_points.at(i);
+        const JournalEntry &entry = point.entry;
+        auto *item = new QTreeWidgetItem(
+            eventList, {point.atEnd ? QString() : QString::number(entry.sequence), entry.time.mid(11, 8),
+                        point.atEnd ? EndOfJournal : describe(entry), QString::number(point.resultsBefore)});
         item->setData(0, Qt::UserRole, i);
         item->setTextAlignment(0, Qt::AlignRight | Qt::AlignVCenter);
         item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);

@@ -14,8 +14,9 @@ class QTreeWidget;
 
 // "Protokoll wiederherstellen": lists the journals of a folder and the key events of
 // the chosen one (program start, START, STOPP, clears, resets, loads, restores) with
-// the results the protocol held just before each. The operator picks the event to go
-// back to; the latest clear, reset or load is picked to begin with.
+// the results the protocol held just before each, and last the journal's end. The
+// operator picks the point to go back to; the latest clear, reset or load is picked to
+// begin with, else the end.
 class JournalRestoreDialog : public QDialog
 {
     Q_OBJECT

@@ -91,7 +91,7 @@ bool RaceJournal::openForToday(bool programStart)
 {
     // Events lost to a failed write or with a lost file are in the protocol; the journal
     // takes it up again.
-    const bool recovering = failed() || m_file.isLost();
+    const bool recovering = failed() || m_file.isLost() || m_file.isFull();
     const JournalFile::Opening opening = m_file.openForToday();
     if (opening == JournalFile::Opening::Failed)
         return finish(false);
@@ -108,8 +108,9 @@ bool RaceJournal::openForToday(bool programStart)
 bool RaceJournal::write(JournalEntry entry)
 {
     // A file that could not be opened or written before is tried again; one that is no
-    // longer at the journal's name (deleted, moved, replaced) is taken up anew there.
-    if ((!m_file.isOpen() || failed() || m_file.isLost()) && !openForToday(false))
+    // longer at the journal's name (deleted, moved, replaced) or that no further number
+    // fits is taken up anew there.
+    if ((!m_file.isOpen() || failed() || m_file.isLost() || m_file.isFull()) && !openForToday(false))
         return false;
     return finish(m_file.append(std::move(entry)));
 }

@@ -39,6 +39,8 @@ public:
     bool failed() const { return !m_error.isEmpty(); }
     QString errorString() const { return m_error; }
     qint64 lastSequence() const { return m_file.lastSequence(); }
+    // The file the latest opening of the journal kept aside, and why.
+    JournalFile::KeptAside keptAside() const { return m_file.keptAside(); }
 
     // The program's start, with the protocol it opened with; the current day's file.
     bool recordProgramStart(const QString &version);

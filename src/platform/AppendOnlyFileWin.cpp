@@ -3,6 +3,8 @@
 #include "platform/WindowsError.h"
 #include "platform/FileTargetWin.h"
 
+#include <QDir>
+
 #include <algorithm>
 #include <windows.h>
 

@@ -2,6 +2,11 @@
 
 #include <windows.h>
 
+// Older MinGW headers lack this code of the Windows SDK.
+#ifndef ERROR_DISK_QUOTA_EXCEEDED
+#define ERROR_DISK_QUOTA_EXCEEDED 1295L
+#endif
+
 QString windowsErrorText(unsigned long code)
 {
     switch (code) {

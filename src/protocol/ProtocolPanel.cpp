@@ -529,12 +529,12 @@ void ProtocolPanel::loadAutosave()
 
 void ProtocolPanel::reportReadError(const QString &fileName, const QString &error)
 {
-    report(ReadErrorText + fileName + QLatin1Char('\n') + error);
+    report(ReadErrorText + QDir::toNativeSeparators(fileName) + QLatin1Char('\n') + error);
 }
 
 void ProtocolPanel::reportWriteError(const QString &fileName, const QString &error)
 {
-    report(WriteErrorText + fileName + QLatin1Char('\n') + error);
+    report(WriteErrorText + QDir::toNativeSeparators(fileName) + QLatin1Char('\n') + error);
 }
 
 bool ProtocolPanel::saveProtocolText(const QString &fileName)

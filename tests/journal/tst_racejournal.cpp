@@ -5,6 +5,7 @@
 #include "app/CountryCodeBox.h"
 #include "app/StartNumberEdit.h"
 #include "journal/JournalKinds.h"
+#include "journal/JournalLine.h"
 #include "journal/JournalReader.h"
 #include "journal/JournalReplay.h"
 #include "journal/JournalRestoreDialog.h"
@@ -13,12 +14,14 @@
 #include "serial/SerialPort.h"
 
 #include <QComboBox>
+#include <QMessageBox>
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -98,6 +101,40 @@ void pickInRestoreDialog(QObject *owner, const QString &description)
         QTest::mouseClick(dialog->restoreButton, Qt::LeftButton);
     });
     timer->start(5);
+}
+
+// Closes the next message box when it opens and remembers its text.
+void closeNextMessageBox(QObject *owner, QStringList &texts)
+{
+    auto *timer = new QTimer(owner);
+    QObject::connect(timer, &QTimer::timeout, owner, [timer, &texts] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        texts << box->text();
+        box->accept();
+    });
+    timer->start(5);
+}
+
+// A hand-made journal begun today and one line per number, each a settings event that
+// leaves the protocol as it is. "bad" lines fail their checksum.
+QByteArray journalNumbered(const QStringList &numbers)
+{
+    QByteArray bytes = JournalLine::header(QDateTime(QDate::currentDate(), QTime(0, 0)));
+    for (const QString &number : numbers) {
+        JournalEntry entry;
+        entry.sequence = number == QLatin1String("bad") ? 7 : number.toLongLong();
+        entry.time = QStringLiteral("2026-12-08T09:00:00.000");
+        entry.kind = K::Settings;
+        QByteArray line = JournalLine::encode(entry);
+        if (number == QLatin1String("bad"))
+            line.replace("EINSTELLUNGEN", "EINSTELLUNGEM");
+        bytes += line;
+    }
+    return bytes;
 }
 
 } // namespace
@@ -305,7 +342,7 @@ private Q_SLOTS:
         QCOMPARE(shown,
                  (QStringList{"Programmstart/0", "START um 10:00:00.000/0",
                               "STOPP um 10:00:00.000, Laufzeit 0,00/2", "Zur\u00fcckgesetzt (0,00)/2",
-                              "Programmende/0"}));
+                              "Programmende/0", "Stand am Ende des Journals/0"}));
         QCOMPARE(dialog.eventList->currentItem()->text(2), QStringLiteral("Zur\u00fcckgesetzt (0,00)"));
         QVERIFY(dialog.restoreButton->isEnabled());
 
@@ -497,6 +534,158 @@ private Q_SLOTS:
         const QList<QTreeWidgetItem *> items = dialog.eventList->findItems(described, Qt::MatchExactly, 2);
         QCOMPARE(items.size(), 1);
         QCOMPARE(items.first()->text(0), QString::number(fixture.last(K::Continued)->sequence));
+    }
+
+    // The autosave could not keep up (a full disk) while the journal did, or the other
+    // way round: the next start offers the journal's end only when it holds more.
+    void aJournalAheadOfTheAutosaveIsOfferedAtStart_data()
+    {
+        QTest::addColumn<QString>("behind");
+        QTest::addColumn<bool>("answer");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("autosave behind, Ja") << "autosave" << true << 3;
+        QTest::newRow("autosave behind, Nein") << "autosave" << false << 1;
+        QTest::newRow("autosave gone, Ja") << "autosave gone" << true << 3;
+        QTest::newRow("journal behind") << "journal" << true << 3;
+        QTest::newRow("both alike") << "" << true << 3;
+    }
+
+    void aJournalAheadOfTheAutosaveIsOfferedAtStart()
+    {
+        QFETCH(QString, behind);
+        QFETCH(bool, answer);
+        QFETCH(int, shown);
+        JournalFixture fixture;
+        QByteArray olderAutosave;
+        {
+            Program program(fixture.environment());
+            MainWindow &window = *program.window;
+            QVERIFY(program.show());
+            QTest::keyClick(&window, Qt::Key_F5);
+            QTest::keyClick(&window, Qt::Key_F4);
+            olderAutosave = fixture.autosave();
+            fixture.clocks.advance(1000);
+            QTest::keyClick(&window, Qt::Key_F4);
+            fixture.clocks.advance(1000);
+            QTest::keyClick(&window, Qt::Key_F4);
+            QTest::keyClick(&window, Qt::Key_F9);
+        }
+        const QByteArray fullAutosave = fixture.autosave();
+        if (behind == "autosave") {
+            QFile file(fixture.autosavePath());
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(olderAutosave);
+        } else if (behind == "journal") {
+            // The journal lost the last two finishes; the race was stopped all the same.
+            QFile file(fixture.journalPath());
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QList<QByteArray> lines = file.readAll().split('\n');
+            const auto finish = [](const QByteArray &line) { return line.contains("\tZIEL\t"); };
+            lines.erase(std::find_if(lines.begin(), lines.end(), finish) + 1,
+                        std::find_if(lines.rbegin(), lines.rend(), finish).base());
+            QVERIFY(file.resize(0));
+            file.write(lines.join('\n'));
+        } else if (behind == "autosave gone") {
+            QVERIFY(QFile::remove(fixture.autosavePath()));
+        }
+        const qint64 lastEvent = fixture.journal().entries.last().sequence;
+
+        QuestionAnswerer answerer;
+        answerer.answerNext(answer);
+        Program program(fixture.environment());
+        MainWindow &window = *program.window;
+        QVERIFY(program.show());
+        if (behind.startsWith(QLatin1String("autosave"))) {
+            QTRY_COMPARE(answerer.questions.size(), 1);
+            QCOMPARE(answerer.questions.first(),
+                     QStringLiteral("Das Journal enth\u00e4lt 3 Ergebnisse, die automatische Sicherung %1. "
+                                    "Stand am Ende des Journals wiederherstellen?")
+                         .arg(behind == "autosave" ? 1 : 0));
+        } else {
+            QTest::qWait(50);
+            QVERIFY2(answerer.questions.isEmpty(), qPrintable(answerer.questions.join('|')));
+        }
+        QCOMPARE(window.protocol().lastResultRow(), shown);
+        window.protocol().autosave();
+        if (shown == 3)
+            QCOMPARE(fixture.autosave(), fullAutosave);
+        // The journal replays to what is shown, and a restore names the journal's end.
+        QCOMPARE(fixture.replayed(), fixture.autosave());
+        const JournalEntry *restore = fixture.last(K::Restore);
+        QCOMPARE(restore != nullptr, behind.startsWith(QLatin1String("autosave")) && answer);
+        if (restore)
+            QCOMPARE(restore->field(F::Before), QString::number(lastEvent + 1));
+    }
+
+    // A journal whose last event is damaged or bears the last number a journal may use
+    // cannot be continued: the start keeps it aside, says so, and begins a new one with
+    // the whole protocol. Damage before a sound last event is passed over.
+    void aJournalThatCannotBeContinuedIsKeptAside_data()
+    {
+        QTest::addColumn<QStringList>("numbers");
+        QTest::addColumn<bool>("keptAside");
+        QTest::addColumn<QStringList>("events"); // the current file's last ones, after F5 and F4
+        const QStringList begun{"PROGRAMMSTART/1", "START/2", "ZIEL/3"};
+        QTest::newRow("last number beyond any journal")
+            << QStringList{"1", "2", "9223372036854775807"} << true << begun;
+        QTest::newRow("last number a journal may use")
+            << QStringList{"1", QString::number(JournalLine::MaxSequence)} << true << begun;
+        QTest::newRow("damaged last line") << QStringList{"1", "2", "bad"} << true << begun;
+        QTest::newRow("damage before a sound last line")
+            << QStringList{"1", "9223372036854775807", "bad", "3"} << false
+            << QStringList{"PROGRAMMSTART/4", "START/5", "ZIEL/6"};
+        // START takes the last number; the finish begins a new file with the protocol.
+        QTest::newRow("the last number reached in the race")
+            << QStringList{"1", QString::number(JournalLine::MaxSequence - 2)} << false
+            << QStringList{"FORTSETZUNG/1", "ZIEL/2"};
+    }
+
+    void aJournalThatCannotBeContinuedIsKeptAside()
+    {
+        QFETCH(QStringList, numbers);
+        QFETCH(bool, keptAside);
+        QFETCH(QStringList, events);
+        JournalFixture fixture;
+        const QByteArray written = journalNumbered(numbers);
+        {
+            QFile file(fixture.journalPath());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(written);
+        }
+        QStringList notices;
+        closeNextMessageBox(this, notices);
+        Program program(fixture.environment());
+        MainWindow &window = *program.window;
+        QVERIFY(program.show());
+        const QString keptName = fixture.home.filePath(
+            QStringLiteral("Tivano-Journal-%1.txt").arg(QDate::currentDate().toString(Qt::ISODate)));
+        if (keptAside) {
+            QTRY_COMPARE(notices.size(), 1);
+            QCOMPARE(notices.first(),
+                     QStringLiteral("Das Journal %1 endet mit einem besch\u00e4digten Ereignis und kann nicht "
+                                    "fortgesetzt werden. Es wurde als %2 beiseitegelegt; ein neues Journal "
+                                    "beginnt mit dem ganzen Protokoll.")
+                         .arg(QDir::toNativeSeparators(fixture.journalPath()),
+                              QDir::toNativeSeparators(keptName)));
+            QFile kept(keptName);
+            QVERIFY(kept.open(QIODevice::ReadOnly));
+            QCOMPARE(kept.readAll(), written);
+            window.activateWindow();
+            QTRY_COMPARE(QApplication::activeWindow(), &window);
+        } else {
+            QTest::qWait(50);
+            QVERIFY(notices.isEmpty());
+            QVERIFY(!QFileInfo::exists(keptName));
+        }
+        QTest::keyClick(&window, Qt::Key_F5);
+        QTest::keyClick(&window, Qt::Key_F4);
+        QStringList shown;
+        for (const JournalEntry &entry : fixture.journal().entries)
+            shown << entry.kind + QLatin1Char('/') + QString::number(entry.sequence);
+        QCOMPARE(shown.mid(shown.size() - events.size()), events);
+        // The current file alone gives the whole protocol.
+        window.protocol().autosave();
+        QCOMPARE(fixture.replayed(), fixture.autosave());
     }
 
     void replayCommandWritesTheProtocolWithoutAWindow()

@@ -348,7 +348,7 @@ private Q_SLOTS:
         QCOMPARE(s.shell.printerQuestions, 0);
         QCOMPARE(readFile(QDir(folder).filePath(pageName)), yesterday);
         QCOMPARE(s.errors.size(), 1);
-        const QString prefix = QStringLiteral("Der Schreibfehler der Datei: ") + pageName + QLatin1Char('\n');
+        const QString prefix = QStringLiteral("Der Schreibfehler der Datei: ") + QDir::toNativeSeparators(pageName) + QLatin1Char('\n');
         QVERIFY2(s.errors[0].startsWith(prefix), qPrintable(s.errors[0]));
         QVERIFY2(s.errors[0].contains(QStringLiteral(" ist nicht beschreibbar: ")), qPrintable(s.errors[0]));
     }
@@ -533,7 +533,7 @@ private Q_SLOTS:
         }
         QCOMPARE(s.errors.size(), 1);
         const QString prefix
-            = QStringLiteral("Die Datei kann nicht gelesen werden: ") + name + QLatin1Char('\n');
+            = QStringLiteral("Die Datei kann nicht gelesen werden: ") + QDir::toNativeSeparators(name) + QLatin1Char('\n');
         QVERIFY2(s.errors[0].startsWith(prefix) && s.errors[0].size() > prefix.size(),
                  qPrintable(s.errors[0]));
         QCOMPARE(s.grid().rowCount(), 4);
@@ -575,7 +575,7 @@ private Q_SLOTS:
         }
         QCOMPARE(closer.texts.size(), 1);
         const QString aside = name + QStringLiteral(".unlesbar");
-        QVERIFY2(closer.texts[0].startsWith(QStringLiteral("Die Datei kann nicht gelesen werden: ") + name),
+        QVERIFY2(closer.texts[0].startsWith(QStringLiteral("Die Datei kann nicht gelesen werden: ") + QDir::toNativeSeparators(name)),
                  qPrintable(closer.texts[0]));
         QVERIFY2(closer.texts[0].endsWith(QStringLiteral("Sie bleibt erhalten als: ") + aside),
                  qPrintable(closer.texts[0]));

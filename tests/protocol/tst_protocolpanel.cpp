@@ -374,7 +374,7 @@ private Q_SLOTS:
         panel().saveAs();
         QCOMPARE(m_errors.size(), 1);
         // The file name, then the reason.
-        const QString prefix = QStringLiteral("Der Schreibfehler der Datei: ") + name + QLatin1Char('\n');
+        const QString prefix = QStringLiteral("Der Schreibfehler der Datei: ") + QDir::toNativeSeparators(name) + QLatin1Char('\n');
         QVERIFY2(m_errors[0].startsWith(prefix) && m_errors[0].size() > prefix.size(),
                  qPrintable(m_errors[0]));
     }
@@ -474,7 +474,7 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(page + QStringLiteral("/x")));
         panel().publishPage();
         QCOMPARE(m_errors.size(), 1);
-        QVERIFY2(m_errors[0].startsWith(QStringLiteral("Der Schreibfehler der Datei: ") + page
+        QVERIFY2(m_errors[0].startsWith(QStringLiteral("Der Schreibfehler der Datei: ") + QDir::toNativeSeparators(page)
                                         + QLatin1Char('\n')),
                  qPrintable(m_errors[0]));
         QVERIFY(m_shell.opened.isEmpty());

@@ -255,7 +255,8 @@ private Q_SLOTS:
         } else {
             QCOMPARE(messages.texts.size(), 1);
             const QString text = messages.texts.first();
-            QVERIFY2(text.startsWith(QStringLiteral("Die Datei kann nicht gelesen werden: ") + path)
+            QVERIFY2(text.startsWith(QStringLiteral("Die Datei kann nicht gelesen werden: ")
+                                     + QDir::toNativeSeparators(path))
                          && text.contains(reason),
                      qPrintable(text));
         }

@@ -1,0 +1,137 @@
+#include "app/MainWindow.h"
+#include "app/StartNumberEdit.h"
+#include "journal/JournalReader.h"
+#include "journal/JournalReplay.h"
+#include "protocol/ProtocolPanel.h"
+#include "protocol/ProtocolText.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+// What the program finds at start beside the autosave: a race left running, a journal
+// that holds more than the autosave, a journal that could not be continued. The
+// questions come once the window is active, one after the other.
+
+namespace {
+
+// Whether the autosave would hold the same for both: its text form keeps no difference
+// between an empty cell and a blank, nor rows without a first cell.
+bool savedAlike(const ProtocolTable &a, const ProtocolTable &b)
+{
+    return ProtocolText::encode(a) == ProtocolText::encode(b);
+}
+
+} // namespace
+
+void MainWindow::readJournalAtStart()
+{
+    // Read before the program's start is journaled, which may keep the file aside.
+    const std::optional<JournalContents> contents = JournalReader::readFile(m_journal->fileName());
+    if (!contents || contents->entries.isEmpty())
+        return;
+    m_unfinishedRace = findUnfinishedRace(contents->entries);
+    MemoryProtocolTable end = JournalReplay::replay(contents->entries);
+    // A journal that went on while the autosave could not be written holds what the
+    // autosave lacks; one that could not be written while the autosave went on does not.
+    if (!savedAlike(end, m_protocol->table())
+        && end.lastResultRowFromTable() >= m_protocol->lastResultRow())
+        m_journalAhead = JournalAhead{std::move(end), contents->entries.last().sequence + 1};
+}
+
+void MainWindow::noteJournalKeptAside()
+{
+    const JournalFile::KeptAside kept = m_journal->keptAside();
+    if (kept.fileName.isEmpty() || kept.reason == JournalFile::KeptAside::Reason::NewDay)
+        return;
+    m_journalKeptAside = kept;
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    // The questions come once the window is placed and active, centred over it.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()
+        && (m_unfinishedRace || m_journalAhead || m_journalKeptAside))
+        QTimer::singleShot(0, this, &MainWindow::askStartQuestions);
+}
+
+void MainWindow::askStartQuestions()
+{
+    if (const std::optional<JournalFile::KeptAside> kept = std::exchange(m_journalKeptAside, std::nullopt)) {
+        const QString why = kept->reason == JournalFile::KeptAside::Reason::Damaged
+            ? QStringLiteral("endet mit einem besch\u00e4digten Ereignis und kann nicht fortgesetzt werden")
+            : QStringLiteral("ist keine Journaldatei");
+        QMessageBox::warning(this, QApplication::applicationName(),
+                             QStringLiteral("Das Journal %1 %2. Es wurde als %3 beiseitegelegt; ein neues "
+                                            "Journal beginnt mit dem ganzen Protokoll.")
+                                 .arg(QDir::toNativeSeparators(m_journal->fileName()), why,
+                                      QDir::toNativeSeparators(kept->fileName)));
+    }
+    // Going on with the race comes first: it also brings back the journal's results.
+    if (std::optional<UnfinishedRace> unfinished = std::exchange(m_unfinishedRace, std::nullopt))
+        offerToContinueRace(*unfinished);
+    if (std::optional<JournalAhead> ahead = std::exchange(m_journalAhead, std::nullopt))
+        offerJournalEnd(*ahead);
+}
+
+void MainWindow::offerJournalEnd(const JournalAhead &ahead)
+{
+    // Continuing the race may have brought the journal's results back already.
+    if (savedAlike(ahead.protocol, m_protocol->table()))
+        return;
+    if (!ask(QStringLiteral("Das Journal enth\u00e4lt %1 Ergebnisse, die automatische Sicherung %2. Stand "
+                            "am Ende des Journals wiederherstellen?")
+                 .arg(ahead.protocol.lastResultRowFromTable())
+                 .arg(m_protocol->lastResultRow())))
+        return;
+    // The journal read at start is this one, unless the start kept it aside.
+    const JournalFile::KeptAside kept = m_journal->keptAside();
+    m_protocol->replaceTable(ahead.protocol);
+    noteJournal(m_journal->recordRestore(kept.fileName.isEmpty() ? m_journal->fileName() : kept.fileName,
+                                         ahead.endSequence));
+    showCommandStates();
+}
+
+void MainWindow::offerToContinueRace(const UnfinishedRace &unfinished)
+{
+    // A START meanwhile (a light barrier) began a race of its own.
+    if (!clock().enabled(RaceCommand::Start))
+        return;
+    const QDateTime start = unfinished.race.start;
+    const QString when
+        = start.toString(start.date() == m_journal->now().date() ? QStringLiteral("HH:mm:ss")
+                                                                 : QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    if (ask(QStringLiteral("Das Rennen mit START %1 wurde nicht gestoppt. Fortsetzen?").arg(when)))
+        continueRace(unfinished);
+    else
+        noteJournal(m_journal->recordRaceNotContinued(start));
+}
+
+void MainWindow::continueRace(const UnfinishedRace &unfinished)
+{
+    // The autosave and the journal both record every finish: the one holding more
+    // results missed fewer writes.
+    if (unfinished.protocol.lastResultRowFromTable() > m_protocol->lastResultRow())
+        m_protocol->replaceTable(unfinished.protocol);
+    if (unfinished.race.startNumbers)
+        startNumberEdit()->setText(*unfinished.race.startNumbers);
+    // The ticks of the run that ended count nothing now (the machine may have restarted
+    // since): the time since the START is reckoned from the local dates and times of day,
+    // and the clock counts from the tick that lies that far back. Across midnight the
+    // date carries the count; a change to or from summer time counts as the real time
+    // that passed.
+    const ClockStamp now = m_clocks.now();
+    const QDateTime nowAt = nearestWithTimeOfDay(m_journal->now(), now.timeOfDayMs);
+    const qint64 sinceStart
+        = std::clamp<qint64>(unfinished.race.start.msecsTo(nowAt), 0, std::numeric_limits<qint32>::max());
+    clock().continueAt(now.tick - quint32(sinceStart));
+    noteJournal(m_journal->recordRaceContinued(unfinished.race.start, clock().startTick(),
+                                               startNumberEdit()->text()));
+    startNumberEdit()->setFocus();
+}
