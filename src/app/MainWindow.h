@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/InputEventTime.h"
 #include "app/RacePanel.h"
 #include "journal/RaceJournal.h"
 #include "journal/RunningRace.h"
@@ -32,6 +33,9 @@ struct MainWindowEnvironment
     QString programFolder; // folder of LKZ.txt and help; the executable's when empty
     QString autosaveFolder; // the protocol's choice when empty
     JournalFile::Clock journalClock; // the machine's local time when null
+    // Whether key and mouse finishes take the window system's event stamps; when not, a
+    // press happened when the window sees it.
+    bool useEventStamps = InputEventTime::platformStampsEvents();
 };
 
 // The main window: the tool strip on top, the race panel on the left and the
@@ -99,6 +103,8 @@ private:
     void clearAfterQuestion();
     void deleteRowAfterQuestion(int row);
     void insertRow(int row);
+    // ZIEL by key or mouse, at the time of the press.
+    void recordOperatorFinish();
     void recordFinish(qint32 timeOfDayMs, const QString &timeText, FinishSource source);
     // A short note in the start-number line when a finish got no start number or one that
     // an earlier result already has.
@@ -139,6 +145,7 @@ private:
     // Who pressed ZIEL: the mouse while its button's press is handled, else a key.
     FinishInput m_operatorInput = FinishInput::Key;
 
+    InputEventTime *m_inputTime = nullptr;
     ToolStrip *m_toolStrip = nullptr;
     RacePanel *m_racePanel = nullptr;
     ProtocolPanel *m_protocol = nullptr;

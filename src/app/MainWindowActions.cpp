@@ -1,9 +1,12 @@
 #include "app/MainWindow.h"
+#include "app/InputEventTime.h"
 #include "app/RaceCommandFilter.h"
 #include "protocol/ProtocolPanel.h"
 #include "widgets/CommandButton.h"
 
 #include <QAction>
+
+#include <algorithm>
 
 // The hidden menu: the window carries the commands' shortcuts; no menu bar is shown.
 void MainWindow::createActions()
@@ -22,7 +25,7 @@ void MainWindow::createActions()
                  addAction("mStop", QStringLiteral("Sto&pp"), {QKeySequence(Qt::Key_F9)}),
                  addAction("mReset", QStringLiteral("0,00"), {})};
     connect(m_actions[0], &QAction::triggered, &clock, &RaceClock::start);
-    connect(m_actions[1], &QAction::triggered, &clock, &RaceClock::recordFinish);
+    connect(m_actions[1], &QAction::triggered, this, &MainWindow::recordOperatorFinish);
     connect(m_actions[2], &QAction::triggered, &clock, &RaceClock::stop);
     connect(m_actions[3], &QAction::triggered, this, &MainWindow::resetAfterQuestion);
     QList<CommandButton *> buttons;
@@ -43,6 +46,7 @@ void MainWindow::createActions()
     }
     // The commands' keys and presses also come through whatever is in front of the window.
     new RaceCommandFilter(this, clock, {m_actions.cbegin(), m_actions.cend()}, buttons);
+    m_inputTime = new InputEventTime(m_clocks, m_environment.useEventStamps, this);
 
     connect(
         addAction("EinstellunGen1", QStringLiteral("&Einstellungen"), {QKeySequence(Qt::ALT | Qt::Key_E)}),
@@ -59,4 +63,14 @@ void MainWindow::createActions()
     addAction("Modus1", QStringLiteral("Modus"), {QKeySequence(Qt::ALT | Qt::Key_M)})->setEnabled(false);
     addAction("Auto1", QStringLiteral("&Auto"), {QKeySequence(Qt::ALT | Qt::Key_H)})->setEnabled(false);
     addAction("Hand1", QStringLiteral("&Hand"), {QKeySequence(Qt::ALT | Qt::Key_A)})->setEnabled(false);
+}
+
+void MainWindow::recordOperatorFinish()
+{
+    // The finish happened with the key or mouse press, which may have waited while the
+    // window was busy; never before START, though.
+    const quint32 now = m_clocks.tickCount();
+    const quint32 pressed = m_inputTime->takePressTick().value_or(now);
+    const quint32 sinceStart = now - clock().startTick();
+    clock().recordFinishAt(timeOfDayAt(now - std::min(now - pressed, sinceStart)));
 }

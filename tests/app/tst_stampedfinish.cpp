@@ -17,6 +17,8 @@
 #include "widgets/StatusLed.h"
 
 #include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -41,6 +43,8 @@ public:
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<SettingsDialog> settingsDialog;
     std::unique_ptr<ConfirmDialog> question;
+
+    bool useEventStamps = false;
 
     explicit BarrierRace(int alg = 0, int wait = 0)
     {
@@ -72,7 +76,8 @@ public:
                                   .settings = SettingsLocation::file(settingsFile()),
                                   .programFolder = home.path(),
                                   .autosaveFolder = home.path(),
-                                  .journalClock = {}});
+                                  .journalClock = {},
+                                  .useEventStamps = useEventStamps});
         settingsDialog = std::make_unique<SettingsDialog>(window.get());
         question = std::make_unique<ConfirmDialog>(window.get());
         window->setDialogs(settingsDialog.get(), question.get());
@@ -161,6 +166,61 @@ private Q_SLOTS:
         QVERIFY(race.key(Qt::Key_F4));
         QCOMPARE(race.results(), 2);
         QCOMPARE(race.timeOfRow(2), QStringLiteral("9:00.00,30"));
+    }
+
+    // A key or mouse finish keeps the time the window system stamped on the press, however
+    // long the press waited for the busy window; never before START, and a press that
+    // waited implausibly long counts when it is seen. The window system's clock runs 5 s
+    // ahead of the ticks here.
+    void operatorFinishKeepsItsPressTime_data()
+    {
+        QTest::addColumn<bool>("mouse");
+        QTest::addColumn<bool>("stampsUsed");
+        QTest::addColumn<int>("pressedMs"); // after START
+        QTest::addColumn<int>("handledMs"); // after START
+        QTest::addColumn<QString>("time");
+        QTest::newRow("key, window busy 300 ms") << false << true << 1000 << 1300 << "9:00.01,00";
+        QTest::newRow("mouse, window busy 300 ms") << true << true << 1000 << 1300 << "9:00.01,00";
+        QTest::newRow("key, window not busy") << false << true << 1000 << 1000 << "9:00.01,00";
+        QTest::newRow("key, no stamps") << false << false << 1000 << 1300 << "9:00.01,30";
+        QTest::newRow("key stamped before START") << false << true << -200 << 300 << "9:00.00,00";
+        QTest::newRow("key waited 20 s") << false << true << 1000 << 21000 << "9:00.21,00";
+    }
+
+    void operatorFinishKeepsItsPressTime()
+    {
+        QFETCH(bool, mouse);
+        QFETCH(bool, stampsUsed);
+        QFETCH(int, pressedMs);
+        QFETCH(int, handledMs);
+        QFETCH(QString, time);
+        BarrierRace race;
+        race.useEventStamps = stampsUsed;
+        QVERIFY(race.open());
+        MainWindow &window = *race.window;
+        // The pointer moves now and then: those events come at once.
+        QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton, {});
+        move.setTimestamp(ulong(race.clocks.tick + 5000u));
+        QApplication::sendEvent(&window, &move);
+        QVERIFY(race.key(Qt::Key_F5));
+        const quint32 startTick = race.clocks.tick;
+
+        race.clocks.advance(handledMs);
+        const ulong stamp = ulong(startTick + 5000u + quint32(pressedMs));
+        if (mouse) {
+            CommandButton *finish = window.commandButton(RaceCommand::Lap);
+            const QPointF at = QRectF(finish->rect()).center();
+            QMouseEvent press(QEvent::MouseButtonPress, at, finish->mapToGlobal(at), Qt::LeftButton,
+                              Qt::LeftButton, {});
+            press.setTimestamp(stamp);
+            QApplication::sendEvent(finish, &press);
+        } else {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_F4, Qt::NoModifier);
+            press.setTimestamp(stamp);
+            QApplication::sendEvent(&window, &press);
+        }
+        QCOMPARE(race.results(), 1);
+        QCOMPARE(race.timeOfRow(1), time);
     }
 
     void lockoutFromSettingsStaysInRange_data()
