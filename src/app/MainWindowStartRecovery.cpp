@@ -85,8 +85,8 @@ void MainWindow::offerJournalEnd(const JournalAhead &ahead)
     // Continuing the race may have brought the journal's results back already.
     if (savedAlike(ahead.protocol, m_protocol->table()))
         return;
-    if (!ask(QStringLiteral("Das Journal enth\u00e4lt %1 Ergebnisse, die automatische Sicherung %2. Stand "
-                            "am Ende des Journals wiederherstellen?")
+    // The question fits the confirmation dialog's three lines.
+    if (!ask(QStringLiteral("Das Journal hat %1 Ergebnisse, die Sicherung %2. Journal wiederherstellen?")
                  .arg(ahead.protocol.lastResultRowFromTable())
                  .arg(m_protocol->lastResultRow())))
         return;

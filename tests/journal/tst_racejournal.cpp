@@ -598,8 +598,7 @@ private Q_SLOTS:
         if (behind.startsWith(QLatin1String("autosave"))) {
             QTRY_COMPARE(answerer.questions.size(), 1);
             QCOMPARE(answerer.questions.first(),
-                     QStringLiteral("Das Journal enth\u00e4lt 3 Ergebnisse, die automatische Sicherung %1. "
-                                    "Stand am Ende des Journals wiederherstellen?")
+                     QStringLiteral("Das Journal hat 3 Ergebnisse, die Sicherung %1. Journal wiederherstellen?")
                          .arg(behind == "autosave" ? 1 : 0));
         } else {
             QTest::qWait(50);
