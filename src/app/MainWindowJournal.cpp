@@ -1,14 +1,16 @@
 #include "app/MainWindow.h"
 #include "app/StartNumberEdit.h"
-#include "journal/JournalReader.h"
 #include "journal/JournalReplay.h"
 #include "journal/JournalRestoreDialog.h"
 #include "protocol/ProtocolPanel.h"
 #include "serial/SerialPort.h"
+#include "widgets/BackgroundTask.h"
 #include "widgets/ConfirmDialog.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QTimer>
 
 namespace {
@@ -87,15 +89,39 @@ void MainWindow::restoreFromJournal()
                  .arg(point)
                  .arg(choice->point.resultsBefore)))
         return;
-    QString error;
-    const std::optional<JournalContents> contents = JournalReader::readFile(choice->journal, &error);
-    if (!contents) {
+    // The replay reads the whole journal: on a thread of its own, so that finishes are
+    // taken meanwhile.
+    struct Result
+    {
+        std::optional<JournalReplay::Replayed> replayed;
+        QString error;
+    };
+    auto result = std::make_shared<Result>();
+    BackgroundTask replay;
+    QProgressDialog progress(QStringLiteral("Das Protokoll wird aus dem Journal wiederhergestellt \u2026"),
+                             QStringLiteral("Abbrechen"), 0, 1000, this);
+    progress.setWindowTitle(QApplication::applicationName());
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(200);
+    QEventLoop waiting;
+    connect(&replay, &BackgroundTask::finished, &waiting, &QEventLoop::quit);
+    connect(&progress, &QProgressDialog::canceled, &waiting, &QEventLoop::quit);
+    QTimer shown;
+    connect(&shown, &QTimer::timeout, &progress, [&] { progress.setValue(replay.permille()); });
+    shown.start(50);
+    replay.start([journal = choice->journal, before = event.sequence, result](TaskProgress &task) {
+        result->replayed = JournalReplay::replayFile(journal, before, &result->error, &task);
+    });
+    waiting.exec();
+    if (progress.wasCanceled())
+        return;
+    if (!result->replayed) {
         QMessageBox::critical(this, QApplication::applicationName(),
                               QStringLiteral("Das Journal kann nicht gelesen werden: ") + choice->journal
-                                  + QLatin1Char('\n') + error);
+                                  + QLatin1Char('\n') + result->error);
         return;
     }
-    m_protocol->replaceTable(JournalReplay::replay(contents->entries, event.sequence));
+    m_protocol->replaceTable(result->replayed->table);
     noteJournal(m_journal->recordRestore(choice->journal, event.sequence));
     showCommandStates();
 }

@@ -1,10 +1,7 @@
 #include "app/ReplayCommand.h"
 
-#include "journal/JournalReader.h"
 #include "journal/JournalReplay.h"
 #include "protocol/ProtocolText.h"
-
-#include <algorithm>
 
 namespace {
 
@@ -47,15 +44,16 @@ int runReplayCommand(const QStringList &arguments, std::FILE *out, std::FILE *er
     if (journal.isEmpty())
         return wrongCall(err, QStringLiteral("kein Journal angegeben"));
 
+    // One pass over the file: the memory does not grow with the journal.
     QString error;
-    const std::optional<JournalContents> contents = JournalReader::readFile(journal, &error);
-    if (!contents) {
+    const std::optional<JournalReplay::Replayed> replayed = JournalReplay::replayFile(journal, until, &error);
+    if (!replayed) {
         std::fprintf(err, "tivano: %s: %s\n", qPrintable(journal), qPrintable(error));
         return 1;
     }
-    if (contents->damagedLines > 0)
-        std::fprintf(err, "tivano: %d besch\u00e4digte Zeilen \u00fcbergangen\n", contents->damagedLines);
-    const MemoryProtocolTable table = JournalReplay::replay(contents->entries, until);
+    if (replayed->damagedLines > 0)
+        std::fprintf(err, "tivano: %d besch\u00e4digte Zeilen \u00fcbergangen\n", replayed->damagedLines);
+    const MemoryProtocolTable &table = replayed->table;
     if (output.isEmpty()) {
         const QByteArray bytes = ProtocolText::encode(table);
         if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), out) != size_t(bytes.size())
@@ -69,10 +67,7 @@ int runReplayCommand(const QStringList &arguments, std::FILE *out, std::FILE *er
         std::fprintf(err, "tivano: %s: %s\n", qPrintable(output), qPrintable(error));
         return 1;
     }
-    const auto replayed
-        = std::count_if(contents->entries.cbegin(), contents->entries.cend(),
-                        [until](const JournalEntry &entry) { return until == 0 || entry.sequence < until; });
     std::fprintf(err, "tivano: %d Ergebnisse aus %lld Ereignissen\n", table.lastResultRowFromTable(),
-                 static_cast<long long>(replayed));
+                 static_cast<long long>(replayed->events));
     return 0;
 }

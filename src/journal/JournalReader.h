@@ -1,12 +1,14 @@
 #pragma once
 
 #include "journal/JournalEntry.h"
+#include "platform/TaskProgress.h"
 
 #include <QByteArrayView>
 #include <QDateTime>
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // A journal file as read: its events in order. The last line, when it lacks its LF or
@@ -26,6 +28,18 @@ namespace JournalReader {
 
 // The largest journal read: millions of events.
 constexpr qint64 MaxFileSize = qint64(512) << 20;
+
+// Why a read ended early at the caller's request.
+QString cancelledText();
+
+using Visit = std::function<void(JournalEntry &&entry)>;
+
+// Reads the file in one pass, line by line, handing each event to `visit` in order: the
+// memory used does not grow with the file. The result holds the header and the counts of
+// left-out lines, no entries; nothing, with *error set, when the file cannot be read, is
+// no journal of a known version or the read was cancelled.
+std::optional<JournalContents> readEach(const QString &fileName, const Visit &visit, QString *error = nullptr,
+                                        TaskProgress *control = nullptr);
 
 // Nothing, with *error set, when the bytes are not a journal of a known version.
 std::optional<JournalContents> read(QByteArrayView bytes, QString *error = nullptr);

@@ -90,20 +90,64 @@ bool isKeyEvent(const JournalEntry &entry)
 
 QList<RestorePoint> restorePoints(const QList<JournalEntry> &entries)
 {
-    QList<RestorePoint> points;
-    MemoryProtocolTable table = emptyProtocol();
-    for (const JournalEntry &entry : entries) {
-        if (isKeyEvent(entry))
-            points.append({entry, table.lastResultRowFromTable()});
-        apply(entry, table);
+    RestorePointCollector collector;
+    for (const JournalEntry &entry : entries)
+        collector.take(entry);
+    return collector.finish();
+}
+
+void RestorePointCollector::take(const JournalEntry &entry)
+{
+    if (isKeyEvent(entry)) {
+        JournalEntry shown = entry;
+        shown.fields.removeIf([](const auto &field) { return field.first == F::Table; });
+        m_points.append({std::move(shown), m_table.lastResultRowFromTable()});
     }
-    if (!entries.isEmpty()) {
+    apply(entry, m_table);
+    JournalEntry last;
+    last.sequence = entry.sequence;
+    last.time = entry.time;
+    m_lastEvent = std::move(last);
+}
+
+QList<RestorePoint> RestorePointCollector::finish()
+{
+    QList<RestorePoint> points = m_points;
+    if (m_lastEvent) {
         JournalEntry end;
-        end.sequence = entries.last().sequence + 1;
-        end.time = entries.last().time;
-        points.append({end, table.lastResultRowFromTable(), true});
+        end.sequence = m_lastEvent->sequence + 1;
+        end.time = m_lastEvent->time;
+        points.append({end, m_table.lastResultRowFromTable(), true});
     }
     return points;
+}
+
+std::optional<Scan> scanFile(const QString &fileName, QString *error, TaskProgress *control)
+{
+    RestorePointCollector collector;
+    const std::optional<JournalContents> contents = JournalReader::readEach(
+        fileName, [&collector](JournalEntry &&entry) { collector.take(entry); }, error, control);
+    if (!contents)
+        return std::nullopt;
+    return Scan{collector.finish(), contents->damagedLines};
+}
+
+std::optional<Replayed> replayFile(const QString &fileName, qint64 before, QString *error, TaskProgress *control)
+{
+    Replayed replayed{emptyProtocol()};
+    bool reached = false;
+    const auto visit = [&](JournalEntry &&entry) {
+        reached = reached || (before > 0 && entry.sequence >= before);
+        if (reached)
+            return;
+        apply(entry, replayed.table);
+        ++replayed.events;
+    };
+    const std::optional<JournalContents> contents = JournalReader::readEach(fileName, visit, error, control);
+    if (!contents)
+        return std::nullopt;
+    replayed.damagedLines = contents->damagedLines;
+    return replayed;
 }
 
 } // namespace JournalReplay

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "journal/JournalEntry.h"
+#include "journal/JournalReader.h"
 #include "protocol/MemoryProtocolTable.h"
 
 #include <QList>
+
+#include <optional>
 
 // Rebuilds the protocol from the journal's events: snapshots (program start, a file
 // taken up, a race continued, loads, imports, restores) replace it, finishes and cell edits write into
@@ -35,5 +38,40 @@ struct RestorePoint
 };
 // Every key event, then the end of a journal that has events.
 QList<RestorePoint> restorePoints(const QList<JournalEntry> &entries);
+
+// The restore points gathered as the events come: of each key event it keeps what the
+// list shows, not the protocol it carries, so that memory grows with the key events only.
+class RestorePointCollector
+{
+public:
+    void take(const JournalEntry &entry);
+    // The points, the journal's end last.
+    QList<RestorePoint> finish();
+
+private:
+    MemoryProtocolTable m_table = emptyProtocol();
+    QList<RestorePoint> m_points;
+    std::optional<JournalEntry> m_lastEvent;
+};
+
+// A journal file's restore points and its damaged lines, from one streaming read.
+struct Scan
+{
+    QList<RestorePoint> points;
+    int damagedLines = 0;
+};
+std::optional<Scan> scanFile(const QString &fileName, QString *error = nullptr,
+                             TaskProgress *control = nullptr);
+
+// The protocol as it stood before event `before` (after the last when 0), from one
+// streaming read of the file, with the number of events replayed and of damaged lines.
+struct Replayed
+{
+    MemoryProtocolTable table;
+    qint64 events = 0;
+    int damagedLines = 0;
+};
+std::optional<Replayed> replayFile(const QString &fileName, qint64 before, QString *error = nullptr,
+                                   TaskProgress *control = nullptr);
 
 } // namespace JournalReplay

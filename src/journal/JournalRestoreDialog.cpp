@@ -3,6 +3,7 @@
 #include "journal/JournalFile.h"
 #include "journal/JournalKinds.h"
 #include "journal/JournalReader.h"
+#include "widgets/BackgroundTask.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -10,7 +11,9 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -63,6 +66,15 @@ JournalRestoreDialog::JournalRestoreDialog(QWidget *parent)
     noteLabel->setObjectName(QStringLiteral("JournalNote"));
     noteLabel->setWordWrap(true);
     noteLabel->hide();
+    readingBar = new QProgressBar(this);
+    readingBar->setObjectName(QStringLiteral("ReadingBar"));
+    readingBar->setRange(0, 1000);
+    readingBar->setTextVisible(false);
+    readingBar->hide();
+    m_reading = new BackgroundTask(this);
+    m_progressTimer = new QTimer(this);
+    m_progressTimer->setInterval(50);
+    connect(m_progressTimer, &QTimer::timeout, this, [this] { readingBar->setValue(m_reading->permille()); });
 
     auto *buttons = new QDialogButtonBox(this);
     restoreButton = buttons->addButton(QStringLiteral("Wiederherstellen"), QDialogButtonBox::AcceptRole);
@@ -77,7 +89,9 @@ JournalRestoreDialog::JournalRestoreDialog(QWidget *parent)
     layout->addWidget(journalBox);
     layout->addWidget(eventList, 1);
     layout->addWidget(noteLabel);
+    layout->addWidget(readingBar);
     layout->addWidget(buttons);
+    connect(m_reading, &BackgroundTask::finished, m_progressTimer, &QTimer::stop);
 
     connect(journalBox, &QComboBox::currentIndexChanged, this, &JournalRestoreDialog::showEvents);
     connect(eventList, &QTreeWidget::itemSelectionChanged, this,
@@ -134,32 +148,51 @@ void JournalRestoreDialog::showJournals(const QString &folder)
 
 void JournalRestoreDialog::showEvents(int journalIndex)
 {
+    m_reading->cancel();
+    disconnect(m_reading, &BackgroundTask::finished, this, nullptr);
     eventList->clear();
     m_points.clear();
     noteLabel->hide();
+    restoreButton->setEnabled(false);
     if (journalIndex < 0) {
         noteLabel->setText(
             QStringLiteral("Im Ordner %1 gibt es kein Journal.").arg(QDir::toNativeSeparators(m_folder)));
         noteLabel->show();
-        restoreButton->setEnabled(false);
         return;
     }
-    QString error;
-    const std::optional<JournalContents> contents
-        = JournalReader::readFile(journalBox->itemData(journalIndex).toString(), &error);
-    if (!contents) {
+    struct Result
+    {
+        std::optional<JournalReplay::Scan> scan;
+        QString error;
+    };
+    auto result = std::make_shared<Result>();
+    const QString journal = journalBox->itemData(journalIndex).toString();
+    connect(m_reading, &BackgroundTask::finished, this, [this, result] {
+        readingBar->hide();
+        showScan(result->scan, result->error);
+    });
+    readingBar->setValue(0);
+    readingBar->show();
+    m_progressTimer->start();
+    m_reading->start([journal, result](TaskProgress &progress) {
+        result->scan = JournalReplay::scanFile(journal, &result->error, &progress);
+    });
+}
+
+void JournalRestoreDialog::showScan(const std::optional<JournalReplay::Scan> &scan, const QString &error)
+{
+    if (!scan) {
         noteLabel->setText(QStringLiteral("Das Journal kann nicht gelesen werden: ") + error);
         noteLabel->show();
-        restoreButton->setEnabled(false);
         return;
     }
-    if (contents->damagedLines > 0) {
+    if (scan->damagedLines > 0) {
         noteLabel->setText(QStringLiteral("%1 besch\u00e4digte Zeilen des Journals wurden \u00fcbergangen; "
                                           "der wiederhergestellte Stand kann davon abweichen.")
-                               .arg(contents->damagedLines));
+                               .arg(scan->damagedLines));
         noteLabel->show();
     }
-    m_points = JournalReplay::restorePoints(contents->entries);
+    m_points = scan->points;
     QTreeWidgetItem *preferred = nullptr;
     for (int i = 0; i < m_points.size(); ++i) {
         const JournalReplay::RestorePoint &point = m_points.at(i);
@@ -194,6 +227,19 @@ std::optional<JournalRestoreDialog::Choice> JournalRestoreDialog::currentChoice(
     if (index < 0 || index >= m_points.size())
         return std::nullopt;
     return Choice{journalBox->currentData().toString(), m_points.at(index)};
+}
+
+bool JournalRestoreDialog::isReading() const
+{
+    return m_reading->isRunning();
+}
+
+void JournalRestoreDialog::done(int result)
+{
+    // A read still running is of no use any more.
+    m_reading->cancel();
+    m_progressTimer->stop();
+    QDialog::done(result);
 }
 
 std::optional<JournalRestoreDialog::Choice> JournalRestoreDialog::choose(const QString &folder)

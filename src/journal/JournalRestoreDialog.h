@@ -6,7 +6,10 @@
 
 #include <optional>
 
+class BackgroundTask;
 class QComboBox;
+class QProgressBar;
+class QTimer;
 class QDialogButtonBox;
 class QLabel;
 class QPushButton;
@@ -33,8 +36,10 @@ public:
     // Shows the journals in `folder` modally; the event chosen, or nothing.
     std::optional<Choice> choose(const QString &folder);
 
-    // Fills the lists without showing the dialog.
+    // Fills the lists without showing the dialog. The chosen journal is read on a thread
+    // of its own, with a progress bar, so that the race goes on meanwhile.
     void showJournals(const QString &folder);
+    bool isReading() const;
     // The event's description as the list shows it, e.g. "Protokoll gelöscht".
     static QString describe(const JournalEntry &entry);
 
@@ -42,11 +47,17 @@ public:
     QTreeWidget *eventList = nullptr;
     QLabel *noteLabel = nullptr;
     QPushButton *restoreButton = nullptr;
+    QProgressBar *readingBar = nullptr;
+
+    void done(int result) override;
 
 private:
     void showEvents(int journalIndex);
+    void showScan(const std::optional<JournalReplay::Scan> &scan, const QString &error);
     std::optional<Choice> currentChoice() const;
 
     QString m_folder;
     QList<JournalReplay::RestorePoint> m_points;
+    BackgroundTask *m_reading = nullptr;
+    QTimer *m_progressTimer = nullptr; // shows the reading's progress
 };

@@ -282,6 +282,50 @@ private Q_SLOTS:
         QCOMPARE(contents.tornLines + contents.damagedLines, 0);
     }
 
+    // The streaming read gives what the whole-file read gives, point for point and cell
+    // for cell, at every cut; a cancelled read gives nothing.
+    void aStreamingReadGivesWhatTheWholeFileGives()
+    {
+        JournalFolder folder;
+        const std::unique_ptr<RaceJournal> journal = folder.open();
+        QVERIFY(journal->recordProgramStart(QStringLiteral("1.1")));
+        QVERIFY(journal->recordStart(TenAm, 1000, QStringLiteral("7,8")));
+        for (int row = 1; row <= 5000; ++row) {
+            ProtocolResults::writeResult(folder.table, row, QStringLiteral("10:00.%1,00").arg(row % 60), {}, {});
+            QVERIFY(journal->recordFinish({row, folder.table.cells(1, row), TenAm, FinishInput::Key, {}, {}, {}}));
+            if (row == 2500)
+                QVERIFY(journal->recordClear());
+        }
+        QVERIFY(journal->recordStop(TenAm, 2000, QStringLiteral("1,00")));
+        const QString name = journal->fileName();
+        const JournalContents whole = readJournal(name);
+
+        QString error;
+        const std::optional<JournalReplay::Scan> scan = JournalReplay::scanFile(name, &error);
+        QVERIFY2(scan, qPrintable(error));
+        const QList<JournalReplay::RestorePoint> expected = JournalReplay::restorePoints(whole.entries);
+        QCOMPARE(scan->points.size(), expected.size());
+        for (qsizetype i = 0; i < expected.size(); ++i) {
+            QCOMPARE(scan->points.at(i).entry.sequence, expected.at(i).entry.sequence);
+            QCOMPARE(scan->points.at(i).resultsBefore, expected.at(i).resultsBefore);
+            QVERIFY(!scan->points.at(i).entry.hasField(JournalKinds::Field::Table));
+        }
+        for (const qint64 before : {qint64(0), qint64(3), qint64(2600), scan->points.last().entry.sequence}) {
+            const std::optional<JournalReplay::Replayed> replayed = JournalReplay::replayFile(name, before);
+            QVERIFY(replayed);
+            QCOMPARE(ProtocolText::encode(replayed->table),
+                     ProtocolText::encode(JournalReplay::replay(whole.entries, before)));
+        }
+
+        TaskProgress cancelled;
+        cancelled.cancelled = true;
+        QVERIFY(!JournalReplay::scanFile(name, &error, &cancelled));
+        QCOMPARE(error, JournalReader::cancelledText());
+        TaskProgress done;
+        QVERIFY(JournalReplay::replayFile(name, 0, &error, &done));
+        QCOMPARE(done.permille.load(), 1000);
+    }
+
 private:
     static constexpr qint32 TenAm = 10 * 3600 * 1000;
 };

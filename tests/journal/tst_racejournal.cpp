@@ -88,7 +88,7 @@ void pickInRestoreDialog(QObject *owner, const QString &description)
     auto *timer = new QTimer(owner);
     QObject::connect(timer, &QTimer::timeout, owner, [timer, description] {
         auto *dialog = qobject_cast<JournalRestoreDialog *>(QApplication::activeModalWidget());
-        if (!dialog)
+        if (!dialog || dialog->isReading())
             return;
         timer->stop();
         timer->deleteLater();
@@ -333,6 +333,7 @@ private Q_SLOTS:
         }
         JournalRestoreDialog dialog;
         dialog.showJournals(fixture.home.path());
+        QTRY_VERIFY(!dialog.isReading());
         QCOMPARE(dialog.journalBox->currentText(), QStringLiteral("Tivano-Journal.txt"));
         QStringList shown;
         for (int i = 0; i < dialog.eventList->topLevelItemCount(); ++i) {
@@ -531,6 +532,7 @@ private Q_SLOTS:
 
         JournalRestoreDialog dialog;
         dialog.showJournals(fixture.home.path());
+        QTRY_VERIFY(!dialog.isReading());
         const QList<QTreeWidgetItem *> items = dialog.eventList->findItems(described, Qt::MatchExactly, 2);
         QCOMPARE(items.size(), 1);
         QCOMPARE(items.first()->text(0), QString::number(fixture.last(K::Continued)->sequence));
