@@ -2,6 +2,8 @@
 
 #include <QLocale>
 
+#include <algorithm>
+
 QString notRegularFileText(FileKind kind)
 {
     switch (kind) {
@@ -28,4 +30,36 @@ QString fileTooLargeText(qint64 limit)
     const QString size = limit % MiB == 0 ? german.toString(limit / MiB) + QStringLiteral(" MB")
                                           : german.toString(limit) + QStringLiteral(" Bytes");
     return QStringLiteral("Die Datei ist gr\u00f6\u00dfer als die erlaubten %1").arg(size);
+}
+
+std::optional<QByteArray> readWithinLimit(qint64 size, qint64 limit, const ReadChunk &readChunk, QString *error)
+{
+    if (size > limit) {
+        *error = fileTooLargeText(limit);
+        return std::nullopt;
+    }
+    // One byte more than the file holds shows its end, or that it grew past the limit.
+    QByteArray bytes(qsizetype(size) + 1, Qt::Uninitialized);
+    qsizetype used = 0;
+    for (;;) {
+        if (used == bytes.size()) {
+            if (used > limit) {
+                *error = fileTooLargeText(limit);
+                return std::nullopt;
+            }
+            bytes.resize(qsizetype(std::min<qint64>(qint64(used) * 2, limit + 1)));
+        }
+        const qint64 n = readChunk(bytes.data() + used, bytes.size() - used, error);
+        if (n < 0)
+            return std::nullopt;
+        if (n == 0)
+            break;
+        used += qsizetype(n);
+    }
+    if (used > limit) {
+        *error = fileTooLargeText(limit);
+        return std::nullopt;
+    }
+    bytes.truncate(used);
+    return bytes;
 }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class QFile;
@@ -27,3 +28,9 @@ QString notRegularFileText(FileKind kind);
 
 // Why a file is refused that is larger than `limit` bytes.
 QString fileTooLargeText(qint64 limit);
+
+// The reading loop of readRegularFile for a file said to hold `size` bytes: `readChunk`
+// reads at most `max` bytes into `buffer` and returns how many (0 at the end), or -1 with
+// *error set. A file that grows past `limit` while it is read is refused as well.
+using ReadChunk = std::function<qint64(char *buffer, qint64 max, QString *error)>;
+std::optional<QByteArray> readWithinLimit(qint64 size, qint64 limit, const ReadChunk &readChunk, QString *error);

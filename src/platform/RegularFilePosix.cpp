@@ -6,7 +6,6 @@
 
 #include <QFile>
 
-#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -67,36 +66,18 @@ std::optional<QByteArray> readRegularFile(const QString &fileName, qint64 limit,
     const int fd = openDescriptor(fileName, &status, error);
     if (fd < 0)
         return std::nullopt;
-    auto fail = [fd, error](const QString &why) -> std::optional<QByteArray> {
-        ::close(fd);
-        *error = why;
-        return std::nullopt;
-    };
-    if (status.st_size > limit)
-        return fail(fileTooLargeText(limit));
-    // One byte more than the file holds shows its end, or that it grew past the limit.
-    QByteArray bytes(qsizetype(status.st_size) + 1, Qt::Uninitialized);
-    qsizetype used = 0;
-    for (;;) {
-        if (used == bytes.size()) {
-            if (used > limit)
-                return fail(fileTooLargeText(limit));
-            bytes.resize(qsizetype(std::min<qint64>(qint64(used) * 2, limit + 1)));
-        }
-        const ssize_t n = ::read(fd, bytes.data() + used, size_t(bytes.size() - used));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return fail(errnoText(errno));
-        if (n == 0)
-            break;
-        used += n;
-    }
+    std::optional<QByteArray> bytes
+        = readWithinLimit(status.st_size, limit, [fd](char *buffer, qint64 max, QString *why) -> qint64 {
+              for (;;) {
+                  const ssize_t n = ::read(fd, buffer, size_t(max));
+                  if (n >= 0)
+                      return n;
+                  if (errno != EINTR) {
+                      *why = errnoText(errno);
+                      return -1;
+                  }
+              }
+          }, error);
     ::close(fd);
-    if (used > limit) {
-        *error = fileTooLargeText(limit);
-        return std::nullopt;
-    }
-    bytes.truncate(used);
     return bytes;
 }

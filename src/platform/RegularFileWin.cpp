@@ -76,35 +76,15 @@ std::optional<QByteArray> readRegularFile(const QString &fileName, qint64 limit,
     const HANDLE file = openHandle(fileName, &size, error);
     if (file == INVALID_HANDLE_VALUE)
         return std::nullopt;
-    auto fail = [file, error](const QString &why) -> std::optional<QByteArray> {
-        ::CloseHandle(file);
-        *error = why;
-        return std::nullopt;
-    };
-    if (size.QuadPart > limit)
-        return fail(fileTooLargeText(limit));
-    // One byte more than the file holds shows its end, or that it grew past the limit.
-    QByteArray bytes(qsizetype(size.QuadPart) + 1, Qt::Uninitialized);
-    qsizetype used = 0;
-    for (;;) {
-        if (used == bytes.size()) {
-            if (used > limit)
-                return fail(fileTooLargeText(limit));
-            bytes.resize(qsizetype(std::min<qint64>(qint64(used) * 2, limit + 1)));
-        }
-        DWORD n = 0;
-        const DWORD chunk = DWORD(std::min<qsizetype>(bytes.size() - used, 1 << 24));
-        if (!::ReadFile(file, bytes.data() + used, chunk, &n, nullptr))
-            return fail(windowsErrorText(::GetLastError()));
-        if (n == 0)
-            break;
-        used += n;
-    }
+    std::optional<QByteArray> bytes
+        = readWithinLimit(size.QuadPart, limit, [file](char *buffer, qint64 max, QString *why) -> qint64 {
+              DWORD n = 0;
+              if (!::ReadFile(file, buffer, DWORD(std::min<qint64>(max, 1 << 24)), &n, nullptr)) {
+                  *why = windowsErrorText(::GetLastError());
+                  return -1;
+              }
+              return n;
+          }, error);
     ::CloseHandle(file);
-    if (used > limit) {
-        *error = fileTooLargeText(limit);
-        return std::nullopt;
-    }
-    bytes.truncate(used);
     return bytes;
 }
