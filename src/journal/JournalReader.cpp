@@ -9,7 +9,6 @@ namespace JournalReader {
 
 namespace {
 
-constexpr qint64 HeaderMaxLength = 4096;
 // Lines read between two looks at the progress and at a request to stop.
 constexpr int LinesPerLook = 4096;
 
@@ -86,7 +85,7 @@ std::optional<JournalContents> readEach(const QString &fileName, const Visit &vi
     const qint64 size = file.size();
     if (size > MaxFileSize)
         return fail(error, fileTooLargeText(MaxFileSize));
-    QByteArray line = file.readLine(HeaderMaxLength);
+    QByteArray line = file.readLine();
     if (line.endsWith('\n'))
         line.chop(1);
     std::optional<JournalContents> contents = begin(line, error);

@@ -4,6 +4,7 @@
 // cell changes. The first input byte picks whether the lines' checksums are made right
 // first, so that mutated events reach the replay and not only the checksum test; the
 // second byte picks the event a partial replay stops before.
+#include "FuzzScratch.h"
 #include "FuzzTarget.h"
 #include "journal/JournalKinds.h"
 #include "journal/JournalLine.h"
@@ -15,6 +16,7 @@
 #include "protocol/ProtocolResults.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QStringList>
 
 namespace K = JournalKinds;
@@ -151,14 +153,15 @@ bool titlesKept(const JournalEntry &entry, const QStringList &before, const QStr
 
 } // namespace
 
-extern "C" int llvmFuzzerInitialize(int *, char ***)
+extern "C" int llvmFuzzerInitialize(int *argc, char ***argv)
 {
-    qInstallMessageHandler(quietQtMessages);
-    return 0;
+    return FuzzScratch::start(argc, argv);
 }
 
 void fuzzTeardown()
-{ }
+{
+    FuzzScratch::stop();
+}
 
 std::vector<std::string> fuzzSeeds()
 {
@@ -192,8 +195,21 @@ extern "C" int llvmFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray bytes = flags & FixChecksums ? withFixedChecksums(rest) : rest.toByteArray();
 
     const std::optional<JournalContents> contents = JournalReader::read(bytes);
+    // The streaming read of the same bytes as a file gives the same events and counts.
+    const QString path = FuzzScratch::folder().filePath(QStringLiteral("Tivano-Journal.txt"));
+    QFile file(path);
+    FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size(),
+               "the scratch journal cannot be written");
+    file.close();
+    QList<JournalEntry> streamed;
+    const std::optional<JournalContents> streamedContents = JournalReader::readEach(
+        path, [&streamed](JournalEntry &&entry) { streamed.append(std::move(entry)); });
+    FUZZ_CHECK(contents.has_value() == streamedContents.has_value(), "the streaming read decides otherwise");
     if (!contents)
         return 0;
+    FUZZ_CHECK(streamed == contents->entries && streamedContents->tornLines == contents->tornLines
+                   && streamedContents->damagedLines == contents->damagedLines,
+               "the streaming read gives other events");
     FUZZ_CHECK(contents->tornLines >= 0 && contents->damagedLines >= 0, "a negative count of lines left out");
 
     for (const JournalEntry &entry : contents->entries) {
