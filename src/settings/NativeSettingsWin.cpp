@@ -7,6 +7,11 @@ std::unique_ptr<QSettings> openNativeSettings(const QString &name)
                                        QSettings::NativeFormat);
 }
 
+QString nativeSettingsFile(const QString &)
+{
+    return QString();
+}
+
 bool nativeSettingsKeepTypes()
 {
     return true;

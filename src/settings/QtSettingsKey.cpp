@@ -70,6 +70,14 @@ QString executableBaseName()
 
 std::unique_ptr<QtSettingsKey> QtSettingsKey::open(const SettingsLocation &location, bool create)
 {
+    // A pipe or a device in the settings file's place would hang the start or feed it
+    // without end, as QSettings reads its file when it is made: the store counts as
+    // missing and is not written.
+    const QString file
+        = location.filePath.isEmpty() ? nativeSettingsFile(executableBaseName()) : location.filePath;
+    const QFileInfo info(file);
+    if (!file.isEmpty() && info.exists() && (!info.isFile() || info.size() > MaxFileSize))
+        return nullptr;
     std::unique_ptr<QSettings> settings;
     if (location.filePath.isEmpty()) {
         settings = openNativeSettings(executableBaseName());

@@ -26,7 +26,11 @@ QString executableBaseName();
 class QtSettingsKey final : public SettingsKey
 {
 public:
-    // Opens the key; `create` false leaves a missing store missing.
+    // The largest settings file read; a few hundred bytes are usual.
+    static constexpr qint64 MaxFileSize = qint64(1) << 20;
+
+    // Opens the key; `create` false leaves a missing store missing. A settings file that
+    // is no regular file or larger than MaxFileSize is neither read nor written.
     static std::unique_ptr<QtSettingsKey> open(const SettingsLocation &location, bool create);
 
     explicit QtSettingsKey(std::unique_ptr<QSettings> settings);

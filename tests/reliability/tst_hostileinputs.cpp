@@ -9,6 +9,7 @@
 #include "app/MainWindow.h"
 #include "grid/SortGrid.h"
 #include "journal/JournalFile.h"
+#include "settings/QtSettingsKey.h"
 #include "journal/JournalLine.h"
 #include "journal/JournalReader.h"
 #include "protocol/ProtocolPanel.h"
@@ -210,7 +211,8 @@ private Q_SLOTS:
     }
 
     // A pipe or an endless device never holds up the start, and nothing past a format's
-    // size limit is read: the file is reported and the program starts on defaults.
+    // size limit is read: the file is reported and the program starts on defaults. The
+    // same in the settings' place: the settings are the defaults and are not written.
     void specialFileInPlaceOfData_data()
     {
         QTest::addColumn<QString>("name");
@@ -230,9 +232,17 @@ private Q_SLOTS:
             << codes << Special::DeviceLink << CountryCodesMaxFileSize << "Ger\u00e4t";
         QTest::newRow("country codes past 1 MB") << codes << Special::Oversized << CountryCodesMaxFileSize
                                                  << "gr\u00f6\u00dfer als die erlaubten 1 MB";
-        // Kept aside like a file that is no journal; a new journal begins, without a word.
-        QTest::newRow("journal a pipe") << journal << Special::Fifo << qint64(0) << QString();
-        QTest::newRow("journal a link to /dev/zero") << journal << Special::DeviceLink << qint64(0) << QString();
+        // Kept aside like a file that is no journal; a new journal begins, and a notice says so.
+        const QString noJournal = QStringLiteral("ist keine Journaldatei");
+        QTest::newRow("journal a pipe") << journal << Special::Fifo << qint64(0) << noJournal;
+        QTest::newRow("journal a link to /dev/zero") << journal << Special::DeviceLink << qint64(0) << noJournal;
+        // The defaults, without a word, as when there are no settings yet.
+        const QString settings = QStringLiteral("settings.ini");
+        QTest::newRow("settings a pipe") << settings << Special::Fifo << QtSettingsKey::MaxFileSize << QString();
+        QTest::newRow("settings a link to /dev/zero")
+            << settings << Special::DeviceLink << QtSettingsKey::MaxFileSize << QString();
+        QTest::newRow("settings past 1 MB") << settings << Special::Oversized << QtSettingsKey::MaxFileSize
+                                            << QString();
     }
 
     void specialFileInPlaceOfData()
@@ -241,6 +251,7 @@ private Q_SLOTS:
         QFETCH(Special, kind);
         QFETCH(qint64, limit);
         QFETCH(QString, reason);
+        const QString journal = JournalFile::FileName;
         Fixture fixture;
         const QString path = fixture.home.filePath(name);
         if (!makeSpecial(kind, path, limit))
@@ -251,13 +262,15 @@ private Q_SLOTS:
         QVERIFY(program.show());
         MainWindow &window = *program.window;
         if (reason.isEmpty()) {
+            QTest::qWait(50);
             QVERIFY2(messages.texts.isEmpty(), qPrintable(messages.texts.join(QLatin1Char('\n'))));
         } else {
-            QCOMPARE(messages.texts.size(), 1);
+            // The journal's notice comes once the window is active.
+            QTRY_COMPARE(messages.texts.size(), 1);
             const QString text = messages.texts.first();
-            QVERIFY2(text.startsWith(QStringLiteral("Die Datei kann nicht gelesen werden: ")
-                                     + QDir::toNativeSeparators(path))
-                         && text.contains(reason),
+            const QString prefix = name == journal ? QStringLiteral("Das Journal ")
+                                                   : QStringLiteral("Die Datei kann nicht gelesen werden: ");
+            QVERIFY2(text.startsWith(prefix + QDir::toNativeSeparators(path)) && text.contains(reason),
                      qPrintable(text));
         }
         if (name == QLatin1String("LKZ.txt"))
@@ -265,7 +278,10 @@ private Q_SLOTS:
         else
             QCOMPARE(window.protocol().lastResultRow(), 0);
 
-        // The race goes on into regular files of the program's own.
+        // The race goes on into regular files of the program's own, once a notice gave the
+        // window back its keys.
+        window.activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), &window);
         QTest::keyClick(&window, Qt::Key_F5);
         fixture.clocks.advance(1000);
         QTest::keyClick(&window, Qt::Key_F4);
@@ -275,12 +291,13 @@ private Q_SLOTS:
         QVERIFY(fixture.autosave().contains("\r\n00001\t"));
         QVERIFY(isRegularFile(window.journal().fileName()));
         // The autosave and the journal in the way are kept aside, untouched; the country
-        // codes stay where they are.
+        // codes and the settings stay where they are.
+        const bool staysInPlace = name == QLatin1String("LKZ.txt") || name == QLatin1String("settings.ini");
         const QStringList kept = QDir(fixture.home.path())
                                      .entryList({name + QLatin1String(".unlesbar"), QLatin1String("Tivano-Journal-*")},
                                                 QDir::Files | QDir::System);
-        QCOMPARE(kept.size(), name == QLatin1String("LKZ.txt") ? 0 : 1);
-        const QFileInfo special(name == QLatin1String("LKZ.txt") ? path : fixture.home.filePath(kept.first()));
+        QCOMPARE(kept.size(), staysInPlace ? 0 : 1);
+        const QFileInfo special(staysInPlace ? path : fixture.home.filePath(kept.first()));
         QVERIFY(!isRegularFile(special.filePath()) || special.size() == limit + 1);
     }
 
