@@ -4,13 +4,12 @@
 #include "journal/JournalRestoreDialog.h"
 #include "protocol/ProtocolPanel.h"
 #include "serial/SerialPort.h"
-#include "widgets/BackgroundTask.h"
+#include "widgets/ProgressDialogRun.h"
 #include "widgets/ConfirmDialog.h"
 
 #include <QApplication>
 #include <QEventLoop>
 #include <QMessageBox>
-#include <QProgressDialog>
 #include <QTimer>
 
 namespace {
@@ -77,6 +76,8 @@ void MainWindow::recordSettingsChange(const Settings &before, const Settings &af
 
 void MainWindow::restoreFromJournal()
 {
+    // Finishes taken from here on are no part of the point chosen: they stay.
+    const int resultsBefore = m_protocol->lastResultRow();
     JournalRestoreDialog dialog(this);
     const std::optional<JournalRestoreDialog::Choice> choice = dialog.choose(m_protocol->autosaveFolder());
     if (!choice)
@@ -97,23 +98,12 @@ void MainWindow::restoreFromJournal()
         QString error;
     };
     auto result = std::make_shared<Result>();
-    BackgroundTask replay;
-    QProgressDialog progress(QStringLiteral("Das Protokoll wird aus dem Journal wiederhergestellt \u2026"),
-                             QStringLiteral("Abbrechen"), 0, 1000, this);
-    progress.setWindowTitle(QApplication::applicationName());
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(200);
-    QEventLoop waiting;
-    connect(&replay, &BackgroundTask::finished, &waiting, &QEventLoop::quit);
-    connect(&progress, &QProgressDialog::canceled, &waiting, &QEventLoop::quit);
-    QTimer shown;
-    connect(&shown, &QTimer::timeout, &progress, [&] { progress.setValue(replay.permille()); });
-    shown.start(50);
-    replay.start([journal = choice->journal, before = event.sequence, result](TaskProgress &task) {
-        result->replayed = JournalReplay::replayFile(journal, before, &result->error, &task);
-    });
-    waiting.exec();
-    if (progress.wasCanceled())
+    const bool ended = runWithProgressDialog(
+        this, QStringLiteral("Das Protokoll wird aus dem Journal wiederhergestellt \u2026"),
+        [journal = choice->journal, before = event.sequence, result](TaskProgress &task) {
+            result->replayed = JournalReplay::replayFile(journal, before, &result->error, &task);
+        });
+    if (!ended)
         return;
     if (!result->replayed) {
         QMessageBox::critical(this, QApplication::applicationName(),
@@ -121,7 +111,7 @@ void MainWindow::restoreFromJournal()
                                   + QLatin1Char('\n') + result->error);
         return;
     }
-    m_protocol->replaceTable(result->replayed->table);
+    m_protocol->replaceTable(std::move(result->replayed->table), resultsBefore);
     noteJournal(m_journal->recordRestore(choice->journal, event.sequence));
     showCommandStates();
 }

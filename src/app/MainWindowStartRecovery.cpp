@@ -85,6 +85,8 @@ void MainWindow::offerJournalEnd(const JournalAhead &ahead)
     // Continuing the race may have brought the journal's results back already.
     if (savedAlike(ahead.protocol, m_protocol->table()))
         return;
+    // Finishes taken while the question is open stay.
+    const int resultsBefore = m_protocol->lastResultRow();
     // The question fits the confirmation dialog's three lines.
     if (!ask(QStringLiteral("Das Journal hat %1 Ergebnisse, die Sicherung %2. Journal wiederherstellen?")
                  .arg(ahead.protocol.lastResultRowFromTable())
@@ -92,7 +94,7 @@ void MainWindow::offerJournalEnd(const JournalAhead &ahead)
         return;
     // The journal read at start is this one, unless the start kept it aside.
     const JournalFile::KeptAside kept = m_journal->keptAside();
-    m_protocol->replaceTable(ahead.protocol);
+    m_protocol->replaceTable(ahead.protocol, resultsBefore);
     noteJournal(m_journal->recordRestore(kept.fileName.isEmpty() ? m_journal->fileName() : kept.fileName,
                                          ahead.endSequence));
     showCommandStates();

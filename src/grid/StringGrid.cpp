@@ -24,6 +24,14 @@ void StringGrid::discardRowsFrom(int row)
         invalidateGrid();
 }
 
+CellStore StringGrid::replaceCells(CellStore cells)
+{
+    std::swap(m_store, cells);
+    if (m_cellUpdate == 0 && !nowUpdating())
+        invalidateGrid();
+    return cells;
+}
+
 void StringGrid::setObjects(int col, int row, QObject *object)
 {
     m_store.putObject(col, row, object);

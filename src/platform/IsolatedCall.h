@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <atomic>
 #include <initializer_list>
 #include <optional>
 
@@ -17,6 +18,7 @@ struct IsolatedResult
         Crashed, // the process died or ended abnormally; `output` is empty, `detail`
                  // names the signal or exit code ("Signal 6", "Exitcode 0xC0000005")
         TimedOut, // the work did not finish in time and was killed; `output` is empty
+        Cancelled, // the caller's `cancelled` was set and the work was killed
         NotRun // no process could be started; `detail` says why
     };
     Status status = Status::NotRun;
@@ -37,8 +39,9 @@ struct IsolatedTask
 // the process that has only the calling thread. It may allocate up to `memoryHeadroom`
 // bytes beyond what its process held when it started; past that its allocations fail,
 // so a file that unpacks to gigabytes ends the work instead of exhausting the machine.
+// Setting `*cancelled` from another thread ends the work within a tenth of a second.
 IsolatedResult runIsolated(const IsolatedTask &task, const QByteArray &input, int timeoutMs,
-                           qint64 memoryHeadroom);
+                           qint64 memoryHeadroom, const std::atomic<bool> *cancelled = nullptr);
 
 // Called first thing in main() by every program that runs isolated tasks. When this
 // process was started as the worker of one of `tasks`, runs it (input from standard

@@ -4,6 +4,8 @@
 
 #include <QElapsedTimer>
 
+#include <algorithm>
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -18,6 +20,8 @@ namespace {
 
 constexpr int ExitDone = 0;
 constexpr int ExitFailed = 111;
+// How often a wait for the worker looks whether the caller cancelled.
+constexpr qint64 CancelCheckMs = 100;
 
 bool writeAll(int fd, const char *data, size_t size)
 {
@@ -75,29 +79,33 @@ qint64 dataSize()
     ::_exit(code);
 }
 
-// Reads until the child closes the pipe or the deadline passes. False on timeout.
-bool readUntilClosed(int fd, QByteArray &output, int timeoutMs)
+enum class ReadEnd { Closed, TimedOut, Cancelled };
+
+// Reads until the child closes the pipe, the deadline passes or the caller cancels.
+ReadEnd readUntilClosed(int fd, QByteArray &output, int timeoutMs, const std::atomic<bool> *cancelled)
 {
     QElapsedTimer clock;
     clock.start();
     char buffer[65536];
     for (;;) {
+        if (cancelled && cancelled->load())
+            return ReadEnd::Cancelled;
         const qint64 left = timeoutMs - clock.elapsed();
         if (left <= 0)
-            return false;
+            return ReadEnd::TimedOut;
         pollfd p{fd, POLLIN, 0};
-        const int ready = ::poll(&p, 1, int(left));
+        const int ready = ::poll(&p, 1, int(std::min<qint64>(left, CancelCheckMs)));
         if (ready < 0 && errno == EINTR)
             continue;
         if (ready < 0)
-            return true; // treated like a closed pipe; the exit status decides
+            return ReadEnd::Closed; // the exit status decides
         if (ready == 0)
-            return false;
+            continue;
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            return true;
+            return ReadEnd::Closed;
         output.append(buffer, n);
     }
 }
@@ -112,7 +120,7 @@ int waitForChild(pid_t child)
 } // namespace
 
 IsolatedResult runIsolated(const IsolatedTask &task, const QByteArray &input, int timeoutMs,
-                           qint64 memoryHeadroom)
+                           qint64 memoryHeadroom, const std::atomic<bool> *cancelled)
 {
     IsolatedResult result;
     int fds[2];
@@ -133,12 +141,13 @@ IsolatedResult runIsolated(const IsolatedTask &task, const QByteArray &input, in
     }
     ::close(fds[1]);
     QByteArray output;
-    const bool finished = readUntilClosed(fds[0], output, timeoutMs);
+    const ReadEnd end = readUntilClosed(fds[0], output, timeoutMs, cancelled);
     ::close(fds[0]);
-    if (!finished) {
+    if (end != ReadEnd::Closed) {
         ::kill(child, SIGKILL);
         waitForChild(child);
-        result.status = IsolatedResult::Status::TimedOut;
+        result.status = end == ReadEnd::Cancelled ? IsolatedResult::Status::Cancelled
+                                                  : IsolatedResult::Status::TimedOut;
         return result;
     }
     const int status = waitForChild(child);

@@ -108,7 +108,7 @@ LONG WINAPI endOnCrash(EXCEPTION_POINTERS *exception)
 } // namespace
 
 IsolatedResult runIsolated(const IsolatedTask &task, const QByteArray &input, int timeoutMs,
-                           qint64 memoryHeadroom)
+                           qint64 memoryHeadroom, const std::atomic<bool> *cancelled)
 {
     IsolatedResult result;
     auto notRun = [&result](DWORD code) {
@@ -184,7 +184,8 @@ IsolatedResult runIsolated(const IsolatedTask &task, const QByteArray &input, in
     QDeadlineTimer deadline(std::max(timeoutMs, 0));
     DWORD waited = WAIT_TIMEOUT;
     bool overLimit = false;
-    while (waited == WAIT_TIMEOUT && !deadline.hasExpired() && !overLimit) {
+    auto isCancelled = [cancelled] { return cancelled && cancelled->load(); };
+    while (waited == WAIT_TIMEOUT && !deadline.hasExpired() && !overLimit && !isCancelled()) {
         waited = ::WaitForSingleObject(processHandle.h,
                                        DWORD(std::min<qint64>(deadline.remainingTime(), WatchIntervalMs)));
         overLimit = waited == WAIT_TIMEOUT && memoryInUse(processHandle.h) > memoryLimit;
@@ -203,7 +204,7 @@ IsolatedResult runIsolated(const IsolatedTask &task, const QByteArray &input, in
         return result;
     }
     if (waited != WAIT_OBJECT_0) {
-        result.status = IsolatedResult::Status::TimedOut;
+        result.status = isCancelled() ? IsolatedResult::Status::Cancelled : IsolatedResult::Status::TimedOut;
         return result;
     }
     DWORD code = ExitFailed;

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "grid/CellStore.h"
 #include "protocol/ProtocolTable.h"
 
 #include <QList>
 
-// A protocol table held in memory, with the same sparse-store behaviour as the grid.
+// A protocol table held in memory, in the grid's own cell store: a table filled beside
+// the window goes into the grid in one step (takeCells).
 class MemoryProtocolTable : public ProtocolTable
 {
 public:
@@ -13,10 +15,13 @@ public:
     int colCount() const override { return m_colCount; }
     int rowCount() const override { return m_rowCount; }
     void setRowCount(int value) override;
-    QString cells(int col, int row) const override;
-    QStringView cellView(int col, int row) const override;
-    void setCells(int col, int row, const QString &value) override;
-    void discardRowsFrom(int row) override;
+    QString cells(int col, int row) const override { return m_store.get(col, row); }
+    QStringView cellView(int col, int row) const override { return m_store.view(col, row); }
+    void setCells(int col, int row, const QString &value) override { m_store.put(col, row, value); }
+    void discardRowsFrom(int row) override { m_store.truncateRows(std::max(row, 0)); }
+
+    // Hands the cells over and leaves the table empty.
+    CellStore takeCells();
 
     // Rows as lists of colCount texts, for comparisons in tests.
     QList<QStringList> rows() const;
@@ -24,5 +29,5 @@ public:
 private:
     int m_colCount;
     int m_rowCount;
-    QList<QStringList> m_store;
+    CellStore m_store;
 };

@@ -277,15 +277,6 @@ const ProtocolTable &ProtocolPanel::table() const
     return *m_table;
 }
 
-void ProtocolPanel::replaceTable(const ProtocolTable &from)
-{
-    // An open edit ends in its own cell before the table it belongs to goes.
-    grid->commitEditing();
-    ProtocolResults::copyTable(from, *m_table);
-    finishLoad();
-    autosave();
-}
-
 void ProtocolPanel::initProtocolTable()
 {
     const QStringList &titles = ProtocolColumns::columnTitles();
@@ -559,18 +550,6 @@ void ProtocolPanel::finishLoad()
     grid->setModified(true);
 }
 
-bool ProtocolPanel::loadProtocolText(const QString &fileName)
-{
-    QString error;
-    if (!ProtocolText::loadProtocolText(*m_table, fileName, &error)) {
-        reportReadError(fileName, error);
-        return false;
-    }
-    finishLoad();
-    Q_EMIT protocolLoaded(false, fileName);
-    return true;
-}
-
 bool ProtocolPanel::writeProtocolPage(const QString &fileName)
 {
     QString error;
@@ -609,21 +588,6 @@ bool ProtocolPanel::exportToSpreadsheet(const QString &fileName, bool show)
                                .arg(reason, name));
             });
     }
-    return true;
-}
-
-bool ProtocolPanel::importFromSpreadsheet(const QString &fileName)
-{
-    QList<QStringList> rows;
-    QString error;
-    if (!SpreadsheetBridge::readWorkbook(fileName, grid->colCount(), rows, &error)) {
-        report(QStringLiteral("Die Arbeitsmappe kann nicht gelesen werden: ") + fileName
-               + QStringLiteral("\n") + error);
-        return false;
-    }
-    SpreadsheetBridge::applyWorkbookRows(*m_table, rows);
-    finishLoad();
-    Q_EMIT protocolLoaded(true, fileName);
     return true;
 }
 

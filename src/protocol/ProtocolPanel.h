@@ -1,12 +1,16 @@
 #pragma once
 
+#include "platform/TaskProgress.h"
+#include "protocol/MemoryProtocolTable.h"
 #include "protocol/ProtocolFiles.h"
 #include "protocol/ProtocolGrid.h"
 
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -55,9 +59,10 @@ public:
     ProtocolGrid *grid = nullptr;
     // The protocol's cells as the file formats see them.
     const ProtocolTable &table() const;
-    // Replaces the protocol with a copy of `from` and runs the load's final steps, then
-    // the autosave.
-    void replaceTable(const ProtocolTable &from);
+    // Puts `table` in the protocol's place and runs the load's final steps, then the
+    // autosave. With `carryResultsAfter`, the results the protocol holds after that row
+    // (finishes taken while `table` was read) follow the table's own results.
+    void replaceTable(MemoryProtocolTable table, std::optional<int> carryResultsAfter = std::nullopt);
     int lastResultRow() const { return m_lastResultRow; }
     void setLastResultRow(int value) { m_lastResultRow = value; }
 
@@ -102,7 +107,7 @@ public:
     bool saveProtocolText(const QString &fileName);
     // Replaces the table with a protocol text file and runs the final steps, which mark
     // the protocol modified. A file that cannot be read is reported with its name and
-    // leaves the table as it was.
+    // leaves the table as it was. The file is read beside the race (readBesideRace).
     bool loadProtocolText(const QString &fileName);
     // Reports outside data that cannot be read: "Die Datei kann nicht gelesen werden: ",
     // the file's name and the reason.
@@ -186,6 +191,11 @@ protected:
 private:
     QToolButton *makeButton(const QString &name, const QString &hint, const QString &accessible, int glyph);
     void finishLoad();
+    // Reads a table on a worker while the race goes on, behind a progress dialog the
+    // operator can cancel, then puts it in the protocol's place with the finishes taken
+    // meanwhile. `read` returns the table, or nothing with the reason (none: cancelled).
+    using TableRead = std::function<std::optional<MemoryProtocolTable>(TaskProgress &, QString *error)>;
+    bool loadBesideRace(const QString &fileName, bool workbook, const TableRead &read);
     // Pixel width and length of the widest and the longest text of a column below the title.
     struct ColumnFit
     {
@@ -220,6 +230,7 @@ private:
     ColumnFit m_numberFit;
     ColumnFit m_startNumberFit;
     bool m_fixedPitch = false;
+    bool m_loading = false; // a table is being read beside the race
     // The heading bar's width with the caption beside all commands.
     int m_headingWidth = 0;
 };

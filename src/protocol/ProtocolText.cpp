@@ -150,7 +150,7 @@ bool ProtocolText::saveProtocolText(const ProtocolTable &table, const QString &f
     return false;
 }
 
-void ProtocolText::decode(ProtocolTable &table, QByteArrayView bytes)
+bool ProtocolText::decode(ProtocolTable &table, QByteArrayView bytes, TaskProgress *control)
 {
     const QString text = TextCodec::decode(bytes);
     const QStringView all(text);
@@ -158,6 +158,11 @@ void ProtocolText::decode(ProtocolTable &table, QByteArrayView bytes)
     qsizetype pos = 0;
     int lineNo = 0;
     while (pos < size) {
+        if (control && lineNo % 4096 == 0) {
+            if (control->cancelled)
+                return false;
+            control->permille = int(pos * 1000 / size);
+        }
         qsizetype end = pos;
         while (end < size && all[end] != QLatin1Char('\n') && all[end] != QLatin1Char('\r'))
             ++end;
@@ -180,9 +185,11 @@ void ProtocolText::decode(ProtocolTable &table, QByteArrayView bytes)
     table.discardRowsFrom(lineNo);
     table.setRowCount(std::max(lineNo, 2));
     repairTitles(table);
+    return true;
 }
 
-bool ProtocolText::loadProtocolText(ProtocolTable &table, const QString &fileName, QString *error)
+bool ProtocolText::loadProtocolText(ProtocolTable &table, const QString &fileName, QString *error,
+                                    TaskProgress *control)
 {
     QString why;
     const std::optional<QByteArray> bytes = readRegularFile(fileName, MaxFileSize, &why);
@@ -192,9 +199,9 @@ bool ProtocolText::loadProtocolText(ProtocolTable &table, const QString &fileNam
         return false;
     }
     table.beginUpdate();
-    decode(table, *bytes);
+    const bool decoded = decode(table, *bytes, control);
     table.endUpdate();
-    return true;
+    return decoded;
 }
 
 void ProtocolText::repairTitles(ProtocolTable &table)

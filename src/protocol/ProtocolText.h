@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/TaskProgress.h"
 #include "protocol/ProtocolTable.h"
 
 #include <QByteArray>
@@ -24,13 +25,15 @@ public:
     // Replaces the table with the bytes of a protocol file: each line into the row of its
     // number (runs of TABs collapse; ";" separates when the line has no TAB), as many rows
     // as lines but at least the title row and one data row, then empty title cells
-    // repaired from the column titles.
-    static void decode(ProtocolTable &table, QByteArrayView bytes);
+    // repaired from the column titles. With `control`, counts its progress there and
+    // stops, returning false with the table half filled, once it is cancelled.
+    static bool decode(ProtocolTable &table, QByteArrayView bytes, TaskProgress *control = nullptr);
 
     // Reads a protocol file into the table. Returns false without touching the table and
     // sets *error when the file cannot be opened or read, is no regular file or is larger
-    // than MaxFileSize.
-    static bool loadProtocolText(ProtocolTable &table, const QString &fileName, QString *error = nullptr);
+    // than MaxFileSize; returns false with no error when `control` was cancelled.
+    static bool loadProtocolText(ProtocolTable &table, const QString &fileName, QString *error = nullptr,
+                                 TaskProgress *control = nullptr);
 
     // Fills empty (after trimming) title cells from the column titles.
     static void repairTitles(ProtocolTable &table);

@@ -143,7 +143,8 @@ IsolatedTask SpreadsheetBridge::workbookParseTask()
 }
 
 bool SpreadsheetBridge::readWorkbook(const QString &fileName, int colCount, QList<QStringList> &rows,
-                                     QString *error, const WorkbookParseLimits &limits)
+                                     QString *error, const WorkbookParseLimits &limits,
+                                     const std::atomic<bool> *cancelled)
 {
     rows.clear();
     QString why;
@@ -157,10 +158,14 @@ bool SpreadsheetBridge::readWorkbook(const QString &fileName, int colCount, QLis
     // busy ends only the import, in a process of its own.
     QByteArray request;
     QDataStream(&request, QIODevice::WriteOnly) << qint32(colCount) << *bytes;
-    const IsolatedResult run = runIsolated(workbookParseTask(), request, limits.timeoutMs, limits.memory);
+    const IsolatedResult run
+        = runIsolated(workbookParseTask(), request, limits.timeoutMs, limits.memory, cancelled);
     switch (run.status) {
     case IsolatedResult::Status::Done:
         break;
+    case IsolatedResult::Status::Cancelled:
+        setError(error, QString());
+        return false;
     case IsolatedResult::Status::Crashed:
         setError(error,
                  QStringLiteral("Die Arbeitsmappe ist besch\u00e4digt; das Lesen brach ab (") + run.detail

@@ -35,8 +35,10 @@ public:
     // "07.05.2025"). Returns false and sets *error when the file cannot be read as a
     // workbook or a cell of the table cannot be converted. The file is parsed in a
     // separate process within `limits`; a parse that outgrows them ends with an error.
+    // Setting `*cancelled` ends the parse soon; it then returns false with no error.
     static bool readWorkbook(const QString &fileName, int colCount, QList<QStringList> &rows,
-                             QString *error = nullptr, const WorkbookParseLimits &limits = {});
+                             QString *error = nullptr, const WorkbookParseLimits &limits = {},
+                             const std::atomic<bool> *cancelled = nullptr);
 
     // The parse that readWorkbook runs isolated; a program that imports workbooks serves it
     // (serveIsolatedTask) first thing in main().
