@@ -2,6 +2,7 @@
 // the autosave at every point, the restore command and dialog, the journal's warning,
 // and "tivano --replay".
 #include "ProgramFixture.h"
+#include "TestMainServing.h"
 #include "app/CountryCodeBox.h"
 #include "app/StartNumberEdit.h"
 #include "journal/JournalKinds.h"
@@ -10,13 +11,17 @@
 #include "journal/JournalReplay.h"
 #include "journal/JournalRestoreDialog.h"
 #include "protocol/ProtocolPanel.h"
+#include "protocol/ProtocolColumns.h"
+#include "protocol/ProtocolResults.h"
 #include "protocol/ProtocolText.h"
+#include "protocol/SpreadsheetBridge.h"
 #include "serial/SerialPort.h"
 
 #include <QComboBox>
 #include <QMessageBox>
 #include <QMenu>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -136,6 +141,39 @@ QByteArray journalNumbered(const QStringList &numbers)
     }
     return bytes;
 }
+
+// Runs `during` once, while the next table is read beside the race: posted as the
+// progress dialog is made, it comes before the reading's end, however fast that is.
+class WhileReading : public QObject
+{
+public:
+    WhileReading(MainWindow &window, std::function<void(QProgressDialog &)> during)
+        : m_window(window)
+        , m_during(std::move(during))
+    {
+        qApp->installEventFilter(this);
+    }
+
+    bool ran = false;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::ChildAdded && !ran)
+            QMetaObject::invokeMethod(this, [this] {
+                auto *progress = m_window.findChild<QProgressDialog *>();
+                if (!progress || ran)
+                    return;
+                ran = true;
+                m_during(*progress);
+            }, Qt::QueuedConnection);
+        return false;
+    }
+
+private:
+    MainWindow &m_window;
+    std::function<void(QProgressDialog &)> m_during;
+};
 
 } // namespace
 
@@ -689,6 +727,87 @@ private Q_SLOTS:
         QCOMPARE(fixture.replayed(), fixture.autosave());
     }
 
+    void finishesTakenWhileATableIsReadStay_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<bool>("cancelled");
+        QTest::addColumn<int>("resultsRead");
+        for (const char *source : {"text", "workbook", "journal"}) {
+            const int read = QByteArray(source) == "journal" ? 2 : 3;
+            QTest::addRow("%s read", source) << QString::fromLatin1(source) << false << read;
+            QTest::addRow("%s cancelled", source) << QString::fromLatin1(source) << true << read;
+        }
+    }
+
+    void finishesTakenWhileATableIsReadStay()
+    {
+        QFETCH(QString, source);
+        QFETCH(bool, cancelled);
+        QFETCH(int, resultsRead);
+        JournalFixture fixture;
+        Program program(fixture.environment());
+        MainWindow &window = *program.window;
+        QVERIFY(program.show());
+        QTest::keyClick(&window, Qt::Key_F5);
+        for (int finish = 0; finish < 2; ++finish) {
+            fixture.clocks.advance(1000);
+            QTest::keyClick(&window, Qt::Key_F4);
+        }
+        MemoryProtocolTable table;
+        ProtocolText::repairTitles(table);
+        for (int row = 1; row <= 3; ++row)
+            ProtocolResults::writeResult(table, row, QStringLiteral("0:0%1,00").arg(row), QString(), QString());
+        const QString text = fixture.home.filePath(QStringLiteral("Vorlauf.txt"));
+        const QString workbook = fixture.home.filePath(QStringLiteral("Vorlauf.xlsx"));
+        QVERIFY(ProtocolText::saveProtocolText(table, text));
+        QVERIFY(SpreadsheetBridge::exportToSpreadsheet(table, workbook, QStringLiteral("Vorlauf")));
+        QuestionAnswerer answerer;
+        answerer.answerNext(true);
+        QTest::mouseClick(window.protocol().clearButton, Qt::LeftButton);
+        const int resultsBefore = window.protocol().lastResultRow();
+        QCOMPARE(resultsBefore, 0);
+        window.activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), &window);
+
+        // Two finishes while the table is read; in some runs the operator then cancels.
+        QStringList takenMeanwhile;
+        WhileReading during(window, [&](QProgressDialog &progress) {
+            for (int finish = 0; finish < 2; ++finish) {
+                fixture.clocks.advance(700);
+                // The operator's keys go to the dialog in front.
+                QTest::keyClick(&progress, Qt::Key_F4);
+                takenMeanwhile << gridOf(window).cells(ProtocolColumns::ColTime, window.protocol().lastResultRow());
+            }
+            if (cancelled)
+                progress.cancel();
+        });
+        if (source == QLatin1String("text")) {
+            QCOMPARE(window.protocol().loadProtocolText(text), !cancelled);
+        } else if (source == QLatin1String("workbook")) {
+            QCOMPARE(window.protocol().importFromSpreadsheet(workbook), !cancelled);
+        } else {
+            pickInRestoreDialog(this, QStringLiteral("Protokoll gel\u00f6scht"));
+            answerer.answerNext(true);
+            QTest::mouseClick(window.protocol().restoreButton, Qt::LeftButton);
+        }
+        QVERIFY(during.ran);
+        QCOMPARE(takenMeanwhile.size(), 2);
+
+        const int kept = cancelled ? resultsBefore : resultsRead;
+        QCOMPARE(window.protocol().lastResultRow(), kept + 2);
+        QCOMPARE(gridOf(window).rowCount(), kept + 3);
+        for (int finish = 0; finish < 2; ++finish) {
+            const int row = kept + 1 + finish;
+            QCOMPARE(gridOf(window).cells(ProtocolColumns::ColTime, row), takenMeanwhile.at(finish));
+            QCOMPARE(gridOf(window).cells(ProtocolColumns::ColNr, row), ProtocolResults::resultNumber(row));
+        }
+        if (!cancelled && source != QLatin1String("journal"))
+            QCOMPARE(gridOf(window).cells(ProtocolColumns::ColTime, 3), QStringLiteral("0:03,00"));
+        // The journal tells the same.
+        window.protocol().autosave();
+        QCOMPARE(fixture.replayed(), fixture.autosave());
+    }
+
     void replayCommandWritesTheProtocolWithoutAWindow()
     {
         JournalFixture fixture;
@@ -747,5 +866,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestRaceJournal)
+TIVANO_TEST_MAIN_SERVING(TestRaceJournal, SpreadsheetBridge::workbookParseTask())
 #include "tst_racejournal.moc"
