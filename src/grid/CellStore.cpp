@@ -1,6 +1,7 @@
 #include "grid/CellStore.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace {
 
@@ -40,6 +41,7 @@ QStringView CellStore::view(int col, int row) const
 
 void CellStore::put(int col, int row, const QString &text)
 {
+    noteChange();
     if (row < 0 || col < 0)
         return;
     if (text.isEmpty() && (row >= int(m_rows.size()) || col >= int(m_rows[size_t(row)].cells.size())))
@@ -66,6 +68,7 @@ QObject *CellStore::object(int col, int row) const
 
 void CellStore::putObject(int col, int row, QObject *object)
 {
+    noteChange();
     if (row < 0 || col < 0)
         return;
     if (!object && (row >= int(m_rows.size()) || col >= int(m_rows[size_t(row)].objects.size())))
@@ -78,6 +81,7 @@ void CellStore::putObject(int col, int row, QObject *object)
 
 void CellStore::moveRow(int from, int to)
 {
+    noteChange();
     if (from < 0 || to < 0 || from == to)
         return;
     moveElement(m_rows, from, to);
@@ -85,6 +89,7 @@ void CellStore::moveRow(int from, int to)
 
 void CellStore::moveCol(int from, int to)
 {
+    noteChange();
     if (from < 0 || to < 0 || from == to)
         return;
     for (Row &r : m_rows) {
@@ -97,6 +102,7 @@ void CellStore::moveCol(int from, int to)
 
 void CellStore::insertRow(int row)
 {
+    noteChange();
     if (row < 0 || row >= int(m_rows.size()))
         return; // nothing stored at or below: the new row is empty already
     m_rows.insert(m_rows.begin() + row, Row());
@@ -104,6 +110,7 @@ void CellStore::insertRow(int row)
 
 void CellStore::removeRow(int row)
 {
+    noteChange();
     if (row < 0 || row >= int(m_rows.size()))
         return;
     m_rows.erase(m_rows.begin() + row);
@@ -111,6 +118,7 @@ void CellStore::removeRow(int row)
 
 void CellStore::insertCol(int col)
 {
+    noteChange();
     if (col < 0)
         return;
     for (Row &r : m_rows) {
@@ -123,6 +131,7 @@ void CellStore::insertCol(int col)
 
 void CellStore::removeCol(int col)
 {
+    noteChange();
     if (col < 0)
         return;
     for (Row &r : m_rows) {
@@ -135,6 +144,7 @@ void CellStore::removeCol(int col)
 
 void CellStore::clearRow(int row)
 {
+    noteChange();
     if (row < 0 || row >= int(m_rows.size()))
         return;
     m_rows[size_t(row)] = Row();
@@ -142,17 +152,20 @@ void CellStore::clearRow(int row)
 
 void CellStore::truncateRows(int first)
 {
+    noteChange();
     if (first >= 0 && first < int(m_rows.size()))
         m_rows.resize(size_t(first));
 }
 
 void CellStore::clear()
 {
+    noteChange();
     m_rows.clear();
 }
 
 void CellStore::permuteRows(int first, const std::vector<int> &sources, int colCount)
 {
+    noteChange();
     const int count = int(sources.size());
     if (count == 0 || first < 0)
         return;
@@ -215,12 +228,19 @@ std::vector<QString> CellStore::takeRowCells(int row, int count) const
 
 void CellStore::putRowCells(int row, const std::vector<QString> &cells)
 {
+    noteChange();
     if (row < 0)
         return;
     Row &r = ensureRow(row);
     if (r.cells.size() < cells.size())
         r.cells.resize(cells.size());
     std::copy(cells.begin(), cells.end(), r.cells.begin());
+}
+
+void CellStore::noteChange()
+{
+    static std::atomic<quint64> versions{0};
+    m_version = ++versions;
 }
 
 CellStore::Row &CellStore::ensureRow(int row)

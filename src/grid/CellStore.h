@@ -47,6 +47,10 @@ public:
     // of first .. first + sources.size() - 1.
     void permuteRows(int first, const std::vector<int> &sources, int colCount);
 
+    // Changes with every change of the cells: two stores of one version hold the same
+    // cells, so that text made from them can be kept until the version moves on.
+    quint64 version() const { return m_version; }
+
     // Whole-row access for bulk operations; columns 0 to count - 1.
     std::vector<QString> takeRowCells(int row, int count) const;
     void putRowCells(int row, const std::vector<QString> &cells);
@@ -58,7 +62,9 @@ private:
         std::vector<QObject *> objects; // empty unless an object was stored
     };
     Row &ensureRow(int row);
+    void noteChange();
 
     std::vector<Row> m_rows;
     size_t m_widest = 0; // cells in the widest row written so far
+    quint64 m_version = 0;
 };

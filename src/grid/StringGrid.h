@@ -30,6 +30,9 @@ public:
     // does not use them must not get old text back when its row count grows again.
     void discardRowsFrom(int row);
 
+    // Moves on with every change of the cells (CellStore::version).
+    quint64 cellVersion() const { return m_store.version(); }
+
     // Puts `cells` in the place of the grid's cells in one step, for a table filled beside
     // the window, and returns the cells the grid held. The row count stays as it is.
     CellStore replaceCells(CellStore cells);

@@ -288,8 +288,12 @@ void ProtocolPanel::initProtocolTable()
 void ProtocolPanel::recordFinish(const QString &timeText, const QString &countryCode,
                                  const QString &startNumber)
 {
+    // An edit still open ends before the autosave's text is looked at.
+    grid->commitEditing();
+    const bool textCurrent = autosaveTextCurrent();
     ++m_lastResultRow;
     addResultRow(timeText, countryCode, startNumber);
+    extendAutosaveText(textCurrent);
     grid->setFixedCols(1);
     selectResultRow(m_lastResultRow);
     // The new result is the last visible row.
@@ -485,20 +489,6 @@ void ProtocolPanel::showWarnings()
                 + QLatin1Char(')');
     autosaveWarningLabel->setText(lines.join(QLatin1Char('\n')));
     autosaveWarningLabel->setVisible(!lines.isEmpty());
-}
-
-bool ProtocolPanel::autosave()
-{
-    // A folder removed during the race is made again, as the journal beside it does;
-    // one that cannot be made (a drive gone) fails the save, which is shown.
-    QDir().mkpath(m_autosaveFolder);
-    QString error;
-    if (ProtocolText::saveProtocolText(*m_table, autosaveFileName(), &error)) {
-        setAutosaveError(QString());
-        return true;
-    }
-    setAutosaveError(error.isEmpty() ? QStringLiteral("Schreibfehler") : error);
-    return false;
 }
 
 void ProtocolPanel::loadAutosave()

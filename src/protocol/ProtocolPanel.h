@@ -191,6 +191,12 @@ protected:
 private:
     QToolButton *makeButton(const QString &name, const QString &hint, const QString &accessible, int glyph);
     void finishLoad();
+    // The autosave's text, encoded again only when the cells changed since.
+    const QByteArray &autosaveText();
+    bool autosaveTextCurrent() const;
+    // After a result was added as the table's last row: its line is appended to a text
+    // that was current before (`wasCurrent`), so that a finish does not encode the table.
+    void extendAutosaveText(bool wasCurrent);
     // Reads a table on a worker while the race goes on, behind a progress dialog the
     // operator can cancel, then puts it in the protocol's place with the finishes taken
     // meanwhile. `read` returns the table, or nothing with the reason (none: cancelled).
@@ -231,6 +237,12 @@ private:
     ColumnFit m_startNumberFit;
     bool m_fixedPitch = false;
     bool m_loading = false; // a table is being read beside the race
+    struct EncodedText
+    {
+        QByteArray bytes;
+        quint64 cellVersion = 0;
+        int rowCount = -1; // no text yet
+    } m_autosaveText;
     // The heading bar's width with the caption beside all commands.
     int m_headingWidth = 0;
 };

@@ -119,25 +119,41 @@ void assignLine(ProtocolTable &table, int row, QStringView line)
 
 } // namespace
 
+namespace {
+
+// Writes row `r` as its line; a row whose first cell is empty has none.
+void writeLine(ByteWriter &out, const ProtocolTable &table, int r)
+{
+    const QStringView first = table.cellView(0, r);
+    if (first.isEmpty())
+        return;
+    const int cols = table.colCount();
+    for (int c = 0; c < cols; ++c)
+        writeCell(out, c == 0 ? first : table.cellView(c, r));
+    char *lineEnd = out.room(2);
+    lineEnd[0] = '\r';
+    lineEnd[1] = '\n';
+    out.advance(2);
+}
+
+} // namespace
+
 QByteArray ProtocolText::encode(const ProtocolTable &table)
 {
     if (table.cells(0, 1).isEmpty())
         return QByteArray();
     const int rows = table.rowCount();
-    const int cols = table.colCount();
     ByteWriter out(qsizetype(rows) * 36);
-    for (int r = 0; r < rows; ++r) {
-        const QStringView first = table.cellView(0, r);
-        if (first.isEmpty())
-            continue;
-        for (int c = 0; c < cols; ++c)
-            writeCell(out, c == 0 ? first : table.cellView(c, r));
-        char *lineEnd = out.room(2);
-        lineEnd[0] = '\r';
-        lineEnd[1] = '\n';
-        out.advance(2);
-    }
+    for (int r = 0; r < rows; ++r)
+        writeLine(out, table, r);
     return out.take();
+}
+
+void ProtocolText::appendLine(QByteArray &text, const ProtocolTable &table, int row)
+{
+    ByteWriter out(64);
+    writeLine(out, table, row);
+    text += out.take();
 }
 
 bool ProtocolText::saveProtocolText(const ProtocolTable &table, const QString &fileName, QString *error)

@@ -16,6 +16,8 @@ public:
     // The file's bytes: one line per row whose "Nr." cell holds text, each cell (a single
     // blank when empty) followed by a TAB. Empty when cell (0, 1) is empty.
     static QByteArray encode(const ProtocolTable &table);
+    // Appends row `row`'s line to text encoded from the rows above it.
+    static void appendLine(QByteArray &text, const ProtocolTable &table, int row);
 
     // Writes the table to the file through a temporary file, so the previous file survives
     // any failure. Returns false and sets *error when the file could not be written.
