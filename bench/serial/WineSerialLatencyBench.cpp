@@ -2,10 +2,11 @@
 // serial tests' modem-line rig: how long after an edge the monitor stamps it and
 // how far a recorded finish lies from the edge's time of day, with the interface
 // thread idle and blocked 300 ms after every finish. Wine's WaitCommEvent looks
-// at the lines every millisecond; a real driver reports at the interrupt. Run:
+// at the lines every millisecond; a real driver reports at the interrupt. Run
+// from the source folder, with B the Windows build folder:
 //
-//   B=build-windows; $B/tests/serial/modemrig $B/tests/serial/modemlines.so com5 \
-//       bench_serial_latency_wine -- packaging/windows/wine-run $B/bench/serial/bench_serial_latency_wine.exe
+//   $B/tests/serial/modemrig $B/tests/serial/modemlines.so com5 bench_serial_latency_wine --
+//       packaging/windows/wine-run $B/bench/serial/bench_serial_latency_wine.exe
 
 #include "EdgeStampFigures.h"
 #include "wine/ModemLineDriver.h"

@@ -4,9 +4,10 @@
 
 namespace {
 
-// Health checks of a wait that lasts: a driver that never completes a pending
-// wait when its device goes (Wine's does not) is found out this way.
-constexpr DWORD HealthCheckMilliseconds = 250;
+// How often a pending wait looks at the lines itself. Wine's driver neither
+// keeps a change that comes just before its wait begins nor completes a wait
+// when the device goes; both are found out this way.
+constexpr DWORD CatchUpMilliseconds = ModemWatch::MaxWaitMicroseconds / 1000;
 
 SerialFailure failureOf(DWORD code)
 {
@@ -141,6 +142,7 @@ bool WindowsSerialDevice::look(ModemLook *look, SerialFailure *failure)
         return false;
     }
     look->status = quint32(status);
+    m_lookedStatus = look->status;
     look->counted = false;
     look->events = m_reported;
     m_reported = 0;
@@ -169,15 +171,16 @@ bool WindowsSerialDevice::startWait(SerialFailure *failure)
     return true;
 }
 
-bool WindowsSerialDevice::awaitLineChange(quint32, bool, SerialFailure *failure)
+bool WindowsSerialDevice::awaitLineChange(quint32 watchedLines, bool, SerialFailure *failure)
 {
     if (!startWait(failure))
         return false;
     if (!m_waitPending)
         return true;
     const HANDLE handles[2] = {m_stopEvent, m_wait->overlapped.hEvent};
+    int differingChecks = 0;
     for (;;) {
-        const DWORD woken = WaitForMultipleObjects(2, handles, FALSE, HealthCheckMilliseconds);
+        const DWORD woken = WaitForMultipleObjects(2, handles, FALSE, CatchUpMilliseconds);
         if (woken == WAIT_OBJECT_0)
             return true; // the pending wait is cancelled when the device closes
         if (woken == WAIT_OBJECT_0 + 1)
@@ -186,12 +189,27 @@ bool WindowsSerialDevice::awaitLineChange(quint32, bool, SerialFailure *failure)
             *failure = failureOf(GetLastError());
             return false;
         }
-        // The lines are not compared here: the pending wait reports their
-        // changes, and comparing twice would count a change twice.
         DWORD status = 0;
         if (!GetCommModemStatus(m_port, &status)) {
             *failure = failureOf(GetLastError());
             return false;
+        }
+        if (!((quint32(status) ^ m_lookedStatus) & watchedLines)) {
+            differingChecks = 0;
+            continue;
+        }
+        // A line has differed from the last look for two checks and the wait
+        // has not said so (one check could meet a driver between reading the
+        // line and completing the wait): the change came before the wait
+        // began. The wait is ended and its events kept, so the next look
+        // counts every change once.
+        if (++differingChecks == 2) {
+            if (!cancelPendingWait()) {
+                *failure = failureOf(ERROR_SEM_TIMEOUT);
+                return false;
+            }
+            SetCommMask(m_port, m_mask.load());
+            return true;
         }
     }
     m_waitPending = false;
@@ -220,7 +238,8 @@ bool WindowsSerialDevice::cancelPendingWait()
     if (WaitForSingleObject(m_wait->overlapped.hEvent, CancelWaitMilliseconds) != WAIT_OBJECT_0)
         return false;
     DWORD transferred = 0;
-    GetOverlappedResult(m_port, &m_wait->overlapped, &transferred, FALSE);
+    if (GetOverlappedResult(m_port, &m_wait->overlapped, &transferred, FALSE))
+        m_reported |= quint32(m_wait->occurred);
     m_waitPending = false;
     return true;
 }

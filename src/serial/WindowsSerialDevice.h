@@ -13,12 +13,15 @@
 //
 // Waiting: the modem lines go through a ModemWatch. The driver keeps no
 // counters a program can read, but WaitCommEvent names every line that changed
-// since the wait began, and the driver keeps the events that come between two
-// waits for the next one; so a line that is reported and reads as before was
+// since the wait began, so a line that is reported and reads as before was
 // pulsed. The wait ends when the driver reports an event or when wakeWaiter
-// sets the stop event. A wait still pending when the device closes is
-// cancelled; the device is closed once the driver has let go of it or, should
-// the driver never answer, after a second.
+// sets the stop event. Windows' driver keeps the events that come between two
+// waits for the next one; Wine's does not, so a pending wait also reads the
+// lines every ModemWatch::MaxWaitMicroseconds and, when they have differed
+// from the last look for two readings, ends itself so that the look counts the
+// change. A wait still
+// pending when the device closes is cancelled; the device is closed once the
+// driver has let go of it or, should the driver never answer, after a second.
 class WindowsSerialDevice final : public SerialDevice, private ModemLineAccess
 {
 public:
@@ -49,8 +52,8 @@ private:
     // Starts the overlapped WaitCommEvent unless one is pending; events of a
     // wait that completes at once are noted.
     bool startWait(SerialFailure *failure);
-    // Ends a pending wait before its storage goes; false when the driver did
-    // not let go in time.
+    // Ends a pending wait, keeping the events it reported; false when the
+    // driver did not let go in time.
     bool cancelPendingWait();
 
     // What a pending WaitCommEvent writes into; it lives until the driver has
@@ -66,6 +69,7 @@ private:
     std::unique_ptr<PendingWait> m_wait;
     bool m_waitPending = false;
     quint32 m_reported = 0; // events reported and not yet looked at
+    quint32 m_lookedStatus = 0; // the lines at the last look
     std::atomic<quint32> m_mask{0};
     std::atomic<bool> m_wake{false};
     ModemWatch m_watch;
