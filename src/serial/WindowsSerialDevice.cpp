@@ -80,15 +80,17 @@ bool WindowsSerialDevice::configure(const SerialLineSettings &settings, QString 
     dcb.XoffChar = settings.xoffChar;
 
     COMMTIMEOUTS timeouts;
-    const bool programmed = SetCommState(m_port, &dcb) && GetCommTimeouts(m_port, &timeouts) && [&] {
+    bool programmed = SetCommState(m_port, &dcb) && GetCommTimeouts(m_port, &timeouts);
+    if (programmed) {
         // A read returns at once with whatever is queued.
         timeouts.ReadIntervalTimeout = MAXDWORD;
         timeouts.ReadTotalTimeoutMultiplier = 0;
         timeouts.ReadTotalTimeoutConstant = 0;
         timeouts.WriteTotalTimeoutMultiplier = 1000;
         timeouts.WriteTotalTimeoutConstant = 1500;
-        return SetCommTimeouts(m_port, &timeouts) != 0;
-    }() && SetupComm(m_port, DWORD(settings.readBufSize), DWORD(settings.writeBufSize));
+        programmed = SetCommTimeouts(m_port, &timeouts)
+            && SetupComm(m_port, DWORD(settings.readBufSize), DWORD(settings.writeBufSize));
+    }
     if (!programmed)
         *error = windowsErrorText(GetLastError());
     return programmed;
