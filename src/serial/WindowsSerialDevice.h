@@ -19,9 +19,9 @@
 // waits for the next one; Wine's does not, so a pending wait also reads the
 // lines every ModemWatch::MaxWaitMicroseconds and, when they have differed
 // from the last look for two readings, ends itself so that the look counts the
-// change. A wait still
-// pending when the device closes is cancelled; the device is closed once the
-// driver has let go of it or, should the driver never answer, after a second.
+// change. A wait still pending when the device closes is cancelled; the device
+// is closed once the driver has let go of it or, should the driver never
+// answer, after a second.
 class WindowsSerialDevice final : public SerialDevice, private ModemLineAccess
 {
 public:
