@@ -18,14 +18,19 @@ else()
     set(TIVANO_TEST_ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1")
 endif()
 
-# tivano_add_test(<name> SOURCES <files...> LIBS <targets...>)
-# Builds one QtTest executable and registers it with CTest on the offscreen platform.
+# tivano_add_test(<name> SOURCES <files...> LIBS <targets...> [LAUNCHER <command...>])
+# Builds one QtTest executable and registers it with CTest on the offscreen platform. A
+# launcher runs the test (and the emulator of a cross build) as its command.
 function(tivano_add_test name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LAUNCHER" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
-    add_test(NAME ${name} COMMAND ${name})
+    if(ARG_LAUNCHER)
+        add_test(NAME ${name} COMMAND ${ARG_LAUNCHER} ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${name}>)
+    else()
+        add_test(NAME ${name} COMMAND ${name})
+    endif()
     set_tests_properties(${name} PROPERTIES
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${TIVANO_TEST_ENVIRONMENT}"
         TIMEOUT 300)

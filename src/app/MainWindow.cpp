@@ -91,10 +91,11 @@ void MainWindow::setDialogs(SettingsDialog *settingsDialog, ConfirmDialog *confi
     m_settingsDialog = settingsDialog;
     m_confirmDialog = confirmDialog;
     if (m_settingsDialog) {
-        QMap<int, QString> deviceNames;
+        SerialBackend &backend = serialPort().backend();
+        QMap<int, PortDescription> descriptions;
         for (const int port : presentPorts(::PortPresenceMask))
-            deviceNames.insert(port, serialPort().backend().deviceName(port));
-        m_settingsDialog->setPortPresenceMask(::PortPresenceMask, deviceNames);
+            descriptions.insert(port, {backend.deviceName(port), backend.ctsInputUsable(port)});
+        m_settingsDialog->setPortPresenceMask(::PortPresenceMask, descriptions);
         connect(m_settingsDialog, &SettingsDialog::precisionPreviewed, m_racePanel->display(),
                 &TimeDisplay::applyDisplayPrecision);
     }

@@ -75,6 +75,10 @@ QString windowsErrorText(unsigned long code)
         return QStringLiteral("Vorgang abgebrochen");
     case ERROR_IO_DEVICE:
         return QStringLiteral("Ein-/Ausgabefehler des Ger\u00e4ts");
+    case ERROR_BAD_COMMAND:
+        return QStringLiteral("Das Ger\u00e4t erkennt den Befehl nicht");
+    case ERROR_DEVICE_REMOVED:
+        return QStringLiteral("Das Ger\u00e4t wurde entfernt");
     case ERROR_DEVICE_NOT_CONNECTED:
         return QStringLiteral("Das Ger\u00e4t ist nicht angeschlossen");
     case ERROR_USER_MAPPED_FILE:

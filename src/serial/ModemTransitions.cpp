@@ -22,16 +22,20 @@ const std::array<LineOfLook, 4> Lines = {{
 // How often a line changed between two looks. The counters and the levels
 // must agree: an odd count changes the level, an even one leaves it. Where they
 // disagree (a driver that missed an interrupt) one change more is assumed.
+// Without counters, a change the device reported for a line that reads as
+// before went and came back: two changes, so a short pulse is still one crossing.
 quint32 changes(const ModemLook &before, const ModemLook &after, const LineOfLook &line)
 {
     const bool levelChanged = ((before.status ^ after.status) & line.statusBit) != 0;
-    quint32 counted = 0;
-    if (before.counted && after.counted) {
-        counted = after.*line.counter - before.*line.counter;
-        // A counter that went back was reset; only the level tells anything then.
-        if (counted > 0x7FFFFFFFu)
-            counted = 0;
+    if (!before.counted || !after.counted) {
+        if (levelChanged)
+            return 1;
+        return (after.events & line.event) ? 2 : 0;
     }
+    quint32 counted = after.*line.counter - before.*line.counter;
+    // A counter that went back was reset; only the level tells anything then.
+    if (counted > 0x7FFFFFFFu)
+        counted = 0;
     if (counted == 0)
         return levelChanged ? 1 : 0;
     return ((counted % 2 == 1) == levelChanged) ? counted : counted + 1;

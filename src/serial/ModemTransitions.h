@@ -17,7 +17,9 @@ struct ModemLook
     quint32 rlsd = 0;
     quint32 breaks = 0;
     quint32 errors = 0;
-    quint32 events = 0; // other events (ComEvent bits) seen since the last look
+    // Events (ComEvent bits) the device reported since the last look; a line's
+    // event stands for at least one change of that line.
+    quint32 events = 0;
 };
 
 // At most this many changes of one line between two looks are listed one by
@@ -30,7 +32,7 @@ inline constexpr quint32 MaxListedChanges = 256;
 // word as it was after that change; the last change of every line and the
 // other events share one final notification with the status word of `after`,
 // so changes of CTS and DSR seen together are reported together. A line that
-// reads as before but has counted changes was pulsed: off, on, off is two
-// changes. Returns the number of changes that were not listed.
+// reads as before but has counted or reported changes was pulsed: off, on, off
+// is two changes. Returns the number of changes that were not listed.
 quint32 appendModemTransitions(const ModemLook &before, const ModemLook &after, quint32 mask,
                                std::vector<SerialNotification> *out);

@@ -15,8 +15,10 @@ public:
 
     // Blocks until one of `watchedLines` (ModemLine bits) changes, for at
     // most ModemWatch::MaxWaitMicroseconds, or, with `poll`, for
-    // ModemWatch::PollMicroseconds whatever happens on the lines. A wake or
-    // an event the device notes itself may end it early. False with
+    // ModemWatch::PollMicroseconds whatever happens on the lines. A device
+    // that reads the lines itself every MaxWaitMicroseconds while it waits,
+    // and returns once they differ from the last look, may wait longer. A
+    // wake or an event the device notes itself may end it early. False with
     // `failure` filled when the device failed.
     virtual bool awaitLineChange(quint32 watchedLines, bool poll, SerialFailure *failure) = 0;
 

@@ -75,7 +75,9 @@ public:
     // to the system's text for the failure.
     virtual std::unique_ptr<SerialDevice> open(int port, QString *error) = 0;
 
-    // Whether "COM" `port` is present and free: the presence probe.
+    // Whether "COM" `port` is present: the presence probe. Where the system
+    // tells a port another program holds from a missing one (Win32), a held
+    // port is present too; elsewhere only a free one is.
     virtual bool present(int port) = 0;
 
     // The device behind "COM" `port` as the operator would look for it (a device path);

@@ -21,7 +21,7 @@ const std::array<QString, 3> SettingsDialog::PrecisionNames
 const QString SettingsDialog::NoPortEntry = QStringLiteral("Keine");
 const QString SettingsDialog::PortHint = QStringLiteral("START (4-6), FINISH (7-8)");
 const QString SettingsDialog::CtsWarningText
-    = QStringLiteral("Achtung: Dieser Anschluss (ttyACM) hat keine CTS-Leitung;\n"
+    = QStringLiteral("Achtung: Dieser Anschluss hat keine CTS-Leitung;\n"
                      "eine Ziel-Lichtschranke an CTS (7-8) funktioniert dort nicht.");
 
 namespace {
@@ -159,15 +159,16 @@ void SettingsDialog::buildControls()
     connect(portBox, &QComboBox::currentIndexChanged, this, &SettingsDialog::portIndexChanged);
 }
 
-void SettingsDialog::setPortPresenceMask(quint32 mask, const QMap<int, QString> &deviceNames)
+void SettingsDialog::setPortPresenceMask(quint32 mask, const QMap<int, PortDescription> &descriptions)
 {
+    m_portDescriptions = descriptions;
     portBox->clear();
     portBox->addItem(NoPortEntry);
     const int highest = qMin(int(mask >> 16), 16);
     for (int n = 1; n <= highest; ++n) {
         if (!(mask & (1u << (n - 1))))
             continue;
-        const QString device = deviceNames.value(n);
+        const QString device = descriptions.value(n).device;
         portBox->addItem(QStringLiteral("COM") + QString::number(n)
                          + (device.isEmpty() ? QString() : QStringLiteral("  ") + device));
     }
@@ -184,11 +185,6 @@ int SettingsDialog::portFromEntry(const QString &text)
     bool ok = false;
     const int port = QStringView(text).mid(3, end < 0 ? -1 : end - 3).toInt(&ok, 10);
     return ok ? port : 0;
-}
-
-bool SettingsDialog::portLacksCts(int port)
-{
-    return port >= 13 && port <= 16;
 }
 
 void SettingsDialog::selectPort(int port)
@@ -268,7 +264,8 @@ void SettingsDialog::portIndexChanged(int index)
 void SettingsDialog::updateCtsWarning()
 {
     const int index = portBox->currentIndex();
-    ctsWarningLabel->setVisible(index > 0 && portLacksCts(portFromEntry(portBox->currentText())));
+    ctsWarningLabel->setVisible(index > 0
+                                && !m_portDescriptions.value(portFromEntry(portBox->currentText())).ctsUsable);
 }
 
 void SettingsDialog::colorChosen(ColorComboBox *field)

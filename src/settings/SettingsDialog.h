@@ -15,6 +15,13 @@ class QColorDialog;
 class DecimalSpinField;
 class ColorComboBox;
 
+// What the serial backend tells about a present port for the port list.
+struct PortDescription
+{
+    QString device; // shown beside the COM number when not empty
+    bool ctsUsable = true; // false: a finish barrier on CTS cannot work there
+};
+
 // The modal dialog "Einstellungen": time format, light-barrier port and its
 // algorithm, lockout time, finish-key caption and the four display colours.
 // Created once and reused; it edits a copy of the settings, and applying them
@@ -33,9 +40,10 @@ public:
     explicit SettingsDialog(QWidget *parent = nullptr);
 
     // Serial ports found at start: bit n - 1 per present COM n, the high 16
-    // bits the highest n. Fills the port list; an entry shows the device behind its
-    // port beside the COM number when `deviceNames` knows it.
-    void setPortPresenceMask(quint32 mask, const QMap<int, QString> &deviceNames = {});
+    // bits the highest n. Fills the port list from the mask and what
+    // `descriptions` tells of the ports (a port it lacks has no device name
+    // and a CTS input).
+    void setPortPresenceMask(quint32 mask, const QMap<int, PortDescription> &descriptions = {});
     // Fills the controls from `current`.
     void setSettings(const Settings &current);
     // The settings as the controls hold them now, starting from the last
@@ -48,9 +56,6 @@ public:
     // The port number of a port-list entry ("COM7" or "COM7  /dev/ttyUSB2" -> 7; 0 when
     // it does not parse).
     static int portFromEntry(const QString &text);
-    // Whether COM `port` is a device without a CTS line, on which a finish
-    // barrier cannot work (cdc_acm: COM13..COM16 are /dev/ttyACM0..3).
-    static bool portLacksCts(int port);
 
     QComboBox *precisionBox;
     QComboBox *portBox;
@@ -80,4 +85,5 @@ private:
     void updateCtsWarning();
 
     Settings m_settings;
+    QMap<int, PortDescription> m_portDescriptions;
 };

@@ -4,6 +4,7 @@
 // and the warning line tell the truth about the barriers, and a pulled-out
 // adapter is reconnected by confirming the settings dialog.
 #include "ManualClock.h"
+#include "SettingsConfirmation.h"
 #include "app/MainWindow.h"
 #include "grid/SortGrid.h"
 #include "protocol/ProtocolPanel.h"
@@ -111,27 +112,7 @@ public:
     QString timeOfRow(int row) const { return window->protocol().grid->cells(1, row); }
     QLabel *warning() const { return window->barrierWarningLabel(); }
 
-    // Opens the settings dialog with Alt+E and confirms it unchanged with OK;
-    // returns the text of the error box that followed, if one did.
-    QString confirmSettings()
-    {
-        QString shown;
-        QTimer operatorHand;
-        QObject::connect(&operatorHand, &QTimer::timeout, window.get(), [this, &shown] {
-            QWidget *modal = QApplication::activeModalWidget();
-            if (modal == settingsDialog.get()) {
-                QTest::mouseClick(settingsDialog->yesButton, Qt::LeftButton);
-            } else if (auto *box = qobject_cast<QMessageBox *>(modal)) {
-                shown = box->text();
-                box->accept();
-            }
-        });
-        operatorHand.start(5);
-        // Opened as Alt+E opens it; a key could be lost to a window a dialog has just
-        // handed back.
-        window->showSettings();
-        return shown;
-    }
+    QString confirmSettings() { return ::confirmSettings(*window, *settingsDialog); }
 };
 
 } // namespace

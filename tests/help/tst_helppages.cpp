@@ -171,14 +171,14 @@ private Q_SLOTS:
             QTest::newRow("journal") << "journal.html"
                                      << QStringList{"<pre>tivano.exe --replay", "%LOCALAPPDATA%\\Tivano"}
                                      << QStringList{"~/.local", "<pre>tivano --replay"};
-            QTest::newRow("no light barriers yet")
+            QTest::newRow("light barriers on COM ports")
                 << "lichtschranken.html"
-                << QStringList{"unterstützt Lichtschranken noch nicht", "Geräte-Manager",
-                               "Pin 4 (DTR) und Pin 6 (DSR)"}
-                << QStringList{"/dev/tty"};
+                << QStringList{"COM1 bis COM16", "Geräte-Manager", "Pin 4 (DTR) und Pin 6 (DSR)"}
+                << QStringList{"/dev/tty", "noch nicht"};
             QTest::newRow("troubleshooting")
                 << "fehlerbehebung.html"
-                << QStringList{"HHCTRL.OCX", "Netzlaufwerk", "%LOCALAPPDATA%\\Tivano", "LKZ.txt"}
+                << QStringList{"HHCTRL.OCX", "Netzlaufwerk", "%LOCALAPPDATA%\\Tivano", "LKZ.txt",
+                               "Zugriff verweigert"}
                 << QStringList{"dialout", "/dev/tty", "sudo", "libqt6sql6-sqlite", "~/.local"};
             QTest::newRow("country codes beside the program") << "startnummern.html" << QStringList{"LKZ.txt"}
                                                               << QStringList{"Datenordner der Installation"};

@@ -35,10 +35,11 @@ ModemLook counted(quint32 status, quint32 cts, quint32 dsr = 0)
     return look;
 }
 
-ModemLook uncounted(quint32 status)
+ModemLook uncounted(quint32 status, quint32 reported = 0)
 {
     ModemLook look;
     look.status = status;
+    look.events = reported;
     return look;
 }
 
@@ -133,6 +134,16 @@ private Q_SLOTS:
             << 0u;
         QTest::newRow("no counters: the level alone")
             << uncounted(0) << uncounted(Cts) << Notifications{{ComEvent::Cts, Cts}} << 0u;
+        // A device without counters that reports which lines changed (Win32's
+        // WaitCommEvent): a reported line that reads as before was pulsed.
+        QTest::newRow("reported, reads as before: a pulse")
+            << uncounted(Cts) << uncounted(Cts, ComEvent::Cts)
+            << Notifications{{ComEvent::Cts, 0}, {ComEvent::Cts, Cts}} << 0u;
+        QTest::newRow("reported and changed: one edge")
+            << uncounted(0) << uncounted(Cts, ComEvent::Cts) << Notifications{{ComEvent::Cts, Cts}} << 0u;
+        QTest::newRow("not reported, reads as before") << uncounted(Dsr) << uncounted(Dsr) << Notifications{} << 0u;
+        QTest::newRow("DSR pulse reported with a CTS change")
+            << uncounted(0) << uncounted(Cts, both) << Notifications{{ComEvent::Dsr, Dsr}, {both, Cts}} << 0u;
         QTest::newRow("counter went back")
             << counted(0, 50) << counted(Cts, 2) << Notifications{{ComEvent::Cts, Cts}} << 0u;
         QTest::newRow("unwatched ring") << counted(0, 0) << [] {

@@ -50,7 +50,10 @@ int main(int argc, char *argv[])
 
     const bool acm = arguments.contains(QStringLiteral("acm"));
     SettingsDialog dialog(&mainWindow);
-    dialog.setPortPresenceMask(acm ? (13u << 16 | 1u | 1u << 12) : (3u << 16 | 1u | 4u));
+    if (acm)
+        dialog.setPortPresenceMask(13u << 16 | 1u | 1u << 12, {{13, {QStringLiteral("/dev/ttyACM0"), false}}});
+    else
+        dialog.setPortPresenceMask(3u << 16 | 1u | 4u);
     Settings settings;
     settings.port = acm ? 13 : 1;
     QTextStream out(stdout);
