@@ -67,15 +67,21 @@ int main(int argc, char **argv)
     std::printf("protocol panel at 10000 rows: one finish into the grid %.3f ms, its autosave %.2f ms\n",
                 finishMs, autosave);
 
-    // A finish as the window records it, autosave included, at 100,000 rows: the text
-    // grows by one line, only the write grows with the protocol.
+    // A finish as the window records it at 100,000 rows, its autosave asked for: the text
+    // grows by one line, and the write runs beside the window's thread.
     panel.resetProtocol();
     for (n = 1; n < 100000; ++n)
         recordFinish(panel, n);
     panel.autosave();
     const double recorded = median(9, [&] {
-        panel.recordFinish(QStringLiteral("1:%1,00").arg(n++ % 60), QStringLiteral("GER"), QString());
+        panel.addFinish(QStringLiteral("1:%1,00").arg(n++ % 60), QStringLiteral("GER"), QString());
+        panel.saveInBackground();
     });
-    std::printf("protocol panel at 100000 rows: one finish with its autosave %.2f ms\n", recorded);
+    QElapsedTimer written;
+    written.start();
+    panel.waitForAutosave();
+    std::printf("protocol panel at 100000 rows: one finish with its autosave asked for %.2f ms on the "
+                "window's thread; the last write done %.1f ms later\n",
+                recorded, double(written.nsecsElapsed()) / 1e6);
     return 0;
 }

@@ -157,9 +157,13 @@ void MainWindow::setUp()
     display->showTime(DisplayRow::Upper, 0);
     display->showTime(DisplayRow::Lower, 0);
     m_protocol->loadAutosave();
-    readJournalAtStart();
+    const bool protocolAsJournalEnds = readJournalAtStart();
+    // A crash before the first autosave is written leaves one to take the journal's
+    // finishes onto; a missing one means it was taken away.
+    if (!QFileInfo::exists(m_protocol->autosaveFileName()))
+        m_protocol->autosave();
     // The journal begins with the protocol as it opened, before the port's first event.
-    noteJournal(m_journal->recordProgramStart(LayoutCaption));
+    noteJournal(m_journal->recordProgramStart(LayoutCaption, protocolAsJournalEnds));
     noteJournalKeptAside();
     // A port that does not open at start leaves the program in Hand.
     if (m_session.portNumber() != 0) {
@@ -315,12 +319,14 @@ void MainWindow::deleteRowAfterQuestion(int row)
         return;
     const QStringList cells = m_protocol->deleteResultRow(row);
     noteJournal(m_journal->recordRowDeleted(row, cells));
+    m_protocol->saveInBackground();
     showCommandStates();
 }
 
 void MainWindow::insertRow(int row)
 {
     noteJournal(m_journal->recordRowInserted(m_protocol->insertResultRow(row)));
+    m_protocol->saveInBackground();
     showCommandStates();
 }
 
@@ -335,9 +341,11 @@ void MainWindow::recordFinish(qint32 timeOfDayMs, const QString &timeText, Finis
     finish.startNumbersLeft = m_racePanel->startNumberEdit()->text();
     // The finish journals the list, with any edit still waiting for its pause.
     m_startNumbersTyped->stop();
-    m_protocol->recordFinish(timeText, finish.countryCode, finish.startNumber);
+    m_protocol->addFinish(timeText, finish.countryCode, finish.startNumber);
     finish.row = m_protocol->lastResultRow();
+    // The finish is recorded once its journal line is on the disk; the autosave follows.
     noteJournal(m_journal->recordFinish(finish));
+    m_protocol->saveInBackground();
     noteStartNumber(finish.startNumber, finish.row);
     m_racePanel->startNumberEdit()->setFocus();
 }

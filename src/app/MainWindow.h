@@ -118,8 +118,9 @@ private:
     void noteJournal(bool written);
     // The time of day at `tick`, read back from the clocks now.
     qint32 timeOfDayAt(quint32 tick) const;
-    // What the journal holds at start (MainWindowStartRecovery.cpp): a race running when
-    // the program ended (a crash, a close) is offered to be continued, a protocol that the
+    // What the journal holds at start (MainWindowStartRecovery.cpp): finishes an autosave
+    // left behind by a crash lacks are taken at once; a race running when the program
+    // ended (a crash, a close) is offered to be continued, another protocol that the
     // autosave lacks to be restored, and a journal kept aside is shown, once the window
     // is active.
     struct JournalAhead
@@ -127,7 +128,8 @@ private:
         MemoryProtocolTable protocol; // as the journal ends
         qint64 endSequence = 0; // one past its last event
     };
-    void readJournalAtStart();
+    // Whether the protocol shown is what the journal ends with.
+    bool readJournalAtStart();
     void noteJournalKeptAside();
     void askStartQuestions();
     void offerToContinueRace(const UnfinishedRace &unfinished);

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -29,19 +30,29 @@ bool savedAlike(const ProtocolTable &a, const ProtocolTable &b)
 
 } // namespace
 
-void MainWindow::readJournalAtStart()
+bool MainWindow::readJournalAtStart()
 {
     // Read before the program's start is journaled, which may keep the file aside.
     const std::optional<JournalContents> contents = JournalReader::readFile(m_journal->fileName());
     if (!contents || contents->entries.isEmpty())
-        return;
+        return false;
     m_unfinishedRace = findUnfinishedRace(contents->entries);
-    MemoryProtocolTable end = JournalReplay::replay(contents->entries);
+    JournalReplay::Ending end = JournalReplay::replayFrom(contents->entries, m_protocol->table());
+    const int journalResults = end.table.lastResultRowFromTable();
+    if (end.addsFinishesToSaved && journalResults == m_protocol->lastResultRow())
+        return true;
+    // Each finish is journaled before its autosave is asked for, so an autosave that a
+    // crash left behind lacks the last finishes the operator saw: they come back as they
+    // were. An autosave gone or unreadable is no such point.
+    if (end.addsFinishesToSaved && QFileInfo::exists(m_protocol->autosaveFileName())) {
+        m_protocol->replaceTable(std::move(end.table));
+        return true;
+    }
     // A journal that went on while the autosave could not be written holds what the
     // autosave lacks; one that could not be written while the autosave went on does not.
-    if (!savedAlike(end, m_protocol->table())
-        && end.lastResultRowFromTable() >= m_protocol->lastResultRow())
-        m_journalAhead = JournalAhead{std::move(end), contents->entries.last().sequence + 1};
+    if (!savedAlike(end.table, m_protocol->table()) && journalResults >= m_protocol->lastResultRow())
+        m_journalAhead = JournalAhead{std::move(end.table), contents->entries.last().sequence + 1};
+    return false;
 }
 
 void MainWindow::noteJournalKeptAside()

@@ -4,6 +4,7 @@
 #include "journal/ProtocolSnapshot.h"
 #include "protocol/ProtocolColumns.h"
 #include "protocol/ProtocolResults.h"
+#include "protocol/ProtocolText.h"
 
 namespace JournalReplay {
 
@@ -17,6 +18,13 @@ bool carriesSnapshot(const JournalEntry &entry)
     return entry.hasField(F::Table)
         && (entry.kind == K::ProgramStart || entry.kind == K::Continued || entry.kind == K::RaceContinued
             || entry.kind == K::Load || entry.kind == K::Import || entry.kind == K::Restore);
+}
+
+// Whether the event changes the protocol other than by adding a finish.
+bool reshapesProtocol(const JournalEntry &entry)
+{
+    return carriesSnapshot(entry) || entry.kind == K::CellEdit || entry.kind == K::RowDeleted
+        || entry.kind == K::RowInserted || entry.kind == K::Clear || entry.kind == K::Reset;
 }
 
 } // namespace
@@ -73,6 +81,33 @@ MemoryProtocolTable replay(const QList<JournalEntry> &entries, qint64 before)
         apply(entry, table);
     }
     return table;
+}
+
+Ending replayFrom(const QList<JournalEntry> &entries, const ProtocolTable &saved)
+{
+    // Only among the finishes at the journal's end can `saved` stand, and there only where
+    // the protocol held as many results: a finish adds one.
+    qsizetype tail = entries.size();
+    while (tail > 0 && !reshapesProtocol(entries.at(tail - 1)))
+        --tail;
+    Ending ending{emptyProtocol()};
+    MemoryProtocolTable &table = ending.table;
+    for (qsizetype i = 0; i < tail; ++i)
+        apply(entries.at(i), table);
+    const int savedResults = saved.lastResultRowFromTable();
+    bool compared = false;
+    const auto compare = [&] {
+        if (compared || table.lastResultRowFromTable() != savedResults)
+            return;
+        compared = true;
+        ending.addsFinishesToSaved = ProtocolText::encode(table) == ProtocolText::encode(saved);
+    };
+    compare();
+    for (qsizetype i = tail; i < entries.size(); ++i) {
+        apply(entries.at(i), table);
+        compare();
+    }
+    return ending;
 }
 
 bool isKeyEvent(const JournalEntry &entry)

@@ -23,6 +23,17 @@ void apply(const JournalEntry &entry, ProtocolTable &table);
 // when `before` is 0.
 MemoryProtocolTable replay(const QList<JournalEntry> &entries, qint64 before = 0);
 
+// The protocol at the journal's end, and whether that is `saved` with finishes added:
+// `saved` is the protocol as it stood at some event, and every event after that one is a
+// finish or leaves the protocol alone. So it is with an autosave that a crash left behind
+// the journal, which records each change before the autosave is asked for.
+struct Ending
+{
+    MemoryProtocolTable table;
+    bool addsFinishesToSaved = false;
+};
+Ending replayFrom(const QList<JournalEntry> &entries, const ProtocolTable &saved);
+
 // Whether the event is one the operator picks as a point to go back to: the race's
 // START (also continued after a restart) and STOPP, clears, resets, loads, imports,
 // restores, program start and exit, and every file taken up.

@@ -87,7 +87,7 @@ bool RaceJournal::finish(bool ok)
     return ok;
 }
 
-bool RaceJournal::openForToday(bool programStart)
+bool RaceJournal::openForToday()
 {
     // Events lost to a failed write or with a lost file are in the protocol; the journal
     // takes it up again.
@@ -95,7 +95,7 @@ bool RaceJournal::openForToday(bool programStart)
     const JournalFile::Opening opening = m_file.openForToday();
     if (opening == JournalFile::Opening::Failed)
         return finish(false);
-    if (programStart || (opening == JournalFile::Opening::Continued && !recovering))
+    if (opening == JournalFile::Opening::Continued && !recovering)
         return true;
     // A file taken up while the program runs holds the protocol and the race first.
     JournalEntry entry = event(K::Continued);
@@ -110,17 +110,21 @@ bool RaceJournal::write(JournalEntry entry)
     // A file that could not be opened or written before is tried again; one that is no
     // longer at the journal's name (deleted, moved, replaced) or that no further number
     // fits is taken up anew there.
-    if ((!m_file.isOpen() || failed() || m_file.isLost() || m_file.isFull()) && !openForToday(false))
+    if ((!m_file.isOpen() || failed() || m_file.isLost() || m_file.isFull()) && !openForToday())
         return false;
     return finish(m_file.append(std::move(entry)));
 }
 
-bool RaceJournal::recordProgramStart(const QString &version)
+bool RaceJournal::recordProgramStart(const QString &version, bool protocolAsJournalEnds)
 {
-    if (!openForToday(true))
-        return false;
-    JournalEntry entry = snapshot(K::ProgramStart);
-    entry.fields.prepend({F::Version, version});
+    const JournalFile::Opening opening = m_file.openForToday();
+    if (opening == JournalFile::Opening::Failed)
+        return finish(false);
+    JournalEntry entry = event(K::ProgramStart);
+    entry.add(F::Version, version);
+    // A new file replays on its own; one taken up replays to the protocol already.
+    if (opening != JournalFile::Opening::Continued || !protocolAsJournalEnds)
+        addSnapshot(entry);
     return finish(m_file.append(std::move(entry)));
 }
 
@@ -134,7 +138,7 @@ bool RaceJournal::recordProgramExit()
 bool RaceJournal::recordStart(qint32 timeOfDayMs, quint32 tick, const QString &startNumbers)
 {
     // A race that starts on a new day starts the day's file; the race stays in it.
-    if (!openForToday(false))
+    if (!openForToday())
         return false;
     m_race = RunningRace{nearestWithTimeOfDay(now(), timeOfDayMs), startNumbers};
     JournalEntry entry = event(K::Start);

@@ -43,7 +43,9 @@ public:
     JournalFile::KeptAside keptAside() const { return m_file.keptAside(); }
 
     // The program's start, with the protocol it opened with; the current day's file.
-    bool recordProgramStart(const QString &version);
+    // `protocolAsJournalEnds`: the protocol is what the file read at start ends with, so
+    // that, when it goes on, it needs no copy of the protocol.
+    bool recordProgramStart(const QString &version, bool protocolAsJournalEnds = false);
     bool recordProgramExit();
     // START at a time of day and a monotonic tick, with the start-number list; the
     // current day's file.
@@ -76,7 +78,7 @@ public:
     QDateTime now() const { return m_file.now(); }
 
 private:
-    bool openForToday(bool programStart);
+    bool openForToday();
     bool write(JournalEntry entry);
     JournalEntry snapshot(const QString &kind) const;
     // Adds the protocol's result count and table.

@@ -3,6 +3,7 @@
 #include "grid/SortGrid.h"
 #include "platform/RegularFile.h"
 #include "platform/TextCodec.h"
+#include "protocol/AutosaveWriter.h"
 #include "protocol/DesktopShell.h"
 #include "protocol/GridProtocolTable.h"
 #include "protocol/ProtocolColumns.h"
@@ -201,6 +202,8 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
     // once that is done.
     grid->installEventFilter(this);
     m_table = std::make_unique<GridProtocolTable>(grid);
+    m_autosaveWriter = new AutosaveWriter(this);
+    connect(m_autosaveWriter, &AutosaveWriter::written, this, &ProtocolPanel::showAutosaveOutcome);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -285,7 +288,7 @@ void ProtocolPanel::initProtocolTable()
     layoutProtocolColumns();
 }
 
-void ProtocolPanel::recordFinish(const QString &timeText, const QString &countryCode,
+void ProtocolPanel::addFinish(const QString &timeText, const QString &countryCode,
                                  const QString &startNumber)
 {
     // An edit still open ends before the autosave's text is looked at.
@@ -299,7 +302,6 @@ void ProtocolPanel::recordFinish(const QString &timeText, const QString &country
     // The new result is the last visible row.
     if (grid->visibleRowCount() < m_lastResultRow)
         grid->setTopRow(m_lastResultRow - grid->visibleRowCount() + 1);
-    autosave();
 }
 
 void ProtocolPanel::addResultRow(const QString &timeText, const QString &countryCode,

@@ -13,6 +13,7 @@
 #include <optional>
 
 class QAction;
+class AutosaveWriter;
 class QLabel;
 class QMenu;
 class QPrinter;
@@ -68,8 +69,8 @@ public:
 
     void initProtocolTable();
     // A finish: the next result row with its time, country code and start number,
-    // selected and scrolled into view, then the autosave.
-    void recordFinish(const QString &timeText, const QString &countryCode, const QString &startNumber);
+    // selected and scrolled into view. The caller has it autosaved once it is journaled.
+    void addFinish(const QString &timeText, const QString &countryCode, const QString &startNumber);
     // The result row `lastResultRow` filled; the row count grows when needed.
     void addResultRow(const QString &timeText, const QString &countryCode,
                       const QString &startNumber = QString());
@@ -91,8 +92,16 @@ public:
 
     // ---- files
     QString autosaveFileName() const;
-    // Writes the autosave file; a failure shows the warning until an autosave succeeds.
+    // Writes the autosave file now and waits for it; a failure shows the warning until an
+    // autosave succeeds.
     bool autosave();
+    // Has the autosave written beside the race (AutosaveWriter), so that the window's
+    // thread never waits for the disk; the outcome shows when it is done. The journal
+    // holds every change before its autosave is asked for: after a crash, the autosave
+    // and the journal's events after it give everything that was shown.
+    void saveInBackground();
+    // Waits until the writes asked for are done and shows their outcome.
+    void waitForAutosave();
     bool autosaveFailed() const { return !m_autosaveError.isEmpty(); }
     QString autosaveError() const { return m_autosaveError; }
     // A journal that cannot be written is shown as a failing autosave is; empty: written.
@@ -127,11 +136,11 @@ public:
     void clearProtocol();
     // The first result other than `exceptRow` with this start number; 0 when there is none.
     int resultWithStartNumber(QStringView startNumber, int exceptRow) const;
-    // Result `row` taken out and the rows below numbered anew, then the autosave; returns the
-    // row's cells as they were.
+    // Result `row` taken out and the rows below numbered anew; returns the row's cells as
+    // they were. The caller has it autosaved once it is journaled.
     QStringList deleteResultRow(int row);
     // An empty result put in at `row` (after it when it is the last), the rows from there
-    // numbered anew, then the autosave; returns the row it took.
+    // numbered anew; returns the row it took. Autosaved as a deletion is.
     int insertResultRow(int row);
     // The race reset's part: the grid emptied through its Clear, lastResultRow 0, the
     // columns laid out and the commands updated. Asks nothing.
@@ -197,6 +206,7 @@ private:
     // After a result was added as the table's last row: its line is appended to a text
     // that was current before (`wasCurrent`), so that a finish does not encode the table.
     void extendAutosaveText(bool wasCurrent);
+    void showAutosaveOutcome(quint64 number, const QString &error);
     // Reads a table on a worker while the race goes on, behind a progress dialog the
     // operator can cancel, then puts it in the protocol's place with the finishes taken
     // meanwhile. `read` returns the table, or nothing with the reason (none: cancelled).
@@ -237,6 +247,8 @@ private:
     ColumnFit m_startNumberFit;
     bool m_fixedPitch = false;
     bool m_loading = false; // a table is being read beside the race
+    AutosaveWriter *m_autosaveWriter = nullptr;
+    quint64 m_autosaveShown = 0; // the newest write whose outcome is shown
     struct EncodedText
     {
         QByteArray bytes;

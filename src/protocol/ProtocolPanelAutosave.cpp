@@ -1,12 +1,10 @@
-// The autosave: the protocol's text kept current a finish at a time, so that a finish
-// does not encode the whole table again; the yellow warning line while a write fails.
+// The autosave: the protocol's text kept current a finish at a time and written beside
+// the race; the yellow warning line while a write fails.
 #include "protocol/ProtocolPanel.h"
 
-#include "platform/AtomicFileWriter.h"
+#include "protocol/AutosaveWriter.h"
 #include "protocol/GridProtocolTable.h"
 #include "protocol/ProtocolText.h"
-
-#include <QDir>
 
 bool ProtocolPanel::autosaveTextCurrent() const
 {
@@ -30,16 +28,29 @@ void ProtocolPanel::extendAutosaveText(bool wasCurrent)
     m_autosaveText.rowCount = grid->rowCount();
 }
 
+void ProtocolPanel::saveInBackground()
+{
+    m_autosaveWriter->write(autosaveFileName(), autosaveText());
+}
+
 bool ProtocolPanel::autosave()
 {
-    // A folder removed during the race is made again, as the journal beside it does;
-    // one that cannot be made (a drive gone) fails the save, which is shown.
-    QDir().mkpath(m_autosaveFolder);
-    AtomicFileWriter writer;
-    if (writer.write(autosaveFileName(), autosaveText())) {
-        setAutosaveError(QString());
-        return true;
-    }
-    setAutosaveError(writer.errorString().isEmpty() ? QStringLiteral("Schreibfehler") : writer.errorString());
-    return false;
+    saveInBackground();
+    waitForAutosave();
+    return !autosaveFailed();
+}
+
+void ProtocolPanel::waitForAutosave()
+{
+    const AutosaveWriter::Outcome outcome = m_autosaveWriter->waitUntilWritten();
+    showAutosaveOutcome(outcome.number, outcome.error);
+}
+
+void ProtocolPanel::showAutosaveOutcome(quint64 number, const QString &error)
+{
+    // The outcome of an older write may arrive after a newer one's.
+    if (number < m_autosaveShown)
+        return;
+    m_autosaveShown = number;
+    setAutosaveError(error);
 }

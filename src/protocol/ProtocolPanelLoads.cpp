@@ -49,7 +49,7 @@ void ProtocolPanel::replaceTable(MemoryProtocolTable table, std::optional<int> c
     }
     if (!carried.empty())
         selectResultRow(m_lastResultRow);
-    autosave();
+    saveInBackground();
 }
 
 bool ProtocolPanel::loadBesideRace(const QString &fileName, bool workbook, const TableRead &read)

@@ -17,7 +17,6 @@ QStringList ProtocolPanel::deleteResultRow(int row)
     layoutProtocolColumns();
     updateProtocolCommands();
     selectResultRow(std::clamp(row, 1, grid->rowCount() - 1));
-    autosave();
     return cells;
 }
 
@@ -31,7 +30,6 @@ int ProtocolPanel::insertResultRow(int row)
     layoutProtocolColumns();
     updateProtocolCommands();
     selectResultRow(inserted);
-    autosave();
     return inserted;
 }
 

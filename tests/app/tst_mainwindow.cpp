@@ -115,7 +115,7 @@ private Q_SLOTS:
                                         "00001\t10:00.03,47\tGER\t18\t \t\r\n"
                                         "00002\t10:00.04,47\tAUT\t345\t \t\r\n"
                                         "00003\t10:00.05,47\tAUT\t2\t \t\r\n";
-            QCOMPARE(fixture.autosave(), expected);
+            QCOMPARE(fixture.autosave(window), expected);
 
             window.resize(900, 500);
             written = window.currentSettings();

@@ -208,6 +208,7 @@ private Q_SLOTS:
         QCOMPARE(race.cell(col, 2), edited);
         QCOMPARE((QStringList{race.cell(2, 4), race.cell(3, 4), race.cell(4, 4)}),
                  (QStringList{QStringLiteral("GER"), QString(), QString()}));
+        race.window->protocol().waitForAutosave();
         QFile autosave(race.home.filePath(QStringLiteral("Tivano.txt")));
         QVERIFY(autosave.open(QIODevice::ReadOnly));
         QVERIFY(autosave.readAll().contains("\t" + edited.toLatin1() + "\t"));

@@ -22,7 +22,6 @@
 #ifdef Q_OS_WIN
 #include <windows.h>
 #else
-#include <sys/fsuid.h>
 #include <unistd.h>
 #endif
 
@@ -95,13 +94,15 @@ public:
         , m_before(QFile::permissions(path))
     {
         QFile::setPermissions(m_path, left);
-        if (::geteuid() == 0)
-            m_previousUser = ::setfsuid(OrdinaryUser);
+        // Root passes any permission; for a while it acts as an ordinary user, on every
+        // thread (the autosave is written on one of its own).
+        if (::geteuid() == 0 && ::seteuid(OrdinaryUser) == 0)
+            m_actsAsOrdinaryUser = true;
     }
     ~Withheld()
     {
-        if (m_previousUser >= 0)
-            ::setfsuid(uid_t(m_previousUser));
+        if (m_actsAsOrdinaryUser && ::seteuid(0) != 0)
+            qFatal("cannot act as root again");
         QFile::setPermissions(m_path, m_before);
     }
     Withheld(const Withheld &) = delete;
@@ -111,7 +112,7 @@ private:
     static constexpr uid_t OrdinaryUser = 65534;
     QString m_path;
     QFile::Permissions m_before;
-    int m_previousUser = -1;
+    bool m_actsAsOrdinaryUser = false;
 };
 #endif
 
@@ -172,6 +173,7 @@ public:
             fixture.clocks.advance(1000);
             QTest::keyClick(&window(), Qt::Key_F4);
         }
+        panel().waitForAutosave();
     }
 
     QStringList row(int row)

@@ -52,7 +52,7 @@ private:
     // One finish as the main window records it, with the next start number of the list.
     void finish(const QString &time, const QString &country)
     {
-        panel().recordFinish(time, country,
+        panel().addFinish(time, country,
                              m_startNumbers.isEmpty() ? QString() : m_startNumbers.takeFirst());
     }
 

@@ -3,10 +3,10 @@
 // after each one exactly as the main window does, and reports every finish whose
 // autosave completed. It is killed at random moments by tst_crashconsistency.
 //
-// With "window" the real main window races instead, on the simulated serial port: its
-// protocol panel writes the autosave, then the window appends the finish to the race
-// journal beside it; the window's start-up reads the autosave back. A finish is reported
-// once both writes returned.
+// With "window" the real main window races instead, on the simulated serial port: it
+// appends each finish to the race journal, then has the autosave written beside the race;
+// its start-up reads the autosave and the journal back. A finish is reported once its
+// journal line is written.
 //
 // With "unfinished", a day and a time of day in milliseconds the real main window starts
 // a race then, takes the finishes of KilledRace.h, reports them and waits to be killed

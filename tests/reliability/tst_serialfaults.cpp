@@ -96,6 +96,7 @@ public:
         QVERIFY(grid.rowCount() > expected);
         for (int r = 1; r <= expected; ++r)
             QCOMPARE(grid.cells(0, r), QStringLiteral("%1").arg(r, 5, 10, QLatin1Char('0')));
+        protocol().waitForAutosave();
         QVERIFY(!protocol().autosaveFailed());
         MemoryProtocolTable saved;
         QVERIFY(ProtocolText::loadProtocolText(saved, protocol().autosaveFileName()));

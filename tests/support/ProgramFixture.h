@@ -4,6 +4,7 @@
 // presses, real files in a temporary folder, the serial port on the simulated backend.
 #include "ManualClock.h"
 #include "app/MainWindow.h"
+#include "protocol/ProtocolPanel.h"
 #include "serial/SimulatedSerialBackend.h"
 #include "settings/SettingsDialog.h"
 #include "widgets/CommandButton.h"
@@ -115,6 +116,12 @@ public:
     {
         QFile file(autosavePath());
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    // The autosave once the window's writes asked for so far are done.
+    QByteArray autosave(MainWindow &window) const
+    {
+        window.protocol().waitForAutosave();
+        return autosave();
     }
 };
 
