@@ -9,7 +9,8 @@ BUILD_PACKAGES=(cmake g++ ninja-build pkg-config
     qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-documentation-tools
     libqt6sql6-sqlite libgl-dev libxlsxwriter-dev libzip-dev liborcus-dev libixion-dev libboost-dev
     qt6-translations-l10n fonts-liberation2 xdg-utils)
-TEST_PACKAGES=(xvfb xauth xdotool imagemagick poppler-utils)
+# The benchmarks that press keys through XTest and watch the window's repaints (XDamage).
+TEST_PACKAGES=(xvfb xauth xdotool imagemagick poppler-utils libxtst-dev libxdamage-dev)
 # The Windows build: MinGW-w64 cross compilers, Debian's sources of the libraries it
 # builds, Wine to run the tests, NSIS for the setup program, Free Pascal for the help
 # compiler (its CHM units).

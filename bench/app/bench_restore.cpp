@@ -9,12 +9,13 @@
 #include "journal/JournalRestoreDialog.h"
 #include "widgets/BackgroundTask.h"
 
+#include "../StallProbe.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QTreeWidget>
 
 #include <cstdio>
@@ -70,25 +71,14 @@ long peakKilobytes()
 #endif
 }
 
-// Runs the event loop until `done`, noting the longest gap between two ticks of a 1 ms timer.
+// Runs the event loop until `done`, noting the longest stall of this thread.
 template<typename Done>
 double longestStallMs(Done done)
 {
-    QElapsedTimer clock;
-    clock.start();
-    qint64 last = clock.nsecsElapsed();
-    qint64 longest = 0;
-    QTimer probe;
-    probe.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        longest = std::max(longest, now - last);
-        last = now;
-    });
-    probe.start(1);
+    StallProbe probe;
     while (!done())
         QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
-    return double(longest) / 1e6;
+    return probe.longestMs();
 }
 
 } // namespace

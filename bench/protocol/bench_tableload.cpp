@@ -3,16 +3,15 @@
 // between two ticks of a 1 ms timer on that thread, the load's end (putting the table in
 // place, the autosave) included (target <= 50 ms).
 //   bench_tableload [rows]   (default 1,000,000)
+#include "../StallProbe.h"
 #include "BenchTable.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/ProtocolText.h"
 #include "protocol/SpreadsheetBridge.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <cstdio>
 #include <functional>
@@ -29,24 +28,12 @@ struct Measured
 // Runs `load` (which runs the event loop itself while it waits) with a 1 ms timer ticking.
 Measured measure(const std::function<bool()> &load)
 {
-    QElapsedTimer clock;
-    clock.start();
-    qint64 last = clock.nsecsElapsed();
-    qint64 longest = 0;
-    QTimer probe;
-    probe.setTimerType(Qt::PreciseTimer);
-    auto tick = [&] {
-        const qint64 now = clock.nsecsElapsed();
-        longest = std::max(longest, now - last);
-        last = now;
-    };
-    QObject::connect(&probe, &QTimer::timeout, tick);
-    probe.start(1);
+    StallProbe probe;
     Measured measured;
     measured.ok = load();
-    tick(); // the stretch from the last tick to the load's end
-    measured.totalMs = double(clock.elapsed());
-    measured.longestStallMs = double(longest) / 1e6;
+    probe.tick(); // the stretch from the last tick to the load's end
+    measured.totalMs = probe.elapsedMs();
+    measured.longestStallMs = probe.longestMs();
     return measured;
 }
 
