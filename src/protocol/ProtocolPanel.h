@@ -62,8 +62,10 @@ public:
     const ProtocolTable &table() const;
     // Puts `table` in the protocol's place and runs the load's final steps, then the
     // autosave. With `carryResultsAfter`, the results the protocol holds after that row
-    // (finishes taken while `table` was read) follow the table's own results.
-    void replaceTable(MemoryProtocolTable table, std::optional<int> carryResultsAfter = std::nullopt);
+    // (finishes taken while `table` was read) follow the table's own results. `tableText`,
+    // when given, is the table's autosave text, encoded where the table was read.
+    void replaceTable(MemoryProtocolTable table, std::optional<int> carryResultsAfter = std::nullopt,
+                      QByteArray tableText = {});
     int lastResultRow() const { return m_lastResultRow; }
     void setLastResultRow(int value) { m_lastResultRow = value; }
 

@@ -30,7 +30,8 @@ void disposeBeside(CellStore cells)
 
 } // namespace
 
-void ProtocolPanel::replaceTable(MemoryProtocolTable table, std::optional<int> carryResultsAfter)
+void ProtocolPanel::replaceTable(MemoryProtocolTable table, std::optional<int> carryResultsAfter,
+                                 QByteArray tableText)
 {
     // An open edit ends in its own cell before the table it belongs to goes.
     grid->commitEditing();
@@ -43,9 +44,13 @@ void ProtocolPanel::replaceTable(MemoryProtocolTable table, std::optional<int> c
     // Outside an update bracket, so that the grid runs its size handling.
     grid->setRowCount(rowCount);
     finishLoad();
+    if (!tableText.isEmpty())
+        m_autosaveText = {std::move(tableText), grid->cellVersion(), grid->rowCount()};
     for (const Finish &finish : carried) {
+        const bool textCurrent = autosaveTextCurrent();
         ++m_lastResultRow;
         addResultRow(finish.timeText, finish.countryCode, finish.startNumber);
+        extendAutosaveText(textCurrent);
     }
     if (!carried.empty())
         selectResultRow(m_lastResultRow);
@@ -61,13 +66,19 @@ bool ProtocolPanel::loadBesideRace(const QString &fileName, bool workbook, const
     struct Outcome
     {
         std::optional<MemoryProtocolTable> table;
+        QByteArray text; // the table's autosave
         QString error;
     };
     auto outcome = std::make_shared<Outcome>();
     const int resultsBefore = m_lastResultRow;
     const bool ended = runWithProgressDialog(
         this, (workbook ? QStringLiteral("Die Arbeitsmappe wird gelesen \u2026") : QStringLiteral("Das Protokoll wird geladen \u2026")),
-        [read, outcome](TaskProgress &progress) { outcome->table = read(progress, &outcome->error); },
+        [read, outcome](TaskProgress &progress) {
+            outcome->table = read(progress, &outcome->error);
+            // Encoded here, so that the autosave's text does not hold the window's thread.
+            if (outcome->table)
+                outcome->text = ProtocolText::encode(*outcome->table);
+        },
         workbook ? ProgressShown::Busy : ProgressShown::Permille);
     m_loading = false;
     if (!ended)
@@ -80,7 +91,7 @@ bool ProtocolPanel::loadBesideRace(const QString &fileName, bool workbook, const
             reportReadError(fileName, outcome->error);
         return false;
     }
-    replaceTable(std::move(*outcome->table), resultsBefore);
+    replaceTable(std::move(*outcome->table), resultsBefore, std::move(outcome->text));
     Q_EMIT protocolLoaded(workbook, fileName);
     return true;
 }
