@@ -39,6 +39,15 @@ QStringView CellStore::view(int col, int row) const
     return r.cells[size_t(col)];
 }
 
+void CellStore::rowViews(int row, std::span<QStringView> out) const
+{
+    std::fill(out.begin(), out.end(), QStringView());
+    if (row < 0 || row >= int(m_rows.size()))
+        return;
+    const std::vector<QString> &cells = m_rows[size_t(row)].cells;
+    std::copy_n(cells.begin(), std::min(out.size(), cells.size()), out.begin());
+}
+
 void CellStore::put(int col, int row, const QString &text)
 {
     noteChange();

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <span>
 #include <vector>
 
 class QObject;
@@ -16,6 +17,8 @@ public:
     QString get(int col, int row) const;
     // The stored text without a copy; valid until the store changes.
     QStringView view(int col, int row) const;
+    // The views of columns 0 to out.size() - 1 of a row, for reading many rows quickly.
+    void rowViews(int row, std::span<QStringView> out) const;
     void put(int col, int row, const QString &text);
     QObject *object(int col, int row) const;
     void putObject(int col, int row, QObject *object);
