@@ -5,38 +5,57 @@
 
 namespace {
 
-template<typename T>
-void moveElement(std::vector<T> &items, int from, int to)
+// Moves the element at `from` to `to` in items that hold both indices.
+template<typename Items>
+void rotateElement(Items &items, int from, int to)
 {
-    const int needed = std::max(from, to) + 1;
-    if (int(items.size()) < needed)
-        items.resize(size_t(needed));
     if (from < to)
         std::rotate(items.begin() + from, items.begin() + from + 1, items.begin() + to + 1);
     else
         std::rotate(items.begin() + to, items.begin() + from, items.begin() + from + 1);
 }
 
+template<typename T>
+void moveElement(std::vector<T> &items, int from, int to)
+{
+    const int needed = std::max(from, to) + 1;
+    if (int(items.size()) < needed)
+        items.resize(size_t(needed));
+    rotateElement(items, from, to);
+}
+
+// Stores a row's cells again after `change` edited their views.
+template<typename Change>
+void editCells(RowCells &cells, Change change)
+{
+    CellViews views = cells.views();
+    change(views);
+    cells.assign(views);
+}
+
 } // namespace
 
 QString CellStore::get(int col, int row) const
 {
-    if (row < 0 || col < 0 || row >= int(m_rows.size()))
-        return QString();
-    const Row &r = m_rows[size_t(row)];
-    if (col >= int(r.cells.size()))
-        return QString();
-    return r.cells[size_t(col)];
+    return view(col, row).toString();
 }
 
 QStringView CellStore::view(int col, int row) const
 {
-    if (row < 0 || col < 0 || row >= int(m_rows.size()))
+    if (row < 0 || row >= int(m_rows.size()))
         return {};
-    const Row &r = m_rows[size_t(row)];
-    if (col >= int(r.cells.size()))
-        return {};
-    return r.cells[size_t(col)];
+    return m_rows[size_t(row)].cells.at(col);
+}
+
+void CellStore::rowViews(int row, std::span<QStringView> out) const
+{
+    if (row < 0 || row >= int(m_rows.size())) {
+        std::fill(out.begin(), out.end(), QStringView());
+        return;
+    }
+    const RowCells &cells = m_rows[size_t(row)].cells;
+    for (size_t c = 0; c < out.size(); ++c)
+        out[c] = cells.at(int(c));
 }
 
 void CellStore::put(int col, int row, const QString &text)
@@ -44,18 +63,12 @@ void CellStore::put(int col, int row, const QString &text)
     noteChange();
     if (row < 0 || col < 0)
         return;
-    if (text.isEmpty() && (row >= int(m_rows.size()) || col >= int(m_rows[size_t(row)].cells.size())))
+    if (text.isEmpty() && (row >= int(m_rows.size()) || col >= m_rows[size_t(row)].cells.size()))
         return; // writing an empty text into a cell that was never written changes nothing
-    Row &r = ensureRow(row);
-    if (col >= int(r.cells.size())) {
-        // Rows are mostly filled from the left: a new row takes the width of the widest
-        // so far at once instead of growing cell by cell.
-        if (r.cells.empty())
-            r.cells.reserve(std::max(size_t(col) + 1, m_widest));
-        r.cells.resize(size_t(col) + 1);
-        m_widest = std::max(m_widest, r.cells.size());
-    }
-    r.cells[size_t(col)] = text;
+    editCells(ensureRow(row).cells, [&](CellViews &cells) {
+        widen(cells, col + 1);
+        cells[col] = text;
+    });
 }
 
 QObject *CellStore::object(int col, int row) const
@@ -93,8 +106,12 @@ void CellStore::moveCol(int from, int to)
     if (from < 0 || to < 0 || from == to)
         return;
     for (Row &r : m_rows) {
-        if (!r.cells.empty())
-            moveElement(r.cells, from, to);
+        if (r.cells.size() > 0) {
+            editCells(r.cells, [&](CellViews &cells) {
+                widen(cells, std::max(from, to) + 1);
+                rotateElement(cells, from, to);
+            });
+        }
         if (!r.objects.empty())
             moveElement(r.objects, from, to);
     }
@@ -122,8 +139,8 @@ void CellStore::insertCol(int col)
     if (col < 0)
         return;
     for (Row &r : m_rows) {
-        if (col < int(r.cells.size()))
-            r.cells.insert(r.cells.begin() + col, QString());
+        if (col < r.cells.size())
+            editCells(r.cells, [&](CellViews &cells) { cells.insert(cells.begin() + col, QStringView()); });
         if (col < int(r.objects.size()))
             r.objects.insert(r.objects.begin() + col, nullptr);
     }
@@ -135,8 +152,8 @@ void CellStore::removeCol(int col)
     if (col < 0)
         return;
     for (Row &r : m_rows) {
-        if (col < int(r.cells.size()))
-            r.cells.erase(r.cells.begin() + col);
+        if (col < r.cells.size())
+            editCells(r.cells, [&](CellViews &cells) { cells.erase(cells.begin() + col); });
         if (col < int(r.objects.size()))
             r.objects.erase(r.objects.begin() + col);
     }
@@ -182,12 +199,12 @@ void CellStore::permuteRows(int first, const std::vector<int> &sources, int colC
     std::vector<Tail> tails;
     for (int i = first; i < first + count; ++i) {
         Row &r = m_rows[size_t(i)];
-        if (int(r.cells.size()) > colCount || int(r.objects.size()) > colCount) {
+        if (r.cells.size() > colCount || int(r.objects.size()) > colCount) {
             Tail t{i, {}, {}};
-            if (int(r.cells.size()) > colCount) {
-                t.cells.assign(std::make_move_iterator(r.cells.begin() + colCount),
-                               std::make_move_iterator(r.cells.end()));
-                r.cells.resize(size_t(colCount));
+            if (r.cells.size() > colCount) {
+                for (int c = colCount; c < r.cells.size(); ++c)
+                    t.cells.push_back(r.cells.at(c).toString());
+                editCells(r.cells, [&](CellViews &cells) { cells.resize(colCount); });
             }
             if (int(r.objects.size()) > colCount) {
                 t.objects.assign(r.objects.begin() + colCount, r.objects.end());
@@ -204,9 +221,11 @@ void CellStore::permuteRows(int first, const std::vector<int> &sources, int colC
     for (Tail &t : tails) {
         Row &r = m_rows[size_t(t.row)];
         if (!t.cells.empty()) {
-            r.cells.resize(size_t(colCount));
-            r.cells.insert(r.cells.end(), std::make_move_iterator(t.cells.begin()),
-                           std::make_move_iterator(t.cells.end()));
+            editCells(r.cells, [&](CellViews &cells) {
+                widen(cells, colCount);
+                for (const QString &cell : t.cells)
+                    cells.append(cell);
+            });
         }
         if (!t.objects.empty()) {
             r.objects.resize(size_t(colCount), nullptr);
@@ -218,11 +237,8 @@ void CellStore::permuteRows(int first, const std::vector<int> &sources, int colC
 std::vector<QString> CellStore::takeRowCells(int row, int count) const
 {
     std::vector<QString> cells(size_t(std::max(count, 0)));
-    if (row < 0 || row >= int(m_rows.size()))
-        return cells;
-    const Row &r = m_rows[size_t(row)];
-    const size_t n = std::min(cells.size(), r.cells.size());
-    std::copy(r.cells.begin(), r.cells.begin() + ptrdiff_t(n), cells.begin());
+    for (size_t c = 0; c < cells.size(); ++c)
+        cells[c] = get(int(c), row);
     return cells;
 }
 
@@ -231,10 +247,10 @@ void CellStore::putRowCells(int row, const std::vector<QString> &cells)
     noteChange();
     if (row < 0)
         return;
-    Row &r = ensureRow(row);
-    if (r.cells.size() < cells.size())
-        r.cells.resize(cells.size());
-    std::copy(cells.begin(), cells.end(), r.cells.begin());
+    editCells(ensureRow(row).cells, [&](CellViews &views) {
+        widen(views, qsizetype(cells.size()));
+        std::copy(cells.begin(), cells.end(), views.begin());
+    });
 }
 
 void CellStore::noteChange()

@@ -1,21 +1,26 @@
 #pragma once
 
+#include "grid/RowCells.h"
+
 #include <QString>
 
+#include <span>
 #include <vector>
 
 class QObject;
 
 // The cell store of the string grid: texts and object references addressed by
 // column and row, independent of the grid's column and row counts. Rows are kept
-// in a vector of short vectors so that a grid of many rows of a few short texts
-// stays small and whole rows move cheaply.
+// in a vector, each with its texts in one allocation (RowCells), so that a grid of many
+// rows of a few short texts stays small and whole rows move cheaply.
 class CellStore
 {
 public:
     QString get(int col, int row) const;
     // The stored text without a copy; valid until the store changes.
     QStringView view(int col, int row) const;
+    // The views of columns 0 to out.size() - 1 of a row, for reading many rows quickly.
+    void rowViews(int row, std::span<QStringView> out) const;
     void put(int col, int row, const QString &text);
     QObject *object(int col, int row) const;
     void putObject(int col, int row, QObject *object);
@@ -58,13 +63,12 @@ public:
 private:
     struct Row
     {
-        std::vector<QString> cells;
+        RowCells cells;
         std::vector<QObject *> objects; // empty unless an object was stored
     };
     Row &ensureRow(int row);
     void noteChange();
 
     std::vector<Row> m_rows;
-    size_t m_widest = 0; // cells in the widest row written so far
     quint64 m_version = 0;
 };

@@ -17,6 +17,7 @@ public:
     QString cells(int col, int row) const { return m_store.get(col, row); }
     // A cell's text without a copy; valid until the grid's cells change.
     QStringView cellView(int col, int row) const { return m_store.view(col, row); }
+    void rowViews(int row, std::span<QStringView> out) const { m_store.rowViews(row, out); }
     void setCells(int col, int row, const QString &text);
     QObject *objects(int col, int row) const { return m_store.object(col, row); }
     void setObjects(int col, int row, QObject *object);

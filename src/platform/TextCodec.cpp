@@ -27,18 +27,23 @@ std::optional<unsigned char> TextCodec::byteOf(QChar ch)
 
 QByteArray TextCodec::encode(QStringView text)
 {
-    QByteArray out;
-    out.reserve(text.size());
+    QByteArray out(text.size(), Qt::Uninitialized);
+    out.truncate(encodeTo(text, out.data()) - out.constData());
+    return out;
+}
+
+char *TextCodec::encodeTo(QStringView text, char *out)
+{
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar ch = text[i];
         // A character outside the basic plane is one character: one "?".
         if (ch.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            out.append('?');
+            *out++ = '?';
             ++i;
             continue;
         }
         const std::optional<unsigned char> byte = byteOf(ch);
-        out.append(byte ? char(*byte) : '?');
+        *out++ = byte ? char(*byte) : '?';
     }
     return out;
 }

@@ -14,6 +14,9 @@ class TextCodec
 {
 public:
     static QByteArray encode(QStringView text);
+    // Writes the bytes of `text` at `out`, which has room for text.size() bytes (never more
+    // are needed), and returns the end of what was written.
+    static char *encodeTo(QStringView text, char *out);
     static QString decode(QByteArrayView bytes);
 
     // The byte that stands for `ch`, or nothing when the code page cannot hold it.

@@ -31,6 +31,11 @@ QStringView GridProtocolTable::cellView(int col, int row) const
     return m_grid->cellView(col, row);
 }
 
+void GridProtocolTable::rowViews(int row, std::span<QStringView> out) const
+{
+    m_grid->rowViews(row, out);
+}
+
 void GridProtocolTable::setCells(int col, int row, const QString &value)
 {
     m_grid->setCells(col, row, value);

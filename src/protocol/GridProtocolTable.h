@@ -15,6 +15,7 @@ public:
     void setRowCount(int value) override;
     QString cells(int col, int row) const override;
     QStringView cellView(int col, int row) const override;
+    void rowViews(int row, std::span<QStringView> out) const override;
     void setCells(int col, int row, const QString &value) override;
     void discardRowsFrom(int row) override;
     void beginUpdate() override;

@@ -17,6 +17,7 @@ public:
     void setRowCount(int value) override;
     QString cells(int col, int row) const override { return m_store.get(col, row); }
     QStringView cellView(int col, int row) const override { return m_store.view(col, row); }
+    void rowViews(int row, std::span<QStringView> out) const override { m_store.rowViews(row, out); }
     void setCells(int col, int row, const QString &value) override { m_store.put(col, row, value); }
     void discardRowsFrom(int row) override { m_store.truncateRows(std::max(row, 0)); }
 

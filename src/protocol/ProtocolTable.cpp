@@ -1,5 +1,11 @@
 #include "protocol/ProtocolTable.h"
 
+void ProtocolTable::rowViews(int row, std::span<QStringView> out) const
+{
+    for (size_t c = 0; c < out.size(); ++c)
+        out[c] = cellView(int(c), row);
+}
+
 void ProtocolTable::clearRow(int row)
 {
     const int cols = colCount();

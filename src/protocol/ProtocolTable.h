@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <span>
+
 // The protocol's cells as the file formats see them: colCount columns by rowCount rows of
 // text, row 0 the title row. The store behind it is sparse: cells outside the current
 // rowCount can be read and keep their text when the row count shrinks and grows back,
@@ -20,6 +22,8 @@ public:
     // The same text without a copy, for reading a whole table quickly; valid until the
     // table changes.
     virtual QStringView cellView(int col, int row) const = 0;
+    // The views of columns 0 to out.size() - 1 of a row, in one call per row.
+    virtual void rowViews(int row, std::span<QStringView> out) const;
     virtual void setCells(int col, int row, const QString &value) = 0;
     // Empties every row from `row` on, also the rows kept beyond rowCount.
     virtual void discardRowsFrom(int row) = 0;

@@ -8,6 +8,8 @@
 #include <QFile>
 
 #include <algorithm>
+#include <span>
+#include <vector>
 
 namespace {
 
@@ -40,43 +42,39 @@ private:
 
 // A TAB, CR or LF inside a cell would split the cell or the row when read back, so each
 // becomes a blank.
-bool isLineOrCellBreak(char16_t u)
+bool isLineOrCellBreak(char byte)
 {
-    return u == '\t' || u == '\r' || u == '\n';
+    return byte == '\t' || byte == '\r' || byte == '\n';
 }
 
-void writeEncodedCell(ByteWriter &out, QStringView cell)
+// Writes a cell followed by its TAB and returns the end; an empty cell is written as a
+// single blank. Needs room for cell.size() + 2 bytes: every code unit takes one byte at
+// most (a surrogate pair becomes one "?").
+char *writeCell(char *dst, QStringView cell)
 {
-    QString clean = cell.toString();
-    for (QChar &c : clean) {
-        if (isLineOrCellBreak(c.unicode()))
-            c = QLatin1Char(' ');
-    }
-    const QByteArray encoded = TextCodec::encode(clean);
-    char *dst = out.room(encoded.size() + 1);
-    std::copy(encoded.cbegin(), encoded.cend(), dst);
-    dst[encoded.size()] = '\t';
-    out.advance(encoded.size() + 1);
-}
-
-// Writes a cell followed by its TAB; an empty cell is written as a single blank.
-void writeCell(ByteWriter &out, QStringView cell)
-{
-    char *const start = out.room(cell.size() + 2);
-    char *dst = start;
-    if (cell.isEmpty())
+    if (cell.isEmpty()) {
         *dst++ = ' ';
-    // Most cells are plain Latin-1 text, which is the same in Windows-1252.
-    for (QChar ch : cell) {
-        const char16_t u = ch.unicode();
-        if (u > 0xFF || (u >= 0x80 && u <= 0x9F)) {
-            writeEncodedCell(out, cell);
-            return;
-        }
-        *dst++ = isLineOrCellBreak(u) ? ' ' : char(u);
+        *dst++ = '\t';
+        return dst;
     }
-    *dst++ = '\t';
-    out.advance(dst - start);
+    // Most cells are printable Latin-1 (0x20 to 0x7F, 0xA0 to 0xFF), the same bytes in
+    // Windows-1252: they are copied as they are, and only a cell with another character
+    // is encoded again.
+    const char16_t *units = cell.utf16();
+    const qsizetype size = cell.size();
+    bool other = false;
+    for (qsizetype i = 0; i < size; ++i) {
+        const unsigned unit = units[i];
+        dst[i] = char(unit);
+        other |= unit - 0x20u > 0x5Fu && unit - 0xA0u > 0x5Fu;
+    }
+    char *end = dst + size;
+    if (other) {
+        end = TextCodec::encodeTo(cell, dst);
+        std::replace_if(dst, end, isLineOrCellBreak, ' ');
+    }
+    *end++ = '\t';
+    return end;
 }
 
 // Collapses every run of TABs to one TAB.
@@ -121,38 +119,43 @@ void assignLine(ProtocolTable &table, int row, QStringView line)
 
 namespace {
 
-// Writes row `r` as its line; a row whose first cell is empty has none.
-void writeLine(ByteWriter &out, const ProtocolTable &table, int r)
+// Writes row `row`'s line, read into `cells`; a row whose first cell is empty has none.
+void writeLine(ByteWriter &out, const ProtocolTable &table, int row, std::span<QStringView> cells)
 {
-    const QStringView first = table.cellView(0, r);
-    if (first.isEmpty())
+    table.rowViews(row, cells);
+    if (cells.empty() || cells.front().isEmpty())
         return;
-    const int cols = table.colCount();
-    for (int c = 0; c < cols; ++c)
-        writeCell(out, c == 0 ? first : table.cellView(c, r));
-    char *lineEnd = out.room(2);
-    lineEnd[0] = '\r';
-    lineEnd[1] = '\n';
-    out.advance(2);
+    qsizetype longest = 2;
+    for (QStringView cell : cells)
+        longest += cell.size() + 2;
+    char *const start = out.room(longest);
+    char *dst = start;
+    for (QStringView cell : cells)
+        dst = writeCell(dst, cell);
+    *dst++ = '\r';
+    *dst++ = '\n';
+    out.advance(dst - start);
 }
 
 } // namespace
 
 QByteArray ProtocolText::encode(const ProtocolTable &table)
 {
-    if (table.cells(0, 1).isEmpty())
+    if (table.cellView(0, 1).isEmpty())
         return QByteArray();
     const int rows = table.rowCount();
+    std::vector<QStringView> cells(size_t(table.colCount()));
     ByteWriter out(qsizetype(rows) * 36);
     for (int r = 0; r < rows; ++r)
-        writeLine(out, table, r);
+        writeLine(out, table, r, cells);
     return out.take();
 }
 
 void ProtocolText::appendLine(QByteArray &text, const ProtocolTable &table, int row)
 {
+    std::vector<QStringView> cells(size_t(table.colCount()));
     ByteWriter out(64);
-    writeLine(out, table, row);
+    writeLine(out, table, row, cells);
     text += out.take();
 }
 

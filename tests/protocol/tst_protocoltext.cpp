@@ -1,6 +1,7 @@
 #include "protocol/MemoryProtocolTable.h"
 #include "protocol/ProtocolColumns.h"
 #include "protocol/ProtocolText.h"
+#include "platform/TextCodec.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -64,6 +65,47 @@ private Q_SLOTS:
                  QByteArray("Nr.\tStoppzeit\tLKZ\tStNr.\tStat\t\r\n"
                             "00001\t9:05.12,34\tAT\t18\t \t\r\n"
                             "00002\t9:06.00,10\t\xd6S\t \tDNF\x80 ?\t\r\n"));
+    }
+
+    // Random tables drawn from one alphabet each: the whole text and the lines appended one
+    // by one must be the bytes the format's rules give cell by cell.
+    void encodedBytesFollowTheRules_data()
+    {
+        QTest::addColumn<QString>("alphabet");
+        QTest::newRow("printable ASCII") << QStringLiteral("09:,.AZaz ~");
+        QTest::newRow("Latin-1 and DEL") << QStringLiteral("a\u00a0\u00d6\u00ff\u007f");
+        QTest::newRow("Windows-1252 above 0x7F") << QStringLiteral("\u20ac\u0160\u0081\u009d\u0178x");
+        QTest::newRow("breaks and controls") << QStringLiteral("\t\r\nx\u0001");
+        QTest::newRow("outside the code page")
+            << QStringLiteral("\u0101\u4e2d\U0001f600x\u0080\u009f") + QChar(0xDC00);
+    }
+
+    void encodedBytesFollowTheRules()
+    {
+        QFETCH(QString, alphabet);
+        QRandomGenerator rng(20261209);
+        MemoryProtocolTable table(5, 300);
+        QByteArray expected;
+        for (int r = 0; r < table.rowCount(); ++r) {
+            QByteArray line;
+            for (int c = 0; c < table.colCount(); ++c) {
+                QString cell;
+                for (int n = int(rng.bounded(r == 1 ? 1 : 0, 12)); n > 0; --n)
+                    cell += alphabet.at(rng.bounded(alphabet.size()));
+                table.setCells(c, r, cell);
+                for (QChar &ch : cell)
+                    if (ch == QLatin1Char('\t') || ch == QLatin1Char('\r') || ch == QLatin1Char('\n'))
+                        ch = QLatin1Char(' ');
+                line += (cell.isEmpty() ? QByteArray(" ") : TextCodec::encode(cell)) + '\t';
+            }
+            if (!table.cells(0, r).isEmpty())
+                expected += line + "\r\n";
+        }
+        QCOMPARE(ProtocolText::encode(table), expected);
+        QByteArray appended;
+        for (int r = 0; r < table.rowCount(); ++r)
+            ProtocolText::appendLine(appended, table, r);
+        QCOMPARE(appended, expected);
     }
 
     void emptyFirstResultGivesEmptyFile_data()
