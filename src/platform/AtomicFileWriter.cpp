@@ -4,9 +4,17 @@
 
 bool AtomicFileWriter::write(const QString &fileName, const QByteArray &data)
 {
+    return write(fileName, QList<QByteArray>{data});
+}
+
+bool AtomicFileWriter::write(const QString &fileName, const QList<QByteArray> &pieces)
+{
     m_error.clear();
     DurableFile file;
-    if (!file.create(fileName) || !file.write(data) || !file.finish()) {
+    bool written = file.create(fileName);
+    for (qsizetype i = 0; written && i < pieces.size(); ++i)
+        written = file.write(pieces.at(i));
+    if (!written || !file.finish()) {
         m_error = file.errorString();
         return false;
     }

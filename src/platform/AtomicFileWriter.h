@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <functional>
@@ -17,6 +18,8 @@ public:
     // Writes `data` to `fileName`. On failure the target is untouched, the temporary file
     // is removed and errorString() tells why, in German.
     bool write(const QString &fileName, const QByteArray &data);
+    // The same for bytes in pieces, written one after the other.
+    bool write(const QString &fileName, const QList<QByteArray> &pieces);
 
     QString errorString() const { return m_error; }
 

@@ -20,13 +20,13 @@ AutosaveWriter::~AutosaveWriter()
     m_thread.join();
 }
 
-quint64 AutosaveWriter::write(const QString &fileName, const QByteArray &bytes)
+quint64 AutosaveWriter::write(const QString &fileName, const QList<QByteArray> &text)
 {
     quint64 number;
     {
         std::lock_guard lock(m_mutex);
         number = ++m_asked;
-        m_pending = Job{number, fileName, bytes};
+        m_pending = Job{number, fileName, text};
     }
     m_wake.notify_one();
     return number;
@@ -56,7 +56,7 @@ void AutosaveWriter::run()
         QDir().mkpath(QFileInfo(job.fileName).absolutePath());
         AtomicFileWriter writer;
         QString error;
-        if (!writer.write(job.fileName, job.bytes))
+        if (!writer.write(job.fileName, job.text))
             error = writer.errorString().isEmpty() ? QStringLiteral("Schreibfehler") : writer.errorString();
         Q_EMIT written(job.number, error);
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -21,9 +22,10 @@ public:
     // Writes what is still asked for, then ends the thread.
     ~AutosaveWriter() override;
 
-    // Asks for `bytes` to become the file `fileName` (its folder made when missing).
-    // Returns the write's number; numbers grow with each call.
-    quint64 write(const QString &fileName, const QByteArray &bytes);
+    // Asks for the pieces of `text`, one after the other, to become the file `fileName`
+    // (its folder made when missing). Returns the write's number; numbers grow with each
+    // call.
+    quint64 write(const QString &fileName, const QList<QByteArray> &text);
 
     struct Outcome
     {
@@ -42,7 +44,7 @@ private:
     {
         quint64 number = 0;
         QString fileName;
-        QByteArray bytes;
+        QList<QByteArray> text;
     };
     void run();
 

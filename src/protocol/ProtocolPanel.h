@@ -203,7 +203,7 @@ private:
     QToolButton *makeButton(const QString &name, const QString &hint, const QString &accessible, int glyph);
     void finishLoad();
     // The autosave's text, encoded again only when the cells changed since.
-    const QByteArray &autosaveText();
+    const QList<QByteArray> &autosaveText();
     bool autosaveTextCurrent() const;
     // After a result was added as the table's last row: its line is appended to a text
     // that was current before (`wasCurrent`), so that a finish does not encode the table.
@@ -253,7 +253,9 @@ private:
     quint64 m_autosaveShown = 0; // the newest write whose outcome is shown
     struct EncodedText
     {
-        QByteArray bytes;
+        // In pieces: a write holds the text while finishes are appended, and an append
+        // then copies the last piece only, not the whole protocol.
+        QList<QByteArray> pieces;
         quint64 cellVersion = 0;
         int rowCount = -1; // no text yet
     } m_autosaveText;

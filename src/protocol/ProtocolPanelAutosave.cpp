@@ -11,19 +11,30 @@ bool ProtocolPanel::autosaveTextCurrent() const
     return m_autosaveText.rowCount == grid->rowCount() && m_autosaveText.cellVersion == grid->cellVersion();
 }
 
-const QByteArray &ProtocolPanel::autosaveText()
+namespace {
+
+// Lines are appended to a piece until it is this long; then a new piece begins.
+constexpr qsizetype PieceBytes = 256 * 1024;
+
+} // namespace
+
+const QList<QByteArray> &ProtocolPanel::autosaveText()
 {
     if (!autosaveTextCurrent())
-        m_autosaveText = {ProtocolText::encode(*m_table), grid->cellVersion(), grid->rowCount()};
-    return m_autosaveText.bytes;
+        m_autosaveText = {{ProtocolText::encode(*m_table)}, grid->cellVersion(), grid->rowCount()};
+    return m_autosaveText.pieces;
 }
 
 void ProtocolPanel::extendAutosaveText(bool wasCurrent)
 {
-    // An empty text has no title line yet, and a row below the new one would come after it.
-    if (!wasCurrent || m_autosaveText.bytes.isEmpty() || grid->rowCount() != m_lastResultRow + 1)
+    // An empty protocol's text is empty, without the title line; and a row below the new
+    // one would come after it.
+    QList<QByteArray> &pieces = m_autosaveText.pieces;
+    if (!wasCurrent || pieces.isEmpty() || pieces.first().isEmpty() || grid->rowCount() != m_lastResultRow + 1)
         return;
-    ProtocolText::appendLine(m_autosaveText.bytes, *m_table, m_lastResultRow);
+    if (pieces.last().size() >= PieceBytes)
+        pieces.append(QByteArray());
+    ProtocolText::appendLine(pieces.last(), *m_table, m_lastResultRow);
     m_autosaveText.cellVersion = grid->cellVersion();
     m_autosaveText.rowCount = grid->rowCount();
 }

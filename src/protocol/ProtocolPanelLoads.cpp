@@ -45,7 +45,7 @@ void ProtocolPanel::replaceTable(MemoryProtocolTable table, std::optional<int> c
     grid->setRowCount(rowCount);
     finishLoad();
     if (!tableText.isEmpty())
-        m_autosaveText = {std::move(tableText), grid->cellVersion(), grid->rowCount()};
+        m_autosaveText = {{std::move(tableText)}, grid->cellVersion(), grid->rowCount()};
     for (const Finish &finish : carried) {
         const bool textCurrent = autosaveTextCurrent();
         ++m_lastResultRow;
