@@ -91,14 +91,20 @@ std::optional<JournalContents> readEach(const QString &fileName, const Visit &vi
     std::optional<JournalContents> contents = begin(line, error);
     if (!contents)
         return std::nullopt;
-    for (int count = 1; !file.atEnd(); ++count) {
+    // The race goes on appending meanwhile: the read ends where the file ended when it
+    // began. Reading on to the end would never end on Windows, whose C runtime, once it
+    // has met the end, reads nothing more while the size promises more.
+    for (int count = 1; file.pos() < size; ++count) {
         line = file.readLine();
-        if (line.isEmpty() && file.error() != QFileDevice::NoError)
-            return fail(error, file.errorString());
+        if (line.isEmpty()) {
+            if (file.error() != QFileDevice::NoError)
+                return fail(error, file.errorString());
+            break; // made shorter meanwhile
+        }
         const bool complete = line.endsWith('\n');
         if (complete)
             line.chop(1);
-        take(*contents, line, complete, file.atEnd(), visit);
+        take(*contents, line, complete, file.pos() >= size, visit);
         if (control && count % LinesPerLook == 0) {
             if (control->cancelled)
                 return fail(error, cancelledText());
