@@ -1,6 +1,7 @@
 #include "protocol/ProtocolPanel.h"
 
 #include "grid/SortGrid.h"
+#include "platform/AtomicFileWriter.h"
 #include "platform/RegularFile.h"
 #include "platform/TextCodec.h"
 #include "protocol/AutosaveWriter.h"
@@ -293,10 +294,10 @@ void ProtocolPanel::addFinish(const QString &timeText, const QString &countryCod
 {
     // An edit still open ends before the autosave's text is looked at.
     grid->commitEditing();
-    const bool textCurrent = autosaveTextCurrent();
+    const bool textCurrent = protocolTextCurrent();
     ++m_lastResultRow;
     addResultRow(timeText, countryCode, startNumber);
-    extendAutosaveText(textCurrent);
+    extendProtocolText(textCurrent);
     grid->setFixedCols(1);
     selectResultRow(m_lastResultRow);
     // The new result is the last visible row.
@@ -522,10 +523,12 @@ void ProtocolPanel::reportWriteError(const QString &fileName, const QString &err
 
 bool ProtocolPanel::saveProtocolText(const QString &fileName)
 {
-    QString error;
-    if (ProtocolText::saveProtocolText(*m_table, fileName, &error))
+    // The text kept for the autosave is the file's text: a save writes it without
+    // encoding the protocol again.
+    AtomicFileWriter writer;
+    if (writer.write(fileName, protocolText()))
         return true;
-    reportWriteError(fileName, error);
+    reportWriteError(fileName, writer.errorString());
     return false;
 }
 

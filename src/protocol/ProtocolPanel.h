@@ -202,12 +202,13 @@ protected:
 private:
     QToolButton *makeButton(const QString &name, const QString &hint, const QString &accessible, int glyph);
     void finishLoad();
-    // The autosave's text, encoded again only when the cells changed since.
-    const QList<QByteArray> &autosaveText();
-    bool autosaveTextCurrent() const;
+    // The protocol's text, as the autosave and a save write it; encoded again only when
+    // the cells changed since.
+    const QList<QByteArray> &protocolText();
+    bool protocolTextCurrent() const;
     // After a result was added as the table's last row: its line is appended to a text
     // that was current before (`wasCurrent`), so that a finish does not encode the table.
-    void extendAutosaveText(bool wasCurrent);
+    void extendProtocolText(bool wasCurrent);
     void showAutosaveOutcome(quint64 number, const QString &error);
     // Reads a table on a worker while the race goes on, behind a progress dialog the
     // operator can cancel, then puts it in the protocol's place with the finishes taken
@@ -258,7 +259,7 @@ private:
         QList<QByteArray> pieces;
         quint64 cellVersion = 0;
         int rowCount = -1; // no text yet
-    } m_autosaveText;
+    } m_protocolText;
     // The heading bar's width with the caption beside all commands.
     int m_headingWidth = 0;
 };

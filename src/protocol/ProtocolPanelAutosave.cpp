@@ -6,9 +6,9 @@
 #include "protocol/GridProtocolTable.h"
 #include "protocol/ProtocolText.h"
 
-bool ProtocolPanel::autosaveTextCurrent() const
+bool ProtocolPanel::protocolTextCurrent() const
 {
-    return m_autosaveText.rowCount == grid->rowCount() && m_autosaveText.cellVersion == grid->cellVersion();
+    return m_protocolText.rowCount == grid->rowCount() && m_protocolText.cellVersion == grid->cellVersion();
 }
 
 namespace {
@@ -18,30 +18,30 @@ constexpr qsizetype PieceBytes = 256 * 1024;
 
 } // namespace
 
-const QList<QByteArray> &ProtocolPanel::autosaveText()
+const QList<QByteArray> &ProtocolPanel::protocolText()
 {
-    if (!autosaveTextCurrent())
-        m_autosaveText = {{ProtocolText::encode(*m_table)}, grid->cellVersion(), grid->rowCount()};
-    return m_autosaveText.pieces;
+    if (!protocolTextCurrent())
+        m_protocolText = {{ProtocolText::encode(*m_table)}, grid->cellVersion(), grid->rowCount()};
+    return m_protocolText.pieces;
 }
 
-void ProtocolPanel::extendAutosaveText(bool wasCurrent)
+void ProtocolPanel::extendProtocolText(bool wasCurrent)
 {
     // An empty protocol's text is empty, without the title line; and a row below the new
     // one would come after it.
-    QList<QByteArray> &pieces = m_autosaveText.pieces;
+    QList<QByteArray> &pieces = m_protocolText.pieces;
     if (!wasCurrent || pieces.isEmpty() || pieces.first().isEmpty() || grid->rowCount() != m_lastResultRow + 1)
         return;
     if (pieces.last().size() >= PieceBytes)
         pieces.append(QByteArray());
     ProtocolText::appendLine(pieces.last(), *m_table, m_lastResultRow);
-    m_autosaveText.cellVersion = grid->cellVersion();
-    m_autosaveText.rowCount = grid->rowCount();
+    m_protocolText.cellVersion = grid->cellVersion();
+    m_protocolText.rowCount = grid->rowCount();
 }
 
 void ProtocolPanel::saveInBackground()
 {
-    m_autosaveWriter->write(autosaveFileName(), autosaveText());
+    m_autosaveWriter->write(autosaveFileName(), protocolText());
 }
 
 bool ProtocolPanel::autosave()

@@ -45,12 +45,12 @@ void ProtocolPanel::replaceTable(MemoryProtocolTable table, std::optional<int> c
     grid->setRowCount(rowCount);
     finishLoad();
     if (!tableText.isEmpty())
-        m_autosaveText = {{std::move(tableText)}, grid->cellVersion(), grid->rowCount()};
+        m_protocolText = {{std::move(tableText)}, grid->cellVersion(), grid->rowCount()};
     for (const Finish &finish : carried) {
-        const bool textCurrent = autosaveTextCurrent();
+        const bool textCurrent = protocolTextCurrent();
         ++m_lastResultRow;
         addResultRow(finish.timeText, finish.countryCode, finish.startNumber);
-        extendAutosaveText(textCurrent);
+        extendProtocolText(textCurrent);
     }
     if (!carried.empty())
         selectResultRow(m_lastResultRow);

@@ -2,8 +2,10 @@
 #include "TestMainServing.h"
 #include "grid/SortGrid.h"
 #include "protocol/ProtocolColumns.h"
+#include "protocol/GridProtocolTable.h"
 #include "protocol/ProtocolFiles.h"
 #include "protocol/ProtocolPanel.h"
+#include "protocol/ProtocolText.h"
 #include "protocol/SpreadsheetBridge.h"
 
 #include <QAction>
@@ -349,6 +351,38 @@ private Q_SLOTS:
         QCOMPARE(m_dialogs.offeredTypes.size(), 3);
         QVERIFY(readFile(m_dir->filePath(written)).startsWith(start));
         QCOMPARE(panel().filterInd(), filterIndex);
+        QVERIFY(m_errors.isEmpty());
+    }
+
+    // A save writes the text kept for the autosave; it must be the protocol as it stands
+    // after any kind of change, not the text of an earlier state.
+    void aSaveWritesTheProtocolAsItStands_data()
+    {
+        QTest::addColumn<std::function<void(TestProtocolPanel &)>>("change");
+        QTest::newRow("finishes") << std::function([](TestProtocolPanel &test) {
+            test.finish(QStringLiteral("2"), QStringLiteral("AUT"));
+        });
+        QTest::newRow("a cell typed over") << std::function([](TestProtocolPanel &test) {
+            test.grid().setCells(2, 1, QStringLiteral("SUI"));
+        });
+        QTest::newRow("rows cut") << std::function([](TestProtocolPanel &test) { test.grid().setRowCount(2); });
+        QTest::newRow("a finish after a cell typed over") << std::function([](TestProtocolPanel &test) {
+            test.grid().setCells(1, 1, QStringLiteral("0:59"));
+            test.finish(QStringLiteral("3"), QString());
+        });
+        QTest::newRow("cleared") << std::function([](TestProtocolPanel &test) { test.panel().clearTable(); });
+    }
+
+    void aSaveWritesTheProtocolAsItStands()
+    {
+        QFETCH(std::function<void(TestProtocolPanel &)>, change);
+        finish(QStringLiteral("1"), QStringLiteral("GER"));
+        finish(QStringLiteral("1:30"), QString());
+        const QString name = m_dir->filePath(QStringLiteral("saved.txt"));
+        QVERIFY(panel().saveProtocolText(name));
+        change(*this);
+        QVERIFY(panel().saveProtocolText(name));
+        QCOMPARE(readFile(name), ProtocolText::encode(GridProtocolTable(&grid())));
         QVERIFY(m_errors.isEmpty());
     }
 
