@@ -2,6 +2,7 @@
 // against the floor of any durable save (the same bytes to a new file beside the target,
 // synced and renamed over it), the text encoding alone, text load against decoding and splitting the same bytes, one autosave, workbook export
 // and import.
+#include "../ProcessMemory.h"
 #include "BenchTable.h"
 #include "DurableWrite.h"
 #include "platform/DurableFile.h"
@@ -18,9 +19,6 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 #include <cstdio>
 #include <functional>
 #include <vector>
@@ -62,16 +60,6 @@ std::vector<double> mediansByTurns(int runs, const std::vector<std::function<voi
     for (const std::vector<double> &workTimes : times)
         medians.push_back(medianOf(workTimes));
     return medians;
-}
-
-// Bytes the heap hands out, counted by the allocator where it tells (glibc), else -1.
-qint64 heapInUse()
-{
-#if defined(__GLIBC__)
-    return qint64(mallinfo2().uordblks);
-#else
-    return -1;
-#endif
 }
 
 } // namespace

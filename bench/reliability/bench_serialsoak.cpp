@@ -4,25 +4,15 @@
 // of one autosave every 10,000 finishes. TIVANO_SOAK_SAVE_EVERY=n writes the autosave
 // after every n-th finish only (the program writes after each; with 100,000 rows one
 // write is several megabytes).
+#include "../ProcessMemory.h"
 #include "SerialSoak.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
-
-double residentMiB()
-{
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0.0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toDouble() * double(::sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0)
-                             : 0.0;
-}
 
 int envInt(const char *name, int fallback)
 {
