@@ -6,6 +6,7 @@
 #include "platform/RegularFile.h"
 #include "platform/ScratchFolder.h"
 #include "protocol/WorkbookCellText.h"
+#include "protocol/WorkbookLibraryErrors.h"
 #include "protocol/WorkbookReader.h"
 
 #include <QDataStream>
@@ -89,7 +90,7 @@ bool SpreadsheetBridge::exportToSpreadsheet(const ProtocolTable &table, const QS
                     sheet, r, c, WorkbookCellText::encodeEscapes(text).toUtf8().constData(), format);
             }
             if (rc != LXW_NO_ERROR) {
-                setError(error, QString::fromUtf8(lxw_strerror(rc)));
+                setError(error, WorkbookLibraryErrors::writerText(rc));
                 return false;
             }
         }
@@ -107,7 +108,7 @@ bool SpreadsheetBridge::exportToSpreadsheet(const ProtocolTable &table, const QS
 
     const lxw_error rc = workbook_close(book.release());
     if (rc != LXW_NO_ERROR) {
-        setError(error, QString::fromUtf8(lxw_strerror(rc)));
+        setError(error, WorkbookLibraryErrors::writerText(rc));
         return false;
     }
     QString why;

@@ -1,5 +1,7 @@
 #include "protocol/WorkbookPackage.h"
 
+#include "protocol/WorkbookLibraryErrors.h"
+
 #include <algorithm>
 #include <zip.h>
 
@@ -10,7 +12,7 @@ constexpr zip_uint64_t MaxPartSize = zip_uint64_t(1) << 30;
 
 QString zipErrorText(zip_error_t *error)
 {
-    return QString::fromLocal8Bit(zip_error_strerror(error));
+    return WorkbookLibraryErrors::zipText(zip_error_code_zip(error), zip_error_code_system(error));
 }
 
 void setError(QString *error, const QString &text)
@@ -47,9 +49,10 @@ std::optional<WorkbookPackage> WorkbookPackage::open(const QByteArray &bytes, QS
             zip_source_free(source);
     }
     if (!package.m_archive) {
-        setError(error,
-                 QStringLiteral("Die Datei ist kein Zip-Archiv (") + zipErrorText(&zipError)
-                     + QStringLiteral(")."));
+        setError(error, zip_error_code_zip(&zipError) == ZIP_ER_NOZIP
+                            ? QStringLiteral("Die Datei ist kein Zip-Archiv.")
+                            : QStringLiteral("Das Zip-Archiv kann nicht gelesen werden (") + zipErrorText(&zipError)
+                                + QStringLiteral(")."));
         zip_error_fini(&zipError);
         return std::nullopt;
     }

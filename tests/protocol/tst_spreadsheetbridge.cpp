@@ -164,13 +164,32 @@ private Q_SLOTS:
         QCOMPARE(rows, table.rows());
     }
 
+    void exportFailureLeavesNoFile_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("cellLength");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("no such folder") << "no/folder/x.xlsx" << 10 << "";
+        // The writing library's limit, said in German.
+        QTest::newRow("a cell longer than a workbook holds")
+            << "long.xlsx" << 32768
+            << "Eine Zelle ist l\u00e4nger als die 32.767 Zeichen, die eine Arbeitsmappe fasst.";
+    }
+
     void exportFailureLeavesNoFile()
     {
+        QFETCH(QString, file);
+        QFETCH(int, cellLength);
+        QFETCH(QString, reason);
         MemoryProtocolTable table;
-        const QString name = m_dir.filePath(QStringLiteral("no/folder/x.xlsx"));
+        table.setRowCount(2);
+        table.setCells(ProtocolColumns::ColStartNumber, 1, QString(cellLength, QLatin1Char('7')));
+        const QString name = m_dir.filePath(file);
         QString error;
         QVERIFY(!SpreadsheetBridge::exportToSpreadsheet(table, name, QStringLiteral("Tivano"), &error));
         QVERIFY(!error.isEmpty());
+        if (!reason.isEmpty())
+            QCOMPARE(error, reason);
         QVERIFY(!QFile::exists(name));
     }
 
@@ -244,17 +263,23 @@ private Q_SLOTS:
         QCOMPARE(table.cells(0, 0), QString());
     }
 
+    // Every reason is German, the zip library's too, and said once.
     void notAWorkbook_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("protocol text") << QByteArray("Nr.\tStoppzeit\t\r\n00001\t1,00\t\r\n");
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("truncated zip") << QByteArray("PK\x03\x04\x14\x00\x00\x00", 8);
+        QTest::addColumn<QString>("reason");
+        const QString noWorkbook = QStringLiteral("Die Datei ist keine Arbeitsmappe (.xlsx oder .ods).");
+        QTest::newRow("protocol text") << QByteArray("Nr.\tStoppzeit\t\r\n00001\t1,00\t\r\n")
+                                       << noWorkbook + QStringLiteral(" Die Datei ist kein Zip-Archiv.");
+        QTest::newRow("empty") << QByteArray() << noWorkbook;
+        QTest::newRow("truncated zip") << QByteArray("PK\x03\x04\x14\x00\x00\x00", 8)
+                                       << noWorkbook + QStringLiteral(" Die Datei ist kein Zip-Archiv.");
     }
 
     void notAWorkbook()
     {
         QFETCH(QByteArray, bytes);
+        QFETCH(QString, reason);
         const QString name = m_dir.filePath(QStringLiteral("bad.xlsx"));
         QFile file(name);
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -263,7 +288,7 @@ private Q_SLOTS:
         Rows rows{{"keep"}};
         QString error;
         QVERIFY(!SpreadsheetBridge::readWorkbook(name, 5, rows, &error));
-        QVERIFY(!error.isEmpty());
+        QCOMPARE(error, reason);
         QVERIFY(rows.isEmpty());
     }
 

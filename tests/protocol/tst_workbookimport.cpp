@@ -690,6 +690,45 @@ private Q_SLOTS:
         QVERIFY(rows.isEmpty());
     }
 
+    // The zip library's reasons reach the operator in German.
+    void damagedPackageSaysWhy_data()
+    {
+        QTest::addColumn<QByteArray>("workbook");
+        QTest::addColumn<QString>("message");
+        const QByteArray sheet = inlineRow(1, Titles) + QByteArray(4096, ' ');
+        const QByteArray archive = WorkbookPackages::xlsx(sheet);
+        // The sheet's checksum, in its local header and in the archive's directory, where
+        // the name follows 30 and 46 bytes after the header's start.
+        const QByteArray sheetName("xl/worksheets/sheet1.xml");
+        QByteArray crc = archive;
+        const qsizetype local = crc.indexOf(sheetName) - 30;
+        const qsizetype central = crc.indexOf(sheetName, local + 30 + sheetName.size()) - 46;
+        QVERIFY(local >= 0 && central > local);
+        crc[local + 14] = char(crc[local + 14] ^ 0x5a);
+        crc[central + 16] = char(crc[central + 16] ^ 0x5a);
+        QTest::newRow("a part fails its checksum") << crc << QStringLiteral("(Pr\u00fcfsummenfehler)");
+        QByteArray packed = archive;
+        const qsizetype sheetData = packed.indexOf(sheetName) + sheetName.size();
+        packed.replace(sheetData, 16, QByteArray(16, '\xff'));
+        QTest::newRow("packed data damaged")
+            << packed << QStringLiteral("(die gepackten Daten sind besch\u00e4digt)");
+        QTest::newRow("cut short") << archive.left(archive.size() - 30)
+                                   << QStringLiteral("Die Datei ist kein Zip-Archiv.");
+    }
+
+    void damagedPackageSaysWhy()
+    {
+        QFETCH(QByteArray, workbook);
+        QFETCH(QString, message);
+        const QString name = path(QStringLiteral("damaged.xlsx"));
+        QVERIFY(writeFile(name, workbook));
+        Rows rows{{"keep"}};
+        QString error;
+        QVERIFY(!SpreadsheetBridge::readWorkbook(name, ProtocolColumns::Count, rows, &error));
+        QVERIFY2(error.contains(message), qPrintable(error));
+        QVERIFY(rows.isEmpty());
+    }
+
     void workbookStructures_data()
     {
         using namespace WorkbookPackages;
