@@ -3,6 +3,7 @@
 // synced and renamed over it), the text encoding alone, text load against decoding and splitting the same bytes, one autosave, workbook export
 // and import.
 #include "../ProcessMemory.h"
+#include "../Timing.h"
 #include "BenchTable.h"
 #include "DurableWrite.h"
 #include "platform/DurableFile.h"
@@ -13,56 +14,12 @@
 #include "protocol/SpreadsheetBridge.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QStringTokenizer>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <vector>
-
-namespace {
-
-double milliseconds(const std::function<void()> &work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
-double medianOf(std::vector<double> times)
-{
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-// Median of several runs, in milliseconds.
-double median(int runs, const std::function<void()> &work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i)
-        times.push_back(milliseconds(work));
-    return medianOf(times);
-}
-
-// Medians of pieces of work run by turns, so that a figure and its references meet the
-// same load of the machine; in milliseconds.
-std::vector<double> mediansByTurns(int runs, const std::vector<std::function<void()>> &works)
-{
-    std::vector<std::vector<double>> times(works.size());
-    for (int i = 0; i < runs; ++i)
-        for (size_t w = 0; w < works.size(); ++w)
-            times[w].push_back(milliseconds(works[w]));
-    std::vector<double> medians;
-    for (const std::vector<double> &workTimes : times)
-        medians.push_back(medianOf(workTimes));
-    return medians;
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {
@@ -87,9 +44,9 @@ int main(int argc, char **argv)
     std::vector<double> floorTimes;
     for (int i = 0; i < 15; ++i) {
         QFile::remove(textName);
-        saveTimes.push_back(milliseconds([&] { ProtocolText::saveProtocolText(big, textName); }));
+        saveTimes.push_back(timed([&] { ProtocolText::saveProtocolText(big, textName); }));
         QFile::remove(floorName);
-        floorTimes.push_back(milliseconds([&] { durableWrite(floorName, bytes); }));
+        floorTimes.push_back(timed([&] { durableWrite(floorName, bytes); }));
     }
     const double save = medianOf(saveTimes);
     const double durableFloor = medianOf(floorTimes);

@@ -1,6 +1,7 @@
 // Figures for the protocol as the operator has it: the grid behind the protocol panel.
 // Loading a 100,000-row protocol file, one finish with its autosave at 10,000 and at
 // 100,000 rows, and a save of 100,000 rows against the floor of any durable save.
+#include "../Timing.h"
 #include "DurableWrite.h"
 #include "protocol/ProtocolPanel.h"
 
@@ -9,38 +10,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <vector>
 
 namespace {
-
-// One run of work after an untimed prepare, in milliseconds.
-double timed(const std::function<void()> &work, const std::function<void()> &prepare = {})
-{
-    if (prepare)
-        prepare();
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
-double medianOf(std::vector<double> times)
-{
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-// Median of several runs of work, each after an untimed prepare, in milliseconds.
-double median(int runs, const std::function<void()> &work, const std::function<void()> &prepare = {})
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i)
-        times.push_back(timed(work, prepare));
-    return medianOf(times);
-}
 
 void recordFinish(ProtocolPanel &panel, int n)
 {
