@@ -14,7 +14,7 @@ class StartNumberEdit;
 class StatusLed;
 class TimeDisplay;
 
-// The left part of the main window (`PanelLeft`): the time display, the country
+// The left part of the main window: the time display, the country
 // code and start-number fields, the mode indicator, the four command buttons and
 // the warning line about the light barriers.
 class RacePanel : public QWidget

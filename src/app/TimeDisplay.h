@@ -31,8 +31,8 @@ private:
     ColorValue m_color = Colors::clBlack;
 };
 
-// The two-row seven-segment display: `PanelTimerOwner` with `timerPanel`,
-// sixteen digits, separators and unit captions.
+// The two-row seven-segment display: sixteen digits on a panel, separators and unit
+// captions.
 class TimeDisplay : public QWidget
 {
     Q_OBJECT

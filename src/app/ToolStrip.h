@@ -4,7 +4,7 @@
 
 class FlatToolButton;
 
-// The strip along the top of the main window (`Panel1`): the help, settings and
+// The strip along the top of the main window: the help, settings and
 // info buttons and the maker's logo, which opens the maker's web site.
 class ToolStrip : public QWidget
 {

@@ -4,8 +4,7 @@
 
 #include <QtGlobal>
 
-// Line settings and events of the serial port component. The value names and
-// their order are part of the stored form format.
+// Line settings and events of a serial port.
 
 enum BaudRate {
     br110,

@@ -7,7 +7,7 @@
 
 class QShortcut;
 
-// A push button that draws itself with the face colour `Color`: raised edge,
+// A push button that draws itself with its face colour: raised edge,
 // pressed offset, embossed caption when disabled, focus rectangle when it is
 // the active default button. A double click arrives as a second press, so
 // every handler of the press runs again. Enter, like Space, presses the
@@ -20,7 +20,6 @@ class CommandButton : public QPushButton
 public:
     enum ButtonKind { bkCustom, bkOK, bkCancel, bkYes, bkNo, bkClose };
     enum ButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
-    enum ButtonStyle { bsAutoDetect, bsWin31, bsNew };
 
     explicit CommandButton(QWidget *parent = nullptr);
     explicit CommandButton(const QString &caption, QWidget *parent = nullptr);
@@ -40,9 +39,6 @@ public:
     void setMargin(int value);
     int spacing() const { return m_spacing; }
     void setSpacing(int value);
-    // Kept for the layouts that set it; the drawing is the same for every style.
-    ButtonStyle buttonStyle() const { return m_style; }
-    void setButtonStyle(ButtonStyle value) { m_style = value; }
 
     // The window's default button (Enter presses it while no other button has the focus).
     bool isDefault() const { return m_default; }
@@ -87,7 +83,6 @@ private:
     ButtonLayout m_layout = blGlyphLeft;
     int m_margin = -1;
     int m_spacing = 4;
-    ButtonStyle m_style = bsAutoDetect;
     bool m_default = false;
     bool m_cancel = false;
     int m_modalResult = 0;

@@ -5,7 +5,7 @@
 class QLabel;
 class QPushButton;
 
-// The one confirmation dialog: a question icon, the question in `Label1`
+// The one confirmation dialog: a question icon, the question
 // and the buttons "Ja" (result 6) and "Nein" (result 2; also Esc and closing
 // the window). Created once and reused; captions and the active button set by
 // one caller stay until another caller changes them.

@@ -62,7 +62,7 @@ private Q_SLOTS:
         QCOMPARE(image.pixelColor(middle), QColor(0, 0, 0));
     }
 
-    void workedExampleGeometry_data()
+    void segmentGeometryOfA45By89Digit_data()
     {
         QTest::addColumn<int>("segment");
         QTest::addColumn<QPolygon>("expected");
@@ -84,7 +84,7 @@ private Q_SLOTS:
         QTest::newRow("point") << int(SevenSegmentDigit::SegPoint) << poly({{44, 88}, {35, 88}, {44, 79}});
     }
 
-    void workedExampleGeometry()
+    void segmentGeometryOfA45By89Digit()
     {
         QFETCH(int, segment);
         QFETCH(QPolygon, expected);

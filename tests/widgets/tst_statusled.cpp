@@ -6,7 +6,7 @@
 
 namespace {
 
-// The images and palettes as the control's description tables them.
+// The LED's four images, a palette index per pixel, and their palettes.
 const char *const Images[4][16] = {
     {".....222222.....", "...2233333322...", "..233333333331..", ".23333333333331.", ".23334443333331.",
      "2333443333333331", "2333433333333331", "2333433333333331", "2333333333333331", "2333333333333331",
