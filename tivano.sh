@@ -4,13 +4,16 @@
 set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")"
 
-# Everything the build, the program and the tests need, in one place.
+# What the program's build and the program need.
 BUILD_PACKAGES=(cmake g++ ninja-build pkg-config
     qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-documentation-tools
-    libqt6sql6-sqlite libgl-dev libxlsxwriter-dev libzip-dev liborcus-dev libixion-dev libboost-dev
+    libqt6sql6-sqlite libgl-dev libxlsxwriter-dev libzip-dev
     qt6-translations-l10n fonts-liberation2 xdg-utils)
-# The benchmarks that press keys through XTest and watch the window's repaints (XDamage).
-TEST_PACKAGES=(xvfb xauth xdotool imagemagick poppler-utils libxtst-dev libxdamage-dev)
+# What the tests and benchmarks need beside it: a second workbook reader (orcus, ixion,
+# Boost) that checks the written workbooks, X for the screenshot and the benchmarks that
+# press keys through XTest and watch the window's repaints (XDamage).
+TEST_PACKAGES=(liborcus-dev libixion-dev libboost-dev
+    xvfb xauth xdotool imagemagick poppler-utils libxtst-dev libxdamage-dev)
 # The Windows build: MinGW-w64 cross compilers, Debian's sources of the libraries it
 # builds, Wine to run the tests, NSIS for the setup program, Free Pascal for the help
 # compiler (its CHM units).
@@ -34,9 +37,14 @@ install_packages() {
     fi
 }
 
-build() { # build <dir> [cmake args...]
+configure() { # configure <dir> [cmake args...]
     local dir=$1; shift
     cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+}
+
+build() { # build <dir> [cmake args...]: everything, tests and benchmarks included
+    local dir=$1; shift
+    configure "$dir" -DTIVANO_BUILD_TESTS=ON -DTIVANO_BUILD_BENCH=ON "$@"
     cmake --build "$dir"
 }
 
@@ -47,7 +55,10 @@ run_tests() { # run_tests <dir>
 case "${1:-}" in
 run)
     install_packages "${BUILD_PACKAGES[@]}"
-    build build
+    # The program and what it loads (the help viewer and file), nothing else; a later
+    # "test" builds the rest in the same folder.
+    configure build -DTIVANO_BUILD_TESTS=OFF -DTIVANO_BUILD_BENCH=OFF
+    cmake --build build --target tivano
     if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
         exec build/src/app/tivano
     fi
