@@ -3,6 +3,7 @@
 #include "journal/JournalReplay.h"
 #include "journal/JournalRestoreDialog.h"
 #include "protocol/ProtocolPanel.h"
+#include "protocol/ProtocolText.h"
 #include "serial/SerialPort.h"
 #include "widgets/ProgressDialogRun.h"
 #include "widgets/ConfirmDialog.h"
@@ -95,13 +96,20 @@ void MainWindow::restoreFromJournal()
     struct Result
     {
         std::optional<JournalReplay::Replayed> replayed;
+        ProtocolPanel::Prepared prepared;
         QString error;
     };
     auto result = std::make_shared<Result>();
     const bool ended = runWithProgressDialog(
         this, QStringLiteral("Das Protokoll wird aus dem Journal wiederhergestellt \u2026"),
-        [journal = choice->journal, before = event.sequence, result](TaskProgress &task) {
+        [journal = choice->journal, before = event.sequence, result,
+         columnFit = m_protocol->columnFitForWorker()](TaskProgress &task) mutable {
             result->replayed = JournalReplay::replayFile(journal, before, &result->error, &task);
+            if (result->replayed) {
+                result->prepared.text = ProtocolText::encode(result->replayed->table);
+                columnFit.measure(result->replayed->table);
+                result->prepared.columnFit = std::move(columnFit);
+            }
         });
     if (!ended)
         return;
@@ -111,7 +119,7 @@ void MainWindow::restoreFromJournal()
                                   + QLatin1Char('\n') + result->error);
         return;
     }
-    m_protocol->replaceTable(std::move(result->replayed->table), resultsBefore);
+    m_protocol->replaceTable(std::move(result->replayed->table), resultsBefore, std::move(result->prepared));
     noteJournal(m_journal->recordRestore(choice->journal, event.sequence));
     showCommandStates();
 }

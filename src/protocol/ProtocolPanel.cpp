@@ -20,8 +20,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QFontInfo>
-#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -158,7 +156,7 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
     QFont gridFont(QStringLiteral("Courier New"));
     gridFont.setPixelSize(13);
     grid->setFont(gridFont);
-    m_fixedPitch = QFontInfo(gridFont).fixedPitch();
+    m_columnFit = NumberColumnFit(gridFont);
     grid->setDefaultRowHeight(20);
     grid->setDefaultColWidth(52);
     grid->setOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goDrawFocusSelected
@@ -195,7 +193,7 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
     connect(grid, &GridBase::cellEdited, this, &ProtocolPanel::cellEdited);
     connect(grid, &GridBase::cellEdited, this, [this](int col, int, const QString &, const QString &text) {
         if (col == ProtocolColumns::ColStartNumber) {
-            widenColumn(m_startNumberFit, text);
+            m_columnFit.widenStartNumber(text);
             layoutProtocolColumns();
         }
     });
@@ -315,38 +313,23 @@ void ProtocolPanel::addResultRow(const QString &timeText, const QString &country
     if (grid->rowCount() <= m_lastResultRow)
         grid->setRowCount(m_lastResultRow + 1);
     grid->rowStrings(m_lastResultRow).assign(items);
-    widenColumn(m_numberFit, items.first());
-    widenColumn(m_startNumberFit, startNumber);
+    m_columnFit.widenNumber(items.first());
+    m_columnFit.widenStartNumber(startNumber);
     updateProtocolCommands();
     layoutProtocolColumns();
 }
 
-void ProtocolPanel::widenColumn(ColumnFit &fit, const QString &text)
-{
-    // Measuring shapes the text, which adds up over 100,000 rows; in a fixed-pitch font a
-    // text no longer than one measured before cannot be wider.
-    if (m_fixedPitch && text.size() <= fit.length)
-        return;
-    fit.length = std::max(fit.length, text.size());
-    fit.width = std::max(fit.width, QFontMetrics(grid->font()).horizontalAdvance(text));
-}
-
 void ProtocolPanel::measureColumns()
 {
-    m_numberFit = {};
-    m_startNumberFit = {};
-    for (int r = 1; r < grid->rowCount(); ++r) {
-        widenColumn(m_numberFit, grid->cells(ProtocolColumns::ColNr, r));
-        widenColumn(m_startNumberFit, grid->cells(ProtocolColumns::ColStartNumber, r));
-    }
+    m_columnFit.measure(*m_table);
 }
 
 void ProtocolPanel::layoutProtocolColumns()
 {
     // Result and start numbers are never cut: their columns widen to the widest of them.
-    grid->setColWidths(0, std::max(NumberColumnMinWidth, m_numberFit.width + CellTextMargins));
+    grid->setColWidths(0, std::max(NumberColumnMinWidth, m_columnFit.numberWidth() + CellTextMargins));
     grid->setColWidths(2, 80);
-    grid->setColWidths(3, std::max(StartNumberColumnMinWidth, m_startNumberFit.width + CellTextMargins));
+    grid->setColWidths(3, std::max(StartNumberColumnMinWidth, m_columnFit.startNumberWidth() + CellTextMargins));
     grid->setColWidths(4, 47);
     const int rest = grid->viewport()->width() - grid->colWidths(0) - grid->colWidths(4) - grid->colWidths(2)
         - grid->colWidths(3) - grid->colCount();
@@ -532,10 +515,13 @@ bool ProtocolPanel::saveProtocolText(const QString &fileName)
     return false;
 }
 
-void ProtocolPanel::finishLoad()
+void ProtocolPanel::finishLoad(std::optional<NumberColumnFit> columnFit)
 {
     m_lastResultRow = m_table->lastResultRowFromTable();
-    measureColumns();
+    if (columnFit)
+        m_columnFit = std::move(*columnFit);
+    else
+        measureColumns();
     grid->setFixedCols(1);
     selectResultRow(grid->rowCount() - 1);
     layoutProtocolColumns();

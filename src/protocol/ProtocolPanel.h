@@ -2,6 +2,7 @@
 
 #include "platform/TaskProgress.h"
 #include "protocol/MemoryProtocolTable.h"
+#include "protocol/NumberColumnFit.h"
 #include "protocol/ProtocolFiles.h"
 #include "protocol/ProtocolGrid.h"
 
@@ -60,12 +61,21 @@ public:
     ProtocolGrid *grid = nullptr;
     // The protocol's cells as the file formats see them.
     const ProtocolTable &table() const;
+    // What the worker that read a table prepares beside it, so that putting the table in
+    // place does not hold the window's thread: its autosave text, and its number columns'
+    // widths measured with columnFitForWorker().
+    struct Prepared
+    {
+        QByteArray text;
+        std::optional<NumberColumnFit> columnFit;
+    };
+    NumberColumnFit columnFitForWorker() const { return m_columnFit.forAnotherThread(); }
     // Puts `table` in the protocol's place and runs the load's final steps, then the
     // autosave. With `carryResultsAfter`, the results the protocol holds after that row
-    // (finishes taken while `table` was read) follow the table's own results. `tableText`,
-    // when given, is the table's autosave text, encoded where the table was read.
+    // (finishes taken while `table` was read) follow the table's own results. What is not
+    // `prepared` is worked out here.
     void replaceTable(MemoryProtocolTable table, std::optional<int> carryResultsAfter = std::nullopt,
-                      QByteArray tableText = {});
+                      Prepared prepared = {});
     int lastResultRow() const { return m_lastResultRow; }
     void setLastResultRow(int value) { m_lastResultRow = value; }
 
@@ -201,7 +211,8 @@ protected:
 
 private:
     QToolButton *makeButton(const QString &name, const QString &hint, const QString &accessible, int glyph);
-    void finishLoad();
+    // With `columnFit` measured elsewhere, the columns are not measured again.
+    void finishLoad(std::optional<NumberColumnFit> columnFit = std::nullopt);
     // The protocol's text, as the autosave and a save write it; encoded again only when
     // the cells changed since.
     const QList<QByteArray> &protocolText();
@@ -215,15 +226,8 @@ private:
     // meanwhile. `read` returns the table, or nothing with the reason (none: cancelled).
     using TableRead = std::function<std::optional<MemoryProtocolTable>(TaskProgress &, QString *error)>;
     bool loadBesideRace(const QString &fileName, bool workbook, const TableRead &read);
-    // Pixel width and length of the widest and the longest text of a column below the title.
-    struct ColumnFit
-    {
-        int width = 0;
-        qsizetype length = 0;
-    };
     // Measures the widest texts of the number columns below the title for the layout.
     void measureColumns();
-    void widenColumn(ColumnFit &fit, const QString &text);
     void report(const QString &message);
     void reportWriteError(const QString &fileName, const QString &error);
     void setAutosaveError(const QString &error);
@@ -246,9 +250,7 @@ private:
     QString m_journalFileName;
     int m_lastResultRow = 0;
     int m_filterInd = 2;
-    ColumnFit m_numberFit;
-    ColumnFit m_startNumberFit;
-    bool m_fixedPitch = false;
+    NumberColumnFit m_columnFit;
     bool m_loading = false; // a table is being read beside the race
     AutosaveWriter *m_autosaveWriter = nullptr;
     quint64 m_autosaveShown = 0; // the newest write whose outcome is shown

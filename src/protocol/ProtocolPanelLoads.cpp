@@ -31,7 +31,7 @@ void disposeBeside(CellStore cells)
 } // namespace
 
 void ProtocolPanel::replaceTable(MemoryProtocolTable table, std::optional<int> carryResultsAfter,
-                                 QByteArray tableText)
+                                 Prepared prepared)
 {
     // An open edit ends in its own cell before the table it belongs to goes.
     grid->commitEditing();
@@ -43,9 +43,9 @@ void ProtocolPanel::replaceTable(MemoryProtocolTable table, std::optional<int> c
     disposeBeside(grid->replaceCells(table.takeCells()));
     // Outside an update bracket, so that the grid runs its size handling.
     grid->setRowCount(rowCount);
-    finishLoad();
-    if (!tableText.isEmpty())
-        m_protocolText = {{std::move(tableText)}, grid->cellVersion(), grid->rowCount()};
+    finishLoad(std::move(prepared.columnFit));
+    if (!prepared.text.isEmpty())
+        m_protocolText = {{std::move(prepared.text)}, grid->cellVersion(), grid->rowCount()};
     for (const Finish &finish : carried) {
         const bool textCurrent = protocolTextCurrent();
         ++m_lastResultRow;
@@ -66,18 +66,20 @@ bool ProtocolPanel::loadBesideRace(const QString &fileName, bool workbook, const
     struct Outcome
     {
         std::optional<MemoryProtocolTable> table;
-        QByteArray text; // the table's autosave
+        Prepared prepared;
         QString error;
     };
     auto outcome = std::make_shared<Outcome>();
     const int resultsBefore = m_lastResultRow;
     const bool ended = runWithProgressDialog(
         this, (workbook ? QStringLiteral("Die Arbeitsmappe wird gelesen \u2026") : QStringLiteral("Das Protokoll wird geladen \u2026")),
-        [read, outcome](TaskProgress &progress) {
+        [read, outcome, columnFit = columnFitForWorker()](TaskProgress &progress) mutable {
             outcome->table = read(progress, &outcome->error);
-            // Encoded here, so that the autosave's text does not hold the window's thread.
-            if (outcome->table)
-                outcome->text = ProtocolText::encode(*outcome->table);
+            if (outcome->table) {
+                outcome->prepared.text = ProtocolText::encode(*outcome->table);
+                columnFit.measure(*outcome->table);
+                outcome->prepared.columnFit = std::move(columnFit);
+            }
         },
         workbook ? ProgressShown::Busy : ProgressShown::Permille);
     m_loading = false;
@@ -91,7 +93,7 @@ bool ProtocolPanel::loadBesideRace(const QString &fileName, bool workbook, const
             reportReadError(fileName, outcome->error);
         return false;
     }
-    replaceTable(std::move(*outcome->table), resultsBefore, std::move(outcome->text));
+    replaceTable(std::move(*outcome->table), resultsBefore, std::move(outcome->prepared));
     Q_EMIT protocolLoaded(workbook, fileName);
     return true;
 }
