@@ -14,10 +14,10 @@ HelpBrowser::HelpBrowser(QHelpEngineCore *engine, QWidget *parent)
 QVariant HelpBrowser::loadResource(int type, const QUrl &name)
 {
     if (name.scheme() == QLatin1String("qthelp")) {
-        const QByteArray data = m_engine->fileData(name);
+        const QByteArray bytes = m_engine->fileData(name);
         if (type == QTextDocument::HtmlResource || type == QTextDocument::StyleSheetResource)
-            return QString::fromUtf8(data);
-        return data;
+            return QString::fromUtf8(bytes);
+        return bytes;
     }
     return QTextBrowser::loadResource(type, name);
 }

@@ -20,9 +20,9 @@ HelpWindow::HelpWindow(QHelpEngine *engine, QWidget *parent)
     , m_engine(engine)
 {
     m_engine->setParent(this);
-    const QStringList documents = m_engine->registeredDocumentations();
-    if (!documents.isEmpty())
-        m_namespace = documents.first();
+    const QStringList namespaces = m_engine->registeredDocumentations();
+    if (!namespaces.isEmpty())
+        m_namespace = namespaces.first();
 
     setWindowTitle(tr("Hilfe"));
     resize(860, 600);
