@@ -109,7 +109,7 @@ int main(int argc, char *argv[])
     }
     std::vector<qint32> recorded;
     QObject::connect(&window.clock(), &RaceClock::finishRecorded, &window,
-                     [&](qint32 timeOfDayMs, const QString &, FinishSource) { recorded.push_back(timeOfDayMs); });
+                     [&](const RaceFinish &finish) { recorded.push_back(finish.timeOfDayMs); });
     window.clock().start();
 
     Figures idle;

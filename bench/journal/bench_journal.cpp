@@ -79,7 +79,7 @@ void benchFinish(const QString &folder, int rows, int appends)
     JournalFinish finish;
     finish.timeText = QStringLiteral("1:02.03,45");
     finish.countryCode = QStringLiteral("GER");
-    finish.input = FinishInput::LightBarrier;
+    finish.source = FinishSource::LightBarrier;
     // The floor: a line of about a finish's length appended to a file of its own and
     // synced, by turns with the journal so both meet the same load of the disk.
     const QByteArray line(100, 'x');

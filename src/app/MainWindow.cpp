@@ -122,6 +122,10 @@ void MainWindow::connectParts()
     });
 
     connect(m_protocol, &ProtocolPanel::clearRequested, this, &MainWindow::clearAfterQuestion);
+    connect(m_protocol, &ProtocolPanel::resultCountChanged, this, [this](int count) {
+        m_resultCount = count;
+        showCommandStates();
+    });
     connect(m_protocol, &ProtocolPanel::rowDeleteRequested, this, &MainWindow::deleteRowAfterQuestion);
     connect(m_protocol, &ProtocolPanel::rowInsertRequested, this, &MainWindow::insertRow);
     connect(m_protocol, &ProtocolPanel::errorOccurred, this, [this](const QString &message) {
@@ -320,29 +324,26 @@ void MainWindow::deleteRowAfterQuestion(int row)
     const QStringList cells = m_protocol->deleteResultRow(row);
     noteJournal(m_journal->recordRowDeleted(row, cells));
     m_protocol->saveInBackground();
-    showCommandStates();
 }
 
 void MainWindow::insertRow(int row)
 {
     noteJournal(m_journal->recordRowInserted(m_protocol->insertResultRow(row)));
     m_protocol->saveInBackground();
-    showCommandStates();
 }
 
-void MainWindow::recordFinish(qint32 timeOfDayMs, const QString &timeText, FinishSource source)
+void MainWindow::recordFinish(const RaceFinish &raceFinish)
 {
     JournalFinish finish;
-    finish.timeText = timeText;
-    finish.timeOfDayMs = timeOfDayMs;
-    finish.input = source == FinishSource::LightBarrier ? FinishInput::LightBarrier : m_operatorInput;
+    finish.timeText = raceFinish.timeText;
+    finish.timeOfDayMs = raceFinish.timeOfDayMs;
+    finish.source = raceFinish.source;
     finish.countryCode = m_racePanel->countryCodeBox()->currentText();
     finish.startNumber = m_racePanel->startNumberEdit()->takeNextStartNumber();
     finish.startNumbersLeft = m_racePanel->startNumberEdit()->text();
     // The finish journals the list, with any edit still waiting for its pause.
     m_startNumbersTyped->stop();
-    m_protocol->addFinish(timeText, finish.countryCode, finish.startNumber);
-    finish.row = m_protocol->lastResultRow();
+    finish.row = m_protocol->addFinish(finish.timeText, finish.countryCode, finish.startNumber);
     // The finish is recorded once its journal line is on the disk; the autosave follows.
     noteJournal(m_journal->recordFinish(finish));
     m_protocol->saveInBackground();
@@ -365,7 +366,7 @@ void MainWindow::noteStartNumber(const QString &startNumber, int row)
 void MainWindow::showCommandStates()
 {
     const RaceClock &raceClock = m_session.clock();
-    m_racePanel->showCommandStates(raceClock, m_protocol->lastResultRow() + 1);
+    m_racePanel->showCommandStates(raceClock, m_resultCount + 1);
     for (size_t i = 0; i < m_actions.size(); ++i)
         m_actions[i]->setEnabled(raceClock.enabled(RaceCommand(i)));
     m_toolStrip->settingsButton()->setEnabled(raceClock.settingsEnabled());

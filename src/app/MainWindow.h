@@ -104,8 +104,9 @@ private:
     void deleteRowAfterQuestion(int row);
     void insertRow(int row);
     // ZIEL by key or mouse, at the time of the press.
-    void recordOperatorFinish();
-    void recordFinish(qint32 timeOfDayMs, const QString &timeText, FinishSource source);
+    void recordOperatorFinish(FinishSource source);
+    // The finish becomes a result with the next start number, and a journal line.
+    void recordFinish(const RaceFinish &raceFinish);
     // A short note in the start-number line when a finish got no start number or one that
     // an earlier result already has.
     void noteStartNumber(const QString &startNumber, int row);
@@ -144,8 +145,7 @@ private:
     RaceSession m_session;
     Settings m_storedSettings; // values kept only to be written back ("Sound")
     int m_finishCaptionIndex = 0;
-    // Who pressed ZIEL: the mouse while its button's press is handled, else a key.
-    FinishInput m_operatorInput = FinishInput::Key;
+    int m_resultCount = 0; // as the protocol last announced it; ZIEL shows the next number
 
     InputEventTime *m_inputTime = nullptr;
     ToolStrip *m_toolStrip = nullptr;

@@ -25,7 +25,7 @@ void MainWindow::createActions()
                  addAction("mStop", QStringLiteral("Sto&pp"), {QKeySequence(Qt::Key_F9)}),
                  addAction("mReset", QStringLiteral("0,00"), {})};
     connect(m_actions[0], &QAction::triggered, &clock, &RaceClock::start);
-    connect(m_actions[1], &QAction::triggered, this, &MainWindow::recordOperatorFinish);
+    connect(m_actions[1], &QAction::triggered, this, [this] { recordOperatorFinish(FinishSource::Key); });
     connect(m_actions[2], &QAction::triggered, &clock, &RaceClock::stop);
     connect(m_actions[3], &QAction::triggered, this, &MainWindow::resetAfterQuestion);
     QList<CommandButton *> buttons;
@@ -33,12 +33,13 @@ void MainWindow::createActions()
         QAction *action = m_actions[i];
         CommandButton *button = m_racePanel->commandButton(RaceCommand(i));
         buttons << button;
-        // The button acts on the press of any mouse button, through its menu
-        // command, so that a disabled command does nothing.
-        connect(button, &CommandButton::mousePressed, action, [this, action] {
-            m_operatorInput = FinishInput::Mouse;
-            action->trigger();
-            m_operatorInput = FinishInput::Key;
+        // The button acts on the press of any mouse button, as its menu command does and
+        // only while that is enabled; ZIEL records the finish as one by mouse.
+        connect(button, &CommandButton::mousePressed, action, [this, action, command = RaceCommand(i)] {
+            if (command != RaceCommand::Lap)
+                action->trigger();
+            else if (action->isEnabled())
+                recordOperatorFinish(FinishSource::Mouse);
         });
         // Space or Enter on a focused START, STOPP or reset button; ZIEL has no click.
         if (RaceCommand(i) != RaceCommand::Lap)
@@ -65,12 +66,12 @@ void MainWindow::createActions()
     addAction("Hand1", QStringLiteral("&Hand"), {QKeySequence(Qt::ALT | Qt::Key_A)})->setEnabled(false);
 }
 
-void MainWindow::recordOperatorFinish()
+void MainWindow::recordOperatorFinish(FinishSource source)
 {
     // The finish happened with the key or mouse press, which may have waited while the
     // window was busy; never before START, though.
     const quint32 now = m_clocks.tickCount();
     const quint32 pressed = m_inputTime->takePressTick().value_or(now);
     const quint32 sinceStart = now - clock().startTick();
-    clock().recordFinishAt(timeOfDayAt(now - std::min(now - pressed, sinceStart)));
+    clock().recordFinishAt(timeOfDayAt(now - std::min(now - pressed, sinceStart)), source);
 }

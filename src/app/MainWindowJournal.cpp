@@ -121,7 +121,6 @@ void MainWindow::restoreFromJournal()
     }
     m_protocol->replaceTable(std::move(result->replayed->table), resultsBefore, std::move(result->prepared));
     noteJournal(m_journal->recordRestore(choice->journal, event.sequence));
-    showCommandStates();
 }
 
 void MainWindow::recordStartNumbers()

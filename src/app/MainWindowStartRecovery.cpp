@@ -108,7 +108,6 @@ void MainWindow::offerJournalEnd(const JournalAhead &ahead)
     m_protocol->replaceTable(ahead.protocol, resultsBefore);
     noteJournal(m_journal->recordRestore(kept.fileName.isEmpty() ? m_journal->fileName() : kept.fileName,
                                          ahead.endSequence));
-    showCommandStates();
 }
 
 void MainWindow::offerToContinueRace(const UnfinishedRace &unfinished)

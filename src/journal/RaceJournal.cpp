@@ -20,14 +20,14 @@ JournalEntry event(const QString &kind)
     return entry;
 }
 
-QString inputName(FinishInput input)
+QString sourceName(FinishSource source)
 {
-    switch (input) {
-    case FinishInput::Mouse:
+    switch (source) {
+    case FinishSource::Mouse:
         return QStringLiteral("maus");
-    case FinishInput::LightBarrier:
+    case FinishSource::LightBarrier:
         return QStringLiteral("lichtschranke");
-    case FinishInput::Key:
+    case FinishSource::Key:
         break;
     }
     return QStringLiteral("taste");
@@ -180,7 +180,7 @@ bool RaceJournal::recordFinish(const JournalFinish &finish)
     entry.add(F::Number, QString::number(finish.row))
         .add(F::TimeText, finish.timeText)
         .add(F::Stamp, timeOfDayText(finish.timeOfDayMs))
-        .add(F::Source, inputName(finish.input))
+        .add(F::Source, sourceName(finish.source))
         .add(F::StartNumber, finish.startNumber)
         .add(F::CountryCode, finish.countryCode)
         .add(F::StartNumberList, finish.startNumbersLeft);

@@ -2,13 +2,11 @@
 
 #include "journal/JournalFile.h"
 #include "journal/RunningRace.h"
+#include "timing/RaceFinish.h"
 
 #include <QString>
 
 class ProtocolTable;
-
-// How a finish was recorded.
-enum class FinishInput { Key, Mouse, LightBarrier };
 
 // What the journal records of one finish.
 struct JournalFinish
@@ -16,7 +14,7 @@ struct JournalFinish
     int row = 0; // the result number
     QString timeText;
     qint32 timeOfDayMs = 0; // when it happened, to the millisecond
-    FinishInput input = FinishInput::Key;
+    FinishSource source = FinishSource::Key;
     QString startNumber;
     QString countryCode;
     QString startNumbersLeft; // the start-number list after this finish took its number

@@ -287,8 +287,8 @@ void ProtocolPanel::initProtocolTable()
     layoutProtocolColumns();
 }
 
-void ProtocolPanel::addFinish(const QString &timeText, const QString &countryCode,
-                                 const QString &startNumber)
+int ProtocolPanel::addFinish(const QString &timeText, const QString &countryCode,
+                                const QString &startNumber)
 {
     // An edit still open ends before the autosave's text is looked at.
     grid->commitEditing();
@@ -301,6 +301,8 @@ void ProtocolPanel::addFinish(const QString &timeText, const QString &countryCod
     // The new result is the last visible row.
     if (grid->visibleRowCount() < m_lastResultRow)
         grid->setTopRow(m_lastResultRow - grid->visibleRowCount() + 1);
+    Q_EMIT resultCountChanged(m_lastResultRow);
+    return m_lastResultRow;
 }
 
 void ProtocolPanel::addResultRow(const QString &timeText, const QString &countryCode,
@@ -403,6 +405,7 @@ void ProtocolPanel::clearProtocol()
     layoutProtocolColumns();
     updateProtocolCommands();
     m_lastResultRow = 0;
+    Q_EMIT resultCountChanged(0);
 }
 
 void ProtocolPanel::clearTable()
@@ -418,6 +421,7 @@ void ProtocolPanel::resetProtocol()
     m_lastResultRow = 0;
     layoutProtocolColumns();
     updateProtocolCommands();
+    Q_EMIT resultCountChanged(0);
 }
 
 void ProtocolPanel::resizeEvent(QResizeEvent *event)
@@ -492,6 +496,7 @@ void ProtocolPanel::loadAutosave()
     finishLoad();
     // Results of an earlier run are not to be dropped by a close without a question.
     grid->setModified(m_lastResultRow > 0);
+    Q_EMIT resultCountChanged(m_lastResultRow);
 }
 
 void ProtocolPanel::reportReadError(const QString &fileName, const QString &error)

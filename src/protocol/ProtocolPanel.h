@@ -81,8 +81,9 @@ public:
 
     void initProtocolTable();
     // A finish: the next result row with its time, country code and start number,
-    // selected and scrolled into view. The caller has it autosaved once it is journaled.
-    void addFinish(const QString &timeText, const QString &countryCode, const QString &startNumber);
+    // selected and scrolled into view; returns that row. The caller has it autosaved once
+    // it is journaled.
+    int addFinish(const QString &timeText, const QString &countryCode, const QString &startNumber);
     // The result row `lastResultRow` filled; the row count grows when needed.
     void addResultRow(const QString &timeText, const QString &countryCode,
                       const QString &startNumber = QString());
@@ -204,6 +205,8 @@ Q_SIGNALS:
     void errorOccurred(const QString &message);
     // An autosave failed, or one succeeded again after a failure.
     void autosaveStateChanged();
+    // The number of results changed: a finish, a row put in or taken out, a load, a clear.
+    void resultCountChanged(int count);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

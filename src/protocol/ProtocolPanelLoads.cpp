@@ -54,6 +54,7 @@ void ProtocolPanel::replaceTable(MemoryProtocolTable table, std::optional<int> c
     }
     if (!carried.empty())
         selectResultRow(m_lastResultRow);
+    Q_EMIT resultCountChanged(m_lastResultRow);
     saveInBackground();
 }
 

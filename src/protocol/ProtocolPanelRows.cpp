@@ -17,6 +17,7 @@ QStringList ProtocolPanel::deleteResultRow(int row)
     layoutProtocolColumns();
     updateProtocolCommands();
     selectResultRow(std::clamp(row, 1, grid->rowCount() - 1));
+    Q_EMIT resultCountChanged(m_lastResultRow);
     return cells;
 }
 
@@ -30,6 +31,7 @@ int ProtocolPanel::insertResultRow(int row)
     layoutProtocolColumns();
     updateProtocolCommands();
     selectResultRow(inserted);
+    Q_EMIT resultCountChanged(m_lastResultRow);
     return inserted;
 }
 

@@ -80,7 +80,7 @@ void RaceClock::run(quint32 startTick)
 void RaceClock::recordFinish()
 {
     if (enabled(RaceCommand::Lap))
-        recordFinishAt(m_clocks.timeOfDayMs());
+        recordFinishAt(m_clocks.timeOfDayMs(), FinishSource::Key);
 }
 
 void RaceClock::recordFinishAt(qint32 timeOfDayMs, FinishSource source)
@@ -88,7 +88,7 @@ void RaceClock::recordFinishAt(qint32 timeOfDayMs, FinishSource source)
     if (!enabled(RaceCommand::Lap))
         return;
     Q_EMIT timeShown(DisplayRow::Lower, timeOfDayMs);
-    Q_EMIT finishRecorded(timeOfDayMs, formatRaceTime(timeOfDayMs), source);
+    Q_EMIT finishRecorded({timeOfDayMs, formatRaceTime(timeOfDayMs), source});
     // The finish button counts the finishes: its caption changes with each one.
     Q_EMIT commandStatesChanged();
 }

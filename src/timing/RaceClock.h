@@ -2,6 +2,7 @@
 
 #include "platform/ClockSource.h"
 #include "platform/ColorValue.h"
+#include "timing/RaceFinish.h"
 
 #include <QObject>
 #include <QString>
@@ -11,8 +12,6 @@
 
 enum class DisplayRow { Upper, Lower };
 enum class RaceCommand { Start, Lap, Stop, Reset };
-// Who recorded a finish: the operator (mouse, F4) or a light barrier's edge.
-enum class FinishSource { Operator, LightBarrier };
 
 // What one command button (and its menu command) shows: the clock's state
 // lives in these flags.
@@ -43,10 +42,11 @@ public:
     // this run's ticks) in a run of the program that ended meanwhile; no new START, so
     // started() is not emitted.
     void continueAt(quint32 startTick);
+    // ZIEL by key, now.
     void recordFinish();
-    // ZIEL for a finish that happened at `timeOfDayMs` (a light barrier's
+    // ZIEL for a finish that happened at `timeOfDayMs` (the press or the light barrier's
     // edge), not when the command runs.
-    void recordFinishAt(qint32 timeOfDayMs, FinishSource source = FinishSource::Operator);
+    void recordFinishAt(qint32 timeOfDayMs, FinishSource source);
     void stop();
     // Back to Ready. Whoever offers the reset asks the operator first.
     void reset();
@@ -93,8 +93,7 @@ Q_SIGNALS:
     // A row of the display is to show `milliseconds` (a time of day or a race time).
     void timeShown(DisplayRow row, qint32 milliseconds);
     void started();
-    // A finish at `timeOfDayMs`, as `timeText` in the chosen precision.
-    void finishRecorded(qint32 timeOfDayMs, const QString &timeText, FinishSource source);
+    void finishRecorded(const RaceFinish &finish);
     void stopped();
     void wasReset();
     // The enabled flags or colours of the commands, or the finish word, changed.

@@ -53,7 +53,7 @@ public:
     void setAutomatic(bool automatic);
 
 Q_SIGNALS:
-    void finishRecorded(qint32 timeOfDayMs, const QString &timeText, FinishSource source);
+    void finishRecorded(const RaceFinish &finish);
     // The commands' enabled flags or colours, or the finish word, changed.
     void stateChanged();
     void modeChanged(const BarrierStatus &status);

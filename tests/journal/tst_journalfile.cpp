@@ -96,7 +96,7 @@ private Q_SLOTS:
         ProtocolResults::writeResult(folder.table, 1, QStringLiteral("1:00,00"), QStringLiteral("AUT"),
                                      QStringLiteral("7"));
         QVERIFY(
-            journal->recordFinish({1, QStringLiteral("1:00,00"), TenAm, FinishInput::Key, "7", "AUT", {}}));
+            journal->recordFinish({1, QStringLiteral("1:00,00"), TenAm, FinishSource::Key, "7", "AUT", {}}));
 
         // Past midnight the running session goes on in the same file ...
         folder.now = QDateTime(QDate(2026, 12, 9), QTime(0, 5));
@@ -149,12 +149,12 @@ private Q_SLOTS:
         QVERIFY(journal->failed());
         QVERIFY(!journal->errorString().isEmpty());
         ProtocolResults::writeResult(folder.table, 1, QStringLiteral("0,50"), QString(), QString());
-        QVERIFY(!journal->recordFinish({1, QStringLiteral("0,50"), TenAm, FinishInput::Mouse, {}, {}, {}}));
+        QVERIFY(!journal->recordFinish({1, QStringLiteral("0,50"), TenAm, FinishSource::Mouse, {}, {}, {}}));
 
         QVERIFY(QDir(folder.dir.path()).rmdir(JournalFile::FileName));
         ProtocolResults::writeResult(folder.table, 2, QStringLiteral("0,70"), QString(), QString());
         QVERIFY(
-            journal->recordFinish({2, QStringLiteral("0,70"), TenAm, FinishInput::LightBarrier, {}, {}, {}}));
+            journal->recordFinish({2, QStringLiteral("0,70"), TenAm, FinishSource::LightBarrier, {}, {}, {}}));
         QVERIFY(!journal->failed());
         // What the lost events did is in the protocol the new file begins with.
         const JournalContents contents = readJournal(folder.dir.filePath(JournalFile::FileName));
@@ -179,7 +179,7 @@ private Q_SLOTS:
             return journal->recordFinish({row,
                                           QStringLiteral("0:%1,00").arg(row),
                                           TenAm,
-                                          FinishInput::Key,
+                                          FinishSource::Key,
                                           QString::number(row),
                                           QStringLiteral("AUT"),
                                           {}});
@@ -292,7 +292,7 @@ private Q_SLOTS:
         QVERIFY(journal->recordStart(TenAm, 1000, QStringLiteral("7,8")));
         for (int row = 1; row <= 5000; ++row) {
             ProtocolResults::writeResult(folder.table, row, QStringLiteral("10:00.%1,00").arg(row % 60), {}, {});
-            QVERIFY(journal->recordFinish({row, folder.table.cells(1, row), TenAm, FinishInput::Key, {}, {}, {}}));
+            QVERIFY(journal->recordFinish({row, folder.table.cells(1, row), TenAm, FinishSource::Key, {}, {}, {}}));
             if (row == 2500)
                 QVERIFY(journal->recordClear());
         }
@@ -332,7 +332,7 @@ private Q_SLOTS:
             name,
             [&](JournalEntry &&) {
                 if (visited++ % 1000 == 0)
-                    QVERIFY(journal->recordFinish({1, QStringLiteral("0:01,00"), TenAm, FinishInput::Key, {}, {}, {}}));
+                    QVERIFY(journal->recordFinish({1, QStringLiteral("0:01,00"), TenAm, FinishSource::Key, {}, {}, {}}));
             },
             &error);
         QVERIFY2(growing, qPrintable(error));

@@ -809,6 +809,7 @@ private Q_SLOTS:
         const int kept = cancelled ? resultsBefore : resultsRead;
         QCOMPARE(window.protocol().lastResultRow(), kept + 2);
         QCOMPARE(gridOf(window).rowCount(), kept + 3);
+        QCOMPARE(window.commandButton(RaceCommand::Lap)->text(), QStringLiteral("ZIEL %1").arg(kept + 3));
         for (int finish = 0; finish < 2; ++finish) {
             const int row = kept + 1 + finish;
             QCOMPARE(gridOf(window).cells(ProtocolColumns::ColTime, row), takenMeanwhile.at(finish));

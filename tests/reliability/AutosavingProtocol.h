@@ -36,7 +36,7 @@ public:
     void listenTo(RaceClock &clock)
     {
         connect(&clock, &RaceClock::finishRecorded, this,
-                [this](qint32, const QString &timeText, FinishSource) { recordFinish(timeText); });
+                [this](const RaceFinish &finish) { recordFinish(finish.timeText); });
     }
 
     qint32 lastResultRow() const { return m_resultCount; }

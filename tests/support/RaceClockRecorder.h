@@ -25,9 +25,9 @@ public:
             calls << QStringLiteral("timeShown");
         });
         connect(&clock, &RaceClock::finishRecorded, this,
-                [this](qint32, const QString &timeText, FinishSource source) {
-                    timeTexts << timeText;
-                    sources << source;
+                [this](const RaceFinish &finish) {
+                    timeTexts << finish.timeText;
+                    sources << finish.source;
                     ++resultCount;
                     calls << QStringLiteral("finishRecorded");
                 });

@@ -86,7 +86,7 @@ private Q_SLOTS:
         // The display first, then the finish, then the finish button's new number.
         QCOMPARE(host.calls, (QStringList{"timeShown", "finishRecorded", "commandStatesChanged"}));
         QCOMPARE(host.timeTexts, QStringList{QStringLiteral("9:05.03,47")});
-        QCOMPARE(host.sources, QList<FinishSource>{FinishSource::Operator});
+        QCOMPARE(host.sources, QList<FinishSource>{FinishSource::Key});
         QCOMPARE(host.shown.last(), qMakePair(DisplayRow::Lower, clocks.timeOfDay.load()));
         QCOMPARE(host.resultCount, 1);
     }
