@@ -3,7 +3,6 @@
 #include "journal/JournalReplay.h"
 #include "journal/JournalRestoreDialog.h"
 #include "protocol/ProtocolPanel.h"
-#include "protocol/ProtocolText.h"
 #include "serial/SerialPort.h"
 #include "widgets/ProgressDialogRun.h"
 #include "widgets/ConfirmDialog.h"
@@ -105,11 +104,8 @@ void MainWindow::restoreFromJournal()
         [journal = choice->journal, before = event.sequence, result,
          columnFit = m_protocol->columnFitForWorker()](TaskProgress &task) mutable {
             result->replayed = JournalReplay::replayFile(journal, before, &result->error, &task);
-            if (result->replayed) {
-                result->prepared.text = ProtocolText::encode(result->replayed->table);
-                columnFit.measure(result->replayed->table);
-                result->prepared.columnFit = std::move(columnFit);
-            }
+            if (result->replayed)
+                result->prepared = ProtocolPanel::Prepared::of(result->replayed->table, std::move(columnFit));
         });
     if (!ended)
         return;

@@ -68,6 +68,9 @@ public:
     {
         QByteArray text;
         std::optional<NumberColumnFit> columnFit;
+
+        // Run on the worker: `table` encoded, and measured with `columnFit`.
+        static Prepared of(const ProtocolTable &table, NumberColumnFit columnFit);
     };
     NumberColumnFit columnFitForWorker() const { return m_columnFit.forAnotherThread(); }
     // Puts `table` in the protocol's place and runs the load's final steps, then the

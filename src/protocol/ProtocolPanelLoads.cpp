@@ -58,6 +58,12 @@ void ProtocolPanel::replaceTable(MemoryProtocolTable table, std::optional<int> c
     saveInBackground();
 }
 
+ProtocolPanel::Prepared ProtocolPanel::Prepared::of(const ProtocolTable &table, NumberColumnFit columnFit)
+{
+    columnFit.measure(table);
+    return {ProtocolText::encode(table), std::move(columnFit)};
+}
+
 bool ProtocolPanel::loadBesideRace(const QString &fileName, bool workbook, const TableRead &read)
 {
     // One table at a time: a second would come from a key that reached the window meanwhile.
@@ -76,11 +82,8 @@ bool ProtocolPanel::loadBesideRace(const QString &fileName, bool workbook, const
         this, (workbook ? QStringLiteral("Die Arbeitsmappe wird gelesen \u2026") : QStringLiteral("Das Protokoll wird geladen \u2026")),
         [read, outcome, columnFit = columnFitForWorker()](TaskProgress &progress) mutable {
             outcome->table = read(progress, &outcome->error);
-            if (outcome->table) {
-                outcome->prepared.text = ProtocolText::encode(*outcome->table);
-                columnFit.measure(*outcome->table);
-                outcome->prepared.columnFit = std::move(columnFit);
-            }
+            if (outcome->table)
+                outcome->prepared = Prepared::of(*outcome->table, std::move(columnFit));
         },
         workbook ? ProgressShown::Busy : ProgressShown::Permille);
     m_loading = false;
