@@ -3,6 +3,7 @@
 #include "app/CountryCodeBox.h"
 #include "app/StartNumberEdit.h"
 #include "app/TimeDisplay.h"
+#include "platform/ColorValue.h"
 #include "widgets/CommandButton.h"
 #include "widgets/StatusLed.h"
 
@@ -18,14 +19,16 @@ struct CommandLayout
     int left;
     int width;
     ColorValue textColor;
+    // The face while the command can be given; otherwise the button shows the plain button face.
+    ColorValue litColor;
 };
 
 // Buttons along the bottom edge of the panel, top 314, height 42, in RaceCommand order.
 constexpr std::array<CommandLayout, 4> CommandLayouts = {{
-    {"bSTART", "START", "F5", 4, 125, Colors::clWhite},
-    {"bLAP", "", "F4", 136, 145, Colors::clGray},
-    {"bSTOP", "STOPP", "F9", 288, 105, Colors::clWhite},
-    {"bRESET", "00:00", "", 400, 86, Colors::clWhite},
+    {"bSTART", "START", "F5", 4, 125, Colors::clWhite, Colors::clGreen},
+    {"bLAP", "", "F4", 136, 145, Colors::clGray, Colors::clYellow},
+    {"bSTOP", "STOPP", "F9", 288, 105, Colors::clWhite, Colors::clRed},
+    {"bRESET", "00:00", "", 400, 86, Colors::clWhite, Colors::clBlack},
 }};
 constexpr int CommandButtonTop = 314;
 constexpr int CommandButtonHeight = 42;
@@ -99,9 +102,9 @@ void RacePanel::createCommandButtons()
 void RacePanel::showCommandStates(const RaceClock &clock, int nextFinish)
 {
     for (size_t i = 0; i < m_buttons.size(); ++i) {
-        const CommandButtonState &state = clock.button(RaceCommand(i));
-        m_buttons[i]->setEnabled(state.enabled);
-        m_buttons[i]->setColor(state.color);
+        const bool enabled = clock.enabled(RaceCommand(i));
+        m_buttons[i]->setEnabled(enabled);
+        m_buttons[i]->setColor(enabled ? CommandLayouts[i].litColor : Colors::clBtnFace);
     }
     const bool counting = clock.enabled(RaceCommand::Lap);
     commandButton(RaceCommand::Lap)

@@ -35,8 +35,9 @@ public:
     QLabel *modeCaption() const { return m_modeCaption; }
     QLabel *barrierWarningLabel() const { return m_barrierWarning; }
 
-    // The buttons' enabled flags and colours as the clock has them; the finish
-    // button names the next finish, `nextFinish`, while the clock runs.
+    // The buttons for the clock's state: a button whose command can be given now is
+    // enabled and lit in its own colour. The finish button names the next finish,
+    // `nextFinish`, while the clock runs.
     void showCommandStates(const RaceClock &clock, int nextFinish);
     void showBarrierStatus(const BarrierStatus &status);
     // "&Modus:" with a pointing cursor over the LED while a port is open.

@@ -16,19 +16,20 @@ RaceClock::RaceClock(ClockSource &clocks, QObject *parent)
     m_lockout.setSingleShot(true);
     m_lockout.setTimerType(Qt::PreciseTimer);
     connect(&m_lockout, &QTimer::timeout, this, &RaceClock::lockoutTimeReached);
-
-    // Ready: only START is enabled.
-    buttonRef(RaceCommand::Start) = {true, Colors::clGreen};
 }
 
-const CommandButtonState &RaceClock::button(RaceCommand command) const
+bool RaceClock::enabled(RaceCommand command) const
 {
-    return m_buttons[size_t(command)];
-}
-
-CommandButtonState &RaceClock::buttonRef(RaceCommand command)
-{
-    return m_buttons[size_t(command)];
+    switch (command) {
+    case RaceCommand::Start:
+        return m_state == RaceState::Ready;
+    case RaceCommand::Lap:
+    case RaceCommand::Stop:
+        return m_state == RaceState::Running;
+    case RaceCommand::Reset:
+        return m_state == RaceState::Stopped;
+    }
+    return false;
 }
 
 void RaceClock::setFinishWord(const QString &word)
@@ -69,11 +70,7 @@ void RaceClock::run(quint32 startTick)
     m_clock.start();
     if (m_lockoutInterval > 0 && !lockedAt(m_startTick))
         startLockout(m_startTick);
-    m_settingsEnabled = false;
-    buttonRef(RaceCommand::Start) = {false, Colors::clBtnFace};
-    buttonRef(RaceCommand::Lap) = {true, Colors::clYellow};
-    buttonRef(RaceCommand::Stop) = {true, Colors::clRed};
-    buttonRef(RaceCommand::Reset).enabled = false;
+    m_state = RaceState::Running;
     Q_EMIT commandStatesChanged();
 }
 
@@ -99,10 +96,7 @@ void RaceClock::stop()
         return;
     m_stopTick = m_clocks.tickCount();
     m_clock.stop();
-    buttonRef(RaceCommand::Start).enabled = false;
-    buttonRef(RaceCommand::Lap) = {false, Colors::clBtnFace};
-    buttonRef(RaceCommand::Stop) = {false, Colors::clBtnFace};
-    buttonRef(RaceCommand::Reset) = {true, Colors::clBlack};
+    m_state = RaceState::Stopped;
     Q_EMIT timeShown(DisplayRow::Upper, elapsedMs());
     Q_EMIT timeShown(DisplayRow::Lower, 0);
     Q_EMIT commandStatesChanged();
@@ -115,9 +109,7 @@ void RaceClock::reset()
         return;
     Q_EMIT timeShown(DisplayRow::Upper, 0);
     Q_EMIT timeShown(DisplayRow::Lower, 0);
-    m_settingsEnabled = true;
-    buttonRef(RaceCommand::Start) = {true, Colors::clGreen};
-    buttonRef(RaceCommand::Reset) = {false, Colors::clBtnFace};
+    m_state = RaceState::Ready;
     m_stopTick = m_startTick;
     Q_EMIT commandStatesChanged();
     Q_EMIT wasReset();

@@ -1,30 +1,21 @@
 #pragma once
 
 #include "platform/ClockSource.h"
-#include "platform/ColorValue.h"
 #include "timing/RaceFinish.h"
 
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
-#include <array>
-
 enum class DisplayRow { Upper, Lower };
 enum class RaceCommand { Start, Lap, Stop, Reset };
+// Ready for START, Running until STOPP, Stopped until the reset makes it Ready again.
+enum class RaceState { Ready, Running, Stopped };
 
-// What one command button (and its menu command) shows: the clock's state
-// lives in these flags.
-struct CommandButtonState
-{
-    bool enabled = false;
-    ColorValue color = Colors::clBtnFace;
-};
-
-// The race clock: states Ready, Running and Stopped carried by the command
-// flags, the four commands, the 10 ms display tick and the lockout. It asks
-// nothing and knows no widget: it says what happened through its signals, and
-// whoever shows the race connects to them.
+// The race clock: states Ready, Running and Stopped, the four commands, the
+// 10 ms display tick and the lockout. It asks nothing and knows no widget: it
+// says what happened through its signals, and whoever shows the race connects
+// to them and shows the state its own way.
 class RaceClock : public QObject
 {
     Q_OBJECT
@@ -63,9 +54,12 @@ public:
     bool locked() const { return lockedAt(m_clocks.tickCount()); }
     bool lockedAt(quint32 tick) const;
 
-    const CommandButtonState &button(RaceCommand command) const;
-    bool enabled(RaceCommand command) const { return button(command).enabled; }
-    bool settingsEnabled() const { return m_settingsEnabled; }
+    RaceState state() const { return m_state; }
+    // Each command can be given in one state only: START when Ready, ZIEL and
+    // STOPP while Running, the reset when Stopped.
+    bool enabled(RaceCommand command) const;
+    // The settings can be changed while the clock is Ready only.
+    bool settingsEnabled() const { return m_state == RaceState::Ready; }
     bool running() const { return m_clock.isActive(); }
 
     int precision() const { return m_precision; }
@@ -96,11 +90,11 @@ Q_SIGNALS:
     void finishRecorded(const RaceFinish &finish);
     void stopped();
     void wasReset();
-    // The enabled flags or colours of the commands, or the finish word, changed.
+    // The state, and with it the enabled commands, or the finish word changed; each
+    // finish says so too, for the finish button counts the finishes.
     void commandStatesChanged();
 
 private:
-    CommandButtonState &buttonRef(RaceCommand command);
     // From Ready to Running with the START at `startTick`.
     void run(quint32 startTick);
     // Locks from `tick` for one interval; the timer ends it on time.
@@ -115,8 +109,7 @@ private:
     int m_lockoutInterval = DefaultLockoutMs;
     quint32 m_lockoutStart = 0;
     quint32 m_lockoutEnd = 0;
-    std::array<CommandButtonState, 4> m_buttons;
-    bool m_settingsEnabled = true;
+    RaceState m_state = RaceState::Ready;
     quint32 m_startTick = 0;
     quint32 m_stopTick = 0;
     int m_precision = 2;

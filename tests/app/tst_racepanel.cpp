@@ -2,11 +2,14 @@
 // command buttons' states, the finish button's running number and the mode.
 #include "ManualClock.h"
 #include "app/RacePanel.h"
+#include "platform/ColorValue.h"
 #include "widgets/CommandButton.h"
 #include "widgets/StatusLed.h"
 
 #include <QLabel>
 #include <QTest>
+
+#include <array>
 
 class TestRacePanel : public QObject
 {
@@ -57,6 +60,44 @@ private Q_SLOTS:
         QCOMPARE(finishButton->text(), idle);
         QVERIFY(panel.commandButton(RaceCommand::Reset)->isEnabled());
         QVERIFY(!panel.commandButton(RaceCommand::Start)->isEnabled());
+    }
+
+    // A button is lit in its own colour while its command can be given and shows the
+    // plain button face otherwise; `steps` of START, ZIEL, STOPP and the reset are given.
+    void commandColours_data()
+    {
+        constexpr ColorValue Face = Colors::clBtnFace;
+        QTest::addColumn<int>("steps");
+        QTest::addColumn<ColorValue>("start");
+        QTest::addColumn<ColorValue>("finish");
+        QTest::addColumn<ColorValue>("stop");
+        QTest::addColumn<ColorValue>("reset");
+        QTest::newRow("ready") << 0 << Colors::clGreen << Face << Face << Face;
+        QTest::newRow("running") << 1 << Face << Colors::clYellow << Colors::clRed << Face;
+        QTest::newRow("running after a finish") << 2 << Face << Colors::clYellow << Colors::clRed << Face;
+        QTest::newRow("stopped") << 3 << Face << Face << Face << Colors::clBlack;
+        QTest::newRow("ready after the reset") << 4 << Colors::clGreen << Face << Face << Face;
+    }
+
+    void commandColours()
+    {
+        QFETCH(int, steps);
+        QFETCH(ColorValue, start);
+        QFETCH(ColorValue, finish);
+        QFETCH(ColorValue, stop);
+        QFETCH(ColorValue, reset);
+        static constexpr std::array<void (RaceClock::*)(), 4> commands
+            = {&RaceClock::start, &RaceClock::recordFinish, &RaceClock::stop, &RaceClock::reset};
+        ManualClock clocks;
+        RaceClock clock(clocks);
+        RacePanel panel;
+        for (int i = 0; i < steps; ++i)
+            (clock.*commands[size_t(i)])();
+        panel.showCommandStates(clock, 1);
+        QCOMPARE(panel.commandButton(RaceCommand::Start)->color(), start);
+        QCOMPARE(panel.commandButton(RaceCommand::Lap)->color(), finish);
+        QCOMPARE(panel.commandButton(RaceCommand::Stop)->color(), stop);
+        QCOMPARE(panel.commandButton(RaceCommand::Reset)->color(), reset);
     }
 
     void barrierStatus_data()

@@ -9,7 +9,7 @@ namespace {
 struct Flags
 {
     bool start, lap, stop, reset, cfg, clock;
-    ColorValue startColor, lapColor, stopColor, resetColor;
+    RaceState state;
 };
 
 void checkFlags(const RaceClock &clock, const Flags &expected)
@@ -20,16 +20,12 @@ void checkFlags(const RaceClock &clock, const Flags &expected)
     QCOMPARE(clock.enabled(RaceCommand::Reset), expected.reset);
     QCOMPARE(clock.settingsEnabled(), expected.cfg);
     QCOMPARE(clock.running(), expected.clock);
-    QCOMPARE(clock.button(RaceCommand::Start).color, expected.startColor);
-    QCOMPARE(clock.button(RaceCommand::Lap).color, expected.lapColor);
-    QCOMPARE(clock.button(RaceCommand::Stop).color, expected.stopColor);
-    QCOMPARE(clock.button(RaceCommand::Reset).color, expected.resetColor);
+    QCOMPARE(clock.state(), expected.state);
 }
 
-constexpr ColorValue Face = Colors::clBtnFace;
-const Flags ReadyFlags{true, false, false, false, true, false, Colors::clGreen, Face, Face, Face};
-const Flags RunningFlags{false, true, true, false, false, true, Face, Colors::clYellow, Colors::clRed, Face};
-const Flags StoppedFlags{false, false, false, true, false, false, Face, Face, Face, Colors::clBlack};
+const Flags ReadyFlags{true, false, false, false, true, false, RaceState::Ready};
+const Flags RunningFlags{false, true, true, false, false, true, RaceState::Running};
+const Flags StoppedFlags{false, false, false, true, false, false, RaceState::Stopped};
 
 } // namespace
 
