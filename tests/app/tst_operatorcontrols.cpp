@@ -87,21 +87,17 @@ struct QuestionSeen
 
 void answerNextWithEnter(QObject *context, QuestionSeen &seen)
 {
-    auto *timer = new QTimer(context);
-    QObject::connect(timer, &QTimer::timeout, context, [timer, &seen] {
-        auto *dialog = qobject_cast<ConfirmDialog *>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isAncestorOf(QApplication::focusWidget()))
-            return;
-        timer->stop();
-        timer->deleteLater();
-        auto *focused = qobject_cast<QPushButton *>(QApplication::focusWidget());
-        seen.question = dialog->questionLabel->text();
-        seen.focused = focused ? focused->text() : QString();
-        seen.defaultIsFocused = focused && focused->isDefault()
-            && dialog->yesButton->isDefault() != dialog->noButton->isDefault();
-        QTest::keyClick(focused, Qt::Key_Return);
-    });
-    timer->start(5);
+    answerNextModal<ConfirmDialog>(
+        context,
+        [&seen](ConfirmDialog &dialog) {
+            auto *focused = qobject_cast<QPushButton *>(QApplication::focusWidget());
+            seen.question = dialog.questionLabel->text();
+            seen.focused = focused ? focused->text() : QString();
+            seen.defaultIsFocused = focused && focused->isDefault()
+                && dialog.yesButton->isDefault() != dialog.noButton->isDefault();
+            QTest::keyClick(focused, Qt::Key_Return);
+        },
+        [](ConfirmDialog &dialog) { return dialog.isAncestorOf(QApplication::focusWidget()); });
 }
 
 } // namespace

@@ -10,15 +10,14 @@
 #include "journal/JournalReader.h"
 #include "journal/JournalReplay.h"
 #include "journal/JournalRestoreDialog.h"
-#include "protocol/ProtocolPanel.h"
 #include "protocol/ProtocolColumns.h"
+#include "protocol/ProtocolPanel.h"
 #include "protocol/ProtocolResults.h"
 #include "protocol/ProtocolText.h"
 #include "protocol/SpreadsheetBridge.h"
 #include "serial/SerialPort.h"
 
 #include <QComboBox>
-#include <QMessageBox>
 #include <QMenu>
 #include <QProcess>
 #include <QProgressDialog>
@@ -86,42 +85,23 @@ bool typeIntoCell(MainWindow &window, int col, int row, const QString &text)
     return true;
 }
 
-// Picks the event described as `description` in the restore dialog when it opens and
-// presses "Wiederherstellen".
+// Picks the event described as `description` in the restore dialog when it has read the
+// journals and presses "Wiederherstellen"; cancels the dialog when there is no such event.
 void pickInRestoreDialog(QObject *owner, const QString &description)
 {
-    auto *timer = new QTimer(owner);
-    QObject::connect(timer, &QTimer::timeout, owner, [timer, description] {
-        auto *dialog = qobject_cast<JournalRestoreDialog *>(QApplication::activeModalWidget());
-        if (!dialog || dialog->isReading())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        const QList<QTreeWidgetItem *> items = dialog->eventList->findItems(description, Qt::MatchExactly, 2);
-        if (items.isEmpty()) {
-            dialog->reject();
-            return;
-        }
-        dialog->eventList->setCurrentItem(items.last());
-        QTest::mouseClick(dialog->restoreButton, Qt::LeftButton);
-    });
-    timer->start(5);
-}
-
-// Closes the next message box when it opens and remembers its text.
-void closeNextMessageBox(QObject *owner, QStringList &texts)
-{
-    auto *timer = new QTimer(owner);
-    QObject::connect(timer, &QTimer::timeout, owner, [timer, &texts] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        texts << box->text();
-        box->accept();
-    });
-    timer->start(5);
+    answerNextModal<JournalRestoreDialog>(
+        owner,
+        [description](JournalRestoreDialog &dialog) {
+            const QList<QTreeWidgetItem *> items
+                = dialog.eventList->findItems(description, Qt::MatchExactly, 2);
+            if (items.isEmpty()) {
+                dialog.reject();
+                return;
+            }
+            dialog.eventList->setCurrentItem(items.last());
+            QTest::mouseClick(dialog.restoreButton, Qt::LeftButton);
+        },
+        [](JournalRestoreDialog &dialog) { return !dialog.isReading(); });
 }
 
 // A hand-made journal begun today and one line per number, each a settings event that
@@ -420,11 +400,9 @@ private Q_SLOTS:
         MainWindow &window = *program.window;
         QVERIFY(program.show());
         auto editSettings = [&](const std::function<void(SettingsDialog &)> &change) {
-            QTimer::singleShot(0, &window, [&] {
-                auto *dialog = qobject_cast<SettingsDialog *>(QApplication::activeModalWidget());
-                QVERIFY(dialog);
-                change(*dialog);
-                QTest::mouseClick(dialog->yesButton, Qt::LeftButton);
+            answerNextModal<SettingsDialog>(&window, [&](SettingsDialog &dialog) {
+                change(dialog);
+                QTest::mouseClick(dialog.yesButton, Qt::LeftButton);
             });
             window.showSettings();
         };
@@ -704,21 +682,21 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(written);
         }
-        QStringList notices;
-        closeNextMessageBox(this, notices);
+        MessageBoxWatcher notices;
         Program program(fixture.environment());
         MainWindow &window = *program.window;
         QVERIFY(program.show());
         const QString keptName = fixture.home.filePath(
             QStringLiteral("Tivano-Journal-%1.txt").arg(QDate::currentDate().toString(Qt::ISODate)));
         if (keptAside) {
-            QTRY_COMPARE(notices.size(), 1);
-            QCOMPARE(notices.first(),
-                     QStringLiteral("Das Journal %1 endet mit einem besch\u00e4digten Ereignis und kann nicht "
-                                    "fortgesetzt werden. Es wurde als %2 beiseitegelegt; ein neues Journal "
-                                    "beginnt mit dem ganzen Protokoll.")
-                         .arg(QDir::toNativeSeparators(fixture.journalPath()),
-                              QDir::toNativeSeparators(keptName)));
+            QTRY_COMPARE(notices.texts().size(), 1);
+            QCOMPARE(
+                notices.texts().first(),
+                QStringLiteral("Das Journal %1 endet mit einem besch\u00e4digten Ereignis und kann nicht "
+                               "fortgesetzt werden. Es wurde als %2 beiseitegelegt; ein neues Journal "
+                               "beginnt mit dem ganzen Protokoll.")
+                    .arg(QDir::toNativeSeparators(fixture.journalPath()),
+                         QDir::toNativeSeparators(keptName)));
             QFile kept(keptName);
             QVERIFY(kept.open(QIODevice::ReadOnly));
             QCOMPARE(kept.readAll(), written);
@@ -726,7 +704,7 @@ private Q_SLOTS:
             QTRY_COMPARE(QApplication::activeWindow(), &window);
         } else {
             QTest::qWait(50);
-            QVERIFY(notices.isEmpty());
+            QVERIFY(notices.seen().isEmpty());
             QVERIFY(!QFileInfo::exists(keptName));
         }
         QTest::keyClick(&window, Qt::Key_F5);

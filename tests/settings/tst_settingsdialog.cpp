@@ -1,3 +1,4 @@
+#include "ModalAnswers.h"
 #include "settings/ColorComboBox.h"
 #include "settings/DecimalSpinField.h"
 #include "settings/SettingsDialog.h"
@@ -10,7 +11,6 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include <functional>
 #include <memory>
 
 // Lets QCOMPARE print settings that differ.
@@ -81,41 +81,24 @@ const ColourBox ColourBoxes[] = {
 };
 enum ColourBoxIndex { Background, Running, Dim, Finish };
 
-// Runs `action` once the dialog is on screen; a dialog the action left open is cancelled.
-void whileShown(QDialog *dialog, std::function<void()> action)
-{
-    QTimer::singleShot(0, dialog, [dialog, action] {
-        if (QTest::qWaitForWindowExposed(dialog))
-            action();
-        if (dialog->isVisible())
-            dialog->reject();
-    });
-}
-
 // Answers the colour picker each time it opens: picks `colour`, or cancels when it is invalid.
 class PickerAnswerer : public QObject
 {
 public:
     int opened = 0;
 
-    PickerAnswerer(QColorDialog *picker, QColor colour)
+    explicit PickerAnswerer(QColor colour)
     {
-        connect(&m_timer, &QTimer::timeout, this, [this, picker, colour] {
-            if (!picker->isVisible() || QApplication::activeModalWidget() != picker)
-                return;
+        answerEveryModal<QColorDialog>(this, [this, colour](QColorDialog &picker) {
             ++opened;
             if (colour.isValid()) {
-                picker->setCurrentColor(colour);
-                picker->accept();
+                picker.setCurrentColor(colour);
+                picker.accept();
             } else {
-                picker->reject();
+                picker.reject();
             }
         });
-        m_timer.start(5);
     }
-
-private:
-    QTimer m_timer;
 };
 
 void pressKeys(QWidget *control, const QList<int> &keys)
@@ -618,7 +601,7 @@ private Q_SLOTS:
         const ColourBox &entry = ColourBoxes[which];
         create(0);
         ColorComboBox *box = m_dialog.get()->*entry.box;
-        PickerAnswerer picker(m_dialog->colorDialog, picked);
+        PickerAnswerer picker(picked);
         whileShown(m_dialog.get(), [this, box, fromTheList] {
             if (fromTheList) {
                 QCOMPARE(box->currentIndex(), int(ColorComboBox::UserEntry));

@@ -3,6 +3,7 @@
 // One run of the whole program for tests through its main window: real keys and mouse
 // presses, real files in a temporary folder, the serial port on the simulated backend.
 #include "ManualClock.h"
+#include "ModalAnswers.h"
 #include "app/MainWindow.h"
 #include "protocol/ProtocolPanel.h"
 #include "serial/SimulatedSerialBackend.h"
@@ -16,7 +17,6 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <memory>
 
@@ -60,17 +60,10 @@ public:
 
     void answerNext(bool yes)
     {
-        auto *timer = new QTimer(this);
-        connect(timer, &QTimer::timeout, this, [this, timer, yes] {
-            auto *dialog = qobject_cast<ConfirmDialog *>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            timer->stop();
-            timer->deleteLater();
-            questions << dialog->questionLabel->text();
-            QTest::mouseClick(yes ? dialog->yesButton : dialog->noButton, Qt::LeftButton);
+        answerNextModal<ConfirmDialog>(this, [this, yes](ConfirmDialog &dialog) {
+            questions << dialog.questionLabel->text();
+            QTest::mouseClick(yes ? dialog.yesButton : dialog.noButton, Qt::LeftButton);
         });
-        timer->start(5);
     }
 };
 
