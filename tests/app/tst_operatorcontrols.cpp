@@ -173,9 +173,8 @@ private Q_SLOTS:
                                {QStringLiteral("Top"), top},
                                {QStringLiteral("Width"), width},
                                {QStringLiteral("Height"), height}});
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         const QRect frame = window.frameGeometry();
         const QScreen *screen = QGuiApplication::screenAt(frame.topLeft() + QPoint(50, 0));
         QVERIFY2(screen, qPrintable(QStringLiteral("%1,%2").arg(frame.left()).arg(frame.top())));
@@ -303,9 +302,8 @@ private Q_SLOTS:
         QFETCH(QString, after);
         QFETCH(int, questions);
         Fixture fixture;
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         auto *widget = window.findChild<QWidget *>(target);
         QVERIFY(widget);
         StartNumberEdit *edit = window.startNumberEdit();
@@ -348,9 +346,8 @@ private Q_SLOTS:
     void emptyListLooksEmpty()
     {
         Fixture fixture;
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         StartNumberEdit *edit = window.startNumberEdit();
         QTest::mouseDClick(edit, Qt::LeftButton);
         QCOMPARE(edit->text(), QString());
@@ -372,9 +369,8 @@ private Q_SLOTS:
     void pressedFaceWhileHeld()
     {
         Fixture fixture;
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         QTest::keyClick(&window, Qt::Key_F5);
         CommandButton *lap = window.commandButton(RaceCommand::Lap);
         QVERIFY(!looksPressed(lap));
@@ -407,9 +403,8 @@ private Q_SLOTS:
     void resetReleaseAsksOnce()
     {
         Fixture fixture;
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         bringTo(window, QStringLiteral("Stopped"));
         CommandButton *reset = window.commandButton(RaceCommand::Reset);
         QuestionAnswerer answerer;
@@ -494,9 +489,8 @@ private Q_SLOTS:
         QFETCH(QString, focused);
         QFETCH(bool, closes);
         Fixture fixture;
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         if (resetFirst) {
             bringTo(window, QStringLiteral("Stopped"));
             QuestionSeen reset;

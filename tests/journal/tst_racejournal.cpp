@@ -3,7 +3,6 @@
 // and "tivano --replay".
 #include "ProgramFixture.h"
 #include "TestMainServing.h"
-#include "app/CountryCodeBox.h"
 #include "app/StartNumberEdit.h"
 #include "journal/JournalKinds.h"
 #include "journal/JournalLine.h"
@@ -166,11 +165,9 @@ private Q_SLOTS:
     {
         JournalFixture fixture;
         fixture.writeCountryCodes("GER\r\nAUT\r\nSUI\r\n");
-        fixture.serial.setPresent(1, true);
-        fixture.writeSettings({{QStringLiteral("Port"), 1}});
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        fixture.plugAdapter(1);
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         QuestionAnswerer answerer;
         // Every step ends with the autosave written and compared with the replay.
         auto checkpoint = [&](const char *step) {
@@ -186,13 +183,7 @@ private Q_SLOTS:
         QTest::keyClick(&window, Qt::Key_F5);
         QTest::mouseDClick(window.startNumberEdit(), Qt::LeftButton);
         QTest::keyClicks(window.startNumberEdit(), QStringLiteral("18,345,2,7"));
-        fixture.clocks.advance(3470);
-        QTest::keyClick(&window, Qt::Key_F4);
-        fixture.clocks.advance(1000);
-        window.countryCodeBox()->setCurrentIndex(1);
-        pressButton(window, RaceCommand::Lap);
-        fixture.clocks.advance(1000);
-        QTest::keyClick(&window, Qt::Key_F4);
+        fixture.takeThreeFinishes(window);
         QVERIFY(checkpoint("three finishes"));
         const JournalEntry *mouse = fixture.last(K::Finish);
         QVERIFY(mouse);
@@ -307,9 +298,8 @@ private Q_SLOTS:
     {
         QFETCH(bool, dialogAccepted);
         JournalFixture fixture;
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         QTest::keyClick(&window, Qt::Key_F5);
         QTest::keyClick(&window, Qt::Key_F4);
         QTest::keyClick(&window, Qt::Key_F4);
@@ -377,9 +367,8 @@ private Q_SLOTS:
     void headingFitsTheSmallestWindow()
     {
         JournalFixture fixture;
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         const ProtocolPanel &panel = window.protocol();
         for (const QSize size : {window.minimumSize(), QSize(1100, 500)}) {
             window.resize(size);
@@ -396,9 +385,8 @@ private Q_SLOTS:
     void timingSettingsAreJournaled()
     {
         JournalFixture fixture;
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         auto editSettings = [&](const std::function<void(SettingsDialog &)> &change) {
             answerNextModal<SettingsDialog>(&window, [&](SettingsDialog &dialog) {
                 change(dialog);
@@ -427,11 +415,9 @@ private Q_SLOTS:
     void portEventsAreJournaled()
     {
         JournalFixture fixture;
-        fixture.serial.setPresent(1, true);
-        fixture.writeSettings({{QStringLiteral("Port"), 1}});
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        fixture.plugAdapter(1);
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         QVERIFY(window.serialPort().connected());
 
         fixture.serial.unplug(1);
@@ -443,7 +429,7 @@ private Q_SLOTS:
 
         fixture.serial.replug(1);
         QVERIFY(!window.session().openPort().has_value());
-        program.window.reset();
+        fixture.program.reset();
         QStringList kinds;
         for (const JournalEntry &entry : fixture.journal().entries)
             kinds << entry.kind;
@@ -456,9 +442,8 @@ private Q_SLOTS:
     {
         JournalFixture fixture;
         QVERIFY(QDir(fixture.home.path()).mkdir(QStringLiteral("Tivano-Journal.txt")));
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         QLabel *warning = window.protocol().autosaveWarningLabel;
         QVERIFY(warning->isVisible());
         QVERIFY2(warning->text().startsWith(QStringLiteral("Journal kann nicht geschrieben werden: ")),
@@ -501,9 +486,8 @@ private Q_SLOTS:
         JournalFixture fixture;
         const QString journal = fixture.journalPath();
         const QString copy = fixture.home.filePath(QStringLiteral("copy.txt"));
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         QTest::keyClick(&window, Qt::Key_F5);
         QTest::keyClick(&window, Qt::Key_F4);
         QVERIFY(QFile::copy(journal, copy));
@@ -618,9 +602,8 @@ private Q_SLOTS:
 
         QuestionAnswerer answerer;
         answerer.answerNext(answer);
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         const bool asked = behind == "autosave" || behind == "autosave gone";
         if (asked) {
             QTRY_COMPARE(answerer.questions.size(), 1);
@@ -683,9 +666,8 @@ private Q_SLOTS:
             file.write(written);
         }
         MessageBoxWatcher notices;
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         const QString keptName = fixture.home.filePath(
             QStringLiteral("Tivano-Journal-%1.txt").arg(QDate::currentDate().toString(Qt::ISODate)));
         if (keptAside) {
@@ -736,9 +718,8 @@ private Q_SLOTS:
         QFETCH(bool, cancelled);
         QFETCH(int, resultsRead);
         JournalFixture fixture;
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         QTest::keyClick(&window, Qt::Key_F5);
         for (int finish = 0; finish < 2; ++finish) {
             fixture.clocks.advance(1000);

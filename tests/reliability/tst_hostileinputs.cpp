@@ -238,9 +238,8 @@ private Q_SLOTS:
             QSKIP("this kind of file cannot be made here");
 
         MessageBoxWatcher messages;
-        Program program(fixture.environment());
-        QVERIFY(program.show());
-        MainWindow &window = *program.window;
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         if (reason.isEmpty()) {
             QTest::qWait(50);
             QVERIFY2(messages.texts().isEmpty(), qPrintable(messages.texts().join(QLatin1Char('\n'))));

@@ -4,6 +4,7 @@
 // presses, real files in a temporary folder, the serial port on the simulated backend.
 #include "ManualClock.h"
 #include "ModalAnswers.h"
+#include "app/CountryCodeBox.h"
 #include "app/MainWindow.h"
 #include "protocol/ProtocolPanel.h"
 #include "serial/SimulatedSerialBackend.h"
@@ -67,6 +68,12 @@ public:
     }
 };
 
+inline void pressButton(MainWindow &window, RaceCommand command, Qt::MouseButton button = Qt::LeftButton)
+{
+    QTest::mousePress(window.commandButton(command), button);
+    QTest::mouseRelease(window.commandButton(command), button);
+}
+
 // The program's surroundings: settings, country codes and autosave in a temporary folder.
 class Fixture
 {
@@ -75,7 +82,18 @@ public:
     ManualClock clocks;
     SimulatedSerialBackend serial;
 
+    // The program on these surroundings, from showProgram() on.
+    std::unique_ptr<Program> program;
+
     Fixture() { clocks.timeOfDay = TenOClock; }
+
+    // Starts the program here and shows its window; false when the window does not become active.
+    bool showProgram()
+    {
+        program = std::make_unique<Program>(environment());
+        return program->show();
+    }
+    MainWindow &window() const { return *program->window; } // after showProgram()
 
     MainWindowEnvironment environment()
     {
@@ -98,6 +116,26 @@ public:
             raw.setValue(it.key(), it.value());
     }
 
+    // The adapter plugged in at COM`port` and chosen in the settings.
+    void plugAdapter(int port)
+    {
+        serial.setPresent(port, true);
+        writeSettings({{QStringLiteral("Port"), port}});
+    }
+
+    // The scripted race's three finishes after its START: F4 at 10:00.03,47, then ZIEL
+    // clicked a second later with the second country code, and F4 a second after that.
+    void takeThreeFinishes(MainWindow &window)
+    {
+        clocks.advance(3470);
+        QTest::keyClick(&window, Qt::Key_F4);
+        clocks.advance(1000);
+        window.countryCodeBox()->setCurrentIndex(1);
+        pressButton(window, RaceCommand::Lap);
+        clocks.advance(1000);
+        QTest::keyClick(&window, Qt::Key_F4);
+    }
+
     void writeCountryCodes(const QByteArray &content)
     {
         QFile file(home.filePath(QStringLiteral("LKZ.txt")));
@@ -117,9 +155,3 @@ public:
         return autosave();
     }
 };
-
-inline void pressButton(MainWindow &window, RaceCommand command, Qt::MouseButton button = Qt::LeftButton)
-{
-    QTest::mousePress(window.commandButton(command), button);
-    QTest::mouseRelease(window.commandButton(command), button);
-}
