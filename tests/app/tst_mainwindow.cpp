@@ -94,13 +94,7 @@ private Q_SLOTS:
             QTest::keyClicks(window.startNumberEdit(), QStringLiteral("18,345,2"));
             QCOMPARE(window.startNumberEdit()->text(), QStringLiteral("18,345,2"));
 
-            fixture.clocks.advance(3470);
-            QTest::keyClick(&window, Qt::Key_F4);
-            fixture.clocks.advance(1000);
-            window.countryCodeBox()->setCurrentIndex(1);
-            pressButton(window, RaceCommand::Lap);
-            fixture.clocks.advance(1000);
-            QTest::keyClick(&window, Qt::Key_F4);
+            fixture.takeThreeFinishes(window);
             QCOMPARE(window.protocol().lastResultRow(), 3);
             QCOMPARE(window.commandButton(RaceCommand::Lap)->text(), QStringLiteral("ZIEL 4"));
             QCOMPARE(window.startNumberEdit()->text(), QString());
@@ -144,9 +138,8 @@ private Q_SLOTS:
     void anyMouseButtonActsOnPress()
     {
         Fixture fixture;
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         QTest::mousePress(window.commandButton(RaceCommand::Start), Qt::RightButton);
         QVERIFY(window.clock().running());
         QTest::mousePress(window.commandButton(RaceCommand::Lap), Qt::LeftButton);
@@ -163,15 +156,14 @@ private Q_SLOTS:
         QCOMPARE(answerer.questions, QStringList{QStringLiteral("Protokoll wird gelöscht!")});
         QVERIFY(window.commandButton(RaceCommand::Start)->isEnabled());
         QCOMPARE(window.protocol().lastResultRow(), 0);
-        QCOMPARE(program.yesNo->yesButton->text(), QStringLiteral("Ja"));
+        QCOMPARE(fixture.program->yesNo->yesButton->text(), QStringLiteral("Ja"));
     }
 
     void closeQueryWhileRunning()
     {
         Fixture fixture;
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         QTest::keyClick(&window, Qt::Key_F5);
         QuestionAnswerer answerer;
         answerer.answerNext(false);
@@ -184,9 +176,8 @@ private Q_SLOTS:
     void closeWithoutQuestionWhenReady()
     {
         Fixture fixture;
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         QVERIFY(!window.protocol().grid->modified());
         QuestionAnswerer answerer;
         QVERIFY(window.close());
@@ -198,9 +189,8 @@ private Q_SLOTS:
         Fixture fixture;
         fixture.serial.setPresent(1, true);
         fixture.writeSettings({{QStringLiteral("Port"), 1}, {QStringLiteral("Alg"), 0}});
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         QVERIFY(window.serialPort().connected());
         QCOMPARE(window.modeLabel()->text(), QStringLiteral("&Auto"));
         QCOMPARE(window.modeLed()->kind(), StatusLed::lkGreen);
@@ -235,11 +225,9 @@ private Q_SLOTS:
     void unpluggedAdapterReturnsToHand()
     {
         Fixture fixture;
-        fixture.serial.setPresent(3, true);
-        fixture.writeSettings({{QStringLiteral("Port"), 3}});
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        fixture.plugAdapter(3);
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         QCOMPARE(window.modeLabel()->text(), QStringLiteral("&Auto"));
         QVERIFY(fixture.serial.waitUntilWaiting(3, 1));
         fixture.serial.unplug(3);

@@ -87,21 +87,17 @@ struct QuestionSeen
 
 void answerNextWithEnter(QObject *context, QuestionSeen &seen)
 {
-    auto *timer = new QTimer(context);
-    QObject::connect(timer, &QTimer::timeout, context, [timer, &seen] {
-        auto *dialog = qobject_cast<ConfirmDialog *>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isAncestorOf(QApplication::focusWidget()))
-            return;
-        timer->stop();
-        timer->deleteLater();
-        auto *focused = qobject_cast<QPushButton *>(QApplication::focusWidget());
-        seen.question = dialog->questionLabel->text();
-        seen.focused = focused ? focused->text() : QString();
-        seen.defaultIsFocused = focused && focused->isDefault()
-            && dialog->yesButton->isDefault() != dialog->noButton->isDefault();
-        QTest::keyClick(focused, Qt::Key_Return);
-    });
-    timer->start(5);
+    answerNextModal<ConfirmDialog>(
+        context,
+        [&seen](ConfirmDialog &dialog) {
+            auto *focused = qobject_cast<QPushButton *>(QApplication::focusWidget());
+            seen.question = dialog.questionLabel->text();
+            seen.focused = focused ? focused->text() : QString();
+            seen.defaultIsFocused = focused && focused->isDefault()
+                && dialog.yesButton->isDefault() != dialog.noButton->isDefault();
+            QTest::keyClick(focused, Qt::Key_Return);
+        },
+        [](ConfirmDialog &dialog) { return dialog.isAncestorOf(QApplication::focusWidget()); });
 }
 
 } // namespace
@@ -177,9 +173,8 @@ private Q_SLOTS:
                                {QStringLiteral("Top"), top},
                                {QStringLiteral("Width"), width},
                                {QStringLiteral("Height"), height}});
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         const QRect frame = window.frameGeometry();
         const QScreen *screen = QGuiApplication::screenAt(frame.topLeft() + QPoint(50, 0));
         QVERIFY2(screen, qPrintable(QStringLiteral("%1,%2").arg(frame.left()).arg(frame.top())));
@@ -307,9 +302,8 @@ private Q_SLOTS:
         QFETCH(QString, after);
         QFETCH(int, questions);
         Fixture fixture;
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         auto *widget = window.findChild<QWidget *>(target);
         QVERIFY(widget);
         StartNumberEdit *edit = window.startNumberEdit();
@@ -352,9 +346,8 @@ private Q_SLOTS:
     void emptyListLooksEmpty()
     {
         Fixture fixture;
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         StartNumberEdit *edit = window.startNumberEdit();
         QTest::mouseDClick(edit, Qt::LeftButton);
         QCOMPARE(edit->text(), QString());
@@ -376,9 +369,8 @@ private Q_SLOTS:
     void pressedFaceWhileHeld()
     {
         Fixture fixture;
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         QTest::keyClick(&window, Qt::Key_F5);
         CommandButton *lap = window.commandButton(RaceCommand::Lap);
         QVERIFY(!looksPressed(lap));
@@ -411,9 +403,8 @@ private Q_SLOTS:
     void resetReleaseAsksOnce()
     {
         Fixture fixture;
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         bringTo(window, QStringLiteral("Stopped"));
         CommandButton *reset = window.commandButton(RaceCommand::Reset);
         QuestionAnswerer answerer;
@@ -498,9 +489,8 @@ private Q_SLOTS:
         QFETCH(QString, focused);
         QFETCH(bool, closes);
         Fixture fixture;
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         if (resetFirst) {
             bringTo(window, QStringLiteral("Stopped"));
             QuestionSeen reset;

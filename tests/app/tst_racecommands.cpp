@@ -151,9 +151,8 @@ private Q_SLOTS:
         QFETCH(bool, onPopup);
         Fixture fixture;
         fixture.writeCountryCodes(QByteArray("GER\r\n").repeated(20));
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         if (button != QLatin1String("bSTART")) {
             QTest::keyClick(&window, Qt::Key_F5);
             QTest::keyClick(&window, Qt::Key_F4);

@@ -3,22 +3,20 @@
 // and "tivano --replay".
 #include "ProgramFixture.h"
 #include "TestMainServing.h"
-#include "app/CountryCodeBox.h"
 #include "app/StartNumberEdit.h"
 #include "journal/JournalKinds.h"
 #include "journal/JournalLine.h"
 #include "journal/JournalReader.h"
 #include "journal/JournalReplay.h"
 #include "journal/JournalRestoreDialog.h"
-#include "protocol/ProtocolPanel.h"
 #include "protocol/ProtocolColumns.h"
+#include "protocol/ProtocolPanel.h"
 #include "protocol/ProtocolResults.h"
 #include "protocol/ProtocolText.h"
 #include "protocol/SpreadsheetBridge.h"
 #include "serial/SerialPort.h"
 
 #include <QComboBox>
-#include <QMessageBox>
 #include <QMenu>
 #include <QProcess>
 #include <QProgressDialog>
@@ -86,42 +84,23 @@ bool typeIntoCell(MainWindow &window, int col, int row, const QString &text)
     return true;
 }
 
-// Picks the event described as `description` in the restore dialog when it opens and
-// presses "Wiederherstellen".
+// Picks the event described as `description` in the restore dialog when it has read the
+// journals and presses "Wiederherstellen"; cancels the dialog when there is no such event.
 void pickInRestoreDialog(QObject *owner, const QString &description)
 {
-    auto *timer = new QTimer(owner);
-    QObject::connect(timer, &QTimer::timeout, owner, [timer, description] {
-        auto *dialog = qobject_cast<JournalRestoreDialog *>(QApplication::activeModalWidget());
-        if (!dialog || dialog->isReading())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        const QList<QTreeWidgetItem *> items = dialog->eventList->findItems(description, Qt::MatchExactly, 2);
-        if (items.isEmpty()) {
-            dialog->reject();
-            return;
-        }
-        dialog->eventList->setCurrentItem(items.last());
-        QTest::mouseClick(dialog->restoreButton, Qt::LeftButton);
-    });
-    timer->start(5);
-}
-
-// Closes the next message box when it opens and remembers its text.
-void closeNextMessageBox(QObject *owner, QStringList &texts)
-{
-    auto *timer = new QTimer(owner);
-    QObject::connect(timer, &QTimer::timeout, owner, [timer, &texts] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        texts << box->text();
-        box->accept();
-    });
-    timer->start(5);
+    answerNextModal<JournalRestoreDialog>(
+        owner,
+        [description](JournalRestoreDialog &dialog) {
+            const QList<QTreeWidgetItem *> items
+                = dialog.eventList->findItems(description, Qt::MatchExactly, 2);
+            if (items.isEmpty()) {
+                dialog.reject();
+                return;
+            }
+            dialog.eventList->setCurrentItem(items.last());
+            QTest::mouseClick(dialog.restoreButton, Qt::LeftButton);
+        },
+        [](JournalRestoreDialog &dialog) { return !dialog.isReading(); });
 }
 
 // A hand-made journal begun today and one line per number, each a settings event that
@@ -186,11 +165,9 @@ private Q_SLOTS:
     {
         JournalFixture fixture;
         fixture.writeCountryCodes("GER\r\nAUT\r\nSUI\r\n");
-        fixture.serial.setPresent(1, true);
-        fixture.writeSettings({{QStringLiteral("Port"), 1}});
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        fixture.plugAdapter(1);
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         QuestionAnswerer answerer;
         // Every step ends with the autosave written and compared with the replay.
         auto checkpoint = [&](const char *step) {
@@ -206,13 +183,7 @@ private Q_SLOTS:
         QTest::keyClick(&window, Qt::Key_F5);
         QTest::mouseDClick(window.startNumberEdit(), Qt::LeftButton);
         QTest::keyClicks(window.startNumberEdit(), QStringLiteral("18,345,2,7"));
-        fixture.clocks.advance(3470);
-        QTest::keyClick(&window, Qt::Key_F4);
-        fixture.clocks.advance(1000);
-        window.countryCodeBox()->setCurrentIndex(1);
-        pressButton(window, RaceCommand::Lap);
-        fixture.clocks.advance(1000);
-        QTest::keyClick(&window, Qt::Key_F4);
+        fixture.takeThreeFinishes(window);
         QVERIFY(checkpoint("three finishes"));
         const JournalEntry *mouse = fixture.last(K::Finish);
         QVERIFY(mouse);
@@ -327,9 +298,8 @@ private Q_SLOTS:
     {
         QFETCH(bool, dialogAccepted);
         JournalFixture fixture;
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         QTest::keyClick(&window, Qt::Key_F5);
         QTest::keyClick(&window, Qt::Key_F4);
         QTest::keyClick(&window, Qt::Key_F4);
@@ -397,9 +367,8 @@ private Q_SLOTS:
     void headingFitsTheSmallestWindow()
     {
         JournalFixture fixture;
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         const ProtocolPanel &panel = window.protocol();
         for (const QSize size : {window.minimumSize(), QSize(1100, 500)}) {
             window.resize(size);
@@ -416,15 +385,12 @@ private Q_SLOTS:
     void timingSettingsAreJournaled()
     {
         JournalFixture fixture;
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         auto editSettings = [&](const std::function<void(SettingsDialog &)> &change) {
-            QTimer::singleShot(0, &window, [&] {
-                auto *dialog = qobject_cast<SettingsDialog *>(QApplication::activeModalWidget());
-                QVERIFY(dialog);
-                change(*dialog);
-                QTest::mouseClick(dialog->yesButton, Qt::LeftButton);
+            answerNextModal<SettingsDialog>(&window, [&](SettingsDialog &dialog) {
+                change(dialog);
+                QTest::mouseClick(dialog.yesButton, Qt::LeftButton);
             });
             window.showSettings();
         };
@@ -449,11 +415,9 @@ private Q_SLOTS:
     void portEventsAreJournaled()
     {
         JournalFixture fixture;
-        fixture.serial.setPresent(1, true);
-        fixture.writeSettings({{QStringLiteral("Port"), 1}});
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        fixture.plugAdapter(1);
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         QVERIFY(window.serialPort().connected());
 
         fixture.serial.unplug(1);
@@ -465,7 +429,7 @@ private Q_SLOTS:
 
         fixture.serial.replug(1);
         QVERIFY(!window.session().openPort().has_value());
-        program.window.reset();
+        fixture.program.reset();
         QStringList kinds;
         for (const JournalEntry &entry : fixture.journal().entries)
             kinds << entry.kind;
@@ -478,9 +442,8 @@ private Q_SLOTS:
     {
         JournalFixture fixture;
         QVERIFY(QDir(fixture.home.path()).mkdir(QStringLiteral("Tivano-Journal.txt")));
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         QLabel *warning = window.protocol().autosaveWarningLabel;
         QVERIFY(warning->isVisible());
         QVERIFY2(warning->text().startsWith(QStringLiteral("Journal kann nicht geschrieben werden: ")),
@@ -523,9 +486,8 @@ private Q_SLOTS:
         JournalFixture fixture;
         const QString journal = fixture.journalPath();
         const QString copy = fixture.home.filePath(QStringLiteral("copy.txt"));
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         QTest::keyClick(&window, Qt::Key_F5);
         QTest::keyClick(&window, Qt::Key_F4);
         QVERIFY(QFile::copy(journal, copy));
@@ -640,9 +602,8 @@ private Q_SLOTS:
 
         QuestionAnswerer answerer;
         answerer.answerNext(answer);
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         const bool asked = behind == "autosave" || behind == "autosave gone";
         if (asked) {
             QTRY_COMPARE(answerer.questions.size(), 1);
@@ -704,21 +665,20 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(written);
         }
-        QStringList notices;
-        closeNextMessageBox(this, notices);
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        MessageBoxWatcher notices;
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         const QString keptName = fixture.home.filePath(
             QStringLiteral("Tivano-Journal-%1.txt").arg(QDate::currentDate().toString(Qt::ISODate)));
         if (keptAside) {
-            QTRY_COMPARE(notices.size(), 1);
-            QCOMPARE(notices.first(),
-                     QStringLiteral("Das Journal %1 endet mit einem besch\u00e4digten Ereignis und kann nicht "
-                                    "fortgesetzt werden. Es wurde als %2 beiseitegelegt; ein neues Journal "
-                                    "beginnt mit dem ganzen Protokoll.")
-                         .arg(QDir::toNativeSeparators(fixture.journalPath()),
-                              QDir::toNativeSeparators(keptName)));
+            QTRY_COMPARE(notices.texts().size(), 1);
+            QCOMPARE(
+                notices.texts().first(),
+                QStringLiteral("Das Journal %1 endet mit einem besch\u00e4digten Ereignis und kann nicht "
+                               "fortgesetzt werden. Es wurde als %2 beiseitegelegt; ein neues Journal "
+                               "beginnt mit dem ganzen Protokoll.")
+                    .arg(QDir::toNativeSeparators(fixture.journalPath()),
+                         QDir::toNativeSeparators(keptName)));
             QFile kept(keptName);
             QVERIFY(kept.open(QIODevice::ReadOnly));
             QCOMPARE(kept.readAll(), written);
@@ -726,7 +686,7 @@ private Q_SLOTS:
             QTRY_COMPARE(QApplication::activeWindow(), &window);
         } else {
             QTest::qWait(50);
-            QVERIFY(notices.isEmpty());
+            QVERIFY(notices.seen().isEmpty());
             QVERIFY(!QFileInfo::exists(keptName));
         }
         QTest::keyClick(&window, Qt::Key_F5);
@@ -758,9 +718,8 @@ private Q_SLOTS:
         QFETCH(bool, cancelled);
         QFETCH(int, resultsRead);
         JournalFixture fixture;
-        Program program(fixture.environment());
-        MainWindow &window = *program.window;
-        QVERIFY(program.show());
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         QTest::keyClick(&window, Qt::Key_F5);
         for (int finish = 0; finish < 2; ++finish) {
             fixture.clocks.advance(1000);

@@ -116,28 +116,6 @@ private:
 };
 #endif
 
-// Closes the next message box and remembers its text.
-class MessageCloser : public QObject
-{
-public:
-    QStringList texts;
-
-    void closeNext()
-    {
-        auto *timer = new QTimer(this);
-        connect(timer, &QTimer::timeout, this, [this, timer] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            timer->stop();
-            timer->deleteLater();
-            texts << box->text();
-            box->accept();
-        });
-        timer->start(5);
-    }
-};
-
 // The program with the protocol's file dialogs, desktop shell and error box replaced.
 class Session
 {
@@ -571,8 +549,7 @@ private Q_SLOTS:
             QVERIFY(QDir().mkpath(name));
         else
             writeFile(name, earlier);
-        MessageCloser closer;
-        closer.closeNext();
+        MessageBoxWatcher boxes;
         if (!folder)
             TIVANO_SKIP_UNLESS_ACCESS_CAN_BE_WITHHELD();
         {
@@ -583,12 +560,13 @@ private Q_SLOTS:
             }
             QVERIFY(s.start());
         }
-        QCOMPARE(closer.texts.size(), 1);
+        QCOMPARE(boxes.texts().size(), 1);
+        const QString text = boxes.texts().first();
         const QString aside = name + QStringLiteral(".unlesbar");
-        QVERIFY2(closer.texts[0].startsWith(QStringLiteral("Die Datei kann nicht gelesen werden: ") + QDir::toNativeSeparators(name)),
-                 qPrintable(closer.texts[0]));
-        QVERIFY2(closer.texts[0].endsWith(QStringLiteral("Sie bleibt erhalten als: ") + aside),
-                 qPrintable(closer.texts[0]));
+        QVERIFY2(text.startsWith(QStringLiteral("Die Datei kann nicht gelesen werden: ")
+                                 + QDir::toNativeSeparators(name)),
+                 qPrintable(text));
+        QVERIFY2(text.endsWith(QStringLiteral("Sie bleibt erhalten als: ") + aside), qPrintable(text));
         QCOMPARE(s.grid().rowCount(), 2);
         QCOMPARE(s.panel().lastResultRow(), 0);
 

@@ -1,8 +1,8 @@
 #include "ProtocolFakes.h"
 #include "TestMainServing.h"
 #include "grid/SortGrid.h"
-#include "protocol/ProtocolColumns.h"
 #include "protocol/GridProtocolTable.h"
+#include "protocol/ProtocolColumns.h"
 #include "protocol/ProtocolFiles.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/ProtocolText.h"
@@ -191,14 +191,8 @@ private Q_SLOTS:
 
     void workbookCommandFollowsSupport()
     {
-        // A desktop without an application for workbooks.
-        struct NoApplicationShell : FakeShell
-        {
-            void findApplication(const QString &, std::function<void(bool)> answer) override
-            {
-                answer(false);
-            }
-        } shell;
+        FakeShell shell;
+        shell.application = false; // a desktop without an application for workbooks
         panel().setShell(&shell);
         finish(QStringLiteral("1"), QString());
         finish(QStringLiteral("2"), QString());

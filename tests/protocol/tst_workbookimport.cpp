@@ -3,13 +3,13 @@
 // by hand as OpenDocument, and by LibreOffice Calc; every imported cell is compared
 // with its rule. Then the cells that cannot be converted, the structures workbooks use,
 // a round trip of 10,000 rows, and the spreadsheet command with the desktop's shell.
+#include "ProtocolFakes.h"
 #include "TestMainServing.h"
 #include "WorkbookPackages.h"
 #include "grid/SortGrid.h"
 #include "protocol/DesktopShell.h"
 #include "protocol/MemoryProtocolTable.h"
 #include "protocol/ProtocolColumns.h"
-#include "protocol/ProtocolFileDialogs.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/SpreadsheetBridge.h"
 
@@ -389,56 +389,6 @@ struct Imported
     int makers = 0;
 };
 
-class FakeShell : public ProtocolShell
-{
-public:
-    QStringList opened;
-    bool answerAtOnce = true;
-    bool application = true;
-    std::function<void(bool)> pendingAnswer;
-    QString failureReason; // reported for every opened workbook when set
-
-    void openDocument(const QString &fileName) override { opened.append(fileName); }
-    bool choosePrinter(QPrinter &, QWidget *) override { return false; }
-    void findApplication(const QString &mimeType, std::function<void(bool)> answer) override
-    {
-        QCOMPARE(mimeType,
-                 QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet"));
-        if (answerAtOnce)
-            answer(application);
-        else
-            pendingAnswer = answer;
-    }
-    void openDocumentOrReport(const QString &fileName, std::function<void(const QString &)> failed) override
-    {
-        opened.append(fileName);
-        if (!failureReason.isEmpty())
-            failed(failureReason);
-    }
-};
-
-class FakeOpenDialog : public ProtocolFileDialogs
-{
-public:
-    QString answer;
-    int chosenIndex = 1;
-    QList<ProtocolFileType> offeredTypes;
-
-    bool getOpenFileName(QWidget *, const QString &, const QList<ProtocolFileType> &types, int &filterIndex,
-                         QString &fileName) override
-    {
-        offeredTypes = types;
-        filterIndex = chosenIndex;
-        fileName = answer;
-        return true;
-    }
-    bool getSaveFileName(QWidget *, const QString &, const QList<ProtocolFileType> &, int &,
-                         QString &) override
-    {
-        return false;
-    }
-};
-
 // Points the freedesktop.org tools at a folder of the test's own; restores on destruction.
 class XdgEnvironment
 {
@@ -499,6 +449,25 @@ private:
     };
     QTemporaryDir m_root;
     QList<Saved> m_saved;
+};
+
+// A protocol panel on a fake desktop and fake file dialogs, its error messages collected.
+struct PanelOnFakes
+{
+    FakeShell shell;
+    FakeDialogs dialogs;
+    ProtocolPanel panel;
+    QStringList errors;
+
+    explicit PanelOnFakes(const QString &autosaveFolder)
+    {
+        panel.setShell(&shell);
+        panel.setFileDialogs(&dialogs);
+        panel.setAutosaveFolder(autosaveFolder);
+        QObject::connect(&panel, &ProtocolPanel::errorOccurred, &panel,
+                         [this](const QString &message) { errors.append(message); });
+        panel.initProtocolTable();
+    }
 };
 
 } // namespace
@@ -905,16 +874,10 @@ private Q_SLOTS:
         QFETCH(QString, fileName);
         QFETCH(int, typeIndex);
         QFETCH(QStringList, row);
-        FakeShell shell;
-        FakeOpenDialog dialogs;
-        ProtocolPanel panel;
-        panel.setShell(&shell);
-        panel.setFileDialogs(&dialogs);
-        panel.setAutosaveFolder(m_dir.path());
-        QStringList errors;
-        QObject::connect(&panel, &ProtocolPanel::errorOccurred, &panel,
-                         [&](const QString &message) { errors.append(message); });
-        panel.initProtocolTable();
+        PanelOnFakes faked(m_dir.path());
+        ProtocolPanel &panel = faked.panel;
+        FakeDialogs &dialogs = faked.dialogs;
+        const QStringList &errors = faked.errors;
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
         dialogs.answer = path(fileName);
@@ -935,16 +898,10 @@ private Q_SLOTS:
 
     void unconvertibleCellKeepsTheProtocol()
     {
-        FakeShell shell;
-        FakeOpenDialog dialogs;
-        ProtocolPanel panel;
-        panel.setShell(&shell);
-        panel.setFileDialogs(&dialogs);
-        panel.setAutosaveFolder(m_dir.path());
-        QStringList errors;
-        QObject::connect(&panel, &ProtocolPanel::errorOccurred, &panel,
-                         [&](const QString &message) { errors.append(message); });
-        panel.initProtocolTable();
+        PanelOnFakes faked(m_dir.path());
+        ProtocolPanel &panel = faked.panel;
+        FakeDialogs &dialogs = faked.dialogs;
+        const QStringList &errors = faked.errors;
         for (int i = 1; i <= 3; ++i) {
             panel.setLastResultRow(i);
             panel.addResultRow(QStringLiteral("9:05.1%1,00").arg(i), QStringLiteral("GER"),
@@ -1003,6 +960,8 @@ private Q_SLOTS:
             shell.pendingAnswer(application);
         }
         QCOMPARE(panel.spreadsheetButton->isEnabled(), application);
+        QCOMPARE(shell.askedMimeType,
+                 QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet"));
         panel.setExportEnabled(true);
         QCOMPARE(panel.spreadsheetButton->isEnabled(), application);
         // The workbook types stay in the dialogs: the program reads and writes them itself.

@@ -4,18 +4,6 @@
 #include "FuzzScratch.h"
 #include "timing/CountryCodes.h"
 
-#include <QFile>
-
-extern "C" int llvmFuzzerInitialize(int *argc, char ***argv)
-{
-    return FuzzScratch::start(argc, argv);
-}
-
-void fuzzTeardown()
-{
-    FuzzScratch::stop();
-}
-
 std::vector<std::string> fuzzSeeds()
 {
     return {"", "AUT\r\nGER\r\nSUI\r\n", "A\nB\rC\r\n\r\nD", "\xd6sterreich\r\n\x80\x81\xff", "\r\r\n\n"};
@@ -40,16 +28,9 @@ extern "C" int llvmFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     if (size == 0 || data[0] % 16 != 0)
         return 0;
-    const QString path = FuzzScratch::folder().filePath(QStringLiteral("LKZ.txt"));
     const bool pastLimit = data[0] % 32 == 0;
-    {
-        QFile file(path);
-        FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size(),
-                   "the scratch file cannot be written");
-        // Sparse: the size is there without the bytes.
-        if (pastLimit)
-            FUZZ_CHECK(file.resize(CountryCodesMaxFileSize + 1 + data[size - 1]), "the scratch file cannot grow");
-    }
+    const QString path = FuzzScratch::writeFile(QStringLiteral("LKZ.txt"), bytes,
+                                                pastLimit ? CountryCodesMaxFileSize + 1 + data[size - 1] : 0);
     QString error;
     const QStringList read = loadCountryCodes(path, &error);
     if (pastLimit)

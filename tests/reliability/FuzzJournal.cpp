@@ -5,7 +5,6 @@
 // first, so that mutated events reach the replay and not only the checksum test; the
 // second byte picks the event a partial replay stops before.
 #include "FuzzScratch.h"
-#include "FuzzTarget.h"
 #include "journal/JournalKinds.h"
 #include "journal/JournalLine.h"
 #include "journal/JournalReader.h"
@@ -16,7 +15,6 @@
 #include "protocol/ProtocolResults.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QStringList>
 
 namespace K = JournalKinds;
@@ -155,17 +153,6 @@ bool titlesKept(const JournalEntry &entry, const QStringList &before, const QStr
 
 } // namespace
 
-extern "C" int llvmFuzzerInitialize(int *, char ***)
-{
-    qInstallMessageHandler(quietQtMessages);
-    return 0;
-}
-
-void fuzzTeardown()
-{
-    FuzzScratch::folder().remove();
-}
-
 std::vector<std::string> fuzzSeeds()
 {
     const QByteArray race = raceJournal();
@@ -201,11 +188,7 @@ extern "C" int llvmFuzzerTestOneInput(const uint8_t *data, size_t size)
     const std::optional<JournalContents> contents = JournalReader::read(bytes);
     if ((flags & FileBits) == ThroughFile) {
         // The streaming read of the same bytes as a file gives the same events and counts.
-        const QString path = FuzzScratch::folder().filePath(QStringLiteral("Tivano-Journal.txt"));
-        QFile file(path);
-        FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size(),
-                   "the scratch journal cannot be written");
-        file.close();
+        const QString path = FuzzScratch::writeFile(QStringLiteral("Tivano-Journal.txt"), bytes);
         QList<JournalEntry> streamed;
         const std::optional<JournalContents> streamedContents = JournalReader::readEach(
             path, [&streamed](JournalEntry &&entry) { streamed.append(std::move(entry)); });

@@ -7,19 +7,7 @@
 #include "protocol/ProtocolColumns.h"
 #include "protocol/ProtocolText.h"
 
-#include <QFile>
-
 #include <algorithm>
-
-extern "C" int llvmFuzzerInitialize(int *argc, char ***argv)
-{
-    return FuzzScratch::start(argc, argv);
-}
-
-void fuzzTeardown()
-{
-    FuzzScratch::stop();
-}
 
 std::vector<std::string> fuzzSeeds()
 {
@@ -66,17 +54,9 @@ extern "C" int llvmFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     if (size == 0 || data[0] >= 16)
         return 0;
-    const QString path = FuzzScratch::folder().filePath(QStringLiteral("Tivano.txt"));
     const bool pastLimit = data[0] % 2 == 1;
-    {
-        QFile file(path);
-        FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-                       && file.write(bytes.data(), bytes.size()) == bytes.size(),
-                   "the scratch file cannot be written");
-        // Sparse: the size is there without the bytes.
-        if (pastLimit)
-            FUZZ_CHECK(file.resize(ProtocolText::MaxFileSize + 1), "the scratch file cannot grow");
-    }
+    const QString path = FuzzScratch::writeFile(QStringLiteral("Tivano.txt"), bytes,
+                                                pastLimit ? ProtocolText::MaxFileSize + 1 : 0);
     MemoryProtocolTable decoded;
     ProtocolText::decode(decoded, bytes);
     MemoryProtocolTable loaded;

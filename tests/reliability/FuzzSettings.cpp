@@ -5,10 +5,8 @@
 #include "settings/SettingsKey.h"
 #include "settings/SettingsStore.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QMap>
-#include <QTemporaryDir>
 
 #include <climits>
 
@@ -76,19 +74,7 @@ void checkUsable(const Settings &s)
     (void)s.finishCaption();
 }
 
-using FuzzScratch::folder;
-
 } // namespace
-
-extern "C" int llvmFuzzerInitialize(int *argc, char ***argv)
-{
-    return FuzzScratch::start(argc, argv);
-}
-
-void fuzzTeardown()
-{
-    FuzzScratch::stop();
-}
 
 std::vector<std::string> fuzzSeeds()
 {
@@ -134,12 +120,9 @@ extern "C" int llvmFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(back == settings, "settings changed through the store");
 
     // 2. The rest of the input as a settings file.
-    const QString path = folder().filePath(QStringLiteral("settings.ini"));
-    {
-        QFile file(path);
-        FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate), "cannot write the file");
-        file.write(reinterpret_cast<const char *>(in.rest()), qint64(in.restSize()));
-    }
+    const QString path = FuzzScratch::writeFile(
+        QStringLiteral("settings.ini"),
+        QByteArrayView(reinterpret_cast<const char *>(in.rest()), qsizetype(in.restSize())));
     Settings fromFile;
     const int fileRead = loadSettings(fromFile, SettingsLocation::file(path));
     FUZZ_CHECK(fileRead >= 0 && fileRead <= int(SettingsReadOrder.size()), "read count out of range");

@@ -11,9 +11,7 @@
 #include "protocol/SpreadsheetBridge.h"
 #include "protocol/WorkbookReader.h"
 
-#include <QCoreApplication>
 #include <QFile>
-#include <QTemporaryDir>
 
 namespace {
 
@@ -144,12 +142,7 @@ extern "C" int llvmFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     // Now and then through the import as the program runs it, in its isolated process.
     if (size % 8 == 0) {
-        const QString path = folder().filePath(QStringLiteral("input.xlsx"));
-        {
-            QFile file(path);
-            FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate), "cannot write the file");
-            file.write(packed);
-        }
+        const QString path = FuzzScratch::writeFile(QStringLiteral("input.xlsx"), packed);
         QList<QStringList> isolatedRows;
         QString isolatedError;
         const bool ok

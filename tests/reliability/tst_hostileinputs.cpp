@@ -19,7 +19,6 @@
 #include "widgets/StatusLed.h"
 
 #include <QFile>
-#include <QMessageBox>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -93,25 +92,6 @@ bool isRegularFile(const QString &path)
     const QFileInfo info(path);
     return info.isFile() && !info.isSymLink();
 }
-
-// Closes every message box as it appears and keeps its text.
-class MessageCatcher : public QObject
-{
-public:
-    QStringList texts;
-
-    MessageCatcher()
-    {
-        auto *timer = new QTimer(this);
-        connect(timer, &QTimer::timeout, this, [this] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                texts << box->text();
-                box->done(QMessageBox::Ok);
-            }
-        });
-        timer->start(5);
-    }
-};
 
 // Runs the program's executable; its exit code, -1 when it hung or crashed.
 int runProgram(const QStringList &arguments, QByteArray *out = nullptr, QByteArray *err = nullptr)
@@ -257,17 +237,16 @@ private Q_SLOTS:
         if (!makeSpecial(kind, path, limit))
             QSKIP("this kind of file cannot be made here");
 
-        MessageCatcher messages;
-        Program program(fixture.environment());
-        QVERIFY(program.show());
-        MainWindow &window = *program.window;
+        MessageBoxWatcher messages;
+        QVERIFY(fixture.showProgram());
+        MainWindow &window = fixture.window();
         if (reason.isEmpty()) {
             QTest::qWait(50);
-            QVERIFY2(messages.texts.isEmpty(), qPrintable(messages.texts.join(QLatin1Char('\n'))));
+            QVERIFY2(messages.texts().isEmpty(), qPrintable(messages.texts().join(QLatin1Char('\n'))));
         } else {
             // The journal's notice comes once the window is active.
-            QTRY_COMPARE(messages.texts.size(), 1);
-            const QString text = messages.texts.first();
+            QTRY_COMPARE(messages.texts().size(), 1);
+            const QString text = messages.texts().first();
             const QString prefix = name == journal ? QStringLiteral("Das Journal ")
                                                    : QStringLiteral("Die Datei kann nicht gelesen werden: ");
             QVERIFY2(text.startsWith(prefix + QDir::toNativeSeparators(path)) && text.contains(reason),

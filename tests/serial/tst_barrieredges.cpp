@@ -2,14 +2,9 @@
 // lines, and the whole road from a simulated port through the monitor thread,
 // the queue, the trigger decision and the race clock, with the interface thread
 // kept away while the edges come.
-#include "ManualClock.h"
-#include "RaceClockRecorder.h"
+#include "BarrierRig.h"
 #include "SerialTestSupport.h"
 #include "serial/ModemTransitions.h"
-#include "serial/SerialPort.h"
-#include "serial/SimulatedSerialBackend.h"
-#include "timing/RaceClock.h"
-#include "timing/SerialTriggers.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -43,30 +38,14 @@ ModemLook uncounted(quint32 status, quint32 reported = 0)
     return look;
 }
 
-// The port as the main window wires it: the triggers listen to its edges, and
-// both the port and the race clock read one manual clock.
-struct Rig
+// The rig with a barrier of the given Alg and lockout, at noon.
+struct Rig : BarrierRig
 {
-    SimulatedSerialBackend backend;
-    ManualClock clocks;
-    RaceClock clock{clocks};
-    RaceClockRecorder recorder{clock};
-    SerialTriggers triggers{clock};
-    int handled = 0;
-    // Last, so it closes while everything its signals reach is still there.
-    SerialPort port{nullptr, &backend};
-
     explicit Rig(int alg, int lockoutMs = 0)
+        : BarrierRig(PortNo)
     {
         clocks.timeOfDay = Noon;
         clocks.tick = 5000;
-        port.setPort(PortNo);
-        port.setEvents(eventSet(evCTS) | eventSet(evDSR));
-        port.setClockSource(&clocks);
-        triggers.listenTo(port);
-        const auto count = [this] { ++handled; };
-        QObject::connect(&port, &SerialPort::ctsChanged, &triggers, count);
-        QObject::connect(&port, &SerialPort::dsrChanged, &triggers, count);
         triggers.setAlg(alg);
         clock.setLockoutInterval(lockoutMs);
     }

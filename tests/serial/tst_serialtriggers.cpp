@@ -1,10 +1,5 @@
-#include "ManualClock.h"
-#include "RaceClockRecorder.h"
+#include "BarrierRig.h"
 #include "SerialTestSupport.h"
-#include "serial/SerialPort.h"
-#include "serial/SimulatedSerialBackend.h"
-#include "timing/RaceClock.h"
-#include "timing/SerialTriggers.h"
 
 #include <QStringList>
 #include <QTest>
@@ -15,30 +10,14 @@ constexpr int PortNo = 2;
 constexpr quint32 Cts = ModemLine::CtsOn;
 constexpr quint32 Dsr = ModemLine::DsrOn;
 
-// The road of a light-barrier event: simulated port, real component and
-// monitor thread, the trigger decision and the race clock.
-struct Rig
+// The rig with the port's flow control and the trigger mode following the port, as the
+// main window sets them, at ten o'clock.
+struct Rig : BarrierRig
 {
-    SimulatedSerialBackend backend;
-    ManualClock clocks;
-    RaceClock clock{clocks};
-    RaceClockRecorder recorder{clock};
-    SerialTriggers triggers{clock};
-    int handled = 0;
-    // Last, so it closes while everything its signals reach is still there.
-    SerialPort port{nullptr, &backend};
-
     Rig()
+        : BarrierRig(PortNo)
     {
-        port.setPort(PortNo);
         port.setFlowControl(fcRtsCts);
-        port.setEvents(eventSet(evCTS) | eventSet(evDSR));
-        // As the main window: the edges are stamped with the race clock's clocks.
-        port.setClockSource(&clocks);
-        triggers.listenTo(port);
-        const auto count = [this] { ++handled; };
-        QObject::connect(&port, &SerialPort::ctsChanged, &triggers, count);
-        QObject::connect(&port, &SerialPort::dsrChanged, &triggers, count);
         // The mode follows the port: Auto exactly while it is open.
         QObject::connect(&port, &SerialPort::opened, &triggers, [this] { triggers.setAuto(true); });
         QObject::connect(&port, &SerialPort::closed, &triggers, [this] { triggers.setAuto(false); });

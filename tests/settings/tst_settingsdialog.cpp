@@ -1,3 +1,4 @@
+#include "ModalAnswers.h"
 #include "settings/ColorComboBox.h"
 #include "settings/DecimalSpinField.h"
 #include "settings/SettingsDialog.h"
@@ -10,8 +11,8 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include <functional>
 #include <memory>
+#include <optional>
 
 // Lets QCOMPARE print settings that differ.
 char *toString(const Settings &settings)
@@ -67,6 +68,62 @@ Settings givenSettings()
     return settings;
 }
 
+// The five settings the dialog's controls edit; the others stay as given.
+struct Timing
+{
+    int precision = Settings::DefaultPrecision;
+    int port = 0;
+    int polarity = 0;
+    int lockoutMs = Settings::DefaultWait;
+    int caption = Settings::DefaultButtonLap;
+
+    Settings over(Settings settings) const
+    {
+        settings.precision = precision;
+        settings.port = port;
+        settings.polarity = polarity;
+        settings.lockoutMs = lockoutMs;
+        settings.finishCaptionIndex = caption;
+        return settings;
+    }
+};
+
+// COM3 with "Aus", a lockout and a finish key of its own: what the controls set by hand start from.
+constexpr Timing AusOnCom3{.port = 3, .polarity = 1, .lockoutMs = 1500, .caption = 2};
+
+// What the controls show; the defaults are what default settings show.
+struct Shown
+{
+    int precisionIndex = 0;
+    const char *port = "Keine";
+    int polarityIndex = 0;
+    bool polarityEnabled = false;
+    bool portListEnabled = true;
+    const char *lockout = "0,2";
+    int captionIndex = 0;
+    bool ctsWarning = false;
+};
+
+// The controls as set by hand, by index (-1: nothing selected); the defaults leave
+// COM3 and "Aus" and set the rest to what default settings show.
+struct Chosen
+{
+    int precisionIndex = 0;
+    int portIndex = 2;
+    int polarityIndex = 1;
+    double lockout = 0.2;
+    int captionIndex = 0;
+};
+
+struct ControlsCase
+{
+    const char *name = "";
+    Timing given;
+    std::optional<Shown> shown = std::nullopt; // checked right after the filling
+    std::optional<Chosen> chosen = std::nullopt; // none: no control touched
+    Timing edited;
+};
+
 // The colour boxes and the settings they edit.
 struct ColourBox
 {
@@ -81,41 +138,24 @@ const ColourBox ColourBoxes[] = {
 };
 enum ColourBoxIndex { Background, Running, Dim, Finish };
 
-// Runs `action` once the dialog is on screen; a dialog the action left open is cancelled.
-void whileShown(QDialog *dialog, std::function<void()> action)
-{
-    QTimer::singleShot(0, dialog, [dialog, action] {
-        if (QTest::qWaitForWindowExposed(dialog))
-            action();
-        if (dialog->isVisible())
-            dialog->reject();
-    });
-}
-
 // Answers the colour picker each time it opens: picks `colour`, or cancels when it is invalid.
 class PickerAnswerer : public QObject
 {
 public:
     int opened = 0;
 
-    PickerAnswerer(QColorDialog *picker, QColor colour)
+    explicit PickerAnswerer(QColor colour)
     {
-        connect(&m_timer, &QTimer::timeout, this, [this, picker, colour] {
-            if (!picker->isVisible() || QApplication::activeModalWidget() != picker)
-                return;
+        answerEveryModal<QColorDialog>(this, [this, colour](QColorDialog &picker) {
             ++opened;
             if (colour.isValid()) {
-                picker->setCurrentColor(colour);
-                picker->accept();
+                picker.setCurrentColor(colour);
+                picker.accept();
             } else {
-                picker->reject();
+                picker.reject();
             }
         });
-        m_timer.start(5);
     }
-
-private:
-    QTimer m_timer;
 };
 
 void pressKeys(QWidget *control, const QList<int> &keys)
@@ -134,6 +174,8 @@ QList<int> previewed(const QSignalSpy &spy)
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(ControlsCase)
 
 class TestSettingsDialog : public QObject
 {
@@ -197,202 +239,159 @@ private Q_SLOTS:
         QCOMPARE(m_dialog->portBox->toolTip(), QStringLiteral("START (4-6), FINISH (7-8)"));
     }
 
-    void settingsFillTheControls_data()
+    // One pass through the five controls: settings given (after others, so that every
+    // control must be set again), what the controls then show, perhaps controls set by
+    // hand, and the settings the dialog gives back.
+    void settingsThroughTheControls_data()
     {
-        QTest::addColumn<int>("precision");
-        QTest::addColumn<int>("port");
-        QTest::addColumn<int>("polarity");
-        QTest::addColumn<int>("lockoutMs");
-        QTest::addColumn<int>("caption");
-        QTest::addColumn<int>("precisionIndex");
-        QTest::addColumn<QString>("portText");
-        QTest::addColumn<int>("polarityIndex");
-        QTest::addColumn<bool>("polarityEnabled");
-        QTest::addColumn<bool>("portListEnabled");
-        QTest::addColumn<QString>("lockoutText");
-        QTest::addColumn<int>("captionIndex");
-        QTest::addColumn<bool>("ctsWarning");
-
-        QTest::newRow("defaults") << 2 << 0 << 0 << 200 << 0 << 0 << "Keine" << 0 << false << true << "0,2"
-                                  << 0 << false;
-        QTest::newRow("present port, Aus")
-            << 0 << 3 << 1 << 1500 << 4 << 2 << "COM3" << 1 << true << true << "1,5" << 4 << false;
-        QTest::newRow("absent port") << 1 << 5 << 0 << 0 << 1 << 1 << "" << 0 << true << true << "0,0" << 1
-                                     << false;
-        QTest::newRow("Alg 2 selects nothing")
-            << 2 << 3 << 2 << 10000 << 2 << 0 << "COM3" << -1 << true << true << "10,0" << 2 << false;
-        QTest::newRow("negative Alg locks the port list")
-            << 2 << 3 << -1 << 200 << 0 << 0 << "COM3" << -1 << true << false << "0,2" << 0 << false;
-        QTest::newRow("Wait beyond the limit")
-            << 2 << 0 << 0 << 20000 << 3 << 0 << "Keine" << 0 << false << true << "10,0" << 3 << false;
-        QTest::newRow("Acc and ButtonLAP out of range")
-            << 7 << 0 << 0 << 200 << 9 << -1 << "Keine" << 0 << false << true << "0,2" << 0 << false;
-        QTest::newRow("port without CTS warns at once")
-            << 2 << 13 << 0 << 200 << 0 << 0 << "COM13" << 0 << true << true << "0,2" << 0 << true;
+        QTest::addColumn<ControlsCase>("pass");
+        const ControlsCase cases[] = {
+            {.name = "defaults", .given = {}, .shown = Shown{}, .edited = {}},
+            {.name = "present port, Aus",
+             .given = {.precision = 0, .port = 3, .polarity = 1, .lockoutMs = 1500, .caption = 4},
+             .shown = Shown{.precisionIndex = 2,
+                            .port = "COM3",
+                            .polarityIndex = 1,
+                            .polarityEnabled = true,
+                            .lockout = "1,5",
+                            .captionIndex = 4},
+             .edited = {.precision = 0, .port = 3, .polarity = 1, .lockoutMs = 1500, .caption = 4}},
+            {.name = "absent port gives 0, Alg from its box",
+             .given = {.precision = 1, .port = 5, .polarity = 1, .lockoutMs = 0, .caption = 1},
+             .shown = Shown{.precisionIndex = 1,
+                            .port = "",
+                            .polarityIndex = 1,
+                            .polarityEnabled = true,
+                            .lockout = "0,0",
+                            .captionIndex = 1},
+             .edited = {.precision = 1, .port = 0, .polarity = 1, .lockoutMs = 0, .caption = 1}},
+            {.name = "Alg 2 with a port selects nothing and gives -1",
+             .given = {.port = 3, .polarity = 2, .lockoutMs = 10000, .caption = 2},
+             .shown = Shown{.port = "COM3",
+                            .polarityIndex = -1,
+                            .polarityEnabled = true,
+                            .lockout = "10,0",
+                            .captionIndex = 2},
+             .edited = {.port = 3, .polarity = -1, .lockoutMs = 10000, .caption = 2}},
+            {.name = "Alg 2 without a port stays",
+             .given = {.polarity = 2},
+             .shown = Shown{.polarityIndex = -1},
+             .edited = {.polarity = 2}},
+            {.name = "negative Alg with a port locks the port list",
+             .given = {.port = 3, .polarity = -1},
+             .shown
+             = Shown{.port = "COM3", .polarityIndex = -1, .polarityEnabled = true, .portListEnabled = false},
+             .edited = {.port = 3, .polarity = -1}},
+            {.name = "negative Alg without a port",
+             .given = {.polarity = -1},
+             .shown = Shown{.polarityIndex = -1, .portListEnabled = false},
+             .edited = {.polarity = -1}},
+            {.name = "Wait rounded to the shown tenth",
+             .given = {.lockoutMs = 1234},
+             .shown = Shown{.lockout = "1,2"},
+             .edited = {.lockoutMs = 1200}},
+            {.name = "Wait beyond the limit",
+             .given = {.lockoutMs = 20000, .caption = 3},
+             .shown = Shown{.lockout = "10,0", .captionIndex = 3},
+             .edited = {.lockoutMs = 10000, .caption = 3}},
+            {.name = "Acc and ButtonLAP out of range",
+             .given = {.precision = 7, .caption = 9},
+             .shown = Shown{.precisionIndex = -1},
+             .edited = {}},
+            {.name = "port without CTS warns at once",
+             .given = {.port = 13},
+             .shown = Shown{.port = "COM13", .polarityEnabled = true, .ctsWarning = true},
+             .edited = {.port = 13}},
+            // The controls set by hand, from COM3 with "Aus".
+            {.name = "controls as given",
+             .given = AusOnCom3,
+             .chosen = Chosen{},
+             .edited = {.port = 3, .polarity = 1}},
+            {.name = "tenths",
+             .given = AusOnCom3,
+             .chosen = Chosen{.precisionIndex = 1},
+             .edited = {.precision = 1, .port = 3, .polarity = 1}},
+            {.name = "seconds",
+             .given = AusOnCom3,
+             .chosen = Chosen{.precisionIndex = 2},
+             .edited = {.precision = 0, .port = 3, .polarity = 1}},
+            {.name = "no format selected",
+             .given = AusOnCom3,
+             .chosen = Chosen{.precisionIndex = -1},
+             .edited = {.port = 3, .polarity = 1}},
+            {.name = "Keine keeps the given Alg",
+             .given = AusOnCom3,
+             .chosen = Chosen{.portIndex = 0, .polarityIndex = 0},
+             .edited = {.port = 0, .polarity = 1}},
+            {.name = "COM1 with Ein",
+             .given = AusOnCom3,
+             .chosen = Chosen{.portIndex = 1, .polarityIndex = 0},
+             .edited = {.port = 1, .polarity = 0}},
+            {.name = "no port selected",
+             .given = AusOnCom3,
+             .chosen = Chosen{.portIndex = -1, .polarityIndex = 0},
+             .edited = {.port = 0, .polarity = 0}},
+            {.name = "no Alg selected",
+             .given = AusOnCom3,
+             .chosen = Chosen{.polarityIndex = -1},
+             .edited = {.port = 3, .polarity = -1}},
+            {.name = "lockout 4,1 s",
+             .given = AusOnCom3,
+             .chosen = Chosen{.lockout = 4.1},
+             .edited = {.port = 3, .polarity = 1, .lockoutMs = 4100}},
+            {.name = "lockout 0",
+             .given = AusOnCom3,
+             .chosen = Chosen{.lockout = 0.0},
+             .edited = {.port = 3, .polarity = 1, .lockoutMs = 0}},
+            {.name = "lockout 10 s",
+             .given = AusOnCom3,
+             .chosen = Chosen{.lockout = 10.0},
+             .edited = {.port = 3, .polarity = 1, .lockoutMs = 10000}},
+            {.name = "finish key START",
+             .given = AusOnCom3,
+             .chosen = Chosen{.captionIndex = 3},
+             .edited = {.port = 3, .polarity = 1, .caption = 3}},
+            {.name = "no finish key selected",
+             .given = AusOnCom3,
+             .chosen = Chosen{.captionIndex = -1},
+             .edited = {.port = 3, .polarity = 1}},
+        };
+        for (const ControlsCase &pass : cases)
+            QTest::newRow(pass.name) << pass;
     }
 
-    void settingsFillTheControls()
+    void settingsThroughTheControls()
     {
-        QFETCH(int, precision);
-        QFETCH(int, port);
-        QFETCH(int, polarity);
-        QFETCH(int, lockoutMs);
-        QFETCH(int, caption);
+        QFETCH(ControlsCase, pass);
         create(portMask({1, 3, 13}));
         QSignalSpy previews(m_dialog.get(), &SettingsDialog::precisionPreviewed);
-        // Other settings first, so that every control must be set again.
-        Settings before;
-        before.precision = 1;
-        before.port = 1;
-        before.polarity = 1;
-        before.lockoutMs = 5000;
-        before.finishCaptionIndex = 3;
-        m_dialog->setSettings(before);
-
-        Settings settings;
-        settings.precision = precision;
-        settings.port = port;
-        settings.polarity = polarity;
-        settings.lockoutMs = lockoutMs;
-        settings.finishCaptionIndex = caption;
-        m_dialog->setSettings(settings);
-
-        QTEST(m_dialog->precisionBox->currentIndex(), "precisionIndex");
-        QTEST(m_dialog->portBox->currentText(), "portText");
-        QTEST(m_dialog->polarityBox->currentIndex(), "polarityIndex");
-        QTEST(m_dialog->polarityBox->isEnabled(), "polarityEnabled");
-        QTEST(m_dialog->portBox->isEnabled(), "portListEnabled");
-        QTEST(m_dialog->lockoutField->text(), "lockoutText");
-        QTEST(m_dialog->finishCaptionBox->currentIndex(), "captionIndex");
-        QTEST(!m_dialog->ctsWarningLabel->isHidden(), "ctsWarning");
+        m_dialog->setSettings(
+            Timing{.precision = 1, .port = 1, .polarity = 1, .lockoutMs = 5000, .caption = 3}.over(
+                Settings()));
+        const Settings given = pass.given.over(givenSettings());
+        m_dialog->setSettings(given);
         QCOMPARE(previews.count(), 0); // filling previews nothing
-    }
 
-    // setSettings, then editedSettings without touching a control.
-    void settingsComeBackAsTheControlsShowThem_data()
-    {
-        QTest::addColumn<int>("precision");
-        QTest::addColumn<int>("port");
-        QTest::addColumn<int>("polarity");
-        QTest::addColumn<int>("lockoutMs");
-        QTest::addColumn<int>("caption");
-        QTest::addColumn<int>("editedPrecision");
-        QTest::addColumn<int>("editedPort");
-        QTest::addColumn<int>("editedPolarity");
-        QTest::addColumn<int>("editedLockoutMs");
-        QTest::addColumn<int>("editedCaption");
-
-        QTest::newRow("defaults") << 2 << 0 << 0 << 200 << 0 << 2 << 0 << 0 << 200 << 0;
-        QTest::newRow("present port, Aus") << 0 << 3 << 1 << 1500 << 4 << 0 << 3 << 1 << 1500 << 4;
-        QTest::newRow("absent port gives 0, Alg from its box")
-            << 1 << 5 << 1 << 0 << 1 << 1 << 0 << 1 << 0 << 1;
-        QTest::newRow("Alg 2 with a port gives -1")
-            << 2 << 3 << 2 << 10000 << 2 << 2 << 3 << -1 << 10000 << 2;
-        QTest::newRow("Alg 2 without a port stays") << 2 << 0 << 2 << 200 << 0 << 2 << 0 << 2 << 200 << 0;
-        QTest::newRow("negative Alg with a port") << 2 << 3 << -1 << 200 << 0 << 2 << 3 << -1 << 200 << 0;
-        QTest::newRow("negative Alg without a port") << 2 << 0 << -1 << 200 << 0 << 2 << 0 << -1 << 200 << 0;
-        QTest::newRow("Wait rounded to the shown tenth")
-            << 2 << 0 << 0 << 1234 << 0 << 2 << 0 << 0 << 1200 << 0;
-        QTest::newRow("Wait 0") << 2 << 0 << 0 << 0 << 0 << 2 << 0 << 0 << 0 << 0;
-        QTest::newRow("Wait beyond the limit") << 2 << 0 << 0 << 20000 << 0 << 2 << 0 << 0 << 10000 << 0;
-        QTest::newRow("Acc out of range") << 7 << 0 << 0 << 200 << 0 << 2 << 0 << 0 << 200 << 0;
-        QTest::newRow("ButtonLAP out of range") << 2 << 0 << 0 << 200 << 9 << 2 << 0 << 0 << 200 << 0;
-    }
-
-    void settingsComeBackAsTheControlsShowThem()
-    {
-        QFETCH(int, precision);
-        QFETCH(int, port);
-        QFETCH(int, polarity);
-        QFETCH(int, lockoutMs);
-        QFETCH(int, caption);
-        QFETCH(int, editedPrecision);
-        QFETCH(int, editedPort);
-        QFETCH(int, editedPolarity);
-        QFETCH(int, editedLockoutMs);
-        QFETCH(int, editedCaption);
-        create(portMask({1, 3}));
-        Settings settings = givenSettings();
-        settings.precision = precision;
-        settings.port = port;
-        settings.polarity = polarity;
-        settings.lockoutMs = lockoutMs;
-        settings.finishCaptionIndex = caption;
-        m_dialog->setSettings(settings);
-
-        Settings expected = settings;
-        expected.precision = editedPrecision;
-        expected.port = editedPort;
-        expected.polarity = editedPolarity;
-        expected.lockoutMs = editedLockoutMs;
-        expected.finishCaptionIndex = editedCaption;
-        QCOMPARE(m_dialog->editedSettings(), expected);
-    }
-
-    // Port 3 with "Aus" given; the controls set as a row says.
-    void controlsGiveTheEditedSettings_data()
-    {
-        QTest::addColumn<int>("precisionIndex");
-        QTest::addColumn<int>("portIndex");
-        QTest::addColumn<int>("polarityIndex");
-        QTest::addColumn<double>("lockout");
-        QTest::addColumn<int>("captionIndex");
-        QTest::addColumn<int>("precision");
-        QTest::addColumn<int>("port");
-        QTest::addColumn<int>("polarity");
-        QTest::addColumn<int>("lockoutMs");
-        QTest::addColumn<int>("caption");
-
-        QTest::newRow("as given") << 0 << 2 << 1 << 0.2 << 0 << 2 << 3 << 1 << 200 << 0;
-        QTest::newRow("tenths") << 1 << 2 << 1 << 0.2 << 0 << 1 << 3 << 1 << 200 << 0;
-        QTest::newRow("seconds") << 2 << 2 << 1 << 0.2 << 0 << 0 << 3 << 1 << 200 << 0;
-        QTest::newRow("no format selected") << -1 << 2 << 1 << 0.2 << 0 << 2 << 3 << 1 << 200 << 0;
-        QTest::newRow("Keine keeps the given Alg") << 0 << 0 << 0 << 0.2 << 0 << 2 << 0 << 1 << 200 << 0;
-        QTest::newRow("COM1 with Ein") << 0 << 1 << 0 << 0.2 << 0 << 2 << 1 << 0 << 200 << 0;
-        QTest::newRow("no port selected") << 0 << -1 << 0 << 0.2 << 0 << 2 << 0 << 0 << 200 << 0;
-        QTest::newRow("no Alg selected") << 0 << 2 << -1 << 0.2 << 0 << 2 << 3 << -1 << 200 << 0;
-        QTest::newRow("lockout 4,1 s") << 0 << 2 << 1 << 4.1 << 0 << 2 << 3 << 1 << 4100 << 0;
-        QTest::newRow("lockout 0") << 0 << 2 << 1 << 0.0 << 0 << 2 << 3 << 1 << 0 << 0;
-        QTest::newRow("lockout 10 s") << 0 << 2 << 1 << 10.0 << 0 << 2 << 3 << 1 << 10000 << 0;
-        QTest::newRow("finish key START") << 0 << 2 << 1 << 0.2 << 3 << 2 << 3 << 1 << 200 << 3;
-        QTest::newRow("no finish key selected") << 0 << 2 << 1 << 0.2 << -1 << 2 << 3 << 1 << 200 << 0;
-    }
-
-    void controlsGiveTheEditedSettings()
-    {
-        QFETCH(int, precisionIndex);
-        QFETCH(int, portIndex);
-        QFETCH(int, polarityIndex);
-        QFETCH(double, lockout);
-        QFETCH(int, captionIndex);
-        QFETCH(int, precision);
-        QFETCH(int, port);
-        QFETCH(int, polarity);
-        QFETCH(int, lockoutMs);
-        QFETCH(int, caption);
-        create(portMask({1, 3}));
-        Settings settings = givenSettings();
-        settings.port = 3;
-        settings.polarity = 1;
-        settings.lockoutMs = 1500;
-        settings.finishCaptionIndex = 2;
-        m_dialog->setSettings(settings);
-
-        m_dialog->precisionBox->setCurrentIndex(precisionIndex);
-        m_dialog->portBox->setCurrentIndex(portIndex);
-        m_dialog->polarityBox->setCurrentIndex(polarityIndex);
-        m_dialog->lockoutField->setValue(lockout);
-        m_dialog->finishCaptionBox->setCurrentIndex(captionIndex);
-
-        Settings expected = settings;
-        expected.precision = precision;
-        expected.port = port;
-        expected.polarity = polarity;
-        expected.lockoutMs = lockoutMs;
-        expected.finishCaptionIndex = caption;
+        if (const std::optional<Shown> &shown = pass.shown) {
+            QCOMPARE(m_dialog->precisionBox->currentIndex(), shown->precisionIndex);
+            QCOMPARE(m_dialog->portBox->currentText(), QString::fromUtf8(shown->port));
+            QCOMPARE(m_dialog->polarityBox->currentIndex(), shown->polarityIndex);
+            QCOMPARE(m_dialog->polarityBox->isEnabled(), shown->polarityEnabled);
+            QCOMPARE(m_dialog->portBox->isEnabled(), shown->portListEnabled);
+            QCOMPARE(m_dialog->lockoutField->text(), QString::fromUtf8(shown->lockout));
+            QCOMPARE(m_dialog->finishCaptionBox->currentIndex(), shown->captionIndex);
+            QCOMPARE(!m_dialog->ctsWarningLabel->isHidden(), shown->ctsWarning);
+        }
+        if (const std::optional<Chosen> &chosen = pass.chosen) {
+            m_dialog->precisionBox->setCurrentIndex(chosen->precisionIndex);
+            m_dialog->portBox->setCurrentIndex(chosen->portIndex);
+            m_dialog->polarityBox->setCurrentIndex(chosen->polarityIndex);
+            m_dialog->lockoutField->setValue(chosen->lockout);
+            m_dialog->finishCaptionBox->setCurrentIndex(chosen->captionIndex);
+        }
         const Settings edited = m_dialog->editedSettings();
-        QCOMPARE(edited, expected);
-        QCOMPARE(edited.finishCaption(), FinishButtonCaptions[size_t(caption)]);
+        QCOMPARE(edited, pass.edited.over(given));
+        QCOMPARE(edited.finishCaption(), FinishButtonCaptions[size_t(pass.edited.caption)]);
     }
 
     void colourBoxes_data()
@@ -618,7 +617,7 @@ private Q_SLOTS:
         const ColourBox &entry = ColourBoxes[which];
         create(0);
         ColorComboBox *box = m_dialog.get()->*entry.box;
-        PickerAnswerer picker(m_dialog->colorDialog, picked);
+        PickerAnswerer picker(picked);
         whileShown(m_dialog.get(), [this, box, fromTheList] {
             if (fromTheList) {
                 QCOMPARE(box->currentIndex(), int(ColorComboBox::UserEntry));

@@ -3,6 +3,8 @@
 // One run of the whole program for tests through its main window: real keys and mouse
 // presses, real files in a temporary folder, the serial port on the simulated backend.
 #include "ManualClock.h"
+#include "ModalAnswers.h"
+#include "app/CountryCodeBox.h"
 #include "app/MainWindow.h"
 #include "protocol/ProtocolPanel.h"
 #include "serial/SimulatedSerialBackend.h"
@@ -16,7 +18,6 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <memory>
 
@@ -60,19 +61,18 @@ public:
 
     void answerNext(bool yes)
     {
-        auto *timer = new QTimer(this);
-        connect(timer, &QTimer::timeout, this, [this, timer, yes] {
-            auto *dialog = qobject_cast<ConfirmDialog *>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            timer->stop();
-            timer->deleteLater();
-            questions << dialog->questionLabel->text();
-            QTest::mouseClick(yes ? dialog->yesButton : dialog->noButton, Qt::LeftButton);
+        answerNextModal<ConfirmDialog>(this, [this, yes](ConfirmDialog &dialog) {
+            questions << dialog.questionLabel->text();
+            QTest::mouseClick(yes ? dialog.yesButton : dialog.noButton, Qt::LeftButton);
         });
-        timer->start(5);
     }
 };
+
+inline void pressButton(MainWindow &window, RaceCommand command, Qt::MouseButton button = Qt::LeftButton)
+{
+    QTest::mousePress(window.commandButton(command), button);
+    QTest::mouseRelease(window.commandButton(command), button);
+}
 
 // The program's surroundings: settings, country codes and autosave in a temporary folder.
 class Fixture
@@ -82,7 +82,18 @@ public:
     ManualClock clocks;
     SimulatedSerialBackend serial;
 
+    // The program on these surroundings, from showProgram() on.
+    std::unique_ptr<Program> program;
+
     Fixture() { clocks.timeOfDay = TenOClock; }
+
+    // Starts the program here and shows its window; false when the window does not become active.
+    bool showProgram()
+    {
+        program = std::make_unique<Program>(environment());
+        return program->show();
+    }
+    MainWindow &window() const { return *program->window; } // after showProgram()
 
     MainWindowEnvironment environment()
     {
@@ -105,6 +116,26 @@ public:
             raw.setValue(it.key(), it.value());
     }
 
+    // The adapter plugged in at COM`port` and chosen in the settings.
+    void plugAdapter(int port)
+    {
+        serial.setPresent(port, true);
+        writeSettings({{QStringLiteral("Port"), port}});
+    }
+
+    // The scripted race's three finishes after its START: F4 at 10:00.03,47, then ZIEL
+    // clicked a second later with the second country code, and F4 a second after that.
+    void takeThreeFinishes(MainWindow &window)
+    {
+        clocks.advance(3470);
+        QTest::keyClick(&window, Qt::Key_F4);
+        clocks.advance(1000);
+        window.countryCodeBox()->setCurrentIndex(1);
+        pressButton(window, RaceCommand::Lap);
+        clocks.advance(1000);
+        QTest::keyClick(&window, Qt::Key_F4);
+    }
+
     void writeCountryCodes(const QByteArray &content)
     {
         QFile file(home.filePath(QStringLiteral("LKZ.txt")));
@@ -124,9 +155,3 @@ public:
         return autosave();
     }
 };
-
-inline void pressButton(MainWindow &window, RaceCommand command, Qt::MouseButton button = Qt::LeftButton)
-{
-    QTest::mousePress(window.commandButton(command), button);
-    QTest::mouseRelease(window.commandButton(command), button);
-}

@@ -7,7 +7,10 @@
 #include <QPrinter>
 #include <QStringList>
 
-// Records the documents it is asked to open; "prints" into a PDF file.
+#include <functional>
+
+// Records the documents it is asked to open; "prints" into a PDF file; says whether the
+// desktop has an application, at once or when the test hands on the answer.
 class FakeShell : public ProtocolShell
 {
 public:
@@ -15,8 +18,27 @@ public:
     QString pdfName;
     int printerQuestions = 0;
     bool acceptPrinter = true;
+    QString askedMimeType;
+    bool application = true;
+    bool answerAtOnce = true;
+    std::function<void(bool)> pendingAnswer; // held back while answerAtOnce is false
+    QString failureReason; // reported for every opened document when set
 
     void openDocument(const QString &fileName) override { opened.append(fileName); }
+    void findApplication(const QString &mimeType, std::function<void(bool)> answer) override
+    {
+        askedMimeType = mimeType;
+        if (answerAtOnce)
+            answer(application);
+        else
+            pendingAnswer = std::move(answer);
+    }
+    void openDocumentOrReport(const QString &fileName, std::function<void(const QString &)> failed) override
+    {
+        openDocument(fileName);
+        if (!failureReason.isEmpty())
+            failed(failureReason);
+    }
     bool choosePrinter(QPrinter &printer, QWidget *) override
     {
         ++printerQuestions;

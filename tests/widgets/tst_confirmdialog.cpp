@@ -1,25 +1,9 @@
+#include "ModalAnswers.h"
 #include "widgets/ConfirmDialog.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QtTest>
-
-#include <functional>
-
-namespace {
-
-// Runs `action` once the dialog is on screen; a dialog left open is closed with Esc.
-void whileShown(QDialog *dialog, std::function<void()> action)
-{
-    QTimer::singleShot(0, dialog, [dialog, action] {
-        if (QTest::qWaitForWindowExposed(dialog))
-            action();
-        if (dialog->isVisible())
-            QTest::keyClick(dialog, Qt::Key_Escape);
-    });
-}
-
-} // namespace
 
 class TestDlgYesNo : public QObject
 {
