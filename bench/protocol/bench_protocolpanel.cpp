@@ -3,6 +3,7 @@
 // 100,000 rows, and a save of 100,000 rows against the floor of any durable save.
 #include "../Timing.h"
 #include "DurableWrite.h"
+#include "protocol/ProtocolAutosaver.h"
 #include "protocol/ProtocolPanel.h"
 
 #include <QApplication>
@@ -29,7 +30,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QTemporaryDir dir;
     ProtocolPanel panel;
-    panel.setAutosaveFolder(dir.path());
+    panel.autosaver().setFolder(dir.path());
     panel.resize(600, 400);
     panel.initProtocolTable();
     panel.show();
@@ -49,7 +50,7 @@ int main(int argc, char **argv)
         recordFinish(panel, n);
     int n = 10000;
     const double finishMs = median(9, [&] { recordFinish(panel, n++); });
-    const double autosave = median(9, [&] { panel.autosave(); });
+    const double autosave = median(9, [&] { panel.autosaver().autosave(); });
     std::printf("protocol panel at 10000 rows: one finish into the grid %.3f ms, its autosave %.2f ms\n",
                 finishMs, autosave);
 
@@ -58,14 +59,14 @@ int main(int argc, char **argv)
     panel.resetProtocol();
     for (n = 1; n < 100000; ++n)
         recordFinish(panel, n);
-    panel.autosave();
+    panel.autosaver().autosave();
     const double recorded = median(9, [&] {
         panel.addFinish(QStringLiteral("1:%1,00").arg(n++ % 60), QStringLiteral("GER"), QString());
-        panel.saveInBackground();
+        panel.autosaver().saveInBackground();
     });
     QElapsedTimer written;
     written.start();
-    panel.waitForAutosave();
+    panel.autosaver().waitUntilWritten();
     std::printf("protocol panel at 100000 rows: one finish with its autosave asked for %.2f ms on the "
                 "window's thread; the last write done %.1f ms later\n",
                 recorded, double(written.nsecsElapsed()) / 1e6);

@@ -7,6 +7,7 @@
 #include "../ProcessMemory.h"
 #include "../StallProbe.h"
 #include "BenchTable.h"
+#include "protocol/ProtocolAutosaver.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/ProtocolText.h"
 #include "protocol/SpreadsheetBridge.h"
@@ -67,14 +68,14 @@ int main(int argc, char *argv[])
     }
 
     ProtocolPanel panel;
-    panel.setAutosaveFolder(folder.path());
+    panel.autosaver().setFolder(folder.path());
     panel.resize(600, 400);
     panel.show();
     QApplication::processEvents();
     const qint64 heapBefore = heapInUse();
     const Measured loaded = measure([&] { return panel.loadProtocolText(text); });
     print("protocol file", QFileInfo(text).size(), loaded, panel.lastResultRow());
-    panel.waitForAutosave();
+    panel.autosaver().waitUntilWritten();
     if (heapBefore >= 0)
         std::printf("the loaded protocol holds %.0f bytes per row on the heap (target < 250)\n",
                     double(heapInUse() - heapBefore) / rows);

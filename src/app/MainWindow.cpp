@@ -11,6 +11,7 @@
 #include "platform/FileTypeNames.h"
 #include "platform/MakerInfo.h"
 #include "protocol/ProtocolColumns.h"
+#include "protocol/ProtocolAutosaver.h"
 #include "protocol/ProtocolPanel.h"
 #include "serial/SerialPort.h"
 #include "serial/SerialProbe.h"
@@ -62,10 +63,10 @@ MainWindow::MainWindow(const MainWindowEnvironment &environment, QWidget *parent
     m_protocol = new ProtocolPanel(central);
     m_protocol->setObjectName(QStringLiteral("PanelProtocol"));
     if (!m_environment.autosaveFolder.isEmpty())
-        m_protocol->setAutosaveFolder(m_environment.autosaveFolder);
+        m_protocol->autosaver().setFolder(m_environment.autosaveFolder);
     // The journal lies beside the autosave.
     m_journal = std::make_unique<RaceJournal>(m_protocol->table(), m_environment.journalClock);
-    m_journal->setFolder(m_protocol->autosaveFolder());
+    m_journal->setFolder(m_protocol->autosaver().folder());
     createActions();
     connectParts();
     connectJournal();
@@ -77,7 +78,7 @@ MainWindow::MainWindow(const MainWindowEnvironment &environment, QWidget *parent
 
 MainWindow::~MainWindow()
 {
-    m_protocol->autosave();
+    m_protocol->autosaver().autosave();
     saveSettings(currentSettings(), m_environment.settings);
     m_session.closePort();
     if (m_startNumbersTyped->isActive())
@@ -164,8 +165,8 @@ void MainWindow::setUp()
     const bool protocolAsJournalEnds = readJournalAtStart();
     // A crash before the first autosave is written leaves one to take the journal's
     // finishes onto; a missing one means it was taken away.
-    if (!QFileInfo::exists(m_protocol->autosaveFileName()))
-        m_protocol->autosave();
+    if (!QFileInfo::exists(m_protocol->autosaver().fileName()))
+        m_protocol->autosaver().autosave();
     // The journal begins with the protocol as it opened, before the port's first event.
     noteJournal(m_journal->recordProgramStart(LayoutCaption, protocolAsJournalEnds));
     noteJournalKeptAside();
@@ -323,13 +324,13 @@ void MainWindow::deleteRowAfterQuestion(int row)
         return;
     const QStringList cells = m_protocol->deleteResultRow(row);
     noteJournal(m_journal->recordRowDeleted(row, cells));
-    m_protocol->saveInBackground();
+    m_protocol->autosaver().saveInBackground();
 }
 
 void MainWindow::insertRow(int row)
 {
     noteJournal(m_journal->recordRowInserted(m_protocol->insertResultRow(row)));
-    m_protocol->saveInBackground();
+    m_protocol->autosaver().saveInBackground();
 }
 
 void MainWindow::recordFinish(const RaceFinish &raceFinish)
@@ -346,7 +347,7 @@ void MainWindow::recordFinish(const RaceFinish &raceFinish)
     finish.row = m_protocol->addFinish(finish.timeText, finish.countryCode, finish.startNumber);
     // The finish is recorded once its journal line is on the disk; the autosave follows.
     noteJournal(m_journal->recordFinish(finish));
-    m_protocol->saveInBackground();
+    m_protocol->autosaver().saveInBackground();
     noteStartNumber(finish.startNumber, finish.row);
     m_racePanel->startNumberEdit()->setFocus();
 }

@@ -2,6 +2,7 @@
 #include "app/StartNumberEdit.h"
 #include "journal/JournalReplay.h"
 #include "journal/JournalRestoreDialog.h"
+#include "protocol/ProtocolAutosaver.h"
 #include "protocol/ProtocolPanel.h"
 #include "serial/SerialPort.h"
 #include "widgets/ProgressDialogRun.h"
@@ -79,7 +80,7 @@ void MainWindow::restoreFromJournal()
     // Finishes taken from here on are no part of the point chosen: they stay.
     const int resultsBefore = m_protocol->lastResultRow();
     JournalRestoreDialog dialog(this);
-    const std::optional<JournalRestoreDialog::Choice> choice = dialog.choose(m_protocol->autosaveFolder());
+    const std::optional<JournalRestoreDialog::Choice> choice = dialog.choose(m_protocol->autosaver().folder());
     if (!choice)
         return;
     const JournalEntry &event = choice->point.entry;

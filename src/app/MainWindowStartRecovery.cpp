@@ -2,6 +2,7 @@
 #include "app/StartNumberEdit.h"
 #include "journal/JournalReader.h"
 #include "journal/JournalReplay.h"
+#include "protocol/ProtocolAutosaver.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/ProtocolText.h"
 
@@ -44,7 +45,7 @@ bool MainWindow::readJournalAtStart()
     // Each finish is journaled before its autosave is asked for, so an autosave that a
     // crash left behind lacks the last finishes the operator saw: they come back as they
     // were. An autosave gone or unreadable is no such point.
-    if (end.addsFinishesToSaved && QFileInfo::exists(m_protocol->autosaveFileName())) {
+    if (end.addsFinishesToSaved && QFileInfo::exists(m_protocol->autosaver().fileName())) {
         m_protocol->replaceTable(std::move(end.table));
         return true;
     }

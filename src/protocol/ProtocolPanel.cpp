@@ -4,7 +4,7 @@
 #include "platform/AtomicFileWriter.h"
 #include "platform/RegularFile.h"
 #include "platform/TextCodec.h"
-#include "protocol/AutosaveWriter.h"
+#include "protocol/ProtocolAutosaver.h"
 #include "protocol/DesktopShell.h"
 #include "protocol/GridProtocolTable.h"
 #include "protocol/ProtocolColumns.h"
@@ -72,8 +72,6 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
 {
     m_shell = m_defaultShell.get();
     m_dialogs = m_defaultDialogs.get();
-    m_autosaveFolder = ProtocolFiles::defaultAutosaveFolder();
-    m_dialogFolder = m_autosaveFolder;
     m_workbookFolder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
 
     // Heading bar with the caption and the six commands.
@@ -201,8 +199,9 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
     // once that is done.
     grid->installEventFilter(this);
     m_table = std::make_unique<GridProtocolTable>(grid);
-    m_autosaveWriter = new AutosaveWriter(this);
-    connect(m_autosaveWriter, &AutosaveWriter::written, this, &ProtocolPanel::showAutosaveOutcome);
+    m_autosaver = new ProtocolAutosaver(*m_table, *grid, this);
+    connect(m_autosaver, &ProtocolAutosaver::errorChanged, this, &ProtocolPanel::showWarnings);
+    m_dialogFolder = m_autosaver->folder();
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -292,10 +291,10 @@ int ProtocolPanel::addFinish(const QString &timeText, const QString &countryCode
 {
     // An edit still open ends before the autosave's text is looked at.
     grid->commitEditing();
-    const bool textCurrent = protocolTextCurrent();
+    const bool textCurrent = m_autosaver->textCurrent();
     ++m_lastResultRow;
     addResultRow(timeText, countryCode, startNumber);
-    extendProtocolText(textCurrent);
+    m_autosaver->appendResultLine(m_lastResultRow, textCurrent);
     grid->setFixedCols(1);
     selectResultRow(m_lastResultRow);
     // The new result is the last visible row.
@@ -441,22 +440,6 @@ bool ProtocolPanel::eventFilter(QObject *watched, QEvent *event)
 
 // ---- files
 
-QString ProtocolPanel::autosaveFileName() const
-{
-    return ProtocolFiles::autosaveFileName(m_autosaveFolder, ProtocolColumns::applicationTitle());
-}
-
-void ProtocolPanel::setAutosaveError(const QString &error)
-{
-    if (error == m_autosaveError)
-        return;
-    const bool changed = error.isEmpty() != m_autosaveError.isEmpty();
-    m_autosaveError = error;
-    showWarnings();
-    if (changed)
-        Q_EMIT autosaveStateChanged();
-}
-
 void ProtocolPanel::setJournalError(const QString &fileName, const QString &error)
 {
     if (error == m_journalError && fileName == m_journalFileName)
@@ -469,9 +452,9 @@ void ProtocolPanel::setJournalError(const QString &fileName, const QString &erro
 void ProtocolPanel::showWarnings()
 {
     QStringList lines;
-    if (!m_autosaveError.isEmpty())
+    if (m_autosaver->failed())
         lines << QStringLiteral("Automatische Sicherung fehlgeschlagen: ")
-                + QDir::toNativeSeparators(autosaveFileName()) + QStringLiteral(" (") + m_autosaveError
+                + QDir::toNativeSeparators(m_autosaver->fileName()) + QStringLiteral(" (") + m_autosaver->errorString()
                 + QLatin1Char(')');
     if (!m_journalError.isEmpty())
         lines << QStringLiteral("Journal kann nicht geschrieben werden: ")
@@ -483,7 +466,7 @@ void ProtocolPanel::showWarnings()
 
 void ProtocolPanel::loadAutosave()
 {
-    const QString name = autosaveFileName();
+    const QString name = m_autosaver->fileName();
     if (!QFileInfo::exists(name))
         return; // the first start
     QString error;
@@ -514,7 +497,7 @@ bool ProtocolPanel::saveProtocolText(const QString &fileName)
     // The text kept for the autosave is the file's text: a save writes it without
     // encoding the protocol again.
     AtomicFileWriter writer;
-    if (writer.write(fileName, protocolText()))
+    if (writer.write(fileName, m_autosaver->protocolText()))
         return true;
     reportWriteError(fileName, writer.errorString());
     return false;

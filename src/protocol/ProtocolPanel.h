@@ -14,7 +14,7 @@
 #include <optional>
 
 class QAction;
-class AutosaveWriter;
+class ProtocolAutosaver;
 class QLabel;
 class QMenu;
 class QPrinter;
@@ -44,8 +44,6 @@ public:
     // Replaces the desktop shell and the file dialogs; the panel does not take ownership.
     void setShell(ProtocolShell *value);
     void setFileDialogs(ProtocolFileDialogs *value);
-    QString autosaveFolder() const { return m_autosaveFolder; }
-    void setAutosaveFolder(const QString &value) { m_autosaveFolder = value; }
     // Folder the file dialogs start in (the program's folder unless set).
     QString dialogFolder() const { return m_dialogFolder; }
     void setDialogFolder(const QString &value) { m_dialogFolder = value; }
@@ -107,19 +105,8 @@ public:
     void clearTable();
 
     // ---- files
-    QString autosaveFileName() const;
-    // Writes the autosave file now and waits for it; a failure shows the warning until an
-    // autosave succeeds.
-    bool autosave();
-    // Has the autosave written beside the race (AutosaveWriter), so that the window's
-    // thread never waits for the disk; the outcome shows when it is done. The journal
-    // holds every change before its autosave is asked for: after a crash, the autosave
-    // and the journal's events after it give everything that was shown.
-    void saveInBackground();
-    // Waits until the writes asked for are done and shows their outcome.
-    void waitForAutosave();
-    bool autosaveFailed() const { return !m_autosaveError.isEmpty(); }
-    QString autosaveError() const { return m_autosaveError; }
+    // The protocol's autosave; a failing one shows the warning line until one succeeds.
+    ProtocolAutosaver &autosaver() { return *m_autosaver; }
     // A journal that cannot be written is shown as a failing autosave is; empty: written.
     void setJournalError(const QString &fileName, const QString &error);
     QString journalError() const { return m_journalError; }
@@ -206,8 +193,6 @@ Q_SIGNALS:
     void protocolLoaded(bool workbook, const QString &fileName);
     // A file could not be read or written; the message names it and says why.
     void errorOccurred(const QString &message);
-    // An autosave failed, or one succeeded again after a failure.
-    void autosaveStateChanged();
     // The number of results changed: a finish, a row put in or taken out, a load, a clear.
     void resultCountChanged(int count);
 
@@ -219,14 +204,6 @@ private:
     QToolButton *makeButton(const QString &name, const QString &hint, const QString &accessible, int glyph);
     // With `columnFit` measured elsewhere, the columns are not measured again.
     void finishLoad(std::optional<NumberColumnFit> columnFit = std::nullopt);
-    // The protocol's text, as the autosave and a save write it; encoded again only when
-    // the cells changed since.
-    const QList<QByteArray> &protocolText();
-    bool protocolTextCurrent() const;
-    // After a result was added as the table's last row: its line is appended to a text
-    // that was current before (`wasCurrent`), so that a finish does not encode the table.
-    void extendProtocolText(bool wasCurrent);
-    void showAutosaveOutcome(quint64 number, const QString &error);
     // Reads a table on a worker while the race goes on, behind a progress dialog the
     // operator can cancel, then puts it in the protocol's place with the finishes taken
     // meanwhile. `read` returns the table, or nothing with the reason (none: cancelled).
@@ -236,7 +213,6 @@ private:
     void measureColumns();
     void report(const QString &message);
     void reportWriteError(const QString &fileName, const QString &error);
-    void setAutosaveError(const QString &error);
     void showWarnings();
     QString newWorkbookName() const;
 
@@ -248,26 +224,15 @@ private:
     ProtocolFileFilters m_filters;
     bool m_spreadsheetApplication = false;
     int m_applicationQuery = 0; // answers to earlier questions are stale
-    QString m_autosaveFolder;
     QString m_dialogFolder;
     QString m_workbookFolder;
-    QString m_autosaveError;
     QString m_journalError;
     QString m_journalFileName;
     int m_lastResultRow = 0;
     int m_filterInd = 2;
     NumberColumnFit m_columnFit;
     bool m_loading = false; // a table is being read beside the race
-    AutosaveWriter *m_autosaveWriter = nullptr;
-    quint64 m_autosaveShown = 0; // the newest write whose outcome is shown
-    struct EncodedText
-    {
-        // In pieces: a write holds the text while finishes are appended, and an append
-        // then copies the last piece only, not the whole protocol.
-        QList<QByteArray> pieces;
-        quint64 cellVersion = 0;
-        int rowCount = -1; // no text yet
-    } m_protocolText;
+    ProtocolAutosaver *m_autosaver = nullptr;
     // The heading bar's width with the caption beside all commands.
     int m_headingWidth = 0;
 };

@@ -3,6 +3,7 @@
 #include "protocol/ProtocolPanel.h"
 
 #include "protocol/GridProtocolTable.h"
+#include "protocol/ProtocolAutosaver.h"
 #include "protocol/ProtocolColumns.h"
 #include "protocol/ProtocolText.h"
 #include "protocol/SpreadsheetBridge.h"
@@ -45,17 +46,17 @@ void ProtocolPanel::replaceTable(MemoryProtocolTable table, std::optional<int> c
     grid->setRowCount(rowCount);
     finishLoad(std::move(prepared.columnFit));
     if (!prepared.text.isEmpty())
-        m_protocolText = {{std::move(prepared.text)}, grid->cellVersion(), grid->rowCount()};
+        m_autosaver->adoptText(std::move(prepared.text));
     for (const Finish &finish : carried) {
-        const bool textCurrent = protocolTextCurrent();
+        const bool textCurrent = m_autosaver->textCurrent();
         ++m_lastResultRow;
         addResultRow(finish.timeText, finish.countryCode, finish.startNumber);
-        extendProtocolText(textCurrent);
+        m_autosaver->appendResultLine(m_lastResultRow, textCurrent);
     }
     if (!carried.empty())
         selectResultRow(m_lastResultRow);
     Q_EMIT resultCountChanged(m_lastResultRow);
-    saveInBackground();
+    m_autosaver->saveInBackground();
 }
 
 ProtocolPanel::Prepared ProtocolPanel::Prepared::of(const ProtocolTable &table, NumberColumnFit columnFit)

@@ -8,6 +8,7 @@
 #include "journal/JournalKinds.h"
 #include "journal/JournalReader.h"
 #include "journal/JournalReplay.h"
+#include "protocol/ProtocolAutosaver.h"
 #include "protocol/ProtocolPanel.h"
 #include "serial/SimulatedSerialBackend.h"
 #include "settings/SettingsDialog.h"
@@ -208,7 +209,7 @@ private Q_SLOTS:
         QCOMPARE(race.cell(col, 2), edited);
         QCOMPARE((QStringList{race.cell(2, 4), race.cell(3, 4), race.cell(4, 4)}),
                  (QStringList{QStringLiteral("GER"), QString(), QString()}));
-        race.window->protocol().waitForAutosave();
+        race.window->protocol().autosaver().waitUntilWritten();
         QFile autosave(race.home.filePath(QStringLiteral("Tivano.txt")));
         QVERIFY(autosave.open(QIODevice::ReadOnly));
         QVERIFY(autosave.readAll().contains("\t" + edited.toLatin1() + "\t"));
@@ -411,7 +412,7 @@ private Q_SLOTS:
             QCOMPARE(race.cell(1, r).isEmpty(), startNumbers.at(r - 1).isEmpty());
         }
         QCOMPARE(race.window->commandButton(RaceCommand::Lap)->text(), QStringLiteral("ZIEL %1").arg(results + 1));
-        QVERIFY(race.window->protocol().autosave());
+        QVERIFY(race.window->protocol().autosaver().autosave());
         QFile autosave(race.home.filePath(QStringLiteral("Tivano.txt")));
         QVERIFY(autosave.open(QIODevice::ReadOnly));
         QCOMPARE(autosave.readAll().count("\r\n"), qsizetype(results + 1));

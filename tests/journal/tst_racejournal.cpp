@@ -10,6 +10,7 @@
 #include "journal/JournalReplay.h"
 #include "journal/JournalRestoreDialog.h"
 #include "protocol/ProtocolColumns.h"
+#include "protocol/ProtocolAutosaver.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/ProtocolResults.h"
 #include "protocol/ProtocolText.h"
@@ -171,7 +172,7 @@ private Q_SLOTS:
         QuestionAnswerer answerer;
         // Every step ends with the autosave written and compared with the replay.
         auto checkpoint = [&](const char *step) {
-            window.protocol().autosave();
+            window.protocol().autosaver().autosave();
             const QByteArray replayed = fixture.replayed();
             if (replayed != fixture.autosave())
                 qWarning("after %s:\nreplay:\n%s\nautosave:\n%s", step, replayed.constData(),
@@ -306,7 +307,7 @@ private Q_SLOTS:
         QuestionAnswerer answerer;
         answerer.answerNext(true);
         QTest::mouseClick(window.protocol().clearButton, Qt::LeftButton);
-        const QByteArray cleared = (window.protocol().autosave(), fixture.autosave());
+        const QByteArray cleared = (window.protocol().autosaver().autosave(), fixture.autosave());
         const qint64 events = fixture.journal().entries.size();
 
         // The context menu offers the command too.
@@ -319,7 +320,7 @@ private Q_SLOTS:
         }
         window.protocol().restoreAction->trigger();
         QCOMPARE(window.protocol().lastResultRow(), 0);
-        window.protocol().autosave();
+        window.protocol().autosaver().autosave();
         QCOMPARE(fixture.autosave(), cleared);
         QCOMPARE(fixture.journal().entries.size(), events);
     }
@@ -451,12 +452,12 @@ private Q_SLOTS:
         QTest::keyClick(&window, Qt::Key_F5);
         QTest::keyClick(&window, Qt::Key_F4);
         QCOMPARE(window.protocol().lastResultRow(), 1);
-        QVERIFY(!window.protocol().autosaveFailed());
+        QVERIFY(!window.protocol().autosaver().failed());
 
         QVERIFY(QDir(fixture.home.path()).rmdir(QStringLiteral("Tivano-Journal.txt")));
         QTest::keyClick(&window, Qt::Key_F4);
         QVERIFY(!warning->isVisible());
-        window.protocol().autosave();
+        window.protocol().autosaver().autosave();
         QCOMPARE(fixture.replayed(), fixture.autosave());
     }
 
@@ -615,7 +616,7 @@ private Q_SLOTS:
             QVERIFY2(answerer.questions.isEmpty(), qPrintable(answerer.questions.join('|')));
         }
         QCOMPARE(window.protocol().lastResultRow(), shown);
-        window.protocol().autosave();
+        window.protocol().autosaver().autosave();
         if (shown == 3)
             QCOMPARE(fixture.autosave(), fullAutosave);
         // The journal replays to what is shown, and a restore names the journal's end.
@@ -696,7 +697,7 @@ private Q_SLOTS:
             shown << entry.kind + QLatin1Char('/') + QString::number(entry.sequence);
         QCOMPARE(shown.mid(shown.size() - events.size()), events);
         // The current file alone gives the whole protocol.
-        window.protocol().autosave();
+        window.protocol().autosaver().autosave();
         QCOMPARE(fixture.replayed(), fixture.autosave());
     }
 
@@ -777,7 +778,7 @@ private Q_SLOTS:
         if (!cancelled && source != QLatin1String("journal"))
             QCOMPARE(gridOf(window).cells(ProtocolColumns::ColTime, 3), QStringLiteral("0:03,00"));
         // The journal tells the same.
-        window.protocol().autosave();
+        window.protocol().autosaver().autosave();
         QCOMPARE(fixture.replayed(), fixture.autosave());
     }
 

@@ -8,6 +8,7 @@
 #include "grid/SortGrid.h"
 #include "protocol/MemoryProtocolTable.h"
 #include "protocol/ProtocolFiles.h"
+#include "protocol/ProtocolAutosaver.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/ProtocolText.h"
 #include "protocol/SpreadsheetBridge.h"
@@ -151,7 +152,7 @@ public:
             fixture.clocks.advance(1000);
             QTest::keyClick(&window(), Qt::Key_F4);
         }
-        panel().waitForAutosave();
+        panel().autosaver().waitUntilWritten();
     }
 
     QStringList row(int row)
@@ -426,7 +427,7 @@ private Q_SLOTS:
             QTest::mouseClick(s.panel().saveButton, Qt::LeftButton);
         }
         QVERIFY2(s.errors.isEmpty(), qPrintable(s.errors.join(QLatin1Char('\n'))));
-        QVERIFY(!s.panel().autosaveFailed());
+        QVERIFY(!s.panel().autosaver().failed());
         for (int i = 0; i + 1 < chain.size(); ++i) {
             QVERIFY2(QFileInfo(chain[i]).isSymLink(), qPrintable(chain[i]));
             QCOMPARE(QFileInfo(chain[i]).symLinkTarget(), chain[i + 1]);
@@ -466,7 +467,7 @@ private Q_SLOTS:
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup
                                   | QFile::ReadOther | QFile::WriteOther);
         if (autosave)
-            s.panel().setAutosaveFolder(folder);
+            s.panel().autosaver().setFolder(folder);
         {
             Withheld readOnly(folder, ReadAndLookIn);
             if (autosave) {

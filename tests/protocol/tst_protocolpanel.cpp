@@ -4,6 +4,7 @@
 #include "protocol/GridProtocolTable.h"
 #include "protocol/ProtocolColumns.h"
 #include "protocol/ProtocolFiles.h"
+#include "protocol/ProtocolAutosaver.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/ProtocolText.h"
 #include "protocol/SpreadsheetBridge.h"
@@ -90,7 +91,7 @@ private Q_SLOTS:
         m_panel = std::make_unique<ProtocolPanel>();
         panel().setShell(&m_shell);
         panel().setFileDialogs(&m_dialogs);
-        panel().setAutosaveFolder(m_dir->path());
+        panel().autosaver().setFolder(m_dir->path());
         panel().setWorkbookFolder(m_dir->filePath(QStringLiteral("books")));
         panel().setCountryCodes({QStringLiteral("GER"), QStringLiteral("AUT"), QStringLiteral("SUI")});
         connect(&panel(), &ProtocolPanel::clearRequested, this, [this] {
@@ -100,7 +101,7 @@ private Q_SLOTS:
         });
         connect(&panel(), &ProtocolPanel::errorOccurred, this,
                 [this](const QString &message) { m_errors.append(message); });
-        connect(&panel(), &ProtocolPanel::autosaveStateChanged, this, [this] { ++m_autosaveEvents; });
+        connect(&panel().autosaver(), &ProtocolAutosaver::failedChanged, this, [this] { ++m_autosaveEvents; });
         panel().resize(400, 300);
         panel().initProtocolTable();
         panel().updateProtocolCommands();
@@ -263,16 +264,16 @@ private Q_SLOTS:
     {
         finish(QStringLiteral("9:05.12,34"), QStringLiteral("\u00d6S"));
         finish(QStringLiteral("9:06"), QString());
-        QVERIFY(panel().autosave());
+        QVERIFY(panel().autosaver().autosave());
         const QString name = m_dir->filePath(QStringLiteral("Tivano.txt"));
-        QCOMPARE(panel().autosaveFileName(), name);
+        QCOMPARE(panel().autosaver().fileName(), name);
         QCOMPARE(readFile(name),
                  QByteArray("Nr.\tStoppzeit\tLKZ\tStNr.\tStat\t\r\n"
                             "00001\t9:05.12,34\t\xd6S\t18\t \t\r\n"
                             "00002\t9:06\t \t345\t \t\r\n"));
 
         ProtocolPanel next;
-        next.setAutosaveFolder(m_dir->path());
+        next.autosaver().setFolder(m_dir->path());
         next.initProtocolTable();
         next.loadAutosave();
         QCOMPARE(next.lastResultRow(), 2);
@@ -286,28 +287,28 @@ private Q_SLOTS:
     void failingAutosaveWarnsUntilItWorksAgain()
     {
         finish(QStringLiteral("1"), QString());
-        QVERIFY(panel().autosave());
-        const QByteArray before = readFile(panel().autosaveFileName());
+        QVERIFY(panel().autosaver().autosave());
+        const QByteArray before = readFile(panel().autosaver().fileName());
         // A folder of the autosave file's name makes the write fail.
         const QString blocked = m_dir->filePath(QStringLiteral("blocked"));
         QVERIFY(QDir().mkpath(blocked + QStringLiteral("/Tivano.txt/x")));
-        panel().setAutosaveFolder(blocked);
+        panel().autosaver().setFolder(blocked);
         finish(QStringLiteral("2"), QString());
-        QVERIFY(!panel().autosave());
-        QVERIFY(panel().autosaveFailed());
+        QVERIFY(!panel().autosaver().autosave());
+        QVERIFY(panel().autosaver().failed());
         QTRY_VERIFY(panel().autosaveWarningLabel->isVisible());
         QVERIFY(panel().autosaveWarningLabel->text().contains(QStringLiteral("blocked")));
         QCOMPARE(m_autosaveEvents, 1);
         QVERIFY(m_errors.isEmpty());
-        QVERIFY(!panel().autosave());
+        QVERIFY(!panel().autosaver().autosave());
         QCOMPARE(m_autosaveEvents, 1);
 
-        panel().setAutosaveFolder(m_dir->path());
-        QVERIFY(panel().autosave());
-        QVERIFY(!panel().autosaveFailed());
+        panel().autosaver().setFolder(m_dir->path());
+        QVERIFY(panel().autosaver().autosave());
+        QVERIFY(!panel().autosaver().failed());
         QVERIFY(!panel().autosaveWarningLabel->isVisible());
         QCOMPARE(m_autosaveEvents, 2);
-        QVERIFY(readFile(panel().autosaveFileName()) != before);
+        QVERIFY(readFile(panel().autosaver().fileName()) != before);
     }
 
     void saveCommandDispatchesByType_data()

@@ -10,6 +10,7 @@
 #include "protocol/DesktopShell.h"
 #include "protocol/MemoryProtocolTable.h"
 #include "protocol/ProtocolColumns.h"
+#include "protocol/ProtocolAutosaver.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/SpreadsheetBridge.h"
 
@@ -463,7 +464,7 @@ struct PanelOnFakes
     {
         panel.setShell(&shell);
         panel.setFileDialogs(&dialogs);
-        panel.setAutosaveFolder(autosaveFolder);
+        panel.autosaver().setFolder(autosaveFolder);
         QObject::connect(&panel, &ProtocolPanel::errorOccurred, &panel,
                          [this](const QString &message) { errors.append(message); });
         panel.initProtocolTable();

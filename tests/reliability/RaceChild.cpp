@@ -21,6 +21,7 @@
 #include "app/StartNumberEdit.h"
 #include "protocol/MemoryProtocolTable.h"
 #include "protocol/ProtocolColumns.h"
+#include "protocol/ProtocolAutosaver.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/ProtocolText.h"
 #include "serial/SimulatedSerialBackend.h"
@@ -106,9 +107,9 @@ int raceWindow(const QString &file, int reportFd)
     // One day for the whole test, so that a run past midnight does not begin a new journal.
     environment.journalClock = [] { return QDateTime(QDate(2026, 12, 8), QTime::currentTime()); };
     MainWindow window(environment);
-    if (window.protocol().autosaveFileName() != QFileInfo(file).absoluteFilePath()) {
+    if (window.protocol().autosaver().fileName() != QFileInfo(file).absoluteFilePath()) {
         std::fprintf(stderr, "the window saves elsewhere: %s\n",
-                     qPrintable(window.protocol().autosaveFileName()));
+                     qPrintable(window.protocol().autosaver().fileName()));
         return 5;
     }
     if (window.journal().failed()) {
@@ -125,7 +126,7 @@ int raceWindow(const QString &file, int reportFd)
         const int row = window.protocol().lastResultRow() + 1;
         clocks.timeOfDay = RaceRows::timeOfDay(row);
         window.clock().recordFinish();
-        if (window.protocol().lastResultRow() != row || window.protocol().autosaveFailed()
+        if (window.protocol().lastResultRow() != row || window.protocol().autosaver().failed()
             || window.journal().failed()) {
             std::fprintf(stderr, "finish %d not recorded, saved or journaled\n", row);
             return 4;

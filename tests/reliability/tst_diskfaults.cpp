@@ -6,6 +6,7 @@
 #include "grid/SortGrid.h"
 #include "protocol/MemoryProtocolTable.h"
 #include "protocol/ProtocolFiles.h"
+#include "protocol/ProtocolAutosaver.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/ProtocolText.h"
 
@@ -37,7 +38,7 @@ bool finish(ProtocolPanel &panel)
     const int row = panel.lastResultRow() + 1;
     panel.setLastResultRow(row);
     panel.addResultRow(QStringLiteral("1:%1,%2").arg(row % 60).arg(row % 100), QStringLiteral("AUT"));
-    return panel.autosave();
+    return panel.autosaver().autosave();
 }
 
 QByteArray readAll(const QString &path)
@@ -211,14 +212,14 @@ private Q_SLOTS:
             QSKIP(qPrintable(prepared));
 
         ProtocolPanel panel;
-        panel.setAutosaveFolder(folder);
+        panel.autosaver().setFolder(folder);
         panel.initProtocolTable();
         int warnings = 0;
-        QObject::connect(&panel, &ProtocolPanel::autosaveStateChanged, &panel, [&] { ++warnings; });
-        const QString file = panel.autosaveFileName();
+        QObject::connect(&panel.autosaver(), &ProtocolAutosaver::failedChanged, &panel, [&] { ++warnings; });
+        const QString file = panel.autosaver().fileName();
         for (int i = 0; i < 3; ++i)
             QVERIFY(finish(panel));
-        QVERIFY(!panel.autosaveFailed());
+        QVERIFY(!panel.autosaver().failed());
         const QByteArray before = readAll(file);
         QVERIFY(!before.isEmpty());
 
@@ -232,7 +233,7 @@ private Q_SLOTS:
         QVERIFY(!finish(panel));
         injector.remove();
 
-        QVERIFY(panel.autosaveFailed());
+        QVERIFY(panel.autosaver().failed());
         QCOMPARE(warnings, 1);
         QVERIFY(panel.autosaveWarningLabel->isVisibleTo(&panel));
         const QString warning = panel.autosaveWarningLabel->text();
@@ -251,7 +252,7 @@ private Q_SLOTS:
 
         // The fault gone, the next finish writes them all and the warning goes away.
         QVERIFY(finish(panel));
-        QVERIFY(!panel.autosaveFailed());
+        QVERIFY(!panel.autosaver().failed());
         QCOMPARE(warnings, 2);
         QVERIFY(!panel.autosaveWarningLabel->isVisibleTo(&panel));
         MemoryProtocolTable saved;

@@ -12,6 +12,7 @@
 #include "settings/QtSettingsKey.h"
 #include "journal/JournalLine.h"
 #include "journal/JournalReader.h"
+#include "protocol/ProtocolAutosaver.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/ProtocolText.h"
 #include "serial/SimulatedSerialBackend.h"
@@ -182,7 +183,7 @@ private Q_SLOTS:
             }
             QCOMPARE(window.protocol().lastResultRow(), loaded + 5);
             window.clock().stop();
-            QVERIFY(!window.protocol().autosaveFailed());
+            QVERIFY(!window.protocol().autosaver().failed());
             window.hide();
         }
         // The window wrote its autosave and settings on the way out; they start it again.
@@ -266,7 +267,7 @@ private Q_SLOTS:
         QTest::keyClick(&window, Qt::Key_F4);
         QCOMPARE(window.protocol().lastResultRow(), 1);
         QVERIFY(fixture.autosave(window).contains("\r\n00001\t"));
-        QVERIFY2(!window.protocol().autosaveFailed(), qPrintable(window.protocol().autosaveError()));
+        QVERIFY2(!window.protocol().autosaver().failed(), qPrintable(window.protocol().autosaver().errorString()));
         QVERIFY2(window.protocol().journalError().isEmpty(), qPrintable(window.protocol().journalError()));
         QVERIFY(isRegularFile(window.journal().fileName()));
         // The autosave and the journal in the way are kept aside, untouched; the country
@@ -439,11 +440,11 @@ private Q_SLOTS:
             QSKIP("setpriv cannot run a command as nobody here");
         fixture.clocks.advance(1000);
         QTest::keyClick(&window, Qt::Key_F4);
-        panel.waitForAutosave();
+        panel.autosaver().waitUntilWritten();
         switch (write) {
         case Write::Autosave:
             if (!refusal.isEmpty())
-                errors << panel.autosaveError();
+                errors << panel.autosaver().errorString();
             break;
         case Write::Journal:
             break;

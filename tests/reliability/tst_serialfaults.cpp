@@ -7,6 +7,7 @@
 #include "app/MainWindow.h"
 #include "grid/SortGrid.h"
 #include "protocol/MemoryProtocolTable.h"
+#include "protocol/ProtocolAutosaver.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/ProtocolText.h"
 #include "serial/SerialPort.h"
@@ -96,10 +97,10 @@ public:
         QVERIFY(grid.rowCount() > expected);
         for (int r = 1; r <= expected; ++r)
             QCOMPARE(grid.cells(0, r), QStringLiteral("%1").arg(r, 5, 10, QLatin1Char('0')));
-        protocol().waitForAutosave();
-        QVERIFY(!protocol().autosaveFailed());
+        protocol().autosaver().waitUntilWritten();
+        QVERIFY(!protocol().autosaver().failed());
         MemoryProtocolTable saved;
-        QVERIFY(ProtocolText::loadProtocolText(saved, protocol().autosaveFileName()));
+        QVERIFY(ProtocolText::loadProtocolText(saved, protocol().autosaver().fileName()));
         QCOMPARE(saved.lastResultRowFromTable(), expected);
         // An empty cell is written as a single blank.
         for (int r = 1; r <= expected; ++r) {

@@ -6,6 +6,7 @@
 #include "ModalAnswers.h"
 #include "app/CountryCodeBox.h"
 #include "app/MainWindow.h"
+#include "protocol/ProtocolAutosaver.h"
 #include "protocol/ProtocolPanel.h"
 #include "serial/SimulatedSerialBackend.h"
 #include "settings/SettingsDialog.h"
@@ -151,7 +152,7 @@ public:
     // The autosave once the window's writes asked for so far are done.
     QByteArray autosave(MainWindow &window) const
     {
-        window.protocol().waitForAutosave();
+        window.protocol().autosaver().waitUntilWritten();
         return autosave();
     }
 };
