@@ -4,6 +4,7 @@
 #include "../Timing.h"
 #include "DurableWrite.h"
 #include "protocol/ProtocolAutosaver.h"
+#include "protocol/ProtocolFileCommands.h"
 #include "protocol/ProtocolPanel.h"
 
 #include <QApplication>
@@ -38,11 +39,11 @@ int main(int argc, char **argv)
     for (int n = 1; n <= 100000; ++n)
         recordFinish(panel, n);
     const QString file = dir.filePath(QStringLiteral("big.txt"));
-    panel.saveProtocolText(file);
+    panel.files().saveProtocolText(file);
 
     // Into an empty protocol, as after a start of the program.
     const double load = median(
-        5, [&] { panel.loadProtocolText(file); }, [&] { panel.resetProtocol(); });
+        5, [&] { panel.files().loadProtocolText(file); }, [&] { panel.resetProtocol(); });
     std::printf("protocol panel, load of a 100000-row file into the grid: %.1f ms\n", load);
 
     panel.resetProtocol();
@@ -75,13 +76,13 @@ int main(int argc, char **argv)
     // freeing the old one's blocks is left out of both.
     const QString saved = dir.filePath(QStringLiteral("saved.txt"));
     const QString floor = dir.filePath(QStringLiteral("floor.txt"));
-    panel.saveProtocolText(saved);
+    panel.files().saveProtocolText(saved);
     QFile savedFile(saved);
     const QByteArray bytes = savedFile.open(QIODevice::ReadOnly) ? savedFile.readAll() : QByteArray();
     std::vector<double> saveTimes;
     std::vector<double> floorTimes;
     for (int i = 0; i < 15; ++i) {
-        saveTimes.push_back(timed([&] { panel.saveProtocolText(saved); }, [&] { QFile::remove(saved); }));
+        saveTimes.push_back(timed([&] { panel.files().saveProtocolText(saved); }, [&] { QFile::remove(saved); }));
         floorTimes.push_back(timed([&] { durableWrite(floor, bytes); }, [&] { QFile::remove(floor); }));
     }
     const double save = medianOf(saveTimes);

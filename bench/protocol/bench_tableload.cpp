@@ -8,6 +8,7 @@
 #include "../StallProbe.h"
 #include "BenchTable.h"
 #include "protocol/ProtocolAutosaver.h"
+#include "protocol/ProtocolFileCommands.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/ProtocolText.h"
 #include "protocol/SpreadsheetBridge.h"
@@ -73,14 +74,14 @@ int main(int argc, char *argv[])
     panel.show();
     QApplication::processEvents();
     const qint64 heapBefore = heapInUse();
-    const Measured loaded = measure([&] { return panel.loadProtocolText(text); });
+    const Measured loaded = measure([&] { return panel.files().loadProtocolText(text); });
     print("protocol file", QFileInfo(text).size(), loaded, panel.lastResultRow());
     panel.autosaver().waitUntilWritten();
     if (heapBefore >= 0)
         std::printf("the loaded protocol holds %.0f bytes per row on the heap (target < 250)\n",
                     double(heapInUse() - heapBefore) / rows);
     panel.clearTable();
-    const Measured imported = measure([&] { return panel.importFromSpreadsheet(workbook); });
+    const Measured imported = measure([&] { return panel.files().importFromSpreadsheet(workbook); });
     print("workbook import", QFileInfo(workbook).size(), imported, panel.lastResultRow());
     std::printf("target: longest stall <= 50 ms\n");
     return 0;

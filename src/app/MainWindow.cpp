@@ -12,6 +12,7 @@
 #include "platform/MakerInfo.h"
 #include "protocol/ProtocolColumns.h"
 #include "protocol/ProtocolAutosaver.h"
+#include "protocol/ProtocolFileCommands.h"
 #include "protocol/ProtocolPanel.h"
 #include "serial/SerialPort.h"
 #include "serial/SerialProbe.h"
@@ -146,7 +147,7 @@ void MainWindow::setUp()
     loadSettings(settings, m_environment.settings);
     applySettings(settings);
     loadCountryCodes();
-    m_protocol->buildProtocolFileFilters(loadFileTypeNames());
+    m_protocol->files().buildProtocolFileFilters(loadFileTypeNames());
     if (HelpLauncher *help = HelpLauncher::instance())
         help->registerHelpFile(this, locateHelpFile(QCoreApplication::applicationFilePath()));
 
@@ -193,7 +194,7 @@ void MainWindow::loadCountryCodes()
     QString error;
     box->loadCountryCodes(path, &error);
     if (!error.isEmpty())
-        m_protocol->reportReadError(QDir::toNativeSeparators(path), error);
+        m_protocol->files().reportReadError(QDir::toNativeSeparators(path), error);
     m_protocol->setCountryCodes(box->entries());
 }
 
@@ -205,7 +206,7 @@ void MainWindow::applySettings(const Settings &settings)
     placeWindow(settings);
     setDisplayColours(settings);
     clock().setPrecision(settings.precision);
-    m_protocol->setFilterInd(settings.saveFilterIndex);
+    m_protocol->files().setFilterInd(settings.saveFilterIndex);
     clock().setLockoutInterval(settings.lockoutMs);
     setFinishCaption(settings.finishCaptionIndex, settings.finishCaption());
 }
@@ -256,7 +257,7 @@ Settings MainWindow::currentSettings() const
     settings.dimColor = colours.dim;
     settings.finishColor = colours.finishLit;
     settings.precision = m_session.clock().precision();
-    settings.saveFilterIndex = m_protocol->filterInd();
+    settings.saveFilterIndex = m_protocol->files().filterInd();
     settings.lockoutMs = m_session.clock().lockoutInterval();
     settings.finishCaptionIndex = m_finishCaptionIndex;
     return settings;

@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 #include "app/InputEventTime.h"
 #include "app/RaceCommandFilter.h"
+#include "protocol/ProtocolFileCommands.h"
 #include "protocol/ProtocolPanel.h"
 #include "widgets/CommandButton.h"
 
@@ -57,7 +58,7 @@ void MainWindow::createActions()
     connect(addAction("Hilfe1", QStringLiteral("H&ilfe"), {QKeySequence(Qt::ALT | Qt::Key_I)}),
             &QAction::triggered, this, &MainWindow::showHelp);
     connect(addAction("Drucker1", QStringLiteral("&Drucker"), {QKeySequence(Qt::ALT | Qt::Key_D)}),
-            &QAction::triggered, m_protocol, &ProtocolPanel::printPage);
+            &QAction::triggered, &m_protocol->files(), &ProtocolFileCommands::printPage);
     connect(addAction("Beenden1", QStringLiteral("&Beenden"), {QKeySequence(Qt::ALT | Qt::Key_B)}),
             &QAction::triggered, this, &MainWindow::exitProgram);
     // The mode commands only show the mode; they are never enabled.

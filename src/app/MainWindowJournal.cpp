@@ -3,6 +3,7 @@
 #include "journal/JournalReplay.h"
 #include "journal/JournalRestoreDialog.h"
 #include "protocol/ProtocolAutosaver.h"
+#include "protocol/ProtocolFileCommands.h"
 #include "protocol/ProtocolPanel.h"
 #include "serial/SerialPort.h"
 #include "widgets/ProgressDialogRun.h"
@@ -49,7 +50,7 @@ void MainWindow::connectJournal()
             [this](int col, int row, const QString &oldText, const QString &newText) {
                 noteJournal(m_journal->recordCellEdit(col, row, oldText, newText));
             });
-    connect(m_protocol, &ProtocolPanel::protocolLoaded, this, [this](bool workbook, const QString &fileName) {
+    connect(&m_protocol->files(), &ProtocolFileCommands::protocolLoaded, this, [this](bool workbook, const QString &fileName) {
         noteJournal(m_journal->recordLoad(workbook, fileName));
     });
     connect(m_protocol, &ProtocolPanel::restoreRequested, this, &MainWindow::restoreFromJournal);

@@ -1,22 +1,15 @@
 #include "protocol/ProtocolPanel.h"
 
 #include "grid/SortGrid.h"
-#include "platform/AtomicFileWriter.h"
-#include "platform/RegularFile.h"
-#include "platform/TextCodec.h"
-#include "protocol/ProtocolAutosaver.h"
-#include "protocol/DesktopShell.h"
 #include "protocol/GridProtocolTable.h"
+#include "protocol/ProtocolAutosaver.h"
 #include "protocol/ProtocolColumns.h"
+#include "protocol/ProtocolFileCommands.h"
 #include "protocol/ProtocolGlyphs.h"
-#include "protocol/ProtocolPage.h"
 #include "protocol/ProtocolResults.h"
 #include "protocol/ProtocolText.h"
-#include "protocol/QtFileDialogs.h"
-#include "protocol/SpreadsheetBridge.h"
 
 #include <QClipboard>
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -25,22 +18,14 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
-#include <QPointer>
-#include <QPrinter>
-#include <QRegularExpression>
-#include <QStandardPaths>
-#include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
 
-const QLatin1String WriteErrorText("Der Schreibfehler der Datei: ");
-const QLatin1String ReadErrorText("Die Datei kann nicht gelesen werden: ");
 const QLatin1String KeptAsideText("Sie bleibt erhalten als: ");
 const QString RestoreCaption = QStringLiteral("Protokoll wiederherstellen \u2026");
-const QLatin1String XlsxMimeType("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet");
 // Seven commands and the caption share the heading at the window's smallest width.
 constexpr int ButtonSize = 28;
 constexpr int HeadingHeight = 41;
@@ -67,12 +52,7 @@ const QString ProtocolPanel::ClearQuestion = QStringLiteral("Zeitenprotokoll  l\
 
 ProtocolPanel::ProtocolPanel(QWidget *parent)
     : QWidget(parent)
-    , m_defaultShell(std::make_unique<DesktopShell>())
-    , m_defaultDialogs(std::make_unique<QtFileDialogs>())
 {
-    m_shell = m_defaultShell.get();
-    m_dialogs = m_defaultDialogs.get();
-    m_workbookFolder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
 
     // Heading bar with the caption and the six commands.
     auto *heading = new QWidget(this);
@@ -119,11 +99,6 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
     bar->addWidget(spreadsheetButton);
     bar->addWidget(clearButton);
 
-    connect(loadButton, &QToolButton::clicked, this, [this] { openFile(); });
-    connect(saveButton, &QToolButton::clicked, this, [this] { saveAs(); });
-    connect(printButton, &QToolButton::clicked, this, [this] { printPage(); });
-    connect(pageButton, &QToolButton::clicked, this, [this] { publishPage(); });
-    connect(spreadsheetButton, &QToolButton::clicked, this, [this] { openInSpreadsheet(); });
     connect(clearButton, &QToolButton::clicked, this, &ProtocolPanel::clearRequested);
     connect(restoreButton, &QToolButton::clicked, this, &ProtocolPanel::restoreRequested);
 
@@ -201,7 +176,17 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
     m_table = std::make_unique<GridProtocolTable>(grid);
     m_autosaver = new ProtocolAutosaver(*m_table, *grid, this);
     connect(m_autosaver, &ProtocolAutosaver::errorChanged, this, &ProtocolPanel::showWarnings);
-    m_dialogFolder = m_autosaver->folder();
+    m_files = new ProtocolFileCommands(*this);
+    connect(loadButton, &QToolButton::clicked, m_files, &ProtocolFileCommands::openFile);
+    connect(saveButton, &QToolButton::clicked, m_files, &ProtocolFileCommands::saveAs);
+    connect(printButton, &QToolButton::clicked, m_files, &ProtocolFileCommands::printPage);
+    connect(pageButton, &QToolButton::clicked, m_files, &ProtocolFileCommands::publishPage);
+    connect(spreadsheetButton, &QToolButton::clicked, m_files, &ProtocolFileCommands::openInSpreadsheet);
+    connect(m_files, &ProtocolFileCommands::errorOccurred, this, &ProtocolPanel::errorOccurred);
+    // The spreadsheet command is enabled exactly when the web-page command is and an
+    // application is there.
+    connect(m_files, &ProtocolFileCommands::spreadsheetApplicationFound, this,
+            [this](bool found) { spreadsheetButton->setEnabled(found && pageButton->isEnabled()); });
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -212,9 +197,9 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
     setFocusProxy(grid);
     m_headingWidth = bar->sizeHint().width();
 
-    buildProtocolFileFilters(loadFileTypeNames());
+    m_files->buildProtocolFileFilters(loadFileTypeNames());
     updateProtocolCommands();
-    findSpreadsheetApplication();
+    m_files->findSpreadsheetApplication();
 }
 
 ProtocolPanel::~ProtocolPanel()
@@ -242,29 +227,8 @@ QToolButton *ProtocolPanel::makeButton(const QString &name, const QString &hint,
     return button;
 }
 
-void ProtocolPanel::setShell(ProtocolShell *value)
-{
-    m_shell = value ? value : m_defaultShell.get();
-    findSpreadsheetApplication();
-}
 
-void ProtocolPanel::findSpreadsheetApplication()
-{
-    const int query = ++m_applicationQuery;
-    m_shell->findApplication(XlsxMimeType, [this, guard = QPointer<ProtocolPanel>(this), query](bool found) {
-        if (!guard || query != m_applicationQuery)
-            return;
-        m_spreadsheetApplication = found;
-        // The spreadsheet command is enabled exactly when the web-page command is and an
-        // application is there.
-        spreadsheetButton->setEnabled(found && pageButton->isEnabled());
-    });
-}
 
-void ProtocolPanel::setFileDialogs(ProtocolFileDialogs *value)
-{
-    m_dialogs = value ? value : m_defaultDialogs.get();
-}
 
 void ProtocolPanel::report(const QString &message)
 {
@@ -346,7 +310,7 @@ void ProtocolPanel::updateProtocolCommands()
     pageButton->setEnabled(enabled);
     selectAllAction->setEnabled(enabled);
     spreadsheetButton->setEnabled(enabled
-                                  && isAutomationServerInstalled(QStringLiteral("Excel.Application")));
+                                  && m_files->isAutomationServerInstalled(QStringLiteral("Excel.Application")));
     loadButton->setEnabled(true);
 }
 
@@ -354,13 +318,9 @@ void ProtocolPanel::setExportEnabled(bool enabled)
 {
     pageButton->setEnabled(enabled);
     spreadsheetButton->setEnabled(enabled
-                                  && isAutomationServerInstalled(QStringLiteral("Excel.Application")));
+                                  && m_files->isAutomationServerInstalled(QStringLiteral("Excel.Application")));
 }
 
-bool ProtocolPanel::isAutomationServerInstalled(const QString &progId) const
-{
-    return m_spreadsheetApplication && progId == QLatin1String("Excel.Application");
-}
 
 void ProtocolPanel::selectResultRow(int row)
 {
@@ -473,7 +433,7 @@ void ProtocolPanel::loadAutosave()
     if (!ProtocolText::loadProtocolText(*m_table, name, &error)) {
         // The next autosave would replace a protocol that may still be recovered by hand.
         const QString aside = moveAside(name);
-        reportReadError(name, aside.isEmpty() ? error : error + QLatin1Char('\n') + KeptAsideText + aside);
+        m_files->reportReadError(name, aside.isEmpty() ? error : error + QLatin1Char('\n') + KeptAsideText + aside);
         return;
     }
     finishLoad();
@@ -482,26 +442,8 @@ void ProtocolPanel::loadAutosave()
     Q_EMIT resultCountChanged(m_lastResultRow);
 }
 
-void ProtocolPanel::reportReadError(const QString &fileName, const QString &error)
-{
-    report(ReadErrorText + QDir::toNativeSeparators(fileName) + QLatin1Char('\n') + error);
-}
 
-void ProtocolPanel::reportWriteError(const QString &fileName, const QString &error)
-{
-    report(WriteErrorText + QDir::toNativeSeparators(fileName) + QLatin1Char('\n') + error);
-}
 
-bool ProtocolPanel::saveProtocolText(const QString &fileName)
-{
-    // The text kept for the autosave is the file's text: a save writes it without
-    // encoding the protocol again.
-    AtomicFileWriter writer;
-    if (writer.write(fileName, m_autosaver->protocolText()))
-        return true;
-    reportWriteError(fileName, writer.errorString());
-    return false;
-}
 
 void ProtocolPanel::finishLoad(std::optional<NumberColumnFit> columnFit)
 {
@@ -519,137 +461,14 @@ void ProtocolPanel::finishLoad(std::optional<NumberColumnFit> columnFit)
     grid->setModified(true);
 }
 
-bool ProtocolPanel::writeProtocolPage(const QString &fileName)
-{
-    QString error;
-    if (ProtocolPage::writeProtocolPage(*m_table, ProtocolColumns::applicationTitle(), fileName, &error))
-        return true;
-    reportWriteError(fileName, error);
-    return false;
-}
 
-QString ProtocolPanel::newWorkbookName() const
-{
-    QDir().mkpath(m_workbookFolder);
-    const QString base
-        = QDir(m_workbookFolder).filePath(ProtocolFiles::timestampFileName(QDateTime::currentDateTime()));
-    QString name = base + QLatin1String(".xlsx");
-    for (int i = 2; QFileInfo::exists(name); ++i)
-        name = base + QLatin1Char('-') + QString::number(i) + QLatin1String(".xlsx");
-    return name;
-}
 
-bool ProtocolPanel::exportToSpreadsheet(const QString &fileName, bool show)
-{
-    const QString name = show ? newWorkbookName() : fileName;
-    QString error;
-    if (!SpreadsheetBridge::exportToSpreadsheet(*m_table, name, ProtocolColumns::applicationTitle(),
-                                                &error)) {
-        reportWriteError(name, error);
-        return false;
-    }
-    if (show) {
-        m_shell->openDocumentOrReport(
-            name, [this, guard = QPointer<ProtocolPanel>(this), name](const QString &reason) {
-                if (guard)
-                    report(QStringLiteral("Die Arbeitsmappe wurde gespeichert, l\u00e4sst sich aber "
-                                          "nicht \u00f6ffnen (%1):\n%2")
-                               .arg(reason, name));
-            });
-    }
-    return true;
-}
 
-bool ProtocolPanel::printProtocolPage(const QString &fileName, QPrinter &printer)
-{
-    QString ignored;
-    const std::optional<QByteArray> page = readRegularFile(fileName, ProtocolPage::MaxFileSize, &ignored);
-    if (!page)
-        return false;
-    // The page's header widths are percentages that a browser widens to fit a cell's
-    // longest word; the text document would break the words instead, so it sizes the
-    // columns from their content.
-    QString html = TextCodec::decode(*page);
-    html.replace(QRegularExpression(QStringLiteral("<th width=\\d+%>")), QStringLiteral("<th>"));
-    QTextDocument document;
-    document.setHtml(html);
-    document.print(&printer);
-    return true;
-}
 
-void ProtocolPanel::buildProtocolFileFilters(const FileTypeNames &names)
-{
-    m_filters = ProtocolFiles::buildProtocolFileFilters(names);
-}
 
 // ---- commands
 
-void ProtocolPanel::saveAs()
-{
-    QString name = ProtocolFiles::timestampFileName(QDateTime::currentDateTime());
-    int index = std::clamp(m_filterInd, 1, std::max<int>(m_filters.saveTypes.size(), 1));
-    if (!m_dialogs->getSaveFileName(this, m_dialogFolder, m_filters.saveTypes, index, name))
-        return;
-    if (index < 1 || index > m_filters.saveTypes.size())
-        return;
-    m_filterInd = index;
-    const ProtocolFileType &type = m_filters.saveTypes.at(index - 1);
-    if (QFileInfo(name).suffix().isEmpty())
-        name += type.extension();
-    switch (type.kind) {
-    case ProtocolFileKind::pkText:
-        saveProtocolText(name);
-        break;
-    case ProtocolFileKind::pkSpreadsheet:
-        exportToSpreadsheet(name, false);
-        break;
-    case ProtocolFileKind::pkWebPage:
-        writeProtocolPage(name);
-        break;
-    }
-}
 
-void ProtocolPanel::openFile()
-{
-    QString name;
-    int index = 1;
-    if (!m_dialogs->getOpenFileName(this, m_dialogFolder, m_filters.openTypes, index, name))
-        return;
-    if (index < 1 || index > m_filters.openTypes.size())
-        return;
-    switch (m_filters.openTypes.at(index - 1).kind) {
-    case ProtocolFileKind::pkText:
-        loadProtocolText(name);
-        break;
-    case ProtocolFileKind::pkSpreadsheet:
-        importFromSpreadsheet(name);
-        break;
-    case ProtocolFileKind::pkWebPage:
-        break;
-    }
-}
 
-// After a failed write, a page of that name is an older protocol's: it is neither
-// opened nor printed.
-void ProtocolPanel::publishPage()
-{
-    const QString name = ProtocolFiles::protocolPageFileName();
-    if (writeProtocolPage(name))
-        m_shell->openDocument(QFileInfo(name).absoluteFilePath());
-}
 
-void ProtocolPanel::printPage()
-{
-    const QString name = ProtocolFiles::protocolPageFileName();
-    if (!writeProtocolPage(name))
-        return;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("Zeitenprotokoll ") + ProtocolColumns::applicationTitle());
-    if (m_shell->choosePrinter(printer, this))
-        printProtocolPage(name, printer);
-}
 
-void ProtocolPanel::openInSpreadsheet()
-{
-    exportToSpreadsheet(QString(), true);
-}

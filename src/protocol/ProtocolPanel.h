@@ -1,28 +1,23 @@
 #pragma once
 
-#include "platform/TaskProgress.h"
 #include "protocol/MemoryProtocolTable.h"
 #include "protocol/NumberColumnFit.h"
-#include "protocol/ProtocolFiles.h"
 #include "protocol/ProtocolGrid.h"
 
 #include <QStringList>
 #include <QWidget>
 
-#include <functional>
 #include <memory>
 #include <optional>
 
-class QAction;
+class GridProtocolTable;
 class ProtocolAutosaver;
+class ProtocolFileCommands;
+class ProtocolTable;
+class QAction;
 class QLabel;
 class QMenu;
-class QPrinter;
 class QToolButton;
-class ProtocolFileDialogs;
-class ProtocolShell;
-class GridProtocolTable;
-class ProtocolTable;
 
 // The right-hand part of the main window: the heading bar "Protokoll" with the seven
 // protocol commands and the grid `grid` holding the results protocol. Row 0 is the
@@ -41,20 +36,6 @@ public:
 
     QStringList countryCodes() const { return grid->countryCodes(); }
     void setCountryCodes(const QStringList &value) { grid->setCountryCodes(value); }
-    // Replaces the desktop shell and the file dialogs; the panel does not take ownership.
-    void setShell(ProtocolShell *value);
-    void setFileDialogs(ProtocolFileDialogs *value);
-    // Folder the file dialogs start in (the program's folder unless set).
-    QString dialogFolder() const { return m_dialogFolder; }
-    void setDialogFolder(const QString &value) { m_dialogFolder = value; }
-    // Folder for the workbooks the spreadsheet command opens (per-user data unless set).
-    QString workbookFolder() const { return m_workbookFolder; }
-    void setWorkbookFolder(const QString &value) { m_workbookFolder = value; }
-
-    // The save dialog's chosen type, 1-based (stored as setting "FilterInd").
-    int filterInd() const { return m_filterInd; }
-    void setFilterInd(int value) { m_filterInd = value; }
-
     // ---- the table
     ProtocolGrid *grid = nullptr;
     // The protocol's cells as the file formats see them.
@@ -92,12 +73,6 @@ public:
     void updateProtocolCommands();
     // The page and spreadsheet commands, offered when the race has stopped.
     void setExportEnabled(bool enabled);
-    // True for "Excel.Application" once the desktop has named an application that opens
-    // workbooks (findSpreadsheetApplication).
-    bool isAutomationServerInstalled(const QString &progId) const;
-    // Asks the shell whether an application opens .xlsx workbooks; the spreadsheet command
-    // is offered only after it said yes. Also asked whenever the shell is replaced.
-    void findSpreadsheetApplication();
     // Fills the given rectangle of cells as selected (columns 1 to 4 of a row).
     void selectResultRow(int row);
     // Empties the grid through its Clear, the rows kept beyond its row count too; the
@@ -107,6 +82,8 @@ public:
     // ---- files
     // The protocol's autosave; a failing one shows the warning line until one succeeds.
     ProtocolAutosaver &autosaver() { return *m_autosaver; }
+    // Open, save, page, print and workbooks; what they cannot do comes as errorOccurred.
+    ProtocolFileCommands &files() { return *m_files; }
     // A journal that cannot be written is shown as a failing autosave is; empty: written.
     void setJournalError(const QString &fileName, const QString &error);
     QString journalError() const { return m_journalError; }
@@ -114,24 +91,6 @@ public:
     // modified when it holds results. An autosave that cannot be read is reported and moved
     // aside, so that the next autosave does not replace it.
     void loadAutosave();
-
-    // Writes the table as protocol text; a failure is reported with the file name.
-    bool saveProtocolText(const QString &fileName);
-    // Replaces the table with a protocol text file and runs the final steps, which mark
-    // the protocol modified. A file that cannot be read is reported with its name and
-    // leaves the table as it was. The file is read beside the race (readBesideRace).
-    bool loadProtocolText(const QString &fileName);
-    // Reports outside data that cannot be read: "Die Datei kann nicht gelesen werden: ",
-    // the file's name and the reason.
-    void reportReadError(const QString &fileName, const QString &error);
-    bool writeProtocolPage(const QString &fileName);
-    bool exportToSpreadsheet(const QString &fileName, bool show);
-    bool importFromSpreadsheet(const QString &fileName);
-    // Renders the page file onto the printer.
-    bool printProtocolPage(const QString &fileName, QPrinter &printer);
-
-    const ProtocolFileFilters &fileFilters() const { return m_filters; }
-    void buildProtocolFileFilters(const FileTypeNames &names);
 
     // ---- commands
     // Empties the protocol down to one empty result row, asking nothing; the clear
@@ -148,11 +107,6 @@ public:
     // The race reset's part: the grid emptied through its Clear, lastResultRow 0, the
     // columns laid out and the commands updated. Asks nothing.
     void resetProtocol();
-    void saveAs();
-    void openFile();
-    void publishPage();
-    void printPage();
-    void openInSpreadsheet();
 
     QToolButton *loadButton = nullptr;
     QToolButton *saveButton = nullptr;
@@ -189,8 +143,6 @@ Q_SIGNALS:
     void restoreRequested();
     // The operator changed a cell's text.
     void cellEdited(int col, int row, const QString &oldText, const QString &newText);
-    // A protocol text file was loaded or a workbook imported into the table.
-    void protocolLoaded(bool workbook, const QString &fileName);
     // A file could not be read or written; the message names it and says why.
     void errorOccurred(const QString &message);
     // The number of results changed: a finish, a row put in or taken out, a load, a clear.
@@ -204,35 +156,18 @@ private:
     QToolButton *makeButton(const QString &name, const QString &hint, const QString &accessible, int glyph);
     // With `columnFit` measured elsewhere, the columns are not measured again.
     void finishLoad(std::optional<NumberColumnFit> columnFit = std::nullopt);
-    // Reads a table on a worker while the race goes on, behind a progress dialog the
-    // operator can cancel, then puts it in the protocol's place with the finishes taken
-    // meanwhile. `read` returns the table, or nothing with the reason (none: cancelled).
-    using TableRead = std::function<std::optional<MemoryProtocolTable>(TaskProgress &, QString *error)>;
-    bool loadBesideRace(const QString &fileName, bool workbook, const TableRead &read);
     // Measures the widest texts of the number columns below the title for the layout.
     void measureColumns();
     void report(const QString &message);
-    void reportWriteError(const QString &fileName, const QString &error);
     void showWarnings();
-    QString newWorkbookName() const;
 
     std::unique_ptr<GridProtocolTable> m_table;
-    std::unique_ptr<ProtocolShell> m_defaultShell;
-    std::unique_ptr<ProtocolFileDialogs> m_defaultDialogs;
-    ProtocolShell *m_shell = nullptr;
-    ProtocolFileDialogs *m_dialogs = nullptr;
-    ProtocolFileFilters m_filters;
-    bool m_spreadsheetApplication = false;
-    int m_applicationQuery = 0; // answers to earlier questions are stale
-    QString m_dialogFolder;
-    QString m_workbookFolder;
     QString m_journalError;
     QString m_journalFileName;
     int m_lastResultRow = 0;
-    int m_filterInd = 2;
     NumberColumnFit m_columnFit;
-    bool m_loading = false; // a table is being read beside the race
     ProtocolAutosaver *m_autosaver = nullptr;
+    ProtocolFileCommands *m_files = nullptr;
     // The heading bar's width with the caption beside all commands.
     int m_headingWidth = 0;
 };

@@ -11,6 +11,7 @@
 #include "journal/JournalRestoreDialog.h"
 #include "protocol/ProtocolColumns.h"
 #include "protocol/ProtocolAutosaver.h"
+#include "protocol/ProtocolFileCommands.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/ProtocolResults.h"
 #include "protocol/ProtocolText.h"
@@ -247,7 +248,7 @@ private Q_SLOTS:
             file.write("Nr.\tStoppzeit\tLKZ\tStNr.\tStat\t\r\n00001\t1:02,34\tSUI\t5\t \t\r\n"
                        "00002\t1:05,00\tGER\t9\tDNS\t\r\n");
         }
-        QVERIFY(window.protocol().loadProtocolText(loaded));
+        QVERIFY(window.protocol().files().loadProtocolText(loaded));
         QVERIFY(checkpoint("a load"));
         QCOMPARE(fixture.last(K::Load)->field(F::File), QDir::toNativeSeparators(loaded));
 
@@ -755,9 +756,9 @@ private Q_SLOTS:
                 progress.cancel();
         });
         if (source == QLatin1String("text")) {
-            QCOMPARE(window.protocol().loadProtocolText(text), !cancelled);
+            QCOMPARE(window.protocol().files().loadProtocolText(text), !cancelled);
         } else if (source == QLatin1String("workbook")) {
-            QCOMPARE(window.protocol().importFromSpreadsheet(workbook), !cancelled);
+            QCOMPARE(window.protocol().files().importFromSpreadsheet(workbook), !cancelled);
         } else {
             pickInRestoreDialog(this, QStringLiteral("Protokoll gel\u00f6scht"));
             answerer.answerNext(true);

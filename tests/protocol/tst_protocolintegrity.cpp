@@ -9,6 +9,7 @@
 #include "protocol/MemoryProtocolTable.h"
 #include "protocol/ProtocolFiles.h"
 #include "protocol/ProtocolAutosaver.h"
+#include "protocol/ProtocolFileCommands.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/ProtocolText.h"
 #include "protocol/SpreadsheetBridge.h"
@@ -130,8 +131,8 @@ public:
     bool start()
     {
         program = std::make_unique<Program>(fixture.environment());
-        panel().setShell(&shell);
-        panel().setFileDialogs(&dialogs);
+        panel().files().setShell(&shell);
+        panel().files().setFileDialogs(&dialogs);
         // The window's error box gives way to a list of the messages.
         QObject::disconnect(&panel(), &ProtocolPanel::errorOccurred, &window(), nullptr);
         QObject::connect(&panel(), &ProtocolPanel::errorOccurred, &panel(),

@@ -5,6 +5,7 @@
 #include "protocol/ProtocolColumns.h"
 #include "protocol/ProtocolFiles.h"
 #include "protocol/ProtocolAutosaver.h"
+#include "protocol/ProtocolFileCommands.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/ProtocolText.h"
 #include "protocol/SpreadsheetBridge.h"
@@ -89,10 +90,10 @@ private Q_SLOTS:
         m_autosaveEvents = 0;
 
         m_panel = std::make_unique<ProtocolPanel>();
-        panel().setShell(&m_shell);
-        panel().setFileDialogs(&m_dialogs);
+        panel().files().setShell(&m_shell);
+        panel().files().setFileDialogs(&m_dialogs);
         panel().autosaver().setFolder(m_dir->path());
-        panel().setWorkbookFolder(m_dir->filePath(QStringLiteral("books")));
+        panel().files().setWorkbookFolder(m_dir->filePath(QStringLiteral("books")));
         panel().setCountryCodes({QStringLiteral("GER"), QStringLiteral("AUT"), QStringLiteral("SUI")});
         connect(&panel(), &ProtocolPanel::clearRequested, this, [this] {
             m_questions.append(ProtocolPanel::ClearQuestion);
@@ -194,7 +195,7 @@ private Q_SLOTS:
     {
         FakeShell shell;
         shell.application = false; // a desktop without an application for workbooks
-        panel().setShell(&shell);
+        panel().files().setShell(&shell);
         finish(QStringLiteral("1"), QString());
         finish(QStringLiteral("2"), QString());
         QVERIFY(panel().saveButton->isEnabled());
@@ -202,8 +203,8 @@ private Q_SLOTS:
         panel().setExportEnabled(true);
         QVERIFY(!panel().spreadsheetButton->isEnabled());
         // The program reads and writes workbooks itself: their types stay offered.
-        panel().buildProtocolFileFilters(FileTypeNames());
-        QCOMPARE(panel().fileFilters().openFilter(),
+        panel().files().buildProtocolFileFilters(FileTypeNames());
+        QCOMPARE(panel().files().fileFilters().openFilter(),
                  QStringLiteral(
                      "Textdatei (*.txt)|*.txt|MS Excel (*.xlsx)|*.xlsx|OpenDocument-Tabelle (*.ods)|*.ods"));
     }
@@ -345,7 +346,7 @@ private Q_SLOTS:
                  qPrintable(m_dialogs.presetName));
         QCOMPARE(m_dialogs.offeredTypes.size(), 3);
         QVERIFY(readFile(m_dir->filePath(written)).startsWith(start));
-        QCOMPARE(panel().filterInd(), filterIndex);
+        QCOMPARE(panel().files().filterInd(), filterIndex);
         QVERIFY(m_errors.isEmpty());
     }
 
@@ -374,9 +375,9 @@ private Q_SLOTS:
         finish(QStringLiteral("1"), QStringLiteral("GER"));
         finish(QStringLiteral("1:30"), QString());
         const QString name = m_dir->filePath(QStringLiteral("saved.txt"));
-        QVERIFY(panel().saveProtocolText(name));
+        QVERIFY(panel().files().saveProtocolText(name));
         change(*this);
-        QVERIFY(panel().saveProtocolText(name));
+        QVERIFY(panel().files().saveProtocolText(name));
         QCOMPARE(readFile(name), ProtocolText::encode(GridProtocolTable(&grid())));
         QVERIFY(m_errors.isEmpty());
     }
@@ -387,10 +388,10 @@ private Q_SLOTS:
         finish(QStringLiteral("2"), QString());
         m_dialogs.answer = m_dir->filePath(QStringLiteral("never"));
         m_dialogs.accept = false;
-        panel().setFilterInd(1);
-        panel().saveAs();
+        panel().files().setFilterInd(1);
+        panel().files().saveAs();
         QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("never.txt"))));
-        QCOMPARE(panel().filterInd(), 1);
+        QCOMPARE(panel().files().filterInd(), 1);
     }
 
     void failedSaveAsIsReported()
@@ -400,7 +401,7 @@ private Q_SLOTS:
         const QString name = m_dir->filePath(QStringLiteral("missing/result.txt"));
         m_dialogs.answer = name;
         m_dialogs.chosenIndex = 1;
-        panel().saveAs();
+        panel().files().saveAs();
         QCOMPARE(m_errors.size(), 1);
         // The file name, then the reason.
         const QString prefix = QStringLiteral("Der Schreibfehler der Datei: ") + QDir::toNativeSeparators(name) + QLatin1Char('\n');
@@ -414,10 +415,10 @@ private Q_SLOTS:
         finish(QStringLiteral("2"), QString());
         // A workbook under a .txt name, opened with the workbook type.
         const QString book = m_dir->filePath(QStringLiteral("book.txt"));
-        QVERIFY(panel().exportToSpreadsheet(book, false));
+        QVERIFY(panel().files().exportToSpreadsheet(book, false));
         m_dialogs.answer = book;
         m_dialogs.chosenIndex = 2;
-        QCOMPARE(panel().fileFilters().openTypes.at(1).kind, ProtocolFileKind::pkSpreadsheet);
+        QCOMPARE(panel().files().fileFilters().openTypes.at(1).kind, ProtocolFileKind::pkSpreadsheet);
         grid().setRowCount(6);
         QTest::mouseClick(panel().loadButton, Qt::LeftButton);
         QVERIFY(m_errors.isEmpty());
@@ -427,10 +428,10 @@ private Q_SLOTS:
 
         // Protocol text opened with the workbook type goes to the workbook import and fails.
         const QString text = m_dir->filePath(QStringLiteral("protocol.txt"));
-        QVERIFY(panel().saveProtocolText(text));
+        QVERIFY(panel().files().saveProtocolText(text));
         finish(QStringLiteral("3"), QString());
         m_dialogs.answer = text;
-        panel().openFile();
+        panel().files().openFile();
         QCOMPARE(m_errors.size(), 1);
         QVERIFY(m_errors[0].contains(text));
         QCOMPARE(grid().rowCount(), 4);
@@ -438,7 +439,7 @@ private Q_SLOTS:
         // The same file with the text type loads.
         m_dialogs.chosenIndex = 1;
         grid().setRowCount(2);
-        panel().openFile();
+        panel().files().openFile();
         QCOMPARE(grid().rowCount(), 3);
         QCOMPARE(panel().lastResultRow(), 2);
     }
@@ -464,8 +465,8 @@ private Q_SLOTS:
         finish(QStringLiteral("2"), QString());
         grid().setCells(0, 0, QString());
         const QString book = m_dir->filePath(QStringLiteral("a1.xlsx"));
-        QVERIFY(panel().exportToSpreadsheet(book, false));
-        QVERIFY(panel().importFromSpreadsheet(book));
+        QVERIFY(panel().files().exportToSpreadsheet(book, false));
+        QVERIFY(panel().files().importFromSpreadsheet(book));
         QVERIFY(grid().rowCount() <= 2);
         QCOMPARE(m_errors, QStringList{QStringLiteral("Rowsize too small")});
         QCOMPARE(grid().cells(1, 0), QStringLiteral("Stoppzeit"));
@@ -481,7 +482,7 @@ private Q_SLOTS:
         QVERIFY(m_shell.opened[0].startsWith(m_dir->filePath(QStringLiteral("books/"))));
         QVERIFY(m_shell.opened[0].endsWith(QStringLiteral(".xlsx")));
         QVERIFY(readFile(m_shell.opened[0]).startsWith("PK"));
-        panel().openInSpreadsheet();
+        panel().files().openInSpreadsheet();
         QCOMPARE(m_shell.opened.size(), 2);
         QVERIFY(m_shell.opened[1] != m_shell.opened[0]);
     }
@@ -501,7 +502,7 @@ private Q_SLOTS:
     {
         const QString page = ProtocolFiles::protocolPageFileName();
         QVERIFY(QDir().mkpath(page + QStringLiteral("/x")));
-        panel().publishPage();
+        panel().files().publishPage();
         QCOMPARE(m_errors.size(), 1);
         QVERIFY2(m_errors[0].startsWith(QStringLiteral("Der Schreibfehler der Datei: ") + QDir::toNativeSeparators(page)
                                         + QLatin1Char('\n')),
@@ -534,7 +535,7 @@ private Q_SLOTS:
         finish(QStringLiteral("1"), QString());
         finish(QStringLiteral("2"), QString());
         m_shell.acceptPrinter = false;
-        panel().printPage();
+        panel().files().printPage();
         QCOMPARE(m_shell.printerQuestions, 1);
         QVERIFY(!QFile::exists(m_shell.pdfName));
     }

@@ -11,6 +11,7 @@
 #include "protocol/MemoryProtocolTable.h"
 #include "protocol/ProtocolColumns.h"
 #include "protocol/ProtocolAutosaver.h"
+#include "protocol/ProtocolFileCommands.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/SpreadsheetBridge.h"
 
@@ -462,8 +463,8 @@ struct PanelOnFakes
 
     explicit PanelOnFakes(const QString &autosaveFolder)
     {
-        panel.setShell(&shell);
-        panel.setFileDialogs(&dialogs);
+        panel.files().setShell(&shell);
+        panel.files().setFileDialogs(&dialogs);
         panel.autosaver().setFolder(autosaveFolder);
         QObject::connect(&panel, &ProtocolPanel::errorOccurred, &panel,
                          [this](const QString &message) { errors.append(message); });
@@ -920,7 +921,7 @@ private Q_SLOTS:
                                 "</table:table-row>"))));
         dialogs.answer = name;
         dialogs.chosenIndex = 3;
-        panel.openFile();
+        panel.files().openFile();
         QCOMPARE(errors.size(), 1);
         QVERIFY2(errors[0].contains(name) && errors[0].contains(QStringLiteral("Zelle B2")),
                  qPrintable(errors[0]));
@@ -948,7 +949,7 @@ private Q_SLOTS:
         shell.answerAtOnce = atOnce;
         shell.application = application;
         ProtocolPanel panel;
-        panel.setShell(&shell);
+        panel.files().setShell(&shell);
         panel.initProtocolTable();
         for (int i = 1; i <= 2; ++i) {
             panel.setLastResultRow(i);
@@ -966,8 +967,8 @@ private Q_SLOTS:
         panel.setExportEnabled(true);
         QCOMPARE(panel.spreadsheetButton->isEnabled(), application);
         // The workbook types stay in the dialogs: the program reads and writes them itself.
-        QCOMPARE(panel.fileFilters().openTypes.size(), 3);
-        QCOMPARE(panel.fileFilters().saveTypes.at(1).pattern, QStringLiteral("*.xlsx"));
+        QCOMPARE(panel.files().fileFilters().openTypes.size(), 3);
+        QCOMPARE(panel.files().fileFilters().saveTypes.at(1).pattern, QStringLiteral("*.xlsx"));
     }
 
     void failedOpeningSaysWhereTheWorkbookIs()
@@ -975,8 +976,8 @@ private Q_SLOTS:
         FakeShell shell;
         shell.failureReason = QStringLiteral("xdg-open endete mit Code 3");
         ProtocolPanel panel;
-        panel.setShell(&shell);
-        panel.setWorkbookFolder(path(QStringLiteral("books")));
+        panel.files().setShell(&shell);
+        panel.files().setWorkbookFolder(path(QStringLiteral("books")));
         QStringList errors;
         QObject::connect(&panel, &ProtocolPanel::errorOccurred, &panel,
                          [&](const QString &message) { errors.append(message); });

@@ -13,6 +13,7 @@
 #include "journal/JournalLine.h"
 #include "journal/JournalReader.h"
 #include "protocol/ProtocolAutosaver.h"
+#include "protocol/ProtocolFileCommands.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/ProtocolText.h"
 #include "serial/SimulatedSerialBackend.h"
@@ -449,13 +450,13 @@ private Q_SLOTS:
         case Write::Journal:
             break;
         case Write::SaveAs:
-            QCOMPARE(panel.saveProtocolText(link), refusal.isEmpty());
+            QCOMPARE(panel.files().saveProtocolText(link), refusal.isEmpty());
             break;
         case Write::Page:
-            QCOMPARE(panel.writeProtocolPage(link), refusal.isEmpty());
+            QCOMPARE(panel.files().writeProtocolPage(link), refusal.isEmpty());
             break;
         case Write::Workbook:
-            QCOMPARE(panel.exportToSpreadsheet(link, false), refusal.isEmpty());
+            QCOMPARE(panel.files().exportToSpreadsheet(link, false), refusal.isEmpty());
             break;
         }
         const bool followed = !linkByNobody && !folderOfNobody;
