@@ -80,7 +80,7 @@ void SortGrid::sortByColumn(int col)
 SortStyle SortGrid::sortStyle(int col) const
 {
     const SortStyle style = m_sortOptions->sortStyle();
-    return style == ssAutomatic ? detectSortStyle(col) : style;
+    return style == SortStyle::Automatic ? detectSortStyle(col) : style;
 }
 
 int SortGrid::sortKeyColumn(int col) const
@@ -105,10 +105,10 @@ SortStyle SortGrid::detectSortStyle(int col) const
             dateTime = false;
     }
     if (number)
-        return ssNumeric;
+        return SortStyle::Numeric;
     if (dateTime)
-        return ssDateTime;
+        return SortStyle::DateTime;
     if (time)
-        return ssTime;
-    return ssNormal;
+        return SortStyle::Time;
+    return SortStyle::Normal;
 }

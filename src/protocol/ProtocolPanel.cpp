@@ -159,11 +159,11 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
     m_columnFit = NumberColumnFit(gridFont);
     grid->setDefaultRowHeight(20);
     grid->setDefaultColWidth(52);
-    grid->setOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goDrawFocusSelected
-                     | goColSizing | goEditing);
-    grid->setScrollBars(GridBase::ssVertical);
-    grid->setAlignmentHorz(taRightJustify);
-    grid->setAlignmentVert(taTopJustify);
+    grid->setOptions(GridOption::FixedVertLine | GridOption::FixedHorzLine | GridOption::VertLine | GridOption::HorzLine | GridOption::DrawFocusSelected
+                     | GridOption::ColSizing | GridOption::Editing);
+    grid->setScrollBars(GridBase::ScrollStyle::Vertical);
+    grid->setAlignmentHorz(HorizontalAlignment::Right);
+    grid->setAlignmentVert(VerticalAlignment::Top);
     grid->sortOptions()->setCanSort(false);
     // A typed character edits the cell under the cursor; it never searches "Nr.".
     grid->setTypeAheadSearch(false);

@@ -13,7 +13,7 @@ class SevenSegmentDigit : public QWidget
     Q_OBJECT
 
 public:
-    enum BorderStyle { bsNone, bsSingle };
+    enum class BorderStyle { None, Single };
 
     // Segment masks of valueBinary.
     enum Segment : quint8 {
@@ -63,7 +63,7 @@ protected:
 
 private:
     ColorValue m_color = Colors::clBlack;
-    BorderStyle m_borderStyle = bsSingle;
+    BorderStyle m_borderStyle = BorderStyle::Single;
     ColorValue m_colorOff = Colors::clBlack;
     ColorValue m_colorOn = Colors::clYellow;
     int m_value = 0;

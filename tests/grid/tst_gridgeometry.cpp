@@ -14,7 +14,7 @@ namespace {
 void configure(StringGrid &grid)
 {
     grid.resize(400, 300);
-    grid.setScrollBars(GridBase::ssNone);
+    grid.setScrollBars(GridBase::ScrollStyle::None);
     grid.setColCount(5);
     grid.setRowCount(20);
     grid.setDefaultRowHeight(20);
@@ -258,7 +258,7 @@ private Q_SLOTS:
     void gridLinesOnlyWhereDrawn()
     {
         GridGeometry geometry = layout();
-        geometry.setGridLines(goFixedVertLine | goHorzLine);
+        geometry.setGridLines(GridOption::FixedVertLine | GridOption::HorzLine);
         QCOMPARE(geometry.colLine(0), 1);
         QCOMPARE(geometry.colLine(1), 0);
         QCOMPARE(geometry.rowLine(0), 0);

@@ -44,13 +44,13 @@ void TestGridModel::defaults()
     QCOMPARE(grid.defaultColWidth(), 64);
     QCOMPARE(grid.defaultRowHeight(), 24);
     QVERIFY(grid.sortOptions()->canSort());
-    QCOMPARE(grid.sortOptions()->sortStyle(), ssNormal);
-    QCOMPARE(grid.sortOptions()->sortDirection(), sdAscending);
+    QCOMPARE(grid.sortOptions()->sortStyle(), SortStyle::Normal);
+    QCOMPARE(grid.sortOptions()->sortDirection(), SortDirection::Ascending);
     QVERIFY(!grid.sortOptions()->updateOnSizeChange());
     QVERIFY(!grid.modified());
     QCOMPARE(grid.selectedRows(), QStringList{"1"});
     QCOMPARE(grid.anchorRows(), QStringList{"1"});
-    QCOMPARE(grid.options(), goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect);
+    QCOMPARE(grid.options(), GridOption::FixedVertLine | GridOption::FixedHorzLine | GridOption::VertLine | GridOption::HorzLine | GridOption::RangeSelect);
     QCOMPARE(grid.colFormats().size(), size_t(5));
     QCOMPARE(grid.rowFormats().size(), size_t(5));
 }

@@ -66,20 +66,20 @@ void TestGridWidget::titleClickSorts()
     QWidget *vp = grid->viewport();
     QTest::mouseClick(vp, Qt::LeftButton, {}, titleCenter(*grid, 1));
     QCOMPARE(grid->sortOptions()->sortCol(), 1);
-    QCOMPARE(grid->sortOptions()->sortDirection(), sdAscending);
+    QCOMPARE(grid->sortOptions()->sortDirection(), SortDirection::Ascending);
     QCOMPARE(dataColumn(*grid, 1), (QStringList{"n1", "n2", "n3", "n4", "n5"}));
 
     QTest::mouseClick(vp, Qt::LeftButton, {}, titleCenter(*grid, 1));
-    QCOMPARE(grid->sortOptions()->sortDirection(), sdDescending);
+    QCOMPARE(grid->sortOptions()->sortDirection(), SortDirection::Descending);
     QCOMPARE(dataColumn(*grid, 1), (QStringList{"n5", "n4", "n3", "n2", "n1"}));
 
     // Another column after descending: ascending again.
     QTest::mouseClick(vp, Qt::LeftButton, {}, titleCenter(*grid, 0));
     QCOMPARE(grid->sortOptions()->sortCol(), 0);
-    QCOMPARE(grid->sortOptions()->sortDirection(), sdAscending);
+    QCOMPARE(grid->sortOptions()->sortDirection(), SortDirection::Ascending);
     // The right button always sorts descending.
     QTest::mouseClick(vp, Qt::RightButton, {}, titleCenter(*grid, 1));
-    QCOMPARE(grid->sortOptions()->sortDirection(), sdDescending);
+    QCOMPARE(grid->sortOptions()->sortDirection(), SortDirection::Descending);
     QCOMPARE(dataColumn(*grid, 1).first(), QStringLiteral("n5"));
     QVERIFY(!grid->modified());
 }
@@ -104,14 +104,14 @@ void TestGridWidget::titleClickWithoutCanSortOnlyTurnsDirection()
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     const QStringList before = dataColumn(*grid, 1);
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, titleCenter(*grid, 0));
-    QCOMPARE(grid->sortOptions()->sortDirection(), sdDescending);
+    QCOMPARE(grid->sortOptions()->sortDirection(), SortDirection::Descending);
     QCOMPARE(dataColumn(*grid, 1), before);
 }
 
 void TestGridWidget::dragColumnBorderResizes()
 {
     auto grid = makeGrid(6);
-    grid->setOptions(grid->options() | goColSizing);
+    grid->setOptions(grid->options() | GridOption::ColSizing);
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     QWidget *vp = grid->viewport();
     const QRect title = grid->cellRect(1, 0);
@@ -132,7 +132,7 @@ void TestGridWidget::dragColumnBorderResizes()
 void TestGridWidget::editCellCommitsWithEnter()
 {
     auto grid = makeGrid(6);
-    grid->setOptions(grid->options() | goEditing);
+    grid->setOptions(grid->options() | GridOption::Editing);
     QSignalSpy modifiedEvents(grid.get(), &SortGrid::markedModified);
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     QWidget *vp = grid->viewport();
@@ -154,7 +154,7 @@ void TestGridWidget::editCellCommitsWithEnter()
 void TestGridWidget::editCellEscapeRestores()
 {
     auto grid = makeGrid(6);
-    grid->setOptions(grid->options() | goEditing);
+    grid->setOptions(grid->options() | GridOption::Editing);
     grid->setCells(3, 2, QStringLiteral("GER"));
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->cellRect(3, 2).center());
@@ -171,7 +171,7 @@ void TestGridWidget::editCellEscapeRestores()
 void TestGridWidget::typingStartsEditorInUpperCase()
 {
     auto grid = makeGrid(6);
-    grid->setOptions(grid->options() | goEditing);
+    grid->setOptions(grid->options() | GridOption::Editing);
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->cellRect(4, 2).center());
     QTest::keyClicks(grid.get(), QStringLiteral("d"));
@@ -209,7 +209,7 @@ void TestGridWidget::keyboardNavigation()
     auto grid = makeGrid(50);
     grid->resize(400, 10 * 25 + 25 + 4); // title plus exactly ten data rows
     if (tabs)
-        grid->setOptions(grid->options() | goTabs);
+        grid->setOptions(grid->options() | GridOption::Tabs);
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     grid->setFocus();
     grid->gotoCell(1, 1, true);
@@ -331,13 +331,13 @@ void TestGridWidget::doubleClickTitleBorderAutoSizes()
 void TestGridWidget::scrollBarsFollowSetting()
 {
     auto grid = makeGrid(100);
-    grid->setScrollBars(GridBase::ssVertical);
+    grid->setScrollBars(GridBase::ScrollStyle::Vertical);
     QCOMPARE(grid->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
     QCOMPARE(grid->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     QTRY_VERIFY(grid->verticalScrollBar()->isVisible());
     QCOMPARE(grid->verticalScrollBar()->maximum(), 100 - grid->visibleRowCount() - 1);
-    grid->setScrollBars(GridBase::ssNone);
+    grid->setScrollBars(GridBase::ScrollStyle::None);
     QCOMPARE(grid->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
 }
 
@@ -372,7 +372,7 @@ void TestGridWidget::lastColumnFillsWidth()
 void TestGridWidget::dragTitleMovesColumn()
 {
     auto grid = makeGrid(4);
-    grid->setOptions(grid->options() | goColMoving);
+    grid->setOptions(grid->options() | GridOption::ColMoving);
     grid->sortOptions()->setSortCol(3);
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     QSignalSpy moves(grid.get(), &GridBase::columnMoved);
@@ -385,7 +385,7 @@ void TestGridWidget::dragTitleMovesColumn()
     QCOMPARE(grid->sortOptions()->sortCol(), 2);
     QVERIFY(grid->modified());
     // Press and release in different columns is no title click.
-    QCOMPARE(grid->sortOptions()->sortDirection(), sdAscending);
+    QCOMPARE(grid->sortOptions()->sortDirection(), SortDirection::Ascending);
 }
 
 void TestGridWidget::shiftArrowsSelectRowRange()
@@ -403,13 +403,13 @@ void TestGridWidget::shiftArrowsSelectRowRange()
     QCOMPARE(selected, (QStringList{"2", "3", "4"}));
     QTest::keyClick(grid.get(), Qt::Key_Down);
     QCOMPARE(grid->selectedRows(), QStringList{"5"});
-    QVERIFY(!(grid->options() & goRangeSelect));
+    QVERIFY(!(grid->options() & GridOption::RangeSelect));
 }
 
 void TestGridWidget::editorFollowsDownKeyAndValidates()
 {
     auto grid = makeGrid(6);
-    grid->setOptions(grid->options() | goEditing);
+    grid->setOptions(grid->options() | GridOption::Editing);
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->cellRect(3, 1).center());
     QTest::keyClick(grid.get(), Qt::Key_F2);

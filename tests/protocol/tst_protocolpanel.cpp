@@ -550,14 +550,14 @@ private Q_SLOTS:
         QTest::addColumn<int>("row");
         QTest::addColumn<int>("alignment");
         QTest::addColumn<bool>("combobox");
-        QTest::newRow("Nr. data") << 0 << 1 << int(taRightJustify) << false;
-        QTest::newRow("time data") << 1 << 3 << int(taRightJustify) << false;
-        QTest::newRow("LKZ data") << 2 << 1 << int(taLeftJustify) << true;
-        QTest::newRow("StNr. data") << 3 << 2 << int(taRightJustify) << false;
-        QTest::newRow("Stat data") << 4 << 1 << int(taCenter) << false;
-        QTest::newRow("Nr. title") << 0 << 0 << int(taLeftJustify) << false;
-        QTest::newRow("LKZ title") << 2 << 0 << int(taLeftJustify) << true;
-        QTest::newRow("Stat title") << 4 << 0 << int(taCenter) << false;
+        QTest::newRow("Nr. data") << 0 << 1 << int(HorizontalAlignment::Right) << false;
+        QTest::newRow("time data") << 1 << 3 << int(HorizontalAlignment::Right) << false;
+        QTest::newRow("LKZ data") << 2 << 1 << int(HorizontalAlignment::Left) << true;
+        QTest::newRow("StNr. data") << 3 << 2 << int(HorizontalAlignment::Right) << false;
+        QTest::newRow("Stat data") << 4 << 1 << int(HorizontalAlignment::Center) << false;
+        QTest::newRow("Nr. title") << 0 << 0 << int(HorizontalAlignment::Left) << false;
+        QTest::newRow("LKZ title") << 2 << 0 << int(HorizontalAlignment::Left) << true;
+        QTest::newRow("Stat title") << 4 << 0 << int(HorizontalAlignment::Center) << false;
     }
 
     void cellFormat()
@@ -640,9 +640,9 @@ private Q_SLOTS:
 
     void pickListOnlyWhileEditing()
     {
-        grid().setOptions(grid().options() & ~GridOptions(goEditing));
+        grid().setOptions(grid().options() & ~GridOptions(GridOption::Editing));
         QVERIFY(grid().comboChoices(2, 1).items.isEmpty());
-        grid().setOptions(grid().options() | goEditing);
+        grid().setOptions(grid().options() | GridOption::Editing);
         const ComboChoices choices = grid().comboChoices(2, 1);
         QCOMPARE(choices.items, panel().countryCodes());
         QCOMPARE(choices.items.size(), 3);
