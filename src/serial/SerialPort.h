@@ -157,12 +157,12 @@ private:
 
     SerialBackend *m_backend;
     const ClockSource *m_clocks;
-    BaudRate m_baudRate = br9600;
+    BaudRate m_baudRate = BaudRate::Baud9600;
     qint32 m_baudRateUser = DefaultBaudRateUser;
     quint8 m_port = 1;
-    Parity m_parity = prNone;
-    StopBits m_stopBits = sbOneStopBit;
-    FlowControl m_flowControl = fcNone;
+    Parity m_parity = Parity::None;
+    StopBits m_stopBits = StopBits::One;
+    FlowControl m_flowControl = FlowControl::None;
     quint8 m_dataBits = 8;
     SerialEvents m_events = AllEvents;
     bool m_enableDTR = true;

@@ -13,14 +13,14 @@ RaceSession::RaceSession(ClockSource &clocks, SerialBackend *backend, QObject *p
     connect(&m_clock, &RaceClock::commandStatesChanged, this, &RaceSession::stateChanged);
 
     SerialPort &port = *m_port;
-    port.setBaudRate(br9600);
+    port.setBaudRate(BaudRate::Baud9600);
     port.setBaudRateUser(28800);
     port.setPort(0);
-    port.setParity(prNone);
-    port.setStopBits(sbOneStopBit);
-    port.setFlowControl(fcRtsCts);
+    port.setParity(Parity::None);
+    port.setStopBits(StopBits::One);
+    port.setFlowControl(FlowControl::RtsCts);
     port.setDataBits(5);
-    port.setEvents(eventSet(evCTS) | eventSet(evDSR));
+    port.setEvents(eventSet(SerialEvent::Cts) | eventSet(SerialEvent::Dsr));
     port.setEnableDTR(true);
     port.setWriteBufSize(64);
     port.setReadBufSize(64);

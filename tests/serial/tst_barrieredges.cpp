@@ -61,7 +61,7 @@ struct Rig
         clocks.timeOfDay = Noon;
         clocks.tick = 5000;
         port.setPort(PortNo);
-        port.setEvents(eventSet(evCTS) | eventSet(evDSR));
+        port.setEvents(eventSet(SerialEvent::Cts) | eventSet(SerialEvent::Dsr));
         port.setClockSource(&clocks);
         triggers.listenTo(port);
         const auto count = [this] { ++handled; };

@@ -31,8 +31,8 @@ struct Rig
     Rig()
     {
         port.setPort(PortNo);
-        port.setFlowControl(fcRtsCts);
-        port.setEvents(eventSet(evCTS) | eventSet(evDSR));
+        port.setFlowControl(FlowControl::RtsCts);
+        port.setEvents(eventSet(SerialEvent::Cts) | eventSet(SerialEvent::Dsr));
         // As the main window: the edges are stamped with the race clock's clocks.
         port.setClockSource(&clocks);
         triggers.listenTo(port);
