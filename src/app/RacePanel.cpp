@@ -60,7 +60,7 @@ RacePanel::RacePanel(QWidget *parent)
     m_modeLed = new StatusLed(this);
     m_modeLed->setObjectName(QStringLiteral("LedModus"));
     m_modeLed->setGeometry(362, 250, 16, 16);
-    m_modeLed->setKind(StatusLed::lkRed);
+    m_modeLed->setKind(StatusLed::LedKind::Red);
     m_modeLed->setValue(true);
     m_modeLed->setAccessibleName(QStringLiteral("Modus"));
     m_modeLabel = makeLabel("LabelModus", QStringLiteral("&Hand"), this, QRect(384, 248, 80, 20));
@@ -112,7 +112,7 @@ void RacePanel::showCommandStates(const RaceClock &clock, int nextFinish)
 void RacePanel::showBarrierStatus(const BarrierStatus &status)
 {
     static const std::array<StatusLed::LedKind, 3> kinds
-        = {StatusLed::lkRed, StatusLed::lkGreen, StatusLed::lkYellow};
+        = {StatusLed::LedKind::Red, StatusLed::LedKind::Green, StatusLed::LedKind::Yellow};
     m_modeLed->setKind(kinds[size_t(status.mode)]);
     m_modeLabel->setText(status.mode == BarrierStatus::Hand ? QStringLiteral("&Hand")
                                                             : QStringLiteral("&Auto"));

@@ -40,8 +40,8 @@ ConfirmDialog::ConfirmDialog(QWidget *parent)
     noButton->setGeometry(135, 60, 75, 25);
     setTabOrder(yesButton, noButton);
 
-    connect(yesButton, &QPushButton::clicked, this, [this] { done(mrYes); });
-    connect(noButton, &QPushButton::clicked, this, [this] { done(mrNo); });
+    connect(yesButton, &QPushButton::clicked, this, [this] { answer(Answer::Yes); });
+    connect(noButton, &QPushButton::clicked, this, [this] { answer(Answer::No); });
     yesButton->setFocus();
 }
 
@@ -65,7 +65,7 @@ void ConfirmDialog::setActiveControl(QWidget *control)
 bool ConfirmDialog::ask(const QString &question)
 {
     questionLabel->setText(question);
-    return exec() == mrYes;
+    return exec() == QDialog::Accepted;
 }
 
 bool ConfirmDialog::ask(const QString &question, const QString &yesText, const QString &noText)
@@ -80,7 +80,12 @@ bool ConfirmDialog::ask(const QString &question, const QString &yesText, const Q
 void ConfirmDialog::reject()
 {
     // Esc and closing the window answer like "Nein".
-    done(mrNo);
+    answer(Answer::No);
+}
+
+void ConfirmDialog::answer(Answer answer)
+{
+    done(answer == Answer::Yes ? QDialog::Accepted : QDialog::Rejected);
 }
 
 QPixmap ConfirmDialog::questionIcon()
