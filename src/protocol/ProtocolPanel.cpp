@@ -91,19 +91,19 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
     headingLabel->setFont(captionFont);
 
     loadButton = makeButton(QStringLiteral("sbLoad"), QStringLiteral("Protokoll \u00f6ffnen"),
-                            QStringLiteral("Protokoll \u00f6ffnen"), int(ProtocolGlyph::pgOpen));
+                            QStringLiteral("Protokoll \u00f6ffnen"), int(ProtocolGlyph::Open));
     saveButton = makeButton(QStringLiteral("sbSave"), QStringLiteral("Protokoll speichern unter"),
-                            QStringLiteral("Protokoll speichern unter"), int(ProtocolGlyph::pgSave));
+                            QStringLiteral("Protokoll speichern unter"), int(ProtocolGlyph::Save));
     printButton = makeButton(QStringLiteral("sbPrint"), QStringLiteral("Protokoll drucken"),
-                             QStringLiteral("Protokoll drucken"), int(ProtocolGlyph::pgPrint));
+                             QStringLiteral("Protokoll drucken"), int(ProtocolGlyph::Print));
     pageButton = makeButton(QStringLiteral("sbHTML"), QStringLiteral("Als Webseite"),
-                            QStringLiteral("Als Webseite"), int(ProtocolGlyph::pgWebPage));
+                            QStringLiteral("Als Webseite"), int(ProtocolGlyph::WebPage));
     spreadsheetButton = makeButton(QStringLiteral("sbExcel"), QStringLiteral("Datei in MS Excel"),
-                                   QStringLiteral("Datei in MS Excel"), int(ProtocolGlyph::pgSpreadsheet));
+                                   QStringLiteral("Datei in MS Excel"), int(ProtocolGlyph::Spreadsheet));
     clearButton = makeButton(QStringLiteral("sbCLS"), QStringLiteral("F8"),
-                             QStringLiteral("Protokoll l\u00f6schen"), int(ProtocolGlyph::pgClear));
+                             QStringLiteral("Protokoll l\u00f6schen"), int(ProtocolGlyph::Clear));
     restoreButton = makeButton(QStringLiteral("sbRestore"), RestoreCaption, RestoreCaption,
-                               int(ProtocolGlyph::pgRestore));
+                               int(ProtocolGlyph::Restore));
     for (QToolButton *button :
          {loadButton, saveButton, printButton, pageButton, spreadsheetButton, clearButton, restoreButton})
         button->setParent(heading);
@@ -614,13 +614,13 @@ void ProtocolPanel::saveAs()
     if (QFileInfo(name).suffix().isEmpty())
         name += type.extension();
     switch (type.kind) {
-    case ProtocolFileKind::pkText:
+    case ProtocolFileKind::Text:
         saveProtocolText(name);
         break;
-    case ProtocolFileKind::pkSpreadsheet:
+    case ProtocolFileKind::Spreadsheet:
         exportToSpreadsheet(name, false);
         break;
-    case ProtocolFileKind::pkWebPage:
+    case ProtocolFileKind::WebPage:
         writeProtocolPage(name);
         break;
     }
@@ -635,13 +635,13 @@ void ProtocolPanel::openFile()
     if (index < 1 || index > m_filters.openTypes.size())
         return;
     switch (m_filters.openTypes.at(index - 1).kind) {
-    case ProtocolFileKind::pkText:
+    case ProtocolFileKind::Text:
         loadProtocolText(name);
         break;
-    case ProtocolFileKind::pkSpreadsheet:
+    case ProtocolFileKind::Spreadsheet:
         importFromSpreadsheet(name);
         break;
-    case ProtocolFileKind::pkWebPage:
+    case ProtocolFileKind::WebPage:
         break;
     }
 }

@@ -422,7 +422,7 @@ private Q_SLOTS:
         QVERIFY(panel().exportToSpreadsheet(book, false));
         m_dialogs.answer = book;
         m_dialogs.chosenIndex = 2;
-        QCOMPARE(panel().fileFilters().openTypes.at(1).kind, ProtocolFileKind::pkSpreadsheet);
+        QCOMPARE(panel().fileFilters().openTypes.at(1).kind, ProtocolFileKind::Spreadsheet);
         grid().setRowCount(6);
         QTest::mouseClick(panel().loadButton, Qt::LeftButton);
         QVERIFY(m_errors.isEmpty());
