@@ -204,7 +204,7 @@ void MainWindow::applySettings(const Settings &settings)
     placeWindow(settings);
     setDisplayColours(settings);
     clock().setPrecision(settings.precision);
-    m_protocol->setFilterInd(settings.saveFilterIndex);
+    m_protocol->setSaveTypeIndex(settings.saveTypeIndex);
     clock().setLockoutInterval(settings.lockoutMs);
     setFinishCaption(settings.finishCaptionIndex, settings.finishCaption());
 }
@@ -255,7 +255,7 @@ Settings MainWindow::currentSettings() const
     settings.dimColor = colours.dim;
     settings.finishColor = colours.finishLit;
     settings.precision = m_session.clock().precision();
-    settings.saveFilterIndex = m_protocol->filterInd();
+    settings.saveTypeIndex = m_protocol->saveTypeIndex();
     settings.lockoutMs = m_session.clock().lockoutInterval();
     settings.finishCaptionIndex = m_finishCaptionIndex;
     return settings;

@@ -112,7 +112,7 @@ void GridBase::setDefaultRowHeight(int value)
     geometryChanged();
 }
 
-void GridBase::setColWidths(int col, int width)
+void GridBase::setColumnWidth(int col, int width)
 {
     if (!m_geometry.setColWidth(col, width))
         return;
@@ -121,7 +121,7 @@ void GridBase::setColWidths(int col, int width)
     geometryChanged();
 }
 
-void GridBase::setRowHeights(int row, int height)
+void GridBase::setRowHeight(int row, int height)
 {
     if (!m_geometry.setRowHeight(row, height))
         return;

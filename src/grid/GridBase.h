@@ -40,10 +40,10 @@ public:
     int defaultRowHeight() const { return m_geometry.defaultRowHeight(); }
     void setDefaultRowHeight(int value);
     // A width of -1 hides the column.
-    int colWidths(int col) const { return m_geometry.colWidth(col); }
-    void setColWidths(int col, int width);
-    int rowHeights(int row) const { return m_geometry.rowHeight(row); }
-    void setRowHeights(int row, int height);
+    int columnWidth(int col) const { return m_geometry.colWidth(col); }
+    void setColumnWidth(int col, int width);
+    int rowHeight(int row) const { return m_geometry.rowHeight(row); }
+    void setRowHeight(int row, int height);
     int gridLineWidth() const { return m_geometry.gridLineWidth(); }
     void setGridLineWidth(int value);
 

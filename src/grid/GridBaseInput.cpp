@@ -10,7 +10,7 @@
 int GridBase::nextVisibleCol(int col, int step) const
 {
     int c = col + step;
-    while (c >= fixedCols() && c < colCount() && colWidths(c) < 0)
+    while (c >= fixedCols() && c < colCount() && columnWidth(c) < 0)
         c += step;
     if (c < fixedCols() || c >= colCount())
         return col;
@@ -32,7 +32,7 @@ bool GridBase::keyMove(int col, int row, Qt::KeyboardModifiers modifiers)
 void GridBase::keyMoveToEdge(int row, int step, Qt::KeyboardModifiers modifiers)
 {
     for (int c = step > 0 ? fixedCols() : colCount() - 1; c >= fixedCols() && c < colCount(); c += step) {
-        if (colWidths(c) >= 0 && keyMove(c, row, modifiers))
+        if (columnWidth(c) >= 0 && keyMove(c, row, modifiers))
             return;
     }
 }
@@ -144,7 +144,7 @@ void GridBase::mousePressEvent(QMouseEvent *event)
             m_gridState = GridState::ColSizing;
             m_sizingCol = border;
             m_sizingStartX = p.x();
-            m_sizingStartWidth = colWidths(border);
+            m_sizingStartWidth = columnWidth(border);
             return;
         }
     }
@@ -178,7 +178,7 @@ void GridBase::mouseMoveEvent(QMouseEvent *event)
     const QPoint p = event->position().toPoint();
     switch (m_gridState) {
     case GridState::ColSizing:
-        setColWidths(m_sizingCol, std::max(1, m_sizingStartWidth + p.x() - m_sizingStartX));
+        setColumnWidth(m_sizingCol, std::max(1, m_sizingStartWidth + p.x() - m_sizingStartX));
         return;
     case GridState::Selecting: {
         const GridCoord cell = mouseCoord(p.x(), p.y());

@@ -50,13 +50,13 @@ void GridBase::paintEvent(QPaintEvent *event)
 
     int y = 0;
     auto paintRow = [&](int row) {
-        const int h = rowHeights(row);
+        const int h = rowHeight(row);
         if (h < 0)
             return;
         const int rowLine = m_geometry.rowLine(row);
         int x = 0;
         auto paintCol = [&](int col) {
-            const int w = colWidths(col);
+            const int w = columnWidth(col);
             if (w < 0)
                 return;
             const int colLine = m_geometry.colLine(col);
@@ -117,14 +117,14 @@ void GridBase::invalidateRow(int row)
 {
     const int y = geometryInView().rowTop(row);
     if (y >= 0)
-        viewport()->update(QRect(0, y, viewport()->width(), rowHeights(row) + gridLineWidth()));
+        viewport()->update(QRect(0, y, viewport()->width(), rowHeight(row) + gridLineWidth()));
 }
 
 void GridBase::invalidateCol(int col)
 {
     const int x = geometryInView().colLeft(col);
     if (x >= 0)
-        viewport()->update(QRect(x, 0, colWidths(col) + gridLineWidth(), viewport()->height()));
+        viewport()->update(QRect(x, 0, columnWidth(col) + gridLineWidth(), viewport()->height()));
 }
 
 void GridBase::invalidateGrid()

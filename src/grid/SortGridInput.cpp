@@ -312,7 +312,7 @@ void SortGrid::mouseDoubleClickEvent(QMouseEvent *event)
             autoSizeColumn(cell.x, false);
         } else if (p.x() - rect.left() <= AutoSizeZone) {
             int previous = cell.x - 1;
-            while (previous >= 0 && colWidths(previous) < 0)
+            while (previous >= 0 && columnWidth(previous) < 0)
                 --previous;
             if (previous >= 0)
                 autoSizeColumn(previous, false);

@@ -174,7 +174,7 @@ void SortGrid::drawCell(QPainter &painter, int col, int row, const QRect &rect, 
 
     const bool marker = col == m_sortOptions->sortCol() && m_sortOptions->canSort();
     if (row == 0) {
-        const int avail = marker ? colWidths(col) - 12 : colWidths(col) - 1;
+        const int avail = marker ? columnWidth(col) - 12 : columnWidth(col) - 1;
         if (fm.horizontalAdvance(text) > avail && text.size() > 1) {
             text.chop(2);
             text += QStringLiteral("..");
@@ -202,7 +202,7 @@ void SortGrid::drawCell(QPainter &painter, int col, int row, const QRect &rect, 
             dx += 10;
         const QPixmap &image = m_sortOptions->sortDirection() == SortDirection::Ascending ? m_upImage : m_downImage;
         const int w = width <= 10 ? width - 3 : 8;
-        const int y = rowHeights(0) / 2 - 4;
+        const int y = rowHeight(0) / 2 - 4;
         if (w > 0 && row == 0)
             painter.drawPixmap(QPoint(left + 3, y), image, QRect(0, 0, w, 7));
     }
@@ -257,7 +257,7 @@ void SortGrid::autoSizeColumn(int col, bool force)
 {
     if (col < 0 || col >= colCount())
         return;
-    if (colWidths(col) < 0 && !force)
+    if (columnWidth(col) < 0 && !force)
         return;
     int widest = 0;
     for (int r = 0; r < rowCount(); ++r) {
@@ -268,7 +268,7 @@ void SortGrid::autoSizeColumn(int col, bool force)
         widest = std::max(widest, w);
     }
     const QFontMetrics fm(font());
-    setColWidths(col,
+    setColumnWidth(col,
                  widest <= 0 ? fm.horizontalAdvance(QStringLiteral("xx"))
                              : widest + fm.horizontalAdvance(QStringLiteral("X")));
 }

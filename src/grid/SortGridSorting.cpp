@@ -99,7 +99,7 @@ SortStyle SortGrid::detectSortStyle(int col) const
         double v = 0;
         if (number && !SortCompare::tryStrToFloat(text, locale, v))
             number = false;
-        if (time && !SortCompare::tryStrToTime(text, locale, v))
+        if (time && !SortCompare::parseTime(text, locale, v))
             time = false;
         if (dateTime && !SortCompare::tryStrToDateTime(text, locale, v))
             dateTime = false;

@@ -35,7 +35,7 @@ void SortedList::sort(const SortOptions &options, const QLocale &locale)
     else if (style == SortStyle::DateTime)
         convert = SortCompare::tryStrToDateTime;
     else if (style == SortStyle::Time)
-        convert = SortCompare::tryStrToTime;
+        convert = SortCompare::parseTime;
     if (convert)
         for (Key &key : m_keys)
             key.valid = convert(text(key), locale, key.value);

@@ -329,13 +329,13 @@ void ProtocolPanel::measureColumns()
 void ProtocolPanel::layoutProtocolColumns()
 {
     // Result and start numbers are never cut: their columns widen to the widest of them.
-    grid->setColWidths(0, std::max(NumberColumnMinWidth, m_columnFit.numberWidth() + CellTextMargins));
-    grid->setColWidths(2, 80);
-    grid->setColWidths(3, std::max(StartNumberColumnMinWidth, m_columnFit.startNumberWidth() + CellTextMargins));
-    grid->setColWidths(4, 47);
-    const int rest = grid->viewport()->width() - grid->colWidths(0) - grid->colWidths(4) - grid->colWidths(2)
-        - grid->colWidths(3) - grid->colCount();
-    grid->setColWidths(1, rest);
+    grid->setColumnWidth(0, std::max(NumberColumnMinWidth, m_columnFit.numberWidth() + CellTextMargins));
+    grid->setColumnWidth(2, 80);
+    grid->setColumnWidth(3, std::max(StartNumberColumnMinWidth, m_columnFit.startNumberWidth() + CellTextMargins));
+    grid->setColumnWidth(4, 47);
+    const int rest = grid->viewport()->width() - grid->columnWidth(0) - grid->columnWidth(4) - grid->columnWidth(2)
+        - grid->columnWidth(3) - grid->colCount();
+    grid->setColumnWidth(1, rest);
 }
 
 void ProtocolPanel::updateProtocolCommands()
@@ -604,12 +604,12 @@ void ProtocolPanel::buildProtocolFileFilters(const FileTypeNames &names)
 void ProtocolPanel::saveAs()
 {
     QString name = ProtocolFiles::timestampFileName(QDateTime::currentDateTime());
-    int index = std::clamp(m_filterInd, 1, std::max<int>(m_filters.saveTypes.size(), 1));
+    int index = std::clamp(m_saveTypeIndex, 1, std::max<int>(m_filters.saveTypes.size(), 1));
     if (!m_dialogs->getSaveFileName(this, m_dialogFolder, m_filters.saveTypes, index, name))
         return;
     if (index < 1 || index > m_filters.saveTypes.size())
         return;
-    m_filterInd = index;
+    m_saveTypeIndex = index;
     const ProtocolFileType &type = m_filters.saveTypes.at(index - 1);
     if (QFileInfo(name).suffix().isEmpty())
         name += type.extension();

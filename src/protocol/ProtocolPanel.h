@@ -54,8 +54,8 @@ public:
     void setWorkbookFolder(const QString &value) { m_workbookFolder = value; }
 
     // The save dialog's chosen type, 1-based (stored as setting "FilterInd").
-    int filterInd() const { return m_filterInd; }
-    void setFilterInd(int value) { m_filterInd = value; }
+    int saveTypeIndex() const { return m_saveTypeIndex; }
+    void setSaveTypeIndex(int value) { m_saveTypeIndex = value; }
 
     // ---- the table
     ProtocolGrid *grid = nullptr;
@@ -252,7 +252,7 @@ private:
     QString m_journalError;
     QString m_journalFileName;
     int m_lastResultRow = 0;
-    int m_filterInd = 2;
+    int m_saveTypeIndex = 2;
     NumberColumnFit m_columnFit;
     bool m_loading = false; // a table is being read beside the race
     AutosaveWriter *m_autosaveWriter = nullptr;

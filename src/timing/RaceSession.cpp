@@ -59,12 +59,12 @@ void RaceSession::setPortNumber(int port)
 
 int RaceSession::algorithm() const
 {
-    return m_port->tag();
+    return m_port->polarity();
 }
 
 void RaceSession::setAlgorithm(int alg)
 {
-    m_port->setTag(alg);
+    m_port->setPolarity(alg);
     m_triggers->setAlg(alg);
 }
 
@@ -112,7 +112,7 @@ void RaceSession::setAutomatic(bool automatic)
     BarrierStatus::Port port;
     port.open = automatic;
     port.number = m_port->port();
-    port.alg = m_port->tag();
+    port.alg = m_port->polarity();
     port.waitFailure = m_port->lastWaitError();
     port.disconnected = m_port->lastWaitDisconnected();
     port.lostEvents = m_port->lostEvents();

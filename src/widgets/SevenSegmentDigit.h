@@ -47,8 +47,6 @@ public:
     void setThickness(int value);
     int separation() const { return m_separation; }
     void setSeparation(int value);
-    qint32 tag() const { return m_tag; }
-    void setTag(qint32 value) { m_tag = value; }
 
     // The polygon of one segment (a mask of Segment) for the given geometry:
     // six points for the bars, three for the decimal point.
@@ -70,5 +68,4 @@ private:
     quint8 m_valueBinary = 0x7D;
     int m_thickness = 2;
     int m_separation = 1;
-    qint32 m_tag = 0;
 };

@@ -77,7 +77,7 @@ inline QList<int> referenceOrder(const QStringList &keys, SortStyle style, SortD
                 && SortCompare::tryStrToDateTime(b, locale, vb);
             break;
         case SortStyle::Time:
-            converted = SortCompare::tryStrToTime(a, locale, va) && SortCompare::tryStrToTime(b, locale, vb);
+            converted = SortCompare::parseTime(a, locale, va) && SortCompare::parseTime(b, locale, vb);
             break;
         case SortStyle::NumericExtended:
             if (a.isEmpty() || b.isEmpty())

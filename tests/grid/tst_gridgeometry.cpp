@@ -19,11 +19,11 @@ void configure(StringGrid &grid)
     grid.setRowCount(20);
     grid.setDefaultRowHeight(20);
     grid.setGridLineWidth(1);
-    grid.setColWidths(0, 30);
-    grid.setColWidths(1, 40);
-    grid.setColWidths(2, -1);
-    grid.setColWidths(3, 50);
-    grid.setColWidths(4, 60);
+    grid.setColumnWidth(0, 30);
+    grid.setColumnWidth(1, 40);
+    grid.setColumnWidth(2, -1);
+    grid.setColumnWidth(3, 50);
+    grid.setColumnWidth(4, 60);
 }
 
 // The same layout without a widget, in a 400 x 300 viewport.

@@ -115,13 +115,13 @@ void TestGridWidget::dragColumnBorderResizes()
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     QWidget *vp = grid->viewport();
     const QRect title = grid->cellRect(1, 0);
-    const int oldWidth = grid->colWidths(1);
+    const int oldWidth = grid->columnWidth(1);
     const QPoint border(title.left() + title.width(), title.center().y());
     QSignalSpy widthEvents(grid.get(), &GridBase::columnWidthsChanged);
     QTest::mousePress(vp, Qt::LeftButton, {}, border);
     QTest::mouseMove(vp, border + QPoint(25, 0));
     QTest::mouseRelease(vp, Qt::LeftButton, {}, border + QPoint(25, 0));
-    QCOMPARE(grid->colWidths(1), oldWidth + 25);
+    QCOMPARE(grid->columnWidth(1), oldWidth + 25);
     QVERIFY(widthEvents.count() > 0);
     // Sizing is no title click.
     QCOMPARE(grid->sortOptions()->sortCol(), 0);
@@ -225,7 +225,7 @@ void TestGridWidget::keyboardNavigation()
 void TestGridWidget::hiddenColumnSkipped()
 {
     auto grid = makeGrid(6);
-    grid->setColWidths(2, -1);
+    grid->setColumnWidth(2, -1);
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     grid->painted.clear();
     grid->viewport()->repaint();
@@ -235,7 +235,7 @@ void TestGridWidget::hiddenColumnSkipped()
     QVERIFY(!painted.contains(2));
     QVERIFY(painted.contains(3));
     QVERIFY(grid->cellRect(2, 1).isEmpty());
-    QCOMPARE(grid->cellRect(3, 1).left(), grid->cellRect(1, 1).left() + grid->colWidths(1) + 1);
+    QCOMPARE(grid->cellRect(3, 1).left(), grid->cellRect(1, 1).left() + grid->columnWidth(1) + 1);
     grid->setFocus();
     grid->gotoCell(1, 1, false);
     QTest::keyClick(grid.get(), Qt::Key_Right);
@@ -320,12 +320,12 @@ void TestGridWidget::doubleClickTitleBorderAutoSizes()
     const int expected = fm.horizontalAdvance(QStringLiteral("a much longer name than before"))
         + fm.horizontalAdvance(QStringLiteral("X"));
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, QPoint(title.left() + title.width() - 1, 5));
-    QCOMPARE(grid->colWidths(1), expected);
+    QCOMPARE(grid->columnWidth(1), expected);
     // Near the left edge of the next column's title: the previous column is sized.
-    grid->setColWidths(1, 20);
+    grid->setColumnWidth(1, 20);
     const QRect next = grid->cellRect(2, 0);
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, QPoint(next.left() + 2, 5));
-    QCOMPARE(grid->colWidths(1), expected);
+    QCOMPARE(grid->columnWidth(1), expected);
 }
 
 void TestGridWidget::scrollBarsFollowSetting()
@@ -361,12 +361,12 @@ void TestGridWidget::lastColumnFillsWidth()
 {
     auto grid = makeGrid(3);
     for (int c = 0; c < 4; ++c)
-        grid->setColWidths(c, 50);
+        grid->setColumnWidth(c, 50);
     grid->resize(500, 200);
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
-    QTRY_COMPARE(grid->colWidths(4), grid->viewport()->width() - 4 * 50 - 4 - 1 - 3);
+    QTRY_COMPARE(grid->columnWidth(4), grid->viewport()->width() - 4 * 50 - 4 - 1 - 3);
     grid->resize(450, 200);
-    QTRY_COMPARE(grid->colWidths(4), grid->viewport()->width() - 4 * 50 - 4 - 1 - 3);
+    QTRY_COMPARE(grid->columnWidth(4), grid->viewport()->width() - 4 * 50 - 4 - 1 - 3);
 }
 
 void TestGridWidget::dragTitleMovesColumn()

@@ -51,8 +51,8 @@ std::unique_ptr<TestGrid> TestSortGridPaint::makeGrid()
     grid->setOptions(GridOption::FixedVertLine | GridOption::FixedHorzLine | GridOption::VertLine | GridOption::HorzLine);
     grid->sortOptions()->setCanSort(false);
     grid->resize(420, 200);
-    grid->setColWidths(1, 100);
-    grid->setColWidths(2, 100);
+    grid->setColumnWidth(1, 100);
+    grid->setColumnWidth(2, 100);
     grid->gotoCell(0, 1, false);
     return grid;
 }
@@ -98,7 +98,7 @@ void TestSortGridPaint::textOffsets()
     auto grid = makeGrid();
     grid->setAlignmentHorz(horz);
     grid->setAlignmentVert(vert);
-    grid->setRowHeights(2, 30);
+    grid->setRowHeight(2, 30);
     grid->setCells(1, 2, text);
     const QImage image = render(*grid);
     const QRect cell = grid->cellRect(1, 2);
@@ -132,7 +132,7 @@ void TestSortGridPaint::titleShortening()
     QFETCH(int, width);
     QFETCH(bool, sortColumn);
     auto grid = makeGrid();
-    grid->setColWidths(1, width);
+    grid->setColumnWidth(1, width);
     grid->setCells(1, 0, title);
     if (sortColumn) {
         grid->sortOptions()->setCanSort(true);
@@ -156,7 +156,7 @@ void TestSortGridPaint::titleShortening()
     QImage reference = expectedImage(*grid, cell, Colors::clBtnFace, expected, sortColumn ? 12 : 2, 2);
     if (sortColumn) {
         QPainter p(&reference);
-        p.drawPixmap(QPoint(3, grid->rowHeights(0) / 2 - 4), gridImage("UP"), QRect(0, 0, 8, 7));
+        p.drawPixmap(QPoint(3, grid->rowHeight(0) / 2 - 4), gridImage("UP"), QRect(0, 0, 8, 7));
     }
     QCOMPARE(image.copy(cell), reference);
 }
@@ -212,7 +212,7 @@ void TestSortGridPaint::sortMarker()
     grid->sortOptions()->setSortDirection(direction);
     const QImage image = render(*grid);
     const QRect cell = grid->cellRect(2, 0);
-    const QRect marker(cell.left() + 3, grid->rowHeights(0) / 2 - 4, 8, 7);
+    const QRect marker(cell.left() + 3, grid->rowHeight(0) / 2 - 4, 8, 7);
     QImage reference(marker.size(), QImage::Format_ARGB32_Premultiplied);
     reference.fill(toQColor(Colors::clBtnFace));
     {

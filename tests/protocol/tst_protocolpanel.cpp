@@ -146,17 +146,17 @@ private Q_SLOTS:
 
     void columnLayoutFillsTheWidth()
     {
-        QTRY_COMPARE(grid().colWidths(4), 47);
-        QCOMPARE(grid().colWidths(0), 40);
-        QCOMPARE(grid().colWidths(2), 80);
-        QCOMPARE(grid().colWidths(3), 47);
+        QTRY_COMPARE(grid().columnWidth(4), 47);
+        QCOMPARE(grid().columnWidth(0), 40);
+        QCOMPARE(grid().columnWidth(2), 80);
+        QCOMPARE(grid().columnWidth(3), 47);
         int total = grid().colCount();
         for (int c = 0; c < grid().colCount(); ++c)
-            total += grid().colWidths(c);
+            total += grid().columnWidth(c);
         QCOMPARE(total, grid().viewport()->width());
         panel().resize(600, 300);
-        QTRY_COMPARE(grid().colWidths(1), grid().viewport()->width() - 40 - 80 - 47 - 47 - 5);
-        QTRY_COMPARE(grid().colWidths(4), 47);
+        QTRY_COMPARE(grid().columnWidth(1), grid().viewport()->width() - 40 - 80 - 47 - 47 - 5);
+        QTRY_COMPARE(grid().columnWidth(4), 47);
     }
 
     void resultRows()
@@ -350,7 +350,7 @@ private Q_SLOTS:
                  qPrintable(m_dialogs.presetName));
         QCOMPARE(m_dialogs.offeredTypes.size(), 3);
         QVERIFY(readFile(m_dir->filePath(written)).startsWith(start));
-        QCOMPARE(panel().filterInd(), filterIndex);
+        QCOMPARE(panel().saveTypeIndex(), filterIndex);
         QVERIFY(m_errors.isEmpty());
     }
 
@@ -392,10 +392,10 @@ private Q_SLOTS:
         finish(QStringLiteral("2"), QString());
         m_dialogs.answer = m_dir->filePath(QStringLiteral("never"));
         m_dialogs.accept = false;
-        panel().setFilterInd(1);
+        panel().setSaveTypeIndex(1);
         panel().saveAs();
         QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("never.txt"))));
-        QCOMPARE(panel().filterInd(), 1);
+        QCOMPARE(panel().saveTypeIndex(), 1);
     }
 
     void failedSaveAsIsReported()

@@ -32,7 +32,7 @@ char *toString(const Settings &settings)
               .arg(settings.width)
               .arg(settings.height)
               .arg(settings.sound)
-              .arg(settings.saveFilterIndex);
+              .arg(settings.saveTypeIndex);
     return qstrdup(qPrintable(text));
 }
 
@@ -63,7 +63,7 @@ Settings givenSettings()
     settings.width = 1000;
     settings.height = 600;
     settings.sound = false;
-    settings.saveFilterIndex = 3;
+    settings.saveTypeIndex = 3;
     return settings;
 }
 
