@@ -51,7 +51,7 @@ MainWindow::MainWindow(const MainWindowEnvironment &environment, QWidget *parent
     , m_clocks(environment.clocks ? *environment.clocks : defaultClockSource())
     , m_session(m_clocks, environment.serialBackend)
 {
-    setObjectName(QStringLiteral("FormMain"));
+    setObjectName(QStringLiteral("mainWindow"));
     if (m_environment.programFolder.isEmpty())
         m_environment.programFolder = QCoreApplication::applicationDirPath();
 
@@ -60,7 +60,7 @@ MainWindow::MainWindow(const MainWindowEnvironment &environment, QWidget *parent
     m_toolStrip = new ToolStrip(central);
     m_racePanel = new RacePanel(central);
     m_protocol = new ProtocolPanel(central);
-    m_protocol->setObjectName(QStringLiteral("PanelProtocol"));
+    m_protocol->setObjectName(QStringLiteral("protocolPanel"));
     if (!m_environment.autosaveFolder.isEmpty())
         m_protocol->setAutosaveFolder(m_environment.autosaveFolder);
     // The journal lies beside the autosave.

@@ -22,10 +22,10 @@ struct CommandLayout
 
 // Buttons along the bottom edge of the panel, top 314, height 42, in RaceCommand order.
 constexpr std::array<CommandLayout, 4> CommandLayouts = {{
-    {"bSTART", "START", "F5", 4, 125, Colors::clWhite},
-    {"bLAP", "", "F4", 136, 145, Colors::clGray},
-    {"bSTOP", "STOPP", "F9", 288, 105, Colors::clWhite},
-    {"bRESET", "00:00", "", 400, 86, Colors::clWhite},
+    {"startButton", "START", "F5", 4, 125, Colors::clWhite},
+    {"finishButton", "", "F4", 136, 145, Colors::clGray},
+    {"stopButton", "STOPP", "F9", 288, 105, Colors::clWhite},
+    {"resetButton", "00:00", "", 400, 86, Colors::clWhite},
 }};
 constexpr int CommandButtonTop = 314;
 constexpr int CommandButtonHeight = 42;
@@ -43,32 +43,32 @@ QLabel *makeLabel(const char *name, const QString &text, QWidget *parent, QRect 
 RacePanel::RacePanel(QWidget *parent)
     : QWidget(parent)
 {
-    setObjectName(QStringLiteral("PanelLeft"));
+    setObjectName(QStringLiteral("racePanel"));
     m_display = new TimeDisplay(this);
 
-    makeLabel("LabelNr", QStringLiteral("LKZ:"), this, QRect(40, 248, 92, 20))
+    makeLabel("countryCodeLabel", QStringLiteral("LKZ:"), this, QRect(40, 248, 92, 20))
         ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_countryCodeBox = new CountryCodeBox(this);
     m_countryCodeBox->setGeometry(136, 244, 121, 26);
-    makeLabel("Label2", QStringLiteral("Startnummer:"), this, QRect(20, 282, 112, 20))
+    makeLabel("startNumberLabel", QStringLiteral("Startnummer:"), this, QRect(20, 282, 112, 20))
         ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_startNumberEdit = new StartNumberEdit(this);
     m_startNumberEdit->setGeometry(136, 278, 350, 26);
 
     // The mode follows the serial port: Auto while it is open, Hand otherwise.
-    m_modeCaption = makeLabel("LabelMadus2", QStringLiteral("Modus:"), this, QRect(300, 248, 60, 20));
+    m_modeCaption = makeLabel("modeCaptionLabel", QStringLiteral("Modus:"), this, QRect(300, 248, 60, 20));
     m_modeLed = new StatusLed(this);
-    m_modeLed->setObjectName(QStringLiteral("LedModus"));
+    m_modeLed->setObjectName(QStringLiteral("modeLed"));
     m_modeLed->setGeometry(362, 250, 16, 16);
     m_modeLed->setKind(StatusLed::LedKind::Red);
     m_modeLed->setValue(true);
     m_modeLed->setAccessibleName(QStringLiteral("Modus"));
-    m_modeLabel = makeLabel("LabelModus", QStringLiteral("&Hand"), this, QRect(384, 248, 80, 20));
+    m_modeLabel = makeLabel("modeLabel", QStringLiteral("&Hand"), this, QRect(384, 248, 80, 20));
     // The labels show "&Auto" and "&Modus:" with the mnemonic underlined.
     m_modeLabel->setBuddy(m_modeLed);
     m_modeCaption->setBuddy(m_modeLed);
     // Below the command buttons: why the barriers do not act, when they do not.
-    m_barrierWarning = makeLabel("LabelLichtschranke", QString(), this, QRect(4, 360, 484, 34));
+    m_barrierWarning = makeLabel("barrierWarningLabel", QString(), this, QRect(4, 360, 484, 34));
     m_barrierWarning->setWordWrap(true);
     m_barrierWarning->setStyleSheet(QStringLiteral("color: #B00000;"));
     m_barrierWarning->setVisible(false);

@@ -78,7 +78,7 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
 
     // Heading bar with the caption and the six commands.
     auto *heading = new QWidget(this);
-    heading->setObjectName(QStringLiteral("PanelProtokoll"));
+    heading->setObjectName(QStringLiteral("protocolHeading"));
     heading->setFixedHeight(HeadingHeight);
     heading->setAutoFillBackground(true);
     QPalette headingPalette = heading->palette();
@@ -90,19 +90,19 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
     captionFont.setPixelSize(19);
     headingLabel->setFont(captionFont);
 
-    loadButton = makeButton(QStringLiteral("sbLoad"), QStringLiteral("Protokoll \u00f6ffnen"),
+    loadButton = makeButton(QStringLiteral("openButton"), QStringLiteral("Protokoll \u00f6ffnen"),
                             QStringLiteral("Protokoll \u00f6ffnen"), int(ProtocolGlyph::Open));
-    saveButton = makeButton(QStringLiteral("sbSave"), QStringLiteral("Protokoll speichern unter"),
+    saveButton = makeButton(QStringLiteral("saveButton"), QStringLiteral("Protokoll speichern unter"),
                             QStringLiteral("Protokoll speichern unter"), int(ProtocolGlyph::Save));
-    printButton = makeButton(QStringLiteral("sbPrint"), QStringLiteral("Protokoll drucken"),
+    printButton = makeButton(QStringLiteral("printButton"), QStringLiteral("Protokoll drucken"),
                              QStringLiteral("Protokoll drucken"), int(ProtocolGlyph::Print));
-    pageButton = makeButton(QStringLiteral("sbHTML"), QStringLiteral("Als Webseite"),
+    pageButton = makeButton(QStringLiteral("webPageButton"), QStringLiteral("Als Webseite"),
                             QStringLiteral("Als Webseite"), int(ProtocolGlyph::WebPage));
-    spreadsheetButton = makeButton(QStringLiteral("sbExcel"), QStringLiteral("Datei in MS Excel"),
+    spreadsheetButton = makeButton(QStringLiteral("spreadsheetButton"), QStringLiteral("Datei in MS Excel"),
                                    QStringLiteral("Datei in MS Excel"), int(ProtocolGlyph::Spreadsheet));
-    clearButton = makeButton(QStringLiteral("sbCLS"), QStringLiteral("F8"),
+    clearButton = makeButton(QStringLiteral("clearButton"), QStringLiteral("F8"),
                              QStringLiteral("Protokoll l\u00f6schen"), int(ProtocolGlyph::Clear));
-    restoreButton = makeButton(QStringLiteral("sbRestore"), RestoreCaption, RestoreCaption,
+    restoreButton = makeButton(QStringLiteral("restoreButton"), RestoreCaption, RestoreCaption,
                                int(ProtocolGlyph::Restore));
     for (QToolButton *button :
          {loadButton, saveButton, printButton, pageButton, spreadsheetButton, clearButton, restoreButton})
@@ -131,7 +131,7 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
 
     // Shown while the latest autosave failed.
     autosaveWarningLabel = new QLabel(this);
-    autosaveWarningLabel->setObjectName(QStringLiteral("LabelAutosave"));
+    autosaveWarningLabel->setObjectName(QStringLiteral("autosaveWarningLabel"));
     autosaveWarningLabel->setWordWrap(true);
     autosaveWarningLabel->setAutoFillBackground(true);
     QPalette warningPalette = autosaveWarningLabel->palette();
@@ -142,7 +142,7 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
     autosaveWarningLabel->hide();
 
     grid = new ProtocolGrid(this);
-    grid->setObjectName(QStringLiteral("SortGrid1"));
+    grid->setObjectName(QStringLiteral("protocolGrid"));
     // The grid's designed size is no change by the user: set inside the update
     // bracket, it leaves the protocol unmodified, so closing an untouched
     // program asks nothing.

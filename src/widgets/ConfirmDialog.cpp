@@ -14,29 +14,29 @@ ConfirmDialog::ConfirmDialog(QWidget *parent)
               Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
                   | Qt::WindowStaysOnTopHint)
 {
-    setObjectName(QStringLiteral("FDlgYesNo"));
+    setObjectName(QStringLiteral("confirmDialog"));
     setWindowTitle(QGuiApplication::applicationDisplayName());
     setFixedSize(222, 94); // client area; the dialog border cannot be dragged
     setModal(true);
 
     questionLabel = new QLabel(QStringLiteral("?"), this);
-    questionLabel->setObjectName(QStringLiteral("Label1"));
+    questionLabel->setObjectName(QStringLiteral("questionLabel"));
     questionLabel->setGeometry(40, 6, 169, 49);
     questionLabel->setAlignment(Qt::AlignCenter);
     questionLabel->setWordWrap(true);
 
     iconLabel = new QLabel(this);
-    iconLabel->setObjectName(QStringLiteral("Icon"));
+    iconLabel->setObjectName(QStringLiteral("iconLabel"));
     iconLabel->setGeometry(4, 14, 32, 32);
     iconLabel->setPixmap(questionIcon());
     iconLabel->setAttribute(Qt::WA_TranslucentBackground);
     iconLabel->setAccessibleName(QStringLiteral("?"));
 
     yesButton = new QPushButton(YesCaption, this);
-    yesButton->setObjectName(QStringLiteral("OKBtn"));
+    yesButton->setObjectName(QStringLiteral("yesButton"));
     yesButton->setGeometry(39, 60, 75, 25);
     noButton = new QPushButton(NoCaption, this);
-    noButton->setObjectName(QStringLiteral("CancelBtn"));
+    noButton->setObjectName(QStringLiteral("noButton"));
     noButton->setGeometry(135, 60, 75, 25);
     setTabOrder(yesButton, noButton);
 

@@ -323,8 +323,8 @@ private Q_SLOTS:
     void failedPageWriteOnlyShowsTheError_data()
     {
         QTest::addColumn<QString>("button");
-        QTest::newRow("Protokoll drucken") << "sbPrint";
-        QTest::newRow("Als Webseite") << "sbHTML";
+        QTest::newRow("Protokoll drucken") << "printButton";
+        QTest::newRow("Als Webseite") << "webPageButton";
     }
 
     void failedPageWriteOnlyShowsTheError()
