@@ -123,10 +123,10 @@ int main(int argc, char **argv)
                     Rows, after / 1024.0, before / 1024.0, (after - before) / 1024.0);
     }
 
-    benchSort(ssNormal, "ssNormal", 3);
-    benchSort(ssNumericExtended, "ssNumericExtended", 3);
-    benchSort(ssNormal, "ssNormal", 0);
-    benchSort(ssNumeric, "ssNumeric", 0);
+    benchSort(SortStyle::Normal, "SortStyle::Normal", 3);
+    benchSort(SortStyle::NumericExtended, "SortStyle::NumericExtended", 3);
+    benchSort(SortStyle::Normal, "SortStyle::Normal", 0);
+    benchSort(SortStyle::Numeric, "SortStyle::Numeric", 0);
 
     const double small = paintMs(100);
     const double large = paintMs(Rows);

@@ -61,7 +61,7 @@ void measureStamps(QCoreApplication &app, SerialBackend &backend, int portNo, co
 
     SerialPort port(nullptr, &backend);
     port.setPort(portNo);
-    port.setEvents(eventSet(evCTS) | eventSet(evDSR));
+    port.setEvents(eventSet(SerialEvent::Cts) | eventSet(SerialEvent::Dsr));
     port.setClockSource(&stampClock);
     triggers.listenTo(port);
     // After the triggers have recorded the finish.

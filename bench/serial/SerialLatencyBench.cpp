@@ -35,7 +35,7 @@ void measureSampling()
     backend.setCounters(PortNo, false);
     SerialPort port(nullptr, &backend);
     port.setPort(PortNo);
-    port.setEvents(eventSet(evCTS) | eventSet(evDSR));
+    port.setEvents(eventSet(SerialEvent::Cts) | eventSet(SerialEvent::Dsr));
     port.open();
     const int before = backend.lookCount(PortNo);
     const auto start = SteadyClock::now();
@@ -52,7 +52,7 @@ void measureClose(SerialBackend &backend, const char *what)
 {
     SerialPort port(nullptr, &backend);
     port.setPort(PortNo);
-    port.setEvents(eventSet(evCTS) | eventSet(evDSR));
+    port.setEvents(eventSet(SerialEvent::Cts) | eventSet(SerialEvent::Dsr));
     std::vector<double> durations;
     for (int i = 0; i < 200; ++i) {
         port.open();
@@ -77,7 +77,7 @@ double idleCpuPerSecond(PosixSerialBackend &backend, bool open)
 {
     SerialPort port(nullptr, &backend);
     port.setPort(PortNo);
-    port.setEvents(eventSet(evCTS) | eventSet(evDSR));
+    port.setEvents(eventSet(SerialEvent::Cts) | eventSet(SerialEvent::Dsr));
     if (open)
         port.open();
     const double before = processCpuMs();

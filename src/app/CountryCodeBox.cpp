@@ -32,7 +32,7 @@ constexpr int FewestRowsBelow = 3;
 CountryCodeBox::CountryCodeBox(QWidget *parent)
     : QComboBox(parent)
 {
-    setObjectName(QStringLiteral("ListLkz"));
+    setObjectName(QStringLiteral("countryCodeBox"));
     setAccessibleName(QStringLiteral("LKZ:"));
     auto *style = new DropDownListStyle;
     style->setParent(this);

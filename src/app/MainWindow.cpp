@@ -53,7 +53,7 @@ MainWindow::MainWindow(const MainWindowEnvironment &environment, QWidget *parent
     , m_clocks(environment.clocks ? *environment.clocks : defaultClockSource())
     , m_session(m_clocks, environment.serialBackend)
 {
-    setObjectName(QStringLiteral("FormMain"));
+    setObjectName(QStringLiteral("mainWindow"));
     if (m_environment.programFolder.isEmpty())
         m_environment.programFolder = QCoreApplication::applicationDirPath();
 
@@ -62,7 +62,7 @@ MainWindow::MainWindow(const MainWindowEnvironment &environment, QWidget *parent
     m_toolStrip = new ToolStrip(central);
     m_racePanel = new RacePanel(central);
     m_protocol = new ProtocolPanel(central);
-    m_protocol->setObjectName(QStringLiteral("PanelProtocol"));
+    m_protocol->setObjectName(QStringLiteral("protocolPanel"));
     if (!m_environment.autosaveFolder.isEmpty())
         m_protocol->autosaver().setFolder(m_environment.autosaveFolder);
     // The journal lies beside the autosave.
@@ -206,7 +206,7 @@ void MainWindow::applySettings(const Settings &settings)
     placeWindow(settings);
     setDisplayColours(settings);
     clock().setPrecision(settings.precision);
-    m_protocol->files().setFilterInd(settings.saveFilterIndex);
+    m_protocol->files().setSaveTypeIndex(settings.saveTypeIndex);
     clock().setLockoutInterval(settings.lockoutMs);
     setFinishCaption(settings.finishCaptionIndex, settings.finishCaption());
 }
@@ -257,7 +257,7 @@ Settings MainWindow::currentSettings() const
     settings.dimColor = colours.dim;
     settings.finishColor = colours.finishLit;
     settings.precision = m_session.clock().precision();
-    settings.saveFilterIndex = m_protocol->files().filterInd();
+    settings.saveTypeIndex = m_protocol->files().saveTypeIndex();
     settings.lockoutMs = m_session.clock().lockoutInterval();
     settings.finishCaptionIndex = m_finishCaptionIndex;
     return settings;

@@ -21,10 +21,10 @@ void MainWindow::createActions()
         return action;
     };
     RaceClock &clock = m_session.clock();
-    m_actions = {addAction("mStart", QStringLiteral("Start"), {QKeySequence(Qt::Key_F5)}),
-                 addAction("mLAP", QStringLiteral("Sp&lit"), {QKeySequence(Qt::Key_F4)}),
-                 addAction("mStop", QStringLiteral("Sto&pp"), {QKeySequence(Qt::Key_F9)}),
-                 addAction("mReset", QStringLiteral("0,00"), {})};
+    m_actions = {addAction("startAction", QStringLiteral("Start"), {QKeySequence(Qt::Key_F5)}),
+                 addAction("finishAction", QStringLiteral("Sp&lit"), {QKeySequence(Qt::Key_F4)}),
+                 addAction("stopAction", QStringLiteral("Sto&pp"), {QKeySequence(Qt::Key_F9)}),
+                 addAction("resetAction", QStringLiteral("0,00"), {})};
     connect(m_actions[0], &QAction::triggered, &clock, &RaceClock::start);
     connect(m_actions[1], &QAction::triggered, this, [this] { recordOperatorFinish(FinishSource::Key); });
     connect(m_actions[2], &QAction::triggered, &clock, &RaceClock::stop);
@@ -51,20 +51,20 @@ void MainWindow::createActions()
     m_inputTime = new InputEventTime(m_clocks, m_environment.useEventStamps, this);
 
     connect(
-        addAction("EinstellunGen1", QStringLiteral("&Einstellungen"), {QKeySequence(Qt::ALT | Qt::Key_E)}),
+        addAction("settingsAction", QStringLiteral("&Einstellungen"), {QKeySequence(Qt::ALT | Qt::Key_E)}),
         &QAction::triggered, this, &MainWindow::showSettings);
-    connect(addAction("mHilfe", QStringLiteral("Hilfe"), {QKeySequence(Qt::Key_F1)}), &QAction::triggered,
+    connect(addAction("helpAction", QStringLiteral("Hilfe"), {QKeySequence(Qt::Key_F1)}), &QAction::triggered,
             this, &MainWindow::showHelp);
-    connect(addAction("Hilfe1", QStringLiteral("H&ilfe"), {QKeySequence(Qt::ALT | Qt::Key_I)}),
+    connect(addAction("helpMenuAction", QStringLiteral("H&ilfe"), {QKeySequence(Qt::ALT | Qt::Key_I)}),
             &QAction::triggered, this, &MainWindow::showHelp);
-    connect(addAction("Drucker1", QStringLiteral("&Drucker"), {QKeySequence(Qt::ALT | Qt::Key_D)}),
+    connect(addAction("printAction", QStringLiteral("&Drucker"), {QKeySequence(Qt::ALT | Qt::Key_D)}),
             &QAction::triggered, &m_protocol->files(), &ProtocolFileCommands::printPage);
-    connect(addAction("Beenden1", QStringLiteral("&Beenden"), {QKeySequence(Qt::ALT | Qt::Key_B)}),
+    connect(addAction("exitAction", QStringLiteral("&Beenden"), {QKeySequence(Qt::ALT | Qt::Key_B)}),
             &QAction::triggered, this, &MainWindow::exitProgram);
     // The mode commands only show the mode; they are never enabled.
-    addAction("Modus1", QStringLiteral("Modus"), {QKeySequence(Qt::ALT | Qt::Key_M)})->setEnabled(false);
-    addAction("Auto1", QStringLiteral("&Auto"), {QKeySequence(Qt::ALT | Qt::Key_H)})->setEnabled(false);
-    addAction("Hand1", QStringLiteral("&Hand"), {QKeySequence(Qt::ALT | Qt::Key_A)})->setEnabled(false);
+    addAction("modeAction", QStringLiteral("Modus"), {QKeySequence(Qt::ALT | Qt::Key_M)})->setEnabled(false);
+    addAction("autoModeAction", QStringLiteral("&Auto"), {QKeySequence(Qt::ALT | Qt::Key_H)})->setEnabled(false);
+    addAction("handModeAction", QStringLiteral("&Hand"), {QKeySequence(Qt::ALT | Qt::Key_A)})->setEnabled(false);
 }
 
 void MainWindow::recordOperatorFinish(FinishSource source)

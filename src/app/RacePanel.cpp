@@ -25,10 +25,10 @@ struct CommandLayout
 
 // Buttons along the bottom edge of the panel, top 314, height 42, in RaceCommand order.
 constexpr std::array<CommandLayout, 4> CommandLayouts = {{
-    {"bSTART", "START", "F5", 4, 125, Colors::clWhite, Colors::clGreen},
-    {"bLAP", "", "F4", 136, 145, Colors::clGray, Colors::clYellow},
-    {"bSTOP", "STOPP", "F9", 288, 105, Colors::clWhite, Colors::clRed},
-    {"bRESET", "00:00", "", 400, 86, Colors::clWhite, Colors::clBlack},
+    {"startButton", "START", "F5", 4, 125, Colors::clWhite, Colors::clGreen},
+    {"finishButton", "", "F4", 136, 145, Colors::clGray, Colors::clYellow},
+    {"stopButton", "STOPP", "F9", 288, 105, Colors::clWhite, Colors::clRed},
+    {"resetButton", "00:00", "", 400, 86, Colors::clWhite, Colors::clBlack},
 }};
 constexpr int CommandButtonTop = 314;
 constexpr int CommandButtonHeight = 42;
@@ -46,32 +46,32 @@ QLabel *makeLabel(const char *name, const QString &text, QWidget *parent, QRect 
 RacePanel::RacePanel(QWidget *parent)
     : QWidget(parent)
 {
-    setObjectName(QStringLiteral("PanelLeft"));
+    setObjectName(QStringLiteral("racePanel"));
     m_display = new TimeDisplay(this);
 
-    makeLabel("LabelNr", QStringLiteral("LKZ:"), this, QRect(40, 248, 92, 20))
+    makeLabel("countryCodeLabel", QStringLiteral("LKZ:"), this, QRect(40, 248, 92, 20))
         ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_countryCodeBox = new CountryCodeBox(this);
     m_countryCodeBox->setGeometry(136, 244, 121, 26);
-    makeLabel("Label2", QStringLiteral("Startnummer:"), this, QRect(20, 282, 112, 20))
+    makeLabel("startNumberLabel", QStringLiteral("Startnummer:"), this, QRect(20, 282, 112, 20))
         ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_startNumberEdit = new StartNumberEdit(this);
     m_startNumberEdit->setGeometry(136, 278, 350, 26);
 
     // The mode follows the serial port: Auto while it is open, Hand otherwise.
-    m_modeCaption = makeLabel("LabelMadus2", QStringLiteral("Modus:"), this, QRect(300, 248, 60, 20));
+    m_modeCaption = makeLabel("modeCaptionLabel", QStringLiteral("Modus:"), this, QRect(300, 248, 60, 20));
     m_modeLed = new StatusLed(this);
-    m_modeLed->setObjectName(QStringLiteral("LedModus"));
+    m_modeLed->setObjectName(QStringLiteral("modeLed"));
     m_modeLed->setGeometry(362, 250, 16, 16);
-    m_modeLed->setKind(StatusLed::lkRed);
+    m_modeLed->setKind(StatusLed::LedKind::Red);
     m_modeLed->setValue(true);
     m_modeLed->setAccessibleName(QStringLiteral("Modus"));
-    m_modeLabel = makeLabel("LabelModus", QStringLiteral("&Hand"), this, QRect(384, 248, 80, 20));
+    m_modeLabel = makeLabel("modeLabel", QStringLiteral("&Hand"), this, QRect(384, 248, 80, 20));
     // The labels show "&Auto" and "&Modus:" with the mnemonic underlined.
     m_modeLabel->setBuddy(m_modeLed);
     m_modeCaption->setBuddy(m_modeLed);
     // Below the command buttons: why the barriers do not act, when they do not.
-    m_barrierWarning = makeLabel("LabelLichtschranke", QString(), this, QRect(4, 360, 484, 34));
+    m_barrierWarning = makeLabel("barrierWarningLabel", QString(), this, QRect(4, 360, 484, 34));
     m_barrierWarning->setWordWrap(true);
     m_barrierWarning->setStyleSheet(QStringLiteral("color: #B00000;"));
     m_barrierWarning->setVisible(false);
@@ -115,7 +115,7 @@ void RacePanel::showCommandStates(const RaceClock &clock, int nextFinish)
 void RacePanel::showBarrierStatus(const BarrierStatus &status)
 {
     static const std::array<StatusLed::LedKind, 3> kinds
-        = {StatusLed::lkRed, StatusLed::lkGreen, StatusLed::lkYellow};
+        = {StatusLed::LedKind::Red, StatusLed::LedKind::Green, StatusLed::LedKind::Yellow};
     m_modeLed->setKind(kinds[size_t(status.mode)]);
     m_modeLabel->setText(status.mode == BarrierStatus::Hand ? QStringLiteral("&Hand")
                                                             : QStringLiteral("&Auto"));

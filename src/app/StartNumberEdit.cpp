@@ -54,7 +54,7 @@ bool typesText(const QKeyEvent *event)
 StartNumberEdit::StartNumberEdit(QWidget *parent)
     : QLineEdit(parent)
 {
-    setObjectName(QStringLiteral("EditPred"));
+    setObjectName(QStringLiteral("startNumberEdit"));
     setValidator(new StartNumberValidator(this));
     setText(QStringLiteral("1,2,3,4,5"));
     // The expected form as a hint, never as placeholder text: an empty list must
@@ -107,7 +107,7 @@ void StartNumberEdit::showHint(const QString &text)
 {
     if (!m_hint) {
         m_hint = new QLabel(this);
-        m_hint->setObjectName(QStringLiteral("LabelStartnummerHinweis"));
+        m_hint->setObjectName(QStringLiteral("startNumberHintLabel"));
         m_hint->setAutoFillBackground(true);
         m_hint->setStyleSheet(QStringLiteral("background: #FFFF80; color: #800000; padding: 0 4px;"));
         m_hint->setAttribute(Qt::WA_TransparentForMouseEvents);

@@ -15,9 +15,9 @@ constexpr int DigitWidth = 45;
 constexpr int DigitHeight = 89;
 constexpr std::array<int, DisplayDigitCount> DigitLefts = {8, 56, 136, 184, 264, 312, 392, 440};
 constexpr std::array<const char *, DisplayDigitCount> UpperNames
-    = {"Digit1", "Digit2", "Digit3", "Digit4", "Digit5", "Digit6", "Digit7", "Digit8"};
+    = {"upperHourTensDigit", "upperHourUnitsDigit", "upperMinuteTensDigit", "upperMinuteUnitsDigit", "upperSecondTensDigit", "upperSecondUnitsDigit", "upperTenthsDigit", "upperHundredthsDigit"};
 constexpr std::array<const char *, DisplayDigitCount> LowerNames
-    = {"Digit12", "Digit13", "Digit15", "Digit16", "Digit18", "Digit19", "Digit21", "Digit22"};
+    = {"lowerHourTensDigit", "lowerHourUnitsDigit", "lowerMinuteTensDigit", "lowerMinuteUnitsDigit", "lowerSecondTensDigit", "lowerSecondUnitsDigit", "lowerTenthsDigit", "lowerHundredthsDigit"};
 constexpr int SeparatorDrop = 30; // "." and "," sit lower than ":"
 
 QFont separatorFont()
@@ -41,7 +41,7 @@ QFont unitCaptionFont()
 TimerPanel::TimerPanel(QWidget *parent)
     : QFrame(parent)
 {
-    setObjectName(QStringLiteral("PanelTimer"));
+    setObjectName(QStringLiteral("timerPanel"));
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -64,7 +64,7 @@ TimeDisplay::TimeDisplay(QWidget *parent)
     : QWidget(parent)
     , m_panel(new TimerPanel(this))
 {
-    setObjectName(QStringLiteral("PanelTimerOwner"));
+    setObjectName(QStringLiteral("timeDisplay"));
     setFixedSize(OwnerWidth, OwnerHeight);
     m_panel->setGeometry(0, 0, OwnerWidth, OwnerHeight);
 
@@ -84,23 +84,23 @@ TimeDisplay::TimeDisplay(QWidget *parent)
 
     const QFont separator = separatorFont();
     auto separatorRect = [](int left, int top) { return QRect(left, top, 25, 81); };
-    m_labHour = addLabel("LabHour", QStringLiteral(":"), separatorRect(109, UpperTop), separator);
+    m_labHour = addLabel("upperHourSeparator", QStringLiteral(":"), separatorRect(109, UpperTop), separator);
     m_labMin
-        = addLabel("LabMin", QStringLiteral("."), separatorRect(240, UpperTop + SeparatorDrop), separator);
+        = addLabel("upperMinuteSeparator", QStringLiteral("."), separatorRect(240, UpperTop + SeparatorDrop), separator);
     m_labSec
-        = addLabel("LabSec", QStringLiteral(","), separatorRect(368, UpperTop + SeparatorDrop), separator);
-    m_labHour2 = addLabel("LabHour2", QStringLiteral(":"), separatorRect(109, LowerTop), separator);
+        = addLabel("upperSecondSeparator", QStringLiteral(","), separatorRect(368, UpperTop + SeparatorDrop), separator);
+    m_labHour2 = addLabel("lowerHourSeparator", QStringLiteral(":"), separatorRect(109, LowerTop), separator);
     m_labMin2
-        = addLabel("LabMin2", QStringLiteral("."), separatorRect(240, LowerTop + SeparatorDrop), separator);
+        = addLabel("lowerMinuteSeparator", QStringLiteral("."), separatorRect(240, LowerTop + SeparatorDrop), separator);
     m_labSec2
-        = addLabel("LabSec2", QStringLiteral(","), separatorRect(368, LowerTop + SeparatorDrop), separator);
+        = addLabel("lowerSecondSeparator", QStringLiteral(","), separatorRect(368, LowerTop + SeparatorDrop), separator);
 
     const QFont unit = unitCaptionFont();
     auto unitRect = [](int left) { return QRect(left, UnitCaptionTop, 60, 24); };
-    m_labHourUnit = addLabel("Lab_Hour", QStringLiteral("Std."), unitRect(60), unit);
-    m_labMinUnit = addLabel("Lab_Min", QStringLiteral("Min."), unitRect(164), unit);
-    m_labSecUnit = addLabel("Lab_sek", QStringLiteral("Sek."), unitRect(292), unit);
-    m_lab100 = addLabel("Lab_100", QStringLiteral("1/100"), unitRect(366), unit);
+    m_labHourUnit = addLabel("hourUnitLabel", QStringLiteral("Std."), unitRect(60), unit);
+    m_labMinUnit = addLabel("minuteUnitLabel", QStringLiteral("Min."), unitRect(164), unit);
+    m_labSecUnit = addLabel("secondUnitLabel", QStringLiteral("Sek."), unitRect(292), unit);
+    m_lab100 = addLabel("fractionUnitLabel", QStringLiteral("1/100"), unitRect(366), unit);
 }
 
 QLabel *TimeDisplay::addLabel(const char *name, const QString &text, QRect geometry, const QFont &font)

@@ -13,7 +13,7 @@
 ToolStrip::ToolStrip(QWidget *parent)
     : QWidget(parent)
 {
-    setObjectName(QStringLiteral("Panel1"));
+    setObjectName(QStringLiteral("toolStrip"));
     auto makeButton = [this](const char *name, const QString &hint, QStyle::StandardPixmap glyph, int left,
                              void (ToolStrip::*request)()) {
         auto *button = new FlatToolButton(this);
@@ -26,11 +26,11 @@ ToolStrip::ToolStrip(QWidget *parent)
         connect(button, &FlatToolButton::clicked, this, request);
         return button;
     };
-    makeButton("bHelp", QStringLiteral("Hilfe (F1)"), QStyle::SP_MessageBoxQuestion, 4,
+    makeButton("helpButton", QStringLiteral("Hilfe (F1)"), QStyle::SP_MessageBoxQuestion, 4,
                &ToolStrip::helpRequested);
-    m_settingsButton = makeButton("bCFG", QStringLiteral("Einstellungen (F2)"),
+    m_settingsButton = makeButton("settingsButton", QStringLiteral("Einstellungen (F2)"),
                                   QStyle::SP_FileDialogDetailedView, 38, &ToolStrip::settingsRequested);
-    makeButton("bInfo", QStringLiteral("Info (F3)"), QStyle::SP_MessageBoxInformation, 72,
+    makeButton("infoButton", QStringLiteral("Info (F3)"), QStyle::SP_MessageBoxInformation, 72,
                &ToolStrip::infoRequested);
     createLogo();
 }
@@ -41,14 +41,21 @@ void ToolStrip::createLogo()
     QFont logoFont(QStringLiteral("Arial"));
     logoFont.setPixelSize(20);
     logoFont.setBold(true);
-    const std::array<std::pair<const char *, const char *>, 3> pieces
-        = {{{"Kor", "#c00000"}, {"va", "#008000"}, {"no", "#000080"}}};
+    struct LogoPiece
+    {
+        const char *text;
+        const char *colour;
+        const char *objectName;
+    };
+    const std::array<LogoPiece, 3> pieces = {{{"Kor", "#c00000", "logoStartLabel"},
+                                              {"va", "#008000", "logoMiddleLabel"},
+                                              {"no", "#000080", "logoEndLabel"}}};
     int left = 120;
-    for (size_t i = 0; i < pieces.size(); ++i) {
-        auto *label = new QLabel(QLatin1String(pieces[i].first), this);
-        label->setObjectName(QStringLiteral("ImageDE%1").arg(i + 1));
+    for (const LogoPiece &piece : pieces) {
+        auto *label = new QLabel(QLatin1String(piece.text), this);
+        label->setObjectName(QLatin1String(piece.objectName));
         label->setFont(logoFont);
-        label->setStyleSheet(QStringLiteral("color: %1").arg(QLatin1String(pieces[i].second)));
+        label->setStyleSheet(QStringLiteral("color: %1").arg(QLatin1String(piece.colour)));
         label->setCursor(Qt::PointingHandCursor);
         label->setToolTip(MakerInfo::webAddress());
         label->setAccessibleName(MakerInfo::name());

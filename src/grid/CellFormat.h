@@ -6,9 +6,9 @@
 
 #include <vector>
 
-enum HorizontalAlignment { taLeftJustify, taRightJustify, taCenter };
-enum VerticalAlignment { taTopJustify, taBottomJustify, taMiddle };
-enum CellBevelStyle { cbNone, cbRaised, cbLowered };
+enum class HorizontalAlignment { Left, Right, Center };
+enum class VerticalAlignment { Top, Bottom, Middle };
+enum class CellBevelStyle { None, Raised, Lowered };
 
 // The brush a cell is filled with.
 struct GridBrush
@@ -27,9 +27,9 @@ struct CellFormat
 {
     GridBrush brush;
     GridFont font;
-    HorizontalAlignment alignmentHorz = taLeftJustify;
-    VerticalAlignment alignmentVert = taTopJustify;
-    CellBevelStyle bevelStyle = cbNone;
+    HorizontalAlignment alignmentHorz = HorizontalAlignment::Left;
+    VerticalAlignment alignmentVert = VerticalAlignment::Top;
+    CellBevelStyle bevelStyle = CellBevelStyle::None;
     ColorValue highlightColor = Colors::clWindow;
     ColorValue shadowColor = Colors::clWindow;
     bool hideText = false;

@@ -18,7 +18,7 @@ GridBase::GridBase(QWidget *parent)
     viewport()->setMouseTracking(true);
     setFrameShape(QFrame::Box);
     setFrameShadow(QFrame::Plain);
-    setScrollBars(ssBoth);
+    setScrollBars(ScrollStyle::Both);
     verticalScrollBar()->setSingleStep(1);
     horizontalScrollBar()->setSingleStep(1);
     m_editor = new InplaceEditor(this);
@@ -112,7 +112,7 @@ void GridBase::setDefaultRowHeight(int value)
     geometryChanged();
 }
 
-void GridBase::setColWidths(int col, int width)
+void GridBase::setColumnWidth(int col, int width)
 {
     if (!m_geometry.setColWidth(col, width))
         return;
@@ -121,7 +121,7 @@ void GridBase::setColWidths(int col, int width)
     geometryChanged();
 }
 
-void GridBase::setRowHeights(int row, int height)
+void GridBase::setRowHeight(int row, int height)
 {
     if (!m_geometry.setRowHeight(row, height))
         return;
@@ -157,14 +157,14 @@ void GridBase::setBorderStyle(BorderStyle value)
     if (value == m_borderStyle)
         return;
     m_borderStyle = value;
-    setFrameShape(value == bsSingle ? QFrame::Box : QFrame::NoFrame);
+    setFrameShape(value == BorderStyle::Single ? QFrame::Box : QFrame::NoFrame);
 }
 
 void GridBase::setScrollBars(ScrollStyle value)
 {
     m_scrollBars = value;
-    const bool horz = value == ssHorizontal || value == ssBoth;
-    const bool vert = value == ssVertical || value == ssBoth;
+    const bool horz = value == ScrollStyle::Horizontal || value == ScrollStyle::Both;
+    const bool vert = value == ScrollStyle::Vertical || value == ScrollStyle::Both;
     setHorizontalScrollBarPolicy(horz ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(vert ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
     updateScrollRange();
@@ -182,11 +182,11 @@ void GridBase::setOptions(GridOptions value)
     const GridOptions old = m_options;
     m_options = value;
     m_geometry.setGridLines(value);
-    if (!(value & goEditing) && m_editorMode)
+    if (!(value & GridOption::Editing) && m_editorMode)
         hideEditor();
-    if ((value & goAlwaysShowEditor) && (value & goEditing) && !(old & goAlwaysShowEditor))
+    if ((value & GridOption::AlwaysShowEditor) && (value & GridOption::Editing) && !(old & GridOption::AlwaysShowEditor))
         showEditor();
-    if (value & goRowSelect)
+    if (value & GridOption::RowSelect)
         m_anchor.x = colCount() - 1;
     updateScrollRange();
     viewport()->update();
@@ -219,7 +219,7 @@ GridRect GridBase::selection() const
     r.right = std::max(m_anchor.x, m_current.x);
     r.top = std::min(m_anchor.y, m_current.y);
     r.bottom = std::max(m_anchor.y, m_current.y);
-    if (m_options & goRowSelect) {
+    if (m_options & GridOption::RowSelect) {
         r.left = fixedCols();
         r.right = colCount() - 1;
     }
@@ -283,9 +283,9 @@ bool GridBase::moveCurrent(int col, int row, bool moveAnchor, bool show)
         m_editCell = GridCoord{-1, -1};
     }
     m_current = GridCoord{col, row};
-    if (moveAnchor || !(m_options & goRangeSelect))
+    if (moveAnchor || !(m_options & GridOption::RangeSelect))
         m_anchor = m_current;
-    if (m_options & goRowSelect)
+    if (m_options & GridOption::RowSelect)
         m_anchor.x = colCount() - 1;
     if (show)
         clampInView(col, row);

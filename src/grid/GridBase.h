@@ -20,8 +20,8 @@ class GridBase : public QAbstractScrollArea
     Q_OBJECT
 
 public:
-    enum ScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
-    enum BorderStyle { bsNone, bsSingle };
+    enum class ScrollStyle { None, Horizontal, Vertical, Both };
+    enum class BorderStyle { None, Single };
 
     explicit GridBase(QWidget *parent = nullptr);
     ~GridBase() override;
@@ -40,10 +40,10 @@ public:
     int defaultRowHeight() const { return m_geometry.defaultRowHeight(); }
     void setDefaultRowHeight(int value);
     // A width of -1 hides the column.
-    int colWidths(int col) const { return m_geometry.colWidth(col); }
-    void setColWidths(int col, int width);
-    int rowHeights(int row) const { return m_geometry.rowHeight(row); }
-    void setRowHeights(int row, int height);
+    int columnWidth(int col) const { return m_geometry.colWidth(col); }
+    void setColumnWidth(int col, int width);
+    int rowHeight(int row) const { return m_geometry.rowHeight(row); }
+    void setRowHeight(int row, int height);
     int gridLineWidth() const { return m_geometry.gridLineWidth(); }
     void setGridLineWidth(int value);
 
@@ -171,7 +171,7 @@ protected:
     void showEditorChar(QChar ch);
 
     // True while the left button drags a selection rectangle or a column border.
-    bool sizing() const { return m_gridState == gsColSizing; }
+    bool sizing() const { return m_gridState == GridState::ColSizing; }
     // The column whose right border lies within a few pixels of x, or -1.
     int colBorderAt(int x) const;
 
@@ -200,7 +200,7 @@ protected:
 
 private:
     friend class InplaceEditor;
-    enum GridState { gsNormal, gsSelecting, gsColSizing, gsColMoving };
+    enum class GridState { Normal, Selecting, ColSizing, ColMoving };
 
     // The cell geometry at the viewport's present size: a hidden grid gets its resize
     // events only once shown, so the size is taken at every use.
@@ -227,10 +227,10 @@ private:
     mutable GridGeometry m_geometry;
     ColorValue m_color = Colors::clWindow;
     ColorValue m_fixedColor = Colors::clBtnFace;
-    BorderStyle m_borderStyle = bsSingle;
-    ScrollStyle m_scrollBars = ssBoth;
+    BorderStyle m_borderStyle = BorderStyle::Single;
+    ScrollStyle m_scrollBars = ScrollStyle::Both;
     bool m_defaultDrawing = true;
-    GridOptions m_options = goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect;
+    GridOptions m_options = GridOption::FixedVertLine | GridOption::FixedHorzLine | GridOption::VertLine | GridOption::HorzLine | GridOption::RangeSelect;
 
     GridCoord m_current{1, 1};
     GridCoord m_anchor{1, 1};
@@ -248,7 +248,7 @@ private:
     bool m_nowUpdating = false;
     bool m_hadFocusBeforeUpdate = false;
 
-    GridState m_gridState = gsNormal;
+    GridState m_gridState = GridState::Normal;
     int m_sizingCol = -1;
     int m_sizingStartX = 0;
     int m_sizingStartWidth = 0;

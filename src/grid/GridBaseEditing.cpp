@@ -11,7 +11,7 @@ void GridBase::setEditText(int, int, const QString &)
 
 bool GridBase::canEditShow() const
 {
-    return (m_options & goEditing) && !(m_options & goRowSelect) && m_current.x >= fixedCols()
+    return (m_options & GridOption::Editing) && !(m_options & GridOption::RowSelect) && m_current.x >= fixedCols()
         && m_current.y >= fixedRows() && !m_nowUpdating;
 }
 

@@ -10,7 +10,7 @@
 int GridBase::nextVisibleCol(int col, int step) const
 {
     int c = col + step;
-    while (c >= fixedCols() && c < colCount() && colWidths(c) < 0)
+    while (c >= fixedCols() && c < colCount() && columnWidth(c) < 0)
         c += step;
     if (c < fixedCols() || c >= colCount())
         return col;
@@ -21,7 +21,7 @@ bool GridBase::keyMove(int col, int row, Qt::KeyboardModifiers modifiers)
 {
     col = std::clamp(col, std::min(fixedCols(), colCount() - 1), colCount() - 1);
     row = std::clamp(row, std::min(fixedRows(), rowCount() - 1), rowCount() - 1);
-    const bool extend = (modifiers & Qt::ShiftModifier) && (m_options & goRangeSelect);
+    const bool extend = (modifiers & Qt::ShiftModifier) && (m_options & GridOption::RangeSelect);
     if (col == m_current.x && row == m_current.y && !extend)
         return true;
     const bool moved = moveCurrent(col, row, !extend, true);
@@ -32,7 +32,7 @@ bool GridBase::keyMove(int col, int row, Qt::KeyboardModifiers modifiers)
 void GridBase::keyMoveToEdge(int row, int step, Qt::KeyboardModifiers modifiers)
 {
     for (int c = step > 0 ? fixedCols() : colCount() - 1; c >= fixedCols() && c < colCount(); c += step) {
-        if (colWidths(c) >= 0 && keyMove(c, row, modifiers))
+        if (columnWidth(c) >= 0 && keyMove(c, row, modifiers))
             return;
     }
 }
@@ -52,13 +52,13 @@ void GridBase::keyPressEvent(QKeyEvent *event)
         keyMove(col, row + 1, mods);
         break;
     case Qt::Key_Left:
-        if (m_options & goRowSelect)
+        if (m_options & GridOption::RowSelect)
             setLeftCol(leftCol() - 1);
         else
             keyMove(nextVisibleCol(col, -1), row, mods);
         break;
     case Qt::Key_Right:
-        if (m_options & goRowSelect)
+        if (m_options & GridOption::RowSelect)
             setLeftCol(leftCol() + 1);
         else
             keyMove(nextVisibleCol(col, 1), row, mods);
@@ -79,7 +79,7 @@ void GridBase::keyPressEvent(QKeyEvent *event)
         break;
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
-        if (m_options & goTabs) {
+        if (m_options & GridOption::Tabs) {
             const bool back = event->key() == Qt::Key_Backtab || (mods & Qt::ShiftModifier);
             int c = back ? nextVisibleCol(col, -1) : nextVisibleCol(col, 1);
             int r = row;
@@ -99,12 +99,12 @@ void GridBase::keyPressEvent(QKeyEvent *event)
         }
         break;
     case Qt::Key_F2:
-        if (m_options & goEditing)
+        if (m_options & GridOption::Editing)
             showEditor();
         break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (m_options & goEditing) {
+        if (m_options & GridOption::Editing) {
             if (m_editorMode)
                 hideEditor();
             else
@@ -119,7 +119,7 @@ void GridBase::keyPressEvent(QKeyEvent *event)
         break;
     default: {
         const QString text = event->text();
-        if ((m_options & goEditing) && !m_editorMode && text.size() == 1 && text.at(0).isPrint()
+        if ((m_options & GridOption::Editing) && !m_editorMode && text.size() == 1 && text.at(0).isPrint()
             && !(mods & (Qt::ControlModifier | Qt::AltModifier))) {
             showEditorChar(text.at(0));
         } else {
@@ -138,13 +138,13 @@ void GridBase::mousePressEvent(QMouseEvent *event)
         return;
     if (!hasFocus() && !m_editor->hasFocus())
         setFocus(Qt::MouseFocusReason);
-    if (p.y() < m_geometry.fixedRowsHeight() && (m_options & goColSizing)) {
+    if (p.y() < m_geometry.fixedRowsHeight() && (m_options & GridOption::ColSizing)) {
         const int border = colBorderAt(p.x());
         if (border >= 0) {
-            m_gridState = gsColSizing;
+            m_gridState = GridState::ColSizing;
             m_sizingCol = border;
             m_sizingStartX = p.x();
-            m_sizingStartWidth = colWidths(border);
+            m_sizingStartWidth = columnWidth(border);
             return;
         }
     }
@@ -152,8 +152,8 @@ void GridBase::mousePressEvent(QMouseEvent *event)
     if (cell.x < 0)
         return;
     if (cell.y < fixedRows()) {
-        if ((m_options & goColMoving) && cell.x >= fixedCols()) {
-            m_gridState = gsColMoving;
+        if ((m_options & GridOption::ColMoving) && cell.x >= fixedCols()) {
+            m_gridState = GridState::ColMoving;
             m_moveFrom = cell.x;
         }
         return;
@@ -161,26 +161,26 @@ void GridBase::mousePressEvent(QMouseEvent *event)
     if (cell.x < fixedCols())
         return;
     const bool wasCurrent = cell.x == m_current.x && cell.y == m_current.y;
-    if ((event->modifiers() & Qt::ShiftModifier) && (m_options & goRangeSelect)) {
+    if ((event->modifiers() & Qt::ShiftModifier) && (m_options & GridOption::RangeSelect)) {
         moveCurrent(cell.x, cell.y, false, true);
         click();
     } else {
         focusCell(cell.x, cell.y, true);
-        if (wasCurrent && (m_options & goEditing) && !m_editorMode)
+        if (wasCurrent && (m_options & GridOption::Editing) && !m_editorMode)
             showEditor();
     }
-    if (m_options & goRangeSelect)
-        m_gridState = gsSelecting;
+    if (m_options & GridOption::RangeSelect)
+        m_gridState = GridState::Selecting;
 }
 
 void GridBase::mouseMoveEvent(QMouseEvent *event)
 {
     const QPoint p = event->position().toPoint();
     switch (m_gridState) {
-    case gsColSizing:
-        setColWidths(m_sizingCol, std::max(1, m_sizingStartWidth + p.x() - m_sizingStartX));
+    case GridState::ColSizing:
+        setColumnWidth(m_sizingCol, std::max(1, m_sizingStartWidth + p.x() - m_sizingStartX));
         return;
-    case gsSelecting: {
+    case GridState::Selecting: {
         const GridCoord cell = mouseCoord(p.x(), p.y());
         if (cell.x >= fixedCols() && cell.y >= fixedRows()
             && (cell.x != m_current.x || cell.y != m_current.y))
@@ -192,7 +192,7 @@ void GridBase::mouseMoveEvent(QMouseEvent *event)
     }
     // Hovering over a title border shows where a column can be sized.
     const bool overBorder
-        = (m_options & goColSizing) && p.y() < m_geometry.fixedRowsHeight() && colBorderAt(p.x()) >= 0;
+        = (m_options & GridOption::ColSizing) && p.y() < m_geometry.fixedRowsHeight() && colBorderAt(p.x()) >= 0;
     if (!m_nowUpdating)
         viewport()->setCursor(overBorder ? Qt::SplitHCursor : Qt::ArrowCursor);
 }
@@ -201,8 +201,8 @@ void GridBase::mouseReleaseEvent(QMouseEvent *event)
 {
     const QPoint p = event->position().toPoint();
     const GridState state = m_gridState;
-    m_gridState = gsNormal;
-    if (state == gsColMoving) {
+    m_gridState = GridState::Normal;
+    if (state == GridState::ColMoving) {
         const GridCoord cell = mouseCoord(p.x(), p.y());
         if (cell.x >= fixedCols() && cell.x != m_moveFrom)
             moveColumn(m_moveFrom, cell.x);
@@ -215,7 +215,7 @@ void GridBase::mouseDoubleClickEvent(QMouseEvent *event)
     const QPoint p = event->position().toPoint();
     const GridCoord cell = mouseCoord(p.x(), p.y());
     if (event->button() == Qt::LeftButton && cell.x >= fixedCols() && cell.y >= fixedRows()
-        && cell.x == m_current.x && cell.y == m_current.y && (m_options & goEditing) && !m_editorMode)
+        && cell.x == m_current.x && cell.y == m_current.y && (m_options & GridOption::Editing) && !m_editorMode)
         showEditor();
 }
 
@@ -241,8 +241,8 @@ void GridBase::resizeEvent(QResizeEvent *event)
 
 bool GridBase::focusNextPrevChild(bool next)
 {
-    // With goTabs the Tab key moves between cells instead of leaving the grid.
-    if (m_options & goTabs)
+    // With GridOption::Tabs the Tab key moves between cells instead of leaving the grid.
+    if (m_options & GridOption::Tabs)
         return false;
     return QAbstractScrollArea::focusNextPrevChild(next);
 }

@@ -11,29 +11,29 @@ GridDrawState GridBase::cellState(int col, int row) const
 {
     GridDrawState state;
     if (col < fixedCols() || row < fixedRows()) {
-        state |= gdFixed;
+        state |= GridDrawStateFlag::Fixed;
         return state;
     }
     if (hasFocus() && col == m_current.x && row == m_current.y)
-        state |= gdFocused;
+        state |= GridDrawStateFlag::Focused;
     if (selection().contains(col, row))
-        state |= gdSelected;
+        state |= GridDrawStateFlag::Selected;
     return state;
 }
 
 ColorValue GridBase::cellBrushColor(int, int, GridDrawState state) const
 {
-    if (state & gdFixed)
+    if (state & GridDrawStateFlag::Fixed)
         return m_fixedColor;
-    if ((state & gdSelected) && (!(state & gdFocused) || (m_options & (goDrawFocusSelected | goRowSelect))))
+    if ((state & GridDrawStateFlag::Selected) && (!(state & GridDrawStateFlag::Focused) || (m_options & (GridOption::DrawFocusSelected | GridOption::RowSelect))))
         return Colors::clHighlight;
     return m_color;
 }
 
 ColorValue GridBase::cellFontColor(GridDrawState state) const
 {
-    if (!(state & gdFixed) && (state & gdSelected)
-        && (!(state & gdFocused) || (m_options & (goDrawFocusSelected | goRowSelect))))
+    if (!(state & GridDrawStateFlag::Fixed) && (state & GridDrawStateFlag::Selected)
+        && (!(state & GridDrawStateFlag::Focused) || (m_options & (GridOption::DrawFocusSelected | GridOption::RowSelect))))
         return Colors::clHighlightText;
     return Colors::clWindowText;
 }
@@ -50,13 +50,13 @@ void GridBase::paintEvent(QPaintEvent *event)
 
     int y = 0;
     auto paintRow = [&](int row) {
-        const int h = rowHeights(row);
+        const int h = rowHeight(row);
         if (h < 0)
             return;
         const int rowLine = m_geometry.rowLine(row);
         int x = 0;
         auto paintCol = [&](int col) {
-            const int w = colWidths(col);
+            const int w = columnWidth(col);
             if (w < 0)
                 return;
             const int colLine = m_geometry.colLine(col);
@@ -94,7 +94,7 @@ void GridBase::paintCell(QPainter &painter, int col, int row, const QRect &rect)
     painter.setPen(toQColor(cellFontColor(state)));
     painter.setFont(font());
     drawCell(painter, col, row, rect, state);
-    if (m_defaultDrawing && (state & gdFocused) && !(m_options & goRowSelect)) {
+    if (m_defaultDrawing && (state & GridDrawStateFlag::Focused) && !(m_options & GridOption::RowSelect)) {
         QPen pen(toQColor(Colors::clWindowText), 1, Qt::DotLine);
         painter.setPen(pen);
         painter.setBrush(Qt::NoBrush);
@@ -117,14 +117,14 @@ void GridBase::invalidateRow(int row)
 {
     const int y = geometryInView().rowTop(row);
     if (y >= 0)
-        viewport()->update(QRect(0, y, viewport()->width(), rowHeights(row) + gridLineWidth()));
+        viewport()->update(QRect(0, y, viewport()->width(), rowHeight(row) + gridLineWidth()));
 }
 
 void GridBase::invalidateCol(int col)
 {
     const int x = geometryInView().colLeft(col);
     if (x >= 0)
-        viewport()->update(QRect(x, 0, colWidths(col) + gridLineWidth(), viewport()->height()));
+        viewport()->update(QRect(x, 0, columnWidth(col) + gridLineWidth(), viewport()->height()));
 }
 
 void GridBase::invalidateGrid()

@@ -16,7 +16,7 @@ GridRowStrings::GridRowStrings(StringGrid *grid, Kind kind, int index)
 
 int GridRowStrings::count() const
 {
-    return m_kind == vkRow ? m_grid->colCount() : m_grid->rowCount();
+    return m_kind == Kind::Row ? m_grid->colCount() : m_grid->rowCount();
 }
 
 QString GridRowStrings::strings(int index) const

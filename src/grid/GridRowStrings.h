@@ -10,7 +10,7 @@ class StringGrid;
 class GridRowStrings
 {
 public:
-    enum Kind { vkRow, vkCol };
+    enum class Kind { Row, Column };
 
     GridRowStrings(StringGrid *grid, Kind kind, int index);
 
@@ -43,8 +43,8 @@ public:
     void endUpdate();
 
 private:
-    int col(int index) const { return m_kind == vkRow ? index : m_index; }
-    int rowOf(int index) const { return m_kind == vkRow ? m_index : index; }
+    int col(int index) const { return m_kind == Kind::Row ? index : m_index; }
+    int rowOf(int index) const { return m_kind == Kind::Row ? m_index : index; }
 
     StringGrid *m_grid;
     Kind m_kind;

@@ -6,31 +6,31 @@
 #include <string>
 
 // Options of the grid base, one bit each.
-enum GridOption : unsigned {
-    goFixedVertLine = 0x0001,
-    goFixedHorzLine = 0x0002,
-    goVertLine = 0x0004,
-    goHorzLine = 0x0008,
-    goRangeSelect = 0x0010,
-    goDrawFocusSelected = 0x0020,
-    goRowSizing = 0x0040,
-    goColSizing = 0x0080,
-    goRowMoving = 0x0100,
-    goColMoving = 0x0200,
-    goEditing = 0x0400,
-    goTabs = 0x0800,
-    goRowSelect = 0x1000,
-    goAlwaysShowEditor = 0x2000,
-    goThumbTracking = 0x4000,
+enum class GridOption : unsigned {
+    FixedVertLine = 0x0001,
+    FixedHorzLine = 0x0002,
+    VertLine = 0x0004,
+    HorzLine = 0x0008,
+    RangeSelect = 0x0010,
+    DrawFocusSelected = 0x0020,
+    RowSizing = 0x0040,
+    ColSizing = 0x0080,
+    RowMoving = 0x0100,
+    ColMoving = 0x0200,
+    Editing = 0x0400,
+    Tabs = 0x0800,
+    RowSelect = 0x1000,
+    AlwaysShowEditor = 0x2000,
+    ThumbTracking = 0x4000,
 };
 Q_DECLARE_FLAGS(GridOptions, GridOption)
 Q_DECLARE_OPERATORS_FOR_FLAGS(GridOptions)
 
 // How a cell is painted: selected, focused, fixed.
-enum GridDrawStateFlag : unsigned {
-    gdSelected = 0x1,
-    gdFocused = 0x2,
-    gdFixed = 0x4,
+enum class GridDrawStateFlag : unsigned {
+    Selected = 0x1,
+    Focused = 0x2,
+    Fixed = 0x4,
 };
 Q_DECLARE_FLAGS(GridDrawState, GridDrawStateFlag)
 Q_DECLARE_OPERATORS_FOR_FLAGS(GridDrawState)

@@ -351,7 +351,7 @@ bool tryStrToFloat(QStringView text, const QLocale &locale, double &value)
     return true;
 }
 
-bool tryStrToTime(QStringView text, const QLocale &locale, double &value)
+bool parseTime(QStringView text, const QLocale &locale, double &value)
 {
     qsizetype pos = 0;
     double v = 0;
@@ -383,7 +383,7 @@ bool tryStrToDateTime(QStringView text, const QLocale &locale, double &value)
             }
         }
     }
-    return tryStrToTime(text, locale, value);
+    return parseTime(text, locale, value);
 }
 
 } // namespace SortCompare

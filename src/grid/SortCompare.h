@@ -31,7 +31,7 @@ bool tryStrToFloat(QStringView text, const QLocale &locale, double &value);
 
 // A time of day: hours, optionally ":" minutes, ":" seconds and a fraction after
 // the locale's decimal separator. The value is the fraction of a day.
-bool tryStrToTime(QStringView text, const QLocale &locale, double &value);
+bool parseTime(QStringView text, const QLocale &locale, double &value);
 
 // A date in the locale's short date order (day.month[.year] in German),
 // optionally followed by a time of day, or a time of day alone. The value counts

@@ -152,14 +152,14 @@ void SortGrid::fitLastColumn()
     for (int c = 0; c < last; ++c) {
         if (c >= fixedCols() && c < leftCol())
             continue;
-        if (colWidths(c) >= 0) {
-            width -= colWidths(c);
+        if (columnWidth(c) >= 0) {
+            width -= columnWidth(c);
             ++visible;
         }
     }
     width -= visible + 1 + 3;
     if (width > 0)
-        setColWidths(last, width);
+        setColumnWidth(last, width);
     viewport()->update();
     updateScrollRange();
     updateProportionalScrollBars();

@@ -128,7 +128,7 @@ public:
     // cell is focused and selected.
     virtual CellFormat cellFormat(int col, int row, GridDrawState state) const;
     // The style a sort by col uses; the default is the style of the sort options, or
-    // the one the column's texts suggest when that is ssAutomatic.
+    // the one the column's texts suggest when that is SortStyle::Automatic.
     virtual SortStyle sortStyle(int col) const;
     // The column a sort by col really sorts by; col unless a subclass knows better.
     virtual int sortKeyColumn(int col) const;
@@ -221,9 +221,9 @@ private:
     bool m_selectFollowsCursor = true;
     bool m_rangeSelect = false;
 
-    HorizontalAlignment m_alignmentHorz = taLeftJustify;
-    VerticalAlignment m_alignmentVert = taTopJustify;
-    CellBevelStyle m_bevelStyle = cbNone;
+    HorizontalAlignment m_alignmentHorz = HorizontalAlignment::Left;
+    VerticalAlignment m_alignmentVert = VerticalAlignment::Top;
+    CellBevelStyle m_bevelStyle = CellBevelStyle::None;
     bool m_proportionalScrollBars = false;
     FontList m_colFormats;
     FontList m_rowFormats;

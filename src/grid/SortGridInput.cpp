@@ -46,11 +46,11 @@ void SortGrid::titleClick(int col, int x, Qt::MouseButton button)
         return;
     SortOptions *o = m_sortOptions.get();
     if (button == Qt::RightButton)
-        o->setSortDirection(sdDescending);
-    else if (o->sortDirection() == sdDescending)
-        o->setSortDirection(sdAscending);
+        o->setSortDirection(SortDirection::Descending);
+    else if (o->sortDirection() == SortDirection::Descending)
+        o->setSortDirection(SortDirection::Ascending);
     else
-        o->setSortDirection(col == o->sortCol() ? sdDescending : sdAscending);
+        o->setSortDirection(col == o->sortCol() ? SortDirection::Descending : SortDirection::Ascending);
     sortByColumn(col);
 }
 
@@ -85,7 +85,7 @@ void SortGrid::keyPressEvent(QKeyEvent *event)
         if (m_multiSelect) {
             m_selectFollowsCursor = false;
             if (key == Qt::Key_Shift) {
-                setOptions(options() | goRangeSelect);
+                setOptions(options() | GridOption::RangeSelect);
                 clearSelection();
             } else if (mods & Qt::ShiftModifier) {
                 if (m_anchorRows.isEmpty())
@@ -155,7 +155,7 @@ void SortGrid::keyReleaseEvent(QKeyEvent *event)
         if (shiftReleased || navReleased) {
             selectRangeRows();
             if (navReleased)
-                setOptions(options() & ~GridOptions(goRangeSelect));
+                setOptions(options() & ~GridOptions(GridOption::RangeSelect));
         }
         Q_EMIT rowSelected();
     }
@@ -187,7 +187,7 @@ void SortGrid::mousePressEvent(QMouseEvent *event)
         = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     if (m_multiSelect && !editorShowing() && event->button() == Qt::LeftButton && mods == Qt::NoModifier
         && cell.y >= 1 && !isRowSelected(cell.y)) {
-        setOptions(options() & ~GridOptions(goRangeSelect));
+        setOptions(options() & ~GridOptions(GridOption::RangeSelect));
         setSelection(GridRect{currentCol(), cell.y, currentCol(), cell.y});
         clearSelection();
         m_anchorRows[0] = QString::number(cell.y);
@@ -197,7 +197,7 @@ void SortGrid::mousePressEvent(QMouseEvent *event)
     if (cell.y >= 1 && isRowSelected(cell.y))
         m_dragPoint = p;
     const bool baseHandles = !m_multiSelect
-        || ((options() & goRangeSelect) && event->buttons() == Qt::LeftButton && mods == Qt::ShiftModifier)
+        || ((options() & GridOption::RangeSelect) && event->buttons() == Qt::LeftButton && mods == Qt::ShiftModifier)
         || editorShowing() || cell.y == 0;
     m_pressSizing = false;
     if (baseHandles) {
@@ -286,11 +286,11 @@ void SortGrid::mouseReleaseEvent(QMouseEvent *event)
                     setSelection(GridRect{currentCol(), last, currentCol(), last});
                 invalidateRow(cell.y);
             }
-            setOptions(options() & ~GridOptions(goRangeSelect));
+            setOptions(options() & ~GridOptions(GridOption::RangeSelect));
         } else if (mods & Qt::ShiftModifier) {
             selectRangeRows();
         } else {
-            setOptions(options() & ~GridOptions(goRangeSelect));
+            setOptions(options() & ~GridOptions(GridOption::RangeSelect));
             setSelection(GridRect{currentCol(), cell.y, currentCol(), cell.y});
             clearSelection();
             m_anchorRows[0] = QString::number(cell.y);
@@ -312,7 +312,7 @@ void SortGrid::mouseDoubleClickEvent(QMouseEvent *event)
             autoSizeColumn(cell.x, false);
         } else if (p.x() - rect.left() <= AutoSizeZone) {
             int previous = cell.x - 1;
-            while (previous >= 0 && colWidths(previous) < 0)
+            while (previous >= 0 && columnWidth(previous) < 0)
                 --previous;
             if (previous >= 0)
                 autoSizeColumn(previous, false);

@@ -49,13 +49,13 @@ void SortGrid::updateProportionalScrollBars()
     if (!m_proportionalScrollBars)
         return;
     QScrollBar *v = verticalScrollBar();
-    if (scrollBars() == ssVertical || scrollBars() == ssBoth) {
+    if (scrollBars() == ScrollStyle::Vertical || scrollBars() == ScrollStyle::Both) {
         const double share = double(visibleRowCount() + 1) / double(std::max(1, rowCount()));
         const double page = std::nearbyint(share * double(v->maximum() - v->minimum() + 1));
         v->setPageStep(std::max(1, int(page)));
     }
     QScrollBar *h = horizontalScrollBar();
-    if (scrollBars() == ssHorizontal || scrollBars() == ssBoth) {
+    if (scrollBars() == ScrollStyle::Horizontal || scrollBars() == ScrollStyle::Both) {
         const double share = double(visibleColCount()) / double(std::max(1, colCount()));
         const double page = std::nearbyint(share * double(h->maximum() - h->minimum() + 1));
         h->setPageStep(std::max(1, int(page)));
@@ -67,9 +67,9 @@ CellFormat SortGrid::currentFormat(int col, int row) const
 {
     GridDrawState state;
     if (hasFocus() && col == currentCol() && row == currentRow())
-        state |= gdFocused;
+        state |= GridDrawStateFlag::Focused;
     if (selection().contains(col, row))
-        state |= gdSelected;
+        state |= GridDrawStateFlag::Selected;
     return cellFormat(col, row, state);
 }
 
@@ -84,11 +84,11 @@ CellFormat SortGrid::cellFormat(int col, int row, GridDrawState) const
     formatOptions.alignmentVert = m_alignmentVert;
     formatOptions.bevelStyle = m_bevelStyle;
     switch (m_bevelStyle) {
-    case cbRaised:
+    case CellBevelStyle::Raised:
         formatOptions.highlightColor = Colors::clBtnHighlight;
         formatOptions.shadowColor = Colors::clBtnShadow;
         break;
-    case cbLowered:
+    case CellBevelStyle::Lowered:
         formatOptions.highlightColor = Colors::clBtnShadow;
         formatOptions.shadowColor = Colors::clBtnHighlight;
         break;
@@ -142,7 +142,7 @@ void SortGrid::drawCell(QPainter &painter, int col, int row, const QRect &rect, 
         fo.hideText = true;
 
     const GridRect sel = selection();
-    const bool rangeSelect = options() & goRangeSelect;
+    const bool rangeSelect = options() & GridOption::RangeSelect;
     const bool colActive = col < int(m_colFormats.size()) && m_colFormats[size_t(col)].active;
     const bool rowActive = row < int(m_rowFormats.size()) && m_rowFormats[size_t(row)].active;
     auto applyFormat = [&fo](const FontSetting &s) {
@@ -158,7 +158,7 @@ void SortGrid::drawCell(QPainter &painter, int col, int row, const QRect &rect, 
     if (rangeSelect && row >= sel.top && row <= sel.bottom) {
         fo.font.color = Colors::clHighlightText;
         fo.brush.color = Colors::clHighlight;
-    } else if (m_multiSelect && isRowSelected(row) && !(options() & goEditing)) {
+    } else if (m_multiSelect && isRowSelected(row) && !(options() & GridOption::Editing)) {
         fo.font.color = Colors::clHighlightText;
         fo.brush.color = Colors::clHighlight;
     } else if (colActive && !rowActive) {
@@ -174,7 +174,7 @@ void SortGrid::drawCell(QPainter &painter, int col, int row, const QRect &rect, 
 
     const bool marker = col == m_sortOptions->sortCol() && m_sortOptions->canSort();
     if (row == 0) {
-        const int avail = marker ? colWidths(col) - 12 : colWidths(col) - 1;
+        const int avail = marker ? columnWidth(col) - 12 : columnWidth(col) - 1;
         if (fm.horizontalAdvance(text) > avail && text.size() > 1) {
             text.chop(2);
             text += QStringLiteral("..");
@@ -187,22 +187,22 @@ void SortGrid::drawCell(QPainter &painter, int col, int row, const QRect &rect, 
     const int textWidth = fm.horizontalAdvance(text);
     const int textHeight = fm.height();
     int dx = 2;
-    if (fo.alignmentHorz == taRightJustify)
+    if (fo.alignmentHorz == HorizontalAlignment::Right)
         dx = width - textWidth - 2;
-    else if (fo.alignmentHorz == taCenter)
+    else if (fo.alignmentHorz == HorizontalAlignment::Center)
         dx = (width - textWidth) / 2;
     int dy = 2;
-    if (fo.alignmentVert == taBottomJustify)
+    if (fo.alignmentVert == VerticalAlignment::Bottom)
         dy = height - textHeight - 3;
-    else if (fo.alignmentVert == taMiddle)
+    else if (fo.alignmentVert == VerticalAlignment::Middle)
         dy = (height - textHeight) / 2;
 
     if (marker) {
         if (row == 0)
             dx += 10;
-        const QPixmap &image = m_sortOptions->sortDirection() == sdAscending ? m_upImage : m_downImage;
+        const QPixmap &image = m_sortOptions->sortDirection() == SortDirection::Ascending ? m_upImage : m_downImage;
         const int w = width <= 10 ? width - 3 : 8;
-        const int y = rowHeights(0) / 2 - 4;
+        const int y = rowHeight(0) / 2 - 4;
         if (w > 0 && row == 0)
             painter.drawPixmap(QPoint(left + 3, y), image, QRect(0, 0, w, 7));
     }
@@ -227,13 +227,13 @@ void SortGrid::drawCell(QPainter &painter, int col, int row, const QRect &rect, 
         const int w = std::min(16, width);
         painter.drawPixmap(QRect(left + width - w, top, w, height), image, QRect(0, 0, w, 16));
     }
-    if (fo.bevelStyle != cbNone && col >= 0 && row >= 1) {
+    if (fo.bevelStyle != CellBevelStyle::None && col >= 0 && row >= 1) {
         const int right = left + width;
         const int bottom = top + height;
         const QColor shadow = toQColor(fo.shadowColor);
         const QColor highlight = toQColor(fo.highlightColor);
-        const bool vert = options() & goFixedVertLine;
-        const bool horz = options() & goFixedHorzLine;
+        const bool vert = options() & GridOption::FixedVertLine;
+        const bool horz = options() & GridOption::FixedHorzLine;
         if (vert) {
             painter.setPen(shadow);
             painter.drawLine(right - 1, top, right - 1, bottom);
@@ -257,7 +257,7 @@ void SortGrid::autoSizeColumn(int col, bool force)
 {
     if (col < 0 || col >= colCount())
         return;
-    if (colWidths(col) < 0 && !force)
+    if (columnWidth(col) < 0 && !force)
         return;
     int widest = 0;
     for (int r = 0; r < rowCount(); ++r) {
@@ -268,7 +268,7 @@ void SortGrid::autoSizeColumn(int col, bool force)
         widest = std::max(widest, w);
     }
     const QFontMetrics fm(font());
-    setColWidths(col,
+    setColumnWidth(col,
                  widest <= 0 ? fm.horizontalAdvance(QStringLiteral("xx"))
                              : widest + fm.horizontalAdvance(QStringLiteral("X")));
 }

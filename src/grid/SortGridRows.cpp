@@ -4,21 +4,21 @@
 
 namespace {
 
-// Switches goAlwaysShowEditor off for the lifetime of a row or column operation.
+// Switches GridOption::AlwaysShowEditor off for the lifetime of a row or column operation.
 class EditorOptionGuard
 {
 public:
     explicit EditorOptionGuard(GridBase *grid)
         : m_grid(grid)
-        , m_wasOn(grid->options() & goAlwaysShowEditor)
+        , m_wasOn(grid->options() & GridOption::AlwaysShowEditor)
     {
         if (m_wasOn)
-            m_grid->setOptions(m_grid->options() & ~GridOptions(goAlwaysShowEditor));
+            m_grid->setOptions(m_grid->options() & ~GridOptions(GridOption::AlwaysShowEditor));
     }
     ~EditorOptionGuard()
     {
         if (m_wasOn)
-            m_grid->setOptions(m_grid->options() | goAlwaysShowEditor);
+            m_grid->setOptions(m_grid->options() | GridOption::AlwaysShowEditor);
     }
     EditorOptionGuard(const EditorOptionGuard &) = delete;
     EditorOptionGuard &operator=(const EditorOptionGuard &) = delete;
@@ -332,7 +332,7 @@ void SortGrid::setMultiSelect(bool value)
 {
     m_multiSelect = value;
     if (value)
-        setOptions(options() | goRowSelect);
+        setOptions(options() | GridOption::RowSelect);
 }
 
 void SortGrid::selectRangeRows()

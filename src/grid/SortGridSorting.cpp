@@ -80,7 +80,7 @@ void SortGrid::sortByColumn(int col)
 SortStyle SortGrid::sortStyle(int col) const
 {
     const SortStyle style = m_sortOptions->sortStyle();
-    return style == ssAutomatic ? detectSortStyle(col) : style;
+    return style == SortStyle::Automatic ? detectSortStyle(col) : style;
 }
 
 int SortGrid::sortKeyColumn(int col) const
@@ -99,16 +99,16 @@ SortStyle SortGrid::detectSortStyle(int col) const
         double v = 0;
         if (number && !SortCompare::tryStrToFloat(text, locale, v))
             number = false;
-        if (time && !SortCompare::tryStrToTime(text, locale, v))
+        if (time && !SortCompare::parseTime(text, locale, v))
             time = false;
         if (dateTime && !SortCompare::tryStrToDateTime(text, locale, v))
             dateTime = false;
     }
     if (number)
-        return ssNumeric;
+        return SortStyle::Numeric;
     if (dateTime)
-        return ssDateTime;
+        return SortStyle::DateTime;
     if (time)
-        return ssTime;
-    return ssNormal;
+        return SortStyle::Time;
+    return SortStyle::Normal;
 }

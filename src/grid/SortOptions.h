@@ -4,8 +4,8 @@
 
 #include <functional>
 
-enum SortStyle { ssAutomatic, ssNormal, ssNumeric, ssNumericExtended, ssDateTime, ssTime, ssCustom };
-enum SortDirection { sdAscending, sdDescending };
+enum class SortStyle { Automatic, Normal, Numeric, NumericExtended, DateTime, Time, Custom };
+enum class SortDirection { Ascending, Descending };
 
 // A comparison of two key texts: negative, zero or positive.
 using SortCompareFunction = std::function<int(const QString &, const QString &)>;
@@ -30,17 +30,17 @@ public:
     void setSortDirection(SortDirection value) { m_sortDirection = value; }
     bool updateOnSizeChange() const { return m_updateOnSizeChange; }
     void setUpdateOnSizeChange(bool value) { m_updateOnSizeChange = value; }
-    // The comparison used by ssCustom; the grid drops it at the end of every sort.
+    // The comparison used by SortStyle::Custom; the grid drops it at the end of every sort.
     const SortCompareFunction &sortCompare() const { return m_sortCompare; }
     void setSortCompare(SortCompareFunction value) { m_sortCompare = std::move(value); }
 
 private:
     bool m_canSort = true;
     QString m_secondaryIndex;
-    SortStyle m_sortStyle = ssNormal;
+    SortStyle m_sortStyle = SortStyle::Normal;
     bool m_sortCaseSensitive = false;
     int m_sortCol = 0;
-    SortDirection m_sortDirection = sdAscending;
+    SortDirection m_sortDirection = SortDirection::Ascending;
     bool m_updateOnSizeChange = false;
     SortCompareFunction m_sortCompare;
 };

@@ -30,19 +30,19 @@ void SortedList::sort(const SortOptions &options, const QLocale &locale)
 
     const SortStyle style = options.sortStyle();
     bool (*convert)(QStringView, const QLocale &, double &) = nullptr;
-    if (style == ssNumeric)
+    if (style == SortStyle::Numeric)
         convert = SortCompare::tryStrToFloat;
-    else if (style == ssDateTime)
+    else if (style == SortStyle::DateTime)
         convert = SortCompare::tryStrToDateTime;
-    else if (style == ssTime)
-        convert = SortCompare::tryStrToTime;
+    else if (style == SortStyle::Time)
+        convert = SortCompare::parseTime;
     if (convert)
         for (Key &key : m_keys)
             key.valid = convert(text(key), locale, key.value);
 
     // Equal keys fall back to the row so that the order is the same whatever the
     // sort algorithm compares.
-    const bool descending = options.sortDirection() == sdDescending;
+    const bool descending = options.sortDirection() == SortDirection::Descending;
     const auto sortBy = [this, descending](auto compare) {
         std::stable_sort(m_keys.begin(), m_keys.end(), [&compare, descending](const Key &a, const Key &b) {
             const int result = compare(a, b);
@@ -58,14 +58,14 @@ void SortedList::sort(const SortOptions &options, const QLocale &locale)
                 return a.value < b.value ? -1 : (a.value > b.value ? 1 : 0);
             return SortCompare::compareOrdinal(text(a), text(b));
         });
-    } else if (style == ssNumericExtended) {
+    } else if (style == SortStyle::NumericExtended) {
         sortBy([text](const Key &a, const Key &b) {
             // Empty keys come first and equal each other so that the order stays total.
             if (a.size == 0 || b.size == 0)
                 return int(b.size == 0) - int(a.size == 0);
             return SortCompare::compareNumericExtended(text(a), text(b));
         });
-    } else if (style == ssCustom && custom) {
+    } else if (style == SortStyle::Custom && custom) {
         const auto string
             = [texts](const Key &key) { return QString::fromRawData(texts + key.offset, key.size); };
         sortBy([&custom, string](const Key &a, const Key &b) {

@@ -22,8 +22,8 @@ public:
     QObject *objects(int col, int row) const { return m_store.object(col, row); }
     void setObjects(int col, int row, QObject *object);
 
-    GridRowStrings rowStrings(int row) { return GridRowStrings(this, GridRowStrings::vkRow, row); }
-    GridRowStrings colStrings(int col) { return GridRowStrings(this, GridRowStrings::vkCol, col); }
+    GridRowStrings rowStrings(int row) { return GridRowStrings(this, GridRowStrings::Kind::Row, row); }
+    GridRowStrings colStrings(int col) { return GridRowStrings(this, GridRowStrings::Kind::Column, col); }
     void setRowStrings(int row, const QStringList &texts) { rowStrings(row).assign(texts); }
     void setColStrings(int col, const QStringList &texts) { colStrings(col).assign(texts); }
 

@@ -41,7 +41,7 @@ QString describeContinued(const JournalEntry &entry)
 JournalRestoreDialog::JournalRestoreDialog(QWidget *parent)
     : QDialog(parent)
 {
-    setObjectName(QStringLiteral("JournalRestoreDialog"));
+    setObjectName(QStringLiteral("journalRestoreDialog"));
     setWindowTitle(QStringLiteral("Protokoll wiederherstellen"));
     resize(620, 420);
 
@@ -50,10 +50,10 @@ JournalRestoreDialog::JournalRestoreDialog(QWidget *parent)
                              this);
     intro->setWordWrap(true);
     journalBox = new QComboBox(this);
-    journalBox->setObjectName(QStringLiteral("JournalBox"));
+    journalBox->setObjectName(QStringLiteral("journalBox"));
     journalBox->setAccessibleName(QStringLiteral("Journal"));
     eventList = new QTreeWidget(this);
-    eventList->setObjectName(QStringLiteral("EventList"));
+    eventList->setObjectName(QStringLiteral("eventList"));
     eventList->setAccessibleName(QStringLiteral("Ereignisse"));
     eventList->setRootIsDecorated(false);
     eventList->setUniformRowHeights(true);
@@ -63,11 +63,11 @@ JournalRestoreDialog::JournalRestoreDialog(QWidget *parent)
     eventList->header()->setStretchLastSection(false);
     eventList->header()->setSectionResizeMode(2, QHeaderView::Stretch);
     noteLabel = new QLabel(this);
-    noteLabel->setObjectName(QStringLiteral("JournalNote"));
+    noteLabel->setObjectName(QStringLiteral("journalNoteLabel"));
     noteLabel->setWordWrap(true);
     noteLabel->hide();
     readingBar = new QProgressBar(this);
-    readingBar->setObjectName(QStringLiteral("ReadingBar"));
+    readingBar->setObjectName(QStringLiteral("readingBar"));
     readingBar->setRange(0, 1000);
     readingBar->setTextVisible(false);
     readingBar->hide();
@@ -78,7 +78,7 @@ JournalRestoreDialog::JournalRestoreDialog(QWidget *parent)
 
     auto *buttons = new QDialogButtonBox(this);
     restoreButton = buttons->addButton(QStringLiteral("Wiederherstellen"), QDialogButtonBox::AcceptRole);
-    restoreButton->setObjectName(QStringLiteral("RestoreButton"));
+    restoreButton->setObjectName(QStringLiteral("journalRestoreButton"));
     restoreButton->setDefault(true);
     buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

@@ -43,11 +43,11 @@ void readParagraph(XmlPullReader &reader, QString &text)
 {
     const size_t paragraph = reader.depth();
     while (reader.readInside(paragraph)) {
-        if (reader.token() == XmlPullReader::Token::tkCharacters) {
+        if (reader.token() == XmlPullReader::Token::Characters) {
             reader.appendText(text);
             continue;
         }
-        if (reader.token() != XmlPullReader::Token::tkStartElement)
+        if (reader.token() != XmlPullReader::Token::StartElement)
             continue;
         // Spans, links and other markup are entered: their text counts.
         if (reader.is(TextNs, "s"))
@@ -165,7 +165,7 @@ bool readTable(XmlPullReader &reader, WorkbookRows &rows, QString *error)
     qint64 row = 0;
     const size_t table = reader.depth();
     while (!rows.ended() && reader.readInside(table)) {
-        if (reader.token() != XmlPullReader::Token::tkStartElement)
+        if (reader.token() != XmlPullReader::Token::StartElement)
             continue;
         if (reader.is(TableNs, "table-row")) {
             const qint64 repeat = countOf(reader, TableNs, "number-rows-repeated", WorkbookRows::MaxRows);
@@ -200,7 +200,7 @@ bool OdsWorkbookReader::readFirstSheet(const WorkbookPackage &package, WorkbookR
     bool found = false;
     const bool read = package.readXml(ContentPart, error, [&](XmlPullReader &reader) {
         while (!reader.atEnd() && !found) {
-            found = reader.readNext() == XmlPullReader::Token::tkStartElement && reader.is(TableNs, "table");
+            found = reader.readNext() == XmlPullReader::Token::StartElement && reader.is(TableNs, "table");
         }
         return !found || readTable(reader, rows, error);
     });

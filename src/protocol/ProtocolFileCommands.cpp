@@ -167,23 +167,23 @@ void ProtocolFileCommands::buildProtocolFileFilters(const FileTypeNames &names)
 void ProtocolFileCommands::saveAs()
 {
     QString name = ProtocolFiles::timestampFileName(QDateTime::currentDateTime());
-    int index = std::clamp(m_filterInd, 1, std::max<int>(m_filters.saveTypes.size(), 1));
+    int index = std::clamp(m_saveTypeIndex, 1, std::max<int>(m_filters.saveTypes.size(), 1));
     if (!m_dialogs->getSaveFileName(&m_panel, m_dialogFolder, m_filters.saveTypes, index, name))
         return;
     if (index < 1 || index > m_filters.saveTypes.size())
         return;
-    m_filterInd = index;
+    m_saveTypeIndex = index;
     const ProtocolFileType &type = m_filters.saveTypes.at(index - 1);
     if (QFileInfo(name).suffix().isEmpty())
         name += type.extension();
     switch (type.kind) {
-    case ProtocolFileKind::pkText:
+    case ProtocolFileKind::Text:
         saveProtocolText(name);
         break;
-    case ProtocolFileKind::pkSpreadsheet:
+    case ProtocolFileKind::Spreadsheet:
         exportToSpreadsheet(name, false);
         break;
-    case ProtocolFileKind::pkWebPage:
+    case ProtocolFileKind::WebPage:
         writeProtocolPage(name);
         break;
     }
@@ -198,13 +198,13 @@ void ProtocolFileCommands::openFile()
     if (index < 1 || index > m_filters.openTypes.size())
         return;
     switch (m_filters.openTypes.at(index - 1).kind) {
-    case ProtocolFileKind::pkText:
+    case ProtocolFileKind::Text:
         loadProtocolText(name);
         break;
-    case ProtocolFileKind::pkSpreadsheet:
+    case ProtocolFileKind::Spreadsheet:
         importFromSpreadsheet(name);
         break;
-    case ProtocolFileKind::pkWebPage:
+    case ProtocolFileKind::WebPage:
         break;
     }
 }

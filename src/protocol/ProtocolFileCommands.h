@@ -39,8 +39,8 @@ public:
     QString workbookFolder() const { return m_workbookFolder; }
     void setWorkbookFolder(const QString &folder) { m_workbookFolder = folder; }
     // The save dialog's chosen type, 1-based (stored as setting "FilterInd").
-    int filterInd() const { return m_filterInd; }
-    void setFilterInd(int index) { m_filterInd = index; }
+    int saveTypeIndex() const { return m_saveTypeIndex; }
+    void setSaveTypeIndex(int index) { m_saveTypeIndex = index; }
     const ProtocolFileFilters &fileFilters() const { return m_filters; }
     void buildProtocolFileFilters(const FileTypeNames &names);
 
@@ -101,6 +101,6 @@ private:
     int m_applicationQuery = 0; // answers to earlier questions are stale
     QString m_dialogFolder;
     QString m_workbookFolder;
-    int m_filterInd = 2;
+    int m_saveTypeIndex = 2;
     bool m_loading = false; // a table is being read beside the race
 };

@@ -93,10 +93,10 @@ QString ProtocolFiles::protocolPageFileName()
 
 ProtocolFileFilters ProtocolFiles::buildProtocolFileFilters(const FileTypeNames &names)
 {
-    const ProtocolFileType text{names.text, QStringLiteral("*.txt"), ProtocolFileKind::pkText};
-    const ProtocolFileType xlsx{names.excel, QStringLiteral("*.xlsx"), ProtocolFileKind::pkSpreadsheet};
+    const ProtocolFileType text{names.text, QStringLiteral("*.txt"), ProtocolFileKind::Text};
+    const ProtocolFileType xlsx{names.excel, QStringLiteral("*.xlsx"), ProtocolFileKind::Spreadsheet};
     ProtocolFileFilters filters;
-    filters.openTypes = {text, xlsx, {names.ods, QStringLiteral("*.ods"), ProtocolFileKind::pkSpreadsheet}};
-    filters.saveTypes = {text, xlsx, {names.html, QStringLiteral("*.html"), ProtocolFileKind::pkWebPage}};
+    filters.openTypes = {text, xlsx, {names.ods, QStringLiteral("*.ods"), ProtocolFileKind::Spreadsheet}};
+    filters.saveTypes = {text, xlsx, {names.html, QStringLiteral("*.html"), ProtocolFileKind::WebPage}};
     return filters;
 }

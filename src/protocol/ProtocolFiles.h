@@ -8,14 +8,14 @@
 
 // The kinds of file the protocol commands read and write; the commands dispatch on the
 // kind of the type chosen in a file dialog, not on the file's extension.
-enum class ProtocolFileKind { pkText, pkSpreadsheet, pkWebPage };
+enum class ProtocolFileKind { Text, Spreadsheet, WebPage };
 
 // One entry of a file dialog's type list.
 struct ProtocolFileType
 {
     QString name; // e.g. "Textdatei"
     QString pattern; // e.g. "*.txt"
-    ProtocolFileKind kind = ProtocolFileKind::pkText;
+    ProtocolFileKind kind = ProtocolFileKind::Text;
 
     // "Name (*.ext)" as the dialog shows it.
     QString description() const;

@@ -129,25 +129,25 @@ QIcon draw(ProtocolGlyph glyph)
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing, true);
     switch (glyph) {
-    case ProtocolGlyph::pgOpen:
+    case ProtocolGlyph::Open:
         drawOpen(painter);
         break;
-    case ProtocolGlyph::pgSave:
+    case ProtocolGlyph::Save:
         drawSave(painter);
         break;
-    case ProtocolGlyph::pgPrint:
+    case ProtocolGlyph::Print:
         drawPrint(painter);
         break;
-    case ProtocolGlyph::pgWebPage:
+    case ProtocolGlyph::WebPage:
         drawWebPage(painter);
         break;
-    case ProtocolGlyph::pgSpreadsheet:
+    case ProtocolGlyph::Spreadsheet:
         drawSpreadsheet(painter);
         break;
-    case ProtocolGlyph::pgClear:
+    case ProtocolGlyph::Clear:
         drawClear(painter);
         break;
-    case ProtocolGlyph::pgRestore:
+    case ProtocolGlyph::Restore:
         drawRestore(painter);
         break;
     }

@@ -3,6 +3,6 @@
 #include <QIcon>
 
 // The pictures of the seven protocol buttons, drawn once and kept.
-enum class ProtocolGlyph { pgOpen, pgSave, pgPrint, pgWebPage, pgSpreadsheet, pgClear, pgRestore };
+enum class ProtocolGlyph { Open, Save, Print, WebPage, Spreadsheet, Clear, Restore };
 
 QIcon protocolGlyph(ProtocolGlyph glyph);

@@ -11,15 +11,15 @@ CellFormat ProtocolGrid::cellFormat(int col, int row, GridDrawState state) const
     CellFormat format = SortGrid::cellFormat(col, row, state);
     format.comboBox = col == ProtocolColumns::ColCountry;
     if (col == ProtocolColumns::ColStatus)
-        format.alignmentHorz = taCenter;
+        format.alignmentHorz = HorizontalAlignment::Center;
     else if (row == 0 || col == ProtocolColumns::ColCountry)
-        format.alignmentHorz = taLeftJustify;
+        format.alignmentHorz = HorizontalAlignment::Left;
     return format;
 }
 
 ComboChoices ProtocolGrid::comboChoices(int, int) const
 {
-    if (!options().testFlag(goEditing))
+    if (!options().testFlag(GridOption::Editing))
         return {};
     ComboChoices choices;
     choices.items = m_countryCodes;

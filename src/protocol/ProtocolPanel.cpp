@@ -56,7 +56,7 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
 
     // Heading bar with the caption and the six commands.
     auto *heading = new QWidget(this);
-    heading->setObjectName(QStringLiteral("PanelProtokoll"));
+    heading->setObjectName(QStringLiteral("protocolHeading"));
     heading->setFixedHeight(HeadingHeight);
     heading->setAutoFillBackground(true);
     QPalette headingPalette = heading->palette();
@@ -68,20 +68,20 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
     captionFont.setPixelSize(19);
     headingLabel->setFont(captionFont);
 
-    loadButton = makeButton(QStringLiteral("sbLoad"), QStringLiteral("Protokoll \u00f6ffnen"),
-                            QStringLiteral("Protokoll \u00f6ffnen"), int(ProtocolGlyph::pgOpen));
-    saveButton = makeButton(QStringLiteral("sbSave"), QStringLiteral("Protokoll speichern unter"),
-                            QStringLiteral("Protokoll speichern unter"), int(ProtocolGlyph::pgSave));
-    printButton = makeButton(QStringLiteral("sbPrint"), QStringLiteral("Protokoll drucken"),
-                             QStringLiteral("Protokoll drucken"), int(ProtocolGlyph::pgPrint));
-    pageButton = makeButton(QStringLiteral("sbHTML"), QStringLiteral("Als Webseite"),
-                            QStringLiteral("Als Webseite"), int(ProtocolGlyph::pgWebPage));
-    spreadsheetButton = makeButton(QStringLiteral("sbExcel"), QStringLiteral("Datei in MS Excel"),
-                                   QStringLiteral("Datei in MS Excel"), int(ProtocolGlyph::pgSpreadsheet));
-    clearButton = makeButton(QStringLiteral("sbCLS"), QStringLiteral("F8"),
-                             QStringLiteral("Protokoll l\u00f6schen"), int(ProtocolGlyph::pgClear));
-    restoreButton = makeButton(QStringLiteral("sbRestore"), RestoreCaption, RestoreCaption,
-                               int(ProtocolGlyph::pgRestore));
+    loadButton = makeButton(QStringLiteral("openButton"), QStringLiteral("Protokoll \u00f6ffnen"),
+                            QStringLiteral("Protokoll \u00f6ffnen"), int(ProtocolGlyph::Open));
+    saveButton = makeButton(QStringLiteral("saveButton"), QStringLiteral("Protokoll speichern unter"),
+                            QStringLiteral("Protokoll speichern unter"), int(ProtocolGlyph::Save));
+    printButton = makeButton(QStringLiteral("printButton"), QStringLiteral("Protokoll drucken"),
+                             QStringLiteral("Protokoll drucken"), int(ProtocolGlyph::Print));
+    pageButton = makeButton(QStringLiteral("webPageButton"), QStringLiteral("Als Webseite"),
+                            QStringLiteral("Als Webseite"), int(ProtocolGlyph::WebPage));
+    spreadsheetButton = makeButton(QStringLiteral("spreadsheetButton"), QStringLiteral("Datei in MS Excel"),
+                                   QStringLiteral("Datei in MS Excel"), int(ProtocolGlyph::Spreadsheet));
+    clearButton = makeButton(QStringLiteral("clearButton"), QStringLiteral("F8"),
+                             QStringLiteral("Protokoll l\u00f6schen"), int(ProtocolGlyph::Clear));
+    restoreButton = makeButton(QStringLiteral("restoreButton"), RestoreCaption, RestoreCaption,
+                               int(ProtocolGlyph::Restore));
     for (QToolButton *button :
          {loadButton, saveButton, printButton, pageButton, spreadsheetButton, clearButton, restoreButton})
         button->setParent(heading);
@@ -104,7 +104,7 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
 
     // Shown while the latest autosave failed.
     autosaveWarningLabel = new QLabel(this);
-    autosaveWarningLabel->setObjectName(QStringLiteral("LabelAutosave"));
+    autosaveWarningLabel->setObjectName(QStringLiteral("autosaveWarningLabel"));
     autosaveWarningLabel->setWordWrap(true);
     autosaveWarningLabel->setAutoFillBackground(true);
     QPalette warningPalette = autosaveWarningLabel->palette();
@@ -115,7 +115,7 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
     autosaveWarningLabel->hide();
 
     grid = new ProtocolGrid(this);
-    grid->setObjectName(QStringLiteral("SortGrid1"));
+    grid->setObjectName(QStringLiteral("protocolGrid"));
     // The grid's designed size is no change by the user: set inside the update
     // bracket, it leaves the protocol unmodified, so closing an untouched
     // program asks nothing.
@@ -132,11 +132,11 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
     m_columnFit = NumberColumnFit(gridFont);
     grid->setDefaultRowHeight(20);
     grid->setDefaultColWidth(52);
-    grid->setOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goDrawFocusSelected
-                     | goColSizing | goEditing);
-    grid->setScrollBars(GridBase::ssVertical);
-    grid->setAlignmentHorz(taRightJustify);
-    grid->setAlignmentVert(taTopJustify);
+    grid->setOptions(GridOption::FixedVertLine | GridOption::FixedHorzLine | GridOption::VertLine | GridOption::HorzLine | GridOption::DrawFocusSelected
+                     | GridOption::ColSizing | GridOption::Editing);
+    grid->setScrollBars(GridBase::ScrollStyle::Vertical);
+    grid->setAlignmentHorz(HorizontalAlignment::Right);
+    grid->setAlignmentVert(VerticalAlignment::Top);
     grid->sortOptions()->setCanSort(false);
     // A typed character edits the cell under the cursor; it never searches "Nr.".
     grid->setTypeAheadSearch(false);
@@ -292,13 +292,13 @@ void ProtocolPanel::measureColumns()
 void ProtocolPanel::layoutProtocolColumns()
 {
     // Result and start numbers are never cut: their columns widen to the widest of them.
-    grid->setColWidths(0, std::max(NumberColumnMinWidth, m_columnFit.numberWidth() + CellTextMargins));
-    grid->setColWidths(2, 80);
-    grid->setColWidths(3, std::max(StartNumberColumnMinWidth, m_columnFit.startNumberWidth() + CellTextMargins));
-    grid->setColWidths(4, 47);
-    const int rest = grid->viewport()->width() - grid->colWidths(0) - grid->colWidths(4) - grid->colWidths(2)
-        - grid->colWidths(3) - grid->colCount();
-    grid->setColWidths(1, rest);
+    grid->setColumnWidth(0, std::max(NumberColumnMinWidth, m_columnFit.numberWidth() + CellTextMargins));
+    grid->setColumnWidth(2, 80);
+    grid->setColumnWidth(3, std::max(StartNumberColumnMinWidth, m_columnFit.startNumberWidth() + CellTextMargins));
+    grid->setColumnWidth(4, 47);
+    const int rest = grid->viewport()->width() - grid->columnWidth(0) - grid->columnWidth(4) - grid->columnWidth(2)
+        - grid->columnWidth(3) - grid->colCount();
+    grid->setColumnWidth(1, rest);
 }
 
 void ProtocolPanel::updateProtocolCommands()

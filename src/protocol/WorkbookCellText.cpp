@@ -123,23 +123,23 @@ NumberKind kindOfFormatCode(QStringView code)
         }
     }
     if (date && time)
-        return NumberKind::nkDateTime;
+        return NumberKind::DateTime;
     if (date)
-        return NumberKind::nkDate;
+        return NumberKind::Date;
     if (time)
-        return NumberKind::nkTime;
-    return NumberKind::nkNumber;
+        return NumberKind::Time;
+    return NumberKind::Number;
 }
 
 NumberKind kindOfBuiltinFormat(int id)
 {
     if ((id >= 14 && id <= 17) || (id >= 27 && id <= 31) || (id >= 34 && id <= 36) || (id >= 50 && id <= 58))
-        return NumberKind::nkDate;
+        return NumberKind::Date;
     if (id == 22)
-        return NumberKind::nkDateTime;
+        return NumberKind::DateTime;
     if ((id >= 18 && id <= 21) || (id >= 45 && id <= 47) || id == 32 || id == 33)
-        return NumberKind::nkTime;
-    return NumberKind::nkNumber;
+        return NumberKind::Time;
+    return NumberKind::Number;
 }
 
 std::optional<QString> number(double value)
@@ -226,12 +226,12 @@ std::optional<QString> dateText(const QDate &date, qint64 hundredthsOfDay)
 
 std::optional<QString> serial(double serial, NumberKind kind, const QDate &origin)
 {
-    if (kind == NumberKind::nkNumber)
+    if (kind == NumberKind::Number)
         return number(serial);
     if (!std::isfinite(serial) || std::abs(serial) > MaxSerialDays)
         return std::nullopt;
     const qint64 total = std::llround(serial * double(HundredthsPerDay));
-    if (kind == NumberKind::nkTime)
+    if (kind == NumberKind::Time)
         return duration(total);
     qint64 days = total / HundredthsPerDay;
     qint64 rest = total % HundredthsPerDay;

@@ -13,7 +13,7 @@
 namespace WorkbookCellText {
 
 // What a cell's number format makes of its number.
-enum class NumberKind { nkNumber, nkDate, nkTime, nkDateTime };
+enum class NumberKind { Number, Date, Time, DateTime };
 
 // The kind of a number format code such as "[hh]:mm:ss.00" or "dd\.mm\.yyyy"; quoted
 // text, escaped characters and bracketed colours or locales do not count.

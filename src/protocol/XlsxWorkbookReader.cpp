@@ -87,7 +87,7 @@ bool readRelationships(const WorkbookPackage &package, const QString &part,
         return true;
     return package.readXml(relsPart, error, [&](XmlPullReader &reader) {
         while (!reader.atEnd()) {
-            if (reader.readNext() != XmlPullReader::Token::tkStartElement || reader.name() != "Relationship"
+            if (reader.readNext() != XmlPullReader::Token::StartElement || reader.name() != "Relationship"
                 || reader.attribute({}, "TargetMode") == QLatin1StringView("External"))
                 continue;
             relationships.insert(
@@ -118,7 +118,7 @@ bool locateParts(const WorkbookPackage &package, WorkbookParts &parts, QString *
     QString firstSheetId;
     const bool read = package.readXml(workbookPart, error, [&](XmlPullReader &reader) {
         while (!reader.atEnd() && firstSheetId.isEmpty()) {
-            if (reader.readNext() != XmlPullReader::Token::tkStartElement)
+            if (reader.readNext() != XmlPullReader::Token::StartElement)
                 continue;
             if (reader.name() == "workbookPr") {
                 const std::string_view date1904 = reader.rawAttribute({}, "date1904");
@@ -154,7 +154,7 @@ QString readStringItem(XmlPullReader &reader)
     QString text;
     const size_t item = reader.depth();
     while (reader.readInside(item)) {
-        if (reader.token() != XmlPullReader::Token::tkStartElement)
+        if (reader.token() != XmlPullReader::Token::StartElement)
             continue;
         if (reader.name() == "t")
             text += reader.readElementText();
@@ -171,7 +171,7 @@ bool readSharedStrings(const WorkbookPackage &package, const QString &part, QStr
         return true;
     return package.readXml(part, error, [&](XmlPullReader &reader) {
         while (!reader.atEnd()) {
-            if (reader.readNext() == XmlPullReader::Token::tkStartElement && reader.name() == "si")
+            if (reader.readNext() == XmlPullReader::Token::StartElement && reader.name() == "si")
                 strings.append(readStringItem(reader));
         }
         return true;
@@ -197,9 +197,9 @@ bool readFormatKinds(const WorkbookPackage &package, const QString &part, std::v
         while (!reader.atEnd()) {
             const XmlPullReader::Token token = reader.readNext();
             const std::string_view name = reader.name();
-            if (token == XmlPullReader::Token::tkEndElement && (name == "numFmts" || name == "cellXfs"))
+            if (token == XmlPullReader::Token::EndElement && (name == "numFmts" || name == "cellXfs"))
                 section = Section::scOther;
-            if (token != XmlPullReader::Token::tkStartElement)
+            if (token != XmlPullReader::Token::StartElement)
                 continue;
             if (name == "numFmts") {
                 section = Section::scNumberFormats;
@@ -258,7 +258,7 @@ std::optional<QString> cellText(const CellData &cell, const SheetContext &contex
         }
         const NumberKind kind = cell.style >= 0 && size_t(cell.style) < context.formatKinds.size()
             ? context.formatKinds[size_t(cell.style)]
-            : NumberKind::nkNumber;
+            : NumberKind::Number;
         std::optional<QString> text = WorkbookCellText::serial(number, kind, context.origin);
         if (!text)
             *reason = QStringLiteral("Der Wert %1 ist als Zahl, Datum oder Zeit nicht darstellbar.")
@@ -346,7 +346,7 @@ bool readSheet(const WorkbookPackage &package, const QString &part, const SheetC
 {
     return package.readXml(part, error, [&](XmlPullReader &reader) {
         while (!reader.atEnd()) {
-            if (reader.readNext() == XmlPullReader::Token::tkStartElement && reader.name() == "sheetData")
+            if (reader.readNext() == XmlPullReader::Token::StartElement && reader.name() == "sheetData")
                 break;
         }
         qint64 row = -1;

@@ -116,7 +116,7 @@ XmlPullReader::Token XmlPullReader::fail(const char *reason)
 {
     m_error = reason;
     m_errorPos = m_pos;
-    m_token = Token::tkError;
+    m_token = Token::Error;
     return m_token;
 }
 
@@ -183,7 +183,7 @@ XmlPullReader::Token XmlPullReader::readNext()
     if (m_emptyPending) {
         m_emptyPending = false;
         m_popPending = true;
-        m_token = Token::tkEndElement;
+        m_token = Token::EndElement;
         return m_token;
     }
     if (m_pos == 0 && m_doc.size() >= 2
@@ -204,7 +204,7 @@ XmlPullReader::Token XmlPullReader::readNext()
             m_pos = end;
             m_text = text;
             m_textIsCData = false;
-            m_token = Token::tkCharacters;
+            m_token = Token::Characters;
             return m_token;
         }
         const std::string_view rest = m_doc.substr(m_pos);
@@ -231,7 +231,7 @@ XmlPullReader::Token XmlPullReader::readNext()
                 return fail("Text au\u00dferhalb des Wurzelelements");
             m_text = m_doc.substr(start, m_pos - 3 - start);
             m_textIsCData = true;
-            m_token = Token::tkCharacters;
+            m_token = Token::Characters;
             return m_token;
         }
         if (rest.substr(0, 2) == "<!")
@@ -244,7 +244,7 @@ XmlPullReader::Token XmlPullReader::readNext()
         return fail("kein Wurzelelement");
     if (!m_open.empty())
         return fail("das Dokument endet vor dem Ende seiner Elemente");
-    m_token = Token::tkEndDocument;
+    m_token = Token::EndDocument;
     return m_token;
 }
 
@@ -344,7 +344,7 @@ XmlPullReader::Token XmlPullReader::readStartTag()
     m_rootSeen = true;
     m_emptyPending = empty;
     m_pos = p;
-    m_token = Token::tkStartElement;
+    m_token = Token::StartElement;
     return m_token;
 }
 
@@ -365,7 +365,7 @@ XmlPullReader::Token XmlPullReader::readEndTag()
     m_name = m_open.back().name;
     m_namespace = m_open.back().namespaceUri;
     m_popPending = true;
-    m_token = Token::tkEndElement;
+    m_token = Token::EndElement;
     return m_token;
 }
 
@@ -405,9 +405,9 @@ bool XmlPullReader::readNextStartElement()
 {
     for (;;) {
         switch (readNext()) {
-        case Token::tkStartElement:
+        case Token::StartElement:
             return true;
-        case Token::tkCharacters:
+        case Token::Characters:
             continue;
         default:
             return false;
@@ -419,7 +419,7 @@ bool XmlPullReader::readInside(size_t depth)
 {
     const Token token = readNext();
     // An element's end token comes while it is still open.
-    return !atEnd() && !(token == Token::tkEndElement && m_open.size() == depth);
+    return !atEnd() && !(token == Token::EndElement && m_open.size() == depth);
 }
 
 void XmlPullReader::skipCurrentElement()
@@ -433,7 +433,7 @@ QString XmlPullReader::readElementText()
     QString text;
     const size_t level = depth();
     while (readInside(level))
-        if (m_token == Token::tkCharacters)
+        if (m_token == Token::Characters)
             appendText(text);
     return text;
 }

@@ -17,14 +17,14 @@
 class XmlPullReader
 {
 public:
-    enum class Token { tkNone, tkStartElement, tkEndElement, tkCharacters, tkEndDocument, tkError };
+    enum class Token { None, StartElement, EndElement, Characters, EndDocument, Error };
 
     explicit XmlPullReader(std::string_view document);
 
     Token readNext();
     Token token() const { return m_token; }
-    bool atEnd() const { return m_token == Token::tkEndDocument || m_token == Token::tkError; }
-    bool hasError() const { return m_token == Token::tkError; }
+    bool atEnd() const { return m_token == Token::EndDocument || m_token == Token::Error; }
+    bool hasError() const { return m_token == Token::Error; }
     // The reason and the line it was found in.
     QString errorString() const;
 
@@ -86,7 +86,7 @@ private:
 
     std::string_view m_doc;
     size_t m_pos = 0;
-    Token m_token = Token::tkNone;
+    Token m_token = Token::None;
     const char *m_error = nullptr;
     size_t m_errorPos = 0;
 

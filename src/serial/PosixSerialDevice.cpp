@@ -208,27 +208,27 @@ bool PosixSerialDevice::configure(const SerialLineSettings &settings, QString *e
     // CLOCAL: the carrier line never hangs the port up. CREAD follows the events.
     tio.c_cflag = CLOCAL | CREAD | HUPCL | characterSize(settings.dataBits);
     switch (settings.parity) {
-    case prNone:
+    case Parity::None:
         break;
-    case prOdd:
+    case Parity::Odd:
         tio.c_cflag |= PARENB | PARODD;
         break;
-    case prEven:
+    case Parity::Even:
         tio.c_cflag |= PARENB;
         break;
-    case prMark:
+    case Parity::Mark:
         tio.c_cflag |= PARENB | CMSPAR | PARODD;
         break;
-    case prSpace:
+    case Parity::Space:
         tio.c_cflag |= PARENB | CMSPAR;
         break;
     }
     // With five data bits the UART sends 1.5 stop bits for CSTOPB.
-    if (settings.stopBits != sbOneStopBit)
+    if (settings.stopBits != StopBits::One)
         tio.c_cflag |= CSTOPB;
-    if (settings.flowControl == fcRtsCts)
+    if (settings.flowControl == FlowControl::RtsCts)
         tio.c_cflag |= CRTSCTS;
-    if (settings.flowControl == fcXonXoff)
+    if (settings.flowControl == FlowControl::XonXoff)
         tio.c_iflag |= IXON | IXOFF;
     tio.c_cc[VSTART] = cc_t(settings.xonChar);
     tio.c_cc[VSTOP] = cc_t(settings.xoffChar);
@@ -254,7 +254,7 @@ bool PosixSerialDevice::configure(const SerialLineSettings &settings, QString *e
     // DTR raised while open when enabled; RTS is the handshake line under
     // RTS/CTS and otherwise held low.
     if (!setModemOutput(m_fd, TIOCM_DTR, settings.enableDTR, &failure)
-        || (settings.flowControl != fcRtsCts && !setModemOutput(m_fd, TIOCM_RTS, false, &failure))) {
+        || (settings.flowControl != FlowControl::RtsCts && !setModemOutput(m_fd, TIOCM_RTS, false, &failure))) {
         *error = errorText(failure);
         return false;
     }

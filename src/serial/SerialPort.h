@@ -81,8 +81,9 @@ public:
     void setWriteBufSize(qint32 value) { m_writeBufSize = value; }
     qint32 readBufSize() const { return m_readBufSize; }
     void setReadBufSize(qint32 value) { m_readBufSize = value; }
-    qint32 tag() const { return m_tag; }
-    void setTag(qint32 value) { m_tag = value; }
+    // The polarity ("Alg") the serial triggers act on for this port.
+    qint32 polarity() const { return m_polarity; }
+    void setPolarity(qint32 value) { m_polarity = value; }
 
     SerialBackend &backend() const { return *m_backend; }
     void setBackend(SerialBackend *backend);
@@ -157,18 +158,18 @@ private:
 
     SerialBackend *m_backend;
     const ClockSource *m_clocks;
-    BaudRate m_baudRate = br9600;
+    BaudRate m_baudRate = BaudRate::Baud9600;
     qint32 m_baudRateUser = DefaultBaudRateUser;
     quint8 m_port = 1;
-    Parity m_parity = prNone;
-    StopBits m_stopBits = sbOneStopBit;
-    FlowControl m_flowControl = fcNone;
+    Parity m_parity = Parity::None;
+    StopBits m_stopBits = StopBits::One;
+    FlowControl m_flowControl = FlowControl::None;
     quint8 m_dataBits = 8;
     SerialEvents m_events = AllEvents;
     bool m_enableDTR = true;
     qint32 m_writeBufSize = DefaultBufSize;
     qint32 m_readBufSize = DefaultBufSize;
-    qint32 m_tag = 0;
+    qint32 m_polarity = 0;
 
     std::unique_ptr<SerialDevice> m_device;
     std::unique_ptr<SerialMonitorThread> m_thread;

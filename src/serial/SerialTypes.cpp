@@ -6,7 +6,7 @@ quint32 baudRateValue(BaudRate rate, quint32 user)
 {
     static const std::array<quint32, 15> rates
         = {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200, 128000, 256000};
-    if (rate == brUser)
+    if (rate == BaudRate::User)
         return user;
     return rates[size_t(rate)];
 }

@@ -6,39 +6,39 @@
 
 // Line settings and events of a serial port.
 
-enum BaudRate {
-    br110,
-    br300,
-    br600,
-    br1200,
-    br2400,
-    br4800,
-    br9600,
-    br14400,
-    br19200,
-    br38400,
-    br56000,
-    br57600,
-    br115200,
-    br128000,
-    br256000,
-    brUser
+enum class BaudRate {
+    Baud110,
+    Baud300,
+    Baud600,
+    Baud1200,
+    Baud2400,
+    Baud4800,
+    Baud9600,
+    Baud14400,
+    Baud19200,
+    Baud38400,
+    Baud56000,
+    Baud57600,
+    Baud115200,
+    Baud128000,
+    Baud256000,
+    User
 };
 
-enum Parity { prNone, prOdd, prEven, prMark, prSpace };
+enum class Parity { None, Odd, Even, Mark, Space };
 
-enum StopBits { sbOneStopBit, sbOne5StopBits, sbTwoStopBits };
+enum class StopBits { One, OneAndHalf, Two };
 
-enum FlowControl { fcNone, fcRtsCts, fcXonXoff };
+enum class FlowControl { None, RtsCts, XonXoff };
 
-enum SerialEvent { evRxChar, evTxEmpty, evRxFlag, evRing, evBreak, evCTS, evDSR, evError, evRLSD };
+enum class SerialEvent { RxChar, TxEmpty, RxFlag, Ring, Break, Cts, Dsr, Error, Rlsd };
 
 // A set of SerialEvent: bit i stands for the i-th value of SerialEvent.
 using SerialEvents = quint16;
 
 inline constexpr SerialEvents eventSet(SerialEvent event)
 {
-    return SerialEvents(1u << event);
+    return SerialEvents(1u << unsigned(event));
 }
 inline constexpr SerialEvents AllEvents = 0x01FF;
 
@@ -63,7 +63,7 @@ inline constexpr quint32 RingOn = 0x0040;
 inline constexpr quint32 RlsdOn = 0x0080;
 } // namespace ModemLine
 
-// The bit rate in bit/s for a BaudRate; brUser gives `user` unchanged.
+// The bit rate in bit/s for a BaudRate; BaudRate::User gives `user` unchanged.
 quint32 baudRateValue(BaudRate rate, quint32 user);
 
 // The platform event mask for a set of SerialEvent.
@@ -74,9 +74,9 @@ struct SerialLineSettings
 {
     quint32 baudRate = 9600;
     int dataBits = 8;
-    Parity parity = prNone;
-    StopBits stopBits = sbOneStopBit;
-    FlowControl flowControl = fcNone;
+    Parity parity = Parity::None;
+    StopBits stopBits = StopBits::One;
+    FlowControl flowControl = FlowControl::None;
     bool enableDTR = true;
     qint32 readBufSize = 2048;
     qint32 writeBufSize = 2048;

@@ -65,10 +65,10 @@ bool WindowsSerialDevice::configure(const SerialLineSettings &settings, QString 
     dcb.BaudRate = settings.baudRate;
     dcb.fBinary = 1;
     dcb.fDtrControl = settings.enableDTR ? DTR_CONTROL_ENABLE : DTR_CONTROL_DISABLE;
-    const bool handshake = settings.flowControl == fcRtsCts;
+    const bool handshake = settings.flowControl == FlowControl::RtsCts;
     dcb.fOutxCtsFlow = handshake ? 1 : 0;
     dcb.fRtsControl = handshake ? RTS_CONTROL_HANDSHAKE : RTS_CONTROL_DISABLE;
-    const bool xonXoff = settings.flowControl == fcXonXoff;
+    const bool xonXoff = settings.flowControl == FlowControl::XonXoff;
     dcb.fOutX = xonXoff ? 1 : 0;
     dcb.fInX = xonXoff ? 1 : 0;
     dcb.XonLim = WORD(settings.xonLim);

@@ -40,7 +40,7 @@ QLabel *captionFor(const QString &caption, QWidget *control, QWidget *parent)
 SettingsDialog::SettingsDialog(QWidget *parent)
     : QDialog(parent)
 {
-    setObjectName(QStringLiteral("CfgDialog"));
+    setObjectName(QStringLiteral("settingsDialog"));
     setWindowTitle(QStringLiteral("Einstellungen"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setModal(true);
@@ -55,21 +55,21 @@ SettingsDialog::SettingsDialog(QWidget *parent)
 void SettingsDialog::buildControls()
 {
     precisionBox = new QComboBox(this);
-    precisionBox->setObjectName(QStringLiteral("cbDigits"));
+    precisionBox->setObjectName(QStringLiteral("precisionBox"));
     for (const QString &name : PrecisionNames)
         precisionBox->addItem(name);
 
     portBox = new QComboBox(this);
-    portBox->setObjectName(QStringLiteral("cbPort"));
+    portBox->setObjectName(QStringLiteral("portBox"));
     portBox->setToolTip(PortHint);
 
     polarityBox = new QComboBox(this);
-    polarityBox->setObjectName(QStringLiteral("cbAlg"));
+    polarityBox->setObjectName(QStringLiteral("polarityBox"));
     polarityBox->addItem(QStringLiteral("Ein"));
     polarityBox->addItem(QStringLiteral("Aus"));
 
     lockoutField = new DecimalSpinField(this);
-    lockoutField->setObjectName(QStringLiteral("seWait"));
+    lockoutField->setObjectName(QStringLiteral("lockoutField"));
     lockoutField->setMinValue(0.0);
     lockoutField->setMaxValue(Settings::MaxWait / 1000.0);
     lockoutField->setIncrement(0.1);
@@ -78,10 +78,10 @@ void SettingsDialog::buildControls()
     lockoutField->setFixedWidth(70);
 
     finishCaptionBox = new QComboBox(this);
-    finishCaptionBox->setObjectName(QStringLiteral("cbButton"));
+    finishCaptionBox->setObjectName(QStringLiteral("finishCaptionBox"));
 
     ctsWarningLabel = new QLabel(CtsWarningText, this);
-    ctsWarningLabel->setObjectName(QStringLiteral("LabelCtsWarning"));
+    ctsWarningLabel->setObjectName(QStringLiteral("ctsWarningLabel"));
     ctsWarningLabel->setAccessibleName(CtsWarningText);
     ctsWarningLabel->setStyleSheet(QStringLiteral("color: #B00000;"));
     ctsWarningLabel->setVisible(false);
@@ -113,10 +113,10 @@ void SettingsDialog::buildControls()
         const char *caption;
     };
     const ColourField fields[] = {
-        {&runningColorBox, "cbColorCifra", "Start:"},
-        {&finishColorBox, "cbColorCifra2", "Stopp:"},
-        {&dimColorBox, "cbColorCifraF", "Sonst:"},
-        {&backgroundColorBox, "cbColorFon", "Fenster:"},
+        {&runningColorBox, "runningColorBox", "Start:"},
+        {&finishColorBox, "finishColorBox", "Stopp:"},
+        {&dimColorBox, "dimColorBox", "Sonst:"},
+        {&backgroundColorBox, "backgroundColorBox", "Fenster:"},
     };
     int row = 0;
     for (const ColourField &entry : fields) {
@@ -132,11 +132,11 @@ void SettingsDialog::buildControls()
     }
 
     yesButton = new QPushButton(QStringLiteral("OK"), this);
-    yesButton->setObjectName(QStringLiteral("OKBtn"));
+    yesButton->setObjectName(QStringLiteral("yesButton"));
     yesButton->setAccessibleName(QStringLiteral("OK"));
     yesButton->setDefault(true);
     noButton = new QPushButton(QStringLiteral("Abbrechen"), this);
-    noButton->setObjectName(QStringLiteral("CancelBtn"));
+    noButton->setObjectName(QStringLiteral("noButton"));
     noButton->setAccessibleName(QStringLiteral("Abbrechen"));
     connect(yesButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(noButton, &QPushButton::clicked, this, &QDialog::reject);
@@ -152,7 +152,7 @@ void SettingsDialog::buildControls()
     layout->setSizeConstraint(QLayout::SetFixedSize); // a fixed dialog border
 
     colorDialog = new QColorDialog(this);
-    colorDialog->setObjectName(QStringLiteral("ColorDialog1"));
+    colorDialog->setObjectName(QStringLiteral("colorDialog"));
     colorDialog->setOption(QColorDialog::DontUseNativeDialog);
 
     connect(precisionBox, &QComboBox::activated, this, &SettingsDialog::precisionChosen);

@@ -47,7 +47,7 @@ void applyInteger(Settings &s, const char *name, qint32 v)
     else if (is(name, "C4"))
         s.finishColor = ColorValue(v);
     else if (is(name, "FilterInd"))
-        s.saveFilterIndex = v;
+        s.saveTypeIndex = v;
     else if (is(name, "Wait"))
         s.lockoutMs = qBound(0, v, Settings::MaxWait);
     else if (is(name, "ButtonLap"))
@@ -81,7 +81,7 @@ qint32 integerOf(const Settings &s, const char *name)
     if (is(name, "C4"))
         return qint32(s.finishColor);
     if (is(name, "FilterInd"))
-        return s.saveFilterIndex;
+        return s.saveTypeIndex;
     if (is(name, "Wait"))
         return s.lockoutMs;
     return s.finishCaptionIndex; // "ButtonLAP"

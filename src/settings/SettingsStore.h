@@ -21,7 +21,7 @@ struct Settings
     static constexpr int DefaultWidth = 822;
     static constexpr int DefaultHeight = 434;
     static constexpr int DefaultPrecision = 2;
-    static constexpr int DefaultFilterIndex = 2;
+    static constexpr int DefaultSaveTypeIndex = 2;
     static constexpr int DefaultWait = 200;
     static constexpr int MaxWait = 10000; // the settings dialog's limit, 10 s
     static constexpr int DefaultButtonLap = 0;
@@ -38,7 +38,7 @@ struct Settings
     ColorValue dimColor = Colors::clDkGray; // "C3": leading zeros
     int precision = DefaultPrecision; // "Acc": 0 seconds, 1 tenths, 2 hundredths
     ColorValue finishColor = Colors::clLime; // "C4": lower row lit
-    int saveFilterIndex = DefaultFilterIndex; // "FilterInd": 1-based save dialog filter
+    int saveTypeIndex = DefaultSaveTypeIndex; // "FilterInd": 1-based save dialog filter
     int lockoutMs = DefaultWait; // "Wait": lockout in milliseconds, 0 .. MaxWait
     int finishCaptionIndex = DefaultButtonLap; // "ButtonLAP": index into FinishButtonCaptions
 

@@ -13,14 +13,14 @@ RaceSession::RaceSession(ClockSource &clocks, SerialBackend *backend, QObject *p
     connect(&m_clock, &RaceClock::commandStatesChanged, this, &RaceSession::stateChanged);
 
     SerialPort &port = *m_port;
-    port.setBaudRate(br9600);
+    port.setBaudRate(BaudRate::Baud9600);
     port.setBaudRateUser(28800);
     port.setPort(0);
-    port.setParity(prNone);
-    port.setStopBits(sbOneStopBit);
-    port.setFlowControl(fcRtsCts);
+    port.setParity(Parity::None);
+    port.setStopBits(StopBits::One);
+    port.setFlowControl(FlowControl::RtsCts);
     port.setDataBits(5);
-    port.setEvents(eventSet(evCTS) | eventSet(evDSR));
+    port.setEvents(eventSet(SerialEvent::Cts) | eventSet(SerialEvent::Dsr));
     port.setEnableDTR(true);
     port.setWriteBufSize(64);
     port.setReadBufSize(64);
@@ -59,12 +59,12 @@ void RaceSession::setPortNumber(int port)
 
 int RaceSession::algorithm() const
 {
-    return m_port->tag();
+    return m_port->polarity();
 }
 
 void RaceSession::setAlgorithm(int alg)
 {
-    m_port->setTag(alg);
+    m_port->setPolarity(alg);
     m_triggers->setAlg(alg);
 }
 
@@ -112,7 +112,7 @@ void RaceSession::setAutomatic(bool automatic)
     BarrierStatus::Port port;
     port.open = automatic;
     port.number = m_port->port();
-    port.alg = m_port->tag();
+    port.alg = m_port->polarity();
     port.waitFailure = m_port->lastWaitError();
     port.disconnected = m_port->lastWaitDisconnected();
     port.lostEvents = m_port->lostEvents();

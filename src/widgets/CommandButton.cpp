@@ -48,17 +48,17 @@ struct KindDefaults
 KindDefaults defaultsOf(CommandButton::ButtonKind kind)
 {
     switch (kind) {
-    case CommandButton::bkOK:
+    case CommandButton::ButtonKind::Ok:
         return {"OK", 1, true, false, QStyle::SP_DialogOkButton};
-    case CommandButton::bkCancel:
+    case CommandButton::ButtonKind::Cancel:
         return {"Abbrechen", 2, false, true, QStyle::SP_DialogCancelButton};
-    case CommandButton::bkYes:
+    case CommandButton::ButtonKind::Yes:
         return {"&Ja", 6, true, false, QStyle::SP_DialogYesButton};
-    case CommandButton::bkNo:
+    case CommandButton::ButtonKind::No:
         return {"&Nein", 7, false, true, QStyle::SP_DialogNoButton};
-    case CommandButton::bkClose:
+    case CommandButton::ButtonKind::Close:
         return {"&Schließen", 0, false, false, QStyle::SP_DialogCloseButton};
-    case CommandButton::bkCustom:
+    case CommandButton::ButtonKind::Custom:
         break;
     }
     return {nullptr, 0, false, false, QStyle::SP_CustomBase};
@@ -75,7 +75,7 @@ CommandButton::CommandButton(const QString &caption, QWidget *parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     connect(this, &QPushButton::clicked, this, [this] {
-        if (m_kind == bkClose) {
+        if (m_kind == ButtonKind::Close) {
             window()->close();
         } else if (m_modalResult != 0) {
             if (auto *dialog = qobject_cast<QDialog *>(window()))
@@ -122,7 +122,7 @@ void CommandButton::setKind(ButtonKind value)
         return;
     m_kind = value;
     const KindDefaults defaults = defaultsOf(value);
-    if (value == bkCustom)
+    if (value == ButtonKind::Custom)
         return;
     setText(QString::fromUtf8(defaults.caption));
     setModalResult(defaults.modalResult);
@@ -240,7 +240,7 @@ QSize CommandButton::sizeHint() const
         glyph = QSize(m_glyph.width() / m_numGlyphs, m_glyph.height());
     int width = caption.width() + glyph.width() + (glyph.isEmpty() || caption.isEmpty() ? 0 : m_spacing);
     int height = qMax(caption.height(), glyph.height());
-    if (m_layout == blGlyphTop || m_layout == blGlyphBottom) {
+    if (m_layout == ButtonLayout::GlyphTop || m_layout == ButtonLayout::GlyphBottom) {
         width = qMax(caption.width(), glyph.width());
         height = caption.height() + glyph.height() + (glyph.isEmpty() || caption.isEmpty() ? 0 : m_spacing);
     }
@@ -356,7 +356,7 @@ void CommandButton::paintEvent(QPaintEvent *)
     const QSize textSize = caption.isEmpty() ? QSize() : metrics.size(Qt::TextShowMnemonic, caption);
     QRect textRect = r;
     if (!glyph.isNull()) {
-        const bool horizontal = m_layout == blGlyphLeft || m_layout == blGlyphRight;
+        const bool horizontal = m_layout == ButtonLayout::GlyphLeft || m_layout == ButtonLayout::GlyphRight;
         const int glyphExtent = horizontal ? glyph.width() : glyph.height();
         const int textExtent = horizontal ? textSize.width() : textSize.height();
         const int available = horizontal ? r.width() : r.height();
@@ -364,20 +364,20 @@ void CommandButton::paintEvent(QPaintEvent *)
         const int margin = m_margin >= 0 ? m_margin : (available - glyphExtent - spacing - textExtent) / 2;
         QPoint glyphAt;
         switch (m_layout) {
-        case blGlyphLeft:
+        case ButtonLayout::GlyphLeft:
             glyphAt = QPoint(r.left() + margin, r.top() + (r.height() - glyph.height()) / 2);
             textRect = QRect(glyphAt.x() + glyph.width() + spacing, r.top(), textExtent, r.height());
             break;
-        case blGlyphRight:
+        case ButtonLayout::GlyphRight:
             glyphAt
                 = QPoint(r.right() + 1 - margin - glyph.width(), r.top() + (r.height() - glyph.height()) / 2);
             textRect = QRect(glyphAt.x() - spacing - textExtent, r.top(), textExtent, r.height());
             break;
-        case blGlyphTop:
+        case ButtonLayout::GlyphTop:
             glyphAt = QPoint(r.left() + (r.width() - glyph.width()) / 2, r.top() + margin);
             textRect = QRect(r.left(), glyphAt.y() + glyph.height() + spacing, r.width(), textExtent);
             break;
-        case blGlyphBottom:
+        case ButtonLayout::GlyphBottom:
             glyphAt = QPoint(r.left() + (r.width() - glyph.width()) / 2,
                              r.bottom() + 1 - margin - glyph.height());
             textRect = QRect(r.left(), glyphAt.y() - spacing - textExtent, r.width(), textExtent);

@@ -18,8 +18,8 @@ class CommandButton : public QPushButton
     Q_OBJECT
 
 public:
-    enum ButtonKind { bkCustom, bkOK, bkCancel, bkYes, bkNo, bkClose };
-    enum ButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
+    enum class ButtonKind { Custom, Ok, Cancel, Yes, No, Close };
+    enum class ButtonLayout { GlyphLeft, GlyphRight, GlyphTop, GlyphBottom };
 
     explicit CommandButton(QWidget *parent = nullptr);
     explicit CommandButton(const QString &caption, QWidget *parent = nullptr);
@@ -79,8 +79,8 @@ private:
     QPixmap m_glyph;
     QPixmap m_faceGlyph; // the glyph strip on the face colour
     int m_numGlyphs = 1;
-    ButtonKind m_kind = bkCustom;
-    ButtonLayout m_layout = blGlyphLeft;
+    ButtonKind m_kind = ButtonKind::Custom;
+    ButtonLayout m_layout = ButtonLayout::GlyphLeft;
     int m_margin = -1;
     int m_spacing = 4;
     bool m_default = false;

@@ -14,34 +14,34 @@ ConfirmDialog::ConfirmDialog(QWidget *parent)
               Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
                   | Qt::WindowStaysOnTopHint)
 {
-    setObjectName(QStringLiteral("FDlgYesNo"));
+    setObjectName(QStringLiteral("confirmDialog"));
     setWindowTitle(QGuiApplication::applicationDisplayName());
     setFixedSize(222, 94); // client area; the dialog border cannot be dragged
     setModal(true);
 
     questionLabel = new QLabel(QStringLiteral("?"), this);
-    questionLabel->setObjectName(QStringLiteral("Label1"));
+    questionLabel->setObjectName(QStringLiteral("questionLabel"));
     questionLabel->setGeometry(40, 6, 169, 49);
     questionLabel->setAlignment(Qt::AlignCenter);
     questionLabel->setWordWrap(true);
 
     iconLabel = new QLabel(this);
-    iconLabel->setObjectName(QStringLiteral("Icon"));
+    iconLabel->setObjectName(QStringLiteral("iconLabel"));
     iconLabel->setGeometry(4, 14, 32, 32);
     iconLabel->setPixmap(questionIcon());
     iconLabel->setAttribute(Qt::WA_TranslucentBackground);
     iconLabel->setAccessibleName(QStringLiteral("?"));
 
     yesButton = new QPushButton(YesCaption, this);
-    yesButton->setObjectName(QStringLiteral("OKBtn"));
+    yesButton->setObjectName(QStringLiteral("yesButton"));
     yesButton->setGeometry(39, 60, 75, 25);
     noButton = new QPushButton(NoCaption, this);
-    noButton->setObjectName(QStringLiteral("CancelBtn"));
+    noButton->setObjectName(QStringLiteral("noButton"));
     noButton->setGeometry(135, 60, 75, 25);
     setTabOrder(yesButton, noButton);
 
-    connect(yesButton, &QPushButton::clicked, this, [this] { done(mrYes); });
-    connect(noButton, &QPushButton::clicked, this, [this] { done(mrNo); });
+    connect(yesButton, &QPushButton::clicked, this, [this] { answer(Answer::Yes); });
+    connect(noButton, &QPushButton::clicked, this, [this] { answer(Answer::No); });
     yesButton->setFocus();
 }
 
@@ -65,7 +65,7 @@ void ConfirmDialog::setActiveControl(QWidget *control)
 bool ConfirmDialog::ask(const QString &question)
 {
     questionLabel->setText(question);
-    return exec() == mrYes;
+    return exec() == QDialog::Accepted;
 }
 
 bool ConfirmDialog::ask(const QString &question, const QString &yesText, const QString &noText)
@@ -80,7 +80,12 @@ bool ConfirmDialog::ask(const QString &question, const QString &yesText, const Q
 void ConfirmDialog::reject()
 {
     // Esc and closing the window answer like "Nein".
-    done(mrNo);
+    answer(Answer::No);
+}
+
+void ConfirmDialog::answer(Answer answer)
+{
+    done(answer == Answer::Yes ? QDialog::Accepted : QDialog::Rejected);
 }
 
 QPixmap ConfirmDialog::questionIcon()

@@ -6,16 +6,14 @@ class QLabel;
 class QPushButton;
 
 // The one confirmation dialog: a question icon, the question
-// and the buttons "Ja" (result 6) and "Nein" (result 2; also Esc and closing
-// the window). Created once and reused; captions and the active button set by
+// and the buttons "Ja" and "Nein" (also Esc and closing the window). Created once and reused; captions and the active button set by
 // one caller stay until another caller changes them.
 class ConfirmDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    static constexpr int mrYes = 6;
-    static constexpr int mrNo = 2;
+    enum class Answer { Yes, No };
     static const QString YesCaption;
     static const QString NoCaption;
 
@@ -44,4 +42,8 @@ public:
 
 public Q_SLOTS:
     void reject() override;
+
+private:
+    // Closes the dialog with the answer as its result code.
+    void answer(Answer answer);
 };

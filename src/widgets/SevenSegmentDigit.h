@@ -13,7 +13,7 @@ class SevenSegmentDigit : public QWidget
     Q_OBJECT
 
 public:
-    enum BorderStyle { bsNone, bsSingle };
+    enum class BorderStyle { None, Single };
 
     // Segment masks of valueBinary.
     enum Segment : quint8 {
@@ -47,8 +47,6 @@ public:
     void setThickness(int value);
     int separation() const { return m_separation; }
     void setSeparation(int value);
-    qint32 tag() const { return m_tag; }
-    void setTag(qint32 value) { m_tag = value; }
 
     // The polygon of one segment (a mask of Segment) for the given geometry:
     // six points for the bars, three for the decimal point.
@@ -63,12 +61,11 @@ protected:
 
 private:
     ColorValue m_color = Colors::clBlack;
-    BorderStyle m_borderStyle = bsSingle;
+    BorderStyle m_borderStyle = BorderStyle::Single;
     ColorValue m_colorOff = Colors::clBlack;
     ColorValue m_colorOn = Colors::clYellow;
     int m_value = 0;
     quint8 m_valueBinary = 0x7D;
     int m_thickness = 2;
     int m_separation = 1;
-    qint32 m_tag = 0;
 };

@@ -15,8 +15,8 @@ class StatusLed : public QWidget
     Q_OBJECT
 
 public:
-    enum LedKind { lkRed, lkGreen, lkYellow, lkCyan, lkMagenta, lkBlue, lkWhite };
-    enum LedShape { lsCircle, lsRectangle };
+    enum class LedKind { Red, Green, Yellow, Cyan, Magenta, Blue, White };
+    enum class LedShape { Circle, Rectangle };
 
     static constexpr int ImageSize = 16;
     static constexpr int KindCount = 7;
@@ -64,8 +64,8 @@ protected:
 private:
     void updateLabel();
 
-    LedKind m_kind = lkRed;
-    LedShape m_shape = lsCircle;
+    LedKind m_kind = LedKind::Red;
+    LedShape m_shape = LedShape::Circle;
     bool m_value = false;
     QPointer<QLabel> m_label;
     QString m_labelOnText;

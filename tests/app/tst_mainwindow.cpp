@@ -47,7 +47,7 @@ private Q_SLOTS:
         QCOMPARE(window.clock().lockoutInterval(), 200);
         QCOMPARE(window.commandButton(RaceCommand::Lap)->text(), QStringLiteral("ZIEL"));
         QCOMPARE(window.modeLabel()->text(), QStringLiteral("&Hand"));
-        QCOMPARE(window.modeLed()->kind(), StatusLed::lkRed);
+        QCOMPARE(window.modeLed()->kind(), StatusLed::LedKind::Red);
         QVERIFY(!window.serialPort().connected());
         QCOMPARE(window.protocol().grid->rowCount(), 2);
         QCOMPARE(cell(window, 1, 0), QStringLiteral("Stoppzeit"));
@@ -193,7 +193,7 @@ private Q_SLOTS:
         MainWindow &window = fixture.window();
         QVERIFY(window.serialPort().connected());
         QCOMPARE(window.modeLabel()->text(), QStringLiteral("&Auto"));
-        QCOMPARE(window.modeLed()->kind(), StatusLed::lkGreen);
+        QCOMPARE(window.modeLed()->kind(), StatusLed::LedKind::Green);
         QCOMPARE(window.modeCaption()->text(), QStringLiteral("&Modus:"));
         QVERIFY(fixture.serial.waitUntilWaiting(1, 1));
 
@@ -232,7 +232,7 @@ private Q_SLOTS:
         QVERIFY(fixture.serial.waitUntilWaiting(3, 1));
         fixture.serial.unplug(3);
         QTRY_COMPARE(window.modeLabel()->text(), QStringLiteral("&Hand"));
-        QCOMPARE(window.modeLed()->kind(), StatusLed::lkRed);
+        QCOMPARE(window.modeLed()->kind(), StatusLed::LedKind::Red);
         QCOMPARE(window.modeCaption()->text(), QStringLiteral("Modus:"));
         QVERIFY(!window.serialPort().connected());
     }

@@ -196,99 +196,99 @@ private Q_SLOTS:
         QTest::addColumn<int>("questions");
 
         // Command buttons: the clock's state before and after, and the reset questions asked.
-        QTest::newRow("Enter on START") << "bSTART"
+        QTest::newRow("Enter on START") << "startButton"
                                         << "Ready"
                                         << "" << KeyStrokes{Enter} << "Running/0" << 0;
-        QTest::newRow("keypad Enter on START") << "bSTART"
+        QTest::newRow("keypad Enter on START") << "startButton"
                                                << "Ready"
                                                << "" << KeyStrokes{KeypadEnter} << "Running/0" << 0;
-        QTest::newRow("Space on START") << "bSTART"
+        QTest::newRow("Space on START") << "startButton"
                                         << "Ready"
                                         << "" << KeyStrokes{Space} << "Running/0" << 0;
-        QTest::newRow("Enter on STOPP") << "bSTOP"
+        QTest::newRow("Enter on STOPP") << "stopButton"
                                         << "Running"
                                         << "" << KeyStrokes{Enter} << "Stopped/0" << 0;
-        QTest::newRow("keypad Enter on STOPP") << "bSTOP"
+        QTest::newRow("keypad Enter on STOPP") << "stopButton"
                                                << "Running"
                                                << "" << KeyStrokes{KeypadEnter} << "Stopped/0" << 0;
-        QTest::newRow("Space on STOPP") << "bSTOP"
+        QTest::newRow("Space on STOPP") << "stopButton"
                                         << "Running"
                                         << "" << KeyStrokes{Space} << "Stopped/0" << 0;
-        QTest::newRow("Enter on reset") << "bRESET"
+        QTest::newRow("Enter on reset") << "resetButton"
                                         << "Stopped"
                                         << "" << KeyStrokes{Enter} << "Ready/0" << 1;
-        QTest::newRow("keypad Enter on reset") << "bRESET"
+        QTest::newRow("keypad Enter on reset") << "resetButton"
                                                << "Stopped"
                                                << "" << KeyStrokes{KeypadEnter} << "Ready/0" << 1;
-        QTest::newRow("Space on reset") << "bRESET"
+        QTest::newRow("Space on reset") << "resetButton"
                                         << "Stopped"
                                         << "" << KeyStrokes{Space} << "Ready/0" << 1;
-        QTest::newRow("Enter on ZIEL records nothing") << "bLAP"
+        QTest::newRow("Enter on ZIEL records nothing") << "finishButton"
                                                        << "Running"
                                                        << "" << KeyStrokes{Enter} << "Running/0" << 0;
         KeyStroke held = Enter;
         held.autoRepeat = true;
         QTest::newRow("Enter held on STOPP does not reach reset")
-            << "bSTOP"
+            << "stopButton"
             << "Running"
             << "" << KeyStrokes{Enter, held, held} << "Stopped/0" << 0;
 
         // "Startnummer:": the text with the caret before and after.
-        QTest::newRow("Delete") << "EditPred"
+        QTest::newRow("Delete") << "startNumberEdit"
                                 << "1,2|3"
                                 << "" << KeyStrokes{Delete} << "1,2|" << 0;
-        QTest::newRow("Backspace") << "EditPred"
+        QTest::newRow("Backspace") << "startNumberEdit"
                                    << "12|3"
                                    << "" << KeyStrokes{Backspace} << "1|3" << 0;
-        QTest::newRow("Left, then a digit") << "EditPred"
+        QTest::newRow("Left, then a digit") << "startNumberEdit"
                                             << "12|"
                                             << "" << KeyStrokes{Left, typed('5')} << "15|2" << 0;
-        QTest::newRow("Home, then a digit") << "EditPred"
+        QTest::newRow("Home, then a digit") << "startNumberEdit"
                                             << "1,2|"
                                             << "" << KeyStrokes{Home, typed('7')} << "7|1,2" << 0;
-        QTest::newRow("End, then a comma") << "EditPred"
+        QTest::newRow("End, then a comma") << "startNumberEdit"
                                            << "|1,2"
                                            << "" << KeyStrokes{End, typed(',')} << "1,2,|" << 0;
         QTest::newRow("letter, blank and minus are not typed")
-            << "EditPred"
+            << "startNumberEdit"
             << "1|"
             << "" << KeyStrokes{typed('a'), Space, typed('-'), typed('4')} << "14|" << 0;
         QTest::newRow("Shift+Home selects, a digit replaces")
-            << "EditPred"
+            << "startNumberEdit"
             << "1,2|"
             << "" << KeyStrokes{ShiftHome, typed('9')} << "9|" << 0;
-        QTest::newRow("Ctrl+A selects all") << "EditPred"
+        QTest::newRow("Ctrl+A selects all") << "startNumberEdit"
                                             << "1,2|"
                                             << "" << KeyStrokes{control('a'), typed('5')} << "5|" << 0;
         KeyStroke printableSelectAll = control('a');
         printableSelectAll.text = QStringLiteral("a");
         QTest::newRow("Ctrl+A with a printable text")
-            << "EditPred"
+            << "startNumberEdit"
             << "1,2|"
             << "" << KeyStrokes{printableSelectAll, typed('5')} << "5|" << 0;
         QTest::newRow("Ctrl+X, Ctrl+V twice")
-            << "EditPred"
+            << "startNumberEdit"
             << "1,2|"
             << "" << KeyStrokes{ShiftHome, control('x'), control('v'), control('v')} << "1,21,2|" << 0;
         QTest::newRow("Ctrl+C, End, Ctrl+V")
-            << "EditPred"
+            << "startNumberEdit"
             << "1,2|"
             << "" << KeyStrokes{ShiftHome, control('c'), End, typed(','), control('v')} << "1,2,1,2|" << 0;
-        QTest::newRow("Ctrl+Z") << "EditPred"
+        QTest::newRow("Ctrl+Z") << "startNumberEdit"
                                 << "1,2|"
                                 << "" << KeyStrokes{typed('3'), control('z')} << "1,2|" << 0;
         QTest::newRow("paste keeps digits and commas")
-            << "EditPred"
+            << "startNumberEdit"
             << "|"
             << "18, 345;2" << KeyStrokes{control('v')} << "18,345,2|" << 0;
         QTest::newRow("pasted separator between two numbers")
-            << "EditPred"
+            << "startNumberEdit"
             << "5|"
             << " 7" << KeyStrokes{control('v')} << "5,7|" << 0;
-        QTest::newRow("pasted separator inside a number") << "EditPred"
+        QTest::newRow("pasted separator inside a number") << "startNumberEdit"
                                                           << "1|2"
                                                           << ";" << KeyStrokes{control('v')} << "1,|2" << 0;
-        QTest::newRow("pasted text without digits") << "EditPred"
+        QTest::newRow("pasted text without digits") << "startNumberEdit"
                                                     << "5|"
                                                     << "x; " << KeyStrokes{control('v')} << "5|" << 0;
     }

@@ -461,7 +461,7 @@ private Q_SLOTS:
         QCOMPARE(hint && hint->isVisible(), !note.isEmpty());
         if (hint && !note.isEmpty())
             QCOMPARE(hint->text(), note);
-        QVERIFY(race.grid().colWidths(3) >= race.grid().fontMetrics().horizontalAdvance(third) + 4);
+        QVERIFY(race.grid().columnWidth(3) >= race.grid().fontMetrics().horizontalAdvance(third) + 4);
     }
 };
 

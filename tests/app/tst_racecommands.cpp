@@ -62,12 +62,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("opener"); // the control clicked or the key pressed
         QTest::newRow("main window") << "";
-        QTest::newRow("LKZ list") << "ListLkz";
+        QTest::newRow("LKZ list") << "countryCodeBox";
         QTest::newRow("settings") << "Alt+E";
-        QTest::newRow("restore dialog") << "sbRestore";
-        QTest::newRow("file dialog") << "sbLoad";
-        QTest::newRow("clear question") << "sbCLS";
-        QTest::newRow("message box") << "bInfo";
+        QTest::newRow("restore dialog") << "restoreButton";
+        QTest::newRow("file dialog") << "openButton";
+        QTest::newRow("clear question") << "clearButton";
+        QTest::newRow("message box") << "infoButton";
         QTest::newRow("help window") << "F1";
     }
 
@@ -135,11 +135,11 @@ private Q_SLOTS:
         QTest::addColumn<bool>("gridMenu"); // the protocol's context menu, else the LKZ list
         QTest::addColumn<bool>("onPopup"); // pressed where the popup covers the button
         QTest::addColumn<QString>("after");
-        QTest::newRow("START through the LKZ list") << "bSTART" << false << false << "Running/0";
-        QTest::newRow("ZIEL through the LKZ list") << "bLAP" << false << false << "Running/2";
-        QTest::newRow("STOPP through the LKZ list") << "bSTOP" << false << false << "Stopped/1";
-        QTest::newRow("ZIEL through the protocol's menu") << "bLAP" << true << false << "Running/2";
-        QTest::newRow("on the list over ZIEL") << "bLAP" << false << true << "Running/1";
+        QTest::newRow("START through the LKZ list") << "startButton" << false << false << "Running/0";
+        QTest::newRow("ZIEL through the LKZ list") << "finishButton" << false << false << "Running/2";
+        QTest::newRow("STOPP through the LKZ list") << "stopButton" << false << false << "Stopped/1";
+        QTest::newRow("ZIEL through the protocol's menu") << "finishButton" << true << false << "Running/2";
+        QTest::newRow("on the list over ZIEL") << "finishButton" << false << true << "Running/1";
     }
 
     // A press on a command button acts at once when a popup is open: the popup closes
@@ -153,7 +153,7 @@ private Q_SLOTS:
         fixture.writeCountryCodes(QByteArray("GER\r\n").repeated(20));
         QVERIFY(fixture.showProgram());
         MainWindow &window = fixture.window();
-        if (button != QLatin1String("bSTART")) {
+        if (button != QLatin1String("startButton")) {
             QTest::keyClick(&window, Qt::Key_F5);
             QTest::keyClick(&window, Qt::Key_F4);
         }

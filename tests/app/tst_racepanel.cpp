@@ -106,10 +106,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("warning");
         QTest::addColumn<int>("ledKind");
         QTest::addColumn<QString>("label");
-        QTest::newRow("hand") << int(BarrierStatus::Hand) << "" << int(StatusLed::lkRed) << "&Hand";
-        QTest::newRow("auto") << int(BarrierStatus::Auto) << "" << int(StatusLed::lkGreen) << "&Auto";
+        QTest::newRow("hand") << int(BarrierStatus::Hand) << "" << int(StatusLed::LedKind::Red) << "&Hand";
+        QTest::newRow("auto") << int(BarrierStatus::Auto) << "" << int(StatusLed::LedKind::Green) << "&Auto";
         QTest::newRow("finish only, warned")
-            << int(BarrierStatus::FinishOnly) << "nur Ziel" << int(StatusLed::lkYellow) << "&Auto";
+            << int(BarrierStatus::FinishOnly) << "nur Ziel" << int(StatusLed::LedKind::Yellow) << "&Auto";
     }
 
     void barrierStatus()

@@ -244,19 +244,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("warning");
         QTest::addColumn<bool>("startBarrierWorks");
         QTest::addColumn<bool>("finishBarrierWorks");
-        QTest::newRow("Ein") << 0 << int(StatusLed::lkGreen) << "&Auto" << QString() << true << true;
-        QTest::newRow("Aus") << 1 << int(StatusLed::lkGreen) << "&Auto" << QString() << true << true;
+        QTest::newRow("Ein") << 0 << int(StatusLed::LedKind::Green) << "&Auto" << QString() << true << true;
+        QTest::newRow("Aus") << 1 << int(StatusLed::LedKind::Green) << "&Auto" << QString() << true << true;
         QTest::newRow("finish only")
-            << 2 << int(StatusLed::lkYellow) << "&Auto"
+            << 2 << int(StatusLed::LedKind::Yellow) << "&Auto"
             << "Start-Lichtschranke inaktiv (Algorithmus 2: nur Ziel). In den Einstellungen "
                "„Ein“ oder „Aus“ wählen."
             << false << true;
         QTest::newRow("none chosen in the dialog")
-            << -1 << int(StatusLed::lkRed) << "&Hand"
+            << -1 << int(StatusLed::LedKind::Red) << "&Hand"
             << "Lichtschranken inaktiv: kein gültiger Algorithmus. In den Einstellungen "
                "„Ein“ oder „Aus“ wählen."
             << false << false;
-        QTest::newRow("unknown value") << 7 << int(StatusLed::lkRed) << "&Hand"
+        QTest::newRow("unknown value") << 7 << int(StatusLed::LedKind::Red) << "&Hand"
                                        << "Lichtschranken inaktiv: kein gültiger Algorithmus. "
                                           "In den Einstellungen „Ein“ oder „Aus“ wählen."
                                        << false << false;
@@ -303,7 +303,7 @@ private Q_SLOTS:
 
         race.serial.unplug(Port);
         QTRY_COMPARE(race.window->modeLabel()->text(), QStringLiteral("&Hand"));
-        QCOMPARE(race.window->modeLed()->kind(), StatusLed::lkRed);
+        QCOMPARE(race.window->modeLed()->kind(), StatusLed::LedKind::Red);
         QVERIFY(race.warning()->isVisible());
         QCOMPARE(race.warning()->text(),
                  QStringLiteral("Lichtschranken aus: Gerät getrennt. Nach dem Anschließen die "
@@ -320,7 +320,7 @@ private Q_SLOTS:
         QCOMPARE(race.confirmSettings(), QString());
         QVERIFY(race.window->serialPort().connected());
         QCOMPARE(race.window->modeLabel()->text(), QStringLiteral("&Auto"));
-        QCOMPARE(race.window->modeLed()->kind(), StatusLed::lkGreen);
+        QCOMPARE(race.window->modeLed()->kind(), StatusLed::LedKind::Green);
         QVERIFY(race.warning()->isHidden());
         // START by its button: keys sent to a window that a dialog has just handed back are
         // lost now and then on the offscreen platform.

@@ -92,18 +92,18 @@ private Q_SLOTS:
         display.setDisplayColours(distinctColours());
         display.applyDisplayColours();
         display.showTime(DisplayRow::Upper, 0);
-        for (const char *dim : {"LabHour", "Lab_Hour", "LabMin", "Lab_Min"})
+        for (const char *dim : {"upperHourSeparator", "hourUnitLabel", "upperMinuteSeparator", "minuteUnitLabel"})
             QCOMPARE(labelColour(display, dim), ColorValue(0x404040));
-        for (const char *lit : {"LabSec", "Lab_sek", "Lab_100"})
+        for (const char *lit : {"upperSecondSeparator", "secondUnitLabel", "fractionUnitLabel"})
             QCOMPARE(labelColour(display, lit), ColorValue(0x00FFFF));
 
         display.showTime(DisplayRow::Lower, 0);
-        for (const char *dim : {"LabHour2", "LabMin2", "LabSec2"})
+        for (const char *dim : {"lowerHourSeparator", "lowerMinuteSeparator", "lowerSecondSeparator"})
             QCOMPARE(labelColour(display, dim), ColorValue(0x404040));
         display.showTime(DisplayRow::Lower, time(0, 2, 0, 0));
-        QCOMPARE(labelColour(display, "LabHour2"), ColorValue(0x404040));
-        QCOMPARE(labelColour(display, "LabMin2"), ColorValue(0x00FF00));
-        QCOMPARE(labelColour(display, "LabSec2"), ColorValue(0x00FF00));
+        QCOMPARE(labelColour(display, "lowerHourSeparator"), ColorValue(0x404040));
+        QCOMPARE(labelColour(display, "lowerMinuteSeparator"), ColorValue(0x00FF00));
+        QCOMPARE(labelColour(display, "lowerSecondSeparator"), ColorValue(0x00FF00));
     }
 
     void precision_data()
@@ -137,11 +137,11 @@ private Q_SLOTS:
             QCOMPARE(display.digit(row, Tenths)->isVisible(), tenths);
             QCOMPARE(display.digit(row, Hundredths)->isVisible(), hundredths);
         }
-        for (const char *name : {"Lab_100", "LabSec", "LabSec2"})
+        for (const char *name : {"fractionUnitLabel", "upperSecondSeparator", "lowerSecondSeparator"})
             QCOMPARE(display.label(name)->isVisible(), precision > 0);
-        QCOMPARE(display.label("Lab_100")->x(), captionLeft);
+        QCOMPARE(display.label("fractionUnitLabel")->x(), captionLeft);
         if (precision > 0)
-            QCOMPARE(display.label("Lab_100")->text(), caption);
+            QCOMPARE(display.label("fractionUnitLabel")->text(), caption);
     }
 
     // The background shows behind every digit, the tens of hours included.

@@ -103,7 +103,7 @@ private Q_SLOTS:
 
         m_lines.setUnplugged(true);
         QTRY_COMPARE(window.modeLabel()->text(), QStringLiteral("&Hand"));
-        QCOMPARE(window.modeLed()->kind(), StatusLed::lkRed);
+        QCOMPARE(window.modeLed()->kind(), StatusLed::LedKind::Red);
         QVERIFY(window.barrierWarningLabel()->text().contains(QStringLiteral("Gerät getrennt")));
 
         m_lines.setUnplugged(false);

@@ -68,22 +68,22 @@ inline QList<int> referenceOrder(const QStringList &keys, SortStyle style, SortD
         double vb = 0;
         bool converted = false;
         switch (style) {
-        case ssNumeric:
+        case SortStyle::Numeric:
             converted
                 = SortCompare::tryStrToFloat(a, locale, va) && SortCompare::tryStrToFloat(b, locale, vb);
             break;
-        case ssDateTime:
+        case SortStyle::DateTime:
             converted = SortCompare::tryStrToDateTime(a, locale, va)
                 && SortCompare::tryStrToDateTime(b, locale, vb);
             break;
-        case ssTime:
-            converted = SortCompare::tryStrToTime(a, locale, va) && SortCompare::tryStrToTime(b, locale, vb);
+        case SortStyle::Time:
+            converted = SortCompare::parseTime(a, locale, va) && SortCompare::parseTime(b, locale, vb);
             break;
-        case ssNumericExtended:
+        case SortStyle::NumericExtended:
             if (a.isEmpty() || b.isEmpty())
                 return a.isEmpty() == b.isEmpty() ? 0 : (a.isEmpty() ? -1 : 1);
             return referenceNumericExtended(a, b);
-        case ssCustom:
+        case SortStyle::Custom:
             if (custom) {
                 const int result = custom(a, b);
                 return (result > 0) - (result < 0);
@@ -103,7 +103,7 @@ inline QList<int> referenceOrder(const QStringList &keys, SortStyle style, SortD
         const int result = compare(keys.at(a), keys.at(b));
         if (result == 0)
             return a < b;
-        return direction == sdDescending ? result > 0 : result < 0;
+        return direction == SortDirection::Descending ? result > 0 : result < 0;
     });
     return order;
 }

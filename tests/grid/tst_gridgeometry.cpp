@@ -14,16 +14,16 @@ namespace {
 void configure(StringGrid &grid)
 {
     grid.resize(400, 300);
-    grid.setScrollBars(GridBase::ssNone);
+    grid.setScrollBars(GridBase::ScrollStyle::None);
     grid.setColCount(5);
     grid.setRowCount(20);
     grid.setDefaultRowHeight(20);
     grid.setGridLineWidth(1);
-    grid.setColWidths(0, 30);
-    grid.setColWidths(1, 40);
-    grid.setColWidths(2, -1);
-    grid.setColWidths(3, 50);
-    grid.setColWidths(4, 60);
+    grid.setColumnWidth(0, 30);
+    grid.setColumnWidth(1, 40);
+    grid.setColumnWidth(2, -1);
+    grid.setColumnWidth(3, 50);
+    grid.setColumnWidth(4, 60);
 }
 
 // The same layout without a widget, in a 400 x 300 viewport.
@@ -258,7 +258,7 @@ private Q_SLOTS:
     void gridLinesOnlyWhereDrawn()
     {
         GridGeometry geometry = layout();
-        geometry.setGridLines(goFixedVertLine | goHorzLine);
+        geometry.setGridLines(GridOption::FixedVertLine | GridOption::HorzLine);
         QCOMPARE(geometry.colLine(0), 1);
         QCOMPARE(geometry.colLine(1), 0);
         QCOMPARE(geometry.rowLine(0), 0);

@@ -44,13 +44,13 @@ void TestGridModel::defaults()
     QCOMPARE(grid.defaultColWidth(), 64);
     QCOMPARE(grid.defaultRowHeight(), 24);
     QVERIFY(grid.sortOptions()->canSort());
-    QCOMPARE(grid.sortOptions()->sortStyle(), ssNormal);
-    QCOMPARE(grid.sortOptions()->sortDirection(), sdAscending);
+    QCOMPARE(grid.sortOptions()->sortStyle(), SortStyle::Normal);
+    QCOMPARE(grid.sortOptions()->sortDirection(), SortDirection::Ascending);
     QVERIFY(!grid.sortOptions()->updateOnSizeChange());
     QVERIFY(!grid.modified());
     QCOMPARE(grid.selectedRows(), QStringList{"1"});
     QCOMPARE(grid.anchorRows(), QStringList{"1"});
-    QCOMPARE(grid.options(), goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect);
+    QCOMPARE(grid.options(), GridOption::FixedVertLine | GridOption::FixedHorzLine | GridOption::VertLine | GridOption::HorzLine | GridOption::RangeSelect);
     QCOMPARE(grid.colFormats().size(), size_t(5));
     QCOMPARE(grid.rowFormats().size(), size_t(5));
 }
@@ -272,7 +272,7 @@ void TestGridModel::clearResetsProtocol()
     QVERIFY(!grid.nowUpdating());
     // Every column was auto-sized: nothing is left at the default width.
     for (int c = 0; c < grid.colCount(); ++c)
-        QVERIFY(grid.colWidths(c) != grid.defaultColWidth());
+        QVERIFY(grid.columnWidth(c) != grid.defaultColWidth());
 }
 
 void TestGridModel::columnMoveSortColFollows_data()
@@ -305,11 +305,11 @@ void TestGridModel::columnMoveMovesCellsAndFormats()
 {
     SortGrid grid;
     grid.rowStrings(0) = QStringList{"A", "B", "C", "D", "E"};
-    grid.setColWidths(0, 33);
+    grid.setColumnWidth(0, 33);
     grid.colFormats()[0].active = true;
     grid.moveColumn(0, 2);
     QCOMPARE(grid.rowStrings(0).toStringList(), (QStringList{"B", "C", "A", "D", "E"}));
-    QCOMPARE(grid.colWidths(2), 33);
+    QCOMPARE(grid.columnWidth(2), 33);
     QVERIFY(grid.colFormats()[2].active);
     QVERIFY(!grid.colFormats()[0].active);
 }

@@ -66,20 +66,20 @@ void TestGridWidget::titleClickSorts()
     QWidget *vp = grid->viewport();
     QTest::mouseClick(vp, Qt::LeftButton, {}, titleCenter(*grid, 1));
     QCOMPARE(grid->sortOptions()->sortCol(), 1);
-    QCOMPARE(grid->sortOptions()->sortDirection(), sdAscending);
+    QCOMPARE(grid->sortOptions()->sortDirection(), SortDirection::Ascending);
     QCOMPARE(dataColumn(*grid, 1), (QStringList{"n1", "n2", "n3", "n4", "n5"}));
 
     QTest::mouseClick(vp, Qt::LeftButton, {}, titleCenter(*grid, 1));
-    QCOMPARE(grid->sortOptions()->sortDirection(), sdDescending);
+    QCOMPARE(grid->sortOptions()->sortDirection(), SortDirection::Descending);
     QCOMPARE(dataColumn(*grid, 1), (QStringList{"n5", "n4", "n3", "n2", "n1"}));
 
     // Another column after descending: ascending again.
     QTest::mouseClick(vp, Qt::LeftButton, {}, titleCenter(*grid, 0));
     QCOMPARE(grid->sortOptions()->sortCol(), 0);
-    QCOMPARE(grid->sortOptions()->sortDirection(), sdAscending);
+    QCOMPARE(grid->sortOptions()->sortDirection(), SortDirection::Ascending);
     // The right button always sorts descending.
     QTest::mouseClick(vp, Qt::RightButton, {}, titleCenter(*grid, 1));
-    QCOMPARE(grid->sortOptions()->sortDirection(), sdDescending);
+    QCOMPARE(grid->sortOptions()->sortDirection(), SortDirection::Descending);
     QCOMPARE(dataColumn(*grid, 1).first(), QStringLiteral("n5"));
     QVERIFY(!grid->modified());
 }
@@ -104,24 +104,24 @@ void TestGridWidget::titleClickWithoutCanSortOnlyTurnsDirection()
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     const QStringList before = dataColumn(*grid, 1);
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, titleCenter(*grid, 0));
-    QCOMPARE(grid->sortOptions()->sortDirection(), sdDescending);
+    QCOMPARE(grid->sortOptions()->sortDirection(), SortDirection::Descending);
     QCOMPARE(dataColumn(*grid, 1), before);
 }
 
 void TestGridWidget::dragColumnBorderResizes()
 {
     auto grid = makeGrid(6);
-    grid->setOptions(grid->options() | goColSizing);
+    grid->setOptions(grid->options() | GridOption::ColSizing);
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     QWidget *vp = grid->viewport();
     const QRect title = grid->cellRect(1, 0);
-    const int oldWidth = grid->colWidths(1);
+    const int oldWidth = grid->columnWidth(1);
     const QPoint border(title.left() + title.width(), title.center().y());
     QSignalSpy widthEvents(grid.get(), &GridBase::columnWidthsChanged);
     QTest::mousePress(vp, Qt::LeftButton, {}, border);
     QTest::mouseMove(vp, border + QPoint(25, 0));
     QTest::mouseRelease(vp, Qt::LeftButton, {}, border + QPoint(25, 0));
-    QCOMPARE(grid->colWidths(1), oldWidth + 25);
+    QCOMPARE(grid->columnWidth(1), oldWidth + 25);
     QVERIFY(widthEvents.count() > 0);
     // Sizing is no title click.
     QCOMPARE(grid->sortOptions()->sortCol(), 0);
@@ -132,7 +132,7 @@ void TestGridWidget::dragColumnBorderResizes()
 void TestGridWidget::editCellCommitsWithEnter()
 {
     auto grid = makeGrid(6);
-    grid->setOptions(grid->options() | goEditing);
+    grid->setOptions(grid->options() | GridOption::Editing);
     QSignalSpy modifiedEvents(grid.get(), &SortGrid::markedModified);
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     QWidget *vp = grid->viewport();
@@ -154,7 +154,7 @@ void TestGridWidget::editCellCommitsWithEnter()
 void TestGridWidget::editCellEscapeRestores()
 {
     auto grid = makeGrid(6);
-    grid->setOptions(grid->options() | goEditing);
+    grid->setOptions(grid->options() | GridOption::Editing);
     grid->setCells(3, 2, QStringLiteral("GER"));
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->cellRect(3, 2).center());
@@ -171,7 +171,7 @@ void TestGridWidget::editCellEscapeRestores()
 void TestGridWidget::typingStartsEditorInUpperCase()
 {
     auto grid = makeGrid(6);
-    grid->setOptions(grid->options() | goEditing);
+    grid->setOptions(grid->options() | GridOption::Editing);
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->cellRect(4, 2).center());
     QTest::keyClicks(grid.get(), QStringLiteral("d"));
@@ -209,7 +209,7 @@ void TestGridWidget::keyboardNavigation()
     auto grid = makeGrid(50);
     grid->resize(400, 10 * 25 + 25 + 4); // title plus exactly ten data rows
     if (tabs)
-        grid->setOptions(grid->options() | goTabs);
+        grid->setOptions(grid->options() | GridOption::Tabs);
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     grid->setFocus();
     grid->gotoCell(1, 1, true);
@@ -225,7 +225,7 @@ void TestGridWidget::keyboardNavigation()
 void TestGridWidget::hiddenColumnSkipped()
 {
     auto grid = makeGrid(6);
-    grid->setColWidths(2, -1);
+    grid->setColumnWidth(2, -1);
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     grid->painted.clear();
     grid->viewport()->repaint();
@@ -235,7 +235,7 @@ void TestGridWidget::hiddenColumnSkipped()
     QVERIFY(!painted.contains(2));
     QVERIFY(painted.contains(3));
     QVERIFY(grid->cellRect(2, 1).isEmpty());
-    QCOMPARE(grid->cellRect(3, 1).left(), grid->cellRect(1, 1).left() + grid->colWidths(1) + 1);
+    QCOMPARE(grid->cellRect(3, 1).left(), grid->cellRect(1, 1).left() + grid->columnWidth(1) + 1);
     grid->setFocus();
     grid->gotoCell(1, 1, false);
     QTest::keyClick(grid.get(), Qt::Key_Right);
@@ -320,24 +320,24 @@ void TestGridWidget::doubleClickTitleBorderAutoSizes()
     const int expected = fm.horizontalAdvance(QStringLiteral("a much longer name than before"))
         + fm.horizontalAdvance(QStringLiteral("X"));
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, QPoint(title.left() + title.width() - 1, 5));
-    QCOMPARE(grid->colWidths(1), expected);
+    QCOMPARE(grid->columnWidth(1), expected);
     // Near the left edge of the next column's title: the previous column is sized.
-    grid->setColWidths(1, 20);
+    grid->setColumnWidth(1, 20);
     const QRect next = grid->cellRect(2, 0);
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, QPoint(next.left() + 2, 5));
-    QCOMPARE(grid->colWidths(1), expected);
+    QCOMPARE(grid->columnWidth(1), expected);
 }
 
 void TestGridWidget::scrollBarsFollowSetting()
 {
     auto grid = makeGrid(100);
-    grid->setScrollBars(GridBase::ssVertical);
+    grid->setScrollBars(GridBase::ScrollStyle::Vertical);
     QCOMPARE(grid->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
     QCOMPARE(grid->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     QTRY_VERIFY(grid->verticalScrollBar()->isVisible());
     QCOMPARE(grid->verticalScrollBar()->maximum(), 100 - grid->visibleRowCount() - 1);
-    grid->setScrollBars(GridBase::ssNone);
+    grid->setScrollBars(GridBase::ScrollStyle::None);
     QCOMPARE(grid->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
 }
 
@@ -361,18 +361,18 @@ void TestGridWidget::lastColumnFillsWidth()
 {
     auto grid = makeGrid(3);
     for (int c = 0; c < 4; ++c)
-        grid->setColWidths(c, 50);
+        grid->setColumnWidth(c, 50);
     grid->resize(500, 200);
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
-    QTRY_COMPARE(grid->colWidths(4), grid->viewport()->width() - 4 * 50 - 4 - 1 - 3);
+    QTRY_COMPARE(grid->columnWidth(4), grid->viewport()->width() - 4 * 50 - 4 - 1 - 3);
     grid->resize(450, 200);
-    QTRY_COMPARE(grid->colWidths(4), grid->viewport()->width() - 4 * 50 - 4 - 1 - 3);
+    QTRY_COMPARE(grid->columnWidth(4), grid->viewport()->width() - 4 * 50 - 4 - 1 - 3);
 }
 
 void TestGridWidget::dragTitleMovesColumn()
 {
     auto grid = makeGrid(4);
-    grid->setOptions(grid->options() | goColMoving);
+    grid->setOptions(grid->options() | GridOption::ColMoving);
     grid->sortOptions()->setSortCol(3);
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     QSignalSpy moves(grid.get(), &GridBase::columnMoved);
@@ -385,7 +385,7 @@ void TestGridWidget::dragTitleMovesColumn()
     QCOMPARE(grid->sortOptions()->sortCol(), 2);
     QVERIFY(grid->modified());
     // Press and release in different columns is no title click.
-    QCOMPARE(grid->sortOptions()->sortDirection(), sdAscending);
+    QCOMPARE(grid->sortOptions()->sortDirection(), SortDirection::Ascending);
 }
 
 void TestGridWidget::shiftArrowsSelectRowRange()
@@ -403,13 +403,13 @@ void TestGridWidget::shiftArrowsSelectRowRange()
     QCOMPARE(selected, (QStringList{"2", "3", "4"}));
     QTest::keyClick(grid.get(), Qt::Key_Down);
     QCOMPARE(grid->selectedRows(), QStringList{"5"});
-    QVERIFY(!(grid->options() & goRangeSelect));
+    QVERIFY(!(grid->options() & GridOption::RangeSelect));
 }
 
 void TestGridWidget::editorFollowsDownKeyAndValidates()
 {
     auto grid = makeGrid(6);
-    grid->setOptions(grid->options() | goEditing);
+    grid->setOptions(grid->options() | GridOption::Editing);
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->cellRect(3, 1).center());
     QTest::keyClick(grid.get(), Qt::Key_F2);

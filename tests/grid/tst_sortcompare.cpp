@@ -266,7 +266,7 @@ void TestSortCompare::strToTime()
     QFETCH(bool, ok);
     QFETCH(int, msecs);
     double v = 0;
-    QCOMPARE(tryStrToTime(text, QLocale(QLocale::German, QLocale::Germany), v), ok);
+    QCOMPARE(parseTime(text, QLocale(QLocale::German, QLocale::Germany), v), ok);
     if (ok)
         QCOMPARE(qRound(v * 86400000.0), msecs);
 }

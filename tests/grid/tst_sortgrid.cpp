@@ -48,8 +48,8 @@ void TestSortGrid::stableOrder_data()
 {
     QTest::addColumn<SortDirection>("direction");
     QTest::addColumn<QStringList>("expectedTags");
-    QTest::newRow("ascending") << sdAscending << QStringList{"2", "4", "1", "3", "5"};
-    QTest::newRow("descending") << sdDescending << QStringList{"5", "1", "3", "2", "4"};
+    QTest::newRow("ascending") << SortDirection::Ascending << QStringList{"2", "4", "1", "3", "5"};
+    QTest::newRow("descending") << SortDirection::Descending << QStringList{"5", "1", "3", "2", "4"};
 }
 
 void TestSortGrid::stableOrder()
@@ -71,19 +71,19 @@ void TestSortGrid::styles_data()
     QTest::addColumn<SortStyle>("style");
     QTest::addColumn<QStringList>("keys");
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("normal by bytes") << ssNormal << QStringList{"b", "10", "a", "9"}
+    QTest::newRow("normal by bytes") << SortStyle::Normal << QStringList{"b", "10", "a", "9"}
                                      << QStringList{"10", "9", "a", "b"};
     QTest::newRow("numeric decimal comma")
-        << ssNumeric << QStringList{"10", "9", "8,5", "-1"} << QStringList{"-1", "8,5", "9", "10"};
+        << SortStyle::Numeric << QStringList{"10", "9", "8,5", "-1"} << QStringList{"-1", "8,5", "9", "10"};
     QTest::newRow("numeric falls back to ordinal")
-        << ssNumeric << QStringList{"x", "10", "9"} << QStringList{"9", "10", "x"};
-    QTest::newRow("numeric extended") << ssNumericExtended << QStringList{"Lauf 10", "Lauf 9", "Lauf 1"}
+        << SortStyle::Numeric << QStringList{"x", "10", "9"} << QStringList{"9", "10", "x"};
+    QTest::newRow("numeric extended") << SortStyle::NumericExtended << QStringList{"Lauf 10", "Lauf 9", "Lauf 1"}
                                       << QStringList{"Lauf 1", "Lauf 9", "Lauf 10"};
     QTest::newRow("numeric extended empties first")
-        << ssNumericExtended << QStringList{"R2", "", "R1", ""} << QStringList{"", "", "R1", "R2"};
-    QTest::newRow("time") << ssTime << QStringList{"12:00", "9:30", "10:15"}
+        << SortStyle::NumericExtended << QStringList{"R2", "", "R1", ""} << QStringList{"", "", "R1", "R2"};
+    QTest::newRow("time") << SortStyle::Time << QStringList{"12:00", "9:30", "10:15"}
                           << QStringList{"9:30", "10:15", "12:00"};
-    QTest::newRow("date") << ssDateTime << QStringList{"01.03.2024", "15.12.2023", "02.03.2024"}
+    QTest::newRow("date") << SortStyle::DateTime << QStringList{"01.03.2024", "15.12.2023", "02.03.2024"}
                           << QStringList{"15.12.2023", "01.03.2024", "02.03.2024"};
 }
 
@@ -100,9 +100,9 @@ void TestSortGrid::styles()
     QCOMPARE(grid.sortOptions()->sortStyle(), style);
 
     std::reverse(expected.begin(), expected.end());
-    grid.sortOptions()->setSortDirection(sdDescending);
+    grid.sortOptions()->setSortDirection(SortDirection::Descending);
     grid.sortByColumn(0);
-    if (style == ssNumericExtended && keys.contains(QString()))
+    if (style == SortStyle::NumericExtended && keys.contains(QString()))
         return; // equal empty keys keep their row order, so the reverse differs
     QCOMPARE(dataColumn(grid, 0), expected);
 }
@@ -152,13 +152,13 @@ void TestSortGrid::orderMatchesReference_data()
         const char *name;
         SortStyle style;
         SortCompareFunction custom;
-    } styles[] = {{"normal", ssNormal, {}},
-                  {"numeric", ssNumeric, {}},
-                  {"numeric extended", ssNumericExtended, {}},
-                  {"date and time", ssDateTime, {}},
-                  {"time", ssTime, {}},
-                  {"custom by length", ssCustom, byLength},
-                  {"custom without comparison", ssCustom, {}}};
+    } styles[] = {{"normal", SortStyle::Normal, {}},
+                  {"numeric", SortStyle::Numeric, {}},
+                  {"numeric extended", SortStyle::NumericExtended, {}},
+                  {"date and time", SortStyle::DateTime, {}},
+                  {"time", SortStyle::Time, {}},
+                  {"custom by length", SortStyle::Custom, byLength},
+                  {"custom without comparison", SortStyle::Custom, {}}};
     const QStringList handPicked{"Lauf 10",
                                  "lauf 9",
                                  "",
@@ -223,7 +223,7 @@ void TestSortGrid::orderMatchesReference()
     QFETCH(SortCompareFunction, custom);
     QFETCH(bool, caseSensitive);
     QFETCH(QStringList, keys);
-    for (const SortDirection direction : {sdAscending, sdDescending}) {
+    for (const SortDirection direction : {SortDirection::Ascending, SortDirection::Descending}) {
         SortGrid grid;
         grid.setColCount(2);
         QList<QStringList> rows{{"Key", "Tag"}};
@@ -240,7 +240,7 @@ void TestSortGrid::orderMatchesReference()
         // Sorted once more the other way round, starting from the sorted rows.
         const QStringList sortedKeys = dataColumn(grid, 0);
         const QStringList sortedTags = dataColumn(grid, 1);
-        const SortDirection reverse = direction == sdAscending ? sdDescending : sdAscending;
+        const SortDirection reverse = direction == SortDirection::Ascending ? SortDirection::Descending : SortDirection::Ascending;
         grid.sortOptions()->setSortDirection(reverse);
         grid.sortOptions()->setSortCompare(custom); // the grid dropped it after the first sort
         grid.sortByColumn(0);
@@ -256,13 +256,13 @@ void TestSortGrid::automaticDetection_data()
     QTest::addColumn<QStringList>("keys");
     QTest::addColumn<SortStyle>("detected");
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("numbers") << QStringList{"9", "10", "8,5"} << ssNumeric << QStringList{"8,5", "9", "10"};
-    QTest::newRow("one empty cell") << QStringList{"9", "", "10"} << ssNormal << QStringList{"", "10", "9"};
-    QTest::newRow("dates") << QStringList{"02.01.2020", "01.02.2020"} << ssDateTime
+    QTest::newRow("numbers") << QStringList{"9", "10", "8,5"} << SortStyle::Numeric << QStringList{"8,5", "9", "10"};
+    QTest::newRow("one empty cell") << QStringList{"9", "", "10"} << SortStyle::Normal << QStringList{"", "10", "9"};
+    QTest::newRow("dates") << QStringList{"02.01.2020", "01.02.2020"} << SortStyle::DateTime
                            << QStringList{"02.01.2020", "01.02.2020"};
     QTest::newRow("times count as dates")
-        << QStringList{"10:00", "9:00"} << ssDateTime << QStringList{"9:00", "10:00"};
-    QTest::newRow("text") << QStringList{"b", "a"} << ssNormal << QStringList{"a", "b"};
+        << QStringList{"10:00", "9:00"} << SortStyle::DateTime << QStringList{"9:00", "10:00"};
+    QTest::newRow("text") << QStringList{"b", "a"} << SortStyle::Normal << QStringList{"a", "b"};
 }
 
 void TestSortGrid::automaticDetection()
@@ -272,7 +272,7 @@ void TestSortGrid::automaticDetection()
     QFETCH(QStringList, expected);
     SortGrid grid;
     fillKeyColumn(grid, keys);
-    grid.sortOptions()->setSortStyle(ssAutomatic);
+    grid.sortOptions()->setSortStyle(SortStyle::Automatic);
     grid.sortByColumn(0);
     QCOMPARE(grid.sortOptions()->sortStyle(), detected);
     QCOMPARE(dataColumn(grid, 0), expected);
@@ -338,7 +338,7 @@ void TestSortGrid::singleDataRowUnchanged()
 {
     SortGrid grid;
     fillGrid(grid, {{"Nr.", "Zeit"}, {"00001", "1:02,3"}});
-    grid.sortOptions()->setSortDirection(sdDescending);
+    grid.sortOptions()->setSortDirection(SortDirection::Descending);
     grid.sortByColumn(1);
     QCOMPARE(grid.rowCount(), 2);
     QCOMPARE(grid.rowStrings(1).toStringList().mid(0, 2), (QStringList{"00001", "1:02,3"}));
@@ -375,19 +375,19 @@ void TestSortGrid::sortStyleAskedForEveryKey()
     grid.setColCount(3);
     fillGrid(grid, {{"A", "B", "C"}, {"1", "10", "x"}, {"1", "9", "y"}});
     grid.sortOptions()->setSecondaryIndex(QStringLiteral("1"));
-    grid.sortStyles = {{0, ssNormal}, {1, ssNumeric}};
+    grid.sortStyles = {{0, SortStyle::Normal}, {1, SortStyle::Numeric}};
     grid.sortByColumn(0);
     // The secondary key is asked first, the primary key last.
     QCOMPARE(grid.sortStylesAsked, (QList<int>{1, 0}));
     QCOMPARE(dataColumn(grid, 1), (QStringList{"9", "10"}));
-    QCOMPARE(grid.sortOptions()->sortStyle(), ssNormal);
+    QCOMPARE(grid.sortOptions()->sortStyle(), SortStyle::Normal);
 }
 
 void TestSortGrid::customComparisonResetAfterSort()
 {
     SortGrid grid;
     fillGrid(grid, {{"Key"}, {"ccc"}, {"a"}, {"bb"}});
-    grid.sortOptions()->setSortStyle(ssCustom);
+    grid.sortOptions()->setSortStyle(SortStyle::Custom);
     grid.sortOptions()->setSortCompare(
         [](const QString &a, const QString &b) { return int(b.size()) - int(a.size()); });
     grid.sortByColumn(0);

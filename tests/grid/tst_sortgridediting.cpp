@@ -49,8 +49,8 @@ void TestSortGridEditing::init()
     layout->setContentsMargins(40, 30, 10, 10);
     m_grid = new TestGrid(m_host);
     layout->addWidget(m_grid);
-    m_grid->setOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goDrawFocusSelected
-                       | goEditing);
+    m_grid->setOptions(GridOption::FixedVertLine | GridOption::FixedHorzLine | GridOption::VertLine | GridOption::HorzLine | GridOption::DrawFocusSelected
+                       | GridOption::Editing);
     m_grid->sortOptions()->setCanSort(false);
     fillGrid(*m_grid,
              {{"Nr.", "Name", "LKZ", "Ok", "Mehr"},
@@ -199,7 +199,7 @@ void TestSortGridEditing::editorRefusedOnSpecialCells()
 
 void TestSortGridEditing::tabWhileEditingSkipsDropDownCell()
 {
-    m_grid->setOptions(m_grid->options() | goTabs);
+    m_grid->setOptions(m_grid->options() | GridOption::Tabs);
     m_grid->checkBoxColumns.clear();
     m_grid->ellipsisColumns.clear();
     m_grid->gotoCell(1, 1, false);
@@ -270,7 +270,7 @@ void TestSortGridEditing::ellipsisOnlyInRightmostPixels()
 
 void TestSortGridEditing::typeAheadFindsAndWraps()
 {
-    m_grid->setOptions(m_grid->options() & ~GridOptions(goEditing));
+    m_grid->setOptions(m_grid->options() & ~GridOptions(GridOption::Editing));
     m_grid->sortOptions()->setSortCol(1);
     m_grid->gotoCell(1, 2, false); // the first b row
     QTest::keyClicks(m_grid, QStringLiteral("b"));

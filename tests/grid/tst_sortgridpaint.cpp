@@ -48,11 +48,11 @@ void TestSortGridPaint::initTestCase()
 std::unique_ptr<TestGrid> TestSortGridPaint::makeGrid()
 {
     auto grid = std::make_unique<TestGrid>();
-    grid->setOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine);
+    grid->setOptions(GridOption::FixedVertLine | GridOption::FixedHorzLine | GridOption::VertLine | GridOption::HorzLine);
     grid->sortOptions()->setCanSort(false);
     grid->resize(420, 200);
-    grid->setColWidths(1, 100);
-    grid->setColWidths(2, 100);
+    grid->setColumnWidth(1, 100);
+    grid->setColumnWidth(2, 100);
     grid->gotoCell(0, 1, false);
     return grid;
 }
@@ -82,12 +82,12 @@ void TestSortGridPaint::textOffsets_data()
     QTest::addColumn<HorizontalAlignment>("horz");
     QTest::addColumn<VerticalAlignment>("vert");
     QTest::addColumn<QString>("text");
-    QTest::newRow("left top") << taLeftJustify << taTopJustify << "abc";
-    QTest::newRow("right") << taRightJustify << taTopJustify << "12,5";
-    QTest::newRow("centre") << taCenter << taTopJustify << "DNF";
-    QTest::newRow("centre odd") << taCenter << taTopJustify << "W";
-    QTest::newRow("bottom") << taLeftJustify << taBottomJustify << "g";
-    QTest::newRow("middle right") << taRightJustify << taMiddle << "1:02";
+    QTest::newRow("left top") << HorizontalAlignment::Left << VerticalAlignment::Top << "abc";
+    QTest::newRow("right") << HorizontalAlignment::Right << VerticalAlignment::Top << "12,5";
+    QTest::newRow("centre") << HorizontalAlignment::Center << VerticalAlignment::Top << "DNF";
+    QTest::newRow("centre odd") << HorizontalAlignment::Center << VerticalAlignment::Top << "W";
+    QTest::newRow("bottom") << HorizontalAlignment::Left << VerticalAlignment::Bottom << "g";
+    QTest::newRow("middle right") << HorizontalAlignment::Right << VerticalAlignment::Middle << "1:02";
 }
 
 void TestSortGridPaint::textOffsets()
@@ -98,7 +98,7 @@ void TestSortGridPaint::textOffsets()
     auto grid = makeGrid();
     grid->setAlignmentHorz(horz);
     grid->setAlignmentVert(vert);
-    grid->setRowHeights(2, 30);
+    grid->setRowHeight(2, 30);
     grid->setCells(1, 2, text);
     const QImage image = render(*grid);
     const QRect cell = grid->cellRect(1, 2);
@@ -107,11 +107,11 @@ void TestSortGridPaint::textOffsets()
     const int h = cell.height();
     const int tw = fm.horizontalAdvance(text);
     const int th = fm.height();
-    const int dx = horz == taRightJustify ? w - tw - 2 : horz == taCenter ? (w - tw) / 2 : 2;
-    const int dy = vert == taBottomJustify ? h - th - 3 : vert == taMiddle ? (h - th) / 2 : 2;
+    const int dx = horz == HorizontalAlignment::Right ? w - tw - 2 : horz == HorizontalAlignment::Center ? (w - tw) / 2 : 2;
+    const int dy = vert == VerticalAlignment::Bottom ? h - th - 3 : vert == VerticalAlignment::Middle ? (h - th) / 2 : 2;
     QCOMPARE(image.copy(cell), expectedImage(*grid, cell, Colors::clWindow, text, dx, dy));
     // Not the same picture as the plain left-top placement (unless that is the case).
-    if (horz != taLeftJustify || vert != taTopJustify)
+    if (horz != HorizontalAlignment::Left || vert != VerticalAlignment::Top)
         QVERIFY(image.copy(cell) != expectedImage(*grid, cell, Colors::clWindow, text, 2, 2));
 }
 
@@ -132,7 +132,7 @@ void TestSortGridPaint::titleShortening()
     QFETCH(int, width);
     QFETCH(bool, sortColumn);
     auto grid = makeGrid();
-    grid->setColWidths(1, width);
+    grid->setColumnWidth(1, width);
     grid->setCells(1, 0, title);
     if (sortColumn) {
         grid->sortOptions()->setCanSort(true);
@@ -156,7 +156,7 @@ void TestSortGridPaint::titleShortening()
     QImage reference = expectedImage(*grid, cell, Colors::clBtnFace, expected, sortColumn ? 12 : 2, 2);
     if (sortColumn) {
         QPainter p(&reference);
-        p.drawPixmap(QPoint(3, grid->rowHeights(0) / 2 - 4), gridImage("UP"), QRect(0, 0, 8, 7));
+        p.drawPixmap(QPoint(3, grid->rowHeight(0) / 2 - 4), gridImage("UP"), QRect(0, 0, 8, 7));
     }
     QCOMPARE(image.copy(cell), reference);
 }
@@ -198,8 +198,8 @@ void TestSortGridPaint::sortMarker_data()
 {
     QTest::addColumn<SortDirection>("direction");
     QTest::addColumn<QString>("imageName");
-    QTest::newRow("ascending") << sdAscending << "UP";
-    QTest::newRow("descending") << sdDescending << "DOWN";
+    QTest::newRow("ascending") << SortDirection::Ascending << "UP";
+    QTest::newRow("descending") << SortDirection::Descending << "DOWN";
 }
 
 void TestSortGridPaint::sortMarker()
@@ -212,7 +212,7 @@ void TestSortGridPaint::sortMarker()
     grid->sortOptions()->setSortDirection(direction);
     const QImage image = render(*grid);
     const QRect cell = grid->cellRect(2, 0);
-    const QRect marker(cell.left() + 3, grid->rowHeights(0) / 2 - 4, 8, 7);
+    const QRect marker(cell.left() + 3, grid->rowHeight(0) / 2 - 4, 8, 7);
     QImage reference(marker.size(), QImage::Format_ARGB32_Premultiplied);
     reference.fill(toQColor(Colors::clBtnFace));
     {
@@ -254,8 +254,8 @@ void TestSortGridPaint::bevelEdges_data()
     QTest::addColumn<CellBevelStyle>("style");
     QTest::addColumn<ColorValue>("leftTop");
     QTest::addColumn<ColorValue>("rightBottom");
-    QTest::newRow("raised") << cbRaised << Colors::clBtnHighlight << Colors::clBtnShadow;
-    QTest::newRow("lowered") << cbLowered << Colors::clBtnShadow << Colors::clBtnHighlight;
+    QTest::newRow("raised") << CellBevelStyle::Raised << Colors::clBtnHighlight << Colors::clBtnShadow;
+    QTest::newRow("lowered") << CellBevelStyle::Lowered << Colors::clBtnShadow << Colors::clBtnHighlight;
 }
 
 void TestSortGridPaint::bevelEdges()
@@ -305,19 +305,19 @@ void TestSortGridPaint::formatStateFlags()
     grid->formatStates.clear();
     render(*grid);
     const auto &states = grid->formatStates;
-    QCOMPARE(states.value(qMakePair(2, 3)), GridDrawState(gdSelected | gdFocused));
-    QCOMPARE(states.value(qMakePair(1, 2)), GridDrawState(gdSelected));
+    QCOMPARE(states.value(qMakePair(2, 3)), GridDrawState(GridDrawStateFlag::Selected | GridDrawStateFlag::Focused));
+    QCOMPARE(states.value(qMakePair(1, 2)), GridDrawState(GridDrawStateFlag::Selected));
     QCOMPARE(states.value(qMakePair(0, 2)), GridDrawState());
     QCOMPARE(states.value(qMakePair(1, 0)), GridDrawState());
-    const CellFormat format = grid->SortGrid::cellFormat(2, 3, gdSelected | gdFocused);
-    QCOMPARE(format.bevelStyle, cbNone);
+    const CellFormat format = grid->SortGrid::cellFormat(2, 3, GridDrawStateFlag::Selected | GridDrawStateFlag::Focused);
+    QCOMPARE(format.bevelStyle, CellBevelStyle::None);
     QCOMPARE(format.highlightColor, Colors::clWindow);
 }
 
 void TestSortGridPaint::proportionalScrollBars()
 {
     auto grid = makeGrid();
-    grid->setScrollBars(GridBase::ssVertical);
+    grid->setScrollBars(GridBase::ScrollStyle::Vertical);
     const int line = grid->defaultRowHeight() + grid->gridLineWidth();
     grid->beginUpdate();
     grid->setRowCount(100);

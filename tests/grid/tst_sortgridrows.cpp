@@ -299,7 +299,7 @@ void TestSortGridRows::ctrlClickKeepsOnlySelectedRow()
 {
     auto grid = makeGrid({"a", "b", "c"});
     grid->setMultiSelect(true);
-    QVERIFY(grid->options() & goRowSelect);
+    QVERIFY(grid->options() & GridOption::RowSelect);
     grid->show();
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     QWidget *vp = grid->viewport();
@@ -344,7 +344,7 @@ void TestSortGridRows::dragStartsAfterTenPixels()
     QFETCH(int, distance);
     QFETCH(bool, drags);
     auto grid = makeGrid({"a", "b", "c"});
-    grid->setOptions(grid->options() & ~GridOptions(goRangeSelect));
+    grid->setOptions(grid->options() & ~GridOptions(GridOption::RangeSelect));
     grid->show();
     QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     grid->gotoCell(0, 2, false);

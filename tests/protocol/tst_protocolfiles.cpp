@@ -52,16 +52,16 @@ private Q_SLOTS:
                      "Textdatei (*.txt)|*.txt|MS Excel (*.xlsx)|*.xlsx|OpenDocument-Tabelle (*.ods)|*.ods"));
         QCOMPARE(filters.saveFilter(),
                  QStringLiteral("Textdatei (*.txt)|*.txt|MS Excel (*.xlsx)|*.xlsx|Webseite (*.html)|*.html"));
-        QCOMPARE(filters.saveTypes.back().kind, ProtocolFileKind::pkWebPage);
+        QCOMPARE(filters.saveTypes.back().kind, ProtocolFileKind::WebPage);
         QCOMPARE(filters.saveTypes.back().extension(), QStringLiteral(".html"));
-        QCOMPARE(filters.openTypes.front().kind, ProtocolFileKind::pkText);
-        QCOMPARE(filters.openTypes.at(2).kind, ProtocolFileKind::pkSpreadsheet);
+        QCOMPARE(filters.openTypes.front().kind, ProtocolFileKind::Text);
+        QCOMPARE(filters.openTypes.at(2).kind, ProtocolFileKind::Spreadsheet);
     }
 
     void qtFilterKeepsPatternParseable()
     {
         const ProtocolFileType type{QStringLiteral("Text (plain)"), QStringLiteral("*.txt"),
-                                    ProtocolFileKind::pkText};
+                                    ProtocolFileKind::Text};
         QCOMPARE(type.qtFilter(), QStringLiteral("Text [plain] (*.txt)"));
         QCOMPARE(type.description(), QStringLiteral("Text (plain) (*.txt)"));
     }

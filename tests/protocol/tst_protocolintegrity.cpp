@@ -303,8 +303,8 @@ private Q_SLOTS:
     void failedPageWriteOnlyShowsTheError_data()
     {
         QTest::addColumn<QString>("button");
-        QTest::newRow("Protokoll drucken") << "sbPrint";
-        QTest::newRow("Als Webseite") << "sbHTML";
+        QTest::newRow("Protokoll drucken") << "printButton";
+        QTest::newRow("Als Webseite") << "webPageButton";
     }
 
     void failedPageWriteOnlyShowsTheError()
@@ -376,13 +376,13 @@ private Q_SLOTS:
 
         // The grid keeps 2 pixels between the text and each edge of the cell.
         const int needed = QFontMetrics(s.grid().font()).horizontalAdvance(number) + 4;
-        QVERIFY2(s.grid().colWidths(col) >= needed,
-                 qPrintable(QStringLiteral("%1 < %2").arg(s.grid().colWidths(col)).arg(needed)));
-        QVERIFY(s.grid().colWidths(0) >= 40);
+        QVERIFY2(s.grid().columnWidth(col) >= needed,
+                 qPrintable(QStringLiteral("%1 < %2").arg(s.grid().columnWidth(col)).arg(needed)));
+        QVERIFY(s.grid().columnWidth(0) >= 40);
         // The time column gives up the room: the columns still fill the grid.
         int total = s.grid().colCount();
         for (int c = 0; c < s.grid().colCount(); ++c)
-            total += s.grid().colWidths(c);
+            total += s.grid().columnWidth(c);
         QCOMPARE(total, s.grid().viewport()->width());
     }
 

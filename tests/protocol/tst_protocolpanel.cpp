@@ -148,17 +148,17 @@ private Q_SLOTS:
 
     void columnLayoutFillsTheWidth()
     {
-        QTRY_COMPARE(grid().colWidths(4), 47);
-        QCOMPARE(grid().colWidths(0), 40);
-        QCOMPARE(grid().colWidths(2), 80);
-        QCOMPARE(grid().colWidths(3), 47);
+        QTRY_COMPARE(grid().columnWidth(4), 47);
+        QCOMPARE(grid().columnWidth(0), 40);
+        QCOMPARE(grid().columnWidth(2), 80);
+        QCOMPARE(grid().columnWidth(3), 47);
         int total = grid().colCount();
         for (int c = 0; c < grid().colCount(); ++c)
-            total += grid().colWidths(c);
+            total += grid().columnWidth(c);
         QCOMPARE(total, grid().viewport()->width());
         panel().resize(600, 300);
-        QTRY_COMPARE(grid().colWidths(1), grid().viewport()->width() - 40 - 80 - 47 - 47 - 5);
-        QTRY_COMPARE(grid().colWidths(4), 47);
+        QTRY_COMPARE(grid().columnWidth(1), grid().viewport()->width() - 40 - 80 - 47 - 47 - 5);
+        QTRY_COMPARE(grid().columnWidth(4), 47);
     }
 
     void resultRows()
@@ -346,7 +346,7 @@ private Q_SLOTS:
                  qPrintable(m_dialogs.presetName));
         QCOMPARE(m_dialogs.offeredTypes.size(), 3);
         QVERIFY(readFile(m_dir->filePath(written)).startsWith(start));
-        QCOMPARE(panel().files().filterInd(), filterIndex);
+        QCOMPARE(panel().files().saveTypeIndex(), filterIndex);
         QVERIFY(m_errors.isEmpty());
     }
 
@@ -388,10 +388,10 @@ private Q_SLOTS:
         finish(QStringLiteral("2"), QString());
         m_dialogs.answer = m_dir->filePath(QStringLiteral("never"));
         m_dialogs.accept = false;
-        panel().files().setFilterInd(1);
+        panel().files().setSaveTypeIndex(1);
         panel().files().saveAs();
         QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("never.txt"))));
-        QCOMPARE(panel().files().filterInd(), 1);
+        QCOMPARE(panel().files().saveTypeIndex(), 1);
     }
 
     void failedSaveAsIsReported()
@@ -418,7 +418,7 @@ private Q_SLOTS:
         QVERIFY(panel().files().exportToSpreadsheet(book, false));
         m_dialogs.answer = book;
         m_dialogs.chosenIndex = 2;
-        QCOMPARE(panel().files().fileFilters().openTypes.at(1).kind, ProtocolFileKind::pkSpreadsheet);
+        QCOMPARE(panel().files().fileFilters().openTypes.at(1).kind, ProtocolFileKind::Spreadsheet);
         grid().setRowCount(6);
         QTest::mouseClick(panel().loadButton, Qt::LeftButton);
         QVERIFY(m_errors.isEmpty());
@@ -546,14 +546,14 @@ private Q_SLOTS:
         QTest::addColumn<int>("row");
         QTest::addColumn<int>("alignment");
         QTest::addColumn<bool>("combobox");
-        QTest::newRow("Nr. data") << 0 << 1 << int(taRightJustify) << false;
-        QTest::newRow("time data") << 1 << 3 << int(taRightJustify) << false;
-        QTest::newRow("LKZ data") << 2 << 1 << int(taLeftJustify) << true;
-        QTest::newRow("StNr. data") << 3 << 2 << int(taRightJustify) << false;
-        QTest::newRow("Stat data") << 4 << 1 << int(taCenter) << false;
-        QTest::newRow("Nr. title") << 0 << 0 << int(taLeftJustify) << false;
-        QTest::newRow("LKZ title") << 2 << 0 << int(taLeftJustify) << true;
-        QTest::newRow("Stat title") << 4 << 0 << int(taCenter) << false;
+        QTest::newRow("Nr. data") << 0 << 1 << int(HorizontalAlignment::Right) << false;
+        QTest::newRow("time data") << 1 << 3 << int(HorizontalAlignment::Right) << false;
+        QTest::newRow("LKZ data") << 2 << 1 << int(HorizontalAlignment::Left) << true;
+        QTest::newRow("StNr. data") << 3 << 2 << int(HorizontalAlignment::Right) << false;
+        QTest::newRow("Stat data") << 4 << 1 << int(HorizontalAlignment::Center) << false;
+        QTest::newRow("Nr. title") << 0 << 0 << int(HorizontalAlignment::Left) << false;
+        QTest::newRow("LKZ title") << 2 << 0 << int(HorizontalAlignment::Left) << true;
+        QTest::newRow("Stat title") << 4 << 0 << int(HorizontalAlignment::Center) << false;
     }
 
     void cellFormat()
@@ -636,9 +636,9 @@ private Q_SLOTS:
 
     void pickListOnlyWhileEditing()
     {
-        grid().setOptions(grid().options() & ~GridOptions(goEditing));
+        grid().setOptions(grid().options() & ~GridOptions(GridOption::Editing));
         QVERIFY(grid().comboChoices(2, 1).items.isEmpty());
-        grid().setOptions(grid().options() | goEditing);
+        grid().setOptions(grid().options() | GridOption::Editing);
         const ComboChoices choices = grid().comboChoices(2, 1);
         QCOMPARE(choices.items, panel().countryCodes());
         QCOMPARE(choices.items.size(), 3);

@@ -70,12 +70,12 @@ public:
     bool showsAuto() const
     {
         return window->modeLabel()->text() == QLatin1String("&Auto")
-            && window->modeLed()->kind() == StatusLed::lkGreen;
+            && window->modeLed()->kind() == StatusLed::LedKind::Green;
     }
     bool showsHand() const
     {
         return window->modeLabel()->text() == QLatin1String("&Hand")
-            && window->modeLed()->kind() == StatusLed::lkRed;
+            && window->modeLed()->kind() == StatusLed::LedKind::Red;
     }
 
     // One barrier crossing while the port is open; waits for its finish.

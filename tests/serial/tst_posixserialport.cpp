@@ -83,19 +83,19 @@ private Q_SLOTS:
         QTest::addColumn<bool>("cstopb");
         QTest::addColumn<bool>("crtscts");
         QTest::addColumn<bool>("xonxoff");
-        QTest::newRow("9600 8N1") << int(br9600) << 0 << 0 << int(fcNone) << 9600u << false << false << false;
-        QTest::newRow("RTS/CTS") << int(br9600) << 0 << 0 << int(fcRtsCts) << 9600u << false << true << false;
-        QTest::newRow("XON/XOFF") << int(br115200) << 0 << 0 << int(fcXonXoff) << 115200u << false << false
+        QTest::newRow("9600 8N1") << int(BaudRate::Baud9600) << 0 << 0 << int(FlowControl::None) << 9600u << false << false << false;
+        QTest::newRow("RTS/CTS") << int(BaudRate::Baud9600) << 0 << 0 << int(FlowControl::RtsCts) << 9600u << false << true << false;
+        QTest::newRow("XON/XOFF") << int(BaudRate::Baud115200) << 0 << 0 << int(FlowControl::XonXoff) << 115200u << false << false
                                   << true;
         QTest::newRow("two stop bits")
-            << int(br110) << 0 << int(sbTwoStopBits) << int(fcNone) << 110u << true << false << false;
+            << int(BaudRate::Baud110) << 0 << int(StopBits::Two) << int(FlowControl::None) << 110u << true << false << false;
         QTest::newRow("1.5 stop bits")
-            << int(br2400) << 0 << int(sbOne5StopBits) << int(fcNone) << 2400u << true << false << false;
-        QTest::newRow("14400") << int(br14400) << 0 << 0 << 0 << 14400u << false << false << false;
-        QTest::newRow("56000") << int(br56000) << 0 << 0 << 0 << 56000u << false << false << false;
-        QTest::newRow("128000") << int(br128000) << 0 << 0 << 0 << 128000u << false << false << false;
-        QTest::newRow("256000") << int(br256000) << 0 << 0 << 0 << 256000u << false << false << false;
-        QTest::newRow("brUser 28800") << int(brUser) << 28800 << 0 << 0 << 28800u << false << false << false;
+            << int(BaudRate::Baud2400) << 0 << int(StopBits::OneAndHalf) << int(FlowControl::None) << 2400u << true << false << false;
+        QTest::newRow("14400") << int(BaudRate::Baud14400) << 0 << 0 << 0 << 14400u << false << false << false;
+        QTest::newRow("56000") << int(BaudRate::Baud56000) << 0 << 0 << 0 << 56000u << false << false << false;
+        QTest::newRow("128000") << int(BaudRate::Baud128000) << 0 << 0 << 0 << 128000u << false << false << false;
+        QTest::newRow("256000") << int(BaudRate::Baud256000) << 0 << 0 << 0 << 256000u << false << false << false;
+        QTest::newRow("BaudRate::User 28800") << int(BaudRate::User) << 28800 << 0 << 0 << 28800u << false << false << false;
     }
 
     void lineSettings()
@@ -143,7 +143,7 @@ private Q_SLOTS:
         SerialPort port(nullptr, m_backend.get());
         port.setPort(PortNo);
         port.setDataBits(5);
-        port.setParity(prMark);
+        port.setParity(Parity::Mark);
         QCOMPARE(openError(port), QString());
         QVERIFY(port.connected());
         QCOMPARE(port.modemStatus(), 0u); // no modem lines on a pty
@@ -192,8 +192,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<bool>("polling");
         QTest::addColumn<int>("events");
-        QTest::newRow("modem lines") << false << int(eventSet(evCTS) | eventSet(evDSR));
-        QTest::newRow("polling") << true << int(eventSet(evCTS) | eventSet(evDSR));
+        QTest::newRow("modem lines") << false << int(eventSet(SerialEvent::Cts) | eventSet(SerialEvent::Dsr));
+        QTest::newRow("polling") << true << int(eventSet(SerialEvent::Cts) | eventSet(SerialEvent::Dsr));
         QTest::newRow("all events") << false << int(AllEvents);
     }
 
@@ -206,7 +206,7 @@ private Q_SLOTS:
         SerialPort port(nullptr, m_backend.get());
         port.setPort(PortNo);
         port.setEvents(SerialEvents(events));
-        port.setFlowControl(fcRtsCts);
+        port.setFlowControl(FlowControl::RtsCts);
         QSignalSpy closes(&port, &SerialPort::closed);
         for (int round = 0; round < 20; ++round) {
             port.open();
@@ -220,7 +220,7 @@ private Q_SLOTS:
     {
         SerialPort port(nullptr, m_backend.get());
         port.setPort(PortNo);
-        port.setEvents(eventSet(evRxChar));
+        port.setEvents(eventSet(SerialEvent::RxChar));
         QSignalSpy received(&port, &SerialPort::charactersReceived);
         port.open();
         QCOMPARE(::write(m_pty->master(), "abc", 3), ssize_t(3));
@@ -234,7 +234,7 @@ private Q_SLOTS:
     void hangupClosesThePort_data()
     {
         QTest::addColumn<int>("events");
-        QTest::newRow("modem lines") << int(eventSet(evCTS) | eventSet(evDSR));
+        QTest::newRow("modem lines") << int(eventSet(SerialEvent::Cts) | eventSet(SerialEvent::Dsr));
         QTest::newRow("all events") << int(AllEvents);
     }
 

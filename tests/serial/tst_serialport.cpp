@@ -71,12 +71,12 @@ private Q_SLOTS:
     void constructionValues()
     {
         SerialPort port(nullptr, m_backend);
-        QCOMPARE(port.baudRate(), br9600);
+        QCOMPARE(port.baudRate(), BaudRate::Baud9600);
         QCOMPARE(port.baudRateUser(), 9600);
         QCOMPARE(port.port(), quint8(1));
-        QCOMPARE(port.parity(), prNone);
-        QCOMPARE(port.stopBits(), sbOneStopBit);
-        QCOMPARE(port.flowControl(), fcNone);
+        QCOMPARE(port.parity(), Parity::None);
+        QCOMPARE(port.stopBits(), StopBits::One);
+        QCOMPARE(port.flowControl(), FlowControl::None);
         QCOMPARE(port.dataBits(), quint8(8));
         QCOMPARE(port.events(), SerialEvents(0x1FF));
         QVERIFY(port.enableDTR());
@@ -114,10 +114,10 @@ private Q_SLOTS:
         QTest::addColumn<quint32>("expected");
         const quint32 rates[] = {110,   300,   600,   1200,  2400,   4800,   9600,  14400,
                                  19200, 38400, 56000, 57600, 115200, 128000, 256000};
-        for (int i = br110; i <= br256000; ++i)
+        for (int i = int(BaudRate::Baud110); i <= int(BaudRate::Baud256000); ++i)
             QTest::addRow("%u", rates[i]) << i << 1234 << rates[i];
-        QTest::newRow("brUser 28800") << int(brUser) << 28800 << 28800u;
-        QTest::newRow("brUser 250000") << int(brUser) << 250000 << 250000u;
+        QTest::newRow("BaudRate::User 28800") << int(BaudRate::User) << 28800 << 28800u;
+        QTest::newRow("BaudRate::User 250000") << int(BaudRate::User) << 250000 << 250000u;
     }
 
     void baudRates()
@@ -135,16 +135,16 @@ private Q_SLOTS:
     {
         // The configuration the main window gives its port.
         m_port->setBaudRateUser(28800);
-        m_port->setFlowControl(fcRtsCts);
+        m_port->setFlowControl(FlowControl::RtsCts);
         m_port->setDataBits(5);
-        m_port->setEvents(eventSet(evCTS) | eventSet(evDSR));
+        m_port->setEvents(eventSet(SerialEvent::Cts) | eventSet(SerialEvent::Dsr));
         m_port->setWriteBufSize(64);
         m_port->setReadBufSize(64);
         m_port->open();
         const SerialLineSettings settings = m_backend->lastSettings(PortNo);
         QCOMPARE(settings.baudRate, 9600u);
         QCOMPARE(settings.dataBits, 5);
-        QCOMPARE(settings.flowControl, fcRtsCts);
+        QCOMPARE(settings.flowControl, FlowControl::RtsCts);
         QCOMPARE(settings.xonLim, 16);
         QCOMPARE(settings.xoffLim, 1);
         QCOMPARE(int(settings.xonChar), 17);
@@ -158,15 +158,15 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("event");
         QTest::addColumn<quint32>("bit");
-        QTest::newRow("evRxChar") << int(evRxChar) << 0x0001u;
-        QTest::newRow("evTxEmpty") << int(evTxEmpty) << 0x0004u;
-        QTest::newRow("evRxFlag") << int(evRxFlag) << 0x0002u;
-        QTest::newRow("evRing") << int(evRing) << 0x0100u;
-        QTest::newRow("evBreak") << int(evBreak) << 0x0040u;
-        QTest::newRow("evCTS") << int(evCTS) << 0x0008u;
-        QTest::newRow("evDSR") << int(evDSR) << 0x0010u;
-        QTest::newRow("evError") << int(evError) << 0x0080u;
-        QTest::newRow("evRLSD") << int(evRLSD) << 0x0020u;
+        QTest::newRow("SerialEvent::RxChar") << int(SerialEvent::RxChar) << 0x0001u;
+        QTest::newRow("SerialEvent::TxEmpty") << int(SerialEvent::TxEmpty) << 0x0004u;
+        QTest::newRow("SerialEvent::RxFlag") << int(SerialEvent::RxFlag) << 0x0002u;
+        QTest::newRow("SerialEvent::Ring") << int(SerialEvent::Ring) << 0x0100u;
+        QTest::newRow("SerialEvent::Break") << int(SerialEvent::Break) << 0x0040u;
+        QTest::newRow("SerialEvent::Cts") << int(SerialEvent::Cts) << 0x0008u;
+        QTest::newRow("SerialEvent::Dsr") << int(SerialEvent::Dsr) << 0x0010u;
+        QTest::newRow("SerialEvent::Error") << int(SerialEvent::Error) << 0x0080u;
+        QTest::newRow("SerialEvent::Rlsd") << int(SerialEvent::Rlsd) << 0x0020u;
     }
 
     void eventMask()
@@ -328,7 +328,7 @@ private Q_SLOTS:
 
     void ctsAndDsrInOneDispatch()
     {
-        m_port->setEvents(eventSet(evCTS) | eventSet(evDSR));
+        m_port->setEvents(eventSet(SerialEvent::Cts) | eventSet(SerialEvent::Dsr));
         QSignalSpy cts(m_port, &SerialPort::ctsChanged);
         QSignalSpy dsr(m_port, &SerialPort::dsrChanged);
         openAndWait();
@@ -343,7 +343,7 @@ private Q_SLOTS:
 
     void unwatchedEventsAreNotReported()
     {
-        m_port->setEvents(eventSet(evCTS) | eventSet(evDSR));
+        m_port->setEvents(eventSet(SerialEvent::Cts) | eventSet(SerialEvent::Dsr));
         openAndWait();
         // Ring and a received character are not watched; the CTS change is.
         m_backend->setModemStatus(PortNo, ModemLine::RingOn);
@@ -413,7 +413,7 @@ private Q_SLOTS:
 
     void unplugReportsAndCloses()
     {
-        m_port->setEvents(eventSet(evCTS) | eventSet(evDSR));
+        m_port->setEvents(eventSet(SerialEvent::Cts) | eventSet(SerialEvent::Dsr));
         openAndWait();
         m_backend->unplug(PortNo);
         QVERIFY(processUntil([this] { return !m_port->connected(); }));
@@ -454,7 +454,7 @@ private Q_SLOTS:
     void propertyChangesWaitForNextOpen()
     {
         openAndWait();
-        m_port->setBaudRate(br115200);
+        m_port->setBaudRate(BaudRate::Baud115200);
         QCOMPARE(m_backend->lastSettings(PortNo).baudRate, 9600u);
         m_port->open();
         QCOMPARE(m_backend->lastSettings(PortNo).baudRate, 115200u);

@@ -17,7 +17,7 @@ struct Rig : BarrierRig
     Rig()
         : BarrierRig(PortNo)
     {
-        port.setFlowControl(fcRtsCts);
+        port.setFlowControl(FlowControl::RtsCts);
         // The mode follows the port: Auto exactly while it is open.
         QObject::connect(&port, &SerialPort::opened, &triggers, [this] { triggers.setAuto(true); });
         QObject::connect(&port, &SerialPort::closed, &triggers, [this] { triggers.setAuto(false); });

@@ -54,8 +54,8 @@ private:
     void openPort(SerialPort &port)
     {
         port.setPort(ModemLineDriver::Port);
-        port.setFlowControl(fcRtsCts);
-        port.setEvents(eventSet(evCTS) | eventSet(evDSR));
+        port.setFlowControl(FlowControl::RtsCts);
+        port.setEvents(eventSet(SerialEvent::Cts) | eventSet(SerialEvent::Dsr));
         QCOMPARE(openError(port), QString());
     }
 

@@ -82,7 +82,7 @@ private Q_SLOTS:
         written.dimColor = 0x00404040;
         written.precision = 1;
         written.finishColor = 0x0000FF00;
-        written.saveFilterIndex = 3;
+        written.saveTypeIndex = 3;
         written.lockoutMs = 1500;
         written.finishCaptionIndex = 4;
         QVERIFY(saveSettings(written));

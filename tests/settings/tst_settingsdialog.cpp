@@ -33,7 +33,7 @@ char *toString(const Settings &settings)
               .arg(settings.width)
               .arg(settings.height)
               .arg(settings.sound)
-              .arg(settings.saveFilterIndex);
+              .arg(settings.saveTypeIndex);
     return qstrdup(qPrintable(text));
 }
 
@@ -64,7 +64,7 @@ Settings givenSettings()
     settings.width = 1000;
     settings.height = 600;
     settings.sound = false;
-    settings.saveFilterIndex = 3;
+    settings.saveTypeIndex = 3;
     return settings;
 }
 
@@ -234,7 +234,7 @@ private Q_SLOTS:
         QCOMPARE(entries(m_dialog->finishCaptionBox), (QStringList{"ZIEL", "LAP", "FINISH", "START", ""}));
         QCOMPARE(entries(m_dialog->precisionBox), (QStringList{"HH:MM.SS,ms", "HH:MM.SS,s", "HH:MM.SS"}));
         QCOMPARE(entries(m_dialog->polarityBox), (QStringList{"Ein", "Aus"}));
-        QCOMPARE(m_dialog->objectName(), QStringLiteral("CfgDialog"));
+        QCOMPARE(m_dialog->objectName(), QStringLiteral("settingsDialog"));
         QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Einstellungen"));
         QCOMPARE(m_dialog->portBox->toolTip(), QStringLiteral("START (4-6), FINISH (7-8)"));
     }
@@ -400,13 +400,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("objectName");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<int>("defaultIndex"); // for the default colour
-        QTest::newRow("C1") << int(Background) << "cbColorFon"
+        QTest::newRow("C1") << int(Background) << "backgroundColorBox"
                             << "Fenster:" << 0; // black
-        QTest::newRow("C2") << int(Running) << "cbColorCifra"
+        QTest::newRow("C2") << int(Running) << "runningColorBox"
                             << "Start:" << 11; // yellow
-        QTest::newRow("C3") << int(Dim) << "cbColorCifraF"
+        QTest::newRow("C3") << int(Dim) << "dimColorBox"
                             << "Sonst:" << int(ColorComboBox::UserEntry); // $404040
-        QTest::newRow("C4") << int(Finish) << "cbColorCifra2"
+        QTest::newRow("C4") << int(Finish) << "finishColorBox"
                             << "Stopp:" << 10; // lime
     }
 

@@ -110,7 +110,7 @@ private Q_SLOTS:
         QCOMPARE(s.height, 434);
         QVERIFY(!s.left.has_value());
         QVERIFY(s.sound);
-        QCOMPARE(s.saveFilterIndex, 2);
+        QCOMPARE(s.saveTypeIndex, 2);
     }
 
     void readFromStore_data()
@@ -232,7 +232,7 @@ private Q_SLOTS:
             else if (name == "Acc")
                 QCOMPARE(s.precision, want.toInt());
             else if (name == "FilterInd")
-                QCOMPARE(s.saveFilterIndex, want.toInt());
+                QCOMPARE(s.saveTypeIndex, want.toInt());
             else if (name == "Wait")
                 QCOMPARE(s.lockoutMs, want.toInt());
             else if (name == "ButtonLap")

@@ -24,7 +24,7 @@ struct BarrierRig
     explicit BarrierRig(int portNumber)
     {
         port.setPort(portNumber);
-        port.setEvents(eventSet(evCTS) | eventSet(evDSR));
+        port.setEvents(eventSet(SerialEvent::Cts) | eventSet(SerialEvent::Dsr));
         port.setClockSource(&clocks);
         triggers.listenTo(port);
         const auto count = [this] { ++handled; };

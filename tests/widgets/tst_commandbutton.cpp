@@ -67,7 +67,7 @@ private Q_SLOTS:
     {
         CommandButton button;
         QCOMPARE(button.color(), ColorValue(0xFF00000F));
-        QCOMPARE(button.glyphLayout(), CommandButton::blGlyphLeft);
+        QCOMPARE(button.glyphLayout(), CommandButton::ButtonLayout::GlyphLeft);
         QCOMPARE(button.margin(), -1);
         QCOMPARE(button.spacing(), 4);
         QCOMPARE(button.numGlyphs(), 1);

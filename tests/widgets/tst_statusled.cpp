@@ -79,8 +79,8 @@ private Q_SLOTS:
     {
         StatusLed led;
         QCOMPARE(led.size(), QSize(16, 16));
-        QCOMPARE(led.kind(), StatusLed::lkRed);
-        QCOMPARE(led.shape(), StatusLed::lsCircle);
+        QCOMPARE(led.kind(), StatusLed::LedKind::Red);
+        QCOMPARE(led.shape(), StatusLed::LedShape::Circle);
         QVERIFY(!led.value());
         QVERIFY(!led.labelLinked());
         QVERIFY(led.labelOnText().isEmpty());
@@ -153,15 +153,15 @@ private Q_SLOTS:
         QSignalSpy changes(&led, &StatusLed::valueChanged);
 
         led.setValue(false);
-        led.setKind(StatusLed::lkRed);
-        led.setShape(StatusLed::lsCircle);
+        led.setKind(StatusLed::LedKind::Red);
+        led.setShape(StatusLed::LedShape::Circle);
         QCOMPARE(counter.count, 0);
         // The new state is painted at once, not later.
         led.setValue(true);
         QCOMPARE(counter.count, 1);
-        led.setKind(StatusLed::lkGreen);
+        led.setKind(StatusLed::LedKind::Green);
         QCOMPARE(counter.count, 2);
-        led.setShape(StatusLed::lsRectangle);
+        led.setShape(StatusLed::LedShape::Rectangle);
         QCOMPARE(counter.count, 3);
         QCOMPARE(changes.count(), 1); // only the value is announced
         QCOMPARE(changes.first().first().toBool(), true);
