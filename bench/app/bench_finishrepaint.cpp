@@ -245,7 +245,7 @@ bool runSize(int rows, int finishes, DamageWatch &watch, Figures &figures)
 
     // The grid's rectangle in the X window's pixels; the window is a top-level X window
     // of its own and its widgets paint into it.
-    ProtocolGrid *grid = window.protocol().grid;
+    ProtocolGrid *grid = window.protocol().grid();
     const qreal ratio = window.devicePixelRatioF();
     const QRect logical(grid->mapTo(&window, QPoint(0, 0)), grid->size());
     const QRect area(QPoint(qRound(logical.left() * ratio), qRound(logical.top() * ratio)),

@@ -180,7 +180,7 @@ void MainWindow::setUp()
 
     m_protocol->updateProtocolCommands();
     showCommandStates();
-    m_protocol->grid->setFocus();
+    m_protocol->grid()->setFocus();
 }
 
 void MainWindow::loadCountryCodes()
@@ -318,9 +318,9 @@ void MainWindow::clearAfterQuestion()
 void MainWindow::deleteRowAfterQuestion(int row)
 {
     // A finish may have come while the question was open; the row keeps its number.
-    const QString number = m_protocol->grid->cells(ProtocolColumns::ColNr, row);
+    const QString number = m_protocol->grid()->cells(ProtocolColumns::ColNr, row);
     const bool yes = ask(QStringLiteral("Zeile %1 l\u00f6schen?").arg(number));
-    m_protocol->grid->setFocus();
+    m_protocol->grid()->setFocus();
     if (!yes || row > m_protocol->lastResultRow())
         return;
     const QStringList cells = m_protocol->deleteResultRow(row);
@@ -357,7 +357,7 @@ void MainWindow::noteStartNumber(const QString &startNumber, int row)
 {
     // The finish stands as recorded; the operator only learns that its start number wants
     // a look.
-    const auto number = [this](int r) { return m_protocol->grid->cells(ProtocolColumns::ColNr, r); };
+    const auto number = [this](int r) { return m_protocol->grid()->cells(ProtocolColumns::ColNr, r); };
     StartNumberEdit *edit = m_racePanel->startNumberEdit();
     if (startNumber.isEmpty())
         edit->showHint(QStringLiteral("Nr. %1 ohne Startnummer").arg(number(row)));
@@ -376,7 +376,7 @@ void MainWindow::showCommandStates()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    const bool quiet = !clock().running() && !m_protocol->grid->modified();
+    const bool quiet = !clock().running() && !m_protocol->grid()->modified();
     if (quiet
         || ask(QStringLiteral("Wollen Sie ") + applicationTitle() + QStringLiteral(" wirklich beenden? ")))
         event->accept();

@@ -53,118 +53,137 @@ const QString ProtocolPanel::ClearQuestion = QStringLiteral("Zeitenprotokoll  l\
 ProtocolPanel::ProtocolPanel(QWidget *parent)
     : QWidget(parent)
 {
+    createHeading();
+    createWarningLine();
+    createGrid();
+    createContextMenu();
+    m_table = std::make_unique<GridProtocolTable>(m_grid);
+    m_autosaver = new ProtocolAutosaver(*m_table, *m_grid, this);
+    connect(m_autosaver, &ProtocolAutosaver::errorChanged, this, &ProtocolPanel::showWarnings);
+    m_files = new ProtocolFileCommands(*this);
+    connect(m_openButton, &QToolButton::clicked, m_files, &ProtocolFileCommands::openFile);
+    connect(m_saveButton, &QToolButton::clicked, m_files, &ProtocolFileCommands::saveAs);
+    connect(m_printButton, &QToolButton::clicked, m_files, &ProtocolFileCommands::printPage);
+    connect(m_webPageButton, &QToolButton::clicked, m_files, &ProtocolFileCommands::publishPage);
+    connect(m_spreadsheetButton, &QToolButton::clicked, m_files, &ProtocolFileCommands::openInSpreadsheet);
+    connect(m_clearButton, &QToolButton::clicked, this, &ProtocolPanel::clearRequested);
+    connect(m_restoreButton, &QToolButton::clicked, this, &ProtocolPanel::restoreRequested);
+    connect(m_files, &ProtocolFileCommands::errorOccurred, this, &ProtocolPanel::errorOccurred);
+    // The spreadsheet command is enabled exactly when the web-page command is and an
+    // application is there.
+    connect(m_files, &ProtocolFileCommands::spreadsheetApplicationFound, this,
+            [this](bool found) { m_spreadsheetButton->setEnabled(found && m_webPageButton->isEnabled()); });
 
-    // Heading bar with the caption and the six commands.
-    auto *heading = new QWidget(this);
-    heading->setObjectName(QStringLiteral("protocolHeading"));
-    heading->setFixedHeight(HeadingHeight);
-    heading->setAutoFillBackground(true);
-    QPalette headingPalette = heading->palette();
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_heading);
+    layout->addWidget(m_autosaveWarningLabel);
+    layout->addWidget(m_grid, 1);
+    setFocusProxy(m_grid);
+
+    m_files->buildProtocolFileFilters(loadFileTypeNames());
+    updateProtocolCommands();
+    m_files->findSpreadsheetApplication();
+}
+
+// The heading bar: the caption between the commands.
+void ProtocolPanel::createHeading()
+{
+    m_heading = new QWidget(this);
+    m_heading->setObjectName(QStringLiteral("protocolHeading"));
+    m_heading->setFixedHeight(HeadingHeight);
+    m_heading->setAutoFillBackground(true);
+    QPalette headingPalette = m_heading->palette();
     headingPalette.setColor(QPalette::Window, toQColor(Colors::clBtnShadow));
-    heading->setPalette(headingPalette);
+    m_heading->setPalette(headingPalette);
 
-    headingLabel = new QLabel(QStringLiteral("Protokoll"), heading);
-    QFont captionFont = headingLabel->font();
+    m_headingLabel = new QLabel(QStringLiteral("Protokoll"), m_heading);
+    QFont captionFont = m_headingLabel->font();
     captionFont.setPixelSize(19);
-    headingLabel->setFont(captionFont);
+    m_headingLabel->setFont(captionFont);
 
-    loadButton = makeButton(QStringLiteral("openButton"), QStringLiteral("Protokoll \u00f6ffnen"),
+    m_openButton = makeButton(QStringLiteral("openButton"), QStringLiteral("Protokoll \u00f6ffnen"),
                             QStringLiteral("Protokoll \u00f6ffnen"), int(ProtocolGlyph::Open));
-    saveButton = makeButton(QStringLiteral("saveButton"), QStringLiteral("Protokoll speichern unter"),
+    m_saveButton = makeButton(QStringLiteral("saveButton"), QStringLiteral("Protokoll speichern unter"),
                             QStringLiteral("Protokoll speichern unter"), int(ProtocolGlyph::Save));
-    printButton = makeButton(QStringLiteral("printButton"), QStringLiteral("Protokoll drucken"),
+    m_printButton = makeButton(QStringLiteral("printButton"), QStringLiteral("Protokoll drucken"),
                              QStringLiteral("Protokoll drucken"), int(ProtocolGlyph::Print));
-    pageButton = makeButton(QStringLiteral("webPageButton"), QStringLiteral("Als Webseite"),
+    m_webPageButton = makeButton(QStringLiteral("webPageButton"), QStringLiteral("Als Webseite"),
                             QStringLiteral("Als Webseite"), int(ProtocolGlyph::WebPage));
-    spreadsheetButton = makeButton(QStringLiteral("spreadsheetButton"), QStringLiteral("Datei in MS Excel"),
+    m_spreadsheetButton = makeButton(QStringLiteral("spreadsheetButton"), QStringLiteral("Datei in MS Excel"),
                                    QStringLiteral("Datei in MS Excel"), int(ProtocolGlyph::Spreadsheet));
-    clearButton = makeButton(QStringLiteral("clearButton"), QStringLiteral("F8"),
+    m_clearButton = makeButton(QStringLiteral("clearButton"), QStringLiteral("F8"),
                              QStringLiteral("Protokoll l\u00f6schen"), int(ProtocolGlyph::Clear));
-    restoreButton = makeButton(QStringLiteral("restoreButton"), RestoreCaption, RestoreCaption,
+    m_restoreButton = makeButton(QStringLiteral("restoreButton"), RestoreCaption, RestoreCaption,
                                int(ProtocolGlyph::Restore));
     for (QToolButton *button :
-         {loadButton, saveButton, printButton, pageButton, spreadsheetButton, clearButton, restoreButton})
-        button->setParent(heading);
+         {m_openButton, m_saveButton, m_printButton, m_webPageButton, m_spreadsheetButton, m_clearButton, m_restoreButton})
+        button->setParent(m_heading);
 
-    auto *bar = new QHBoxLayout(heading);
+    auto *bar = new QHBoxLayout(m_heading);
     bar->setContentsMargins(2, 2, 2, 2);
     bar->setSpacing(2);
-    bar->addWidget(loadButton);
-    bar->addWidget(saveButton);
-    bar->addWidget(printButton);
-    bar->addWidget(restoreButton);
-    bar->addWidget(headingLabel);
+    bar->addWidget(m_openButton);
+    bar->addWidget(m_saveButton);
+    bar->addWidget(m_printButton);
+    bar->addWidget(m_restoreButton);
+    bar->addWidget(m_headingLabel);
     bar->addStretch(1);
-    bar->addWidget(pageButton);
-    bar->addWidget(spreadsheetButton);
-    bar->addWidget(clearButton);
+    bar->addWidget(m_webPageButton);
+    bar->addWidget(m_spreadsheetButton);
+    bar->addWidget(m_clearButton);
+    m_headingWidth = bar->sizeHint().width();
+}
 
-    connect(clearButton, &QToolButton::clicked, this, &ProtocolPanel::clearRequested);
-    connect(restoreButton, &QToolButton::clicked, this, &ProtocolPanel::restoreRequested);
-
-    // Shown while the latest autosave failed.
-    autosaveWarningLabel = new QLabel(this);
-    autosaveWarningLabel->setObjectName(QStringLiteral("autosaveWarningLabel"));
-    autosaveWarningLabel->setWordWrap(true);
-    autosaveWarningLabel->setAutoFillBackground(true);
-    QPalette warningPalette = autosaveWarningLabel->palette();
+// Shown while the latest autosave or journal write failed.
+void ProtocolPanel::createWarningLine()
+{
+    m_autosaveWarningLabel = new QLabel(this);
+    m_autosaveWarningLabel->setObjectName(QStringLiteral("autosaveWarningLabel"));
+    m_autosaveWarningLabel->setWordWrap(true);
+    m_autosaveWarningLabel->setAutoFillBackground(true);
+    QPalette warningPalette = m_autosaveWarningLabel->palette();
     warningPalette.setColor(QPalette::Window, toQColor(Colors::clYellow));
     warningPalette.setColor(QPalette::WindowText, toQColor(Colors::clMaroon));
-    autosaveWarningLabel->setPalette(warningPalette);
-    autosaveWarningLabel->setContentsMargins(4, 2, 4, 2);
-    autosaveWarningLabel->hide();
+    m_autosaveWarningLabel->setPalette(warningPalette);
+    m_autosaveWarningLabel->setContentsMargins(4, 2, 4, 2);
+    m_autosaveWarningLabel->hide();
+}
 
-    grid = new ProtocolGrid(this);
-    grid->setObjectName(QStringLiteral("protocolGrid"));
+void ProtocolPanel::createGrid()
+{
+    m_grid = new ProtocolGrid(this);
+    m_grid->setObjectName(QStringLiteral("protocolGrid"));
     // The grid's designed size is no change by the user: set inside the update
     // bracket, it leaves the protocol unmodified, so closing an untouched
     // program asks nothing.
-    grid->beginUpdate();
-    grid->setColCount(ProtocolColumns::Count);
-    grid->setRowCount(2);
-    grid->endUpdate();
-    grid->setFixedCols(0);
+    m_grid->beginUpdate();
+    m_grid->setColCount(ProtocolColumns::Count);
+    m_grid->setRowCount(2);
+    m_grid->endUpdate();
+    m_grid->setFixedCols(0);
     // A character height of 15 pixels includes the font's internal leading, which
     // leaves an em of 13 pixels: five digits then fit the 40-pixel "Nr." column.
     QFont gridFont(QStringLiteral("Courier New"));
     gridFont.setPixelSize(13);
-    grid->setFont(gridFont);
+    m_grid->setFont(gridFont);
     m_columnFit = NumberColumnFit(gridFont);
-    grid->setDefaultRowHeight(20);
-    grid->setDefaultColWidth(52);
-    grid->setOptions(GridOption::FixedVertLine | GridOption::FixedHorzLine | GridOption::VertLine | GridOption::HorzLine | GridOption::DrawFocusSelected
+    m_grid->setDefaultRowHeight(20);
+    m_grid->setDefaultColWidth(52);
+    m_grid->setOptions(GridOption::FixedVertLine | GridOption::FixedHorzLine | GridOption::VertLine | GridOption::HorzLine | GridOption::DrawFocusSelected
                      | GridOption::ColSizing | GridOption::Editing);
-    grid->setScrollBars(GridBase::ScrollStyle::Vertical);
-    grid->setAlignmentHorz(HorizontalAlignment::Right);
-    grid->setAlignmentVert(VerticalAlignment::Top);
-    grid->sortOptions()->setCanSort(false);
+    m_grid->setScrollBars(GridBase::ScrollStyle::Vertical);
+    m_grid->setAlignmentHorz(HorizontalAlignment::Right);
+    m_grid->setAlignmentVert(VerticalAlignment::Top);
+    m_grid->sortOptions()->setCanSort(false);
     // A typed character edits the cell under the cursor; it never searches "Nr.".
-    grid->setTypeAheadSearch(false);
-    grid->setMultiSelect(false);
-    grid->setFiltered(false);
-    contextMenu = new QMenu(this);
-    selectAllAction = contextMenu->addAction(QStringLiteral("Alles markieren"));
-    copyAction = contextMenu->addAction(QStringLiteral("Kopieren"));
-    connect(selectAllAction, &QAction::triggered, this, [this] { selectAllResults(); });
-    connect(copyAction, &QAction::triggered, this, [this] { copySelection(); });
-    contextMenu->addSeparator();
-    insertRowAction = contextMenu->addAction(QStringLiteral("Zeile einf\u00fcgen"));
-    deleteRowAction = contextMenu->addAction(QStringLiteral("Zeile l\u00f6schen"));
-    connect(insertRowAction, &QAction::triggered, this, [this] { Q_EMIT rowInsertRequested(grid->popupRow()); });
-    connect(deleteRowAction, &QAction::triggered, this, [this] { Q_EMIT rowDeleteRequested(grid->popupRow()); });
-    // Rows are put in and taken out among the results only.
-    connect(contextMenu, &QMenu::aboutToShow, this, [this] {
-        const bool onResult = grid->popupRow() >= 1 && grid->popupRow() <= m_lastResultRow;
-        insertRowAction->setEnabled(onResult);
-        deleteRowAction->setEnabled(onResult);
-    });
-    contextMenu->addSeparator();
-    restoreAction = contextMenu->addAction(RestoreCaption);
-    connect(restoreAction, &QAction::triggered, this, &ProtocolPanel::restoreRequested);
-    grid->setPopupMenu(contextMenu);
-    connect(grid, &SortGrid::messageRaised, this, &ProtocolPanel::report);
-    connect(grid, &GridBase::cellEdited, this, &ProtocolPanel::cellEdited);
-    connect(grid, &GridBase::cellEdited, this, [this](int col, int, const QString &, const QString &text) {
+    m_grid->setTypeAheadSearch(false);
+    m_grid->setMultiSelect(false);
+    m_grid->setFiltered(false);
+    connect(m_grid, &SortGrid::messageRaised, this, &ProtocolPanel::report);
+    connect(m_grid, &GridBase::cellEdited, this, &ProtocolPanel::cellEdited);
+    connect(m_grid, &GridBase::cellEdited, this, [this](int col, int, const QString &, const QString &text) {
         if (col == ProtocolColumns::ColStartNumber) {
             m_columnFit.widenStartNumber(text);
             layoutProtocolColumns();
@@ -172,43 +191,40 @@ ProtocolPanel::ProtocolPanel(QWidget *parent)
     });
     // The grid fits its last column to a new width itself; the protocol's layout follows
     // once that is done.
-    grid->installEventFilter(this);
-    m_table = std::make_unique<GridProtocolTable>(grid);
-    m_autosaver = new ProtocolAutosaver(*m_table, *grid, this);
-    connect(m_autosaver, &ProtocolAutosaver::errorChanged, this, &ProtocolPanel::showWarnings);
-    m_files = new ProtocolFileCommands(*this);
-    connect(loadButton, &QToolButton::clicked, m_files, &ProtocolFileCommands::openFile);
-    connect(saveButton, &QToolButton::clicked, m_files, &ProtocolFileCommands::saveAs);
-    connect(printButton, &QToolButton::clicked, m_files, &ProtocolFileCommands::printPage);
-    connect(pageButton, &QToolButton::clicked, m_files, &ProtocolFileCommands::publishPage);
-    connect(spreadsheetButton, &QToolButton::clicked, m_files, &ProtocolFileCommands::openInSpreadsheet);
-    connect(m_files, &ProtocolFileCommands::errorOccurred, this, &ProtocolPanel::errorOccurred);
-    // The spreadsheet command is enabled exactly when the web-page command is and an
-    // application is there.
-    connect(m_files, &ProtocolFileCommands::spreadsheetApplicationFound, this,
-            [this](bool found) { spreadsheetButton->setEnabled(found && pageButton->isEnabled()); });
+    m_grid->installEventFilter(this);
+}
 
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(heading);
-    layout->addWidget(autosaveWarningLabel);
-    layout->addWidget(grid, 1);
-    setFocusProxy(grid);
-    m_headingWidth = bar->sizeHint().width();
-
-    m_files->buildProtocolFileFilters(loadFileTypeNames());
-    updateProtocolCommands();
-    m_files->findSpreadsheetApplication();
+void ProtocolPanel::createContextMenu()
+{
+    m_contextMenu = new QMenu(this);
+    m_selectAllAction = m_contextMenu->addAction(QStringLiteral("Alles markieren"));
+    m_copyAction = m_contextMenu->addAction(QStringLiteral("Kopieren"));
+    connect(m_selectAllAction, &QAction::triggered, this, [this] { selectAllResults(); });
+    connect(m_copyAction, &QAction::triggered, this, [this] { copySelection(); });
+    m_contextMenu->addSeparator();
+    m_insertRowAction = m_contextMenu->addAction(QStringLiteral("Zeile einf\u00fcgen"));
+    m_deleteRowAction = m_contextMenu->addAction(QStringLiteral("Zeile l\u00f6schen"));
+    connect(m_insertRowAction, &QAction::triggered, this, [this] { Q_EMIT rowInsertRequested(m_grid->popupRow()); });
+    connect(m_deleteRowAction, &QAction::triggered, this, [this] { Q_EMIT rowDeleteRequested(m_grid->popupRow()); });
+    // Rows are put in and taken out among the results only.
+    connect(m_contextMenu, &QMenu::aboutToShow, this, [this] {
+        const bool onResult = m_grid->popupRow() >= 1 && m_grid->popupRow() <= m_lastResultRow;
+        m_insertRowAction->setEnabled(onResult);
+        m_deleteRowAction->setEnabled(onResult);
+    });
+    m_contextMenu->addSeparator();
+    m_restoreAction = m_contextMenu->addAction(RestoreCaption);
+    connect(m_restoreAction, &QAction::triggered, this, &ProtocolPanel::restoreRequested);
+    m_grid->setPopupMenu(m_contextMenu);
 }
 
 ProtocolPanel::~ProtocolPanel()
 {
     // The grid watches its drop-down list and would be asked about it while the list is
     // being destroyed together with the grid; stop the watching first.
-    if (QListWidget *list = grid->comboList()) {
-        list->removeEventFilter(grid);
-        list->viewport()->removeEventFilter(grid);
+    if (QListWidget *list = m_grid->comboList()) {
+        list->removeEventFilter(m_grid);
+        list->viewport()->removeEventFilter(m_grid);
     }
 }
 
@@ -245,8 +261,8 @@ const ProtocolTable &ProtocolPanel::table() const
 void ProtocolPanel::initProtocolTable()
 {
     const QStringList &titles = ProtocolColumns::columnTitles();
-    for (int c = 0; c < grid->colCount() && c < titles.size(); ++c)
-        grid->setCells(c, 0, titles.at(c));
+    for (int c = 0; c < m_grid->colCount() && c < titles.size(); ++c)
+        m_grid->setCells(c, 0, titles.at(c));
     layoutProtocolColumns();
 }
 
@@ -254,16 +270,16 @@ int ProtocolPanel::addFinish(const QString &timeText, const QString &countryCode
                                 const QString &startNumber)
 {
     // An edit still open ends before the autosave's text is looked at.
-    grid->commitEditing();
+    m_grid->commitEditing();
     const bool textCurrent = m_autosaver->textCurrent();
     ++m_lastResultRow;
     addResultRow(timeText, countryCode, startNumber);
     m_autosaver->appendResultLine(m_lastResultRow, textCurrent);
-    grid->setFixedCols(1);
+    m_grid->setFixedCols(1);
     selectResultRow(m_lastResultRow);
     // The new result is the last visible row.
-    if (grid->visibleRowCount() < m_lastResultRow)
-        grid->setTopRow(m_lastResultRow - grid->visibleRowCount() + 1);
+    if (m_grid->visibleRowCount() < m_lastResultRow)
+        m_grid->setTopRow(m_lastResultRow - m_grid->visibleRowCount() + 1);
     Q_EMIT resultCountChanged(m_lastResultRow);
     return m_lastResultRow;
 }
@@ -272,12 +288,12 @@ void ProtocolPanel::addResultRow(const QString &timeText, const QString &country
                                  const QString &startNumber)
 {
     // An edit or pick list still open ends in its own row before the new result arrives.
-    grid->commitEditing();
+    m_grid->commitEditing();
     const QStringList items
         = ProtocolResults::resultCells(m_lastResultRow, timeText, countryCode, startNumber);
-    if (grid->rowCount() <= m_lastResultRow)
-        grid->setRowCount(m_lastResultRow + 1);
-    grid->rowStrings(m_lastResultRow).assign(items);
+    if (m_grid->rowCount() <= m_lastResultRow)
+        m_grid->setRowCount(m_lastResultRow + 1);
+    m_grid->rowStrings(m_lastResultRow).assign(items);
     m_columnFit.widenNumber(items.first());
     m_columnFit.widenStartNumber(startNumber);
     updateProtocolCommands();
@@ -292,55 +308,55 @@ void ProtocolPanel::measureColumns()
 void ProtocolPanel::layoutProtocolColumns()
 {
     // Result and start numbers are never cut: their columns widen to the widest of them.
-    grid->setColumnWidth(0, std::max(NumberColumnMinWidth, m_columnFit.numberWidth() + CellTextMargins));
-    grid->setColumnWidth(2, 80);
-    grid->setColumnWidth(3, std::max(StartNumberColumnMinWidth, m_columnFit.startNumberWidth() + CellTextMargins));
-    grid->setColumnWidth(4, 47);
-    const int rest = grid->viewport()->width() - grid->columnWidth(0) - grid->columnWidth(4) - grid->columnWidth(2)
-        - grid->columnWidth(3) - grid->colCount();
-    grid->setColumnWidth(1, rest);
+    m_grid->setColumnWidth(0, std::max(NumberColumnMinWidth, m_columnFit.numberWidth() + CellTextMargins));
+    m_grid->setColumnWidth(2, 80);
+    m_grid->setColumnWidth(3, std::max(StartNumberColumnMinWidth, m_columnFit.startNumberWidth() + CellTextMargins));
+    m_grid->setColumnWidth(4, 47);
+    const int rest = m_grid->viewport()->width() - m_grid->columnWidth(0) - m_grid->columnWidth(4) - m_grid->columnWidth(2)
+        - m_grid->columnWidth(3) - m_grid->colCount();
+    m_grid->setColumnWidth(1, rest);
 }
 
 void ProtocolPanel::updateProtocolCommands()
 {
-    const bool enabled = grid->rowCount() > 2;
-    printButton->setEnabled(enabled);
-    saveButton->setEnabled(enabled);
-    clearButton->setEnabled(enabled);
-    pageButton->setEnabled(enabled);
-    selectAllAction->setEnabled(enabled);
-    spreadsheetButton->setEnabled(enabled
+    const bool enabled = m_grid->rowCount() > 2;
+    m_printButton->setEnabled(enabled);
+    m_saveButton->setEnabled(enabled);
+    m_clearButton->setEnabled(enabled);
+    m_webPageButton->setEnabled(enabled);
+    m_selectAllAction->setEnabled(enabled);
+    m_spreadsheetButton->setEnabled(enabled
                                   && m_files->isAutomationServerInstalled(QStringLiteral("Excel.Application")));
-    loadButton->setEnabled(true);
+    m_openButton->setEnabled(true);
 }
 
 void ProtocolPanel::setExportEnabled(bool enabled)
 {
-    pageButton->setEnabled(enabled);
-    spreadsheetButton->setEnabled(enabled
+    m_webPageButton->setEnabled(enabled);
+    m_spreadsheetButton->setEnabled(enabled
                                   && m_files->isAutomationServerInstalled(QStringLiteral("Excel.Application")));
 }
 
 
 void ProtocolPanel::selectResultRow(int row)
 {
-    grid->setSelection(GridRect{1, row, grid->colCount() - 1, row});
+    m_grid->setSelection(GridRect{1, row, m_grid->colCount() - 1, row});
 }
 
 void ProtocolPanel::selectAllResults()
 {
-    grid->setSelection(GridRect{1, 1, grid->colCount() - 1, grid->rowCount() - 1});
+    m_grid->setSelection(GridRect{1, 1, m_grid->colCount() - 1, m_grid->rowCount() - 1});
 }
 
 QString ProtocolPanel::selectionText() const
 {
-    const GridRect rect = grid->selection();
+    const GridRect rect = m_grid->selection();
     QString text;
     for (int r = rect.top; r <= rect.bottom; ++r) {
         for (int c = rect.left; c <= rect.right; ++c) {
             if (c > rect.left)
                 text += QLatin1Char('\t');
-            text += grid->cells(c, r);
+            text += m_grid->cells(c, r);
         }
         text += QLatin1String("\r\n");
     }
@@ -355,11 +371,11 @@ void ProtocolPanel::copySelection()
 void ProtocolPanel::clearProtocol()
 {
     try {
-        grid->setRowCount(2);
+        m_grid->setRowCount(2);
     } catch (...) {
-        grid->setRowCount(2);
+        m_grid->setRowCount(2);
     }
-    grid->discardRowsFrom(1);
+    m_grid->discardRowsFrom(1);
     measureColumns();
     layoutProtocolColumns();
     updateProtocolCommands();
@@ -369,8 +385,8 @@ void ProtocolPanel::clearProtocol()
 
 void ProtocolPanel::clearTable()
 {
-    grid->clear();
-    grid->discardRowsFrom(1);
+    m_grid->clear();
+    m_grid->discardRowsFrom(1);
     measureColumns();
 }
 
@@ -387,13 +403,13 @@ void ProtocolPanel::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     // The caption gives way to the commands where the panel is too narrow for both.
-    headingLabel->setVisible(width() >= m_headingWidth);
+    m_headingLabel->setVisible(width() >= m_headingWidth);
     layoutProtocolColumns();
 }
 
 bool ProtocolPanel::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == grid && event->type() == QEvent::Resize)
+    if (watched == m_grid && event->type() == QEvent::Resize)
         QTimer::singleShot(0, this, [this] { layoutProtocolColumns(); });
     return QWidget::eventFilter(watched, event);
 }
@@ -420,8 +436,8 @@ void ProtocolPanel::showWarnings()
         lines << QStringLiteral("Journal kann nicht geschrieben werden: ")
                 + QDir::toNativeSeparators(m_journalFileName) + QStringLiteral(" (") + m_journalError
                 + QLatin1Char(')');
-    autosaveWarningLabel->setText(lines.join(QLatin1Char('\n')));
-    autosaveWarningLabel->setVisible(!lines.isEmpty());
+    m_autosaveWarningLabel->setText(lines.join(QLatin1Char('\n')));
+    m_autosaveWarningLabel->setVisible(!lines.isEmpty());
 }
 
 void ProtocolPanel::loadAutosave()
@@ -438,7 +454,7 @@ void ProtocolPanel::loadAutosave()
     }
     finishLoad();
     // Results of an earlier run are not to be dropped by a close without a question.
-    grid->setModified(m_lastResultRow > 0);
+    m_grid->setModified(m_lastResultRow > 0);
     Q_EMIT resultCountChanged(m_lastResultRow);
 }
 
@@ -452,13 +468,13 @@ void ProtocolPanel::finishLoad(std::optional<NumberColumnFit> columnFit)
         m_columnFit = std::move(*columnFit);
     else
         measureColumns();
-    grid->setFixedCols(1);
-    selectResultRow(grid->rowCount() - 1);
+    m_grid->setFixedCols(1);
+    selectResultRow(m_grid->rowCount() - 1);
     layoutProtocolColumns();
     setExportEnabled(true);
     updateProtocolCommands();
     // The table is no longer what the autosave holds: closing asks first.
-    grid->setModified(true);
+    m_grid->setModified(true);
 }
 
 

@@ -20,7 +20,7 @@ class QMenu;
 class QToolButton;
 
 // The right-hand part of the main window: the heading bar "Protokoll" with the seven
-// protocol commands and the grid `grid` holding the results protocol. Row 0 is the
+// protocol commands and the grid holding the results protocol. Row 0 is the
 // title row; data rows start at 1. The panel owns `lastResultRow`, the row index of the
 // latest result.
 class ProtocolPanel : public QWidget
@@ -34,10 +34,10 @@ public:
     // The question the clear command puts before the protocol is emptied.
     static const QString ClearQuestion;
 
-    QStringList countryCodes() const { return grid->countryCodes(); }
-    void setCountryCodes(const QStringList &value) { grid->setCountryCodes(value); }
+    QStringList countryCodes() const { return m_grid->countryCodes(); }
+    void setCountryCodes(const QStringList &value) { m_grid->setCountryCodes(value); }
     // ---- the table
-    ProtocolGrid *grid = nullptr;
+    ProtocolGrid *grid() const { return m_grid; }
     // The protocol's cells as the file formats see them.
     const ProtocolTable &table() const;
     // What the worker that read a table prepares beside it, so that putting the table in
@@ -108,29 +108,28 @@ public:
     // columns laid out and the commands updated. Asks nothing.
     void resetProtocol();
 
-    QToolButton *loadButton = nullptr;
-    QToolButton *saveButton = nullptr;
-    QToolButton *printButton = nullptr;
-    QToolButton *pageButton = nullptr;
-    QToolButton *spreadsheetButton = nullptr;
-    QToolButton *clearButton = nullptr;
-    QToolButton *restoreButton = nullptr;
-    QLabel *headingLabel = nullptr;
-    // The grid's context menu: "Alles markieren", "Kopieren", the row commands and the
-    // restore command.
-    QMenu *contextMenu = nullptr;
-    QAction *selectAllAction = nullptr;
-    QAction *copyAction = nullptr;
-    QAction *restoreAction = nullptr;
-    // Offered on result rows: "Zeile einfügen" and "Zeile löschen".
-    QAction *insertRowAction = nullptr;
-    QAction *deleteRowAction = nullptr;
     // Selects every data row, columns 1 to the last.
     void selectAllResults();
     // The selected cells as text, TAB between cells and CR LF after each row.
     QString selectionText() const;
     void copySelection();
-    QLabel *autosaveWarningLabel = nullptr;
+
+    // The heading's commands, its caption and the warning line below it.
+    QToolButton *openButton() const { return m_openButton; }
+    QToolButton *saveButton() const { return m_saveButton; }
+    QToolButton *printButton() const { return m_printButton; }
+    QToolButton *webPageButton() const { return m_webPageButton; }
+    QToolButton *spreadsheetButton() const { return m_spreadsheetButton; }
+    QToolButton *clearButton() const { return m_clearButton; }
+    QToolButton *restoreButton() const { return m_restoreButton; }
+    QLabel *headingLabel() const { return m_headingLabel; }
+    QLabel *autosaveWarningLabel() const { return m_autosaveWarningLabel; }
+    // The grid's context menu: "Alles markieren", "Kopieren", "Zeile einfügen" and
+    // "Zeile löschen" (offered on result rows) and the restore command.
+    QMenu *contextMenu() const { return m_contextMenu; }
+    QAction *selectAllAction() const { return m_selectAllAction; }
+    QAction *copyAction() const { return m_copyAction; }
+    QAction *restoreAction() const { return m_restoreAction; }
 
 Q_SIGNALS:
     // The clear command was chosen; whoever answers asks the operator, then clears.
@@ -161,7 +160,29 @@ private:
     void report(const QString &message);
     void showWarnings();
 
+    void createHeading();
+    void createWarningLine();
+    void createGrid();
+    void createContextMenu();
+
+    ProtocolGrid *m_grid = nullptr;
     std::unique_ptr<GridProtocolTable> m_table;
+    QWidget *m_heading = nullptr;
+    QToolButton *m_openButton = nullptr;
+    QToolButton *m_saveButton = nullptr;
+    QToolButton *m_printButton = nullptr;
+    QToolButton *m_webPageButton = nullptr;
+    QToolButton *m_spreadsheetButton = nullptr;
+    QToolButton *m_clearButton = nullptr;
+    QToolButton *m_restoreButton = nullptr;
+    QLabel *m_headingLabel = nullptr;
+    QLabel *m_autosaveWarningLabel = nullptr;
+    QMenu *m_contextMenu = nullptr;
+    QAction *m_selectAllAction = nullptr;
+    QAction *m_copyAction = nullptr;
+    QAction *m_restoreAction = nullptr;
+    QAction *m_insertRowAction = nullptr;
+    QAction *m_deleteRowAction = nullptr;
     QString m_journalError;
     QString m_journalFileName;
     int m_lastResultRow = 0;

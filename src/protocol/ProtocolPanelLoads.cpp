@@ -33,15 +33,15 @@ void ProtocolPanel::replaceTable(MemoryProtocolTable table, std::optional<int> c
                                  Prepared prepared)
 {
     // An open edit ends in its own cell before the table it belongs to goes.
-    grid->commitEditing();
+    m_grid->commitEditing();
     std::vector<Finish> carried;
     for (int row = carryResultsAfter.value_or(m_lastResultRow) + 1; row <= m_lastResultRow; ++row)
-        carried.push_back({grid->cells(ProtocolColumns::ColTime, row), grid->cells(ProtocolColumns::ColCountry, row),
-                           grid->cells(ProtocolColumns::ColStartNumber, row)});
+        carried.push_back({m_grid->cells(ProtocolColumns::ColTime, row), m_grid->cells(ProtocolColumns::ColCountry, row),
+                           m_grid->cells(ProtocolColumns::ColStartNumber, row)});
     const int rowCount = table.rowCount();
-    disposeBeside(grid->replaceCells(table.takeCells()));
+    disposeBeside(m_grid->replaceCells(table.takeCells()));
     // Outside an update bracket, so that the grid runs its size handling.
-    grid->setRowCount(rowCount);
+    m_grid->setRowCount(rowCount);
     finishLoad(std::move(prepared.columnFit));
     if (!prepared.text.isEmpty())
         m_autosaver->adoptText(std::move(prepared.text));

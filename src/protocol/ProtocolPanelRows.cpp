@@ -9,24 +9,24 @@
 
 QStringList ProtocolPanel::deleteResultRow(int row)
 {
-    grid->commitEditing();
-    const QStringList cells = grid->rowStrings(row).toStringList();
+    m_grid->commitEditing();
+    const QStringList cells = m_grid->rowStrings(row).toStringList();
     m_lastResultRow = ProtocolResults::deleteResult(*m_table, row, m_lastResultRow);
-    grid->setModified(true);
+    m_grid->setModified(true);
     measureColumns();
     layoutProtocolColumns();
     updateProtocolCommands();
-    selectResultRow(std::clamp(row, 1, grid->rowCount() - 1));
+    selectResultRow(std::clamp(row, 1, m_grid->rowCount() - 1));
     Q_EMIT resultCountChanged(m_lastResultRow);
     return cells;
 }
 
 int ProtocolPanel::insertResultRow(int row)
 {
-    grid->commitEditing();
+    m_grid->commitEditing();
     const int inserted = ProtocolResults::insertResult(*m_table, row, m_lastResultRow);
     ++m_lastResultRow;
-    grid->setModified(true);
+    m_grid->setModified(true);
     measureColumns();
     layoutProtocolColumns();
     updateProtocolCommands();
@@ -38,7 +38,7 @@ int ProtocolPanel::insertResultRow(int row)
 int ProtocolPanel::resultWithStartNumber(QStringView startNumber, int exceptRow) const
 {
     for (int r = 1; r <= m_lastResultRow; ++r) {
-        if (r != exceptRow && grid->cellView(ProtocolColumns::ColStartNumber, r) == startNumber)
+        if (r != exceptRow && m_grid->cellView(ProtocolColumns::ColStartNumber, r) == startNumber)
             return r;
     }
     return 0;

@@ -18,7 +18,7 @@ namespace {
 
 QString cell(MainWindow &window, int col, int row)
 {
-    return window.protocol().grid->cells(col, row);
+    return window.protocol().grid()->cells(col, row);
 }
 
 } // namespace
@@ -49,7 +49,7 @@ private Q_SLOTS:
         QCOMPARE(window.modeLabel()->text(), QStringLiteral("&Hand"));
         QCOMPARE(window.modeLed()->kind(), StatusLed::LedKind::Red);
         QVERIFY(!window.serialPort().connected());
-        QCOMPARE(window.protocol().grid->rowCount(), 2);
+        QCOMPARE(window.protocol().grid()->rowCount(), 2);
         QCOMPARE(cell(window, 1, 0), QStringLiteral("Stoppzeit"));
         QVERIFY(window.commandButton(RaceCommand::Start)->isEnabled());
         QVERIFY(!window.commandButton(RaceCommand::Lap)->isEnabled());
@@ -114,7 +114,7 @@ private Q_SLOTS:
             window.resize(900, 500);
             written = window.currentSettings();
             QuestionAnswerer answerer;
-            if (window.protocol().grid->modified())
+            if (window.protocol().grid()->modified())
                 answerer.answerNext(true);
             QVERIFY(window.close());
         }
@@ -178,7 +178,7 @@ private Q_SLOTS:
         Fixture fixture;
         QVERIFY(fixture.showProgram());
         MainWindow &window = fixture.window();
-        QVERIFY(!window.protocol().grid->modified());
+        QVERIFY(!window.protocol().grid()->modified());
         QuestionAnswerer answerer;
         QVERIFY(window.close());
         QVERIFY(answerer.questions.isEmpty());

@@ -500,7 +500,7 @@ private Q_SLOTS:
             QCOMPARE(reset.focused, QStringLiteral("Abbrechen"));
             QVERIFY(reset.defaultIsFocused);
             QCOMPARE(raceState(window), QStringLiteral("Stopped/0"));
-            window.protocol().grid->setModified(true);
+            window.protocol().grid()->setModified(true);
         } else {
             QTest::keyClick(&window, Qt::Key_F5);
         }

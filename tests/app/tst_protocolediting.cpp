@@ -63,7 +63,7 @@ struct Race
         window->setDialogs(new SettingsDialog(window.get()), yesNo);
     }
 
-    SortGrid &grid() { return *window->protocol().grid; }
+    SortGrid &grid() { return *window->protocol().grid(); }
     QString cell(int col, int row) { return grid().cells(col, row); }
     QPoint cellCenter(int col, int row) { return grid().cellRect(col, row).center(); }
     void click(int col, int row, Qt::MouseButton button = Qt::LeftButton)
@@ -127,7 +127,7 @@ struct Race
     void chooseFromMenu(int row, const QString &entry, bool answer)
     {
         click(2, row, Qt::RightButton);
-        QMenu *menu = window->protocol().contextMenu;
+        QMenu *menu = window->protocol().contextMenu();
         QTRY_VERIFY(menu->isVisible());
         QAction *action = nullptr;
         for (QAction *candidate : menu->actions())
@@ -321,8 +321,8 @@ private Q_SLOTS:
         QListWidget *list = grid.comboList();
         if (action == QLatin1String("right")) {
             race.click(2, row, Qt::RightButton);
-            QTRY_VERIFY(race.window->protocol().contextMenu->isVisible());
-            race.window->protocol().contextMenu->hide();
+            QTRY_VERIFY(race.window->protocol().contextMenu()->isVisible());
+            race.window->protocol().contextMenu()->hide();
         } else {
             race.click(2, row);
             QTRY_VERIFY(list->hasFocus());

@@ -157,7 +157,7 @@ private Q_SLOTS:
             QTest::keyClick(&window, Qt::Key_F5);
             QTest::keyClick(&window, Qt::Key_F4);
         }
-        SortGrid *grid = window.protocol().grid;
+        SortGrid *grid = window.protocol().grid();
         if (gridMenu)
             QTest::mouseClick(grid->viewport(), Qt::RightButton, {}, grid->cellRect(1, 1).center());
         else

@@ -109,7 +109,7 @@ public:
     }
 
     int results() const { return window->protocol().lastResultRow(); }
-    QString timeOfRow(int row) const { return window->protocol().grid->cells(1, row); }
+    QString timeOfRow(int row) const { return window->protocol().grid()->cells(1, row); }
     QLabel *warning() const { return window->barrierWarningLabel(); }
 
     QString confirmSettings() { return ::confirmSettings(*window, *settingsDialog); }

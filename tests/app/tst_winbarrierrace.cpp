@@ -96,7 +96,7 @@ private Q_SLOTS:
         QTest::qWait(100); // and no more
         QCOMPARE(window.protocol().lastResultRow(), int(edges.size()));
         for (int row = 1; row <= edges.size(); ++row) {
-            const int late = timeTextMs(window.protocol().grid->cells(1, row)) - edges[row - 1];
+            const int late = timeTextMs(window.protocol().grid()->cells(1, row)) - edges[row - 1];
             qInfo("finish %d recorded %d ms after its edge", row, late);
             QVERIFY2(late >= -ShownBeforeMs && late <= StampToleranceMs, qPrintable(QString::number(late)));
         }

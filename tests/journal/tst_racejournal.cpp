@@ -66,7 +66,7 @@ public:
 
 SortGrid &gridOf(MainWindow &window)
 {
-    return *window.protocol().grid;
+    return *window.protocol().grid();
 }
 
 void clickCell(MainWindow &window, int col, int row)
@@ -231,7 +231,7 @@ private Q_SLOTS:
         QVERIFY(checkpoint("an edit given up"));
 
         answerer.answerNext(true);
-        QTest::mouseClick(window.protocol().clearButton, Qt::LeftButton);
+        QTest::mouseClick(window.protocol().clearButton(), Qt::LeftButton);
         QCOMPARE(window.protocol().lastResultRow(), 0);
         QVERIFY(checkpoint("clear"));
         // From here on the buttons: a closed dialog gives the window back its keys only
@@ -271,7 +271,7 @@ private Q_SLOTS:
         QVERIFY(beforeClear.contains("\t99\t"));
         pickInRestoreDialog(this, QStringLiteral("Protokoll gel\u00f6scht"));
         answerer.answerNext(true);
-        QTest::mouseClick(window.protocol().restoreButton, Qt::LeftButton);
+        QTest::mouseClick(window.protocol().restoreButton(), Qt::LeftButton);
         QCOMPARE(
             answerer.questions.last(),
             QStringLiteral("Protokoll vor Ereignis %1 (4 Ergebnisse) wiederherstellen?").arg(clearEvent));
@@ -307,19 +307,19 @@ private Q_SLOTS:
         QTest::keyClick(&window, Qt::Key_F4);
         QuestionAnswerer answerer;
         answerer.answerNext(true);
-        QTest::mouseClick(window.protocol().clearButton, Qt::LeftButton);
+        QTest::mouseClick(window.protocol().clearButton(), Qt::LeftButton);
         const QByteArray cleared = (window.protocol().autosaver().autosave(), fixture.autosave());
         const qint64 events = fixture.journal().entries.size();
 
         // The context menu offers the command too.
-        QVERIFY(window.protocol().contextMenu->actions().contains(window.protocol().restoreAction));
+        QVERIFY(window.protocol().contextMenu()->actions().contains(window.protocol().restoreAction()));
         if (dialogAccepted) {
             pickInRestoreDialog(this, QStringLiteral("Protokoll gel\u00f6scht"));
             answerer.answerNext(false);
         } else {
             pickInRestoreDialog(this, QStringLiteral("no such event"));
         }
-        window.protocol().restoreAction->trigger();
+        window.protocol().restoreAction()->trigger();
         QCOMPARE(window.protocol().lastResultRow(), 0);
         window.protocol().autosaver().autosave();
         QCOMPARE(fixture.autosave(), cleared);
@@ -375,11 +375,11 @@ private Q_SLOTS:
         for (const QSize size : {window.minimumSize(), QSize(1100, 500)}) {
             window.resize(size);
             QTRY_COMPARE(window.size(), size);
-            QTRY_VERIFY(panel.headingLabel->isVisible());
-            QVERIFY(panel.restoreButton->geometry().right() < panel.headingLabel->x());
-            QVERIFY(panel.headingLabel->x() + panel.headingLabel->fontMetrics().horizontalAdvance(
-                        panel.headingLabel->text())
-                    <= panel.pageButton->x());
+            QTRY_VERIFY(panel.headingLabel()->isVisible());
+            QVERIFY(panel.restoreButton()->geometry().right() < panel.headingLabel()->x());
+            QVERIFY(panel.headingLabel()->x() + panel.headingLabel()->fontMetrics().horizontalAdvance(
+                        panel.headingLabel()->text())
+                    <= panel.webPageButton()->x());
         }
     }
 
@@ -446,7 +446,7 @@ private Q_SLOTS:
         QVERIFY(QDir(fixture.home.path()).mkdir(QStringLiteral("Tivano-Journal.txt")));
         QVERIFY(fixture.showProgram());
         MainWindow &window = fixture.window();
-        QLabel *warning = window.protocol().autosaveWarningLabel;
+        QLabel *warning = window.protocol().autosaveWarningLabel();
         QVERIFY(warning->isVisible());
         QVERIFY2(warning->text().startsWith(QStringLiteral("Journal kann nicht geschrieben werden: ")),
                  qPrintable(warning->text()));
@@ -521,7 +521,7 @@ private Q_SLOTS:
             QVERIFY(blocker.open(QIODevice::WriteOnly));
             blocker.close();
             QTest::keyClick(&window, Qt::Key_F4);
-            QLabel *warning = window.protocol().autosaveWarningLabel;
+            QLabel *warning = window.protocol().autosaveWarningLabel();
             QVERIFY(warning->isVisible());
             QVERIFY2(warning->text().contains(QStringLiteral("Journal kann nicht geschrieben werden")),
                      qPrintable(warning->text()));
@@ -529,7 +529,7 @@ private Q_SLOTS:
         }
         QTest::keyClick(&window, Qt::Key_F4);
         QCOMPARE(fixture.autosave(window).isEmpty(), false);
-        QVERIFY(!window.protocol().autosaveWarningLabel->isVisible());
+        QVERIFY(!window.protocol().autosaveWarningLabel()->isVisible());
         QCOMPARE(window.protocol().lastResultRow(), loss == "folder blocked" ? 4 : 3);
         QCOMPARE(fixture.replayed(), fixture.autosave());
 
@@ -737,7 +737,7 @@ private Q_SLOTS:
         QVERIFY(SpreadsheetBridge::exportToSpreadsheet(table, workbook, QStringLiteral("Vorlauf")));
         QuestionAnswerer answerer;
         answerer.answerNext(true);
-        QTest::mouseClick(window.protocol().clearButton, Qt::LeftButton);
+        QTest::mouseClick(window.protocol().clearButton(), Qt::LeftButton);
         const int resultsBefore = window.protocol().lastResultRow();
         QCOMPARE(resultsBefore, 0);
         window.activateWindow();
@@ -762,7 +762,7 @@ private Q_SLOTS:
         } else {
             pickInRestoreDialog(this, QStringLiteral("Protokoll gel\u00f6scht"));
             answerer.answerNext(true);
-            QTest::mouseClick(window.protocol().restoreButton, Qt::LeftButton);
+            QTest::mouseClick(window.protocol().restoreButton(), Qt::LeftButton);
         }
         QVERIFY(during.ran);
         QCOMPARE(takenMeanwhile.size(), 2);
@@ -797,7 +797,7 @@ private Q_SLOTS:
             }
             QuestionAnswerer answerer;
             answerer.answerNext(true);
-            QTest::mouseClick(window.protocol().clearButton, Qt::LeftButton);
+            QTest::mouseClick(window.protocol().clearButton(), Qt::LeftButton);
         }
         const qint64 clearEvent = fixture.last(K::Clear)->sequence;
         auto run = [&](const QStringList &arguments, QByteArray *out = nullptr, QByteArray *err = nullptr) {

@@ -142,7 +142,7 @@ public:
 
     MainWindow &window() { return *program->window; }
     ProtocolPanel &panel() { return window().protocol(); }
-    SortGrid &grid() { return *panel().grid; }
+    SortGrid &grid() { return *panel().grid(); }
 
     // Starts the clock when it stands, then records the finishes by F4.
     void finish(int finishes)
@@ -218,7 +218,7 @@ private Q_SLOTS:
             QTest::keyClick(&s.window(), Qt::Key_F9);
             pressButton(s.window(), RaceCommand::Reset);
         } else {
-            QTest::mouseClick(s.panel().clearButton, Qt::LeftButton);
+            QTest::mouseClick(s.panel().clearButton(), Qt::LeftButton);
         }
         QCOMPARE(answerer.questions.size(), 1);
         QCOMPARE(s.grid().rowCount(), 2);
@@ -264,7 +264,7 @@ private Q_SLOTS:
 
         s.dialogs.answer = name;
         s.dialogs.chosenIndex = type;
-        QTest::mouseClick(s.panel().loadButton, Qt::LeftButton);
+        QTest::mouseClick(s.panel().openButton(), Qt::LeftButton);
         QVERIFY2(s.errors.isEmpty(), qPrintable(s.errors.join(QLatin1Char('\n'))));
         QCOMPARE(s.grid().rowCount(), 3);
         QCOMPARE(s.panel().lastResultRow(), 2);
@@ -365,7 +365,7 @@ private Q_SLOTS:
             writeFile(name, "Nr.\tStoppzeit\tLKZ\tStNr.\tStat\t\r\n00001\t1,00\t \t \t \t\r\n" + second.join('\t')
                           + "\t\r\n");
             s.dialogs.answer = name;
-            QTest::mouseClick(s.panel().loadButton, Qt::LeftButton);
+            QTest::mouseClick(s.panel().openButton(), Qt::LeftButton);
             row = 2;
         } else {
             QTest::keyClick(&s.window(), Qt::Key_F5);
@@ -425,7 +425,7 @@ private Q_SLOTS:
         } else {
             s.dialogs.answer = chain.first();
             s.dialogs.chosenIndex = 1;
-            QTest::mouseClick(s.panel().saveButton, Qt::LeftButton);
+            QTest::mouseClick(s.panel().saveButton(), Qt::LeftButton);
         }
         QVERIFY2(s.errors.isEmpty(), qPrintable(s.errors.join(QLatin1Char('\n'))));
         QVERIFY(!s.panel().autosaver().failed());
@@ -476,10 +476,10 @@ private Q_SLOTS:
             } else {
                 s.dialogs.answer = name;
                 s.dialogs.chosenIndex = 1;
-                QTest::mouseClick(s.panel().saveButton, Qt::LeftButton);
+                QTest::mouseClick(s.panel().saveButton(), Qt::LeftButton);
             }
         }
-        const QString shown = autosave ? s.panel().autosaveWarningLabel->text() : s.errors.value(0);
+        const QString shown = autosave ? s.panel().autosaveWarningLabel()->text() : s.errors.value(0);
         QVERIFY2(shown.contains(QDir::toNativeSeparators(name)), qPrintable(shown));
         const QString reason = QStringLiteral("Der Ordner ") + QDir::toNativeSeparators(folder)
             + QStringLiteral(" ist nicht beschreibbar: ");
@@ -519,7 +519,7 @@ private Q_SLOTS:
             std::unique_ptr<Withheld> unreadable;
             if (!folder)
                 unreadable = std::make_unique<Withheld>(name, QFile::Permissions());
-            QTest::mouseClick(s.panel().loadButton, Qt::LeftButton);
+            QTest::mouseClick(s.panel().openButton(), Qt::LeftButton);
         }
         QCOMPARE(s.errors.size(), 1);
         const QString prefix

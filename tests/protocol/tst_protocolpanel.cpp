@@ -51,7 +51,7 @@ private:
     int m_autosaveEvents = 0;
 
     ProtocolPanel &panel() { return *m_panel; }
-    ProtocolGrid &grid() { return *m_panel->grid; }
+    ProtocolGrid &grid() { return *m_panel->grid(); }
 
     // One finish as the main window records it, with the next start number of the list.
     void finish(const QString &time, const QString &country)
@@ -120,8 +120,8 @@ private Q_SLOTS:
     void headingBar()
     {
         const QList<QToolButton *> buttons{
-            panel().loadButton, panel().saveButton,        panel().printButton, panel().restoreButton,
-            panel().pageButton, panel().spreadsheetButton, panel().clearButton};
+            panel().openButton(), panel().saveButton(),        panel().printButton(), panel().restoreButton(),
+            panel().webPageButton(), panel().spreadsheetButton(), panel().clearButton()};
         const QStringList hints{"Protokoll \u00f6ffnen",
                                 "Protokoll speichern unter",
                                 "Protokoll drucken",
@@ -135,12 +135,12 @@ private Q_SLOTS:
             QVERIFY(!buttons[i]->accessibleName().isEmpty());
             QVERIFY(!buttons[i]->icon().isNull());
         }
-        QCOMPARE(panel().headingLabel->text(), QStringLiteral("Protokoll"));
-        QCOMPARE(panel().headingLabel->parentWidget()->height(), 41);
+        QCOMPARE(panel().headingLabel()->text(), QStringLiteral("Protokoll"));
+        QCOMPARE(panel().headingLabel()->parentWidget()->height(), 41);
         // Load, save, print and restore at the left, the other three at the right edge.
-        QVERIFY(panel().restoreButton->geometry().right() < panel().headingLabel->x());
-        QVERIFY(panel().clearButton->geometry().right() >= panel().width() - 4);
-        QVERIFY(panel().pageButton->x() > panel().headingLabel->geometry().right());
+        QVERIFY(panel().restoreButton()->geometry().right() < panel().headingLabel()->x());
+        QVERIFY(panel().clearButton()->geometry().right() >= panel().width() - 4);
+        QVERIFY(panel().webPageButton()->x() > panel().headingLabel()->geometry().right());
         QCOMPARE(row(0), ProtocolColumns::columnTitles());
         QCOMPARE(grid().rowCount(), 2);
         QCOMPARE(grid().fixedCols(), 0);
@@ -163,23 +163,23 @@ private Q_SLOTS:
 
     void resultRows()
     {
-        QVERIFY(!panel().saveButton->isEnabled());
+        QVERIFY(!panel().saveButton()->isEnabled());
         finish(QStringLiteral("9:05.12,34"), QStringLiteral("AT"));
         QCOMPARE(row(1), (QStringList{"00001", "9:05.12,34", "AT", "18", ""}));
         QCOMPARE(grid().rowCount(), 2);
         // One result: the commands stay off.
-        for (QToolButton *b : {panel().saveButton, panel().printButton, panel().clearButton,
-                               panel().pageButton, panel().spreadsheetButton})
+        for (QToolButton *b : {panel().saveButton(), panel().printButton(), panel().clearButton(),
+                               panel().webPageButton(), panel().spreadsheetButton()})
             QVERIFY(!b->isEnabled());
-        QVERIFY(panel().loadButton->isEnabled());
+        QVERIFY(panel().openButton()->isEnabled());
 
         // A new result's status starts empty, whatever the store held in its row.
         grid().setCells(4, 2, QStringLiteral("DNF"));
         finish(QStringLiteral("9:06.00,00"), QString());
         QCOMPARE(row(2), (QStringList{"00002", "9:06.00,00", "", "345", ""}));
         QCOMPARE(grid().rowCount(), 3);
-        for (QToolButton *b : {panel().saveButton, panel().printButton, panel().clearButton,
-                               panel().pageButton, panel().spreadsheetButton})
+        for (QToolButton *b : {panel().saveButton(), panel().printButton(), panel().clearButton(),
+                               panel().webPageButton(), panel().spreadsheetButton()})
             QVERIFY(b->isEnabled());
 
         finish(QStringLiteral("9:07"), QStringLiteral("GER"));
@@ -198,10 +198,10 @@ private Q_SLOTS:
         panel().files().setShell(&shell);
         finish(QStringLiteral("1"), QString());
         finish(QStringLiteral("2"), QString());
-        QVERIFY(panel().saveButton->isEnabled());
-        QVERIFY(!panel().spreadsheetButton->isEnabled());
+        QVERIFY(panel().saveButton()->isEnabled());
+        QVERIFY(!panel().spreadsheetButton()->isEnabled());
         panel().setExportEnabled(true);
-        QVERIFY(!panel().spreadsheetButton->isEnabled());
+        QVERIFY(!panel().spreadsheetButton()->isEnabled());
         // The program reads and writes workbooks itself: their types stay offered.
         panel().files().buildProtocolFileFilters(FileTypeNames());
         QCOMPARE(panel().files().fileFilters().openFilter(),
@@ -211,14 +211,14 @@ private Q_SLOTS:
 
     void exportCommandsWithoutRows()
     {
-        QVERIFY(!panel().pageButton->isEnabled());
+        QVERIFY(!panel().webPageButton()->isEnabled());
         panel().setExportEnabled(true);
-        QVERIFY(panel().pageButton->isEnabled());
-        QVERIFY(panel().spreadsheetButton->isEnabled());
-        QVERIFY(!panel().printButton->isEnabled());
+        QVERIFY(panel().webPageButton()->isEnabled());
+        QVERIFY(panel().spreadsheetButton()->isEnabled());
+        QVERIFY(!panel().printButton()->isEnabled());
         panel().setExportEnabled(false);
-        QVERIFY(!panel().pageButton->isEnabled());
-        QVERIFY(!panel().spreadsheetButton->isEnabled());
+        QVERIFY(!panel().webPageButton()->isEnabled());
+        QVERIFY(!panel().spreadsheetButton()->isEnabled());
     }
 
     void clearAsksFirst_data()
@@ -238,13 +238,13 @@ private Q_SLOTS:
         for (int i = 0; i < 3; ++i)
             finish(QStringLiteral("1:00"), QStringLiteral("AT"));
         m_answerYes = yes;
-        QTest::mouseClick(panel().clearButton, Qt::LeftButton);
+        QTest::mouseClick(panel().clearButton(), Qt::LeftButton);
         QCOMPARE(m_questions, QStringList{QStringLiteral("Zeitenprotokoll  l\u00f6schen?")});
         QCOMPARE(grid().rowCount(), rowsAfter);
         QCOMPARE(panel().lastResultRow(), resultCountAfter);
         QCOMPARE(row(0), ProtocolColumns::columnTitles());
         QCOMPARE(grid().cells(0, 1).isEmpty(), yes);
-        QCOMPARE(panel().saveButton->isEnabled(), !yes);
+        QCOMPARE(panel().saveButton()->isEnabled(), !yes);
     }
 
     void resetEmptiesWithoutAsking()
@@ -256,7 +256,7 @@ private Q_SLOTS:
         QCOMPARE(grid().rowCount(), 2);
         QCOMPARE(panel().lastResultRow(), 0);
         QCOMPARE(row(1), (QStringList{"", "", "", "", ""}));
-        QVERIFY(!panel().saveButton->isEnabled());
+        QVERIFY(!panel().saveButton()->isEnabled());
         finish(QStringLiteral("2:00"), QString());
         QCOMPARE(grid().cells(0, 1), QStringLiteral("00001"));
     }
@@ -278,11 +278,11 @@ private Q_SLOTS:
         next.initProtocolTable();
         next.loadAutosave();
         QCOMPARE(next.lastResultRow(), 2);
-        QCOMPARE(next.grid->rowCount(), 3);
-        QCOMPARE(next.grid->cells(2, 1), QStringLiteral("\u00d6S"));
-        QCOMPARE(next.grid->fixedCols(), 1);
-        QCOMPARE(next.grid->selection(), (GridRect{1, 2, 4, 2}));
-        QVERIFY(next.pageButton->isEnabled());
+        QCOMPARE(next.grid()->rowCount(), 3);
+        QCOMPARE(next.grid()->cells(2, 1), QStringLiteral("\u00d6S"));
+        QCOMPARE(next.grid()->fixedCols(), 1);
+        QCOMPARE(next.grid()->selection(), (GridRect{1, 2, 4, 2}));
+        QVERIFY(next.webPageButton()->isEnabled());
     }
 
     void failingAutosaveWarnsUntilItWorksAgain()
@@ -297,8 +297,8 @@ private Q_SLOTS:
         finish(QStringLiteral("2"), QString());
         QVERIFY(!panel().autosaver().autosave());
         QVERIFY(panel().autosaver().failed());
-        QTRY_VERIFY(panel().autosaveWarningLabel->isVisible());
-        QVERIFY(panel().autosaveWarningLabel->text().contains(QStringLiteral("blocked")));
+        QTRY_VERIFY(panel().autosaveWarningLabel()->isVisible());
+        QVERIFY(panel().autosaveWarningLabel()->text().contains(QStringLiteral("blocked")));
         QCOMPARE(m_autosaveEvents, 1);
         QVERIFY(m_errors.isEmpty());
         QVERIFY(!panel().autosaver().autosave());
@@ -307,7 +307,7 @@ private Q_SLOTS:
         panel().autosaver().setFolder(m_dir->path());
         QVERIFY(panel().autosaver().autosave());
         QVERIFY(!panel().autosaver().failed());
-        QVERIFY(!panel().autosaveWarningLabel->isVisible());
+        QVERIFY(!panel().autosaveWarningLabel()->isVisible());
         QCOMPARE(m_autosaveEvents, 2);
         QVERIFY(readFile(panel().autosaver().fileName()) != before);
     }
@@ -338,7 +338,7 @@ private Q_SLOTS:
         finish(QStringLiteral("2"), QString());
         m_dialogs.answer = m_dir->filePath(typed);
         m_dialogs.chosenIndex = filterIndex;
-        QTest::mouseClick(panel().saveButton, Qt::LeftButton);
+        QTest::mouseClick(panel().saveButton(), Qt::LeftButton);
         QCOMPARE(m_dialogs.presetIndex, 2);
         QVERIFY2(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d-\\d\\d-\\d\\d$"))
                      .match(m_dialogs.presetName)
@@ -420,7 +420,7 @@ private Q_SLOTS:
         m_dialogs.chosenIndex = 2;
         QCOMPARE(panel().files().fileFilters().openTypes.at(1).kind, ProtocolFileKind::Spreadsheet);
         grid().setRowCount(6);
-        QTest::mouseClick(panel().loadButton, Qt::LeftButton);
+        QTest::mouseClick(panel().openButton(), Qt::LeftButton);
         QVERIFY(m_errors.isEmpty());
         QCOMPARE(grid().rowCount(), 3);
         QCOMPARE(panel().lastResultRow(), 2);
@@ -451,7 +451,7 @@ private Q_SLOTS:
         const QStringList before = row(2);
         m_dialogs.answer = QStringLiteral(TIVANO_WORKBOOK_REGRESSIONS "/col-element-without-range.xlsx");
         m_dialogs.chosenIndex = 2;
-        QTest::mouseClick(panel().loadButton, Qt::LeftButton);
+        QTest::mouseClick(panel().openButton(), Qt::LeftButton);
         QCOMPARE(m_errors.size(), 1);
         QVERIFY2(m_errors[0].contains(QStringLiteral("besch\u00e4digt")), qPrintable(m_errors[0]));
         QCOMPARE(grid().rowCount(), 3);
@@ -477,7 +477,7 @@ private Q_SLOTS:
     {
         finish(QStringLiteral("1"), QString());
         finish(QStringLiteral("2"), QString());
-        QTest::mouseClick(panel().spreadsheetButton, Qt::LeftButton);
+        QTest::mouseClick(panel().spreadsheetButton(), Qt::LeftButton);
         QCOMPARE(m_shell.opened.size(), 1);
         QVERIFY(m_shell.opened[0].startsWith(m_dir->filePath(QStringLiteral("books/"))));
         QVERIFY(m_shell.opened[0].endsWith(QStringLiteral(".xlsx")));
@@ -491,7 +491,7 @@ private Q_SLOTS:
     {
         finish(QStringLiteral("1:02.03,04"), QStringLiteral("A&B"));
         finish(QStringLiteral("2"), QString());
-        QTest::mouseClick(panel().pageButton, Qt::LeftButton);
+        QTest::mouseClick(panel().webPageButton(), Qt::LeftButton);
         const QString page = QDir::current().absoluteFilePath(ProtocolFiles::protocolPageFileName());
         QCOMPARE(m_shell.opened, QStringList{page});
         const QByteArray bytes = readFile(page);
@@ -516,7 +516,7 @@ private Q_SLOTS:
             QSKIP("pdftotext is not installed");
         finish(QStringLiteral("1:02.03,04"), QStringLiteral("GER"));
         finish(QStringLiteral("0:59.00,10"), QStringLiteral("AUT"));
-        QTest::mouseClick(panel().printButton, Qt::LeftButton);
+        QTest::mouseClick(panel().printButton(), Qt::LeftButton);
         QCOMPARE(m_shell.printerQuestions, 1);
         QVERIFY(QFileInfo(m_shell.pdfName).size() > 0);
         QProcess pdftotext;
@@ -625,12 +625,12 @@ private Q_SLOTS:
     void selectAllAndCopy()
     {
         finish(QStringLiteral("1,5"), QStringLiteral("GER"));
-        QVERIFY(!panel().selectAllAction->isEnabled());
+        QVERIFY(!panel().selectAllAction()->isEnabled());
         finish(QStringLiteral("2,5"), QString());
-        QVERIFY(panel().selectAllAction->isEnabled());
-        panel().selectAllAction->trigger();
+        QVERIFY(panel().selectAllAction()->isEnabled());
+        panel().selectAllAction()->trigger();
         QCOMPARE(grid().selection(), (GridRect{1, 1, 4, 2}));
-        panel().copyAction->trigger();
+        panel().copyAction()->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("1,5\tGER\t18\t\r\n2,5\t\t345\t\r\n"));
     }
 

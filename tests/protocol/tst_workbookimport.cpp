@@ -884,18 +884,18 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
         dialogs.answer = path(fileName);
         dialogs.chosenIndex = typeIndex;
-        QTest::mouseClick(panel.loadButton, Qt::LeftButton);
+        QTest::mouseClick(panel.openButton(), Qt::LeftButton);
 
         QStringList patterns;
         for (const ProtocolFileType &type : dialogs.offeredTypes)
             patterns.append(type.pattern);
         QCOMPARE(patterns, (QStringList{"*.txt", "*.xlsx", "*.ods"}));
         QVERIFY2(errors.isEmpty(), qPrintable(errors.join(u'\n')));
-        QCOMPARE(panel.grid->rowCount(), rules().size() + 1);
+        QCOMPARE(panel.grid()->rowCount(), rules().size() + 1);
         QCOMPARE(panel.lastResultRow(), rules().size());
         for (int c = 0; c < row.size(); ++c)
-            QCOMPARE(panel.grid->cells(c, 1), row[c]);
-        QCOMPARE(panel.grid->cells(1, 20), QStringLiteral("00:25:13,45"));
+            QCOMPARE(panel.grid()->cells(c, 1), row[c]);
+        QCOMPARE(panel.grid()->cells(1, 20), QStringLiteral("00:25:13,45"));
     }
 
     void unconvertibleCellKeepsTheProtocol()
@@ -925,10 +925,10 @@ private Q_SLOTS:
         QCOMPARE(errors.size(), 1);
         QVERIFY2(errors[0].contains(name) && errors[0].contains(QStringLiteral("Zelle B2")),
                  qPrintable(errors[0]));
-        QCOMPARE(panel.grid->rowCount(), 4);
+        QCOMPARE(panel.grid()->rowCount(), 4);
         QCOMPARE(panel.lastResultRow(), 3);
         for (int c = 0; c < before.size(); ++c)
-            QCOMPARE(panel.grid->cells(c, 3), before[c]);
+            QCOMPARE(panel.grid()->cells(c, 3), before[c]);
     }
 
     void spreadsheetCommandNeedsAnApplication_data()
@@ -955,17 +955,17 @@ private Q_SLOTS:
             panel.setLastResultRow(i);
             panel.addResultRow(QStringLiteral("1"), QString());
         }
-        QVERIFY(panel.pageButton->isEnabled());
+        QVERIFY(panel.webPageButton()->isEnabled());
         if (!atOnce) {
-            QVERIFY(!panel.spreadsheetButton->isEnabled()); // not offered before the desktop answered
+            QVERIFY(!panel.spreadsheetButton()->isEnabled()); // not offered before the desktop answered
             QVERIFY(shell.pendingAnswer);
             shell.pendingAnswer(application);
         }
-        QCOMPARE(panel.spreadsheetButton->isEnabled(), application);
+        QCOMPARE(panel.spreadsheetButton()->isEnabled(), application);
         QCOMPARE(shell.askedMimeType,
                  QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet"));
         panel.setExportEnabled(true);
-        QCOMPARE(panel.spreadsheetButton->isEnabled(), application);
+        QCOMPARE(panel.spreadsheetButton()->isEnabled(), application);
         // The workbook types stay in the dialogs: the program reads and writes them itself.
         QCOMPARE(panel.files().fileFilters().openTypes.size(), 3);
         QCOMPARE(panel.files().fileFilters().saveTypes.at(1).pattern, QStringLiteral("*.xlsx"));
@@ -988,7 +988,7 @@ private Q_SLOTS:
         }
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        QTest::mouseClick(panel.spreadsheetButton, Qt::LeftButton);
+        QTest::mouseClick(panel.spreadsheetButton(), Qt::LeftButton);
         QCOMPARE(shell.opened.size(), 1);
         QVERIFY(QFileInfo(shell.opened[0]).isFile());
         QCOMPARE(errors.size(), 1);

@@ -469,7 +469,7 @@ private Q_SLOTS:
         QVERIFY2(answerer.questions.first().contains(start.toString(QStringLiteral("HH:mm:ss"))),
                  qPrintable(answerer.questions.first()));
         QCOMPARE(window.protocol().lastResultRow(), 2);
-        QCOMPARE(window.protocol().grid->cells(3, 2), QStringLiteral("12"));
+        QCOMPARE(window.protocol().grid()->cells(3, 2), QStringLiteral("12"));
         QCOMPARE(window.clock().running(), continued);
         if (!continued) {
             program.window.reset();
@@ -487,7 +487,7 @@ private Q_SLOTS:
         // platform gets round to it.
         fixture.clocks.advance(1000);
         pressButton(window, RaceCommand::Lap);
-        QCOMPARE(window.protocol().grid->cells(3, 3), QStringLiteral("33"));
+        QCOMPARE(window.protocol().grid()->cells(3, 3), QStringLiteral("33"));
         fixture.clocks.advance(1000);
         pressButton(window, RaceCommand::Stop);
         const qint32 dayMs = 24 * 3600 * 1000;

@@ -235,8 +235,8 @@ private Q_SLOTS:
 
         QVERIFY(panel.autosaver().failed());
         QCOMPARE(warnings, 1);
-        QVERIFY(panel.autosaveWarningLabel->isVisibleTo(&panel));
-        const QString warning = panel.autosaveWarningLabel->text();
+        QVERIFY(panel.autosaveWarningLabel()->isVisibleTo(&panel));
+        const QString warning = panel.autosaveWarningLabel()->text();
         QVERIFY(warning.contains(QDir::toNativeSeparators(file)));
         QVERIFY2(std::any_of(reasons.cbegin(), reasons.cend(),
                              [&](const QString &reason) { return warning.contains(reason); }),
@@ -244,7 +244,7 @@ private Q_SLOTS:
         // The protocol in memory holds every finish.
         QCOMPARE(panel.lastResultRow(), 5);
         for (int r = 1; r <= 5; ++r)
-            QCOMPARE(panel.grid->cells(0, r), number(r));
+            QCOMPARE(panel.grid()->cells(0, r), number(r));
         if (previousFileKept)
             QCOMPARE(readAll(file), before);
         // No temporary file is left behind.
@@ -254,7 +254,7 @@ private Q_SLOTS:
         QVERIFY(finish(panel));
         QVERIFY(!panel.autosaver().failed());
         QCOMPARE(warnings, 2);
-        QVERIFY(!panel.autosaveWarningLabel->isVisibleTo(&panel));
+        QVERIFY(!panel.autosaveWarningLabel()->isVisibleTo(&panel));
         MemoryProtocolTable saved;
         QVERIFY(ProtocolText::loadProtocolText(saved, file));
         QCOMPARE(saved.lastResultRowFromTable(), 6);

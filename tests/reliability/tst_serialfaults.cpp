@@ -93,7 +93,7 @@ public:
     void verifyKept(int expected)
     {
         QCOMPARE(results(), expected);
-        SortGrid &grid = *protocol().grid;
+        SortGrid &grid = *protocol().grid();
         QVERIFY(grid.rowCount() > expected);
         for (int r = 1; r <= expected; ++r)
             QCOMPARE(grid.cells(0, r), QStringLiteral("%1").arg(r, 5, 10, QLatin1Char('0')));
