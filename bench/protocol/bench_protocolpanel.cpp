@@ -82,7 +82,8 @@ int main(int argc, char **argv)
     std::vector<double> saveTimes;
     std::vector<double> floorTimes;
     for (int i = 0; i < 15; ++i) {
-        saveTimes.push_back(timed([&] { panel.files().saveProtocolText(saved); }, [&] { QFile::remove(saved); }));
+        saveTimes.push_back(
+            timed([&] { panel.files().saveProtocolText(saved); }, [&] { QFile::remove(saved); }));
         floorTimes.push_back(timed([&] { durableWrite(floor, bytes); }, [&] { QFile::remove(floor); }));
     }
     const double save = medianOf(saveTimes);

@@ -1,5 +1,5 @@
-#include "app/MainWindow.h"
 #include "app/InputEventTime.h"
+#include "app/MainWindow.h"
 #include "app/RaceCommandFilter.h"
 #include "protocol/ProtocolFileCommands.h"
 #include "protocol/ProtocolPanel.h"
@@ -63,8 +63,10 @@ void MainWindow::createActions()
             &QAction::triggered, this, &MainWindow::exitProgram);
     // The mode commands only show the mode; they are never enabled.
     addAction("modeAction", QStringLiteral("Modus"), {QKeySequence(Qt::ALT | Qt::Key_M)})->setEnabled(false);
-    addAction("autoModeAction", QStringLiteral("&Auto"), {QKeySequence(Qt::ALT | Qt::Key_H)})->setEnabled(false);
-    addAction("handModeAction", QStringLiteral("&Hand"), {QKeySequence(Qt::ALT | Qt::Key_A)})->setEnabled(false);
+    addAction("autoModeAction", QStringLiteral("&Auto"), {QKeySequence(Qt::ALT | Qt::Key_H)})
+        ->setEnabled(false);
+    addAction("handModeAction", QStringLiteral("&Hand"), {QKeySequence(Qt::ALT | Qt::Key_A)})
+        ->setEnabled(false);
 }
 
 void MainWindow::recordOperatorFinish(FinishSource source)

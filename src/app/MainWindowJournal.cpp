@@ -6,8 +6,8 @@
 #include "protocol/ProtocolFileCommands.h"
 #include "protocol/ProtocolPanel.h"
 #include "serial/SerialPort.h"
-#include "widgets/ProgressDialogRun.h"
 #include "widgets/ConfirmDialog.h"
+#include "widgets/ProgressDialogRun.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -50,9 +50,10 @@ void MainWindow::connectJournal()
             [this](int col, int row, const QString &oldText, const QString &newText) {
                 noteJournal(m_journal->recordCellEdit(col, row, oldText, newText));
             });
-    connect(&m_protocol->files(), &ProtocolFileCommands::protocolLoaded, this, [this](bool workbook, const QString &fileName) {
-        noteJournal(m_journal->recordLoad(workbook, fileName));
-    });
+    connect(&m_protocol->files(), &ProtocolFileCommands::protocolLoaded, this,
+            [this](bool workbook, const QString &fileName) {
+                noteJournal(m_journal->recordLoad(workbook, fileName));
+            });
     connect(m_protocol, &ProtocolPanel::restoreRequested, this, &MainWindow::restoreFromJournal);
 }
 
@@ -81,7 +82,8 @@ void MainWindow::restoreFromJournal()
     // Finishes taken from here on are no part of the point chosen: they stay.
     const int resultsBefore = m_protocol->lastResultRow();
     JournalRestoreDialog dialog(this);
-    const std::optional<JournalRestoreDialog::Choice> choice = dialog.choose(m_protocol->autosaver().folder());
+    const std::optional<JournalRestoreDialog::Choice> choice
+        = dialog.choose(m_protocol->autosaver().folder());
     if (!choice)
         return;
     const JournalEntry &event = choice->point.entry;

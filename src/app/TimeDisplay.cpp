@@ -15,9 +15,11 @@ constexpr int DigitWidth = 45;
 constexpr int DigitHeight = 89;
 constexpr std::array<int, DisplayDigitCount> DigitLefts = {8, 56, 136, 184, 264, 312, 392, 440};
 constexpr std::array<const char *, DisplayDigitCount> UpperNames
-    = {"upperHourTensDigit", "upperHourUnitsDigit", "upperMinuteTensDigit", "upperMinuteUnitsDigit", "upperSecondTensDigit", "upperSecondUnitsDigit", "upperTenthsDigit", "upperHundredthsDigit"};
+    = {"upperHourTensDigit",   "upperHourUnitsDigit",   "upperMinuteTensDigit", "upperMinuteUnitsDigit",
+       "upperSecondTensDigit", "upperSecondUnitsDigit", "upperTenthsDigit",     "upperHundredthsDigit"};
 constexpr std::array<const char *, DisplayDigitCount> LowerNames
-    = {"lowerHourTensDigit", "lowerHourUnitsDigit", "lowerMinuteTensDigit", "lowerMinuteUnitsDigit", "lowerSecondTensDigit", "lowerSecondUnitsDigit", "lowerTenthsDigit", "lowerHundredthsDigit"};
+    = {"lowerHourTensDigit",   "lowerHourUnitsDigit",   "lowerMinuteTensDigit", "lowerMinuteUnitsDigit",
+       "lowerSecondTensDigit", "lowerSecondUnitsDigit", "lowerTenthsDigit",     "lowerHundredthsDigit"};
 constexpr int SeparatorDrop = 30; // "." and "," sit lower than ":"
 
 QFont separatorFont()
@@ -85,15 +87,15 @@ TimeDisplay::TimeDisplay(QWidget *parent)
     const QFont separator = separatorFont();
     auto separatorRect = [](int left, int top) { return QRect(left, top, 25, 81); };
     m_labHour = addLabel("upperHourSeparator", QStringLiteral(":"), separatorRect(109, UpperTop), separator);
-    m_labMin
-        = addLabel("upperMinuteSeparator", QStringLiteral("."), separatorRect(240, UpperTop + SeparatorDrop), separator);
-    m_labSec
-        = addLabel("upperSecondSeparator", QStringLiteral(","), separatorRect(368, UpperTop + SeparatorDrop), separator);
+    m_labMin = addLabel("upperMinuteSeparator", QStringLiteral("."),
+                        separatorRect(240, UpperTop + SeparatorDrop), separator);
+    m_labSec = addLabel("upperSecondSeparator", QStringLiteral(","),
+                        separatorRect(368, UpperTop + SeparatorDrop), separator);
     m_labHour2 = addLabel("lowerHourSeparator", QStringLiteral(":"), separatorRect(109, LowerTop), separator);
-    m_labMin2
-        = addLabel("lowerMinuteSeparator", QStringLiteral("."), separatorRect(240, LowerTop + SeparatorDrop), separator);
-    m_labSec2
-        = addLabel("lowerSecondSeparator", QStringLiteral(","), separatorRect(368, LowerTop + SeparatorDrop), separator);
+    m_labMin2 = addLabel("lowerMinuteSeparator", QStringLiteral("."),
+                         separatorRect(240, LowerTop + SeparatorDrop), separator);
+    m_labSec2 = addLabel("lowerSecondSeparator", QStringLiteral(","),
+                         separatorRect(368, LowerTop + SeparatorDrop), separator);
 
     const QFont unit = unitCaptionFont();
     auto unitRect = [](int left) { return QRect(left, UnitCaptionTop, 60, 24); };

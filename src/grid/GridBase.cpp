@@ -184,7 +184,8 @@ void GridBase::setOptions(GridOptions value)
     m_geometry.setGridLines(value);
     if (!(value & GridOption::Editing) && m_editorMode)
         hideEditor();
-    if ((value & GridOption::AlwaysShowEditor) && (value & GridOption::Editing) && !(old & GridOption::AlwaysShowEditor))
+    if ((value & GridOption::AlwaysShowEditor) && (value & GridOption::Editing)
+        && !(old & GridOption::AlwaysShowEditor))
         showEditor();
     if (value & GridOption::RowSelect)
         m_anchor.x = colCount() - 1;

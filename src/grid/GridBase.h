@@ -230,7 +230,8 @@ private:
     BorderStyle m_borderStyle = BorderStyle::Single;
     ScrollStyle m_scrollBars = ScrollStyle::Both;
     bool m_defaultDrawing = true;
-    GridOptions m_options = GridOption::FixedVertLine | GridOption::FixedHorzLine | GridOption::VertLine | GridOption::HorzLine | GridOption::RangeSelect;
+    GridOptions m_options = GridOption::FixedVertLine | GridOption::FixedHorzLine | GridOption::VertLine
+        | GridOption::HorzLine | GridOption::RangeSelect;
 
     GridCoord m_current{1, 1};
     GridCoord m_anchor{1, 1};

@@ -11,8 +11,8 @@ void GridBase::setEditText(int, int, const QString &)
 
 bool GridBase::canEditShow() const
 {
-    return (m_options & GridOption::Editing) && !(m_options & GridOption::RowSelect) && m_current.x >= fixedCols()
-        && m_current.y >= fixedRows() && !m_nowUpdating;
+    return (m_options & GridOption::Editing) && !(m_options & GridOption::RowSelect)
+        && m_current.x >= fixedCols() && m_current.y >= fixedRows() && !m_nowUpdating;
 }
 
 bool GridBase::editorShowing() const

@@ -191,8 +191,8 @@ void GridBase::mouseMoveEvent(QMouseEvent *event)
         break;
     }
     // Hovering over a title border shows where a column can be sized.
-    const bool overBorder
-        = (m_options & GridOption::ColSizing) && p.y() < m_geometry.fixedRowsHeight() && colBorderAt(p.x()) >= 0;
+    const bool overBorder = (m_options & GridOption::ColSizing) && p.y() < m_geometry.fixedRowsHeight()
+        && colBorderAt(p.x()) >= 0;
     if (!m_nowUpdating)
         viewport()->setCursor(overBorder ? Qt::SplitHCursor : Qt::ArrowCursor);
 }
@@ -215,7 +215,8 @@ void GridBase::mouseDoubleClickEvent(QMouseEvent *event)
     const QPoint p = event->position().toPoint();
     const GridCoord cell = mouseCoord(p.x(), p.y());
     if (event->button() == Qt::LeftButton && cell.x >= fixedCols() && cell.y >= fixedRows()
-        && cell.x == m_current.x && cell.y == m_current.y && (m_options & GridOption::Editing) && !m_editorMode)
+        && cell.x == m_current.x && cell.y == m_current.y && (m_options & GridOption::Editing)
+        && !m_editorMode)
         showEditor();
 }
 

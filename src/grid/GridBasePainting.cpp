@@ -25,7 +25,9 @@ ColorValue GridBase::cellBrushColor(int, int, GridDrawState state) const
 {
     if (state & GridDrawStateFlag::Fixed)
         return m_fixedColor;
-    if ((state & GridDrawStateFlag::Selected) && (!(state & GridDrawStateFlag::Focused) || (m_options & (GridOption::DrawFocusSelected | GridOption::RowSelect))))
+    if ((state & GridDrawStateFlag::Selected)
+        && (!(state & GridDrawStateFlag::Focused)
+            || (m_options & (GridOption::DrawFocusSelected | GridOption::RowSelect))))
         return Colors::clHighlight;
     return m_color;
 }
@@ -33,7 +35,8 @@ ColorValue GridBase::cellBrushColor(int, int, GridDrawState state) const
 ColorValue GridBase::cellFontColor(GridDrawState state) const
 {
     if (!(state & GridDrawStateFlag::Fixed) && (state & GridDrawStateFlag::Selected)
-        && (!(state & GridDrawStateFlag::Focused) || (m_options & (GridOption::DrawFocusSelected | GridOption::RowSelect))))
+        && (!(state & GridDrawStateFlag::Focused)
+            || (m_options & (GridOption::DrawFocusSelected | GridOption::RowSelect))))
         return Colors::clHighlightText;
     return Colors::clWindowText;
 }

@@ -48,8 +48,14 @@ public:
     // Which grid lines are drawn: the line options of the grid.
     void setGridLines(GridOptions options) { m_lines = options; }
     // The width of the line right of a column and below a row; 0 where none is drawn.
-    int colLine(int col) const { return lineWidth(col < m_fixedCols ? GridOption::FixedVertLine : GridOption::VertLine); }
-    int rowLine(int row) const { return lineWidth(row < m_fixedRows ? GridOption::FixedHorzLine : GridOption::HorzLine); }
+    int colLine(int col) const
+    {
+        return lineWidth(col < m_fixedCols ? GridOption::FixedVertLine : GridOption::VertLine);
+    }
+    int rowLine(int row) const
+    {
+        return lineWidth(row < m_fixedRows ? GridOption::FixedHorzLine : GridOption::HorzLine);
+    }
 
     int leftCol() const { return m_leftCol; }
     int topRow() const { return m_topRow; }
@@ -114,7 +120,8 @@ private:
     int m_defaultColWidth = 64;
     int m_defaultRowHeight = 24;
     int m_gridLineWidth = 1;
-    GridOptions m_lines = GridOption::FixedVertLine | GridOption::FixedHorzLine | GridOption::VertLine | GridOption::HorzLine;
+    GridOptions m_lines
+        = GridOption::FixedVertLine | GridOption::FixedHorzLine | GridOption::VertLine | GridOption::HorzLine;
     std::vector<int> m_colWidths; // entries beyond the end read as defaultColWidth
     std::vector<int> m_rowHeights; // entries beyond the end read as defaultRowHeight
     int m_leftCol = 1;

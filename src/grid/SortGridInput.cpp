@@ -197,7 +197,8 @@ void SortGrid::mousePressEvent(QMouseEvent *event)
     if (cell.y >= 1 && isRowSelected(cell.y))
         m_dragPoint = p;
     const bool baseHandles = !m_multiSelect
-        || ((options() & GridOption::RangeSelect) && event->buttons() == Qt::LeftButton && mods == Qt::ShiftModifier)
+        || ((options() & GridOption::RangeSelect) && event->buttons() == Qt::LeftButton
+            && mods == Qt::ShiftModifier)
         || editorShowing() || cell.y == 0;
     m_pressSizing = false;
     if (baseHandles) {

@@ -200,7 +200,8 @@ void SortGrid::drawCell(QPainter &painter, int col, int row, const QRect &rect, 
     if (marker) {
         if (row == 0)
             dx += 10;
-        const QPixmap &image = m_sortOptions->sortDirection() == SortDirection::Ascending ? m_upImage : m_downImage;
+        const QPixmap &image
+            = m_sortOptions->sortDirection() == SortDirection::Ascending ? m_upImage : m_downImage;
         const int w = width <= 10 ? width - 3 : 8;
         const int y = rowHeight(0) / 2 - 4;
         if (w > 0 && row == 0)
@@ -269,8 +270,8 @@ void SortGrid::autoSizeColumn(int col, bool force)
     }
     const QFontMetrics fm(font());
     setColumnWidth(col,
-                 widest <= 0 ? fm.horizontalAdvance(QStringLiteral("xx"))
-                             : widest + fm.horizontalAdvance(QStringLiteral("X")));
+                   widest <= 0 ? fm.horizontalAdvance(QStringLiteral("xx"))
+                               : widest + fm.horizontalAdvance(QStringLiteral("X")));
 }
 
 void SortGrid::autoSizeAllColumns(bool force)

@@ -41,8 +41,7 @@ ProtocolFileCommands::ProtocolFileCommands(ProtocolPanel &panel)
     , m_dialogs(m_defaultDialogs.get())
     , m_dialogFolder(panel.autosaver().folder())
     , m_workbookFolder(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation))
-{
-}
+{ }
 
 ProtocolFileCommands::~ProtocolFileCommands() = default;
 
@@ -60,14 +59,15 @@ void ProtocolFileCommands::setShell(ProtocolShell *value)
 void ProtocolFileCommands::findSpreadsheetApplication()
 {
     const int query = ++m_applicationQuery;
-    m_shell->findApplication(XlsxMimeType, [this, guard = QPointer<ProtocolFileCommands>(this), query](bool found) {
-        if (!guard || query != m_applicationQuery)
-            return;
-        m_spreadsheetApplication = found;
-        // The spreadsheet command is enabled exactly when the web-page command is and an
-        // application is there.
-        Q_EMIT spreadsheetApplicationFound(found);
-    });
+    m_shell->findApplication(XlsxMimeType,
+                             [this, guard = QPointer<ProtocolFileCommands>(this), query](bool found) {
+                                 if (!guard || query != m_applicationQuery)
+                                     return;
+                                 m_spreadsheetApplication = found;
+                                 // The spreadsheet command is enabled exactly when the web-page command is
+                                 // and an application is there.
+                                 Q_EMIT spreadsheetApplicationFound(found);
+                             });
 }
 
 void ProtocolFileCommands::setFileDialogs(ProtocolFileDialogs *value)
@@ -104,7 +104,8 @@ bool ProtocolFileCommands::saveProtocolText(const QString &fileName)
 bool ProtocolFileCommands::writeProtocolPage(const QString &fileName)
 {
     QString error;
-    if (ProtocolPage::writeProtocolPage(m_panel.table(), ProtocolColumns::applicationTitle(), fileName, &error))
+    if (ProtocolPage::writeProtocolPage(m_panel.table(), ProtocolColumns::applicationTitle(), fileName,
+                                        &error))
         return true;
     reportWriteError(fileName, error);
     return false;
@@ -249,7 +250,9 @@ bool ProtocolFileCommands::loadBesideRace(const QString &fileName, bool workbook
     auto outcome = std::make_shared<Outcome>();
     const int resultsBefore = m_panel.lastResultRow();
     const bool ended = runWithProgressDialog(
-        &m_panel, (workbook ? QStringLiteral("Die Arbeitsmappe wird gelesen \u2026") : QStringLiteral("Das Protokoll wird geladen \u2026")),
+        &m_panel,
+        (workbook ? QStringLiteral("Die Arbeitsmappe wird gelesen \u2026")
+                  : QStringLiteral("Das Protokoll wird geladen \u2026")),
         [read, outcome, columnFit = m_panel.columnFitForWorker()](TaskProgress &progress) mutable {
             outcome->table = read(progress, &outcome->error);
             if (outcome->table)
@@ -261,8 +264,8 @@ bool ProtocolFileCommands::loadBesideRace(const QString &fileName, bool workbook
         return false;
     if (!outcome->table) {
         if (workbook)
-            report(QStringLiteral("Die Arbeitsmappe kann nicht gelesen werden: ") + fileName + QStringLiteral("\n")
-                   + outcome->error);
+            report(QStringLiteral("Die Arbeitsmappe kann nicht gelesen werden: ") + fileName
+                   + QStringLiteral("\n") + outcome->error);
         else
             reportReadError(fileName, outcome->error);
         return false;
@@ -275,8 +278,8 @@ bool ProtocolFileCommands::loadBesideRace(const QString &fileName, bool workbook
 bool ProtocolFileCommands::loadProtocolText(const QString &fileName)
 {
     return loadBesideRace(fileName, false,
-                          [fileName, cols = m_panel.table().colCount()](TaskProgress &progress,
-                                                              QString *error) -> std::optional<MemoryProtocolTable> {
+                          [fileName, cols = m_panel.table().colCount()](
+                              TaskProgress &progress, QString *error) -> std::optional<MemoryProtocolTable> {
                               MemoryProtocolTable table(cols);
                               if (!ProtocolText::loadProtocolText(table, fileName, error, &progress))
                                   return std::nullopt;
@@ -286,15 +289,15 @@ bool ProtocolFileCommands::loadProtocolText(const QString &fileName)
 
 bool ProtocolFileCommands::importFromSpreadsheet(const QString &fileName)
 {
-    return loadBesideRace(fileName, true,
-                          [fileName, cols = m_panel.table().colCount()](TaskProgress &progress,
-                                                              QString *error) -> std::optional<MemoryProtocolTable> {
-                              QList<QStringList> rows;
-                              if (!SpreadsheetBridge::readWorkbook(fileName, cols, rows, error, {},
-                                                                   &progress.cancelled))
-                                  return std::nullopt;
-                              MemoryProtocolTable table(cols);
-                              SpreadsheetBridge::applyWorkbookRows(table, rows);
-                              return table;
-                          });
+    return loadBesideRace(
+        fileName, true,
+        [fileName, cols = m_panel.table().colCount()](TaskProgress &progress,
+                                                      QString *error) -> std::optional<MemoryProtocolTable> {
+            QList<QStringList> rows;
+            if (!SpreadsheetBridge::readWorkbook(fileName, cols, rows, error, {}, &progress.cancelled))
+                return std::nullopt;
+            MemoryProtocolTable table(cols);
+            SpreadsheetBridge::applyWorkbookRows(table, rows);
+            return table;
+        });
 }

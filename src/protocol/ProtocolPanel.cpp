@@ -104,21 +104,21 @@ void ProtocolPanel::createHeading()
     m_headingLabel->setFont(captionFont);
 
     m_openButton = makeButton(QStringLiteral("openButton"), QStringLiteral("Protokoll \u00f6ffnen"),
-                            QStringLiteral("Protokoll \u00f6ffnen"), int(ProtocolGlyph::Open));
+                              QStringLiteral("Protokoll \u00f6ffnen"), int(ProtocolGlyph::Open));
     m_saveButton = makeButton(QStringLiteral("saveButton"), QStringLiteral("Protokoll speichern unter"),
-                            QStringLiteral("Protokoll speichern unter"), int(ProtocolGlyph::Save));
+                              QStringLiteral("Protokoll speichern unter"), int(ProtocolGlyph::Save));
     m_printButton = makeButton(QStringLiteral("printButton"), QStringLiteral("Protokoll drucken"),
-                             QStringLiteral("Protokoll drucken"), int(ProtocolGlyph::Print));
+                               QStringLiteral("Protokoll drucken"), int(ProtocolGlyph::Print));
     m_webPageButton = makeButton(QStringLiteral("webPageButton"), QStringLiteral("Als Webseite"),
-                            QStringLiteral("Als Webseite"), int(ProtocolGlyph::WebPage));
+                                 QStringLiteral("Als Webseite"), int(ProtocolGlyph::WebPage));
     m_spreadsheetButton = makeButton(QStringLiteral("spreadsheetButton"), QStringLiteral("Datei in MS Excel"),
-                                   QStringLiteral("Datei in MS Excel"), int(ProtocolGlyph::Spreadsheet));
+                                     QStringLiteral("Datei in MS Excel"), int(ProtocolGlyph::Spreadsheet));
     m_clearButton = makeButton(QStringLiteral("clearButton"), QStringLiteral("F8"),
-                             QStringLiteral("Protokoll l\u00f6schen"), int(ProtocolGlyph::Clear));
+                               QStringLiteral("Protokoll l\u00f6schen"), int(ProtocolGlyph::Clear));
     m_restoreButton = makeButton(QStringLiteral("restoreButton"), RestoreCaption, RestoreCaption,
-                               int(ProtocolGlyph::Restore));
-    for (QToolButton *button :
-         {m_openButton, m_saveButton, m_printButton, m_webPageButton, m_spreadsheetButton, m_clearButton, m_restoreButton})
+                                 int(ProtocolGlyph::Restore));
+    for (QToolButton *button : {m_openButton, m_saveButton, m_printButton, m_webPageButton,
+                                m_spreadsheetButton, m_clearButton, m_restoreButton})
         button->setParent(m_heading);
 
     auto *bar = new QHBoxLayout(m_heading);
@@ -171,8 +171,9 @@ void ProtocolPanel::createGrid()
     m_columnFit = NumberColumnFit(gridFont);
     m_grid->setDefaultRowHeight(20);
     m_grid->setDefaultColWidth(52);
-    m_grid->setOptions(GridOption::FixedVertLine | GridOption::FixedHorzLine | GridOption::VertLine | GridOption::HorzLine | GridOption::DrawFocusSelected
-                     | GridOption::ColSizing | GridOption::Editing);
+    m_grid->setOptions(GridOption::FixedVertLine | GridOption::FixedHorzLine | GridOption::VertLine
+                       | GridOption::HorzLine | GridOption::DrawFocusSelected | GridOption::ColSizing
+                       | GridOption::Editing);
     m_grid->setScrollBars(GridBase::ScrollStyle::Vertical);
     m_grid->setAlignmentHorz(HorizontalAlignment::Right);
     m_grid->setAlignmentVert(VerticalAlignment::Top);
@@ -204,8 +205,10 @@ void ProtocolPanel::createContextMenu()
     m_contextMenu->addSeparator();
     m_insertRowAction = m_contextMenu->addAction(QStringLiteral("Zeile einf\u00fcgen"));
     m_deleteRowAction = m_contextMenu->addAction(QStringLiteral("Zeile l\u00f6schen"));
-    connect(m_insertRowAction, &QAction::triggered, this, [this] { Q_EMIT rowInsertRequested(m_grid->popupRow()); });
-    connect(m_deleteRowAction, &QAction::triggered, this, [this] { Q_EMIT rowDeleteRequested(m_grid->popupRow()); });
+    connect(m_insertRowAction, &QAction::triggered, this,
+            [this] { Q_EMIT rowInsertRequested(m_grid->popupRow()); });
+    connect(m_deleteRowAction, &QAction::triggered, this,
+            [this] { Q_EMIT rowDeleteRequested(m_grid->popupRow()); });
     // Rows are put in and taken out among the results only.
     connect(m_contextMenu, &QMenu::aboutToShow, this, [this] {
         const bool onResult = m_grid->popupRow() >= 1 && m_grid->popupRow() <= m_lastResultRow;
@@ -243,9 +246,6 @@ QToolButton *ProtocolPanel::makeButton(const QString &name, const QString &hint,
     return button;
 }
 
-
-
-
 void ProtocolPanel::report(const QString &message)
 {
     Q_EMIT errorOccurred(message);
@@ -266,8 +266,7 @@ void ProtocolPanel::initProtocolTable()
     layoutProtocolColumns();
 }
 
-int ProtocolPanel::addFinish(const QString &timeText, const QString &countryCode,
-                                const QString &startNumber)
+int ProtocolPanel::addFinish(const QString &timeText, const QString &countryCode, const QString &startNumber)
 {
     // An edit still open ends before the autosave's text is looked at.
     m_grid->commitEditing();
@@ -310,10 +309,11 @@ void ProtocolPanel::layoutProtocolColumns()
     // Result and start numbers are never cut: their columns widen to the widest of them.
     m_grid->setColumnWidth(0, std::max(NumberColumnMinWidth, m_columnFit.numberWidth() + CellTextMargins));
     m_grid->setColumnWidth(2, 80);
-    m_grid->setColumnWidth(3, std::max(StartNumberColumnMinWidth, m_columnFit.startNumberWidth() + CellTextMargins));
+    m_grid->setColumnWidth(
+        3, std::max(StartNumberColumnMinWidth, m_columnFit.startNumberWidth() + CellTextMargins));
     m_grid->setColumnWidth(4, 47);
-    const int rest = m_grid->viewport()->width() - m_grid->columnWidth(0) - m_grid->columnWidth(4) - m_grid->columnWidth(2)
-        - m_grid->columnWidth(3) - m_grid->colCount();
+    const int rest = m_grid->viewport()->width() - m_grid->columnWidth(0) - m_grid->columnWidth(4)
+        - m_grid->columnWidth(2) - m_grid->columnWidth(3) - m_grid->colCount();
     m_grid->setColumnWidth(1, rest);
 }
 
@@ -325,18 +325,17 @@ void ProtocolPanel::updateProtocolCommands()
     m_clearButton->setEnabled(enabled);
     m_webPageButton->setEnabled(enabled);
     m_selectAllAction->setEnabled(enabled);
-    m_spreadsheetButton->setEnabled(enabled
-                                  && m_files->isAutomationServerInstalled(QStringLiteral("Excel.Application")));
+    m_spreadsheetButton->setEnabled(
+        enabled && m_files->isAutomationServerInstalled(QStringLiteral("Excel.Application")));
     m_openButton->setEnabled(true);
 }
 
 void ProtocolPanel::setExportEnabled(bool enabled)
 {
     m_webPageButton->setEnabled(enabled);
-    m_spreadsheetButton->setEnabled(enabled
-                                  && m_files->isAutomationServerInstalled(QStringLiteral("Excel.Application")));
+    m_spreadsheetButton->setEnabled(
+        enabled && m_files->isAutomationServerInstalled(QStringLiteral("Excel.Application")));
 }
-
 
 void ProtocolPanel::selectResultRow(int row)
 {
@@ -430,8 +429,8 @@ void ProtocolPanel::showWarnings()
     QStringList lines;
     if (m_autosaver->failed())
         lines << QStringLiteral("Automatische Sicherung fehlgeschlagen: ")
-                + QDir::toNativeSeparators(m_autosaver->fileName()) + QStringLiteral(" (") + m_autosaver->errorString()
-                + QLatin1Char(')');
+                + QDir::toNativeSeparators(m_autosaver->fileName()) + QStringLiteral(" (")
+                + m_autosaver->errorString() + QLatin1Char(')');
     if (!m_journalError.isEmpty())
         lines << QStringLiteral("Journal kann nicht geschrieben werden: ")
                 + QDir::toNativeSeparators(m_journalFileName) + QStringLiteral(" (") + m_journalError
@@ -449,7 +448,8 @@ void ProtocolPanel::loadAutosave()
     if (!ProtocolText::loadProtocolText(*m_table, name, &error)) {
         // The next autosave would replace a protocol that may still be recovered by hand.
         const QString aside = moveAside(name);
-        m_files->reportReadError(name, aside.isEmpty() ? error : error + QLatin1Char('\n') + KeptAsideText + aside);
+        m_files->reportReadError(name,
+                                 aside.isEmpty() ? error : error + QLatin1Char('\n') + KeptAsideText + aside);
         return;
     }
     finishLoad();
@@ -457,9 +457,6 @@ void ProtocolPanel::loadAutosave()
     m_grid->setModified(m_lastResultRow > 0);
     Q_EMIT resultCountChanged(m_lastResultRow);
 }
-
-
-
 
 void ProtocolPanel::finishLoad(std::optional<NumberColumnFit> columnFit)
 {
@@ -477,14 +474,4 @@ void ProtocolPanel::finishLoad(std::optional<NumberColumnFit> columnFit)
     m_grid->setModified(true);
 }
 
-
-
-
-
-
 // ---- commands
-
-
-
-
-

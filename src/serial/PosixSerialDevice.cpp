@@ -254,7 +254,8 @@ bool PosixSerialDevice::configure(const SerialLineSettings &settings, QString *e
     // DTR raised while open when enabled; RTS is the handshake line under
     // RTS/CTS and otherwise held low.
     if (!setModemOutput(m_fd, TIOCM_DTR, settings.enableDTR, &failure)
-        || (settings.flowControl != FlowControl::RtsCts && !setModemOutput(m_fd, TIOCM_RTS, false, &failure))) {
+        || (settings.flowControl != FlowControl::RtsCts
+            && !setModemOutput(m_fd, TIOCM_RTS, false, &failure))) {
         *error = errorText(failure);
         return false;
     }

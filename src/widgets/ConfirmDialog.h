@@ -6,8 +6,8 @@ class QLabel;
 class QPushButton;
 
 // The one confirmation dialog: a question icon, the question
-// and the buttons "Ja" and "Nein" (also Esc and closing the window). Created once and reused; captions and the active button set by
-// one caller stay until another caller changes them.
+// and the buttons "Ja" and "Nein" (also Esc and closing the window). Created once and reused; captions and
+// the active button set by one caller stay until another caller changes them.
 class ConfirmDialog : public QDialog
 {
     Q_OBJECT

@@ -92,7 +92,8 @@ private Q_SLOTS:
         display.setDisplayColours(distinctColours());
         display.applyDisplayColours();
         display.showTime(DisplayRow::Upper, 0);
-        for (const char *dim : {"upperHourSeparator", "hourUnitLabel", "upperMinuteSeparator", "minuteUnitLabel"})
+        for (const char *dim :
+             {"upperHourSeparator", "hourUnitLabel", "upperMinuteSeparator", "minuteUnitLabel"})
             QCOMPARE(labelColour(display, dim), ColorValue(0x404040));
         for (const char *lit : {"upperSecondSeparator", "secondUnitLabel", "fractionUnitLabel"})
             QCOMPARE(labelColour(display, lit), ColorValue(0x00FFFF));

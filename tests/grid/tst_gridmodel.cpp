@@ -50,7 +50,9 @@ void TestGridModel::defaults()
     QVERIFY(!grid.modified());
     QCOMPARE(grid.selectedRows(), QStringList{"1"});
     QCOMPARE(grid.anchorRows(), QStringList{"1"});
-    QCOMPARE(grid.options(), GridOption::FixedVertLine | GridOption::FixedHorzLine | GridOption::VertLine | GridOption::HorzLine | GridOption::RangeSelect);
+    QCOMPARE(grid.options(),
+             GridOption::FixedVertLine | GridOption::FixedHorzLine | GridOption::VertLine
+                 | GridOption::HorzLine | GridOption::RangeSelect);
     QCOMPARE(grid.colFormats().size(), size_t(5));
     QCOMPARE(grid.rowFormats().size(), size_t(5));
 }

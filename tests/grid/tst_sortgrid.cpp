@@ -77,8 +77,9 @@ void TestSortGrid::styles_data()
         << SortStyle::Numeric << QStringList{"10", "9", "8,5", "-1"} << QStringList{"-1", "8,5", "9", "10"};
     QTest::newRow("numeric falls back to ordinal")
         << SortStyle::Numeric << QStringList{"x", "10", "9"} << QStringList{"9", "10", "x"};
-    QTest::newRow("numeric extended") << SortStyle::NumericExtended << QStringList{"Lauf 10", "Lauf 9", "Lauf 1"}
-                                      << QStringList{"Lauf 1", "Lauf 9", "Lauf 10"};
+    QTest::newRow("numeric extended")
+        << SortStyle::NumericExtended << QStringList{"Lauf 10", "Lauf 9", "Lauf 1"}
+        << QStringList{"Lauf 1", "Lauf 9", "Lauf 10"};
     QTest::newRow("numeric extended empties first")
         << SortStyle::NumericExtended << QStringList{"R2", "", "R1", ""} << QStringList{"", "", "R1", "R2"};
     QTest::newRow("time") << SortStyle::Time << QStringList{"12:00", "9:30", "10:15"}
@@ -240,7 +241,8 @@ void TestSortGrid::orderMatchesReference()
         // Sorted once more the other way round, starting from the sorted rows.
         const QStringList sortedKeys = dataColumn(grid, 0);
         const QStringList sortedTags = dataColumn(grid, 1);
-        const SortDirection reverse = direction == SortDirection::Ascending ? SortDirection::Descending : SortDirection::Ascending;
+        const SortDirection reverse
+            = direction == SortDirection::Ascending ? SortDirection::Descending : SortDirection::Ascending;
         grid.sortOptions()->setSortDirection(reverse);
         grid.sortOptions()->setSortCompare(custom); // the grid dropped it after the first sort
         grid.sortByColumn(0);
@@ -256,8 +258,10 @@ void TestSortGrid::automaticDetection_data()
     QTest::addColumn<QStringList>("keys");
     QTest::addColumn<SortStyle>("detected");
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("numbers") << QStringList{"9", "10", "8,5"} << SortStyle::Numeric << QStringList{"8,5", "9", "10"};
-    QTest::newRow("one empty cell") << QStringList{"9", "", "10"} << SortStyle::Normal << QStringList{"", "10", "9"};
+    QTest::newRow("numbers") << QStringList{"9", "10", "8,5"} << SortStyle::Numeric
+                             << QStringList{"8,5", "9", "10"};
+    QTest::newRow("one empty cell") << QStringList{"9", "", "10"} << SortStyle::Normal
+                                    << QStringList{"", "10", "9"};
     QTest::newRow("dates") << QStringList{"02.01.2020", "01.02.2020"} << SortStyle::DateTime
                            << QStringList{"02.01.2020", "01.02.2020"};
     QTest::newRow("times count as dates")

@@ -40,7 +40,8 @@ void TestSortGridCommit::init()
     auto *layout = new QVBoxLayout(m_host);
     m_grid = new TestGrid(m_host);
     layout->addWidget(m_grid);
-    m_grid->setOptions(GridOption::FixedVertLine | GridOption::FixedHorzLine | GridOption::VertLine | GridOption::HorzLine | GridOption::Editing);
+    m_grid->setOptions(GridOption::FixedVertLine | GridOption::FixedHorzLine | GridOption::VertLine
+                       | GridOption::HorzLine | GridOption::Editing);
     fillGrid(*m_grid,
              {{"Nr.", "Name", "LKZ"}, {"1", "anna", "GER"}, {"2", "berta", "AUT"}, {"3", "carl", "SUI"}});
     m_grid->comboBoxColumns = {2};

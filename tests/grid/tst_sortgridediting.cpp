@@ -49,8 +49,8 @@ void TestSortGridEditing::init()
     layout->setContentsMargins(40, 30, 10, 10);
     m_grid = new TestGrid(m_host);
     layout->addWidget(m_grid);
-    m_grid->setOptions(GridOption::FixedVertLine | GridOption::FixedHorzLine | GridOption::VertLine | GridOption::HorzLine | GridOption::DrawFocusSelected
-                       | GridOption::Editing);
+    m_grid->setOptions(GridOption::FixedVertLine | GridOption::FixedHorzLine | GridOption::VertLine
+                       | GridOption::HorzLine | GridOption::DrawFocusSelected | GridOption::Editing);
     m_grid->sortOptions()->setCanSort(false);
     fillGrid(*m_grid,
              {{"Nr.", "Name", "LKZ", "Ok", "Mehr"},

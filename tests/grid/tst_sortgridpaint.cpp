@@ -48,7 +48,8 @@ void TestSortGridPaint::initTestCase()
 std::unique_ptr<TestGrid> TestSortGridPaint::makeGrid()
 {
     auto grid = std::make_unique<TestGrid>();
-    grid->setOptions(GridOption::FixedVertLine | GridOption::FixedHorzLine | GridOption::VertLine | GridOption::HorzLine);
+    grid->setOptions(GridOption::FixedVertLine | GridOption::FixedHorzLine | GridOption::VertLine
+                     | GridOption::HorzLine);
     grid->sortOptions()->setCanSort(false);
     grid->resize(420, 200);
     grid->setColumnWidth(1, 100);
@@ -107,8 +108,12 @@ void TestSortGridPaint::textOffsets()
     const int h = cell.height();
     const int tw = fm.horizontalAdvance(text);
     const int th = fm.height();
-    const int dx = horz == HorizontalAlignment::Right ? w - tw - 2 : horz == HorizontalAlignment::Center ? (w - tw) / 2 : 2;
-    const int dy = vert == VerticalAlignment::Bottom ? h - th - 3 : vert == VerticalAlignment::Middle ? (h - th) / 2 : 2;
+    const int dx = horz == HorizontalAlignment::Right ? w - tw - 2
+        : horz == HorizontalAlignment::Center         ? (w - tw) / 2
+                                                      : 2;
+    const int dy = vert == VerticalAlignment::Bottom ? h - th - 3
+        : vert == VerticalAlignment::Middle          ? (h - th) / 2
+                                                     : 2;
     QCOMPARE(image.copy(cell), expectedImage(*grid, cell, Colors::clWindow, text, dx, dy));
     // Not the same picture as the plain left-top placement (unless that is the case).
     if (horz != HorizontalAlignment::Left || vert != VerticalAlignment::Top)
@@ -305,11 +310,13 @@ void TestSortGridPaint::formatStateFlags()
     grid->formatStates.clear();
     render(*grid);
     const auto &states = grid->formatStates;
-    QCOMPARE(states.value(qMakePair(2, 3)), GridDrawState(GridDrawStateFlag::Selected | GridDrawStateFlag::Focused));
+    QCOMPARE(states.value(qMakePair(2, 3)),
+             GridDrawState(GridDrawStateFlag::Selected | GridDrawStateFlag::Focused));
     QCOMPARE(states.value(qMakePair(1, 2)), GridDrawState(GridDrawStateFlag::Selected));
     QCOMPARE(states.value(qMakePair(0, 2)), GridDrawState());
     QCOMPARE(states.value(qMakePair(1, 0)), GridDrawState());
-    const CellFormat format = grid->SortGrid::cellFormat(2, 3, GridDrawStateFlag::Selected | GridDrawStateFlag::Focused);
+    const CellFormat format
+        = grid->SortGrid::cellFormat(2, 3, GridDrawStateFlag::Selected | GridDrawStateFlag::Focused);
     QCOMPARE(format.bevelStyle, CellBevelStyle::None);
     QCOMPARE(format.highlightColor, Colors::clWindow);
 }

@@ -153,8 +153,8 @@ private Q_SLOTS:
 
         QVERIFY(QDir(folder.dir.path()).rmdir(JournalFile::FileName));
         ProtocolResults::writeResult(folder.table, 2, QStringLiteral("0,70"), QString(), QString());
-        QVERIFY(
-            journal->recordFinish({2, QStringLiteral("0,70"), TenAm, FinishSource::LightBarrier, {}, {}, {}}));
+        QVERIFY(journal->recordFinish(
+            {2, QStringLiteral("0,70"), TenAm, FinishSource::LightBarrier, {}, {}, {}}));
         QVERIFY(!journal->failed());
         // What the lost events did is in the protocol the new file begins with.
         const JournalContents contents = readJournal(folder.dir.filePath(JournalFile::FileName));
@@ -216,7 +216,8 @@ private Q_SLOTS:
         // Only a regular file is appended to: a device in the journal's place is refused.
         AppendOnlyFile device;
         QVERIFY(!device.open(QStringLiteral("/dev/full")));
-        QCOMPARE(device.errorString(), QStringLiteral("Keine gew\u00f6hnliche Datei, sondern ein Ger\u00e4t"));
+        QCOMPARE(device.errorString(),
+                 QStringLiteral("Keine gew\u00f6hnliche Datei, sondern ein Ger\u00e4t"));
 
         JournalFolder folder;
         const QString name = folder.dir.filePath(JournalFile::FileName);
@@ -291,8 +292,10 @@ private Q_SLOTS:
         QVERIFY(journal->recordProgramStart(QStringLiteral("1.1")));
         QVERIFY(journal->recordStart(TenAm, 1000, QStringLiteral("7,8")));
         for (int row = 1; row <= 5000; ++row) {
-            ProtocolResults::writeResult(folder.table, row, QStringLiteral("10:00.%1,00").arg(row % 60), {}, {});
-            QVERIFY(journal->recordFinish({row, folder.table.cells(1, row), TenAm, FinishSource::Key, {}, {}, {}}));
+            ProtocolResults::writeResult(folder.table, row, QStringLiteral("10:00.%1,00").arg(row % 60), {},
+                                         {});
+            QVERIFY(journal->recordFinish(
+                {row, folder.table.cells(1, row), TenAm, FinishSource::Key, {}, {}, {}}));
             if (row == 2500)
                 QVERIFY(journal->recordClear());
         }
@@ -332,7 +335,8 @@ private Q_SLOTS:
             name,
             [&](JournalEntry &&) {
                 if (visited++ % 1000 == 0)
-                    QVERIFY(journal->recordFinish({1, QStringLiteral("0:01,00"), TenAm, FinishSource::Key, {}, {}, {}}));
+                    QVERIFY(journal->recordFinish(
+                        {1, QStringLiteral("0:01,00"), TenAm, FinishSource::Key, {}, {}, {}}));
             },
             &error);
         QVERIFY2(growing, qPrintable(error));

@@ -2,10 +2,10 @@
 #include "TestMainServing.h"
 #include "grid/SortGrid.h"
 #include "protocol/GridProtocolTable.h"
-#include "protocol/ProtocolColumns.h"
-#include "protocol/ProtocolFiles.h"
 #include "protocol/ProtocolAutosaver.h"
+#include "protocol/ProtocolColumns.h"
 #include "protocol/ProtocolFileCommands.h"
+#include "protocol/ProtocolFiles.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/ProtocolText.h"
 #include "protocol/SpreadsheetBridge.h"
@@ -56,8 +56,7 @@ private:
     // One finish as the main window records it, with the next start number of the list.
     void finish(const QString &time, const QString &country)
     {
-        panel().addFinish(time, country,
-                             m_startNumbers.isEmpty() ? QString() : m_startNumbers.takeFirst());
+        panel().addFinish(time, country, m_startNumbers.isEmpty() ? QString() : m_startNumbers.takeFirst());
     }
 
     QStringList row(int row)
@@ -102,7 +101,8 @@ private Q_SLOTS:
         });
         connect(&panel(), &ProtocolPanel::errorOccurred, this,
                 [this](const QString &message) { m_errors.append(message); });
-        connect(&panel().autosaver(), &ProtocolAutosaver::failedChanged, this, [this] { ++m_autosaveEvents; });
+        connect(&panel().autosaver(), &ProtocolAutosaver::failedChanged, this,
+                [this] { ++m_autosaveEvents; });
         panel().resize(400, 300);
         panel().initProtocolTable();
         panel().updateProtocolCommands();
@@ -119,9 +119,10 @@ private Q_SLOTS:
 
     void headingBar()
     {
-        const QList<QToolButton *> buttons{
-            panel().openButton(), panel().saveButton(),        panel().printButton(), panel().restoreButton(),
-            panel().webPageButton(), panel().spreadsheetButton(), panel().clearButton()};
+        const QList<QToolButton *> buttons{panel().openButton(),    panel().saveButton(),
+                                           panel().printButton(),   panel().restoreButton(),
+                                           panel().webPageButton(), panel().spreadsheetButton(),
+                                           panel().clearButton()};
         const QStringList hints{"Protokoll \u00f6ffnen",
                                 "Protokoll speichern unter",
                                 "Protokoll drucken",
@@ -355,13 +356,12 @@ private Q_SLOTS:
     void aSaveWritesTheProtocolAsItStands_data()
     {
         QTest::addColumn<std::function<void(TestProtocolPanel &)>>("change");
-        QTest::newRow("finishes") << std::function([](TestProtocolPanel &test) {
-            test.finish(QStringLiteral("2"), QStringLiteral("AUT"));
-        });
-        QTest::newRow("a cell typed over") << std::function([](TestProtocolPanel &test) {
-            test.grid().setCells(2, 1, QStringLiteral("SUI"));
-        });
-        QTest::newRow("rows cut") << std::function([](TestProtocolPanel &test) { test.grid().setRowCount(2); });
+        QTest::newRow("finishes") << std::function(
+            [](TestProtocolPanel &test) { test.finish(QStringLiteral("2"), QStringLiteral("AUT")); });
+        QTest::newRow("a cell typed over") << std::function(
+            [](TestProtocolPanel &test) { test.grid().setCells(2, 1, QStringLiteral("SUI")); });
+        QTest::newRow("rows cut") << std::function(
+            [](TestProtocolPanel &test) { test.grid().setRowCount(2); });
         QTest::newRow("a finish after a cell typed over") << std::function([](TestProtocolPanel &test) {
             test.grid().setCells(1, 1, QStringLiteral("0:59"));
             test.finish(QStringLiteral("3"), QString());
@@ -404,7 +404,8 @@ private Q_SLOTS:
         panel().files().saveAs();
         QCOMPARE(m_errors.size(), 1);
         // The file name, then the reason.
-        const QString prefix = QStringLiteral("Der Schreibfehler der Datei: ") + QDir::toNativeSeparators(name) + QLatin1Char('\n');
+        const QString prefix = QStringLiteral("Der Schreibfehler der Datei: ")
+            + QDir::toNativeSeparators(name) + QLatin1Char('\n');
         QVERIFY2(m_errors[0].startsWith(prefix) && m_errors[0].size() > prefix.size(),
                  qPrintable(m_errors[0]));
     }
@@ -504,8 +505,8 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(page + QStringLiteral("/x")));
         panel().files().publishPage();
         QCOMPARE(m_errors.size(), 1);
-        QVERIFY2(m_errors[0].startsWith(QStringLiteral("Der Schreibfehler der Datei: ") + QDir::toNativeSeparators(page)
-                                        + QLatin1Char('\n')),
+        QVERIFY2(m_errors[0].startsWith(QStringLiteral("Der Schreibfehler der Datei: ")
+                                        + QDir::toNativeSeparators(page) + QLatin1Char('\n')),
                  qPrintable(m_errors[0]));
         QVERIFY(m_shell.opened.isEmpty());
     }

@@ -9,8 +9,8 @@
 #include "grid/SortGrid.h"
 #include "protocol/DesktopShell.h"
 #include "protocol/MemoryProtocolTable.h"
-#include "protocol/ProtocolColumns.h"
 #include "protocol/ProtocolAutosaver.h"
+#include "protocol/ProtocolColumns.h"
 #include "protocol/ProtocolFileCommands.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/SpreadsheetBridge.h"
@@ -641,7 +641,8 @@ private Q_SLOTS:
         QByteArray manyRows = inlineRow(1, Titles);
         for (int row = 2; row <= 50000; ++row)
             manyRows += inlineRow(row, {QStringLiteral("0:01,00")});
-        QTest::newRow("outlasts its time") << WorkbookPackages::xlsx(manyRows) << 1 << anySize
+        QTest::newRow("outlasts its time")
+            << WorkbookPackages::xlsx(manyRows) << 1 << anySize
             << QStringLiteral("Das Lesen der Arbeitsmappe dauerte zu lange und wurde abgebrochen.");
         QTest::newRow("larger than may be read")
             << WorkbookPackages::xlsx(inlineRow(1, Titles)) << 60000 << qint64(100)

@@ -5,8 +5,8 @@
 // files to the per-user folder.
 #include "grid/SortGrid.h"
 #include "protocol/MemoryProtocolTable.h"
-#include "protocol/ProtocolFiles.h"
 #include "protocol/ProtocolAutosaver.h"
+#include "protocol/ProtocolFiles.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/ProtocolText.h"
 
@@ -185,16 +185,17 @@ private Q_SLOTS:
         QTest::addColumn<bool>("previousFileKept");
         // The warning gives the system's reason in German, whatever the system's language.
         QTest::addColumn<QStringList>("reasons");
-        QTest::newRow("read-only folder") << Fault::ReadOnlyFolder << true
-                                          << QStringList{"Das Dateisystem ist schreibgesch\u00fctzt",
-                                                         "Zugriff verweigert"};
+        QTest::newRow("read-only folder")
+            << Fault::ReadOnlyFolder << true
+            << QStringList{"Das Dateisystem ist schreibgesch\u00fctzt", "Zugriff verweigert"};
         QTest::newRow("file size limit") << Fault::FileSizeLimit << true << QStringList{"Datei zu gro\u00df"};
-        QTest::newRow("full file system") << Fault::FullFileSystem << true
-                                          << QStringList{"Kein Platz mehr auf dem Datentr\u00e4ger"};
-        QTest::newRow("autosave path is a folder") << Fault::PathIsFolder << false
-                                                   << QStringList{"Keine gew\u00f6hnliche Datei, sondern ein Ordner"};
-        QTest::newRow("folder removed, a file in its place") << Fault::FolderGone << false
-                                                             << QStringList{"Ein Teil des Pfades ist kein Ordner"};
+        QTest::newRow("full file system")
+            << Fault::FullFileSystem << true << QStringList{"Kein Platz mehr auf dem Datentr\u00e4ger"};
+        QTest::newRow("autosave path is a folder")
+            << Fault::PathIsFolder << false
+            << QStringList{"Keine gew\u00f6hnliche Datei, sondern ein Ordner"};
+        QTest::newRow("folder removed, a file in its place")
+            << Fault::FolderGone << false << QStringList{"Ein Teil des Pfades ist kein Ordner"};
     }
 
     void autosaveSurvivesFault()
@@ -248,7 +249,8 @@ private Q_SLOTS:
         if (previousFileKept)
             QCOMPARE(readAll(file), before);
         // No temporary file is left behind.
-        QCOMPARE(QDir(folder).entryList({QStringLiteral(".Tivano.txt.*")}, QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(QDir(folder).entryList({QStringLiteral(".Tivano.txt.*")}, QDir::Files | QDir::Hidden),
+                 QStringList());
 
         // The fault gone, the next finish writes them all and the warning goes away.
         QVERIFY(finish(panel));

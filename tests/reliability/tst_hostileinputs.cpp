@@ -9,7 +9,6 @@
 #include "app/MainWindow.h"
 #include "grid/SortGrid.h"
 #include "journal/JournalFile.h"
-#include "settings/QtSettingsKey.h"
 #include "journal/JournalLine.h"
 #include "journal/JournalReader.h"
 #include "protocol/ProtocolAutosaver.h"
@@ -17,6 +16,7 @@
 #include "protocol/ProtocolPanel.h"
 #include "protocol/ProtocolText.h"
 #include "serial/SimulatedSerialBackend.h"
+#include "settings/QtSettingsKey.h"
 #include "timing/CountryCodes.h"
 #include "widgets/StatusLed.h"
 
@@ -206,10 +206,12 @@ private Q_SLOTS:
         const QString journal = JournalFile::FileName;
         const qint64 protocolLimit = ProtocolText::MaxFileSize;
         QTest::newRow("autosave a pipe") << autosave << Special::Fifo << protocolLimit << "Pipe (FIFO)";
-        QTest::newRow("autosave a link to /dev/zero") << autosave << Special::DeviceLink << protocolLimit << "Ger\u00e4t";
-        QTest::newRow("autosave past 512 MB") << autosave << Special::Oversized << protocolLimit
-                                              << "gr\u00f6\u00dfer als die erlaubten 512 MB";
-        QTest::newRow("country codes a pipe") << codes << Special::Fifo << CountryCodesMaxFileSize << "Pipe (FIFO)";
+        QTest::newRow("autosave a link to /dev/zero")
+            << autosave << Special::DeviceLink << protocolLimit << "Ger\u00e4t";
+        QTest::newRow("autosave past 512 MB")
+            << autosave << Special::Oversized << protocolLimit << "gr\u00f6\u00dfer als die erlaubten 512 MB";
+        QTest::newRow("country codes a pipe")
+            << codes << Special::Fifo << CountryCodesMaxFileSize << "Pipe (FIFO)";
         QTest::newRow("country codes a link to /dev/zero")
             << codes << Special::DeviceLink << CountryCodesMaxFileSize << "Ger\u00e4t";
         QTest::newRow("country codes past 1 MB") << codes << Special::Oversized << CountryCodesMaxFileSize
@@ -217,14 +219,16 @@ private Q_SLOTS:
         // Kept aside like a file that is no journal; a new journal begins, and a notice says so.
         const QString noJournal = QStringLiteral("ist keine Journaldatei");
         QTest::newRow("journal a pipe") << journal << Special::Fifo << qint64(0) << noJournal;
-        QTest::newRow("journal a link to /dev/zero") << journal << Special::DeviceLink << qint64(0) << noJournal;
+        QTest::newRow("journal a link to /dev/zero")
+            << journal << Special::DeviceLink << qint64(0) << noJournal;
         // The defaults, without a word, as when there are no settings yet.
         const QString settings = QStringLiteral("settings.ini");
-        QTest::newRow("settings a pipe") << settings << Special::Fifo << QtSettingsKey::MaxFileSize << QString();
+        QTest::newRow("settings a pipe")
+            << settings << Special::Fifo << QtSettingsKey::MaxFileSize << QString();
         QTest::newRow("settings a link to /dev/zero")
             << settings << Special::DeviceLink << QtSettingsKey::MaxFileSize << QString();
-        QTest::newRow("settings past 1 MB") << settings << Special::Oversized << QtSettingsKey::MaxFileSize
-                                            << QString();
+        QTest::newRow("settings past 1 MB")
+            << settings << Special::Oversized << QtSettingsKey::MaxFileSize << QString();
     }
 
     void specialFileInPlaceOfData()
@@ -268,15 +272,17 @@ private Q_SLOTS:
         QTest::keyClick(&window, Qt::Key_F4);
         QCOMPARE(window.protocol().lastResultRow(), 1);
         QVERIFY(fixture.autosave(window).contains("\r\n00001\t"));
-        QVERIFY2(!window.protocol().autosaver().failed(), qPrintable(window.protocol().autosaver().errorString()));
+        QVERIFY2(!window.protocol().autosaver().failed(),
+                 qPrintable(window.protocol().autosaver().errorString()));
         QVERIFY2(window.protocol().journalError().isEmpty(), qPrintable(window.protocol().journalError()));
         QVERIFY(isRegularFile(window.journal().fileName()));
         // The autosave and the journal in the way are kept aside, untouched; the country
         // codes and the settings stay where they are.
         const bool staysInPlace = name == QLatin1String("LKZ.txt") || name == QLatin1String("settings.ini");
-        const QStringList kept = QDir(fixture.home.path())
-                                     .entryList({name + QLatin1String(".unlesbar"), QLatin1String("Tivano-Journal-*")},
-                                                QDir::Files | QDir::System);
+        const QStringList kept
+            = QDir(fixture.home.path())
+                  .entryList({name + QLatin1String(".unlesbar"), QLatin1String("Tivano-Journal-*")},
+                             QDir::Files | QDir::System);
         QCOMPARE(kept.size(), staysInPlace ? 0 : 1);
         const QFileInfo special(staysInPlace ? path : fixture.home.filePath(kept.first()));
         QVERIFY(!isRegularFile(special.filePath()) || special.size() == limit + 1);
@@ -318,8 +324,10 @@ private Q_SLOTS:
             QTest::keyClick(program.window.get(), Qt::Key_F4);
         }
         QDir home(fixture.home.path());
-        QVERIFY(QFile::copy(home.filePath(JournalFile::FileName), home.filePath(QStringLiteral("journal.txt"))));
-        QVERIFY(makeSpecial(Special::Oversized, home.filePath(QStringLiteral("huge")), JournalReader::MaxFileSize));
+        QVERIFY(
+            QFile::copy(home.filePath(JournalFile::FileName), home.filePath(QStringLiteral("journal.txt"))));
+        QVERIFY(makeSpecial(Special::Oversized, home.filePath(QStringLiteral("huge")),
+                            JournalReader::MaxFileSize));
         QVERIFY(home.mkdir(QStringLiteral("folder")));
         bool specialsMade = makeSpecial(Special::Fifo, home.filePath(QStringLiteral("pipe")), 0)
             && makeSpecial(Special::DeviceLink, home.filePath(QStringLiteral("zero")), 0);
@@ -330,13 +338,15 @@ private Q_SLOTS:
                        makedev(1, 7))
                 == 0;
 #endif
-        if (!specialsMade && (journal != QLatin1String("journal.txt") || output == QLatin1String("device")
-                              || output == QLatin1String("pipe")))
+        if (!specialsMade
+            && (journal != QLatin1String("journal.txt") || output == QLatin1String("device")
+                || output == QLatin1String("pipe")))
             QSKIP("pipes and devices cannot be made here");
 
         QStringList arguments{QStringLiteral("--replay"), home.filePath(journal)};
         if (!output.isEmpty())
-            arguments << QStringLiteral("-o") << (output == QLatin1String("-") ? output : home.filePath(output));
+            arguments << QStringLiteral("-o")
+                      << (output == QLatin1String("-") ? output : home.filePath(output));
         QByteArray out;
         QByteArray err;
         QCOMPARE(runProgram(arguments, &out, &err), exitCode);
@@ -349,8 +359,11 @@ private Q_SLOTS:
                 QCOMPARE(readAll(home.filePath(output)), fixture.autosave());
         }
 #ifdef Q_OS_UNIX
-        struct stat device{};
-        QVERIFY(::lstat(QFile::encodeName(home.filePath(QStringLiteral("device"))).constData(), &device) == 0);
+        struct stat device
+        {
+        };
+        QVERIFY(::lstat(QFile::encodeName(home.filePath(QStringLiteral("device"))).constData(), &device)
+                == 0);
         QVERIFY(S_ISCHR(device.st_mode));
         QVERIFY(::lstat(QFile::encodeName(home.filePath(QStringLiteral("pipe"))).constData(), &device) == 0);
         QVERIFY(S_ISFIFO(device.st_mode));
@@ -380,7 +393,8 @@ private Q_SLOTS:
         QTest::newRow("workbook") << Write::Workbook << "Ergebnis.xlsx" << true << false << byNobody;
         QTest::newRow("root's link in nobody's folder")
             << Write::Autosave << autosave << false << true << inNobodysFolder;
-        QTest::newRow("the old temporary name") << Write::Autosave << ".Tivano.txt.tmp" << true << false << QString();
+        QTest::newRow("the old temporary name")
+            << Write::Autosave << ".Tivano.txt.tmp" << true << false << QString();
         // The operator's own link is followed, as ever.
         QTest::newRow("root's own link") << Write::Autosave << autosave << false << false << QString();
     }
@@ -402,8 +416,9 @@ private Q_SLOTS:
         Fixture fixture;
         // The folder others may write to, as /tmp: sticky, so no one removes another's file.
         QDir home(fixture.home.path());
-        QVERIFY(QFile::setPermissions(home.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
-                                                       | QFile::ReadOther | QFile::ExeOther));
+        QVERIFY(QFile::setPermissions(home.path(),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                          | QFile::ReadOther | QFile::ExeOther));
         const QString race = home.filePath(QStringLiteral("race"));
         QVERIFY(home.mkdir(QStringLiteral("race")));
         QVERIFY(::chmod(QFile::encodeName(race).constData(), 01777) == 0);
@@ -464,10 +479,12 @@ private Q_SLOTS:
             QVERIFY2(errors.isEmpty(), qPrintable(errors.join(QLatin1Char('\n'))));
         } else {
             QCOMPARE(errors.size(), 1);
-            QVERIFY2(errors.first().contains(link) && errors.first().contains(refusal), qPrintable(errors.first()));
+            QVERIFY2(errors.first().contains(link) && errors.first().contains(refusal),
+                     qPrintable(errors.first()));
         }
         const QByteArray victimNow = readAll(victim);
-        QVERIFY2(followed ? victimNow.contains("\r\n00001\t") : victimNow == victimBytes, victimNow.constData());
+        QVERIFY2(followed ? victimNow.contains("\r\n00001\t") : victimNow == victimBytes,
+                 victimNow.constData());
         QVERIFY(panel.journalError().isEmpty());
         QVERIFY(isRegularFile(window.journal().fileName()));
 #endif

@@ -83,19 +83,26 @@ private Q_SLOTS:
         QTest::addColumn<bool>("cstopb");
         QTest::addColumn<bool>("crtscts");
         QTest::addColumn<bool>("xonxoff");
-        QTest::newRow("9600 8N1") << int(BaudRate::Baud9600) << 0 << 0 << int(FlowControl::None) << 9600u << false << false << false;
-        QTest::newRow("RTS/CTS") << int(BaudRate::Baud9600) << 0 << 0 << int(FlowControl::RtsCts) << 9600u << false << true << false;
-        QTest::newRow("XON/XOFF") << int(BaudRate::Baud115200) << 0 << 0 << int(FlowControl::XonXoff) << 115200u << false << false
-                                  << true;
-        QTest::newRow("two stop bits")
-            << int(BaudRate::Baud110) << 0 << int(StopBits::Two) << int(FlowControl::None) << 110u << true << false << false;
-        QTest::newRow("1.5 stop bits")
-            << int(BaudRate::Baud2400) << 0 << int(StopBits::OneAndHalf) << int(FlowControl::None) << 2400u << true << false << false;
-        QTest::newRow("14400") << int(BaudRate::Baud14400) << 0 << 0 << 0 << 14400u << false << false << false;
-        QTest::newRow("56000") << int(BaudRate::Baud56000) << 0 << 0 << 0 << 56000u << false << false << false;
-        QTest::newRow("128000") << int(BaudRate::Baud128000) << 0 << 0 << 0 << 128000u << false << false << false;
-        QTest::newRow("256000") << int(BaudRate::Baud256000) << 0 << 0 << 0 << 256000u << false << false << false;
-        QTest::newRow("BaudRate::User 28800") << int(BaudRate::User) << 28800 << 0 << 0 << 28800u << false << false << false;
+        QTest::newRow("9600 8N1") << int(BaudRate::Baud9600) << 0 << 0 << int(FlowControl::None) << 9600u
+                                  << false << false << false;
+        QTest::newRow("RTS/CTS") << int(BaudRate::Baud9600) << 0 << 0 << int(FlowControl::RtsCts) << 9600u
+                                 << false << true << false;
+        QTest::newRow("XON/XOFF") << int(BaudRate::Baud115200) << 0 << 0 << int(FlowControl::XonXoff)
+                                  << 115200u << false << false << true;
+        QTest::newRow("two stop bits") << int(BaudRate::Baud110) << 0 << int(StopBits::Two)
+                                       << int(FlowControl::None) << 110u << true << false << false;
+        QTest::newRow("1.5 stop bits") << int(BaudRate::Baud2400) << 0 << int(StopBits::OneAndHalf)
+                                       << int(FlowControl::None) << 2400u << true << false << false;
+        QTest::newRow("14400") << int(BaudRate::Baud14400) << 0 << 0 << 0 << 14400u << false << false
+                               << false;
+        QTest::newRow("56000") << int(BaudRate::Baud56000) << 0 << 0 << 0 << 56000u << false << false
+                               << false;
+        QTest::newRow("128000") << int(BaudRate::Baud128000) << 0 << 0 << 0 << 128000u << false << false
+                                << false;
+        QTest::newRow("256000") << int(BaudRate::Baud256000) << 0 << 0 << 0 << 256000u << false << false
+                                << false;
+        QTest::newRow("BaudRate::User 28800")
+            << int(BaudRate::User) << 28800 << 0 << 0 << 28800u << false << false << false;
     }
 
     void lineSettings()
@@ -155,9 +162,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message");
         QTest::newRow("missing") << "/nonexistent/ttyUSB9"
                                  << "Unable to open com port: Datei oder Ordner nicht gefunden";
-        QTest::newRow("not a tty") << "/dev/null"
-                                   << "Unable to open com port: Unpassender Steuerbefehl f\u00fcr das Ger\u00e4t";
-        QTest::newRow("no port chosen") << QString() << "Unable to open com port: Datei oder Ordner nicht gefunden";
+        QTest::newRow("not a tty")
+            << "/dev/null"
+            << "Unable to open com port: Unpassender Steuerbefehl f\u00fcr das Ger\u00e4t";
+        QTest::newRow("no port chosen")
+            << QString() << "Unable to open com port: Datei oder Ordner nicht gefunden";
     }
 
     void openErrors()
@@ -180,7 +189,8 @@ private Q_SLOTS:
         first.setPort(PortNo);
         second.setPort(PortNo);
         first.open();
-        QCOMPARE(openError(second), QStringLiteral("Unable to open com port: Ger\u00e4t oder Ressource belegt"));
+        QCOMPARE(openError(second),
+                 QStringLiteral("Unable to open com port: Ger\u00e4t oder Ressource belegt"));
         QVERIFY(!second.connected());
         QVERIFY(!m_backend->present(PortNo));
         first.close();

@@ -24,13 +24,12 @@ public:
             shown.append({row, ms});
             calls << QStringLiteral("timeShown");
         });
-        connect(&clock, &RaceClock::finishRecorded, this,
-                [this](const RaceFinish &finish) {
-                    timeTexts << finish.timeText;
-                    sources << finish.source;
-                    ++resultCount;
-                    calls << QStringLiteral("finishRecorded");
-                });
+        connect(&clock, &RaceClock::finishRecorded, this, [this](const RaceFinish &finish) {
+            timeTexts << finish.timeText;
+            sources << finish.source;
+            ++resultCount;
+            calls << QStringLiteral("finishRecorded");
+        });
         connect(&clock, &RaceClock::started, this, [this] { calls << QStringLiteral("started"); });
         connect(&clock, &RaceClock::stopped, this, [this] { calls << QStringLiteral("stopped"); });
         connect(&clock, &RaceClock::wasReset, this, [this] {
