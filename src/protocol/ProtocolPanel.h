@@ -36,6 +36,7 @@ public:
 
     QStringList countryCodes() const { return m_grid->countryCodes(); }
     void setCountryCodes(const QStringList &value) { m_grid->setCountryCodes(value); }
+
     // ---- the table
     ProtocolGrid *grid() const { return m_grid; }
     // The protocol's cells as the file formats see them.
