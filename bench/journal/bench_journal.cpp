@@ -196,6 +196,39 @@ void benchReplay(const QString &folder, int events)
                 readMs + replayMs, results);
 }
 
+// A protocol of `rows` results loaded: the journal's copy of it as the window's thread
+// records it, with the rows encoded before by the worker that read them (as the program
+// does) and without, and how long the copy takes to be on the disk.
+void benchLoad(const QString &folder, int rows)
+{
+    MemoryProtocolTable protocol;
+    fillTable(protocol, rows);
+    const QString journalFolder = QDir(folder).filePath(QStringLiteral("load-%1").arg(rows));
+    QDir(journalFolder).removeRecursively();
+    RaceJournal journal(protocol);
+    journal.setFolder(journalFolder);
+    journal.recordProgramStart(QStringLiteral("bench"));
+    for (const bool encodedBefore : {true, false}) {
+        ProtocolSnapshot::EncodedRows read;
+        const double encodeMs = milliseconds([&] {
+            if (encodedBefore)
+                read = ProtocolSnapshot::encodeResults(protocol);
+        });
+        QElapsedTimer written;
+        written.start();
+        const double recordMs
+            = milliseconds([&] { journal.recordLoad(false, QStringLiteral("Lauf.txt"), std::move(read)); });
+        journal.waitForQueuedEvents();
+        std::printf(
+            "%7d rows loaded, %s: window's thread %.1f ms (target <= 50 ms), on the disk after %.0f ms%s\n",
+            rows,
+            encodedBefore
+                ? qPrintable(QStringLiteral("rows encoded by the reader in %1 ms").arg(encodeMs, 0, 'f', 0))
+                : "nothing encoded before",
+            recordMs, double(written.nsecsElapsed()) / 1e6, journal.failed() ? ", FAILED" : "");
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -211,5 +244,6 @@ int main(int argc, char **argv)
     for (const int rows : {10000, 100000})
         benchFinish(folder, rows, appends);
     benchReplay(folder, 100000);
+    benchLoad(folder, 1000000);
     return 0;
 }

@@ -51,9 +51,11 @@ void MainWindow::connectJournal()
                 noteJournal(m_journal->recordCellEdit(col, row, oldText, newText));
             });
     connect(&m_protocol->files(), &ProtocolFileCommands::protocolLoaded, this,
-            [this](bool workbook, const QString &fileName) {
-                noteJournal(m_journal->recordLoad(workbook, fileName));
+            [this](bool workbook, const QString &fileName, const ProtocolSnapshot::EncodedRows &journalRows) {
+                noteJournal(m_journal->recordLoad(workbook, fileName, journalRows));
             });
+    connect(m_journal.get(), &RaceJournal::queuedEventsWritten, this,
+            [this] { noteJournal(!m_journal->failed()); });
     connect(m_protocol, &ProtocolPanel::restoreRequested, this, &MainWindow::restoreFromJournal);
 }
 
@@ -119,8 +121,9 @@ void MainWindow::restoreFromJournal()
                                   + QLatin1Char('\n') + result->error);
         return;
     }
+    ProtocolSnapshot::EncodedRows journalRows = std::move(result->prepared.journalRows);
     m_protocol->replaceTable(std::move(result->replayed->table), resultsBefore, std::move(result->prepared));
-    noteJournal(m_journal->recordRestore(choice->journal, event.sequence));
+    noteJournal(m_journal->recordRestore(choice->journal, event.sequence, std::move(journalRows)));
 }
 
 void MainWindow::recordStartNumbers()

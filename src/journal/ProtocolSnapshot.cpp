@@ -6,9 +6,14 @@ namespace ProtocolSnapshot {
 
 QString encode(const ProtocolTable &table)
 {
+    return encodeRows(table, 0, table.rowCount());
+}
+
+QString encodeRows(const ProtocolTable &table, int first, int end)
+{
     QString out;
     const int cols = table.colCount();
-    for (int r = 0; r < table.rowCount(); ++r) {
+    for (int r = first; r < end; ++r) {
         if (r > 0)
             out += QLatin1Char('\n');
         for (int c = 0; c < cols; ++c) {
@@ -18,6 +23,12 @@ QString encode(const ProtocolTable &table)
         }
     }
     return out;
+}
+
+EncodedRows encodeResults(const ProtocolTable &table)
+{
+    const int rows = table.lastResultRowFromTable() + 1;
+    return {encodeRows(table, 0, rows), rows};
 }
 
 void apply(QStringView text, ProtocolTable &table)

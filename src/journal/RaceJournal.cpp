@@ -13,7 +13,7 @@ namespace F = JournalKinds::Field;
 
 namespace {
 
-JournalEntry event(const QString &kind)
+JournalEntry entryOf(const QString &kind)
 {
     JournalEntry entry;
     entry.kind = kind;
@@ -59,17 +59,38 @@ JournalEntry &addRaceStart(JournalEntry &entry, const QDateTime &start)
 RaceJournal::RaceJournal(const ProtocolTable &protocol, JournalFile::Clock now)
     : m_protocol(protocol)
     , m_file(std::move(now))
+    , m_queue(m_file, [this] {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                settleQueue();
+                Q_EMIT queuedEventsWritten();
+            },
+            Qt::QueuedConnection);
+    })
 { }
+
+void RaceJournal::setFolder(const QString &folder)
+{
+    waitForQueuedEvents();
+    m_file.setFolder(folder);
+}
+
+void RaceJournal::waitForQueuedEvents()
+{
+    m_queue.waitUntilEmptied();
+    settleQueue();
+}
+
+void RaceJournal::settleQueue()
+{
+    if (const std::optional<bool> written = m_queue.takeOutcome())
+        finish(*written);
+}
 
 QString RaceJournal::timeOfDayText(qint32 timeOfDayMs)
 {
     return QTime::fromMSecsSinceStartOfDay(timeOfDayMs).toString(QStringLiteral("HH:mm:ss.zzz"));
-}
-
-JournalEntry RaceJournal::snapshot(const QString &kind) const
-{
-    JournalEntry entry = event(kind);
-    return addSnapshot(entry);
 }
 
 JournalEntry &RaceJournal::addSnapshot(JournalEntry &entry) const
@@ -87,6 +108,14 @@ bool RaceJournal::finish(bool ok)
     return ok;
 }
 
+bool RaceJournal::needsOpening() const
+{
+    // A file that could not be opened or written before is tried again; one that is no
+    // longer at the journal's name (deleted, moved, replaced) or that no further number
+    // fits is taken up anew there.
+    return !m_file.isOpen() || failed() || m_file.isLost() || m_file.isFull();
+}
+
 bool RaceJournal::openForToday()
 {
     // Events lost to a failed write or with a lost file are in the protocol; the journal
@@ -98,7 +127,7 @@ bool RaceJournal::openForToday()
     if (opening == JournalFile::Opening::Continued && !recovering)
         return true;
     // A file taken up while the program runs holds the protocol and the race first.
-    JournalEntry entry = event(K::Continued);
+    JournalEntry entry = entryOf(K::Continued);
     entry.add(F::Reason, continuedReason(opening));
     if (m_race)
         addRaceStart(entry, m_race->start).add(F::StartNumberList, m_race->startNumbers.value_or(QString()));
@@ -107,20 +136,53 @@ bool RaceJournal::openForToday()
 
 bool RaceJournal::write(JournalEntry entry)
 {
-    // A file that could not be opened or written before is tried again; one that is no
-    // longer at the journal's name (deleted, moved, replaced) or that no further number
-    // fits is taken up anew there.
-    if ((!m_file.isOpen() || failed() || m_file.isLost() || m_file.isFull()) && !openForToday())
+    return write([entry = std::move(entry)]() mutable { return std::move(entry); }, false);
+}
+
+bool RaceJournal::write(JournalWriteQueue::Make make, bool onOwnThread)
+{
+    // While the journal's own thread writes, later events follow there, in their order.
+    if (m_queue.busy()) {
+        m_queue.enqueue(std::move(make));
+        return !failed();
+    }
+    settleQueue();
+    if (needsOpening() && !openForToday())
         return false;
-    return finish(m_file.append(std::move(entry)));
+    if (!onOwnThread)
+        return finish(m_file.append(make()));
+    m_queue.enqueue(std::move(make));
+    return !failed();
+}
+
+bool RaceJournal::writeProtocolCopy(const QString &kind, QList<std::pair<QString, QString>> leading,
+                                    ProtocolSnapshot::EncodedRows read)
+{
+    // The rows that followed the read ones (finishes taken while the table was read) are
+    // encoded here, from the protocol as it stands.
+    if (read.rows > m_protocol.rowCount())
+        read = {};
+    const bool onOwnThread = read.rows >= LongCopyRows;
+    auto make
+        = [kind, leading = std::move(leading), results = m_protocol.lastResultRowFromTable(),
+           table = std::move(read.text),
+           rest = ProtocolSnapshot::encodeRows(m_protocol, read.rows, m_protocol.rowCount())]() mutable {
+              JournalEntry entry = entryOf(kind);
+              entry.fields = std::move(leading);
+              table += rest;
+              entry.add(F::Rows, QString::number(results)).add(F::Table, table);
+              return entry;
+          };
+    return write(std::move(make), onOwnThread);
 }
 
 bool RaceJournal::recordProgramStart(const QString &version, bool protocolAsJournalEnds)
 {
+    waitForQueuedEvents();
     const JournalFile::Opening opening = m_file.openForToday();
     if (opening == JournalFile::Opening::Failed)
         return finish(false);
-    JournalEntry entry = event(K::ProgramStart);
+    JournalEntry entry = entryOf(K::ProgramStart);
     entry.add(F::Version, version);
     // A new file replays on its own; one taken up replays to the protocol already.
     if (opening != JournalFile::Opening::Continued || !protocolAsJournalEnds)
@@ -130,7 +192,8 @@ bool RaceJournal::recordProgramStart(const QString &version, bool protocolAsJour
 
 bool RaceJournal::recordProgramExit()
 {
-    const bool ok = write(event(K::ProgramExit));
+    waitForQueuedEvents();
+    const bool ok = write(entryOf(K::ProgramExit));
     m_file.close();
     return ok;
 }
@@ -138,10 +201,11 @@ bool RaceJournal::recordProgramExit()
 bool RaceJournal::recordStart(qint32 timeOfDayMs, quint32 tick, const QString &startNumbers)
 {
     // A race that starts on a new day starts the day's file; the race stays in it.
+    waitForQueuedEvents();
     if (!openForToday())
         return false;
     m_race = RunningRace{nearestWithTimeOfDay(now(), timeOfDayMs), startNumbers};
-    JournalEntry entry = event(K::Start);
+    JournalEntry entry = entryOf(K::Start);
     entry.add(F::TimeOfDay, timeOfDayText(timeOfDayMs))
         .add(F::Tick, QString::number(tick))
         .add(F::StartNumberList, startNumbers);
@@ -151,7 +215,7 @@ bool RaceJournal::recordStart(qint32 timeOfDayMs, quint32 tick, const QString &s
 bool RaceJournal::recordRaceContinued(const QDateTime &start, quint32 tick, const QString &startNumbers)
 {
     m_race = RunningRace{start, startNumbers};
-    JournalEntry entry = event(K::RaceContinued);
+    JournalEntry entry = entryOf(K::RaceContinued);
     addRaceStart(entry, start).add(F::Tick, QString::number(tick)).add(F::StartNumberList, startNumbers);
     return write(std::move(addSnapshot(entry)));
 }
@@ -159,7 +223,7 @@ bool RaceJournal::recordRaceContinued(const QDateTime &start, quint32 tick, cons
 bool RaceJournal::recordRaceNotContinued(const QDateTime &start)
 {
     m_race.reset();
-    JournalEntry entry = event(K::RaceNotContinued);
+    JournalEntry entry = entryOf(K::RaceNotContinued);
     return write(addRaceStart(entry, start));
 }
 
@@ -167,7 +231,7 @@ bool RaceJournal::recordStartNumbers(const QString &list)
 {
     if (m_race)
         m_race->startNumbers = list;
-    JournalEntry entry = event(K::StartNumbers);
+    JournalEntry entry = entryOf(K::StartNumbers);
     entry.add(F::StartNumberList, list);
     return write(std::move(entry));
 }
@@ -176,7 +240,7 @@ bool RaceJournal::recordFinish(const JournalFinish &finish)
 {
     if (m_race)
         m_race->startNumbers = finish.startNumbersLeft;
-    JournalEntry entry = event(K::Finish);
+    JournalEntry entry = entryOf(K::Finish);
     entry.add(F::Number, QString::number(finish.row))
         .add(F::TimeText, finish.timeText)
         .add(F::Stamp, timeOfDayText(finish.timeOfDayMs))
@@ -190,7 +254,7 @@ bool RaceJournal::recordFinish(const JournalFinish &finish)
 bool RaceJournal::recordStop(qint32 timeOfDayMs, quint32 tick, const QString &raceTime)
 {
     m_race.reset();
-    JournalEntry entry = event(K::Stop);
+    JournalEntry entry = entryOf(K::Stop);
     entry.add(F::TimeOfDay, timeOfDayText(timeOfDayMs))
         .add(F::Tick, QString::number(tick))
         .add(F::RaceTime, raceTime);
@@ -200,24 +264,23 @@ bool RaceJournal::recordStop(qint32 timeOfDayMs, quint32 tick, const QString &ra
 bool RaceJournal::recordReset()
 {
     m_race.reset();
-    return write(event(K::Reset));
+    return write(entryOf(K::Reset));
 }
 
 bool RaceJournal::recordClear()
 {
-    return write(event(K::Clear));
+    return write(entryOf(K::Clear));
 }
 
-bool RaceJournal::recordLoad(bool workbook, const QString &fileName)
+bool RaceJournal::recordLoad(bool workbook, const QString &fileName, ProtocolSnapshot::EncodedRows read)
 {
-    JournalEntry entry = snapshot(workbook ? K::Import : K::Load);
-    entry.fields.prepend({F::File, QDir::toNativeSeparators(fileName)});
-    return write(std::move(entry));
+    return writeProtocolCopy(workbook ? K::Import : K::Load, {{F::File, QDir::toNativeSeparators(fileName)}},
+                             std::move(read));
 }
 
 bool RaceJournal::recordCellEdit(int col, int row, const QString &oldText, const QString &newText)
 {
-    JournalEntry entry = event(K::CellEdit);
+    JournalEntry entry = entryOf(K::CellEdit);
     entry.add(F::Row, QString::number(row))
         .add(F::Column, QString::number(col))
         .add(F::OldText, oldText)
@@ -227,21 +290,21 @@ bool RaceJournal::recordCellEdit(int col, int row, const QString &oldText, const
 
 bool RaceJournal::recordRowDeleted(int row, const QStringList &cells)
 {
-    JournalEntry entry = event(K::RowDeleted);
+    JournalEntry entry = entryOf(K::RowDeleted);
     entry.add(F::Row, QString::number(row)).add(F::OldText, cells.join(QLatin1Char('\t')));
     return write(std::move(entry));
 }
 
 bool RaceJournal::recordRowInserted(int row)
 {
-    JournalEntry entry = event(K::RowInserted);
+    JournalEntry entry = entryOf(K::RowInserted);
     entry.add(F::Row, QString::number(row));
     return write(std::move(entry));
 }
 
 bool RaceJournal::recordSettings(int precision, int lockoutMs, int port, int polarity)
 {
-    JournalEntry entry = event(K::Settings);
+    JournalEntry entry = entryOf(K::Settings);
     entry.add(F::Precision, QString::number(precision))
         .add(F::Lockout, QString::number(lockoutMs))
         .add(F::Port, QString::number(port))
@@ -251,24 +314,23 @@ bool RaceJournal::recordSettings(int precision, int lockoutMs, int port, int pol
 
 bool RaceJournal::recordPortOpened(int port)
 {
-    JournalEntry entry = event(K::PortOpened);
+    JournalEntry entry = entryOf(K::PortOpened);
     entry.add(F::Port, QString::number(port));
     return write(std::move(entry));
 }
 
 bool RaceJournal::recordPortClosed(int port, bool lost, const QString &reason)
 {
-    JournalEntry entry = event(lost ? QString(K::PortLost) : QString(K::PortClosed));
+    JournalEntry entry = entryOf(lost ? QString(K::PortLost) : QString(K::PortClosed));
     entry.add(F::Port, QString::number(port));
     if (!reason.isEmpty())
         entry.add(F::Reason, reason);
     return write(std::move(entry));
 }
 
-bool RaceJournal::recordRestore(const QString &journal, qint64 before)
+bool RaceJournal::recordRestore(const QString &journal, qint64 before, ProtocolSnapshot::EncodedRows read)
 {
-    JournalEntry entry = snapshot(K::Restore);
-    entry.fields.prepend({F::Before, QString::number(before)});
-    entry.fields.prepend({F::File, QDir::toNativeSeparators(journal)});
-    return write(std::move(entry));
+    return writeProtocolCopy(
+        K::Restore, {{F::File, QDir::toNativeSeparators(journal)}, {F::Before, QString::number(before)}},
+        std::move(read));
 }

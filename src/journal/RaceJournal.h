@@ -1,9 +1,12 @@
 #pragma once
 
 #include "journal/JournalFile.h"
+#include "journal/JournalWriteQueue.h"
+#include "journal/ProtocolSnapshot.h"
 #include "journal/RunningRace.h"
 #include "timing/RaceFinish.h"
 
+#include <QObject>
 #include <QString>
 
 class ProtocolTable;
@@ -25,18 +28,29 @@ struct JournalFinish
 // shows; a file begun while the program runs (a new day, a journal that could not be
 // written before, a file no longer at the journal's name) starts with a snapshot of it
 // and the race running, so that every file replays on its own.
+// A load or restore of a long protocol is the exception: its copy of the protocol is
+// written on a thread of its own, so that the race goes on meanwhile, and the events
+// recorded while it is written follow it there in their order; they are on the disk
+// once queuedEventsWritten() is emitted.
 // A failed write leaves the race going on; errorString() says why until a write
 // succeeds again.
-class RaceJournal
+class RaceJournal : public QObject
 {
+    Q_OBJECT
+
 public:
+    // A copy of the protocol with at least this many rows encoded before is written on
+    // the journal's own thread.
+    static constexpr int LongCopyRows = 10000;
+
     explicit RaceJournal(const ProtocolTable &protocol, JournalFile::Clock now = {});
 
-    void setFolder(const QString &folder) { m_file.setFolder(folder); }
+    void setFolder(const QString &folder);
     QString fileName() const { return m_file.fileName(); }
     bool failed() const { return !m_error.isEmpty(); }
     QString errorString() const { return m_error; }
-    qint64 lastSequence() const { return m_file.lastSequence(); }
+    // Returns once the events written on the journal's own thread are on the disk.
+    void waitForQueuedEvents();
     // The file the latest opening of the journal kept aside, and why.
     JournalFile::KeptAside keptAside() const { return m_file.keptAside(); }
 
@@ -58,8 +72,9 @@ public:
     bool recordStop(qint32 timeOfDayMs, quint32 tick, const QString &raceTime);
     bool recordReset();
     bool recordClear();
-    // A protocol text file loaded or a workbook imported: the protocol afterwards.
-    bool recordLoad(bool workbook, const QString &fileName);
+    // A protocol text file loaded or a workbook imported: the protocol afterwards. `read`:
+    // its rows up to the last result as the worker that read the table encoded them.
+    bool recordLoad(bool workbook, const QString &fileName, ProtocolSnapshot::EncodedRows read = {});
     bool recordCellEdit(int col, int row, const QString &oldText, const QString &newText);
     // Result `row` deleted, or an empty result inserted at `row`, with the row's old cells.
     bool recordRowDeleted(int row, const QStringList &cells);
@@ -68,23 +83,37 @@ public:
     bool recordPortOpened(int port);
     // `lost`: the port's adapter went away; `reason` what the monitor saw.
     bool recordPortClosed(int port, bool lost, const QString &reason);
-    // The protocol rebuilt from `journal` as it stood before event `before`.
-    bool recordRestore(const QString &journal, qint64 before);
+    // The protocol rebuilt from `journal` as it stood before event `before`; `read` as
+    // for recordLoad().
+    bool recordRestore(const QString &journal, qint64 before, ProtocolSnapshot::EncodedRows read = {});
 
     static QString timeOfDayText(qint32 timeOfDayMs);
     // The journal's clock: the local date and time its events are stamped with.
     QDateTime now() const { return m_file.now(); }
 
+Q_SIGNALS:
+    // The events handed to the journal's own thread are written, or one failed: failed()
+    // says which.
+    void queuedEventsWritten();
+
 private:
     bool openForToday();
+    bool needsOpening() const;
+    // The outcome of the writes on the journal's own thread, once it has written them.
+    void settleQueue();
     bool write(JournalEntry entry);
-    JournalEntry snapshot(const QString &kind) const;
+    // `onOwnThread`: appended on the journal's own thread.
+    bool write(JournalWriteQueue::Make make, bool onOwnThread);
+    // The protocol as it stands after a load or restore, with the `leading` fields.
+    bool writeProtocolCopy(const QString &kind, QList<std::pair<QString, QString>> leading,
+                           ProtocolSnapshot::EncodedRows read);
     // Adds the protocol's result count and table.
     JournalEntry &addSnapshot(JournalEntry &entry) const;
     bool finish(bool ok);
 
     const ProtocolTable &m_protocol;
     JournalFile m_file;
+    JournalWriteQueue m_queue;
     QString m_error;
     // The race between its START and its STOPP or reset, which a file taken up meanwhile
     // names, so that the race can be continued from that file alone.

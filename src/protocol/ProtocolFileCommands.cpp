@@ -270,8 +270,9 @@ bool ProtocolFileCommands::loadBesideRace(const QString &fileName, bool workbook
             reportReadError(fileName, outcome->error);
         return false;
     }
+    const ProtocolSnapshot::EncodedRows journalRows = std::move(outcome->prepared.journalRows);
     m_panel.replaceTable(std::move(*outcome->table), resultsBefore, std::move(outcome->prepared));
-    Q_EMIT protocolLoaded(workbook, fileName);
+    Q_EMIT protocolLoaded(workbook, fileName, journalRows);
     return true;
 }
 

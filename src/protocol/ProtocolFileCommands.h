@@ -1,5 +1,6 @@
 #pragma once
 
+#include "journal/ProtocolSnapshot.h"
 #include "platform/TaskProgress.h"
 #include "protocol/MemoryProtocolTable.h"
 #include "protocol/ProtocolFiles.h"
@@ -74,8 +75,10 @@ public:
     void openInSpreadsheet();
 
 Q_SIGNALS:
-    // A protocol text file was loaded or a workbook imported into the protocol.
-    void protocolLoaded(bool workbook, const QString &fileName);
+    // A protocol text file was loaded or a workbook imported into the protocol;
+    // `journalRows` are the rows read, encoded on the worker that read them.
+    void protocolLoaded(bool workbook, const QString &fileName,
+                        const ProtocolSnapshot::EncodedRows &journalRows);
     // A file could not be read or written; the message names it and says why.
     void errorOccurred(const QString &message);
     // The desktop answered whether an application opens workbooks.

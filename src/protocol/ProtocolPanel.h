@@ -1,5 +1,6 @@
 #pragma once
 
+#include "journal/ProtocolSnapshot.h"
 #include "protocol/MemoryProtocolTable.h"
 #include "protocol/NumberColumnFit.h"
 #include "protocol/ProtocolGrid.h"
@@ -42,12 +43,13 @@ public:
     // The protocol's cells as the file formats see them.
     const ProtocolTable &table() const;
     // What the worker that read a table prepares beside it, so that putting the table in
-    // place does not hold the window's thread: its autosave text, and its number columns'
-    // widths measured with columnFitForWorker().
+    // place does not hold the window's thread: its autosave text, its number columns'
+    // widths measured with columnFitForWorker(), and its rows as the journal copies them.
     struct Prepared
     {
         QByteArray text;
         std::optional<NumberColumnFit> columnFit;
+        ProtocolSnapshot::EncodedRows journalRows;
 
         // Run on the worker: `table` encoded, and measured with `columnFit`.
         static Prepared of(const ProtocolTable &table, NumberColumnFit columnFit);

@@ -60,7 +60,7 @@ void ProtocolPanel::replaceTable(MemoryProtocolTable table, std::optional<int> c
 ProtocolPanel::Prepared ProtocolPanel::Prepared::of(const ProtocolTable &table, NumberColumnFit columnFit)
 {
     columnFit.measure(table);
-    return {ProtocolText::encode(table), std::move(columnFit)};
+    return {ProtocolText::encode(table), std::move(columnFit), ProtocolSnapshot::encodeResults(table)};
 }
 
 

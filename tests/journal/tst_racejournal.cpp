@@ -9,8 +9,8 @@
 #include "journal/JournalReader.h"
 #include "journal/JournalReplay.h"
 #include "journal/JournalRestoreDialog.h"
-#include "protocol/ProtocolColumns.h"
 #include "protocol/ProtocolAutosaver.h"
+#include "protocol/ProtocolColumns.h"
 #include "protocol/ProtocolFileCommands.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/ProtocolResults.h"
@@ -23,12 +23,15 @@
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QToolButton>
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <condition_variable>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 
 namespace K = JournalKinds;
 namespace F = JournalKinds::Field;
@@ -154,6 +157,48 @@ protected:
 private:
     MainWindow &m_window;
     std::function<void(QProgressDialog &)> m_during;
+};
+
+// A journal clock that holds the journal's own thread (not the window's) while closed:
+// whatever that thread appends waits, so that a test sees what goes on meanwhile.
+class HeldJournalThread
+{
+public:
+    JournalFile::Clock clock()
+    {
+        return [this] {
+            if (QThread::currentThread() != qApp->thread()) {
+                std::unique_lock lock(m_mutex);
+                m_heldOnce = m_heldOnce || m_closed;
+                m_opened.wait_for(lock, std::chrono::seconds(30), [this] { return !m_closed; });
+            }
+            return QDateTime::currentDateTime();
+        };
+    }
+    void close()
+    {
+        const std::lock_guard lock(m_mutex);
+        m_closed = true;
+    }
+    void open()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_closed = false;
+        }
+        m_opened.notify_all();
+    }
+    bool heldOnce()
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_heldOnce;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_opened;
+    bool m_closed = false;
+    bool m_heldOnce = false;
 };
 
 } // namespace
@@ -712,6 +757,10 @@ private Q_SLOTS:
             QTest::addRow("%s read", source) << QString::fromLatin1(source) << false << read;
             QTest::addRow("%s cancelled", source) << QString::fromLatin1(source) << true << read;
         }
+        // The journal copies a long table on its own thread.
+        for (const char *source : {"text", "workbook"})
+            QTest::addRow("long %s read", source)
+                << QString::fromLatin1(source) << false << RaceJournal::LongCopyRows;
     }
 
     void finishesTakenWhileATableIsReadStay()
@@ -720,7 +769,11 @@ private Q_SLOTS:
         QFETCH(bool, cancelled);
         QFETCH(int, resultsRead);
         JournalFixture fixture;
-        QVERIFY(fixture.showProgram());
+        HeldJournalThread journalThread;
+        MainWindowEnvironment environment = fixture.environment();
+        environment.journalClock = journalThread.clock();
+        fixture.program = std::make_unique<Program>(environment);
+        QVERIFY(fixture.program->show());
         MainWindow &window = fixture.window();
         QTest::keyClick(&window, Qt::Key_F5);
         for (int finish = 0; finish < 2; ++finish) {
@@ -729,8 +782,10 @@ private Q_SLOTS:
         }
         MemoryProtocolTable table;
         ProtocolText::repairTitles(table);
-        for (int row = 1; row <= 3; ++row)
-            ProtocolResults::writeResult(table, row, QStringLiteral("0:0%1,00").arg(row), QString(), QString());
+        for (int row = 1; row <= std::max(3, resultsRead); ++row)
+            ProtocolResults::writeResult(table, row,
+                                         QStringLiteral("0:%1,00").arg(row, 2, 10, QLatin1Char('0')),
+                                         QString(), QString());
         const QString text = fixture.home.filePath(QStringLiteral("Vorlauf.txt"));
         const QString workbook = fixture.home.filePath(QStringLiteral("Vorlauf.xlsx"));
         QVERIFY(ProtocolText::saveProtocolText(table, text));
@@ -755,6 +810,7 @@ private Q_SLOTS:
             if (cancelled)
                 progress.cancel();
         });
+        journalThread.close();
         if (source == QLatin1String("text")) {
             QCOMPARE(window.protocol().files().loadProtocolText(text), !cancelled);
         } else if (source == QLatin1String("workbook")) {
@@ -766,21 +822,45 @@ private Q_SLOTS:
         }
         QVERIFY(during.ran);
         QCOMPARE(takenMeanwhile.size(), 2);
+        // A long table's copy is still being written: the race goes on meanwhile, and the
+        // finish taken then follows the copy into the journal.
+        const bool long_ = resultsRead >= RaceJournal::LongCopyRows;
+        QTRY_COMPARE(journalThread.heldOnce(), long_);
+        if (long_) {
+            fixture.clocks.advance(900);
+            QTest::keyClick(&window, Qt::Key_F4);
+            takenMeanwhile << gridOf(window).cells(ProtocolColumns::ColTime,
+                                                   window.protocol().lastResultRow());
+            QCOMPARE(fixture.journal().entries.constLast().kind, K::Finish);
+        }
+        QSignalSpy written(&window.journal(), &RaceJournal::queuedEventsWritten);
+        journalThread.open();
+        if (long_)
+            QVERIFY(written.wait(30000));
 
         const int kept = cancelled ? resultsBefore : resultsRead;
-        QCOMPARE(window.protocol().lastResultRow(), kept + 2);
-        QCOMPARE(gridOf(window).rowCount(), kept + 3);
-        QCOMPARE(window.commandButton(RaceCommand::Lap)->text(), QStringLiteral("ZIEL %1").arg(kept + 3));
-        for (int finish = 0; finish < 2; ++finish) {
+        const int taken = int(takenMeanwhile.size());
+        QCOMPARE(window.protocol().lastResultRow(), kept + taken);
+        QCOMPARE(gridOf(window).rowCount(), kept + taken + 1);
+        QCOMPARE(window.commandButton(RaceCommand::Lap)->text(),
+                 QStringLiteral("ZIEL %1").arg(kept + taken + 1));
+        for (int finish = 0; finish < taken; ++finish) {
             const int row = kept + 1 + finish;
             QCOMPARE(gridOf(window).cells(ProtocolColumns::ColTime, row), takenMeanwhile.at(finish));
             QCOMPARE(gridOf(window).cells(ProtocolColumns::ColNr, row), ProtocolResults::resultNumber(row));
         }
         if (!cancelled && source != QLatin1String("journal"))
             QCOMPARE(gridOf(window).cells(ProtocolColumns::ColTime, 3), QStringLiteral("0:03,00"));
-        // The journal tells the same.
+        // The journal tells the same, in the order it happened.
         window.protocol().autosaver().autosave();
         QCOMPARE(fixture.replayed(), fixture.autosave());
+        if (long_) {
+            const QList<JournalEntry> entries = fixture.journal().entries;
+            QCOMPARE(entries.at(entries.size() - 2).kind,
+                     source == QLatin1String("text") ? K::Load : K::Import);
+            QCOMPARE(entries.constLast().field(F::Number), QString::number(kept + taken));
+        }
+        QVERIFY(!window.journal().failed());
     }
 
     void replayCommandWritesTheProtocolWithoutAWindow()
