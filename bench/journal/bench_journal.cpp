@@ -218,7 +218,7 @@ void benchLoad(const QString &folder, int rows)
         written.start();
         const double recordMs
             = milliseconds([&] { journal.recordLoad(false, QStringLiteral("Lauf.txt"), std::move(read)); });
-        journal.waitForQueuedEvents();
+        journal.waitForProtocolCopy();
         std::printf(
             "%7d rows loaded, %s: window's thread %.1f ms (target <= 50 ms), on the disk after %.0f ms%s\n",
             rows,

@@ -88,14 +88,14 @@ int main(int argc, char *argv[])
     const Measured loaded = measure([&] { return panel.files().loadProtocolText(text); });
     print("protocol file", QFileInfo(text).size(), loaded, panel.lastResultRow());
     panel.autosaver().waitUntilWritten();
-    journal.waitForQueuedEvents();
+    journal.waitForProtocolCopy();
     if (heapBefore >= 0)
         std::printf("the loaded protocol holds %.0f bytes per row on the heap (target < 250)\n",
                     double(heapInUse() - heapBefore) / rows);
     panel.clearTable();
     const Measured imported = measure([&] { return panel.files().importFromSpreadsheet(workbook); });
     print("workbook import", QFileInfo(workbook).size(), imported, panel.lastResultRow());
-    journal.waitForQueuedEvents();
+    journal.waitForProtocolCopy();
     if (journal.failed())
         std::printf("the journal could not be written: %s\n", qPrintable(journal.errorString()));
     std::printf("target: longest stall <= 50 ms\n");

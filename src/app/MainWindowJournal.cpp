@@ -54,7 +54,7 @@ void MainWindow::connectJournal()
             [this](bool workbook, const QString &fileName, const ProtocolSnapshot::EncodedRows &journalRows) {
                 noteJournal(m_journal->recordLoad(workbook, fileName, journalRows));
             });
-    connect(m_journal.get(), &RaceJournal::queuedEventsWritten, this,
+    connect(m_journal.get(), &RaceJournal::protocolCopyWritten, this,
             [this] { noteJournal(!m_journal->failed()); });
     connect(m_protocol, &ProtocolPanel::restoreRequested, this, &MainWindow::restoreFromJournal);
 }

@@ -59,12 +59,12 @@ JournalEntry &addRaceStart(JournalEntry &entry, const QDateTime &start)
 RaceJournal::RaceJournal(const ProtocolTable &protocol, JournalFile::Clock now)
     : m_protocol(protocol)
     , m_file(std::move(now))
-    , m_queue(m_file, [this] {
+    , m_copyAppend(m_file, [this] {
         QMetaObject::invokeMethod(
             this,
             [this] {
-                settleQueue();
-                Q_EMIT queuedEventsWritten();
+                takeCopyOutcome();
+                Q_EMIT protocolCopyWritten();
             },
             Qt::QueuedConnection);
     })
@@ -72,19 +72,19 @@ RaceJournal::RaceJournal(const ProtocolTable &protocol, JournalFile::Clock now)
 
 void RaceJournal::setFolder(const QString &folder)
 {
-    waitForQueuedEvents();
+    waitForProtocolCopy();
     m_file.setFolder(folder);
 }
 
-void RaceJournal::waitForQueuedEvents()
+void RaceJournal::waitForProtocolCopy()
 {
-    m_queue.waitUntilEmptied();
-    settleQueue();
+    m_copyAppend.waitUntilDone();
+    takeCopyOutcome();
 }
 
-void RaceJournal::settleQueue()
+void RaceJournal::takeCopyOutcome()
 {
-    if (const std::optional<bool> written = m_queue.takeOutcome())
+    if (const std::optional<bool> written = m_copyAppend.takeOutcome())
         finish(*written);
 }
 
@@ -139,20 +139,17 @@ bool RaceJournal::write(JournalEntry entry)
     return write([entry = std::move(entry)]() mutable { return std::move(entry); }, false);
 }
 
-bool RaceJournal::write(JournalWriteQueue::Make make, bool onOwnThread)
+bool RaceJournal::write(BackgroundJournalAppend::Make make, bool onOwnThread)
 {
-    // While the journal's own thread writes, later events follow there, in their order.
-    if (m_queue.busy()) {
-        m_queue.enqueue(std::move(make));
-        return !failed();
-    }
-    settleQueue();
+    // An event that comes while a copy is written waits for it, so that it is on the disk,
+    // after the copy, when the call returns.
+    waitForProtocolCopy();
     if (needsOpening() && !openForToday())
         return false;
     if (!onOwnThread)
         return finish(m_file.append(make()));
-    m_queue.enqueue(std::move(make));
-    return !failed();
+    m_copyAppend.start(std::move(make));
+    return true;
 }
 
 bool RaceJournal::writeProtocolCopy(const QString &kind, QList<std::pair<QString, QString>> leading,
@@ -178,21 +175,24 @@ bool RaceJournal::writeProtocolCopy(const QString &kind, QList<std::pair<QString
 
 bool RaceJournal::recordProgramStart(const QString &version, bool protocolAsJournalEnds)
 {
-    waitForQueuedEvents();
+    waitForProtocolCopy();
     const JournalFile::Opening opening = m_file.openForToday();
     if (opening == JournalFile::Opening::Failed)
         return finish(false);
     JournalEntry entry = entryOf(K::ProgramStart);
     entry.add(F::Version, version);
     // A new file replays on its own; one taken up replays to the protocol already.
-    if (opening != JournalFile::Opening::Continued || !protocolAsJournalEnds)
-        addSnapshot(entry);
-    return finish(m_file.append(std::move(entry)));
+    if (opening == JournalFile::Opening::Continued && protocolAsJournalEnds)
+        return finish(m_file.append(std::move(entry)));
+    addSnapshot(entry);
+    if (m_protocol.rowCount() < LongCopyRows)
+        return finish(m_file.append(std::move(entry)));
+    m_copyAppend.start([entry = std::move(entry)]() mutable { return std::move(entry); });
+    return true;
 }
 
 bool RaceJournal::recordProgramExit()
 {
-    waitForQueuedEvents();
     const bool ok = write(entryOf(K::ProgramExit));
     m_file.close();
     return ok;
@@ -201,7 +201,7 @@ bool RaceJournal::recordProgramExit()
 bool RaceJournal::recordStart(qint32 timeOfDayMs, quint32 tick, const QString &startNumbers)
 {
     // A race that starts on a new day starts the day's file; the race stays in it.
-    waitForQueuedEvents();
+    waitForProtocolCopy();
     if (!openForToday())
         return false;
     m_race = RunningRace{nearestWithTimeOfDay(now(), timeOfDayMs), startNumbers};

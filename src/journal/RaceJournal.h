@@ -1,7 +1,7 @@
 #pragma once
 
+#include "journal/BackgroundJournalAppend.h"
 #include "journal/JournalFile.h"
-#include "journal/JournalWriteQueue.h"
 #include "journal/ProtocolSnapshot.h"
 #include "journal/RunningRace.h"
 #include "timing/RaceFinish.h"
@@ -28,10 +28,9 @@ struct JournalFinish
 // shows; a file begun while the program runs (a new day, a journal that could not be
 // written before, a file no longer at the journal's name) starts with a snapshot of it
 // and the race running, so that every file replays on its own.
-// A load or restore of a long protocol is the exception: its copy of the protocol is
-// written on a thread of its own, so that the race goes on meanwhile, and the events
-// recorded while it is written follow it there in their order; they are on the disk
-// once queuedEventsWritten() is emitted.
+// The copy of a long protocol that a program start, a load or a restore journals (33 MB
+// at a million rows) is written on a thread of its own instead, so that the window is
+// free meanwhile; an event recorded before it is written waits for it.
 // A failed write leaves the race going on; errorString() says why until a write
 // succeeds again.
 class RaceJournal : public QObject
@@ -39,8 +38,8 @@ class RaceJournal : public QObject
     Q_OBJECT
 
 public:
-    // A copy of the protocol with at least this many rows encoded before is written on
-    // the journal's own thread.
+    // A copy of a protocol of this many rows or more is written on the journal's own
+    // thread. For a load or restore, the rows the reader encoded count.
     static constexpr int LongCopyRows = 10000;
 
     explicit RaceJournal(const ProtocolTable &protocol, JournalFile::Clock now = {});
@@ -49,8 +48,8 @@ public:
     QString fileName() const { return m_file.fileName(); }
     bool failed() const { return !m_error.isEmpty(); }
     QString errorString() const { return m_error; }
-    // Returns once the events written on the journal's own thread are on the disk.
-    void waitForQueuedEvents();
+    // Returns once a copy of the protocol written on the journal's own thread is on the disk.
+    void waitForProtocolCopy();
     // The file the latest opening of the journal kept aside, and why.
     JournalFile::KeptAside keptAside() const { return m_file.keptAside(); }
 
@@ -92,18 +91,18 @@ public:
     QDateTime now() const { return m_file.now(); }
 
 Q_SIGNALS:
-    // The events handed to the journal's own thread are written, or one failed: failed()
-    // says which.
-    void queuedEventsWritten();
+    // A copy of the protocol written on the journal's own thread is on the disk, or its
+    // write failed: failed() says which.
+    void protocolCopyWritten();
 
 private:
     bool openForToday();
     bool needsOpening() const;
-    // The outcome of the writes on the journal's own thread, once it has written them.
-    void settleQueue();
+    // The outcome of the copy written on the journal's own thread, once it has ended.
+    void takeCopyOutcome();
     bool write(JournalEntry entry);
     // `onOwnThread`: appended on the journal's own thread.
-    bool write(JournalWriteQueue::Make make, bool onOwnThread);
+    bool write(BackgroundJournalAppend::Make make, bool onOwnThread);
     // The protocol as it stands after a load or restore, with the `leading` fields.
     bool writeProtocolCopy(const QString &kind, QList<std::pair<QString, QString>> leading,
                            ProtocolSnapshot::EncodedRows read);
@@ -113,7 +112,7 @@ private:
 
     const ProtocolTable &m_protocol;
     JournalFile m_file;
-    JournalWriteQueue m_queue;
+    BackgroundJournalAppend m_copyAppend;
     QString m_error;
     // The race between its START and its STOPP or reset, which a file taken up meanwhile
     // names, so that the race can be continued from that file alone.

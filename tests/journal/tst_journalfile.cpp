@@ -167,8 +167,7 @@ private Q_SLOTS:
 
     // The disk fills in the middle of a line: the events after it are read, and the
     // replay is the protocol again, the lost events included. The line torn is a finish's,
-    // or the copy of a long protocol loaded, written on the journal's own thread with a
-    // finish queued behind it.
+    // or the copy of a long protocol loaded, written on the journal's own thread.
     void aDiskThatFillsMidLineLosesNothingShown_data()
     {
         QTest::addColumn<bool>("longLoad");
@@ -210,17 +209,16 @@ private Q_SLOTS:
         if (longLoad) {
             for (; row <= RaceJournal::LongCopyRows; ++row)
                 ProtocolResults::writeResult(folder.table, row, QStringLiteral("1,00"), QString(), QString());
-            QSignalSpy written(journal.get(), &RaceJournal::queuedEventsWritten);
+            QSignalSpy written(journal.get(), &RaceJournal::protocolCopyWritten);
             accepted = journal->recordLoad(false, QStringLiteral("Lauf.txt"),
                                            ProtocolSnapshot::encodeResults(folder.table));
-            accepted = finish(row++) && accepted;
             reported = written.wait(30000);
         } else {
             accepted = finish(row++);
         }
         ::setrlimit(RLIMIT_FSIZE, &old);
         std::signal(SIGXFSZ, oldHandler);
-        // Events handed to the journal's thread are taken; the failure comes with its signal.
+        // A copy handed to the journal's thread is taken; its failure comes with the signal.
         QCOMPARE(accepted, longLoad);
         QVERIFY(reported);
         QVERIFY(journal->failed());
