@@ -97,6 +97,7 @@ JournalFile::Opening JournalFile::openForToday()
     Opening opening = Opening::Continued;
     // When set, the file in the journal's place is kept aside under the date it was begun.
     std::optional<QDateTime> keepSince;
+    QDate begunOn = m_now().date();
     KeptAside::Reason reason = KeptAside::Reason::NewDay;
     qint64 sequence = 0;
     QFile existing;
@@ -111,7 +112,7 @@ JournalFile::Opening JournalFile::openForToday()
             reason = KeptAside::Reason::Foreign;
         else if (!last)
             reason = KeptAside::Reason::Damaged;
-        if (reason != KeptAside::Reason::NewDay || begunAt.date() != m_now().date())
+        if (reason != KeptAside::Reason::NewDay || begunAt.date() != begunOn)
             keepSince = begunAt;
         sequence = last.value_or(0);
     } else if ((QFileInfo(name).isFile() && !QFileInfo(name).isSymLink()) || QFileInfo(name).isDir()) {
@@ -143,6 +144,7 @@ JournalFile::Opening JournalFile::openForToday()
     }
     if (opening == Opening::Continued)
         m_sequence = sequence;
+    m_begunOn = begunOn;
     m_error.clear();
     return opening;
 }

@@ -42,6 +42,8 @@ public:
     };
     KeptAside keptAside() const { return m_keptAside; }
     bool isOpen() const { return m_file.isOpen(); }
+    // Open, and begun on the current day: opening it for today would change nothing.
+    bool isOpenForToday() const { return m_file.isOpen() && m_begunOn == m_now().date(); }
     // Open, but no longer the file at the journal's name: deleted, moved or replaced.
     bool isLost() const { return m_file.isOpen() && !m_file.isStillAtItsName(); }
     // Its last event bears the last number a journal may use: the next begins a new file.
@@ -65,6 +67,7 @@ private:
     QString m_folder;
     AppendOnlyFile m_file;
     qint64 m_sequence = 0;
+    QDate m_begunOn; // of the open file
     QString m_error;
     KeptAside m_keptAside;
 };

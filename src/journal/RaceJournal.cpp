@@ -200,9 +200,10 @@ bool RaceJournal::recordProgramExit()
 
 bool RaceJournal::recordStart(qint32 timeOfDayMs, quint32 tick, const QString &startNumbers)
 {
-    // A race that starts on a new day starts the day's file; the race stays in it.
+    // A race that starts on a new day starts the day's file; the race stays in it. The
+    // day's file open already is not read again (its last event may be a long copy).
     waitForProtocolCopy();
-    if (!openForToday())
+    if ((!m_file.isOpenForToday() || needsOpening()) && !openForToday())
         return false;
     m_race = RunningRace{nearestWithTimeOfDay(now(), timeOfDayMs), startNumbers};
     JournalEntry entry = entryOf(K::Start);
