@@ -10,10 +10,11 @@
 #include "platform/ClockSource.h"
 #include "platform/FileTypeNames.h"
 #include "platform/MakerInfo.h"
-#include "protocol/ProtocolColumns.h"
 #include "protocol/ProtocolAutosaver.h"
+#include "protocol/ProtocolColumns.h"
 #include "protocol/ProtocolFileCommands.h"
 #include "protocol/ProtocolPanel.h"
+#include "protocol/ProtocolText.h"
 #include "serial/SerialPort.h"
 #include "serial/SerialProbe.h"
 #include "settings/SettingsDialog.h"
@@ -79,8 +80,12 @@ MainWindow::MainWindow(const MainWindowEnvironment &environment, QWidget *parent
 
 MainWindow::~MainWindow()
 {
-    m_protocol->autosaver().autosave();
     saveSettings(currentSettings(), m_environment.settings);
+    // A protocol not read yet is not written over, nor is the program's end journaled
+    // before its start.
+    if (m_startRead != StartRead::Done)
+        return;
+    m_protocol->autosaver().autosave();
     m_session.closePort();
     if (m_startNumbersTyped->isActive())
         recordStartNumbers();
@@ -162,8 +167,23 @@ void MainWindow::setUp()
     display->applyDisplayColours();
     display->showTime(DisplayRow::Upper, 0);
     display->showTime(DisplayRow::Lower, 0);
-    m_protocol->loadAutosave();
-    const bool protocolAsJournalEnds = readJournalAtStart();
+    const QFileInfo autosave(m_protocol->autosaver().fileName());
+    // One too large to be read is refused at once, without a progress bar.
+    if (autosave.isFile() && autosave.size() >= m_environment.readAfterShowingBytes
+        && autosave.size() <= ProtocolText::MaxFileSize) {
+        m_startRead = StartRead::Reading;
+        QTimer::singleShot(0, this, &MainWindow::readProtocolAfterShowing);
+    } else {
+        m_protocol->loadAutosave();
+        finishStart(takeJournalAtStart(readJournalBeside(m_journal->fileName(), m_protocol->table())));
+    }
+    m_protocol->updateProtocolCommands();
+    showCommandStates();
+    m_protocol->grid()->setFocus();
+}
+
+void MainWindow::finishStart(bool protocolAsJournalEnds)
+{
     // A crash before the first autosave is written leaves one to take the journal's
     // finishes onto; a missing one means it was taken away.
     if (!QFileInfo::exists(m_protocol->autosaver().fileName()))
@@ -177,10 +197,6 @@ void MainWindow::setUp()
         if (m_session.portConnected())
             m_session.setAutomatic(true);
     }
-
-    m_protocol->updateProtocolCommands();
-    showCommandStates();
-    m_protocol->grid()->setFocus();
 }
 
 void MainWindow::loadCountryCodes()
@@ -370,12 +386,16 @@ void MainWindow::showCommandStates()
     const RaceClock &raceClock = m_session.clock();
     m_racePanel->showCommandStates(raceClock, m_resultCount + 1);
     for (size_t i = 0; i < m_actions.size(); ++i)
-        m_actions[i]->setEnabled(raceClock.enabled(RaceCommand(i)));
+        m_actions[i]->setEnabled(m_startRead == StartRead::Done && raceClock.enabled(RaceCommand(i)));
     m_toolStrip->settingsButton()->setEnabled(raceClock.settingsEnabled());
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    if (m_startRead != StartRead::Done) {
+        event->setAccepted(m_startRead == StartRead::Cancelled);
+        return;
+    }
     const bool quiet = !clock().running() && !m_protocol->grid()->modified();
     if (quiet
         || ask(QStringLiteral("Wollen Sie ") + applicationTitle() + QStringLiteral(" wirklich beenden? ")))

@@ -2,6 +2,7 @@
 
 #include "app/InputEventTime.h"
 #include "app/RacePanel.h"
+#include "journal/JournalReplay.h"
 #include "journal/RaceJournal.h"
 #include "journal/RunningRace.h"
 #include "settings/QtSettingsKey.h"
@@ -36,6 +37,9 @@ struct MainWindowEnvironment
     // Whether key and mouse finishes take the window system's event stamps; when not, a
     // press happened when the window sees it.
     bool useEventStamps = InputEventTime::platformStampsEvents();
+    // An autosave of this size or more is read, with the journal beside it, on a worker
+    // once the window shows, behind a progress bar.
+    qint64 readAfterShowingBytes = qint64(4) << 20;
 };
 
 // The main window: the tool strip on top, the race panel on the left and the
@@ -129,8 +133,23 @@ private:
         MemoryProtocolTable protocol; // as the journal ends
         qint64 endSequence = 0; // one past its last event
     };
-    // Whether the protocol shown is what the journal ends with.
-    bool readJournalAtStart();
+    // What the journal says at start beside the autosave, read on any thread: the race it
+    // leaves running, its end and whether the autosave would hold that end alike.
+    struct JournalAtStart
+    {
+        std::optional<UnfinishedRace> unfinishedRace;
+        std::optional<JournalReplay::Ending> end; // nothing when it holds no event
+        bool endSavedAlike = false;
+        qint64 endSequence = 0; // one past its last event
+    };
+    static JournalAtStart readJournalBeside(const QString &journal, const ProtocolTable &autosave);
+    // Acts on it; returns whether the protocol shown is what the journal ends with.
+    bool takeJournalAtStart(JournalAtStart read);
+    // The start once the protocol is shown: journaled, the port opened.
+    void finishStart(bool protocolAsJournalEnds);
+    // A large autosave and the journal beside it, read on a worker while the window shows
+    // a progress bar and takes no command.
+    void readProtocolAfterShowing();
     void noteJournalKeptAside();
     void askStartQuestions();
     void offerToContinueRace(const UnfinishedRace &unfinished);
@@ -155,6 +174,10 @@ private:
     std::optional<UnfinishedRace> m_unfinishedRace;
     std::optional<JournalAhead> m_journalAhead;
     std::optional<JournalFile::KeptAside> m_journalKeptAside;
+    // Reading: the autosave is read after showing and the window waits; Cancelled: the
+    // operator cancelled that read and the program ends, its files untouched.
+    enum class StartRead { Done, Reading, Cancelled };
+    StartRead m_startRead = StartRead::Done;
     QTimer *m_startNumbersTyped = nullptr; // runs while a list edit is not yet journaled
     std::array<QAction *, 4> m_actions{};
     SettingsDialog *m_settingsDialog = nullptr;

@@ -5,7 +5,9 @@
 #include "protocol/ProtocolAutosaver.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/ProtocolText.h"
+#include "widgets/ProgressDialogRun.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -31,14 +33,27 @@ bool savedAlike(const ProtocolTable &a, const ProtocolTable &b)
 
 } // namespace
 
-bool MainWindow::readJournalAtStart()
+MainWindow::JournalAtStart MainWindow::readJournalBeside(const QString &journal,
+                                                         const ProtocolTable &autosave)
 {
     // Read before the program's start is journaled, which may keep the file aside.
-    const std::optional<JournalContents> contents = JournalReader::readFile(m_journal->fileName());
+    JournalAtStart read;
+    const std::optional<JournalContents> contents = JournalReader::readFile(journal);
     if (!contents || contents->entries.isEmpty())
+        return read;
+    read.unfinishedRace = findUnfinishedRace(contents->entries);
+    read.end = JournalReplay::replayFrom(contents->entries, autosave);
+    read.endSavedAlike = savedAlike(read.end->table, autosave);
+    read.endSequence = contents->entries.last().sequence + 1;
+    return read;
+}
+
+bool MainWindow::takeJournalAtStart(JournalAtStart read)
+{
+    if (!read.end)
         return false;
-    m_unfinishedRace = findUnfinishedRace(contents->entries);
-    JournalReplay::Ending end = JournalReplay::replayFrom(contents->entries, m_protocol->table());
+    m_unfinishedRace = std::move(read.unfinishedRace);
+    JournalReplay::Ending &end = *read.end;
     const int journalResults = end.table.lastResultRowFromTable();
     if (end.addsFinishesToSaved && journalResults == m_protocol->lastResultRow())
         return true;
@@ -51,9 +66,62 @@ bool MainWindow::readJournalAtStart()
     }
     // A journal that went on while the autosave could not be written holds what the
     // autosave lacks; one that could not be written while the autosave went on does not.
-    if (!savedAlike(end.table, m_protocol->table()) && journalResults >= m_protocol->lastResultRow())
-        m_journalAhead = JournalAhead{std::move(end.table), contents->entries.last().sequence + 1};
+    if (!read.endSavedAlike && journalResults >= m_protocol->lastResultRow())
+        m_journalAhead = JournalAhead{std::move(end.table), read.endSequence};
     return false;
+}
+
+void MainWindow::readProtocolAfterShowing()
+{
+    // The window takes no command until the protocol is in place and the start journaled.
+    QList<QAction *> enabled;
+    for (QAction *action : actions()) {
+        if (action->isEnabled())
+            enabled << action;
+        action->setEnabled(false);
+    }
+    centralWidget()->setEnabled(false);
+    struct Read
+    {
+        std::optional<MemoryProtocolTable> autosave;
+        ProtocolPanel::Prepared prepared;
+        QString error;
+        JournalAtStart journal;
+    };
+    auto read = std::make_shared<Read>();
+    const bool ended = runWithProgressDialog(
+        this, QStringLiteral("Das Protokoll wird geladen \u2026"),
+        [read, autosave = m_protocol->autosaver().fileName(), journal = m_journal->fileName(),
+         cols = m_protocol->table().colCount(),
+         columnFit = m_protocol->columnFitForWorker()](TaskProgress &progress) mutable {
+            MemoryProtocolTable table(cols);
+            if (!ProtocolText::loadProtocolText(table, autosave, &read->error, &progress))
+                return;
+            read->prepared = ProtocolPanel::Prepared::of(table, std::move(columnFit));
+            read->journal = readJournalBeside(journal, table);
+            read->autosave = std::move(table);
+        });
+    if (!ended) {
+        // The program ends as it began: nothing written, nothing journaled.
+        m_startRead = StartRead::Cancelled;
+        close();
+        return;
+    }
+    const bool readWhole = read->autosave.has_value();
+    m_protocol->showReadAutosave(std::move(read->autosave), std::move(read->prepared), read->error);
+    m_startRead = StartRead::Done;
+    // An autosave that could not be read is aside now; the journal is set beside the
+    // empty protocol, as at a start without one.
+    finishStart(takeJournalAtStart(readWhole
+                                       ? std::move(read->journal)
+                                       : readJournalBeside(m_journal->fileName(), m_protocol->table())));
+    centralWidget()->setEnabled(true);
+    for (QAction *action : std::as_const(enabled))
+        action->setEnabled(true);
+    showCommandStates();
+    m_protocol->grid()->setFocus();
+    if (isActiveWindow() && (m_unfinishedRace || m_journalAhead || m_journalKeptAside))
+        QTimer::singleShot(0, this, &MainWindow::askStartQuestions);
 }
 
 void MainWindow::noteJournalKeptAside()

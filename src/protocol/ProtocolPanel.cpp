@@ -446,16 +446,33 @@ void ProtocolPanel::loadAutosave()
         return; // the first start
     QString error;
     if (!ProtocolText::loadProtocolText(*m_table, name, &error)) {
-        // The next autosave would replace a protocol that may still be recovered by hand.
-        const QString aside = moveAside(name);
-        m_files->reportReadError(name,
-                                 aside.isEmpty() ? error : error + QLatin1Char('\n') + KeptAsideText + aside);
+        keepAutosaveAside(error);
         return;
     }
     finishLoad();
     // Results of an earlier run are not to be dropped by a close without a question.
     m_grid->setModified(m_lastResultRow > 0);
     Q_EMIT resultCountChanged(m_lastResultRow);
+}
+
+void ProtocolPanel::showReadAutosave(std::optional<MemoryProtocolTable> table, Prepared prepared,
+                                     const QString &error)
+{
+    if (!table) {
+        keepAutosaveAside(error);
+        return;
+    }
+    replaceTable(std::move(*table), std::nullopt, std::move(prepared));
+    m_grid->setModified(m_lastResultRow > 0);
+}
+
+void ProtocolPanel::keepAutosaveAside(const QString &error)
+{
+    // The next autosave would replace a protocol that may still be recovered by hand.
+    const QString name = m_autosaver->fileName();
+    const QString aside = moveAside(name);
+    m_files->reportReadError(name,
+                             aside.isEmpty() ? error : error + QLatin1Char('\n') + KeptAsideText + aside);
 }
 
 void ProtocolPanel::finishLoad(std::optional<NumberColumnFit> columnFit)

@@ -94,6 +94,8 @@ public:
     // modified when it holds results. An autosave that cannot be read is reported and moved
     // aside, so that the next autosave does not replace it.
     void loadAutosave();
+    // The same for an autosave a worker read into `table`, or failed to read (`error`).
+    void showReadAutosave(std::optional<MemoryProtocolTable> table, Prepared prepared, const QString &error);
 
     // ---- commands
     // Empties the protocol down to one empty result row, asking nothing; the clear
@@ -158,6 +160,8 @@ private:
     QToolButton *makeButton(const QString &name, const QString &hint, const QString &accessible, int glyph);
     // With `columnFit` measured elsewhere, the columns are not measured again.
     void finishLoad(std::optional<NumberColumnFit> columnFit = std::nullopt);
+    // Reports an autosave that could not be read and moves it aside.
+    void keepAutosaveAside(const QString &error);
     // Measures the widest texts of the number columns below the title for the layout.
     void measureColumns();
     void report(const QString &message);

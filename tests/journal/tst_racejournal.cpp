@@ -67,6 +67,12 @@ public:
     }
 };
 
+QByteArray readAll(const QString &fileName)
+{
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 QStringList kindsOf(const JournalContents &contents)
 {
     QStringList kinds;
@@ -608,6 +614,42 @@ private Q_SLOTS:
         QCOMPARE(items.first()->text(0), QString::number(fixture.last(K::Continued)->sequence));
     }
 
+    // While a large autosave is read after the window shows, the window takes no command;
+    // cancelling that read ends the program without writing anything.
+    void aCancelledStartReadLeavesTheFilesAsTheyWere()
+    {
+        JournalFixture fixture;
+        {
+            Program program(fixture.environment());
+            QVERIFY(program.show());
+            QTest::keyClick(program.window.get(), Qt::Key_F5);
+            QTest::keyClick(program.window.get(), Qt::Key_F4);
+            QTest::keyClick(program.window.get(), Qt::Key_F9);
+        }
+        const QByteArray autosave = fixture.autosave();
+        const QByteArray journal = readAll(fixture.journalPath());
+        MainWindowEnvironment environment = fixture.environment();
+        environment.readAfterShowingBytes = 0;
+        {
+            Program program(environment);
+            MainWindow &window = *program.window;
+            bool clockStarted = true;
+            WhileReading during(window, [&](QProgressDialog &progress) {
+                QTest::keyClick(&window, Qt::Key_F5);
+                QTest::keyClick(&progress, Qt::Key_F5);
+                clockStarted
+                    = window.clock().running() || window.commandButton(RaceCommand::Start)->isEnabled();
+                progress.cancel();
+            });
+            window.show();
+            QTRY_VERIFY(during.ran);
+            QVERIFY(!clockStarted);
+            QTRY_VERIFY(!window.isVisible());
+        }
+        QCOMPARE(fixture.autosave(), autosave);
+        QCOMPARE(readAll(fixture.journalPath()), journal);
+    }
+
     // The journal's copy of a long protocol at the program's start is written on the
     // journal's own thread: the window shows meanwhile, and the race's first events wait
     // for the copy and follow it into the journal.
@@ -645,17 +687,23 @@ private Q_SLOTS:
     // other way round: the next start takes the journal's end when the journal only added
     // finishes to the autosave, offers it when it holds more in another way, and leaves
     // it when it holds less.
+    // A large autosave is read with the journal after the window shows, to the same end.
     void aJournalAheadOfTheAutosaveIsOfferedAtStart_data()
     {
         QTest::addColumn<QString>("behind");
         QTest::addColumn<bool>("answer");
         QTest::addColumn<int>("shown");
-        QTest::newRow("autosave behind by finishes") << "autosave by finishes" << true << 3;
-        QTest::newRow("autosave behind an edit, Ja") << "autosave" << true << 3;
-        QTest::newRow("autosave behind an edit, Nein") << "autosave" << false << 1;
-        QTest::newRow("autosave gone, Ja") << "autosave gone" << true << 3;
-        QTest::newRow("journal behind") << "journal" << true << 3;
-        QTest::newRow("both alike") << "" << true << 3;
+        QTest::addColumn<bool>("readAfterShowing");
+        for (const bool after : {false, true}) {
+            const char *when = after ? ", read after showing" : "";
+            QTest::addRow("autosave behind by finishes%s", when)
+                << "autosave by finishes" << true << 3 << after;
+            QTest::addRow("autosave behind an edit, Ja%s", when) << "autosave" << true << 3 << after;
+            QTest::addRow("autosave behind an edit, Nein%s", when) << "autosave" << false << 1 << after;
+            QTest::addRow("autosave gone, Ja%s", when) << "autosave gone" << true << 3 << after;
+            QTest::addRow("journal behind%s", when) << "journal" << true << 3 << after;
+            QTest::addRow("both alike%s", when) << "" << true << 3 << after;
+        }
     }
 
     void aJournalAheadOfTheAutosaveIsOfferedAtStart()
@@ -663,6 +711,7 @@ private Q_SLOTS:
         QFETCH(QString, behind);
         QFETCH(bool, answer);
         QFETCH(int, shown);
+        QFETCH(bool, readAfterShowing);
         JournalFixture fixture;
         QByteArray olderAutosave;
         {
@@ -704,8 +753,13 @@ private Q_SLOTS:
 
         QuestionAnswerer answerer;
         answerer.answerNext(answer);
-        QVERIFY(fixture.showProgram());
+        MainWindowEnvironment environment = fixture.environment();
+        if (readAfterShowing)
+            environment.readAfterShowingBytes = 0;
+        fixture.program = std::make_unique<Program>(environment);
+        QVERIFY(fixture.program->show());
         MainWindow &window = fixture.window();
+        QTRY_VERIFY(window.commandButton(RaceCommand::Start)->isEnabled());
         const bool asked = behind == "autosave" || behind == "autosave gone";
         if (asked) {
             QTRY_COMPARE(answerer.questions.size(), 1);
