@@ -384,9 +384,11 @@ void MainWindow::noteStartNumber(const QString &startNumber, int row)
 void MainWindow::showCommandStates()
 {
     const RaceClock &raceClock = m_session.clock();
-    m_racePanel->showCommandStates(raceClock, m_resultCount + 1);
+    // While the protocol is read at start, no command is offered.
+    const bool offered = m_startRead == StartRead::Done;
+    m_racePanel->showCommandStates(raceClock, m_resultCount + 1, offered);
     for (size_t i = 0; i < m_actions.size(); ++i)
-        m_actions[i]->setEnabled(m_startRead == StartRead::Done && raceClock.enabled(RaceCommand(i)));
+        m_actions[i]->setEnabled(offered && raceClock.enabled(RaceCommand(i)));
     m_toolStrip->settingsButton()->setEnabled(raceClock.settingsEnabled());
 }
 

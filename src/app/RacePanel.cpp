@@ -99,10 +99,10 @@ void RacePanel::createCommandButtons()
     commandButton(RaceCommand::Lap)->setAccessibleName(QStringLiteral("ZIEL"));
 }
 
-void RacePanel::showCommandStates(const RaceClock &clock, int nextFinish)
+void RacePanel::showCommandStates(const RaceClock &clock, int nextFinish, bool offered)
 {
     for (size_t i = 0; i < m_buttons.size(); ++i) {
-        const bool enabled = clock.enabled(RaceCommand(i));
+        const bool enabled = offered && clock.enabled(RaceCommand(i));
         m_buttons[i]->setEnabled(enabled);
         m_buttons[i]->setColor(enabled ? CommandLayouts[i].litColor : Colors::clBtnFace);
     }

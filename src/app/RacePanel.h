@@ -36,9 +36,10 @@ public:
     QLabel *barrierWarningLabel() const { return m_barrierWarning; }
 
     // The buttons for the clock's state: a button whose command can be given now is
-    // enabled and lit in its own colour. The finish button names the next finish,
-    // `nextFinish`, while the clock runs.
-    void showCommandStates(const RaceClock &clock, int nextFinish);
+    // enabled and lit in its own colour; none is while the window takes no command
+    // (`offered` false). The finish button names the next finish, `nextFinish`, while the
+    // clock runs.
+    void showCommandStates(const RaceClock &clock, int nextFinish, bool offered = true);
     void showBarrierStatus(const BarrierStatus &status);
     // "&Modus:" with a pointing cursor over the LED while a port is open.
     void showPortOpen(bool open);

@@ -637,8 +637,10 @@ private Q_SLOTS:
             WhileReading during(window, [&](QProgressDialog &progress) {
                 QTest::keyClick(&window, Qt::Key_F5);
                 QTest::keyClick(&progress, Qt::Key_F5);
+                // START is neither enabled nor lit.
+                const CommandButton *start = window.commandButton(RaceCommand::Start);
                 clockStarted
-                    = window.clock().running() || window.commandButton(RaceCommand::Start)->isEnabled();
+                    = window.clock().running() || start->isEnabled() || start->color() != Colors::clBtnFace;
                 progress.cancel();
             });
             window.show();
