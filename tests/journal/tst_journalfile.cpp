@@ -1,6 +1,8 @@
 // The journal's file: numbering across restarts, a new file per day with the old one
 // kept, a file begun mid-session starting with the protocol, and failures that never
 // spoil the records written after them.
+#include "FileBytes.h"
+#include "JournalEventKinds.h"
 #include "journal/JournalKinds.h"
 #include "journal/JournalLine.h"
 #include "journal/JournalReader.h"
@@ -47,20 +49,6 @@ JournalContents readJournal(const QString &fileName)
     return contents.value_or(JournalContents{});
 }
 
-QStringList kinds(const JournalContents &contents)
-{
-    QStringList list;
-    for (const JournalEntry &entry : contents.entries)
-        list << entry.kind;
-    return list;
-}
-
-QByteArray fileBytes(const QString &fileName)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 class TestJournalFile : public QObject
@@ -81,7 +69,7 @@ private Q_SLOTS:
         QVERIFY(again->recordProgramStart(QStringLiteral("1.1")));
         QVERIFY(again->recordClear());
         const JournalContents contents = readJournal(folder.dir.filePath(JournalFile::FileName));
-        QCOMPARE(kinds(contents),
+        QCOMPARE(kindsOf(contents),
                  (QStringList{"PROGRAMMSTART", "START", "PROGRAMMENDE", "PROGRAMMSTART", "LOESCHEN"}));
         for (int i = 0; i < contents.entries.size(); ++i)
             QCOMPARE(contents.entries.at(i).sequence, i + 1);
@@ -107,9 +95,9 @@ private Q_SLOTS:
         // ... until the next race starts: yesterday's journal is kept under its date.
         QVERIFY(journal->recordStart(TenAm, 10000, {}));
         const QString kept = folder.dir.filePath(QStringLiteral("Tivano-Journal-2026-12-08.txt"));
-        QCOMPARE(kinds(readJournal(kept)), (QStringList{"PROGRAMMSTART", "ZIEL", "STOPP"}));
+        QCOMPARE(kindsOf(readJournal(kept)), (QStringList{"PROGRAMMSTART", "ZIEL", "STOPP"}));
         const JournalContents today = readJournal(folder.dir.filePath(JournalFile::FileName));
-        QCOMPARE(kinds(today), (QStringList{"FORTSETZUNG", "START"}));
+        QCOMPARE(kindsOf(today), (QStringList{"FORTSETZUNG", "START"}));
         QCOMPARE(today.created.date(), QDate(2026, 12, 9));
         // The new file replays on its own to the protocol it continues.
         QCOMPARE(JournalReplay::replay(today.entries).rows(), folder.table.rows());
@@ -134,7 +122,7 @@ private Q_SLOTS:
         }
         const std::unique_ptr<RaceJournal> journal = folder.open();
         QVERIFY(journal->recordProgramStart(QStringLiteral("1.1")));
-        QCOMPARE(kinds(readJournal(folder.dir.filePath(JournalFile::FileName))),
+        QCOMPARE(kindsOf(readJournal(folder.dir.filePath(JournalFile::FileName))),
                  QStringList{"PROGRAMMSTART"});
         const QStringList kept = QDir(folder.dir.path()).entryList({"Tivano-Journal-*"});
         QCOMPARE(kept.size(), 1);
@@ -160,7 +148,7 @@ private Q_SLOTS:
         QVERIFY(!journal->failed());
         // What the lost events did is in the protocol the new file begins with.
         const JournalContents contents = readJournal(folder.dir.filePath(JournalFile::FileName));
-        QCOMPARE(kinds(contents), (QStringList{"FORTSETZUNG", "ZIEL"}));
+        QCOMPARE(kindsOf(contents), (QStringList{"FORTSETZUNG", "ZIEL"}));
         QCOMPARE(contents.entries.at(1).field(JournalKinds::Field::Source), QStringLiteral("lichtschranke"));
         QCOMPARE(JournalReplay::replay(contents.entries).rows(), folder.table.rows());
     }
@@ -226,7 +214,7 @@ private Q_SLOTS:
         QVERIFY(finish(row));
         QVERIFY(!journal->failed());
         const JournalContents contents = readJournal(journal->fileName());
-        QCOMPARE(kinds(contents), (QStringList{"PROGRAMMSTART", "ZIEL", "FORTSETZUNG", "ZIEL"}));
+        QCOMPARE(kindsOf(contents), (QStringList{"PROGRAMMSTART", "ZIEL", "FORTSETZUNG", "ZIEL"}));
         QCOMPARE(contents.tornLines, 0);
         QCOMPARE(contents.damagedLines, 0);
         QCOMPARE(JournalReplay::replay(contents.entries).rows(), folder.table.rows());
@@ -302,7 +290,7 @@ private Q_SLOTS:
         const QByteArray bytes = fileBytes(name);
         QVERIFY(bytes.startsWith(complete));
         const JournalContents contents = readJournal(name);
-        QCOMPARE(kinds(contents), (QStringList{"PROGRAMMSTART", "PROGRAMMSTART", "LOESCHEN"}));
+        QCOMPARE(kindsOf(contents), (QStringList{"PROGRAMMSTART", "PROGRAMMSTART", "LOESCHEN"}));
         QCOMPARE(contents.entries.at(1).sequence, 2);
         QCOMPARE(contents.entries.at(2).sequence, 3);
         QCOMPARE(contents.tornLines + contents.damagedLines, 0);

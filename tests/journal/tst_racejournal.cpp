@@ -1,6 +1,8 @@
 // The race journal through the whole program: a scripted race whose journal replays to
 // the autosave at every point, the restore command and dialog, the journal's warning,
 // and "tivano --replay".
+#include "FileBytes.h"
+#include "JournalEventKinds.h"
 #include "ProgramFixture.h"
 #include "TestMainServing.h"
 #include "app/StartNumberEdit.h"
@@ -66,20 +68,6 @@ public:
         return nullptr;
     }
 };
-
-QByteArray readAll(const QString &fileName)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QStringList kindsOf(const JournalContents &contents)
-{
-    QStringList kinds;
-    for (const JournalEntry &entry : contents.entries)
-        kinds << entry.kind;
-    return kinds;
-}
 
 SortGrid &gridOf(MainWindow &window)
 {
@@ -627,7 +615,7 @@ private Q_SLOTS:
             QTest::keyClick(program.window.get(), Qt::Key_F9);
         }
         const QByteArray autosave = fixture.autosave();
-        const QByteArray journal = readAll(fixture.journalPath());
+        const QByteArray journal = fileBytes(fixture.journalPath());
         MainWindowEnvironment environment = fixture.environment();
         environment.readAfterShowingBytes = 0;
         {
@@ -649,7 +637,7 @@ private Q_SLOTS:
             QTRY_VERIFY(!window.isVisible());
         }
         QCOMPARE(fixture.autosave(), autosave);
-        QCOMPARE(readAll(fixture.journalPath()), journal);
+        QCOMPARE(fileBytes(fixture.journalPath()), journal);
     }
 
     // The journal's copy of a long protocol at the program's start is written on the

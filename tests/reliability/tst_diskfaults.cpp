@@ -3,6 +3,7 @@
 // memory is intact, the previous autosave file is intact, and the next autosave after
 // the fault is gone writes everything. A read-only program folder sends the operator's
 // files to the per-user folder.
+#include "FileBytes.h"
 #include "grid/SortGrid.h"
 #include "protocol/MemoryProtocolTable.h"
 #include "protocol/ProtocolAutosaver.h"
@@ -39,12 +40,6 @@ bool finish(ProtocolPanel &panel)
     panel.setLastResultRow(row);
     panel.addResultRow(QStringLiteral("1:%1,%2").arg(row % 60).arg(row % 100), QStringLiteral("AUT"));
     return panel.autosaver().autosave();
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 bool canCreateFileIn(const QString &folder)
@@ -221,7 +216,7 @@ private Q_SLOTS:
         for (int i = 0; i < 3; ++i)
             QVERIFY(finish(panel));
         QVERIFY(!panel.autosaver().failed());
-        const QByteArray before = readAll(file);
+        const QByteArray before = fileBytes(file);
         QVERIFY(!before.isEmpty());
 
         // The file each autosave replaced is freed by a pool thread; freed after the disk
@@ -247,7 +242,7 @@ private Q_SLOTS:
         for (int r = 1; r <= 5; ++r)
             QCOMPARE(panel.grid()->cells(0, r), number(r));
         if (previousFileKept)
-            QCOMPARE(readAll(file), before);
+            QCOMPARE(fileBytes(file), before);
         // No temporary file is left behind.
         QCOMPARE(QDir(folder).entryList({QStringLiteral(".Tivano.txt.*")}, QDir::Files | QDir::Hidden),
                  QStringList());

@@ -3,6 +3,7 @@
 // files in the place of its data files, links another user planted where it writes. The
 // window must come up, time a race and go down again without crashing, and write
 // nowhere but into its own files.
+#include "FileBytes.h"
 #include "ManualClock.h"
 #include "ProgramFixture.h"
 #include "app/CountryCodeBox.h"
@@ -55,12 +56,6 @@ QByteArray garbage(unsigned seed, int size)
     for (char &ch : bytes)
         ch = random() % 3 ? char(random() % 256) : special[random() % (sizeof special - 1)];
     return bytes;
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // A pipe, a link to an endless device or a file past its format's size limit at `path`;
@@ -356,7 +351,7 @@ private Q_SLOTS:
         if (!toStandardOutput) {
             QCOMPARE(isRegularFile(home.filePath(output)), exitCode == 0);
             if (exitCode == 0)
-                QCOMPARE(readAll(home.filePath(output)), fixture.autosave());
+                QCOMPARE(fileBytes(home.filePath(output)), fixture.autosave());
         }
 #ifdef Q_OS_UNIX
         struct stat device
@@ -482,7 +477,7 @@ private Q_SLOTS:
             QVERIFY2(errors.first().contains(link) && errors.first().contains(refusal),
                      qPrintable(errors.first()));
         }
-        const QByteArray victimNow = readAll(victim);
+        const QByteArray victimNow = fileBytes(victim);
         QVERIFY2(followed ? victimNow.contains("\r\n00001\t") : victimNow == victimBytes,
                  victimNow.constData());
         QVERIFY(panel.journalError().isEmpty());
